@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages VORDAN needs to build, run and test, asking
+# apt only for what is missing. Runs as root, or through sudo.
+set -euo pipefail
+
+packages=(qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n libsqlite3-dev sqlite3
+          cmake ninja-build g++ fonts-liberation2 "$@")
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
+echo "Installation des paquets manquants : ${missing[*]}"
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"

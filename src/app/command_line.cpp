@@ -1,0 +1,67 @@
+#include "app/command_line.h"
+
+namespace vdn {
+
+QString usageText() {
+    return QStringLiteral(
+        "Utilisation :\n"
+        "  vordan\n"
+        "      démarre VORDAN sur la base désignée par CHEMIN.QZ (dossier du programme,\n"
+        "      puis $XDG_CONFIG_HOME/vordan/, par défaut ~/.config/vordan/).\n"
+        "  vordan --creer-base DOSSIER [--magasin NOM] [--licence NUMERO] [--demo]\n"
+        "      crée la base DOSSIER/vordan.mdb avec ses listes de valeurs de départ ;\n"
+        "      --magasin : nom du magasin (titre et impressions),\n"
+        "      --licence : numéro de licence affiché dans le titre,\n"
+        "      --demo    : ajoute des clients, boules et fiches de perçage d'exemple.\n"
+        "      Une base existante n'est jamais remplacée.\n"
+        "  vordan --aide | --help\n"
+        "      affiche cette aide.\n");
+}
+
+CommandLine parseCommandLine(const QStringList& arguments) {
+    CommandLine cl;
+    bool sawCreate = false, sawShop = false, sawLicence = false, sawDemo = false;
+    auto fail = [&cl](const QString& message) {
+        cl.action = CommandLine::Action::Error;
+        cl.error = message;
+        return cl;
+    };
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments.at(i);
+        auto next = [&](QString* out) {
+            if (i + 1 >= arguments.size())
+                return false;
+            *out = arguments.at(++i);
+            return true;
+        };
+        if (a == QLatin1String("--aide") || a == QLatin1String("--help") ||
+            a == QLatin1String("-h")) {
+            cl.action = CommandLine::Action::Help;
+            return cl;
+        } else if (a == QLatin1String("--creer-base")) {
+            if (!next(&cl.create.folder) || cl.create.folder.isEmpty())
+                return fail(QStringLiteral("--creer-base attend le dossier de la base."));
+            sawCreate = true;
+        } else if (a == QLatin1String("--magasin")) {
+            if (!next(&cl.create.shopName))
+                return fail(QStringLiteral("--magasin attend le nom du magasin."));
+            sawShop = true;
+        } else if (a == QLatin1String("--licence")) {
+            if (!next(&cl.create.licence))
+                return fail(QStringLiteral("--licence attend un numéro de licence."));
+            sawLicence = true;
+        } else if (a == QLatin1String("--demo")) {
+            cl.create.demo = DemoOptions{};
+            sawDemo = true;
+        } else {
+            return fail(QStringLiteral("Option inconnue : %1").arg(a));
+        }
+    }
+    if (sawCreate)
+        cl.action = CommandLine::Action::Create;
+    else if (sawShop || sawLicence || sawDemo)
+        return fail(QStringLiteral("--magasin, --licence et --demo vont avec --creer-base."));
+    return cl;
+}
+
+} // namespace vdn

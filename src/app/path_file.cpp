@@ -1,0 +1,83 @@
+#include "app/path_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace vdn {
+
+namespace {
+// Longer than any path the file systems accept.
+constexpr qsizetype MaxLineBytes = 4096;
+} // namespace
+
+QString userConfigFolder() {
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/vordan");
+}
+
+QString findPathFile(const QString& programFolder, const QString& configFolder) {
+    for (const QString& folder : {programFolder, configFolder}) {
+        if (folder.isEmpty())
+            continue;
+        const QString candidate = QDir(folder).filePath(PathFileName);
+        if (QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+Result<QString> parsePathFile(const QByteArray& content, const QString& fileName) {
+    QByteArray bytes = content;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    qsizetype end = bytes.indexOf('\n');
+    if (end < 0)
+        end = bytes.size();
+    QByteArray line = bytes.left(end);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    if (line.size() > MaxLineBytes)
+        return DataError::other(
+            errnum::NotText,
+            QStringLiteral("La première ligne du fichier %1 est trop longue pour être un chemin "
+                           "(%2 octets)")
+                .arg(fileName)
+                .arg(line.size()));
+    for (char c : line) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 && c != '\t')
+            return DataError::other(
+                errnum::NotText,
+                QStringLiteral("Le fichier %1 n'est pas un fichier texte").arg(fileName));
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(line);
+    // A file written by an older Windows installation is not UTF-8.
+    if (utf8.hasError())
+        text = QString::fromLatin1(line);
+    return text.trimmed();
+}
+
+Result<QString> readPathFile(const QString& fileName) {
+    QFile f(fileName);
+    if (!f.exists())
+        return DataError::other(errnum::FileNotFound,
+                                QStringLiteral("Fichier introuvable : %1").arg(fileName));
+    if (!f.open(QIODevice::ReadOnly))
+        return DataError::other(
+            errnum::FileAccess,
+            QStringLiteral("Impossible de lire le fichier %1 : %2").arg(fileName, f.errorString()));
+    // Only the first line matters; never read more than a path can hold.
+    const QByteArray head = f.read(MaxLineBytes + 8);
+    if (f.error() != QFileDevice::NoError)
+        return DataError::other(
+            errnum::FileAccess,
+            QStringLiteral("Impossible de lire le fichier %1 : %2").arg(fileName, f.errorString()));
+    return parsePathFile(head, fileName);
+}
+
+} // namespace vdn

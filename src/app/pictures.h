@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QPixmap>
+
+namespace vdn::pictures {
+
+// The main window's pictures, drawn by the program itself.
+QPixmap bowlingBall(int size, QColor colour);
+QPixmap pins(QSize size);
+QPixmap customers(QSize size);
+QPixmap drill(QSize size);
+QPixmap lane(QSize size);
+QPixmap validate(int size);
+
+} // namespace vdn::pictures

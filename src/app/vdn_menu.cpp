@@ -1,0 +1,176 @@
+#include "app/vdn_menu.h"
+
+#include "app/pictures.h"
+#include "app/window_placement.h"
+#include "customers/vdn_client.h"
+#include "platform/clickable_label.h"
+#include "reference/vdn_param.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QToolButton>
+
+namespace vdn {
+
+namespace {
+
+ClickableLabel* caption(QWidget* parent, const char* name, const QString& text, QColor background,
+                        QRect geometry) {
+    auto* label = new ClickableLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    label->setAutoFillBackground(true);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::Window, background);
+    pal.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(pal);
+    QFont f = label->font();
+    f.setPointSize(14);
+    f.setBold(true);
+    label->setFont(f);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return label;
+}
+
+ClickableLabel* picture(QWidget* parent, const char* name, const QPixmap& pixmap, QPoint at) {
+    auto* label = new ClickableLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setPixmap(pixmap);
+    label->setGeometry(QRect(at, pixmap.size()));
+    return label;
+}
+
+} // namespace
+
+VdnMenu::VdnMenu(const Services& services, const StartupInfo& info, QWidget* parent)
+    : QMainWindow(parent), services_(services), info_(info) {
+    setObjectName(QStringLiteral("VDN_menu"));
+    buildMenu();
+    buildBody();
+    setFixedSize(640, 460);
+    // Start-up: the backup panel starts hidden, then the title and placement.
+    Frame5->hide();
+    centrer_fenetre(this, info_.title, StateNormal);
+}
+
+VdnMenu::~VdnMenu() { closeOtherWindows(); }
+
+void VdnMenu::buildMenu() {
+    QMenuBar* bar = menuBar();
+    auto action = [this](QMenu* menu, const char* name, const QString& text) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    QMenu* mnu_fic = bar->addMenu(QStringLiteral("&Fichiers"));
+    mnu_fic->setObjectName(QStringLiteral("mnu_fic"));
+    mnu_fic->menuAction()->setObjectName(QStringLiteral("mnu_fic"));
+    connect(action(mnu_fic, "mnu_fic_clt", QStringLiteral("&Clients")), &QAction::triggered, this,
+            &VdnMenu::openClient);
+    connect(action(mnu_fic, "mnu_fic_par", QStringLiteral("&Paramètres")), &QAction::triggered,
+            this, &VdnMenu::openParam);
+    connect(action(mnu_fic, "mnu_fic_usb", QStringLiteral("&Sauvegarde USB")),
+            &QAction::triggered, this, &VdnMenu::showBackupPanel);
+
+    QMenu* mnu_fac = bar->addMenu(QStringLiteral("&Matériels"));
+    mnu_fac->setObjectName(QStringLiteral("mnu_fac"));
+    mnu_fac->menuAction()->setObjectName(QStringLiteral("mnu_fac"));
+    action(mnu_fac, "mnu_sta_vte", QStringLiteral("&Recherches")); // does nothing
+
+    QMenu* mnu_stk = bar->addMenu(QStringLiteral("&Stocks"));
+    mnu_stk->setObjectName(QStringLiteral("mnu_stk"));
+    mnu_stk->menuAction()->setObjectName(QStringLiteral("mnu_stk"));
+    action(mnu_stk, "mnu_stk_mvt", QStringLiteral("&Saisie E/S de stock"));
+    action(mnu_stk, "mnu_stk_cal", QStringLiteral("&Calcul stocks"));
+    mnu_stk->menuAction()->setEnabled(false); // shown greyed, not available
+
+    QAction* mnu_abd = bar->addAction(QStringLiteral("&Quitter"));
+    mnu_abd->setObjectName(QStringLiteral("mnu_abd"));
+    connect(mnu_abd, &QAction::triggered, this, &VdnMenu::quit);
+}
+
+void VdnMenu::buildBody() {
+    auto* body = new QWidget(this);
+    body->setObjectName(QStringLiteral("corps"));
+    body->setAutoFillBackground(true);
+    QPalette pal = body->palette();
+    pal.setColor(QPalette::Window, QColor(235, 240, 250));
+    body->setPalette(pal);
+    setCentralWidget(body);
+
+    cmdclt = caption(body, "cmdclt", QStringLiteral("    CLIENTS"), QColor(30, 80, 160),
+                     QRect(150, 30, 300, 50));
+    cmdclt->setCursor(Qt::PointingHandCursor);
+    cmdmat = caption(body, "cmdmat", QStringLiteral("   MATERIEL"), QColor(120, 40, 140),
+                     QRect(150, 110, 300, 50));
+    cmdfac = caption(body, "cmdfac", QStringLiteral("??? non utilisé"), QColor(110, 110, 120),
+                     QRect(150, 190, 300, 50));
+
+    Image4 = picture(body, "Image4", pictures::customers(QSize(64, 56)), QPoint(60, 27));
+    Image4->setCursor(Qt::PointingHandCursor);
+    Image5 = picture(body, "Image5", pictures::bowlingBall(52, QColor(120, 40, 140)),
+                     QPoint(66, 109));
+    Image1 = picture(body, "Image1", pictures::pins(QSize(70, 60)), QPoint(480, 22));
+    Image2 = picture(body, "Image2", pictures::drill(QSize(64, 64)), QPoint(484, 100));
+    Image3 = picture(body, "Image3", pictures::lane(QSize(90, 90)), QPoint(470, 180));
+    Image6 = picture(body, "Image6", pictures::bowlingBall(40, QColor(30, 80, 160)),
+                     QPoint(72, 195));
+
+    connect(cmdclt, &ClickableLabel::clicked, this, &VdnMenu::openClient);
+    connect(Image4, &ClickableLabel::clicked, this, &VdnMenu::openClient);
+
+    Frame5 = new QGroupBox(QStringLiteral("Saisir la lettre du disque amovible"), body);
+    Frame5->setObjectName(QStringLiteral("Frame5"));
+    Frame5->setGeometry(150, 270, 300, 110);
+    txtdisk = new QLineEdit(Frame5);
+    txtdisk->setObjectName(QStringLiteral("txtdisk"));
+    txtdisk->setMaxLength(1);
+    txtdisk->setGeometry(20, 40, 40, 30);
+    cmdok = new QToolButton(Frame5);
+    cmdok->setObjectName(QStringLiteral("cmdok"));
+    cmdok->setIcon(QIcon(pictures::validate(32)));
+    cmdok->setIconSize(QSize(32, 32));
+    cmdok->setGeometry(80, 34, 44, 44);
+    cmdok->setToolTip(QStringLiteral("Lancer la sauvegarde"));
+}
+
+VdnClient* VdnMenu::openClient() {
+    if (!client_) {
+        client_ = new VdnClient(services_);
+        client_->load();
+    }
+    client_->show();
+    client_->raise();
+    client_->activateWindow();
+    return client_;
+}
+
+VdnParam* VdnMenu::openParam() {
+    if (!param_) {
+        param_ = new VdnParam(services_);
+        param_->load();
+    }
+    param_->show();
+    param_->raise();
+    param_->activateWindow();
+    return param_;
+}
+
+void VdnMenu::showBackupPanel() { Frame5->show(); }
+
+void VdnMenu::closeOtherWindows() {
+    // Destroyed directly: their close handling would step back panel by panel.
+    delete client_.data();
+    delete param_.data();
+}
+
+void VdnMenu::quit() { close(); }
+
+void VdnMenu::closeEvent(QCloseEvent* event) {
+    closeOtherWindows();
+    event->accept();
+}
+
+} // namespace vdn

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/startup.h"
+#include "customers/vdn_client.h"
+#include "reference/vdn_param.h"
+#include "platform/services.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+
+namespace vdn {
+
+class ClickableLabel;
+
+// The main window: start-up hub with its captions, pictures, menu and the
+// backup panel.
+class VdnMenu : public QMainWindow {
+    Q_OBJECT
+public:
+    VdnMenu(const Services& services, const StartupInfo& info, QWidget* parent = nullptr);
+    ~VdnMenu() override;
+
+    // Each opens its window once and shows it again when already open.
+    VdnClient* openClient();
+    VdnParam* openParam();
+    VdnClient* client() const { return client_; }
+    VdnParam* param() const { return param_; }
+
+    // Ends the program: every other window goes at once, nothing is saved.
+    void quit();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenu();
+    void buildBody();
+    void showBackupPanel();
+    void closeOtherWindows();
+
+    Services services_;
+    StartupInfo info_;
+    QPointer<VdnClient> client_;
+    QPointer<VdnParam> param_;
+
+    QGroupBox* Frame5 = nullptr;
+    QLineEdit* txtdisk = nullptr;
+    QToolButton* cmdok = nullptr;
+    ClickableLabel* cmdclt = nullptr;
+    ClickableLabel* cmdmat = nullptr;
+    ClickableLabel* cmdfac = nullptr;
+    ClickableLabel* Image1 = nullptr;
+    ClickableLabel* Image2 = nullptr;
+    ClickableLabel* Image3 = nullptr;
+    ClickableLabel* Image4 = nullptr;
+    ClickableLabel* Image5 = nullptr;
+    ClickableLabel* Image6 = nullptr;
+};
+
+} // namespace vdn

@@ -1,0 +1,164 @@
+#include "data/connection.h"
+
+#include "data/schema.h"
+#include "data/val.h"
+
+#include <QAtomicInteger>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+namespace vdn {
+
+namespace {
+
+QAtomicInteger<int> connectionCounter;
+
+enum class FileKind { SQLite, Empty, Jet, Unreadable, Other };
+
+FileKind inspect(const QString& path, QString* reason) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *reason = f.errorString();
+        return FileKind::Unreadable;
+    }
+    const QByteArray head = f.read(32);
+    if (head.isEmpty())
+        return FileKind::Empty;
+    if (head.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return FileKind::SQLite;
+    // Access/Jet files left by an older installation.
+    if (head.startsWith(QByteArray("\x00\x01\x00\x00", 4)) &&
+        (head.mid(4).startsWith("Standard Jet DB") || head.mid(4).startsWith("Standard ACE DB")))
+        return FileKind::Jet;
+    return FileKind::Other;
+}
+
+QString uriFor(const QString& path, const char* mode) {
+    // Percent-encode everything but the separators so that '?', '#' or '%' in
+    // a folder name cannot end the file name early.
+    const QByteArray encoded = QUrl::toPercentEncoding(path, "/");
+    return QStringLiteral("file:") + QString::fromLatin1(encoded) + QStringLiteral("?mode=") +
+           QLatin1String(mode);
+}
+
+} // namespace
+
+Connection::Connection(QString name, QString path)
+    : name_(std::move(name)), path_(std::move(path)) {}
+
+Connection::~Connection() {
+    if (db_.isValid())
+        db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name_);
+}
+
+sqlite3* Connection::handle() const {
+    if (!db_.isValid() || !db_.driver())
+        return nullptr;
+    const QVariant v = db_.driver()->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(v.data());
+    return nullptr;
+}
+
+Status Connection::execute(const QString& sql) {
+    QSqlQuery q(db_);
+    if (!q.exec(sql))
+        return DataError::fromQuery(q);
+    return {};
+}
+
+Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode mode) {
+    const QFileInfo info(path);
+    if (mode == Mode::ExistingOnly) {
+        if (!info.exists())
+            return DataError::other(errnum::DatabaseNotFound,
+                                    QStringLiteral("Base de données introuvable : %1").arg(path));
+        if (info.isDir())
+            return DataError::other(
+                errnum::DatabaseNotFound,
+                QStringLiteral("%1 est un dossier, pas une base de données").arg(path));
+        QString reason;
+        switch (inspect(path, &reason)) {
+        case FileKind::SQLite:
+            break;
+        case FileKind::Unreadable:
+            return DataError::other(
+                errnum::FileAccess,
+                QStringLiteral("Impossible de lire la base de données %1 : %2").arg(path, reason));
+        case FileKind::Jet:
+            return DataError::other(
+                errnum::UnrecognizedFormat,
+                QStringLiteral("%1 est une base Access d'une ancienne installation ; VORDAN "
+                               "ne peut pas l'ouvrir. Créez une nouvelle base avec "
+                               "« vordan --creer-base DOSSIER ».")
+                    .arg(path));
+        case FileKind::Empty:
+        case FileKind::Other:
+            return DataError::other(
+                errnum::UnrecognizedFormat,
+                QStringLiteral("%1 n'est pas une base de données VORDAN (format non reconnu)")
+                    .arg(path));
+        }
+    } else if (info.exists()) {
+        return DataError::other(
+            errnum::FileAccess,
+            QStringLiteral("Le fichier %1 existe déjà ; il ne sera pas remplacé").arg(path));
+    }
+
+    const QString name =
+        QStringLiteral("vordan_%1").arg(connectionCounter.fetchAndAddRelaxed(1) + 1);
+    std::unique_ptr<Connection> c(new Connection(name, path));
+    c->db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    if (!c->db_.isValid())
+        return DataError::other(errnum::UnrecognizedFormat,
+                                QStringLiteral("Le pilote SQLite de Qt est absent"));
+    c->db_.setDatabaseName(uriFor(path, mode == Mode::CreateNew ? "rwc" : "rw"));
+    c->db_.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    if (!c->db_.open())
+        return DataError::fromDatabase(c->db_, path);
+    if (!registerValFunction(c->handle()))
+        return DataError::other(errnum::UnrecognizedFormat,
+                                QStringLiteral("Impossible d'enregistrer la fonction val()"));
+    if (Status s = c->execute(QStringLiteral("PRAGMA synchronous=FULL")); !s)
+        return s.error();
+    if (mode == Mode::CreateNew) {
+        if (Status s = createSchema(*c); !s)
+            return s.error();
+    } else if (Status s = checkAndMigrate(*c); !s) {
+        return s.error();
+    }
+    return c;
+}
+
+Transaction::Transaction(QSqlDatabase& db) : db_(db) {
+    if (!db_.transaction())
+        started_ = DataError::fromDatabase(db_, QStringLiteral("BEGIN"));
+}
+
+Transaction::~Transaction() {
+    if (started_.ok() && !done_)
+        db_.rollback();
+}
+
+Status Transaction::commit() {
+    if (!started_.ok())
+        return started_;
+    done_ = true;
+    if (!db_.commit()) {
+        const DataError err = DataError::fromDatabase(db_, QStringLiteral("COMMIT"));
+        db_.rollback();
+        return err;
+    }
+    return {};
+}
+
+} // namespace vdn

@@ -1,0 +1,70 @@
+#include "data/data_error.h"
+
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <sqlite3.h>
+
+namespace vdn {
+
+namespace {
+
+sqlite3* handleOf(const QSqlDriver* driver) {
+    if (!driver)
+        return nullptr;
+    const QVariant v = driver->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(v.data());
+    return nullptr;
+}
+
+DataError build(const QSqlError& err, sqlite3* handle, const QString& statement) {
+    EngineError entry;
+    bool ok = false;
+    entry.code = err.nativeErrorCode().toInt(&ok);
+    if (handle) {
+        const int ext = sqlite3_extended_errcode(handle);
+        if (!ok || entry.code == 0)
+            entry.code = ext & 0xff;
+        // The handle keeps the last failure; trust its extended code only when
+        // it belongs to the same primary code the driver reported.
+        entry.extendedCode = (ext & 0xff) == entry.code ? ext : entry.code;
+    }
+    if (entry.code == 0)
+        entry.code = SQLITE_ERROR;
+    if (entry.extendedCode == 0)
+        entry.extendedCode = entry.code;
+    entry.message = err.databaseText().isEmpty() ? err.text() : err.databaseText();
+    entry.statement = statement;
+
+    DataError result;
+    result.number = entry.code;
+    QString text = err.databaseText();
+    const QString driverText = err.driverText();
+    if (text.isEmpty())
+        text = driverText;
+    else if (!driverText.isEmpty() && driverText != text)
+        text = driverText + QStringLiteral(" : ") + text;
+    result.text = text.isEmpty() ? QStringLiteral("Erreur de la base de données") : text;
+    result.engineErrors.append(entry);
+    return result;
+}
+
+} // namespace
+
+DataError DataError::fromSqlError(const QSqlError& error, const QSqlDatabase& db,
+                                  const QString& statement) {
+    return build(error, db.isValid() ? handleOf(db.driver()) : nullptr, statement);
+}
+
+DataError DataError::fromQuery(const QSqlQuery& query) {
+    return build(query.lastError(), handleOf(query.driver()), query.lastQuery());
+}
+
+DataError DataError::fromDatabase(const QSqlDatabase& db, const QString& statement) {
+    return fromSqlError(db.lastError(), db, statement);
+}
+
+} // namespace vdn

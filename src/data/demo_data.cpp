@@ -1,0 +1,211 @@
+#include "data/demo_data.h"
+
+#include "data/connection.h"
+#include "data/schema.h"
+
+#include <QDate>
+#include <QSqlQuery>
+
+#include <array>
+#include <random>
+
+namespace vdn {
+
+namespace {
+
+const std::array LastNames{
+    "DUPONT",  "DURAND",   "MARTIN",   "BERNARD",  "PETIT",   "ROBERT",   "RICHARD",
+    "MOREAU",  "LEFÈVRE",  "GIRARD",   "BONNET",   "MÉNARD",  "FRANÇOIS", "ROUSSEAU",
+    "BLANC",   "GUÉRIN",   "MULLER",   "FAURE",    "ANDRÉ",   "MERCIER",  "D'ALMEIDA",
+    "LEGRAND", "GARNIER",  "FAIVRE",   "CHEVALIER", "ROUX",   "O'NEILL",  "BÉRANGER",
+    "MOULIN",  "LAMBERT",  "FONTAINE", "ROUSSEL",  "CLÉMENT", "GAUTHIER", "PERRIN",
+    "MOREL",   "DUBOIS",   "HÉBERT",   "LEROY",    "COLIN"};
+const std::array FirstNames{"JEAN",   "MARIE",   "PIERRE",   "SOPHIE", "LUC",    "ÉLODIE",
+                            "THOMAS", "CAMILLE", "NICOLAS",  "JULIE",  "HÉLÈNE", "FRANÇOIS",
+                            "LÉA",    "ANTOINE", "CHLOÉ",    "JÉRÔME", "MANON",  "DAVID",
+                            "INÈS",   "OLIVIER"};
+struct Town {
+    const char* postcode;
+    const char* name;
+};
+const std::array Towns{
+    Town{"75011", "Paris"},          Town{"69003", "Lyon"},
+    Town{"13008", "Marseille"},      Town{"31000", "Toulouse"},
+    Town{"33000", "Bordeaux"},       Town{"59000", "Lille"},
+    Town{"44000", "Nantes"},         Town{"67000", "Strasbourg"},
+    Town{"34000", "Montpellier"},    Town{"35000", "Rennes"},
+    Town{"51100", "Reims"},          Town{"42000", "Saint-Étienne"},
+    Town{"76600", "Le Havre"},       Town{"38000", "Grenoble"},
+    Town{"21000", "Dijon"},          Town{"49000", "Angers"},
+    Town{"37000", "Tours"},          Town{"63000", "Clermont-Ferrand"},
+    Town{"87000", "Limoges"},        Town{"80000", "Amiens"},
+    Town{"74000", "Annecy"},         Town{"06000", "Nice"},
+    Town{"97400", "Saint-Denis"},    Town{"73000", "Chambéry"},
+    Town{"91300", "Massy"}};
+const std::array Streets{"rue de l'Église",     "avenue Jean-Jaurès", "boulevard Victor-Hugo",
+                         "rue des Lilas",       "place de la Mairie", "allée des Érables",
+                         "chemin de l'Étang",   "rue du Général-Leclerc",
+                         "impasse des Quilles", "route d'Orléans"};
+const std::array Brands{"STORM", "BRUNSWICK", "AMF", "HAMMER", "EBONITE", "MOTIV", "ROTO GRIP"};
+const std::array Models{"Phaze II", "Rhino",  "Nova",       "Black Widow", "Gamebreaker",
+                        "Venom",    "Hy-Road", "Iq Tour",   "Quantum",     "Spare Master"};
+const std::array Cores{"Asymétrique", "Symétrique", "Pancake", "Ampoule"};
+const std::array Diffs{"0,01", "0,02", "0,03", "0,04", "0,05"};
+const std::array Lengths{"13,00", "14,00", "15,00", "16,00"};
+const std::array Hooks{"2,00", "2,50", "3,00", "3,50", "4,00"};
+const std::array Angles1{"30", "40", "45", "50", "60", "70"};
+const std::array Distances{"3", "3,5", "4", "4,5", "5"};
+const std::array Angles2{"20", "25", "30", "40", "45", "50"};
+const std::array Surfaces{"Abralon 500", "Abralon 1000 + poli", "Abralon 2000",
+                          "Abralon 4000 mat, usine", "Poli brillant"};
+const std::array Types{"Huilée", "Sec", "Spare"};
+const std::array Fractions{"1/8", "1/4", "3/8", "1/2", "3/4", "4 1/4", "4 1/2", "4 3/4"};
+const std::array Colours{"Noir", "Blanc", "Rouge", "Bleu"};
+const std::array InsertBrands{"Accroche", "Souple", "Confort"};
+const std::array Shapes{"Rond", "Ovale", "Power lift"};
+
+template <class A> QString pick(const A& a, std::mt19937& rng) {
+    return QString::fromUtf8(a[rng() % a.size()]);
+}
+
+struct Writer {
+    QSqlQuery client, ball, sheet;
+    explicit Writer(QSqlDatabase& db) : client(db), ball(db), sheet(db) {}
+};
+
+QString insertStatement(const QString& table, const QStringList& fields) {
+    QStringList marks;
+    for (int i = 0; i < fields.size(); ++i)
+        marks << QStringLiteral("?");
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(table, fields.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+}
+
+Status exec(QSqlQuery& q, const QVariantList& values) {
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec())
+        return DataError::fromQuery(q);
+    return {};
+}
+
+Status writeBalls(Writer& w, const QString& code, int count, std::mt19937& rng) {
+    const QDate base(2015, 1, 1);
+    for (int line = 1; line <= count; ++line) {
+        // Roughly one ball in three has gone to the history (bag above 100).
+        const bool history = rng() % 3 == 0;
+        const int sac = history ? 101 + int(rng() % 50) : int(rng() % 40);
+        const QDate bought = base.addDays(int(rng() % 3600));
+        const QString date = bought.toString(QStringLiteral("dd/MM/yyyy"));
+        const QString surface = pick(Surfaces, rng);
+        const QString l1 = pick(Angles1, rng), l2 = pick(Distances, rng),
+                      l3 = pick(Angles2, rng);
+        const QVariantList values{
+            code,
+            QStringLiteral("%1").arg(line, 3, 10, QLatin1Char('0')),
+            QStringLiteral("%1").arg(sac, 3, 10, QLatin1Char('0')),
+            pick(Brands, rng),
+            pick(Models, rng),
+            QStringLiteral("SN%1").arg(rng() % 1000000, 6, 10, QLatin1Char('0')),
+            pick(Cores, rng),
+            QStringLiteral("2,5%1").arg(rng() % 10),
+            pick(Diffs, rng),
+            pick(Lengths, rng),
+            pick(Hooks, rng),
+            surface,
+            surface.left(50),
+            l1,
+            l2,
+            l3,
+            l1 + QStringLiteral(" < ") + l2 + QStringLiteral(" < ") + l3,
+            date,
+            date.right(4) + date.mid(3, 2) + date.left(2),
+            pick(Types, rng)};
+        if (Status s = exec(w.ball, values); !s)
+            return s;
+    }
+    return {};
+}
+
+Status writeSheet(Writer& w, const QString& code, std::mt19937& rng) {
+    QVariantList values{code};
+    const bool classic = rng() % 2 == 0;
+    for (int n : sheetMeasureNumbers()) {
+        QString v;
+        if (n >= 22 && n <= 27) {
+            const int kind = (n - 22) % 3;
+            v = kind == 0 ? pick(Colours, rng)
+                          : kind == 1 ? pick(InsertBrands, rng) : pick(Shapes, rng);
+        } else if (n == 21) {
+            v = classic ? QString(QLatin1String("")) : QStringLiteral("1");
+        } else {
+            v = pick(Fractions, rng);
+        }
+        values << v;
+    }
+    values << QStringLiteral("Inserts changés tous les 6 mois")
+           << QStringLiteral("Pouce un peu serré l'hiver")
+           << (classic ? QStringLiteral("C") : QStringLiteral("I"))
+           << (rng() % 2 ? QStringLiteral("V") : QStringLiteral("U"))
+           << (rng() % 2 ? QStringLiteral("O") : QStringLiteral("N"));
+    return exec(w.sheet, values);
+}
+
+} // namespace
+
+Status insertDemoData(Connection& c, const DemoOptions& options) {
+    std::mt19937 rng(options.seed);
+    Transaction t(c.db());
+    if (!t.started())
+        return t.started();
+    Writer w(c.db());
+    if (!w.client.prepare(insertStatement(QStringLiteral("strclient"), clientFields())) ||
+        !w.ball.prepare(insertStatement(QStringLiteral("strmateriel"), ballFields())) ||
+        !w.sheet.prepare(insertStatement(QStringLiteral("strpercage"), sheetFields())))
+        return DataError::fromDatabase(c.db(), QStringLiteral("INSERT"));
+
+    for (int i = 1; i <= options.customers; ++i) {
+        const QString code = QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'));
+        const int n = i - 1;
+        const QString last = QString::fromUtf8(LastNames[std::size_t(n) % LastNames.size()]);
+        const QString first = QString::fromUtf8(
+            FirstNames[(std::size_t(n) / LastNames.size() + std::size_t(n)) % FirstNames.size()]);
+        const Town town = Towns[rng() % Towns.size()];
+        const bool business = i % 7 == 0;
+        const bool deleted = options.deletedEvery > 0 && i % options.deletedEvery == 0;
+        const QVariantList values{
+            code,
+            business ? QStringLiteral("SARL") : (i % 2 ? QStringLiteral("M.") : QStringLiteral("Mme")),
+            last + QLatin1Char(' ') + first,
+            QStringLiteral("%1, %2").arg(1 + rng() % 120).arg(QString::fromUtf8(Streets[rng() % Streets.size()])),
+            i % 5 == 0 ? QStringLiteral("Bâtiment B") : QString(QLatin1String("")),
+            QString(QLatin1String("")),
+            QString::fromLatin1(town.postcode),
+            QString::fromUtf8(town.name),
+            QStringLiteral("France"),
+            QStringLiteral("0%1 %2 %3 %4 %5").arg(1 + rng() % 5).arg(rng() % 90 + 10).arg(rng() % 90 + 10).arg(rng() % 90 + 10).arg(rng() % 90 + 10),
+            QStringLiteral("06 %1 %2 %3 %4").arg(rng() % 90 + 10).arg(rng() % 90 + 10).arg(rng() % 90 + 10).arg(rng() % 90 + 10),
+            QString(QLatin1String("")),
+            QStringLiteral("client%1@exemple.fr").arg(i),
+            i % 3 == 0 ? QStringLiteral("Joue en ligue le mardi soir.\nPréfère les boules réactives.")
+                       : QString(QLatin1String("")),
+            business ? QStringLiteral("FR%1").arg(10000000000ULL + rng() % 89999999999ULL) : QString(QLatin1String("")),
+            business ? QStringLiteral("H") : QStringLiteral("T"),
+            i % 6 == 0 ? QStringLiteral("G") : QStringLiteral("D"),
+            i % 4 == 0 ? QStringLiteral("A") : QStringLiteral("S"),
+            QString::number(12 + rng() % 5),
+            deleted ? QStringLiteral("SUPPRIME") : QString(QLatin1String(""))};
+        if (Status s = exec(w.client, values); !s)
+            return s;
+        const int balls =
+            options.ballsPerCustomer > 0 ? options.ballsPerCustomer : int(rng() % 6);
+        if (Status s = writeBalls(w, code, balls, rng); !s)
+            return s;
+        if (options.sheetEvery > 0 && i % options.sheetEvery == 1 % options.sheetEvery)
+            if (Status s = writeSheet(w, code, rng); !s)
+                return s;
+    }
+    return t.commit();
+}
+
+} // namespace vdn

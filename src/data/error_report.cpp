@@ -1,0 +1,47 @@
+#include "data/error_report.h"
+
+#include "platform/message_boxes.h"
+#include "platform/pointer.h"
+#include "platform/services.h"
+
+namespace vdn {
+
+namespace {
+const QString CrLf = QStringLiteral("\r\n");
+}
+
+QString errorReportText(const DataError& error) {
+    return QStringLiteral("L'erreur suivante s'est produite:") + CrLf + CrLf + error.text + CrLf +
+           QStringLiteral("Numéro d'erreur: ") + QString::number(error.number);
+}
+
+QString engineErrorListText(const DataError& error) {
+    QStringList lines;
+    int i = 0;
+    for (const EngineError& e : error.engineErrors) {
+        lines << QStringLiteral("Erreur %1 : code %2 (code étendu %3)")
+                     .arg(++i)
+                     .arg(e.code)
+                     .arg(e.extendedCode);
+        lines << e.message;
+        if (!e.statement.isEmpty())
+            lines << QStringLiteral("Instruction : ") + e.statement;
+    }
+    return lines.join(CrLf);
+}
+
+void erreur_donnees(const DataError& error, const Services& services, QWidget* parent) {
+    if (services.pointer)
+        services.pointer->setDefault();
+    QString text = errorReportText(error);
+    services.boxes->beep();
+    if (error.engineErrors.isEmpty() || error.engineErrors.first().code != error.number) {
+        services.boxes->message(parent, text);
+        return;
+    }
+    text += CrLf + CrLf + QStringLiteral("Afficher la liste des erreurs d'accès aux données?");
+    if (services.boxes->question(parent, text))
+        services.boxes->message(parent, engineErrorListText(error));
+}
+
+} // namespace vdn

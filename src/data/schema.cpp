@@ -1,0 +1,153 @@
+#include "data/schema.h"
+
+#include "data/connection.h"
+
+#include <QSqlQuery>
+
+namespace vdn {
+
+QStringList specifFields() {
+    return {QStringLiteral("spe_cod"), QStringLiteral("spe_nom"), QStringLiteral("spe_lic")};
+}
+
+QStringList clientFields() {
+    return {QStringLiteral("clt_cod"),  QStringLiteral("clt_int"),  QStringLiteral("clt_nom"),
+            QStringLiteral("clt_ad1"),  QStringLiteral("clt_ad2"),  QStringLiteral("clt_ad3"),
+            QStringLiteral("clt_cp"),   QStringLiteral("clt_vil"),  QStringLiteral("clt_pays"),
+            QStringLiteral("clt_tel"),  QStringLiteral("clt_gsm"),  QStringLiteral("clt_fax"),
+            QStringLiteral("clt_mail"), QStringLiteral("clt_memo"), QStringLiteral("clt_nic"),
+            QStringLiteral("clt_tar"),  QStringLiteral("clt_dg"),   QStringLiteral("clt_poig"),
+            QStringLiteral("clt_lbs"),  QStringLiteral("clt_etat")};
+}
+
+QStringList ballFields() {
+    return {QStringLiteral("MAT_CODE"),    QStringLiteral("MAT_LG"),
+            QStringLiteral("MAT_SAC"),     QStringLiteral("mat_marque"),
+            QStringLiteral("mat_boule"),   QStringLiteral("mat_serie"),
+            QStringLiteral("mat_noyau"),   QStringLiteral("mat_rg"),
+            QStringLiteral("mat_diff"),    QStringLiteral("mat_length"),
+            QStringLiteral("mat_hook"),    QStringLiteral("MAT_SURFACE"),
+            QStringLiteral("mat_surface1"), QStringLiteral("MAT_LAYOUT1"),
+            QStringLiteral("MAT_LAYOUT2"), QStringLiteral("MAT_LAYOUT3"),
+            QStringLiteral("mat_layout"),  QStringLiteral("MAT_DATE"),
+            QStringLiteral("MAT_DATE_TRI"), QStringLiteral("MAT_TYPE")};
+}
+
+QList<int> sheetMeasureNumbers() {
+    QList<int> numbers;
+    for (int n = 8; n <= 34; ++n)
+        numbers.append(n);
+    numbers.append(36);
+    return numbers;
+}
+
+QString sheetMeasureField(int number) {
+    return QStringLiteral("PER_%1").arg(number, 2, 10, QLatin1Char('0'));
+}
+
+QStringList sheetFields() {
+    QStringList fields{QStringLiteral("per_code")};
+    for (int n : sheetMeasureNumbers())
+        fields.append(sheetMeasureField(n));
+    fields << QStringLiteral("PER_COM_D") << QStringLiteral("PER_COM_P")
+           << QStringLiteral("PER_TYP_POUCE") << QStringLiteral("PER_VIN_URE")
+           << QStringLiteral("PER_OVAL_CON");
+    return fields;
+}
+
+QStringList paramFields() { return {QStringLiteral("par_table"), QStringLiteral("par_lib")}; }
+
+namespace {
+
+// Free text columns compare without regard to case, like the old engine did;
+// keys compare exactly. Only built-in collations are used so that any SQLite
+// tool can open and check the file.
+QString columns(const QStringList& fields, const QStringList& keys) {
+    QStringList parts;
+    for (const QString& f : fields) {
+        if (keys.contains(f))
+            parts << f + QStringLiteral(" TEXT NOT NULL");
+        else
+            parts << f + QStringLiteral(" TEXT COLLATE NOCASE");
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+QStringList schemaV1() {
+    return {
+        QStringLiteral("CREATE TABLE strspecif (%1)").arg(columns(specifFields(), {})),
+        QStringLiteral("CREATE TABLE strclient (%1, PRIMARY KEY (clt_cod))")
+            .arg(columns(clientFields(), {QStringLiteral("clt_cod")})),
+        QStringLiteral("CREATE TABLE strmateriel (%1, PRIMARY KEY (MAT_CODE, MAT_LG))")
+            .arg(columns(ballFields(), {QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")})),
+        QStringLiteral("CREATE TABLE strpercage (%1, PRIMARY KEY (per_code))")
+            .arg(columns(sheetFields(), {QStringLiteral("per_code")})),
+        QStringLiteral("CREATE TABLE strparam (par_table TEXT NOT NULL, "
+                       "par_lib TEXT NOT NULL COLLATE NOCASE, "
+                       "UNIQUE (par_table, par_lib))"),
+        // Look-ups the windows make: customers by name prefix and by town
+        // (customers by code and balls by customer use the primary keys,
+        // values by table the unique index).
+        QStringLiteral("CREATE INDEX strclient_nom ON strclient (clt_nom, clt_cod)"),
+        QStringLiteral("CREATE INDEX strclient_vil ON strclient (clt_vil)"),
+    };
+}
+
+Result<int> userVersion(Connection& c) {
+    QSqlQuery q(c.db());
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
+        return DataError::fromQuery(q);
+    return q.value(0).toInt();
+}
+
+Status runInTransaction(Connection& c, const QStringList& statements, int newVersion) {
+    Transaction t(c.db());
+    if (!t.started())
+        return t.started();
+    for (const QString& sql : statements)
+        if (Status s = c.execute(sql); !s)
+            return s;
+    if (Status s = c.execute(QStringLiteral("PRAGMA user_version = %1").arg(newVersion)); !s)
+        return s;
+    return t.commit();
+}
+
+// Forward migrations: entry i brings a file from version i + 1 to i + 2.
+const QList<QStringList>& migrations() {
+    static const QList<QStringList> steps{};
+    return steps;
+}
+
+} // namespace
+
+Status createSchema(Connection& c) { return runInTransaction(c, schemaV1(), SchemaVersion); }
+
+Status checkAndMigrate(Connection& c) {
+    Result<int> version = userVersion(c);
+    if (!version)
+        return version.error();
+    const QString path = c.path();
+    if (*version > SchemaVersion)
+        return DataError::other(errnum::SchemaTooNew,
+                                QStringLiteral("La base %1 a été créée par une version plus "
+                                               "récente de VORDAN (version %2) ; mettez le "
+                                               "logiciel à jour.")
+                                    .arg(path)
+                                    .arg(*version));
+    QSqlQuery q(c.db());
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND "
+                               "name IN ('strspecif','strclient','strmateriel','strpercage',"
+                               "'strparam')")) ||
+        !q.next())
+        return DataError::fromQuery(q);
+    if (*version < 1 || q.value(0).toInt() != 5)
+        return DataError::other(
+            errnum::UnrecognizedFormat,
+            QStringLiteral("%1 n'est pas une base de données VORDAN (tables absentes)").arg(path));
+    for (int v = *version; v < SchemaVersion; ++v)
+        if (Status s = runInTransaction(c, migrations().at(v - 1), v + 1); !s)
+            return s;
+    return {};
+}
+
+} // namespace vdn

@@ -1,0 +1,92 @@
+#include "app/command_line.h"
+#include "app/path_file.h"
+#include "app/startup.h"
+#include "app/vdn_menu.h"
+#include "data/error_report.h"
+#include "data/globals.h"
+#include "platform/clock.h"
+#include "platform/message_boxes.h"
+#include "platform/pointer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdio>
+
+namespace {
+
+void printErr(const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fputs("\n", stderr);
+}
+
+int runCreate(const vdn::CreateOptions& options) {
+    const vdn::Status s = vdn::createDatabase(options);
+    if (!s) {
+        printErr(QStringLiteral("Erreur : %1 (numéro d'erreur %2)")
+                     .arg(s.error().text)
+                     .arg(s.error().number));
+        return 1;
+    }
+    std::printf("%s\n", QStringLiteral("Base créée : %1")
+                            .arg(QDir(options.folder).absoluteFilePath(QStringLiteral("vordan.mdb")))
+                            .toLocal8Bit()
+                            .constData());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const vdn::CommandLine cl = vdn::parseCommandLine(args);
+    switch (cl.action) {
+    case vdn::CommandLine::Action::Help:
+        std::fputs(vdn::usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case vdn::CommandLine::Action::Error:
+        printErr(cl.error);
+        printErr(vdn::usageText());
+        return 1;
+    case vdn::CommandLine::Action::Create: {
+        QCoreApplication app(argc, argv);
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        return runCreate(cl.create);
+    }
+    case vdn::CommandLine::Action::Run:
+        break;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VORDAN"));
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    QTranslator qtFrench;
+    if (qtFrench.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtFrench);
+
+    vdn::QtMessageBoxes boxes;
+    vdn::SystemClock clock;
+    vdn::QtPointer pointer;
+    const vdn::Services services{&boxes, &clock, &pointer};
+
+    vdn::Result<vdn::StartupInfo> info =
+        vdn::startUp(QCoreApplication::applicationDirPath(), vdn::userConfigFolder());
+    if (!info) {
+        const QString text = vdn::errorReportText(info.error());
+        printErr(text);
+        boxes.message(nullptr, text);
+        return 1;
+    }
+    vdn::chemin_base = info->chemin_base;
+    vdn::shop_name = info->shopName;
+
+    vdn::VdnMenu menu(services, *info);
+    menu.show();
+    return app.exec();
+}

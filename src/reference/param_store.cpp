@@ -1,0 +1,68 @@
+#include "reference/param_store.h"
+
+#include <QSqlQuery>
+
+namespace vdn {
+
+namespace {
+const QString SelectText = QStringLiteral(
+    "SELECT par_lib FROM strparam WHERE par_table = ? ORDER BY par_lib, rowid");
+// Equal numbers keep a stable order: by text, then by insertion.
+const QString SelectNumeric = QStringLiteral(
+    "SELECT par_lib FROM strparam WHERE par_table = ? ORDER BY val(par_lib), par_lib, rowid");
+const QString SelectOne =
+    QStringLiteral("SELECT 1 FROM strparam WHERE par_table = ? AND par_lib = ? LIMIT 1");
+const QString Insert =
+    QStringLiteral("INSERT OR IGNORE INTO strparam (par_table, par_lib) VALUES (?, ?)");
+const QString Delete = QStringLiteral("DELETE FROM strparam WHERE par_table = ? AND par_lib = ?");
+} // namespace
+
+Result<QStringList> ParamStore::values(int code, ListOrder order) const {
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(order == ListOrder::Text ? SelectText : SelectNumeric))
+        return DataError::fromQuery(q);
+    q.addBindValue(QString::number(code));
+    if (!q.exec())
+        return DataError::fromQuery(q);
+    QStringList out;
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
+Result<bool> ParamStore::contains(int code, const QString& value) const {
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(SelectOne))
+        return DataError::fromQuery(q);
+    q.addBindValue(QString::number(code));
+    q.addBindValue(value.isNull() ? QString(QLatin1String("")) : value);
+    if (!q.exec())
+        return DataError::fromQuery(q);
+    return q.next();
+}
+
+Status ParamStore::add(int code, const QString& value) {
+    QSqlQuery q(db_);
+    if (!q.prepare(Insert))
+        return DataError::fromQuery(q);
+    q.addBindValue(QString::number(code));
+    q.addBindValue(value.isNull() ? QString(QLatin1String("")) : value);
+    if (!q.exec())
+        return DataError::fromQuery(q);
+    return {};
+}
+
+Status ParamStore::remove(int code, const QString& value) {
+    QSqlQuery q(db_);
+    if (!q.prepare(Delete))
+        return DataError::fromQuery(q);
+    q.addBindValue(QString::number(code));
+    q.addBindValue(value.isNull() ? QString(QLatin1String("")) : value);
+    if (!q.exec())
+        return DataError::fromQuery(q);
+    return {};
+}
+
+} // namespace vdn

@@ -1,0 +1,112 @@
+#include "support/fixture.h"
+
+#include "data/globals.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace vdn::test {
+
+DataFolder::DataFolder() : DataFolder(Options{}) {}
+
+DataFolder::DataFolder(const Options& options) {
+    useFrenchLocale();
+    en_ajout = false;
+    en_modif = false;
+    if (!dir_.isValid())
+        return;
+    chemin_base = folder();
+    shop_name = options.shopName;
+    QFile path(dir_.filePath(QStringLiteral("CHEMIN.QZ")));
+    if (!path.open(QIODevice::WriteOnly))
+        return;
+    path.write(folder().toUtf8() + "\r\n");
+    path.close();
+    if (options.createDatabase) {
+        CreateOptions create;
+        create.folder = dir_.path();
+        create.shopName = options.shopName;
+        create.licence = options.licence;
+        create.demo = options.demo;
+        const Status s = createDatabase(create);
+        if (!s) {
+            qWarning("database creation failed: %s", qPrintable(s.error().text));
+            return;
+        }
+    }
+    ok_ = true;
+}
+
+DataFolder::~DataFolder() {
+    // Folders made read-only by a test must still be removable.
+    QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QString DataFolder::folder() const { return dir_.path() + QLatin1Char('/'); }
+
+QString DataFolder::databaseFile() const { return databasePath(folder()); }
+
+std::unique_ptr<Connection> DataFolder::connect() const {
+    Result<std::unique_ptr<Connection>> c = Connection::open(databaseFile());
+    if (!c) {
+        qWarning("cannot open the test database: %s", qPrintable(c.error().text));
+        return nullptr;
+    }
+    return std::move(*c);
+}
+
+bool DataFolder::checkBoxes(const char* file, int line) {
+    QStringList problems = boxes.failures();
+    if (boxes.pending() > 0)
+        problems << QStringLiteral("%1 expected message box(es) never shown").arg(boxes.pending());
+    boxes.clear();
+    if (problems.isEmpty())
+        return true;
+    QTest::qFail(qPrintable(problems.join(QStringLiteral("; "))), file, line);
+    return false;
+}
+
+QStringList column(Connection& c, const QString& sql, const QVariantList& values) {
+    QSqlQuery q(c.db());
+    q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    QStringList out;
+    if (!q.exec()) {
+        qWarning("query failed: %s", qPrintable(q.lastError().text()));
+        return out;
+    }
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
+QVariant scalar(Connection& c, const QString& sql, const QVariantList& values) {
+    QSqlQuery q(c.db());
+    q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec() || !q.next())
+        return {};
+    return q.value(0);
+}
+
+void useFrenchLocale() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
+
+void typeText(QWidget* w, const QString& text) {
+    // One key event per code point, so that characters beyond the Basic
+    // Multilingual Plane arrive whole.
+    for (const char32_t cp : text.toUcs4()) {
+        const QString ch = QString::fromUcs4(&cp, 1);
+        if (cp < 128 && ch.at(0).isPrint())
+            QTest::keyClicks(w, ch);
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, ch, Qt::NoModifier);
+    }
+}
+
+} // namespace vdn::test

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "data/connection.h"
+#include "data/database_creator.h"
+#include "platform/clock.h"
+#include "platform/message_boxes.h"
+#include "platform/pointer.h"
+#include "platform/services.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace vdn::test {
+
+// A fresh temporary data folder with its own CHEMIN.QZ and a database made by
+// the program's own creation code. Sets chemin_base and the shop name, resets
+// the record-mode flags, and offers scripted services.
+class DataFolder {
+public:
+    struct Options {
+        QString shopName = QStringLiteral("LE STRIKE");
+        QString licence = QStringLiteral("123");
+        std::optional<DemoOptions> demo;
+        bool createDatabase = true;
+    };
+    DataFolder();
+    explicit DataFolder(const Options& options);
+    ~DataFolder();
+
+    bool ok() const { return ok_; }
+    QString folder() const;       // with a trailing '/'
+    QString databaseFile() const; // folder() + "vordan.mdb"
+
+    // A new connection of its own on the database (as another window would).
+    std::unique_ptr<Connection> connect() const;
+
+    ScriptedMessageBoxes boxes;
+    FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(14, 30, 0))};
+    RecordingPointer pointer;
+    Services services() { return Services{&boxes, &clock, &pointer}; }
+
+    // Fails the running test if a box was unexpected or an expected one was
+    // never shown; then forgets them.
+    bool checkBoxes(const char* file, int line);
+
+private:
+    QTemporaryDir dir_;
+    bool ok_ = false;
+};
+
+// Runs one SQL query and returns the first column of its rows as texts.
+QStringList column(Connection& c, const QString& sql, const QVariantList& values = {});
+// The first column of the first row, or an empty QVariant.
+QVariant scalar(Connection& c, const QString& sql, const QVariantList& values = {});
+
+// Puts the French locale in force, as the program does at start-up.
+void useFrenchLocale();
+
+// Types text into a widget, sending characters beyond ASCII one by one
+// (QTest::keyClicks only handles ASCII).
+void typeText(QWidget* w, const QString& text);
+
+} // namespace vdn::test
+
+#define VDN_CHECK_BOXES(folder)                                                                  \
+    do {                                                                                         \
+        if (!(folder).checkBoxes(__FILE__, __LINE__))                                            \
+            return;                                                                              \
+    } while (false)
