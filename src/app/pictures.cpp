@@ -22,8 +22,7 @@ void drawPin(QPainter& g, QRectF r) {
     path.cubicTo(x + w * 0.85, y, x + w * 0.8, y + h * 0.25, x + w * 0.65, y + h * 0.32);
     path.cubicTo(x + w * 1.05, y + h * 0.55, x + w * 0.95, y + h * 0.9, x + w * 0.7, y + h);
     path.lineTo(x + w * 0.3, y + h);
-    path.cubicTo(x + w * 0.05, y + h * 0.9, x - w * 0.05, y + h * 0.55, x + w * 0.35,
-                 y + h * 0.32);
+    path.cubicTo(x + w * 0.05, y + h * 0.9, x - w * 0.05, y + h * 0.55, x + w * 0.35, y + h * 0.32);
     path.cubicTo(x + w * 0.2, y + h * 0.25, x + w * 0.15, y, x + w * 0.5, y);
     g.setPen(QPen(QColor(90, 90, 90), 1));
     g.setBrush(QColor(250, 250, 245));

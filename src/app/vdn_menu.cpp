@@ -55,7 +55,9 @@ VdnMenu::VdnMenu(const Services& services, const StartupInfo& info, QWidget* par
     centrer_fenetre(this, info_.title, StateNormal);
 }
 
-VdnMenu::~VdnMenu() { closeOtherWindows(); }
+VdnMenu::~VdnMenu() {
+    closeOtherWindows();
+}
 
 void VdnMenu::buildMenu() {
     QMenuBar* bar = menuBar();
@@ -71,8 +73,8 @@ void VdnMenu::buildMenu() {
             &VdnMenu::openClient);
     connect(action(mnu_fic, "mnu_fic_par", QStringLiteral("&Paramètres")), &QAction::triggered,
             this, &VdnMenu::openParam);
-    connect(action(mnu_fic, "mnu_fic_usb", QStringLiteral("&Sauvegarde USB")),
-            &QAction::triggered, this, &VdnMenu::showBackupPanel);
+    connect(action(mnu_fic, "mnu_fic_usb", QStringLiteral("&Sauvegarde USB")), &QAction::triggered,
+            this, &VdnMenu::showBackupPanel);
 
     QMenu* mnu_fac = bar->addMenu(QStringLiteral("&Matériels"));
     mnu_fac->setObjectName(QStringLiteral("mnu_fac"));
@@ -110,13 +112,13 @@ void VdnMenu::buildBody() {
 
     Image4 = picture(body, "Image4", pictures::customers(QSize(64, 56)), QPoint(60, 27));
     Image4->setCursor(Qt::PointingHandCursor);
-    Image5 = picture(body, "Image5", pictures::bowlingBall(52, QColor(120, 40, 140)),
-                     QPoint(66, 109));
+    Image5 =
+        picture(body, "Image5", pictures::bowlingBall(52, QColor(120, 40, 140)), QPoint(66, 109));
     Image1 = picture(body, "Image1", pictures::pins(QSize(70, 60)), QPoint(480, 22));
     Image2 = picture(body, "Image2", pictures::drill(QSize(64, 64)), QPoint(484, 100));
     Image3 = picture(body, "Image3", pictures::lane(QSize(90, 90)), QPoint(470, 180));
-    Image6 = picture(body, "Image6", pictures::bowlingBall(40, QColor(30, 80, 160)),
-                     QPoint(72, 195));
+    Image6 =
+        picture(body, "Image6", pictures::bowlingBall(40, QColor(30, 80, 160)), QPoint(72, 195));
 
     connect(cmdclt, &ClickableLabel::clicked, this, &VdnMenu::openClient);
     connect(Image4, &ClickableLabel::clicked, this, &VdnMenu::openClient);
@@ -158,7 +160,9 @@ VdnParam* VdnMenu::openParam() {
     return param_;
 }
 
-void VdnMenu::showBackupPanel() { Frame5->show(); }
+void VdnMenu::showBackupPanel() {
+    Frame5->show();
+}
 
 void VdnMenu::closeOtherWindows() {
     // Destroyed directly: their close handling would step back panel by panel.
@@ -166,7 +170,9 @@ void VdnMenu::closeOtherWindows() {
     delete param_.data();
 }
 
-void VdnMenu::quit() { close(); }
+void VdnMenu::quit() {
+    close();
+}
 
 void VdnMenu::closeEvent(QCloseEvent* event) {
     closeOtherWindows();

@@ -2,8 +2,8 @@
 
 #include "app/startup.h"
 #include "customers/vdn_client.h"
-#include "reference/vdn_param.h"
 #include "platform/services.h"
+#include "reference/vdn_param.h"
 
 #include <QMainWindow>
 #include <QPointer>

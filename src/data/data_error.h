@@ -69,7 +69,7 @@ private:
 // Outcome of an operation that returns a value or fails.
 template <class T> class Result {
 public:
-    Result(T value) : v_(std::move(value)) {}       // NOLINT: implicit on purpose
+    Result(T value) : v_(std::move(value)) {}         // NOLINT: implicit on purpose
     Result(DataError error) : v_(std::move(error)) {} // NOLINT: implicit on purpose
     bool ok() const { return v_.index() == 0; }
     explicit operator bool() const { return ok(); }

@@ -37,9 +37,8 @@ Status fill(Connection& c, const CreateOptions& options) {
 Status createDatabase(const CreateOptions& options) {
     const QString folder = options.folder.isEmpty() ? QStringLiteral(".") : options.folder;
     if (!QDir().mkpath(folder))
-        return DataError::other(
-            errnum::PathNotFound,
-            QStringLiteral("Impossible de créer le dossier %1").arg(folder));
+        return DataError::other(errnum::PathNotFound,
+                                QStringLiteral("Impossible de créer le dossier %1").arg(folder));
     const QString path = databasePath(QDir(folder).absolutePath() + QLatin1Char('/'));
     if (QFile::exists(path))
         return DataError::other(

@@ -14,41 +14,36 @@ namespace vdn {
 namespace {
 
 const std::array LastNames{
-    "DUPONT",  "DURAND",   "MARTIN",   "BERNARD",  "PETIT",   "ROBERT",   "RICHARD",
-    "MOREAU",  "LEFÈVRE",  "GIRARD",   "BONNET",   "MÉNARD",  "FRANÇOIS", "ROUSSEAU",
-    "BLANC",   "GUÉRIN",   "MULLER",   "FAURE",    "ANDRÉ",   "MERCIER",  "D'ALMEIDA",
-    "LEGRAND", "GARNIER",  "FAIVRE",   "CHEVALIER", "ROUX",   "O'NEILL",  "BÉRANGER",
-    "MOULIN",  "LAMBERT",  "FONTAINE", "ROUSSEL",  "CLÉMENT", "GAUTHIER", "PERRIN",
-    "MOREL",   "DUBOIS",   "HÉBERT",   "LEROY",    "COLIN"};
-const std::array FirstNames{"JEAN",   "MARIE",   "PIERRE",   "SOPHIE", "LUC",    "ÉLODIE",
-                            "THOMAS", "CAMILLE", "NICOLAS",  "JULIE",  "HÉLÈNE", "FRANÇOIS",
-                            "LÉA",    "ANTOINE", "CHLOÉ",    "JÉRÔME", "MANON",  "DAVID",
-                            "INÈS",   "OLIVIER"};
+    "DUPONT",    "DURAND",   "MARTIN",  "BERNARD",  "PETIT",     "ROBERT",   "RICHARD",  "MOREAU",
+    "LEFÈVRE",   "GIRARD",   "BONNET",  "MÉNARD",   "FRANÇOIS",  "ROUSSEAU", "BLANC",    "GUÉRIN",
+    "MULLER",    "FAURE",    "ANDRÉ",   "MERCIER",  "D'ALMEIDA", "LEGRAND",  "GARNIER",  "FAIVRE",
+    "CHEVALIER", "ROUX",     "O'NEILL", "BÉRANGER", "MOULIN",    "LAMBERT",  "FONTAINE", "ROUSSEL",
+    "CLÉMENT",   "GAUTHIER", "PERRIN",  "MOREL",    "DUBOIS",    "HÉBERT",   "LEROY",    "COLIN"};
+const std::array FirstNames{"JEAN",   "MARIE",    "PIERRE",  "SOPHIE",  "LUC",
+                            "ÉLODIE", "THOMAS",   "CAMILLE", "NICOLAS", "JULIE",
+                            "HÉLÈNE", "FRANÇOIS", "LÉA",     "ANTOINE", "CHLOÉ",
+                            "JÉRÔME", "MANON",    "DAVID",   "INÈS",    "OLIVIER"};
 struct Town {
     const char* postcode;
     const char* name;
 };
 const std::array Towns{
-    Town{"75011", "Paris"},          Town{"69003", "Lyon"},
-    Town{"13008", "Marseille"},      Town{"31000", "Toulouse"},
-    Town{"33000", "Bordeaux"},       Town{"59000", "Lille"},
-    Town{"44000", "Nantes"},         Town{"67000", "Strasbourg"},
-    Town{"34000", "Montpellier"},    Town{"35000", "Rennes"},
-    Town{"51100", "Reims"},          Town{"42000", "Saint-Étienne"},
-    Town{"76600", "Le Havre"},       Town{"38000", "Grenoble"},
-    Town{"21000", "Dijon"},          Town{"49000", "Angers"},
-    Town{"37000", "Tours"},          Town{"63000", "Clermont-Ferrand"},
-    Town{"87000", "Limoges"},        Town{"80000", "Amiens"},
-    Town{"74000", "Annecy"},         Town{"06000", "Nice"},
-    Town{"97400", "Saint-Denis"},    Town{"73000", "Chambéry"},
+    Town{"75011", "Paris"},    Town{"69003", "Lyon"},        Town{"13008", "Marseille"},
+    Town{"31000", "Toulouse"}, Town{"33000", "Bordeaux"},    Town{"59000", "Lille"},
+    Town{"44000", "Nantes"},   Town{"67000", "Strasbourg"},  Town{"34000", "Montpellier"},
+    Town{"35000", "Rennes"},   Town{"51100", "Reims"},       Town{"42000", "Saint-Étienne"},
+    Town{"76600", "Le Havre"}, Town{"38000", "Grenoble"},    Town{"21000", "Dijon"},
+    Town{"49000", "Angers"},   Town{"37000", "Tours"},       Town{"63000", "Clermont-Ferrand"},
+    Town{"87000", "Limoges"},  Town{"80000", "Amiens"},      Town{"74000", "Annecy"},
+    Town{"06000", "Nice"},     Town{"97400", "Saint-Denis"}, Town{"73000", "Chambéry"},
     Town{"91300", "Massy"}};
-const std::array Streets{"rue de l'Église",     "avenue Jean-Jaurès", "boulevard Victor-Hugo",
-                         "rue des Lilas",       "place de la Mairie", "allée des Érables",
-                         "chemin de l'Étang",   "rue du Général-Leclerc",
-                         "impasse des Quilles", "route d'Orléans"};
+const std::array Streets{"rue de l'Église",   "avenue Jean-Jaurès",     "boulevard Victor-Hugo",
+                         "rue des Lilas",     "place de la Mairie",     "allée des Érables",
+                         "chemin de l'Étang", "rue du Général-Leclerc", "impasse des Quilles",
+                         "route d'Orléans"};
 const std::array Brands{"STORM", "BRUNSWICK", "AMF", "HAMMER", "EBONITE", "MOTIV", "ROTO GRIP"};
-const std::array Models{"Phaze II", "Rhino",  "Nova",       "Black Widow", "Gamebreaker",
-                        "Venom",    "Hy-Road", "Iq Tour",   "Quantum",     "Spare Master"};
+const std::array Models{"Phaze II", "Rhino",   "Nova",    "Black Widow", "Gamebreaker",
+                        "Venom",    "Hy-Road", "Iq Tour", "Quantum",     "Spare Master"};
 const std::array Cores{"Asymétrique", "Symétrique", "Pancake", "Ampoule"};
 const std::array Diffs{"0,01", "0,02", "0,03", "0,04", "0,05"};
 const std::array Lengths{"13,00", "14,00", "15,00", "16,00"};
@@ -98,8 +93,7 @@ Status writeBalls(Writer& w, const QString& code, int count, std::mt19937& rng) 
         const QDate bought = base.addDays(int(rng() % 3600));
         const QString date = bought.toString(QStringLiteral("dd/MM/yyyy"));
         const QString surface = pick(Surfaces, rng);
-        const QString l1 = pick(Angles1, rng), l2 = pick(Distances, rng),
-                      l3 = pick(Angles2, rng);
+        const QString l1 = pick(Angles1, rng), l2 = pick(Distances, rng), l3 = pick(Angles2, rng);
         const QVariantList values{
             code,
             QStringLiteral("%1").arg(line, 3, 10, QLatin1Char('0')),
@@ -134,8 +128,9 @@ Status writeSheet(Writer& w, const QString& code, std::mt19937& rng) {
         QString v;
         if (n >= 22 && n <= 27) {
             const int kind = (n - 22) % 3;
-            v = kind == 0 ? pick(Colours, rng)
-                          : kind == 1 ? pick(InsertBrands, rng) : pick(Shapes, rng);
+            v = kind == 0   ? pick(Colours, rng)
+                : kind == 1 ? pick(InsertBrands, rng)
+                            : pick(Shapes, rng);
         } else if (n == 21) {
             v = classic ? QString(QLatin1String("")) : QStringLiteral("1");
         } else {
@@ -175,21 +170,35 @@ Status insertDemoData(Connection& c, const DemoOptions& options) {
         const bool deleted = options.deletedEvery > 0 && i % options.deletedEvery == 0;
         const QVariantList values{
             code,
-            business ? QStringLiteral("SARL") : (i % 2 ? QStringLiteral("M.") : QStringLiteral("Mme")),
+            business ? QStringLiteral("SARL")
+                     : (i % 2 ? QStringLiteral("M.") : QStringLiteral("Mme")),
             last + QLatin1Char(' ') + first,
-            QStringLiteral("%1, %2").arg(1 + rng() % 120).arg(QString::fromUtf8(Streets[rng() % Streets.size()])),
+            QStringLiteral("%1, %2")
+                .arg(1 + rng() % 120)
+                .arg(QString::fromUtf8(Streets[rng() % Streets.size()])),
             i % 5 == 0 ? QStringLiteral("Bâtiment B") : QString(QLatin1String("")),
             QString(QLatin1String("")),
             QString::fromLatin1(town.postcode),
             QString::fromUtf8(town.name),
             QStringLiteral("France"),
-            QStringLiteral("0%1 %2 %3 %4 %5").arg(1 + rng() % 5).arg(rng() % 90 + 10).arg(rng() % 90 + 10).arg(rng() % 90 + 10).arg(rng() % 90 + 10),
-            QStringLiteral("06 %1 %2 %3 %4").arg(rng() % 90 + 10).arg(rng() % 90 + 10).arg(rng() % 90 + 10).arg(rng() % 90 + 10),
+            QStringLiteral("0%1 %2 %3 %4 %5")
+                .arg(1 + rng() % 5)
+                .arg(rng() % 90 + 10)
+                .arg(rng() % 90 + 10)
+                .arg(rng() % 90 + 10)
+                .arg(rng() % 90 + 10),
+            QStringLiteral("06 %1 %2 %3 %4")
+                .arg(rng() % 90 + 10)
+                .arg(rng() % 90 + 10)
+                .arg(rng() % 90 + 10)
+                .arg(rng() % 90 + 10),
             QString(QLatin1String("")),
             QStringLiteral("client%1@exemple.fr").arg(i),
-            i % 3 == 0 ? QStringLiteral("Joue en ligue le mardi soir.\nPréfère les boules réactives.")
-                       : QString(QLatin1String("")),
-            business ? QStringLiteral("FR%1").arg(10000000000ULL + rng() % 89999999999ULL) : QString(QLatin1String("")),
+            i % 3 == 0
+                ? QStringLiteral("Joue en ligue le mardi soir.\nPréfère les boules réactives.")
+                : QString(QLatin1String("")),
+            business ? QStringLiteral("FR%1").arg(10000000000ULL + rng() % 89999999999ULL)
+                     : QString(QLatin1String("")),
             business ? QStringLiteral("H") : QStringLiteral("T"),
             i % 6 == 0 ? QStringLiteral("G") : QStringLiteral("D"),
             i % 4 == 0 ? QStringLiteral("A") : QStringLiteral("S"),
@@ -197,8 +206,7 @@ Status insertDemoData(Connection& c, const DemoOptions& options) {
             deleted ? QStringLiteral("SUPPRIME") : QString(QLatin1String(""))};
         if (Status s = exec(w.client, values); !s)
             return s;
-        const int balls =
-            options.ballsPerCustomer > 0 ? options.ballsPerCustomer : int(rng() % 6);
+        const int balls = options.ballsPerCustomer > 0 ? options.ballsPerCustomer : int(rng() % 6);
         if (Status s = writeBalls(w, code, balls, rng); !s)
             return s;
         if (options.sheetEvery > 0 && i % options.sheetEvery == 1 % options.sheetEvery)

@@ -7,6 +7,8 @@ bool en_modif = false;
 QString chemin_base;
 QString shop_name;
 
-QString databasePath(const QString& base) { return base + QStringLiteral("vordan.mdb"); }
+QString databasePath(const QString& base) {
+    return base + QStringLiteral("vordan.mdb");
+}
 
 } // namespace vdn

@@ -17,6 +17,8 @@ extern QString shop_name;
 
 // The database file: chemin_base followed directly by "vordan.mdb".
 QString databasePath(const QString& base);
-inline QString databasePath() { return databasePath(chemin_base); }
+inline QString databasePath() {
+    return databasePath(chemin_base);
+}
 
 } // namespace vdn

@@ -21,15 +21,15 @@ QStringList clientFields() {
 }
 
 QStringList ballFields() {
-    return {QStringLiteral("MAT_CODE"),    QStringLiteral("MAT_LG"),
-            QStringLiteral("MAT_SAC"),     QStringLiteral("mat_marque"),
-            QStringLiteral("mat_boule"),   QStringLiteral("mat_serie"),
-            QStringLiteral("mat_noyau"),   QStringLiteral("mat_rg"),
-            QStringLiteral("mat_diff"),    QStringLiteral("mat_length"),
-            QStringLiteral("mat_hook"),    QStringLiteral("MAT_SURFACE"),
+    return {QStringLiteral("MAT_CODE"),     QStringLiteral("MAT_LG"),
+            QStringLiteral("MAT_SAC"),      QStringLiteral("mat_marque"),
+            QStringLiteral("mat_boule"),    QStringLiteral("mat_serie"),
+            QStringLiteral("mat_noyau"),    QStringLiteral("mat_rg"),
+            QStringLiteral("mat_diff"),     QStringLiteral("mat_length"),
+            QStringLiteral("mat_hook"),     QStringLiteral("MAT_SURFACE"),
             QStringLiteral("mat_surface1"), QStringLiteral("MAT_LAYOUT1"),
-            QStringLiteral("MAT_LAYOUT2"), QStringLiteral("MAT_LAYOUT3"),
-            QStringLiteral("mat_layout"),  QStringLiteral("MAT_DATE"),
+            QStringLiteral("MAT_LAYOUT2"),  QStringLiteral("MAT_LAYOUT3"),
+            QStringLiteral("mat_layout"),   QStringLiteral("MAT_DATE"),
             QStringLiteral("MAT_DATE_TRI"), QStringLiteral("MAT_TYPE")};
 }
 
@@ -55,7 +55,9 @@ QStringList sheetFields() {
     return fields;
 }
 
-QStringList paramFields() { return {QStringLiteral("par_table"), QStringLiteral("par_lib")}; }
+QStringList paramFields() {
+    return {QStringLiteral("par_table"), QStringLiteral("par_lib")};
+}
 
 namespace {
 
@@ -120,7 +122,9 @@ const QList<QStringList>& migrations() {
 
 } // namespace
 
-Status createSchema(Connection& c) { return runInTransaction(c, schemaV1(), SchemaVersion); }
+Status createSchema(Connection& c) {
+    return runInTransaction(c, schemaV1(), SchemaVersion);
+}
 
 Status checkAndMigrate(Connection& c) {
     Result<int> version = userVersion(c);

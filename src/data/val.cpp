@@ -13,10 +13,14 @@ namespace vdn {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Blanks skipped before the number, as the old engine's Val did.
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 } // namespace
 
@@ -94,8 +98,7 @@ bool registerValFunction(sqlite3* db) {
         return false;
     return sqlite3_create_function_v2(db, "val", 1,
                                       SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
-                                      nullptr, &sqlVal, nullptr, nullptr,
-                                      nullptr) == SQLITE_OK;
+                                      nullptr, &sqlVal, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 } // namespace vdn

@@ -26,7 +26,9 @@ bool QtMessageBoxes::question(QWidget* parent, const QString& text) {
     return box.clickedButton() == yes;
 }
 
-void QtMessageBoxes::beep() { QApplication::beep(); }
+void QtMessageBoxes::beep() {
+    QApplication::beep();
+}
 
 void ScriptedMessageBoxes::expectMessage(const QString& text) {
     script_.append({Kind::Message, text, false});
@@ -55,7 +57,9 @@ bool ScriptedMessageBoxes::take(Kind kind, const QString& text) {
     return e.yes;
 }
 
-void ScriptedMessageBoxes::message(QWidget*, const QString& text) { take(Kind::Message, text); }
+void ScriptedMessageBoxes::message(QWidget*, const QString& text) {
+    take(Kind::Message, text);
+}
 
 bool ScriptedMessageBoxes::question(QWidget*, const QString& text) {
     return take(Kind::Question, text);

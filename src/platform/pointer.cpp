@@ -15,6 +15,8 @@ void QtPointer::setDefault() {
         QApplication::restoreOverrideCursor();
 }
 
-bool QtPointer::isBusy() const { return QApplication::overrideCursor() != nullptr; }
+bool QtPointer::isBusy() const {
+    return QApplication::overrideCursor() != nullptr;
+}
 
 } // namespace vdn

@@ -5,8 +5,8 @@
 namespace vdn {
 
 namespace {
-const QString SelectText = QStringLiteral(
-    "SELECT par_lib FROM strparam WHERE par_table = ? ORDER BY par_lib, rowid");
+const QString SelectText =
+    QStringLiteral("SELECT par_lib FROM strparam WHERE par_table = ? ORDER BY par_lib, rowid");
 // Equal numbers keep a stable order: by text, then by insertion.
 const QString SelectNumeric = QStringLiteral(
     "SELECT par_lib FROM strparam WHERE par_table = ? ORDER BY val(par_lib), par_lib, rowid");

@@ -46,9 +46,13 @@ DataFolder::~DataFolder() {
     QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-QString DataFolder::folder() const { return dir_.path() + QLatin1Char('/'); }
+QString DataFolder::folder() const {
+    return dir_.path() + QLatin1Char('/');
+}
 
-QString DataFolder::databaseFile() const { return databasePath(folder()); }
+QString DataFolder::databaseFile() const {
+    return databasePath(folder());
+}
 
 std::unique_ptr<Connection> DataFolder::connect() const {
     Result<std::unique_ptr<Connection>> c = Connection::open(databaseFile());
@@ -95,7 +99,9 @@ QVariant scalar(Connection& c, const QString& sql, const QVariantList& values) {
     return q.value(0);
 }
 
-void useFrenchLocale() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
+void useFrenchLocale() {
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+}
 
 void typeText(QWidget* w, const QString& text) {
     // One key event per code point, so that characters beyond the Basic
