@@ -24,7 +24,11 @@ DataError build(const QSqlError& err, sqlite3* handle, const QString& statement)
     EngineError entry;
     bool ok = false;
     entry.code = err.nativeErrorCode().toInt(&ok);
-    if (handle) {
+    if (ok && entry.code > 0xff) {
+        // The driver reports extended codes; the report's number is the primary one.
+        entry.extendedCode = entry.code;
+        entry.code &= 0xff;
+    } else if (handle) {
         const int ext = sqlite3_extended_errcode(handle);
         if (!ok || entry.code == 0)
             entry.code = ext & 0xff;

@@ -73,10 +73,14 @@ public:
     Result(DataError error) : v_(std::move(error)) {} // NOLINT: implicit on purpose
     bool ok() const { return v_.index() == 0; }
     explicit operator bool() const { return ok(); }
-    T& value() { return std::get<0>(v_); }
-    const T& value() const { return std::get<0>(v_); }
-    T& operator*() { return value(); }
-    const T& operator*() const { return value(); }
+    T& value() & { return std::get<0>(v_); }
+    const T& value() const& { return std::get<0>(v_); }
+    // On a temporary, hand the value out by value so that
+    // `for (auto& x : *store.values(...))` does not read a destroyed result.
+    T value() && { return std::move(std::get<0>(v_)); }
+    T& operator*() & { return value(); }
+    const T& operator*() const& { return value(); }
+    T operator*() && { return std::move(*this).value(); }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
     const DataError& error() const { return std::get<1>(v_); }

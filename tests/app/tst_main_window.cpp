@@ -1,0 +1,186 @@
+#include "app/startup.h"
+#include "app/vdn_menu.h"
+#include "app/window_placement.h"
+#include "customers/vdn_client.h"
+#include "platform/clickable_label.h"
+#include "reference/vdn_param.h"
+#include "support/fixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QScreen>
+#include <QTest>
+
+using namespace vdn;
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void captions_menu_and_title();
+    void windows_open_once_each();
+    void inert_entries_do_nothing();
+    void backup_panel_shows_from_the_menu();
+    void closing_ends_every_window();
+    void centring_data();
+    void centring();
+
+private:
+    StartupInfo info() {
+        StartupInfo i;
+        i.shopName = QStringLiteral("LE STRIKE");
+        i.licence = QStringLiteral("123");
+        i.title = mainTitle(i.shopName, i.licence);
+        return i;
+    }
+    static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, 5)); }
+};
+
+void TestMainWindow::captions_menu_and_title() {
+    test::DataFolder folder;
+    VdnMenu menu(folder.services(), info());
+    QCOMPARE(menu.objectName(), QStringLiteral("VDN_menu"));
+    QCOMPARE(menu.windowTitle(),
+             QStringLiteral(
+                 "VORDAN-   Logiciel VORDAN pour le compte de : LE STRIKE  N° LICENCE : 123"));
+    const QList<QPair<const char*, QString>> captions{
+        {"cmdclt", QStringLiteral("    CLIENTS")},
+        {"cmdmat", QStringLiteral("   MATERIEL")},
+        {"cmdfac", QStringLiteral("??? non utilisé")}};
+    for (const auto& [name, text] : captions) {
+        auto* label = menu.findChild<ClickableLabel*>(QLatin1String(name));
+        QVERIFY2(label, name);
+        QCOMPARE(label->text(), text);
+    }
+    for (int i = 1; i <= 6; ++i)
+        QVERIFY(menu.findChild<ClickableLabel*>(QStringLiteral("Image%1").arg(i)));
+    auto* frame = menu.findChild<QGroupBox*>(QStringLiteral("Frame5"));
+    QVERIFY(frame);
+    QCOMPARE(frame->title(), QStringLiteral("Saisir la lettre du disque amovible"));
+    QVERIFY(frame->isHidden());
+    QCOMPARE(menu.findChild<QLineEdit*>(QStringLiteral("txtdisk"))->maxLength(), 1);
+    QVERIFY(menu.findChild<QWidget*>(QStringLiteral("cmdok")));
+
+    const QList<QPair<const char*, QString>> entries{
+        {"mnu_fic", QStringLiteral("&Fichiers")},
+        {"mnu_fic_clt", QStringLiteral("&Clients")},
+        {"mnu_fic_par", QStringLiteral("&Paramètres")},
+        {"mnu_fic_usb", QStringLiteral("&Sauvegarde USB")},
+        {"mnu_fac", QStringLiteral("&Matériels")},
+        {"mnu_sta_vte", QStringLiteral("&Recherches")},
+        {"mnu_stk", QStringLiteral("&Stocks")},
+        {"mnu_stk_mvt", QStringLiteral("&Saisie E/S de stock")},
+        {"mnu_stk_cal", QStringLiteral("&Calcul stocks")},
+        {"mnu_abd", QStringLiteral("&Quitter")}};
+    for (const auto& [name, text] : entries) {
+        auto* action = menu.findChild<QAction*>(QLatin1String(name));
+        QVERIFY2(action, name);
+        QCOMPARE(action->text(), text);
+    }
+    // Menu bar order, and "&Stocks" shown greyed.
+    QStringList bar;
+    for (QAction* a : menu.menuBar()->actions())
+        bar << a->text();
+    QCOMPARE(bar, (QStringList{"&Fichiers", "&Matériels", "&Stocks", "&Quitter"}));
+    QVERIFY(!menu.findChild<QAction*>(QStringLiteral("mnu_stk"))->isEnabled());
+    QVERIFY(menu.findChild<QAction*>(QStringLiteral("mnu_abd"))->isEnabled());
+}
+
+void TestMainWindow::windows_open_once_each() {
+    test::DataFolder folder;
+    VdnMenu menu(folder.services(), info());
+    menu.show();
+    click(menu.findChild<ClickableLabel*>(QStringLiteral("cmdclt")));
+    QPointer<VdnClient> client = menu.client();
+    QVERIFY(client);
+    QVERIFY(client->isVisible());
+    QCOMPARE(client->windowTitle(), QStringLiteral("Gestion des Clients"));
+    click(menu.findChild<ClickableLabel*>(QStringLiteral("Image4")));
+    menu.findChild<QAction*>(QStringLiteral("mnu_fic_clt"))->trigger();
+    QCOMPARE(menu.client(), client.data());
+    int clients = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        clients += w->objectName() == QLatin1String("VDN_client") ? 1 : 0;
+    QCOMPARE(clients, 1);
+
+    menu.findChild<QAction*>(QStringLiteral("mnu_fic_par"))->trigger();
+    QPointer<VdnParam> param = menu.param();
+    QVERIFY(param);
+    QCOMPARE(param->windowTitle(), QStringLiteral("Gestion des paramètres"));
+    menu.findChild<QAction*>(QStringLiteral("mnu_fic_par"))->trigger();
+    QCOMPARE(menu.param(), param.data());
+
+    // Closed, then opened again: a new window with a fresh load.
+    client->close();
+    QTRY_VERIFY(!client);
+    menu.openClient();
+    QVERIFY(menu.client());
+}
+
+void TestMainWindow::inert_entries_do_nothing() {
+    test::DataFolder folder;
+    VdnMenu menu(folder.services(), info());
+    menu.show();
+    const int before = int(QApplication::topLevelWidgets().size());
+    click(menu.findChild<ClickableLabel*>(QStringLiteral("cmdmat")));
+    click(menu.findChild<ClickableLabel*>(QStringLiteral("cmdfac")));
+    click(menu.findChild<ClickableLabel*>(QStringLiteral("Image5")));
+    menu.findChild<QAction*>(QStringLiteral("mnu_sta_vte"))->trigger();
+    QCOMPARE(int(QApplication::topLevelWidgets().size()), before);
+    QVERIFY(!menu.client());
+    QVERIFY(!menu.param());
+    QVERIFY(menu.isVisible());
+    VDN_CHECK_BOXES(folder);
+}
+
+void TestMainWindow::backup_panel_shows_from_the_menu() {
+    test::DataFolder folder;
+    VdnMenu menu(folder.services(), info());
+    menu.show();
+    menu.findChild<QAction*>(QStringLiteral("mnu_fic_usb"))->trigger();
+    QVERIFY(menu.findChild<QGroupBox*>(QStringLiteral("Frame5"))->isVisible());
+}
+
+void TestMainWindow::closing_ends_every_window() {
+    test::DataFolder folder;
+    auto* menu = new VdnMenu(folder.services(), info());
+    menu->show();
+    QPointer<VdnClient> client = menu->openClient();
+    QPointer<VdnParam> param = menu->openParam();
+    menu->findChild<QAction*>(QStringLiteral("mnu_abd"))->trigger();
+    QVERIFY(!client);
+    QVERIFY(!param);
+    QVERIFY(!menu->isVisible());
+    delete menu;
+}
+
+void TestMainWindow::centring_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("small") << QSize(400, 300);
+    QTest::newRow("odd sizes") << QSize(401, 299);
+    QTest::newRow("larger than the screen") << QSize(5000, 4000);
+}
+
+void TestMainWindow::centring() {
+    QFETCH(QSize, size);
+    QWidget w;
+    w.setFixedSize(size);
+    centrer_fenetre(&w, QStringLiteral("Titre"), StateNormal);
+    const QRect screen = w.screen()->geometry();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Titre"));
+    const QSize outer = w.frameGeometry().size();
+    QCOMPARE(w.frameGeometry().x(),
+             screen.x() + int(std::floor((screen.width() - outer.width()) / 2.0)));
+    QCOMPARE(w.frameGeometry().y(),
+             screen.y() + int(std::floor((screen.height() - outer.height()) / 2.0)));
+    if (size.width() > screen.width())
+        QVERIFY(w.frameGeometry().x() < 0);
+    QCOMPARE(w.windowState(), Qt::WindowNoState);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
