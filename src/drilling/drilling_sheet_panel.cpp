@@ -11,6 +11,8 @@
 #include "reference/catalogue.h"
 #include "reference/pick_lists.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -179,21 +181,28 @@ void DrillingSheetPanel::print() {
 
 bool DrillingSheetPanel::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
-        // Opening the drop-down or leaving the window is not leaving the field.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
-            auto* combo = qobject_cast<QComboBox*>(watched);
-            if (!combo)
-                combo = qobject_cast<QComboBox*>(watched->parent());
-            if (combo) {
-                const int number = combo->objectName().mid(5).toInt();
-                const std::optional<int> partner = sheetExclusivePartner(number);
-                if (partner && !combo->currentText().isEmpty())
-                    form_->combo(*partner)->setEditText(QString());
-            }
+        auto* combo = qobject_cast<QComboBox*>(watched);
+        if (!combo)
+            combo = qobject_cast<QComboBox*>(watched->parent());
+        if (combo && leftForGood(combo, static_cast<QFocusEvent*>(event)->reason())) {
+            const int number = combo->objectName().mid(QStringLiteral("Combo").size()).toInt();
+            const std::optional<int> partner = sheetExclusivePartner(number);
+            if (partner && !combo->currentText().isEmpty())
+                form_->combo(*partner)->setEditText(QString());
         }
     }
     return QFrame::eventFilter(watched, event);
+}
+
+bool DrillingSheetPanel::leftForGood(QComboBox* combo, Qt::FocusReason reason) {
+    // Opening the drop-down or switching to another window is not leaving the field.
+    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+        return false;
+    // Focus already sits where it went; inside the combo or its drop-down it stays.
+    const QWidget* now = QApplication::focusWidget();
+    if (!now)
+        return true;
+    return now != combo && !combo->isAncestorOf(now) && now->window() != combo->view()->window();
 }
 
 } // namespace vdn

@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class QComboBox;
 class QPrinter;
 
 namespace vdn {
@@ -92,6 +93,7 @@ protected:
 
 private:
     void focusFirstField();
+    static bool leftForGood(QComboBox* combo, Qt::FocusReason reason);
 
     Services services_;
     ParamStore params_;
