@@ -73,8 +73,8 @@ void TestSheetPanel::numbered_lists_before_opening() {
         // Every list lies wholly inside its frame and over no other list.
         QVERIFY2(combo->parentWidget()->rect().contains(combo->geometry()),
                  qPrintable(field.comboName));
-        for (QComboBox* other : combo->parentWidget()->findChildren<QComboBox*>(
-                 Qt::FindDirectChildrenOnly))
+        for (QComboBox* other :
+             combo->parentWidget()->findChildren<QComboBox*>(Qt::FindDirectChildrenOnly))
             QVERIFY2(other == combo || !other->geometry().intersects(combo->geometry()),
                      qPrintable(field.comboName + QLatin1Char('/') + other->objectName()));
     }
@@ -93,10 +93,14 @@ void TestSheetPanel::new_sheet_defaults_also_after_viewing_a_sheet() {
     auto c = f.connect();
     // Lists whose first entry is a value, so that a field left as filled shows.
     exec(*c, "DELETE FROM strparam WHERE par_lib = '' AND par_table IN ('8','22','23','24','30')");
-    QVERIFY(test::insertSheetRow(
-        c->db(), "000001",
-        {{"PER_08", "1/8"}, {"PER_25", "Noir"}, {"PER_COM_D", "Doigts"}, {"PER_COM_P", "Pouce"},
-         {"PER_TYP_POUCE", "I"}, {"PER_VIN_URE", "U"}, {"PER_OVAL_CON", "N"}}));
+    QVERIFY(test::insertSheetRow(c->db(), "000001",
+                                 {{"PER_08", "1/8"},
+                                  {"PER_25", "Noir"},
+                                  {"PER_COM_D", "Doigts"},
+                                  {"PER_COM_P", "Pouce"},
+                                  {"PER_TYP_POUCE", "I"},
+                                  {"PER_VIN_URE", "U"},
+                                  {"PER_OVAL_CON", "N"}}));
 
     test::SheetHost host(f.services(), c->db());
     QVERIFY(host.showActive());
@@ -130,8 +134,7 @@ void TestSheetPanel::new_sheet_defaults_also_after_viewing_a_sheet() {
     QTRY_VERIFY(focusIn(comboOf(*host.panel, 8)));
     QCOMPARE(host.panel->findChild<QLabel*>("Label44")->text(),
              QStringLiteral("Perceur : Tibor Vallasse  Fiche éditée le 08/12/2026"));
-    QCOMPARE(host.panel->findChild<QLabel*>("Label25")->text(),
-             QStringLiteral("Mme DURAND MARIE"));
+    QCOMPARE(host.panel->findChild<QLabel*>("Label25")->text(), QStringLiteral("Mme DURAND MARIE"));
 }
 
 void TestSheetPanel::stored_sheet_is_shown_data() {
@@ -214,12 +217,11 @@ void TestSheetPanel::tab_order_follows_the_sheet() {
     QTRY_VERIFY(start->hasFocus());
 
     const QStringList expected{
-        "cmdvalide_fiche", "Combo8",  "Combo9",        "Combo10", "Combo12", "Combo13",
-        "Combo14",         "Combo32", "Combo34",       "Combo11", "Combo19", "Combo33",
-        "Combo20",         "Combo15", "Combo16",       "Combo18", "Combo17", "Combo36",
-        "Combo22",         "Combo23", "Combo24",       "txtcomm_doigt",      "Combo25",
-        "Combo26",         "Combo27", "Combo21",       "txtcomm_pouce",      "Option5",
-        "Combo28",         "Combo29", "Option7",       "Combo30", "Combo31", "Option8"};
+        "cmdvalide_fiche", "Combo8",  "Combo9",  "Combo10", "Combo12", "Combo13",       "Combo14",
+        "Combo32",         "Combo34", "Combo11", "Combo19", "Combo33", "Combo20",       "Combo15",
+        "Combo16",         "Combo18", "Combo17", "Combo36", "Combo22", "Combo23",       "Combo24",
+        "txtcomm_doigt",   "Combo25", "Combo26", "Combo27", "Combo21", "txtcomm_pouce", "Option5",
+        "Combo28",         "Combo29", "Option7", "Combo30", "Combo31", "Option8"};
     QStringList seen;
     for (int i = 0; i < 60 && seen.size() < expected.size(); ++i) {
         QWidget* w = QApplication::focusWidget();

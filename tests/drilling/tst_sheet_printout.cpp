@@ -101,8 +101,8 @@ void TestSheetPrintout::prints_one_landscape_page_into_a_pdf() {
     const QByteArray bytes = file.readAll();
     QVERIFY(bytes.startsWith("%PDF"));
     QCOMPARE(bytes.count("/Type /Page\n"), 1);
-    const QRegularExpressionMatch box =
-        QRegularExpression(R"(/MediaBox \[0 0 ([\d.]+) ([\d.]+)\])").match(QString::fromLatin1(bytes));
+    const QRegularExpressionMatch box = QRegularExpression(R"(/MediaBox \[0 0 ([\d.]+) ([\d.]+)\])")
+                                            .match(QString::fromLatin1(bytes));
     QVERIFY(box.hasMatch());
     QVERIFY2(box.captured(1).toDouble() > box.captured(2).toDouble(), "landscape page");
     // A picture of the screen, not one huge bitmap of the whole printer page.

@@ -267,8 +267,12 @@ void TestSheetValidation::thumb_slug_decides_the_size_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("letter");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("Slug classique") << "Option5_1" << "C" << "";
-    QTest::newRow("Slug interchangeable") << "Option5_0" << "I" << "1 7/8";
+    QTest::newRow("Slug classique") << "Option5_1"
+                                    << "C"
+                                    << "";
+    QTest::newRow("Slug interchangeable") << "Option5_0"
+                                          << "I"
+                                          << "1 7/8";
 }
 
 void TestSheetValidation::thumb_slug_decides_the_size() {
