@@ -1,0 +1,111 @@
+#pragma once
+
+#include "data/data_error.h"
+#include "drilling/sheet_diagram.h"
+#include "drilling/sheet_printout.h"
+#include "drilling/sheet_store.h"
+#include "platform/services.h"
+#include "reference/param_store.h"
+
+#include <QFrame>
+#include <QSqlDatabase>
+
+#include <memory>
+
+class QComboBox;
+class QPrinter;
+
+namespace vdn {
+
+class SheetForm;
+
+// The drilling sheet panel Frame400 of the customer window: the layout
+// diagram with its numbered pick lists, the insert, ovalisation, conicity and
+// PAP frames, the driller line, the print button and the validate button.
+//
+// The window shows it in place of its other panels when startCreate() or
+// startModify() return true, at OpenWindowHeight; it goes back to the ball
+// panel at WindowHeight on saved() (and on its own close box), and runs its
+// cancel action on cancelRequested().
+class DrillingSheetPanel : public QFrame {
+    Q_OBJECT
+public:
+    enum class Mode { Create, Modify };
+
+    // Window heights: while the sheet is open, and with any other panel.
+    static constexpr int OpenWindowHeightTwips = 13050;
+    static constexpr int WindowHeightTwips = 10700;
+    static constexpr int OpenWindowHeight = px(OpenWindowHeightTwips);
+    static constexpr int WindowHeight = px(WindowHeightTwips);
+    // The panel's own size.
+    static constexpr int WidthTwips = 18735;
+    static constexpr int HeightTwips = 10815;
+
+    DrillingSheetPanel(const Services& services, QSqlDatabase db, QWidget* parent = nullptr);
+    ~DrillingSheetPanel() override;
+
+    // The create entry (cmdajout_fiche, Label32). A customer in state
+    // "SUPPRIME" is refused with a message and cancelRequested(). Returns
+    // whether the panel is open and ready to be shown; failures are reported.
+    bool startCreate(const QString& customerCode, const QString& customerName,
+                     const QString& customerState);
+    // The view / modify entry (cmdmodif_fiche, Label31). A customer without a
+    // sheet gets a message and no panel. Returns whether the panel is open.
+    bool startModify(const QString& customerCode, const QString& customerName,
+                     const QString& customerState);
+
+    // Opens the panel on a customer's sheet without showing any message: the
+    // driller line with today's date, the 24 list fills, a new sheet's
+    // defaults, and in Modify mode the stored sheet. On failure the panel is
+    // not ready and must not be shown.
+    Status open(const QString& customerCode, const QString& customerName,
+                const QString& customerState, Mode mode);
+
+    // cmdvalide_fiche: the state check, the field checks with registration,
+    // then the sheet written; emits saved() or cancelRequested().
+    void validate();
+    // cmdimp_fiche: the print dialog, then the panel on one landscape page.
+    void print();
+    // Replaces the print dialog (the program's print set-up, or a script in tests).
+    void setPrinterChooser(PrinterChooser chooser) { chooser_ = std::move(chooser); }
+
+    SheetForm& form() { return *form_; }
+    const SheetForm& form() const { return *form_; }
+    bool isReady() const { return ready_; }
+    Mode mode() const { return mode_; }
+    QString customerCode() const { return code_; }
+
+    // The caption of the driller line for a given day.
+    static QString drillerLine(const QDate& day);
+    // Shown when the view / modify entry finds no sheet.
+    static QString missingSheetMessage();
+
+signals:
+    // The sheet row was written: the window hides the panel, shows the ball
+    // panel at WindowHeight and brings the sheet entries up to date.
+    void saved();
+    // The customer is in state "SUPPRIME": the window runs its cancel action.
+    void cancelRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void focusFirstField();
+    static bool leftForGood(QComboBox* combo, Qt::FocusReason reason);
+
+    Services services_;
+    ParamStore params_;
+    SheetStore sheets_;
+    std::unique_ptr<SheetForm> form_;
+    PrinterChooser chooser_;
+    std::unique_ptr<QPrinter> printer_;
+    QString code_;
+    QString state_;
+    Mode mode_ = Mode::Create;
+    bool ready_ = false;
+    bool focusPending_ = false;
+};
+
+} // namespace vdn

@@ -1,0 +1,95 @@
+#include "drilling/sheet_printout.h"
+
+#include "drilling/drilling_sheet_panel.h"
+#include "drilling/sheet_form.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPainter>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QStandardPaths>
+
+namespace vdn {
+
+namespace {
+
+// Screen pictures are rendered at this many device pixels per screen pixel, so
+// that the page is sharp without rendering the widgets straight onto the
+// printer (which turns into one huge bitmap per page).
+constexpr qreal PrintPixelRatio = 3.0;
+
+// Hides widgets for its lifetime and shows them again on every way out.
+class HiddenWhileAlive {
+public:
+    explicit HiddenWhileAlive(const QList<QWidget*>& widgets) {
+        for (QWidget* w : widgets) {
+            widgets_.append(w);
+            w->hide();
+        }
+    }
+    ~HiddenWhileAlive() {
+        for (const QPointer<QWidget>& w : widgets_)
+            if (w)
+                w->show();
+    }
+    HiddenWhileAlive(const HiddenWhileAlive&) = delete;
+    HiddenWhileAlive& operator=(const HiddenWhileAlive&) = delete;
+
+private:
+    QList<QPointer<QWidget>> widgets_;
+};
+
+} // namespace
+
+QString printFailureText() {
+    return QStringLiteral("L'impression de la fiche de perçage n'a pas pu se faire : "
+                          "l'imprimante ou le fichier choisi n'est pas disponible.");
+}
+
+Result<bool> choosePrinterWithDialog(QPrinter& printer, QWidget* parent) {
+    if (QPrinterInfo::availablePrinterNames().isEmpty() && printer.outputFileName().isEmpty()) {
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty() || !QDir(folder).exists())
+            folder = QDir::homePath();
+        printer.setOutputFileName(QDir(folder).filePath(QStringLiteral("fiche_percage.pdf")));
+    }
+    QPrintDialog dialog(&printer, parent);
+    // The sheet is always one page: the range starts at page 1 of 1, with up to 50.
+    dialog.setMinMax(1, 50);
+    dialog.setFromTo(1, 1);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QImage widgetPicture(QWidget& widget, const QList<QWidget*>& hidden) {
+    HiddenWhileAlive hide(hidden);
+    QImage picture(widget.size() * PrintPixelRatio, QImage::Format_RGB32);
+    picture.setDevicePixelRatio(PrintPixelRatio);
+    picture.fill(Qt::white);
+    widget.render(&picture);
+    return picture;
+}
+
+Status printSheet(DrillingSheetPanel& panel, QPrinter& printer) {
+    printer.setPageOrientation(QPageLayout::Landscape);
+    const SheetForm& form = panel.form();
+    const QImage picture = widgetPicture(panel, form.hiddenWhenPrinted());
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return DataError::other(errnum::PrintFailure, printFailureText());
+    // Fitted to the printable area, keeping its proportions, at the top of the page.
+    const QSizeF page = printer.pageRect(QPrinter::DevicePixel).size();
+    const QSizeF size = picture.deviceIndependentSize().scaled(page, Qt::KeepAspectRatio);
+    const QRectF target(QPointF((page.width() - size.width()) / 2, 0), size);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, picture);
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        return DataError::other(errnum::PrintFailure, printFailureText());
+    return {};
+}
+
+} // namespace vdn

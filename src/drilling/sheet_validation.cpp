@@ -1,0 +1,48 @@
+#include "drilling/sheet_validation.h"
+
+#include "data/error_report.h"
+#include "drilling/sheet_form.h"
+#include "drilling/sheet_store.h"
+#include "platform/message_boxes.h"
+#include "reference/catalogue.h"
+#include "reference/pick_lists.h"
+
+namespace vdn {
+
+QString SheetValidation::deletedCustomerMessage() {
+    return QStringLiteral("Ce client est supprimé--Impossible de créer une fiche de percage");
+}
+
+SheetValidation::Outcome SheetValidation::run(SheetForm& form, const QString& customerCode,
+                                              const QString& customerState, QWidget* parent) {
+    if (customerState == QLatin1String("SUPPRIME")) {
+        services_.boxes->message(parent, deletedCustomerMessage());
+        return Outcome::Refused;
+    }
+
+    // Each thumb insert field comes right after the finger insert field whose
+    // list it shares, so a value typed in both is asked about once.
+    QList<CheckedPickList> lists;
+    for (int n : sheetCheckOrder()) {
+        const SheetField* field = sheetFieldOf(n);
+        lists.append({form.combo(n), field->listCode, field->promptLabel, SheetRegisteredLength});
+    }
+    DataError error;
+    switch (checkReferenceValues(params_, lists, services_, parent, &error)) {
+    case CheckOutcome::Declined:
+        return Outcome::Declined;
+    case CheckOutcome::Failed:
+        erreur_donnees(error, services_, parent);
+        return Outcome::Failed;
+    case CheckOutcome::Completed:
+        break;
+    }
+
+    if (Status s = sheets_.save(form.read(customerCode)); !s) {
+        erreur_donnees(s.error(), services_, parent);
+        return Outcome::Failed;
+    }
+    return Outcome::Saved;
+}
+
+} // namespace vdn

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/services.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace vdn {
+
+class ParamStore;
+class SheetForm;
+class SheetStore;
+
+// The validation of a drilling sheet: the customer's state, then every
+// numbered field against its reference list (unknown values offered for
+// registration, cut to ten characters), then the sheet written in one piece.
+class SheetValidation {
+public:
+    enum class Outcome {
+        Refused,  // customer in state "SUPPRIME": nothing checked, registered or written
+        Declined, // the user refused to register a value: focus on that field, nothing written
+        Saved,    // every field known, the sheet row written
+        Failed,   // the database failed; the error report was shown, the row left as it was
+    };
+
+    SheetValidation(const Services& services, ParamStore& params, SheetStore& sheets)
+        : services_(services), params_(params), sheets_(sheets) {}
+
+    // Shows its own messages (refusal, questions, error report) over parent.
+    Outcome run(SheetForm& form, const QString& customerCode, const QString& customerState,
+                QWidget* parent);
+
+    // The refusal shown for a customer in state "SUPPRIME", on creating and on saving.
+    static QString deletedCustomerMessage();
+
+private:
+    Services services_;
+    ParamStore& params_;
+    SheetStore& sheets_;
+};
+
+} // namespace vdn
