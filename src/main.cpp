@@ -33,11 +33,10 @@ int runCreate(const vdn::CreateOptions& options) {
                      .arg(s.error().number));
         return 1;
     }
-    std::printf("%s\n",
-                QStringLiteral("Base créée : %1")
-                    .arg(QDir(options.folder).absoluteFilePath(QStringLiteral("vordan.mdb")))
-                    .toLocal8Bit()
-                    .constData());
+    std::printf("%s\n", QStringLiteral("Base créée : %1")
+                            .arg(QDir(options.folder).absoluteFilePath(QStringLiteral("vordan.mdb")))
+                            .toLocal8Bit()
+                            .constData());
     return 0;
 }
 

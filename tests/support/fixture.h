@@ -67,8 +67,8 @@ void typeText(QWidget* w, const QString& text);
 
 } // namespace vdn::test
 
-#define VDN_CHECK_BOXES(folder)                                                                    \
-    do {                                                                                           \
-        if (!(folder).checkBoxes(__FILE__, __LINE__))                                              \
-            return;                                                                                \
+#define VDN_CHECK_BOXES(folder)                                                                  \
+    do {                                                                                         \
+        if (!(folder).checkBoxes(__FILE__, __LINE__))                                            \
+            return;                                                                              \
     } while (false)
