@@ -49,6 +49,8 @@ void PageWriter::newPage() {
     if (!ok())
         return;
     startNewPage();
+    if (!ok())
+        return;
     ++page_;
     x_ = 0;
     y_ = 0;
