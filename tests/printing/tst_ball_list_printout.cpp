@@ -70,26 +70,37 @@ void TestBallListPrintout::band_and_row_at_their_places() {
     // After landscape and the header's five items: the band, then the row.
     QStringList expected{"p1 box 100,800 16500,1200"};
     expected << rules(1, 800);
-    for (const auto& [x, title] : {std::pair{200, "Marque"}, {1500, "Boule"}, {3500, "N° Série"},
-                                   {5500, "Layout"}, {7500, " RG "}, {8500, "Différentiel"},
-                                   {9500, "Noyau"}, {11500, "Length"}, {12300, "Hook"},
+    for (const auto& [x, title] : {std::pair{200, "Marque"},
+                                   {1500, "Boule"},
+                                   {3500, "N° Série"},
+                                   {5500, "Layout"},
+                                   {7500, " RG "},
+                                   {8500, "Différentiel"},
+                                   {9500, "Noyau"},
+                                   {11500, "Length"},
+                                   {12300, "Hook"},
                                    {13100, "Surface"}})
         expected << QStringLiteral("p1 text %1,900 [%2] Times New Roman 9")
                         .arg(x)
                         .arg(QString::fromUtf8(title));
     expected << "p1 box 100,1200 16500,1600";
     expected << rules(1, 1200);
-    for (const auto& [x, value] :
-         {std::pair{200, "STORM"}, {1500, "Phaze II"}, {3500, "SN0042"}, {5500, "45 < 4 1/2 < 30"},
-          {7500, "2,48"}, {8500, "0,051"}, {9500, "Velocity"}, {11500, "12"}, {12300, "18"},
-          {13100, "Abralon 2000"}})
+    for (const auto& [x, value] : {std::pair{200, "STORM"},
+                                   {1500, "Phaze II"},
+                                   {3500, "SN0042"},
+                                   {5500, "45 < 4 1/2 < 30"},
+                                   {7500, "2,48"},
+                                   {8500, "0,051"},
+                                   {9500, "Velocity"},
+                                   {11500, "12"},
+                                   {12300, "18"},
+                                   {13100, "Abralon 2000"}})
         expected << QStringLiteral("p1 text %1,1300 [%2] Times New Roman 9")
                         .arg(x)
                         .arg(QString::fromUtf8(value));
     QCOMPARE(describe(ops.mid(6, ops.size() - 8)), expected);
     QCOMPARE(describe(ops.first()), QStringLiteral("landscape"));
-    QCOMPARE(describe(ops.mid(ops.size() - 2)),
-             (QStringList{"end document (sent)", "portrait"}));
+    QCOMPARE(describe(ops.mid(ops.size() - 2)), (QStringList{"end document (sent)", "portrait"}));
 }
 
 void TestBallListPrintout::band_pattern_data() {
@@ -190,14 +201,15 @@ void TestBallListPrintout::history_ball_opening_a_page_gets_its_band() {
     for (const Op& op : out.ops())
         if (op.page == 2 && (op.kind == Kind::Box || (op.kind == Kind::Text && op.x == 200)))
             page2 << describe(op);
-    QCOMPARE(page2, (QStringList{
-                        "p2 box 100,100 16500,500",
-                        "p2 text 200,200 [LISTE DES BOULES DE M. DURAND ÉRIC] Times New Roman 13 bold",
-                        "p2 box 100,1100 16500,1500",
-                        "p2 text 200,1200 [Marque] Times New Roman 9",
-                        "p2 box 100,1500 16500,1900",
-                        "p2 text 200,1600 [HISTORY] Times New Roman 9",
-                    }));
+    QCOMPARE(page2,
+             (QStringList{
+                 "p2 box 100,100 16500,500",
+                 "p2 text 200,200 [LISTE DES BOULES DE M. DURAND ÉRIC] Times New Roman 13 bold",
+                 "p2 box 100,1100 16500,1500",
+                 "p2 text 200,1200 [Marque] Times New Roman 9",
+                 "p2 box 100,1500 16500,1900",
+                 "p2 text 200,1600 [HISTORY] Times New Roman 9",
+             }));
 }
 
 void TestBallListPrintout::no_ball_says_so_and_prints_nothing() {
@@ -237,10 +249,12 @@ void TestBallListPrintout::statement_orders_by_bag_value_then_line() {
     QVERIFY(insertBall(*c, Code, 1, "99"));
     QVERIFY(insertBall(*c, Code, 4, "100"));
     QVERIFY(insertBall(*c, QStringLiteral("000999"), 1, "1"));
-    QCOMPARE(column(*c, QStringLiteral("SELECT MAT_SAC || '/' || MAT_LG FROM (%1)")
-                            .arg(BallPrintoutStatement),
-                    {Code}),
-             (QStringList{"99/001", "99/002", "100/004", "101/003"}));
+    QCOMPARE(
+        column(
+            *c,
+            QStringLiteral("SELECT MAT_SAC || '/' || MAT_LG FROM (%1)").arg(BallPrintoutStatement),
+            {Code}),
+        (QStringList{"99/001", "99/002", "100/004", "101/003"}));
 }
 
 QTEST_MAIN(TestBallListPrintout)
