@@ -24,7 +24,6 @@ PrintOutcome runPrintJob(PageWriter& out, const Services& services, QWidget* own
     Status drawn;
     {
         BusyPointer busy(*services.pointer);
-        // The page writer works in twips from here on.
         out.setOrientation(PageWriter::Orientation::Landscape);
         drawn = draw(out);
         if (drawn.ok())

@@ -39,7 +39,6 @@ bool PrinterPageWriter::begin() {
     painter_.scale(scale, scale);
     painter_.setPen(QPen(Qt::black, PenWidth));
     painter_.setBrush(Qt::NoBrush);
-    pagesInDocument_ = 1;
     return true;
 }
 
@@ -63,13 +62,8 @@ void PrinterPageWriter::drawLine(double x1, double y1, double x2, double y2) {
 }
 
 void PrinterPageWriter::startNewPage() {
-    if (!begin())
-        return;
-    if (!printer_.newPage()) {
+    if (begin() && !printer_.newPage())
         failPrinter(QStringLiteral("Impossible de passer à la page suivante"));
-        return;
-    }
-    ++pagesInDocument_;
 }
 
 void PrinterPageWriter::finishDocument() {
@@ -80,8 +74,6 @@ void PrinterPageWriter::finishDocument() {
         failPrinter(QStringLiteral("L'impression n'a pas pu être envoyée"));
         return;
     }
-    pagesSent_ += pagesInDocument_;
-    pagesInDocument_ = 0;
     // The orientation asked for while the document was open.
     applyOrientation(orientation());
 }

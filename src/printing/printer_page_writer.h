@@ -23,9 +23,6 @@ public:
     explicit PrinterPageWriter(QPrinter& printer);
     ~PrinterPageWriter() override;
 
-    // Pages sent by the documents ended so far.
-    int pagesSent() const { return pagesSent_; }
-
 protected:
     void drawText(double x, double y, const QString& text) override;
     void drawBox(double x1, double y1, double x2, double y2) override;
@@ -43,8 +40,6 @@ private:
 
     QPrinter& printer_;
     QPainter painter_;
-    int pagesInDocument_ = 0;
-    int pagesSent_ = 0;
 };
 
 } // namespace vdn

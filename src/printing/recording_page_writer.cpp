@@ -79,13 +79,6 @@ QStringList RecordingPageWriter::texts() const {
     return out;
 }
 
-const RecordingPageWriter::Op* RecordingPageWriter::findText(const QString& text) const {
-    for (const Op& op : ops_)
-        if (op.kind == Kind::Text && op.text == text)
-            return &op;
-    return nullptr;
-}
-
 int RecordingPageWriter::documentsSent() const {
     int n = 0;
     for (const Op& op : ops_)

@@ -34,8 +34,6 @@ public:
     QList<Op> ofKind(Kind kind) const;
     // Texts of the document, in order.
     QStringList texts() const;
-    // The first text operation showing this exact text, or nullptr.
-    const Op* findText(const QString& text) const;
     // Documents ended with something drawn in them.
     int documentsSent() const;
 
