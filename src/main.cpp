@@ -7,6 +7,8 @@
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
+#include "platform/print_dialog.h"
+#include "platform/spreadsheet.h"
 
 #include <QApplication>
 #include <QDir>
@@ -74,7 +76,9 @@ int main(int argc, char* argv[]) {
     vdn::QtMessageBoxes boxes;
     vdn::SystemClock clock;
     vdn::QtPointer pointer;
-    const vdn::Services services{&boxes, &clock, &pointer};
+    vdn::QtPrintDialog printDialog;
+    vdn::ProcessSpreadsheet spreadsheet;
+    const vdn::Services services{&boxes, &clock, &pointer, &printDialog, &spreadsheet};
 
     vdn::Result<vdn::StartupInfo> info =
         vdn::startUp(QCoreApplication::applicationDirPath(), vdn::userConfigFolder());

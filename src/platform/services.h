@@ -5,6 +5,8 @@ namespace vdn {
 class MessageBoxes;
 class Clock;
 class Pointer;
+class PrintDialog;
+class Spreadsheet;
 
 // The desktop facilities a window uses, passed in through its constructor.
 // The program uses the real ones; tests and the benchmark scripted ones.
@@ -12,6 +14,10 @@ struct Services {
     MessageBoxes* boxes = nullptr;
     Clock* clock = nullptr;
     Pointer* pointer = nullptr;
+    // The session's current printer and its print dialog (printouts).
+    PrintDialog* printDialog = nullptr;
+    // The spreadsheet program that opens an exported file.
+    Spreadsheet* spreadsheet = nullptr;
 };
 
 } // namespace vdn

@@ -5,7 +5,9 @@
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
+#include "platform/print_dialog.h"
 #include "platform/services.h"
+#include "platform/spreadsheet.h"
 
 #include <QTemporaryDir>
 
@@ -38,7 +40,9 @@ public:
     ScriptedMessageBoxes boxes;
     FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(14, 30, 0))};
     RecordingPointer pointer;
-    Services services() { return Services{&boxes, &clock, &pointer}; }
+    ScriptedPrintDialog printDialog;
+    ScriptedSpreadsheet spreadsheet;
+    Services services() { return Services{&boxes, &clock, &pointer, &printDialog, &spreadsheet}; }
 
     // Fails the running test if a box was unexpected or an expected one was
     // never shown; then forgets them.

@@ -1,0 +1,117 @@
+#include "platform/print_dialog.h"
+
+#include <QDir>
+#include <QPrintDialog>
+#include <QStandardPaths>
+
+namespace vdn {
+
+namespace {
+
+// What the dialog may change on a printer, so that Cancel can put it back.
+struct PrinterSettings {
+    QPrinter::OutputFormat format;
+    QString printerName;
+    QString outputFileName;
+    int copies;
+    QPrinter::DuplexMode duplex;
+    QPageLayout layout;
+    bool collate;
+    QPrinter::ColorMode color;
+
+    explicit PrinterSettings(const QPrinter& p)
+        : format(p.outputFormat()), printerName(p.printerName()),
+          outputFileName(p.outputFileName()), copies(p.copyCount()), duplex(p.duplex()),
+          layout(p.pageLayout()), collate(p.collateCopies()), color(p.colorMode()) {}
+
+    void restore(QPrinter& p) const {
+        p.setOutputFormat(format);
+        if (format == QPrinter::NativeFormat)
+            p.setPrinterName(printerName);
+        p.setOutputFileName(outputFileName);
+        p.setCopyCount(copies);
+        p.setDuplex(duplex);
+        p.setPageLayout(layout);
+        p.setCollateCopies(collate);
+        p.setColorMode(color);
+    }
+};
+
+} // namespace
+
+QtPrintDialog::QtPrintDialog() = default;
+QtPrintDialog::~QtPrintDialog() = default;
+
+QPrinter& QtPrintDialog::currentPrinter() {
+    // Made on first use: a printer needs the running application.
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+QString QtPrintDialog::defaultPdfFile() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(QStringLiteral("vordan.pdf"));
+}
+
+bool QtPrintDialog::choose(QWidget* owner) {
+    QPrinter& printer = currentPrinter();
+    const PrinterSettings before(printer);
+    // With PDF output and no file name the dialog cannot confirm; offer one.
+    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty())
+        printer.setOutputFileName(defaultPdfFile());
+    QPrintDialog dialog(&printer, owner);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    if (dialog.exec() == QDialog::Accepted)
+        return true;
+    before.restore(printer);
+    return false;
+}
+
+ScriptedPrintDialog::ScriptedPrintDialog() = default;
+ScriptedPrintDialog::~ScriptedPrintDialog() = default;
+
+void ScriptedPrintDialog::expectAccept(const Choice& choice) {
+    script_.append(Answer{true, choice});
+}
+
+void ScriptedPrintDialog::expectCancel() {
+    script_.append(Answer{false, Choice{}});
+}
+
+QPrinter& ScriptedPrintDialog::currentPrinter() {
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_->setOutputFormat(QPrinter::PdfFormat);
+    }
+    return *printer_;
+}
+
+bool ScriptedPrintDialog::choose(QWidget*) {
+    QPrinter& printer = currentPrinter();
+    shown_.append(Preset{printer.outputFileName(), printer.copyCount(), printer.duplex(),
+                         printer.pageLayout().orientation()});
+    if (script_.isEmpty()) {
+        failures_ << QStringLiteral("unexpected print dialog");
+        return false;
+    }
+    const Answer a = script_.takeFirst();
+    if (!a.accept)
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(a.choice.pdfFile);
+    printer.setCopyCount(a.choice.copies);
+    printer.setDuplex(a.choice.duplex);
+    printer.setPageOrientation(a.choice.orientation);
+    return true;
+}
+
+void ScriptedPrintDialog::clear() {
+    script_.clear();
+    shown_.clear();
+    failures_.clear();
+}
+
+} // namespace vdn

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace vdn {
+
+// The desktop's spreadsheet program, to which an exported file is handed over.
+class Spreadsheet {
+public:
+    virtual ~Spreadsheet() = default;
+
+    // Opens the file in the spreadsheet program and returns once the user has
+    // closed it. Returns false, with the reason in `reason`, when no program
+    // could be started.
+    virtual bool openAndWait(const QString& file, QWidget* owner, QString& reason) = 0;
+};
+
+// Runs the spreadsheet program as a child process: the command held in the
+// environment variable VORDAN_TABLEUR (the file's path appended as its last
+// argument), or else the first one found of LibreOffice Calc and Gnumeric.
+// While it runs the program keeps repainting its windows but takes no input
+// from the user, and no window can be closed.
+class ProcessSpreadsheet : public Spreadsheet {
+public:
+    static constexpr const char* CommandVariable = "VORDAN_TABLEUR";
+
+    // The program and its arguments, before the file's path; empty when no
+    // command is set and no known program is installed.
+    static QStringList command();
+
+    bool openAndWait(const QString& file, QWidget* owner, QString& reason) override;
+};
+
+// Records the files handed over, for tests; fails with a given reason when
+// told to.
+class ScriptedSpreadsheet : public Spreadsheet {
+public:
+    void failWith(const QString& reason) { failure_ = reason; }
+    bool openAndWait(const QString& file, QWidget* owner, QString& reason) override;
+    const QStringList& opened() const { return opened_; }
+
+private:
+    QString failure_;
+    QStringList opened_;
+};
+
+} // namespace vdn

@@ -1,0 +1,130 @@
+#include "printing/ball_list_printout.h"
+
+#include "data/val.h"
+#include "platform/message_boxes.h"
+#include "platform/pointer.h"
+#include "platform/print_dialog.h"
+#include "platform/services.h"
+#include "printing/page_headers.h"
+#include "printing/page_writer.h"
+#include "printing/printer_page_writer.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace vdn {
+
+namespace {
+
+struct Column {
+    const char* title;
+    const char* field;
+    double textX;
+};
+
+// In print order; each column but the last ends at a vertical rule.
+constexpr Column Columns[] = {
+    {"Marque", "mat_marque", 200},   {"Boule", "mat_boule", 1500},
+    {"N° Série", "mat_serie", 3500}, {"Layout", "mat_layout", 5500},
+    {" RG ", "mat_rg", 7500},        {"Différentiel", "mat_diff", 8500},
+    {"Noyau", "mat_noyau", 9500},    {"Length", "mat_length", 11500},
+    {"Hook", "mat_hook", 12300},     {"Surface", "mat_surface1", 13100},
+};
+
+constexpr double Rules[] = {1400, 3400, 5400, 7400, 8400, 9400, 11400, 12200, 13000};
+
+constexpr double TableLeft = 100;
+constexpr double TableRight = 16500;
+constexpr double RowHeight = 400;
+constexpr double RowGap = 300;
+constexpr double TextDrop = 100;
+constexpr double PageLimit = 10000;
+
+void printAt(PageWriter& out, double x, double y, const QString& text) {
+    out.setCurrentX(x);
+    out.setCurrentY(y);
+    out.print(text);
+}
+
+// One ruled row of the table, with its top at y.
+void ruledRow(PageWriter& out, double y) {
+    out.box(TableLeft, y, TableRight, y + RowHeight);
+    for (double x : Rules)
+        out.line(x, y, x, y + RowHeight);
+}
+
+void drawBand(PageWriter& out, double& y) {
+    y += RowGap;
+    ruledRow(out, y);
+    y += TextDrop;
+    for (const Column& c : Columns)
+        printAt(out, c.textX, y, QString::fromUtf8(c.title));
+    y += RowGap;
+}
+
+void drawRow(PageWriter& out, const QSqlQuery& balls, double& y) {
+    ruledRow(out, y);
+    y += TextDrop;
+    for (const Column& c : Columns) {
+        const QString value = balls.value(QString::fromLatin1(c.field)).toString();
+        if (!value.isEmpty())
+            printAt(out, c.textX, y, value);
+    }
+}
+
+bool isHistory(const QSqlQuery& balls) {
+    return val(QStringView(balls.value(QStringLiteral("MAT_SAC")).toString())) > LastCurrentBag;
+}
+
+Status drawBallList(PageWriter& out, QSqlQuery& balls, const QString& customerName,
+                    const Services& services, QWidget* owner) {
+    if (!balls.isActive())
+        return DataError::fromQuery(balls);
+    if (!balls.next()) {
+        if (balls.lastError().isValid())
+            return DataError::fromQuery(balls);
+        services.pointer->setDefault();
+        services.boxes->message(owner, QStringLiteral("Aucune boule pour ce joueur"));
+        return {};
+    }
+    double y = drawBallListHeader(out, customerName, *services.clock);
+    // The band of column titles opens the table and stands above each
+    // history ball; current balls share the first one.
+    bool band = true;
+    for (;;) {
+        out.setFontSize(9);
+        if (band)
+            drawBand(out, y);
+        drawRow(out, balls, y);
+        if (!out.ok())
+            return out.status();
+        if (!balls.next())
+            break;
+        if (y > PageLimit) {
+            out.newPage();
+            y = drawBallListHeader(out, customerName, *services.clock);
+        }
+        y += RowGap;
+        band = isHistory(balls);
+    }
+    if (balls.lastError().isValid())
+        return DataError::fromQuery(balls);
+    return out.status();
+}
+
+} // namespace
+
+PrintOutcome printBallList(QSqlQuery& balls, const QString& customerName, PageWriter& out,
+                           const Services& services, QWidget* owner) {
+    return runPrintJob(out, services, owner, [&](PageWriter& w) {
+        return drawBallList(w, balls, customerName, services, owner);
+    });
+}
+
+PrintOutcome printBallList(QSqlQuery& balls, const QString& customerName, const Services& services,
+                           QWidget* owner) {
+    PrinterPageWriter out(services.printDialog->currentPrinter());
+    return printBallList(balls, customerName, out, services, owner);
+}
+
+} // namespace vdn

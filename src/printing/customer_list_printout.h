@@ -1,0 +1,31 @@
+#pragma once
+
+#include "printing/print_job.h"
+
+class QSqlQuery;
+class QWidget;
+
+namespace vdn {
+
+class PageWriter;
+struct Services;
+
+// The customer list printout (the list panel's print button): one framed
+// block of two lines per customer (code and name, postal address, telephone,
+// fax, e-mail; an empty field prints nothing) under the customer list header,
+// on landscape pages of 15 blocks, then 14 on later pages.
+//
+// `rows` is the executed customer list query, forward-only, in the list's
+// order; the fields clt_cod, clt_nom, clt_ad1, clt_ad2, clt_ad3, clt_cp,
+// clt_vil, clt_tel, clt_fax and clt_mail are read by name. A query that
+// failed is reported as the job's failure. An empty list shows "Aucun client
+// à imprimer" and prints nothing. The header carries vdn::shop_name.
+//
+// The caller closes the customer window afterwards, whatever the outcome.
+PrintOutcome printCustomerList(QSqlQuery& rows, const Services& services, QWidget* owner);
+
+// The same on any page writer (tests record the pages).
+PrintOutcome printCustomerList(QSqlQuery& rows, PageWriter& out, const Services& services,
+                               QWidget* owner);
+
+} // namespace vdn

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "data/data_error.h"
+
+#include <QFont>
+#include <QString>
+
+namespace vdn {
+
+// Writes report pages item by item at positions in twips (1/1440 inch),
+// measured from the top-left corner of the page's printable area, x to the
+// right and y downwards. Like a printer object it keeps a font, a current
+// position and the number of the page being drawn. Reports are written against
+// this interface only; the printer and the test recorder implement it.
+//
+// A failure (printer error) is kept: later drawing is skipped and status()
+// reports it, so a report checks once per row instead of after every item.
+class PageWriter {
+public:
+    enum class Orientation { Portrait = 1, Landscape = 2 };
+    enum class LineEnd { Break, Stay };
+
+    virtual ~PageWriter() = default;
+
+    void setFontName(const QString& name) { fontName_ = name; }
+    void setFontSize(double points) { fontSize_ = points; }
+    void setBold(bool bold) { bold_ = bold; }
+    const QString& fontName() const { return fontName_; }
+    double fontSize() const { return fontSize_; }
+    bool bold() const { return bold_; }
+
+    void setCurrentX(double x) { x_ = x; }
+    void setCurrentY(double y) { y_ = y; }
+    double currentX() const { return x_; }
+    double currentY() const { return y_; }
+
+    // Draws the text with its top-left corner at the current position. With
+    // a line break the position moves to the start of the next line; without,
+    // it stays on the line, just after the text.
+    void print(const QString& text, LineEnd end = LineEnd::Break);
+    // Black rectangle outline with these corners.
+    void box(double x1, double y1, double x2, double y2);
+    // Black straight line.
+    void line(double x1, double y1, double x2, double y2);
+
+    // The number of the page being drawn: 1 on the first page of a document.
+    int page() const { return page_; }
+    // Ends the page and starts the next one.
+    void newPage();
+    // Sends the document; a document with nothing drawn sends nothing. The
+    // next document starts again at page 1.
+    void endDocument();
+    // Applies to the next document.
+    void setOrientation(Orientation o);
+    Orientation orientation() const { return orientation_; }
+
+    bool ok() const { return status_.ok(); }
+    const Status& status() const { return status_; }
+    // Forgets a failure once it has been reported, so that the end of the job
+    // still sends what was drawn.
+    void clearFailure() { status_ = Status(); }
+
+    // The font of the text printed now, its size in twips (points * 20).
+    QFont font() const;
+
+protected:
+    // Hooks of an implementation. Positions are in twips; the font is font().
+    virtual void drawText(double x, double y, const QString& text) = 0;
+    virtual void drawBox(double x1, double y1, double x2, double y2) = 0;
+    virtual void drawLine(double x1, double y1, double x2, double y2) = 0;
+    virtual void startNewPage() = 0;
+    virtual void finishDocument() = 0;
+    virtual void applyOrientation(Orientation o) = 0;
+    // Width of the text and height of one line in the current font, in twips.
+    virtual double textWidth(const QString& text) const;
+    virtual double lineHeight() const;
+
+    void fail(const DataError& error);
+
+private:
+    QString fontName_ = QStringLiteral("Times New Roman");
+    double fontSize_ = 10;
+    bool bold_ = false;
+    double x_ = 0;
+    double y_ = 0;
+    int page_ = 1;
+    Orientation orientation_ = Orientation::Portrait;
+    Status status_;
+};
+
+} // namespace vdn

@@ -1,0 +1,90 @@
+#include "printing/recording_page_writer.h"
+
+namespace vdn {
+
+RecordingPageWriter::Op RecordingPageWriter::make(Kind kind) const {
+    Op op;
+    op.kind = kind;
+    op.page = page();
+    return op;
+}
+
+void RecordingPageWriter::drawText(double x, double y, const QString& text) {
+    Op op = make(Kind::Text);
+    op.x = x;
+    op.y = y;
+    op.text = text;
+    op.fontName = fontName();
+    op.fontSize = fontSize();
+    op.bold = bold();
+    ops_.append(op);
+    drawn_ = true;
+}
+
+void RecordingPageWriter::drawBox(double x1, double y1, double x2, double y2) {
+    Op op = make(Kind::Box);
+    op.x = x1;
+    op.y = y1;
+    op.x2 = x2;
+    op.y2 = y2;
+    ops_.append(op);
+    drawn_ = true;
+}
+
+void RecordingPageWriter::drawLine(double x1, double y1, double x2, double y2) {
+    Op op = make(Kind::Line);
+    op.x = x1;
+    op.y = y1;
+    op.x2 = x2;
+    op.y2 = y2;
+    ops_.append(op);
+    drawn_ = true;
+}
+
+void RecordingPageWriter::startNewPage() {
+    if (failAtPage_ > 0 && page() + 1 == failAtPage_) {
+        fail(DataError::other(errnum::PrintFailure, QStringLiteral("Plus de papier")));
+        return;
+    }
+    ops_.append(make(Kind::NewPage));
+    drawn_ = true;
+}
+
+void RecordingPageWriter::finishDocument() {
+    Op op = make(Kind::EndDocument);
+    op.sent = drawn_;
+    ops_.append(op);
+    drawn_ = false;
+}
+
+void RecordingPageWriter::applyOrientation(Orientation o) {
+    Op op = make(Kind::Orientation);
+    op.orientation = o;
+    ops_.append(op);
+}
+
+QList<RecordingPageWriter::Op> RecordingPageWriter::ofKind(Kind kind) const {
+    QList<Op> out;
+    for (const Op& op : ops_)
+        if (op.kind == kind)
+            out.append(op);
+    return out;
+}
+
+QStringList RecordingPageWriter::texts() const {
+    QStringList out;
+    for (const Op& op : ops_)
+        if (op.kind == Kind::Text)
+            out.append(op.text);
+    return out;
+}
+
+int RecordingPageWriter::documentsSent() const {
+    int n = 0;
+    for (const Op& op : ops_)
+        if (op.kind == Kind::EndDocument && op.sent)
+            ++n;
+    return n;
+}
+
+} // namespace vdn
