@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
+#include "platform/removable_drives.h"
 
 #include <QApplication>
 #include <QDir>
@@ -74,7 +75,8 @@ int main(int argc, char* argv[]) {
     vdn::QtMessageBoxes boxes;
     vdn::SystemClock clock;
     vdn::QtPointer pointer;
-    const vdn::Services services{&boxes, &clock, &pointer};
+    vdn::SystemRemovableDrives drives;
+    const vdn::Services services{&boxes, &clock, &pointer, &drives};
 
     vdn::Result<vdn::StartupInfo> info =
         vdn::startUp(QCoreApplication::applicationDirPath(), vdn::userConfigFolder());
