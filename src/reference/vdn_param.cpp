@@ -251,6 +251,7 @@ bool VdnParam::checkNumericEntry() {
         return true;
     services_.boxes->message(this, entry.message);
     txt2->setFocus(Qt::OtherFocusReason);
+    txt2->selectAll(); // the focus may never have left: select all the same
     return false;
 }
 
@@ -337,10 +338,16 @@ bool VdnParam::eventFilter(QObject* watched, QEvent* event) {
     } else if (watched == txt2 && event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         // Switching to another window or opening a menu is not leaving the
-        // box; a box hidden with its panel is no longer being entered.
+        // box. The rule runs once the focus has settled on its new widget, so
+        // that putting it back in txt2 leaves txt2 fully focused.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
             txt2->isVisible())
-            checkNumericEntry();
+            QTimer::singleShot(0, this, [this] {
+                // A box hidden with its panel, or a window being closed, is no
+                // longer being entered.
+                if (txt2->isVisible())
+                    checkNumericEntry();
+            });
     }
     return QWidget::eventFilter(watched, event);
 }
