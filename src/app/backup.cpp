@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTemporaryFile>
 
 #include <sqlite3.h>
@@ -38,6 +37,51 @@ QString cannotWrite(const QString& detail) {
     return QStringLiteral("écriture impossible (%1)").arg(detail);
 }
 
+// The system's reason for a failed file operation, in French for the common
+// ones a backup meets.
+QString systemReason(int err) {
+    switch (err) {
+    case ENOSPC:
+        return QStringLiteral("plus de place sur le disque");
+    case EFBIG:
+        return QStringLiteral("fichier trop gros pour ce disque");
+    case EDQUOT:
+        return QStringLiteral("quota du disque dépassé");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("accès refusé");
+    case EROFS:
+        return QStringLiteral("disque protégé en écriture");
+    case ENOENT:
+        return QStringLiteral("fichier ou dossier introuvable");
+    case EIO:
+        return QStringLiteral("erreur d'entrée-sortie, le disque a-t-il été retiré ?");
+    default:
+        return qt_error_string(err);
+    }
+}
+
+// The reason of a failed open: the system's when it left one.
+QString openFailure(const QFileDevice& file, int err) {
+    return err != 0 ? systemReason(err) : file.errorString();
+}
+
+// Another connection is writing and holds the file until its commit ends.
+QString databaseBusy() {
+    return QStringLiteral("base en cours de modification, réessayez dans un instant");
+}
+
+// The most telling text of an SQLite failure: the system's own error when
+// there is one ("No space left on device"), else the engine's.
+QString sqliteDetail(sqlite3* db, int rc) {
+    if (db) {
+        if (const int sys = sqlite3_system_errno(db); sys != 0)
+            return systemReason(sys);
+        return QString::fromUtf8(sqlite3_errmsg(db));
+    }
+    return QString::fromUtf8(sqlite3_errstr(rc));
+}
+
 // The folder and the name prefix that chemin_base stands for: "/data/" gives
 // "/data" and "", "/data/shop_" gives "/data" and "shop_".
 QFileInfo patternInfo(const QString& base) {
@@ -49,7 +93,7 @@ QFileInfo patternInfo(const QString& base) {
 bool replaceFile(const QString& from, const QString& to, QString* error) {
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return true;
-    *error = qt_error_string(errno);
+    *error = systemReason(errno);
     return false;
 }
 
@@ -95,11 +139,10 @@ QString snapshotInto(sqlite3* source, const QString& target) {
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::unique_ptr<sqlite3, SqliteCloser> dest(raw);
     if (opened != SQLITE_OK)
-        return cannotWrite(raw ? QString::fromUtf8(sqlite3_errmsg(raw))
-                               : QString::fromUtf8(sqlite3_errstr(opened)));
+        return cannotWrite(sqliteDetail(raw, opened));
     sqlite3_backup* backup = sqlite3_backup_init(dest.get(), "main", source, "main");
     if (!backup)
-        return cannotWrite(QString::fromUtf8(sqlite3_errmsg(dest.get())));
+        return cannotWrite(sqliteDetail(dest.get(), sqlite3_errcode(dest.get())));
     int rc = SQLITE_OK;
     for (int attempt = 0; attempt < SnapshotAttempts; ++attempt) {
         rc = sqlite3_backup_step(backup, -1);
@@ -107,13 +150,12 @@ QString snapshotInto(sqlite3* source, const QString& target) {
             break;
         sqlite3_sleep(SnapshotPauseMs);
     }
-    sqlite3_backup_finish(backup);
-    if (rc != SQLITE_DONE) {
-        const QString detail = QString::fromUtf8(sqlite3_errstr(rc));
-        // Read-side failures (a lock never released) and write-side ones
-        // (a full drive) both end here; the engine's text tells which.
-        return rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? cannotRead(detail) : cannotWrite(detail);
-    }
+    // Finishing records a failed step's error on the destination connection.
+    const int finished = sqlite3_backup_finish(backup);
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+        return cannotRead(databaseBusy());
+    if (rc != SQLITE_DONE || finished != SQLITE_OK)
+        return cannotWrite(sqliteDetail(dest.get(), rc != SQLITE_DONE ? rc : finished));
     QString error;
     if (!quickCheck(dest.get(), &error))
         return QStringLiteral("copie de la base incorrecte (%1)").arg(error);
@@ -125,13 +167,15 @@ QString snapshotInto(sqlite3* source, const QString& target) {
 QString backUpDatabase(const QString& base, const QString& target) {
     Result<std::unique_ptr<Connection>> source = Connection::open(databasePath(base));
     if (!source)
-        return cannotRead(source.error().text);
+        return cannotRead(source.error().number == SQLITE_BUSY ? databaseBusy()
+                                                               : source.error().text);
     // A unique temporary name in the destination, so the previous backup is
     // untouched until the copy is complete and checked.
     QTemporaryFile temp(target + QStringLiteral(".XXXXXX"));
     temp.setAutoRemove(false);
+    errno = 0;
     if (!temp.open())
-        return cannotWrite(temp.errorString());
+        return cannotWrite(openFailure(temp, errno));
     const QString tempName = temp.fileName();
     temp.close();
     QString error = snapshotInto((*source)->handle(), tempName);
@@ -146,29 +190,40 @@ QString backUpDatabase(const QString& base, const QString& target) {
 
 QString copyFile(const QString& from, const QString& to) {
     QFile in(from);
+    errno = 0;
     if (!in.open(QIODevice::ReadOnly))
-        return cannotRead(in.errorString());
-    // QSaveFile writes beside the target and renames over it on commit.
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
-        return cannotWrite(out.errorString());
+        return cannotRead(openFailure(in, errno));
+    // Written beside the target under a unique name, renamed over it once
+    // complete and on the disk; removed on any failure.
+    QTemporaryFile out(to + QStringLiteral(".XXXXXX"));
+    errno = 0;
+    if (!out.open())
+        return cannotWrite(openFailure(out, errno));
     QByteArray buffer(1 << 20, Qt::Uninitialized);
     for (;;) {
+        errno = 0;
         const qint64 n = in.read(buffer.data(), buffer.size());
-        if (n < 0) {
-            out.cancelWriting();
-            return cannotRead(in.errorString());
-        }
+        if (n < 0)
+            return cannotRead(errno != 0 ? systemReason(errno) : in.errorString());
         if (n == 0)
             break;
-        if (out.write(buffer.constData(), n) != n) {
-            const QString detail = out.errorString();
-            out.cancelWriting();
-            return cannotWrite(detail);
+        // Straight to the file, so that the system's reason for a failure
+        // (a full drive) is the one reported.
+        for (qint64 done = 0; done < n;) {
+            const ssize_t w = ::write(out.handle(), buffer.constData() + done, size_t(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                return cannotWrite(systemReason(w < 0 ? errno : ENOSPC));
+            done += w;
         }
     }
-    if (!out.commit())
-        return cannotWrite(out.errorString());
+    if (::fsync(out.handle()) != 0)
+        return cannotWrite(systemReason(errno));
+    QString error;
+    if (!replaceFile(out.fileName(), to, &error))
+        return cannotWrite(error);
+    out.setAutoRemove(false); // its name is the backup's now
     return {};
 }
 
