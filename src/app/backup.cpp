@@ -179,6 +179,8 @@ QString backUpDatabase(const QString& base, const QString& target) {
     const QString tempName = temp.fileName();
     temp.close();
     QString error = snapshotInto((*source)->handle(), tempName);
+    if (error.isEmpty())
+        QFile::setPermissions(tempName, QFileInfo((*source)->path()).permissions());
     if (error.isEmpty() && !replaceFile(tempName, target, &error))
         error = cannotWrite(error);
     if (!error.isEmpty()) {
@@ -220,6 +222,8 @@ QString copyFile(const QString& from, const QString& to) {
     }
     if (::fsync(out.handle()) != 0)
         return cannotWrite(systemReason(errno));
+    // The temporary file is private; the backup gets the original's rights.
+    out.setPermissions(in.permissions());
     QString error;
     if (!replaceFile(out.fileName(), to, &error))
         return cannotWrite(error);

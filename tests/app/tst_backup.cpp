@@ -166,8 +166,13 @@ void TestBackup::data_files_and_database_copied() {
     QStringList found = filesIn(shop.drive.path());
     found.sort();
     QCOMPARE(found, expected); // nothing else, no temporary file left
-    for (const QString& name : copied)
+    for (const QString& name : copied) {
         QCOMPARE(readAll(shop.driveFile(name)), name.toUtf8() + " nouveau");
+        QCOMPARE(QFileInfo(shop.driveFile(name)).permissions(),
+                 QFileInfo(shop.dataFile(name)).permissions());
+    }
+    QCOMPARE(QFileInfo(shop.driveFile("vordan.mdb")).permissions(),
+             QFileInfo(shop.folder.databaseFile()).permissions());
     auto copy = Connection::open(shop.driveFile("vordan.mdb"));
     QVERIFY(copy.ok());
     QCOMPARE(customerCount(**copy), 40);

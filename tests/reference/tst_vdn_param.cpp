@@ -366,6 +366,12 @@ void TestVdnParam::numeric_rule_on_leaving_txt2() {
         QVERIFY(p.frame("Frame3")->isVisible());
         QCOMPARE(tableCount(folder, code), before);
         QCOMPARE(QApplication::focusWidget(), txt2);
+        // Leaving it with the mouse, into the grid, refuses it too.
+        folder.boxes.expectMessage(message);
+        QTest::mouseClick(p.grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 250));
+        QCoreApplication::processEvents();
+        VDN_CHECK_BOXES(folder);
+        QCOMPARE(QApplication::focusWidget(), txt2);
         return;
     }
     p.click("cmdvalide3");
