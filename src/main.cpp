@@ -9,6 +9,7 @@
 #include "platform/pointer.h"
 #include "platform/print_dialog.h"
 #include "platform/spreadsheet.h"
+#include "platform/removable_drives.h"
 
 #include <QApplication>
 #include <QDir>
@@ -78,7 +79,9 @@ int main(int argc, char* argv[]) {
     vdn::QtPointer pointer;
     vdn::QtPrintDialog printDialog;
     vdn::ProcessSpreadsheet spreadsheet;
-    const vdn::Services services{&boxes, &clock, &pointer, &printDialog, &spreadsheet};
+    vdn::SystemRemovableDrives drives;
+    vdn::Services services{&boxes, &clock, &pointer, &printDialog, &spreadsheet};
+    services.drives = &drives;
 
     vdn::Result<vdn::StartupInfo> info =
         vdn::startUp(QCoreApplication::applicationDirPath(), vdn::userConfigFolder());

@@ -130,4 +130,41 @@ QPixmap validate(int size) {
     return p;
 }
 
+namespace {
+
+QPen strokePen(QColor colour, int size) {
+    return QPen(colour, size * 0.14, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+} // namespace
+
+QPixmap cancel(int size) {
+    QPixmap p = blank(QSize(size, size));
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(strokePen(QColor(200, 40, 40), size));
+    g.drawLine(QPointF(size * 0.25, size * 0.25), QPointF(size * 0.75, size * 0.75));
+    g.drawLine(QPointF(size * 0.75, size * 0.25), QPointF(size * 0.25, size * 0.75));
+    return p;
+}
+
+QPixmap add(int size) {
+    QPixmap p = blank(QSize(size, size));
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(strokePen(QColor(30, 140, 60), size));
+    g.drawLine(QPointF(size * 0.5, size * 0.2), QPointF(size * 0.5, size * 0.8));
+    g.drawLine(QPointF(size * 0.2, size * 0.5), QPointF(size * 0.8, size * 0.5));
+    return p;
+}
+
+QPixmap remove(int size) {
+    QPixmap p = blank(QSize(size, size));
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(strokePen(QColor(200, 40, 40), size));
+    g.drawLine(QPointF(size * 0.2, size * 0.5), QPointF(size * 0.8, size * 0.5));
+    return p;
+}
+
 } // namespace vdn::pictures

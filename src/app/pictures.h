@@ -11,5 +11,10 @@ QPixmap customers(QSize size);
 QPixmap drill(QSize size);
 QPixmap lane(QSize size);
 QPixmap validate(int size);
+// Picture buttons of the entry panels: cancel (a red cross), add (a green
+// plus) and delete (a red minus).
+QPixmap cancel(int size);
+QPixmap add(int size);
+QPixmap remove(int size);
 
 } // namespace vdn::pictures

@@ -1,13 +1,21 @@
 #include "app/vdn_menu.h"
 
+#include "app/backup.h"
 #include "app/pictures.h"
 #include "app/window_placement.h"
 #include "customers/vdn_client.h"
+#include "data/globals.h"
 #include "platform/clickable_label.h"
+#include "platform/message_boxes.h"
+#include "platform/pointer.h"
+#include "platform/removable_drives.h"
 #include "reference/vdn_param.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QFocusEvent>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QToolButton>
@@ -125,17 +133,24 @@ void VdnMenu::buildBody() {
 
     Frame5 = new QGroupBox(QStringLiteral("Saisir la lettre du disque amovible"), body);
     Frame5->setObjectName(QStringLiteral("Frame5"));
-    Frame5->setGeometry(150, 270, 300, 110);
+    Frame5->setGeometry(150, 255, 310, 170);
     txtdisk = new QLineEdit(Frame5);
     txtdisk->setObjectName(QStringLiteral("txtdisk"));
     txtdisk->setMaxLength(1);
     txtdisk->setGeometry(20, 40, 40, 30);
+    txtdisk->installEventFilter(this);
     cmdok = new QToolButton(Frame5);
     cmdok->setObjectName(QStringLiteral("cmdok"));
     cmdok->setIcon(QIcon(pictures::validate(32)));
     cmdok->setIconSize(QSize(32, 32));
     cmdok->setGeometry(80, 34, 44, 44);
     cmdok->setToolTip(QStringLiteral("Lancer la sauvegarde"));
+    connect(cmdok, &QToolButton::clicked, this, &VdnMenu::startBackup);
+    driveLetters = new QLabel(Frame5);
+    driveLetters->setObjectName(QStringLiteral("driveLetters"));
+    driveLetters->setGeometry(20, 86, 275, 76);
+    driveLetters->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    driveLetters->setTextFormat(Qt::PlainText);
 }
 
 VdnClient* VdnMenu::openClient() {
@@ -161,7 +176,60 @@ VdnParam* VdnMenu::openParam() {
 }
 
 void VdnMenu::showBackupPanel() {
+    showDriveLetters();
     Frame5->show();
+}
+
+void VdnMenu::showDriveLetters() {
+    const QList<DriveLetter> drives =
+        services_.drives ? services_.drives->drives() : QList<DriveLetter>{};
+    if (drives.isEmpty()) {
+        driveLetters->setText(QStringLiteral("Aucun disque amovible trouvé"));
+        driveLetters->setToolTip({});
+        return;
+    }
+    // One line per letter; long folders are shortened in the middle, the
+    // tooltip keeps them whole.
+    QStringList lines, full;
+    const QFontMetrics fm(driveLetters->font());
+    for (const DriveLetter& d : drives) {
+        const QString line = QStringLiteral("%1: = %2").arg(d.letter, d.folder);
+        full << line;
+        lines << fm.elidedText(line, Qt::ElideMiddle, driveLetters->width());
+    }
+    driveLetters->setText(lines.join(QLatin1Char('\n')));
+    driveLetters->setToolTip(full.join(QLatin1Char('\n')));
+}
+
+void VdnMenu::startBackup() {
+    MessageBoxes& boxes = *services_.boxes;
+    Frame5->hide();
+    const QString letter = txtdisk->text().trimmed().toUpper();
+    if (letter.isEmpty()) {
+        boxes.message(this, QStringLiteral("Aucune lettre"));
+        return;
+    }
+    const std::optional<QString> folder =
+        services_.drives ? services_.drives->folderOf(letter.at(0)) : std::nullopt;
+    // A letter that stands for no folder, or for one that is not there (the
+    // key is not plugged in), names no drive.
+    if (!folder || !QFileInfo(*folder).isDir()) {
+        boxes.message(this, QStringLiteral("Lecteur ") + letter + QStringLiteral(": introuvable"));
+        return;
+    }
+    if (isDatabaseFolder(chemin_base, *folder)) {
+        boxes.message(this, QStringLiteral("Le lecteur ") + letter +
+                                QStringLiteral(": est le dossier de vos données ; choisissez "
+                                               "un autre lecteur pour la sauvegarde"));
+        return;
+    }
+    BackupResult result;
+    {
+        BusyPointer busy(*services_.pointer);
+        boxes.message(this, QStringLiteral("Sauvegarde de l'ensemble de vos données"));
+        result = backUp(chemin_base, *folder);
+    }
+    boxes.message(this, backupEndMessage(result));
 }
 
 void VdnMenu::closeOtherWindows() {
@@ -172,6 +240,13 @@ void VdnMenu::closeOtherWindows() {
 
 void VdnMenu::quit() {
     close();
+}
+
+bool VdnMenu::eventFilter(QObject* watched, QEvent* event) {
+    // The drive letter shows in capitals once the box is left.
+    if (watched == txtdisk && event->type() == QEvent::FocusOut)
+        txtdisk->setText(txtdisk->text().toUpper());
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void VdnMenu::closeEvent(QCloseEvent* event) {

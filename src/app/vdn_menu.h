@@ -10,6 +10,7 @@
 
 class QAction;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolButton;
@@ -37,11 +38,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenu();
     void buildBody();
     void showBackupPanel();
+    void showDriveLetters();
+    // cmdok: backs the data up to the drive typed in txtdisk.
+    void startBackup();
     void closeOtherWindows();
 
     Services services_;
@@ -52,6 +57,7 @@ private:
     QGroupBox* Frame5 = nullptr;
     QLineEdit* txtdisk = nullptr;
     QToolButton* cmdok = nullptr;
+    QLabel* driveLetters = nullptr; // which letter stands for which folder
     ClickableLabel* cmdclt = nullptr;
     ClickableLabel* cmdmat = nullptr;
     ClickableLabel* cmdfac = nullptr;

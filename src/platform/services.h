@@ -7,6 +7,7 @@ class Clock;
 class Pointer;
 class PrintDialog;
 class Spreadsheet;
+class RemovableDrives;
 
 // The desktop facilities a window uses, passed in through its constructor.
 // The program uses the real ones; tests and the benchmark scripted ones.
@@ -18,6 +19,7 @@ struct Services {
     PrintDialog* printDialog = nullptr;
     // The spreadsheet program that opens an exported file.
     Spreadsheet* spreadsheet = nullptr;
+    RemovableDrives* drives = nullptr; // backup destinations; none when null
 };
 
 } // namespace vdn

@@ -1,5 +1,7 @@
 #include "reference/param_store.h"
 
+#include "data/connection.h"
+
 #include <QSqlQuery>
 
 namespace vdn {
@@ -14,6 +16,7 @@ const QString SelectOne =
     QStringLiteral("SELECT 1 FROM strparam WHERE par_table = ? AND par_lib = ? LIMIT 1");
 const QString Insert =
     QStringLiteral("INSERT OR IGNORE INTO strparam (par_table, par_lib) VALUES (?, ?)");
+const QString InsertNew = QStringLiteral("INSERT INTO strparam (par_table, par_lib) VALUES (?, ?)");
 const QString Delete = QStringLiteral("DELETE FROM strparam WHERE par_table = ? AND par_lib = ?");
 } // namespace
 
@@ -52,6 +55,33 @@ Status ParamStore::add(int code, const QString& value) {
     if (!q.exec())
         return DataError::fromQuery(q);
     return {};
+}
+
+Result<bool> ParamStore::addIfNew(int code, const QString& value) {
+    const QString text = value.isNull() ? QString(QLatin1String("")) : value;
+    // The column's NOCASE folds ASCII letters only: compare in capitals with
+    // Qt so that "éclair" finds "ÉCLAIR". Look-up and insert in one
+    // transaction so nothing can slip in between.
+    Transaction t(db_);
+    if (!t.started())
+        return t.started().error();
+    Result<QStringList> known = values(code, ListOrder::Text);
+    if (!known)
+        return known.error();
+    const QString wanted = text.toUpper();
+    for (const QString& v : *known)
+        if (v.toUpper() == wanted)
+            return false;
+    QSqlQuery q(db_);
+    if (!q.prepare(InsertNew))
+        return DataError::fromQuery(q);
+    q.addBindValue(QString::number(code));
+    q.addBindValue(text);
+    if (!q.exec())
+        return DataError::fromQuery(q);
+    if (Status s = t.commit(); !s)
+        return s.error();
+    return true;
 }
 
 Status ParamStore::remove(int code, const QString& value) {

@@ -23,6 +23,9 @@ public:
     Result<bool> contains(int code, const QString& value) const;
     // Adds a value unless it is known already.
     Status add(int code, const QString& value);
+    // Adds a value unless one equal to it without regard to case, accented
+    // letters included, is known under the code. Returns whether it was added.
+    Result<bool> addIfNew(int code, const QString& value);
     Status remove(int code, const QString& value);
 
 private:

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace vdn {
+
+// A file that could not be backed up, and why (French, for the user).
+struct BackupFailure {
+    QString file;
+    QString reason;
+};
+
+struct BackupResult {
+    QStringList copied; // file names, database first
+    QList<BackupFailure> failures;
+    bool complete() const { return failures.isEmpty(); }
+};
+
+// The data files kept beside the database and backed up with it: the files of
+// the database folder whose names match "VDN_*.MDB" without regard to case,
+// except names whose first three characters are "tri" or "TRI". Sorted by name.
+// `base` is chemin_base, the prefix of the database file name.
+QStringList backupFileNames(const QString& base);
+
+// Whether the destination is the database folder itself; backing up there
+// would replace the live database by its own copy.
+bool isDatabaseFolder(const QString& base, const QString& destinationFolder);
+
+// Backs up into destinationFolder: a consistent snapshot of the database taken
+// with SQLite's online backup (safe while other windows hold it open), under
+// the database file's own name, then each data file of backupFileNames(). Each
+// file is written under a temporary name and renamed over the previous backup
+// only once it is complete, so a failed copy leaves the previous backup as it
+// was. A failure of one file does not stop the others.
+BackupResult backUp(const QString& base, const QString& destinationFolder);
+
+// The message closing a backup: "sauvegarde terminée", or "Sauvegarde
+// incomplète :" followed by one line per failed file with its reason.
+QString backupEndMessage(const BackupResult& result);
+
+} // namespace vdn
