@@ -125,9 +125,9 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
         QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
     if (!c->db_.open())
         return DataError::fromDatabase(c->db_, path);
-    if (!registerValFunction(c->handle()))
+    if (!registerValFunction(c->handle()) || !registerUpperFunction(c->handle()))
         return DataError::other(errnum::UnrecognizedFormat,
-                                QStringLiteral("Impossible d'enregistrer la fonction val()"));
+                                QStringLiteral("Impossible d'enregistrer les fonctions SQL de VORDAN"));
     if (Status s = c->execute(QStringLiteral("PRAGMA synchronous=FULL")); !s)
         return s.error();
     if (mode == Mode::CreateNew) {

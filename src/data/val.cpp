@@ -91,7 +91,27 @@ void sqlVal(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     sqlite3_result_double(ctx, val(std::string_view(text, static_cast<std::size_t>(len))));
 }
 
+void sqlUpper(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const int len = sqlite3_value_bytes(argv[0]);
+    const QByteArray upper = QString::fromUtf8(text, len).toUpper().toUtf8();
+    sqlite3_result_text(ctx, upper.constData(), int(upper.size()), SQLITE_TRANSIENT);
+}
+
 } // namespace
+
+bool registerUpperFunction(sqlite3* db) {
+    if (!db)
+        return false;
+    return sqlite3_create_function_v2(db, "vdn_upper", 1,
+                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+                                      nullptr, &sqlUpper, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK;
+}
 
 bool registerValFunction(sqlite3* db) {
     if (!db)

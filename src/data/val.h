@@ -19,4 +19,9 @@ double val(QStringView text);
 // the stored schema never refers to it.
 bool registerValFunction(sqlite3* db);
 
+// Registers vdn_upper(): the text in capitals as Qt writes them, so that
+// accented letters compare without regard to case (the built-in NOCASE folds
+// ASCII letters only). Used in queries only.
+bool registerUpperFunction(sqlite3* db);
+
 } // namespace vdn

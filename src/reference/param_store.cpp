@@ -12,8 +12,10 @@ const QString SelectText =
 // Equal numbers keep a stable order: by text, then by insertion.
 const QString SelectNumeric = QStringLiteral(
     "SELECT par_lib FROM strparam WHERE par_table = ? ORDER BY val(par_lib), par_lib, rowid");
-const QString SelectOne =
-    QStringLiteral("SELECT 1 FROM strparam WHERE par_table = ? AND par_lib = ? LIMIT 1");
+// Compared in capitals as Qt writes them, so accented letters match whatever
+// their case; a table's list is short, so reading it through is cheap.
+const QString SelectOne = QStringLiteral(
+    "SELECT 1 FROM strparam WHERE par_table = ? AND vdn_upper(par_lib) = ? LIMIT 1");
 const QString Insert =
     QStringLiteral("INSERT OR IGNORE INTO strparam (par_table, par_lib) VALUES (?, ?)");
 const QString InsertNew = QStringLiteral("INSERT INTO strparam (par_table, par_lib) VALUES (?, ?)");
@@ -40,7 +42,7 @@ Result<bool> ParamStore::contains(int code, const QString& value) const {
     if (!q.prepare(SelectOne))
         return DataError::fromQuery(q);
     q.addBindValue(QString::number(code));
-    q.addBindValue(value.isNull() ? QString(QLatin1String("")) : value);
+    q.addBindValue(value.isNull() ? QString(QLatin1String("")) : value.toUpper());
     if (!q.exec())
         return DataError::fromQuery(q);
     return q.next();
@@ -59,19 +61,16 @@ Status ParamStore::add(int code, const QString& value) {
 
 Result<bool> ParamStore::addIfNew(int code, const QString& value) {
     const QString text = value.isNull() ? QString(QLatin1String("")) : value;
-    // The column's NOCASE folds ASCII letters only: compare in capitals with
-    // Qt so that "éclair" finds "ÉCLAIR". Look-up and insert in one
-    // transaction so nothing can slip in between.
+    // Look-up (in capitals, see contains()) and insert in one transaction so
+    // nothing can slip in between.
     Transaction t(db_);
     if (!t.started())
         return t.started().error();
-    Result<QStringList> known = values(code, ListOrder::Text);
+    Result<bool> known = contains(code, text);
     if (!known)
         return known.error();
-    const QString wanted = text.toUpper();
-    for (const QString& v : *known)
-        if (v.toUpper() == wanted)
-            return false;
+    if (*known)
+        return false;
     QSqlQuery q(db_);
     if (!q.prepare(InsertNew))
         return DataError::fromQuery(q);

@@ -248,6 +248,10 @@ void TestCatalogue::check_finds_values_whatever_their_case_and_quotes() {
     QCOMPARE(checkReferenceValues(store, {{&brand, 0, QStringLiteral("Marque : "), 30}},
                                   folder.services(), nullptr),
              CheckOutcome::Completed);
+    // Accented letters match whatever their case, like plain ones.
+    QVERIFY(*store.contains(1, QStringLiteral("ASYMÉTRIQUE")));
+    QVERIFY(*store.contains(1, QStringLiteral("asymétrique")));
+    QVERIFY(!*store.contains(1, QStringLiteral("ASYMETRIQUE")));
     const QString quoted = QStringLiteral("L'ÉCLAIR \"2\" 100%_");
     brand.setEditText(quoted);
     folder.boxes.expectQuestion(QStringLiteral("Marque : ") + quoted +
