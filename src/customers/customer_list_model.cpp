@@ -11,25 +11,81 @@ const std::array<QString, CustomerColumnCount> Headings{
 };
 } // namespace
 
-CustomerListModel::CustomerListModel(QObject* parent) : QSqlQueryModel(parent) {}
+CustomerListModel::CustomerListModel(const CustomerStore& store, QObject* parent)
+    : QAbstractTableModel(parent), store_(store) {}
 
 QString CustomerListModel::heading(CustomerColumn column) {
     return Headings.at(static_cast<std::size_t>(column));
+}
+
+Status CustomerListModel::setQuery(const CustomerQuery& query) {
+    Result<QList<CustomerListRow>> first = store_.page(query, 0, PageSize);
+    if (!first)
+        return first.error();
+    beginResetModel();
+    query_ = query;
+    rows_ = std::move(*first);
+    complete_ = rows_.size() < PageSize;
+    endResetModel();
+    return {};
+}
+
+void CustomerListModel::clear() {
+    beginResetModel();
+    rows_.clear();
+    complete_ = true;
+    endResetModel();
+}
+
+QString CustomerListModel::code(int row) const {
+    if (row < 0 || row >= rows_.size())
+        return QString();
+    return rows_.at(row)[static_cast<std::size_t>(CustomerColumn::Code)].toString();
+}
+
+int CustomerListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+int CustomerListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : CustomerColumnCount;
+}
+
+QVariant CustomerListModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    return rows_.at(index.row())[std::size_t(index.column())];
 }
 
 QVariant CustomerListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < CustomerColumnCount)
         return heading(static_cast<CustomerColumn>(section));
-    return QSqlQueryModel::headerData(section, orientation, role);
+    return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-void CustomerListModel::setRows(QSqlQuery&& query) {
-    setQuery(std::move(query));
+bool CustomerListModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && !complete_;
 }
 
-QString CustomerListModel::code(int row) const {
-    return data(index(row, static_cast<int>(CustomerColumn::Code))).toString();
+void CustomerListModel::fetchMore(const QModelIndex& parent) {
+    if (parent.isValid() || complete_)
+        return;
+    Result<QList<CustomerListRow>> next = store_.page(query_, int(rows_.size()), PageSize);
+    if (!next) {
+        complete_ = true;
+        emit fetchFailed(next.error());
+        return;
+    }
+    complete_ = next->size() < PageSize;
+    if (next->isEmpty())
+        return;
+    const int first = int(rows_.size());
+    beginInsertRows(QModelIndex(), first, first + int(next->size()) - 1);
+    rows_.append(*next);
+    endInsertRows();
 }
 
 } // namespace vdn

@@ -38,7 +38,7 @@ CustomerListPanel::CustomerListPanel(CustomerStore& store, QWidget* parent)
     Label1->setBuddy(selnom);
 
     gridGroup = named(new QGroupBox(QStringLiteral("LES CLIENTS"), this), "gridGroup");
-    model_ = new CustomerListModel(this);
+    model_ = new CustomerListModel(store_, this);
     model_->setObjectName(QStringLiteral("Data1"));
     DBGrid1 = named(new QTableView(gridGroup), "DBGrid1");
     DBGrid1->setModel(model_);
@@ -90,15 +90,16 @@ CustomerListPanel::CustomerListPanel(CustomerStore& store, QWidget* parent)
 }
 
 Status CustomerListPanel::runQuery(const CustomerQuery& query) {
-    Result<QSqlQuery> rows = store_.select(query);
-    if (!rows)
-        return rows.error();
-    model_->setRows(std::move(*rows));
-    shown_ = query;
+    if (Status s = model_->setQuery(query); !s)
+        return s;
     // Like a data control, the list stands on its first row.
     if (model_->rowCount() > 0)
         DBGrid1->setCurrentIndex(model_->index(0, 0));
     return {};
+}
+
+const CustomerQuery& CustomerListPanel::shownQuery() const {
+    return model_->query();
 }
 
 std::optional<QString> CustomerListPanel::currentCode() const {

@@ -28,13 +28,13 @@ public:
     // The first row, if any, becomes the current row.
     Status runQuery(const CustomerQuery& query);
     // The query the grid shows.
-    const CustomerQuery& shownQuery() const { return shown_; }
+    const CustomerQuery& shownQuery() const;
     // Column Code of the grid's current row; nothing when there is none.
     std::optional<QString> currentCode() const;
 
     // Empties the search box without running a search.
     void clearSearch();
-    // Drops the grid's rows, before the connection closes.
+    // Drops the grid's rows.
     void release();
 
     CustomerListModel* model() const { return model_; }
@@ -57,7 +57,6 @@ signals:
 private:
     CustomerStore& store_;
     CustomerListModel* model_ = nullptr;
-    CustomerQuery shown_;
 };
 
 } // namespace vdn

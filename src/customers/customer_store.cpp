@@ -29,6 +29,8 @@ const QString WhereNameFrom =
 const QString WhereCode = QStringLiteral(" WHERE clt_cod = ?");
 
 const QString OrderByName = QStringLiteral(" ORDER BY clt_nom, clt_cod");
+const QString OrderByAddition = QStringLiteral(" ORDER BY rowid");
+const QString Page = QStringLiteral(" LIMIT ? OFFSET ?");
 // Descending orders, by column; the code breaks ties the same way.
 const std::array<QString, CustomerColumnCount> OrderDescending{
     QStringLiteral(" ORDER BY clt_cod DESC"),
@@ -175,18 +177,38 @@ Bound boundFor(const CustomerQuery& query) {
     return b;
 }
 
+// A page of a list: without an order asked for, the order of addition.
+QString pageStatement(const Bound& b) {
+    return SelectList + b.where + (b.order.isEmpty() ? OrderByAddition : b.order) + Page;
+}
+
 } // namespace
 
-Result<QSqlQuery> CustomerStore::select(const CustomerQuery& query) const {
+Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, int offset,
+                                                   int limit) const {
     const Bound b = boundFor(query);
-    Result<QSqlQuery> q = prepare(SelectList + b.where + b.order);
+    Result<QSqlQuery> q = prepare(pageStatement(b));
     if (!q)
-        return q;
+        return q.error();
+    q->setForwardOnly(true);
     for (const QVariant& v : b.values)
         q->addBindValue(v);
+    q->addBindValue(limit);
+    q->addBindValue(offset);
     if (!q->exec())
         return DataError::fromQuery(*q);
-    return q;
+    QList<CustomerListRow> rows;
+    while (q->next()) {
+        CustomerListRow row;
+        for (int c = 0; c < CustomerColumnCount; ++c) {
+            const QVariant v = q->value(c);
+            row[std::size_t(c)] = v.isNull() ? QVariant() : QVariant(v.toString());
+        }
+        rows.append(row);
+    }
+    if (q->lastError().isValid())
+        return DataError::fromQuery(*q);
+    return rows;
 }
 
 Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query) const {
@@ -216,12 +238,13 @@ Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query)
 
 Result<QStringList> CustomerStore::queryPlan(const CustomerQuery& query) const {
     const Bound b = boundFor(query);
-    Result<QSqlQuery> q =
-        prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + SelectList + b.where + b.order);
+    Result<QSqlQuery> q = prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + pageStatement(b));
     if (!q)
         return q.error();
     for (const QVariant& v : b.values)
         q->addBindValue(v);
+    q->addBindValue(256);
+    q->addBindValue(0);
     if (!q->exec())
         return DataError::fromQuery(*q);
     QStringList steps;

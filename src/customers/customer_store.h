@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QVariant>
 
 #include <array>
 #include <optional>
@@ -102,6 +103,10 @@ struct CustomerQuery {
     bool operator==(const CustomerQuery&) const = default;
 };
 
+// One row of the customer list: the values of CustomerColumn, in order (a
+// null field is an invalid QVariant).
+using CustomerListRow = std::array<QVariant, CustomerColumnCount>;
+
 // The bounds of an index range that holds every name beginning with a text,
 // in the order of the name column (ASCII letters folded, the rest by code
 // point). upper is empty when no name can follow the range.
@@ -126,13 +131,15 @@ public:
 
     QSqlDatabase database() const { return db_; }
 
-    // Runs a list query. The columns are those of CustomerColumn, in order.
-    // The query is executed but its rows are left to be fetched as needed.
-    Result<QSqlQuery> select(const CustomerQuery& query) const;
+    // Up to `limit` rows of a list query from row `offset` on. Each call
+    // reads its rows to the end, so no read stays open on the file between
+    // calls (another window's connection may write meanwhile). Without an
+    // order asked for, rows come in the order they were added.
+    Result<QList<CustomerListRow>> page(const CustomerQuery& query, int offset, int limit) const;
     // Every field of the customers of a list query, in its order.
     Result<QList<CustomerRecord>> records(const CustomerQuery& query) const;
-    // How the engine runs a list query (one line per step), to check that a
-    // search stays on an index.
+    // How the engine runs a page of a list query (one line per step), to
+    // check that a search stays on an index.
     Result<QStringList> queryPlan(const CustomerQuery& query) const;
 
     // The customer of this code, or nothing when there is none.

@@ -1,6 +1,7 @@
 #include "customers/vdn_client.h"
 
 #include "balls/ball_panel.h"
+#include "customers/customer_list_model.h"
 #include "customers/customer_list_panel.h"
 #include "customers/customer_record_panel.h"
 #include "customers/customer_summary.h"
@@ -54,12 +55,12 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     connect(Frame100, &CustomerRecordPanel::cancelRequested, this, &VdnClient::cancel);
     connect(Frame300, &BallPanel::modifyCustomerClicked, this, &VdnClient::modifie_client);
     connect(Frame300, &BallPanel::filterChanged, this, &VdnClient::loadBallList);
+    // Reported once the view has finished asking for rows.
+    connect(Frame200->model(), &CustomerListModel::fetchFailed, this, &VdnClient::report,
+            Qt::QueuedConnection);
 }
 
-VdnClient::~VdnClient() {
-    // The grid's query goes before the connection it reads.
-    Frame200->release();
-}
+VdnClient::~VdnClient() = default;
 
 QSqlDatabase VdnClient::database() const {
     return connection_ ? connection_->db() : QSqlDatabase();
