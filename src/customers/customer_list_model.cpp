@@ -1,5 +1,7 @@
 #include "customers/customer_list_model.h"
 
+#include <QScopedValueRollback>
+
 #include <array>
 
 namespace vdn {
@@ -67,12 +69,14 @@ QVariant CustomerListModel::headerData(int section, Qt::Orientation orientation,
 }
 
 bool CustomerListModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && !complete_;
+    return !parent.isValid() && !complete_ && !fetching_;
 }
 
 void CustomerListModel::fetchMore(const QModelIndex& parent) {
-    if (parent.isValid() || complete_)
+    // Views may ask again while the rows of this page are being announced.
+    if (parent.isValid() || complete_ || fetching_)
         return;
+    const QScopedValueRollback<bool> busy(fetching_, true);
     Result<QList<CustomerListRow>> next = store_.page(query_, int(rows_.size()), PageSize);
     if (!next) {
         complete_ = true;

@@ -43,6 +43,7 @@ private:
     CustomerQuery query_;
     QList<CustomerListRow> rows_;
     bool complete_ = true;
+    bool fetching_ = false;
 };
 
 } // namespace vdn

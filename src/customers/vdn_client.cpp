@@ -39,6 +39,8 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     // The four panels lie in the same place; one shows at a time.
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The window keeps the size it is given whatever panel shows.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
     for (QWidget* panel : {static_cast<QWidget*>(Frame200), static_cast<QWidget*>(Frame100),
                            static_cast<QWidget*>(Frame300), static_cast<QWidget*>(Frame400)})
         layout->addWidget(panel, 0, 0);
