@@ -56,6 +56,7 @@ private slots:
     void failures_on_the_way_back_are_reported();
     void failed_load_still_opens_the_window();
     void long_list_reads_a_page_at_a_time();
+    void failed_page_is_reported_and_list_stops();
 };
 
 void TestCustomerList::opens_on_every_customer_by_name() {
@@ -447,6 +448,31 @@ void TestCustomerList::long_list_reads_a_page_at_a_time() {
     QCOMPARE(f.model()->index(count - 1, int(CustomerColumn::Town)).data().toString(),
              QStringLiteral("Brest"));
     VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::failed_page_is_reported_and_list_stops() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    const int count = 20 * CustomerListModel::PageSize;
+    {
+        Transaction t(f.db->db());
+        for (int i = 1; i <= count; ++i)
+            QVERIFY(test::addCustomer(*f.db, QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')),
+                                      QStringLiteral("C%1").arg(i, 6, 10, QLatin1Char('0'))));
+        QVERIFY(t.commit());
+    }
+    QVERIFY(f.open());
+    const int shown = f.model()->rowCount();
+    QVERIFY(shown < count);
+    QVERIFY(f.db->execute("ALTER TABLE strclient RENAME TO ailleurs").ok());
+    f.expectReport(ClientFixture::failureOf(
+        [&f, shown] { return f.w->customers().page(CustomerQuery::all(), shown, 10); }));
+    f.grid()->scrollToBottom();
+    QTRY_VERIFY(f.folder.boxes.shown().size() == 1);
+    VDN_CHECK_BOXES(f.folder);
+    QCOMPARE(f.model()->rowCount(), shown);
+    QVERIFY(!f.model()->canFetchMore({}));
+    QVERIFY(f.w->Frame200->isVisible());
 }
 
 QTEST_MAIN(TestCustomerList)
