@@ -48,6 +48,7 @@ CustomerListPanel::CustomerListPanel(CustomerStore& store, QWidget* parent)
     DBGrid1->setAlternatingRowColors(true);
     DBGrid1->setSortingEnabled(false); // the heading click asks the database
     DBGrid1->verticalHeader()->setDefaultSectionSize(22);
+    DBGrid1->verticalHeader()->hide();
     DBGrid1->horizontalHeader()->setSectionsClickable(true);
     DBGrid1->horizontalHeader()->setHighlightSections(false);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);

@@ -124,23 +124,38 @@ void CustomerRecordPanel::build() {
     line(&P::txtfax, "txtfax");
     line(&P::txtmail, "txtmail");
 
+    // Boxes about as wide as what they hold.
+    Txtnom->setFixedWidth(330);
+    for (QLineEdit* phone : {txttel, txtgsm, txtfax})
+        phone->setFixedWidth(150);
+    txtmail->setFixedWidth(460);
+    auto row = [this](std::initializer_list<std::pair<QString, QLineEdit*>> boxes) {
+        auto* r = new QHBoxLayout;
+        bool first = true;
+        for (const auto& [text, edit] : boxes) {
+            if (!first) {
+                r->addSpacing(16);
+                r->addWidget(caption(text, this, edit));
+            }
+            r->addWidget(edit);
+            first = false;
+        }
+        r->addStretch(1);
+        return r;
+    };
     auto* identity = new QGridLayout;
     identity->addWidget(codeLabel, 0, 0);
-    identity->addWidget(Txtcod, 0, 1);
-    identity->addWidget(caption(QStringLiteral("Sigle"), this, txtint), 0, 2);
-    identity->addWidget(txtint, 0, 3);
-    identity->addWidget(caption(QStringLiteral("Nom"), this, Txtnom), 0, 4);
-    identity->addWidget(Txtnom, 0, 5, 1, 3);
+    identity->addLayout(row({{QString(), Txtcod},
+                             {QStringLiteral("Sigle"), txtint},
+                             {QStringLiteral("Nom"), Txtnom}}),
+                        0, 1);
     identity->addWidget(caption(QStringLiteral("Téléphone "), this, txttel), 1, 0);
-    identity->addWidget(txttel, 1, 1, 1, 3);
-    identity->addWidget(caption(QStringLiteral("Portable "), this, txtgsm), 1, 4);
-    identity->addWidget(txtgsm, 1, 5);
-    identity->addWidget(caption(QStringLiteral("Fax"), this, txtfax), 1, 6);
-    identity->addWidget(txtfax, 1, 7);
+    identity->addLayout(row({{QString(), txttel},
+                             {QStringLiteral("Portable "), txtgsm},
+                             {QStringLiteral("Fax"), txtfax}}),
+                        1, 1);
     identity->addWidget(caption(QStringLiteral("Mail"), this, txtmail), 2, 0);
-    identity->addWidget(txtmail, 2, 1, 1, 7);
-    identity->setColumnStretch(5, 1);
-    identity->setColumnStretch(7, 1);
+    identity->addLayout(row({{QString(), txtmail}}), 2, 1);
 
     // Address and tariff.
     addressGroup = new QGroupBox(QStringLiteral("Adresse du Client"), this);
@@ -154,7 +169,7 @@ void CustomerRecordPanel::build() {
     inGroup(&P::txtad1, "txtad1");
     inGroup(&P::txtad2, "txtad2");
     inGroup(&P::txtad3, "txtad3");
-    inGroup(&P::txtcp, "txtcp")->setFixedWidth(80);
+    inGroup(&P::txtcp, "txtcp")->setFixedWidth(70);
     inGroup(&P::txtvil, "txtvil");
     inGroup(&P::txtpays, "txtpays");
     Option1 = new QButtonGroup(this);
