@@ -213,7 +213,8 @@ Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, i
 
 Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query) const {
     const Bound b = boundFor(query);
-    Result<QSqlQuery> q = prepare(SelectRecords + b.where + b.order);
+    Result<QSqlQuery> q =
+        prepare(SelectRecords + b.where + (b.order.isEmpty() ? OrderByAddition : b.order));
     if (!q)
         return q.error();
     q->setForwardOnly(true);

@@ -136,7 +136,8 @@ public:
     // calls (another window's connection may write meanwhile). Without an
     // order asked for, rows come in the order they were added.
     Result<QList<CustomerListRow>> page(const CustomerQuery& query, int offset, int limit) const;
-    // Every field of the customers of a list query, in its order.
+    // Every field of the customers of a list query, in its order (without
+    // an order asked for, the order they were added in).
     Result<QList<CustomerRecord>> records(const CustomerQuery& query) const;
     // How the engine runs a page of a list query (one line per step), to
     // check that a search stays on an index.

@@ -101,13 +101,10 @@ void TestCustomerList::search_narrows_on_every_keystroke_data() {
     QTest::addColumn<QStringList>("codes");
     QTest::newRow("capitals") << "DU" << QStringList{"000006", "000001", "000002"};
     QTest::newRow("small letters") << "du" << QStringList{"000006", "000001", "000002"};
-    QTest::newRow("one more letter") << "dur" << QStringList{"000002"};
     QTest::newRow("trailing blank") << "DU " << QStringList{};
     QTest::newRow("accented small letter") << "é" << QStringList{"000004"};
     QTest::newRow("quote") << "d'a" << QStringList{"000005"};
-    QTest::newRow("quote alone") << "'" << QStringList{};
-    QTest::newRow("wildcards are characters") << "D%" << QStringList{};
-    QTest::newRow("underscore") << "_" << QStringList{};
+    QTest::newRow("wildcard is a character") << "D%" << QStringList{};
 }
 
 void TestCustomerList::search_narrows_on_every_keystroke() {

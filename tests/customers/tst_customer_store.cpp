@@ -1,7 +1,6 @@
 #include "balls/ball_store.h"
 #include "customer_data.h"
 #include "customers/customer_store.h"
-#include "customers/customer_summary.h"
 #include "drilling/sheet_store.h"
 #include "support/fixture.h"
 
@@ -56,8 +55,6 @@ private slots:
     void highest_line_is_numeric_over_all_balls();
     void formats_customer_codes_data();
     void formats_customer_codes();
-    void summary_lines_data();
-    void summary_lines();
 
 private:
     std::unique_ptr<test::DataFolder> folder_;
@@ -334,39 +331,6 @@ void TestCustomerStore::formats_customer_codes() {
     QFETCH(bool, number);
     QCOMPARE(formatCustomerCode(typed), stored);
     QCOMPARE(isCustomerNumber(typed), number);
-}
-
-void TestCustomerStore::summary_lines_data() {
-    QTest::addColumn<QStringList>("values"); // int, nom, cp, vil, dg, poig, lbs, tel, gsm, etat
-    QTest::addColumn<QStringList>("lines");  // name, town, hand, phone
-    QTest::newRow("right-handed without support")
-        << QStringList{"M.", "DUPONT", "75011", "Paris", "D", "S", "15", "01", "06", ""}
-        << QStringList{"M. DUPONT", "75011 Paris",
-                       "DROITIER - SANS POIGNET    Poids de boule : 15 Lbs",
-                       "Téléphone : 01 -- 06"};
-    QTest::newRow("left-handed with support, deleted")
-        << QStringList{"", "DURAND", "", "Lyon", "G", "A", "0", "", "", "SUPPRIME"}
-        << QStringList{"DURAND", "Lyon", "GAUCHER - AVEC POIGNET    Poids de boule : 0 Lbs",
-                       "Téléphone :  --  FICHE SUPPRIMEE"};
-    QTest::newRow("unknown codes")
-        << QStringList{"SARL", "", "69003", "", "X", "", "", "", "", "ARCHIVE"}
-        << QStringList{"SARL", "69003", "    Poids de boule :  Lbs", "Téléphone :  -- "};
-}
-
-void TestCustomerStore::summary_lines() {
-    QFETCH(QStringList, values);
-    QFETCH(QStringList, lines);
-    using F = CustomerField;
-    const F fields[] = {F::Int,  F::Nom, F::Cp,  F::Vil, F::Dg,
-                        F::Poig, F::Lbs, F::Tel, F::Gsm, F::Etat};
-    CustomerRecord r;
-    for (int i = 0; i < 10; ++i)
-        r.set(fields[i], values.at(i));
-    const CustomerSummary s = summarize(r);
-    QCOMPARE(s.nameLine, lines.at(0));
-    QCOMPARE(s.townLine, lines.at(1));
-    QCOMPARE(s.handLine, lines.at(2));
-    QCOMPARE(s.phoneLine, lines.at(3));
 }
 
 QTEST_GUILESS_MAIN(TestCustomerStore)
