@@ -28,7 +28,7 @@ using F = CustomerField;
 // The text boxes of the record, the field each carries, the most characters
 // the user may type (0: no limit) and whether entering the box selects its
 // text so that typing replaces it.
-struct BoxSpec {
+struct BoxRule {
     CustomerField field;
     QLineEdit* CustomerRecordPanel::*member;
     int maxLength;
@@ -36,7 +36,7 @@ struct BoxSpec {
 };
 
 using P = CustomerRecordPanel;
-const BoxSpec Boxes[] = {
+const BoxRule Boxes[] = {
     {F::Cod, &P::Txtcod, 6, false},    {F::Int, &P::txtint, 5, true},
     {F::Nom, &P::Txtnom, 30, true},    {F::Ad1, &P::txtad1, 50, true},
     {F::Ad2, &P::txtad2, 50, true},    {F::Ad3, &P::txtad3, 50, true},
@@ -82,11 +82,11 @@ CustomerRecordPanel::CustomerRecordPanel(const Services& services, CustomerStore
     setObjectName(QStringLiteral("Frame100"));
     setAutoFillBackground(true);
     build();
-    for (const BoxSpec& spec : Boxes) {
-        QLineEdit* edit = this->*spec.member;
-        if (spec.maxLength > 0)
-            edit->setMaxLength(spec.maxLength);
-        if (spec.selectOnEntry)
+    for (const BoxRule& rule : Boxes) {
+        QLineEdit* edit = this->*rule.member;
+        if (rule.maxLength > 0)
+            edit->setMaxLength(rule.maxLength);
+        if (rule.selectOnEntry)
             edit->installEventFilter(this);
     }
     Txtcod->installEventFilter(this);
@@ -268,21 +268,21 @@ void CustomerRecordPanel::build() {
 }
 
 QLineEdit* CustomerRecordPanel::box(CustomerField field) const {
-    for (const BoxSpec& spec : Boxes)
-        if (spec.field == field)
-            return this->*spec.member;
+    for (const BoxRule& rule : Boxes)
+        if (rule.field == field)
+            return this->*rule.member;
     return nullptr;
 }
 
 void CustomerRecordPanel::efface_client() {
-    for (const BoxSpec& spec : Boxes) {
-        QLineEdit* edit = this->*spec.member;
-        if (spec.field != F::Cod)
+    for (const BoxRule& rule : Boxes) {
+        QLineEdit* edit = this->*rule.member;
+        if (rule.field != F::Cod)
             edit->clear();
         // A longer stored value may have widened the box; typing keeps to
         // the limit again.
-        if (spec.maxLength > 0 && edit->maxLength() != spec.maxLength)
-            edit->setMaxLength(spec.maxLength);
+        if (rule.maxLength > 0 && edit->maxLength() != rule.maxLength)
+            edit->setMaxLength(rule.maxLength);
     }
     txtmemo->clear();
     txtdg->setText(QStringLiteral("D"));
@@ -339,8 +339,8 @@ void CustomerRecordPanel::display(const CustomerRecord& customer) {
 
 CustomerRecord CustomerRecordPanel::shown() const {
     CustomerRecord r;
-    for (const BoxSpec& spec : Boxes)
-        r.set(spec.field, (this->*spec.member)->text());
+    for (const BoxRule& rule : Boxes)
+        r.set(rule.field, (this->*rule.member)->text());
     r.set(F::Memo, txtmemo->toPlainText());
     return r;
 }
