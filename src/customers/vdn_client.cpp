@@ -1,15 +1,307 @@
 #include "customers/vdn_client.h"
 
+#include "balls/ball_panel.h"
+#include "customers/customer_list_model.h"
+#include "customers/customer_list_panel.h"
+#include "customers/customer_record_panel.h"
+#include "customers/customer_summary.h"
+#include "data/error_report.h"
+#include "data/globals.h"
+#include "drilling/drilling_panel.h"
+#include "platform/message_boxes.h"
+#include "platform/pointer.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QPushButton>
+
 namespace vdn {
 
+namespace {
+constexpr int px(int twips) {
+    return twips / 15;
+}
+constexpr int DesignedWidth = 18900;
+constexpr int UsualHeight = 10700;
+} // namespace
+
 VdnClient::VdnClient(const Services& services, QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services) {
+    : QWidget(parent, Qt::Window), services_(services), customers_(QSqlDatabase()),
+      balls_(QSqlDatabase()), sheets_(QSqlDatabase()) {
     setObjectName(QStringLiteral("VDN_client"));
     setWindowTitle(QStringLiteral("Gestion des Clients"));
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(18900 / 15, 10700 / 15);
+
+    Frame200 = new CustomerListPanel(customers_, this);
+    Frame100 = new CustomerRecordPanel(services_, customers_, this);
+    Frame300 = new BallPanel(this);
+    Frame400 = new DrillingPanel(this);
+    // The four panels lie in the same place; one shows at a time.
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    // The window keeps the size it is given whatever panel shows.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    for (QWidget* panel : {static_cast<QWidget*>(Frame200), static_cast<QWidget*>(Frame100),
+                           static_cast<QWidget*>(Frame300), static_cast<QWidget*>(Frame400)})
+        layout->addWidget(panel, 0, 0);
+    Frame100->hide();
+    Frame300->hide();
+    Frame400->hide();
+    resize(px(DesignedWidth), px(UsualHeight));
+
+    connect(Frame200, &CustomerListPanel::searchChanged, this, &VdnClient::search);
+    connect(Frame200, &CustomerListPanel::headingClicked, this, &VdnClient::sortDescending);
+    connect(Frame200, &CustomerListPanel::rowClicked, this, &VdnClient::selectCustomer);
+    connect(Frame200->cmdajout, &QPushButton::clicked, this, &VdnClient::newCustomer);
+    connect(Frame200->cmdsupprime, &QPushButton::clicked, this, &VdnClient::deleteCustomer);
+    connect(Frame100, &CustomerRecordPanel::cancelRequested, this, &VdnClient::cancel);
+    connect(Frame300, &BallPanel::modifyCustomerClicked, this, &VdnClient::modifie_client);
+    connect(Frame300, &BallPanel::filterChanged, this, &VdnClient::loadBallList);
+    // Reported once the view has finished asking for rows.
+    connect(Frame200->model(), &CustomerListModel::fetchFailed, this, &VdnClient::report,
+            Qt::QueuedConnection);
 }
 
-void VdnClient::load() {}
+VdnClient::~VdnClient() = default;
+
+QSqlDatabase VdnClient::database() const {
+    return connection_ ? connection_->db() : QSqlDatabase();
+}
+
+void VdnClient::report(const DataError& error) {
+    erreur_donnees(error, services_, this);
+}
+
+void VdnClient::setUsualHeight() {
+    resize(width(), px(UsualHeight));
+}
+
+void VdnClient::load() {
+    Frame200->release();
+    customers_ = CustomerStore(QSqlDatabase());
+    balls_ = BallStore(QSqlDatabase());
+    sheets_ = SheetStore(QSqlDatabase());
+    connection_.reset();
+
+    Result<std::unique_ptr<Connection>> opened = Connection::open(databasePath());
+    if (opened) {
+        connection_ = std::move(*opened);
+        customers_ = CustomerStore(connection_->db());
+        balls_ = BallStore(connection_->db());
+        sheets_ = SheetStore(connection_->db());
+        Frame200->clearSearch();
+        req_clt = CustomerQuery::all().unordered();
+        req_sql = CustomerQuery::all();
+        req_edition = req_sql;
+        pointList(req_sql);
+        // Selecting the first filter runs the ball list load, for no
+        // customer yet.
+        Frame300->setFilter(BallFilter::All);
+    } else {
+        report(opened.error());
+    }
+    showPanel(Panel::List);
+    en_ajout = false;
+    en_modif = false;
+    services_.pointer->setDefault();
+}
+
+bool VdnClient::pointList(const CustomerQuery& query) {
+    const Status s = Frame200->runQuery(query);
+    if (!s) {
+        report(s.error());
+        return false;
+    }
+    req_sql = query;
+    return true;
+}
+
+void VdnClient::showPanel(Panel panel) {
+    Frame100->setVisible(panel == Panel::Record);
+    Frame200->setVisible(panel == Panel::List);
+    Frame300->setVisible(panel == Panel::Balls);
+    Frame400->setVisible(panel == Panel::Sheet);
+    setUsualHeight();
+}
+
+void VdnClient::retour_liste() {
+    services_.pointer->setDefault();
+    Frame200->clearSearch();
+    req_clt = CustomerQuery::all().unordered();
+    req_edition = CustomerQuery::all();
+    pointList(CustomerQuery::all());
+    showPanel(Panel::List);
+    en_ajout = false;
+    en_modif = false;
+}
+
+void VdnClient::ferme_fenetre() {
+    closing_ = true;
+    close();
+}
+
+void VdnClient::cancel() {
+    services_.pointer->setDefault();
+    pointList(CustomerQuery::all());
+    Frame100->hide();
+    Frame200->show();
+}
+
+void VdnClient::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    // The close box steps back one panel; only the list closes the window.
+    if (!Frame400->isHidden()) {
+        Frame400->hide();
+        updateSheetEntries();
+        Frame300->show();
+        event->ignore();
+    } else if (!Frame100->isHidden()) {
+        cancel();
+        event->ignore();
+    } else if (!Frame300->isHidden()) {
+        retour_liste();
+        event->ignore();
+    } else {
+        event->accept();
+    }
+}
+
+QString VdnClient::currentCode() const {
+    return Frame100->code();
+}
+
+void VdnClient::search(const QString& typed) {
+    req_clt = CustomerQuery::search(typed).unordered();
+    req_edition = req_clt.byName();
+    pointList(req_edition);
+}
+
+void VdnClient::sortDescending(CustomerColumn column) {
+    // Always Z to A, within the current search.
+    req_edition = req_clt;
+    pointList(req_clt.descendingBy(column));
+}
+
+std::optional<CustomerRecord> VdnClient::fetchCustomer(const QString& code) {
+    Result<std::optional<CustomerRecord>> found = customers_.byCode(code);
+    if (!found) {
+        report(found.error());
+        return std::nullopt;
+    }
+    if (!found->has_value())
+        report(DataError::other(
+            errnum::NoCurrentRecord,
+            QStringLiteral("Aucun enregistrement en cours : le client %1 n'existe plus")
+                .arg(code)));
+    return *found;
+}
+
+void VdnClient::affiche_client(const CustomerRecord& customer) {
+    Frame100->display(customer);
+    const CustomerSummary summary = summarize(Frame100->shown());
+    Frame300->showSummary(summary);
+    Frame400->setCustomerName(summary.nameLine);
+}
+
+void VdnClient::loadBallList() {
+    txtmat_lg = 0;
+    req_mat = BallListQuery{currentCode(), Frame300->filter()};
+    if (!connection_)
+        return; // the load has reported why
+    Result<int> highest = balls_.highestLine(req_mat.code);
+    if (!highest) {
+        report(highest.error());
+        return;
+    }
+    txtmat_lg = *highest;
+}
+
+bool VdnClient::updateSheetEntries() {
+    Result<bool> exists = sheets_.exists(currentCode());
+    if (!exists) {
+        report(exists.error());
+        return false;
+    }
+    Frame300->setSheetExists(*exists);
+    return true;
+}
+
+void VdnClient::selectCustomer(const QString& code) {
+    const std::optional<CustomerRecord> customer = fetchCustomer(code);
+    if (!customer)
+        return;
+    // The hidden list holds only this customer from now on.
+    if (!pointList(CustomerQuery::one(code)))
+        return;
+    affiche_client(*customer);
+    loadBallList();
+    if (!updateSheetEntries())
+        return;
+    showPanel(Panel::Balls);
+}
+
+void VdnClient::newCustomer() {
+    Frame100->efface_client();
+    Result<QString> next = customers_.nextCode(sheets_);
+    if (!next) {
+        report(next.error());
+        return;
+    }
+    en_ajout = true;
+    en_modif = false;
+    Frame100->setCode(*next);
+    Frame100->setCodeEditable(true);
+    services_.pointer->setDefault();
+    showPanel(Panel::Record);
+    Frame100->focusFirstField();
+}
+
+void VdnClient::modifie_client() {
+    // After a selection the list holds only the current customer.
+    const std::optional<QString> code = Frame200->currentCode();
+    if (!code)
+        return;
+    const std::optional<CustomerRecord> customer = fetchCustomer(*code);
+    if (!customer)
+        return;
+    if (!pointList(CustomerQuery::one(*code)))
+        return;
+    affiche_client(*customer);
+    showPanel(Panel::Record);
+    en_ajout = false;
+    en_modif = true;
+    Frame100->setCodeEditable(false);
+    Frame100->focusFirstField();
+}
+
+void VdnClient::deleteCustomer() {
+    const std::optional<QString> code = Frame200->currentCode();
+    if (!code)
+        return;
+    Frame100->setCode(*code);
+    if (!services_.boxes->question(this, QStringLiteral("Etes-vous sûr de vouloir supprimer la "
+                                                        "fiche : ") +
+                                             *code + QStringLiteral(" et son matériel ? "))) {
+        cancel();
+        return;
+    }
+    const CustomerQuery before = Frame200->shownQuery();
+    if (!pointList(CustomerQuery::one(*code)))
+        return;
+    const bool keep = services_.boxes->question(
+        this, QStringLiteral("Voulez-vous conserver la fiche pour de la consultation du "
+                             "matériel ? "));
+    const Status done =
+        keep ? customers_.markDeleted(*code) : customers_.removeWithBalls(*code, balls_);
+    if (!done) {
+        report(done.error());
+        pointList(before);
+        return;
+    }
+    cancel();
+}
 
 } // namespace vdn

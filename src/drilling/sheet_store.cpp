@@ -9,6 +9,9 @@
 namespace vdn {
 
 namespace {
+const QString SelectHighestCode =
+    QStringLiteral("SELECT max(CAST(per_code AS INTEGER)) FROM strpercage "
+                   "WHERE length(per_code) BETWEEN 1 AND 6 AND per_code NOT GLOB '*[^0-9]*'");
 
 const QString SelectExists = QStringLiteral("SELECT 1 FROM strpercage WHERE per_code = ? LIMIT 1");
 
@@ -100,6 +103,16 @@ Status SheetStore::save(const SheetRecord& sheet) {
     if (!q.exec())
         return DataError::fromQuery(q);
     return {};
+}
+
+Result<int> SheetStore::highestCode() const {
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(SelectHighestCode))
+        return DataError::fromQuery(q);
+    if (!q.exec() || !q.next())
+        return DataError::fromQuery(q);
+    return q.value(0).toInt();
 }
 
 } // namespace vdn

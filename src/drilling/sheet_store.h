@@ -26,8 +26,13 @@ class SheetStore {
 public:
     explicit SheetStore(QSqlDatabase db) : db_(std::move(db)) {}
 
+    QSqlDatabase database() const { return db_; }
+
     // Whether the customer has a sheet.
     Result<bool> exists(const QString& code) const;
+    // The highest whole-number customer code that holds a sheet, 0 when
+    // there is none.
+    Result<int> highestCode() const;
     // The customer's sheet, or nothing when there is none. A null stored value
     // comes back as an empty text.
     Result<std::optional<SheetRecord>> load(const QString& code) const;

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "customers/customer_store.h"
+
+#include <QAbstractTableModel>
+
+namespace vdn {
+
+// The rows of a customer list query, in the columns of CustomerColumn with
+// their headings. Rows come from the store a page at a time, as the view
+// scrolls down to them; no read is left open on the database in between.
+class CustomerListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int PageSize = 256;
+
+    explicit CustomerListModel(const CustomerStore& store, QObject* parent = nullptr);
+
+    // Shows the first page of a query. On failure the rows shown stay.
+    Status setQuery(const CustomerQuery& query);
+    const CustomerQuery& query() const { return query_; }
+    // Drops every row.
+    void clear();
+    // The customer code of a row (column Code).
+    QString code(int row) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+    static QString heading(CustomerColumn column);
+
+signals:
+    // A further page could not be read; the list stops where it is.
+    void fetchFailed(const vdn::DataError& error);
+
+private:
+    const CustomerStore& store_;
+    CustomerQuery query_;
+    QList<CustomerListRow> rows_;
+    bool complete_ = true;
+    bool fetching_ = false;
+};
+
+} // namespace vdn

@@ -1,0 +1,122 @@
+#include "customers/customer_list_panel.h"
+
+#include "customers/customer_list_model.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace vdn {
+
+namespace {
+
+template <class W> W* named(W* w, const char* name) {
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+// Column widths in pixels, by CustomerColumn.
+constexpr int ColumnWidths[CustomerColumnCount] = {70, 230, 260, 60, 190, 130, 130, 90};
+
+} // namespace
+
+CustomerListPanel::CustomerListPanel(CustomerStore& store, QWidget* parent)
+    : QWidget(parent), store_(store) {
+    setObjectName(QStringLiteral("Frame200"));
+    setAutoFillBackground(true);
+
+    Label1 = named(new QLabel(QStringLiteral("Nom Client "), this), "Label1");
+    selnom = named(new QLineEdit(this), "selnom");
+    selnom->setMaxLength(30);
+    selnom->setFixedWidth(320);
+    Label1->setBuddy(selnom);
+
+    gridGroup = named(new QGroupBox(QStringLiteral("LES CLIENTS"), this), "gridGroup");
+    model_ = new CustomerListModel(store_, this);
+    model_->setObjectName(QStringLiteral("Data1"));
+    DBGrid1 = named(new QTableView(gridGroup), "DBGrid1");
+    DBGrid1->setModel(model_);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setAlternatingRowColors(true);
+    DBGrid1->setSortingEnabled(false); // the heading click asks the database
+    DBGrid1->verticalHeader()->setDefaultSectionSize(22);
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->horizontalHeader()->setSectionsClickable(true);
+    DBGrid1->horizontalHeader()->setHighlightSections(false);
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
+    for (int c = 0; c < CustomerColumnCount; ++c)
+        DBGrid1->setColumnWidth(c, ColumnWidths[c]);
+    auto* gridLayout = new QVBoxLayout(gridGroup);
+    gridLayout->addWidget(DBGrid1);
+
+    choiceGroup = named(new QGroupBox(QStringLiteral("Votre choix"), this), "choiceGroup");
+    cmdajout = named(new QPushButton(QStringLiteral("Nouveau client"), choiceGroup), "cmdajout");
+    cmdsupprime =
+        named(new QPushButton(QStringLiteral("Supprimer le client"), choiceGroup), "cmdsupprime");
+    cmdimp = named(new QPushButton(QStringLiteral("Imprimer la liste"), choiceGroup), "cmdimp");
+    cmdexcel =
+        named(new QPushButton(QStringLiteral("Exporter vers le tableur"), choiceGroup), "cmdexcel");
+    auto* choiceLayout = new QHBoxLayout(choiceGroup);
+    for (QPushButton* b : {cmdajout, cmdsupprime, cmdimp, cmdexcel}) {
+        b->setMinimumHeight(34);
+        choiceLayout->addWidget(b);
+    }
+
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(Label1);
+    searchRow->addWidget(selnom);
+    searchRow->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(searchRow);
+    layout->addWidget(gridGroup, 1);
+    layout->addWidget(choiceGroup);
+
+    connect(selnom, &QLineEdit::textChanged, this, &CustomerListPanel::searchChanged);
+    connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        if (section >= 0 && section < CustomerColumnCount)
+            emit headingClicked(static_cast<CustomerColumn>(section));
+    });
+    connect(DBGrid1, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            emit rowClicked(model_->code(index.row()));
+    });
+}
+
+Status CustomerListPanel::runQuery(const CustomerQuery& query) {
+    if (Status s = model_->setQuery(query); !s)
+        return s;
+    // Like a data control, the list stands on its first row.
+    if (model_->rowCount() > 0)
+        DBGrid1->setCurrentIndex(model_->index(0, 0));
+    return {};
+}
+
+const CustomerQuery& CustomerListPanel::shownQuery() const {
+    return model_->query();
+}
+
+std::optional<QString> CustomerListPanel::currentCode() const {
+    const QModelIndex current = DBGrid1->currentIndex();
+    if (!current.isValid())
+        return std::nullopt;
+    return model_->code(current.row());
+}
+
+void CustomerListPanel::clearSearch() {
+    const QSignalBlocker quiet(selnom);
+    selnom->clear();
+}
+
+void CustomerListPanel::release() {
+    model_->clear();
+}
+
+} // namespace vdn

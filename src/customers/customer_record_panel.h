@@ -1,0 +1,107 @@
+#pragma once
+
+#include "customers/customer_store.h"
+#include "platform/services.h"
+
+#include <QWidget>
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace vdn {
+
+// The customer record panel Frame100: entry of one customer, its field
+// rules, and its validation. What comes after validate or cancel (back to the
+// list) is the window's: the panel asks for it with cancelRequested().
+class CustomerRecordPanel : public QWidget {
+    Q_OBJECT
+public:
+    CustomerRecordPanel(const Services& services, CustomerStore& store, QWidget* parent = nullptr);
+
+    // Empties every box and selects the first choice of each option group.
+    void efface_client();
+    // Clears the panel, then shows the customer: a null field keeps the
+    // cleared value.
+    void display(const CustomerRecord& customer);
+    // The customer as the boxes show it (hand, wrist support and tariff from
+    // the hidden code boxes), for the summary.
+    CustomerRecord shown() const;
+    // The row to write: code on six digits, name in capitals, the tariff,
+    // hand and wrist support from the option buttons. The VAT number is
+    // emptied first for a private customer.
+    CustomerRecord ecrit_client();
+
+    // The current customer's code: the text of Txtcod.
+    QString code() const;
+    void setCode(const QString& code);
+    // Editable for a new customer; fixed while an existing one is modified.
+    void setCodeEditable(bool editable);
+    // Puts the focus in the first box of the entry.
+    void focusFirstField();
+
+    // cmdvalide: checks the entry and writes the customer.
+    void validate();
+
+    QLabel* codeLabel = nullptr;
+    QLineEdit* Txtcod = nullptr;
+    QLineEdit* txtint = nullptr;
+    QLineEdit* Txtnom = nullptr;
+    QLineEdit* txttel = nullptr;
+    QLineEdit* txtgsm = nullptr;
+    QLineEdit* txtfax = nullptr;
+    QLineEdit* txtmail = nullptr;
+    QGroupBox* addressGroup = nullptr; // "Adresse du Client"
+    QLineEdit* txtad1 = nullptr;
+    QLineEdit* txtad2 = nullptr;
+    QLineEdit* txtad3 = nullptr;
+    QLineEdit* txtcp = nullptr;
+    QLineEdit* txtvil = nullptr;
+    QLineEdit* txtpays = nullptr;
+    QRadioButton* Option1_0 = nullptr;
+    QRadioButton* Option1_1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* txtnic = nullptr;
+    QRadioButton* Option2_0 = nullptr;
+    QRadioButton* Option2_1 = nullptr;
+    QRadioButton* Option3_0 = nullptr;
+    QRadioButton* Option3_1 = nullptr;
+    QLineEdit* txtlbs = nullptr;
+    QGroupBox* memoGroup = nullptr; // "Observations sur ce client"
+    QPlainTextEdit* txtmemo = nullptr;
+    QLineEdit* txtdg = nullptr;
+    QLineEdit* txtpoig = nullptr;
+    QLineEdit* txttar = nullptr;
+    QLineEdit* txtetat = nullptr;
+    QGroupBox* validationGroup = nullptr; // "Validation des modifications "
+    QPushButton* cmdvalide = nullptr;
+    QPushButton* cmdannule = nullptr;
+
+signals:
+    // Back to the list, nothing more saved (cmdannule, and the end of a
+    // validation).
+    void cancelRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    void tariffChoice(int index);
+    void codeCheck();
+    void weightCheck();
+    void refuse(const QString& message, QWidget* focus);
+    QLineEdit* box(CustomerField field) const;
+
+    Services services_;
+    CustomerStore& store_;
+    QButtonGroup* Option1 = nullptr;
+    QButtonGroup* Option2 = nullptr;
+    QButtonGroup* Option3 = nullptr;
+};
+
+} // namespace vdn

@@ -1,0 +1,172 @@
+#pragma once
+
+#include "data/data_error.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+#include <array>
+#include <optional>
+
+namespace vdn {
+
+class BallStore;
+class SheetStore;
+
+// The fields of a strclient row, in their stored order.
+enum class CustomerField {
+    Cod,
+    Int,
+    Nom,
+    Ad1,
+    Ad2,
+    Ad3,
+    Cp,
+    Vil,
+    Pays,
+    Tel,
+    Gsm,
+    Fax,
+    Mail,
+    Memo,
+    Nic,
+    Tar,
+    Dg,
+    Poig,
+    Lbs,
+    Etat,
+};
+constexpr int CustomerFieldCount = 20;
+
+// One customer. A field that is null in the database has no value; every
+// field written back has one (an empty text at the least).
+class CustomerRecord {
+public:
+    const std::optional<QString>& operator[](CustomerField f) const {
+        return values_[static_cast<std::size_t>(f)];
+    }
+    std::optional<QString>& operator[](CustomerField f) {
+        return values_[static_cast<std::size_t>(f)];
+    }
+    // The field's text, empty when it is null.
+    QString text(CustomerField f) const { return (*this)[f].value_or(QString()); }
+    void set(CustomerField f, const QString& value) { (*this)[f] = value; }
+
+private:
+    std::array<std::optional<QString>, CustomerFieldCount> values_;
+};
+
+// The columns of the customer list, in their order on screen.
+enum class CustomerColumn { Code, Name, Address, Postcode, Town, Telephone, Mobile, State };
+constexpr int CustomerColumnCount = 8;
+
+// Which customers the list shows and in which order, as the customer window
+// keeps it to run it again (list, printout, export).
+struct CustomerQuery {
+    enum class Order {
+        None,       // no order asked for
+        Name,       // by name, A to Z
+        Descending, // by sortColumn, Z to A
+    };
+
+    // The search text exactly as typed (blanks included); empty lists every
+    // customer. A customer matches when the first L characters of its name,
+    // L being the typed length, equal the typed text trimmed of blanks,
+    // without regard to letter case.
+    QString namePrefix;
+    // When set, only the customer of this code (namePrefix is then ignored).
+    std::optional<QString> code;
+    Order order = Order::Name;
+    CustomerColumn sortColumn = CustomerColumn::Code;
+
+    static CustomerQuery all() { return {}; }
+    static CustomerQuery search(const QString& typed) { return {typed, std::nullopt}; }
+    static CustomerQuery one(const QString& code) { return {QString(), code}; }
+    CustomerQuery unordered() const {
+        CustomerQuery q = *this;
+        q.order = Order::None;
+        return q;
+    }
+    CustomerQuery byName() const {
+        CustomerQuery q = *this;
+        q.order = Order::Name;
+        return q;
+    }
+    CustomerQuery descendingBy(CustomerColumn column) const {
+        CustomerQuery q = *this;
+        q.order = Order::Descending;
+        q.sortColumn = column;
+        return q;
+    }
+    bool operator==(const CustomerQuery&) const = default;
+};
+
+// One row of the customer list: the values of CustomerColumn, in order (a
+// null field is an invalid QVariant).
+using CustomerListRow = std::array<QVariant, CustomerColumnCount>;
+
+// The bounds of an index range that holds every name beginning with a text,
+// in the order of the name column (ASCII letters folded, the rest by code
+// point). upper is empty when no name can follow the range.
+struct NameRange {
+    QString lower;
+    std::optional<QString> upper;
+};
+NameRange nameRangeFor(const QString& capitals);
+
+// A customer code as stored: a whole number of one to six digits (blanks
+// around it allowed) becomes six digits with leading zeros; any other text is
+// returned as it is.
+QString formatCustomerCode(const QString& text);
+// Whether the text is a whole number of one to six digits, blanks around it
+// allowed.
+bool isCustomerNumber(const QString& text);
+
+// All SQL of table strclient.
+class CustomerStore {
+public:
+    explicit CustomerStore(QSqlDatabase db) : db_(std::move(db)) {}
+
+    QSqlDatabase database() const { return db_; }
+
+    // Up to `limit` rows of a list query from row `offset` on. Each call
+    // reads its rows to the end, so no read stays open on the file between
+    // calls (another window's connection may write meanwhile). Without an
+    // order asked for, rows come in the order they were added.
+    Result<QList<CustomerListRow>> page(const CustomerQuery& query, int offset, int limit) const;
+    // Every field of the customers of a list query, in its order (without
+    // an order asked for, the order they were added in).
+    Result<QList<CustomerRecord>> records(const CustomerQuery& query) const;
+    // How the engine runs a page of a list query (one line per step), to
+    // check that a search stays on an index.
+    Result<QStringList> queryPlan(const CustomerQuery& query) const;
+
+    // The customer of this code, or nothing when there is none.
+    Result<std::optional<CustomerRecord>> byCode(const QString& code) const;
+    // The highest customer number held by a customer or a drilling sheet,
+    // plus one, on six digits; 000001 when there is none. Empty when every
+    // number is taken up to 999999.
+    Result<QString> nextCode(const SheetStore& sheets) const;
+    // The highest whole-number customer code, 0 when there is none.
+    Result<int> highestCode() const;
+
+    Status insert(const CustomerRecord& customer);
+    // Writes every field of the customer of the same code.
+    Status update(const CustomerRecord& customer);
+    // Keeps the customer for consultation: state "SUPPRIME".
+    Status markDeleted(const QString& code);
+    // Deletes the customer and all its balls, all or nothing. Its drilling
+    // sheet stays.
+    Status removeWithBalls(const QString& code, BallStore& balls);
+
+private:
+    Result<QSqlQuery> prepare(const QString& statement) const;
+    Status write(const QString& statement, const CustomerRecord& customer,
+                 const QVariantList& extra);
+
+    QSqlDatabase db_;
+};
+
+} // namespace vdn

@@ -1,0 +1,73 @@
+#pragma once
+
+// Customers, balls and drilling sheets written straight into a test
+// database, so that each test states the rows it starts from.
+
+#include "data/connection.h"
+#include "data/schema.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariantMap>
+
+namespace vdn::test {
+
+// Inserts one row; fields not given stay null.
+inline bool insertRow(Connection& c, const QString& table, const QVariantMap& fields) {
+    QStringList names, marks;
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        names << it.key();
+        marks << QStringLiteral("?");
+    }
+    QSqlQuery q(c.db());
+    if (!q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                       .arg(table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))))
+        return false;
+    for (const QVariant& v : fields)
+        q.addBindValue(v);
+    if (!q.exec()) {
+        qWarning("insert into %s failed: %s", qPrintable(table), qPrintable(q.lastError().text()));
+        return false;
+    }
+    return true;
+}
+
+// A customer with every field written as the record panel writes it.
+inline QVariantMap customerRow(const QString& code, const QString& name,
+                               const QString& town = QString(), const QVariantMap& more = {}) {
+    QVariantMap row;
+    for (const QString& f : clientFields())
+        row.insert(f, QString(QLatin1String("")));
+    row[QStringLiteral("clt_cod")] = code;
+    row[QStringLiteral("clt_nom")] = name;
+    row[QStringLiteral("clt_vil")] = town;
+    row[QStringLiteral("clt_tar")] = QStringLiteral("T");
+    row[QStringLiteral("clt_dg")] = QStringLiteral("D");
+    row[QStringLiteral("clt_poig")] = QStringLiteral("S");
+    row[QStringLiteral("clt_lbs")] = QStringLiteral("0");
+    for (auto it = more.begin(); it != more.end(); ++it)
+        row[it.key()] = it.value();
+    return row;
+}
+
+inline bool addCustomer(Connection& c, const QString& code, const QString& name,
+                        const QString& town = QString(), const QVariantMap& more = {}) {
+    return insertRow(c, QStringLiteral("strclient"), customerRow(code, name, town, more));
+}
+
+inline bool addBall(Connection& c, const QString& code, const QString& line,
+                    const QString& sac = QStringLiteral("000")) {
+    return insertRow(c, QStringLiteral("strmateriel"),
+                     {{QStringLiteral("MAT_CODE"), code},
+                      {QStringLiteral("MAT_LG"), line},
+                      {QStringLiteral("MAT_SAC"), sac},
+                      {QStringLiteral("mat_marque"), QStringLiteral("STORM")}});
+}
+
+inline bool addSheet(Connection& c, const QString& code) {
+    return insertRow(c, QStringLiteral("strpercage"),
+                     {{QStringLiteral("per_code"), code}, {QStringLiteral("PER_08"), "1/4"}});
+}
+
+} // namespace vdn::test

@@ -1,0 +1,476 @@
+#include "balls/ball_panel.h"
+#include "client_fixture.h"
+#include "customers/customer_list_panel.h"
+#include "customers/customer_record_panel.h"
+#include "data/globals.h"
+#include "drilling/drilling_panel.h"
+
+#include <QAbstractItemModelTester>
+#include <QFile>
+#include <QLabel>
+#include <QRadioButton>
+#include <QToolButton>
+
+using namespace vdn;
+using test::ClientFixture;
+
+namespace {
+
+// Customers whose names and towns catch a wrong match or order.
+bool addCustomers(Connection& c) {
+    return test::addCustomer(c, "000001", "DUPONT JEAN", "Annecy",
+                             {{"clt_int", "M."},
+                              {"clt_ad1", "3, rue des Lilas"},
+                              {"clt_cp", "74000"},
+                              {"clt_tel", "04 50 00 00 01"},
+                              {"clt_gsm", "06 00 00 00 01"},
+                              {"clt_dg", "G"},
+                              {"clt_poig", "A"},
+                              {"clt_lbs", "15"}}) &&
+           test::addCustomer(c, "000002", "DURAND MARIE", "Zurich") &&
+           test::addCustomer(c, "000003", "ADUR PAUL", "Lyon") &&
+           test::addCustomer(c, "000004", "ÉMILE ÉTIENNE", "Évry") &&
+           test::addCustomer(c, "000005", "D'ALMEIDA ANA", "Nice") &&
+           test::addCustomer(c, "000006", "DUBOIS LUC", "lyon",
+                             {{"clt_etat", "SUPPRIME"}, {"clt_tel", "01"}, {"clt_gsm", "06"}});
+}
+
+const QStringList ByName{"000003", "000005", "000006", "000001", "000002", "000004"};
+
+} // namespace
+
+class TestCustomerList : public QObject {
+    Q_OBJECT
+private slots:
+    void opens_on_every_customer_by_name();
+    void search_narrows_on_every_keystroke_data();
+    void search_narrows_on_every_keystroke();
+    void search_box_takes_thirty_characters();
+    void heading_click_sorts_descending_within_search();
+    void row_click_opens_the_customer_on_the_ball_panel();
+    void row_click_shows_the_sheet_entry_that_fits();
+    void clicks_on_an_empty_list_do_nothing();
+    void close_box_steps_back_one_panel();
+    void close_from_drilling_sheet_matches_sheet_entry();
+    void ferme_fenetre_closes_from_any_panel();
+    void failures_on_the_way_back_are_reported();
+    void failed_load_still_opens_the_window();
+    void long_list_reads_a_page_at_a_time();
+    void failed_page_is_reported_and_list_stops();
+};
+
+void TestCustomerList::opens_on_every_customer_by_name() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addCustomers(*f.db));
+    en_ajout = true;
+    en_modif = true;
+    QVERIFY(f.open());
+    QAbstractItemModelTester tester(f.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+
+    QCOMPARE(f.w->windowTitle(), QStringLiteral("Gestion des Clients"));
+    QCOMPARE(f.w->objectName(), QStringLiteral("VDN_client"));
+    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.w->Frame100->isHidden());
+    QVERIFY(f.w->Frame300->isHidden());
+    QVERIFY(f.w->Frame400->isHidden());
+    QCOMPARE(f.w->height(), 10700 / 15);
+    QVERIFY(!en_ajout);
+    QVERIFY(!en_modif);
+    QCOMPARE(f.box("selnom")->text(), QString());
+    QCOMPARE(f.gridCodes(), ByName);
+    QCOMPARE(f.gridColumn(CustomerColumn::State), (QStringList{"", "", "SUPPRIME", "", "", ""}));
+    QCOMPARE(f.w->lastQuery(), CustomerQuery::all());
+    QCOMPARE(f.w->editionQuery(), CustomerQuery::all());
+    QCOMPARE(f.w->listQuery(), CustomerQuery::all().unordered());
+
+    const QStringList headings{"Code", "Nom", "Adresse", "", "Ville", "N° Téléphone", "N° GSM", ""};
+    QCOMPARE(f.model()->columnCount(), 8);
+    for (int c = 0; c < 8; ++c)
+        QCOMPARE(f.model()->headerData(c, Qt::Horizontal).toString(), headings.at(c));
+    QCOMPARE(f.find<QRadioButton>("Option6_0")->isChecked(), true);
+    for (const char* caption : {"cmdajout", "cmdsupprime", "cmdimp", "cmdexcel"})
+        QVERIFY(!f.find<QPushButton>(caption)->text().isEmpty());
+    QCOMPARE(f.find<QLabel>("Label1")->text(), QStringLiteral("Nom Client "));
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::search_narrows_on_every_keystroke_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("codes");
+    QTest::newRow("capitals") << "DU" << QStringList{"000006", "000001", "000002"};
+    QTest::newRow("small letters") << "du" << QStringList{"000006", "000001", "000002"};
+    QTest::newRow("trailing blank") << "DU " << QStringList{};
+    QTest::newRow("accented small letter") << "é" << QStringList{"000004"};
+    QTest::newRow("quote") << "d'a" << QStringList{"000005"};
+    QTest::newRow("wildcard is a character") << "D%" << QStringList{};
+}
+
+void TestCustomerList::search_narrows_on_every_keystroke() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, codes);
+    ClientFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addCustomers(*f.db));
+    QVERIFY(f.open());
+    QAbstractItemModelTester tester(f.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QLineEdit* selnom = f.box("selnom");
+    // Each character runs the search: after the first one the list holds
+    // the names that begin with it.
+    test::typeText(selnom, typed.left(1));
+    QCOMPARE(f.w->listQuery(), CustomerQuery::search(typed.left(1)).unordered());
+    test::typeText(selnom, typed.mid(1));
+    QCOMPARE(f.gridCodes(), codes);
+    QCOMPARE(f.w->listQuery(), CustomerQuery::search(typed).unordered());
+    QCOMPARE(f.w->editionQuery(), CustomerQuery::search(typed));
+    // Deleting back to nothing lists everyone again.
+    for (int i = 0; i < typed.size(); ++i)
+        QTest::keyClick(selnom, Qt::Key_Backspace);
+    QCOMPARE(selnom->text(), QString());
+    QCOMPARE(f.gridCodes(), ByName);
+    QCOMPARE(f.w->editionQuery(), CustomerQuery::all());
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::search_box_takes_thirty_characters() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(f.open());
+    QTest::keyClicks(f.box("selnom"), QString(40, QLatin1Char('A')));
+    QCOMPARE(f.box("selnom")->text(), QString(30, QLatin1Char('A')));
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::heading_click_sorts_descending_within_search() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addCustomers(*f.db));
+    QVERIFY(f.open());
+    QTest::keyClicks(f.box("selnom"), QStringLiteral("du"));
+    f.clickHeading(CustomerColumn::Town);
+    // Zurich, lyon, Annecy: Z to A whatever the letter case.
+    QCOMPARE(f.gridCodes(), (QStringList{"000002", "000006", "000001"}));
+    QCOMPARE(f.box("selnom")->text(), QStringLiteral("du"));
+    QCOMPARE(f.w->listQuery(), CustomerQuery::search("du").unordered());
+    QCOMPARE(f.w->editionQuery(), CustomerQuery::search("du").unordered());
+    f.clickHeading(CustomerColumn::Town);
+    QCOMPARE(f.gridCodes(), (QStringList{"000002", "000006", "000001"}));
+    f.clickHeading(CustomerColumn::Code);
+    QCOMPARE(f.gridCodes(), (QStringList{"000006", "000002", "000001"}));
+    // Typing again lists by name.
+    QTest::keyClick(f.box("selnom"), Qt::Key_Backspace);
+    QCOMPARE(f.gridCodes(), (QStringList{"000005", "000006", "000001", "000002"}));
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::row_click_opens_the_customer_on_the_ball_panel() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addCustomers(*f.db));
+    QVERIFY(test::addBall(*f.db, "000001", "001", "010"));
+    QVERIFY(test::addBall(*f.db, "000001", "004", "150")); // history, still counted
+    QVERIFY(test::addBall(*f.db, "000001", "002", "020"));
+    QVERIFY(f.open());
+    f.choose("Option6_1"); // current balls only
+    QTest::keyClicks(f.box("selnom"), QStringLiteral("DUP"));
+    f.clickRow(0);
+
+    QVERIFY(f.w->Frame300->isVisible());
+    QVERIFY(f.w->Frame200->isHidden());
+    QVERIFY(f.w->Frame100->isHidden());
+    QVERIFY(f.w->Frame400->isHidden());
+    QCOMPARE(f.w->height(), 10700 / 15);
+    QCOMPARE(f.w->currentCode(), QStringLiteral("000001"));
+    QCOMPARE(f.box("Txtcod")->text(), QStringLiteral("000001"));
+    QCOMPARE(f.w->workingLine(), 4);
+    QCOMPARE(f.w->ballQuery(), (BallListQuery{"000001", BallFilter::Current}));
+    // The hidden list now holds only this customer; the search stays.
+    QCOMPARE(f.gridCodes(), QStringList{"000001"});
+    QCOMPARE(f.w->listQuery(), CustomerQuery::search("DUP").unordered());
+
+    const QStringList summary{"M. DUPONT JEAN",
+                              "3, rue des Lilas",
+                              "",
+                              "",
+                              "74000 Annecy",
+                              "",
+                              "GAUCHER - AVEC POIGNET    Poids de boule : 15 Lbs",
+                              "Téléphone : 04 50 00 00 01 -- 06 00 00 00 01"};
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(f.find<QLabel>(qPrintable(QStringLiteral("lbl_%1").arg(i + 1)))->text(),
+                 summary.at(i));
+    QCOMPARE(f.find<QLabel>("Label25")->text(), QStringLiteral("M. DUPONT JEAN"));
+
+    // A customer kept for consultation opens too, and says so.
+    f.w->close();
+    QCOMPARE(f.box("selnom")->text(), QString());
+    f.clickRowOf(QStringLiteral("000006"));
+    QVERIFY(f.w->Frame300->isVisible());
+    QCOMPARE(f.find<QLabel>("lbl_8")->text(),
+             QStringLiteral("Téléphone : 01 -- 06 FICHE SUPPRIMEE"));
+    QCOMPARE(f.w->workingLine(), 0);
+    QCOMPARE(f.w->ballQuery(), (BallListQuery{"000006", BallFilter::Current}));
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::row_click_shows_the_sheet_entry_that_fits() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addCustomers(*f.db));
+    QVERIFY(test::addSheet(*f.db, "000002"));
+    QVERIFY(f.open());
+    auto shown = [&f](const char* name) { return f.find(name)->isVisible(); };
+
+    f.clickRowOf(QStringLiteral("000002"));
+    QVERIFY(shown("cmdmodif_fiche"));
+    QVERIFY(shown("Label31"));
+    QVERIFY(!shown("cmdajout_fiche"));
+    QVERIFY(!shown("Label32"));
+    QCOMPARE(f.find<QLabel>("Label31")->text(),
+             QStringLiteral("Visualisation/modification de la fiche de percage"));
+
+    f.w->close();
+    f.clickRowOf(QStringLiteral("000001"));
+    QVERIFY(!shown("cmdmodif_fiche"));
+    QVERIFY(!shown("Label31"));
+    QVERIFY(shown("cmdajout_fiche"));
+    QVERIFY(shown("Label32"));
+    QCOMPARE(f.find<QLabel>("Label32")->text(), QStringLiteral("Création d'une fiche de percage"));
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::clicks_on_an_empty_list_do_nothing() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(f.open());
+    QCOMPARE(f.model()->rowCount(), 0);
+    QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, {}, QPoint(50, 10));
+    QTest::mouseDClick(f.grid()->viewport(), Qt::LeftButton, {}, QPoint(50, 10));
+    f.click("cmdsupprime");
+    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.w->Frame300->isHidden());
+    QCOMPARE(f.w->currentCode(), QString());
+
+    // A search that finds nobody leaves an empty list too.
+    QVERIFY(addCustomers(*f.db));
+    QTest::keyClicks(f.box("selnom"), QStringLiteral("XYZ"));
+    QCOMPARE(f.model()->rowCount(), 0);
+    QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, {}, QPoint(50, 10));
+    f.click("cmdsupprime");
+    QVERIFY(f.w->Frame200->isVisible());
+    QCOMPARE(test::scalar(*f.db, "SELECT count(*) FROM strclient").toInt(), 6);
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::close_box_steps_back_one_panel() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addCustomers(*f.db));
+    QVERIFY(f.open());
+
+    // Ball panel: back to the full list, search cleared.
+    QTest::keyClicks(f.box("selnom"), QStringLiteral("dup"));
+    f.clickRow(0);
+    en_ajout = true;
+    en_modif = true;
+    QVERIFY(!f.w->close());
+    QVERIFY(f.w);
+    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.w->Frame300->isHidden());
+    QCOMPARE(f.box("selnom")->text(), QString());
+    QCOMPARE(f.gridCodes(), ByName);
+    QCOMPARE(f.w->listQuery(), CustomerQuery::all().unordered());
+    QCOMPARE(f.w->editionQuery(), CustomerQuery::all());
+    QVERIFY(!en_ajout);
+    QVERIFY(!en_modif);
+
+    // Record: back to the list, nothing saved.
+    f.clickRowOf(QStringLiteral("000002"));
+    QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
+    QVERIFY(f.w->Frame100->isVisible());
+    f.retype("Txtnom", QStringLiteral("CHANGÉ"));
+    QVERIFY(!f.w->close());
+    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.w->Frame100->isHidden());
+    QCOMPARE(
+        test::scalar(*f.db, "SELECT clt_nom FROM strclient WHERE clt_cod = '000002'").toString(),
+        QStringLiteral("DURAND MARIE"));
+
+    // List: the window closes.
+    QVERIFY(f.w->close());
+    QTRY_VERIFY(f.w.isNull());
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::close_from_drilling_sheet_matches_sheet_entry() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addCustomers(*f.db));
+    QVERIFY(f.open());
+    f.clickRowOf(QStringLiteral("000003"));
+    QVERIFY(f.find("cmdajout_fiche")->isVisible());
+    f.w->showPanel(VdnClient::Panel::Sheet);
+    QVERIFY(f.w->Frame400->isVisible());
+    // The sheet was saved meanwhile: the way back offers to view it.
+    QVERIFY(test::addSheet(*f.db, "000003"));
+    QVERIFY(!f.w->close());
+    QVERIFY(f.w->Frame400->isHidden());
+    QVERIFY(f.w->Frame300->isVisible());
+    QVERIFY(f.find("cmdmodif_fiche")->isVisible());
+    QVERIFY(f.find("Label31")->isVisible());
+    QVERIFY(!f.find("cmdajout_fiche")->isVisible());
+    QVERIFY(!f.find("Label32")->isVisible());
+    QCOMPARE(f.w->currentCode(), QStringLiteral("000003"));
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::ferme_fenetre_closes_from_any_panel() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addCustomers(*f.db));
+    QVERIFY(f.open());
+    f.clickRow(0);
+    QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
+    QVERIFY(f.w->Frame100->isVisible());
+    f.w->ferme_fenetre();
+    QTRY_VERIFY(f.w.isNull());
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::failures_on_the_way_back_are_reported() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addCustomers(*f.db));
+    QVERIFY(f.open());
+    f.clickRowOf(QStringLiteral("000001"));
+    f.w->showPanel(VdnClient::Panel::Sheet);
+
+    // The sheet table is gone: the way back from the sheet reports it.
+    QVERIFY(f.db->execute("DROP TABLE strpercage").ok());
+    const DataError noSheets =
+        ClientFixture::failureOf([&f] { return f.w->sheets().exists(QStringLiteral("000001")); });
+    QCOMPARE(noSheets.number, 1);
+    f.expectReport(noSheets);
+    QVERIFY(!f.w->close());
+    QVERIFY(f.w);
+    QVERIFY(f.w->Frame300->isVisible());
+    VDN_CHECK_BOXES(f.folder);
+
+    // The customer table is gone: back to the list reports it and still
+    // shows the list panel.
+    QVERIFY(f.db->execute("ALTER TABLE strclient RENAME TO strclient_old").ok());
+    const DataError noCustomers = ClientFixture::failureOf(
+        [&f] { return f.w->customers().page(CustomerQuery::all(), 0, 10); });
+    QCOMPARE(noCustomers.number, 1);
+    f.expectReport(noCustomers);
+    QVERIFY(!f.w->close());
+    QVERIFY(f.w);
+    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.w->Frame300->isHidden());
+    VDN_CHECK_BOXES(f.folder);
+
+    // A row click that cannot read the customer stays on the list.
+    QVERIFY(f.model()->rowCount() > 0);
+    const QString code = f.model()->code(0);
+    f.expectReport(ClientFixture::failureOf([&f, &code] { return f.w->customers().byCode(code); }));
+    f.clickRow(0);
+    QVERIFY(f.w->Frame200->isVisible());
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::failed_load_still_opens_the_window() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    f.db.reset();
+    QVERIFY(QFile::remove(f.folder.databaseFile()));
+    f.w = new VdnClient(f.folder.services());
+    Result<std::unique_ptr<Connection>> missing = Connection::open(f.folder.databaseFile());
+    QVERIFY(!missing);
+    f.expectReport(missing.error());
+    f.w->load();
+    VDN_CHECK_BOXES(f.folder);
+    f.w->show();
+    QVERIFY(f.w->Frame200->isVisible());
+    QCOMPARE(f.model()->rowCount(), 0);
+
+    // Every action then reports instead of ending the program.
+    f.folder.boxes.setAnswerAll(false);
+    f.click("cmdajout");
+    QTest::keyClicks(f.box("selnom"), QStringLiteral("A"));
+    f.click("cmdsupprime");
+    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.folder.boxes.shown().size() >= 2);
+    for (const auto& box : f.folder.boxes.shown())
+        QVERIFY2(box.text.startsWith(QStringLiteral("L'erreur suivante s'est produite:")),
+                 qPrintable(box.text));
+    QVERIFY(f.w->close());
+}
+
+void TestCustomerList::long_list_reads_a_page_at_a_time() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    const int count = 8 * CustomerListModel::PageSize + 10;
+    {
+        Transaction t(f.db->db());
+        for (int i = 1; i <= count; ++i)
+            QVERIFY(test::addCustomer(
+                *f.db, QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')),
+                QStringLiteral("CLIENT %1").arg(count - i, 5, 10, QLatin1Char('0'))));
+        QVERIFY(t.commit());
+    }
+    QVERIFY(f.open());
+    QAbstractItemModelTester tester(f.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    // What the view asks for while it is laid out, not the whole list.
+    const int shown = f.model()->rowCount();
+    QVERIFY2(shown >= CustomerListModel::PageSize && shown < count,
+             qPrintable(QString::number(shown)));
+    QCOMPARE(shown % CustomerListModel::PageSize, 0);
+    QVERIFY(f.model()->canFetchMore({}));
+
+    // While the window lists them, another connection can still write.
+    QVERIFY(f.db->execute("UPDATE strclient SET clt_vil = 'Brest' WHERE clt_cod = '000001'").ok());
+
+    // Scrolling down brings the next pages, in order and without gaps.
+    f.grid()->scrollToBottom();
+    QTRY_VERIFY(f.model()->rowCount() > shown);
+    while (f.model()->canFetchMore({}))
+        f.model()->fetchMore({});
+    QCOMPARE(f.model()->rowCount(), count);
+    const QStringList codes = f.gridCodes();
+    for (int r = 0; r < count; ++r)
+        QCOMPARE(codes.at(r), QStringLiteral("%1").arg(count - r, 6, 10, QLatin1Char('0')));
+    QCOMPARE(f.model()->index(count - 1, int(CustomerColumn::Town)).data().toString(),
+             QStringLiteral("Brest"));
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::failed_page_is_reported_and_list_stops() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    const int count = 20 * CustomerListModel::PageSize;
+    {
+        Transaction t(f.db->db());
+        for (int i = 1; i <= count; ++i)
+            QVERIFY(test::addCustomer(*f.db, QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')),
+                                      QStringLiteral("C%1").arg(i, 6, 10, QLatin1Char('0'))));
+        QVERIFY(t.commit());
+    }
+    QVERIFY(f.open());
+    const int shown = f.model()->rowCount();
+    QVERIFY(shown < count);
+    QVERIFY(f.db->execute("ALTER TABLE strclient RENAME TO ailleurs").ok());
+    f.expectReport(ClientFixture::failureOf(
+        [&f, shown] { return f.w->customers().page(CustomerQuery::all(), shown, 10); }));
+    f.grid()->scrollToBottom();
+    QTRY_VERIFY(f.folder.boxes.shown().size() == 1);
+    VDN_CHECK_BOXES(f.folder);
+    QCOMPARE(f.model()->rowCount(), shown);
+    QVERIFY(!f.model()->canFetchMore({}));
+    QVERIFY(f.w->Frame200->isVisible());
+}
+
+QTEST_MAIN(TestCustomerList)
+#include "tst_customer_list.moc"

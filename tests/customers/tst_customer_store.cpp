@@ -1,0 +1,337 @@
+#include "balls/ball_store.h"
+#include "customer_data.h"
+#include "customers/customer_store.h"
+#include "drilling/sheet_store.h"
+#include "support/fixture.h"
+
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace vdn;
+
+namespace {
+
+QStringList codesOf(const CustomerStore& store, const CustomerQuery& query) {
+    Result<QList<CustomerListRow>> rows = store.page(query, 0, 1000);
+    if (!rows) {
+        qWarning("select failed: %s", qPrintable(rows.error().text));
+        return {QStringLiteral("<erreur>")};
+    }
+    QStringList codes;
+    for (const CustomerListRow& row : *rows)
+        codes << row[0].toString();
+    return codes;
+}
+
+// Names chosen to catch a prefix that is not compared exactly: wildcards,
+// quotes, accents, ASCII folding and the characters around the capitals.
+const QList<std::pair<QString, QString>> SearchNames{
+    {"000001", "DUPONT JEAN"},  {"000002", "DURAND MARIE"}, {"000003", "ADUR PAUL"},
+    {"000004", "ÉTIENNE LUC"},  {"000005", "ÉTÉ"},          {"000006", "D'ALMEIDA ANA"},
+    {"000007", "100% BOWLING"}, {"000008", "A_B CLUB"},     {"000009", "AXB CLUB"},
+    {"000010", "DU"},           {"000011", "A@B"},          {"000012", "AAB"},
+    {"000013", "ZOÉ"},          {"000014", "STRASSER"},     {"000015", "dubois paul"},
+    {"000016", "EVE"},
+};
+
+} // namespace
+
+class TestCustomerStore : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void search_matches_typed_prefix_data();
+    void search_matches_typed_prefix();
+    void search_and_sort_use_the_name_index_data();
+    void search_and_sort_use_the_name_index();
+    void sorts_each_column_descending_within_search();
+    void next_code_skips_numbers_held_by_sheets_data();
+    void next_code_skips_numbers_held_by_sheets();
+    void writes_and_reads_back_every_field();
+    void update_and_mark_of_missing_customer_fail();
+    void delete_for_good_is_all_or_nothing();
+    void highest_line_is_numeric_over_all_balls();
+    void formats_customer_codes_data();
+    void formats_customer_codes();
+
+private:
+    std::unique_ptr<test::DataFolder> folder_;
+    std::unique_ptr<Connection> c_;
+};
+
+void TestCustomerStore::init() {
+    folder_ = std::make_unique<test::DataFolder>();
+    QVERIFY(folder_->ok());
+    c_ = folder_->connect();
+    QVERIFY(c_);
+}
+
+void TestCustomerStore::cleanup() {
+    c_.reset();
+    folder_.reset();
+}
+
+void TestCustomerStore::search_matches_typed_prefix_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("codes"); // in name order
+    QTest::newRow("empty lists everyone by name")
+        << "" << QStringList{"000007", "000011", "000008", "000012", "000003", "000009",
+                             "000006", "000010", "000015", "000001", "000002", "000016",
+                             "000014", "000013", "000004", "000005"};
+    QTest::newRow("capitals") << "DU" << QStringList{"000010", "000015", "000001", "000002"};
+    QTest::newRow("small letters") << "du" << QStringList{"000010", "000015", "000001", "000002"};
+    QTest::newRow("trailing blank compares three characters") << "DU " << QStringList{"000010"};
+    QTest::newRow("leading blank compares three characters") << " DU" << QStringList{"000010"};
+    QTest::newRow("accented small letter") << "é" << QStringList{"000004", "000005"};
+    QTest::newRow("accented word") << "été" << QStringList{"000005"};
+    QTest::newRow("plain E is not É") << "E" << QStringList{"000016"};
+    QTest::newRow("accent inside") << "zoé" << QStringList{"000013"};
+    QTest::newRow("quote") << "d'" << QStringList{"000006"};
+    QTest::newRow("lone quote") << "'" << QStringList{};
+    QTest::newRow("percent is a character") << "1%" << QStringList{};
+    QTest::newRow("percent in name") << "100%" << QStringList{"000007"};
+    QTest::newRow("underscore is a character") << "A_" << QStringList{"000008"};
+    QTest::newRow("underscore alone") << "_" << QStringList{};
+    QTest::newRow("at sign before capitals") << "a@" << QStringList{"000011"};
+    QTest::newRow("last capital") << "z" << QStringList{"000013"};
+    QTest::newRow("sharp s in capitals") << "straß" << QStringList{"000014"};
+    QTest::newRow("longer than any name") << "DUPONT JEAN X" << QStringList{};
+    QTest::newRow("nothing") << "Q" << QStringList{};
+    QTest::newRow("blanks only find empty names") << "  " << QStringList{};
+}
+
+void TestCustomerStore::search_matches_typed_prefix() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, codes);
+    for (const auto& [code, name] : SearchNames)
+        QVERIFY(test::addCustomer(*c_, code, name));
+    CustomerStore store(c_->db());
+    QCOMPARE(codesOf(store, CustomerQuery::search(typed)), codes);
+}
+
+void TestCustomerStore::search_and_sort_use_the_name_index_data() {
+    QTest::addColumn<CustomerQuery>("query");
+    QTest::addColumn<bool>("orderFromIndex");
+    QTest::newRow("every customer by name") << CustomerQuery::all() << true;
+    QTest::newRow("search") << CustomerQuery::search(QStringLiteral("dupont")) << true;
+    QTest::newRow("search with blank") << CustomerQuery::search(QStringLiteral("DU ")) << true;
+    QTest::newRow("accented search") << CustomerQuery::search(QStringLiteral("é")) << true;
+    QTest::newRow("search sorted by name")
+        << CustomerQuery::search(QStringLiteral("D")).descendingBy(CustomerColumn::Name) << true;
+    QTest::newRow("search sorted by town")
+        << CustomerQuery::search(QStringLiteral("D")).descendingBy(CustomerColumn::Town) << false;
+    QTest::newRow("only one code") << CustomerQuery::one(QStringLiteral("000001")) << false;
+}
+
+void TestCustomerStore::search_and_sort_use_the_name_index() {
+    QFETCH(CustomerQuery, query);
+    QFETCH(bool, orderFromIndex);
+    CustomerStore store(c_->db());
+    Result<QStringList> plan = store.queryPlan(query);
+    QVERIFY(plan);
+    const QString steps = plan->join(QLatin1Char('\n'));
+    // No query reads the whole table to find its rows.
+    QVERIFY2(!steps.contains(QLatin1String("SCAN strclient\n")) &&
+                 !steps.endsWith("SCAN strclient"),
+             qPrintable(steps));
+    if (query.code)
+        QVERIFY2(steps.contains(QLatin1String("SEARCH")), qPrintable(steps));
+    else if (!query.namePrefix.isEmpty())
+        QVERIFY2(steps.contains(QLatin1String("SEARCH strclient USING INDEX strclient_nom")),
+                 qPrintable(steps));
+    else
+        QVERIFY2(steps.contains(QLatin1String("strclient_nom")), qPrintable(steps));
+    if (orderFromIndex)
+        QVERIFY2(!steps.contains(QLatin1String("TEMP B-TREE")), qPrintable(steps));
+}
+
+void TestCustomerStore::sorts_each_column_descending_within_search() {
+    QVERIFY(test::addCustomer(*c_, "000001", "DUPONT", "Annecy", {{"clt_ad1", "3 rue B"}}));
+    QVERIFY(test::addCustomer(*c_, "000002", "DURAND", "Zurich", {{"clt_ad1", "1 rue A"}}));
+    QVERIFY(test::addCustomer(*c_, "000003", "DUBOIS", "lyon", {{"clt_ad1", "2 rue C"}}));
+    QVERIFY(test::addCustomer(*c_, "000004", "MARTIN", "Zzz"));
+    CustomerStore store(c_->db());
+    const CustomerQuery du = CustomerQuery::search(QStringLiteral("du"));
+    QCOMPARE(codesOf(store, du.descendingBy(CustomerColumn::Town)),
+             (QStringList{"000002", "000003", "000001"}));
+    QCOMPARE(codesOf(store, du.descendingBy(CustomerColumn::Address)),
+             (QStringList{"000001", "000003", "000002"}));
+    QCOMPARE(codesOf(store, du.descendingBy(CustomerColumn::Code)),
+             (QStringList{"000003", "000002", "000001"}));
+    QCOMPARE(codesOf(store, du.descendingBy(CustomerColumn::Name)),
+             (QStringList{"000002", "000001", "000003"}));
+    QCOMPARE(codesOf(store, CustomerQuery::one(QStringLiteral("000004"))), QStringList{"000004"});
+}
+
+void TestCustomerStore::next_code_skips_numbers_held_by_sheets_data() {
+    QTest::addColumn<QStringList>("customers");
+    QTest::addColumn<QStringList>("sheets");
+    QTest::addColumn<QString>("next");
+    QTest::newRow("empty tables") << QStringList{} << QStringList{} << "000001";
+    QTest::newRow("after 41") << QStringList{"000007", "000041"} << QStringList{} << "000042";
+    QTest::newRow("sheet of a customer deleted for good")
+        << QStringList{"000001", "000002"} << QStringList{"000001", "000003"} << "000004";
+    QTest::newRow("only a kept sheet") << QStringList{} << QStringList{"000010"} << "000011";
+    QTest::newRow("text codes do not count")
+        << QStringList{"000005", "ABC", "00012X", "9999999"} << QStringList{"ZZZ"} << "000006";
+    QTest::newRow("numeric order, not text order")
+        << QStringList{"99", "000100"} << QStringList{} << "000101";
+    QTest::newRow("every number taken") << QStringList{"999999"} << QStringList{} << "";
+}
+
+void TestCustomerStore::next_code_skips_numbers_held_by_sheets() {
+    QFETCH(QStringList, customers);
+    QFETCH(QStringList, sheets);
+    QFETCH(QString, next);
+    for (const QString& code : customers)
+        QVERIFY(test::addCustomer(*c_, code, QStringLiteral("X")));
+    for (const QString& code : sheets)
+        QVERIFY(test::addSheet(*c_, code));
+    CustomerStore store(c_->db());
+    SheetStore sheetStore(c_->db());
+    Result<QString> code = store.nextCode(sheetStore);
+    QVERIFY(code);
+    QCOMPARE(*code, next);
+}
+
+void TestCustomerStore::writes_and_reads_back_every_field() {
+    CustomerStore store(c_->db());
+    CustomerRecord r;
+    for (int i = 0; i < CustomerFieldCount; ++i)
+        r.set(CustomerField(i), QStringLiteral("v%1 l'été").arg(i));
+    r.set(CustomerField::Cod, QStringLiteral("000123"));
+    r.set(CustomerField::Memo, QStringLiteral("ligne 1\nligne 2"));
+    r.set(CustomerField::Nic, QString()); // a null text is written as ""
+    QVERIFY(store.insert(r));
+    Result<std::optional<CustomerRecord>> back = store.byCode(QStringLiteral("000123"));
+    QVERIFY(back);
+    QVERIFY(back->has_value());
+    for (int i = 0; i < CustomerFieldCount; ++i) {
+        const CustomerField f = CustomerField(i);
+        QVERIFY2((**back)[f].has_value(), qPrintable(QString::number(i)));
+        QCOMPARE(*(**back)[f], f == CustomerField::Nic ? QString() : r.text(f));
+    }
+    QCOMPARE(test::scalar(*c_, "SELECT count(*) FROM strclient WHERE clt_nic IS NULL").toInt(), 0);
+
+    // Null fields stay unknown on reading.
+    QVERIFY(test::insertRow(*c_, "strclient", {{"clt_cod", "000124"}, {"clt_nom", "NUL"}}));
+    back = store.byCode(QStringLiteral("000124"));
+    QVERIFY(back && back->has_value());
+    QVERIFY(!(**back)[CustomerField::Dg].has_value());
+    QCOMPARE(*(**back)[CustomerField::Nom], QStringLiteral("NUL"));
+
+    r.set(CustomerField::Vil, QStringLiteral("Évry"));
+    QVERIFY(store.update(r));
+    QCOMPARE(test::scalar(*c_, "SELECT clt_vil FROM strclient WHERE clt_cod = '000123'").toString(),
+             QStringLiteral("Évry"));
+
+    // The key stays unique: a second insert of the same code fails.
+    QVERIFY(!store.insert(r));
+    back = store.byCode(QStringLiteral("999999"));
+    QVERIFY(back);
+    QVERIFY(!back->has_value());
+}
+
+void TestCustomerStore::update_and_mark_of_missing_customer_fail() {
+    CustomerStore store(c_->db());
+    CustomerRecord r;
+    r.set(CustomerField::Cod, QStringLiteral("000077"));
+    const Status updated = store.update(r);
+    QVERIFY(!updated);
+    QCOMPARE(updated.error().number, errnum::NoCurrentRecord);
+    QVERIFY(!store.markDeleted(QStringLiteral("000077")));
+
+    // Without an open database every call reports instead of running.
+    CustomerStore closed{QSqlDatabase()};
+    QVERIFY(!closed.page(CustomerQuery::all(), 0, 10));
+    QVERIFY(!closed.byCode(QStringLiteral("000001")));
+    BallStore balls{QSqlDatabase()};
+    QVERIFY(!closed.removeWithBalls(QStringLiteral("000001"), balls));
+    QVERIFY(!SheetStore(QSqlDatabase()).exists(QStringLiteral("000001")));
+}
+
+void TestCustomerStore::delete_for_good_is_all_or_nothing() {
+    QVERIFY(test::addCustomer(*c_, "000001", "DUPONT"));
+    QVERIFY(test::addCustomer(*c_, "000002", "DURAND"));
+    for (const char* line : {"001", "002", "003"})
+        QVERIFY(test::addBall(*c_, "000001", line));
+    QVERIFY(test::addBall(*c_, "000002", "001"));
+    QVERIFY(test::addSheet(*c_, "000001"));
+    CustomerStore store(c_->db());
+    BallStore balls(c_->db());
+
+    // The customer row refuses to go after its balls went: nothing changes.
+    QVERIFY(c_->execute("CREATE TEMP TRIGGER refuse BEFORE DELETE ON strclient "
+                        "BEGIN SELECT RAISE(ABORT, 'suppression refusée'); END")
+                .ok());
+    QVERIFY(!store.removeWithBalls(QStringLiteral("000001"), balls));
+    QCOMPARE(
+        test::scalar(*c_, "SELECT count(*) FROM strmateriel WHERE MAT_CODE = '000001'").toInt(), 3);
+    QCOMPARE(test::scalar(*c_, "SELECT count(*) FROM strclient").toInt(), 2);
+    QVERIFY(c_->execute("DROP TRIGGER refuse").ok());
+
+    QVERIFY(store.removeWithBalls(QStringLiteral("000001"), balls));
+    QCOMPARE(test::column(*c_, "SELECT clt_cod FROM strclient"), QStringList{"000002"});
+    QCOMPARE(test::column(*c_, "SELECT MAT_CODE FROM strmateriel"), QStringList{"000002"});
+    QCOMPARE(test::column(*c_, "SELECT per_code FROM strpercage"), QStringList{"000001"});
+
+    // A customer that is not there any more is a failure, and no ball goes.
+    QVERIFY(!store.removeWithBalls(QStringLiteral("000001"), balls));
+    QVERIFY(test::addBall(*c_, "000009", "001"));
+    QVERIFY(!store.removeWithBalls(QStringLiteral("000009"), balls));
+    QCOMPARE(
+        test::scalar(*c_, "SELECT count(*) FROM strmateriel WHERE MAT_CODE = '000009'").toInt(), 1);
+}
+
+void TestCustomerStore::highest_line_is_numeric_over_all_balls() {
+    BallStore balls(c_->db());
+    Result<int> none = balls.highestLine(QStringLiteral("000001"));
+    QVERIFY(none);
+    QCOMPARE(*none, 0);
+    QVERIFY(test::addBall(*c_, "000001", "002", "150")); // history ball counts too
+    QVERIFY(test::addBall(*c_, "000001", "010", "005"));
+    QVERIFY(test::addBall(*c_, "000001", "9", "005"));
+    QVERIFY(test::addBall(*c_, "000002", "020"));
+    Result<int> highest = balls.highestLine(QStringLiteral("000001"));
+    QVERIFY(highest);
+    QCOMPARE(*highest, 10);
+}
+
+void TestCustomerStore::formats_customer_codes_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("number");
+    QTest::newRow("short") << "7"
+                           << "000007" << true;
+    QTest::newRow("42") << "42"
+                        << "000042" << true;
+    QTest::newRow("six digits") << "123456"
+                                << "123456" << true;
+    QTest::newRow("blanks around") << " 12 "
+                                   << "000012" << true;
+    QTest::newRow("letters") << "ABC"
+                             << "ABC" << false;
+    QTest::newRow("mixed") << "12A"
+                           << "12A" << false;
+    QTest::newRow("sign") << "-5"
+                          << "-5" << false;
+    QTest::newRow("decimal") << "1,5"
+                             << "1,5" << false;
+    QTest::newRow("empty") << ""
+                           << "" << false;
+    QTest::newRow("arabic-indic digits") << "٤٢"
+                                         << "٤٢" << false;
+}
+
+void TestCustomerStore::formats_customer_codes() {
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(bool, number);
+    QCOMPARE(formatCustomerCode(typed), stored);
+    QCOMPARE(isCustomerNumber(typed), number);
+}
+
+QTEST_GUILESS_MAIN(TestCustomerStore)
+#include "tst_customer_store.moc"
