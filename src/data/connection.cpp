@@ -126,9 +126,12 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
     if (!c->db_.open())
         return DataError::fromDatabase(c->db_, path);
     if (!registerValFunction(c->handle()) || !registerUpperFunction(c->handle()))
-        return DataError::other(errnum::UnrecognizedFormat,
-                                QStringLiteral("Impossible d'enregistrer les fonctions SQL de VORDAN"));
+        return DataError::other(
+            errnum::UnrecognizedFormat,
+            QStringLiteral("Impossible d'enregistrer les fonctions SQL de VORDAN"));
     if (Status s = c->execute(QStringLiteral("PRAGMA synchronous=FULL")); !s)
+        return s.error();
+    if (Status s = c->execute(QStringLiteral("PRAGMA cache_size=-%1").arg(CacheKiB)); !s)
         return s.error();
     if (mode == Mode::CreateNew) {
         if (Status s = createSchema(*c); !s)

@@ -13,6 +13,9 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <array>
 
 namespace vdn {
 
@@ -26,7 +29,7 @@ constexpr char16_t Specials[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
-char encode(char32_t c) {
+char encode(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return char(c);
     for (int i = 0; i < 32; ++i)
@@ -54,11 +57,26 @@ DataError fileError(const QFile& file, const QString& path) {
 
 } // namespace
 
+// Appends the text in Windows-1252, walking its UTF-16 units in place (a
+// pair of surrogates is one character the code page lacks).
+void appendWindows1252(QStringView text, QByteArray& out) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n &&
+            QChar::isLowSurrogate(text[i + 1].unicode())) {
+            ++i;
+            out.append('?');
+        } else {
+            out.append(encode(u));
+        }
+    }
+}
+
 QByteArray toWindows1252(QStringView text) {
     QByteArray out;
     out.reserve(text.size());
-    for (const char32_t c : text.toUcs4())
-        out.append(encode(c));
+    appendWindows1252(text, out);
     return out;
 }
 
@@ -80,17 +98,29 @@ Status writeCustomerExport(QSqlQuery& rows, const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return fileError(file, path);
-    const auto writeLine = [&](const QString& line) {
-        const QByteArray bytes = toWindows1252(line + CrLf);
-        return file.write(bytes) == bytes.size();
+    // The fields' places in the rows, found once: a look-up by name on every
+    // row would cost more than the rest of the export.
+    std::array<int, std::size(ExportFields)> columns{};
+    const QSqlRecord record = rows.record();
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        columns[i] = record.indexOf(QString::fromLatin1(ExportFields[i]));
+    QByteArray line;
+    const auto writeLine = [&]() {
+        line.append("\r\n");
+        return file.write(line) == line.size();
     };
-    if (!writeLine(CustomerExportHeader))
+    appendWindows1252(CustomerExportHeader, line);
+    if (!writeLine())
         return fileError(file, path);
     while (rows.next()) {
-        QStringList fields;
-        for (const char* name : ExportFields)
-            fields << csvField(rows.value(QString::fromLatin1(name)).toString());
-        if (!writeLine(fields.join(QLatin1Char(','))))
+        line.clear();
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (i > 0)
+                line.append(',');
+            if (columns[i] >= 0)
+                appendWindows1252(csvField(rows.value(columns[i]).toString()), line);
+        }
+        if (!writeLine())
             return fileError(file, path);
     }
     if (rows.lastError().isValid())

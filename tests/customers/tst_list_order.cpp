@@ -1,0 +1,224 @@
+// The customer list, its sorts and the ball printout's order on a generated
+// shop of a few thousand customers, each against a reference written plainly
+// (a full scan without any index, or a sort in C++), so that work on speed
+// (indexes, ranges, pages) cannot change which rows are shown or their order.
+
+#include "customers/customer_list_model.h"
+#include "customers/customer_store.h"
+#include "data/val.h"
+#include "printing/ball_list_printout.h"
+#include "support/fixture.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace vdn;
+
+namespace {
+
+constexpr int Customers = 3000;
+
+// Every code the list shows for a query, reading page after page as a view
+// scrolling to the end would.
+QStringList listed(const CustomerStore& store, const CustomerQuery& query) {
+    CustomerListModel model(store);
+    if (Status s = model.setQuery(query); !s) {
+        qWarning("list query failed: %s", qPrintable(s.error().text));
+        return {QStringLiteral("<erreur>")};
+    }
+    while (model.canFetchMore(QModelIndex()))
+        model.fetchMore(QModelIndex());
+    QStringList codes;
+    for (int r = 0; r < model.rowCount(); ++r)
+        codes << model.code(r);
+    return codes;
+}
+
+struct Plain {
+    QString code;
+    QString name;
+};
+
+// Every customer by a full scan of the table, in name order (the column's
+// own comparison), the code breaking ties.
+QList<Plain> everyCustomerByName(Connection& c) {
+    QSqlQuery q(c.db());
+    QList<Plain> out;
+    if (!q.exec(QStringLiteral(
+            "SELECT clt_cod, clt_nom FROM strclient NOT INDEXED ORDER BY clt_nom, clt_cod"))) {
+        qWarning("reference failed: %s", qPrintable(q.lastError().text()));
+        return out;
+    }
+    while (q.next())
+        out.append({q.value(0).toString(), q.value(1).toString()});
+    return out;
+}
+
+// Names are stored in capitals: a name matches when its first characters,
+// as many as were typed, equal the typed text trimmed, letter case aside.
+QStringList searchReference(const QList<Plain>& all, const QString& typed) {
+    QStringList codes;
+    const QString wanted = typed.trimmed();
+    for (const Plain& p : all)
+        if (typed.isEmpty() ||
+            QStringView(p.name).left(typed.size()).compare(wanted, Qt::CaseInsensitive) == 0)
+            codes << p.code;
+    return codes;
+}
+
+const char* const SortFields[CustomerColumnCount] = {"clt_cod", "clt_nom", "clt_ad1", "clt_cp",
+                                                     "clt_vil", "clt_tel", "clt_gsm", "clt_etat"};
+
+} // namespace
+
+class TestListOrder : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void search_lists_the_reference_rows_data();
+    void search_lists_the_reference_rows();
+    void sorts_list_the_reference_rows_data();
+    void sorts_list_the_reference_rows();
+    void ball_printout_keeps_bag_then_line_order();
+
+private:
+    std::unique_ptr<test::DataFolder> folder_;
+    std::unique_ptr<Connection> c_;
+    QList<Plain> byName_;
+};
+
+void TestListOrder::initTestCase() {
+    test::DataFolder::Options options;
+    DemoOptions demo;
+    demo.customers = Customers;
+    demo.ballsPerCustomer = 0; // none to five
+    demo.manyNames = true;
+    options.demo = demo;
+    folder_ = std::make_unique<test::DataFolder>(options);
+    QVERIFY(folder_->ok());
+    c_ = folder_->connect();
+    QVERIFY(c_);
+    byName_ = everyCustomerByName(*c_);
+    QCOMPARE(byName_.size(), Customers);
+    // A realistic spread: prefixes narrow the list as in a real shop.
+    QSet<QString> names;
+    for (const Plain& p : byName_)
+        names.insert(p.name);
+    QVERIFY2(names.size() > Customers / 3, qPrintable(QString::number(names.size())));
+}
+
+void TestListOrder::cleanupTestCase() {
+    c_.reset();
+    folder_.reset();
+}
+
+void TestListOrder::search_lists_the_reference_rows_data() {
+    QTest::addColumn<QString>("typed");
+    for (const char* typed : {"",     "D",    "DU",  "du",  "DU ", " DU", "M",  "MAR", "mart",
+                              "L",    "LE",   "LÉ",  "lé",  "É",   "é",   "D'", "d'a", "O'N",
+                              "DE L", "LE G", "N'D", "BÉR", "Z",   "ZZZ", "-",  "A",   "Y"})
+        QTest::newRow(typed[0] ? typed : "(empty)") << QString::fromUtf8(typed);
+    // Prefixes of one to four letters of names taken across the file.
+    for (int k = 0; k < 12; ++k) {
+        const QString name = QStringLiteral("%1").arg(1 + k * 251, 6, 10, QLatin1Char('0'));
+        QTest::newRow(qPrintable(QStringLiteral("name of %1").arg(name))) << name;
+    }
+}
+
+void TestListOrder::search_lists_the_reference_rows() {
+    QFETCH(QString, typed);
+    // Rows named by a code stand for that customer's name, cut to 1 to 4 letters.
+    if (typed.size() == 6 && typed.at(0).isDigit()) {
+        const QString code = typed;
+        const auto it = std::find_if(byName_.cbegin(), byName_.cend(),
+                                     [&](const Plain& p) { return p.code == code; });
+        QVERIFY(it != byName_.cend());
+        typed = it->name.left(1 + code.right(1).toInt() % 4);
+    }
+    CustomerStore store(c_->db());
+    const QStringList expected = searchReference(byName_, typed);
+    const QStringList shown = listed(store, CustomerQuery::search(typed));
+    QCOMPARE(shown.size(), expected.size());
+    QCOMPARE(shown, expected);
+}
+
+void TestListOrder::sorts_list_the_reference_rows_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("column");
+    for (const char* typed : {"", "D", "LE"})
+        for (int c = 0; c < CustomerColumnCount; ++c)
+            QTest::newRow(qPrintable(QStringLiteral("'%1' by %2").arg(typed, SortFields[c])))
+                << QString::fromUtf8(typed) << c;
+}
+
+void TestListOrder::sorts_list_the_reference_rows() {
+    QFETCH(QString, typed);
+    QFETCH(int, column);
+    // The reference: every row, ordered without any index, then kept when it
+    // matches the search.
+    QSqlQuery q(c_->db());
+    QVERIFY(q.exec(QStringLiteral("SELECT clt_cod, clt_nom FROM strclient NOT INDEXED "
+                                  "ORDER BY %1 DESC, clt_cod DESC")
+                       .arg(QLatin1String(SortFields[column]))));
+    QList<Plain> ordered;
+    while (q.next())
+        ordered.append({q.value(0).toString(), q.value(1).toString()});
+    QCOMPARE(ordered.size(), Customers);
+    const QStringList expected = searchReference(ordered, typed);
+
+    CustomerStore store(c_->db());
+    const CustomerQuery query =
+        CustomerQuery::search(typed).unordered().descendingBy(static_cast<CustomerColumn>(column));
+    const QStringList shown = listed(store, query);
+    QCOMPARE(shown.size(), expected.size());
+    QCOMPARE(shown, expected);
+}
+
+void TestListOrder::ball_printout_keeps_bag_then_line_order() {
+    // Every customer's balls, read plainly and sorted here by the value of
+    // the bag number, then the line number.
+    QSqlQuery all(c_->db());
+    QVERIFY(all.exec(QStringLiteral("SELECT MAT_CODE, MAT_LG, MAT_SAC FROM strmateriel")));
+    QMap<QString, QList<std::pair<QString, QString>>> byCustomer;
+    while (all.next())
+        byCustomer[all.value(0).toString()].append(
+            {all.value(1).toString(), all.value(2).toString()});
+    QVERIFY(byCustomer.size() > Customers / 2);
+    int checked = 0;
+    int withHistory = 0;
+    for (auto it = byCustomer.begin(); it != byCustomer.end(); ++it) {
+        if (++checked % 7 != 0)
+            continue; // one customer in seven is plenty
+        auto balls = it.value();
+        std::sort(balls.begin(), balls.end(), [](const auto& a, const auto& b) {
+            const double va = val(QStringView(a.second)), vb = val(QStringView(b.second));
+            return va != vb ? va < vb : a.first < b.first;
+        });
+        QStringList expected;
+        for (const auto& b : balls)
+            expected << b.first;
+        QSqlQuery q(c_->db());
+        q.setForwardOnly(true);
+        QVERIFY(q.prepare(BallPrintoutStatement));
+        q.addBindValue(it.key());
+        QVERIFY(q.exec());
+        QStringList printed;
+        bool history = false;
+        while (q.next()) {
+            printed << q.value(QStringLiteral("MAT_LG")).toString();
+            history = history || val(QStringView(q.value(QStringLiteral("MAT_SAC")).toString())) >
+                                     LastCurrentBag;
+        }
+        withHistory += history;
+        QCOMPARE(printed, expected);
+    }
+    QVERIFY(withHistory > 0);
+}
+
+QTEST_MAIN(TestListOrder)
+#include "tst_list_order.moc"
