@@ -134,6 +134,15 @@ int exportFloor(RawDatabase& db, const QString& path) {
     return std::fclose(out) == 0 ? lines : -1;
 }
 
+bool syncFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
 bool copyFloor(const QString& from, const QString& to) {
     const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY);
     if (in < 0)

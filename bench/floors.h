@@ -46,6 +46,9 @@ int searchFloor(RawDatabase& db, const QString& typed, int rows);
 // -1 on failure.
 int exportFloor(RawDatabase& db, const QString& path);
 
+// Puts a file's written data on the disk. False on failure.
+bool syncFile(const QString& path);
+
 // A plain copy of a file (read, write, fsync). False on failure.
 bool copyFloor(const QString& from, const QString& to);
 
