@@ -160,7 +160,10 @@ Status checkAndMigrate(Connection& c) {
                                "'strparam')")) ||
         !q.next())
         return DataError::fromQuery(q);
-    if (*version < 1 || q.value(0).toInt() != 5)
+    const int tables = q.value(0).toInt();
+    // A statement still reading the schema would lock it against migrations.
+    q.finish();
+    if (*version < 1 || tables != 5)
         return DataError::other(
             errnum::UnrecognizedFormat,
             QStringLiteral("%1 n'est pas une base de données VORDAN (tables absentes)").arg(path));

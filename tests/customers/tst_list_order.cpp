@@ -5,6 +5,7 @@
 
 #include "customers/customer_list_model.h"
 #include "customers/customer_store.h"
+#include "data/schema.h"
 #include "data/val.h"
 #include "printing/ball_list_printout.h"
 #include "support/fixture.h"
@@ -85,6 +86,7 @@ private slots:
     void sorts_list_the_reference_rows_data();
     void sorts_list_the_reference_rows();
     void ball_printout_keeps_bag_then_line_order();
+    void older_file_gets_the_list_indexes();
 
 private:
     std::unique_ptr<test::DataFolder> folder_;
@@ -218,6 +220,47 @@ void TestListOrder::ball_printout_keeps_bag_then_line_order() {
         QCOMPARE(printed, expected);
     }
     QVERIFY(withHistory > 0);
+}
+
+void TestListOrder::older_file_gets_the_list_indexes() {
+    test::DataFolder::Options options;
+    DemoOptions demo;
+    demo.customers = 300;
+    demo.manyNames = true;
+    options.demo = demo;
+    test::DataFolder folder(options);
+    QVERIFY(folder.ok());
+    {
+        // The file as the first version of the program left it.
+        auto c = folder.connect();
+        QVERIFY(c);
+        for (const char* sql :
+             {"DROP INDEX strclient_nom",
+              "CREATE INDEX strclient_nom ON strclient (clt_nom, clt_cod)",
+              "DROP INDEX strclient_vil", "CREATE INDEX strclient_vil ON strclient (clt_vil)",
+              "PRAGMA user_version = 1"})
+            QVERIFY(c->execute(QString::fromLatin1(sql)).ok());
+    }
+    auto c = folder.connect();
+    QVERIFY(c);
+    QCOMPARE(test::scalar(*c, QStringLiteral("PRAGMA user_version")).toInt(), SchemaVersion);
+    QCOMPARE(
+        test::column(*c, QStringLiteral("SELECT name FROM pragma_index_info('strclient_nom')")),
+        (QStringList{"clt_nom", "clt_cod", "clt_ad1", "clt_cp", "clt_vil", "clt_tel", "clt_gsm",
+                     "clt_etat"}));
+    QCOMPARE(
+        test::column(*c, QStringLiteral("SELECT name FROM pragma_index_info('strclient_vil')")),
+        (QStringList{"clt_vil", "clt_cod"}));
+    CustomerStore store(c->db());
+    Result<QStringList> plan = store.queryPlan(CustomerQuery::search(QStringLiteral("M")));
+    QVERIFY(plan);
+    QVERIFY2(plan->join(QLatin1Char('\n')).contains(QLatin1String("COVERING INDEX strclient_nom")),
+             qPrintable(plan->join(QLatin1Char('\n'))));
+    // The rows themselves are untouched.
+    const QList<Plain> all = everyCustomerByName(*c);
+    QCOMPARE(all.size(), 300);
+    QCOMPARE(listed(store, CustomerQuery::search(QStringLiteral("M"))),
+             searchReference(all, QStringLiteral("M")));
 }
 
 QTEST_MAIN(TestListOrder)
