@@ -1,6 +1,8 @@
 #include "customers/vdn_client.h"
 
+#include "balls/ball_actions.h"
 #include "balls/ball_panel.h"
+#include "balls/ball_record_panel.h"
 #include "customers/customer_list_model.h"
 #include "customers/customer_list_panel.h"
 #include "customers/customer_record_panel.h"
@@ -57,12 +59,18 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     connect(Frame100, &CustomerRecordPanel::cancelRequested, this, &VdnClient::cancel);
     connect(Frame300, &BallPanel::modifyCustomerClicked, this, &VdnClient::modifie_client);
     connect(Frame300, &BallPanel::filterChanged, this, &VdnClient::loadBallList);
+    ballActions_ = new BallActions(*this);
     // Reported once the view has finished asking for rows.
     connect(Frame200->model(), &CustomerListModel::fetchFailed, this, &VdnClient::report,
             Qt::QueuedConnection);
 }
 
-VdnClient::~VdnClient() = default;
+VdnClient::~VdnClient() {
+    // A bag number still being edited is written while the stores are
+    // there; then the ball panel's actions stop before the stores go.
+    Frame300->commitBag();
+    delete ballActions_;
+}
 
 QSqlDatabase VdnClient::database() const {
     return connection_ ? connection_->db() : QSqlDatabase();
@@ -209,14 +217,22 @@ void VdnClient::affiche_client(const CustomerRecord& customer) {
 void VdnClient::loadBallList() {
     txtmat_lg = 0;
     req_mat = BallListQuery{currentCode(), Frame300->filter()};
-    if (!connection_)
+    if (!connection_) {
+        Frame300->showBalls({});
         return; // the load has reported why
+    }
     Result<int> highest = balls_.highestLine(req_mat.code);
     if (!highest) {
         report(highest.error());
         return;
     }
     txtmat_lg = *highest;
+    Result<QList<BallRow>> rows = balls_.list(req_mat);
+    if (!rows) {
+        report(rows.error());
+        return;
+    }
+    Frame300->showBalls(*rows);
 }
 
 bool VdnClient::updateSheetEntries() {
@@ -241,6 +257,7 @@ void VdnClient::selectCustomer(const QString& code) {
     if (!updateSheetEntries())
         return;
     showPanel(Panel::Balls);
+    Frame300->Frame8->hide();
 }
 
 void VdnClient::newCustomer() {

@@ -13,6 +13,7 @@
 
 namespace vdn {
 
+class BallActions;
 class BallPanel;
 class CustomerListPanel;
 class CustomerRecordPanel;
@@ -76,6 +77,8 @@ public:
     CustomerStore& customers() { return customers_; }
     BallStore& balls() { return balls_; }
     SheetStore& sheets() { return sheets_; }
+    // What the ball panel's grid and ball record do.
+    BallActions* ballActions() const { return ballActions_; }
 
     CustomerListPanel* Frame200 = nullptr;
     CustomerRecordPanel* Frame100 = nullptr;
@@ -110,6 +113,7 @@ private:
     CustomerQuery req_edition;
     BallListQuery req_mat;
     int txtmat_lg = 0;
+    BallActions* ballActions_ = nullptr;
     bool closing_ = false;
 };
 
