@@ -434,9 +434,10 @@ bool BallRecordPanel::eventFilter(QObject* watched, QEvent* event) {
             emit invalidDateLeft();
     } else if (type == QEvent::FocusOut) {
         auto* combo = qobject_cast<QComboBox*>(watched);
-        if (combo && leftForGood(combo, event)) {
+        // Leaving for the cancel button abandons the entry: nothing to ask
+        // (a refused value would otherwise keep the user from cancelling).
+        if (combo && leftForGood(combo, event) && QApplication::focusWidget() != cmdannule3)
             emit pickListLeft();
-        }
     }
     return QGroupBox::eventFilter(watched, event);
 }

@@ -54,6 +54,7 @@ private slots:
     void leaving_or_picking_runs_the_whole_check();
     void values_are_looked_up_as_typed();
     void typed_text_stays_as_typed();
+    void cancel_asks_nothing_and_writes_nothing();
     void empty_reference_list_is_reported();
 };
 
@@ -304,6 +305,25 @@ void TestBallPickLists::typed_text_stays_as_typed() {
     QTest::keyClick(f.combo(0), Qt::Key_Tab);
     QCOMPARE(f.combo(0)->currentText(), QStringLiteral("brun"));
     VDN_CHECK_BOXES(f.folder);
+}
+
+void TestBallPickLists::cancel_asks_nothing_and_writes_nothing() {
+    BallFixture f;
+    QVERIFY(startBall(f));
+    fillKnown(f);
+    const int before = int(f.values(3).size());
+    // A refused value keeps the focus on its pick list...
+    f.typeInto(3, "99,99");
+    f.expectUnknown("Back End : ", "99,99", false);
+    QTest::keyClick(f.combo(3), Qt::Key_Tab);
+    VDN_CHECK_BOXES(f.folder);
+    QCOMPARE(f.focusName(), QStringLiteral("Combo3"));
+    // ...but the entry can still be abandoned.
+    f.click("cmdannule3");
+    VDN_CHECK_BOXES(f.folder);
+    QVERIFY(f.record()->isHidden());
+    QCOMPARE(f.values(3).size(), before);
+    QCOMPARE(f.ballCount(Dupont), 0);
 }
 
 void TestBallPickLists::empty_reference_list_is_reported() {
