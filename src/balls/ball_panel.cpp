@@ -262,7 +262,13 @@ void BallPanel::buildBalls(QVBoxLayout* ballsLayout) {
     gridCaption->setFont(bold);
     connect(DBGrid2, &QTableView::clicked, this, [this](const QModelIndex& index) {
         // The release that ends a double-click opening the editor is no row click.
-        if (index.isValid() && !DBGrid2->isEditing())
+        if (!index.isValid() || DBGrid2->isEditing())
+            return;
+        // A click on the bag number edits it in place; elsewhere it opens the
+        // ball (which reloads the grid, so it could never reach the editor).
+        if (index.column() == int(BallColumn::Bag))
+            DBGrid2->edit(index);
+        else
             emit ballRowClicked(index.row());
     });
     connect(DBGrid2->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) {

@@ -41,6 +41,7 @@ private slots:
     void column_head_sorts_by_text_and_date_by_its_key();
     void bag_edit_is_written_on_leaving_the_row();
     void bag_edit_is_written_before_the_filter_reloads();
+    void click_on_a_bag_edits_it_in_place();
     void only_the_bag_column_is_editable();
     void bag_that_cannot_be_written_is_reported_and_reverted();
     void clicks_on_an_empty_grid_do_nothing();
@@ -195,6 +196,30 @@ void TestBallList::bag_edit_is_written_before_the_filter_reloads() {
     f.choose("Option6_1");
     QCOMPARE(f.storedBall(Dupont, "007").value("MAT_SAC").toString(), QStringLiteral("1'"));
     QCOMPARE(f.ballLines(), (QStringList{"004", "007", "003", "005", "001"}));
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestBallList::click_on_a_bag_edits_it_in_place() {
+    BallFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addBalls(*f.db));
+    QVERIFY(f.openCustomer(Dupont));
+    const int row = int(f.ballLines().indexOf("001"));
+    const QRect cell = f.ballGrid()->visualRect(f.ballModel()->index(row, int(BallColumn::Bag)));
+    QTest::mouseClick(f.ballGrid()->viewport(), Qt::LeftButton, {}, cell.center());
+    QVERIFY(f.ballGrid()->isEditing());
+    QVERIFY(f.record()->isHidden()); // not opened
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    editor->selectAll();
+    test::typeText(editor, "101");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    // Clicking another column opens the ball: the row is left, the bag written.
+    f.clickBallLine("001");
+    QVERIFY(f.record()->isVisible());
+    QCOMPARE(f.storedBall(Dupont, "001").value("MAT_SAC").toString(), QStringLiteral("101"));
+    QCOMPARE(f.ballColumn(BallColumn::Bag), QStringList{"101"});
     VDN_CHECK_BOXES(f.folder);
 }
 
