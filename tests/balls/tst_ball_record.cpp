@@ -380,6 +380,9 @@ void TestBallRecord::date_check_on_leaving() {
     f.click("cmdvalide3");
     VDN_CHECK_BOXES(f.folder);
     QCOMPARE(f.storedBall(Dupont, "001").value("MAT_DATE").toString(), shown);
+    // Opened again, the box shows what was stored.
+    f.clickBallLine("001");
+    QCOMPARE(f.box("Mskfdat")->displayText(), shown);
 }
 
 void TestBallRecord::text_boxes_select_on_entry_and_capitalise_on_leaving() {
