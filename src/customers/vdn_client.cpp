@@ -1,6 +1,8 @@
 #include "customers/vdn_client.h"
 
+#include "balls/ball_actions.h"
 #include "balls/ball_panel.h"
+#include "balls/ball_record_panel.h"
 #include "customers/customer_list_model.h"
 #include "customers/customer_list_panel.h"
 #include "customers/customer_record_panel.h"
@@ -11,6 +13,7 @@
 #include "drilling/sheet_form.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
+#include "printing/ball_list_printout.h"
 #include "printing/customer_export.h"
 #include "printing/customer_list_printout.h"
 #include "printing/session_printer.h"
@@ -65,12 +68,18 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     connect(Frame300, &BallPanel::filterChanged, this, &VdnClient::loadBallList);
     connect(Frame300, &BallPanel::createSheetClicked, this, &VdnClient::createSheet);
     connect(Frame300, &BallPanel::openSheetClicked, this, &VdnClient::openSheet);
+    connect(Frame300, &BallPanel::printBallsClicked, this, &VdnClient::printBalls);
+    ballActions_ = new BallActions(*this);
     // Reported once the view has finished asking for rows.
     connect(Frame200->model(), &CustomerListModel::fetchFailed, this, &VdnClient::report,
             Qt::QueuedConnection);
 }
 
 VdnClient::~VdnClient() {
+    // A bag number still being edited is written while the stores are
+    // there; then the ball panel's actions stop before the stores go.
+    Frame300->commitBag();
+    delete ballActions_;
     // The sheet panel holds the connection: it goes before the connection does.
     delete Frame400;
 }
@@ -241,14 +250,22 @@ void VdnClient::affiche_client(const CustomerRecord& customer) {
 void VdnClient::loadBallList() {
     txtmat_lg = 0;
     req_mat = BallListQuery{currentCode(), Frame300->filter()};
-    if (!connection_)
+    if (!connection_) {
+        Frame300->showBalls({});
         return; // the load has reported why
+    }
     Result<int> highest = balls_.highestLine(req_mat.code);
     if (!highest) {
         report(highest.error());
         return;
     }
     txtmat_lg = *highest;
+    Result<QList<BallRow>> rows = balls_.list(req_mat);
+    if (!rows) {
+        report(rows.error());
+        return;
+    }
+    Frame300->showBalls(*rows);
 }
 
 bool VdnClient::updateSheetEntries() {
@@ -273,6 +290,7 @@ void VdnClient::selectCustomer(const QString& code) {
     if (!updateSheetEntries())
         return;
     showPanel(Panel::Balls);
+    Frame300->Frame8->hide();
 }
 
 void VdnClient::newCustomer() {
@@ -377,6 +395,21 @@ void VdnClient::printList() {
     }
     // Done, cancelled or failed: the window closes.
     ferme_fenetre();
+}
+
+void VdnClient::printBalls() {
+    const QString code = currentCode();
+    if (code.isEmpty())
+        return;
+    {
+        Result<QSqlQuery> rows = balls_.printoutRows(code);
+        if (!rows) {
+            report(rows.error());
+            return;
+        }
+        printBallList(*rows, Frame300->lbl[0]->text(), services_, this);
+    }
+    ballActions_->showPrintedList();
 }
 
 void VdnClient::exportList() {

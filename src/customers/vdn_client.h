@@ -13,6 +13,7 @@
 
 namespace vdn {
 
+class BallActions;
 class BallPanel;
 class CustomerListPanel;
 class CustomerRecordPanel;
@@ -76,6 +77,8 @@ public:
     CustomerStore& customers() { return customers_; }
     BallStore& balls() { return balls_; }
     SheetStore& sheets() { return sheets_; }
+    // What the ball panel's grid and ball record do.
+    BallActions* ballActions() const { return ballActions_; }
 
     CustomerListPanel* Frame200 = nullptr;
     CustomerRecordPanel* Frame100 = nullptr;
@@ -111,6 +114,9 @@ private:
     // Back from the drilling sheet to the ball panel, its entries brought up
     // to date (after a save and by the close box).
     void closeSheet();
+    // cmdimp_mat: the customer's ball list printout, then the grid shows
+    // every ball in the printout's order.
+    void printBalls();
     // cmdimp: the customer list printout, then the window closes.
     void printList();
     // cmdexcel: the customer export.
@@ -127,6 +133,7 @@ private:
     CustomerQuery req_edition;
     BallListQuery req_mat;
     int txtmat_lg = 0;
+    BallActions* ballActions_ = nullptr;
     bool closing_ = false;
 };
 
