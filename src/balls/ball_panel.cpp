@@ -1,6 +1,13 @@
 #include "balls/ball_panel.h"
 
+#include "balls/ball_list_model.h"
+#include "balls/ball_record_panel.h"
 #include "platform/clickable_label.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHeaderView>
+#include <QTableView>
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -81,6 +88,57 @@ QPixmap sheet(int size, bool create) {
     return p;
 }
 
+// Picture buttons of the ball list: a ball with a plus sign (add), with a
+// cross (delete), a printer (print).
+QPixmap ballButton(int size, int kind) {
+    QPixmap p = blank(size);
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    const double s = size;
+    if (kind == 2) {
+        g.setPen(QPen(QColor(60, 60, 70), s * 0.05));
+        g.setBrush(QColor(250, 250, 250));
+        g.drawRect(QRectF(s * 0.28, s * 0.08, s * 0.44, s * 0.3));
+        g.setBrush(QColor(150, 155, 170));
+        g.drawRoundedRect(QRectF(s * 0.08, s * 0.34, s * 0.84, s * 0.36), s * 0.06, s * 0.06);
+        g.setBrush(QColor(250, 250, 250));
+        g.drawRect(QRectF(s * 0.26, s * 0.58, s * 0.48, s * 0.34));
+        return p;
+    }
+    QRadialGradient shine(QPointF(s * 0.35, s * 0.35), s * 0.5);
+    shine.setColorAt(0, QColor(120, 150, 230));
+    shine.setColorAt(1, QColor(30, 40, 120));
+    g.setPen(Qt::NoPen);
+    g.setBrush(shine);
+    g.drawEllipse(QRectF(s * 0.04, s * 0.04, s * 0.72, s * 0.72));
+    g.setBrush(QColor(10, 10, 30));
+    for (const QPointF& hole : {QPointF(0.32, 0.26), QPointF(0.48, 0.26), QPointF(0.4, 0.46)})
+        g.drawEllipse(QPointF(s * hole.x(), s * hole.y()), s * 0.05, s * 0.05);
+    const QColor mark = kind == 0 ? QColor(30, 140, 60) : QColor(190, 40, 40);
+    g.setPen(QPen(mark, s * 0.12, Qt::SolidLine, Qt::RoundCap));
+    const QPointF c(s * 0.76, s * 0.76);
+    const double r = s * 0.15;
+    if (kind == 0) {
+        g.drawLine(c - QPointF(0, r), c + QPointF(0, r));
+        g.drawLine(c - QPointF(r, 0), c + QPointF(r, 0));
+    } else {
+        g.drawLine(c - QPointF(r, r), c + QPointF(r, r));
+        g.drawLine(c - QPointF(r, -r), c + QPointF(r, -r));
+    }
+    return p;
+}
+
+QToolButton* pictureButton(const char* name, const QPixmap& picture, const QString& tip,
+                           QWidget* parent) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setIcon(QIcon(picture));
+    b->setIconSize(picture.size());
+    b->setToolTip(tip);
+    b->setAutoRaise(true);
+    return b;
+}
+
 } // namespace
 
 BallPanel::BallPanel(QWidget* parent) : QGroupBox(QStringLiteral("Suivi du Matériel "), parent) {
@@ -151,30 +209,11 @@ BallPanel::BallPanel(QWidget* parent) : QGroupBox(QStringLiteral("Suivi du Maté
     connect(cmdmodif_fiche, &ClickableLabel::clicked, this, &BallPanel::openSheetClicked);
     connect(Label31, &ClickableLabel::clicked, this, &BallPanel::openSheetClicked);
 
-    // The balls of the customer: the filter, then room for the list and
-    // the ball record.
+    // The balls of the customer: the list, then the filter and the
+    // buttons, which the ball record covers while a ball is open.
     groupBoules = new QGroupBox(QStringLiteral("Boules"), this);
     groupBoules->setObjectName(QStringLiteral("groupBoules"));
-    Option6 = new QButtonGroup(this);
-    const QString captions[] = {QStringLiteral("Toutes les boules"),
-                                QStringLiteral("Les boules en cours"),
-                                QStringLiteral("Les boules historique")};
-    QRadioButton** options[] = {&Option6_0, &Option6_1, &Option6_2};
-    auto* filterRow = new QHBoxLayout;
-    for (int i = 0; i < 3; ++i) {
-        *options[i] = new QRadioButton(captions[i], groupBoules);
-        (*options[i])->setObjectName(QStringLiteral("Option6_%1").arg(i));
-        Option6->addButton(*options[i], i);
-        filterRow->addWidget(*options[i]);
-    }
-    filterRow->addStretch(1);
-    auto* ballsLayout = new QVBoxLayout(groupBoules);
-    ballsLayout->addLayout(filterRow);
-    ballsLayout->addStretch(1);
-    connect(Option6, &QButtonGroup::idToggled, this, [this](int, bool checked) {
-        if (checked)
-            emit filterChanged();
-    });
+    buildBalls(new QVBoxLayout(groupBoules));
 
     connect(Image2, &ClickableLabel::clicked, this, &BallPanel::modifyCustomerClicked);
 
@@ -186,6 +225,165 @@ BallPanel::BallPanel(QWidget* parent) : QGroupBox(QStringLiteral("Suivi du Maté
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(groupBoules, 1);
+}
+
+BallPanel::~BallPanel() {
+    // The grid's focus moves while the children go; the model may be gone.
+    disconnect(focusWatch_);
+}
+
+void BallPanel::buildBalls(QVBoxLayout* ballsLayout) {
+    model_ = new BallListModel(this);
+    DBGrid2 = new BallGrid(groupBoules);
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    DBGrid2->setAccessibleName(QStringLiteral("LE MATERIEL "));
+    DBGrid2->setToolTip(QStringLiteral("LE MATERIEL "));
+    DBGrid2->setModel(model_);
+    DBGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Only the bag number accepts editing (the model refuses the others).
+    DBGrid2->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                             QAbstractItemView::AnyKeyPressed);
+    DBGrid2->verticalHeader()->hide();
+    DBGrid2->verticalHeader()->setDefaultSectionSize(20);
+    DBGrid2->horizontalHeader()->setSectionsClickable(true);
+    DBGrid2->horizontalHeader()->setHighlightSections(false);
+    const int widths[BallColumnCount] = {60, 45, 110, 130, 110, 45, 100,
+                                         50, 60, 50,  180, 100, 80, 0};
+    for (int c = 0; c < BallColumnCount; ++c)
+        DBGrid2->setColumnWidth(c, widths[c]);
+    // The date's sort key exists for the sort only.
+    DBGrid2->setColumnHidden(int(BallColumn::DateKey), true);
+    DBGrid2->setMinimumHeight(150);
+    auto* gridCaption = new QLabel(QStringLiteral("LE MATERIEL "), groupBoules);
+    gridCaption->setObjectName(QStringLiteral("DBGrid2Caption"));
+    QFont bold = gridCaption->font();
+    bold.setBold(true);
+    gridCaption->setFont(bold);
+    connect(DBGrid2, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        // The release that ends a double-click opening the editor is no row click.
+        if (!index.isValid() || DBGrid2->isEditing())
+            return;
+        // A click on the bag number edits it in place; elsewhere it opens the
+        // ball (which reloads the grid, so it could never reach the editor).
+        if (index.column() == int(BallColumn::Bag))
+            DBGrid2->edit(index);
+        else
+            emit ballRowClicked(index.row());
+    });
+    connect(DBGrid2->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) {
+        if (c >= 0 && c < BallColumnCount)
+            emit ballHeadingClicked(BallColumn(c));
+    });
+    connect(DBGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex&, const QModelIndex& previous) {
+                if (previous.isValid() && model_->pendingRow() == previous.row())
+                    commitBag();
+            });
+    // Leaving the grid for any other control leaves the row too.
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (model_->pendingRow() && !(now && (now == DBGrid2 || DBGrid2->isAncestorOf(now))))
+            commitBag();
+    });
+
+    // Filter.
+    listControls = new QWidget(groupBoules);
+    listControls->setObjectName(QStringLiteral("listControls"));
+    Option6 = new QButtonGroup(this);
+    const QString captions[] = {QStringLiteral("Toutes les boules"),
+                                QStringLiteral("Les boules en cours"),
+                                QStringLiteral("Les boules historique")};
+    QRadioButton** options[] = {&Option6_0, &Option6_1, &Option6_2};
+    auto* filterColumn = new QVBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        *options[i] = new QRadioButton(captions[i], listControls);
+        (*options[i])->setObjectName(QStringLiteral("Option6_%1").arg(i));
+        Option6->addButton(*options[i], i);
+        filterColumn->addWidget(*options[i]);
+    }
+    connect(Option6, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            emit filterChanged();
+    });
+
+    // Add and delete.
+    Frame7 = new QGroupBox(QStringLiteral("Boules"), listControls);
+    Frame7->setObjectName(QStringLiteral("Frame7"));
+    cmdajout_mat = pictureButton("cmdajout_mat", ballButton(36, 0),
+                                 QStringLiteral("Ajouter une boule"), Frame7);
+    cmdsupp_mat = pictureButton("cmdsupp_mat", ballButton(36, 1),
+                                QStringLiteral("Supprimer la boule"), Frame7);
+    auto* frame7Layout = new QHBoxLayout(Frame7);
+    frame7Layout->addWidget(cmdajout_mat);
+    frame7Layout->addWidget(cmdsupp_mat);
+    connect(cmdajout_mat, &QToolButton::clicked, this, &BallPanel::addBallClicked);
+    connect(cmdsupp_mat, &QToolButton::clicked, this, &BallPanel::deleteBallClicked);
+
+    // Print.
+    cmdimp_mat = pictureButton("cmdimp_mat", ballButton(36, 2),
+                               QStringLiteral("Edition du matériel du joueur"), listControls);
+    Label45 = new ClickableLabel(QStringLiteral("Edition du matériel du joueur"), listControls);
+    Label45->setObjectName(QStringLiteral("Label45"));
+    Label45->setCursor(Qt::PointingHandCursor);
+    connect(cmdimp_mat, &QToolButton::clicked, this, &BallPanel::printBallsClicked);
+    connect(Label45, &ClickableLabel::clicked, this, &BallPanel::printBallsClicked);
+
+    auto* controlsLayout = new QHBoxLayout(listControls);
+    controlsLayout->setContentsMargins(0, 0, 0, 0);
+    controlsLayout->addLayout(filterColumn);
+    controlsLayout->addSpacing(30);
+    controlsLayout->addWidget(Frame7);
+    controlsLayout->addStretch(1);
+    controlsLayout->addWidget(cmdimp_mat);
+    controlsLayout->addWidget(Label45);
+
+    Frame8 = new BallRecordPanel(groupBoules);
+    Frame8->hide();
+    Frame8->installEventFilter(this);
+
+    ballsLayout->addWidget(gridCaption);
+    ballsLayout->addWidget(DBGrid2, 1);
+    ballsLayout->addWidget(listControls);
+    ballsLayout->addWidget(Frame8);
+}
+
+bool BallPanel::eventFilter(QObject* watched, QEvent* event) {
+    // The ball record lies over the filter and the add and delete buttons:
+    // they are out of reach while a ball is open.
+    if (watched == Frame8 && event->type() == QEvent::ShowToParent)
+        listControls->hide();
+    else if (watched == Frame8 && event->type() == QEvent::HideToParent)
+        listControls->show();
+    return QGroupBox::eventFilter(watched, event);
+}
+
+void BallPanel::showBalls(QList<BallRow> rows) {
+    commitBag();
+    // The ball that was current stays current when it is still listed, so
+    // that the delete button takes the ball the user last looked at.
+    QString currentLine;
+    if (const std::optional<int> r = currentRow())
+        currentLine = model_->row(*r).cell(BallColumn::Line);
+    model_->setRows(std::move(rows));
+    if (model_->rowCount() == 0)
+        return;
+    int row = 0;
+    for (int r = 0; r < model_->rowCount(); ++r)
+        if (model_->row(r).cell(BallColumn::Line) == currentLine)
+            row = r;
+    DBGrid2->setCurrentIndex(model_->index(row, 0));
+}
+
+std::optional<int> BallPanel::currentRow() const {
+    if (model_->rowCount() == 0)
+        return std::nullopt;
+    const QModelIndex current = DBGrid2->currentIndex();
+    return current.isValid() ? current.row() : 0;
+}
+
+void BallPanel::commitBag() {
+    if (const std::optional<int> row = model_->pendingRow())
+        emit bagLeft(*row);
 }
 
 void BallPanel::showSummary(const CustomerSummary& s) {

@@ -4,15 +4,30 @@
 #include "customers/customer_summary.h"
 
 #include <QGroupBox>
+#include <QTableView>
+
+#include <optional>
 
 class QButtonGroup;
 class QLabel;
 class QRadioButton;
 class QToolButton;
+class QVBoxLayout;
 
 namespace vdn {
 
+class BallListModel;
+class BallRecordPanel;
 class ClickableLabel;
+
+// The ball grid DBGrid2.
+class BallGrid : public QTableView {
+    Q_OBJECT
+public:
+    using QTableView::QTableView;
+    // Whether a cell editor is open.
+    bool isEditing() const { return state() == EditingState; }
+};
 
 // The ball panel Frame300 "Suivi du Matériel ": the summary of the current
 // customer with the button that opens it for modification (Image2), the
@@ -22,6 +37,7 @@ class BallPanel : public QGroupBox {
     Q_OBJECT
 public:
     explicit BallPanel(QWidget* parent = nullptr);
+    ~BallPanel() override;
 
     void showSummary(const CustomerSummary& summary);
     // The status filter the user chose.
@@ -34,6 +50,15 @@ public:
     // Where the ball grid and its buttons go.
     QGroupBox* ballsGroup() const { return groupBoules; }
 
+    // Shows these balls in the grid DBGrid2, the first one current. A bag
+    // number edited and not written yet is handed over for writing first.
+    void showBalls(QList<BallRow> rows);
+    BallListModel* ballModel() const { return model_; }
+    // The grid's current row; the first row when none was chosen.
+    std::optional<int> currentRow() const;
+    // Hands over an edited bag number that waits to be written (bagLeft).
+    void commitBag();
+
     std::array<QLabel*, 8> lbl{}; // lbl_1 .. lbl_8
     ClickableLabel* Image2 = nullptr;
     QGroupBox* groupBoules = nullptr;
@@ -45,6 +70,14 @@ public:
     ClickableLabel* Label32 = nullptr;
     ClickableLabel* cmdmodif_fiche = nullptr;
     ClickableLabel* Label31 = nullptr;
+    BallGrid* DBGrid2 = nullptr;
+    QWidget* listControls = nullptr; // the filter and Frame7, covered by Frame8
+    QGroupBox* Frame7 = nullptr;
+    QToolButton* cmdajout_mat = nullptr;
+    QToolButton* cmdsupp_mat = nullptr;
+    QToolButton* cmdimp_mat = nullptr;
+    ClickableLabel* Label45 = nullptr;
+    BallRecordPanel* Frame8 = nullptr;
 
 signals:
     // Image2: open the current customer's record for modification.
@@ -53,9 +86,29 @@ signals:
     void filterChanged();
     void createSheetClicked();
     void openSheetClicked();
+    // cmdajout_mat, cmdsupp_mat.
+    void addBallClicked();
+    void deleteBallClicked();
+    // cmdimp_mat or its caption Label45: print the customer's balls.
+    void printBallsClicked();
+    // A row of DBGrid2 was clicked.
+    void ballRowClicked(int row);
+    // A column head of DBGrid2 was clicked.
+    void ballHeadingClicked(vdn::BallColumn column);
+    // The user left a row whose bag number was edited: write it, then call
+    // the model's clearPending() or, when it could not be written,
+    // revertPending().
+    void bagLeft(int row);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildBalls(QVBoxLayout* layout);
+
     QButtonGroup* Option6 = nullptr;
+    BallListModel* model_ = nullptr;
+    QMetaObject::Connection focusWatch_;
 };
 
 } // namespace vdn

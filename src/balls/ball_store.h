@@ -2,8 +2,13 @@
 
 #include "data/data_error.h"
 
+#include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace vdn {
 
@@ -21,6 +26,64 @@ struct BallListQuery {
     bool operator==(const BallListQuery&) const = default;
 };
 
+// The columns of the ball grid, in their order.
+enum class BallColumn {
+    Line,    // MAT_LG "N° ordre"
+    Bag,     // MAT_SAC "Sac"
+    Brand,   // MAT_MARQUE
+    Ball,    // MAT_BOULE
+    Layout,  // MAT_LAYOUT
+    Rg,      // MAT_RG
+    Core,    // MAT_NOYAU
+    Diff,    // MAT_DIFF
+    Length,  // MAT_LENGTH
+    Hook,    // MAT_HOOK
+    Surface, // MAT_SURFACE1
+    Serial,  // MAT_SERIE
+    Date,    // MAT_DATE
+    DateKey, // MAT_DATE_TRI, the sort key of the date
+};
+constexpr int BallColumnCount = 14;
+
+// The field a grid column shows, as the column holds its name.
+QString ballColumnField(BallColumn column);
+
+// One row of the ball list: the owner and the texts of the fourteen columns
+// (a null field reads as an empty text).
+struct BallRow {
+    QString code;
+    QStringList cells; // BallColumnCount texts, by BallColumn
+    QString cell(BallColumn c) const { return cells.value(int(c)); }
+};
+
+// A ball as the ball record shows and writes it. Null fields read as empty
+// texts, except the lane condition, which stays unknown when never written.
+struct BallRecord {
+    QString code;  // MAT_CODE
+    QString line;  // MAT_LG, "000"
+    QString bag;   // MAT_SAC
+    QString brand; // mat_marque
+    QString ball;  // mat_boule
+    QString serial;
+    QString core;
+    QString rg;
+    QString diff;
+    QString length;
+    QString hook;
+    QString surface;  // MAT_SURFACE, the whole text
+    QString surface1; // mat_surface1, its first 50 characters
+    QString layout1;
+    QString layout2;
+    QString layout3;
+    QString layout; // mat_layout, the three joined
+    QString date;   // MAT_DATE as the date box shows it
+    QString dateKey;
+    std::optional<QString> type; // MAT_TYPE
+};
+
+// A line number as stored: three digits with leading zeros.
+QString formatBallLine(int line);
+
 // All SQL of table strmateriel.
 class BallStore {
 public:
@@ -34,7 +97,30 @@ public:
     // when there is one).
     Status removeAllOf(const QString& code);
 
+    // The balls of a query: by the value of the bag number then by line
+    // number, or, when a column is given, by that column's text. All balls
+    // of a customer in the default order is also the order of the ball
+    // printout.
+    Result<QList<BallRow>> list(const BallListQuery& query,
+                                std::optional<BallColumn> sortBy = std::nullopt) const;
+    // One ball as a list row (for the grid while the ball is open).
+    Result<QList<BallRow>> listOne(const QString& code, const QString& line) const;
+    // Every ball of the customer for the ball list printout, as an executed
+    // forward-only query read field by field, in the printout's order.
+    Result<QSqlQuery> printoutRows(const QString& code) const;
+    Result<std::optional<BallRecord>> byKey(const QString& code, const QString& line) const;
+    // Creates the ball with bag "000", or updates every described field of
+    // the existing one (keeping its bag number, and its lane condition when
+    // the record has none), in one statement.
+    Status save(const BallRecord& ball);
+    Status remove(const QString& code, const QString& line);
+    // The bag number changed in the grid. A ball that no longer exists is a
+    // failure.
+    Status setBag(const QString& code, const QString& line, const QString& bag);
+
 private:
+    Result<QList<BallRow>> rows(const QString& sql, const QVariantList& values) const;
+
     QSqlDatabase db_;
 };
 

@@ -13,10 +13,11 @@
 
 namespace vdn {
 
+class BallActions;
 class BallPanel;
 class CustomerListPanel;
 class CustomerRecordPanel;
-class DrillingPanel;
+class DrillingSheetPanel;
 
 // The customer window "Gestion des Clients". It stacks four panels in one
 // place and shows one at a time: the customer list Frame200, the customer
@@ -45,8 +46,7 @@ public:
     // Shows one panel and hides the others, at the window's usual height.
     void showPanel(Panel panel);
 
-    // Loads a customer into the record panel, the summary and the drilling
-    // sheet's name.
+    // Loads a customer into the record panel and the summary.
     void affiche_client(const CustomerRecord& customer);
     // The ball list load: working line number and ball query of the current
     // customer with the chosen status filter.
@@ -61,7 +61,8 @@ public:
     const CustomerQuery& lastQuery() const { return req_sql; }
     // The list query without order: the current search.
     const CustomerQuery& listQuery() const { return req_clt; }
-    // The query the customer list printout and export run.
+    // The query the customer list printout and export run: the current
+    // search in the order the list shows it.
     const CustomerQuery& editionQuery() const { return req_edition; }
     // The ball list query (customer and status filter) without order.
     const BallListQuery& ballQuery() const { return req_mat; }
@@ -76,11 +77,13 @@ public:
     CustomerStore& customers() { return customers_; }
     BallStore& balls() { return balls_; }
     SheetStore& sheets() { return sheets_; }
+    // What the ball panel's grid and ball record do.
+    BallActions* ballActions() const { return ballActions_; }
 
     CustomerListPanel* Frame200 = nullptr;
     CustomerRecordPanel* Frame100 = nullptr;
     BallPanel* Frame300 = nullptr;
-    DrillingPanel* Frame400 = nullptr;
+    DrillingSheetPanel* Frame400 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -98,6 +101,26 @@ private:
     std::optional<CustomerRecord> fetchCustomer(const QString& code);
     void report(const DataError& error);
     void setUsualHeight();
+    // Puts a drilling sheet panel working on this connection in Frame400's
+    // place (the panel keeps its connection for its life).
+    void installSheetPanel(QSqlDatabase db);
+    // Whose sheet it is: the sigle and the name of the record panel.
+    QString sheetName() const;
+    // The drilling sheet entries of Frame9: create, view / modify.
+    void createSheet();
+    void openSheet();
+    // Shows the drilling sheet panel alone, at its own height.
+    void showSheetPanel();
+    // Back from the drilling sheet to the ball panel, its entries brought up
+    // to date (after a save and by the close box).
+    void closeSheet();
+    // cmdimp_mat: the customer's ball list printout, then the grid shows
+    // every ball in the printout's order.
+    void printBalls();
+    // cmdimp: the customer list printout, then the window closes.
+    void printList();
+    // cmdexcel: the customer export.
+    void exportList();
 
     Services services_;
     std::unique_ptr<Connection> connection_;
@@ -110,6 +133,7 @@ private:
     CustomerQuery req_edition;
     BallListQuery req_mat;
     int txtmat_lg = 0;
+    BallActions* ballActions_ = nullptr;
     bool closing_ = false;
 };
 

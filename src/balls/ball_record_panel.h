@@ -1,0 +1,115 @@
+#pragma once
+
+#include "balls/ball_store.h"
+#include "reference/pick_lists.h"
+
+#include <QGroupBox>
+
+#include <array>
+
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace vdn {
+
+// The ball record Frame8 "Enregistrement d'une boule ": one ball of the
+// current customer, its eight pick lists with the brand pictures, the entry
+// aids of its text boxes and the date check. What the buttons and the pick
+// lists start (checks, writes, going back to the list) is the ball panel's
+// work, asked for through the signals.
+class BallRecordPanel : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit BallRecordPanel(QWidget* parent = nullptr);
+
+    // The empty date as the date box shows it.
+    static QString emptyDate();
+    // The purchase date as a sort key: yyyymmdd from dd/mm/yyyy.
+    static QString dateKey(const QString& date);
+    // The layout text: the three layout values joined by " < ".
+    static QString layoutText(const QString& angle1, const QString& distance,
+                              const QString& angle2);
+    // Whether a date box text is acceptable on leaving: the empty mask or a
+    // real day/month/year date.
+    static bool acceptableDate(const QString& text);
+
+    // Empties the text boxes and shows the empty date.
+    void clearEntry();
+    // Fills the eight pick lists, Combo0 to Combo7, each in its order.
+    Status fillPickLists(const ParamStore& params);
+    // Empties the text of every pick list.
+    void clearPickTexts();
+    // Shows a stored ball. A field never written shows as an empty text, not
+    // as the pick list's first value.
+    void showBall(const BallRecord& ball);
+    // The ball as entered, with every field in its stored format.
+    BallRecord enteredBall(const QString& code, int line) const;
+    // The eight pick lists as the reference value check examines them.
+    QList<CheckedPickList> checkedPickLists() const;
+    // Shows the brand picture that names the text of Combo0, if any.
+    void updateBrandPictures();
+    void hideBrandPictures();
+    // The text of the date box as the mask shows it.
+    QString dateText() const;
+
+    std::array<QComboBox*, 8> combos() const;
+
+    QRadioButton* Option4_0 = nullptr;
+    QRadioButton* Option4_1 = nullptr;
+    QRadioButton* Option4_2 = nullptr;
+    QComboBox* Combo0 = nullptr;
+    QLabel* Image_amf = nullptr;
+    QLabel* Image_Bwk = nullptr;
+    QLabel* Image_storm = nullptr;
+    QLineEdit* txtboule = nullptr;
+    QLabel* Label26 = nullptr;
+    QLineEdit* txtserie = nullptr;
+    QLabel* Label12 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QLabel* Label14 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    QLabel* Label15 = nullptr;
+    QComboBox* Combo3 = nullptr;
+    QLabel* Label16 = nullptr;
+    QComboBox* Combo4 = nullptr;
+    QLabel* Label22 = nullptr;
+    QLineEdit* Mskfdat = nullptr;
+    QLabel* Label18 = nullptr;
+    QPlainTextEdit* txtsurface = nullptr;
+    QLabel* Label17 = nullptr;
+    QLabel* Label19 = nullptr;
+    QComboBox* Combo5 = nullptr;
+    QLabel* Label21 = nullptr;
+    QComboBox* Combo6 = nullptr;
+    QLabel* Label20 = nullptr;
+    QComboBox* Combo7 = nullptr;
+    QLabel* Label13 = nullptr;
+    QLineEdit* txtrg = nullptr;
+    QPushButton* cmdvalide3 = nullptr;
+    QPushButton* cmdannule3 = nullptr;
+
+signals:
+    void validateClicked();
+    void cancelClicked();
+    // One of Combo1 to Combo7 was left or a value was picked in it: the
+    // reference value check is due.
+    void pickListLeft();
+    // The date box was left holding something that is not a date.
+    void invalidDateLeft();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    bool leftForGood(QWidget* field, QEvent* event) const;
+
+    QButtonGroup* Option4 = nullptr;
+};
+
+} // namespace vdn
