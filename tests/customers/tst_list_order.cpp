@@ -3,6 +3,7 @@
 // (a full scan without any index, or a sort in C++), so that work on speed
 // (indexes, ranges, pages) cannot change which rows are shown or their order.
 
+#include "balls/ball_store.h"
 #include "customers/customer_list_model.h"
 #include "customers/customer_store.h"
 #include "data/schema.h"
@@ -86,6 +87,8 @@ private slots:
     void sorts_list_the_reference_rows_data();
     void sorts_list_the_reference_rows();
     void ball_printout_keeps_bag_then_line_order();
+    void ball_list_lists_the_reference_rows_data();
+    void ball_list_lists_the_reference_rows();
     void older_file_gets_the_list_indexes();
 
 private:
@@ -220,6 +223,81 @@ void TestListOrder::ball_printout_keeps_bag_then_line_order() {
         QCOMPARE(printed, expected);
     }
     QVERIFY(withHistory > 0);
+}
+
+void TestListOrder::ball_list_lists_the_reference_rows_data() {
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<int>("column"); // -1: the default order
+    for (int f = 0; f < 3; ++f)
+        for (int c = -1; c < BallColumnCount; ++c)
+            QTest::newRow(qPrintable(
+                QStringLiteral("filter %1, %2")
+                    .arg(f)
+                    .arg(c < 0 ? QStringLiteral("default") : ballColumnField(BallColumn(c)))))
+                << f << c;
+}
+
+void TestListOrder::ball_list_lists_the_reference_rows() {
+    QFETCH(int, filter);
+    QFETCH(int, column);
+    // Text columns compare as the table declares them: ASCII letters without
+    // regard to case, everything else by code point; the line number exactly.
+    const auto nocase = [](const QString& s) {
+        QByteArray b = s.toUtf8();
+        for (char& ch : b)
+            if (ch >= 'A' && ch <= 'Z')
+                ch = char(ch - 'A' + 'a');
+        return b;
+    };
+    const QString field = column < 0 ? QString() : ballColumnField(BallColumn(column));
+    BallStore store(c_->db());
+    int customers = 0;
+    for (int n = 1; n <= Customers; n += 97) {
+        const QString code = QStringLiteral("%1").arg(n, 6, 10, QLatin1Char('0'));
+        QSqlQuery q(c_->db());
+        QVERIFY(q.prepare(QStringLiteral("SELECT MAT_LG, MAT_SAC, %1 FROM strmateriel WHERE "
+                                         "MAT_CODE = ?")
+                              .arg(column < 0 ? QStringLiteral("MAT_LG") : field)));
+        q.addBindValue(code);
+        QVERIFY(q.exec());
+        struct Ball {
+            QString line, bag, key;
+        };
+        QList<Ball> balls;
+        while (q.next()) {
+            const Ball b{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
+            const double bag = val(QStringView(b.bag));
+            if ((filter == 1 && bag >= 101) || (filter == 2 && bag <= 100))
+                continue;
+            balls.append(b);
+        }
+        std::stable_sort(balls.begin(), balls.end(), [&](const Ball& a, const Ball& b) {
+            if (column < 0) {
+                const double va = val(QStringView(a.bag)), vb = val(QStringView(b.bag));
+                if (va != vb)
+                    return va < vb;
+            } else if (column != int(BallColumn::Line)) {
+                const QByteArray ka = nocase(a.key), kb = nocase(b.key);
+                if (ka != kb)
+                    return ka < kb;
+            }
+            return a.line < b.line;
+        });
+        QStringList expected;
+        for (const Ball& b : balls)
+            expected << b.line;
+
+        Result<QList<BallRow>> rows =
+            store.list(BallListQuery{code, BallFilter(filter)},
+                       column < 0 ? std::nullopt : std::optional<BallColumn>(BallColumn(column)));
+        QVERIFY(rows);
+        QStringList listed;
+        for (const BallRow& r : *rows)
+            listed << r.cell(BallColumn::Line);
+        QCOMPARE(listed, expected);
+        customers += !expected.isEmpty();
+    }
+    QVERIFY(customers > 5);
 }
 
 void TestListOrder::older_file_gets_the_list_indexes() {
