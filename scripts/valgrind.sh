@@ -3,13 +3,13 @@
 # lets it run its start-up, then ends it (VORDAN_QUIT_AFTER_MS) and checks
 # that valgrind counted no error. Noise from system libraries (fontconfig,
 # the dynamic loader, Qt's own start-up) is silenced by scripts/valgrind.supp.
-#   scripts/valgrind.sh              build in build-valgrind and check
+#   scripts/valgrind.sh     build in build-valgrind (or $VORDAN_BUILD_DIR) and check
 # The full valgrind log is left in build-valgrind/valgrind.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh valgrind
-dir=build-valgrind
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORDAN_BUILD_TESTS=OFF >/dev/null
+dir=${VORDAN_BUILD_DIR:-build-valgrind}
+[ -f "$dir/CMakeCache.txt" ] || cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORDAN_BUILD_TESTS=OFF >/dev/null
 cmake --build "$dir" --parallel --target vordan
 if [ -e "$dir/CHEMIN.QZ" ]; then
   echo "$dir/CHEMIN.QZ exists: it would be read instead of the demo's" >&2
