@@ -325,54 +325,66 @@ void TestBadInput::reference_values_keep_it() {
     test::DataFolder f;
     QVERIFY(f.ok());
     auto c = f.connect();
-    VdnParam w(f.services());
-    w.setAttribute(Qt::WA_DeleteOnClose, false);
-    w.load();
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    // The core list (code 1) takes free text in txt1.
-    auto* groups = w.findChild<QComboBox*>("Combo1");
-    auto* tables = w.findChild<QComboBox*>("Combo3");
-    QVERIFY(choose(groups, 2));
-    QVERIFY(choose(tables, 2));
-    QTest::mouseClick(w.findChild<QToolButton*>("cmdajout3"), Qt::LeftButton);
-    QLineEdit* entry = w.findChild<QLineEdit*>("txt1");
-    QVERIFY(entry && entry->isVisible());
-    paste(entry, text);
-    const QString typed = entry->text();
-    QVERIFY(typed.size() <= text.size());
-    QVERIFY(text.startsWith(typed));
-    if (!typed.isEmpty())
-        QVERIFY(!typed.back().isHighSurrogate());
-    const int before =
-        test::scalar(*c, "SELECT count(*) FROM strparam WHERE par_table = '1'").toInt();
-    const bool alreadyThere =
-        test::scalar(*c, "SELECT count(*) FROM strparam WHERE par_table = '1' AND par_lib = ?",
-                     {typed})
-            .toInt() > 0;
-    if (alreadyThere)
+    // The lists that take free text: brands (Txt0, 30), cores (txt1, 15) and
+    // distances (Txt6, 5).
+    const struct {
+        int code;
+        const char* box;
+        int limit;
+        bool capitals;
+    } lists[] = {{0, "Txt0", 30, true}, {1, "txt1", 15, false}, {6, "Txt6", 5, false}};
+    for (const auto& list : lists) {
+        VdnParam w(f.services());
+        w.setAttribute(Qt::WA_DeleteOnClose, false);
+        w.load();
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(choose(w.findChild<QComboBox*>("Combo1"), 2));
+        QVERIFY(choose(w.findChild<QComboBox*>("Combo3"), list.code + 1));
+        const QString table = QString::number(list.code);
+        QTest::mouseClick(w.findChild<QToolButton*>("cmdajout3"), Qt::LeftButton);
+        QLineEdit* entry = w.findChild<QLineEdit*>(QLatin1String(list.box));
+        QVERIFY(entry && entry->isVisible());
+        paste(entry, text);
+        const QString typed = cut(text, list.limit);
+        QCOMPARE(entry->text(), typed);
+        const QString stored = list.capitals ? typed.toUpper() : typed;
+        const QStringList values =
+            test::column(*c, "SELECT par_lib FROM strparam WHERE par_table = ?", {table});
+        const int before = int(values.size());
+        // Duplicates are found whatever the case.
+        bool alreadyThere = false;
+        for (const QString& v : values)
+            alreadyThere = alreadyThere || v.toUpper() == typed.toUpper();
+        if (alreadyThere)
+            f.boxes.expectMessage(QStringLiteral("Cette valeur existe déjà"));
+        QTest::mouseClick(w.findChild<QToolButton*>("cmdvalide3"), Qt::LeftButton);
+        VDN_CHECK_BOXES(f);
+        if (alreadyThere) {
+            QTest::mouseClick(w.findChild<QToolButton*>("cmdannule3"), Qt::LeftButton);
+            continue;
+        }
+        QCOMPARE(
+            test::scalar(*c, "SELECT count(*) FROM strparam WHERE par_table = ?", {table}).toInt(),
+            before + 1);
+        QCOMPARE(test::scalar(*c,
+                              "SELECT count(*) FROM strparam WHERE par_table = ? AND par_lib = ? "
+                              "COLLATE BINARY",
+                              {table, stored})
+                     .toInt(),
+                 1);
+        // Typed again, the same value is refused as a duplicate: found exactly.
+        QTest::mouseClick(w.findChild<QToolButton*>("cmdajout3"), Qt::LeftButton);
+        paste(entry, text);
         f.boxes.expectMessage(QStringLiteral("Cette valeur existe déjà"));
-    QTest::mouseClick(w.findChild<QToolButton*>("cmdvalide3"), Qt::LeftButton);
-    VDN_CHECK_BOXES(f);
-    if (alreadyThere)
-        return;
-    QCOMPARE(test::scalar(*c, "SELECT count(*) FROM strparam WHERE par_table = '1'").toInt(),
-             before + 1);
-    QCOMPARE(test::scalar(*c,
-                          "SELECT count(*) FROM strparam WHERE par_table = '1' AND par_lib = ? "
-                          "COLLATE BINARY",
-                          {typed})
-                 .toInt(),
-             1);
-    // Typed again, the same value is refused as a duplicate: found exactly.
-    QTest::mouseClick(w.findChild<QToolButton*>("cmdajout3"), Qt::LeftButton);
-    paste(entry, text);
-    f.boxes.expectMessage(QStringLiteral("Cette valeur existe déjà"));
-    QTest::mouseClick(w.findChild<QToolButton*>("cmdvalide3"), Qt::LeftButton);
-    VDN_CHECK_BOXES(f);
-    QCOMPARE(test::scalar(*c, "SELECT count(*) FROM strparam WHERE par_table = '1'").toInt(),
-             before + 1);
+        QTest::mouseClick(w.findChild<QToolButton*>("cmdvalide3"), Qt::LeftButton);
+        VDN_CHECK_BOXES(f);
+        QTest::mouseClick(w.findChild<QToolButton*>("cmdannule3"), Qt::LeftButton);
+        QCOMPARE(
+            test::scalar(*c, "SELECT count(*) FROM strparam WHERE par_table = ?", {table}).toInt(),
+            before + 1);
+    }
 }
 
 QTEST_MAIN(TestBadInput)
