@@ -211,7 +211,7 @@ Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, i
     return rows;
 }
 
-Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query) const {
+Result<QSqlQuery> CustomerStore::rows(const CustomerQuery& query) const {
     const Bound b = boundFor(query);
     Result<QSqlQuery> q =
         prepare(SelectRecords + b.where + (b.order.isEmpty() ? OrderByAddition : b.order));
@@ -222,6 +222,13 @@ Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query)
         q->addBindValue(v);
     if (!q->exec())
         return DataError::fromQuery(*q);
+    return q;
+}
+
+Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query) const {
+    Result<QSqlQuery> q = rows(query);
+    if (!q)
+        return q.error();
     QList<CustomerRecord> out;
     while (q->next()) {
         CustomerRecord r;

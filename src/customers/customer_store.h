@@ -139,6 +139,11 @@ public:
     // Every field of the customers of a list query, in its order (without
     // an order asked for, the order they were added in).
     Result<QList<CustomerRecord>> records(const CustomerQuery& query) const;
+    // The customers of a list query, every field by its name, in its order
+    // (without an order asked for, the order they were added in): an
+    // executed forward-only query for the printout and the export, which
+    // read it row by row.
+    Result<QSqlQuery> rows(const CustomerQuery& query) const;
     // How the engine runs a page of a list query (one line per step), to
     // check that a search stays on an index.
     Result<QStringList> queryPlan(const CustomerQuery& query) const;

@@ -7,20 +7,24 @@
 #include "customers/customer_summary.h"
 #include "data/error_report.h"
 #include "data/globals.h"
-#include "drilling/drilling_panel.h"
+#include "drilling/drilling_sheet_panel.h"
+#include "drilling/sheet_form.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
+#include "printing/customer_export.h"
+#include "printing/customer_list_printout.h"
+#include "printing/session_printer.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 
 namespace vdn {
 
 namespace {
-constexpr int px(int twips) {
-    return twips / 15;
-}
 constexpr int DesignedWidth = 18900;
 constexpr int UsualHeight = 10700;
 } // namespace
@@ -35,18 +39,18 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     Frame200 = new CustomerListPanel(customers_, this);
     Frame100 = new CustomerRecordPanel(services_, customers_, this);
     Frame300 = new BallPanel(this);
-    Frame400 = new DrillingPanel(this);
     // The four panels lie in the same place; one shows at a time.
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     // The window keeps the size it is given whatever panel shows.
     layout->setSizeConstraint(QLayout::SetNoConstraint);
     for (QWidget* panel : {static_cast<QWidget*>(Frame200), static_cast<QWidget*>(Frame100),
-                           static_cast<QWidget*>(Frame300), static_cast<QWidget*>(Frame400)})
+                           static_cast<QWidget*>(Frame300)})
         layout->addWidget(panel, 0, 0);
     Frame100->hide();
     Frame300->hide();
-    Frame400->hide();
+    // Replaced by one on the window's connection when the window loads.
+    installSheetPanel(QSqlDatabase());
     resize(px(DesignedWidth), px(UsualHeight));
 
     connect(Frame200, &CustomerListPanel::searchChanged, this, &VdnClient::search);
@@ -54,15 +58,38 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     connect(Frame200, &CustomerListPanel::rowClicked, this, &VdnClient::selectCustomer);
     connect(Frame200->cmdajout, &QPushButton::clicked, this, &VdnClient::newCustomer);
     connect(Frame200->cmdsupprime, &QPushButton::clicked, this, &VdnClient::deleteCustomer);
+    connect(Frame200->cmdimp, &QPushButton::clicked, this, &VdnClient::printList);
+    connect(Frame200->cmdexcel, &QPushButton::clicked, this, &VdnClient::exportList);
     connect(Frame100, &CustomerRecordPanel::cancelRequested, this, &VdnClient::cancel);
     connect(Frame300, &BallPanel::modifyCustomerClicked, this, &VdnClient::modifie_client);
     connect(Frame300, &BallPanel::filterChanged, this, &VdnClient::loadBallList);
+    connect(Frame300, &BallPanel::createSheetClicked, this, &VdnClient::createSheet);
+    connect(Frame300, &BallPanel::openSheetClicked, this, &VdnClient::openSheet);
     // Reported once the view has finished asking for rows.
     connect(Frame200->model(), &CustomerListModel::fetchFailed, this, &VdnClient::report,
             Qt::QueuedConnection);
 }
 
-VdnClient::~VdnClient() = default;
+VdnClient::~VdnClient() {
+    // The sheet panel holds the connection: it goes before the connection does.
+    delete Frame400;
+}
+
+void VdnClient::installSheetPanel(QSqlDatabase db) {
+    const bool open = Frame400 && !Frame400->isHidden();
+    delete Frame400;
+    Frame400 = new DrillingSheetPanel(services_, std::move(db), this);
+    static_cast<QGridLayout*>(layout())->addWidget(Frame400, 0, 0);
+    Frame400->setVisible(open);
+    // The sheet prints on the printer chosen in the session's print set-up,
+    // and the choice made there stays for the other printouts.
+    if (PrintDialog* dialog = services_.printDialog)
+        Frame400->setPrinterChooser([dialog](QPrinter& printer, QWidget* owner) {
+            return chooseSessionPrinter(*dialog, printer, owner);
+        });
+    connect(Frame400, &DrillingSheetPanel::saved, this, &VdnClient::closeSheet);
+    connect(Frame400, &DrillingSheetPanel::cancelRequested, this, &VdnClient::cancel);
+}
 
 QSqlDatabase VdnClient::database() const {
     return connection_ ? connection_->db() : QSqlDatabase();
@@ -81,6 +108,7 @@ void VdnClient::load() {
     customers_ = CustomerStore(QSqlDatabase());
     balls_ = BallStore(QSqlDatabase());
     sheets_ = SheetStore(QSqlDatabase());
+    installSheetPanel(QSqlDatabase());
     connection_.reset();
 
     Result<std::unique_ptr<Connection>> opened = Connection::open(databasePath());
@@ -89,6 +117,7 @@ void VdnClient::load() {
         customers_ = CustomerStore(connection_->db());
         balls_ = BallStore(connection_->db());
         sheets_ = SheetStore(connection_->db());
+        installSheetPanel(connection_->db());
         Frame200->clearSearch();
         req_clt = CustomerQuery::all().unordered();
         req_sql = CustomerQuery::all();
@@ -143,8 +172,9 @@ void VdnClient::ferme_fenetre() {
 void VdnClient::cancel() {
     services_.pointer->setDefault();
     pointList(CustomerQuery::all());
-    Frame100->hide();
-    Frame200->show();
+    // The list alone: run from the ball panel or the drilling sheet (a
+    // deleted customer's refusal) the list must not lie over them.
+    showPanel(Panel::List);
 }
 
 void VdnClient::closeEvent(QCloseEvent* event) {
@@ -154,9 +184,8 @@ void VdnClient::closeEvent(QCloseEvent* event) {
     }
     // The close box steps back one panel; only the list closes the window.
     if (!Frame400->isHidden()) {
-        Frame400->hide();
-        updateSheetEntries();
-        Frame300->show();
+        // Nothing typed on the sheet is saved.
+        closeSheet();
         event->ignore();
     } else if (!Frame100->isHidden()) {
         cancel();
@@ -180,9 +209,10 @@ void VdnClient::search(const QString& typed) {
 }
 
 void VdnClient::sortDescending(CustomerColumn column) {
-    // Always Z to A, within the current search.
-    req_edition = req_clt;
-    pointList(req_clt.descendingBy(column));
+    // Always Z to A, within the current search. The printout and the export
+    // list the customers in the order the list shows them.
+    req_edition = req_clt.descendingBy(column);
+    pointList(req_edition);
 }
 
 std::optional<CustomerRecord> VdnClient::fetchCustomer(const QString& code) {
@@ -203,7 +233,9 @@ void VdnClient::affiche_client(const CustomerRecord& customer) {
     Frame100->display(customer);
     const CustomerSummary summary = summarize(Frame100->shown());
     Frame300->showSummary(summary);
-    Frame400->setCustomerName(summary.nameLine);
+    // Whose sheet it is, shown as soon as the customer is (the sheet's
+    // opening sets it again).
+    Frame400->form().Label25->setText(summary.nameLine);
 }
 
 void VdnClient::loadBallList() {
@@ -302,6 +334,58 @@ void VdnClient::deleteCustomer() {
         return;
     }
     cancel();
+}
+
+QString VdnClient::sheetName() const {
+    return Frame100->txtint->text() + QLatin1Char(' ') + Frame100->Txtnom->text();
+}
+
+void VdnClient::createSheet() {
+    // The panel refuses a deleted customer itself and asks for the cancel.
+    if (Frame400->startCreate(currentCode(), sheetName(), Frame100->txtetat->text()))
+        showSheetPanel();
+}
+
+void VdnClient::openSheet() {
+    if (Frame400->startModify(currentCode(), sheetName(), Frame100->txtetat->text()))
+        showSheetPanel();
+}
+
+void VdnClient::showSheetPanel() {
+    Frame100->hide();
+    Frame200->hide();
+    Frame300->hide();
+    Frame400->show();
+    resize(width(), DrillingSheetPanel::OpenWindowHeight);
+}
+
+void VdnClient::closeSheet() {
+    Frame400->hide();
+    resize(width(), DrillingSheetPanel::WindowHeight);
+    Frame300->show();
+    updateSheetEntries();
+}
+
+void VdnClient::printList() {
+    {
+        // Read and released before the window goes.
+        Result<QSqlQuery> rows = customers_.rows(req_edition);
+        if (rows)
+            printCustomerList(*rows, services_, this);
+        else
+            report(rows.error());
+    }
+    // Done, cancelled or failed: the window closes.
+    ferme_fenetre();
+}
+
+void VdnClient::exportList() {
+    Result<QSqlQuery> rows = customers_.rows(req_edition);
+    if (!rows) {
+        report(rows.error());
+        return;
+    }
+    exportCustomerList(*rows, services_, this);
 }
 
 } // namespace vdn

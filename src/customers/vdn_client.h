@@ -16,7 +16,7 @@ namespace vdn {
 class BallPanel;
 class CustomerListPanel;
 class CustomerRecordPanel;
-class DrillingPanel;
+class DrillingSheetPanel;
 
 // The customer window "Gestion des Clients". It stacks four panels in one
 // place and shows one at a time: the customer list Frame200, the customer
@@ -45,8 +45,7 @@ public:
     // Shows one panel and hides the others, at the window's usual height.
     void showPanel(Panel panel);
 
-    // Loads a customer into the record panel, the summary and the drilling
-    // sheet's name.
+    // Loads a customer into the record panel and the summary.
     void affiche_client(const CustomerRecord& customer);
     // The ball list load: working line number and ball query of the current
     // customer with the chosen status filter.
@@ -61,7 +60,8 @@ public:
     const CustomerQuery& lastQuery() const { return req_sql; }
     // The list query without order: the current search.
     const CustomerQuery& listQuery() const { return req_clt; }
-    // The query the customer list printout and export run.
+    // The query the customer list printout and export run: the current
+    // search in the order the list shows it.
     const CustomerQuery& editionQuery() const { return req_edition; }
     // The ball list query (customer and status filter) without order.
     const BallListQuery& ballQuery() const { return req_mat; }
@@ -80,7 +80,7 @@ public:
     CustomerListPanel* Frame200 = nullptr;
     CustomerRecordPanel* Frame100 = nullptr;
     BallPanel* Frame300 = nullptr;
-    DrillingPanel* Frame400 = nullptr;
+    DrillingSheetPanel* Frame400 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -98,6 +98,23 @@ private:
     std::optional<CustomerRecord> fetchCustomer(const QString& code);
     void report(const DataError& error);
     void setUsualHeight();
+    // Puts a drilling sheet panel working on this connection in Frame400's
+    // place (the panel keeps its connection for its life).
+    void installSheetPanel(QSqlDatabase db);
+    // Whose sheet it is: the sigle and the name of the record panel.
+    QString sheetName() const;
+    // The drilling sheet entries of Frame9: create, view / modify.
+    void createSheet();
+    void openSheet();
+    // Shows the drilling sheet panel alone, at its own height.
+    void showSheetPanel();
+    // Back from the drilling sheet to the ball panel, its entries brought up
+    // to date (after a save and by the close box).
+    void closeSheet();
+    // cmdimp: the customer list printout, then the window closes.
+    void printList();
+    // cmdexcel: the customer export.
+    void exportList();
 
     Services services_;
     std::unique_ptr<Connection> connection_;

@@ -10,7 +10,7 @@
 #include "customers/customer_record_panel.h"
 #include "customers/vdn_client.h"
 #include "data/error_report.h"
-#include "drilling/drilling_panel.h"
+#include "drilling/drilling_sheet_panel.h"
 #include "support/fixture.h"
 
 #include <QApplication>
