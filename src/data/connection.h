@@ -20,6 +20,10 @@ public:
 
     // Milliseconds a statement waits for a lock held by another process.
     static constexpr int BusyTimeoutMs = 5000;
+    // The wait in force: BusyTimeoutMs, or the whole number of milliseconds
+    // (0 to 600000) in the environment variable VORDAN_BUSY_TIMEOUT_MS, which
+    // tests use to meet a lock without waiting five seconds.
+    static int busyTimeoutMs();
 
     // Opens an existing VORDAN database (never creates a missing file and never
     // writes to a file that is not one of ours), or creates a new empty file.

@@ -18,23 +18,6 @@ namespace vdn {
 
 namespace {
 
-// Code points of the bytes 0x80 to 0x9F; 0 where the code page has none.
-constexpr char16_t Specials[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, //
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,      //
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
-char encode(char32_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return char(c);
-    for (int i = 0; i < 32; ++i)
-        if (Specials[i] != 0 && Specials[i] == c)
-            return char(0x80 + i);
-    return '?';
-}
-
 constexpr const char* ExportFields[] = {"clt_cod", "clt_nom", "clt_ad1", "clt_ad2",
                                         "clt_ad3", "clt_cp",  "clt_vil", "clt_pays",
                                         "clt_tel", "clt_gsm", "clt_nic"};
@@ -54,23 +37,6 @@ DataError fileError(const QFile& file, const QString& path) {
 
 } // namespace
 
-QByteArray toWindows1252(QStringView text) {
-    QByteArray out;
-    out.reserve(text.size());
-    for (const char32_t c : text.toUcs4())
-        out.append(encode(c));
-    return out;
-}
-
-QString csvField(const QString& value) {
-    if (!value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('"')) &&
-        !value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n')))
-        return value;
-    QString quoted = value;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 QString customerExportPath(const QString& base, const QDate& day) {
     return base + QStringLiteral("Client_") + day.toString(QStringLiteral("yyyyMMdd")) +
            QStringLiteral(".csv");
@@ -80,17 +46,16 @@ Status writeCustomerExport(QSqlQuery& rows, const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return fileError(file, path);
-    const auto writeLine = [&](const QString& line) {
-        const QByteArray bytes = toWindows1252(line + CrLf);
+    const auto writeLine = [&](const QByteArray& bytes) {
         return file.write(bytes) == bytes.size();
     };
-    if (!writeLine(CustomerExportHeader))
+    if (!writeLine(toWindows1252(CustomerExportHeader + CrLf)))
         return fileError(file, path);
     while (rows.next()) {
         QStringList fields;
         for (const char* name : ExportFields)
-            fields << csvField(rows.value(QString::fromLatin1(name)).toString());
-        if (!writeLine(fields.join(QLatin1Char(','))))
+            fields << rows.value(QString::fromLatin1(name)).toString();
+        if (!writeLine(csvLine(fields)))
             return fileError(file, path);
     }
     if (rows.lastError().isValid())
