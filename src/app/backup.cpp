@@ -110,19 +110,51 @@ struct SqliteCloser {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
 
-// Checks a finished copy before it replaces the previous backup.
-bool quickCheck(sqlite3* db, QString* error) {
+// Copies what is left of `in` into the open file `out` and puts it on the
+// drive. Returns an empty text on success, the reason otherwise.
+QString copyBytes(QFile& in, int out) {
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        errno = 0;
+        const qint64 n = in.read(buffer.data(), buffer.size());
+        if (n < 0)
+            return cannotRead(errno != 0 ? systemReason(errno) : in.errorString());
+        if (n == 0)
+            break;
+        // Straight to the file, so that the system's reason for a failure
+        // (a full drive) is the one reported.
+        for (qint64 done = 0; done < n;) {
+            const ssize_t w = ::write(out, buffer.constData() + done, size_t(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                return cannotWrite(systemReason(w < 0 ? errno : ENOSPC));
+            done += w;
+        }
+    }
+    if (::fsync(out) != 0)
+        return cannotWrite(systemReason(errno));
+    return {};
+}
+
+// Checks a finished copy before it replaces the previous backup: it opens
+// as a database (its header and schema can be read) and holds every page the
+// engine copied. The pages themselves come verbatim from the engine's backup,
+// which reports any failed read or write; a full structural check would read
+// the whole copy again from the system's cache, not from the drive, and take
+// several times as long as the copy itself.
+bool checkCopy(sqlite3* db, int pages, QString* error) {
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &stmt, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &stmt, nullptr) != SQLITE_OK) {
         *error = QString::fromUtf8(sqlite3_errmsg(db));
         return false;
     }
     bool ok = false;
     if (sqlite3_step(stmt) == SQLITE_ROW) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-        ok = text && qstrcmp(text, "ok") == 0;
+        const int copied = sqlite3_column_int(stmt, 0);
+        ok = copied == pages && pages > 0;
         if (!ok)
-            *error = QString::fromUtf8(text ? text : "quick_check");
+            *error = QStringLiteral("%1 pages sur %2").arg(copied).arg(pages);
     } else {
         *error = QString::fromUtf8(sqlite3_errmsg(db));
     }
@@ -133,13 +165,19 @@ bool quickCheck(sqlite3* db, QString* error) {
 // Copies the pages of the live database into `target` through SQLite's online
 // backup, which reads one consistent state even while other connections hold
 // the file open. Returns an empty text on success, the reason otherwise.
-QString snapshotInto(sqlite3* source, const QString& target) {
+QString snapshotThroughEngine(sqlite3* source, const QString& target) {
     sqlite3* raw = nullptr;
     const int opened = sqlite3_open_v2(QFile::encodeName(target).constData(), &raw,
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::unique_ptr<sqlite3, SqliteCloser> dest(raw);
     if (opened != SQLITE_OK)
         return cannotWrite(sqliteDetail(raw, opened));
+    // The copy is a private temporary file until it is renamed: it needs no
+    // journal, and it is flushed to the drive once, whole, before the rename.
+    if (const int rc = sqlite3_exec(dest.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF",
+                                    nullptr, nullptr, nullptr);
+        rc != SQLITE_OK)
+        return cannotWrite(sqliteDetail(dest.get(), rc));
     sqlite3_backup* backup = sqlite3_backup_init(dest.get(), "main", source, "main");
     if (!backup)
         return cannotWrite(sqliteDetail(dest.get(), sqlite3_errcode(dest.get())));
@@ -150,6 +188,7 @@ QString snapshotInto(sqlite3* source, const QString& target) {
             break;
         sqlite3_sleep(SnapshotPauseMs);
     }
+    const int pages = sqlite3_backup_pagecount(backup);
     // Finishing records a failed step's error on the destination connection.
     const int finished = sqlite3_backup_finish(backup);
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
@@ -157,11 +196,99 @@ QString snapshotInto(sqlite3* source, const QString& target) {
     if (rc != SQLITE_DONE || finished != SQLITE_OK)
         return cannotWrite(sqliteDetail(dest.get(), rc != SQLITE_DONE ? rc : finished));
     QString error;
-    if (!quickCheck(dest.get(), &error))
+    if (!checkCopy(dest.get(), pages, &error))
         return QStringLiteral("copie de la base incorrecte (%1)").arg(error);
     if (sqlite3_close(dest.release()) != SQLITE_OK)
         return cannotWrite(QStringLiteral("fermeture de la copie"));
+    const int fd = ::open(QFile::encodeName(target).constData(), O_RDWR);
+    if (fd < 0)
+        return cannotWrite(systemReason(errno));
+    const bool synced = ::fsync(fd) == 0;
+    const int err = errno;
+    ::close(fd);
+    if (!synced)
+        return cannotWrite(systemReason(err));
     return {};
+}
+
+// The first column of the first row of a statement, as text; the engine's
+// result code in `rc` (SQLITE_ROW when there was a row).
+QString firstValue(sqlite3* db, const char* sql, int* rc) {
+    sqlite3_stmt* stmt = nullptr;
+    *rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+    if (*rc != SQLITE_OK)
+        return {};
+    QString value;
+    *rc = sqlite3_step(stmt);
+    if (*rc == SQLITE_ROW)
+        value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    return value;
+}
+
+// Ends the read transaction of the snapshot, whatever happened in it.
+struct ReadEnd {
+    sqlite3* db;
+    ~ReadEnd() { sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr); }
+};
+
+// Copies the database file as it stands while a read transaction holds it:
+// with a rollback journal, no other connection can write to the file until
+// that transaction ends (a writer that already has pages in the file keeps
+// the reader out instead), so the bytes copied are one committed state, at
+// the speed of a plain file copy.
+QString copyUnderReadLock(sqlite3* source, const QString& sourcePath, const QString& target) {
+    if (sqlite3_exec(source, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return cannotRead(sqliteDetail(source, sqlite3_errcode(source)));
+    const ReadEnd end{source};
+    int rc = SQLITE_OK;
+    // The first read takes the lock (waiting out a commit in progress) and
+    // rolls back what a crashed writer may have left in the file.
+    firstValue(source, "SELECT count(*) FROM sqlite_schema", &rc);
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+        return cannotRead(databaseBusy());
+    if (rc != SQLITE_ROW)
+        return cannotRead(sqliteDetail(source, rc));
+    const int pages = firstValue(source, "PRAGMA page_count", &rc).toInt();
+    if (rc != SQLITE_ROW)
+        return cannotRead(sqliteDetail(source, rc));
+
+    QFile in(sourcePath);
+    errno = 0;
+    if (!in.open(QIODevice::ReadOnly))
+        return cannotRead(openFailure(in, errno));
+    const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_TRUNC);
+    if (out < 0)
+        return cannotWrite(systemReason(errno));
+    const QString copied = copyBytes(in, out);
+    ::close(out);
+    if (!copied.isEmpty())
+        return copied;
+
+    sqlite3* raw = nullptr;
+    const int opened =
+        sqlite3_open_v2(QFile::encodeName(target).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    std::unique_ptr<sqlite3, SqliteCloser> copy(raw);
+    if (opened != SQLITE_OK)
+        return cannotWrite(sqliteDetail(raw, opened));
+    QString error;
+    if (!checkCopy(copy.get(), pages, &error))
+        return QStringLiteral("copie de la base incorrecte (%1)").arg(error);
+    return {};
+}
+
+// A consistent snapshot of the live database in `target`. Returns an empty
+// text on success, the reason otherwise.
+QString snapshotInto(sqlite3* source, const QString& sourcePath, const QString& target) {
+    int rc = SQLITE_OK;
+    const QString journal = firstValue(source, "PRAGMA journal_mode", &rc);
+    if (rc != SQLITE_ROW)
+        return cannotRead(rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? databaseBusy()
+                                                                   : sqliteDetail(source, rc));
+    // With a write-ahead log the committed state is not all in the file.
+    if (journal.compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+        return snapshotThroughEngine(source, target);
+    return copyUnderReadLock(source, sourcePath, target);
 }
 
 QString backUpDatabase(const QString& base, const QString& target) {
@@ -178,7 +305,7 @@ QString backUpDatabase(const QString& base, const QString& target) {
         return cannotWrite(openFailure(temp, errno));
     const QString tempName = temp.fileName();
     temp.close();
-    QString error = snapshotInto((*source)->handle(), tempName);
+    QString error = snapshotInto((*source)->handle(), (*source)->path(), tempName);
     if (error.isEmpty())
         QFile::setPermissions(tempName, QFileInfo((*source)->path()).permissions());
     if (error.isEmpty() && !replaceFile(tempName, target, &error))
@@ -201,27 +328,8 @@ QString copyFile(const QString& from, const QString& to) {
     errno = 0;
     if (!out.open())
         return cannotWrite(openFailure(out, errno));
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        errno = 0;
-        const qint64 n = in.read(buffer.data(), buffer.size());
-        if (n < 0)
-            return cannotRead(errno != 0 ? systemReason(errno) : in.errorString());
-        if (n == 0)
-            break;
-        // Straight to the file, so that the system's reason for a failure
-        // (a full drive) is the one reported.
-        for (qint64 done = 0; done < n;) {
-            const ssize_t w = ::write(out.handle(), buffer.constData() + done, size_t(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                return cannotWrite(systemReason(w < 0 ? errno : ENOSPC));
-            done += w;
-        }
-    }
-    if (::fsync(out.handle()) != 0)
-        return cannotWrite(systemReason(errno));
+    if (QString error = copyBytes(in, out.handle()); !error.isEmpty())
+        return error;
     // The temporary file is private; the backup gets the original's rights.
     out.setPermissions(in.permissions());
     QString error;

@@ -57,6 +57,20 @@ QPixmap brandBadge(const QString& name, QSize size, QColor fill, QColor ink) {
     return p;
 }
 
+// The brand pictures beside the brand pick list.
+struct Brand {
+    const char* name;
+    const char* text;
+    QSize size;
+    QColor fill;
+    QColor ink;
+};
+const Brand Brands[] = {
+    {"Image_amf", "AMF", QSize(104, 40), QColor(200, 30, 40), Qt::white},
+    {"Image_Bwk", "BRUNSWICK", QSize(90, 30), QColor(20, 40, 110), Qt::white},
+    {"Image_storm", "STORM", QSize(75, 47), QColor(30, 30, 30), QColor(240, 200, 40)},
+};
+
 // The picture buttons of the record: a tick (validate) or a cross (cancel).
 QIcon buttonIcon(bool validate) {
     const int s = 28;
@@ -127,28 +141,14 @@ void BallRecordPanel::build() {
     auto* pictures = new QWidget(this);
     pictures->setObjectName(QStringLiteral("brandPictures"));
     pictures->setFixedSize(104, 47);
-    struct Brand {
-        QLabel** label;
-        const char* name;
-        QString text;
-        QSize size;
-        QColor fill;
-        QColor ink;
-    };
-    const Brand brands[] = {
-        {&Image_amf, "Image_amf", QStringLiteral("AMF"), QSize(104, 40), QColor(200, 30, 40),
-         Qt::white},
-        {&Image_Bwk, "Image_Bwk", QStringLiteral("BRUNSWICK"), QSize(90, 30), QColor(20, 40, 110),
-         Qt::white},
-        {&Image_storm, "Image_storm", QStringLiteral("STORM"), QSize(75, 47), QColor(30, 30, 30),
-         QColor(240, 200, 40)},
-    };
-    for (const Brand& b : brands) {
-        *b.label = new QLabel(pictures);
-        (*b.label)->setObjectName(QLatin1String(b.name));
-        (*b.label)->setPixmap(brandBadge(b.text, b.size, b.fill, b.ink));
-        (*b.label)->setGeometry(QRect(QPoint(0, (47 - b.size.height()) / 2), b.size));
-        (*b.label)->hide();
+    QLabel** const labels[] = {&Image_amf, &Image_Bwk, &Image_storm};
+    for (std::size_t i = 0; i < std::size(Brands); ++i) {
+        const Brand& b = Brands[i];
+        QLabel*& label = *labels[i];
+        label = new QLabel(pictures);
+        label->setObjectName(QLatin1String(b.name));
+        label->setGeometry(QRect(QPoint(0, (47 - b.size.height()) / 2), b.size));
+        label->hide();
     }
 
     txtboule = new QLineEdit(this);
@@ -395,11 +395,19 @@ void BallRecordPanel::updateBrandPictures() {
     // Exact and case-sensitive: "Storm" or "STORM " show nothing.
     const QString brand = Combo0->currentText();
     if (brand == QLatin1String("AMF"))
-        Image_amf->show();
+        showBrandPicture(Image_amf);
     else if (brand == QLatin1String("BRUNSWICK"))
-        Image_Bwk->show();
+        showBrandPicture(Image_Bwk);
     else if (brand == QLatin1String("STORM"))
-        Image_storm->show();
+        showBrandPicture(Image_storm);
+}
+
+void BallRecordPanel::showBrandPicture(QLabel* picture) {
+    if (picture->pixmap().isNull())
+        for (const Brand& b : Brands)
+            if (picture->objectName() == QLatin1String(b.name))
+                picture->setPixmap(brandBadge(QString::fromLatin1(b.text), b.size, b.fill, b.ink));
+    picture->show();
 }
 
 bool BallRecordPanel::leftForGood(QWidget* field, QEvent* event) const {

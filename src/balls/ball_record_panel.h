@@ -108,6 +108,9 @@ protected:
 private:
     void build();
     bool leftForGood(QWidget* field, QEvent* event) const;
+    // Shows a brand picture, drawn the first time it is needed: drawing all
+    // of them as the window opens would make the opening slower.
+    void showBrandPicture(QLabel* picture);
 
     QButtonGroup* Option4 = nullptr;
 };

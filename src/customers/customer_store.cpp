@@ -18,6 +18,11 @@ const QString SelectRecords = QStringLiteral(
     "SELECT clt_cod, clt_int, clt_nom, clt_ad1, clt_ad2, clt_ad3, clt_cp, clt_vil, clt_pays, "
     "clt_tel, clt_gsm, clt_fax, clt_mail, clt_memo, clt_nic, clt_tar, clt_dg, clt_poig, clt_lbs, "
     "clt_etat FROM strclient");
+// What the list printout and the export read: each row of a large shop's list
+// costs less without the fields they never print (the memo above all).
+const QString SelectReport = QStringLiteral(
+    "SELECT clt_cod, clt_nom, clt_ad1, clt_ad2, clt_ad3, clt_cp, clt_vil, clt_pays, clt_tel, "
+    "clt_gsm, clt_fax, clt_mail, clt_nic FROM strclient");
 
 // Name search: the range keeps the search on the name index; the comparison
 // of the first characters then keeps exactly the names that match.
@@ -212,9 +217,13 @@ Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, i
 }
 
 Result<QSqlQuery> CustomerStore::rows(const CustomerQuery& query) const {
+    return select(SelectReport, query);
+}
+
+Result<QSqlQuery> CustomerStore::select(const QString& fields, const CustomerQuery& query) const {
     const Bound b = boundFor(query);
     Result<QSqlQuery> q =
-        prepare(SelectRecords + b.where + (b.order.isEmpty() ? OrderByAddition : b.order));
+        prepare(fields + b.where + (b.order.isEmpty() ? OrderByAddition : b.order));
     if (!q)
         return q.error();
     q->setForwardOnly(true);
@@ -226,7 +235,7 @@ Result<QSqlQuery> CustomerStore::rows(const CustomerQuery& query) const {
 }
 
 Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query) const {
-    Result<QSqlQuery> q = rows(query);
+    Result<QSqlQuery> q = select(SelectRecords, query);
     if (!q)
         return q.error();
     QList<CustomerRecord> out;

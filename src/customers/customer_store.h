@@ -139,10 +139,11 @@ public:
     // Every field of the customers of a list query, in its order (without
     // an order asked for, the order they were added in).
     Result<QList<CustomerRecord>> records(const CustomerQuery& query) const;
-    // The customers of a list query, every field by its name, in its order
-    // (without an order asked for, the order they were added in): an
-    // executed forward-only query for the printout and the export, which
-    // read it row by row.
+    // The customers of a list query, in its order (without an order asked
+    // for, the order they were added in): an executed forward-only query for
+    // the printout and the export, which read it row by row, with the fields
+    // they print by name (clt_cod, clt_nom, clt_ad1 to clt_ad3, clt_cp,
+    // clt_vil, clt_pays, clt_tel, clt_gsm, clt_fax, clt_mail, clt_nic).
     Result<QSqlQuery> rows(const CustomerQuery& query) const;
     // How the engine runs a page of a list query (one line per step), to
     // check that a search stays on an index.
@@ -168,6 +169,8 @@ public:
 
 private:
     Result<QSqlQuery> prepare(const QString& statement) const;
+    // A list query run with these fields selected.
+    Result<QSqlQuery> select(const QString& fields, const CustomerQuery& query) const;
     Status write(const QString& statement, const CustomerRecord& customer,
                  const QVariantList& extra);
 

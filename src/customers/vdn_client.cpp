@@ -85,11 +85,15 @@ VdnClient::~VdnClient() {
 }
 
 void VdnClient::installSheetPanel(QSqlDatabase db) {
-    const bool open = Frame400 && !Frame400->isHidden();
-    delete Frame400;
+    // Built once: a panel of some thirty pick lists costs more to build than
+    // the rest of the window's load.
+    if (Frame400) {
+        Frame400->setDatabase(std::move(db));
+        return;
+    }
     Frame400 = new DrillingSheetPanel(services_, std::move(db), this);
     static_cast<QGridLayout*>(layout())->addWidget(Frame400, 0, 0);
-    Frame400->setVisible(open);
+    Frame400->hide();
     // The sheet prints on the printer chosen in the session's print set-up,
     // and the choice made there stays for the other printouts.
     if (PrintDialog* dialog = services_.printDialog)

@@ -59,6 +59,82 @@ const std::array Colours{"Noir", "Blanc", "Rouge", "Bleu"};
 const std::array InsertBrands{"Accroche", "Souple", "Confort"};
 const std::array Shapes{"Rond", "Ovale", "Power lift"};
 
+// The larger lists of a generated shop (DemoOptions::manyNames).
+const std::array MoreLastNames{
+    "ADAM",       "ALBERT",    "ALLARD",  "ANDRIEU",     "ARNAUD",     "AUBERT",     "AUBRY",
+    "BAILLY",     "BARBIER",   "BARON",   "BARRE",       "BARTHÉLÉMY", "BENOÎT",     "BERGER",
+    "BERTIN",     "BERTRAND",  "BESSON",  "BLANCHARD",   "BOUCHER",    "BOULANGER",  "BOURGEOIS",
+    "BOUVIER",    "BOYER",     "BRETON",  "BRUN",        "BRUNET",     "CAMUS",      "CARON",
+    "CARPENTIER", "CARRÉ",     "CHARLES", "CHARPENTIER", "CHAUVIN",    "CHEVALLIER", "COLLET",
+    "COLLIN",     "CORDIER",   "COUSIN",  "DA SILVA",    "DANIEL",     "DAVID",      "DELAUNAY",
+    "DENIS",      "DESCHAMPS", "DEVAUX",  "DUMAS",       "DUMONT",     "DUPUIS",     "DUPUY",
+    "DURAND",     "ÉTIENNE",   "FABRE",   "FERNANDEZ",   "FLEURY",     "FOURNIER",   "GAILLARD",
+    "GARCIA",     "GAUTIER",   "GÉRARD",  "GERMAIN",     "GILBERT",    "GILLET",     "GIRAUD",
+    "GOMEZ",      "GRONDIN",   "GUÉRIN",  "GUICHARD",    "GUILLAUME",  "GUILLOT",    "HAMON",
+    "HENRY",      "HUBERT",    "HUET",    "HUMBERT",     "JACOB",      "JACQUET",    "JEAN",
+    "JOLY",       "JULIEN",    "KLEIN",   "LACROIX",     "LAMY",       "LAURENT",    "LE GALL",
+    "LEBLANC",    "LEBRUN",    "LECLERC", "LECLERCQ",    "LECOMTE",    "LEFEBVRE",   "LEGER",
+    "LEJEUNE",    "LEMAIRE",   "LEMOINE", "LEROUX",      "LESAGE",     "LÉVÊQUE",    "LOPEZ",
+    "LOUIS",      "MAILLARD",  "MALLET",  "MARCHAL",     "MARCHAND",   "MARÉCHAL",   "MARIE",
+    "MARTINEZ",   "MASSON",    "MATHIEU", "MENARD",      "MEUNIER",    "MEYER",      "MICHAUD",
+    "MICHEL",     "MILLET",    "MOREAU",  "MORIN",       "MOULIN",     "MUNIER",     "NICOLAS",
+    "NOËL",       "OLIVIER",   "PARIS",   "PASQUIER",    "PAUL",       "PERRET",     "PERRIER",
+    "PERROT",     "PICARD",    "PIERRE",  "PONS",        "POULAIN",    "PRÉVOST",    "RÉMY",
+    "RENARD",     "RENAUD",    "REY",     "REYNAUD",     "RIVIÈRE",    "ROBIN",      "ROCHE",
+    "RODRIGUEZ",  "ROGER",     "ROLLAND", "ROY",         "SANCHEZ",    "SCHMITT",    "SCHNEIDER",
+    "SIMON",      "TESSIER",   "THOMAS",  "TISSOT",      "VALLÉE",     "VASSEUR",    "VIDAL",
+    "VINCENT",    "VOISIN",    "WEBER",   "D'ARTOIS",    "L'HERMITE",  "N'DIAYE",    "DE L'ISLE",
+    "ZÉLER",      "YVON",      "QUÉRÉ",   "OZANNE",      "ÉVRARD",     "ÉMERY",      "UGOLINI"};
+const std::array MoreFirstNames{
+    "ALAIN",    "ANNE",     "BERNARD",  "BRIGITTE", "CHRISTOPHE", "CLAIRE",  "DANIEL",  "ÉRIC",
+    "FLORENCE", "GÉRARD",   "ISABELLE", "JACQUES",  "KARINE",     "LAURENT", "MICHÈLE", "NATHALIE",
+    "PASCAL",   "PATRICIA", "RÉGIS",    "SANDRINE", "STÉPHANE",   "SYLVIE",  "VALÉRIE", "XAVIER",
+    "YANNICK",  "ZOÉ",      "MAËLLE",   "NOÉMIE",   "GAËL",       "JOËL"};
+const std::array MoreTowns{Town{"01000", "Bourg-en-Bresse"},
+                           Town{"02100", "Saint-Quentin"},
+                           Town{"03100", "Montluçon"},
+                           Town{"10000", "Troyes"},
+                           Town{"14000", "Caen"},
+                           Town{"17000", "La Rochelle"},
+                           Town{"18000", "Bourges"},
+                           Town{"25000", "Besançon"},
+                           Town{"26000", "Valence"},
+                           Town{"29200", "Brest"},
+                           Town{"30000", "Nîmes"},
+                           Town{"45000", "Orléans"},
+                           Town{"54000", "Nancy"},
+                           Town{"56100", "Lorient"},
+                           Town{"57000", "Metz"},
+                           Town{"60200", "Compiègne"},
+                           Town{"62000", "Arras"},
+                           Town{"64000", "Pau"},
+                           Town{"66000", "Perpignan"},
+                           Town{"68100", "Mulhouse"},
+                           Town{"72000", "Le Mans"},
+                           Town{"76000", "Rouen"},
+                           Town{"79000", "Niort"},
+                           Town{"83000", "Toulon"},
+                           Town{"84000", "Avignon"},
+                           Town{"86000", "Poitiers"},
+                           Town{"88000", "Épinal"},
+                           Town{"89000", "Auxerre"},
+                           Town{"90000", "Belfort"},
+                           Town{"95000", "Cergy"},
+                           Town{"97200", "Fort-de-France"},
+                           Town{"20000", "Ajaccio"},
+                           Town{"40000", "Mont-de-Marsan"},
+                           Town{"47000", "Agen"},
+                           Town{"53000", "Laval"},
+                           Town{"61000", "Alençon"},
+                           Town{"65000", "Tarbes"},
+                           Town{"71100", "Chalon-sur-Saône"},
+                           Town{"81000", "Albi"},
+                           Town{"82000", "Montauban"}};
+
+template <class A> const char* entry(const A& a, std::size_t i) {
+    return a[i % a.size()];
+}
+
 template <class A> QString pick(const A& a, std::mt19937& rng) {
     return QString::fromUtf8(a[rng() % a.size()]);
 }
@@ -165,10 +241,29 @@ Status insertDemoData(Connection& c, const DemoOptions& options) {
     for (int i = 1; i <= options.customers; ++i) {
         const QString code = QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'));
         const int n = i - 1;
-        const QString last = QString::fromUtf8(LastNames[std::size_t(n) % LastNames.size()]);
-        const QString first = QString::fromUtf8(
+        QString last = QString::fromUtf8(LastNames[std::size_t(n) % LastNames.size()]);
+        QString first = QString::fromUtf8(
             FirstNames[(std::size_t(n) / LastNames.size() + std::size_t(n)) % FirstNames.size()]);
-        const Town town = Towns[rng() % Towns.size()];
+        Town town = Towns[rng() % Towns.size()];
+        if (options.manyNames) {
+            // Both lists together; one name in six is a double name.
+            const std::size_t all = LastNames.size() + MoreLastNames.size();
+            const auto surname = [&](std::size_t k) {
+                k %= all;
+                return QString::fromUtf8(k < LastNames.size()
+                                             ? LastNames[k]
+                                             : entry(MoreLastNames, k - LastNames.size()));
+            };
+            last = surname(rng());
+            if (rng() % 6 == 0)
+                last += QLatin1Char('-') + surname(rng());
+            const std::size_t f = rng() % (FirstNames.size() + MoreFirstNames.size());
+            first = QString::fromUtf8(f < FirstNames.size()
+                                          ? FirstNames[f]
+                                          : entry(MoreFirstNames, f - FirstNames.size()));
+            const std::size_t t = rng() % (Towns.size() + MoreTowns.size());
+            town = t < Towns.size() ? Towns[t] : MoreTowns[t - Towns.size()];
+        }
         const bool business = i % 7 == 0;
         const bool deleted = options.deletedEvery > 0 && i % options.deletedEvery == 0;
         const QVariantList values{

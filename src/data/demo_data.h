@@ -15,6 +15,11 @@ struct DemoOptions {
     // Mark one customer in this many as deleted ("SUPPRIME"); 0 = none.
     int deletedEvery = 40;
     unsigned seed = 1;
+    // Draws names and towns from much larger lists (a few hundred surnames,
+    // some of them double, many more towns), so that a large generated shop
+    // has the spread of a real one: a name prefix narrows the list the way
+    // it would in a shop. Off, the small sets keep the sample data short.
+    bool manyNames = false;
 };
 
 // Writes sample customers, balls and drilling sheets into an empty database,

@@ -116,14 +116,30 @@ Status runInTransaction(Connection& c, const QStringList& statements, int newVer
 
 // Forward migrations: entry i brings a file from version i + 1 to i + 2.
 const QList<QStringList>& migrations() {
-    static const QList<QStringList> steps{};
+    static const QList<QStringList> steps{
+        // 1 to 2: the customer list reads its rows from the name index alone
+        // (every column the list shows is in it, so a keystroke in the search
+        // never visits the table), and the town sort takes its order, ties
+        // broken by code, from the town index.
+        {
+            QStringLiteral("DROP INDEX IF EXISTS strclient_nom"),
+            QStringLiteral("CREATE INDEX strclient_nom ON strclient (clt_nom, clt_cod, clt_ad1, "
+                           "clt_cp, clt_vil, clt_tel, clt_gsm, clt_etat)"),
+            QStringLiteral("DROP INDEX IF EXISTS strclient_vil"),
+            QStringLiteral("CREATE INDEX strclient_vil ON strclient (clt_vil, clt_cod)"),
+        },
+    };
     return steps;
 }
 
 } // namespace
 
 Status createSchema(Connection& c) {
-    return runInTransaction(c, schemaV1(), SchemaVersion);
+    // The first version, then every change since, in one transaction.
+    QStringList statements = schemaV1();
+    for (const QStringList& step : migrations())
+        statements << step;
+    return runInTransaction(c, statements, SchemaVersion);
 }
 
 Status checkAndMigrate(Connection& c) {
@@ -144,7 +160,10 @@ Status checkAndMigrate(Connection& c) {
                                "'strparam')")) ||
         !q.next())
         return DataError::fromQuery(q);
-    if (*version < 1 || q.value(0).toInt() != 5)
+    const int tables = q.value(0).toInt();
+    // A statement still reading the schema would lock it against migrations.
+    q.finish();
+    if (*version < 1 || tables != 5)
         return DataError::other(
             errnum::UnrecognizedFormat,
             QStringLiteral("%1 n'est pas une base de données VORDAN (tables absentes)").arg(path));

@@ -9,7 +9,7 @@ namespace vdn {
 class Connection;
 
 // The schema version this program writes, kept in PRAGMA user_version.
-constexpr int SchemaVersion = 1;
+constexpr int SchemaVersion = 2;
 
 // Field names of the five tables, in their stored order.
 QStringList specifFields();

@@ -47,6 +47,12 @@ DrillingSheetPanel::DrillingSheetPanel(const Services& services, QSqlDatabase db
 
 DrillingSheetPanel::~DrillingSheetPanel() = default;
 
+void DrillingSheetPanel::setDatabase(QSqlDatabase db) {
+    params_ = ParamStore(db);
+    sheets_ = SheetStore(std::move(db));
+    ready_ = false;
+}
+
 QString DrillingSheetPanel::drillerLine(const QDate& day) {
     return SheetForm::drillerLine() + QStringLiteral("  Fiche éditée le ") +
            day.toString(QStringLiteral("dd/MM/yyyy"));
@@ -137,6 +143,7 @@ void DrillingSheetPanel::focusFirstField() {
 }
 
 void DrillingSheetPanel::showEvent(QShowEvent* event) {
+    form_->drawDiagram();
     QFrame::showEvent(event);
     if (focusPending_)
         focusFirstField();
@@ -173,6 +180,7 @@ void DrillingSheetPanel::print() {
         return;
     }
     BusyPointer busy(*services_.pointer);
+    form_->drawDiagram();
     if (Status s = printSheet(*this, *printer_); !s) {
         erreur_donnees(s.error(), services_, this);
         printer_->setPageOrientation(QPageLayout::Portrait);

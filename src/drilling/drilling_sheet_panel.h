@@ -44,6 +44,10 @@ public:
     DrillingSheetPanel(const Services& services, QSqlDatabase db, QWidget* parent = nullptr);
     ~DrillingSheetPanel() override;
 
+    // Works on another connection from now on (the window's, once its load
+    // has opened it). Whatever sheet was open must be opened again.
+    void setDatabase(QSqlDatabase db);
+
     // The create entry (cmdajout_fiche, Label32). A customer in state
     // "SUPPRIME" is refused with a message and cancelRequested(). Returns
     // whether the panel is open and ready to be shown; failures are reported.

@@ -113,11 +113,15 @@ QComboBox* SheetForm::addCombo(int number, QWidget* parent, int left, int top, i
     return combo;
 }
 
+void SheetForm::drawDiagram() {
+    if (Image1->pixmap().isNull())
+        Image1->setPixmap(drillingDiagram());
+}
+
 void SheetForm::buildDiagram(QFrame* panel) {
     Frame24 = plainFrame(panel, "Frame24", 0, 120, 11055, 10575);
 
     Image1 = named(new QLabel(Frame24), "Image1");
-    Image1->setPixmap(drillingDiagram());
     Image1->setGeometry(px(DiagramLeft), px(DiagramTop), DiagramWidth, DiagramHeight);
 
     Line1 = new GuideLine(QPoint(px(2880), px(3240)), QPoint(px(5040), px(7320)), Frame24);

@@ -92,6 +92,10 @@ public:
 
     // The initial caption of the driller line, before the panel is opened.
     static QString drillerLine();
+    // Draws the layout diagram into Image1 the first time the sheet is shown
+    // or printed: drawing it as the customer window opens would slow the
+    // opening down for a panel the user may never show.
+    void drawDiagram();
 
 private:
     void buildDiagram(QFrame* panel);

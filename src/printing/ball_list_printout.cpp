@@ -11,6 +11,9 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <array>
 
 namespace vdn {
 
@@ -62,18 +65,36 @@ void drawBand(PageWriter& out, double& y) {
     y += RowGap;
 }
 
-void drawRow(PageWriter& out, const QSqlQuery& balls, double& y) {
+// The places of the printed fields and of the bag number in the rows, found
+// once for the whole list.
+struct Places {
+    std::array<int, std::size(Columns)> columns{};
+    int bag = -1;
+
+    explicit Places(const QSqlQuery& balls) {
+        const QSqlRecord record = balls.record();
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            columns[i] = record.indexOf(QString::fromLatin1(Columns[i].field));
+        bag = record.indexOf(QStringLiteral("MAT_SAC"));
+    }
+};
+
+QString field(const QSqlQuery& balls, int place) {
+    return place >= 0 ? balls.value(place).toString() : QString();
+}
+
+void drawRow(PageWriter& out, const QSqlQuery& balls, const Places& places, double& y) {
     ruledRow(out, y);
     y += TextDrop;
-    for (const Column& c : Columns) {
-        const QString value = balls.value(QString::fromLatin1(c.field)).toString();
+    for (std::size_t i = 0; i < places.columns.size(); ++i) {
+        const QString value = field(balls, places.columns[i]);
         if (!value.isEmpty())
-            printAt(out, c.textX, y, value);
+            printAt(out, Columns[i].textX, y, value);
     }
 }
 
-bool isHistory(const QSqlQuery& balls) {
-    return val(QStringView(balls.value(QStringLiteral("MAT_SAC")).toString())) > LastCurrentBag;
+bool isHistory(const QSqlQuery& balls, const Places& places) {
+    return val(QStringView(field(balls, places.bag))) > LastCurrentBag;
 }
 
 Status drawBallList(PageWriter& out, QSqlQuery& balls, const QString& customerName,
@@ -87,6 +108,7 @@ Status drawBallList(PageWriter& out, QSqlQuery& balls, const QString& customerNa
         services.boxes->message(owner, QStringLiteral("Aucune boule pour ce joueur"));
         return {};
     }
+    const Places places(balls);
     double y = drawBallListHeader(out, customerName, *services.clock);
     // The band of column titles opens the table and stands above each
     // history ball; current balls share the first one.
@@ -95,7 +117,7 @@ Status drawBallList(PageWriter& out, QSqlQuery& balls, const QString& customerNa
         out.setFontSize(9);
         if (band)
             drawBand(out, y);
-        drawRow(out, balls, y);
+        drawRow(out, balls, places, y);
         if (!out.ok())
             return out.status();
         if (!balls.next())
@@ -105,7 +127,7 @@ Status drawBallList(PageWriter& out, QSqlQuery& balls, const QString& customerNa
             y = drawBallListHeader(out, customerName, *services.clock);
         }
         y += RowGap;
-        band = isHistory(balls);
+        band = isHistory(balls, places);
     }
     if (balls.lastError().isValid())
         return DataError::fromQuery(balls);

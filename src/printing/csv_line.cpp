@@ -23,11 +23,25 @@ char encode(char32_t c) {
 
 } // namespace
 
+void appendWindows1252(QStringView text, QByteArray& out) {
+    // Walks the UTF-16 units in place: a pair of surrogates is one character,
+    // which the code page lacks.
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            ++i;
+            out.append('?');
+        } else {
+            out.append(encode(u));
+        }
+    }
+}
+
 QByteArray toWindows1252(QStringView text) {
     QByteArray out;
     out.reserve(text.size());
-    for (const char32_t c : text.toUcs4())
-        out.append(encode(c));
+    appendWindows1252(text, out);
     return out;
 }
 

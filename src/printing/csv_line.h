@@ -12,6 +12,8 @@ namespace vdn {
 // 0x80-0x9F (€, Œ, œ, ’, … and the like). A character the code page lacks
 // becomes "?".
 QByteArray toWindows1252(QStringView text);
+// The same, appended to a buffer (the export builds each line in one buffer).
+void appendWindows1252(QStringView text, QByteArray& out);
 
 // One field of a comma-separated line: unchanged, or between double quotes
 // (inner quotes doubled) when it holds a comma, a double quote or a line

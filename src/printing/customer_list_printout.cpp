@@ -13,6 +13,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <array>
+
 namespace vdn {
 
 namespace {
@@ -38,8 +40,24 @@ constexpr double LineGap = 300;
 // A new page is started once the line position passes this limit.
 constexpr double PageLimit = 10000;
 
-QString field(const QSqlQuery& rows, const char* name) {
-    return rows.value(QString::fromLatin1(name)).toString();
+// The places of the printed fields in the rows, found once for the whole
+// list (a look-up by name on every row costs more than the drawing).
+struct Places {
+    int code = -1;
+    int name = -1;
+    std::array<int, std::size(BlockItems)> items{};
+
+    explicit Places(const QSqlQuery& rows) {
+        const QSqlRecord record = rows.record();
+        code = record.indexOf(QStringLiteral("clt_cod"));
+        name = record.indexOf(QStringLiteral("clt_nom"));
+        for (std::size_t i = 0; i < items.size(); ++i)
+            items[i] = record.indexOf(QString::fromLatin1(BlockItems[i].field));
+    }
+};
+
+QString field(const QSqlQuery& rows, int place) {
+    return place >= 0 ? rows.value(place).toString() : QString();
 }
 
 void printAt(PageWriter& out, double x, double y, const QString& text) {
@@ -48,13 +66,14 @@ void printAt(PageWriter& out, double x, double y, const QString& text) {
     out.print(text);
 }
 
-void drawBlock(PageWriter& out, const QSqlQuery& rows, double& y) {
+void drawBlock(PageWriter& out, const QSqlQuery& rows, const Places& places, double& y) {
     out.setFontSize(8);
     out.box(100, y, 16000, y + BlockHeight);
     y += 100;
-    printAt(out, 300, y, field(rows, "clt_cod") + QLatin1Char(' ') + field(rows, "clt_nom"));
-    for (const BlockItem& item : BlockItems) {
-        const QString value = field(rows, item.field);
+    printAt(out, 300, y, field(rows, places.code) + QLatin1Char(' ') + field(rows, places.name));
+    for (std::size_t i = 0; i < places.items.size(); ++i) {
+        const BlockItem& item = BlockItems[i];
+        const QString value = field(rows, places.items[i]);
         if (!value.isEmpty())
             printAt(out, item.x, y + item.line * LineGap, QString::fromUtf8(item.label) + value);
     }
@@ -71,9 +90,10 @@ Status drawCustomerList(PageWriter& out, QSqlQuery& rows, const Services& servic
         services.boxes->message(owner, QStringLiteral("Aucun client à imprimer"));
         return {};
     }
+    const Places places(rows);
     double y = drawCustomerListHeader(out, shop_name, *services.clock);
     for (;;) {
-        drawBlock(out, rows, y);
+        drawBlock(out, rows, places, y);
         if (!out.ok())
             return out.status();
         if (!rows.next())

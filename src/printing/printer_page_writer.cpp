@@ -30,6 +30,8 @@ bool PrinterPageWriter::begin() {
         return false;
     printer_.setPageMargins(QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
                             QPageLayout::Millimeter);
+    // The printer may have changed since the last document.
+    metrics_.reset();
     if (!painter_.begin(&printer_)) {
         failPrinter(QStringLiteral("Impossible d'imprimer sur l'imprimante ou le fichier"));
         return false;
@@ -46,9 +48,10 @@ void PrinterPageWriter::drawText(double x, double y, const QString& text) {
     if (!begin())
         return;
     const QFont f = font();
-    painter_.setFont(f);
+    if (painter_.font() != f)
+        painter_.setFont(f);
     // Text is drawn on its baseline; the ascent puts its top at y.
-    painter_.drawText(QPointF(x, y + QFontMetricsF(f, &printer_).ascent()), text);
+    painter_.drawText(QPointF(x, y + metrics(f).ascent()), text);
 }
 
 void PrinterPageWriter::drawBox(double x1, double y1, double x2, double y2) {
@@ -85,12 +88,20 @@ void PrinterPageWriter::applyOrientation(Orientation o) {
                                                             : QPageLayout::Portrait);
 }
 
+const QFontMetricsF& PrinterPageWriter::metrics(const QFont& f) const {
+    if (!metrics_ || f != metricsFont_) {
+        metricsFont_ = f;
+        metrics_.emplace(f, &printer_);
+    }
+    return *metrics_;
+}
+
 double PrinterPageWriter::textWidth(const QString& text) const {
-    return QFontMetricsF(font(), &printer_).horizontalAdvance(text);
+    return metrics(font()).horizontalAdvance(text);
 }
 
 double PrinterPageWriter::lineHeight() const {
-    return QFontMetricsF(font(), &printer_).height();
+    return metrics(font()).height();
 }
 
 } // namespace vdn

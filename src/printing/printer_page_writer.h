@@ -2,7 +2,11 @@
 
 #include "printing/page_writer.h"
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
+
+#include <optional>
 
 class QPrinter;
 
@@ -37,9 +41,14 @@ private:
     bool begin();
     QString printerLabel() const;
     void failPrinter(const QString& what);
+    // The metrics of a font on the printer, kept while the font stays the
+    // same: a report prints thousands of texts in a handful of fonts.
+    const QFontMetricsF& metrics(const QFont& font) const;
 
     QPrinter& printer_;
     QPainter painter_;
+    mutable QFont metricsFont_;
+    mutable std::optional<QFontMetricsF> metrics_;
 };
 
 } // namespace vdn

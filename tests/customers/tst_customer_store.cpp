@@ -139,8 +139,10 @@ void TestCustomerStore::search_and_sort_use_the_name_index() {
     if (query.code)
         QVERIFY2(steps.contains(QLatin1String("SEARCH")), qPrintable(steps));
     else if (!query.namePrefix.isEmpty())
-        QVERIFY2(steps.contains(QLatin1String("SEARCH strclient USING INDEX strclient_nom")),
-                 qPrintable(steps));
+        // Every column of the list is in the name index: the table is never read.
+        QVERIFY2(
+            steps.contains(QLatin1String("SEARCH strclient USING COVERING INDEX strclient_nom")),
+            qPrintable(steps));
     else
         QVERIFY2(steps.contains(QLatin1String("strclient_nom")), qPrintable(steps));
     if (orderFromIndex)

@@ -1,0 +1,213 @@
+#include "floors.h"
+
+#include "customers/customer_store.h"
+
+#include <QFile>
+#include <QFont>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace bench {
+
+namespace {
+volatile std::size_t sink = 0;
+}
+
+RawDatabase::RawDatabase(const QString& path) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+    }
+}
+
+RawDatabase::~RawDatabase() {
+    for (auto& [sql, stmt] : statements_)
+        sqlite3_finalize(stmt);
+    sqlite3_close(db_);
+}
+
+int RawDatabase::firstRows(const char* sql, const QList<QByteArray>& values, int rows) {
+    if (!db_)
+        return -1;
+    sqlite3_stmt*& stmt = statements_[sql];
+    if (!stmt && sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK)
+        return -1;
+    sqlite3_reset(stmt);
+    for (int i = 0; i < values.size(); ++i)
+        sqlite3_bind_text(stmt, i + 1, values.at(i).constData(), int(values.at(i).size()),
+                          SQLITE_TRANSIENT);
+    int read = 0;
+    const int columns = sqlite3_column_count(stmt);
+    std::size_t bytes = 0;
+    while ((rows < 0 || read < rows) && sqlite3_step(stmt) == SQLITE_ROW) {
+        for (int c = 0; c < columns; ++c)
+            if (const unsigned char* t = sqlite3_column_text(stmt, c))
+                bytes += std::size_t(sqlite3_column_bytes(stmt, c)) + (t[0] != 0);
+        ++read;
+    }
+    sqlite3_reset(stmt);
+    sink = sink + bytes; // the texts were really read
+    return read;
+}
+
+int searchFloor(RawDatabase& db, const QString& typed, int rows) {
+    // The list's search: a range on the name index, then the first
+    // characters compared without regard to case.
+    const QString capitals = typed.trimmed().toUpper();
+    const vdn::NameRange range = vdn::nameRangeFor(capitals);
+    const int length = int(typed.toUcs4().size());
+    const QByteArray len = QByteArray::number(length);
+    if (range.upper)
+        return db.firstRows(
+            "SELECT clt_cod, clt_nom, clt_ad1, clt_cp, clt_vil, clt_tel, clt_gsm, clt_etat "
+            "FROM strclient WHERE clt_nom >= ?1 AND clt_nom < ?2 "
+            "AND substr(clt_nom, 1, CAST(?3 AS INTEGER)) = ?4 COLLATE NOCASE "
+            "ORDER BY clt_nom, clt_cod",
+            {range.lower.toUtf8(), range.upper->toUtf8(), len, capitals.toUtf8()}, rows);
+    return db.firstRows("SELECT clt_cod, clt_nom, clt_ad1, clt_cp, clt_vil, clt_tel, clt_gsm, "
+                        "clt_etat FROM strclient WHERE clt_nom >= ?1 "
+                        "AND substr(clt_nom, 1, CAST(?2 AS INTEGER)) = ?3 COLLATE NOCASE "
+                        "ORDER BY clt_nom, clt_cod",
+                        {range.lower.toUtf8(), len, capitals.toUtf8()}, rows);
+}
+
+namespace {
+
+// UTF-8 to Windows-1252 for the Latin-1 range; anything else becomes '?'.
+void putWindows1252(const unsigned char* s, FILE* out) {
+    while (*s) {
+        unsigned c = *s++;
+        if (c < 0x80) {
+            std::putc(int(c), out);
+        } else if ((c & 0xE0) == 0xC0 && *s) {
+            const unsigned cp = ((c & 0x1F) << 6) | (*s++ & 0x3F);
+            std::putc(cp <= 0xFF ? int(cp) : '?', out);
+        } else {
+            while ((*s & 0xC0) == 0x80)
+                ++s;
+            std::putc('?', out);
+        }
+    }
+}
+
+} // namespace
+
+int exportFloor(RawDatabase& db, const QString& path) {
+    if (!db.ok())
+        return -1;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db.handle(),
+                           "SELECT clt_cod, clt_nom, clt_ad1, clt_ad2, clt_ad3, clt_cp, clt_vil, "
+                           "clt_pays, clt_tel, clt_gsm, clt_nic FROM strclient "
+                           "ORDER BY clt_nom, clt_cod",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return -1;
+    FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (!out) {
+        sqlite3_finalize(stmt);
+        return -1;
+    }
+    std::fputs("Code,Nom,Adresse1,Adresse2,Adresse3,CP,Ville,Pays,Tel,Gsm,NIC\r\n", out);
+    int lines = 0;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        for (int c = 0; c < 11; ++c) {
+            if (c > 0)
+                std::putc(',', out);
+            if (const unsigned char* t = sqlite3_column_text(stmt, c))
+                putWindows1252(t, out);
+        }
+        std::fputs("\r\n", out);
+        ++lines;
+    }
+    sqlite3_finalize(stmt);
+    return std::fclose(out) == 0 ? lines : -1;
+}
+
+bool syncFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool copyFloor(const QString& from, const QString& to) {
+    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY);
+    if (in < 0)
+        return false;
+    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    std::vector<char> buffer(1 << 20);
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        if (::write(out, buffer.data(), std::size_t(n)) != n) {
+            ok = false;
+            break;
+        }
+    }
+    ok = ::fsync(out) == 0 && ok;
+    ::close(in);
+    ::close(out);
+    return ok;
+}
+
+bool paintFloor(const QList<vdn::RecordingPageWriter::Op>& ops, const QString& pdf) {
+    using Kind = vdn::RecordingPageWriter::Kind;
+    QPdfWriter writer(pdf);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                     QMarginsF(2.5, 2.5, 2.5, 2.5), QPageLayout::Millimeter));
+    writer.setResolution(1200);
+    QPainter p;
+    if (!p.begin(&writer))
+        return false;
+    const double scale = writer.resolution() / 1440.0;
+    p.scale(scale, scale);
+    p.setPen(QPen(Qt::black, 10));
+    for (const auto& op : ops) {
+        switch (op.kind) {
+        case Kind::Text: {
+            QFont f(op.fontName);
+            f.setPixelSize(int(op.fontSize * 20));
+            f.setBold(op.bold);
+            p.setFont(f);
+            p.drawText(QPointF(op.x, op.y + op.fontSize * 16), op.text);
+            break;
+        }
+        case Kind::Box:
+            p.drawRect(QRectF(QPointF(op.x, op.y), QPointF(op.x2, op.y2)));
+            break;
+        case Kind::Line:
+            p.drawLine(QPointF(op.x, op.y), QPointF(op.x2, op.y2));
+            break;
+        case Kind::NewPage:
+            writer.newPage();
+            break;
+        case Kind::EndDocument:
+        case Kind::Orientation:
+            break;
+        }
+    }
+    return p.end();
+}
+
+} // namespace bench

@@ -1,0 +1,637 @@
+// vordan_bench: measures VORDAN's operations at the scale of a large shop on
+// a synthetic database, each beside its floor (the same work done with the
+// bare libraries), and prints one Markdown table.
+//
+//   vordan_bench [--clients N] [--dossier DIR] [--keystrokes K]
+//
+// Offscreen, one process, the program's own windows and code paths, with
+// scripted message boxes, print dialog (to a PDF) and spreadsheet.
+
+#include "floors.h"
+
+#include "app/backup.h"
+#include "app/startup.h"
+#include "app/vdn_menu.h"
+#include "balls/ball_list_model.h"
+#include "balls/ball_panel.h"
+#include "balls/ball_record_panel.h"
+#include "balls/ball_store.h"
+#include "customers/customer_list_model.h"
+#include "customers/customer_list_panel.h"
+#include "customers/vdn_client.h"
+#include "data/connection.h"
+#include "data/database_creator.h"
+#include "data/globals.h"
+#include "drilling/drilling_sheet_panel.h"
+#include "platform/clock.h"
+#include "platform/message_boxes.h"
+#include "platform/pointer.h"
+#include "platform/print_dialog.h"
+#include "platform/services.h"
+#include "platform/spreadsheet.h"
+#include "printing/ball_list_printout.h"
+#include "printing/customer_export.h"
+#include "printing/customer_list_printout.h"
+#include "printing/recording_page_writer.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <optional>
+
+using namespace vdn;
+using namespace bench;
+
+namespace {
+
+struct Options {
+    int clients = 100000;
+    int keystrokes = 200;
+    QString folder; // kept and reused when given
+};
+
+// One line of the table. Times in milliseconds; a row may carry another
+// unit in its texts.
+struct Row {
+    QString operation;
+    QString vordan;
+    QString floor;
+    QString ratio;
+    QString target;
+    QString met;
+};
+
+QList<Row> table;
+
+QString ms(double v) {
+    return v < 10 ? QString::number(v, 'f', 2) + QStringLiteral(" ms")
+                  : QString::number(v, 'f', 1) + QStringLiteral(" ms");
+}
+
+// Adds a row. limitMs: an absolute target; maxRatio: a target against the
+// floor. Either may be absent (0).
+void addRow(const QString& operation, double value, std::optional<double> floor, double limitMs,
+            double maxRatio, const QString& targetText) {
+    Row r{operation,
+          ms(value),
+          floor ? ms(*floor) : QStringLiteral("—"),
+          QStringLiteral("—"),
+          targetText.isEmpty() ? QStringLiteral("—") : targetText,
+          QStringLiteral("—")};
+    std::optional<double> ratio;
+    if (floor && *floor > 0) {
+        ratio = value / *floor;
+        r.ratio = QString::number(*ratio, 'f', 2) + QStringLiteral("×");
+    }
+    if (limitMs > 0 || maxRatio > 0) {
+        bool ok = true;
+        if (limitMs > 0 && value >= limitMs)
+            ok = false;
+        if (maxRatio > 0 && (!ratio || *ratio > maxRatio))
+            ok = false;
+        r.met = ok ? QStringLiteral("oui") : QStringLiteral("**non**");
+    }
+    table.append(r);
+}
+
+double percentile(QList<double> v, double p) {
+    if (v.isEmpty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const qsizetype i = std::min(v.size() - 1, qsizetype(std::ceil(p * double(v.size())) - 1));
+    return v.at(std::max<qsizetype>(0, i));
+}
+
+double median(const QList<double>& v) {
+    return percentile(v, 0.5);
+}
+
+double elapsedMs(const QElapsedTimer& t) {
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+// Lets Qt run what a user action leaves behind: layouts, repaints.
+void settle() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+double timeIt(const std::function<void()>& action) {
+    QElapsedTimer t;
+    t.start();
+    action();
+    settle();
+    return elapsedMs(t);
+}
+
+void note(const QString& text) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+[[noreturn]] void fail(const QString& text) {
+    note(QStringLiteral("vordan_bench: ") + text);
+    std::exit(1);
+}
+
+Options parse(const QStringList& args) {
+    Options o;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        const auto next = [&]() {
+            if (i + 1 >= args.size())
+                fail(QStringLiteral("%1 attend une valeur").arg(a));
+            return args.at(++i);
+        };
+        if (a == QLatin1String("--clients"))
+            o.clients = next().toInt();
+        else if (a == QLatin1String("--dossier"))
+            o.folder = next();
+        else if (a == QLatin1String("--keystrokes"))
+            o.keystrokes = next().toInt();
+        else
+            fail(QStringLiteral("option inconnue %1 (--clients N, --dossier DIR, --keystrokes K)")
+                     .arg(a));
+    }
+    if (o.clients < 100)
+        fail(QStringLiteral("--clients : au moins 100"));
+    return o;
+}
+
+QString code(int n) {
+    return QStringLiteral("%1").arg(n, 6, 10, QLatin1Char('0'));
+}
+
+// The customer whose ball list is printed: the program's own code for a new
+// customer, 60 balls, current and history.
+constexpr int ManyBalls = 60;
+
+void addCustomerWithManyBalls(Connection& c, const QString& customer) {
+    Transaction t(c.db());
+    QSqlQuery q(c.db());
+    q.prepare(QStringLiteral("INSERT INTO strclient (clt_cod, clt_int, clt_nom, clt_vil, "
+                             "clt_etat) VALUES (?, 'M.', 'ZYLBERSTEIN MARC', 'Lyon', '')"));
+    q.addBindValue(customer);
+    if (!q.exec())
+        fail(q.lastError().text());
+    q.prepare(QStringLiteral(
+        "INSERT INTO strmateriel (MAT_CODE, MAT_LG, MAT_SAC, mat_marque, mat_boule, mat_serie, "
+        "mat_noyau, mat_rg, mat_diff, mat_length, mat_hook, mat_surface1, mat_layout, MAT_DATE, "
+        "MAT_DATE_TRI) VALUES (?, ?, ?, 'STORM', 'Phaze II', ?, 'Asymétrique', '2,50', '0,05', "
+        "'15,00', '3,00', 'Abralon 2000', '45 < 4 < 30', '12/03/2021', '20210312')"));
+    for (int line = 1; line <= ManyBalls; ++line) {
+        q.addBindValue(customer);
+        q.addBindValue(QStringLiteral("%1").arg(line, 3, 10, QLatin1Char('0')));
+        q.addBindValue(
+            QStringLiteral("%1").arg(line % 4 == 0 ? 100 + line : line, 3, 10, QLatin1Char('0')));
+        q.addBindValue(QStringLiteral("SN%1").arg(line, 6, 10, QLatin1Char('0')));
+        if (!q.exec())
+            fail(q.lastError().text());
+    }
+    if (!t.commit())
+        fail(QStringLiteral("insertion des boules"));
+}
+
+// Sends one character to a widget as a typed key.
+void typeChar(QWidget* w, QChar ch) {
+    if (ch.unicode() < 128 && ch.isPrint())
+        QTest::keyClick(w, char(ch.unicode()));
+    else
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+QSqlQuery forwardQuery(Connection& c, const QString& sql, const QVariantList& values = {}) {
+    QSqlQuery q(c.db());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        fail(q.lastError().text());
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        fail(q.lastError().text());
+    return q;
+}
+
+long peakResidentKiB() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    const Options options = parse(QCoreApplication::arguments());
+
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        fail(QStringLiteral("pas de dossier temporaire"));
+    const QString folder =
+        QDir(options.folder.isEmpty() ? scratch.filePath(QStringLiteral("data")) : options.folder)
+            .absolutePath() +
+        QLatin1Char('/');
+    const QString database = databasePath(folder);
+    const QString manyBallsCode = code(options.clients + 1);
+
+    // The synthetic shop, made by the program's own creation code.
+    double generated = -1;
+    if (!QFile::exists(database)) {
+        CreateOptions create;
+        create.folder = folder;
+        create.shopName = QStringLiteral("BOWLING DES QUILLES D'OR");
+        create.licence = QStringLiteral("4321");
+        DemoOptions demo;
+        demo.customers = options.clients;
+        demo.ballsPerCustomer = 5;
+        demo.sheetEvery = 2;
+        demo.deletedEvery = 40;
+        demo.manyNames = true;
+        create.demo = demo;
+        QElapsedTimer t;
+        t.start();
+        if (Status s = createDatabase(create); !s)
+            fail(s.error().text);
+        generated = elapsedMs(t);
+        auto c = Connection::open(database);
+        if (!c)
+            fail(c.error().text);
+        addCustomerWithManyBalls(**c, manyBallsCode);
+    }
+    // The new file on the disk before anything is timed: otherwise the first
+    // commit measured would wait for the whole generated file to be written.
+    if (!syncFile(database))
+        fail(QStringLiteral("écriture de la base sur le disque"));
+    {
+        QFile path(folder + QStringLiteral("CHEMIN.QZ"));
+        if (!path.open(QIODevice::WriteOnly))
+            fail(QStringLiteral("CHEMIN.QZ"));
+        path.write(folder.toUtf8() + "\r\n");
+    }
+    note(generated >= 0 ? QStringLiteral("base générée en %1 s").arg(generated / 1000, 0, 'f', 1)
+                        : QStringLiteral("base existante réutilisée : %1").arg(database));
+
+    ScriptedMessageBoxes boxes;
+    boxes.setAnswerAll(true);
+    FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(14, 30, 0))};
+    RecordingPointer pointer;
+    ScriptedPrintDialog printDialog;
+    ScriptedSpreadsheet spreadsheet;
+    Services services{&boxes, &clock, &pointer, &printDialog, &spreadsheet};
+    RawDatabase raw(database);
+    if (!raw.ok())
+        fail(QStringLiteral("ouverture C de la base"));
+
+    // Start-up: CHEMIN.QZ, the shop identity, the main window shown.
+    std::unique_ptr<VdnMenu> menu;
+    const double startup = timeIt([&] {
+        Result<StartupInfo> info = startUp(folder, folder);
+        if (!info)
+            fail(info.error().text);
+        chemin_base = info->chemin_base;
+        shop_name = info->shopName;
+        menu = std::make_unique<VdnMenu>(services, *info);
+        menu->show();
+    });
+    addRow(QStringLiteral("Démarrage jusqu'à la fenêtre principale"), startup, std::nullopt, 300, 0,
+           QStringLiteral("< 300 ms"));
+
+    // The customer window's load: every customer by name.
+    VdnClient* client = nullptr;
+    const double load = timeIt([&] { client = menu->openClient(); });
+    QElapsedTimer ft;
+    ft.start();
+    raw.firstRows("SELECT clt_cod, clt_nom, clt_ad1, clt_cp, clt_vil, clt_tel, clt_gsm, clt_etat "
+                  "FROM strclient ORDER BY clt_nom, clt_cod",
+                  {}, 50);
+    addRow(QStringLiteral("Chargement de la fenêtre clients"), load, elapsedMs(ft), 50, 0,
+           QStringLiteral("< 50 ms"));
+
+    auto* selnom = client->findChild<QLineEdit*>(QStringLiteral("selnom"));
+    auto* grid = client->findChild<QTableView*>(QStringLiteral("DBGrid1"));
+    if (!selnom || !grid)
+        fail(QStringLiteral("fenêtre clients incomplète"));
+    client->activateWindow();
+    selnom->setFocus();
+
+    // Keystrokes: prefixes of real names, one to four letters each.
+    auto conn = Connection::open(database);
+    if (!conn)
+        fail(conn.error().text);
+    const int words = std::max(1, options.keystrokes / 4);
+    QStringList names;
+    for (int k = 0; k < words; ++k) {
+        QSqlQuery q = forwardQuery(**conn,
+                                   QStringLiteral("SELECT clt_nom FROM strclient WHERE "
+                                                  "clt_cod = ?"),
+                                   {code(1 + int((qint64(k) * 7919) % options.clients))});
+        names << (q.next() ? q.value(0).toString().left(4) : QStringLiteral("DUPO"));
+    }
+    QList<double> keys, keyFloors;
+    int emptyGrids = 0;
+    for (const QString& name : names) {
+        selnom->clear();
+        settle();
+        QString typed;
+        for (QChar ch : name) {
+            typed += ch;
+            keys << timeIt([&] { typeChar(selnom, ch); });
+            if (client->Frame200->model()->rowCount() == 0)
+                ++emptyGrids;
+            QElapsedTimer f;
+            f.start();
+            searchFloor(raw, typed, 50);
+            keyFloors << elapsedMs(f);
+        }
+    }
+    if (emptyGrids > 0)
+        note(QStringLiteral("attention : %1 frappes sans ligne").arg(emptyGrids));
+    const QString keyOp = QStringLiteral("Frappe dans selnom jusqu'aux premières lignes (%1 "
+                                         "frappes), ");
+    addRow(keyOp.arg(keys.size()) + QStringLiteral("médiane"), median(keys), median(keyFloors), 0,
+           0, QString());
+    addRow(keyOp.arg(keys.size()) + QStringLiteral("95e centile"), percentile(keys, 0.95),
+           percentile(keyFloors, 0.95), 16, 0, QStringLiteral("< 16 ms"));
+    addRow(keyOp.arg(keys.size()) + QStringLiteral("maximum"), percentile(keys, 1.0),
+           percentile(keyFloors, 1.0), 0, 0, QString());
+
+    // Heading click on "Ville", on the whole list.
+    selnom->clear();
+    settle();
+    QHeaderView* header = grid->horizontalHeader();
+    const int town = int(CustomerColumn::Town);
+    const QPoint headingPoint(header->sectionViewportPosition(town) + header->sectionSize(town) / 2,
+                              header->height() / 2);
+    QList<double> heading;
+    for (int i = 0; i < 5; ++i)
+        heading << timeIt(
+            [&] { QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, headingPoint); });
+    if (!(client->lastQuery() ==
+          CustomerQuery::all().unordered().descendingBy(CustomerColumn::Town)))
+        note(QStringLiteral("attention : le clic sur « Ville » n'a pas trié la liste"));
+    ft.restart();
+    raw.firstRows("SELECT clt_cod, clt_nom, clt_ad1, clt_cp, clt_vil, clt_tel, clt_gsm, clt_etat "
+                  "FROM strclient ORDER BY clt_vil DESC, clt_cod DESC",
+                  {}, 50);
+    addRow(QStringLiteral("Clic sur l'en-tête « Ville » (médiane de 5)"), median(heading),
+           elapsedMs(ft), 50, 0, QStringLiteral("< 50 ms"));
+
+    // Row click until the ball panel shows, on customers found by name.
+    QList<double> rowClicks, rowFloors;
+    for (int k = 0; k < 10; ++k) {
+        client->retour_liste();
+        selnom->setText(names.at(k % names.size()).left(3));
+        settle();
+        const QRect cell = grid->visualRect(grid->model()->index(0, int(CustomerColumn::Name)));
+        const QString clicked = client->Frame200->model()->code(0);
+        rowClicks << timeIt(
+            [&] { QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center()); });
+        if (client->Frame300->isHidden() || client->currentCode() != clicked)
+            note(QStringLiteral("attention : le clic sur %1 n'a pas ouvert le panneau des boules")
+                     .arg(clicked));
+        QElapsedTimer f;
+        f.start();
+        raw.firstRows("SELECT * FROM strclient WHERE clt_cod = ?1", {clicked.toUtf8()}, -1);
+        raw.firstRows("SELECT * FROM strmateriel WHERE MAT_CODE = ?1 ORDER BY MAT_LG",
+                      {clicked.toUtf8()}, -1);
+        raw.firstRows("SELECT count(*) FROM strpercage WHERE per_code = ?1", {clicked.toUtf8()},
+                      -1);
+        rowFloors << elapsedMs(f);
+    }
+    addRow(QStringLiteral("Clic sur une ligne jusqu'au panneau des boules (médiane de 10)"),
+           median(rowClicks), median(rowFloors), 50, 0, QStringLiteral("< 50 ms"));
+    addRow(QStringLiteral("Clic sur une ligne, maximum"), percentile(rowClicks, 1.0),
+           percentile(rowFloors, 1.0), 50, 0, QStringLiteral("< 50 ms"));
+    client->retour_liste();
+    settle();
+
+    // Opens a customer as the user does: the name typed in the search, then
+    // a click on its row. Returns false when the row is not in the first page.
+    const auto openCustomer = [&](const QString& wanted) {
+        client->retour_liste();
+        QSqlQuery q = forwardQuery(**conn,
+                                   QStringLiteral("SELECT clt_nom FROM strclient WHERE "
+                                                  "clt_cod = ?"),
+                                   {wanted});
+        if (!q.next())
+            return false;
+        selnom->setText(q.value(0).toString());
+        settle();
+        CustomerListModel* model = client->Frame200->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            if (model->code(r) == wanted) {
+                grid->scrollTo(model->index(r, 0));
+                settle();
+                QTest::mouseClick(
+                    grid->viewport(), Qt::LeftButton, {},
+                    grid->visualRect(model->index(r, int(CustomerColumn::Name))).center());
+                settle();
+                return client->currentCode() == wanted && !client->Frame300->isHidden();
+            }
+        return false;
+    };
+
+    // A ball added and validated through the ball panel.
+    {
+        QList<double> adds, validations;
+        auto* add = client->findChild<QToolButton*>(QStringLiteral("cmdajout_mat"));
+        auto* validate = client->findChild<QPushButton*>(QStringLiteral("cmdvalide3"));
+        if (!add || !validate)
+            fail(QStringLiteral("panneau des boules incomplet"));
+        for (int k = 0; k < 5; ++k) {
+            const QString customer = code(2 + 2 * (k * 1231 % (options.clients / 2 - 1)));
+            if (!openCustomer(customer))
+                fail(QStringLiteral("client %1 non ouvert").arg(customer));
+            const int before = client->Frame300->ballModel()->rowCount();
+            adds << timeIt([&] { QTest::mouseClick(add, Qt::LeftButton); });
+            // A described ball: the first value of each pick list, a name.
+            for (QComboBox* combo : client->Frame300->Frame8->combos())
+                if (combo->count() > 0)
+                    combo->setEditText(combo->itemText(0));
+            client->Frame300->Frame8->txtboule->setText(QStringLiteral("Phaze II"));
+            validations << timeIt([&] { QTest::mouseClick(validate, Qt::LeftButton); });
+            if (client->Frame300->ballModel()->rowCount() != before + 1)
+                note(QStringLiteral("attention : boule de %1 non ajoutée").arg(customer));
+        }
+        addRow(QStringLiteral("Nouvelle boule : ouverture de la saisie (médiane de 5)"),
+               median(adds), std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
+        addRow(QStringLiteral("Validation d'une boule jusqu'à la liste rechargée (médiane de 5)"),
+               median(validations), std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
+    }
+
+    // The drilling sheet: a stored sheet opened, then validated.
+    {
+        QList<double> opens, validations;
+        for (int k = 0; k < 5; ++k) {
+            const QString customer = code(1 + 2 * (k * 997 % (options.clients / 2)));
+            if (!openCustomer(customer))
+                fail(QStringLiteral("client %1 non ouvert").arg(customer));
+            auto* entry = client->findChild<QWidget*>(QStringLiteral("cmdmodif_fiche"));
+            auto* save = client->findChild<QPushButton*>(QStringLiteral("cmdvalide_fiche"));
+            if (!entry || !save || entry->isHidden())
+                fail(QStringLiteral("fiche de %1 introuvable").arg(customer));
+            opens << timeIt([&] { QTest::mouseClick(entry, Qt::LeftButton); });
+            if (client->Frame400->isHidden())
+                fail(QStringLiteral("fiche de %1 non ouverte").arg(customer));
+            validations << timeIt([&] { QTest::mouseClick(save, Qt::LeftButton); });
+            if (!client->Frame400->isHidden())
+                note(QStringLiteral("attention : fiche de %1 non enregistrée").arg(customer));
+        }
+        addRow(QStringLiteral("Ouverture d'une fiche de perçage (médiane de 5)"), median(opens),
+               std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
+        addRow(QStringLiteral("Validation d'une fiche de perçage (médiane de 5)"),
+               median(validations), std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
+    }
+
+    // The ball list printout of the customer with 60 balls, into a PDF.
+    {
+        if (!openCustomer(manyBallsCode))
+            fail(QStringLiteral("client aux 60 boules non ouvert"));
+        auto* button = client->findChild<QToolButton*>(QStringLiteral("cmdimp_mat"));
+        if (!button)
+            fail(QStringLiteral("cmdimp_mat"));
+        const QString pdf = scratch.filePath(QStringLiteral("boules.pdf"));
+        printDialog.expectAccept({pdf});
+        const double printed = timeIt([&] { QTest::mouseClick(button, Qt::LeftButton); });
+        RecordingPageWriter recorder;
+        printDialog.expectAccept({pdf});
+        Result<QSqlQuery> again = BallStore((*conn)->db()).printoutRows(manyBallsCode);
+        if (!again)
+            fail(again.error().text);
+        printBallList(*again, QStringLiteral("M. ZYLBERSTEIN MARC"), recorder, services, nullptr);
+        QElapsedTimer t;
+        t.start();
+        if (!paintFloor(recorder.ops(), scratch.filePath(QStringLiteral("floor.pdf"))))
+            fail(QStringLiteral("peintre nu"));
+        addRow(QStringLiteral("Impression des 60 boules d'un client en PDF"), printed, elapsedMs(t),
+               0, 0, QString());
+    }
+
+    // The export of every customer by name, from the list as the window opens.
+    client->retour_liste();
+    settle();
+    {
+        auto* button = client->findChild<QPushButton*>(QStringLiteral("cmdexcel"));
+        if (!button)
+            fail(QStringLiteral("cmdexcel"));
+        const qsizetype opened = spreadsheet.opened().size();
+        const double exported = timeIt([&] { QTest::mouseClick(button, Qt::LeftButton); });
+        if (spreadsheet.opened().size() != opened + 1)
+            fail(QStringLiteral("export non écrit"));
+        QElapsedTimer t;
+        t.start();
+        if (exportFloor(raw, scratch.filePath(QStringLiteral("floor.csv"))) < options.clients)
+            fail(QStringLiteral("export C"));
+        const double floor = elapsedMs(t);
+        addRow(QStringLiteral("Export de tous les clients"), exported, floor, 1000, 1.5,
+               QStringLiteral("< 1 s et ≤ 1,5× le plancher"));
+    }
+
+    // The customer list printout: the customers of the initial whose count
+    // is the nearest to 10,000, typed in the search, into a PDF.
+    {
+        QString initial;
+        int count = 0;
+        for (char c = 'A'; c <= 'Z'; ++c) {
+            QSqlQuery q = forwardQuery(**conn,
+                                       QStringLiteral("SELECT count(*) FROM strclient WHERE "
+                                                      "substr(clt_nom, 1, 1) = ?"),
+                                       {QString(QLatin1Char(c))});
+            const int n = q.next() ? q.value(0).toInt() : 0;
+            if (initial.isEmpty() || std::abs(n - 10000) < std::abs(count - 10000)) {
+                initial = QString(QLatin1Char(c));
+                count = n;
+            }
+        }
+        selnom->setText(initial);
+        settle();
+        const CustomerQuery edition = client->editionQuery();
+        auto* button = client->findChild<QPushButton*>(QStringLiteral("cmdimp"));
+        if (!button)
+            fail(QStringLiteral("cmdimp"));
+        const QString pdf = scratch.filePath(QStringLiteral("clients.pdf"));
+        printDialog.expectAccept({pdf});
+        const double printed = timeIt([&] { QTest::mouseClick(button, Qt::LeftButton); });
+        RecordingPageWriter recorder;
+        printDialog.expectAccept({pdf});
+        Result<QSqlQuery> again = CustomerStore((*conn)->db()).rows(edition);
+        if (!again)
+            fail(again.error().text);
+        printCustomerList(*again, recorder, services, nullptr);
+        QElapsedTimer t;
+        t.start();
+        if (!paintFloor(recorder.ops(), scratch.filePath(QStringLiteral("floor.pdf"))))
+            fail(QStringLiteral("peintre nu"));
+        addRow(QStringLiteral("Impression de la liste des clients en PDF (%1 clients, initiale %2)")
+                   .arg(count)
+                   .arg(initial),
+               printed, elapsedMs(t), 0, 3, QStringLiteral("≤ 3× le plancher"));
+        // The printout closes the customer window.
+        settle();
+        client = nullptr;
+    }
+
+    // The backup's snapshot of the database beside a plain copy of the file.
+    {
+        const QString dest = scratch.filePath(QStringLiteral("cle"));
+        QDir().mkpath(dest);
+        QElapsedTimer t;
+        t.start();
+        const BackupResult result = backUp(folder, dest);
+        const double snapshot = elapsedMs(t);
+        if (!result.complete())
+            fail(backupEndMessage(result));
+        t.restart();
+        if (!copyFloor(database, scratch.filePath(QStringLiteral("copie.mdb"))))
+            fail(QStringLiteral("copie simple"));
+        addRow(QStringLiteral("Sauvegarde : copie instantanée de la base (%1 Mio)")
+                   .arg(QFileInfo(database).size() / (1024 * 1024)),
+               snapshot, elapsedMs(t), 0, 2, QStringLiteral("≤ 2× la copie simple"));
+    }
+
+    menu.reset();
+    settle();
+
+    const double peakMiB = double(peakResidentKiB()) / 1024;
+    Row memory{QStringLiteral("Mémoire résidente maximale du processus"),
+               QString::number(peakMiB, 'f', 0) + QStringLiteral(" Mio"),
+               QStringLiteral("—"),
+               QStringLiteral("—"),
+               QStringLiteral("< 200 Mio"),
+               peakMiB < 200 ? QStringLiteral("oui") : QStringLiteral("**non**")};
+    table.append(memory);
+
+    std::printf(
+        "Base : %d clients, %d boules, %d fiches de perçage%s\n\n", options.clients,
+        options.clients * 5 + ManyBalls, (options.clients + 1) / 2,
+        generated >= 0
+            ? qPrintable(QStringLiteral(" ; générée en %1 s").arg(generated / 1000, 0, 'f', 1))
+            : " ; base existante");
+    std::printf("| Opération | VORDAN | Plancher | Rapport | Cible | Atteinte |\n");
+    std::printf("|---|---:|---:|---:|---|---|\n");
+    for (const Row& r : table)
+        std::printf("| %s | %s | %s | %s | %s | %s |\n", qPrintable(r.operation),
+                    qPrintable(r.vordan), qPrintable(r.floor), qPrintable(r.ratio),
+                    qPrintable(r.target), qPrintable(r.met));
+    return 0;
+}
