@@ -8,13 +8,14 @@
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
 #include "platform/print_dialog.h"
-#include "platform/spreadsheet.h"
 #include "platform/removable_drives.h"
+#include "platform/spreadsheet.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
@@ -96,5 +97,11 @@ int main(int argc, char* argv[]) {
 
     vdn::VdnMenu menu(services, *info);
     menu.show();
+    // For checks of a whole start-up and shutdown (memory checkers): the
+    // program ends by itself after this many milliseconds.
+    bool quitSet = false;
+    const int quitAfter = qEnvironmentVariableIntValue("VORDAN_QUIT_AFTER_MS", &quitSet);
+    if (quitSet && quitAfter >= 0)
+        QTimer::singleShot(quitAfter, &app, &QCoreApplication::quit);
     return app.exec();
 }

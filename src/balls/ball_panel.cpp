@@ -188,7 +188,8 @@ BallPanel::BallPanel(QWidget* parent) : QGroupBox(QStringLiteral("Suivi du Maté
     Label31 = new ClickableLabel(
         QStringLiteral("Visualisation/modification de la fiche de percage"), Frame9);
     Label31->setObjectName(QStringLiteral("Label31"));
-    Label31->setGeometry(240 / 15, 480 / 15, 3975 / 15, 375 / 15);
+    // Two lines: the caption is wider than the box at this font.
+    Label31->setGeometry(240 / 15, 480 / 15, 3975 / 15, 2 * 375 / 15);
     Label31->setWordWrap(true);
     cmdmodif_fiche = new ClickableLabel(Frame9);
     cmdmodif_fiche->setObjectName(QStringLiteral("cmdmodif_fiche"));

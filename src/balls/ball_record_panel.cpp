@@ -1,6 +1,7 @@
 #include "balls/ball_record_panel.h"
 
 #include "data/text.h"
+#include "platform/whole_characters.h"
 #include "reference/catalogue.h"
 
 #include <QAbstractItemView>
@@ -160,6 +161,9 @@ void BallRecordPanel::build() {
     txtserie->setObjectName(QStringLiteral("txtserie"));
     txtserie->setMaxLength(64);
     txtserie->setFixedWidth(180);
+    // Boxes with a limit never keep half of a character cut at the limit.
+    keepWholeCharacters(txtboule);
+    keepWholeCharacters(txtserie);
 
     Label12 = caption("Label12", QStringLiteral("Noyau"), this);
     Label14 = caption("Label14", QStringLiteral("Différentiel"), this);

@@ -1,5 +1,7 @@
 #include "customers/customer_list_panel.h"
 
+#include "platform/whole_characters.h"
+
 #include "customers/customer_list_model.h"
 
 #include <QGroupBox>
@@ -80,6 +82,7 @@ CustomerListPanel::CustomerListPanel(CustomerStore& store, QWidget* parent)
     layout->addWidget(choiceGroup);
 
     connect(selnom, &QLineEdit::textChanged, this, &CustomerListPanel::searchChanged);
+    keepWholeCharacters(selnom);
     connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         if (section >= 0 && section < CustomerColumnCount)
             emit headingClicked(static_cast<CustomerColumn>(section));

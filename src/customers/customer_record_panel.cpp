@@ -4,6 +4,7 @@
 #include "data/globals.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
+#include "platform/whole_characters.h"
 
 #include <QButtonGroup>
 #include <QFocusEvent>
@@ -86,6 +87,7 @@ CustomerRecordPanel::CustomerRecordPanel(const Services& services, CustomerStore
         QLineEdit* edit = this->*rule.member;
         if (rule.maxLength > 0)
             edit->setMaxLength(rule.maxLength);
+        keepWholeCharacters(edit);
         if (rule.selectOnEntry)
             edit->installEventFilter(this);
     }

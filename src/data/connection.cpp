@@ -49,6 +49,12 @@ QString uriFor(const QString& path, const char* mode) {
 
 } // namespace
 
+int Connection::busyTimeoutMs() {
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("VORDAN_BUSY_TIMEOUT_MS", &ok);
+    return ok && ms >= 0 && ms <= 600000 ? ms : BusyTimeoutMs;
+}
+
 Connection::Connection(QString name, QString path)
     : name_(std::move(name)), path_(std::move(path)) {}
 
@@ -122,7 +128,7 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
                                 QStringLiteral("Le pilote SQLite de Qt est absent"));
     c->db_.setDatabaseName(uriFor(path, mode == Mode::CreateNew ? "rwc" : "rw"));
     c->db_.setConnectOptions(
-        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs()));
     if (!c->db_.open())
         return DataError::fromDatabase(c->db_, path);
     if (!registerValFunction(c->handle()) || !registerUpperFunction(c->handle()))

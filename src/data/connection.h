@@ -20,6 +20,11 @@ public:
 
     // Milliseconds a statement waits for a lock held by another process.
     static constexpr int BusyTimeoutMs = 5000;
+    // The wait in force: BusyTimeoutMs, or the whole number of milliseconds
+    // (0 to 600000) in the environment variable VORDAN_BUSY_TIMEOUT_MS, which
+    // tests use to meet a lock without waiting five seconds.
+    static int busyTimeoutMs();
+
     // Page cache of each connection, in KiB. The customer list, its sorts,
     // printout and export read the customer table through the name index, one
     // row here and one there: with the whole table and its indexes in the

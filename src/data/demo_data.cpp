@@ -209,6 +209,9 @@ Status writeSheet(Writer& w, const QString& code, std::mt19937& rng) {
                             : pick(Shapes, rng);
         } else if (n == 21) {
             v = classic ? QString(QLatin1String("")) : QStringLiteral("1");
+        } else if (n == 10 || n == 14 || n == 17 || n == 18) {
+            // One box of each pair with opposite arrows holds the value.
+            v = QString(QLatin1String(""));
         } else {
             v = pick(Fractions, rng);
         }

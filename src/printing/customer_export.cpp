@@ -21,23 +21,6 @@ namespace vdn {
 
 namespace {
 
-// Code points of the bytes 0x80 to 0x9F; 0 where the code page has none.
-constexpr char16_t Specials[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, //
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,      //
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
-char encode(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return char(c);
-    for (int i = 0; i < 32; ++i)
-        if (Specials[i] != 0 && Specials[i] == c)
-            return char(0x80 + i);
-    return '?';
-}
-
 constexpr const char* ExportFields[] = {"clt_cod", "clt_nom", "clt_ad1", "clt_ad2",
                                         "clt_ad3", "clt_cp",  "clt_vil", "clt_pays",
                                         "clt_tel", "clt_gsm", "clt_nic"};
@@ -56,38 +39,6 @@ DataError fileError(const QFile& file, const QString& path) {
 }
 
 } // namespace
-
-// Appends the text in Windows-1252, walking its UTF-16 units in place (a
-// pair of surrogates is one character the code page lacks).
-void appendWindows1252(QStringView text, QByteArray& out) {
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = text[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n &&
-            QChar::isLowSurrogate(text[i + 1].unicode())) {
-            ++i;
-            out.append('?');
-        } else {
-            out.append(encode(u));
-        }
-    }
-}
-
-QByteArray toWindows1252(QStringView text) {
-    QByteArray out;
-    out.reserve(text.size());
-    appendWindows1252(text, out);
-    return out;
-}
-
-QString csvField(const QString& value) {
-    if (!value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('"')) &&
-        !value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n')))
-        return value;
-    QString quoted = value;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 QString customerExportPath(const QString& base, const QDate& day) {
     return base + QStringLiteral("Client_") + day.toString(QStringLiteral("yyyyMMdd")) +

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/data_error.h"
+#include "printing/csv_line.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -12,17 +13,6 @@ class QWidget;
 namespace vdn {
 
 struct Services;
-
-// Text in the Windows-1252 code page, as spreadsheet programs read a
-// comma-separated file by default: Latin-1 plus the printable specials of
-// 0x80-0x9F (€, Œ, œ, ’, … and the like). A character the code page lacks
-// becomes "?".
-QByteArray toWindows1252(QStringView text);
-
-// One field of a comma-separated line: unchanged, or between double quotes
-// (inner quotes doubled) when it holds a comma, a double quote or a line
-// break, so that it cannot shift the columns after it.
-QString csvField(const QString& value);
 
 // The export file of a day: `base` + "Client_" + yyyymmdd + ".csv", `base`
 // being the database folder prefix exactly as stored.

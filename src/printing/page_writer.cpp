@@ -23,9 +23,16 @@ double PageWriter::lineHeight() const {
     return QFontMetricsF(font()).height();
 }
 
-void PageWriter::print(const QString& text, LineEnd end) {
+void PageWriter::print(const QString& raw, LineEnd end) {
     if (!ok())
         return;
+    // A stored value may hold line breaks or tabs (pasted into a box): it is
+    // printed on its one line, each such character as a blank.
+    QString text = raw;
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
     drawText(x_, y_, text);
     if (end == LineEnd::Break) {
         x_ = 0;

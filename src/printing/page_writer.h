@@ -36,7 +36,8 @@ public:
 
     // Draws the text with its top-left corner at the current position. With
     // a line break the position moves to the start of the next line; without,
-    // it stays on the line, just after the text.
+    // it stays on the line, just after the text. Line breaks, tabs and other
+    // control characters print as blanks, so the text keeps to its line.
     void print(const QString& text, LineEnd end = LineEnd::Break);
     // Black rectangle outline with these corners.
     void box(double x1, double y1, double x2, double y2);

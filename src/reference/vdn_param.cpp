@@ -5,6 +5,7 @@
 #include "data/error_report.h"
 #include "data/globals.h"
 #include "platform/message_boxes.h"
+#include "platform/whole_characters.h"
 #include "reference/param_store.h"
 #include "reference/param_values_model.h"
 
@@ -94,6 +95,8 @@ void VdnParam::buildControls() {
     for (const BallCode& c : ballCodes())
         if (c.entryMaxLength > 0)
             entryBox(c.entryBox)->setMaxLength(c.entryMaxLength);
+    for (QLineEdit* box : {Txt0, txt1, Txt6, txt2})
+        keepWholeCharacters(box);
     cmdvalide3 =
         pictureButton(Frame3, "cmdvalide3", pictures::validate(28),
                       QStringLiteral("Enregistrer la valeur"), twipRect(9360, 360, 495, 495));
