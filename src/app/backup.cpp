@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/globals.h"
+#include "data/sqlite_copy.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <memory>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -71,21 +73,46 @@ QString databaseBusy() {
     return QStringLiteral("base en cours de modification, réessayez dans un instant");
 }
 
-// The most telling text of an SQLite failure: the system's own error when
-// there is one ("No space left on device"), else the engine's.
-QString sqliteDetail(sqlite3* db, int rc) {
-    if (db) {
-        if (const int sys = sqlite3_system_errno(db); sys != 0)
-            return systemReason(sys);
-        return QString::fromUtf8(sqlite3_errmsg(db));
-    }
-    return QString::fromUtf8(sqlite3_errstr(rc));
+// The most telling text of a failed database copy: the system's own error
+// when there is one ("No space left on device"), else the engine's.
+QString copyDetail(const DatabaseCopy& copy) {
+    return copy.systemError != 0 ? systemReason(copy.systemError) : copy.detail;
 }
 
 // The folder and the name prefix that chemin_base stands for: "/data/" gives
 // "/data" and "", "/data/shop_" gives "/data" and "shop_".
 QFileInfo patternInfo(const QString& base) {
     return QFileInfo(base + DataFilePattern);
+}
+
+// The names of the regular files of a folder (symbolic links followed). The
+// listing's own failure is returned as the system's error number, so that a
+// folder that cannot be read is never taken for one without data files.
+int listFolder(const QString& folder, QStringList* names) {
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return errno;
+    int err = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            err = errno;
+            break;
+        }
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name == QLatin1String(".") || name == QLatin1String(".."))
+            continue;
+        if (QFileInfo(QDir(folder).filePath(name)).isFile())
+            names->append(name);
+    }
+    ::closedir(dir);
+    return err;
+}
+
+FolderLister& folderLister() {
+    static FolderLister lister = listFolder;
+    return lister;
 }
 
 // Renames over an existing file in one step (the previous backup stays whole
@@ -105,10 +132,6 @@ void syncFolder(const QString& folder) {
     ::fsync(fd);
     ::close(fd);
 }
-
-struct SqliteCloser {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
 
 // Copies what is left of `in` into the open file `out` and puts it on the
 // drive. Returns an empty text on success, the reason otherwise.
@@ -137,158 +160,22 @@ QString copyBytes(QFile& in, int out) {
     return {};
 }
 
-// Checks a finished copy before it replaces the previous backup: it opens
-// as a database (its header and schema can be read) and holds every page the
-// engine copied. The pages themselves come verbatim from the engine's backup,
-// which reports any failed read or write; a full structural check would read
-// the whole copy again from the system's cache, not from the drive, and take
-// several times as long as the copy itself.
-bool checkCopy(sqlite3* db, int pages, QString* error) {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &stmt, nullptr) != SQLITE_OK) {
-        *error = QString::fromUtf8(sqlite3_errmsg(db));
-        return false;
-    }
-    bool ok = false;
-    if (sqlite3_step(stmt) == SQLITE_ROW) {
-        const int copied = sqlite3_column_int(stmt, 0);
-        ok = copied == pages && pages > 0;
-        if (!ok)
-            *error = QStringLiteral("%1 pages sur %2").arg(copied).arg(pages);
-    } else {
-        *error = QString::fromUtf8(sqlite3_errmsg(db));
-    }
-    sqlite3_finalize(stmt);
-    return ok;
-}
-
-// Copies the pages of the live database into `target` through SQLite's online
-// backup, which reads one consistent state even while other connections hold
-// the file open. Returns an empty text on success, the reason otherwise.
-QString snapshotThroughEngine(sqlite3* source, const QString& target) {
-    sqlite3* raw = nullptr;
-    const int opened = sqlite3_open_v2(QFile::encodeName(target).constData(), &raw,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    std::unique_ptr<sqlite3, SqliteCloser> dest(raw);
-    if (opened != SQLITE_OK)
-        return cannotWrite(sqliteDetail(raw, opened));
-    // The copy is a private temporary file until it is renamed: it needs no
-    // journal, and it is flushed to the drive once, whole, before the rename.
-    if (const int rc = sqlite3_exec(dest.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF",
-                                    nullptr, nullptr, nullptr);
-        rc != SQLITE_OK)
-        return cannotWrite(sqliteDetail(dest.get(), rc));
-    sqlite3_backup* backup = sqlite3_backup_init(dest.get(), "main", source, "main");
-    if (!backup)
-        return cannotWrite(sqliteDetail(dest.get(), sqlite3_errcode(dest.get())));
-    int rc = SQLITE_OK;
-    for (int attempt = 0; attempt < SnapshotAttempts; ++attempt) {
-        rc = sqlite3_backup_step(backup, -1);
-        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
-            break;
-        sqlite3_sleep(SnapshotPauseMs);
-    }
-    const int pages = sqlite3_backup_pagecount(backup);
-    // Finishing records a failed step's error on the destination connection.
-    const int finished = sqlite3_backup_finish(backup);
-    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-        return cannotRead(databaseBusy());
-    if (rc != SQLITE_DONE || finished != SQLITE_OK)
-        return cannotWrite(sqliteDetail(dest.get(), rc != SQLITE_DONE ? rc : finished));
-    QString error;
-    if (!checkCopy(dest.get(), pages, &error))
-        return QStringLiteral("copie de la base incorrecte (%1)").arg(error);
-    if (sqlite3_close(dest.release()) != SQLITE_OK)
-        return cannotWrite(QStringLiteral("fermeture de la copie"));
-    const int fd = ::open(QFile::encodeName(target).constData(), O_RDWR);
-    if (fd < 0)
-        return cannotWrite(systemReason(errno));
-    const bool synced = ::fsync(fd) == 0;
-    const int err = errno;
-    ::close(fd);
-    if (!synced)
-        return cannotWrite(systemReason(err));
-    return {};
-}
-
-// The first column of the first row of a statement, as text; the engine's
-// result code in `rc` (SQLITE_ROW when there was a row).
-QString firstValue(sqlite3* db, const char* sql, int* rc) {
-    sqlite3_stmt* stmt = nullptr;
-    *rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
-    if (*rc != SQLITE_OK)
+// A consistent snapshot of the live database in `target`, taken by the
+// engine from the connection's handle. Returns an empty text on success, the
+// reason otherwise.
+QString snapshotInto(sqlite3* source, const QString& target) {
+    const DatabaseCopy copy = copyDatabase(source, target);
+    switch (copy.outcome) {
+    case DatabaseCopy::Outcome::Copied:
         return {};
-    QString value;
-    *rc = sqlite3_step(stmt);
-    if (*rc == SQLITE_ROW)
-        value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-    sqlite3_finalize(stmt);
-    return value;
-}
-
-// Ends the read transaction of the snapshot, whatever happened in it.
-struct ReadEnd {
-    sqlite3* db;
-    ~ReadEnd() { sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr); }
-};
-
-// Copies the database file as it stands while a read transaction holds it:
-// with a rollback journal, no other connection can write to the file until
-// that transaction ends (a writer that already has pages in the file keeps
-// the reader out instead), so the bytes copied are one committed state, at
-// the speed of a plain file copy.
-QString copyUnderReadLock(sqlite3* source, const QString& sourcePath, const QString& target) {
-    if (sqlite3_exec(source, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return cannotRead(sqliteDetail(source, sqlite3_errcode(source)));
-    const ReadEnd end{source};
-    int rc = SQLITE_OK;
-    // The first read takes the lock (waiting out a commit in progress) and
-    // rolls back what a crashed writer may have left in the file.
-    firstValue(source, "SELECT count(*) FROM sqlite_schema", &rc);
-    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+    case DatabaseCopy::Outcome::Busy:
         return cannotRead(databaseBusy());
-    if (rc != SQLITE_ROW)
-        return cannotRead(sqliteDetail(source, rc));
-    const int pages = firstValue(source, "PRAGMA page_count", &rc).toInt();
-    if (rc != SQLITE_ROW)
-        return cannotRead(sqliteDetail(source, rc));
-
-    QFile in(sourcePath);
-    errno = 0;
-    if (!in.open(QIODevice::ReadOnly))
-        return cannotRead(openFailure(in, errno));
-    const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_TRUNC);
-    if (out < 0)
-        return cannotWrite(systemReason(errno));
-    const QString copied = copyBytes(in, out);
-    ::close(out);
-    if (!copied.isEmpty())
-        return copied;
-
-    sqlite3* raw = nullptr;
-    const int opened =
-        sqlite3_open_v2(QFile::encodeName(target).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    std::unique_ptr<sqlite3, SqliteCloser> copy(raw);
-    if (opened != SQLITE_OK)
-        return cannotWrite(sqliteDetail(raw, opened));
-    QString error;
-    if (!checkCopy(copy.get(), pages, &error))
-        return QStringLiteral("copie de la base incorrecte (%1)").arg(error);
-    return {};
-}
-
-// A consistent snapshot of the live database in `target`. Returns an empty
-// text on success, the reason otherwise.
-QString snapshotInto(sqlite3* source, const QString& sourcePath, const QString& target) {
-    int rc = SQLITE_OK;
-    const QString journal = firstValue(source, "PRAGMA journal_mode", &rc);
-    if (rc != SQLITE_ROW)
-        return cannotRead(rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? databaseBusy()
-                                                                   : sqliteDetail(source, rc));
-    // With a write-ahead log the committed state is not all in the file.
-    if (journal.compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
-        return snapshotThroughEngine(source, target);
-    return copyUnderReadLock(source, sourcePath, target);
+    case DatabaseCopy::Outcome::BadCopy:
+        return QStringLiteral("copie de la base incorrecte (%1)").arg(copy.detail);
+    case DatabaseCopy::Outcome::WriteFailed:
+        break;
+    }
+    return cannotWrite(copyDetail(copy));
 }
 
 QString backUpDatabase(const QString& base, const QString& target) {
@@ -305,7 +192,7 @@ QString backUpDatabase(const QString& base, const QString& target) {
         return cannotWrite(openFailure(temp, errno));
     const QString tempName = temp.fileName();
     temp.close();
-    QString error = snapshotInto((*source)->handle(), (*source)->path(), tempName);
+    QString error = snapshotInto((*source)->handle(), tempName);
     if (error.isEmpty())
         QFile::setPermissions(tempName, QFileInfo((*source)->path()).permissions());
     if (error.isEmpty() && !replaceFile(tempName, target, &error))
@@ -341,7 +228,7 @@ QString copyFile(const QString& from, const QString& to) {
 
 } // namespace
 
-QStringList backupFileNames(const QString& base) {
+QStringList backupFileNames(const QString& base, int* listingError) {
     const QFileInfo pattern = patternInfo(base);
     const QString prefix = pattern.fileName().chopped(DataFilePattern.size());
     // "VDN_*.MDB" matched without regard to case, as the older platform did.
@@ -349,10 +236,12 @@ QStringList backupFileNames(const QString& base) {
         QLatin1Char('^') + QRegularExpression::escape(prefix + QStringLiteral("VDN_")) +
             QStringLiteral(".*\\.MDB$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    QStringList entries;
+    const int err = folderLister()(pattern.path(), &entries);
+    if (listingError)
+        *listingError = err;
     QStringList names;
-    const QDir folder(pattern.path());
-    for (const QString& name :
-         folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+    for (const QString& name : entries) {
         if (!match.match(name).hasMatch())
             continue;
         const QString start = name.trimmed().left(3);
@@ -360,7 +249,12 @@ QStringList backupFileNames(const QString& base) {
             continue;
         names << name;
     }
+    names.sort();
     return names;
+}
+
+void setFolderListerForTests(FolderLister lister) {
+    folderLister() = lister ? std::move(lister) : FolderLister(listFolder);
 }
 
 bool isDatabaseFolder(const QString& base, const QString& destinationFolder) {
@@ -381,7 +275,12 @@ BackupResult backUp(const QString& base, const QString& destinationFolder) {
     else
         result.failures.append({database, dbError});
 
-    for (const QString& name : backupFileNames(base)) {
+    int listingError = 0;
+    const QStringList names = backupFileNames(base, &listingError);
+    if (listingError != 0)
+        result.failures.append(
+            {QDir::toNativeSeparators(sourceFolder), cannotRead(systemReason(listingError))});
+    for (const QString& name : names) {
         const QString error = copyFile(QDir(sourceFolder).filePath(name), dest.filePath(name));
         if (error.isEmpty())
             result.copied << name;

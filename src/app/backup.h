@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace vdn {
 
 // A file that could not be backed up, and why (French, for the user).
@@ -21,19 +23,29 @@ struct BackupResult {
 // The data files kept beside the database and backed up with it: the files of
 // the database folder whose names match "VDN_*.MDB" without regard to case,
 // except names whose first three characters are "tri" or "TRI". Sorted by name.
-// `base` is chemin_base, the prefix of the database file name.
-QStringList backupFileNames(const QString& base);
+// `base` is chemin_base, the prefix of the database file name. When the
+// folder cannot be listed, `listingError` receives the system's error number
+// (0 otherwise) and the names read before the failure are returned.
+QStringList backupFileNames(const QString& base, int* listingError = nullptr);
+
+// Lists the regular files of a folder into `names`; returns 0, or the
+// system's error number when the listing failed.
+using FolderLister = std::function<int(const QString& folder, QStringList* names)>;
+// Replaces the system's listing (tests force a failure that the superuser
+// would never meet); an empty function puts the system's back.
+void setFolderListerForTests(FolderLister lister);
 
 // Whether the destination is the database folder itself; backing up there
 // would replace the live database by its own copy.
 bool isDatabaseFolder(const QString& base, const QString& destinationFolder);
 
 // Backs up into destinationFolder: a consistent snapshot of the database taken
-// with SQLite's online backup (safe while other windows hold it open), under
+// with SQLite's backup API (safe while other windows hold it open), under
 // the database file's own name, then each data file of backupFileNames(). Each
 // file is written under a temporary name and renamed over the previous backup
 // only once it is complete, so a failed copy leaves the previous backup as it
-// was. A failure of one file does not stop the others.
+// was. A failure of one file does not stop the others; a data folder that
+// cannot be listed is a failure of its own.
 BackupResult backUp(const QString& base, const QString& destinationFolder);
 
 // The message closing a backup: "sauvegarde terminée", or "Sauvegarde

@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QUrl>
 
+#include <optional>
+
 #include <sqlite3.h>
 
 namespace vdn {
@@ -45,6 +47,35 @@ QString uriFor(const QString& path, const char* mode) {
     const QByteArray encoded = QUrl::toPercentEncoding(path, "/");
     return QStringLiteral("file:") + QString::fromLatin1(encoded) + QStringLiteral("?mode=") +
            QLatin1String(mode);
+}
+
+// Why a file the engine could not read as a database is not one of ours,
+// from its first bytes; nothing when it looks like an SQLite database. Only
+// called once the engine has failed on the file: a descriptor of ours on a
+// file the engine holds would drop the engine's locks when closed.
+std::optional<DataError> notADatabase(const QString& path) {
+    QString reason;
+    switch (inspect(path, &reason)) {
+    case FileKind::SQLite:
+        break;
+    case FileKind::Unreadable:
+        return DataError::other(
+            errnum::FileAccess,
+            QStringLiteral("Impossible de lire la base de données %1 : %2").arg(path, reason));
+    case FileKind::Jet:
+        return DataError::other(errnum::UnrecognizedFormat,
+                                QStringLiteral("%1 est une base Access d'une ancienne installation "
+                                               "; VORDAN ne peut pas l'ouvrir. Créez une nouvelle "
+                                               "base avec « vordan --creer-base DOSSIER ».")
+                                    .arg(path));
+    case FileKind::Empty:
+    case FileKind::Other:
+        return DataError::other(
+            errnum::UnrecognizedFormat,
+            QStringLiteral("%1 n'est pas une base de données VORDAN (format non reconnu)")
+                .arg(path));
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -91,28 +122,6 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
             return DataError::other(
                 errnum::DatabaseNotFound,
                 QStringLiteral("%1 est un dossier, pas une base de données").arg(path));
-        QString reason;
-        switch (inspect(path, &reason)) {
-        case FileKind::SQLite:
-            break;
-        case FileKind::Unreadable:
-            return DataError::other(
-                errnum::FileAccess,
-                QStringLiteral("Impossible de lire la base de données %1 : %2").arg(path, reason));
-        case FileKind::Jet:
-            return DataError::other(
-                errnum::UnrecognizedFormat,
-                QStringLiteral("%1 est une base Access d'une ancienne installation ; VORDAN "
-                               "ne peut pas l'ouvrir. Créez une nouvelle base avec "
-                               "« vordan --creer-base DOSSIER ».")
-                    .arg(path));
-        case FileKind::Empty:
-        case FileKind::Other:
-            return DataError::other(
-                errnum::UnrecognizedFormat,
-                QStringLiteral("%1 n'est pas une base de données VORDAN (format non reconnu)")
-                    .arg(path));
-        }
     } else if (info.exists()) {
         return DataError::other(
             errnum::FileAccess,
@@ -129,8 +138,18 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
     c->db_.setDatabaseName(uriFor(path, mode == Mode::CreateNew ? "rwc" : "rw"));
     c->db_.setConnectOptions(
         QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs()));
+    // The engine reads the file first; only a file it refuses is looked at.
+    const auto refused = [&](const DataError& error) -> DataError {
+        const bool unread = error.number == SQLITE_NOTADB || error.number == SQLITE_CANTOPEN ||
+                            error.number == SQLITE_PERM ||
+                            error.number == errnum::UnrecognizedFormat;
+        if (mode == Mode::ExistingOnly && unread)
+            if (std::optional<DataError> why = notADatabase(path))
+                return *why;
+        return error;
+    };
     if (!c->db_.open())
-        return DataError::fromDatabase(c->db_, path);
+        return refused(DataError::fromDatabase(c->db_, path));
     if (!registerValFunction(c->handle()) || !registerUpperFunction(c->handle()))
         return DataError::other(
             errnum::UnrecognizedFormat,
@@ -143,7 +162,7 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
         if (Status s = createSchema(*c); !s)
             return s.error();
     } else if (Status s = checkAndMigrate(*c); !s) {
-        return s.error();
+        return refused(s.error());
     }
     return c;
 }

@@ -1,3 +1,4 @@
+#include "app/backup.h"
 #include "app/startup.h"
 #include "app/vdn_menu.h"
 #include "data/connection.h"
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <cerrno>
 #include <csignal>
 
 #include <sys/resource.h>
@@ -124,6 +126,8 @@ private slots:
     void write_in_progress_is_never_copied_half_done();
     void full_drive_keeps_previous_backup();
     void unwritable_drive_and_unreadable_file();
+    void data_folder_that_cannot_be_listed();
+    void tri_rule_applies_to_the_whole_name();
 };
 
 void TestBackup::data_files_and_database_copied() {
@@ -373,6 +377,63 @@ void TestBackup::unwritable_drive_and_unreadable_file() {
     QCOMPARE(readAll(shop.driveFile("VDN_A.MDB")), QByteArray("ancien"));
     QCOMPARE(readAll(shop.driveFile("VDN_B.MDB")), QByteArray("b"));
     QVERIFY(Connection::open(shop.driveFile("vordan.mdb")).ok());
+}
+
+void TestBackup::data_folder_that_cannot_be_listed() {
+    Shop shop;
+    QVERIFY(shop.ok());
+    QVERIFY(writeFile(shop.dataFile("VDN_A.MDB"), "a"));
+    const QString folder = QDir::toNativeSeparators(QDir(shop.folder.folder()).absolutePath());
+    // The superuser lists any folder: the listing's failure is forced, as a
+    // folder without read permission gives it to a shop's user.
+    struct Restore {
+        ~Restore() { setFolderListerForTests({}); }
+    } restore;
+    setFolderListerForTests([](const QString&, QStringList*) { return EACCES; });
+    shop.folder.boxes.expectMessage(Start);
+    shop.folder.boxes.expectMessage(QStringLiteral("Sauvegarde incomplète :\n") + folder +
+                                    QStringLiteral(" : lecture impossible (accès refusé)"));
+    shop.backUp(QStringLiteral("E"));
+    VDN_CHECK_BOXES(shop.folder);
+    // The database itself is still saved.
+    QCOMPARE(filesIn(shop.drive.path()), QStringList{"vordan.mdb"});
+
+    // An empty listing is no failure: nothing matched.
+    setFolderListerForTests([](const QString&, QStringList*) { return 0; });
+    shop.folder.boxes.expectMessage(Start);
+    shop.folder.boxes.expectMessage(Done);
+    shop.backUp(QStringLiteral("E"));
+    VDN_CHECK_BOXES(shop.folder);
+
+    // The system's own refusal, where permissions bind.
+    setFolderListerForTests({});
+    if (::geteuid() == 0)
+        return;
+    QVERIFY(QFile::setPermissions(shop.folder.folder(), QFile::WriteOwner | QFile::ExeOwner));
+    shop.folder.boxes.expectMessage(Start);
+    shop.folder.boxes.expectMessage(QStringLiteral("Sauvegarde incomplète :\n") + folder +
+                                    QStringLiteral(" : lecture impossible (accès refusé)"));
+    shop.backUp(QStringLiteral("E"));
+    QVERIFY(QFile::setPermissions(shop.folder.folder(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    VDN_CHECK_BOXES(shop.folder);
+}
+
+void TestBackup::tri_rule_applies_to_the_whole_name() {
+    // Names reach the rule on their first three characters only when
+    // chemin_base ends in a file prefix: "tri" and "TRI" are left out, "Tri"
+    // is copied, whatever the case of the prefix itself.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (const char* name : {"triVDN_A.MDB", "TRIVDN_B.MDB", "TriVDN_C.MDB", "VDN_D.MDB"})
+        QVERIFY(writeFile(dir.filePath(QLatin1String(name)), name));
+    for (const char* prefix : {"tri", "TRI", "Tri"}) {
+        int error = -1;
+        QCOMPARE(backupFileNames(dir.filePath(QLatin1String(prefix)), &error),
+                 QStringList{"TriVDN_C.MDB"});
+        QCOMPARE(error, 0);
+    }
+    QCOMPARE(backupFileNames(dir.path() + QLatin1Char('/')), QStringList{"VDN_D.MDB"});
 }
 
 QTEST_MAIN(TestBackup)

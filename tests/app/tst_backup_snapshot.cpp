@@ -1,6 +1,6 @@
-// The database snapshot of the backup, taken by copying the file under a read
-// lock (or through the engine when the file keeps a write-ahead log): the
-// copy must hold exactly the committed state, whatever other connections do.
+// The database snapshot of the backup, taken through the engine's backup API
+// with either journal: the copy must hold exactly the committed state,
+// whatever other connections do.
 
 #include "app/backup.h"
 #include "data/connection.h"

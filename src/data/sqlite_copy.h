@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+namespace vdn {
+
+// The outcome of a database copy made with SQLite's backup API.
+struct DatabaseCopy {
+    enum class Outcome {
+        Copied,
+        Busy,        // another connection is writing and holds the file past the wait
+        WriteFailed, // the copy could not be made or written
+        BadCopy,     // the finished copy does not hold every page of the source
+    };
+    Outcome outcome = Outcome::Copied;
+    int code = 0;        // the engine's result code of the failure
+    int systemError = 0; // the system's error number behind it, 0 when none
+    QString detail;      // the engine's own text
+    bool ok() const { return outcome == Outcome::Copied; }
+};
+
+// Copies the database open on `source` into the file `target` (new or empty)
+// with SQLite's backup API: one step that copies every page inside one read
+// transaction of the source, so the copy is one committed state even while
+// other connections use the file. The file itself is read by the engine only,
+// never through a descriptor of ours (closing one would drop the engine's
+// locks on it). The copy is then checked (it opens and holds every page) and
+// flushed to the disk. A lock held by another writer is waited for as long
+// as the source connection's busy timeout allows.
+DatabaseCopy copyDatabase(sqlite3* source, const QString& target);
+
+} // namespace vdn
