@@ -251,6 +251,14 @@ void VdnClient::affiche_client(const CustomerRecord& customer) {
     Frame400->form().Label25->setText(summary.nameLine);
 }
 
+// After a failed load the grid holds nothing: rows left from the previous
+// customer would let a delete, an opening or a bag edit act on a ball that is
+// not the current customer's.
+void VdnClient::clearBallList() {
+    Frame300->showBalls({});
+    txtmat_lg = 0;
+}
+
 void VdnClient::loadBallList() {
     txtmat_lg = 0;
     req_mat = BallListQuery{currentCode(), Frame300->filter()};
@@ -260,12 +268,14 @@ void VdnClient::loadBallList() {
     }
     Result<int> highest = balls_.highestLine(req_mat.code);
     if (!highest) {
+        clearBallList();
         report(highest.error());
         return;
     }
     txtmat_lg = *highest;
     Result<QList<BallRow>> rows = balls_.list(req_mat);
     if (!rows) {
+        clearBallList();
         report(rows.error());
         return;
     }
@@ -405,15 +415,18 @@ void VdnClient::printBalls() {
     const QString code = currentCode();
     if (code.isEmpty())
         return;
+    PrintOutcome outcome = PrintOutcome::Done;
     {
         Result<QSqlQuery> rows = balls_.printoutRows(code);
         if (!rows) {
             report(rows.error());
             return;
         }
-        printBallList(*rows, Frame300->lbl[0]->text(), services_, this);
+        outcome = printBallList(*rows, Frame300->lbl[0]->text(), services_, this);
     }
-    ballActions_->showPrintedList();
+    // A cancelled printout changes nothing on screen.
+    if (outcome != PrintOutcome::Cancelled)
+        ballActions_->showPrintedList();
 }
 
 void VdnClient::exportList() {

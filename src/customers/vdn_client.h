@@ -89,6 +89,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Empties the ball grid and the working line number after a failed load.
+    void clearBallList();
     void search(const QString& typed);
     void sortDescending(CustomerColumn column);
     void selectCustomer(const QString& code);

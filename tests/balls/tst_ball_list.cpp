@@ -45,6 +45,8 @@ private slots:
     void only_the_bag_column_is_editable();
     void bag_that_cannot_be_written_is_reported_and_reverted();
     void clicks_on_an_empty_grid_do_nothing();
+    void failed_load_leaves_no_stale_row_data();
+    void failed_load_leaves_no_stale_row();
 };
 
 void TestBallList::grid_has_fourteen_columns_in_order() {
@@ -278,6 +280,43 @@ void TestBallList::clicks_on_an_empty_grid_do_nothing() {
     QCOMPARE(f.ballModel()->rowCount(), 0);
     QCOMPARE(f.ballCount(Dupont), 6);
     VDN_CHECK_BOXES(f.folder);
+}
+
+void TestBallList::failed_load_leaves_no_stale_row_data() {
+    // What the ball table becomes for the window: the number read first, or
+    // the list read next, fails.
+    QTest::addColumn<QString>("columns");
+    QTest::newRow("highest line number") << "MAT_CODE";
+    QTest::newRow("list") << "MAT_CODE, MAT_LG";
+}
+
+void TestBallList::failed_load_leaves_no_stale_row() {
+    QFETCH(QString, columns);
+    BallFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addBalls(*f.db));
+    QVERIFY(test::addBallRow(*f.db, Durand, "001", {{"MAT_SAC", "001"}}));
+    QVERIFY(f.openCustomer(Dupont));
+    QCOMPARE(f.ballModel()->rowCount(), 6);
+    // Then the balls can no longer be read (another program changed the file).
+    QSqlQuery q(f.db->db());
+    QVERIFY(q.exec("ALTER TABLE strmateriel RENAME TO strmateriel_old"));
+    QVERIFY(q.exec("CREATE VIEW strmateriel AS SELECT " + columns + " FROM strmateriel_old"));
+    // The close box leads back to the whole list.
+    f.w->close();
+    f.folder.boxes.setAnswerAll(false);
+    f.clickRowOf(Durand);
+    QCOMPARE(f.folder.boxes.shown().size(), 1);
+    QVERIFY(f.folder.boxes.shown().first().text.startsWith("L'erreur suivante s'est produite:"));
+
+    // Nothing of Dupont's is left to act on.
+    QCOMPARE(f.ballModel()->rowCount(), 0);
+    QCOMPARE(f.w->workingLine(), 0);
+    f.folder.boxes.clear();
+    f.click("cmdsupp_mat");
+    QVERIFY(f.folder.boxes.shown().isEmpty());
+    QVERIFY(f.record()->isHidden());
+    QCOMPARE(test::scalar(*f.db, "SELECT count(*) FROM strmateriel_old").toInt(), 7);
 }
 
 QTEST_MAIN(TestBallList)

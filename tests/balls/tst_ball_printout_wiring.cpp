@@ -20,8 +20,8 @@ bool addBalls(Connection& c) {
         return test::addBallRow(c, Dupont, QLatin1String(line),
                                 {{"MAT_SAC", QLatin1String(bag)}, {"mat_marque", "STORM"}});
     };
-    return test::addCustomer(c, Dupont, "DUPONT JEAN") && ball("001", "101") &&
-           ball("002", "99") && ball("003", "5") && ball("004", "100");
+    return test::addCustomer(c, Dupont, "DUPONT JEAN") && ball("001", "101") && ball("002", "99") &&
+           ball("003", "5") && ball("004", "100");
 }
 
 } // namespace
@@ -63,9 +63,16 @@ void TestBallPrintoutWiring::cancel_prints_nothing_and_says_nothing() {
     QVERIFY(f.ready());
     QVERIFY(addBalls(*f.db));
     QVERIFY(f.openCustomer(Dupont));
+    // The current balls only, in the order of the bag number.
+    f.click("Option6_1");
+    const QStringList shown = f.ballLines();
+    QCOMPARE(shown, (QStringList{"003", "002", "004"}));
     f.folder.printDialog.expectCancel();
     f.click("cmdimp_mat");
     VDN_CHECK_BOXES(f.folder);
+    // The grid and its filter stay as they were.
+    QCOMPARE(f.ballLines(), shown);
+    QVERIFY(f.panel()->Option6_1->isChecked());
     QCOMPARE(f.folder.printDialog.pending(), 0);
     QVERIFY(f.w && f.w->Frame300->isVisible());
     QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 0);
