@@ -8,16 +8,25 @@ namespace vdn {
 
 namespace {
 const QString Caption = QStringLiteral("VORDAN");
+
+// Texts are shown as typed: a value such as "<b>X</b>" or a lone "<" must
+// not be read as markup, which would change or hide what the user typed.
+void plainText(QMessageBox& box) {
+    box.setTextFormat(Qt::PlainText);
 }
+
+} // namespace
 
 void QtMessageBoxes::message(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, Caption, text, QMessageBox::NoButton, parent);
+    plainText(box);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
 }
 
 bool QtMessageBoxes::question(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Question, Caption, text, QMessageBox::NoButton, parent);
+    plainText(box);
     QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
