@@ -38,8 +38,13 @@ BallRecordPanel& BallActions::record() const {
     return *window_.Frame300->Frame8;
 }
 
-void BallActions::report(const DataError& error) {
-    erreur_donnees(error, window_.services(), &window_);
+namespace {
+const QString BallListReading = QStringLiteral("Lecture de la liste des boules");
+const QString BallSaving = QStringLiteral("Enregistrement de la boule");
+} // namespace
+
+void BallActions::report(const DataError& error, const QString& operation) {
+    erreur_donnees(error, window_.services(), &window_, operation);
 }
 
 void BallActions::addBall() {
@@ -56,7 +61,7 @@ void BallActions::addBall() {
     // a load that failed can never make the new ball overwrite an old one.
     Result<int> highest = window_.balls().highestLine(window_.currentCode());
     if (!highest) {
-        report(highest.error());
+        report(highest.error(), QStringLiteral("Numérotation de la nouvelle boule"));
         return;
     }
     BallRecordPanel& r = record();
@@ -93,13 +98,13 @@ void BallActions::openBall(int row) {
     const QString lineText = formatBallLine(line);
     Result<QList<BallRow>> shown = window_.balls().listOne(code, lineText);
     if (!shown) {
-        report(shown.error());
+        report(shown.error(), BallListReading);
         return;
     }
     panel().showBalls(*shown);
     Result<std::optional<BallRecord>> ball = window_.balls().byKey(code, lineText);
     if (!ball) {
-        report(ball.error());
+        report(ball.error(), QStringLiteral("Lecture de la boule"));
         return;
     }
     if (!ball->has_value())
@@ -122,7 +127,7 @@ void BallActions::deleteBall() {
             &window_, QStringLiteral("Etes-vous sûr de vouloir supprimer cette boule ? ")))
         return;
     if (Status s = window_.balls().remove(window_.currentCode(), formatBallLine(line)); !s) {
-        report(s.error());
+        report(s.error(), QStringLiteral("Suppression de la boule"));
         return;
     }
     cmdannule3();
@@ -134,7 +139,7 @@ void BallActions::validate() {
         return;
     const BallRecord ball = record().enteredBall(window_.currentCode(), window_.workingLine());
     if (Status s = window_.balls().save(ball); !s) {
-        report(s.error());
+        report(s.error(), BallSaving);
         return;
     }
     cmdannule3();
@@ -154,7 +159,7 @@ void BallActions::sortBy(BallColumn column) {
         column = BallColumn::DateKey;
     Result<QList<BallRow>> rows = window_.balls().list(window_.ballQuery(), column);
     if (!rows) {
-        report(rows.error());
+        report(rows.error(), BallListReading);
         return;
     }
     panel().showBalls(*rows);
@@ -181,7 +186,7 @@ bool BallActions::showPrintedList() {
     Result<QList<BallRow>> rows =
         window_.balls().list(BallListQuery{window_.currentCode(), BallFilter::All});
     if (!rows) {
-        report(rows.error());
+        report(rows.error(), BallListReading);
         return false;
     }
     panel().showBalls(*rows);
@@ -202,7 +207,7 @@ void BallActions::writeBag(int row) {
         return;
     }
     model->revertPending();
-    report(s.error());
+    report(s.error(), QStringLiteral("Enregistrement du numéro de sac"));
 }
 
 void BallActions::showInvalidDate() {

@@ -43,7 +43,7 @@ public:
 private:
     void writeBag(int row);
     void showInvalidDate();
-    void report(const DataError& error);
+    void report(const DataError& error, const QString& operation = {});
     BallPanel& panel() const;
     BallRecordPanel& record() const;
 

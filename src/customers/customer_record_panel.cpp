@@ -443,7 +443,8 @@ void CustomerRecordPanel::validate() {
     Txtcod->setText(formatCustomerCode(Txtcod->text()));
     Result<std::optional<CustomerRecord>> existing = store_.byCode(Txtcod->text());
     if (!existing) {
-        erreur_donnees(existing.error(), services_, window());
+        erreur_donnees(existing.error(), services_, window(),
+                       QStringLiteral("Enregistrement du client"));
         return;
     }
     if (existing->has_value() && en_ajout) {
@@ -459,7 +460,8 @@ void CustomerRecordPanel::validate() {
     const CustomerRecord row = ecrit_client();
     const Status written = en_ajout ? store_.insert(row) : store_.update(row);
     if (!written) {
-        erreur_donnees(written.error(), services_, window());
+        erreur_donnees(written.error(), services_, window(),
+                       QStringLiteral("Enregistrement du client"));
         return;
     }
     emit cancelRequested();

@@ -71,8 +71,12 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     connect(Frame300, &BallPanel::printBallsClicked, this, &VdnClient::printBalls);
     ballActions_ = new BallActions(*this);
     // Reported once the view has finished asking for rows.
-    connect(Frame200->model(), &CustomerListModel::fetchFailed, this, &VdnClient::report,
-            Qt::QueuedConnection);
+    connect(
+        Frame200->model(), &CustomerListModel::fetchFailed, this,
+        [this](const DataError& error) {
+            report(error, QStringLiteral("Lecture de la liste des clients"));
+        },
+        Qt::QueuedConnection);
 }
 
 VdnClient::~VdnClient() {
@@ -108,8 +112,8 @@ QSqlDatabase VdnClient::database() const {
     return connection_ ? connection_->db() : QSqlDatabase();
 }
 
-void VdnClient::report(const DataError& error) {
-    erreur_donnees(error, services_, this);
+void VdnClient::report(const DataError& error, const QString& operation) {
+    erreur_donnees(error, services_, this, operation);
 }
 
 void VdnClient::setUsualHeight() {
@@ -251,6 +255,8 @@ void VdnClient::affiche_client(const CustomerRecord& customer) {
     Frame400->form().Label25->setText(summary.nameLine);
 }
 
+const QString BallListReading = QStringLiteral("Lecture de la liste des boules");
+
 // After a failed load the grid holds nothing: rows left from the previous
 // customer would let a delete, an opening or a bag edit act on a ball that is
 // not the current customer's.
@@ -269,14 +275,14 @@ void VdnClient::loadBallList() {
     Result<int> highest = balls_.highestLine(req_mat.code);
     if (!highest) {
         clearBallList();
-        report(highest.error());
+        report(highest.error(), BallListReading);
         return;
     }
     txtmat_lg = *highest;
     Result<QList<BallRow>> rows = balls_.list(req_mat);
     if (!rows) {
         clearBallList();
-        report(rows.error());
+        report(rows.error(), BallListReading);
         return;
     }
     Frame300->showBalls(*rows);

@@ -101,7 +101,8 @@ private:
     bool pointList(const CustomerQuery& query);
     // The customer of a code; reports a failure or a missing customer.
     std::optional<CustomerRecord> fetchCustomer(const QString& code);
-    void report(const DataError& error);
+    // The data-access error report, naming the operation when given.
+    void report(const DataError& error, const QString& operation = {});
     void setUsualHeight();
     // Puts a drilling sheet panel working on this connection in Frame400's
     // place (the panel keeps its connection for its life).

@@ -155,9 +155,9 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
             errnum::UnrecognizedFormat,
             QStringLiteral("Impossible d'enregistrer les fonctions SQL de VORDAN"));
     if (Status s = c->execute(QStringLiteral("PRAGMA synchronous=FULL")); !s)
-        return s.error();
+        return refused(s.error());
     if (Status s = c->execute(QStringLiteral("PRAGMA cache_size=-%1").arg(CacheKiB)); !s)
-        return s.error();
+        return refused(s.error());
     if (mode == Mode::CreateNew) {
         if (Status s = createSchema(*c); !s)
             return s.error();

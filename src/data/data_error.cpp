@@ -1,11 +1,15 @@
 #include "data/data_error.h"
 
+#include "data/engine_causes.h"
+
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
 #include <sqlite3.h>
+
+#include <cerrno>
 
 namespace vdn {
 
@@ -20,7 +24,16 @@ sqlite3* handleOf(const QSqlDriver* driver) {
     return nullptr;
 }
 
-DataError build(const QSqlError& err, sqlite3* handle, const QString& statement) {
+// The French cause of an SQLite failure: a write that failed for want of
+// space says so, whatever code the engine gave it.
+QString sqliteCause(int code, sqlite3* handle) {
+    if (handle && code == SQLITE_IOERR && sqlite3_system_errno(handle) == ENOSPC)
+        code = SQLITE_FULL;
+    return engineCause(SqliteEngine, QString::number(code));
+}
+
+DataError build(const QSqlError& err, const QSqlDriver* driver, sqlite3* handle,
+                const QString& statement) {
     EngineError entry;
     bool ok = false;
     entry.code = err.nativeErrorCode().toInt(&ok);
@@ -45,13 +58,19 @@ DataError build(const QSqlError& err, sqlite3* handle, const QString& statement)
 
     DataError result;
     result.number = entry.code;
-    QString text = err.databaseText();
-    const QString driverText = err.driverText();
-    if (text.isEmpty())
-        text = driverText;
-    else if (!driverText.isEmpty() && driverText != text)
-        text = driverText + QStringLiteral(" : ") + text;
-    result.text = text.isEmpty() ? QStringLiteral("Erreur de la base de données") : text;
+    // The user reads the cause in French; the engine's own text stays in the
+    // engine list.
+    if (driver && driver->dbmsType() == QSqlDriver::SQLite) {
+        result.text = sqliteCause(entry.code, handle);
+    } else {
+        QString text = err.databaseText();
+        const QString driverText = err.driverText();
+        if (text.isEmpty())
+            text = driverText;
+        else if (!driverText.isEmpty() && driverText != text)
+            text = driverText + QStringLiteral(" : ") + text;
+        result.text = text.isEmpty() ? QStringLiteral("Erreur de la base de données") : text;
+    }
     result.engineErrors.append(entry);
     return result;
 }
@@ -60,11 +79,12 @@ DataError build(const QSqlError& err, sqlite3* handle, const QString& statement)
 
 DataError DataError::fromSqlError(const QSqlError& error, const QSqlDatabase& db,
                                   const QString& statement) {
-    return build(error, db.isValid() ? handleOf(db.driver()) : nullptr, statement);
+    const QSqlDriver* driver = db.isValid() ? db.driver() : nullptr;
+    return build(error, driver, handleOf(driver), statement);
 }
 
 DataError DataError::fromQuery(const QSqlQuery& query) {
-    return build(query.lastError(), handleOf(query.driver()), query.lastQuery());
+    return build(query.lastError(), query.driver(), handleOf(query.driver()), query.lastQuery());
 }
 
 DataError DataError::fromDatabase(const QSqlDatabase& db, const QString& statement) {

@@ -10,8 +10,13 @@ namespace {
 const QString CrLf = QStringLiteral("\r\n");
 }
 
-QString errorReportText(const DataError& error) {
-    return QStringLiteral("L'erreur suivante s'est produite:") + CrLf + CrLf + error.text + CrLf +
+QString errorReportText(const DataError& error, const QString& operation) {
+    QString text = error.text;
+    // Only the engine's failures are named after the operation: the others
+    // already say what went wrong with what.
+    if (!operation.isEmpty() && !error.engineErrors.isEmpty() && !text.isEmpty())
+        text = operation + QStringLiteral(" impossible : ") + text.at(0).toLower() + text.mid(1);
+    return QStringLiteral("L'erreur suivante s'est produite:") + CrLf + CrLf + text + CrLf +
            QStringLiteral("Numéro d'erreur: ") + QString::number(error.number);
 }
 
@@ -30,10 +35,11 @@ QString engineErrorListText(const DataError& error) {
     return lines.join(CrLf);
 }
 
-void erreur_donnees(const DataError& error, const Services& services, QWidget* parent) {
+void erreur_donnees(const DataError& error, const Services& services, QWidget* parent,
+                    const QString& operation) {
     if (services.pointer)
         services.pointer->setDefault();
-    QString text = errorReportText(error);
+    QString text = errorReportText(error, operation);
     services.boxes->beep();
     if (error.engineErrors.isEmpty() || error.engineErrors.first().code != error.number) {
         services.boxes->message(parent, text);

@@ -39,7 +39,8 @@ SheetValidation::Outcome SheetValidation::run(SheetForm& form, const QString& cu
     }
 
     if (Status s = sheets_.save(form.read(customerCode)); !s) {
-        erreur_donnees(s.error(), services_, parent);
+        erreur_donnees(s.error(), services_, parent,
+                       QStringLiteral("Enregistrement de la fiche de perçage"));
         return Outcome::Failed;
     }
     return Outcome::Saved;

@@ -119,8 +119,8 @@ public:
     }
 
     // The data-access error report the window shows for this failure.
-    void expectReport(const DataError& error) {
-        const QString text = errorReportText(error);
+    void expectReport(const DataError& error, const QString& operation = {}) {
+        const QString text = errorReportText(error, operation);
         if (!error.engineErrors.isEmpty() && error.engineErrors.first().code == error.number)
             folder.boxes.expectQuestion(
                 text + QStringLiteral("\r\n\r\nAfficher la liste des erreurs d'accès aux données?"),

@@ -462,8 +462,10 @@ void TestCustomerList::failed_page_is_reported_and_list_stops() {
     const int shown = f.model()->rowCount();
     QVERIFY(shown < count);
     QVERIFY(f.db->execute("ALTER TABLE strclient RENAME TO ailleurs").ok());
-    f.expectReport(ClientFixture::failureOf(
-        [&f, shown] { return f.w->customers().page(CustomerQuery::all(), shown, 10); }));
+    f.expectReport(ClientFixture::failureOf([&f, shown] {
+                       return f.w->customers().page(CustomerQuery::all(), shown, 10);
+                   }),
+                   QStringLiteral("Lecture de la liste des clients"));
     f.grid()->scrollToBottom();
     QTRY_VERIFY(f.folder.boxes.shown().size() == 1);
     VDN_CHECK_BOXES(f.folder);

@@ -1,5 +1,6 @@
 #include "data/connection.h"
 #include "data/database_creator.h"
+#include "data/engine_causes.h"
 #include "data/error_report.h"
 #include "data/schema.h"
 #include "data/shop_store.h"
@@ -30,6 +31,7 @@ private slots:
     void transaction_rolls_back_when_not_committed();
     void error_report_shapes();
     void engine_failures_carry_the_engine_code();
+    void engine_failures_give_a_french_cause();
 };
 
 void TestDatabase::schema_is_plain_sqlite_and_versioned() {
@@ -320,6 +322,61 @@ void TestDatabase::engine_failures_carry_the_engine_code() {
     QCOMPARE(e.engineErrors.first().extendedCode & 0xff, 19);
     QVERIFY(e.engineErrors.first().statement.contains(QStringLiteral("INSERT INTO strclient")));
     QVERIFY(!e.text.isEmpty());
+}
+
+void TestDatabase::engine_failures_give_a_french_cause() {
+    // The causes a shop meets, keyed by engine and code.
+    const QString busy = engineCause(SqliteEngine, QStringLiteral("5"));
+    QVERIFY(busy.contains(QStringLiteral("utilisée par un autre programme")));
+    QVERIFY(busy.contains(QStringLiteral("fermez-le")));
+    QCOMPARE(engineCause(SqliteEngine, QStringLiteral("6")), busy);
+    QVERIFY(engineCause(SqliteEngine, QStringLiteral("13")).contains("disque est plein"));
+    QVERIFY(engineCause(SqliteEngine, QStringLiteral("8")).contains("lecture seule"));
+    QVERIFY(engineCause(SqliteEngine, QStringLiteral("11")).contains("endommagé"));
+    QVERIFY(engineCause(SqliteEngine, QStringLiteral("26")).contains("pas une base"));
+    QVERIFY(engineCause(SqliteEngine, QStringLiteral("14")).contains("ne peut pas être ouverte"));
+    // A code without an entry, or an engine without a table, still reads French.
+    QCOMPARE(engineCause(SqliteEngine, QStringLiteral("101")),
+             QStringLiteral("La base de données a refusé l'opération."));
+    QCOMPARE(engineCause(QStringLiteral("QPSQL"), QStringLiteral("5")),
+             QStringLiteral("La base de données a refusé l'opération."));
+
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = folder.connect();
+    auto other = folder.connect();
+    QVERIFY(c && other);
+    // A save while another connection holds the file: the cause is French,
+    // the engine's code stays the number and its text the list's.
+    QVERIFY(c->execute(QStringLiteral("PRAGMA busy_timeout = 0")).ok());
+    QVERIFY(other->execute(QStringLiteral("BEGIN EXCLUSIVE")).ok());
+    QSqlQuery q(c->db());
+    QVERIFY(!q.exec(QStringLiteral("INSERT INTO strclient (clt_cod) VALUES ('000001')")));
+    const DataError locked = DataError::fromQuery(q);
+    QVERIFY(other->execute(QStringLiteral("ROLLBACK")).ok());
+    QCOMPARE(locked.number, 5);
+    QCOMPARE(locked.text, busy);
+    QCOMPARE(locked.engineErrors.first().message, QStringLiteral("database is locked"));
+    const QString report = errorReportText(locked, QStringLiteral("Enregistrement du client"));
+    QCOMPARE(report, QStringLiteral("L'erreur suivante s'est produite:\r\n\r\n"
+                                    "Enregistrement du client impossible : la base de données "
+                                    "est utilisée par un autre programme : fermez-le puis "
+                                    "réessayez.\r\nNuméro d'erreur: 5"));
+    QVERIFY(engineErrorListText(locked).contains(QStringLiteral("database is locked")));
+
+    // A full disk.
+    // The file may grow no further: SQLite keeps it at its present size.
+    QVERIFY(c->execute(QStringLiteral("PRAGMA max_page_count = 1")).ok());
+    QVERIFY(!q.exec(QStringLiteral("INSERT INTO strclient (clt_cod, clt_memo) VALUES "
+                                   "('000002', printf('%.90000c', 'x'))")));
+    const DataError full = DataError::fromQuery(q);
+    QCOMPARE(full.number, 13);
+    QCOMPARE(full.text,
+             QStringLiteral("Le disque est plein : libérez de la place puis réessayez."));
+    // Other failures keep their own text whatever the operation.
+    const DataError other3021 = DataError::other(3021, QStringLiteral("Aucun enregistrement"));
+    QVERIFY(errorReportText(other3021, QStringLiteral("Lecture"))
+                .contains("\r\nAucun enregistrement\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
