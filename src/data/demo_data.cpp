@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/schema.h"
+#include "data/starter_data.h"
 
 #include <QDate>
 #include <QSqlQuery>
@@ -54,10 +55,6 @@ const std::array Angles2{"20", "25", "30", "40", "45", "50"};
 const std::array Surfaces{"Abralon 500", "Abralon 1000 + poli", "Abralon 2000",
                           "Abralon 4000 mat, usine", "Poli brillant"};
 const std::array Types{"Huilée", "Sec", "Spare"};
-const std::array Fractions{"1/8", "1/4", "3/8", "1/2", "3/4", "4 1/4", "4 1/2", "4 3/4"};
-const std::array Colours{"Noir", "Blanc", "Rouge", "Bleu"};
-const std::array InsertBrands{"Accroche", "Souple", "Confort"};
-const std::array Shapes{"Rond", "Ovale", "Power lift"};
 
 // The larger lists of a generated shop (DemoOptions::manyNames).
 const std::array MoreLastNames{
@@ -131,6 +128,37 @@ const std::array MoreTowns{Town{"01000", "Bourg-en-Bresse"},
                            Town{"81000", "Albi"},
                            Town{"82000", "Montauban"}};
 
+// First names that take "Mme"; the others take "M.".
+const std::array WomenFirstNames{"MARIE",  "SOPHIE",   "ÉLODIE",   "CAMILLE",  "JULIE",
+                                 "HÉLÈNE", "LÉA",      "CHLOÉ",    "MANON",    "INÈS",
+                                 "ANNE",   "BRIGITTE", "CLAIRE",   "FLORENCE", "ISABELLE",
+                                 "KARINE", "MICHÈLE",  "NATHALIE", "PATRICIA", "SANDRINE",
+                                 "SYLVIE", "VALÉRIE",  "ZOÉ",      "MAËLLE",   "NOÉMIE"};
+
+QString civility(const QString& firstName) {
+    for (const char* woman : WomenFirstNames)
+        if (firstName == QString::fromUtf8(woman))
+            return QStringLiteral("Mme");
+    return QStringLiteral("M.");
+}
+
+// A value of the sheet's pick list for this measurement, never the empty
+// one: the list the sheet's box draws on (the thumb insert's boxes share the
+// finger inserts' lists, box 33 shares list 11), so that a demo sheet
+// validates unchanged.
+QString sheetValue(int number, std::mt19937& rng) {
+    const int list = number >= 25 && number <= 27 ? number - 3 : number == 33 ? 11 : number;
+    for (const StarterList& l : starterLists()) {
+        if (l.code != list)
+            continue;
+        QStringList values = l.values;
+        values.removeAll(QString());
+        if (!values.isEmpty())
+            return values.at(int(rng() % unsigned(values.size())));
+    }
+    return {};
+}
+
 template <class A> const char* entry(const A& a, std::size_t i) {
     return a[i % a.size()];
 }
@@ -202,18 +230,13 @@ Status writeSheet(Writer& w, const QString& code, std::mt19937& rng) {
     const bool classic = rng() % 2 == 0;
     for (int n : sheetMeasureNumbers()) {
         QString v;
-        if (n >= 22 && n <= 27) {
-            const int kind = (n - 22) % 3;
-            v = kind == 0   ? pick(Colours, rng)
-                : kind == 1 ? pick(InsertBrands, rng)
-                            : pick(Shapes, rng);
-        } else if (n == 21) {
+        if (n == 21) {
             v = classic ? QString(QLatin1String("")) : QStringLiteral("1");
         } else if (n == 10 || n == 14 || n == 17 || n == 18) {
             // One box of each pair with opposite arrows holds the value.
             v = QString(QLatin1String(""));
         } else {
-            v = pick(Fractions, rng);
+            v = sheetValue(n, rng);
         }
         values << v;
     }
@@ -268,8 +291,7 @@ Status insertDemoData(Connection& c, const DemoOptions& options) {
         const bool deleted = options.deletedEvery > 0 && i % options.deletedEvery == 0;
         const QVariantList values{
             code,
-            business ? QStringLiteral("SARL")
-                     : (i % 2 ? QStringLiteral("M.") : QStringLiteral("Mme")),
+            business ? QStringLiteral("SARL") : civility(first),
             last + QLatin1Char(' ') + first,
             QStringLiteral("%1, %2")
                 .arg(1 + rng() % 120)

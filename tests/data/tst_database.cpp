@@ -220,6 +220,30 @@ void TestDatabase::demo_data_is_consistent() {
                                              "PER_TYP_POUCE = 'C' AND PER_21 <> ''"))
                  .toInt(),
              0);
+    // Every ball value of a pick list is a value of that list.
+    const char* ballLists[][2] = {{"mat_marque", "0"},  {"mat_noyau", "1"},  {"mat_diff", "2"},
+                                  {"mat_length", "3"},  {"mat_hook", "4"},   {"MAT_LAYOUT1", "5"},
+                                  {"MAT_LAYOUT2", "6"}, {"MAT_LAYOUT3", "7"}};
+    for (const auto& [field, list] : ballLists)
+        QVERIFY2(test::scalar(*c,
+                              QStringLiteral("SELECT count(*) FROM strmateriel WHERE %1 NOT IN "
+                                             "(SELECT par_lib FROM strparam WHERE par_table = ?)")
+                                  .arg(QLatin1String(field)),
+                              {QLatin1String(list)})
+                         .toInt() == 0,
+                 field);
+    // The civility fits the first name (the name's last word).
+    const QStringList women{"MARIE",  "SOPHIE", "ÉLODIE", "CAMILLE", "JULIE",
+                            "HÉLÈNE", "LÉA",    "CHLOÉ",  "MANON",   "INÈS"};
+    const QStringList people = test::column(
+        *c, QStringLiteral("SELECT clt_int || '|' || clt_nom FROM strclient WHERE clt_int <> "
+                           "'SARL'"));
+    QVERIFY(people.size() > 20);
+    for (const QString& p : people) {
+        const QString civility = p.section(QLatin1Char('|'), 0, 0);
+        const QString first = p.section(QLatin1Char(' '), -1);
+        QCOMPARE(civility, women.contains(first) ? QStringLiteral("Mme") : QStringLiteral("M."));
+    }
 }
 
 void TestDatabase::creation_never_replaces_a_file() {

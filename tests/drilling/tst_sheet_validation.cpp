@@ -67,6 +67,7 @@ private slots:
     void create_over_an_existing_row_modifies_it();
     void failed_save_leaves_the_row_data();
     void failed_save_leaves_the_row();
+    void demo_sheets_validate_unchanged();
 };
 
 void TestSheetValidation::new_sheet_is_written_whole() {
@@ -378,6 +379,36 @@ void TestSheetValidation::failed_save_leaves_the_row() {
     QVERIFY(known(*c, 8, "3 5/64"));
     QCOMPARE(test::sheetRow(c->db(), "000021"), before);
     QCOMPARE(sheetCount(*c), existing ? 1 : 0);
+}
+
+void TestSheetValidation::demo_sheets_validate_unchanged() {
+    // Each sample sheet holds values of its own lists: validated as it
+    // stands, it asks no registration question and stays as it was.
+    test::DataFolder::Options options;
+    options.demo = DemoOptions{};
+    test::DataFolder f(options);
+    QVERIFY(f.ok());
+    auto c = f.connect();
+    test::SheetHost host(f.services(), c->db());
+    QVERIFY(host.showActive());
+    const QStringList codes = test::column(*c, "SELECT per_code FROM strpercage ORDER BY 1");
+    QVERIFY(codes.size() >= 10);
+    const int params = test::scalar(*c, "SELECT count(*) FROM strparam").toInt();
+    for (const QString& code : codes) {
+        const QVariantMap before = test::sheetRow(c->db(), code);
+        host.setCustomer(
+            code,
+            test::scalar(*c, "SELECT clt_nom FROM strclient WHERE clt_cod = ?", {code}).toString(),
+            "");
+        QTest::mouseClick(host.cmdmodif_fiche, Qt::LeftButton);
+        QVERIFY(host.panel->isVisible());
+        clickValidate(*host.panel);
+        VDN_CHECK_BOXES(f);
+        QVERIFY2(!host.panel->isVisible(), qPrintable(code));
+        QCOMPARE(test::sheetRow(c->db(), code), before);
+    }
+    QCOMPARE(host.saves, codes.size());
+    QCOMPARE(test::scalar(*c, "SELECT count(*) FROM strparam").toInt(), params);
 }
 
 QTEST_MAIN(TestSheetValidation)
