@@ -6,6 +6,7 @@
 #include "data/shop_store.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace vdn {
 
@@ -13,6 +14,38 @@ QString mainTitle(const QString& shopName, const QString& licence) {
     return QStringLiteral("VORDAN-   Logiciel VORDAN pour le compte de : ") + shopName +
            QStringLiteral("  N° LICENCE : ") + licence;
 }
+
+namespace {
+
+// A failure on the database at start-up names the file and keeps the cause
+// (in French for the engine's failures); the engine's code and list stay.
+DataError onDatabase(DataError error, const QString& file) {
+    if (!error.engineErrors.isEmpty() && !error.text.isEmpty())
+        error.text = QStringLiteral("Impossible d'ouvrir la base de données %1 : %2")
+                         .arg(QDir::toNativeSeparators(file),
+                              error.text.at(0).toLower() + error.text.mid(1));
+    else if (!error.text.contains(file))
+        error.text += QStringLiteral("\r\nBase de données : ") + QDir::toNativeSeparators(file);
+    return error;
+}
+
+// What the path file's line made of the database's name, when the database
+// cannot be opened: an empty line means the current folder, a folder named
+// without its final "/" is glued to the file name.
+DataError withPathHint(DataError error, const QString& base, const QString& pathFile) {
+    if (base.isEmpty())
+        error.text += QStringLiteral("\r\nLa première ligne de %1 est vide : la base a été "
+                                     "cherchée dans le dossier courant (%2).")
+                          .arg(QDir::toNativeSeparators(pathFile),
+                               QDir::toNativeSeparators(QDir::currentPath()));
+    else if (!base.endsWith(QLatin1Char('/')) && QFileInfo(base).isDir())
+        error.text += QStringLiteral("\r\nLa première ligne de %1 nomme le dossier %2 : le "
+                                     "chemin doit se terminer par /.")
+                          .arg(QDir::toNativeSeparators(pathFile), base);
+    return error;
+}
+
+} // namespace
 
 Result<StartupInfo> startUp(const QString& programFolder, const QString& configFolder) {
     StartupInfo info;
@@ -31,12 +64,13 @@ Result<StartupInfo> startUp(const QString& programFolder, const QString& configF
         return base.error();
     info.chemin_base = *base;
     {
-        Result<std::unique_ptr<Connection>> c = Connection::open(databasePath(info.chemin_base));
+        const QString file = databasePath(info.chemin_base);
+        Result<std::unique_ptr<Connection>> c = Connection::open(file);
         if (!c)
-            return c.error();
+            return withPathHint(onDatabase(c.error(), file), info.chemin_base, info.pathFile);
         Result<ShopIdentity> shop = ShopStore((*c)->db()).first();
         if (!shop)
-            return shop.error();
+            return onDatabase(shop.error(), file);
         info.shopCode = shop->code;
         info.shopName = shop->name;
         info.licence = shop->licence;

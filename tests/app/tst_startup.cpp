@@ -44,6 +44,7 @@ private slots:
     void foreign_files_are_never_written_to_data();
     void foreign_files_are_never_written_to();
     void empty_shop_identity_is_a_failure();
+    void unopened_database_explains_the_path_line();
     void command_line_data();
     void command_line();
 };
@@ -185,7 +186,12 @@ void TestStartup::foreign_files_are_never_written_to() {
     const Result<StartupInfo> info = startUp(program.path(), QString());
     QVERIFY(!info.ok());
     QCOMPARE(info.error().number, number);
-    QVERIFY(info.error().text.contains(db) || !info.error().engineErrors.isEmpty());
+    // The message names the file and says why in French.
+    QVERIFY2(info.error().text.contains(db), qPrintable(info.error().text));
+    QVERIFY2(!info.error().text.contains(QStringLiteral("file is not a database")),
+             qPrintable(info.error().text));
+    if (number == 26)
+        QVERIFY(info.error().text.contains(QStringLiteral("n'est pas une base de données VORDAN")));
     QCOMPARE(hashOf(db), before);
     QVERIFY(!QFile::exists(db + QStringLiteral("-journal")));
 }
@@ -200,6 +206,39 @@ void TestStartup::empty_shop_identity_is_a_failure() {
     const Result<StartupInfo> info = startUp(folder.folder(), QString());
     QVERIFY(!info.ok());
     QCOMPARE(info.error().number, errnum::NoCurrentRecord);
+    QVERIFY2(info.error().text.contains(folder.databaseFile()), qPrintable(info.error().text));
+}
+
+void TestStartup::unopened_database_explains_the_path_line() {
+    QTemporaryDir program, data;
+    const QString pathFile = program.filePath(QStringLiteral("CHEMIN.QZ"));
+    // An empty line: the bare name, looked for in the current folder.
+    QVERIFY(writeFile(pathFile, "  \n"));
+    Result<StartupInfo> info = startUp(program.path(), QString());
+    QVERIFY(!info.ok());
+    QCOMPARE(info.error().number, errnum::DatabaseNotFound);
+    QVERIFY2(info.error().text.contains(QStringLiteral("la base a été cherchée dans le dossier "
+                                                       "courant (") +
+                                        QDir::currentPath() + QLatin1Char(')')),
+             qPrintable(info.error().text));
+
+    // A folder named without its final "/".
+    QVERIFY(writeFile(data.filePath(QStringLiteral("vordan.mdb")), "x"));
+    QVERIFY(writeFile(pathFile, data.path().toUtf8() + "\n"));
+    info = startUp(program.path(), QString());
+    QVERIFY(!info.ok());
+    QVERIFY2(info.error().text.contains(data.path() + QStringLiteral("vordan.mdb")),
+             qPrintable(info.error().text));
+    QVERIFY2(info.error().text.contains(QStringLiteral("le chemin doit se terminer par /")),
+             qPrintable(info.error().text));
+
+    // With its "/", a missing database gets no such hint.
+    QVERIFY(QFile::remove(data.filePath(QStringLiteral("vordan.mdb"))));
+    QVERIFY(writeFile(pathFile, data.path().toUtf8() + "/\n"));
+    info = startUp(program.path(), QString());
+    QVERIFY(!info.ok());
+    QVERIFY(!info.error().text.contains(QStringLiteral("doit se terminer")));
+    QVERIFY(!info.error().text.contains(QStringLiteral("dossier courant")));
 }
 
 void TestStartup::command_line_data() {
