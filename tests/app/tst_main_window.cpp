@@ -28,6 +28,8 @@ private slots:
     void closing_ends_every_window();
     void centring_data();
     void centring();
+    void centring_takes_the_frame_data();
+    void centring_takes_the_frame();
 
 private:
     StartupInfo info() {
@@ -180,6 +182,32 @@ void TestMainWindow::centring() {
     if (size.width() > screen.width())
         QVERIFY(w.frameGeometry().x() < 0);
     QCOMPARE(w.windowState(), Qt::WindowNoState);
+}
+
+void TestMainWindow::centring_takes_the_frame_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("main window") << QSize(640, 460);
+    QTest::newRow("odd sizes") << QSize(401, 299);
+}
+
+void TestMainWindow::centring_takes_the_frame() {
+    // A window manager's frame: borders of 4, a title bar of 24.
+    QFETCH(QSize, size);
+    const QMargins frame(4, 28, 4, 4);
+    setFrameMarginsSourceForTests([frame](const QWidget*) { return frame; });
+    struct Restore {
+        ~Restore() { setFrameMarginsSourceForTests({}); }
+    } restore;
+    QWidget w;
+    w.setFixedSize(size);
+    centrer_fenetre(&w, QStringLiteral("Titre"), StateNormal);
+    const QRect screen = w.screen()->geometry();
+    // The outer frame is in the middle: its top-left corner is where the
+    // window was moved to.
+    const QSize outer = size.grownBy(frame);
+    QCOMPARE(w.pos(),
+             QPoint(screen.x() + int(std::floor((screen.width() - outer.width()) / 2.0)),
+                    screen.y() + int(std::floor((screen.height() - outer.height()) / 2.0))));
 }
 
 QTEST_MAIN(TestMainWindow)
