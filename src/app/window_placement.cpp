@@ -1,14 +1,12 @@
 #include "app/window_placement.h"
 
-#include <QEvent>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QScreen>
-#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include <cmath>
+#include <optional>
 
 namespace vdn {
 
@@ -28,54 +26,24 @@ QMargins frameMarginsOf(const QWidget* window) {
     return handle && window->isVisible() ? handle->frameMargins() : QMargins();
 }
 
-// Puts the outer frame in the middle of the screen; move() places the
-// frame's top-left corner.
-void centreFrame(QWidget* window) {
+// Where the outer frame's top-left corner goes for the frame to be in the
+// middle of the screen.
+std::optional<QPoint> centredFrame(const QWidget* window) {
     const QSize outer = window->size().grownBy(frameMarginsOf(window));
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
-        return;
+        return std::nullopt;
     const QRect s = screen->geometry();
     const double left = (s.width() - outer.width()) / 2.0;
     const double top = (s.height() - outer.height()) / 2.0;
-    window->move(s.x() + int(std::floor(left)), s.y() + int(std::floor(top)));
+    return QPoint(s.x() + int(std::floor(left)), s.y() + int(std::floor(top)));
 }
 
-// A window placed before it is shown has no frame yet: once it is on screen,
-// waits a moment for the window manager to frame it, then centres the frame.
-class FrameWatch : public QObject {
-public:
-    explicit FrameWatch(QWidget* window) : QObject(window), window_(window) {
-        window->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == window_ && event->type() == QEvent::Show) {
-            window_->removeEventFilter(this);
-            poll(0);
-        }
-        return false;
-    }
-
-private:
-    static constexpr int Tries = 40;
-    static constexpr int PauseMs = 25;
-
-    void poll(int attempt) {
-        if (!window_)
-            return;
-        if (window_->windowState() == Qt::WindowNoState && !frameMarginsOf(window_).isNull()) {
-            centreFrame(window_);
-        } else if (attempt < Tries) {
-            QTimer::singleShot(PauseMs, this, [this, attempt] { poll(attempt + 1); });
-            return;
-        }
-        deleteLater();
-    }
-
-    QPointer<QWidget> window_;
-};
+// move() places the frame's top-left corner.
+void centreFrame(QWidget* window) {
+    if (const std::optional<QPoint> frame = centredFrame(window))
+        window->move(*frame);
+}
 
 } // namespace
 
@@ -86,8 +54,6 @@ void setFrameMarginsSourceForTests(FrameMarginsSource source) {
 void centrer_fenetre(QWidget* window, const QString& caption, int state) {
     window->setWindowTitle(caption);
     centreFrame(window);
-    if (!window->isVisible() && !marginsSource())
-        new FrameWatch(window);
     switch (state) {
     case StateMinimised:
         window->setWindowState(Qt::WindowMinimized);

@@ -14,8 +14,8 @@ enum WindowState { StateNormal = 0, StateMinimised = 1, StateMaximised = 2 };
 
 // Sets the caption, centres the window's outer frame (title bar and borders
 // included) on its screen (a window larger than the screen gets a negative
-// position) and applies the state. A window not shown yet has no frame: it
-// is centred again once the window manager has framed it.
+// position) and applies the state. The frame is the one the window manager
+// reports; a window not shown yet has none.
 void centrer_fenetre(QWidget* window, const QString& caption, int state);
 
 // The frame margins of a window as the window manager draws them. Tests stand
