@@ -30,6 +30,7 @@ private slots:
     void centring();
     void centring_takes_the_frame_data();
     void centring_takes_the_frame();
+    void centring_waits_for_the_frame();
 
 private:
     StartupInfo info() {
@@ -208,6 +209,29 @@ void TestMainWindow::centring_takes_the_frame() {
     QCOMPARE(w.pos(),
              QPoint(screen.x() + int(std::floor((screen.width() - outer.width()) / 2.0)),
                     screen.y() + int(std::floor((screen.height() - outer.height()) / 2.0))));
+}
+
+void TestMainWindow::centring_waits_for_the_frame() {
+    // A window centred before it is shown has no frame yet; the window
+    // manager adds one when it shows it, and the frame is centred then.
+    const QMargins frame(1, 20, 1, 1);
+    setFrameMarginsSourceForTests(
+        [frame](const QWidget* w) { return w->isVisible() ? frame : QMargins(); });
+    struct Restore {
+        ~Restore() { setFrameMarginsSourceForTests({}); }
+    } restore;
+    QWidget w;
+    w.setFixedSize(640, 460);
+    centrer_fenetre(&w, QStringLiteral("Titre"), StateNormal);
+    const QRect screen = w.screen()->geometry();
+    const QPoint byInnerArea(screen.x() + (screen.width() - 640) / 2,
+                             screen.y() + (screen.height() - 460) / 2);
+    QCOMPARE(w.pos(), byInnerArea);
+    w.show();
+    const QSize outer = QSize(640, 460).grownBy(frame);
+    const QPoint byFrame(screen.x() + (screen.width() - outer.width()) / 2,
+                         screen.y() + (screen.height() - outer.height()) / 2);
+    QTRY_COMPARE(w.frameGeometry().topLeft(), byFrame);
 }
 
 QTEST_MAIN(TestMainWindow)
