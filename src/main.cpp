@@ -1,5 +1,7 @@
 #include "app/command_line.h"
+#include "app/database_lock.h"
 #include "app/path_file.h"
+#include "app/restore.h"
 #include "app/startup.h"
 #include "app/vdn_menu.h"
 #include "data/error_report.h"
@@ -63,6 +65,11 @@ int main(int argc, char* argv[]) {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         return runCreate(cl.create);
     }
+    case vdn::CommandLine::Action::Restore: {
+        QCoreApplication app(argc, argv);
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        return vdn::runRestoreCommand(cl.restoreFolder);
+    }
     case vdn::CommandLine::Action::Run:
         break;
     }
@@ -95,7 +102,11 @@ int main(int argc, char* argv[]) {
     vdn::chemin_base = info->chemin_base;
     vdn::shop_name = info->shopName;
 
+    // Held for the program's whole run: a restore meanwhile refuses.
+    vdn::DatabaseLock lock(info->chemin_base);
+    lock.acquire();
     vdn::VdnMenu menu(services, *info);
+    menu.setOwnLockFile(lock.fileName());
     menu.show();
     // For checks of a whole start-up and shutdown (memory checkers): the
     // program ends by itself after this many milliseconds.
