@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 #include "app/database_lock.h"
+#include "app/first_start.h"
 #include "app/path_file.h"
 #include "app/restore.h"
 #include "app/startup.h"
@@ -91,6 +92,10 @@ int main(int argc, char* argv[]) {
     vdn::Services services{&boxes, &clock, &pointer, &printDialog, &spreadsheet};
     services.drives = &drives;
 
+    // No CHEMIN.QZ yet: the first-start window makes or finds a database
+    // (its "Quitter" leaves the start-up to say what is missing).
+    if (vdn::firstStartWanted(QCoreApplication::applicationDirPath(), vdn::userConfigFolder()))
+        vdn::runFirstStart(boxes, vdn::userConfigFolder());
     vdn::Result<vdn::StartupInfo> info =
         vdn::startUp(QCoreApplication::applicationDirPath(), vdn::userConfigFolder());
     if (!info) {
