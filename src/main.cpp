@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/database_lock.h"
 #include "app/first_start.h"
+#include "app/help_window.h"
 #include "app/path_file.h"
 #include "app/restore.h"
 #include "app/startup.h"
@@ -77,6 +78,7 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VORDAN"));
+    vdn::setUpDesktopIntegration();
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     QTranslator qtFrench;
     if (qtFrench.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
