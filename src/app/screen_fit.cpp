@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 
 namespace vdn::screen_fit {
 
@@ -18,15 +19,19 @@ QRect virtualArea;
 const char* const WantedProperty = "vdnScreenFitWanted";
 const char* const AreaName = "vdnScreenFitArea";
 
-// Room the window manager's frame takes around the client area. Before the
-// window is first shown it is not known yet: a usual title bar and border.
-QSize frameExtra(const QWidget* window) {
-    const QSize extra = window->frameGeometry().size() - window->geometry().size();
-    if (window->isVisible() && (extra.width() > 0 || extra.height() > 0))
-        return extra;
+// Room the window manager's frame takes around the client area, as the
+// platform reports it; not known before the window is shown and framed.
+QMargins frameMargins(const QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    return handle && window->isVisible() ? handle->frameMargins() : QMargins();
+}
+
+QSize frameExtra(const QMargins& m) {
+    if (!m.isNull())
+        return {m.left() + m.right(), m.top() + m.bottom()};
     if (virtualArea.isValid() || QGuiApplication::platformName() == QLatin1String("offscreen"))
         return {};
-    return {8, 36};
+    return {8, 36}; // a usual title bar and border, until the real ones are known
 }
 
 void apply(QWidget* window) {
@@ -38,12 +43,14 @@ void apply(QWidget* window) {
     // A window the user made wider keeps its width.
     if (window->isVisible() && window->width() > wanted.width())
         fitted.setWidth(window->width());
+    const QMargins margins = frameMargins(window);
     if (area.isValid())
-        fitted = wanted.boundedTo(area.size() - frameExtra(window));
+        fitted = fitted.boundedTo(area.size() - frameExtra(margins));
     window->resize(fitted);
-    // A window cut down to the area also lies within it.
-    if (fitted != wanted && area.isValid() && window->isVisible()) {
-        const QRect frame = window->frameGeometry();
+    // A window cut down to the area also lies within it, once its frame is
+    // known (until then the window manager places it).
+    if (fitted != wanted && area.isValid() && !margins.isNull()) {
+        const QRect frame = window->geometry().marginsAdded(margins);
         QPoint at = frame.topLeft();
         at.setX(qBound(area.left(), at.x(), qMax(area.left(), area.right() - frame.width() + 1)));
         at.setY(qBound(area.top(), at.y(), qMax(area.top(), area.bottom() - frame.height() + 1)));
