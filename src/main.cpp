@@ -1,5 +1,9 @@
 #include "app/command_line.h"
+#include "app/database_lock.h"
+#include "app/first_start.h"
+#include "app/help_window.h"
 #include "app/path_file.h"
+#include "app/restore.h"
 #include "app/startup.h"
 #include "app/vdn_menu.h"
 #include "data/error_report.h"
@@ -63,12 +67,18 @@ int main(int argc, char* argv[]) {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         return runCreate(cl.create);
     }
+    case vdn::CommandLine::Action::Restore: {
+        QCoreApplication app(argc, argv);
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        return vdn::runRestoreCommand(cl.restoreFolder);
+    }
     case vdn::CommandLine::Action::Run:
         break;
     }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VORDAN"));
+    vdn::setUpDesktopIntegration();
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     QTranslator qtFrench;
     if (qtFrench.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -84,6 +94,10 @@ int main(int argc, char* argv[]) {
     vdn::Services services{&boxes, &clock, &pointer, &printDialog, &spreadsheet};
     services.drives = &drives;
 
+    // No CHEMIN.QZ yet: the first-start window makes or finds a database
+    // (its "Quitter" leaves the start-up to say what is missing).
+    if (vdn::firstStartWanted(QCoreApplication::applicationDirPath(), vdn::userConfigFolder()))
+        vdn::runFirstStart(boxes, vdn::userConfigFolder());
     vdn::Result<vdn::StartupInfo> info =
         vdn::startUp(QCoreApplication::applicationDirPath(), vdn::userConfigFolder());
     if (!info) {
@@ -95,7 +109,11 @@ int main(int argc, char* argv[]) {
     vdn::chemin_base = info->chemin_base;
     vdn::shop_name = info->shopName;
 
+    // Held for the program's whole run: a restore meanwhile refuses.
+    vdn::DatabaseLock lock(info->chemin_base);
+    lock.acquire();
     vdn::VdnMenu menu(services, *info);
+    menu.setOwnLockFile(lock.fileName());
     menu.show();
     // For checks of a whole start-up and shutdown (memory checkers): the
     // program ends by itself after this many milliseconds.

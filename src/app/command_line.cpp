@@ -14,12 +14,17 @@ QString usageText() {
         "      --licence : numéro de licence affiché dans le titre,\n"
         "      --demo    : ajoute des clients, boules et fiches de perçage d'exemple.\n"
         "      Une base existante n'est jamais remplacée.\n"
+        "  vordan --restaurer DOSSIER\n"
+        "      restaure la sauvegarde DOSSIER/vordan.mdb (et les fichiers VDN_*.MDB) sur la\n"
+        "      base désignée par CHEMIN.QZ ; la base actuelle est d'abord enregistrée sous\n"
+        "      vordan.mdb.avant-restauration-AAAAMMJJ-HHMMSS à côté d'elle.\n"
         "  vordan --aide | --help\n"
         "      affiche cette aide.\n");
 }
 
 CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine cl;
+    bool sawRestore = false;
     bool sawCreate = false, sawShop = false, sawLicence = false, sawDemo = false;
     auto fail = [&cl](const QString& message) {
         cl.action = CommandLine::Action::Error;
@@ -42,6 +47,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             if (!next(&cl.create.folder) || cl.create.folder.isEmpty())
                 return fail(QStringLiteral("--creer-base attend le dossier de la base."));
             sawCreate = true;
+        } else if (a == QLatin1String("--restaurer")) {
+            if (!next(&cl.restoreFolder) || cl.restoreFolder.isEmpty())
+                return fail(QStringLiteral("--restaurer attend le dossier de la sauvegarde."));
+            sawRestore = true;
         } else if (a == QLatin1String("--magasin")) {
             if (!next(&cl.create.shopName))
                 return fail(QStringLiteral("--magasin attend le nom du magasin."));
@@ -57,7 +66,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             return fail(QStringLiteral("Option inconnue : %1").arg(a));
         }
     }
-    if (sawCreate)
+    if (sawRestore && (sawCreate || sawShop || sawLicence || sawDemo))
+        return fail(QStringLiteral("--restaurer ne va pas avec --creer-base."));
+    if (sawRestore)
+        cl.action = CommandLine::Action::Restore;
+    else if (sawCreate)
         cl.action = CommandLine::Action::Create;
     else if (sawShop || sawLicence || sawDemo)
         return fail(QStringLiteral("--magasin, --licence et --demo vont avec --creer-base."));

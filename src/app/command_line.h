@@ -7,14 +7,15 @@
 namespace vdn {
 
 struct CommandLine {
-    enum class Action { Run, Create, Help, Error };
+    enum class Action { Run, Create, Restore, Help, Error };
     Action action = Action::Run;
     CreateOptions create;
-    QString error; // French message when action is Error
+    QString restoreFolder; // --restaurer DOSSIER
+    QString error;         // French message when action is Error
 };
 
 // Reads: (nothing) | --creer-base DOSSIER [--magasin NOM] [--licence NUMERO]
-// [--demo] | --aide | --help. The first argument is the program's name.
+// [--demo] | --restaurer DOSSIER | --aide | --help. The first argument is the program's name.
 CommandLine parseCommandLine(const QStringList& arguments);
 QString usageText();
 

@@ -2,10 +2,14 @@
 
 #include "app/backup.h"
 #include "app/pictures.h"
+#include "app/restore.h"
 #include "app/window_placement.h"
 #include "customers/vdn_client.h"
+#include "data/connection.h"
 #include "data/globals.h"
+#include "data/shop_store.h"
 #include "platform/clickable_label.h"
+#include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
 #include "platform/removable_drives.h"
@@ -83,6 +87,8 @@ void VdnMenu::buildMenu() {
             this, &VdnMenu::openParam);
     connect(action(mnu_fic, "mnu_fic_usb", QStringLiteral("&Sauvegarde USB")), &QAction::triggered,
             this, &VdnMenu::showBackupPanel);
+    connect(action(mnu_fic, "mnu_fic_rest", QStringLiteral("&Restaurer une sauvegarde")),
+            &QAction::triggered, this, &VdnMenu::showRestorePanel);
 
     QMenu* mnu_fac = bar->addMenu(QStringLiteral("&Matériels"));
     mnu_fac->setObjectName(QStringLiteral("mnu_fac"));
@@ -176,6 +182,8 @@ VdnParam* VdnMenu::openParam() {
 }
 
 void VdnMenu::showBackupPanel() {
+    restoring_ = false;
+    cmdok->setToolTip(QStringLiteral("Lancer la sauvegarde"));
     showDriveLetters();
     Frame5->show();
 }
@@ -201,13 +209,18 @@ void VdnMenu::showDriveLetters() {
     driveLetters->setToolTip(full.join(QLatin1Char('\n')));
 }
 
-void VdnMenu::startBackup() {
+void VdnMenu::showRestorePanel() {
+    showBackupPanel();
+    restoring_ = true;
+    cmdok->setToolTip(QStringLiteral("Restaurer la sauvegarde de ce disque"));
+}
+
+std::optional<QString> VdnMenu::chosenDriveFolder() {
     MessageBoxes& boxes = *services_.boxes;
-    Frame5->hide();
     const QString letter = txtdisk->text().trimmed().toUpper();
     if (letter.isEmpty()) {
         boxes.message(this, QStringLiteral("Aucune lettre"));
-        return;
+        return std::nullopt;
     }
     const std::optional<QString> folder =
         services_.drives ? services_.drives->folderOf(letter.at(0)) : std::nullopt;
@@ -215,8 +228,58 @@ void VdnMenu::startBackup() {
     // key is not plugged in), names no drive.
     if (!folder || !QFileInfo(*folder).isDir()) {
         boxes.message(this, QStringLiteral("Lecteur ") + letter + QStringLiteral(": introuvable"));
+        return std::nullopt;
+    }
+    return folder;
+}
+
+void VdnMenu::startRestore() {
+    MessageBoxes& boxes = *services_.boxes;
+    const std::optional<QString> folder = chosenDriveFolder();
+    if (!folder)
+        return;
+    const QString letter = txtdisk->text().trimmed().toUpper();
+    if (!boxes.question(this, QStringLiteral("Restaurer la sauvegarde du lecteur %1: ?\n"
+                                             "Les données actuelles seront remplacées par "
+                                             "celles de la sauvegarde ; elles sont d'abord "
+                                             "enregistrées à côté de la base.")
+                                  .arg(letter)))
+        return;
+    // The open windows show data the restore replaces: they go first.
+    closeOtherWindows();
+    Result<RestoreOutcome> outcome = DataError{};
+    {
+        BusyPointer busy(*services_.pointer);
+        outcome = restoreBackup(chemin_base, *folder, services_.clock->now(), ownLockFile_);
+    }
+    if (!outcome) {
+        boxes.message(this, outcome.error().text);
         return;
     }
+    // The restored shop identity names the window.
+    if (Result<std::unique_ptr<Connection>> c = Connection::open(databasePath())) {
+        if (Result<ShopIdentity> shop = ShopStore((*c)->db()).first()) {
+            info_.shopName = shop->name;
+            info_.licence = shop->licence;
+            info_.title = mainTitle(shop->name, shop->licence);
+            shop_name = shop->name;
+            setWindowTitle(info_.title);
+        }
+    }
+    boxes.message(this, restoreEndMessage(*outcome));
+}
+
+void VdnMenu::startBackup() {
+    Frame5->hide();
+    if (restoring_) {
+        startRestore();
+        return;
+    }
+    MessageBoxes& boxes = *services_.boxes;
+    const std::optional<QString> folder = chosenDriveFolder();
+    if (!folder)
+        return;
+    const QString letter = txtdisk->text().trimmed().toUpper();
     if (isDatabaseFolder(chemin_base, *folder)) {
         boxes.message(this, QStringLiteral("Le lecteur ") + letter +
                                 QStringLiteral(": est le dossier de vos données ; choisissez "

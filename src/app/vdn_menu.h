@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <optional>
+
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -36,6 +38,10 @@ public:
     // Ends the program: every other window goes at once, nothing is saved.
     void quit();
 
+    // The lock file this program holds beside the database; a restore from
+    // the menu does not count it as another program at work.
+    void setOwnLockFile(const QString& fileName) { ownLockFile_ = fileName; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -45,14 +51,21 @@ private:
     void buildBody();
     void showBackupPanel();
     void showDriveLetters();
-    // cmdok: backs the data up to the drive typed in txtdisk.
+    // cmdok: backs the data up to the drive typed in txtdisk, or restores
+    // the backup found there when Frame5 was shown for a restore.
     void startBackup();
+    void showRestorePanel();
+    void startRestore();
+    // The drive folder of the letter typed in txtdisk; says why when none.
+    std::optional<QString> chosenDriveFolder();
     void closeOtherWindows();
 
     Services services_;
     StartupInfo info_;
     QPointer<VdnClient> client_;
     QPointer<VdnParam> param_;
+    QString ownLockFile_;
+    bool restoring_ = false; // Frame5 was shown by "&Restaurer une sauvegarde"
 
     QGroupBox* Frame5 = nullptr;
     QLineEdit* txtdisk = nullptr;

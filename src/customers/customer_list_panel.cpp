@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -91,6 +92,15 @@ CustomerListPanel::CustomerListPanel(CustomerStore& store, QWidget* parent)
         if (index.isValid())
             emit rowClicked(model_->code(index.row()));
     });
+    // Return or Enter in the grid or the search box opens the grid's current
+    // row, as a click on it does.
+    auto openCurrent = [this] {
+        if (const std::optional<QString> code = currentCode())
+            emit rowClicked(*code);
+    };
+    connect(selnom, &QLineEdit::returnPressed, this, openCurrent);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+        new QShortcut(QKeySequence(key), DBGrid1, openCurrent, Qt::WidgetShortcut);
 }
 
 Status CustomerListPanel::runQuery(const CustomerQuery& query) {

@@ -1,5 +1,6 @@
 #include "customers/vdn_client.h"
 
+#include "app/screen_fit.h"
 #include "balls/ball_actions.h"
 #include "balls/ball_panel.h"
 #include "balls/ball_record_panel.h"
@@ -43,7 +44,8 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     Frame100 = new CustomerRecordPanel(services_, customers_, this);
     Frame300 = new BallPanel(this);
     // The four panels lie in the same place; one shows at a time.
-    auto* layout = new QGridLayout(this);
+    // On a small screen they scroll inside the window.
+    auto* layout = new QGridLayout(screen_fit::install(this));
     layout->setContentsMargins(0, 0, 0, 0);
     // The window keeps the size it is given whatever panel shows.
     layout->setSizeConstraint(QLayout::SetNoConstraint);
@@ -54,7 +56,7 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     Frame300->hide();
     // Replaced by one on the window's connection when the window loads.
     installSheetPanel(QSqlDatabase());
-    resize(px(DesignedWidth), px(UsualHeight));
+    screen_fit::resize(this, QSize(px(DesignedWidth), px(UsualHeight)));
 
     connect(Frame200, &CustomerListPanel::searchChanged, this, &VdnClient::search);
     connect(Frame200, &CustomerListPanel::headingClicked, this, &VdnClient::sortDescending);
@@ -96,7 +98,7 @@ void VdnClient::installSheetPanel(QSqlDatabase db) {
         return;
     }
     Frame400 = new DrillingSheetPanel(services_, std::move(db), this);
-    static_cast<QGridLayout*>(layout())->addWidget(Frame400, 0, 0);
+    static_cast<QGridLayout*>(Frame200->parentWidget()->layout())->addWidget(Frame400, 0, 0);
     Frame400->hide();
     // The sheet prints on the printer chosen in the session's print set-up,
     // and the choice made there stays for the other printouts.
@@ -117,7 +119,7 @@ void VdnClient::report(const DataError& error, const QString& operation) {
 }
 
 void VdnClient::setUsualHeight() {
-    resize(width(), px(UsualHeight));
+    screen_fit::resize(this, QSize(px(DesignedWidth), px(UsualHeight)));
 }
 
 void VdnClient::load() {
@@ -394,12 +396,12 @@ void VdnClient::showSheetPanel() {
     Frame200->hide();
     Frame300->hide();
     Frame400->show();
-    resize(width(), DrillingSheetPanel::OpenWindowHeight);
+    screen_fit::resize(this, QSize(px(DesignedWidth), DrillingSheetPanel::OpenWindowHeight));
 }
 
 void VdnClient::closeSheet() {
     Frame400->hide();
-    resize(width(), DrillingSheetPanel::WindowHeight);
+    screen_fit::resize(this, QSize(px(DesignedWidth), DrillingSheetPanel::WindowHeight));
     Frame300->show();
     updateSheetEntries();
 }

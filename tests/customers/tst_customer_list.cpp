@@ -50,6 +50,7 @@ private slots:
     void row_click_opens_the_customer_on_the_ball_panel();
     void row_click_shows_the_sheet_entry_that_fits();
     void clicks_on_an_empty_list_do_nothing();
+    void enter_opens_the_current_row();
     void close_box_steps_back_one_panel();
     void close_from_drilling_sheet_matches_sheet_entry();
     void ferme_fenetre_closes_from_any_panel();
@@ -261,6 +262,47 @@ void TestCustomerList::clicks_on_an_empty_list_do_nothing() {
     f.click("cmdsupprime");
     QVERIFY(f.w->Frame200->isVisible());
     QCOMPARE(test::scalar(*f.db, "SELECT count(*) FROM strclient").toInt(), 6);
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::enter_opens_the_current_row() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addCustomers(*f.db));
+    QVERIFY(f.open());
+    // Return in the search box opens the row the list stands on.
+    QLineEdit* selnom = f.box("selnom");
+    selnom->setFocus();
+    QTest::keyClicks(selnom, QStringLiteral("DU"));
+    const QStringList found = f.gridCodes();
+    QVERIFY(found.size() >= 2);
+    QTest::keyClick(selnom, Qt::Key_Return);
+    QVERIFY(f.w->Frame300->isVisible());
+    QCOMPARE(f.w->currentCode(), found.first());
+    QCOMPARE(f.w->height(), 10700 / 15);
+
+    // Enter of the keypad in the grid, after the arrow keys moved the row.
+    f.w->close();
+    QVERIFY(f.w->Frame200->isVisible());
+    const QStringList all = f.gridCodes();
+    f.grid()->setFocus();
+    QTest::keyClick(f.grid(), Qt::Key_Down);
+    QTest::keyClick(f.grid(), Qt::Key_Down);
+    QCOMPARE(f.grid()->currentIndex().row(), 2);
+    QTest::keyClick(f.grid(), Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(f.w->Frame300->isVisible());
+    QCOMPARE(f.w->currentCode(), all.at(2));
+
+    // Nobody listed: Return does nothing.
+    f.w->close();
+    selnom->setFocus();
+    QTest::keyClicks(selnom, QStringLiteral("XYZ"));
+    QCOMPARE(f.model()->rowCount(), 0);
+    QTest::keyClick(selnom, Qt::Key_Return);
+    f.grid()->setFocus();
+    QTest::keyClick(f.grid(), Qt::Key_Return);
+    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.w->Frame300->isHidden());
     VDN_CHECK_BOXES(f.folder);
 }
 

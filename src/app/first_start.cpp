@@ -1,0 +1,246 @@
+#include "app/first_start.h"
+
+#include "app/path_file.h"
+#include "data/connection.h"
+#include "data/database_creator.h"
+#include "data/globals.h"
+#include "data/shop_store.h"
+#include "platform/message_boxes.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QVBoxLayout>
+
+namespace vdn {
+
+namespace {
+
+QString cleanFolder(const QString& typed) {
+    const QString t = typed.trimmed();
+    return t.isEmpty() ? QString() : QDir::cleanPath(QDir(t).absolutePath());
+}
+
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+bool firstStartWanted(const QString& programFolder, const QString& configFolder) {
+    if (!findPathFile(programFolder, configFolder).isEmpty())
+        return false;
+    if (qEnvironmentVariable("VORDAN_PREMIER_DEMARRAGE") == QLatin1String("1"))
+        return true;
+    const QString platform = QGuiApplication::platformName();
+    return !platform.isEmpty() && platform != QLatin1String("offscreen") &&
+           platform != QLatin1String("minimal");
+}
+
+QString defaultDataFolder() {
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/vordan");
+}
+
+FirstStartDialog::FirstStartDialog(MessageBoxes& boxes, const QString& configFolder,
+                                   QWidget* parent)
+    : QDialog(parent), boxes_(boxes), configFolder_(configFolder) {
+    setObjectName(QStringLiteral("VDN_premier_demarrage"));
+    setWindowTitle(QStringLiteral("VORDAN - Premier démarrage"));
+    auto* intro = new QLabel(
+        QStringLiteral("Bienvenue dans VORDAN. Aucune base de données n'est encore choisie :\n"
+                       "créez la base de votre magasin, ou ouvrez une base existante."),
+        this);
+
+    optCreer = new QRadioButton(QStringLiteral("Créer une nouvelle base"), this);
+    optCreer->setObjectName(QStringLiteral("optCreer"));
+    optOuvrir = new QRadioButton(QStringLiteral("Ouvrir une base existante"), this);
+    optOuvrir->setObjectName(QStringLiteral("optOuvrir"));
+
+    fraCreer = new QGroupBox(this);
+    fraCreer->setObjectName(QStringLiteral("fraCreer"));
+    auto* create = new QFormLayout(fraCreer);
+    txtDossierNouveau = new QLineEdit(defaultDataFolder(), fraCreer);
+    txtDossierNouveau->setObjectName(QStringLiteral("txtDossierNouveau"));
+    cmdParcourirNouveau = new QPushButton(QStringLiteral("Parcourir..."), fraCreer);
+    cmdParcourirNouveau->setObjectName(QStringLiteral("cmdParcourirNouveau"));
+    auto* row1 = new QHBoxLayout;
+    row1->addWidget(txtDossierNouveau, 1);
+    row1->addWidget(cmdParcourirNouveau);
+    create->addRow(QStringLiteral("Dossier de la base :"), row1);
+    txtMagasin = new QLineEdit(fraCreer);
+    txtMagasin->setObjectName(QStringLiteral("txtMagasin"));
+    txtMagasin->setMaxLength(50);
+    create->addRow(QStringLiteral("Nom du magasin :"), txtMagasin);
+    txtLicence = new QLineEdit(fraCreer);
+    txtLicence->setObjectName(QStringLiteral("txtLicence"));
+    txtLicence->setMaxLength(20);
+    create->addRow(QStringLiteral("N° de licence :"), txtLicence);
+    chkDemo = new QCheckBox(QStringLiteral("Ajouter des données de démonstration (clients, "
+                                           "boules, fiches de perçage)"),
+                            fraCreer);
+    chkDemo->setObjectName(QStringLiteral("chkDemo"));
+    create->addRow(chkDemo);
+
+    fraOuvrir = new QGroupBox(this);
+    fraOuvrir->setObjectName(QStringLiteral("fraOuvrir"));
+    auto* open = new QFormLayout(fraOuvrir);
+    txtDossierExistant = new QLineEdit(fraOuvrir);
+    txtDossierExistant->setObjectName(QStringLiteral("txtDossierExistant"));
+    cmdParcourirExistant = new QPushButton(QStringLiteral("Parcourir..."), fraOuvrir);
+    cmdParcourirExistant->setObjectName(QStringLiteral("cmdParcourirExistant"));
+    auto* row2 = new QHBoxLayout;
+    row2->addWidget(txtDossierExistant, 1);
+    row2->addWidget(cmdParcourirExistant);
+    open->addRow(QStringLiteral("Dossier contenant vordan.mdb :"), row2);
+
+    auto* buttons = new QDialogButtonBox(this);
+    cmdContinuer = buttons->addButton(QStringLiteral("Continuer"), QDialogButtonBox::AcceptRole);
+    cmdContinuer->setObjectName(QStringLiteral("cmdContinuer"));
+    cmdContinuer->setDefault(true);
+    cmdQuitter = buttons->addButton(QStringLiteral("Quitter"), QDialogButtonBox::RejectRole);
+    cmdQuitter->setObjectName(QStringLiteral("cmdQuitter"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addSpacing(8);
+    layout->addWidget(optCreer);
+    layout->addWidget(fraCreer);
+    layout->addWidget(optOuvrir);
+    layout->addWidget(fraOuvrir);
+    layout->addStretch(1);
+    layout->addWidget(buttons);
+    setMinimumWidth(560);
+
+    optCreer->setChecked(true);
+    updateMode();
+    connect(optCreer, &QRadioButton::toggled, this, &FirstStartDialog::updateMode);
+    connect(cmdParcourirNouveau, &QPushButton::clicked, this,
+            [this] { browse(txtDossierNouveau); });
+    connect(cmdParcourirExistant, &QPushButton::clicked, this,
+            [this] { browse(txtDossierExistant); });
+    connect(cmdContinuer, &QPushButton::clicked, this, &FirstStartDialog::proceed);
+    connect(cmdQuitter, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void FirstStartDialog::updateMode() {
+    fraCreer->setEnabled(optCreer->isChecked());
+    fraOuvrir->setEnabled(optOuvrir->isChecked());
+}
+
+void FirstStartDialog::browse(QLineEdit* into) {
+    QString start = cleanFolder(into->text());
+    while (!start.isEmpty() && !QFileInfo(start).isDir() && start != QDir::rootPath())
+        start = QFileInfo(start).absolutePath();
+    // Qt's own dialog, in French with the translations loaded at start-up.
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("Choisir le dossier de la base"),
+        start.isEmpty() ? QDir::homePath() : start,
+        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    if (!chosen.isEmpty())
+        into->setText(native(chosen));
+}
+
+void FirstStartDialog::proceed() {
+    if (optCreer->isChecked()) {
+        const QString folder = cleanFolder(txtDossierNouveau->text());
+        if (folder.isEmpty()) {
+            boxes_.message(this, QStringLiteral("Indiquez le dossier de la nouvelle base."));
+            return;
+        }
+        if (txtMagasin->text().trimmed().isEmpty()) {
+            boxes_.message(this, QStringLiteral("Indiquez le nom du magasin."));
+            return;
+        }
+        if (!create(folder) || !writePathFile(folder))
+            return;
+    } else {
+        const QString folder = cleanFolder(txtDossierExistant->text());
+        if (folder.isEmpty()) {
+            boxes_.message(this, QStringLiteral("Indiquez le dossier de la base existante."));
+            return;
+        }
+        if (!openExisting(folder) || !writePathFile(folder))
+            return;
+    }
+    accept();
+}
+
+bool FirstStartDialog::create(const QString& folder) {
+    const QString file = databasePath(folder + QLatin1Char('/'));
+    if (QFileInfo::exists(file)) {
+        boxes_.message(this,
+                       QStringLiteral("Le dossier %1 contient déjà une base VORDAN ; elle ne sera "
+                                      "pas remplacée. Choisissez « Ouvrir une base existante » "
+                                      "pour l'utiliser.")
+                           .arg(native(folder)));
+        return false;
+    }
+    CreateOptions options;
+    options.folder = folder;
+    options.shopName = txtMagasin->text().trimmed();
+    options.licence = txtLicence->text().trimmed();
+    if (chkDemo->isChecked())
+        options.demo = DemoOptions{};
+    if (const Status s = createDatabase(options); !s) {
+        boxes_.message(this,
+                       QStringLiteral("La base n'a pas pu être créée : %1").arg(s.error().text));
+        return false;
+    }
+    return true;
+}
+
+bool FirstStartDialog::openExisting(const QString& folder) {
+    const QString file = databasePath(folder + QLatin1Char('/'));
+    if (!QFileInfo(file).isFile()) {
+        boxes_.message(this, QStringLiteral("Le dossier %1 ne contient pas de base VORDAN "
+                                            "(fichier vordan.mdb absent).")
+                                 .arg(native(folder)));
+        return false;
+    }
+    Result<std::unique_ptr<Connection>> c = Connection::open(file);
+    if (c) {
+        if (Result<ShopIdentity> shop = ShopStore((*c)->db()).first(); !shop)
+            c = shop.error();
+    }
+    if (!c) {
+        boxes_.message(this, QStringLiteral("La base %1 ne peut pas être ouverte : %2")
+                                 .arg(native(file), c.error().text));
+        return false;
+    }
+    return true;
+}
+
+bool FirstStartDialog::writePathFile(const QString& folder) {
+    const QString base = folder + QLatin1Char('/');
+    QSaveFile out(QDir(configFolder_).filePath(PathFileName));
+    const QByteArray line = base.toUtf8() + '\n';
+    if (!QDir().mkpath(configFolder_) || !out.open(QIODevice::WriteOnly) ||
+        out.write(line) != line.size() || !out.commit()) {
+        boxes_.message(this, QStringLiteral("Le fichier %1 n'a pas pu être écrit : %2")
+                                 .arg(native(out.fileName()), out.errorString()));
+        return false;
+    }
+    chosenBase_ = base;
+    return true;
+}
+
+bool runFirstStart(MessageBoxes& boxes, const QString& configFolder) {
+    FirstStartDialog dialog(boxes, configFolder);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace vdn

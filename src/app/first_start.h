@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace vdn {
+
+class MessageBoxes;
+
+// Whether start-up offers the first-start window: no CHEMIN.QZ in the
+// program's folder nor in the configuration folder, and a display to show it
+// on. The offscreen platform (tests, scripts) keeps the plain message unless
+// VORDAN_PREMIER_DEMARRAGE=1.
+bool firstStartWanted(const QString& programFolder, const QString& configFolder);
+
+// $XDG_DATA_HOME/vordan, or ~/.local/share/vordan: where a new database goes
+// unless the user chooses another folder.
+QString defaultDataFolder();
+
+// The first-start window: creates a new database or takes an existing one,
+// then writes configFolder/CHEMIN.QZ naming its folder. Nothing is written
+// anywhere else, and an existing database is never replaced.
+class FirstStartDialog : public QDialog {
+    Q_OBJECT
+public:
+    FirstStartDialog(MessageBoxes& boxes, const QString& configFolder, QWidget* parent = nullptr);
+
+    // The database folder written into CHEMIN.QZ (with its final '/'), once
+    // accepted.
+    QString chosenBase() const { return chosenBase_; }
+
+    QRadioButton* optCreer = nullptr;
+    QRadioButton* optOuvrir = nullptr;
+    QGroupBox* fraCreer = nullptr;
+    QLineEdit* txtDossierNouveau = nullptr;
+    QPushButton* cmdParcourirNouveau = nullptr;
+    QLineEdit* txtMagasin = nullptr;
+    QLineEdit* txtLicence = nullptr;
+    QCheckBox* chkDemo = nullptr;
+    QGroupBox* fraOuvrir = nullptr;
+    QLineEdit* txtDossierExistant = nullptr;
+    QPushButton* cmdParcourirExistant = nullptr;
+    QPushButton* cmdContinuer = nullptr;
+    QPushButton* cmdQuitter = nullptr;
+
+private:
+    void updateMode();
+    void browse(QLineEdit* into);
+    void proceed();
+    bool create(const QString& folder);
+    bool openExisting(const QString& folder);
+    bool writePathFile(const QString& folder);
+
+    MessageBoxes& boxes_;
+    QString configFolder_;
+    QString chosenBase_;
+};
+
+// Shows the window; true when CHEMIN.QZ has been written.
+bool runFirstStart(MessageBoxes& boxes, const QString& configFolder);
+
+} // namespace vdn

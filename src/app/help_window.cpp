@@ -1,0 +1,101 @@
+#include "app/help_window.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace vdn {
+
+namespace {
+
+const QString GuideFile = QStringLiteral("index.md");
+
+QPointer<HelpWindow> helpWindow;
+
+// F1 anywhere in the program, modal windows included.
+class HelpKey : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+                showHelp();
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void setUpDesktopIntegration() {
+    QIcon icon;
+    for (int size : {48, 128, 256})
+        icon.addFile(QStringLiteral(":/vordan/icons/%1-%2.png").arg(DesktopId).arg(size),
+                     QSize(size, size));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(DesktopId);
+    static bool installed = false;
+    if (!installed) {
+        qApp->installEventFilter(new HelpKey(qApp));
+        installed = true;
+    }
+}
+
+QString guideFolder() {
+    QStringList candidates;
+    if (const QString env = qEnvironmentVariable("VORDAN_GUIDE"); !env.isEmpty())
+        candidates << env;
+    const QString app = QCoreApplication::applicationDirPath();
+    candidates << app + QStringLiteral("/../share/vordan/guide")
+               << app + QStringLiteral("/../docs/guide")
+               << app + QStringLiteral("/../../docs/guide");
+    for (const QString& c : candidates)
+        if (QFileInfo(QDir(c).filePath(GuideFile)).isFile())
+            return QDir(c).canonicalPath();
+    return {};
+}
+
+HelpWindow::HelpWindow(const QString& folder, QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("VDN_aide"));
+    setWindowTitle(QStringLiteral("Aide de VORDAN"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    txtAide = new QTextBrowser(this);
+    txtAide->setObjectName(QStringLiteral("txtAide"));
+    txtAide->setOpenExternalLinks(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(txtAide);
+    resize(900, 640);
+    const QString index = QDir(folder).filePath(GuideFile);
+    if (folder.isEmpty() || !QFileInfo(index).isFile()) {
+        txtAide->setPlainText(
+            QStringLiteral("Le guide de VORDAN est introuvable.\n\nIl est installé avec le "
+                           "paquet dans /usr/share/vordan/guide ; la variable VORDAN_GUIDE peut "
+                           "désigner un autre dossier."));
+        return;
+    }
+    txtAide->setSearchPaths({folder});
+    txtAide->setSource(QUrl::fromLocalFile(index), QTextDocument::MarkdownResource);
+}
+
+HelpWindow* showHelp() {
+    if (!helpWindow) {
+        QWidget* modal = QApplication::activeModalWidget();
+        helpWindow = new HelpWindow(guideFolder(), modal);
+    }
+    helpWindow->show();
+    helpWindow->raise();
+    helpWindow->activateWindow();
+    return helpWindow;
+}
+
+} // namespace vdn

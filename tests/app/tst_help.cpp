@@ -1,0 +1,103 @@
+#include "app/help_window.h"
+#include "app/startup.h"
+#include "app/vdn_menu.h"
+#include "support/fixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
+
+using namespace vdn;
+
+namespace {
+
+const QString Source = QStringLiteral(QT_TESTCASE_SOURCEDIR "/..");
+
+QString readText(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+} // namespace
+
+class TestHelp : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { setUpDesktopIntegration(); }
+    void every_window_has_the_icon_and_the_desktop_name();
+    void f1_opens_the_guide_with_its_pictures();
+    void missing_guide_is_said();
+};
+
+void TestHelp::every_window_has_the_icon_and_the_desktop_name() {
+    const QIcon icon = QApplication::windowIcon();
+    QCOMPARE(icon.availableSizes(), (QList<QSize>{{48, 48}, {128, 128}, {256, 256}}));
+    QVERIFY(!icon.pixmap(48).isNull());
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    StartupInfo info;
+    info.chemin_base = folder.folder();
+    VdnMenu menu(folder.services(), info);
+    QCOMPARE(menu.windowIcon().cacheKey(), icon.cacheKey());
+    // The desktop matches windows to the launcher, the AppStream component
+    // and the icon by this one name.
+    QCOMPARE(QGuiApplication::desktopFileName(), DesktopId);
+    QVERIFY(QFile::exists(Source + "/packaging/" + DesktopId + ".desktop"));
+    const QString desktop = readText(Source + "/packaging/" + DesktopId + ".desktop");
+    QVERIFY(desktop.contains("\nIcon=" + DesktopId + "\n"));
+    const QString metainfo = readText(Source + "/packaging/" + DesktopId + ".metainfo.xml");
+    QVERIFY(metainfo.contains("<id>" + DesktopId + "</id>"));
+    QVERIFY(metainfo.contains(">" + DesktopId + ".desktop</launchable>"));
+}
+
+void TestHelp::f1_opens_the_guide_with_its_pictures() {
+    qputenv("VORDAN_GUIDE", QFile::encodeName(Source + "/docs/guide"));
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    StartupInfo info;
+    info.chemin_base = folder.folder();
+    VdnMenu menu(folder.services(), info);
+    menu.show();
+    menu.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&menu));
+    QTest::keyClick(&menu, Qt::Key_F1);
+    HelpWindow* window = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* h = qobject_cast<HelpWindow*>(w); h && h->isVisible())
+            window = h;
+    QVERIFY(window);
+    QTextDocument* doc = window->txtAide->document();
+    QVERIFY(doc->toPlainText().startsWith("Guide de VORDAN"));
+    // F1 again shows the same window.
+    QTest::keyClick(&menu, Qt::Key_F1);
+    QCOMPARE(showHelp(), window);
+
+    // Every picture the guide names is there and is shown.
+    const QString markdown = readText(Source + "/docs/guide/index.md");
+    QRegularExpression picture(QStringLiteral("!\\[[^\\]]*\\]\\(([^)]+)\\)"));
+    int pictures = 0;
+    for (auto it = picture.globalMatch(markdown); it.hasNext(); ++pictures) {
+        const QString name = it.next().captured(1);
+        const QVariant image = doc->resource(QTextDocument::ImageResource, QUrl(name));
+        QVERIFY2(image.isValid() && !image.value<QImage>().isNull(), qPrintable(name));
+    }
+    QVERIFY(pictures >= 7);
+    for (const char* topic : {"100 ou moins", "historique", "Restaurer une sauvegarde",
+                              "LibreOffice", "Imprimer", "Créer une nouvelle base"})
+        QVERIFY2(doc->toPlainText().contains(QString::fromUtf8(topic)), topic);
+    window->close();
+    qunsetenv("VORDAN_GUIDE");
+}
+
+void TestHelp::missing_guide_is_said() {
+    QTemporaryDir empty;
+    HelpWindow help(empty.path());
+    QVERIFY(help.txtAide->toPlainText().startsWith("Le guide de VORDAN est introuvable."));
+}
+
+QTEST_MAIN(TestHelp)
+#include "tst_help.moc"

@@ -1,0 +1,394 @@
+#include "app/backup.h"
+#include "app/command_line.h"
+#include "app/database_lock.h"
+#include "app/restore.h"
+#include "app/startup.h"
+#include "app/vdn_menu.h"
+#include "data/connection.h"
+#include "data/globals.h"
+#include "platform/removable_drives.h"
+#include "support/fixture.h"
+
+#include <QAction>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace vdn;
+
+namespace {
+
+const QDateTime Now(QDate(2026, 12, 8), QTime(14, 30, 5));
+const QString Saved = QStringLiteral("vordan.mdb.avant-restauration-20261208-143005");
+
+bool writeFile(const QString& path, const QByteArray& content) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+QByteArray digest(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<absent>";
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+}
+
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+QStringList customerNames(const QString& databaseFile) {
+    Result<std::unique_ptr<Connection>> c = Connection::open(databaseFile);
+    if (!c)
+        return {QStringLiteral("<illisible : %1>").arg(c.error().text)};
+    return test::column(**c, QStringLiteral("SELECT clt_nom FROM strclient ORDER BY clt_cod"));
+}
+
+// A demo shop backed up to a drive folder, then changed: every customer
+// gone but one new one, and its data file rewritten.
+struct Shop {
+    Shop() : folder(options()) {
+        if (!folder.ok() || !drive.isValid())
+            return;
+        writeFile(folder.folder() + "VDN_STOCK.MDB", "stock sauvegardé");
+        const BackupResult b = backUp(folder.folder(), drive.path());
+        backedUp = customerNames(folder.databaseFile());
+        if (!b.complete() || backedUp.size() < 10)
+            return;
+        auto c = folder.connect();
+        QSqlQuery q(c->db());
+        if (!q.exec("DELETE FROM strclient") ||
+            !q.exec("INSERT INTO strclient (clt_cod, clt_nom) VALUES ('9999', 'APRES')"))
+            return;
+        writeFile(folder.folder() + "VDN_STOCK.MDB", "stock du jour");
+        ok_ = true;
+    }
+    static test::DataFolder::Options options() {
+        test::DataFolder::Options o;
+        o.demo = DemoOptions{};
+        return o;
+    }
+    bool ok() const { return ok_; }
+    QString base() const { return folder.folder(); }
+    QString data(const QString& name) const { return folder.folder() + name; }
+    QString backup(const QString& name) const { return QDir(drive.path()).filePath(name); }
+
+    test::DataFolder folder;
+    QTemporaryDir drive;
+    QStringList backedUp;
+    bool ok_ = false;
+};
+
+// The database folder as it is: names and contents.
+QMap<QString, QByteArray> snapshot(const QString& folder) {
+    QMap<QString, QByteArray> m;
+    for (const QString& name : filesIn(folder))
+        m.insert(name, digest(QDir(folder).filePath(name)));
+    return m;
+}
+
+} // namespace
+
+class TestRestore : public QObject {
+    Q_OBJECT
+private slots:
+    void good_backup_comes_back_and_previous_is_saved();
+    void bad_backups_change_nothing_data();
+    void bad_backups_change_nothing();
+    void another_program_holding_the_lock();
+    void missing_or_damaged_current_database();
+    void server_database_is_refused();
+    void from_the_menu();
+    void from_the_command_line();
+};
+
+void TestRestore::good_backup_comes_back_and_previous_is_saved() {
+    Shop shop;
+    QVERIFY(shop.ok());
+    const QStringList before = customerNames(shop.folder.databaseFile());
+    QCOMPARE(before, QStringList{"APRES"});
+    // A connection kept open meanwhile, as another window of the program.
+    auto open = shop.folder.connect();
+
+    Result<RestoreOutcome> r = restoreBackup(shop.base(), shop.drive.path(), Now);
+    QVERIFY2(r.ok(), r.ok() ? "" : qPrintable(r.error().text));
+    QCOMPARE(customerNames(shop.folder.databaseFile()), shop.backedUp);
+    QCOMPARE(test::column(*open, "SELECT clt_nom FROM strclient ORDER BY clt_cod"), shop.backedUp);
+    QCOMPARE(customerNames(shop.data(Saved)), before);
+    QCOMPARE(r->previousSavedAs, shop.data(Saved));
+    QVERIFY(!r->previousDamaged);
+    QCOMPARE(r->customers, shop.backedUp.size());
+    QCOMPARE(r->restored, (QStringList{"vordan.mdb", "VDN_STOCK.MDB"}));
+    QVERIFY(r->failures.isEmpty());
+    QCOMPARE(digest(shop.data("VDN_STOCK.MDB")), digest(shop.backup("VDN_STOCK.MDB")));
+    // Nothing of the work is left behind.
+    QCOMPARE(filesIn(shop.base()),
+             (QStringList{"CHEMIN.QZ", "VDN_STOCK.MDB", "vordan.mdb", Saved}));
+    QCOMPARE(test::scalar(*open, "PRAGMA integrity_check").toString(), QStringLiteral("ok"));
+    const QString message = restoreEndMessage(*r);
+    QVERIFY2(message.startsWith("Restauration terminée depuis "), qPrintable(message));
+    QVERIFY(message.contains(QStringLiteral("%1 client(s) restauré(s).").arg(r->customers)));
+    QVERIFY(message.contains("conservée sous le nom " + Saved));
+
+    // A second restore in the same second keeps the first one's save.
+    Result<RestoreOutcome> again = restoreBackup(shop.base(), shop.drive.path(), Now);
+    QVERIFY(again.ok());
+    QCOMPARE(again->previousSavedAs, shop.data(Saved + "-2"));
+    QCOMPARE(customerNames(shop.data(Saved)), before);
+}
+
+void TestRestore::bad_backups_change_nothing_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("absent") << "absent"
+                            << "aucune sauvegarde VORDAN dans";
+    QTest::newRow("pages damaged") << "damaged"
+                                   << "en bon état";
+    QTest::newRow("truncated") << "truncated"
+                               << "illisible ou endommagée";
+    QTest::newRow("not SQLite") << "text"
+                                << "illisible ou endommagée";
+    QTest::newRow("foreign SQLite file") << "foreign"
+                                         << "n'est pas une base de données VORDAN";
+    QTest::newRow("no shop identity") << "nospecif"
+                                      << "strspecif";
+    QTest::newRow("newer version") << "newer"
+                                   << "version plus récente";
+    QTest::newRow("the data folder itself") << "itself"
+                                            << "est le dossier de vos données";
+}
+
+void TestRestore::bad_backups_change_nothing() {
+    QFETCH(QString, kind);
+    QFETCH(QString, expected);
+    Shop shop;
+    QVERIFY(shop.ok());
+    const QString file = shop.backup("vordan.mdb");
+    QString from = shop.drive.path();
+    if (kind == "absent") {
+        QVERIFY(QFile::remove(file));
+    } else if (kind == "damaged") {
+        // Garbage over the pages of the customer table and its indexes.
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        const qint64 size = f.size();
+        QVERIFY(size > 16384);
+        f.seek(4096);
+        f.write(QByteArray(int(size - 8192), '\x5a'));
+    } else if (kind == "truncated") {
+        QFile f(file);
+        QVERIFY(f.resize(1000));
+    } else if (kind == "text") {
+        QVERIFY(writeFile(file, "ceci n'est pas une base\n"));
+    } else {
+        auto c = Connection::open(file);
+        QVERIFY(c.ok());
+        QSqlQuery q((*c)->db());
+        if (kind == "foreign")
+            QVERIFY(q.exec("DROP TABLE strpercage"));
+        else if (kind == "nospecif")
+            QVERIFY(q.exec("DELETE FROM strspecif"));
+        else if (kind == "newer")
+            QVERIFY(q.exec("PRAGMA user_version = 99"));
+        else if (kind == "itself")
+            from = shop.base();
+    }
+    const QMap<QString, QByteArray> before = snapshot(shop.base());
+    const QByteArray backupBefore = digest(file);
+
+    Result<RestoreOutcome> r = restoreBackup(shop.base(), from, Now);
+    QVERIFY(!r.ok());
+    QVERIFY2(r.error().text.startsWith("Restauration impossible : "), qPrintable(r.error().text));
+    QVERIFY2(r.error().text.contains(expected), qPrintable(r.error().text));
+    QCOMPARE(snapshot(shop.base()), before);
+    QCOMPARE(digest(file), backupBefore); // the backup itself is only read
+    QCOMPARE(customerNames(shop.folder.databaseFile()), QStringList{"APRES"});
+}
+
+void TestRestore::another_program_holding_the_lock() {
+    Shop shop;
+    QVERIFY(shop.ok());
+    DatabaseLock mine(shop.base()), other(shop.base());
+    QVERIFY(mine.acquire());
+    QVERIFY(other.acquire());
+    QVERIFY(mine.fileName() != other.fileName());
+    QCOMPARE(DatabaseLock::otherHolders(shop.base(), mine.fileName()),
+             QStringList{other.fileName()});
+    const QMap<QString, QByteArray> before = snapshot(shop.base());
+
+    Result<RestoreOutcome> r = restoreBackup(shop.base(), shop.drive.path(), Now, mine.fileName());
+    QVERIFY(!r.ok());
+    QVERIFY2(r.error().text.contains("VORDAN est ouvert sur cette base"),
+             qPrintable(r.error().text));
+    QCOMPARE(snapshot(shop.base()), before);
+
+    // A lock left by a program that ended (its process is gone) is no
+    // obstacle and is cleared; one held on another machine is.
+    other.release();
+    QVERIFY(!QFile::exists(other.fileName()));
+    const QString host = QSysInfo::machineHostName();
+    const QString dead = shop.data("vordan.mdb.verrou-ancien");
+    QVERIFY(writeFile(dead, "2147483000\nvordan\n" + host.toUtf8() + "\n"));
+    const QString remote = shop.data("vordan.mdb.verrou-caisse");
+    QVERIFY(writeFile(remote, "4242\nvordan\nposte-de-la-caisse\n"));
+    QCOMPARE(DatabaseLock::otherHolders(shop.base(), mine.fileName()), QStringList{remote});
+    QVERIFY(!QFile::exists(dead));
+    QVERIFY(QFile::remove(remote));
+
+    r = restoreBackup(shop.base(), shop.drive.path(), Now, mine.fileName());
+    QVERIFY2(r.ok(), r.ok() ? "" : qPrintable(r.error().text));
+    QCOMPARE(customerNames(shop.folder.databaseFile()), shop.backedUp);
+    QVERIFY(mine.held());
+}
+
+void TestRestore::missing_or_damaged_current_database() {
+    for (const bool damaged : {false, true}) {
+        Shop shop;
+        QVERIFY(shop.ok());
+        const QString live = shop.folder.databaseFile();
+        // A journal left by a write that never finished: played into the
+        // restored file it would damage it.
+        QVERIFY(writeFile(live + "-journal", QByteArray(4096, '\x11')));
+        const QByteArray journalDigest = digest(live + "-journal");
+        if (damaged) {
+            QFile f(live);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(0);
+            f.write(QByteArray(8192, '\x00'));
+        } else {
+            QVERIFY(QFile::remove(live));
+        }
+        const QByteArray damagedDigest = digest(live);
+
+        Result<RestoreOutcome> r = restoreBackup(shop.base(), shop.drive.path(), Now);
+        QVERIFY2(r.ok(), r.ok() ? "" : qPrintable(r.error().text));
+        QCOMPARE(customerNames(live), shop.backedUp);
+        QVERIFY(!QFile::exists(live + "-journal"));
+        QCOMPARE(digest(shop.data(Saved + "-journal")), journalDigest);
+        if (damaged) {
+            QVERIFY(r->previousDamaged);
+            QCOMPARE(digest(shop.data(Saved)), damagedDigest);
+            QVERIFY(restoreEndMessage(*r).contains("endommagée, a été mise de côté"));
+        } else {
+            QVERIFY(r->previousSavedAs.isEmpty());
+            QVERIFY(!QFile::exists(shop.data(Saved)));
+            QVERIFY(restoreEndMessage(*r).contains("Aucune base n'était en place."));
+        }
+        auto c = shop.folder.connect();
+        QVERIFY(c);
+        QCOMPARE(test::scalar(*c, "PRAGMA integrity_check").toString(), QStringLiteral("ok"));
+    }
+}
+
+void TestRestore::server_database_is_refused() {
+    QTemporaryDir drive;
+    Result<RestoreOutcome> r =
+        restoreBackup(QStringLiteral("postgresql://boutique@serveur/vordan"), drive.path(), Now);
+    QVERIFY(!r.ok());
+    QVERIFY(r.error().text.contains("vordan --transferer"));
+}
+
+void TestRestore::from_the_menu() {
+    Shop shop;
+    QVERIFY(shop.ok());
+    ScriptedRemovableDrives drives;
+    drives.set(QLatin1Char('E'), shop.drive.path());
+    Services s = shop.folder.services();
+    s.drives = &drives;
+    StartupInfo info;
+    info.chemin_base = shop.base();
+    info.title = mainTitle(QStringLiteral("LE STRIKE"), QStringLiteral("123"));
+    DatabaseLock lock(shop.base());
+    QVERIFY(lock.acquire());
+    VdnMenu menu(s, info);
+    menu.setOwnLockFile(lock.fileName());
+    menu.show();
+    menu.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&menu));
+
+    // The one addition to the "Fichiers" menu, right after the backup.
+    QStringList entries;
+    for (QAction* a : menu.findChild<QMenu*>("mnu_fic")->actions())
+        entries << a->objectName() + "=" + a->text();
+    QCOMPARE(entries, (QStringList{"mnu_fic_clt=&Clients", "mnu_fic_par=&Paramètres",
+                                   "mnu_fic_usb=&Sauvegarde USB",
+                                   "mnu_fic_rest=&Restaurer une sauvegarde"}));
+
+    // An open customer window goes before its data is replaced.
+    QPointer<VdnClient> client = menu.openClient();
+    auto restoreFrom = [&](const QString& letter) {
+        menu.findChild<QAction*>("mnu_fic_rest")->trigger();
+        auto* txtdisk = menu.findChild<QLineEdit*>("txtdisk");
+        QVERIFY(txtdisk->isVisible());
+        txtdisk->clear();
+        test::typeText(txtdisk, letter);
+        QTest::mouseClick(menu.findChild<QToolButton*>("cmdok"), Qt::LeftButton);
+    };
+    const QString question = QStringLiteral(
+        "Restaurer la sauvegarde du lecteur E: ?\nLes données actuelles seront remplacées par "
+        "celles de la sauvegarde ; elles sont d'abord enregistrées à côté de la base.");
+    // No answers Yes: nothing happens.
+    shop.folder.boxes.expectQuestion(question, false);
+    restoreFrom("e");
+    VDN_CHECK_BOXES(shop.folder);
+    QCOMPARE(customerNames(shop.folder.databaseFile()), QStringList{"APRES"});
+    QVERIFY(client);
+    shop.folder.boxes.expectMessage("Lecteur F: introuvable");
+    restoreFrom("F");
+    VDN_CHECK_BOXES(shop.folder);
+
+    shop.folder.boxes.expectQuestion(question, true);
+    restoreFrom("E");
+    QCOMPARE(shop.folder.boxes.shown().size(), 2);
+    const QString end = shop.folder.boxes.shown().last().text;
+    QVERIFY2(end.startsWith("Restauration terminée depuis "), qPrintable(end));
+    QVERIFY(QTest::qWaitFor([&] { return client.isNull(); }));
+    QCOMPARE(customerNames(shop.folder.databaseFile()), shop.backedUp);
+    // Named after the program's clock.
+    QCOMPARE(customerNames(shop.data("vordan.mdb.avant-restauration-20261208-143000")),
+             QStringList{"APRES"});
+
+    // "&Sauvegarde USB" afterwards backs up again, not restores.
+    shop.folder.boxes.clear();
+    menu.findChild<QAction*>("mnu_fic_usb")->trigger();
+    shop.folder.boxes.expectMessage("Sauvegarde de l'ensemble de vos données");
+    shop.folder.boxes.expectMessage("sauvegarde terminée");
+    QTest::mouseClick(menu.findChild<QToolButton*>("cmdok"), Qt::LeftButton);
+    VDN_CHECK_BOXES(shop.folder);
+}
+
+void TestRestore::from_the_command_line() {
+    CommandLine cl = parseCommandLine({"vordan", "--restaurer", "/media/cle"});
+    QCOMPARE(int(cl.action), int(CommandLine::Action::Restore));
+    QCOMPARE(cl.restoreFolder, QStringLiteral("/media/cle"));
+    QCOMPARE(int(parseCommandLine({"vordan", "--restaurer"}).action),
+             int(CommandLine::Action::Error));
+    QCOMPARE(int(parseCommandLine({"vordan", "--restaurer", "/x", "--demo"}).action),
+             int(CommandLine::Action::Error));
+
+    Shop shop;
+    QVERIFY(shop.ok());
+    QTemporaryDir program, config;
+    QVERIFY(writeFile(config.filePath("CHEMIN.QZ"), shop.base().toUtf8() + "\n"));
+    Result<RestoreOutcome> r =
+        restoreFromPathFile(program.path(), config.path(), shop.drive.path(), Now);
+    QVERIFY2(r.ok(), r.ok() ? "" : qPrintable(r.error().text));
+    QCOMPARE(customerNames(shop.folder.databaseFile()), shop.backedUp);
+    // Its own lock is gone with it.
+    QCOMPARE(DatabaseLock::otherHolders(shop.base()), QStringList{});
+    QVERIFY(filesIn(shop.base()).filter("verrou").isEmpty());
+
+    QTemporaryDir nowhere;
+    r = restoreFromPathFile(program.path(), nowhere.path(), shop.drive.path(), Now);
+    QVERIFY(!r.ok());
+    QVERIFY(r.error().text.startsWith("Fichier introuvable : CHEMIN.QZ"));
+}
+
+QTEST_MAIN(TestRestore)
+#include "tst_restore.moc"

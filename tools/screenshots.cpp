@@ -1,0 +1,152 @@
+// Renders the pictures of the user guide from the program's own windows on a
+// demo database, offscreen: vordan_screenshots DOSSIER writes the PNG files
+// into DOSSIER. scripts/screenshots.sh builds and runs it.
+#include "app/first_start.h"
+#include "app/help_window.h"
+#include "app/startup.h"
+#include "app/vdn_menu.h"
+#include "balls/ball_panel.h"
+#include "customers/customer_list_panel.h"
+#include "customers/vdn_client.h"
+#include "data/connection.h"
+#include "data/database_creator.h"
+#include "data/globals.h"
+#include "drilling/drilling_sheet_panel.h"
+#include "platform/clock.h"
+#include "platform/message_boxes.h"
+#include "platform/pointer.h"
+#include "platform/print_dialog.h"
+#include "platform/removable_drives.h"
+#include "platform/spreadsheet.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTranslator>
+
+#include <cstdio>
+
+namespace {
+
+QString outFolder;
+int failures = 0;
+
+void save(QWidget* w, const QString& name) {
+    QCoreApplication::processEvents();
+    const QString path = QDir(outFolder).filePath(name);
+    if (!w->grab().save(path, "PNG")) {
+        std::fprintf(stderr, "%s : échec\n", qPrintable(path));
+        ++failures;
+        return;
+    }
+    std::printf("%s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "Utilisation : vordan_screenshots DOSSIER\n");
+        return 1;
+    }
+    outFolder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(outFolder);
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    QTranslator qtFrench;
+    if (qtFrench.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtFrench);
+    vdn::setUpDesktopIntegration();
+
+    QTemporaryDir data, drive;
+    vdn::CreateOptions create;
+    create.folder = data.path();
+    create.shopName = QStringLiteral("PRO SHOP DE DÉMONSTRATION");
+    create.licence = QStringLiteral("0001");
+    create.demo = vdn::DemoOptions{};
+    if (const vdn::Status s = vdn::createDatabase(create); !s) {
+        std::fprintf(stderr, "%s\n", qPrintable(s.error().text));
+        return 1;
+    }
+    vdn::chemin_base = data.path() + QLatin1Char('/');
+    vdn::shop_name = create.shopName;
+
+    vdn::ScriptedMessageBoxes boxes;
+    boxes.setAnswerAll(false);
+    vdn::FixedClock clock(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+    vdn::RecordingPointer pointer;
+    vdn::ScriptedPrintDialog printDialog;
+    vdn::ScriptedSpreadsheet spreadsheet;
+    vdn::ScriptedRemovableDrives drives;
+    drives.set(QLatin1Char('E'), drive.path());
+    vdn::Services services{&boxes, &clock, &pointer, &printDialog, &spreadsheet};
+    services.drives = &drives;
+
+    {
+        QTemporaryDir config;
+        vdn::FirstStartDialog first(boxes, config.path());
+        first.txtDossierNouveau->setText(QStringLiteral("/home/boutique/.local/share/vordan"));
+        first.txtMagasin->setText(QStringLiteral("LE STRIKE"));
+        first.txtLicence->setText(QStringLiteral("123"));
+        first.show();
+        save(&first, QStringLiteral("premier-demarrage.png"));
+    }
+
+    vdn::StartupInfo info;
+    info.chemin_base = vdn::chemin_base;
+    info.shopName = create.shopName;
+    info.licence = create.licence;
+    info.title = vdn::mainTitle(info.shopName, info.licence);
+    vdn::VdnMenu menu(services, info);
+    menu.show();
+    save(&menu, QStringLiteral("menu.png"));
+    if (auto* files = menu.findChild<QMenu*>(QStringLiteral("mnu_fic"))) {
+        files->popup(menu.mapToGlobal(QPoint(0, 0)));
+        save(files, QStringLiteral("menu-fichiers.png"));
+        files->hide();
+    }
+    menu.findChild<QAction*>(QStringLiteral("mnu_fic_usb"))->trigger();
+    menu.findChild<QLineEdit*>(QStringLiteral("txtdisk"))->setText(QStringLiteral("E"));
+    save(&menu, QStringLiteral("sauvegarde.png"));
+
+    vdn::VdnClient* client = menu.openClient();
+    save(client, QStringLiteral("clients.png"));
+
+    // A customer with balls and a drilling sheet.
+    QString code;
+    {
+        auto c = vdn::Connection::open(vdn::databasePath());
+        if (c) {
+            QSqlQuery q((*c)->db());
+            q.exec(QStringLiteral("SELECT per_code FROM strpercage WHERE per_code IN "
+                                  "(SELECT mat_code FROM strmateriel GROUP BY mat_code "
+                                  "HAVING count(*) >= 3) ORDER BY per_code LIMIT 1"));
+            if (q.next())
+                code = q.value(0).toString();
+        }
+    }
+    emit client->Frame200->rowClicked(code);
+    save(client, QStringLiteral("boules.png"));
+    emit client->Frame300->openSheetClicked();
+    save(client, QStringLiteral("fiche-percage.png"));
+    client->close();
+
+    {
+        QPrinter printer;
+        printer.setOutputFileName(QStringLiteral("/home/boutique/Documents/vordan.pdf"));
+        QPrintDialog dialog(&printer);
+        dialog.show();
+        save(&dialog, QStringLiteral("impression.png"));
+    }
+    client->ferme_fenetre();
+    return failures == 0 ? 0 : 1;
+}
