@@ -1,14 +1,13 @@
 #include "data/connection.h"
 
+#include "data/dialect.h"
 #include "data/schema.h"
-#include "data/val.h"
+#include "data/statement.h"
 
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QUrl>
 
 #include <optional>
@@ -106,10 +105,7 @@ sqlite3* Connection::handle() const {
 }
 
 Status Connection::execute(const QString& sql) {
-    QSqlQuery q(db_);
-    if (!q.exec(sql))
-        return DataError::fromQuery(q);
-    return {};
+    return run(db_, sql);
 }
 
 Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode mode) {
@@ -150,14 +146,14 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
     };
     if (!c->db_.open())
         return refused(DataError::fromDatabase(c->db_, path));
-    if (!registerValFunction(c->handle()) || !registerUpperFunction(c->handle()))
+    const Dialect& dialect = Dialect::of(c->db_);
+    if (!dialect.registerFunctions(c->db_))
         return DataError::other(
             errnum::UnrecognizedFormat,
             QStringLiteral("Impossible d'enregistrer les fonctions SQL de VORDAN"));
-    if (Status s = c->execute(QStringLiteral("PRAGMA synchronous=FULL")); !s)
-        return refused(s.error());
-    if (Status s = c->execute(QStringLiteral("PRAGMA cache_size=-%1").arg(CacheKiB)); !s)
-        return refused(s.error());
+    for (const QString& setting : dialect.sessionSettings())
+        if (Status s = c->execute(setting); !s)
+            return refused(s.error());
     if (mode == Mode::CreateNew) {
         if (Status s = createSchema(*c); !s)
             return s.error();
