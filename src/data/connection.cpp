@@ -96,12 +96,7 @@ Connection::~Connection() {
 }
 
 sqlite3* Connection::handle() const {
-    if (!db_.isValid() || !db_.driver())
-        return nullptr;
-    const QVariant v = db_.driver()->handle();
-    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
-        return *static_cast<sqlite3* const*>(v.data());
-    return nullptr;
+    return sqliteHandle(db_.isValid() ? db_.driver() : nullptr);
 }
 
 Status Connection::execute(const QString& sql) {

@@ -58,12 +58,7 @@ public:
     int planDetailColumn() const override { return 3; }
 
     bool registerFunctions(QSqlDatabase& db) const override {
-        sqlite3* handle = nullptr;
-        if (db.isValid() && db.driver()) {
-            const QVariant v = db.driver()->handle();
-            if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
-                handle = *static_cast<sqlite3* const*>(v.data());
-        }
+        sqlite3* handle = sqliteHandle(db.isValid() ? db.driver() : nullptr);
         return registerValFunction(handle) && registerUpperFunction(handle);
     }
 
@@ -74,6 +69,15 @@ public:
 };
 
 } // namespace
+
+sqlite3* sqliteHandle(const QSqlDriver* driver) {
+    if (!driver)
+        return nullptr;
+    const QVariant v = driver->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(v.data());
+    return nullptr;
+}
 
 const Dialect& sqliteDialect() {
     static const SqliteDialect dialect;

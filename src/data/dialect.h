@@ -6,6 +6,8 @@
 #include <QStringList>
 
 class QSqlDatabase;
+class QSqlDriver;
+struct sqlite3;
 
 namespace vdn {
 
@@ -75,5 +77,8 @@ public:
 
 // The dialect of SQLite, the default engine.
 const Dialect& sqliteDialect();
+
+// The SQLite handle behind a Qt driver; null for any other driver.
+sqlite3* sqliteHandle(const QSqlDriver* driver);
 
 } // namespace vdn
