@@ -1,7 +1,6 @@
 #include "app/vdn_menu.h"
 
 #include "app/backup.h"
-#include "app/pictures.h"
 #include "app/restore.h"
 #include "app/window_placement.h"
 #include "customers/vdn_client.h"
@@ -14,6 +13,7 @@
 #include "platform/pointer.h"
 #include "platform/removable_drives.h"
 #include "reference/vdn_param.h"
+#include "widgets/pictures.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>

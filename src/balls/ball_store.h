@@ -81,6 +81,11 @@ struct BallRecord {
     std::optional<QString> type; // MAT_TYPE
 };
 
+// The statement of the ball list printout: every ball of one customer (bind
+// the customer code), by the value of the bag number, then by line number,
+// as the ball list's default order.
+extern const QString BallPrintoutStatement;
+
 // A line number as stored: three digits with leading zeros.
 QString formatBallLine(int line);
 

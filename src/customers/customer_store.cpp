@@ -2,66 +2,83 @@
 
 #include "balls/ball_store.h"
 #include "data/connection.h"
+#include "data/schema.h"
+#include "data/statement.h"
 #include "drilling/sheet_store.h"
 
 #include <QRegularExpression>
-#include <QSqlError>
 #include <QVariant>
 
 namespace vdn {
 
 namespace {
 
-const QString SelectList = QStringLiteral(
-    "SELECT clt_cod, clt_nom, clt_ad1, clt_cp, clt_vil, clt_tel, clt_gsm, clt_etat FROM strclient");
-const QString SelectRecords = QStringLiteral(
-    "SELECT clt_cod, clt_int, clt_nom, clt_ad1, clt_ad2, clt_ad3, clt_cp, clt_vil, clt_pays, "
-    "clt_tel, clt_gsm, clt_fax, clt_mail, clt_memo, clt_nic, clt_tar, clt_dg, clt_poig, clt_lbs, "
-    "clt_etat FROM strclient");
+const QString Table = QStringLiteral("strclient");
+const QString Key = QStringLiteral("clt_cod");
+
+// The fields of the list columns, in CustomerColumn order; the descending
+// sorts put one of these, never a typed text, into their ORDER BY.
+const QStringList& listFields() {
+    static const QStringList fields{QStringLiteral("clt_cod"), QStringLiteral("clt_nom"),
+                                    QStringLiteral("clt_ad1"), QStringLiteral("clt_cp"),
+                                    QStringLiteral("clt_vil"), QStringLiteral("clt_tel"),
+                                    QStringLiteral("clt_gsm"), QStringLiteral("clt_etat")};
+    return fields;
+}
 // What the list printout and the export read: each row of a large shop's list
 // costs less without the fields they never print (the memo above all).
-const QString SelectReport = QStringLiteral(
-    "SELECT clt_cod, clt_nom, clt_ad1, clt_ad2, clt_ad3, clt_cp, clt_vil, clt_pays, clt_tel, "
-    "clt_gsm, clt_fax, clt_mail, clt_nic FROM strclient");
+const QStringList& reportFields() {
+    static const QStringList fields{
+        QStringLiteral("clt_cod"), QStringLiteral("clt_nom"),  QStringLiteral("clt_ad1"),
+        QStringLiteral("clt_ad2"), QStringLiteral("clt_ad3"),  QStringLiteral("clt_cp"),
+        QStringLiteral("clt_vil"), QStringLiteral("clt_pays"), QStringLiteral("clt_tel"),
+        QStringLiteral("clt_gsm"), QStringLiteral("clt_fax"),  QStringLiteral("clt_mail"),
+        QStringLiteral("clt_nic")};
+    return fields;
+}
+
+const QString& selectList() {
+    static const QString sql = selectText(Table, listFields());
+    return sql;
+}
+const QString& selectRecords() {
+    static const QString sql = selectText(Table, clientFields());
+    return sql;
+}
+const QString& selectReport() {
+    static const QString sql = selectText(Table, reportFields());
+    return sql;
+}
 
 // Name search: the range keeps the search on the name index; the comparison
 // of the first characters then keeps exactly the names that match.
-const QString WhereNameBetween =
-    QStringLiteral(" WHERE clt_nom >= ? AND clt_nom < ? AND substr(clt_nom, 1, ?) = ? "
-                   "COLLATE NOCASE");
-const QString WhereNameFrom =
-    QStringLiteral(" WHERE clt_nom >= ? AND substr(clt_nom, 1, ?) = ? COLLATE NOCASE");
+QString whereNameBetween(const Dialect& d) {
+    return QStringLiteral(" WHERE clt_nom >= ? AND clt_nom < ? AND ") +
+           d.caselessEquals(QStringLiteral("substr(clt_nom, 1, ?)"), QStringLiteral("?"));
+}
+QString whereNameFrom(const Dialect& d) {
+    return QStringLiteral(" WHERE clt_nom >= ? AND ") +
+           d.caselessEquals(QStringLiteral("substr(clt_nom, 1, ?)"), QStringLiteral("?"));
+}
 const QString WhereCode = QStringLiteral(" WHERE clt_cod = ?");
 
 const QString OrderByName = QStringLiteral(" ORDER BY clt_nom, clt_cod");
-const QString OrderByAddition = QStringLiteral(" ORDER BY rowid");
 const QString Page = QStringLiteral(" LIMIT ? OFFSET ?");
-// Descending orders, by column; the code breaks ties the same way.
-const std::array<QString, CustomerColumnCount> OrderDescending{
-    QStringLiteral(" ORDER BY clt_cod DESC"),
-    QStringLiteral(" ORDER BY clt_nom DESC, clt_cod DESC"),
-    QStringLiteral(" ORDER BY clt_ad1 DESC, clt_cod DESC"),
-    QStringLiteral(" ORDER BY clt_cp DESC, clt_cod DESC"),
-    QStringLiteral(" ORDER BY clt_vil DESC, clt_cod DESC"),
-    QStringLiteral(" ORDER BY clt_tel DESC, clt_cod DESC"),
-    QStringLiteral(" ORDER BY clt_gsm DESC, clt_cod DESC"),
-    QStringLiteral(" ORDER BY clt_etat DESC, clt_cod DESC"),
-};
+// Descending order of a column; the code breaks ties the same way.
+QString orderDescending(CustomerColumn column) {
+    const QString field = listFields().at(int(column));
+    return field == Key ? QStringLiteral(" ORDER BY clt_cod DESC")
+                        : QStringLiteral(" ORDER BY %1 DESC, clt_cod DESC").arg(field);
+}
 
-const QString SelectHighestCode =
-    QStringLiteral("SELECT max(CAST(clt_cod AS INTEGER)) FROM strclient "
-                   "WHERE length(clt_cod) BETWEEN 1 AND 6 AND clt_cod NOT GLOB '*[^0-9]*'");
-
-const QString Insert = QStringLiteral(
-    "INSERT INTO strclient (clt_cod, clt_int, clt_nom, clt_ad1, clt_ad2, clt_ad3, clt_cp, "
-    "clt_vil, clt_pays, clt_tel, clt_gsm, clt_fax, clt_mail, clt_memo, clt_nic, clt_tar, clt_dg, "
-    "clt_poig, clt_lbs, clt_etat) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-    "?)");
-const QString Update = QStringLiteral(
-    "UPDATE strclient SET clt_cod = ?, clt_int = ?, clt_nom = ?, clt_ad1 = ?, clt_ad2 = ?, "
-    "clt_ad3 = ?, clt_cp = ?, clt_vil = ?, clt_pays = ?, clt_tel = ?, clt_gsm = ?, clt_fax = ?, "
-    "clt_mail = ?, clt_memo = ?, clt_nic = ?, clt_tar = ?, clt_dg = ?, clt_poig = ?, clt_lbs = ?, "
-    "clt_etat = ? WHERE clt_cod = ?");
+const QString& insertStatement() {
+    static const QString sql = insertText(Table, clientFields());
+    return sql;
+}
+const QString& updateStatement() {
+    static const QString sql = updateText(Table, clientFields(), {Key});
+    return sql;
+}
 const QString MarkDeleted =
     QStringLiteral("UPDATE strclient SET clt_etat = 'SUPPRIME' WHERE clt_cod = ?");
 const QString Delete = QStringLiteral("DELETE FROM strclient WHERE clt_cod = ?");
@@ -73,17 +90,19 @@ const QRegularExpression& customerNumber() {
     return re;
 }
 
-// A text never bound as NULL: every field written holds at least "".
-QVariant textValue(const std::optional<QString>& value) {
-    if (!value || value->isNull())
-        return QString(QLatin1String(""));
-    return *value;
-}
-
 DataError noRow(const QString& code) {
     return DataError::other(
         errnum::NoCurrentRecord,
         QStringLiteral("Aucun enregistrement en cours : le client %1 n'existe pas").arg(code));
+}
+
+// Runs a statement that must change the customer's row.
+Status changeOne(Statement& q, const QString& code) {
+    if (Status s = q.exec(); !s)
+        return s;
+    if (q.rowsAffected() < 1)
+        return noRow(code);
+    return {};
 }
 
 int codePoints(const QString& s) {
@@ -128,16 +147,6 @@ bool isCustomerNumber(const QString& text) {
     return customerNumber().match(text).hasMatch();
 }
 
-Result<QSqlQuery> CustomerStore::prepare(const QString& statement) const {
-    if (!db_.isValid() || !db_.isOpen())
-        return DataError::other(errnum::DatabaseNotFound,
-                                QStringLiteral("La base de données n'est pas ouverte"));
-    QSqlQuery q(db_);
-    if (!q.prepare(statement))
-        return DataError::fromQuery(q);
-    return q;
-}
-
 namespace {
 
 // The statement of a list query and the values it binds, the select part
@@ -148,7 +157,7 @@ struct Bound {
     QString order;
 };
 
-Bound boundFor(const CustomerQuery& query) {
+Bound boundFor(const Dialect& d, const CustomerQuery& query) {
     Bound b;
     if (query.code) {
         b.where = WhereCode;
@@ -162,10 +171,10 @@ Bound boundFor(const CustomerQuery& query) {
             codePoints(query.namePrefix) + codePoints(capitals) - codePoints(trimmed);
         const NameRange range = nameRangeFor(capitals);
         if (range.upper) {
-            b.where = WhereNameBetween;
+            b.where = whereNameBetween(d);
             b.values << range.lower << *range.upper << length << capitals;
         } else {
-            b.where = WhereNameFrom;
+            b.where = whereNameFrom(d);
             b.values << range.lower << length << capitals;
         }
     }
@@ -176,97 +185,84 @@ Bound boundFor(const CustomerQuery& query) {
         b.order = OrderByName;
         break;
     case CustomerQuery::Order::Descending:
-        b.order = OrderDescending.at(static_cast<std::size_t>(query.sortColumn));
+        b.order = orderDescending(query.sortColumn);
         break;
     }
     return b;
 }
 
-// A page of a list: without an order asked for, the order of addition.
-QString pageStatement(const Bound& b) {
-    return SelectList + b.where + (b.order.isEmpty() ? OrderByAddition : b.order) + Page;
+// A list query's statement: without an order asked for, the order of addition.
+QString listStatement(const Dialect& d, const QString& select, const Bound& b) {
+    return select + b.where +
+           (b.order.isEmpty() ? QStringLiteral(" ORDER BY ") + d.additionOrder() : b.order);
 }
 
 } // namespace
 
 Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, int offset,
                                                    int limit) const {
-    const Bound b = boundFor(query);
-    Result<QSqlQuery> q = prepare(pageStatement(b));
-    if (!q)
-        return q.error();
-    q->setForwardOnly(true);
-    for (const QVariant& v : b.values)
-        q->addBindValue(v);
-    q->addBindValue(limit);
-    q->addBindValue(offset);
-    if (!q->exec())
-        return DataError::fromQuery(*q);
+    const Dialect& d = Dialect::of(db_);
+    const Bound b = boundFor(d, query);
+    Statement q(db_, listStatement(d, selectList(), b) + Page);
+    q.bindAll(b.values).bind(limit).bind(offset);
+    if (Status s = q.exec(); !s)
+        return s.error();
     QList<CustomerListRow> rows;
-    while (q->next()) {
+    while (q.next()) {
         CustomerListRow row;
         for (int c = 0; c < CustomerColumnCount; ++c) {
-            const QVariant v = q->value(c);
+            const QVariant v = q.value(c);
             row[std::size_t(c)] = v.isNull() ? QVariant() : QVariant(v.toString());
         }
         rows.append(row);
     }
-    if (q->lastError().isValid())
-        return DataError::fromQuery(*q);
+    if (Status s = q.finished(); !s)
+        return s.error();
     return rows;
 }
 
 Result<QSqlQuery> CustomerStore::rows(const CustomerQuery& query) const {
-    return select(SelectReport, query);
+    Statement q = select(selectReport(), query);
+    if (Status s = q.exec(); !s)
+        return s.error();
+    return std::move(q).release();
 }
 
-Result<QSqlQuery> CustomerStore::select(const QString& fields, const CustomerQuery& query) const {
-    const Bound b = boundFor(query);
-    Result<QSqlQuery> q =
-        prepare(fields + b.where + (b.order.isEmpty() ? OrderByAddition : b.order));
-    if (!q)
-        return q.error();
-    q->setForwardOnly(true);
-    for (const QVariant& v : b.values)
-        q->addBindValue(v);
-    if (!q->exec())
-        return DataError::fromQuery(*q);
+Statement CustomerStore::select(const QString& fields, const CustomerQuery& query) const {
+    const Dialect& d = Dialect::of(db_);
+    const Bound b = boundFor(d, query);
+    Statement q(db_, listStatement(d, fields, b));
+    q.bindAll(b.values);
     return q;
 }
 
 Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query) const {
-    Result<QSqlQuery> q = select(SelectRecords, query);
-    if (!q)
-        return q.error();
+    Statement q = select(selectRecords(), query);
+    if (Status s = q.exec(); !s)
+        return s.error();
     QList<CustomerRecord> out;
-    while (q->next()) {
+    while (q.next()) {
         CustomerRecord r;
-        for (int i = 0; i < CustomerFieldCount; ++i) {
-            const QVariant v = q->value(i);
-            if (!v.isNull())
-                r.set(static_cast<CustomerField>(i), v.toString());
-        }
+        for (int i = 0; i < CustomerFieldCount; ++i)
+            if (!q.isNull(i))
+                r.set(static_cast<CustomerField>(i), q.value(i).toString());
         out.append(r);
     }
-    if (q->lastError().isValid())
-        return DataError::fromQuery(*q);
+    if (Status s = q.finished(); !s)
+        return s.error();
     return out;
 }
 
 Result<QStringList> CustomerStore::queryPlan(const CustomerQuery& query) const {
-    const Bound b = boundFor(query);
-    Result<QSqlQuery> q = prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + pageStatement(b));
-    if (!q)
-        return q.error();
-    for (const QVariant& v : b.values)
-        q->addBindValue(v);
-    q->addBindValue(256);
-    q->addBindValue(0);
-    if (!q->exec())
-        return DataError::fromQuery(*q);
+    const Dialect& d = Dialect::of(db_);
+    const Bound b = boundFor(d, query);
+    Statement q(db_, d.explainPlan(listStatement(d, selectList(), b) + Page));
+    q.bindAll(b.values).bind(256).bind(0);
+    if (Status s = q.exec(); !s)
+        return s.error();
     QStringList steps;
-    while (q->next())
-        steps << q->value(3).toString();
+    while (q.next())
+        steps << q.value(d.planDetailColumn()).toString();
     return steps;
 }
 
@@ -280,12 +276,10 @@ Result<std::optional<CustomerRecord>> CustomerStore::byCode(const QString& code)
 }
 
 Result<int> CustomerStore::highestCode() const {
-    Result<QSqlQuery> q = prepare(SelectHighestCode);
-    if (!q)
-        return q.error();
-    if (!q->exec() || !q->next())
-        return DataError::fromQuery(*q);
-    return q->value(0).toInt();
+    Result<QVariant> highest = scalar(db_, highestNumberText(Dialect::of(db_), Table, Key));
+    if (!highest)
+        return highest.error();
+    return highest->toInt();
 }
 
 Result<QString> CustomerStore::nextCode(const SheetStore& sheets) const {
@@ -305,56 +299,39 @@ Result<QString> CustomerStore::nextCode(const SheetStore& sheets) const {
 
 Status CustomerStore::write(const QString& statement, const CustomerRecord& customer,
                             const QVariantList& extra) {
-    Result<QSqlQuery> q = prepare(statement);
-    if (!q)
-        return q.error();
+    Statement q(db_, statement);
     for (int i = 0; i < CustomerFieldCount; ++i)
-        q->addBindValue(textValue(customer[static_cast<CustomerField>(i)]));
-    for (const QVariant& v : extra)
-        q->addBindValue(v);
-    if (!q->exec())
-        return DataError::fromQuery(*q);
-    if (q->numRowsAffected() < 1)
-        return noRow(customer.text(CustomerField::Cod));
-    return {};
+        q.bind(customer[static_cast<CustomerField>(i)]);
+    q.bindAll(extra);
+    return changeOne(q, customer.text(CustomerField::Cod));
 }
 
 Status CustomerStore::insert(const CustomerRecord& customer) {
-    return write(Insert, customer, {});
+    return write(insertStatement(), customer, {});
 }
 
 Status CustomerStore::update(const CustomerRecord& customer) {
-    return write(Update, customer, {textValue(customer[CustomerField::Cod])});
+    return write(updateStatement(), customer, {customer.text(CustomerField::Cod)});
 }
 
 Status CustomerStore::markDeleted(const QString& code) {
-    Result<QSqlQuery> q = prepare(MarkDeleted);
-    if (!q)
-        return q.error();
-    q->addBindValue(code);
-    if (!q->exec())
-        return DataError::fromQuery(*q);
-    if (q->numRowsAffected() < 1)
-        return noRow(code);
-    return {};
+    Statement q(db_, MarkDeleted);
+    q.bind(code);
+    return changeOne(q, code);
 }
 
 Status CustomerStore::removeWithBalls(const QString& code, BallStore& balls) {
     if (!db_.isValid() || !db_.isOpen())
-        return prepare(Delete).status();
+        return Statement(db_, Delete).prepared();
     Transaction t(db_);
     if (!t.started())
         return t.started();
     if (Status s = balls.removeAllOf(code); !s)
         return s;
-    Result<QSqlQuery> q = prepare(Delete);
-    if (!q)
-        return q.error();
-    q->addBindValue(code);
-    if (!q->exec())
-        return DataError::fromQuery(*q);
-    if (q->numRowsAffected() < 1)
-        return noRow(code);
+    Statement q(db_, Delete);
+    q.bind(code);
+    if (Status s = changeOne(q, code); !s)
+        return s;
     return t.commit();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/data_error.h"
+#include "data/statement.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -168,9 +169,8 @@ public:
     Status removeWithBalls(const QString& code, BallStore& balls);
 
 private:
-    Result<QSqlQuery> prepare(const QString& statement) const;
-    // A list query run with these fields selected.
-    Result<QSqlQuery> select(const QString& fields, const CustomerQuery& query) const;
+    // A list query with these fields selected, prepared and bound.
+    Statement select(const QString& fields, const CustomerQuery& query) const;
     Status write(const QString& statement, const CustomerRecord& customer,
                  const QVariantList& extra);
 

@@ -1,14 +1,13 @@
 #include "data/connection.h"
 
+#include "data/dialect.h"
 #include "data/schema.h"
-#include "data/val.h"
+#include "data/statement.h"
 
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QUrl>
 
 #include <optional>
@@ -97,19 +96,11 @@ Connection::~Connection() {
 }
 
 sqlite3* Connection::handle() const {
-    if (!db_.isValid() || !db_.driver())
-        return nullptr;
-    const QVariant v = db_.driver()->handle();
-    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
-        return *static_cast<sqlite3* const*>(v.data());
-    return nullptr;
+    return sqliteHandle(db_.isValid() ? db_.driver() : nullptr);
 }
 
 Status Connection::execute(const QString& sql) {
-    QSqlQuery q(db_);
-    if (!q.exec(sql))
-        return DataError::fromQuery(q);
-    return {};
+    return run(db_, sql);
 }
 
 Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode mode) {
@@ -150,14 +141,14 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
     };
     if (!c->db_.open())
         return refused(DataError::fromDatabase(c->db_, path));
-    if (!registerValFunction(c->handle()) || !registerUpperFunction(c->handle()))
+    const Dialect& dialect = Dialect::of(c->db_);
+    if (!dialect.registerFunctions(c->db_))
         return DataError::other(
             errnum::UnrecognizedFormat,
             QStringLiteral("Impossible d'enregistrer les fonctions SQL de VORDAN"));
-    if (Status s = c->execute(QStringLiteral("PRAGMA synchronous=FULL")); !s)
-        return refused(s.error());
-    if (Status s = c->execute(QStringLiteral("PRAGMA cache_size=-%1").arg(CacheKiB)); !s)
-        return refused(s.error());
+    for (const QString& setting : dialect.sessionSettings())
+        if (Status s = c->execute(setting); !s)
+            return refused(s.error());
     if (mode == Mode::CreateNew) {
         if (Status s = createSchema(*c); !s)
             return s.error();

@@ -1,5 +1,6 @@
 #include "data/data_error.h"
 
+#include "data/dialect.h"
 #include "data/engine_causes.h"
 
 #include <QSqlDatabase>
@@ -14,15 +15,6 @@
 namespace vdn {
 
 namespace {
-
-sqlite3* handleOf(const QSqlDriver* driver) {
-    if (!driver)
-        return nullptr;
-    const QVariant v = driver->handle();
-    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
-        return *static_cast<sqlite3* const*>(v.data());
-    return nullptr;
-}
 
 // The French cause of an SQLite failure: a write that failed for want of
 // space says so, whatever code the engine gave it.
@@ -80,11 +72,12 @@ DataError build(const QSqlError& err, const QSqlDriver* driver, sqlite3* handle,
 DataError DataError::fromSqlError(const QSqlError& error, const QSqlDatabase& db,
                                   const QString& statement) {
     const QSqlDriver* driver = db.isValid() ? db.driver() : nullptr;
-    return build(error, driver, handleOf(driver), statement);
+    return build(error, driver, sqliteHandle(driver), statement);
 }
 
 DataError DataError::fromQuery(const QSqlQuery& query) {
-    return build(query.lastError(), query.driver(), handleOf(query.driver()), query.lastQuery());
+    return build(query.lastError(), query.driver(), sqliteHandle(query.driver()),
+                 query.lastQuery());
 }
 
 DataError DataError::fromDatabase(const QSqlDatabase& db, const QString& statement) {

@@ -4,7 +4,6 @@
 #include "data/globals.h"
 #include "data/shop_store.h"
 #include "data/starter_data.h"
-#include "reference/param_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,11 +19,8 @@ Status fill(Connection& c, const CreateOptions& options) {
     ShopStore shops(c.db());
     if (Status s = shops.insert({QStringLiteral("1"), options.shopName, options.licence}); !s)
         return s;
-    ParamStore params(c.db());
-    for (const StarterList& list : starterLists())
-        for (const QString& value : list.values)
-            if (Status s = params.add(list.code, value); !s)
-                return s;
+    if (Status s = insertStarterLists(c.db()); !s)
+        return s;
     if (Status s = t.commit(); !s)
         return s;
     if (options.demo)

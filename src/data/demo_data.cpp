@@ -3,9 +3,9 @@
 #include "data/connection.h"
 #include "data/schema.h"
 #include "data/starter_data.h"
+#include "data/statement.h"
 
 #include <QDate>
-#include <QSqlQuery>
 
 #include <array>
 #include <random>
@@ -167,25 +167,17 @@ template <class A> QString pick(const A& a, std::mt19937& rng) {
     return QString::fromUtf8(a[rng() % a.size()]);
 }
 
+// Each table's insert, prepared once and run for every row.
 struct Writer {
-    QSqlQuery client, ball, sheet;
-    explicit Writer(QSqlDatabase& db) : client(db), ball(db), sheet(db) {}
+    Statement client, ball, sheet;
+    explicit Writer(const QSqlDatabase& db)
+        : client(db, insertText(QStringLiteral("strclient"), clientFields())),
+          ball(db, insertText(QStringLiteral("strmateriel"), ballFields())),
+          sheet(db, insertText(QStringLiteral("strpercage"), sheetFields())) {}
 };
 
-QString insertStatement(const QString& table, const QStringList& fields) {
-    QStringList marks;
-    for (int i = 0; i < fields.size(); ++i)
-        marks << QStringLiteral("?");
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-        .arg(table, fields.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-}
-
-Status exec(QSqlQuery& q, const QVariantList& values) {
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec())
-        return DataError::fromQuery(q);
-    return {};
+Status exec(Statement& q, const QVariantList& values) {
+    return q.bindAll(values).exec();
 }
 
 Status writeBalls(Writer& w, const QString& code, int count, std::mt19937& rng) {
@@ -256,10 +248,9 @@ Status insertDemoData(Connection& c, const DemoOptions& options) {
     if (!t.started())
         return t.started();
     Writer w(c.db());
-    if (!w.client.prepare(insertStatement(QStringLiteral("strclient"), clientFields())) ||
-        !w.ball.prepare(insertStatement(QStringLiteral("strmateriel"), ballFields())) ||
-        !w.sheet.prepare(insertStatement(QStringLiteral("strpercage"), sheetFields())))
-        return DataError::fromDatabase(c.db(), QStringLiteral("INSERT"));
+    for (const Statement* q : {&w.client, &w.ball, &w.sheet})
+        if (!q->prepared())
+            return q->prepared();
 
     for (int i = 1; i <= options.customers; ++i) {
         const QString code = QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'));

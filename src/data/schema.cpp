@@ -1,8 +1,8 @@
 #include "data/schema.h"
 
 #include "data/connection.h"
-
-#include <QSqlQuery>
+#include "data/dialect.h"
+#include "data/statement.h"
 
 namespace vdn {
 
@@ -62,31 +62,27 @@ QStringList paramFields() {
 namespace {
 
 // Free text columns compare without regard to case, like the old engine did;
-// keys compare exactly. Only built-in collations are used so that any SQLite
-// tool can open and check the file.
-QString columns(const QStringList& fields, const QStringList& keys) {
+// keys compare exactly.
+QString columns(const Dialect& d, const QStringList& fields, const QStringList& keys) {
     QStringList parts;
-    for (const QString& f : fields) {
-        if (keys.contains(f))
-            parts << f + QStringLiteral(" TEXT NOT NULL");
-        else
-            parts << f + QStringLiteral(" TEXT COLLATE NOCASE");
-    }
+    for (const QString& f : fields)
+        parts << d.textColumn(f, keys.contains(f) ? Dialect::Column::Key : Dialect::Column::Text);
     return parts.join(QStringLiteral(", "));
 }
 
-QStringList schemaV1() {
+QStringList schemaV1(const Dialect& d) {
+    using Column = Dialect::Column;
     return {
-        QStringLiteral("CREATE TABLE strspecif (%1)").arg(columns(specifFields(), {})),
+        QStringLiteral("CREATE TABLE strspecif (%1)").arg(columns(d, specifFields(), {})),
         QStringLiteral("CREATE TABLE strclient (%1, PRIMARY KEY (clt_cod))")
-            .arg(columns(clientFields(), {QStringLiteral("clt_cod")})),
+            .arg(columns(d, clientFields(), {QStringLiteral("clt_cod")})),
         QStringLiteral("CREATE TABLE strmateriel (%1, PRIMARY KEY (MAT_CODE, MAT_LG))")
-            .arg(columns(ballFields(), {QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")})),
+            .arg(columns(d, ballFields(), {QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")})),
         QStringLiteral("CREATE TABLE strpercage (%1, PRIMARY KEY (per_code))")
-            .arg(columns(sheetFields(), {QStringLiteral("per_code")})),
-        QStringLiteral("CREATE TABLE strparam (par_table TEXT NOT NULL, "
-                       "par_lib TEXT NOT NULL COLLATE NOCASE, "
-                       "UNIQUE (par_table, par_lib))"),
+            .arg(columns(d, sheetFields(), {QStringLiteral("per_code")})),
+        QStringLiteral("CREATE TABLE strparam (%1, %2, UNIQUE (par_table, par_lib))")
+            .arg(d.textColumn(QStringLiteral("par_table"), Column::Key),
+                 d.textColumn(QStringLiteral("par_lib"), Column::CaselessKey)),
         // Look-ups the windows make: customers by name prefix and by town
         // (customers by code and balls by customer use the primary keys,
         // values by table the unique index).
@@ -96,10 +92,10 @@ QStringList schemaV1() {
 }
 
 Result<int> userVersion(Connection& c) {
-    QSqlQuery q(c.db());
-    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
-        return DataError::fromQuery(q);
-    return q.value(0).toInt();
+    Result<QVariant> version = scalar(c.db(), Dialect::of(c.db()).readSchemaVersion());
+    if (!version)
+        return version.error();
+    return version->toInt();
 }
 
 Status runInTransaction(Connection& c, const QStringList& statements, int newVersion) {
@@ -109,7 +105,7 @@ Status runInTransaction(Connection& c, const QStringList& statements, int newVer
     for (const QString& sql : statements)
         if (Status s = c.execute(sql); !s)
             return s;
-    if (Status s = c.execute(QStringLiteral("PRAGMA user_version = %1").arg(newVersion)); !s)
+    if (Status s = c.execute(Dialect::of(c.db()).writeSchemaVersion(newVersion)); !s)
         return s;
     return t.commit();
 }
@@ -136,7 +132,7 @@ const QList<QStringList>& migrations() {
 
 Status createSchema(Connection& c) {
     // The first version, then every change since, in one transaction.
-    QStringList statements = schemaV1();
+    QStringList statements = schemaV1(Dialect::of(c.db()));
     for (const QStringList& step : migrations())
         statements << step;
     return runInTransaction(c, statements, SchemaVersion);
@@ -154,16 +150,15 @@ Status checkAndMigrate(Connection& c) {
                                                "logiciel à jour.")
                                     .arg(path)
                                     .arg(*version));
-    QSqlQuery q(c.db());
-    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND "
-                               "name IN ('strspecif','strclient','strmateriel','strpercage',"
-                               "'strparam')")) ||
-        !q.next())
-        return DataError::fromQuery(q);
-    const int tables = q.value(0).toInt();
-    // A statement still reading the schema would lock it against migrations.
-    q.finish();
-    if (*version < 1 || tables != 5)
+    // Read and closed at once: a statement still reading the schema would
+    // lock it against migrations.
+    const QStringList names{QStringLiteral("strspecif"), QStringLiteral("strclient"),
+                            QStringLiteral("strmateriel"), QStringLiteral("strpercage"),
+                            QStringLiteral("strparam")};
+    Result<QVariant> tables = scalar(c.db(), Dialect::of(c.db()).countTables(names));
+    if (!tables)
+        return tables.error();
+    if (*version < 1 || tables->toInt() != names.size())
         return DataError::other(
             errnum::UnrecognizedFormat,
             QStringLiteral("%1 n'est pas une base de données VORDAN (tables absentes)").arg(path));

@@ -1,22 +1,25 @@
 #include "data/shop_store.h"
 
-#include <QSqlQuery>
+#include "data/schema.h"
+#include "data/statement.h"
 
 namespace vdn {
 
 namespace {
-const QString SelectFirst =
-    QStringLiteral("SELECT spe_cod, spe_nom, spe_lic FROM strspecif ORDER BY rowid LIMIT 1");
-const QString Insert =
-    QStringLiteral("INSERT INTO strspecif (spe_cod, spe_nom, spe_lic) VALUES (?, ?, ?)");
+const QString Table = QStringLiteral("strspecif");
+
+QString selectFirst(const Dialect& d) {
+    return selectText(Table, specifFields()) + QStringLiteral(" ORDER BY ") + d.additionOrder() +
+           QStringLiteral(" LIMIT 1");
+}
 } // namespace
 
 Result<ShopIdentity> ShopStore::first() const {
-    QSqlQuery q(db_);
-    q.setForwardOnly(true);
-    if (!q.prepare(SelectFirst) || !q.exec())
-        return DataError::fromQuery(q);
-    if (!q.next())
+    Statement q(db_, selectFirst(Dialect::of(db_)));
+    Result<bool> found = q.execFirst();
+    if (!found)
+        return found.error();
+    if (!*found)
         return DataError::other(errnum::NoCurrentRecord,
                                 QStringLiteral("Aucun enregistrement en cours : la table "
                                                "strspecif (identité du magasin) est vide"));
@@ -24,15 +27,9 @@ Result<ShopIdentity> ShopStore::first() const {
 }
 
 Status ShopStore::insert(const ShopIdentity& shop) {
-    QSqlQuery q(db_);
-    if (!q.prepare(Insert))
-        return DataError::fromQuery(q);
-    q.addBindValue(shop.code);
-    q.addBindValue(shop.name);
-    q.addBindValue(shop.licence);
-    if (!q.exec())
-        return DataError::fromQuery(q);
-    return {};
+    Statement q(db_, insertText(Table, specifFields()));
+    q.bind(shop.code).bind(shop.name).bind(shop.licence);
+    return q.exec();
 }
 
 } // namespace vdn

@@ -1,5 +1,8 @@
 #include "data/starter_data.h"
 
+#include "data/schema.h"
+#include "data/statement.h"
+
 namespace vdn {
 
 namespace {
@@ -89,6 +92,15 @@ QList<StarterList> build() {
 const QList<StarterList>& starterLists() {
     static const QList<StarterList> lists = build();
     return lists;
+}
+
+Status insertStarterLists(const QSqlDatabase& db) {
+    Statement q(db, insertIfNewText(QStringLiteral("strparam"), paramFields()));
+    for (const StarterList& list : starterLists())
+        for (const QString& value : list.values)
+            if (Status s = q.bind(QString::number(list.code)).bind(value).exec(); !s)
+                return s;
+    return {};
 }
 
 } // namespace vdn

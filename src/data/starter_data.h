@@ -1,7 +1,11 @@
 #pragma once
 
+#include "data/data_error.h"
+
 #include <QList>
 #include <QStringList>
+
+class QSqlDatabase;
 
 namespace vdn {
 
@@ -16,5 +20,9 @@ struct StarterList {
 // drilling sheet list also holds the empty value, so that an empty measurement
 // passes the reference check.
 const QList<StarterList>& starterLists();
+
+// Writes the starter lists into strparam (inside the caller's transaction,
+// when there is one); a value already known is left as it is.
+Status insertStarterLists(const QSqlDatabase& db);
 
 } // namespace vdn

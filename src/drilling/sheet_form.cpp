@@ -1,10 +1,10 @@
 #include "drilling/sheet_form.h"
 
-#include "app/pictures.h"
 #include "data/schema.h"
 #include "drilling/sheet_diagram.h"
 #include "platform/clickable_label.h"
 #include "reference/pick_lists.h"
+#include "widgets/pictures.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -12,13 +12,6 @@ namespace vdn {
 class PageWriter;
 struct Services;
 
-// The statement of the ball printout: every ball of one customer (bind the
-// customer code), by the value of the bag number, then by line number. The
-// bag number is read with val(), as the ball list does, so that "99" is a
-// current ball and comes before "100", and "12A" counts as 12.
-inline const QString BallPrintoutStatement =
-    QStringLiteral("SELECT * FROM strmateriel WHERE MAT_CODE = ? ORDER BY val(MAT_SAC), MAT_LG");
-
 // Bag numbers above this value mark a history ball.
 constexpr double LastCurrentBag = 100;
 
@@ -27,8 +20,9 @@ constexpr double LastCurrentBag = 100;
 // list header (23 rows on page 1, 24 on later pages). A band of column titles
 // opens the table and is repeated above every history ball.
 //
-// `balls` is the executed statement above (or any forward-only query of
-// strmateriel rows in that order); MAT_SAC, mat_marque, mat_boule,
+// `balls` is an executed forward-only query of one customer's strmateriel
+// rows, by the value of the bag number then by line number (the ball store's
+// printout rows); MAT_SAC, mat_marque, mat_boule,
 // mat_serie, mat_layout, mat_rg, mat_diff, mat_noyau, mat_length, mat_hook
 // and mat_surface1 are read by name. `customerName` is the customer's display
 // name (title and name joined by a blank, trimmed). A query that failed is

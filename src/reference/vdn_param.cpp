@@ -1,6 +1,5 @@
 #include "reference/vdn_param.h"
 
-#include "app/pictures.h"
 #include "data/connection.h"
 #include "data/error_report.h"
 #include "data/globals.h"
@@ -8,6 +7,7 @@
 #include "platform/whole_characters.h"
 #include "reference/param_store.h"
 #include "reference/param_values_model.h"
+#include "widgets/pictures.h"
 
 #include <QComboBox>
 #include <QFocusEvent>

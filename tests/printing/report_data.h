@@ -3,6 +3,7 @@
 // Rows for the printout and export tests, written straight into the test
 // database, and the queries the windows will hand to the reports.
 
+#include "balls/ball_store.h"
 #include "data/connection.h"
 #include "printing/ball_list_printout.h"
 #include "printing/recording_page_writer.h"

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "data/data_error.h"
+
+#include <QString>
+#include <QStringList>
+
+class QSqlDatabase;
+class QSqlDriver;
+struct sqlite3;
+
+namespace vdn {
+
+// The SQL that differs between database engines, and nothing else.
+//
+// The stores write their statements in the SQL both engines share: bound
+// values (`?`), INSERT … ON CONFLICT (…) DO UPDATE / DO NOTHING, LIMIT ?
+// OFFSET ?, CAST, substr(), length(), max(), and the functions val() and
+// vdn_upper() called by name. What one engine spells its own way comes from
+// the dialect of the connection (Dialect::of), never from a store:
+//
+//   need                        SQLite                      PostgreSQL (QPSQL, to come)
+//   text column of the schema   TEXT COLLATE NOCASE         TEXT
+//   compare ignoring ASCII case a = b COLLATE NOCASE        lower(a COLLATE "C") = lower(b …)
+//   order of addition           rowid                       a serial column of the table
+//   "digits only" test          x NOT GLOB '*[^0-9]*'       x !~ '[^0-9]'
+//   val(), vdn_upper()          registered on the handle    SQL functions made at connection
+//   schema version              PRAGMA user_version         a one-row version table
+//   tables present              sqlite_schema               information_schema.tables
+//   query plan                  EXPLAIN QUERY PLAN          EXPLAIN
+//   per-connection settings     synchronous, cache size     none
+//
+// Only the SQLite dialect exists today. A server engine adds one subclass
+// here and a branch in Dialect::of(); no store changes. Last-insert ids are
+// not used by any store (every key is given by the program), so the dialect
+// has nothing to say about them.
+class Dialect {
+public:
+    virtual ~Dialect() = default;
+
+    // The dialect of the connection's driver (SQLite for an invalid one, whose
+    // statements then fail on the open check anyway).
+    static const Dialect& of(const QSqlDatabase& db);
+
+    // Qt's name of the engine's driver ("QSQLITE"), as engineCause() knows it.
+    virtual QString engine() const = 0;
+
+    // Schema: the declaration of a text column. Keys are never null and
+    // compare exactly unless said caseless; other texts compare without regard
+    // to ASCII letter case.
+    enum class Column { Key, CaselessKey, Text };
+    virtual QString textColumn(const QString& name, Column kind) const = 0;
+    // `left = right`, ignoring the case of ASCII letters.
+    virtual QString caselessEquals(const QString& left, const QString& right) const = 0;
+    // An expression that orders rows as they were added.
+    virtual QString additionOrder() const = 0;
+    // A condition: the expression holds only the digits 0 to 9 (or nothing).
+    virtual QString onlyDigits(const QString& expression) const = 0;
+
+    // The statement that reads the schema version (one row, one number) and
+    // the one that writes it.
+    virtual QString readSchemaVersion() const = 0;
+    virtual QString writeSchemaVersion(int version) const = 0;
+    // One row, one number: how many of the named tables exist.
+    virtual QString countTables(const QStringList& names) const = 0;
+
+    // The plan of a statement, and the column of each plan row that describes
+    // the step.
+    virtual QString explainPlan(const QString& statement) const = 0;
+    virtual int planDetailColumn() const = 0;
+
+    // What every new connection needs before its first statement: our SQL
+    // functions (false when they cannot be made) and the settings statements.
+    virtual bool registerFunctions(QSqlDatabase& db) const = 0;
+    virtual QStringList sessionSettings() const = 0;
+};
+
+// The dialect of SQLite, the default engine.
+const Dialect& sqliteDialect();
+
+// The SQLite handle behind a Qt driver; null for any other driver.
+sqlite3* sqliteHandle(const QSqlDriver* driver);
+
+} // namespace vdn

@@ -1,0 +1,176 @@
+#include "data/statement.h"
+
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace vdn {
+
+QString boundText(const QString& text) {
+    return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
+QString boundText(const std::optional<QString>& text) {
+    return text ? boundText(*text) : QString(QLatin1String(""));
+}
+
+Statement::Statement(const QSqlDatabase& db, const QString& sql)
+    : query_(db), dialect_(&Dialect::of(db)) {
+    if (!db.isValid() || !db.isOpen()) {
+        status_ = DataError::other(errnum::DatabaseNotFound,
+                                   QStringLiteral("La base de données n'est pas ouverte"));
+        return;
+    }
+    // Rows are read once, front to back: the engine keeps no copy of them.
+    query_.setForwardOnly(true);
+    if (!query_.prepare(sql))
+        status_ = DataError::fromQuery(query_);
+}
+
+Statement& Statement::bind(const QVariant& value) {
+    if (ran_) {
+        // A new run: its values start again from the first place.
+        next_ = 0;
+        ran_ = false;
+    }
+    if (status_.ok())
+        query_.bindValue(next_, value);
+    ++next_;
+    return *this;
+}
+
+Statement& Statement::bind(const QString& text) {
+    return bind(QVariant(boundText(text)));
+}
+
+Statement& Statement::bind(const std::optional<QString>& text) {
+    return bind(QVariant(boundText(text)));
+}
+
+Statement& Statement::bind(NullText) {
+    return bind(QVariant(QMetaType(QMetaType::QString)));
+}
+
+Statement& Statement::bind(int number) {
+    return bind(QVariant(number));
+}
+
+Statement& Statement::bindAll(const QVariantList& values) {
+    for (const QVariant& v : values) {
+        if (v.typeId() == QMetaType::QString &&
+            static_cast<const QString*>(v.constData())->isNull())
+            bind(QVariant(QString(QLatin1String(""))));
+        else
+            bind(v);
+    }
+    return *this;
+}
+
+Status Statement::exec() {
+    if (!status_.ok())
+        return status_;
+    ran_ = true;
+    if (!query_.exec())
+        return DataError::fromQuery(query_);
+    return {};
+}
+
+Result<bool> Statement::execFirst() {
+    if (Status s = exec(); !s)
+        return s.error();
+    if (next())
+        return true;
+    if (Status s = finished(); !s)
+        return s.error();
+    return false;
+}
+
+int Statement::indexOf(const QString& field) const {
+    return query_.record().indexOf(field);
+}
+
+Status Statement::finished() const {
+    if (!status_.ok())
+        return status_;
+    if (query_.lastError().isValid())
+        return DataError::fromQuery(query_);
+    return {};
+}
+
+DataError Statement::error() const {
+    return status_.ok() ? DataError::fromQuery(query_) : status_.error();
+}
+
+Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+    Statement q(db, sql);
+    q.bindAll(values);
+    return q.exec();
+}
+
+Result<QVariant> scalar(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+    Statement q(db, sql);
+    Result<bool> found = q.bindAll(values).execFirst();
+    if (!found)
+        return found.error();
+    return *found ? q.value(0) : QVariant();
+}
+
+QString selectText(const QString& table, const QStringList& fields) {
+    return QStringLiteral("SELECT %1 FROM %2").arg(fields.join(QStringLiteral(", ")), table);
+}
+
+namespace {
+QString marks(qsizetype count) {
+    QStringList m;
+    for (qsizetype i = 0; i < count; ++i)
+        m << QStringLiteral("?");
+    return m.join(QStringLiteral(", "));
+}
+} // namespace
+
+QString insertText(const QString& table, const QStringList& fields) {
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(table, fields.join(QStringLiteral(", ")), marks(fields.size()));
+}
+
+QString insertIfNewText(const QString& table, const QStringList& fields) {
+    return insertText(table, fields) + QStringLiteral(" ON CONFLICT DO NOTHING");
+}
+
+QString highestNumberText(const Dialect& d, const QString& table, const QString& column) {
+    return QStringLiteral(
+               "SELECT max(CAST(%1 AS INTEGER)) FROM %2 WHERE length(%1) BETWEEN 1 AND 6 "
+               "AND %3")
+        .arg(column, table, d.onlyDigits(column));
+}
+
+QString updateText(const QString& table, const QStringList& fields, const QStringList& keys) {
+    QStringList sets, where;
+    for (const QString& f : fields)
+        sets << f + QStringLiteral(" = ?");
+    for (const QString& k : keys)
+        where << k + QStringLiteral(" = ?");
+    return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+        .arg(table, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" AND ")));
+}
+
+QString upsertText(const QString& table, const QStringList& fields, const QStringList& keys,
+                   const QList<UpsertRule>& rules) {
+    QStringList values, updates;
+    for (const QString& f : fields) {
+        const UpsertRule* rule = nullptr;
+        for (const UpsertRule& r : rules)
+            if (r.field == f)
+                rule = &r;
+        values << (rule && !rule->inserted.isEmpty() ? rule->inserted : QStringLiteral("?"));
+        if (keys.contains(f))
+            continue;
+        const QString updated = rule ? rule->updated : QStringLiteral("excluded.") + f;
+        if (!updated.isEmpty())
+            updates << f + QStringLiteral(" = ") + updated;
+    }
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO UPDATE SET %5")
+        .arg(table, fields.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")),
+             keys.join(QStringLiteral(", ")), updates.join(QStringLiteral(", ")));
+}
+
+} // namespace vdn

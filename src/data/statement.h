@@ -1,0 +1,131 @@
+#pragma once
+
+#include "data/data_error.h"
+#include "data/dialect.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <optional>
+
+namespace vdn {
+
+// The one rule for texts written to the database: a text is never bound as
+// NULL, an absent or null text is written as the empty text.
+QString boundText(const QString& text);
+QString boundText(const std::optional<QString>& text);
+// The text of a value read back: NULL reads as the empty text.
+inline QString readText(const QVariant& value) {
+    return value.isNull() ? QString(QLatin1String("")) : value.toString();
+}
+
+// An explicit NULL text, for the few fields where "never written" means
+// something (a ball's lane condition).
+struct NullText {};
+
+// One SQL statement run the same way by every store: the connection's open
+// check, prepare, values bound in order, exec, and every failure turned into
+// the DataError that the data-access error report shows. A statement that
+// failed to prepare keeps its failure and does nothing more; exec() returns
+// it.
+//
+//     Statement q(db_, SelectOne);
+//     q.bind(code).bind(line);
+//     if (Status s = q.exec(); !s) return s.error();
+//     while (q.next()) … q.text(0) …
+//     if (Status s = q.finished(); !s) return s.error();
+//
+// The prepared statement may be executed again with new values (bulk
+// writers). Rows are read by position, straight from the engine's query
+// (no copy per row).
+class Statement {
+public:
+    Statement(const QSqlDatabase& db, const QString& sql);
+
+    // The preparation's outcome (the open check included).
+    const Status& prepared() const { return status_; }
+    const Dialect& dialect() const { return *dialect_; }
+
+    // Binds the next value: texts by the null-to-empty rule, anything else as
+    // it is. Values bound after an exec() start again from the first place.
+    Statement& bind(const QString& text);
+    Statement& bind(const std::optional<QString>& text);
+    Statement& bind(const char* text) = delete; // say QStringLiteral
+    Statement& bind(NullText);
+    Statement& bind(int number);
+    Statement& bind(const QVariant& value);
+    Statement& bindAll(const QVariantList& values);
+
+    // Runs the statement with the values bound since the last run.
+    Status exec();
+    // Runs it and moves to the first row: whether there is one.
+    Result<bool> execFirst();
+
+    // Rows of a query, by position.
+    bool next() { return query_.next(); }
+    QVariant value(int column) const { return query_.value(column); }
+    QString text(int column) const { return readText(query_.value(column)); }
+    bool isNull(int column) const { return query_.isNull(column); }
+    // The place of a field in the rows, -1 when not selected (find it once,
+    // before the loop).
+    int indexOf(const QString& field) const;
+    // After the last next(): a failure that ended the reading early.
+    Status finished() const;
+    // Rows written by the last exec().
+    int rowsAffected() const { return query_.numRowsAffected(); }
+
+    // The failure of the last step, as the error report shows it.
+    DataError error() const;
+
+    // The executed query, for readers that go through it row by row and
+    // report its failure themselves (printouts, export).
+    QSqlQuery release() && { return std::move(query_); }
+
+private:
+    QSqlQuery query_;
+    const Dialect* dialect_;
+    Status status_;
+    int next_ = 0;
+    bool ran_ = false;
+};
+
+// Runs one statement that returns no rows.
+Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
+// The first column of the first row (an invalid QVariant when there is no row).
+Result<QVariant> scalar(const QSqlDatabase& db, const QString& sql,
+                        const QVariantList& values = {});
+
+// Statement texts derived from a table's field list (the schema's), so that
+// each list is written once. Field names come from the program, never from
+// typed text.
+//
+// "SELECT a, b FROM t"
+QString selectText(const QString& table, const QStringList& fields);
+// "INSERT INTO t (a, b) VALUES (?, ?)"
+QString insertText(const QString& table, const QStringList& fields);
+// "UPDATE t SET a = ?, b = ? WHERE k = ?": every field, then the keys.
+QString updateText(const QString& table, const QStringList& fields, const QStringList& keys);
+
+// A field of an upsert that does not take the usual course (a bound value
+// on insert, the new value on conflict).
+struct UpsertRule {
+    QString field;
+    QString inserted; // the inserted value's SQL; empty: a bound value
+    QString updated;  // the value kept on conflict; empty: the field is left alone
+};
+// "INSERT INTO t (…) VALUES (…) ON CONFLICT (keys) DO UPDATE SET f = excluded.f, …":
+// a new row, or every non-key field of the existing one, in one statement.
+// Values are bound in field order, skipping fields whose rule gives an
+// inserted value.
+QString upsertText(const QString& table, const QStringList& fields, const QStringList& keys,
+                   const QList<UpsertRule>& rules = {});
+// "INSERT INTO t (a, b) VALUES (?, ?) ON CONFLICT DO NOTHING"
+QString insertIfNewText(const QString& table, const QStringList& fields);
+// One row, one number: the highest whole number of one to six digits held in
+// the text column (customer numbers), null when there is none.
+QString highestNumberText(const Dialect& d, const QString& table, const QString& column);
+
+} // namespace vdn

@@ -1,0 +1,212 @@
+#include "data/connection.h"
+#include "data/statement.h"
+#include "support/fixture.h"
+
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace vdn;
+
+// The statement helper every store runs its SQL through: what it writes,
+// how it fails, and the statement texts it derives from field lists, each
+// run on a real database.
+class TestStatement : public QObject {
+    Q_OBJECT
+
+private slots:
+    void textsAreNeverBoundAsNull();
+    void closedConnectionFailsInFrench();
+    void engineFailuresNameTheStatement();
+    void preparedStatementRunsAgainWithNewValues();
+    void derivedTextsWriteAndReadTheirFields();
+    void highestNumberSkipsWhatIsNoCustomerNumber();
+    void releasedQueryReadsItsRows();
+
+private:
+    std::unique_ptr<Connection> scratch(test::DataFolder& folder) {
+        auto c = folder.connect();
+        if (c)
+            c->execute(QStringLiteral("CREATE TABLE t (k TEXT NOT NULL, a TEXT, b TEXT, "
+                                      "n TEXT, PRIMARY KEY (k))"));
+        return c;
+    }
+    static QStringList row(Connection& c, const QString& key) {
+        return test::column(
+            c,
+            QStringLiteral("SELECT coalesce(a, 'NULL') || '|' || coalesce(b, "
+                           "'NULL') || '|' || coalesce(n, 'NULL') FROM t WHERE k = ?"),
+            {key});
+    }
+};
+
+void TestStatement::textsAreNeverBoundAsNull() {
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = scratch(folder);
+    QVERIFY(c);
+    Statement q(c->db(),
+                insertText(QStringLiteral("t"), {QStringLiteral("k"), QStringLiteral("a"),
+                                                 QStringLiteral("b"), QStringLiteral("n")}));
+    QVERIFY(q.prepared().ok());
+    QVERIFY(q.bind(QStringLiteral("1"))
+                .bind(QString())
+                .bind(std::optional<QString>())
+                .bind(NullText{})
+                .exec()
+                .ok());
+    // A list of values follows the same rule, a null text in it included.
+    QVERIFY(q.bindAll({QStringLiteral("2"), QVariant(QString()),
+                       QVariant(QMetaType(QMetaType::QString)), QStringLiteral("x")})
+                .exec()
+                .ok());
+    QCOMPARE(row(*c, QStringLiteral("1")), QStringList{QStringLiteral("||NULL")});
+    QCOMPARE(row(*c, QStringLiteral("2")), QStringList{QStringLiteral("||x")});
+    QCOMPARE(readText(QVariant(QMetaType(QMetaType::QString))), QString(QLatin1String("")));
+    QVERIFY(!readText(QVariant(QMetaType(QMetaType::QString))).isNull());
+}
+
+void TestStatement::closedConnectionFailsInFrench() {
+    // Never opened, and opened then closed: the same report, no engine list.
+    for (const bool opened : {false, true}) {
+        test::DataFolder folder;
+        QVERIFY(folder.ok());
+        auto c = folder.connect();
+        QSqlDatabase db = opened ? c->db() : QSqlDatabase();
+        if (opened)
+            db.close();
+        Statement q(db, QStringLiteral("SELECT 1"));
+        QVERIFY(!q.prepared().ok());
+        const Status s = q.bind(QStringLiteral("x")).exec();
+        QVERIFY(!s.ok());
+        QCOMPARE(s.error().number, errnum::DatabaseNotFound);
+        QCOMPARE(s.error().text, QStringLiteral("La base de données n'est pas ouverte"));
+        QVERIFY(s.error().engineErrors.isEmpty());
+        QCOMPARE(run(db, QStringLiteral("DELETE FROM strclient")).error().number,
+                 errnum::DatabaseNotFound);
+        QCOMPARE(scalar(db, QStringLiteral("SELECT 1")).error().number, errnum::DatabaseNotFound);
+    }
+}
+
+void TestStatement::engineFailuresNameTheStatement() {
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = folder.connect();
+    // Refused when prepared: no such table.
+    const QString missing = QStringLiteral("SELECT * FROM nowhere WHERE a = ?");
+    Statement q(c->db(), missing);
+    const Status s = q.bind(QStringLiteral("x")).exec();
+    QVERIFY(!s.ok());
+    QCOMPARE(s.error().number, 1); // SQLITE_ERROR
+    QCOMPARE(s.error().engineErrors.size(), 1);
+    QCOMPARE(s.error().engineErrors.first().statement, missing);
+    QVERIFY(!s.error().text.isEmpty());
+    // Refused when run: a second customer with the same code.
+    const QString insert = QStringLiteral("INSERT INTO strclient (clt_cod) VALUES (?)");
+    QVERIFY(run(c->db(), insert, {QStringLiteral("000001")}).ok());
+    const Status twice = run(c->db(), insert, {QStringLiteral("000001")});
+    QVERIFY(!twice.ok());
+    QCOMPARE(twice.error().number, 19); // SQLITE_CONSTRAINT
+    QCOMPARE(twice.error().engineErrors.first().statement, insert);
+}
+
+void TestStatement::preparedStatementRunsAgainWithNewValues() {
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = scratch(folder);
+    QVERIFY(c);
+    Statement q(c->db(), QStringLiteral("INSERT INTO t (k, a) VALUES (?, ?)"));
+    for (int i = 1; i <= 3; ++i)
+        QVERIFY(q.bind(QString::number(i)).bind(QStringLiteral("v%1").arg(i)).exec().ok());
+    QCOMPARE(test::column(*c, QStringLiteral("SELECT k || a FROM t ORDER BY k")),
+             QStringList({QStringLiteral("1v1"), QStringLiteral("2v2"), QStringLiteral("3v3")}));
+}
+
+void TestStatement::derivedTextsWriteAndReadTheirFields() {
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = scratch(folder);
+    QVERIFY(c);
+    const QStringList fields{QStringLiteral("k"), QStringLiteral("a"), QStringLiteral("b"),
+                             QStringLiteral("n")};
+    const QStringList key{QStringLiteral("k")};
+    // a: inserted as a fixed text and never changed afterwards; n: kept when
+    // the new value is null.
+    const QString upsert =
+        upsertText(QStringLiteral("t"), fields, key,
+                   {{QStringLiteral("a"), QStringLiteral("'fixed'"), QString()},
+                    {QStringLiteral("n"), QString(), QStringLiteral("coalesce(excluded.n, t.n)")}});
+    const auto save = [&](const QString& b, std::optional<QString> n) {
+        Statement q(c->db(), upsert);
+        q.bind(QStringLiteral("K")).bind(b);
+        n ? q.bind(*n) : q.bind(NullText{});
+        return q.exec();
+    };
+    QVERIFY(save(QStringLiteral("b1"), QStringLiteral("n1")).ok());
+    QCOMPARE(row(*c, QStringLiteral("K")), QStringList{QStringLiteral("fixed|b1|n1")});
+    QVERIFY(run(c->db(), QStringLiteral("UPDATE t SET a = 'changed'")).ok());
+    QVERIFY(save(QStringLiteral("b2"), std::nullopt).ok());
+    QCOMPARE(row(*c, QStringLiteral("K")), QStringList{QStringLiteral("changed|b2|n1")});
+    QVERIFY(save(QStringLiteral("b3"), QStringLiteral("n3")).ok());
+    QCOMPARE(row(*c, QStringLiteral("K")), QStringList{QStringLiteral("changed|b3|n3")});
+
+    // Update: every field, then the key of the row to change.
+    Statement u(c->db(), updateText(QStringLiteral("t"), fields, key));
+    u.bindAll({QStringLiteral("L"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("n"),
+               QStringLiteral("K")});
+    QVERIFY(u.exec().ok());
+    QCOMPARE(u.rowsAffected(), 1);
+    QCOMPARE(row(*c, QStringLiteral("L")), QStringList{QStringLiteral("a|b|n")});
+
+    // Insert if new: a known key changes nothing and is no failure.
+    QVERIFY(
+        run(c->db(), insertIfNewText(QStringLiteral("t"), fields),
+            {QStringLiteral("L"), QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("x")})
+            .ok());
+    QCOMPARE(row(*c, QStringLiteral("L")), QStringList{QStringLiteral("a|b|n")});
+
+    // Select: the fields in their order.
+    Statement s(c->db(), selectText(QStringLiteral("t"), fields));
+    QVERIFY(s.exec().ok());
+    QVERIFY(s.next());
+    QCOMPARE(s.indexOf(QStringLiteral("b")), 2);
+    QCOMPARE(s.text(0) + s.text(3), QStringLiteral("Ln"));
+    QVERIFY(!s.next());
+    QVERIFY(s.finished().ok());
+}
+
+void TestStatement::highestNumberSkipsWhatIsNoCustomerNumber() {
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = scratch(folder);
+    QVERIFY(c);
+    const QString highest =
+        highestNumberText(Dialect::of(c->db()), QStringLiteral("t"), QStringLiteral("k"));
+    QCOMPARE(scalar(c->db(), highest)->isNull(), true);
+    for (const char* k : {"000041", "7", "1234567", "12A", "", " 99", "-5"})
+        QVERIFY(
+            run(c->db(), QStringLiteral("INSERT INTO t (k) VALUES (?)"), {QString::fromLatin1(k)})
+                .ok());
+    QCOMPARE(scalar(c->db(), highest)->toInt(), 41);
+}
+
+void TestStatement::releasedQueryReadsItsRows() {
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = scratch(folder);
+    QVERIFY(c);
+    for (const char* k : {"a", "b"})
+        QVERIFY(
+            run(c->db(), QStringLiteral("INSERT INTO t (k) VALUES (?)"), {QString::fromLatin1(k)})
+                .ok());
+    Statement q(c->db(), QStringLiteral("SELECT k FROM t WHERE k > ? ORDER BY k"));
+    QVERIFY(q.bind(QString()).exec().ok());
+    QSqlQuery rows = std::move(q).release();
+    QVERIFY(rows.isActive());
+    QStringList read;
+    while (rows.next())
+        read << rows.value(0).toString();
+    QCOMPARE(read, QStringList({QStringLiteral("a"), QStringLiteral("b")}));
+}
+
+QTEST_GUILESS_MAIN(TestStatement)
+#include "tst_statement.moc"
