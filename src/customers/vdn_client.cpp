@@ -1,6 +1,6 @@
 #include "customers/vdn_client.h"
 
-#include "app/screen_fit.h"
+#include "widgets/screen_fit.h"
 #include "balls/ball_actions.h"
 #include "balls/ball_panel.h"
 #include "balls/ball_record_panel.h"

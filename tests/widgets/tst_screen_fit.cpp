@@ -1,4 +1,4 @@
-#include "app/screen_fit.h"
+#include "widgets/screen_fit.h"
 #include "customers/client_fixture.h"
 #include "customers/customer_data.h"
 #include "drilling/drilling_sheet_panel.h"

@@ -1,4 +1,4 @@
-#include "app/screen_fit.h"
+#include "widgets/screen_fit.h"
 
 #include <QCoreApplication>
 #include <QEvent>
