@@ -29,7 +29,8 @@ void appendWindows1252(QStringView text, QByteArray& out) {
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = text[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+        if (QChar::isHighSurrogate(u) && i + 1 < n &&
+            QChar::isLowSurrogate(text[i + 1].unicode())) {
             ++i;
             out.append('?');
         } else {
