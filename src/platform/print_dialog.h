@@ -51,6 +51,7 @@ class ScriptedPrintDialog : public PrintDialog {
 public:
     struct Choice {
         QString pdfFile; // the job goes to this PDF file
+        QString printer; // or, when set, to this print queue of the system
         int copies = 1;
         QPrinter::DuplexMode duplex = QPrinter::DuplexNone;
         QPageLayout::Orientation orientation = QPageLayout::Portrait;
