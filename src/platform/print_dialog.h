@@ -51,10 +51,10 @@ class ScriptedPrintDialog : public PrintDialog {
 public:
     struct Choice {
         QString pdfFile; // the job goes to this PDF file
-        QString printer; // or, when set, to this print queue of the system
         int copies = 1;
         QPrinter::DuplexMode duplex = QPrinter::DuplexNone;
         QPageLayout::Orientation orientation = QPageLayout::Portrait;
+        QString printer{}; // when set, the job goes to this print queue instead
     };
     // The settings of the current printer when the dialog was shown.
     struct Preset {
