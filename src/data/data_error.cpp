@@ -1,5 +1,6 @@
 #include "data/data_error.h"
 
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -65,6 +66,15 @@ DataError DataError::fromSqlError(const QSqlError& error, const QSqlDatabase& db
 
 DataError DataError::fromQuery(const QSqlQuery& query) {
     return build(query.lastError(), handleOf(query.driver()), query.lastQuery());
+}
+
+DataError DataError::fromStatement(const QSqlQuery& query, int code) {
+    sqlite3* handle = handleOf(query.driver());
+    const QString message = handle ? QString::fromUtf8(sqlite3_errmsg(handle))
+                                   : QString::fromUtf8(sqlite3_errstr(code));
+    const QSqlError error(QCoreApplication::translate("QSQLiteResult", "Unable to fetch row"),
+                          message, QSqlError::ConnectionError, QString::number(code));
+    return build(error, handle, query.lastQuery());
 }
 
 DataError DataError::fromDatabase(const QSqlDatabase& db, const QString& statement) {
