@@ -92,7 +92,7 @@ QPrinter& ScriptedPrintDialog::currentPrinter() {
 bool ScriptedPrintDialog::choose(QWidget*) {
     QPrinter& printer = currentPrinter();
     shown_.append(Preset{printer.outputFileName(), printer.copyCount(), printer.duplex(),
-                         printer.pageLayout().orientation()});
+                         printer.pageLayout().orientation(), printer.docName()});
     if (script_.isEmpty()) {
         failures_ << QStringLiteral("unexpected print dialog");
         return false;

@@ -62,6 +62,7 @@ public:
         int copies = 1;
         QPrinter::DuplexMode duplex = QPrinter::DuplexNone;
         QPageLayout::Orientation orientation = QPageLayout::Portrait;
+        QString docName; // the job's name, from which Qt's dialog names a new PDF file
     };
 
     ScriptedPrintDialog();

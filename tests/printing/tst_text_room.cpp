@@ -63,6 +63,7 @@ private slots:
     void customer_list_texts_stop_before_the_next_item();
     void ball_list_texts_stop_before_their_rule();
     void pages_shrink_only_when_they_do_not_fit();
+    void dialog_shows_with_the_name_of_its_own_job();
 };
 
 void TestTextRoom::customer_list_texts_stop_before_the_next_item() {
@@ -222,6 +223,30 @@ void TestTextRoom::pages_shrink_only_when_they_do_not_fit() {
     QCOMPARE(PageWriter::fitScale(QRectF(0, 0, 100, 100), QSizeF(100, 100)), 1.0);
     QCOMPARE(PageWriter::fitScale(QRectF(50, 50, 150, 50), QSizeF(100, 400)), 0.5);
     QCOMPARE(PageWriter::fitScale(QRectF(0, 0, 1000, 1000), QSizeF()), 1.0);
+}
+
+void TestTextRoom::dialog_shows_with_the_name_of_its_own_job() {
+    // Qt's dialog names the PDF file it offers after the job: the name must
+    // be this document's when the dialog shows, not the previous one's.
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = folder.connect();
+    QVERIFY(c);
+    QVERIFY(insertCustomer(*c, "000001", "DUPONT JEAN"));
+    QVERIFY(insertBall(*c, "000001", 1, "1", {{"mat_marque", "STORM"}}));
+    RecordingPageWriter out;
+    folder.printDialog.expectAccept({});
+    QSqlQuery balls = ballQuery(*c, "000001");
+    QCOMPARE(printBallList(balls, "M. DUPONT JEAN", out, folder.services(), nullptr),
+             PrintOutcome::Done);
+    folder.printDialog.expectCancel();
+    QSqlQuery rows = customerQuery(*c);
+    QCOMPARE(printCustomerList(rows, out, folder.services(), nullptr), PrintOutcome::Cancelled);
+    VDN_CHECK_BOXES(folder);
+    QCOMPARE(folder.printDialog.shown().size(), 2);
+    QCOMPARE(folder.printDialog.shown().at(0).docName,
+             QStringLiteral("VORDAN - Matériel de M. DUPONT JEAN"));
+    QCOMPARE(folder.printDialog.shown().at(1).docName, CustomerListTitle);
 }
 
 QTEST_MAIN(TestTextRoom)
