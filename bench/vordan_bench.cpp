@@ -2,10 +2,13 @@
 // a synthetic database, each beside its floor (the same work done with the
 // bare libraries), and prints one Markdown table.
 //
-//   vordan_bench [--clients N] [--dossier DIR] [--keystrokes K]
+//   vordan_bench [--clients N] [--dossier DIR] [--keystrokes K] [--passes P]
 //
-// Offscreen, one process, the program's own windows and code paths, with
-// scripted message boxes, print dialog (to a PDF) and spreadsheet.
+// Each pass is a process of its own (this program with --une-passe):
+// offscreen, the program's own windows and code paths, with scripted message
+// boxes, print dialog (to a PDF) and spreadsheet. Every row of the table is
+// the median of the passes with their minimum and maximum; a ratio is taken
+// against the floor measured in the same pass, and its median is given.
 
 #include "floors.h"
 
@@ -42,6 +45,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
+#include <QProcess>
 #include <QPushButton>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -65,51 +69,36 @@ namespace {
 struct Options {
     int clients = 100000;
     int keystrokes = 200;
-    QString folder; // kept and reused when given
+    int passes = 5;
+    bool singlePass = false; // one pass, its measures on standard output
+    QString folder;          // kept and reused when given
 };
 
-// One line of the table. Times in milliseconds; a row may carry another
-// unit in its texts.
-struct Row {
+// One measure of one pass. limit: an absolute target (value below it);
+// maxRatio: a target against the floor. Either may be absent (0).
+struct Measure {
     QString operation;
-    QString vordan;
-    QString floor;
-    QString ratio;
+    double value = 0;
+    std::optional<double> floor;
+    double limit = 0;
+    double maxRatio = 0;
     QString target;
-    QString met;
+    QString unit = QStringLiteral("ms");
 };
 
-QList<Row> table;
+QList<Measure> measures;
 
-QString ms(double v) {
-    return v < 10 ? QString::number(v, 'f', 2) + QStringLiteral(" ms")
-                  : QString::number(v, 'f', 1) + QStringLiteral(" ms");
-}
-
-// Adds a row. limitMs: an absolute target; maxRatio: a target against the
-// floor. Either may be absent (0).
 void addRow(const QString& operation, double value, std::optional<double> floor, double limitMs,
             double maxRatio, const QString& targetText) {
-    Row r{operation,
-          ms(value),
-          floor ? ms(*floor) : QStringLiteral("—"),
-          QStringLiteral("—"),
-          targetText.isEmpty() ? QStringLiteral("—") : targetText,
-          QStringLiteral("—")};
-    std::optional<double> ratio;
-    if (floor && *floor > 0) {
-        ratio = value / *floor;
-        r.ratio = QString::number(*ratio, 'f', 2) + QStringLiteral("×");
-    }
-    if (limitMs > 0 || maxRatio > 0) {
-        bool ok = true;
-        if (limitMs > 0 && value >= limitMs)
-            ok = false;
-        if (maxRatio > 0 && (!ratio || *ratio > maxRatio))
-            ok = false;
-        r.met = ok ? QStringLiteral("oui") : QStringLiteral("**non**");
-    }
-    table.append(r);
+    measures.append({operation, value, floor, limitMs, maxRatio, targetText});
+}
+
+// A number as the table shows it: times with one or two decimals, ratios
+// with two, other units whole.
+QString figure(double v, const QString& unit) {
+    if (unit == QLatin1String("ms"))
+        return QString::number(v, 'f', v < 10 ? 2 : 1);
+    return QString::number(v, 'f', unit == QStringLiteral("×") ? 2 : 0);
 }
 
 double percentile(QList<double> v, double p) {
@@ -166,12 +155,19 @@ Options parse(const QStringList& args) {
             o.folder = next();
         else if (a == QLatin1String("--keystrokes"))
             o.keystrokes = next().toInt();
+        else if (a == QLatin1String("--passes"))
+            o.passes = next().toInt();
+        else if (a == QLatin1String("--une-passe"))
+            o.singlePass = true;
         else
-            fail(QStringLiteral("option inconnue %1 (--clients N, --dossier DIR, --keystrokes K)")
+            fail(QStringLiteral("option inconnue %1 (--clients N, --dossier DIR, --keystrokes K, "
+                                "--passes P)")
                      .arg(a));
     }
     if (o.clients < 100)
         fail(QStringLiteral("--clients : au moins 100"));
+    if (o.passes < 1 || o.passes > 99)
+        fail(QStringLiteral("--passes : de 1 à 99"));
     return o;
 }
 
@@ -235,28 +231,15 @@ long peakResidentKiB() {
     return u.ru_maxrss;
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-    const Options options = parse(QCoreApplication::arguments());
-
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        fail(QStringLiteral("pas de dossier temporaire"));
-    const QString folder =
-        QDir(options.folder.isEmpty() ? scratch.filePath(QStringLiteral("data")) : options.folder)
-            .absolutePath() +
-        QLatin1Char('/');
+// Makes the synthetic shop, by the program's own creation code, when its
+// database is missing. Returns the milliseconds it took, -1 when the
+// database was there.
+double ensureDatabase(const Options& options, const QString& folder) {
     const QString database = databasePath(folder);
-    const QString manyBallsCode = code(options.clients + 1);
-
-    // The synthetic shop, made by the program's own creation code.
+    if (QFile::exists(database))
+        return -1;
     double generated = -1;
-    if (!QFile::exists(database)) {
+    {
         CreateOptions create;
         create.folder = folder;
         create.shopName = QStringLiteral("BOWLING DES QUILLES D'OR");
@@ -276,8 +259,20 @@ int main(int argc, char* argv[]) {
         auto c = Connection::open(database);
         if (!c)
             fail(c.error().text);
-        addCustomerWithManyBalls(**c, manyBallsCode);
+        addCustomerWithManyBalls(**c, code(options.clients + 1));
     }
+    return generated;
+}
+
+// One pass: every measure, written on standard output one a line (fields
+// separated by tabs) for the process that runs the passes.
+int runPass(const Options& options, const QString& folder) {
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        fail(QStringLiteral("pas de dossier temporaire"));
+    ensureDatabase(options, folder);
+    const QString database = databasePath(folder);
+    const QString manyBallsCode = code(options.clients + 1);
     // The new file on the disk before anything is timed: otherwise the first
     // commit measured would wait for the whole generated file to be written.
     if (!syncFile(database))
@@ -288,8 +283,6 @@ int main(int argc, char* argv[]) {
             fail(QStringLiteral("CHEMIN.QZ"));
         path.write(folder.toUtf8() + "\r\n");
     }
-    note(generated >= 0 ? QStringLiteral("base générée en %1 s").arg(generated / 1000, 0, 'f', 1)
-                        : QStringLiteral("base existante réutilisée : %1").arg(database));
 
     ScriptedMessageBoxes boxes;
     boxes.setAnswerAll(true);
@@ -634,25 +627,163 @@ int main(int argc, char* argv[]) {
     settle();
 
     const double peakMiB = double(peakResidentKiB()) / 1024;
-    Row memory{QStringLiteral("Mémoire résidente maximale du processus"),
-               QString::number(peakMiB, 'f', 0) + QStringLiteral(" Mio"),
-               QStringLiteral("—"),
-               QStringLiteral("—"),
-               QStringLiteral("< 200 Mio"),
-               peakMiB < 200 ? QStringLiteral("oui") : QStringLiteral("**non**")};
-    table.append(memory);
+    measures.append({QStringLiteral("Mémoire résidente maximale du processus"), peakMiB,
+                     std::nullopt, 200, 0, QStringLiteral("< 200 Mio"), QStringLiteral("Mio")});
+
+    for (const Measure& m : measures) {
+        const QStringList fields{QStringLiteral("MESURE"),
+                                 m.operation,
+                                 QString::number(m.value, 'g', 12),
+                                 m.floor ? QString::number(*m.floor, 'g', 12) : QString(),
+                                 QString::number(m.limit, 'g', 12),
+                                 QString::number(m.maxRatio, 'g', 12),
+                                 m.target,
+                                 m.unit};
+        std::printf("%s\n", fields.join(QLatin1Char('\t')).toUtf8().constData());
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+// The load average over the last minute, as `uptime` shows it.
+QString loadAverage() {
+    QFile f(QStringLiteral("/proc/loadavg"));
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(f.readAll()).section(QLatin1Char(' '), 0, 0);
+}
+
+// One row of the table: the measures of every pass.
+struct Series {
+    Measure first;
+    QList<double> values;
+    QList<double> floors;
+    QList<double> ratios; // each against the floor of its own pass
+};
+
+// The median with its unit, then the minimum and maximum.
+QString spread(const QList<double>& v, const QString& unit) {
+    if (v.isEmpty())
+        return QStringLiteral("—");
+    const QString withUnit =
+        figure(median(v), unit) + (unit == QStringLiteral("×") ? unit : QLatin1Char(' ') + unit);
+    if (v.size() == 1)
+        return withUnit;
+    const auto [low, high] = std::minmax_element(v.begin(), v.end());
+    return withUnit + QStringLiteral(" (") + figure(*low, unit) + QStringLiteral(" – ") +
+           figure(*high, unit) + QLatin1Char(')');
+}
+
+// Runs the passes, each a process of its own, one after the other, and
+// prints the table.
+int runPasses(const Options& options, const QString& folder, double generated) {
+    QList<Series> rows;
+    QStringList loads;
+    for (int pass = 1; pass <= options.passes; ++pass) {
+        loads << loadAverage();
+        note(QStringLiteral("passe %1 sur %2 (charge %3)")
+                 .arg(pass)
+                 .arg(options.passes)
+                 .arg(loads.last()));
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--une-passe"), QStringLiteral("--dossier"), folder,
+                     QStringLiteral("--clients"), QString::number(options.clients),
+                     QStringLiteral("--keystrokes"), QString::number(options.keystrokes)});
+        if (!child.waitForStarted() || !child.waitForFinished(-1) ||
+            child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+            fail(QStringLiteral("la passe %1 a échoué").arg(pass));
+        int index = 0;
+        for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+            const QStringList f = QString::fromUtf8(line).split(QLatin1Char('\t'));
+            if (f.size() != 8 || f.at(0) != QLatin1String("MESURE"))
+                continue;
+            Measure m{f.at(1),
+                      f.at(2).toDouble(),
+                      std::nullopt,
+                      f.at(4).toDouble(),
+                      f.at(5).toDouble(),
+                      f.at(6),
+                      f.at(7)};
+            if (!f.at(3).isEmpty())
+                m.floor = f.at(3).toDouble();
+            if (pass == 1)
+                rows.append({m, {}, {}, {}});
+            else if (index >= rows.size())
+                fail(QStringLiteral("la passe %1 a mesuré plus de lignes").arg(pass));
+            Series& r = rows[index++];
+            r.values << m.value;
+            if (m.floor) {
+                r.floors << *m.floor;
+                if (*m.floor > 0)
+                    r.ratios << m.value / *m.floor;
+            }
+        }
+        if (index != rows.size() || index == 0)
+            fail(QStringLiteral("la passe %1 n'a pas donné toutes ses mesures").arg(pass));
+    }
+    const QString loadAfter = loadAverage();
 
     std::printf(
-        "Base : %d clients, %d boules, %d fiches de perçage%s\n\n", options.clients,
+        "Base : %d clients, %d boules, %d fiches de perçage%s\n", options.clients,
         options.clients * 5 + ManyBalls, (options.clients + 1) / 2,
         generated >= 0
             ? qPrintable(QStringLiteral(" ; générée en %1 s").arg(generated / 1000, 0, 'f', 1))
             : " ; base existante");
-    std::printf("| Opération | VORDAN | Plancher | Rapport | Cible | Atteinte |\n");
+    std::printf("%s\n\n",
+                qPrintable(QStringLiteral("%1 passes, chacune un processus ; charge moyenne sur "
+                                          "1 min avant chaque passe : %2 ; après la dernière : %3")
+                               .arg(options.passes)
+                               .arg(loads.join(QStringLiteral(", ")))
+                               .arg(loadAfter)));
+    std::printf("| Opération | VORDAN, médiane (min – max) | Plancher, médiane (min – max) | "
+                "Rapport, médiane (min – max) | Cible | Atteinte |\n");
     std::printf("|---|---:|---:|---:|---|---|\n");
-    for (const Row& r : table)
-        std::printf("| %s | %s | %s | %s | %s | %s |\n", qPrintable(r.operation),
-                    qPrintable(r.vordan), qPrintable(r.floor), qPrintable(r.ratio),
-                    qPrintable(r.target), qPrintable(r.met));
+    for (const Series& r : rows) {
+        QString met = QStringLiteral("—");
+        if (r.first.limit > 0 || r.first.maxRatio > 0) {
+            bool ok = true;
+            if (r.first.limit > 0 && median(r.values) >= r.first.limit)
+                ok = false;
+            if (r.first.maxRatio > 0 && (r.ratios.isEmpty() || median(r.ratios) > r.first.maxRatio))
+                ok = false;
+            met = ok ? QStringLiteral("oui") : QStringLiteral("**non**");
+        }
+        std::printf("| %s | %s | %s | %s | %s | %s |\n", qPrintable(r.first.operation),
+                    qPrintable(spread(r.values, r.first.unit)),
+                    qPrintable(spread(r.floors, r.first.unit)),
+                    qPrintable(spread(r.ratios, QStringLiteral("×"))),
+                    qPrintable(r.first.target.isEmpty() ? QStringLiteral("—") : r.first.target),
+                    qPrintable(met));
+    }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    const Options options = parse(QCoreApplication::arguments());
+
+    // Without a folder of the user's, the data lives as long as this
+    // process, through every pass.
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        fail(QStringLiteral("pas de dossier temporaire"));
+    const QString folder =
+        QDir(options.folder.isEmpty() ? scratch.filePath(QStringLiteral("data")) : options.folder)
+            .absolutePath() +
+        QLatin1Char('/');
+    if (options.singlePass)
+        return runPass(options, folder);
+    QDir().mkpath(folder);
+    const double generated = ensureDatabase(options, folder);
+    note(generated >= 0
+             ? QStringLiteral("base générée en %1 s").arg(generated / 1000, 0, 'f', 1)
+             : QStringLiteral("base existante réutilisée : %1").arg(databasePath(folder)));
+    return runPasses(options, folder, generated);
 }

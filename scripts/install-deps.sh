@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages VORDAN needs to build, run and test, asking
-# apt only for what is missing. Runs as root, or through sudo.
+# apt only for what is missing. Runs as root, or through sudo. Extra package
+# names may be given as arguments; recommended packages are left out (which
+# keeps LibreOffice to Calc and its core).
 set -euo pipefail
 
 packages=(qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n libsqlite3-dev sqlite3
-          cmake ninja-build g++ fonts-liberation2 "$@")
+          cmake ninja-build g++ fonts-liberation2 libcups2-dev "$@")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -17,4 +19,4 @@ done
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 echo "Installation des paquets manquants : ${missing[*]}"
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

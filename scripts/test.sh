@@ -5,7 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+# Beyond the build: real LibreOffice Calc for the export test, a CUPS
+# scheduler with the PDF printer driver for the print queue test,
+# poppler's PDF tools to read their output.
+scripts/install-deps.sh libreoffice-calc cups printer-driver-cups-pdf poppler-utils
 sanitize=${VORDAN_SANITIZE:-}
 if [ -z "$sanitize" ]; then
   if [ -n "${CI:-}" ]; then sanitize=1; else sanitize=0; fi

@@ -3,6 +3,7 @@
 #include "data/dialect.h"
 #include "data/engine_causes.h"
 
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -78,6 +79,15 @@ DataError DataError::fromSqlError(const QSqlError& error, const QSqlDatabase& db
 DataError DataError::fromQuery(const QSqlQuery& query) {
     return build(query.lastError(), query.driver(), sqliteHandle(query.driver()),
                  query.lastQuery());
+}
+
+DataError DataError::fromStatement(const QSqlQuery& query, int code) {
+    sqlite3* handle = sqliteHandle(query.driver());
+    const QString message = handle ? QString::fromUtf8(sqlite3_errmsg(handle))
+                                   : QString::fromUtf8(sqlite3_errstr(code));
+    const QSqlError error(QCoreApplication::translate("QSQLiteResult", "Unable to fetch row"),
+                          message, QSqlError::ConnectionError, QString::number(code));
+    return build(error, query.driver(), handle, query.lastQuery());
 }
 
 DataError DataError::fromDatabase(const QSqlDatabase& db, const QString& statement) {

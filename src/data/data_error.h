@@ -32,6 +32,10 @@ struct DataError {
 
     static DataError fromQuery(const QSqlQuery& query);
     static DataError fromDatabase(const QSqlDatabase& db, const QString& statement = {});
+    // A failure of the engine (SQLite result code `code`) while the rows of
+    // `query` were stepped on its SQLite statement directly, worded as the
+    // driver words a row it cannot fetch.
+    static DataError fromStatement(const QSqlQuery& query, int code);
     static DataError fromSqlError(const QSqlError& error, const QSqlDatabase& db,
                                   const QString& statement);
     static DataError other(int number, const QString& text) { return {number, text, {}}; }

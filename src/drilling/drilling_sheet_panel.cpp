@@ -171,6 +171,8 @@ void DrillingSheetPanel::validate() {
 void DrillingSheetPanel::print() {
     if (!printer_)
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    // Named before the dialog shows, which offers a PDF file named after the job.
+    printer_->setDocName(sheetTitle(form_->Label25->text()));
     Result<bool> chosen = chooser_(*printer_, this);
     if (!chosen || !*chosen) {
         // Cancel ends the print without a message; any other failure is reported.

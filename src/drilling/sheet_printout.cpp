@@ -2,6 +2,7 @@
 
 #include "drilling/drilling_sheet_panel.h"
 #include "drilling/sheet_form.h"
+#include "printing/print_target.h"
 
 #include <QDir>
 #include <QLabel>
@@ -73,23 +74,34 @@ QImage widgetPicture(QWidget& widget, const QList<QWidget*>& hidden) {
     return picture;
 }
 
+QString sheetTitle(const QString& customerName) {
+    return QStringLiteral("VORDAN - Fiche de perçage de ") + customerName.simplified();
+}
+
 Status printSheet(DrillingSheetPanel& panel, QPrinter& printer) {
     printer.setPageOrientation(QPageLayout::Landscape);
     const SheetForm& form = panel.form();
     const QImage picture = widgetPicture(panel, form.hiddenWhenPrinted());
 
+    // A print queue is asked first whether it takes the job; its answer to
+    // the job itself is read once the page is complete.
+    PrintTarget job(printer, sheetTitle(form.Label25->text()));
+    Result<QPrinter*> device = job.open();
+    if (!device)
+        return device.error();
+    QPrinter& paper = **device;
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&paper))
         return DataError::other(errnum::PrintFailure, printFailureText());
     // Fitted to the printable area, keeping its proportions, at the top of the page.
-    const QSizeF page = printer.pageRect(QPrinter::DevicePixel).size();
+    const QSizeF page = paper.pageRect(QPrinter::DevicePixel).size();
     const QSizeF size = picture.deviceIndependentSize().scaled(page, Qt::KeepAspectRatio);
     const QRectF target(QPointF((page.width() - size.width()) / 2, 0), size);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, picture);
-    if (!painter.end() || printer.printerState() == QPrinter::Error)
+    if (!painter.end() || paper.printerState() == QPrinter::Error)
         return DataError::other(errnum::PrintFailure, printFailureText());
-    return {};
+    return job.send();
 }
 
 } // namespace vdn

@@ -29,8 +29,12 @@ QImage widgetPicture(QWidget& widget, const QList<QWidget*>& hidden);
 // Prints the drilling sheet panel on one landscape page of a printer already
 // chosen: its picture without the print button, the validate button and its
 // caption, fitted to the page so that nothing is cut. Those three controls
-// are shown again whatever happens.
+// are shown again whatever happens. The job is titled after the customer
+// named on the sheet; a print queue that refuses it is reported.
 Status printSheet(DrillingSheetPanel& panel, QPrinter& printer);
+
+// The title the job carries in the print queue.
+QString sheetTitle(const QString& customerName);
 
 // The text of the error report when the printer cannot take the page.
 QString printFailureText();

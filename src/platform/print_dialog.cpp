@@ -92,7 +92,7 @@ QPrinter& ScriptedPrintDialog::currentPrinter() {
 bool ScriptedPrintDialog::choose(QWidget*) {
     QPrinter& printer = currentPrinter();
     shown_.append(Preset{printer.outputFileName(), printer.copyCount(), printer.duplex(),
-                         printer.pageLayout().orientation()});
+                         printer.pageLayout().orientation(), printer.docName()});
     if (script_.isEmpty()) {
         failures_ << QStringLiteral("unexpected print dialog");
         return false;
@@ -100,8 +100,14 @@ bool ScriptedPrintDialog::choose(QWidget*) {
     const Answer a = script_.takeFirst();
     if (!a.accept)
         return false;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(a.choice.pdfFile);
+    if (a.choice.printer.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(a.choice.pdfFile);
+    } else {
+        printer.setOutputFileName(QString());
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(a.choice.printer);
+    }
     printer.setCopyCount(a.choice.copies);
     printer.setDuplex(a.choice.duplex);
     printer.setPageOrientation(a.choice.orientation);

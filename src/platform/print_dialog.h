@@ -54,6 +54,7 @@ public:
         int copies = 1;
         QPrinter::DuplexMode duplex = QPrinter::DuplexNone;
         QPageLayout::Orientation orientation = QPageLayout::Portrait;
+        QString printer{}; // when set, the job goes to this print queue instead
     };
     // The settings of the current printer when the dialog was shown.
     struct Preset {
@@ -61,6 +62,7 @@ public:
         int copies = 1;
         QPrinter::DuplexMode duplex = QPrinter::DuplexNone;
         QPageLayout::Orientation orientation = QPageLayout::Portrait;
+        QString docName; // the job's name, from which Qt's dialog names a new PDF file
     };
 
     ScriptedPrintDialog();

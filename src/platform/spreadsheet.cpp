@@ -51,17 +51,34 @@ protected:
 struct KnownProgram {
     const char* program;
     const char* option;
+    bool libreOffice; // takes the CSV import options on its command line
 };
 
 // Looked for in this order when no command is set.
 constexpr KnownProgram KnownPrograms[] = {
-    {"localc", nullptr},
-    {"libreoffice", "--calc"},
-    {"soffice", "--calc"},
-    {"gnumeric", nullptr},
+    {"localc", nullptr, true},
+    {"libreoffice", "--calc", true},
+    {"soffice", "--calc", true},
+    {"gnumeric", nullptr, false},
 };
 
 } // namespace
+
+QString ProcessSpreadsheet::libreOfficeCsvFilter() {
+    // The tokens of LibreOffice's CSV import, in its order: field separators
+    // (a comma only), text delimiter ("), character set (1 = Windows-1252),
+    // first line read, the format of each column (2 = Text, so that codes,
+    // postcodes and telephone numbers keep their leading zeros and "+"), then
+    // language, quoted fields as text, special numbers, two export-only
+    // settings, trimming of blanks, sheet, and formula evaluation, which stays
+    // off so that a value starting with "=" remains the text typed.
+    QStringList formats;
+    for (int column = 1; column <= ExportColumns; ++column)
+        formats << QStringLiteral("%1/2").arg(column);
+    return QStringLiteral("Text - txt - csv (StarCalc):44,34,1,1,") +
+           formats.join(QLatin1Char('/')) +
+           QStringLiteral(",0,false,false,false,false,false,-1,false");
+}
 
 QStringList ProcessSpreadsheet::command() {
     const QString set =
@@ -75,6 +92,8 @@ QStringList ProcessSpreadsheet::command() {
         QStringList c{found};
         if (k.option)
             c << QString::fromLatin1(k.option);
+        if (k.libreOffice)
+            c << QStringLiteral("--infilter=") + libreOfficeCsvFilter();
         return c;
     }
     return {};

@@ -20,13 +20,22 @@ public:
 };
 
 // Runs the spreadsheet program as a child process: the command held in the
-// environment variable VORDAN_TABLEUR (the file's path appended as its last
-// argument), or else the first one found of LibreOffice Calc and Gnumeric.
+// environment variable VORDAN_TABLEUR exactly as given (the file's path
+// appended as its last argument), or else the first one found of LibreOffice
+// Calc and Gnumeric. LibreOffice found that way is given its CSV import
+// options, so that it opens the file without asking and every column as text.
 // While it runs the program keeps repainting its windows but takes no input
 // from the user, and no window can be closed.
 class ProcessSpreadsheet : public Spreadsheet {
 public:
     static constexpr const char* CommandVariable = "VORDAN_TABLEUR";
+    // Columns of the customer export.
+    static constexpr int ExportColumns = 11;
+
+    // LibreOffice's import filter with its options for the customer export:
+    // comma-separated, "-quoted, Windows-1252, every column as text, formulas
+    // not evaluated. Passed as --infilter=<this>.
+    static QString libreOfficeCsvFilter();
 
     // The program and its arguments, before the file's path; empty when no
     // command is set and no known program is installed.

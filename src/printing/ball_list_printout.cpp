@@ -43,10 +43,18 @@ constexpr double RowGap = 300;
 constexpr double TextDrop = 100;
 constexpr double PageLimit = 10000;
 
-void printAt(PageWriter& out, double x, double y, const QString& text) {
+// Texts stop this far before their column's rule (or the table's edge).
+constexpr double ColumnGap = 100;
+
+// Where the text of column i must stop.
+double columnRight(std::size_t i) {
+    return (i < std::size(Rules) ? Rules[i] : TableRight) - ColumnGap;
+}
+
+void printAt(PageWriter& out, double x, double y, const QString& text, double right) {
     out.setCurrentX(x);
     out.setCurrentY(y);
-    out.print(text);
+    out.printUpTo(text, right);
 }
 
 // One ruled row of the table, with its top at y.
@@ -60,8 +68,11 @@ void drawBand(PageWriter& out, double& y) {
     y += RowGap;
     ruledRow(out, y);
     y += TextDrop;
-    for (const Column& c : Columns)
-        printAt(out, c.textX, y, QString::fromUtf8(c.title));
+    // The fixed titles keep their last letters up to the rule itself
+    // ("Différentiel" is a little wider than its column's room).
+    for (std::size_t i = 0; i < std::size(Columns); ++i)
+        printAt(out, Columns[i].textX, y, QString::fromUtf8(Columns[i].title),
+                columnRight(i) + ColumnGap);
     y += RowGap;
 }
 
@@ -89,7 +100,7 @@ void drawRow(PageWriter& out, const QSqlQuery& balls, const Places& places, doub
     for (std::size_t i = 0; i < places.columns.size(); ++i) {
         const QString value = field(balls, places.columns[i]);
         if (!value.isEmpty())
-            printAt(out, Columns[i].textX, y, value);
+            printAt(out, Columns[i].textX, y, value, columnRight(i));
     }
 }
 
@@ -138,6 +149,7 @@ Status drawBallList(PageWriter& out, QSqlQuery& balls, const QString& customerNa
 
 PrintOutcome printBallList(QSqlQuery& balls, const QString& customerName, PageWriter& out,
                            const Services& services, QWidget* owner) {
+    out.setDocumentTitle(ballListTitle(customerName));
     return runPrintJob(out, services, owner, [&](PageWriter& w) {
         return drawBallList(w, balls, customerName, services, owner);
     });

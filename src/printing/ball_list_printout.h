@@ -12,13 +12,20 @@ namespace vdn {
 class PageWriter;
 struct Services;
 
+// The title the job carries in the print queue.
+inline QString ballListTitle(const QString& customerName) {
+    return QStringLiteral("VORDAN - Matériel de ") + customerName;
+}
+
 // Bag numbers above this value mark a history ball.
 constexpr double LastCurrentBag = 100;
 
 // The ball list printout (the ball panel's "Edition du matériel du joueur"):
 // a ruled table of the customer's balls on landscape pages under the ball
 // list header (23 rows on page 1, 24 on later pages). A band of column titles
-// opens the table and is repeated above every history ball.
+// opens the table and is repeated above every history ball. Each text is cut
+// at a whole character 100 twips before its column's rule (the last column
+// before the table's right edge).
 //
 // `balls` is an executed forward-only query of one customer's strmateriel
 // rows, by the value of the bag number then by line number (the ball store's

@@ -20,6 +20,14 @@ void appendWindows1252(QStringView text, QByteArray& out);
 // break, so that it cannot shift the columns after it.
 QString csvField(const QString& value);
 
+// The same field, quoted as csvField quotes it and in Windows-1252, made
+// straight from UTF-8 text (the database's own encoding) and appended to
+// `out`. Returns false, with `out` left as it was, when the text is not
+// well-formed UTF-8: such bytes are for the caller to decode as the engine
+// does. Gives the bytes of toWindows1252(csvField(QString::fromUtf8(...)))
+// for every well-formed text, without building a QString.
+bool appendCsvFieldUtf8(const char* text, qsizetype size, QByteArray& out);
+
 // One line of a comma-separated file: each field through csvField, joined by
 // commas, ended by CR LF, in Windows-1252.
 QByteArray csvLine(const QStringList& fields);

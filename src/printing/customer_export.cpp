@@ -14,6 +14,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
+
+#include <sqlite3.h>
 
 #include <array>
 
@@ -38,6 +41,64 @@ DataError fileError(const QFile& file, const QString& path) {
                                                     QStringLiteral(" : ") + file.errorString());
 }
 
+// The export is written in blocks of this many bytes.
+constexpr qsizetype BlockSize = 64 * 1024;
+
+// The SQLite statement behind a query, or null on another driver.
+sqlite3_stmt* statementOf(const QSqlQuery& rows) {
+    const QSqlResult* result = rows.result();
+    if (!result)
+        return nullptr;
+    const QVariant handle = result->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
+        return *static_cast<sqlite3_stmt* const*>(handle.constData());
+    return nullptr;
+}
+
+// One field of the statement's current row, as the driver would have given
+// it to the query and the query's value to csvField: text as UTF-8 where it
+// is well-formed, otherwise through UTF-16 as the driver decodes it; numbers
+// and blobs as the driver's variants print them.
+void appendStatementField(sqlite3_stmt* statement, int column,
+                          QSql::NumericalPrecisionPolicy precision, QByteArray& out) {
+    QVariant value;
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_NULL:
+        return;
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        if (appendCsvFieldUtf8(text, sqlite3_column_bytes(statement, column), out))
+            return;
+        value = QString(reinterpret_cast<const QChar*>(sqlite3_column_text16(statement, column)),
+                        sqlite3_column_bytes16(statement, column) / qsizetype(sizeof(QChar)));
+        break;
+    }
+    case SQLITE_INTEGER:
+        value = qint64(sqlite3_column_int64(statement, column));
+        break;
+    case SQLITE_FLOAT:
+        switch (precision) {
+        case QSql::LowPrecisionInt32:
+            value = sqlite3_column_int(statement, column);
+            break;
+        case QSql::LowPrecisionInt64:
+            value = qint64(sqlite3_column_int64(statement, column));
+            break;
+        case QSql::LowPrecisionDouble:
+        case QSql::HighPrecision:
+        default:
+            value = sqlite3_column_double(statement, column);
+            break;
+        }
+        break;
+    default: // SQLITE_BLOB
+        value = QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
+                           sqlite3_column_bytes(statement, column));
+        break;
+    }
+    appendWindows1252(csvField(value.toString()), out);
+}
+
 } // namespace
 
 QString customerExportPath(const QString& base, const QDate& day) {
@@ -47,7 +108,8 @@ QString customerExportPath(const QString& base, const QDate& day) {
 
 Status writeCustomerExport(QSqlQuery& rows, const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Lines are gathered into blocks of their own: no second buffer.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return fileError(file, path);
     // The fields' places in the rows, found once: a look-up by name on every
     // row would cost more than the rest of the export.
@@ -55,27 +117,73 @@ Status writeCustomerExport(QSqlQuery& rows, const QString& path) {
     const QSqlRecord record = rows.record();
     for (std::size_t i = 0; i < columns.size(); ++i)
         columns[i] = record.indexOf(QString::fromLatin1(ExportFields[i]));
-    QByteArray line;
-    const auto writeLine = [&]() {
-        line.append("\r\n");
-        return file.write(line) == line.size();
+
+    QByteArray block;
+    block.reserve(BlockSize + BlockSize / 4);
+    const auto endLine = [&]() {
+        block.append("\r\n");
+        if (block.size() < BlockSize)
+            return true;
+        const bool written = file.write(block) == block.size();
+        block.clear();
+        return written;
     };
-    appendWindows1252(CustomerExportHeader, line);
-    if (!writeLine())
+    // A failed read leaves in the file the lines read before it.
+    const auto keepWritten = [&]() {
+        if (!block.isEmpty())
+            file.write(block);
+    };
+    appendWindows1252(CustomerExportHeader, block);
+    if (!endLine())
         return fileError(file, path);
+
+    // The database's own statement when the query runs on SQLite: its rows
+    // are read from it directly, as UTF-8, rather than converted to UTF-16
+    // and wrapped in variants by the driver. The file is the same.
+    sqlite3_stmt* statement = statementOf(rows);
     while (rows.next()) {
-        line.clear();
         for (std::size_t i = 0; i < columns.size(); ++i) {
             if (i > 0)
-                line.append(',');
+                block.append(',');
             if (columns[i] >= 0)
-                appendWindows1252(csvField(rows.value(columns[i]).toString()), line);
+                appendWindows1252(csvField(rows.value(columns[i]).toString()), block);
         }
-        if (!writeLine())
+        if (!endLine())
             return fileError(file, path);
+        // The driver read the first row from the statement when the query
+        // ran; the statement stands on the row just written, and the next
+        // ones are stepped here.
+        if (statement)
+            break;
     }
-    if (rows.lastError().isValid())
+    if (rows.lastError().isValid()) {
+        keepWritten();
         return DataError::fromQuery(rows);
+    }
+    if (statement && rows.isValid()) {
+        const QSql::NumericalPrecisionPolicy precision = rows.numericalPrecisionPolicy();
+        int step = SQLITE_ROW;
+        while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                if (i > 0)
+                    block.append(',');
+                if (columns[i] >= 0)
+                    appendStatementField(statement, columns[i], precision, block);
+            }
+            if (!endLine())
+                return fileError(file, path);
+        }
+        if (step != SQLITE_DONE) {
+            const DataError error = DataError::fromStatement(rows, step);
+            rows.finish();
+            keepWritten();
+            return error;
+        }
+        // Read to the end: the query is done with, as after its last row.
+        rows.finish();
+    }
+    if (!block.isEmpty() && file.write(block) != block.size())
+        return fileError(file, path);
     // Written data reaches the disk here; a full disk shows now.
     if (!file.flush())
         return fileError(file, path);

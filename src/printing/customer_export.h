@@ -27,7 +27,8 @@ inline const QString CustomerExportHeader =
 // clt_ad3, clt_cp, clt_vil, clt_pays, clt_tel, clt_gsm and clt_nic are read by
 // name), in Windows-1252 with CR LF line ends. A file of that name is
 // replaced. The file is closed on every path; after a failure it holds what
-// was written so far.
+// was written so far. On SQLite the rows after the first are stepped on the
+// query's statement itself, and the query is finished once read.
 Status writeCustomerExport(QSqlQuery& rows, const QString& path);
 
 enum class ExportOutcome {

@@ -19,21 +19,34 @@ namespace vdn {
 
 namespace {
 
-// Where each item of a customer block goes: x, and the line (0 or 1) of the
-// block's two text lines, 300 twips apart.
+// Where each item of a customer block goes: x, the line (0 or 1) of the
+// block's two text lines, 300 twips apart, and where its text must stop: 100
+// twips before the next item of its line, or before the block's right edge.
 struct BlockItem {
     const char* field;
     const char* label; // printed before the value
     double x;
     int line;
+    double right;
 };
 
+constexpr double BlockLeft = 100;
+constexpr double BlockRight = 16000;
+constexpr double ItemGap = 100;
+constexpr double NameX = 300;
+
 constexpr BlockItem BlockItems[] = {
-    {"clt_ad1", "", 4000, 0},       {"clt_ad3", "", 4000, 1},
-    {"clt_ad2", "", 7000, 0},       {"clt_cp", "", 7000, 1},
-    {"clt_vil", "", 7500, 1},       {"clt_tel", "Tel  ", 10000, 0},
-    {"clt_fax", "Fax  ", 10000, 1}, {"clt_mail", "Mail  ", 12000, 0},
+    {"clt_ad1", "", 4000, 0, 7000 - ItemGap},
+    {"clt_ad3", "", 4000, 1, 7000 - ItemGap},
+    {"clt_ad2", "", 7000, 0, 10000 - ItemGap},
+    {"clt_cp", "", 7000, 1, 7500 - ItemGap},
+    {"clt_vil", "", 7500, 1, 10000 - ItemGap},
+    {"clt_tel", "Tel  ", 10000, 0, 12000 - ItemGap},
+    {"clt_fax", "Fax  ", 10000, 1, BlockRight - ItemGap},
+    {"clt_mail", "Mail  ", 12000, 0, BlockRight - ItemGap},
 };
+// The code and name stop before the first address line.
+constexpr double NameRight = 4000 - ItemGap;
 
 constexpr double BlockHeight = 600;
 constexpr double LineGap = 300;
@@ -60,22 +73,24 @@ QString field(const QSqlQuery& rows, int place) {
     return place >= 0 ? rows.value(place).toString() : QString();
 }
 
-void printAt(PageWriter& out, double x, double y, const QString& text) {
+void printAt(PageWriter& out, double x, double y, const QString& text, double right) {
     out.setCurrentX(x);
     out.setCurrentY(y);
-    out.print(text);
+    out.printUpTo(text, right);
 }
 
 void drawBlock(PageWriter& out, const QSqlQuery& rows, const Places& places, double& y) {
     out.setFontSize(8);
-    out.box(100, y, 16000, y + BlockHeight);
+    out.box(BlockLeft, y, BlockRight, y + BlockHeight);
     y += 100;
-    printAt(out, 300, y, field(rows, places.code) + QLatin1Char(' ') + field(rows, places.name));
+    printAt(out, NameX, y, field(rows, places.code) + QLatin1Char(' ') + field(rows, places.name),
+            NameRight);
     for (std::size_t i = 0; i < places.items.size(); ++i) {
         const BlockItem& item = BlockItems[i];
         const QString value = field(rows, places.items[i]);
         if (!value.isEmpty())
-            printAt(out, item.x, y + item.line * LineGap, QString::fromUtf8(item.label) + value);
+            printAt(out, item.x, y + item.line * LineGap, QString::fromUtf8(item.label) + value,
+                    item.right);
     }
 }
 
@@ -113,6 +128,7 @@ Status drawCustomerList(PageWriter& out, QSqlQuery& rows, const Services& servic
 
 PrintOutcome printCustomerList(QSqlQuery& rows, PageWriter& out, const Services& services,
                                QWidget* owner) {
+    out.setDocumentTitle(CustomerListTitle);
     return runPrintJob(out, services, owner,
                        [&](PageWriter& w) { return drawCustomerList(w, rows, services, owner); });
 }

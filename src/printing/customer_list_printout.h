@@ -2,6 +2,8 @@
 
 #include "printing/print_job.h"
 
+#include <QString>
+
 class QSqlQuery;
 class QWidget;
 
@@ -10,10 +12,15 @@ namespace vdn {
 class PageWriter;
 struct Services;
 
+// The title the job carries in the print queue.
+inline const QString CustomerListTitle = QStringLiteral("VORDAN - Liste des clients");
+
 // The customer list printout (the list panel's print button): one framed
 // block of two lines per customer (code and name, postal address, telephone,
 // fax, e-mail; an empty field prints nothing) under the customer list header,
-// on landscape pages of 15 blocks, then 14 on later pages.
+// on landscape pages of 15 blocks, then 14 on later pages. Each text is cut at
+// a whole character 100 twips before the next item of its line (or the
+// block's right edge), so that nothing prints over its neighbour.
 //
 // `rows` is the executed customer list query, forward-only, in the list's
 // order; the fields clt_cod, clt_nom, clt_ad1, clt_ad2, clt_ad3, clt_cp,

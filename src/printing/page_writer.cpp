@@ -1,7 +1,9 @@
 #include "printing/page_writer.h"
 
 #include <QFontMetricsF>
+#include <QTextBoundaryFinder>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vdn {
@@ -23,9 +25,7 @@ double PageWriter::lineHeight() const {
     return QFontMetricsF(font()).height();
 }
 
-void PageWriter::print(const QString& raw, LineEnd end) {
-    if (!ok())
-        return;
+QString PageWriter::printable(const QString& raw) {
     // A stored value may hold line breaks or tabs (pasted into a box): it is
     // printed on its one line, each such character as a blank.
     QString text = raw;
@@ -33,23 +33,86 @@ void PageWriter::print(const QString& raw, LineEnd end) {
         if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
             c == QChar::ParagraphSeparator)
             c = QLatin1Char(' ');
+    return text;
+}
+
+void PageWriter::print(const QString& raw, LineEnd end) {
+    if (!ok())
+        return;
+    const QString text = printable(raw);
+    const double width = textWidth(text);
+    const double height = lineHeight();
     drawText(x_, y_, text);
+    cover(QRectF(x_, y_, width, height));
     if (end == LineEnd::Break) {
         x_ = 0;
-        y_ += lineHeight();
+        y_ += height;
     } else {
-        x_ += textWidth(text);
+        x_ += width;
     }
 }
 
-void PageWriter::box(double x1, double y1, double x2, double y2) {
+void PageWriter::printUpTo(const QString& raw, double right, LineEnd end) {
     if (ok())
-        drawBox(x1, y1, x2, y2);
+        print(cutToWidth(printable(raw), right - x_), end);
+}
+
+QString PageWriter::cutToWidth(const QString& text, double room) const {
+    if (textWidth(text) <= room)
+        return text;
+    // The places where a cut leaves whole characters (a letter and its
+    // accents, both halves of a character beyond the Basic Multilingual Plane).
+    QList<qsizetype> cuts{0};
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype at = finder.toNextBoundary(); at > 0 && at < text.size();
+         at = finder.toNextBoundary())
+        cuts.append(at);
+    // The width grows with the length: the longest start that fits.
+    qsizetype fits = 0;
+    qsizetype tooLong = cuts.size();
+    while (tooLong - fits > 1) {
+        const qsizetype mid = (fits + tooLong) / 2;
+        if (textWidth(text.left(cuts[mid])) <= room)
+            fits = mid;
+        else
+            tooLong = mid;
+    }
+    return text.left(cuts[fits]);
+}
+
+void PageWriter::cover(const QRectF& area) {
+    extent_ = extent_.isNull() ? area : extent_.united(area);
+}
+
+double PageWriter::fitScale(const QRectF& extent, const QSizeF& printable) {
+    if (printable.isEmpty() || extent.isNull())
+        return 1;
+    // Coordinates start at the printable area's corner: what must fit is the
+    // drawing's far right and bottom edges.
+    const double right = extent.right();
+    const double bottom = extent.bottom();
+    double scale = 1;
+    if (right > printable.width())
+        scale = std::min(scale, printable.width() / right);
+    if (bottom > printable.height())
+        scale = std::min(scale, printable.height() / bottom);
+    return scale;
+}
+
+void PageWriter::box(double x1, double y1, double x2, double y2) {
+    if (!ok())
+        return;
+    drawBox(x1, y1, x2, y2);
+    const double half = PenWidth / 2;
+    cover(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-half, -half, half, half));
 }
 
 void PageWriter::line(double x1, double y1, double x2, double y2) {
-    if (ok())
-        drawLine(x1, y1, x2, y2);
+    if (!ok())
+        return;
+    drawLine(x1, y1, x2, y2);
+    const double half = PenWidth / 2;
+    cover(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-half, -half, half, half));
 }
 
 void PageWriter::newPage() {
@@ -61,10 +124,12 @@ void PageWriter::newPage() {
     ++page_;
     x_ = 0;
     y_ = 0;
+    extent_ = QRectF();
 }
 
 void PageWriter::endDocument() {
     finishDocument();
+    extent_ = QRectF();
     page_ = 1;
     x_ = 0;
     y_ = 0;

@@ -3,6 +3,8 @@
 #include "data/data_error.h"
 
 #include <QFont>
+#include <QRectF>
+#include <QSizeF>
 #include <QString>
 
 namespace vdn {
@@ -19,6 +21,9 @@ class PageWriter {
 public:
     enum class Orientation { Portrait = 1, Landscape = 2 };
     enum class LineEnd { Break, Stay };
+
+    // Pen width of boxes and lines, in twips (half a point).
+    static constexpr double PenWidth = 10;
 
     virtual ~PageWriter() = default;
 
@@ -39,6 +44,12 @@ public:
     // it stays on the line, just after the text. Line breaks, tabs and other
     // control characters print as blanks, so the text keeps to its line.
     void print(const QString& text, LineEnd end = LineEnd::Break);
+    // The same, cut at a whole character (no ellipsis) so that the text ends
+    // at x `right` at the latest: it never runs over the next column.
+    void printUpTo(const QString& text, double right, LineEnd end = LineEnd::Break);
+    // The longest start of `text`, cut between whole characters, that takes no
+    // more than `room` twips in the current font.
+    QString cutToWidth(const QString& text, double room) const;
     // Black rectangle outline with these corners.
     void box(double x1, double y1, double x2, double y2);
     // Black straight line.
@@ -54,6 +65,19 @@ public:
     // Applies to the next document.
     void setOrientation(Orientation o);
     Orientation orientation() const { return orientation_; }
+
+    // The title under which the document is sent (print queue, PDF title).
+    void setDocumentTitle(const QString& title) { title_ = title; }
+    const QString& documentTitle() const { return title_; }
+
+    // The area covered by what has been drawn on the current page, from the
+    // top-left corner of the printable area (text by its width and line
+    // height, boxes and lines with half their pen).
+    QRectF pageExtent() const { return extent_; }
+    // The factor a page is drawn at: 1, or less when its drawing would not fit
+    // the printable area, so that the whole page shrinks uniformly to fit.
+    double pageScale() const { return fitScale(extent_, printableSize()); }
+    static double fitScale(const QRectF& extent, const QSizeF& printable);
 
     bool ok() const { return status_.ok(); }
     const Status& status() const { return status_; }
@@ -75,6 +99,9 @@ protected:
     // Width of the text and height of one line in the current font, in twips.
     virtual double textWidth(const QString& text) const;
     virtual double lineHeight() const;
+    // Width and height of the printable area of the page, in twips; an empty
+    // size means unknown, and pages are drawn as they are.
+    virtual QSizeF printableSize() const { return {}; }
 
     void fail(const DataError& error);
 
@@ -87,6 +114,11 @@ private:
     int page_ = 1;
     Orientation orientation_ = Orientation::Portrait;
     Status status_;
+    QString title_;
+    QRectF extent_;
+
+    void cover(const QRectF& area);
+    static QString printable(const QString& raw);
 };
 
 } // namespace vdn

@@ -15,6 +15,9 @@ int printerSetUp(PrintDialog& dialog, QWidget* owner) {
 PrintOutcome runPrintJob(PageWriter& out, const Services& services, QWidget* owner,
                          const DrawReport& draw) {
     Q_ASSERT(services.printDialog);
+    // Named before the dialog shows: the dialog names the PDF file it offers
+    // after the job, which must not be the previous document's.
+    services.printDialog->currentPrinter().setDocName(out.documentTitle());
     if (printerSetUp(*services.printDialog, owner) == CancelCode) {
         out.endDocument();
         out.setOrientation(PageWriter::Orientation::Portrait);

@@ -30,51 +30,95 @@ bool PrinterPageWriter::begin() {
         return false;
     printer_.setPageMargins(QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
                             QPageLayout::Millimeter);
+    // A print queue is asked whether it takes the job before anything is drawn.
+    target_ = std::make_unique<PrintTarget>(printer_, documentTitle());
+    Result<QPrinter*> opened = target_->open();
+    if (!opened) {
+        target_.reset();
+        fail(opened.error());
+        return false;
+    }
+    device_ = *opened;
     // The printer may have changed since the last document.
     metrics_.reset();
-    if (!painter_.begin(&printer_)) {
+    if (!painter_.begin(device_)) {
+        device_ = nullptr;
+        target_.reset();
         failPrinter(QStringLiteral("Impossible d'imprimer sur l'imprimante ou le fichier"));
         return false;
     }
-    // Origin at the top-left of the printable area; one unit is one twip.
-    const double scale = printer_.resolution() / 1440.0;
-    painter_.scale(scale, scale);
-    painter_.setPen(QPen(Qt::black, PenWidth));
     painter_.setBrush(Qt::NoBrush);
     return true;
 }
 
 void PrinterPageWriter::drawText(double x, double y, const QString& text) {
-    if (!begin())
-        return;
-    const QFont f = font();
-    if (painter_.font() != f)
-        painter_.setFont(f);
-    // Text is drawn on its baseline; the ascent puts its top at y.
-    painter_.drawText(QPointF(x, y + metrics(f).ascent()), text);
+    if (begin())
+        page_.append(Item{Item::Kind::Text, QPointF(x, y), {}, text, font()});
 }
 
 void PrinterPageWriter::drawBox(double x1, double y1, double x2, double y2) {
     if (begin())
-        painter_.drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized());
+        page_.append(Item{Item::Kind::Box, QPointF(x1, y1), QPointF(x2, y2), {}, {}});
 }
 
 void PrinterPageWriter::drawLine(double x1, double y1, double x2, double y2) {
     if (begin())
-        painter_.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+        page_.append(Item{Item::Kind::Line, QPointF(x1, y1), QPointF(x2, y2), {}, {}});
+}
+
+void PrinterPageWriter::paintPage() {
+    if (page_.isEmpty())
+        return;
+    // Origin at the top-left of the printable area; one unit is one twip,
+    // times the page's factor when it has to shrink to fit.
+    const double scale = device().resolution() / 1440.0 * pageScale();
+    painter_.resetTransform();
+    painter_.scale(scale, scale);
+    painter_.setPen(QPen(Qt::black, PenWidth));
+    for (const Item& item : std::as_const(page_)) {
+        switch (item.kind) {
+        case Item::Kind::Text:
+            if (painter_.font() != item.font)
+                painter_.setFont(item.font);
+            // Text is drawn on its baseline; the ascent puts its top at y.
+            painter_.drawText(QPointF(item.a.x(), item.a.y() + metrics(item.font).ascent()),
+                              item.text);
+            break;
+        case Item::Kind::Box:
+            painter_.drawRect(QRectF(item.a, item.b).normalized());
+            break;
+        case Item::Kind::Line:
+            painter_.drawLine(item.a, item.b);
+            break;
+        }
+    }
+    page_.clear();
 }
 
 void PrinterPageWriter::startNewPage() {
-    if (begin() && !printer_.newPage())
+    if (!begin())
+        return;
+    paintPage();
+    if (!device().newPage())
         failPrinter(QStringLiteral("Impossible de passer à la page suivante"));
 }
 
 void PrinterPageWriter::finishDocument() {
-    if (!painter_.isActive())
+    if (!painter_.isActive()) {
+        page_.clear();
         return;
+    }
+    paintPage();
     const bool ended = painter_.end();
-    if (!ended || printer_.printerState() == QPrinter::Error) {
+    const bool failed = !ended || device().printerState() == QPrinter::Error;
+    device_ = nullptr;
+    std::unique_ptr<PrintTarget> target = std::move(target_);
+    if (failed) {
         failPrinter(QStringLiteral("L'impression n'a pas pu être envoyée"));
+        return;
+    }
+    if (Status sent = target->send(); !sent) {
+        fail(sent.error());
         return;
     }
     // The orientation asked for while the document was open.
@@ -88,10 +132,17 @@ void PrinterPageWriter::applyOrientation(Orientation o) {
                                                             : QPageLayout::Portrait);
 }
 
+QSizeF PrinterPageWriter::printableSize() const {
+    const QPrinter& p = device();
+    const QRectF area = p.pageLayout().paintRectPixels(p.resolution());
+    const double toTwips = 1440.0 / p.resolution();
+    return area.size() * toTwips;
+}
+
 const QFontMetricsF& PrinterPageWriter::metrics(const QFont& f) const {
     if (!metrics_ || f != metricsFont_) {
         metricsFont_ = f;
-        metrics_.emplace(f, &printer_);
+        metrics_.emplace(f, &device());
     }
     return *metrics_;
 }

@@ -46,13 +46,19 @@ void RecordingPageWriter::startNewPage() {
         fail(DataError::other(errnum::PrintFailure, QStringLiteral("Plus de papier")));
         return;
     }
-    ops_.append(make(Kind::NewPage));
+    Op op = make(Kind::NewPage);
+    op.extent = pageExtent();
+    op.scale = pageScale();
+    ops_.append(op);
     drawn_ = true;
 }
 
 void RecordingPageWriter::finishDocument() {
     Op op = make(Kind::EndDocument);
     op.sent = drawn_;
+    op.text = documentTitle();
+    op.extent = pageExtent();
+    op.scale = pageScale();
     ops_.append(op);
     drawn_ = false;
 }

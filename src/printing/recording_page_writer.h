@@ -25,6 +25,11 @@ public:
         bool bold = false;
         PageWriter::Orientation orientation = PageWriter::Orientation::Portrait; // Orientation
         bool sent = false; // EndDocument: something had been drawn
+        // NewPage, EndDocument: the page just ended, what its drawing covered
+        // and the factor it would be printed at; EndDocument: text holds the
+        // document's title.
+        QRectF extent;
+        double scale = 1;
     };
 
     const QList<Op>& ops() const { return ops_; }
@@ -41,6 +46,10 @@ public:
     // page), as a printer running out of paper would.
     void failAtPage(int page) { failAtPage_ = page; }
 
+    // The printable area of the paper the pages are laid out for, in twips;
+    // empty (the default) for paper without limits.
+    void setPrintableSize(const QSizeF& twips) { printable_ = twips; }
+
 protected:
     void drawText(double x, double y, const QString& text) override;
     void drawBox(double x1, double y1, double x2, double y2) override;
@@ -48,8 +57,10 @@ protected:
     void startNewPage() override;
     void finishDocument() override;
     void applyOrientation(Orientation o) override;
+    QSizeF printableSize() const override { return printable_; }
 
 private:
+    QSizeF printable_;
     Op make(Kind kind) const;
     QList<Op> ops_;
     bool drawn_ = false;

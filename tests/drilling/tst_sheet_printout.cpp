@@ -83,7 +83,9 @@ void TestSheetPrintout::prints_one_landscape_page_into_a_pdf() {
     f.clock.set(QDateTime(QDate(2026, 12, 9), QTime(8, 0)));
     const QString pdf = f.folder() + "fiche.pdf";
     bool chooserCalled = false;
+    QString nameInDialog;
     host.panel->setPrinterChooser([&](QPrinter& printer, QWidget*) -> Result<bool> {
+        nameInDialog = printer.docName();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         // The user picks portrait in the dialog; the sheet prints landscape anyway.
@@ -95,6 +97,9 @@ void TestSheetPrintout::prints_one_landscape_page_into_a_pdf() {
     QTest::mouseClick(host.panel->findChild<QWidget*>("cmdimp_fiche"), Qt::LeftButton);
     VDN_CHECK_BOXES(f);
     QVERIFY(chooserCalled);
+    // The dialog, which names the PDF file it offers after the job, shows
+    // with this sheet's title.
+    QCOMPARE(nameInDialog, QStringLiteral("VORDAN - Fiche de perçage de M. FAURE DAVID"));
 
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));

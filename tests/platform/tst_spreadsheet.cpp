@@ -58,6 +58,7 @@ class TestSpreadsheet : public QObject {
 private slots:
     void command_comes_from_the_environment();
     void no_program_found_says_how_to_set_one();
+    void libreoffice_gets_the_import_options();
     void input_is_swallowed_while_waiting();
 };
 
@@ -81,6 +82,47 @@ void TestSpreadsheet::no_program_found_says_how_to_set_one() {
     QCOMPARE(reason, QStringLiteral("Aucun tableur n'est installé (LibreOffice Calc ou Gnumeric). "
                                     "La variable d'environnement VORDAN_TABLEUR peut indiquer la "
                                     "commande à utiliser."));
+}
+
+void TestSpreadsheet::libreoffice_gets_the_import_options() {
+    QTemporaryDir bin;
+    QVERIFY(bin.isValid());
+    EnvGuard env;
+    env.unset(ProcessSpreadsheet::CommandVariable);
+    env.set("PATH", bin.path().toUtf8());
+    const QString filter = QStringLiteral(
+        "--infilter=Text - txt - csv (StarCalc):44,34,1,1,"
+        "1/2/2/2/3/2/4/2/5/2/6/2/7/2/8/2/9/2/10/2/11/2,0,false,false,false,false,false,-1,false");
+
+    // Gnumeric alone is started as it always was.
+    QVERIFY(writeScript(bin.filePath(QStringLiteral("gnumeric")), "exit 0\n"));
+    QCOMPARE(ProcessSpreadsheet::command(), QStringList{bin.filePath(QStringLiteral("gnumeric"))});
+    // Each LibreOffice launcher takes the options, in one argument before the file.
+    QVERIFY(writeScript(bin.filePath(QStringLiteral("soffice")), "exit 0\n"));
+    QCOMPARE(ProcessSpreadsheet::command(),
+             (QStringList{bin.filePath(QStringLiteral("soffice")), "--calc", filter}));
+    QVERIFY(writeScript(bin.filePath(QStringLiteral("localc")), "exit 0\n"));
+    QCOMPARE(ProcessSpreadsheet::command(),
+             (QStringList{bin.filePath(QStringLiteral("localc")), filter}));
+
+    // A command set by the user is used exactly as given, LibreOffice or not.
+    env.set(ProcessSpreadsheet::CommandVariable, bin.filePath(QStringLiteral("localc")).toUtf8());
+    QCOMPARE(ProcessSpreadsheet::command(), QStringList{bin.filePath(QStringLiteral("localc"))});
+
+    // The options reach the program as one argument, the file last.
+    const QString seen = bin.filePath(QStringLiteral("arguments"));
+    QVERIFY(
+        writeScript(bin.filePath(QStringLiteral("localc")),
+                    "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + seen.toUtf8() + "'\n"));
+    env.unset(ProcessSpreadsheet::CommandVariable);
+    ProcessSpreadsheet spreadsheet;
+    QString reason;
+    QVERIFY2(spreadsheet.openAndWait(QStringLiteral("/tmp/Client_20261208.csv"), nullptr, reason),
+             qPrintable(reason));
+    QFile args(seen);
+    QVERIFY(args.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(args.readAll()),
+             filter + QStringLiteral("\n/tmp/Client_20261208.csv\n"));
 }
 
 void TestSpreadsheet::input_is_swallowed_while_waiting() {

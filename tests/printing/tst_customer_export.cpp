@@ -6,7 +6,10 @@
 #include "support/fixture.h"
 
 #include <QFile>
+#include <QSqlQuery>
 #include <QTest>
+
+#include <sqlite3.h>
 
 using namespace vdn;
 using namespace vdn::test;
@@ -52,6 +55,13 @@ private slots:
     void windows_1252();
     void csv_field_data();
     void csv_field();
+    void csv_field_from_utf8_data();
+    void csv_field_from_utf8();
+    void ill_formed_utf8_is_left_to_the_caller_data();
+    void ill_formed_utf8_is_left_to_the_caller();
+    void every_row_written_as_the_first_data();
+    void every_row_written_as_the_first();
+    void failure_after_the_first_row_is_reported();
     void file_byte_for_byte();
     void export_writes_tells_and_hands_over();
     void export_replaces_the_file_of_the_day();
@@ -116,6 +126,120 @@ void TestCustomerExport::csv_field() {
     QFETCH(QString, value);
     QFETCH(QString, field);
     QCOMPARE(csvField(value), field);
+}
+
+void TestCustomerExport::csv_field_from_utf8_data() {
+    QTest::addColumn<QString>("value");
+    QTest::newRow("empty") << "";
+    QTest::newRow("plain") << "1 rue des Quilles";
+    QTest::newRow("accents and specials") << "ÉLODIE l’été Œuvre € … ÿ";
+    QTest::newRow("C1 control and no-break space") << "a\u0085b\u00A0c";
+    QTest::newRow("beyond the code page") << "Łódź 漢 \uFFFE";
+    QTest::newRow("beyond the plane, quoted") << "\"😀\",𝄞";
+    QTest::newRow("line break and quotes") << "Bât. \"Les Pins\"\r\nfin";
+    QTest::newRow("lone line feed") << "a\nb";
+    QTest::newRow("comma only") << ",";
+    QTest::newRow("nul character") << QString(QStringLiteral("a%1b")).arg(QChar(0));
+}
+
+void TestCustomerExport::csv_field_from_utf8() {
+    QFETCH(QString, value);
+    const QByteArray utf8 = value.toUtf8();
+    QByteArray out("kept,");
+    QVERIFY(appendCsvFieldUtf8(utf8.constData(), utf8.size(), out));
+    QCOMPARE(out, QByteArray("kept,") + toWindows1252(csvField(value)));
+}
+
+void TestCustomerExport::ill_formed_utf8_is_left_to_the_caller_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("lone continuation byte") << QByteArray("a\x80z");
+    QTest::newRow("cut at the end") << QByteArray("ab\xC3");
+    QTest::newRow("cut before a comma") << QByteArray("\xE2\x82,");
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF");
+    QTest::newRow("overlong three bytes") << QByteArray("\xE0\x80\xAF");
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80");
+    QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80");
+    QTest::newRow("five-byte lead") << QByteArray("\xF8\x88\x80\x80\x80");
+    QTest::newRow("byte FF") << QByteArray("\xFF");
+}
+
+void TestCustomerExport::ill_formed_utf8_is_left_to_the_caller() {
+    QFETCH(QByteArray, bytes);
+    QByteArray out("kept,");
+    QVERIFY(!appendCsvFieldUtf8(bytes.constData(), bytes.size(), out));
+    QCOMPARE(out, QByteArray("kept,"));
+}
+
+void TestCustomerExport::every_row_written_as_the_first_data() {
+    QTest::addColumn<int>("precision");
+    QTest::newRow("default") << -1;
+    QTest::newRow("low precision double") << int(QSql::LowPrecisionDouble);
+    QTest::newRow("32-bit integers") << int(QSql::LowPrecisionInt32);
+    QTest::newRow("64-bit integers") << int(QSql::LowPrecisionInt64);
+    QTest::newRow("high precision") << int(QSql::HighPrecision);
+}
+
+void TestCustomerExport::every_row_written_as_the_first() {
+    // The driver reads the first row; the export steps the others on the
+    // statement. The same values in every row must give the same line,
+    // whatever their kind: text needing quotes, ill-formed text, blobs,
+    // numbers, nulls.
+    QFETCH(int, precision);
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = folder.connect();
+    QVERIFY(c);
+    QSqlQuery rows(c->db());
+    rows.setForwardOnly(true);
+    if (precision >= 0)
+        rows.setNumericalPrecisionPolicy(QSql::NumericalPrecisionPolicy(precision));
+    QVERIFY(rows.prepare(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4) "
+        "SELECT 'É\"é\", l’été' || char(13, 10) || 'fin 😀' AS clt_cod, "
+        "CAST(X'41C3' AS TEXT) AS clt_nom, X'C3A9612C62' AS clt_ad1, 42 AS clt_ad2, "
+        "-1.5 AS clt_ad3, 1e20 AS clt_cp, 0.1 AS clt_vil, NULL AS clt_pays, "
+        "CAST(X'41004230' AS TEXT) AS clt_tel, CAST(X'EDA080' AS TEXT) AS clt_gsm, "
+        "9223372036854775807 AS clt_nic FROM n")));
+    QVERIFY(rows.exec());
+    const QString path = folder.folder() + QStringLiteral("export.csv");
+    QVERIFY(writeCustomerExport(rows, path).ok());
+    const QByteArray file = readFile(path);
+    QVERIFY(file.startsWith(Header));
+    // The first field holds a line break: split after the last field.
+    const QByteArray rowsText = file.mid(Header.size());
+    const QByteArray end = ",9223372036854775807\r\n";
+    QCOMPARE(rowsText.count(end), 4);
+    const qsizetype firstEnd = rowsText.indexOf(end) + end.size();
+    const QByteArray first = rowsText.left(firstEnd);
+    QVERIFY2(first.startsWith("\"\xC9\"\"\xE9\"\", l\x92\xE9t\xE9\r\nfin ?\",A"),
+             first.constData());
+    QCOMPARE(rowsText, first + first + first + first);
+    // Read to the end, the query is done with.
+    QVERIFY(!rows.isActive());
+}
+
+void TestCustomerExport::failure_after_the_first_row_is_reported() {
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = folder.connect();
+    QVERIFY(c);
+    QVERIFY(insertCustomers(*c, 300));
+    QSqlQuery rows = customerQuery(*c);
+    QVERIFY(rows.isActive());
+    // The engine stops the statement once the first row has been read.
+    sqlite3_progress_handler(
+        c->handle(), 50, [](void*) { return 1; }, nullptr);
+    const QString path = folder.folder() + QStringLiteral("export.csv");
+    const Status status = writeCustomerExport(rows, path);
+    sqlite3_progress_handler(c->handle(), 0, nullptr, nullptr);
+    QVERIFY(!status.ok());
+    QCOMPARE(status.error().number, SQLITE_INTERRUPT);
+    QCOMPARE(status.error().engineErrors.size(), 1);
+    QCOMPARE(status.error().engineErrors.first().message, QStringLiteral("interrupted"));
+    QCOMPARE(status.error().engineErrors.first().statement, rows.lastQuery());
+    QVERIFY(!rows.isActive());
+    // What was read before the failure is in the file, and nothing is claimed beyond it.
+    QVERIFY(readFile(path).startsWith(Header + "000001,CLIENT 001,"));
 }
 
 void TestCustomerExport::file_byte_for_byte() {

@@ -1,0 +1,78 @@
+#include "printing/print_target.h"
+
+#include "printing/cups_queue.h"
+
+#include <QPrinter>
+#include <QTemporaryDir>
+
+namespace vdn {
+
+namespace {
+
+QString sides(const QPrinter& printer) {
+    switch (printer.duplex()) {
+    case QPrinter::DuplexNone:
+        return QStringLiteral("one-sided");
+    case QPrinter::DuplexLongSide:
+        return QStringLiteral("two-sided-long-edge");
+    case QPrinter::DuplexShortSide:
+        return QStringLiteral("two-sided-short-edge");
+    case QPrinter::DuplexAuto:
+        // Turned along the page's long side as it is read.
+        return printer.pageLayout().orientation() == QPageLayout::Portrait
+                   ? QStringLiteral("two-sided-long-edge")
+                   : QStringLiteral("two-sided-short-edge");
+    }
+    return {};
+}
+
+} // namespace
+
+PrintTarget::PrintTarget(QPrinter& chosen, const QString& title) : chosen_(chosen), title_(title) {}
+
+PrintTarget::~PrintTarget() = default;
+
+Result<QPrinter*> PrintTarget::open() {
+    chosen_.setDocName(title_);
+    if (chosen_.outputFormat() != QPrinter::NativeFormat)
+        return &chosen_;
+    const CupsQueue queue(chosen_.printerName());
+    if (Status ready = queue.checkReady(); !ready)
+        return ready.error();
+    folder_ = std::make_unique<QTemporaryDir>();
+    if (!folder_->isValid())
+        return DataError::other(errnum::PrintFailure,
+                                QStringLiteral("Impossible de préparer l'impression : ") +
+                                    folder_->errorString());
+    file_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    file_->setOutputFormat(QPrinter::PdfFormat);
+    file_->setOutputFileName(folder_->filePath(QStringLiteral("travail.pdf")));
+    file_->setFullPage(chosen_.fullPage());
+    // The queue's paper, margins and orientation, so that the page is laid
+    // out for the printable area it will print on.
+    file_->setPageLayout(chosen_.pageLayout());
+    file_->setDocName(title_);
+    file_->setCreator(QStringLiteral("VORDAN"));
+    file_->setColorMode(chosen_.colorMode());
+    return file_.get();
+}
+
+Status PrintTarget::send() {
+    if (!file_)
+        return {};
+    CupsQueue::JobOptions job;
+    job.title = title_;
+    job.copies = chosen_.copyCount();
+    job.collate = chosen_.collateCopies();
+    job.sides = sides(chosen_);
+    const QPageSize paper = chosen_.pageLayout().pageSize();
+    if (paper.id() != QPageSize::Custom)
+        job.media = paper.key();
+    const Result<int> sent = CupsQueue(chosen_.printerName()).submit(file_->outputFileName(), job);
+    // The queue keeps its own copy of the file.
+    file_.reset();
+    folder_.reset();
+    return sent.status();
+}
+
+} // namespace vdn

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "data/data_error.h"
+
+#include <QString>
+
+#include <memory>
+
+class QPrinter;
+class QTemporaryDir;
+
+namespace vdn {
+
+// Where a document is painted and how it is sent. A PDF file chosen in the
+// print dialog is painted straight onto the chosen printer. A print queue is
+// checked first (it exists, takes jobs, is not stopped); the document is then
+// painted into a temporary PDF file with the queue's paper and margins, and
+// that file is submitted to the queue through libcups once complete, so that
+// a refused job is reported instead of lost without a word.
+class PrintTarget {
+public:
+    PrintTarget(QPrinter& chosen, const QString& title);
+    ~PrintTarget();
+    PrintTarget(const PrintTarget&) = delete;
+    PrintTarget& operator=(const PrintTarget&) = delete;
+
+    // The printer to paint on, or the reason no job can be made.
+    Result<QPrinter*> open();
+    // Once the painter has ended on it: hands the document to the queue.
+    Status send();
+
+private:
+    QPrinter& chosen_;
+    QString title_;
+    std::unique_ptr<QTemporaryDir> folder_;
+    std::unique_ptr<QPrinter> file_;
+};
+
+} // namespace vdn
