@@ -387,6 +387,14 @@ void BallPanel::commitBag() {
         emit bagLeft(*row);
 }
 
+void BallPanel::closeRecord() {
+    Frame8->hide();
+}
+
+QString BallPanel::summaryName() const {
+    return lbl[0]->text();
+}
+
 void BallPanel::showSummary(const CustomerSummary& s) {
     const QString texts[] = {s.nameLine, s.address1, s.address2, s.address3,
                              s.townLine, s.country,  s.handLine, s.phoneLine};
