@@ -36,8 +36,8 @@ DrillingSheetPanel::DrillingSheetPanel(const Services& services, QSqlDatabase db
     setFont(f);
 
     form_ = std::make_unique<SheetForm>(this);
-    connect(form_->cmdvalide_fiche, &QPushButton::clicked, this, &DrillingSheetPanel::validate);
-    connect(form_->cmdimp_fiche, &ClickableLabel::clicked, this, &DrillingSheetPanel::print);
+    connect(form_->validateButton(), &QPushButton::clicked, this, &DrillingSheetPanel::validate);
+    connect(form_->printButton(), &ClickableLabel::clicked, this, &DrillingSheetPanel::print);
     for (const auto& [a, b] : sheetExclusivePairs())
         for (int n : {a, b}) {
             form_->combo(n)->installEventFilter(this);
@@ -97,13 +97,13 @@ bool DrillingSheetPanel::startModify(const CurrentCustomer& customer) {
 }
 
 void DrillingSheetPanel::showCustomerName(const QString& name) {
-    form_->Label25->setText(name.trimmed());
+    form_->setCustomerName(name.trimmed());
 }
 
 Status DrillingSheetPanel::open(const CurrentCustomer& customer, Mode mode) {
     ready_ = false;
     BusyPointer busy(*services_.pointer);
-    form_->Label44->setText(drillerLine(services_.clock->today()));
+    form_->setDrillerLine(drillerLine(services_.clock->today()));
     showCustomerName(customer.displayName);
 
     for (const SheetFillStep& step : sheetFillSteps())
