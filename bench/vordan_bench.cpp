@@ -322,7 +322,10 @@ int runPass(const Options& options, const QString& folder) {
 
     auto* selnom = client->findChild<QLineEdit*>(QStringLiteral("selnom"));
     auto* grid = client->findChild<QTableView*>(QStringLiteral("DBGrid1"));
-    if (!selnom || !grid)
+    auto* ballPanel = client->findChild<BallPanel*>(QStringLiteral("Frame300"));
+    auto* sheetPanel = client->findChild<QWidget*>(QStringLiteral("Frame400"));
+    auto* listModel = grid ? qobject_cast<CustomerListModel*>(grid->model()) : nullptr;
+    if (!selnom || !grid || !ballPanel || !sheetPanel || !listModel)
         fail(QStringLiteral("fenêtre clients incomplète"));
     client->activateWindow();
     selnom->setFocus();
@@ -349,7 +352,7 @@ int runPass(const Options& options, const QString& folder) {
         for (QChar ch : name) {
             typed += ch;
             keys << timeIt([&] { typeChar(selnom, ch); });
-            if (client->Frame200->model()->rowCount() == 0)
+            if (listModel->rowCount() == 0)
                 ++emptyGrids;
             QElapsedTimer f;
             f.start();
@@ -396,10 +399,10 @@ int runPass(const Options& options, const QString& folder) {
         selnom->setText(names.at(k % names.size()).left(3));
         settle();
         const QRect cell = grid->visualRect(grid->model()->index(0, int(CustomerColumn::Name)));
-        const QString clicked = client->Frame200->model()->code(0);
+        const QString clicked = listModel->code(0);
         rowClicks << timeIt(
             [&] { QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center()); });
-        if (client->Frame300->isHidden() || client->currentCode() != clicked)
+        if (ballPanel->isHidden() || client->currentCode() != clicked)
             note(QStringLiteral("attention : le clic sur %1 n'a pas ouvert le panneau des boules")
                      .arg(clicked));
         QElapsedTimer f;
@@ -430,7 +433,7 @@ int runPass(const Options& options, const QString& folder) {
             return false;
         selnom->setText(q.value(0).toString());
         settle();
-        CustomerListModel* model = client->Frame200->model();
+        CustomerListModel* model = listModel;
         for (int r = 0; r < model->rowCount(); ++r)
             if (model->code(r) == wanted) {
                 grid->scrollTo(model->index(r, 0));
@@ -439,7 +442,7 @@ int runPass(const Options& options, const QString& folder) {
                     grid->viewport(), Qt::LeftButton, {},
                     grid->visualRect(model->index(r, int(CustomerColumn::Name))).center());
                 settle();
-                return client->currentCode() == wanted && !client->Frame300->isHidden();
+                return client->currentCode() == wanted && !ballPanel->isHidden();
             }
         return false;
     };
@@ -455,15 +458,16 @@ int runPass(const Options& options, const QString& folder) {
             const QString customer = code(2 + 2 * (k * 1231 % (options.clients / 2 - 1)));
             if (!openCustomer(customer))
                 fail(QStringLiteral("client %1 non ouvert").arg(customer));
-            const int before = client->Frame300->ballModel()->rowCount();
+            const int before = ballPanel->ballModel()->rowCount();
             adds << timeIt([&] { QTest::mouseClick(add, Qt::LeftButton); });
             // A described ball: the first value of each pick list, a name.
-            for (QComboBox* combo : client->Frame300->Frame8->combos())
+            for (QComboBox* combo : ballPanel->record().combos())
                 if (combo->count() > 0)
                     combo->setEditText(combo->itemText(0));
-            client->Frame300->Frame8->txtboule->setText(QStringLiteral("Phaze II"));
+            client->findChild<QLineEdit*>(QStringLiteral("txtboule"))
+                ->setText(QStringLiteral("Phaze II"));
             validations << timeIt([&] { QTest::mouseClick(validate, Qt::LeftButton); });
-            if (client->Frame300->ballModel()->rowCount() != before + 1)
+            if (ballPanel->ballModel()->rowCount() != before + 1)
                 note(QStringLiteral("attention : boule de %1 non ajoutée").arg(customer));
         }
         addRow(QStringLiteral("Nouvelle boule : ouverture de la saisie (médiane de 5)"),
@@ -484,10 +488,10 @@ int runPass(const Options& options, const QString& folder) {
             if (!entry || !save || entry->isHidden())
                 fail(QStringLiteral("fiche de %1 introuvable").arg(customer));
             opens << timeIt([&] { QTest::mouseClick(entry, Qt::LeftButton); });
-            if (client->Frame400->isHidden())
+            if (sheetPanel->isHidden())
                 fail(QStringLiteral("fiche de %1 non ouverte").arg(customer));
             validations << timeIt([&] { QTest::mouseClick(save, Qt::LeftButton); });
-            if (!client->Frame400->isHidden())
+            if (!sheetPanel->isHidden())
                 note(QStringLiteral("attention : fiche de %1 non enregistrée").arg(customer));
         }
         addRow(QStringLiteral("Ouverture d'une fiche de perçage (médiane de 5)"), median(opens),

@@ -3,6 +3,7 @@
 #include "balls/ball_list_model.h"
 #include "balls/ball_record_panel.h"
 #include "platform/clickable_label.h"
+#include "platform/twips.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -180,7 +181,7 @@ BallPanel::BallPanel(QWidget* parent) : QGroupBox(QStringLiteral("Suivi du Maté
     // The way into the drilling sheet.
     Frame9 = new QGroupBox(QStringLiteral("FICHE DE PERCAGE"), this);
     Frame9->setObjectName(QStringLiteral("Frame9"));
-    Frame9->setFixedSize(5175 / 15, 2055 / 15);
+    Frame9->setFixedSize(px(5175), px(2055));
     Frame9->setAutoFillBackground(true);
     QPalette blue = Frame9->palette();
     blue.setColor(QPalette::Window, SheetBlue);
@@ -189,21 +190,21 @@ BallPanel::BallPanel(QWidget* parent) : QGroupBox(QStringLiteral("Suivi du Maté
         QStringLiteral("Visualisation/modification de la fiche de percage"), Frame9);
     Label31->setObjectName(QStringLiteral("Label31"));
     // Two lines: the caption is wider than the box at this font.
-    Label31->setGeometry(240 / 15, 480 / 15, 3975 / 15, 2 * 375 / 15);
+    Label31->setGeometry(twipsRect(240, 480, 3975, 2 * 375));
     Label31->setWordWrap(true);
     cmdmodif_fiche = new ClickableLabel(Frame9);
     cmdmodif_fiche->setObjectName(QStringLiteral("cmdmodif_fiche"));
     cmdmodif_fiche->setPixmap(sheet(30, false));
-    cmdmodif_fiche->setGeometry(4320 / 15, 360 / 15, 32, 32);
+    cmdmodif_fiche->setGeometry(px(4320), px(360), 32, 32);
     cmdmodif_fiche->setCursor(Qt::PointingHandCursor);
     Label32 = new ClickableLabel(QStringLiteral("Création d'une fiche de percage"), Frame9);
     Label32->setObjectName(QStringLiteral("Label32"));
-    Label32->setGeometry(240 / 15, 840 / 15, 3975 / 15, 375 / 15);
+    Label32->setGeometry(twipsRect(240, 840, 3975, 375));
     cmdajout_fiche = new QToolButton(Frame9);
     cmdajout_fiche->setObjectName(QStringLiteral("cmdajout_fiche"));
     cmdajout_fiche->setIcon(QIcon(sheet(26, true)));
     cmdajout_fiche->setIconSize(QSize(26, 26));
-    cmdajout_fiche->setGeometry(4320 / 15, 720 / 15, 33, 33);
+    cmdajout_fiche->setGeometry(px(4320), px(720), 33, 33);
     cmdajout_fiche->setAutoRaise(true);
     connect(cmdajout_fiche, &QToolButton::clicked, this, &BallPanel::createSheetClicked);
     connect(Label32, &ClickableLabel::clicked, this, &BallPanel::createSheetClicked);
@@ -385,6 +386,14 @@ std::optional<int> BallPanel::currentRow() const {
 void BallPanel::commitBag() {
     if (const std::optional<int> row = model_->pendingRow())
         emit bagLeft(*row);
+}
+
+void BallPanel::closeRecord() {
+    Frame8->hide();
+}
+
+QString BallPanel::summaryName() const {
+    return lbl[0]->text();
 }
 
 void BallPanel::showSummary(const CustomerSummary& s) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "balls/ball_store.h"
-#include "customers/customer_summary.h"
+#include "session/customer_summary.h"
 
 #include <QGroupBox>
 #include <QTableView>
@@ -59,25 +59,13 @@ public:
     // Hands over an edited bag number that waits to be written (bagLeft).
     void commitBag();
 
-    std::array<QLabel*, 8> lbl{}; // lbl_1 .. lbl_8
-    ClickableLabel* Image2 = nullptr;
-    QGroupBox* groupBoules = nullptr;
-    QRadioButton* Option6_0 = nullptr;
-    QRadioButton* Option6_1 = nullptr;
-    QRadioButton* Option6_2 = nullptr;
-    QGroupBox* Frame9 = nullptr;
-    QToolButton* cmdajout_fiche = nullptr;
-    ClickableLabel* Label32 = nullptr;
-    ClickableLabel* cmdmodif_fiche = nullptr;
-    ClickableLabel* Label31 = nullptr;
-    BallGrid* DBGrid2 = nullptr;
-    QWidget* listControls = nullptr; // the filter and Frame7, covered by Frame8
-    QGroupBox* Frame7 = nullptr;
-    QToolButton* cmdajout_mat = nullptr;
-    QToolButton* cmdsupp_mat = nullptr;
-    QToolButton* cmdimp_mat = nullptr;
-    ClickableLabel* Label45 = nullptr;
-    BallRecordPanel* Frame8 = nullptr;
+    // The ball record Frame8, which this panel holds.
+    BallRecordPanel& record() const { return *Frame8; }
+    // Closes the ball record: the filter and the ball buttons come back.
+    void closeRecord();
+    // The customer's name line of the summary (lbl_1), the title of the
+    // ball list printout.
+    QString summaryName() const;
 
 signals:
     // Image2: open the current customer's record for modification.
@@ -104,6 +92,26 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::array<QLabel*, 8> lbl{}; // lbl_1 .. lbl_8
+    ClickableLabel* Image2 = nullptr;
+    QGroupBox* groupBoules = nullptr;
+    QRadioButton* Option6_0 = nullptr;
+    QRadioButton* Option6_1 = nullptr;
+    QRadioButton* Option6_2 = nullptr;
+    QGroupBox* Frame9 = nullptr;
+    QToolButton* cmdajout_fiche = nullptr;
+    ClickableLabel* Label32 = nullptr;
+    ClickableLabel* cmdmodif_fiche = nullptr;
+    ClickableLabel* Label31 = nullptr;
+    BallGrid* DBGrid2 = nullptr;
+    QWidget* listControls = nullptr; // the filter and Frame7, covered by Frame8
+    QGroupBox* Frame7 = nullptr;
+    QToolButton* cmdajout_mat = nullptr;
+    QToolButton* cmdsupp_mat = nullptr;
+    QToolButton* cmdimp_mat = nullptr;
+    ClickableLabel* Label45 = nullptr;
+    BallRecordPanel* Frame8 = nullptr;
+
     void buildBalls(QVBoxLayout* layout);
 
     QButtonGroup* Option6 = nullptr;

@@ -384,6 +384,20 @@ QList<CheckedPickList> BallRecordPanel::checkedPickLists() const {
     return lists;
 }
 
+void BallRecordPanel::startNewBall() {
+    hideBrandPictures();
+    Combo0->show();
+    Combo0->setFocus(Qt::OtherFocusReason);
+}
+
+void BallRecordPanel::focusBallName() {
+    txtboule->setFocus(Qt::OtherFocusReason);
+}
+
+void BallRecordPanel::focusDate() {
+    Mskfdat->setFocus(Qt::OtherFocusReason);
+}
+
 void BallRecordPanel::hideBrandPictures() {
     Image_amf->hide();
     Image_Bwk->hide();

@@ -59,6 +59,26 @@ public:
 
     std::array<QComboBox*, 8> combos() const;
 
+    // Ready for a new ball: no brand picture, the focus on the brand.
+    void startNewBall();
+    // Puts the focus on the ball's name.
+    void focusBallName();
+    // Puts the focus back on the purchase date.
+    void focusDate();
+
+signals:
+    void validateClicked();
+    void cancelClicked();
+    // One of Combo1 to Combo7 was left or a value was picked in it: the
+    // reference value check is due.
+    void pickListLeft();
+    // The date box was left holding something that is not a date.
+    void invalidDateLeft();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QRadioButton* Option4_0 = nullptr;
     QRadioButton* Option4_1 = nullptr;
     QRadioButton* Option4_2 = nullptr;
@@ -93,19 +113,6 @@ public:
     QPushButton* cmdvalide3 = nullptr;
     QPushButton* cmdannule3 = nullptr;
 
-signals:
-    void validateClicked();
-    void cancelClicked();
-    // One of Combo1 to Combo7 was left or a value was picked in it: the
-    // reference value check is due.
-    void pickListLeft();
-    // The date box was left holding something that is not a date.
-    void invalidDateLeft();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void build();
     bool leftForGood(QWidget* field, QEvent* event) const;
     // Shows a brand picture, drawn the first time it is needed: drawing all

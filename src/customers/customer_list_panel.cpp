@@ -83,6 +83,10 @@ CustomerListPanel::CustomerListPanel(CustomerStore& store, QWidget* parent)
     layout->addWidget(choiceGroup);
 
     connect(selnom, &QLineEdit::textChanged, this, &CustomerListPanel::searchChanged);
+    connect(cmdajout, &QPushButton::clicked, this, &CustomerListPanel::newCustomerClicked);
+    connect(cmdsupprime, &QPushButton::clicked, this, &CustomerListPanel::deleteCustomerClicked);
+    connect(cmdimp, &QPushButton::clicked, this, &CustomerListPanel::printClicked);
+    connect(cmdexcel, &QPushButton::clicked, this, &CustomerListPanel::exportClicked);
     keepWholeCharacters(selnom);
     connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         if (section >= 0 && section < CustomerColumnCount)

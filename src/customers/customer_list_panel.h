@@ -39,6 +39,17 @@ public:
 
     CustomerListModel* model() const { return model_; }
 
+signals:
+    void searchChanged(const QString& typed);
+    void headingClicked(vdn::CustomerColumn column);
+    void rowClicked(const QString& code);
+    // The buttons of "Votre choix": cmdajout, cmdsupprime, cmdimp, cmdexcel.
+    void newCustomerClicked();
+    void deleteCustomerClicked();
+    void printClicked();
+    void exportClicked();
+
+private:
     QLabel* Label1 = nullptr;
     QLineEdit* selnom = nullptr;
     QGroupBox* gridGroup = nullptr; // "LES CLIENTS"
@@ -49,12 +60,6 @@ public:
     QPushButton* cmdimp = nullptr;
     QPushButton* cmdexcel = nullptr;
 
-signals:
-    void searchChanged(const QString& typed);
-    void headingClicked(vdn::CustomerColumn column);
-    void rowClicked(const QString& code);
-
-private:
     CustomerStore& store_;
     CustomerListModel* model_ = nullptr;
 };

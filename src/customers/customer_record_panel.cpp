@@ -36,8 +36,13 @@ struct BoxRule {
     bool selectOnEntry;
 };
 
+} // namespace
+
 using P = CustomerRecordPanel;
-const BoxRule Boxes[] = {
+struct CustomerRecordTables {
+    static const BoxRule boxes[19];
+};
+const BoxRule CustomerRecordTables::boxes[19] = {
     {F::Cod, &P::Txtcod, 6, false},    {F::Int, &P::txtint, 5, true},
     {F::Nom, &P::Txtnom, 30, true},    {F::Ad1, &P::txtad1, 50, true},
     {F::Ad2, &P::txtad2, 50, true},    {F::Ad3, &P::txtad3, 50, true},
@@ -50,6 +55,10 @@ const BoxRule Boxes[] = {
     {F::Etat, &P::txtetat, 0, false},
 };
 
+namespace {
+
+const auto& Boxes = CustomerRecordTables::boxes;
+
 // Fields copied as they are from the row into their box when a customer is
 // shown (the code, hand and wrist support have their own steps).
 const CustomerField Shown[] = {F::Int, F::Nom, F::Ad1, F::Ad2,  F::Ad3, F::Cp,  F::Vil, F::Pays,
@@ -58,8 +67,6 @@ const CustomerField Shown[] = {F::Int, F::Nom, F::Ad1, F::Ad2,  F::Ad3, F::Cp,  
 // Written as typed.
 const CustomerField AsTyped[] = {F::Int,  F::Ad1, F::Ad2, F::Ad3, F::Cp,   F::Vil,
                                  F::Pays, F::Tel, F::Gsm, F::Fax, F::Mail, F::Lbs};
-
-const QString Deleted = QStringLiteral("SUPPRIME");
 
 // A number as the weight box accepts it: digits with an optional sign and
 // one decimal separator, blanks around.
@@ -99,6 +106,8 @@ CustomerRecordPanel::CustomerRecordPanel(const Services& services, CustomerStore
     });
     connect(cmdvalide, &QPushButton::clicked, this, &CustomerRecordPanel::validate);
     connect(cmdannule, &QPushButton::clicked, this, &CustomerRecordPanel::cancelRequested);
+    for (QLineEdit* edit : {Txtcod, txtint, Txtnom, txtetat})
+        connect(edit, &QLineEdit::textChanged, this, &CustomerRecordPanel::currentChanged);
     efface_client();
 }
 
@@ -364,6 +373,10 @@ CustomerRecord CustomerRecordPanel::ecrit_client() {
     return r;
 }
 
+CurrentCustomer CustomerRecordPanel::current() const {
+    return {Txtcod->text(), txtint->text() + QLatin1Char(' ') + Txtnom->text(), txtetat->text()};
+}
+
 QString CustomerRecordPanel::code() const {
     return Txtcod->text();
 }
@@ -421,7 +434,7 @@ void CustomerRecordPanel::weightCheck() {
 
 void CustomerRecordPanel::validate() {
     BusyPointer busy(*services_.pointer);
-    if (txtetat->text() == Deleted) {
+    if (current().deleted()) {
         refuse(QStringLiteral("Cette fiche est supprimée et non modifiable"), nullptr);
         emit cancelRequested();
         return;

@@ -2,6 +2,7 @@
 
 #include "customers/customer_store.h"
 #include "platform/services.h"
+#include "session/current_customer.h"
 
 #include <QWidget>
 
@@ -47,6 +48,23 @@ public:
     // cmdvalide: checks the entry and writes the customer.
     void validate();
 
+    // The customer the boxes show: the code of Txtcod, the sigle and name,
+    // the state.
+    CurrentCustomer current() const;
+
+signals:
+    // Back to the list, nothing more saved (cmdannule, and the end of a
+    // validation).
+    void cancelRequested();
+    // What current() gives changed: the code, sigle, name or state box.
+    void currentChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend struct CustomerRecordTables;
+
     QLabel* codeLabel = nullptr;
     QLineEdit* Txtcod = nullptr;
     QLineEdit* txtint = nullptr;
@@ -81,15 +99,6 @@ public:
     QPushButton* cmdvalide = nullptr;
     QPushButton* cmdannule = nullptr;
 
-signals:
-    // Back to the list, nothing more saved (cmdannule, and the end of a
-    // validation).
-    void cancelRequested();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void build();
     void tariffChoice(int index);
     void codeCheck();

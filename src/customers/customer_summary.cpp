@@ -1,5 +1,7 @@
 #include "customers/customer_summary.h"
 
+#include "session/current_customer.h"
+
 namespace vdn {
 
 CustomerSummary summarize(const CustomerRecord& shown) {
@@ -27,7 +29,7 @@ CustomerSummary summarize(const CustomerRecord& shown) {
 
     s.phoneLine = QStringLiteral("Téléphone : ") + shown.text(F::Tel) + QStringLiteral(" -- ") +
                   shown.text(F::Gsm);
-    if (shown.text(F::Etat) == QLatin1String("SUPPRIME"))
+    if (CurrentCustomer::isDeletedState(shown.text(F::Etat)))
         s.phoneLine += QStringLiteral(" FICHE SUPPRIMEE");
     return s;
 }

@@ -1,30 +1,20 @@
 #include "customers/vdn_client.h"
 
-#include "widgets/screen_fit.h"
-#include "balls/ball_actions.h"
+#include "balls/ball_controller.h"
 #include "balls/ball_panel.h"
-#include "balls/ball_record_panel.h"
-#include "customers/customer_list_model.h"
+#include "customers/customer_list_controller.h"
 #include "customers/customer_list_panel.h"
 #include "customers/customer_record_panel.h"
 #include "customers/customer_summary.h"
 #include "data/error_report.h"
 #include "data/globals.h"
 #include "drilling/drilling_sheet_panel.h"
-#include "drilling/sheet_form.h"
-#include "platform/message_boxes.h"
 #include "platform/pointer.h"
-#include "printing/ball_list_printout.h"
-#include "printing/customer_export.h"
-#include "printing/customer_list_printout.h"
 #include "printing/session_printer.h"
+#include "widgets/screen_fit.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSqlQuery>
 
 namespace vdn {
 
@@ -58,34 +48,34 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     installSheetPanel(QSqlDatabase());
     screen_fit::resize(this, QSize(px(DesignedWidth), px(UsualHeight)));
 
-    connect(Frame200, &CustomerListPanel::searchChanged, this, &VdnClient::search);
-    connect(Frame200, &CustomerListPanel::headingClicked, this, &VdnClient::sortDescending);
+    listController_ = new CustomerListController(services_, customers_, balls_, *Frame200, this);
+    ballController_ = new BallController(services_, balls_, *Frame300, this);
+
     connect(Frame200, &CustomerListPanel::rowClicked, this, &VdnClient::selectCustomer);
-    connect(Frame200->cmdajout, &QPushButton::clicked, this, &VdnClient::newCustomer);
-    connect(Frame200->cmdsupprime, &QPushButton::clicked, this, &VdnClient::deleteCustomer);
-    connect(Frame200->cmdimp, &QPushButton::clicked, this, &VdnClient::printList);
-    connect(Frame200->cmdexcel, &QPushButton::clicked, this, &VdnClient::exportList);
+    connect(Frame200, &CustomerListPanel::newCustomerClicked, this, &VdnClient::newCustomer);
+    connect(listController_, &CustomerListController::customerChosen, Frame100,
+            &CustomerRecordPanel::setCode);
+    connect(listController_, &CustomerListController::cancelRequested, this, &VdnClient::cancel);
+    connect(listController_, &CustomerListController::closeRequested, this,
+            &VdnClient::ferme_fenetre);
     connect(Frame100, &CustomerRecordPanel::cancelRequested, this, &VdnClient::cancel);
+    // Whatever puts a code in Txtcod makes that customer the current one.
+    connect(Frame100, &CustomerRecordPanel::currentChanged, this, &VdnClient::followRecord);
     connect(Frame300, &BallPanel::modifyCustomerClicked, this, &VdnClient::modifie_client);
-    connect(Frame300, &BallPanel::filterChanged, this, &VdnClient::loadBallList);
     connect(Frame300, &BallPanel::createSheetClicked, this, &VdnClient::createSheet);
     connect(Frame300, &BallPanel::openSheetClicked, this, &VdnClient::openSheet);
-    connect(Frame300, &BallPanel::printBallsClicked, this, &VdnClient::printBalls);
-    ballActions_ = new BallActions(*this);
-    // Reported once the view has finished asking for rows.
-    connect(
-        Frame200->model(), &CustomerListModel::fetchFailed, this,
-        [this](const DataError& error) {
-            report(error, QStringLiteral("Lecture de la liste des clients"));
-        },
-        Qt::QueuedConnection);
+    connect(ballController_, &BallController::cancelRequested, this, &VdnClient::cancel);
+    connect(ballController_, &BallController::ballPanelRequested, this,
+            [this] { showPanel(Panel::Balls); });
+    followRecord();
 }
 
 VdnClient::~VdnClient() {
     // A bag number still being edited is written while the stores are
     // there; then the ball panel's actions stop before the stores go.
     Frame300->commitBag();
-    delete ballActions_;
+    delete ballController_;
+    ballController_ = nullptr;
     // The sheet panel holds the connection: it goes before the connection does.
     delete Frame400;
 }
@@ -118,6 +108,32 @@ void VdnClient::report(const DataError& error, const QString& operation) {
     erreur_donnees(error, services_, this, operation);
 }
 
+void VdnClient::followRecord() {
+    current_ = Frame100->current();
+    if (ballController_)
+        ballController_->setCustomer(current_);
+}
+
+const CustomerQuery& VdnClient::lastQuery() const {
+    return listController_->lastQuery();
+}
+
+const CustomerQuery& VdnClient::listQuery() const {
+    return listController_->listQuery();
+}
+
+const CustomerQuery& VdnClient::editionQuery() const {
+    return listController_->editionQuery();
+}
+
+const BallListQuery& VdnClient::ballQuery() const {
+    return ballController_->ballQuery();
+}
+
+int VdnClient::workingLine() const {
+    return ballController_->workingLine();
+}
+
 void VdnClient::setUsualHeight() {
     screen_fit::resize(this, QSize(px(DesignedWidth), px(UsualHeight)));
 }
@@ -137,11 +153,7 @@ void VdnClient::load() {
         balls_ = BallStore(connection_->db());
         sheets_ = SheetStore(connection_->db());
         installSheetPanel(connection_->db());
-        Frame200->clearSearch();
-        req_clt = CustomerQuery::all().unordered();
-        req_sql = CustomerQuery::all();
-        req_edition = req_sql;
-        pointList(req_sql);
+        listController_->showEveryoneAfresh();
         // Selecting the first filter runs the ball list load, for no
         // customer yet.
         Frame300->setFilter(BallFilter::All);
@@ -154,16 +166,6 @@ void VdnClient::load() {
     services_.pointer->setDefault();
 }
 
-bool VdnClient::pointList(const CustomerQuery& query) {
-    const Status s = Frame200->runQuery(query);
-    if (!s) {
-        report(s.error());
-        return false;
-    }
-    req_sql = query;
-    return true;
-}
-
 void VdnClient::showPanel(Panel panel) {
     Frame100->setVisible(panel == Panel::Record);
     Frame200->setVisible(panel == Panel::List);
@@ -174,10 +176,7 @@ void VdnClient::showPanel(Panel panel) {
 
 void VdnClient::retour_liste() {
     services_.pointer->setDefault();
-    Frame200->clearSearch();
-    req_clt = CustomerQuery::all().unordered();
-    req_edition = CustomerQuery::all();
-    pointList(CustomerQuery::all());
+    listController_->showEveryoneAfresh();
     showPanel(Panel::List);
     en_ajout = false;
     en_modif = false;
@@ -190,7 +189,7 @@ void VdnClient::ferme_fenetre() {
 
 void VdnClient::cancel() {
     services_.pointer->setDefault();
-    pointList(CustomerQuery::all());
+    listController_->showEveryone();
     // The list alone: run from the ball panel or the drilling sheet (a
     // deleted customer's refusal) the list must not lie over them.
     showPanel(Panel::List);
@@ -217,23 +216,6 @@ void VdnClient::closeEvent(QCloseEvent* event) {
     }
 }
 
-QString VdnClient::currentCode() const {
-    return Frame100->code();
-}
-
-void VdnClient::search(const QString& typed) {
-    req_clt = CustomerQuery::search(typed).unordered();
-    req_edition = req_clt.byName();
-    pointList(req_edition);
-}
-
-void VdnClient::sortDescending(CustomerColumn column) {
-    // Always Z to A, within the current search. The printout and the export
-    // list the customers in the order the list shows them.
-    req_edition = req_clt.descendingBy(column);
-    pointList(req_edition);
-}
-
 std::optional<CustomerRecord> VdnClient::fetchCustomer(const QString& code) {
     Result<std::optional<CustomerRecord>> found = customers_.byCode(code);
     if (!found) {
@@ -254,40 +236,7 @@ void VdnClient::affiche_client(const CustomerRecord& customer) {
     Frame300->showSummary(summary);
     // Whose sheet it is, shown as soon as the customer is (the sheet's
     // opening sets it again).
-    Frame400->form().Label25->setText(summary.nameLine);
-}
-
-const QString BallListReading = QStringLiteral("Lecture de la liste des boules");
-
-// After a failed load the grid holds nothing: rows left from the previous
-// customer would let a delete, an opening or a bag edit act on a ball that is
-// not the current customer's.
-void VdnClient::clearBallList() {
-    Frame300->showBalls({});
-    txtmat_lg = 0;
-}
-
-void VdnClient::loadBallList() {
-    txtmat_lg = 0;
-    req_mat = BallListQuery{currentCode(), Frame300->filter()};
-    if (!connection_) {
-        Frame300->showBalls({});
-        return; // the load has reported why
-    }
-    Result<int> highest = balls_.highestLine(req_mat.code);
-    if (!highest) {
-        clearBallList();
-        report(highest.error(), BallListReading);
-        return;
-    }
-    txtmat_lg = *highest;
-    Result<QList<BallRow>> rows = balls_.list(req_mat);
-    if (!rows) {
-        clearBallList();
-        report(rows.error(), BallListReading);
-        return;
-    }
-    Frame300->showBalls(*rows);
+    Frame400->showCustomerName(summary.nameLine);
 }
 
 bool VdnClient::updateSheetEntries() {
@@ -305,14 +254,14 @@ void VdnClient::selectCustomer(const QString& code) {
     if (!customer)
         return;
     // The hidden list holds only this customer from now on.
-    if (!pointList(CustomerQuery::one(code)))
+    if (!listController_->showOnly(code))
         return;
     affiche_client(*customer);
-    loadBallList();
+    ballController_->loadBallList();
     if (!updateSheetEntries())
         return;
     showPanel(Panel::Balls);
-    Frame300->Frame8->hide();
+    Frame300->closeRecord();
 }
 
 void VdnClient::newCustomer() {
@@ -339,7 +288,7 @@ void VdnClient::modifie_client() {
     const std::optional<CustomerRecord> customer = fetchCustomer(*code);
     if (!customer)
         return;
-    if (!pointList(CustomerQuery::one(*code)))
+    if (!listController_->showOnly(*code))
         return;
     affiche_client(*customer);
     showPanel(Panel::Record);
@@ -349,45 +298,14 @@ void VdnClient::modifie_client() {
     Frame100->focusFirstField();
 }
 
-void VdnClient::deleteCustomer() {
-    const std::optional<QString> code = Frame200->currentCode();
-    if (!code)
-        return;
-    Frame100->setCode(*code);
-    if (!services_.boxes->question(this, QStringLiteral("Etes-vous sûr de vouloir supprimer la "
-                                                        "fiche : ") +
-                                             *code + QStringLiteral(" et son matériel ? "))) {
-        cancel();
-        return;
-    }
-    const CustomerQuery before = Frame200->shownQuery();
-    if (!pointList(CustomerQuery::one(*code)))
-        return;
-    const bool keep = services_.boxes->question(
-        this, QStringLiteral("Voulez-vous conserver la fiche pour de la consultation du "
-                             "matériel ? "));
-    const Status done =
-        keep ? customers_.markDeleted(*code) : customers_.removeWithBalls(*code, balls_);
-    if (!done) {
-        report(done.error());
-        pointList(before);
-        return;
-    }
-    cancel();
-}
-
-QString VdnClient::sheetName() const {
-    return Frame100->txtint->text() + QLatin1Char(' ') + Frame100->Txtnom->text();
-}
-
 void VdnClient::createSheet() {
     // The panel refuses a deleted customer itself and asks for the cancel.
-    if (Frame400->startCreate(currentCode(), sheetName(), Frame100->txtetat->text()))
+    if (Frame400->startCreate(current_))
         showSheetPanel();
 }
 
 void VdnClient::openSheet() {
-    if (Frame400->startModify(currentCode(), sheetName(), Frame100->txtetat->text()))
+    if (Frame400->startModify(current_))
         showSheetPanel();
 }
 
@@ -404,46 +322,6 @@ void VdnClient::closeSheet() {
     screen_fit::resize(this, QSize(px(DesignedWidth), DrillingSheetPanel::WindowHeight));
     Frame300->show();
     updateSheetEntries();
-}
-
-void VdnClient::printList() {
-    {
-        // Read and released before the window goes.
-        Result<QSqlQuery> rows = customers_.rows(req_edition);
-        if (rows)
-            printCustomerList(*rows, services_, this);
-        else
-            report(rows.error());
-    }
-    // Done, cancelled or failed: the window closes.
-    ferme_fenetre();
-}
-
-void VdnClient::printBalls() {
-    const QString code = currentCode();
-    if (code.isEmpty())
-        return;
-    PrintOutcome outcome = PrintOutcome::Done;
-    {
-        Result<QSqlQuery> rows = balls_.printoutRows(code);
-        if (!rows) {
-            report(rows.error());
-            return;
-        }
-        outcome = printBallList(*rows, Frame300->lbl[0]->text(), services_, this);
-    }
-    // A cancelled printout changes nothing on screen.
-    if (outcome != PrintOutcome::Cancelled)
-        ballActions_->showPrintedList();
-}
-
-void VdnClient::exportList() {
-    Result<QSqlQuery> rows = customers_.rows(req_edition);
-    if (!rows) {
-        report(rows.error());
-        return;
-    }
-    exportCustomerList(*rows, services_, this);
 }
 
 } // namespace vdn

@@ -36,8 +36,8 @@ DrillingSheetPanel::DrillingSheetPanel(const Services& services, QSqlDatabase db
     setFont(f);
 
     form_ = std::make_unique<SheetForm>(this);
-    connect(form_->cmdvalide_fiche, &QPushButton::clicked, this, &DrillingSheetPanel::validate);
-    connect(form_->cmdimp_fiche, &ClickableLabel::clicked, this, &DrillingSheetPanel::print);
+    connect(form_->validateButton(), &QPushButton::clicked, this, &DrillingSheetPanel::validate);
+    connect(form_->printButton(), &ClickableLabel::clicked, this, &DrillingSheetPanel::print);
     for (const auto& [a, b] : sheetExclusivePairs())
         for (int n : {a, b}) {
             form_->combo(n)->installEventFilter(this);
@@ -62,25 +62,23 @@ QString DrillingSheetPanel::missingSheetMessage() {
     return QStringLiteral("Veuillez relancer le logiciel... problème ");
 }
 
-bool DrillingSheetPanel::startCreate(const QString& customerCode, const QString& customerName,
-                                     const QString& customerState) {
-    if (customerState == QLatin1String("SUPPRIME")) {
+bool DrillingSheetPanel::startCreate(const CurrentCustomer& customer) {
+    if (customer.deleted()) {
         services_.boxes->message(this, SheetValidation::deletedCustomerMessage());
         emit cancelRequested();
         return false;
     }
     en_ajout = true;
     en_modif = false;
-    if (Status s = open(customerCode, customerName, customerState, Mode::Create); !s) {
+    if (Status s = open(customer, Mode::Create); !s) {
         erreur_donnees(s.error(), services_, this);
         return false;
     }
     return true;
 }
 
-bool DrillingSheetPanel::startModify(const QString& customerCode, const QString& customerName,
-                                     const QString& customerState) {
-    Result<bool> exists = sheets_.exists(customerCode);
+bool DrillingSheetPanel::startModify(const CurrentCustomer& customer) {
+    Result<bool> exists = sheets_.exists(customer.code);
     if (!exists) {
         erreur_donnees(exists.error(), services_, this);
         return false;
@@ -91,19 +89,22 @@ bool DrillingSheetPanel::startModify(const QString& customerCode, const QString&
     }
     en_ajout = false;
     en_modif = true;
-    if (Status s = open(customerCode, customerName, customerState, Mode::Modify); !s) {
+    if (Status s = open(customer, Mode::Modify); !s) {
         erreur_donnees(s.error(), services_, this);
         return false;
     }
     return true;
 }
 
-Status DrillingSheetPanel::open(const QString& customerCode, const QString& customerName,
-                                const QString& customerState, Mode mode) {
+void DrillingSheetPanel::showCustomerName(const QString& name) {
+    form_->setCustomerName(name.trimmed());
+}
+
+Status DrillingSheetPanel::open(const CurrentCustomer& customer, Mode mode) {
     ready_ = false;
     BusyPointer busy(*services_.pointer);
-    form_->Label44->setText(drillerLine(services_.clock->today()));
-    form_->Label25->setText(customerName.trimmed());
+    form_->setDrillerLine(drillerLine(services_.clock->today()));
+    showCustomerName(customer.displayName);
 
     for (const SheetFillStep& step : sheetFillSteps())
         if (Status s =
@@ -113,19 +114,18 @@ Status DrillingSheetPanel::open(const QString& customerCode, const QString& cust
     form_->clearForNewSheet();
 
     if (mode == Mode::Modify) {
-        Result<std::optional<SheetRecord>> sheet = sheets_.load(customerCode);
+        Result<std::optional<SheetRecord>> sheet = sheets_.load(customer.code);
         if (!sheet)
             return sheet.error();
         if (!sheet->has_value())
             return DataError::other(errnum::NoCurrentRecord,
                                     QStringLiteral("Aucun enregistrement en cours : le client %1 "
                                                    "n'a pas de fiche de perçage")
-                                        .arg(customerCode));
+                                        .arg(customer.code));
         form_->show(**sheet);
     }
 
-    code_ = customerCode;
-    state_ = customerState;
+    customer_ = customer;
     mode_ = mode;
     ready_ = true;
     focusFirstField();
@@ -153,7 +153,7 @@ void DrillingSheetPanel::validate() {
     if (!ready_)
         return;
     SheetValidation validation(services_, params_, sheets_);
-    switch (validation.run(*form_, code_, state_, this)) {
+    switch (validation.run(*form_, customer_, this)) {
     case SheetValidation::Outcome::Refused:
         emit cancelRequested();
         break;
@@ -172,7 +172,7 @@ void DrillingSheetPanel::print() {
     if (!printer_)
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     // Named before the dialog shows, which offers a PDF file named after the job.
-    printer_->setDocName(sheetTitle(form_->Label25->text()));
+    printer_->setDocName(sheetTitle(form_->customerName()));
     Result<bool> chosen = chooser_(*printer_, this);
     if (!chosen || !*chosen) {
         // Cancel ends the print without a message; any other failure is reported.

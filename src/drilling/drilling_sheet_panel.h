@@ -6,6 +6,7 @@
 #include "drilling/sheet_store.h"
 #include "platform/services.h"
 #include "reference/param_store.h"
+#include "session/current_customer.h"
 
 #include <QFrame>
 #include <QSqlDatabase>
@@ -48,22 +49,22 @@ public:
     // has opened it). Whatever sheet was open must be opened again.
     void setDatabase(QSqlDatabase db);
 
-    // The create entry (cmdajout_fiche, Label32). A customer in state
-    // "SUPPRIME" is refused with a message and cancelRequested(). Returns
-    // whether the panel is open and ready to be shown; failures are reported.
-    bool startCreate(const QString& customerCode, const QString& customerName,
-                     const QString& customerState);
+    // The create entry (cmdajout_fiche, Label32). A deleted customer is
+    // refused with a message and cancelRequested(). Returns whether the panel
+    // is open and ready to be shown; failures are reported.
+    bool startCreate(const CurrentCustomer& customer);
     // The view / modify entry (cmdmodif_fiche, Label31). A customer without a
     // sheet gets a message and no panel. Returns whether the panel is open.
-    bool startModify(const QString& customerCode, const QString& customerName,
-                     const QString& customerState);
+    bool startModify(const CurrentCustomer& customer);
 
     // Opens the panel on a customer's sheet without showing any message: the
     // driller line with today's date, the 24 list fills, a new sheet's
     // defaults, and in Modify mode the stored sheet. On failure the panel is
     // not ready and must not be shown.
-    Status open(const QString& customerCode, const QString& customerName,
-                const QString& customerState, Mode mode);
+    Status open(const CurrentCustomer& customer, Mode mode);
+    // Heads the sheet with whose it is, as soon as the customer is shown
+    // (opening the sheet sets it again).
+    void showCustomerName(const QString& name);
 
     // cmdvalide_fiche: the state check, the field checks with registration,
     // then the sheet written; emits saved() or cancelRequested().
@@ -77,7 +78,7 @@ public:
     const SheetForm& form() const { return *form_; }
     bool isReady() const { return ready_; }
     Mode mode() const { return mode_; }
-    QString customerCode() const { return code_; }
+    QString customerCode() const { return customer_.code; }
 
     // The caption of the driller line for a given day.
     static QString drillerLine(const QDate& day);
@@ -88,7 +89,7 @@ signals:
     // The sheet row was written: the window hides the panel, shows the ball
     // panel at WindowHeight and brings the sheet entries up to date.
     void saved();
-    // The customer is in state "SUPPRIME": the window runs its cancel action.
+    // The customer is deleted: the window runs its cancel action.
     void cancelRequested();
 
 protected:
@@ -105,8 +106,8 @@ private:
     std::unique_ptr<SheetForm> form_;
     PrinterChooser chooser_;
     std::unique_ptr<QPrinter> printer_;
-    QString code_;
-    QString state_;
+    // The customer the open sheet belongs to, fixed when it was opened.
+    CurrentCustomer customer_;
     Mode mode_ = Mode::Create;
     bool ready_ = false;
     bool focusPending_ = false;

@@ -1,20 +1,13 @@
 #pragma once
 
+#include "platform/twips.h"
+
 #include <QList>
 #include <QPixmap>
 #include <QRect>
 #include <QWidget>
 
 namespace vdn {
-
-// Screen pixels are twips divided by 15 (96 dots per inch).
-constexpr int TwipsPerPixel = 15;
-constexpr int px(int twips) {
-    return twips / TwipsPerPixel;
-}
-inline QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(px(left), px(top), px(width), px(height));
-}
 
 // Height of every numbered pick list, in twips.
 constexpr int SheetComboHeight = 345;

@@ -19,57 +19,104 @@ namespace vdn {
 
 namespace {
 
-template <class W> W* named(W* w, const char* name) {
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
+// What a row of the layout table makes.
+enum class Kind {
+    Frame,   // a titled frame (QGroupBox), opaque in the panel's colour
+    Plain,   // a frame without border or title
+    Caption, // a label; without width it takes the size of its text
+    Comment, // a comment box
+    Option,  // an option button of its frame's group (index in `number`)
+    Combo,   // the numbered pick list `number`, SheetComboHeight high
+    Lists,   // the numbered pick lists placed on the diagram
+    Line,    // a guide line from (left, top) to (width, height)
+    Picture, // the diagram's picture, at its own size in pixels
+    Clickable,
+    Button,
+};
 
-QLabel* caption(QWidget* parent, const char* name, const QString& text, int left, int top,
-                int width = 0, int height = 255) {
-    auto* label = named(new QLabel(text, parent), name);
-    if (width > 0) {
-        label->setGeometry(twipsRect(left, top, width, height));
-    } else {
-        label->adjustSize();
-        label->move(px(left), px(top));
-    }
-    return label;
-}
+// One control: name, kind, the frame it lies in (none: the panel), its
+// rectangle in twips relative to that frame, its caption and its number.
+struct Placed {
+    const char* name;
+    Kind kind;
+    const char* in;
+    int left, top, width, height;
+    const char* caption;
+    int number;
+};
 
-QGroupBox* frame(QWidget* parent, const char* name, const QString& title, int left, int top,
-                 int width, int height) {
-    auto* box = named(new QGroupBox(title, parent), name);
-    box->setGeometry(twipsRect(left, top, width, height));
-    // Opaque, in the panel's colour, over the right-hand edge of the diagram.
-    box->setAutoFillBackground(true);
-    return box;
-}
+const char* const Fingers = "Les Inserts de doigts";
+const char* const Thumb = "Les Inserts de pouce";
+const char* const Colour = "Couleur :";
+const char* const Brand = "Marque :";
+const char* const Shape = "Forme :";
+const char* const Comment = "Commentaire :";
+const char* const CutSpan = "CUT SPAN";
 
-QFrame* plainFrame(QWidget* parent, const char* name, int left, int top, int width, int height) {
-    auto* f = named(new QFrame(parent), name);
-    f->setFrameShape(QFrame::NoFrame);
-    f->setGeometry(twipsRect(left, top, width, height));
-    f->setAutoFillBackground(true);
-    return f;
-}
-
-QRadioButton* option(QWidget* parent, const char* name, const QString& text, int left, int top,
-                     QButtonGroup* group, int index) {
-    auto* b = named(new QRadioButton(text, parent), name);
-    b->adjustSize();
-    b->move(px(left), px(top));
-    group->addButton(b, index);
-    return b;
-}
-
-QPlainTextEdit* comment(QWidget* parent, const char* name, int left, int top, int width,
-                        int height) {
-    auto* t = named(new QPlainTextEdit(parent), name);
-    t->setGeometry(twipsRect(left, top, width, height));
-    // Tab moves on to the next control, as on every other field of the sheet.
-    t->setTabChangesFocus(true);
-    return t;
-}
+// In creation order: controls made later lie above earlier ones (the
+// picture first, then the guide lines and captions, the pick lists on top).
+const Placed Layout[] = {
+    // The diagram.
+    {"Frame24", Kind::Plain, nullptr, 0, 120, 11055, 10575, nullptr, 0},
+    {"Image1", Kind::Picture, "Frame24", DiagramLeft, DiagramTop, 0, 0, nullptr, 0},
+    {"Line1", Kind::Line, "Frame24", 2880, 3240, 5040, 7320, nullptr, 0},
+    {"Line2", Kind::Line, "Frame24", 8520, 3240, 6480, 7320, nullptr, 0},
+    {"Line3", Kind::Line, "Frame24", 5040, 1680, 5040, 7440, nullptr, 0},
+    {"Line4", Kind::Line, "Frame24", 6480, 1920, 6480, 7440, nullptr, 0},
+    {"Label40", Kind::Caption, "Frame24", 240, 240, 2055, 615, "Fiche de perçage", 0},
+    {"Label25", Kind::Caption, "Frame24", 7200, 240, 3495, 660, "", 0},
+    // The captions of the cut spans, just right of their pick lists. The
+    // caption of field 20 is moved clear of its list, which would hide it.
+    {"Label24", Kind::Caption, "Frame24", 3480, 4800, 1095, 255, CutSpan, 0},
+    {"Label23", Kind::Caption, "Frame24", 7920, 5085, 1095, 255, CutSpan, 0},
+    {nullptr, Kind::Lists, "Frame24", 0, 0, 0, 0, nullptr, 0},
+    // Finger inserts.
+    {"Frame11", Kind::Frame, nullptr, 8880, 1680, 7215, 2295, Fingers, 0},
+    {"Label33", Kind::Caption, "Frame11", 240, 480, 0, 0, Colour, 0},
+    {"Label35", Kind::Caption, "Frame11", 240, 960, 0, 0, Brand, 0},
+    {"Label34", Kind::Caption, "Frame11", 240, 1440, 0, 0, Shape, 0},
+    {"Label28", Kind::Caption, "Frame11", 4080, 240, 0, 0, Comment, 0},
+    {"Combo22", Kind::Combo, "Frame11", 1320, 480, 2535, 0, nullptr, 22},
+    {"Combo23", Kind::Combo, "Frame11", 1320, 960, 2535, 0, nullptr, 23},
+    {"Combo24", Kind::Combo, "Frame11", 1320, 1440, 2535, 0, nullptr, 24},
+    {"txtcomm_doigt", Kind::Comment, "Frame11", 4080, 480, 2895, 1695, nullptr, 0},
+    // Thumb insert.
+    {"Frame12", Kind::Frame, nullptr, 8880, 4080, 7335, 3015, Thumb, 0},
+    {"Label36", Kind::Caption, "Frame12", 240, 360, 0, 0, Colour, 0},
+    {"Label37", Kind::Caption, "Frame12", 240, 840, 0, 0, Brand, 0},
+    {"Label38", Kind::Caption, "Frame12", 240, 1320, 0, 0, Shape, 0},
+    {"Label41", Kind::Caption, "Frame12", 1560, 1800, 0, 0, "Taille :", 0},
+    {"Label29", Kind::Caption, "Frame12", 4320, 240, 0, 0, Comment, 0},
+    {"Combo25", Kind::Combo, "Frame12", 1320, 360, 2535, 0, nullptr, 25},
+    {"Combo26", Kind::Combo, "Frame12", 1320, 840, 2535, 0, nullptr, 26},
+    {"Combo27", Kind::Combo, "Frame12", 1320, 1320, 2535, 0, nullptr, 27},
+    {"Combo21", Kind::Combo, "Frame12", 2640, 1800, 1215, 0, nullptr, 21},
+    {"txtcomm_pouce", Kind::Comment, "Frame12", 4320, 480, 2895, 2175, nullptr, 0},
+    {"Option5_1", Kind::Option, "Frame12", 120, 2280, 0, 0, "Slug classique", 1},
+    {"Option5_0", Kind::Option, "Frame12", 120, 2640, 0, 0, "Slug interchangeable", 0},
+    {"Frame13", Kind::Plain, "Frame12", 2400, 2280, 1815, 615, nullptr, 0},
+    {"Option8_0", Kind::Option, "Frame13", 240, 0, 0, 0, "vinyl", 0},
+    {"Option8_1", Kind::Option, "Frame13", 240, 360, 0, 0, "uréthane", 1},
+    // Ovalisation, conicity, PAP.
+    {"Frame10", Kind::Plain, nullptr, 8880, 7320, 7575, 2295, nullptr, 0},
+    {"Frame15", Kind::Frame, "Frame10", 0, 120, 3015, 2175, "Ovalisation", 0},
+    {"Label42", Kind::Caption, "Frame15", 240, 360, 0, 0, "Horizontal :", 0},
+    {"Label46", Kind::Caption, "Frame15", 240, 960, 0, 0, "Vertical :", 0},
+    {"Combo28", Kind::Combo, "Frame15", 1560, 360, 1215, 0, nullptr, 28},
+    {"Combo29", Kind::Combo, "Frame15", 1560, 960, 1215, 0, nullptr, 29},
+    {"Frame16", Kind::Frame, "Frame10", 3000, 120, 1335, 2175, "Conique", 0},
+    {"Option7_0", Kind::Option, "Frame16", 240, 360, 0, 0, "Oui", 0},
+    {"Option7_1", Kind::Option, "Frame16", 240, 720, 0, 0, "Non", 1},
+    {"Label30", Kind::Caption, "Frame10", 4560, 360, 0, 0, "PAP :", 0},
+    {"Combo30", Kind::Combo, "Frame10", 4560, 720, 1215, 0, nullptr, 30},
+    {"Combo31", Kind::Combo, "Frame10", 6000, 720, 1215, 0, nullptr, 31},
+    // Driller line, print and validation.
+    {"Label44", Kind::Caption, nullptr, 11400, 240, 3015, 735, "", 0},
+    {"cmdimp_fiche", Kind::Clickable, nullptr, 14880, 360, 1155, 1155, nullptr, 0},
+    {"cmdvalide_fiche", Kind::Button, nullptr, 14520, 9720, 495, 495, nullptr, 0},
+    {"Label27", Kind::Caption, nullptr, 11280, 9840, 3255, 375, "Validation de la fiche de percage",
+     0},
+};
 
 QFont sized(QFont f, int points, bool bold) {
     f.setPointSize(points);
@@ -77,29 +124,20 @@ QFont sized(QFont f, int points, bool bold) {
     return f;
 }
 
-// Texts of the controls that carry them.
-const QString Fingers = QStringLiteral("Les Inserts de doigts");
-const QString Thumb = QStringLiteral("Les Inserts de pouce");
-const QString Colour = QStringLiteral("Couleur :");
-const QString Brand = QStringLiteral("Marque :");
-const QString Shape = QStringLiteral("Forme :");
-const QString Comment = QStringLiteral("Commentaire :");
-const QString CutSpan = QStringLiteral("CUT SPAN");
-
 } // namespace
 
 QString SheetForm::drillerLine() {
     return QStringLiteral("Perceur : Tibor Vallasse");
 }
 
-SheetForm::SheetForm(QFrame* panel) {
-    // Controls created later lie above earlier ones: the picture first, then
-    // the guide lines and captions, then the pick lists on top.
-    buildDiagram(panel);
-    buildInserts(panel);
-    buildOvalisation(panel);
-    buildCommands(panel);
+SheetForm::SheetForm(QFrame* panel) : panel_(panel) {
+    build(panel);
+    finish();
     setTabOrder();
+}
+
+template <class W> W* SheetForm::find(const char* name) const {
+    return panel_->findChild<W*>(QLatin1String(name));
 }
 
 QComboBox* SheetForm::addCombo(int number, QWidget* parent, int left, int top, int width) {
@@ -118,111 +156,140 @@ void SheetForm::drawDiagram() {
         Image1->setPixmap(drillingDiagram());
 }
 
-void SheetForm::buildDiagram(QFrame* panel) {
-    Frame24 = plainFrame(panel, "Frame24", 0, 120, 11055, 10575);
+void SheetForm::build(QFrame* panel) {
+    QMap<QString, QButtonGroup*> groups;
+    for (const Placed& p : Layout) {
+        QWidget* in = p.in ? find<QWidget>(p.in) : panel;
+        const QString text = QString::fromUtf8(p.caption ? p.caption : "");
+        const QRect rect = twipsRect(p.left, p.top, p.width, p.height);
+        QWidget* made = nullptr;
+        switch (p.kind) {
+        case Kind::Frame:
+            made = new QGroupBox(text, in);
+            made->setGeometry(rect);
+            // Opaque, in the panel's colour, over the right-hand edge of the diagram.
+            made->setAutoFillBackground(true);
+            break;
+        case Kind::Plain: {
+            auto* f = new QFrame(in);
+            f->setFrameShape(QFrame::NoFrame);
+            f->setGeometry(rect);
+            f->setAutoFillBackground(true);
+            made = f;
+            break;
+        }
+        case Kind::Caption:
+            made = new QLabel(text, in);
+            if (p.width > 0) {
+                made->setGeometry(rect);
+            } else {
+                made->adjustSize();
+                made->move(rect.topLeft());
+            }
+            break;
+        case Kind::Comment: {
+            auto* t = new QPlainTextEdit(in);
+            t->setGeometry(rect);
+            // Tab moves on to the next control, as on every other field of the sheet.
+            t->setTabChangesFocus(true);
+            made = t;
+            break;
+        }
+        case Kind::Option: {
+            auto* b = new QRadioButton(text, in);
+            b->adjustSize();
+            b->move(rect.topLeft());
+            QButtonGroup*& group = groups[QLatin1String(p.in)];
+            if (!group)
+                group = new QButtonGroup(in);
+            group->addButton(b, p.number);
+            made = b;
+            break;
+        }
+        case Kind::Combo:
+            addCombo(p.number, in, p.left, p.top, p.width);
+            continue;
+        case Kind::Lists:
+            for (const DiagramBox& b : diagramBoxes())
+                addCombo(b.number, in, b.left, b.top, b.width);
+            continue;
+        case Kind::Line:
+            made =
+                new GuideLine(QPoint(px(p.left), px(p.top)), QPoint(px(p.width), px(p.height)), in);
+            break;
+        case Kind::Picture:
+            made = new QLabel(in);
+            made->setGeometry(QRect(rect.topLeft(), QSize(DiagramWidth, DiagramHeight)));
+            break;
+        case Kind::Clickable:
+            made = new ClickableLabel(in);
+            made->setGeometry(rect);
+            break;
+        case Kind::Button:
+            made = new QPushButton(in);
+            made->setGeometry(rect);
+            break;
+        }
+        made->setObjectName(QLatin1String(p.name));
+    }
+    option5_ = groups.value(QStringLiteral("Frame12"));
+    option8_ = groups.value(QStringLiteral("Frame13"));
+    option7_ = groups.value(QStringLiteral("Frame16"));
+}
 
-    Image1 = named(new QLabel(Frame24), "Image1");
-    Image1->setGeometry(px(DiagramLeft), px(DiagramTop), DiagramWidth, DiagramHeight);
+void SheetForm::finish() {
+    Image1 = find<QLabel>("Image1");
+    txtcomm_doigt = find<QPlainTextEdit>("txtcomm_doigt");
+    txtcomm_pouce = find<QPlainTextEdit>("txtcomm_pouce");
+    Option5_0 = find<QRadioButton>("Option5_0");
+    Option5_1 = find<QRadioButton>("Option5_1");
+    Option8_0 = find<QRadioButton>("Option8_0");
+    Option8_1 = find<QRadioButton>("Option8_1");
+    Option7_0 = find<QRadioButton>("Option7_0");
+    Option7_1 = find<QRadioButton>("Option7_1");
 
-    Line1 = new GuideLine(QPoint(px(2880), px(3240)), QPoint(px(5040), px(7320)), Frame24);
-    Line2 = new GuideLine(QPoint(px(8520), px(3240)), QPoint(px(6480), px(7320)), Frame24);
-    Line3 = new GuideLine(QPoint(px(5040), px(1680)), QPoint(px(5040), px(7440)), Frame24);
-    Line4 = new GuideLine(QPoint(px(6480), px(1920)), QPoint(px(6480), px(7440)), Frame24);
-    named(Line1, "Line1");
-    named(Line2, "Line2");
-    named(Line3, "Line3");
-    named(Line4, "Line4");
-
-    Label40 = caption(Frame24, "Label40", QStringLiteral("Fiche de perçage"), 240, 240, 2055, 615);
-    Label40->setFont(sized(Label40->font(), 12, true));
-    Label40->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label40->resize(std::max(Label40->width(), Label40->sizeHint().width()), Label40->height());
-    Label25 = caption(Frame24, "Label25", QString(), 7200, 240, 3495, 660);
+    auto* label40 = find<QLabel>("Label40");
+    label40->setFont(sized(label40->font(), 12, true));
+    label40->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label40->resize(std::max(label40->width(), label40->sizeHint().width()), label40->height());
+    Label25 = find<QLabel>("Label25");
     Label25->setFont(sized(Label25->font(), 11, true));
     Label25->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label25->setWordWrap(true);
+    find<QLabel>("Label24")->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    find<QLabel>("Label23")->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    // The captions of the cut spans, just right of their pick lists. The
-    // caption of field 20 is moved clear of its list, which would hide it.
-    Label24 = caption(Frame24, "Label24", CutSpan, 3480, 4800, 1095, 255);
-    Label23 = caption(Frame24, "Label23", CutSpan, 7920, 5085, 1095, 255);
-    Label24->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label23->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-
-    for (const DiagramBox& b : diagramBoxes())
-        addCombo(b.number, Frame24, b.left, b.top, b.width);
-}
-
-void SheetForm::buildInserts(QFrame* panel) {
-    Frame11 = frame(panel, "Frame11", Fingers, 8880, 1680, 7215, 2295);
-    Label33 = caption(Frame11, "Label33", Colour, 240, 480);
-    Label35 = caption(Frame11, "Label35", Brand, 240, 960);
-    Label34 = caption(Frame11, "Label34", Shape, 240, 1440);
-    Label28 = caption(Frame11, "Label28", Comment, 4080, 240);
-    addCombo(22, Frame11, 1320, 480, 2535);
-    addCombo(23, Frame11, 1320, 960, 2535);
-    addCombo(24, Frame11, 1320, 1440, 2535);
-    txtcomm_doigt = comment(Frame11, "txtcomm_doigt", 4080, 480, 2895, 1695);
-
-    Frame12 = frame(panel, "Frame12", Thumb, 8880, 4080, 7335, 3015);
-    Label36 = caption(Frame12, "Label36", Colour, 240, 360);
-    Label37 = caption(Frame12, "Label37", Brand, 240, 840);
-    Label38 = caption(Frame12, "Label38", Shape, 240, 1320);
-    Label41 = caption(Frame12, "Label41", QStringLiteral("Taille :"), 1560, 1800);
-    Label29 = caption(Frame12, "Label29", Comment, 4320, 240);
-    addCombo(25, Frame12, 1320, 360, 2535);
-    addCombo(26, Frame12, 1320, 840, 2535);
-    addCombo(27, Frame12, 1320, 1320, 2535);
-    addCombo(21, Frame12, 2640, 1800, 1215);
-    txtcomm_pouce = comment(Frame12, "txtcomm_pouce", 4320, 480, 2895, 2175);
-    option5_ = new QButtonGroup(Frame12);
-    Option5_1 =
-        option(Frame12, "Option5_1", QStringLiteral("Slug classique"), 120, 2280, option5_, 1);
-    Option5_0 = option(Frame12, "Option5_0", QStringLiteral("Slug interchangeable"), 120, 2640,
-                       option5_, 0);
-    Frame13 = plainFrame(Frame12, "Frame13", 2400, 2280, 1815, 615);
-    option8_ = new QButtonGroup(Frame13);
-    Option8_0 = option(Frame13, "Option8_0", QStringLiteral("vinyl"), 240, 0, option8_, 0);
-    Option8_1 = option(Frame13, "Option8_1", QStringLiteral("uréthane"), 240, 360, option8_, 1);
-}
-
-void SheetForm::buildOvalisation(QFrame* panel) {
-    Frame10 = plainFrame(panel, "Frame10", 8880, 7320, 7575, 2295);
-    Frame15 = frame(Frame10, "Frame15", QStringLiteral("Ovalisation"), 0, 120, 3015, 2175);
-    Label42 = caption(Frame15, "Label42", QStringLiteral("Horizontal :"), 240, 360);
-    Label46 = caption(Frame15, "Label46", QStringLiteral("Vertical :"), 240, 960);
-    addCombo(28, Frame15, 1560, 360, 1215);
-    addCombo(29, Frame15, 1560, 960, 1215);
-    Frame16 = frame(Frame10, "Frame16", QStringLiteral("Conique"), 3000, 120, 1335, 2175);
-    option7_ = new QButtonGroup(Frame16);
-    Option7_0 = option(Frame16, "Option7_0", QStringLiteral("Oui"), 240, 360, option7_, 0);
-    Option7_1 = option(Frame16, "Option7_1", QStringLiteral("Non"), 240, 720, option7_, 1);
-    Label30 = caption(Frame10, "Label30", QStringLiteral("PAP :"), 4560, 360);
-    addCombo(30, Frame10, 4560, 720, 1215);
-    addCombo(31, Frame10, 6000, 720, 1215);
-}
-
-void SheetForm::buildCommands(QFrame* panel) {
-    Label44 = caption(panel, "Label44", drillerLine(), 11400, 240, 3015, 735);
+    Label44 = find<QLabel>("Label44");
+    Label44->setText(drillerLine());
     Label44->setWordWrap(true);
     Label44->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label44->setFont(sized(Label44->font(), 9, true));
 
-    cmdimp_fiche = named(new ClickableLabel(panel), "cmdimp_fiche");
-    cmdimp_fiche->setGeometry(twipsRect(14880, 360, 1155, 1155));
-    cmdimp_fiche->setPixmap(printerPicture(px(1155)));
+    cmdimp_fiche = find<ClickableLabel>("cmdimp_fiche");
+    cmdimp_fiche->setPixmap(printerPicture(cmdimp_fiche->width()));
     cmdimp_fiche->setCursor(Qt::PointingHandCursor);
     cmdimp_fiche->setToolTip(QStringLiteral("Imprimer la fiche de perçage"));
 
-    cmdvalide_fiche = named(new QPushButton(panel), "cmdvalide_fiche");
-    cmdvalide_fiche->setGeometry(twipsRect(14520, 9720, 495, 495));
-    cmdvalide_fiche->setIcon(QIcon(pictures::validate(px(495) - 6)));
-    cmdvalide_fiche->setIconSize(QSize(px(495) - 6, px(495) - 6));
+    cmdvalide_fiche = find<QPushButton>("cmdvalide_fiche");
+    const int icon = cmdvalide_fiche->width() - 6;
+    cmdvalide_fiche->setIcon(QIcon(pictures::validate(icon)));
+    cmdvalide_fiche->setIconSize(QSize(icon, icon));
     cmdvalide_fiche->setToolTip(QStringLiteral("Validation de la fiche de percage"));
 
-    Label27 = caption(panel, "Label27", QStringLiteral("Validation de la fiche de percage"), 11280,
-                      9840, 3255, 375);
+    Label27 = find<QLabel>("Label27");
     Label27->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void SheetForm::setDrillerLine(const QString& text) {
+    Label44->setText(text);
+}
+
+void SheetForm::setCustomerName(const QString& name) {
+    Label25->setText(name);
+}
+
+QString SheetForm::customerName() const {
+    return Label25->text();
 }
 
 void SheetForm::setTabOrder() {

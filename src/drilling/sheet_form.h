@@ -17,7 +17,6 @@ class QWidget;
 namespace vdn {
 
 class ClickableLabel;
-class GuideLine;
 
 // The controls of the drilling sheet panel Frame400, laid out at their places
 // (twips to pixels), in their tab order, and the copying of a sheet between
@@ -41,52 +40,6 @@ public:
     // insert size PER_21 is empty whatever its list shows.
     SheetRecord read(const QString& code) const;
 
-    // The diagram.
-    QFrame* Frame24;
-    QLabel* Image1;
-    QLabel* Label40;
-    QLabel* Label25;
-    GuideLine* Line1;
-    GuideLine* Line2;
-    GuideLine* Line3;
-    GuideLine* Line4;
-    QLabel* Label24;
-    QLabel* Label23;
-    // Finger inserts.
-    QGroupBox* Frame11;
-    QLabel* Label33;
-    QLabel* Label35;
-    QLabel* Label34;
-    QLabel* Label28;
-    QPlainTextEdit* txtcomm_doigt;
-    // Thumb insert.
-    QGroupBox* Frame12;
-    QLabel* Label36;
-    QLabel* Label37;
-    QLabel* Label38;
-    QLabel* Label41;
-    QLabel* Label29;
-    QPlainTextEdit* txtcomm_pouce;
-    QRadioButton* Option5_0; // "Slug interchangeable"
-    QRadioButton* Option5_1; // "Slug classique"
-    QFrame* Frame13;
-    QRadioButton* Option8_0; // "vinyl"
-    QRadioButton* Option8_1; // "uréthane"
-    // Ovalisation, conicity, PAP.
-    QFrame* Frame10;
-    QGroupBox* Frame15;
-    QLabel* Label42;
-    QLabel* Label46;
-    QGroupBox* Frame16;
-    QRadioButton* Option7_0; // "Oui"
-    QRadioButton* Option7_1; // "Non"
-    QLabel* Label30;
-    // Driller line, print and validation.
-    QLabel* Label44;
-    ClickableLabel* cmdimp_fiche;
-    QPushButton* cmdvalide_fiche;
-    QLabel* Label27;
-
     // The print button, the validate button and its caption, left off the printout.
     QList<QWidget*> hiddenWhenPrinted() const;
 
@@ -97,18 +50,44 @@ public:
     // opening down for a panel the user may never show.
     void drawDiagram();
 
+    // The driller line with its date, and whose sheet it is.
+    void setDrillerLine(const QString& text);
+    void setCustomerName(const QString& name);
+    // The name the sheet is headed with.
+    QString customerName() const;
+    // cmdvalide_fiche and cmdimp_fiche.
+    QPushButton* validateButton() const { return cmdvalide_fiche; }
+    ClickableLabel* printButton() const { return cmdimp_fiche; }
+
 private:
-    void buildDiagram(QFrame* panel);
-    void buildInserts(QFrame* panel);
-    void buildOvalisation(QFrame* panel);
-    void buildCommands(QFrame* panel);
+    // Walks the layout table: every control at its place in twips.
+    void build(QFrame* panel);
+    // What the table cannot say: fonts, alignments, pictures.
+    void finish();
     void setTabOrder();
     QComboBox* addCombo(int number, QWidget* parent, int left, int top, int width);
+    template <class W> W* find(const char* name) const;
+
+    QFrame* panel_;
+    QLabel* Image1;
+    QLabel* Label25;
+    QLabel* Label44;
+    QLabel* Label27;
+    QPlainTextEdit* txtcomm_doigt;
+    QPlainTextEdit* txtcomm_pouce;
+    QRadioButton* Option5_0; // "Slug interchangeable"
+    QRadioButton* Option5_1; // "Slug classique"
+    QRadioButton* Option8_0; // "vinyl"
+    QRadioButton* Option8_1; // "uréthane"
+    QRadioButton* Option7_0; // "Oui"
+    QRadioButton* Option7_1; // "Non"
+    ClickableLabel* cmdimp_fiche;
+    QPushButton* cmdvalide_fiche;
 
     QMap<int, QComboBox*> combos_;
-    QButtonGroup* option5_;
-    QButtonGroup* option8_;
-    QButtonGroup* option7_;
+    QButtonGroup* option5_ = nullptr;
+    QButtonGroup* option8_ = nullptr;
+    QButtonGroup* option7_ = nullptr;
 };
 
 } // namespace vdn

@@ -85,7 +85,7 @@ Status printSheet(DrillingSheetPanel& panel, QPrinter& printer) {
 
     // A print queue is asked first whether it takes the job; its answer to
     // the job itself is read once the page is complete.
-    PrintTarget job(printer, sheetTitle(form.Label25->text()));
+    PrintTarget job(printer, sheetTitle(form.customerName()));
     Result<QPrinter*> device = job.open();
     if (!device)
         return device.error();

@@ -13,9 +13,9 @@ QString SheetValidation::deletedCustomerMessage() {
     return QStringLiteral("Ce client est supprimé--Impossible de créer une fiche de percage");
 }
 
-SheetValidation::Outcome SheetValidation::run(SheetForm& form, const QString& customerCode,
-                                              const QString& customerState, QWidget* parent) {
-    if (customerState == QLatin1String("SUPPRIME")) {
+SheetValidation::Outcome SheetValidation::run(SheetForm& form, const CurrentCustomer& customer,
+                                              QWidget* parent) {
+    if (customer.deleted()) {
         services_.boxes->message(parent, deletedCustomerMessage());
         return Outcome::Refused;
     }
@@ -38,7 +38,7 @@ SheetValidation::Outcome SheetValidation::run(SheetForm& form, const QString& cu
         break;
     }
 
-    if (Status s = sheets_.save(form.read(customerCode)); !s) {
+    if (Status s = sheets_.save(form.read(customer.code)); !s) {
         erreur_donnees(s.error(), services_, parent,
                        QStringLiteral("Enregistrement de la fiche de perçage"));
         return Outcome::Failed;

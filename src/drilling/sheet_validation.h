@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/services.h"
+#include "session/current_customer.h"
 
 #include <QString>
 
@@ -18,7 +19,7 @@ class SheetStore;
 class SheetValidation {
 public:
     enum class Outcome {
-        Refused,  // customer in state "SUPPRIME": nothing checked, registered or written
+        Refused,  // deleted customer: nothing checked, registered or written
         Declined, // the user refused to register a value: focus on that field, nothing written
         Saved,    // every field known, the sheet row written
         Failed,   // the database failed; the error report was shown, the row left as it was
@@ -28,10 +29,9 @@ public:
         : services_(services), params_(params), sheets_(sheets) {}
 
     // Shows its own messages (refusal, questions, error report) over parent.
-    Outcome run(SheetForm& form, const QString& customerCode, const QString& customerState,
-                QWidget* parent);
+    Outcome run(SheetForm& form, const CurrentCustomer& customer, QWidget* parent);
 
-    // The refusal shown for a customer in state "SUPPRIME", on creating and on saving.
+    // The refusal shown for a deleted customer, on creating and on saving.
     static QString deletedCustomerMessage();
 
 private:

@@ -4,6 +4,7 @@
 #include "data/error_report.h"
 #include "data/globals.h"
 #include "platform/message_boxes.h"
+#include "platform/twips.h"
 #include "platform/whole_characters.h"
 #include "reference/param_store.h"
 #include "reference/param_values_model.h"
@@ -26,15 +27,6 @@ namespace vdn {
 namespace {
 
 const QString ChooseTable = QStringLiteral("Veuillez choisir votre table de paramètres");
-
-// The window is laid out in twips, as it was designed; 15 twips to a pixel.
-constexpr int px(int twips) {
-    return twips / 15;
-}
-
-QRect twipRect(int left, int top, int width, int height) {
-    return QRect(px(left), px(top), px(width), px(height));
-}
 
 template <class W> W* named(W* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
@@ -69,11 +61,11 @@ VdnParam::~VdnParam() = default;
 
 void VdnParam::buildControls() {
     Combo1 = named(new QComboBox(this), "Combo1");
-    Combo1->setGeometry(twipRect(240, 240, 6615, 330));
+    Combo1->setGeometry(twipsRect(240, 240, 6615, 330));
     Combo3 = named(new QComboBox(this), "Combo3");
-    Combo3->setGeometry(twipRect(240, 600, 6615, 330));
+    Combo3->setGeometry(twipsRect(240, 600, 6615, 330));
     Combo2 = named(new QComboBox(this), "Combo2");
-    Combo2->setGeometry(twipRect(240, 960, 6615, 330));
+    Combo2->setGeometry(twipsRect(240, 960, 6615, 330));
     for (QComboBox* c : {Combo1, Combo3, Combo2})
         c->setMaxVisibleItems(12);
     connect(Combo1, &QComboBox::activated, this, &VdnParam::groupChosen);
@@ -81,15 +73,15 @@ void VdnParam::buildControls() {
 
     Frame3 =
         named(new QGroupBox(QStringLiteral("Nouvelles valeurs de ce paramètrage"), this), "Frame3");
-    Frame3->setGeometry(twipRect(240, 1560, 10815, 1215));
+    Frame3->setGeometry(twipsRect(240, 1560, 10815, 1215));
     Txt0 = named(new QLineEdit(Frame3), "Txt0");
-    Txt0->setGeometry(twipRect(240, 480, 7935, 405));
+    Txt0->setGeometry(twipsRect(240, 480, 7935, 405));
     txt1 = named(new QLineEdit(Frame3), "txt1");
-    txt1->setGeometry(twipRect(240, 480, 4815, 405));
+    txt1->setGeometry(twipsRect(240, 480, 4815, 405));
     Txt6 = named(new QLineEdit(Frame3), "Txt6");
-    Txt6->setGeometry(twipRect(3840, 600, 1935, 405));
+    Txt6->setGeometry(twipsRect(3840, 600, 1935, 405));
     txt2 = named(new QLineEdit(Frame3), "txt2");
-    txt2->setGeometry(twipRect(960, 600, 1935, 405));
+    txt2->setGeometry(twipsRect(960, 600, 1935, 405));
     txt2->installEventFilter(this);
     // The entry limits come from the catalogue; txt2 has none.
     for (const BallCode& c : ballCodes())
@@ -99,15 +91,15 @@ void VdnParam::buildControls() {
         keepWholeCharacters(box);
     cmdvalide3 =
         pictureButton(Frame3, "cmdvalide3", pictures::validate(28),
-                      QStringLiteral("Enregistrer la valeur"), twipRect(9360, 360, 495, 495));
+                      QStringLiteral("Enregistrer la valeur"), twipsRect(9360, 360, 495, 495));
     cmdannule3 =
         pictureButton(Frame3, "cmdannule3", pictures::cancel(28),
-                      QStringLiteral("Abandonner la saisie"), twipRect(10080, 360, 495, 495));
+                      QStringLiteral("Abandonner la saisie"), twipsRect(10080, 360, 495, 495));
     connect(cmdvalide3, &QToolButton::clicked, this, &VdnParam::storeValue);
     connect(cmdannule3, &QToolButton::clicked, this, &VdnParam::closeEntry);
 
     // The grid's caption sits in a bar across its top, as on the old grid.
-    const QRect grid = twipRect(240, 2880, 8895, 4815);
+    const QRect grid = twipsRect(240, 2880, 8895, 4815);
     gridCaption = named(new QLabel(QStringLiteral("Les codifications des paramètres"), this),
                         "DBGrid1_caption");
     gridCaption->setGeometry(grid.left(), grid.top(), grid.width(), 22);
@@ -134,12 +126,12 @@ void VdnParam::buildControls() {
     DBGrid1->setPalette(gridPalette);
 
     Frame31 = named(new QGroupBox(QStringLiteral("Valeurs"), this), "Frame31");
-    Frame31->setGeometry(twipRect(9600, 3240, 1215, 2415));
+    Frame31->setGeometry(twipsRect(9600, 3240, 1215, 2415));
     cmdajout3 = pictureButton(Frame31, "cmdajout3", pictures::add(28),
-                              QStringLiteral("Ajouter une valeur"), twipRect(360, 600, 495, 495));
-    cmdsup3 =
-        pictureButton(Frame31, "cmdsup3", pictures::remove(28),
-                      QStringLiteral("Supprimer la valeur choisie"), twipRect(360, 1560, 495, 495));
+                              QStringLiteral("Ajouter une valeur"), twipsRect(360, 600, 495, 495));
+    cmdsup3 = pictureButton(Frame31, "cmdsup3", pictures::remove(28),
+                            QStringLiteral("Supprimer la valeur choisie"),
+                            twipsRect(360, 1560, 495, 495));
     connect(cmdajout3, &QToolButton::clicked, this, &VdnParam::openEntry);
     connect(cmdsup3, &QToolButton::clicked, this, &VdnParam::deleteValue);
 

@@ -35,11 +35,11 @@ public:
         if (!w && !open())
             return false;
         clickRowOf(code);
-        return w->Frame300->isVisible();
+        return find("Frame300")->isVisible();
     }
 
-    BallPanel* panel() const { return w->Frame300; }
-    BallRecordPanel* record() const { return w->Frame300->Frame8; }
+    BallPanel* panel() const { return find<BallPanel>("Frame300"); }
+    BallRecordPanel* record() const { return find<BallRecordPanel>("Frame8"); }
     BallGrid* ballGrid() const { return find<BallGrid>("DBGrid2"); }
     BallListModel* ballModel() const { return qobject_cast<BallListModel*>(ballGrid()->model()); }
     QComboBox* combo(int i) const {

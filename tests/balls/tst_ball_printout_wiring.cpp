@@ -54,7 +54,7 @@ void TestBallPrintoutWiring::prints_then_shows_every_ball_in_printed_order() {
     QVERIFY(QFile(pdf).size() > 0);
     // Afterwards the grid shows what was printed: every ball, by bag value.
     QCOMPARE(f.ballLines(), (QStringList{"003", "002", "004", "001"}));
-    QVERIFY(f.w && f.w->Frame300->isVisible());
+    QVERIFY(f.w && f.find("Frame300")->isVisible());
 }
 
 void TestBallPrintoutWiring::cancel_prints_nothing_and_says_nothing() {
@@ -72,9 +72,9 @@ void TestBallPrintoutWiring::cancel_prints_nothing_and_says_nothing() {
     VDN_CHECK_BOXES(f.folder);
     // The grid and its filter stay as they were.
     QCOMPARE(f.ballLines(), shown);
-    QVERIFY(f.panel()->Option6_1->isChecked());
+    QVERIFY(f.find<QRadioButton>("Option6_1")->isChecked());
     QCOMPARE(f.folder.printDialog.pending(), 0);
-    QVERIFY(f.w && f.w->Frame300->isVisible());
+    QVERIFY(f.w && f.find("Frame300")->isVisible());
     QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 0);
 }
 

@@ -303,7 +303,7 @@ void TestBallRecord::deleted_customer_gets_no_ball() {
     f.click("cmdajout_mat");
     VDN_CHECK_BOXES(f.folder);
     QVERIFY(f.record()->isHidden());
-    QVERIFY(f.w->Frame200->isVisible()); // the customer panel's cancel ran
+    QVERIFY(f.find("Frame200")->isVisible()); // the customer panel's cancel ran
     QCOMPARE(f.ballCount(Gone), 0);
 }
 

@@ -38,7 +38,7 @@ bool addCustomers(Connection& c) {
 }
 
 QComboBox* comboOf(const ClientFixture& f, int n) {
-    return f.w->Frame400->findChild<QComboBox*>(QStringLiteral("Combo%1").arg(n));
+    return f.find("Frame400")->findChild<QComboBox*>(QStringLiteral("Combo%1").arg(n));
 }
 
 // Replaces the text of a sheet field as a user does.
@@ -70,10 +70,9 @@ int pdfPages(const QString& file) {
     return int(QString::fromLatin1(bytes).count(page));
 }
 
-bool onlyPanel(const ClientFixture& f, QWidget* panel) {
-    for (QWidget* p : {static_cast<QWidget*>(f.w->Frame100), static_cast<QWidget*>(f.w->Frame200),
-                       static_cast<QWidget*>(f.w->Frame300), static_cast<QWidget*>(f.w->Frame400)})
-        if (p->isVisible() != (p == panel))
+bool onlyPanel(const ClientFixture& f, const char* panel) {
+    for (const char* p : {"Frame100", "Frame200", "Frame300", "Frame400"})
+        if (f.find(p)->isVisible() != (qstrcmp(p, panel) == 0))
             return false;
     return true;
 }
@@ -130,17 +129,17 @@ void TestClientWiring::sheet_created_then_modified() {
     QVERIFY(addCustomers(*f.db));
     QVERIFY(f.open());
     f.clickRowOf("000001");
-    QVERIFY(onlyPanel(f, f.w->Frame300));
+    QVERIFY(onlyPanel(f, "Frame300"));
     QVERIFY(sheetEntryShows(f, false));
 
     QTest::mouseClick(f.find(qPrintable(entry)), Qt::LeftButton);
-    QVERIFY(onlyPanel(f, f.w->Frame400));
+    QVERIFY(onlyPanel(f, "Frame400"));
     QCOMPARE(f.w->height(), DrillingSheetPanel::OpenWindowHeight);
     QVERIFY(en_ajout);
     QVERIFY(!en_modif);
-    QCOMPARE(f.w->Frame400->findChild<QLabel*>("Label25")->text(),
+    QCOMPARE(f.find("Frame400")->findChild<QLabel*>("Label25")->text(),
              QStringLiteral("M. DUPONT JEAN"));
-    QCOMPARE(f.w->Frame400->findChild<QLabel*>("Label44")->text(),
+    QCOMPARE(f.find("Frame400")->findChild<QLabel*>("Label44")->text(),
              QStringLiteral("Perceur : Tibor Vallasse  Fiche éditée le 08/12/2026"));
     QTRY_COMPARE(f.focusName(), QStringLiteral("Combo8"));
 
@@ -152,7 +151,7 @@ void TestClientWiring::sheet_created_then_modified() {
     f.click("cmdvalide_fiche");
     VDN_CHECK_BOXES(f.folder);
 
-    QVERIFY(onlyPanel(f, f.w->Frame300));
+    QVERIFY(onlyPanel(f, "Frame300"));
     QCOMPARE(f.w->height(), DrillingSheetPanel::WindowHeight);
     QVERIFY(sheetEntryShows(f, true));
     QCOMPARE(sheetRows(*f.db, "000001"), 1);
@@ -161,7 +160,7 @@ void TestClientWiring::sheet_created_then_modified() {
 
     // Opened again it shows what was saved; a change is written over it.
     f.click("cmdmodif_fiche");
-    QVERIFY(onlyPanel(f, f.w->Frame400));
+    QVERIFY(onlyPanel(f, "Frame400"));
     QVERIFY(!en_ajout);
     QVERIFY(en_modif);
     QCOMPARE(comboOf(f, 8)->currentText(), QStringLiteral("3/16 ÉPAIS"));
@@ -170,14 +169,14 @@ void TestClientWiring::sheet_created_then_modified() {
     retypeCombo(f, 8, QStringLiteral("3/16 épais")); // known in other letter case
     f.click("cmdvalide_fiche");
     VDN_CHECK_BOXES(f.folder);
-    QVERIFY(onlyPanel(f, f.w->Frame300));
+    QVERIFY(onlyPanel(f, "Frame300"));
     QCOMPARE(sheetRows(*f.db, "000001"), 1);
     QCOMPARE(test::scalar(*f.db, "SELECT PER_08 FROM strpercage WHERE per_code = '000001'"),
              QVariant(QStringLiteral("3/16 épais")));
 
     // Label31 opens it as well.
     QTest::mouseClick(f.find("Label31"), Qt::LeftButton);
-    QVERIFY(onlyPanel(f, f.w->Frame400));
+    QVERIFY(onlyPanel(f, "Frame400"));
     QCOMPARE(comboOf(f, 8)->currentText(), QStringLiteral("3/16 épais"));
     VDN_CHECK_BOXES(f.folder);
 }
@@ -189,11 +188,11 @@ void TestClientWiring::close_box_leaves_the_sheet_unsaved() {
     QVERIFY(f.open());
     f.clickRowOf("000002");
     f.click("cmdajout_fiche");
-    QVERIFY(onlyPanel(f, f.w->Frame400));
+    QVERIFY(onlyPanel(f, "Frame400"));
     retypeCombo(f, 8, QStringLiteral("PAS GARDÉ"));
 
     QVERIFY(!f.w->close());
-    QVERIFY(onlyPanel(f, f.w->Frame300));
+    QVERIFY(onlyPanel(f, "Frame300"));
     QCOMPARE(f.w->height(), DrillingSheetPanel::WindowHeight);
     QVERIFY(sheetEntryShows(f, false));
     QCOMPARE(sheetRows(*f.db, "000002"), 0);
@@ -207,7 +206,7 @@ void TestClientWiring::close_box_leaves_the_sheet_unsaved() {
     QVERIFY(sheetEntryShows(f, true));
 
     QVERIFY(!f.w->close());
-    QVERIFY(onlyPanel(f, f.w->Frame200));
+    QVERIFY(onlyPanel(f, "Frame200"));
     QVERIFY(f.w->close());
     QTRY_VERIFY(f.w.isNull());
     VDN_CHECK_BOXES(f.folder);
@@ -225,7 +224,7 @@ void TestClientWiring::deleted_customer_gets_no_new_sheet() {
     f.click("cmdajout_fiche");
     VDN_CHECK_BOXES(f.folder);
     // The cancel action: every customer by name, the list alone.
-    QVERIFY(onlyPanel(f, f.w->Frame200));
+    QVERIFY(onlyPanel(f, "Frame200"));
     QCOMPARE(f.w->height(), DrillingSheetPanel::WindowHeight);
     QCOMPARE(f.gridCodes(), (QStringList{"000003", "000004", "000001", "000002"}));
     QCOMPARE(sheetRows(*f.db, "000004"), 0);
@@ -241,7 +240,7 @@ void TestClientWiring::deleted_customer_sheet_is_not_saved() {
     QVERIFY(sheetEntryShows(f, true));
     // It can be viewed...
     f.click("cmdmodif_fiche");
-    QVERIFY(onlyPanel(f, f.w->Frame400));
+    QVERIFY(onlyPanel(f, "Frame400"));
     QCOMPARE(comboOf(f, 8)->currentText(), QStringLiteral("1/4"));
     retypeCombo(f, 8, QStringLiteral("NOUVEAU"));
     // ...but not saved: refused before any check, back to the list alone.
@@ -249,7 +248,7 @@ void TestClientWiring::deleted_customer_sheet_is_not_saved() {
         QStringLiteral("Ce client est supprimé--Impossible de créer une fiche de percage"));
     f.click("cmdvalide_fiche");
     VDN_CHECK_BOXES(f.folder);
-    QVERIFY(onlyPanel(f, f.w->Frame200));
+    QVERIFY(onlyPanel(f, "Frame200"));
     QCOMPARE(f.w->height(), DrillingSheetPanel::WindowHeight);
     QCOMPARE(test::scalar(*f.db, "SELECT PER_08 FROM strpercage WHERE per_code = '000004'"),
              QVariant(QStringLiteral("1/4")));
@@ -272,7 +271,7 @@ void TestClientWiring::sheet_missing_on_opening_is_reported() {
     f.folder.boxes.expectMessage(QStringLiteral("Veuillez relancer le logiciel... problème "));
     f.click("cmdmodif_fiche");
     VDN_CHECK_BOXES(f.folder);
-    QVERIFY(onlyPanel(f, f.w->Frame300));
+    QVERIFY(onlyPanel(f, "Frame300"));
     QCOMPARE(f.w->height(), DrillingSheetPanel::WindowHeight);
 }
 
@@ -287,14 +286,14 @@ void TestClientWiring::sheet_prints_on_the_session_printer() {
     QVERIFY(f.open());
     f.clickRowOf("000001");
     f.click("cmdajout_fiche");
-    QVERIFY(onlyPanel(f, f.w->Frame400));
+    QVERIFY(onlyPanel(f, "Frame400"));
 
     // Cancel: nothing printed, no message, the panel stays.
     f.folder.printDialog.expectCancel();
     f.click("cmdimp_fiche");
     VDN_CHECK_BOXES(f.folder);
     QVERIFY(!QFile::exists(sheetPdf));
-    QVERIFY(onlyPanel(f, f.w->Frame400));
+    QVERIFY(onlyPanel(f, "Frame400"));
 
     ScriptedPrintDialog::Choice choice;
     choice.pdfFile = sheetPdf;
@@ -302,11 +301,11 @@ void TestClientWiring::sheet_prints_on_the_session_printer() {
     f.click("cmdimp_fiche");
     VDN_CHECK_BOXES(f.folder);
     QCOMPARE(pdfPages(sheetPdf), 1);
-    QVERIFY(onlyPanel(f, f.w->Frame400));
+    QVERIFY(onlyPanel(f, "Frame400"));
     QVERIFY(f.find("cmdimp_fiche")->isVisible());
     QVERIFY(f.find("cmdvalide_fiche")->isVisible());
     QCOMPARE(sheetRows(*f.db, "000001"), 0);
-    QCOMPARE(f.w->Frame400->findChild<QLabel*>("Label25")->text(),
+    QCOMPARE(f.find("Frame400")->findChild<QLabel*>("Label25")->text(),
              QStringLiteral("M. DUPONT JEAN"));
 
     // The choice stays the session's: the list printout's dialog opens on it.
@@ -439,7 +438,7 @@ void TestClientWiring::export_writes_the_list_and_opens_it() {
              }));
     // The window stays on the list.
     QVERIFY(!f.w.isNull());
-    QVERIFY(onlyPanel(f, f.w->Frame200));
+    QVERIFY(onlyPanel(f, "Frame200"));
 }
 
 void TestClientWiring::export_without_spreadsheet_keeps_the_file() {
@@ -457,7 +456,7 @@ void TestClientWiring::export_without_spreadsheet_keeps_the_file() {
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll().count("\r\n"), 5);
-    QVERIFY(onlyPanel(f, f.w->Frame200));
+    QVERIFY(onlyPanel(f, "Frame200"));
 }
 
 QTEST_MAIN(TestClientWiring)

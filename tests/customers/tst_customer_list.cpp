@@ -72,10 +72,10 @@ void TestCustomerList::opens_on_every_customer_by_name() {
 
     QCOMPARE(f.w->windowTitle(), QStringLiteral("Gestion des Clients"));
     QCOMPARE(f.w->objectName(), QStringLiteral("VDN_client"));
-    QVERIFY(f.w->Frame200->isVisible());
-    QVERIFY(f.w->Frame100->isHidden());
-    QVERIFY(f.w->Frame300->isHidden());
-    QVERIFY(f.w->Frame400->isHidden());
+    QVERIFY(f.find("Frame200")->isVisible());
+    QVERIFY(f.find("Frame100")->isHidden());
+    QVERIFY(f.find("Frame300")->isHidden());
+    QVERIFY(f.find("Frame400")->isHidden());
     QCOMPARE(f.w->height(), 10700 / 15);
     QVERIFY(!en_ajout);
     QVERIFY(!en_modif);
@@ -178,10 +178,10 @@ void TestCustomerList::row_click_opens_the_customer_on_the_ball_panel() {
     QTest::keyClicks(f.box("selnom"), QStringLiteral("DUP"));
     f.clickRow(0);
 
-    QVERIFY(f.w->Frame300->isVisible());
-    QVERIFY(f.w->Frame200->isHidden());
-    QVERIFY(f.w->Frame100->isHidden());
-    QVERIFY(f.w->Frame400->isHidden());
+    QVERIFY(f.find("Frame300")->isVisible());
+    QVERIFY(f.find("Frame200")->isHidden());
+    QVERIFY(f.find("Frame100")->isHidden());
+    QVERIFY(f.find("Frame400")->isHidden());
     QCOMPARE(f.w->height(), 10700 / 15);
     QCOMPARE(f.w->currentCode(), QStringLiteral("000001"));
     QCOMPARE(f.box("Txtcod")->text(), QStringLiteral("000001"));
@@ -208,7 +208,7 @@ void TestCustomerList::row_click_opens_the_customer_on_the_ball_panel() {
     f.w->close();
     QCOMPARE(f.box("selnom")->text(), QString());
     f.clickRowOf(QStringLiteral("000006"));
-    QVERIFY(f.w->Frame300->isVisible());
+    QVERIFY(f.find("Frame300")->isVisible());
     QCOMPARE(f.find<QLabel>("lbl_8")->text(),
              QStringLiteral("Téléphone : 01 -- 06 FICHE SUPPRIMEE"));
     QCOMPARE(f.w->workingLine(), 0);
@@ -250,8 +250,8 @@ void TestCustomerList::clicks_on_an_empty_list_do_nothing() {
     QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, {}, QPoint(50, 10));
     QTest::mouseDClick(f.grid()->viewport(), Qt::LeftButton, {}, QPoint(50, 10));
     f.click("cmdsupprime");
-    QVERIFY(f.w->Frame200->isVisible());
-    QVERIFY(f.w->Frame300->isHidden());
+    QVERIFY(f.find("Frame200")->isVisible());
+    QVERIFY(f.find("Frame300")->isHidden());
     QCOMPARE(f.w->currentCode(), QString());
 
     // A search that finds nobody leaves an empty list too.
@@ -260,7 +260,7 @@ void TestCustomerList::clicks_on_an_empty_list_do_nothing() {
     QCOMPARE(f.model()->rowCount(), 0);
     QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, {}, QPoint(50, 10));
     f.click("cmdsupprime");
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
     QCOMPARE(test::scalar(*f.db, "SELECT count(*) FROM strclient").toInt(), 6);
     VDN_CHECK_BOXES(f.folder);
 }
@@ -277,20 +277,20 @@ void TestCustomerList::enter_opens_the_current_row() {
     const QStringList found = f.gridCodes();
     QVERIFY(found.size() >= 2);
     QTest::keyClick(selnom, Qt::Key_Return);
-    QVERIFY(f.w->Frame300->isVisible());
+    QVERIFY(f.find("Frame300")->isVisible());
     QCOMPARE(f.w->currentCode(), found.first());
     QCOMPARE(f.w->height(), 10700 / 15);
 
     // Enter of the keypad in the grid, after the arrow keys moved the row.
     f.w->close();
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
     const QStringList all = f.gridCodes();
     f.grid()->setFocus();
     QTest::keyClick(f.grid(), Qt::Key_Down);
     QTest::keyClick(f.grid(), Qt::Key_Down);
     QCOMPARE(f.grid()->currentIndex().row(), 2);
     QTest::keyClick(f.grid(), Qt::Key_Enter, Qt::KeypadModifier);
-    QVERIFY(f.w->Frame300->isVisible());
+    QVERIFY(f.find("Frame300")->isVisible());
     QCOMPARE(f.w->currentCode(), all.at(2));
 
     // Nobody listed: Return does nothing.
@@ -301,8 +301,8 @@ void TestCustomerList::enter_opens_the_current_row() {
     QTest::keyClick(selnom, Qt::Key_Return);
     f.grid()->setFocus();
     QTest::keyClick(f.grid(), Qt::Key_Return);
-    QVERIFY(f.w->Frame200->isVisible());
-    QVERIFY(f.w->Frame300->isHidden());
+    QVERIFY(f.find("Frame200")->isVisible());
+    QVERIFY(f.find("Frame300")->isHidden());
     VDN_CHECK_BOXES(f.folder);
 }
 
@@ -319,8 +319,8 @@ void TestCustomerList::close_box_steps_back_one_panel() {
     en_modif = true;
     QVERIFY(!f.w->close());
     QVERIFY(f.w);
-    QVERIFY(f.w->Frame200->isVisible());
-    QVERIFY(f.w->Frame300->isHidden());
+    QVERIFY(f.find("Frame200")->isVisible());
+    QVERIFY(f.find("Frame300")->isHidden());
     QCOMPARE(f.box("selnom")->text(), QString());
     QCOMPARE(f.gridCodes(), ByName);
     QCOMPARE(f.w->listQuery(), CustomerQuery::all().unordered());
@@ -331,11 +331,11 @@ void TestCustomerList::close_box_steps_back_one_panel() {
     // Record: back to the list, nothing saved.
     f.clickRowOf(QStringLiteral("000002"));
     QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
-    QVERIFY(f.w->Frame100->isVisible());
+    QVERIFY(f.find("Frame100")->isVisible());
     f.retype("Txtnom", QStringLiteral("CHANGÉ"));
     QVERIFY(!f.w->close());
-    QVERIFY(f.w->Frame200->isVisible());
-    QVERIFY(f.w->Frame100->isHidden());
+    QVERIFY(f.find("Frame200")->isVisible());
+    QVERIFY(f.find("Frame100")->isHidden());
     QCOMPARE(
         test::scalar(*f.db, "SELECT clt_nom FROM strclient WHERE clt_cod = '000002'").toString(),
         QStringLiteral("DURAND MARIE"));
@@ -354,12 +354,12 @@ void TestCustomerList::close_from_drilling_sheet_matches_sheet_entry() {
     f.clickRowOf(QStringLiteral("000003"));
     QVERIFY(f.find("cmdajout_fiche")->isVisible());
     f.w->showPanel(VdnClient::Panel::Sheet);
-    QVERIFY(f.w->Frame400->isVisible());
+    QVERIFY(f.find("Frame400")->isVisible());
     // The sheet was saved meanwhile: the way back offers to view it.
     QVERIFY(test::addSheet(*f.db, "000003"));
     QVERIFY(!f.w->close());
-    QVERIFY(f.w->Frame400->isHidden());
-    QVERIFY(f.w->Frame300->isVisible());
+    QVERIFY(f.find("Frame400")->isHidden());
+    QVERIFY(f.find("Frame300")->isVisible());
     QVERIFY(f.find("cmdmodif_fiche")->isVisible());
     QVERIFY(f.find("Label31")->isVisible());
     QVERIFY(!f.find("cmdajout_fiche")->isVisible());
@@ -375,7 +375,7 @@ void TestCustomerList::ferme_fenetre_closes_from_any_panel() {
     QVERIFY(f.open());
     f.clickRow(0);
     QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
-    QVERIFY(f.w->Frame100->isVisible());
+    QVERIFY(f.find("Frame100")->isVisible());
     f.w->ferme_fenetre();
     QTRY_VERIFY(f.w.isNull());
     VDN_CHECK_BOXES(f.folder);
@@ -397,7 +397,7 @@ void TestCustomerList::failures_on_the_way_back_are_reported() {
     f.expectReport(noSheets);
     QVERIFY(!f.w->close());
     QVERIFY(f.w);
-    QVERIFY(f.w->Frame300->isVisible());
+    QVERIFY(f.find("Frame300")->isVisible());
     VDN_CHECK_BOXES(f.folder);
 
     // The customer table is gone: back to the list reports it and still
@@ -409,8 +409,8 @@ void TestCustomerList::failures_on_the_way_back_are_reported() {
     f.expectReport(noCustomers);
     QVERIFY(!f.w->close());
     QVERIFY(f.w);
-    QVERIFY(f.w->Frame200->isVisible());
-    QVERIFY(f.w->Frame300->isHidden());
+    QVERIFY(f.find("Frame200")->isVisible());
+    QVERIFY(f.find("Frame300")->isHidden());
     VDN_CHECK_BOXES(f.folder);
 
     // A row click that cannot read the customer stays on the list.
@@ -418,7 +418,7 @@ void TestCustomerList::failures_on_the_way_back_are_reported() {
     const QString code = f.model()->code(0);
     f.expectReport(ClientFixture::failureOf([&f, &code] { return f.w->customers().byCode(code); }));
     f.clickRow(0);
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
     VDN_CHECK_BOXES(f.folder);
 }
 
@@ -434,7 +434,7 @@ void TestCustomerList::failed_load_still_opens_the_window() {
     f.w->load();
     VDN_CHECK_BOXES(f.folder);
     f.w->show();
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
     QCOMPARE(f.model()->rowCount(), 0);
 
     // Every action then reports instead of ending the program.
@@ -442,7 +442,7 @@ void TestCustomerList::failed_load_still_opens_the_window() {
     f.click("cmdajout");
     QTest::keyClicks(f.box("selnom"), QStringLiteral("A"));
     f.click("cmdsupprime");
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
     QVERIFY(f.folder.boxes.shown().size() >= 2);
     for (const auto& box : f.folder.boxes.shown())
         QVERIFY2(box.text.startsWith(QStringLiteral("L'erreur suivante s'est produite:")),
@@ -513,7 +513,7 @@ void TestCustomerList::failed_page_is_reported_and_list_stops() {
     VDN_CHECK_BOXES(f.folder);
     QCOMPARE(f.model()->rowCount(), shown);
     QVERIFY(!f.model()->canFetchMore({}));
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
 }
 
 QTEST_MAIN(TestCustomerList)

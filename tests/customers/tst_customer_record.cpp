@@ -78,10 +78,10 @@ void TestCustomerRecord::new_customer_proposes_the_next_number() {
         QVERIFY(test::addSheet(*f.db, code));
     QVERIFY(f.open());
     f.click("cmdajout");
-    QVERIFY(f.w->Frame100->isVisible());
-    QVERIFY(f.w->Frame200->isHidden());
-    QVERIFY(f.w->Frame300->isHidden());
-    QVERIFY(f.w->Frame400->isHidden());
+    QVERIFY(f.find("Frame100")->isVisible());
+    QVERIFY(f.find("Frame200")->isHidden());
+    QVERIFY(f.find("Frame300")->isHidden());
+    QVERIFY(f.find("Frame400")->isHidden());
     QCOMPARE(f.box("Txtcod")->text(), proposed);
     QVERIFY(!f.box("Txtcod")->isReadOnly());
     QVERIFY(en_ajout);
@@ -138,8 +138,8 @@ void TestCustomerRecord::new_customer_is_saved_as_typed() {
     test::typeText(memo, QStringLiteral("Préfère l'urethane."));
     f.click("cmdvalide");
 
-    QVERIFY(f.w->Frame200->isVisible());
-    QVERIFY(f.w->Frame100->isHidden());
+    QVERIFY(f.find("Frame200")->isVisible());
+    QVERIFY(f.find("Frame100")->isHidden());
     QVERIFY(!f.folder.pointer.isBusy());
     // Back on every customer by name; the search text stays as it was.
     QCOMPARE(f.box("selnom")->text(), QStringLiteral("z"));
@@ -231,7 +231,7 @@ void TestCustomerRecord::code_check_formats_and_keeps_entry_on_duplicate() {
     VDN_CHECK_BOXES(f.folder);
     QCOMPARE(f.box("Txtcod")->text(), shown);
     // The entry stays; a taken code gets the focus back to be changed.
-    QVERIFY(f.w->Frame100->isVisible());
+    QVERIFY(f.find("Frame100")->isVisible());
     QCOMPARE(f.box("Txtnom")->text(), QStringLiteral("Nouveau"));
     QCOMPARE(f.focusName(), taken ? QStringLiteral("Txtcod") : QStringLiteral("txtint"));
     QVERIFY(en_ajout);
@@ -296,7 +296,7 @@ void TestCustomerRecord::validate_refuses_incomplete_entry() {
     f.folder.boxes.expectMessage(message);
     f.click("cmdvalide");
     VDN_CHECK_BOXES(f.folder);
-    QVERIFY(f.w->Frame100->isVisible());
+    QVERIFY(f.find("Frame100")->isVisible());
     QCOMPARE(f.focusName(), focus);
     QVERIFY(!f.folder.pointer.isBusy());
     QCOMPARE(f.box("txtvil")->text(), QStringLiteral("Nantes"));
@@ -321,7 +321,7 @@ void TestCustomerRecord::validate_keeps_entry_when_code_was_taken_meanwhile() {
     f.folder.boxes.expectMessage(QStringLiteral("Ce code existe déjà"));
     f.click("cmdvalide");
     VDN_CHECK_BOXES(f.folder);
-    QVERIFY(f.w->Frame100->isVisible());
+    QVERIFY(f.find("Frame100")->isVisible());
     QCOMPARE(f.box("Txtnom")->text(), QStringLiteral("DURAND"));
     QCOMPARE(f.focusName(), QStringLiteral("Txtcod"));
     QCOMPARE(field(*f.db, "000001", "clt_nom"), QStringLiteral("PREMIER"));
@@ -426,8 +426,8 @@ void TestCustomerRecord::modify_saves_back_what_was_not_changed() {
     QVERIFY(f.open());
     f.clickRow(0);
     QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
-    QVERIFY(f.w->Frame100->isVisible());
-    QVERIFY(f.w->Frame300->isHidden());
+    QVERIFY(f.find("Frame100")->isVisible());
+    QVERIFY(f.find("Frame300")->isHidden());
     QVERIFY(!en_ajout);
     QVERIFY(en_modif);
     QVERIFY(f.box("Txtcod")->isReadOnly());
@@ -439,7 +439,7 @@ void TestCustomerRecord::modify_saves_back_what_was_not_changed() {
 
     f.retype("txttel", QStringLiteral("02 00 00 00 00"));
     f.click("cmdvalide");
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
     QCOMPARE(field(*f.db, "000009", "clt_tel"), QStringLiteral("02 00 00 00 00"));
     QCOMPARE(field(*f.db, "000009", "clt_mail"), QStringLiteral("jm.dlf@exemple.fr"));
     QCOMPARE(field(*f.db, "000009", "clt_nom"), longName);
@@ -492,7 +492,7 @@ void TestCustomerRecord::deleted_or_vanished_customer_is_not_saved() {
     f.folder.boxes.expectMessage(QStringLiteral("Cette fiche est supprimée et non modifiable"));
     f.click("cmdvalide");
     VDN_CHECK_BOXES(f.folder);
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
     QCOMPARE(field(*f.db, "000001", "clt_nom"), QStringLiteral("ANCIEN"));
     QCOMPARE(field(*f.db, "000001", "clt_etat"), QStringLiteral("SUPPRIME"));
 
@@ -502,7 +502,7 @@ void TestCustomerRecord::deleted_or_vanished_customer_is_not_saved() {
     f.folder.boxes.expectMessage(QStringLiteral("Ce code n'existe pas"));
     f.click("cmdvalide");
     VDN_CHECK_BOXES(f.folder);
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
     QCOMPARE(customerCount(*f.db), 1);
     QVERIFY(!f.folder.pointer.isBusy());
 }
@@ -530,8 +530,8 @@ void TestCustomerRecord::cancel_returns_without_saving_and_keeps_search() {
     QCOMPARE(f.focusName(), QStringLiteral("Txtcod"));
     f.click("cmdannule");
     VDN_CHECK_BOXES(f.folder);
-    QVERIFY(f.w->Frame200->isVisible());
-    QVERIFY(f.w->Frame100->isHidden());
+    QVERIFY(f.find("Frame200")->isVisible());
+    QVERIFY(f.find("Frame100")->isHidden());
     QCOMPARE(customerCount(*f.db), 2);
     // Every customer by name, while the search text and queries stay.
     QCOMPARE(f.gridCodes(), (QStringList{"000001", "000002"}));
@@ -585,7 +585,7 @@ void TestCustomerRecord::delete_customer() {
     QCOMPARE(test::scalar(*f.db, "SELECT count(*) FROM strmateriel").toInt(), balls);
     QCOMPARE(test::scalar(*f.db, "SELECT count(*) FROM strpercage").toInt(), 1);
     QCOMPARE(field(*f.db, "000002", "clt_etat"), keep ? QStringLiteral("SUPPRIME") : QString());
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
     QCOMPARE(f.gridCodes(), customers);
     QCOMPARE(f.w->currentCode(), QStringLiteral("000002"));
     if (keep)
@@ -625,7 +625,7 @@ void TestCustomerRecord::failed_delete_changes_nothing() {
     QCOMPARE(test::scalar(*f.db, "SELECT count(*) FROM strmateriel").toInt(), 2);
     // The list shows what it showed before.
     QCOMPARE(f.gridCodes(), (QStringList{"000001", "000002"}));
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
 }
 
 void TestCustomerRecord::failed_code_check_is_reported() {
@@ -641,7 +641,7 @@ void TestCustomerRecord::failed_code_check_is_reported() {
     f.expectReport(failure);
     f.leave("Txtcod");
     VDN_CHECK_BOXES(f.folder);
-    QVERIFY(f.w->Frame100->isVisible());
+    QVERIFY(f.find("Frame100")->isVisible());
     QCOMPARE(f.box("Txtcod")->text(), QStringLiteral("000008"));
 }
 

@@ -167,7 +167,7 @@ void TestSheetPanel::stored_sheet_is_shown() {
                                   {"PER_VIN_URE", material},
                                   {"PER_OVAL_CON", conicity}}));
     DrillingSheetPanel panel(f.services(), c->db());
-    QVERIFY(panel.startModify("000007", "M. MARTIN LUC", ""));
+    QVERIFY(panel.startModify({"000007", "M. MARTIN LUC", ""}));
     VDN_CHECK_BOXES(f);
     QVERIFY(en_modif);
     QVERIFY(!en_ajout);
@@ -192,7 +192,7 @@ void TestSheetPanel::field_33_offers_list_11() {
     auto c = f.connect();
     exec(*c, "INSERT INTO strparam VALUES ('11', '7/8 large'), ('33', 'jamais lu')");
     DrillingSheetPanel panel(f.services(), c->db());
-    QVERIFY(panel.open("000003", "X", "", DrillingSheetPanel::Mode::Create).ok());
+    QVERIFY(panel.open({"000003", "X", ""}, DrillingSheetPanel::Mode::Create).ok());
     Result<QStringList> list11 = ParamStore(c->db()).values(11, ListOrder::Text);
     QVERIFY(list11.ok());
     QVERIFY(list11->contains("7/8 large"));
@@ -330,7 +330,7 @@ void TestSheetPanel::modify_without_a_sheet_opens_nothing() {
     DrillingSheetPanel panel(f.services(), c->db());
     QSignalSpy cancel(&panel, &DrillingSheetPanel::cancelRequested);
     f.boxes.expectMessage("Veuillez relancer le logiciel... problème ");
-    QVERIFY(!panel.startModify("000009", "A", ""));
+    QVERIFY(!panel.startModify({"000009", "A", ""}));
     VDN_CHECK_BOXES(f);
     QVERIFY(!panel.isReady());
     QVERIFY(!en_modif);

@@ -133,7 +133,7 @@ void TestSheetPrintout::picture_leaves_out_the_print_and_validate_controls() {
     QVERIFY(f.ok());
     auto c = f.connect();
     DrillingSheetPanel panel(f.services(), c->db());
-    QVERIFY(panel.startCreate("000031", "A", ""));
+    QVERIFY(panel.startCreate({"000031", "A", ""}));
     panel.show();
     const QColor background(192, 192, 255);
     const QImage screen = panel.grab().toImage();
@@ -156,7 +156,7 @@ void TestSheetPrintout::cancel_prints_nothing_and_says_nothing() {
     QVERIFY(f.ok());
     auto c = f.connect();
     DrillingSheetPanel panel(f.services(), c->db());
-    QVERIFY(panel.startCreate("000032", "A", ""));
+    QVERIFY(panel.startCreate({"000032", "A", ""}));
     panel.show();
     const QString pdf = f.folder() + "jamais.pdf";
     const int busy = f.pointer.busyCount();
@@ -184,7 +184,7 @@ void TestSheetPrintout::failures_are_reported_and_the_controls_come_back() {
     QVERIFY(f.ok());
     auto c = f.connect();
     DrillingSheetPanel panel(f.services(), c->db());
-    QVERIFY(panel.startCreate("000033", "A", ""));
+    QVERIFY(panel.startCreate({"000033", "A", ""}));
     panel.show();
     const DataError dialogError =
         DataError::other(errnum::PrintFailure, QStringLiteral("Aucune imprimante n'est prête"));

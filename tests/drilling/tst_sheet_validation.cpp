@@ -198,7 +198,7 @@ void TestSheetValidation::value_in_other_case_is_known_and_kept() {
     auto c = f.connect();
     test::scalar(*c, "INSERT INTO strparam VALUES ('23', 'ELITE'), ('30', 'l''ovale')");
     DrillingSheetPanel panel(f.services(), c->db());
-    QVERIFY(panel.startCreate("000015", "A", ""));
+    QVERIFY(panel.startCreate({"000015", "A", ""}));
     // A quote is looked up as typed.
     comboOf(panel, 23)->setEditText("elite");
     comboOf(panel, 30)->setEditText("L'OVALE");
@@ -255,7 +255,7 @@ void TestSheetValidation::empty_field_asks_once_then_passes() {
     auto c = f.connect();
     test::scalar(*c, "DELETE FROM strparam WHERE par_table = '19' AND par_lib = ''");
     DrillingSheetPanel panel(f.services(), c->db());
-    QVERIFY(panel.startCreate("000017", "A", ""));
+    QVERIFY(panel.startCreate({"000017", "A", ""}));
     f.boxes.expectQuestion(question("19 : ", ""), true);
     panel.validate();
     VDN_CHECK_BOXES(f);
@@ -284,7 +284,7 @@ void TestSheetValidation::thumb_slug_decides_the_size() {
     QVERIFY(f.ok());
     auto c = f.connect();
     DrillingSheetPanel panel(f.services(), c->db());
-    QVERIFY(panel.startCreate("000018", "A", ""));
+    QVERIFY(panel.startCreate({"000018", "A", ""}));
     panel.findChild<QRadioButton*>(button)->setChecked(true);
     comboOf(panel, 21)->setEditText("1 7/8");
     // The size is checked either way, even when it is not saved.
@@ -323,7 +323,7 @@ void TestSheetValidation::create_over_an_existing_row_modifies_it() {
     auto c = f.connect();
     DrillingSheetPanel panel(f.services(), c->db());
     // The create entry was shown while another window wrote the sheet.
-    QVERIFY(panel.startCreate("000020", "A", ""));
+    QVERIFY(panel.startCreate({"000020", "A", ""}));
     QVERIFY(test::insertSheetRow(c->db(), "000020", {{"PER_08", "1/8"}, {"PER_COM_D", "ancien"}}));
     comboOf(panel, 8)->setEditText("1/4");
     QSignalSpy saved(&panel, &DrillingSheetPanel::saved);
@@ -359,7 +359,8 @@ void TestSheetValidation::failed_save_leaves_the_row() {
 
     DrillingSheetPanel panel(f.services(), c->db());
     QSignalSpy saved(&panel, &DrillingSheetPanel::saved);
-    QVERIFY(existing ? panel.startModify("000021", "A", "") : panel.startCreate("000021", "A", ""));
+    QVERIFY(existing ? panel.startModify({"000021", "A", ""})
+                     : panel.startCreate({"000021", "A", ""}));
     comboOf(panel, 8)->setEditText("3 5/64");
     comboOf(panel, 9)->setEditText("");
     f.boxes.setAnswerAll(true);

@@ -145,7 +145,7 @@ void TestBadInput::customer_record_keeps_it() {
     f.folder.boxes.expectMessage(QStringLiteral("poids non conforme"));
     f.click("cmdvalide");
     VDN_CHECK_BOXES(f.folder);
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
 
     // Stored as typed, cut to each box's limit without splitting a character.
     for (const RecordBox& b : RecordBoxes) {
@@ -161,7 +161,7 @@ void TestBadInput::customer_record_keeps_it() {
     // Read back identical.
     f.clickRowOf(code);
     QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
-    QVERIFY(f.w->Frame100->isVisible());
+    QVERIFY(f.find("Frame100")->isVisible());
     for (const RecordBox& b : RecordBoxes)
         QCOMPARE(f.box(b.box)->text(), field(*f.db, code, b.field));
     QCOMPARE(memo->toPlainText(), asLines(text));
@@ -267,7 +267,7 @@ void TestBadInput::sheet_pick_lists_keep_it() {
         QVERIFY(test::scalar(*c, "INSERT INTO strparam VALUES ('8', ?)", {decoy}).isNull());
 
     DrillingSheetPanel panel(f.services(), c->db());
-    QVERIFY(panel.startCreate("000021", "A", ""));
+    QVERIFY(panel.startCreate({"000021", "A", ""}));
     for (int n : fields) {
         auto* combo = panel.findChild<QComboBox*>(QStringLiteral("Combo%1").arg(n));
         QVERIFY(combo);
@@ -311,7 +311,7 @@ void TestBadInput::sheet_pick_lists_keep_it() {
     // Opened again: the same values show and are now known, so validating
     // asks nothing.
     DrillingSheetPanel again(f.services(), c->db());
-    QVERIFY(again.startModify("000021", "A", ""));
+    QVERIFY(again.startModify({"000021", "A", ""}));
     for (int n : fields)
         QCOMPARE(again.findChild<QComboBox*>(QStringLiteral("Combo%1").arg(n))->currentText(), cut);
     QCOMPARE(again.findChild<QPlainTextEdit*>("txtcomm_doigt")->toPlainText(), asLines(text));

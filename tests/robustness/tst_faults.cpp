@@ -72,7 +72,7 @@ struct Window {
         return code;
     }
     bool entryStillShown(const QString& name) const {
-        return f.w->Frame100->isVisible() && f.box("Txtnom")->text() == name &&
+        return f.find("Frame100")->isVisible() && f.box("Txtnom")->text() == name &&
                f.box("txtvil")->text() == QLatin1String("Lyon") &&
                f.find<QPlainTextEdit>("txtmemo")->toPlainText() ==
                    QStringLiteral("note ").repeated(200);
@@ -188,7 +188,7 @@ void TestFaults::lock_held_by_another_process() {
     f.click("cmdvalide");
     VDN_CHECK_BOXES(f.folder);
     QCOMPARE(win.boxes.reports.size(), 1);
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
     QCOMPARE(f.gridCodes(), (QStringList{"000001", code}));
     QCOMPARE(integrity(f.folder.databaseFile()), QStringLiteral("ok"));
     QCOMPARE(codes(f.folder.databaseFile()), (QStringList{"000001", code}));
@@ -245,7 +245,7 @@ void TestFaults::read_only_folder() {
     f.click("cmdvalide");
     VDN_CHECK_BOXES(f.folder);
     QCOMPARE(win.boxes.reports.size(), 1);
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
     QCOMPARE(integrity(f.folder.databaseFile()), QStringLiteral("ok"));
     QCOMPARE(codes(f.folder.databaseFile()), (QStringList{"000001", code}));
 }
@@ -315,7 +315,7 @@ void TestFaults::full_disk() {
     // SQLITE_FULL
     QVERIFY2(win.boxes.reports.first().contains(QStringLiteral("Numéro d'erreur: 13\r\n")),
              qPrintable(win.boxes.reports.first()));
-    QVERIFY(f.w->Frame100->isVisible());
+    QVERIFY(f.find("Frame100")->isVisible());
     QCOMPARE(f.box("Txtnom")->text(), QStringLiteral("BRUN"));
     QCOMPARE(integrity(file), QStringLiteral("ok"));
     QCOMPARE(codes(file), QStringList{"000001"});
@@ -330,7 +330,7 @@ void TestFaults::full_disk() {
     f.click("cmdvalide");
     VDN_CHECK_BOXES(f.folder);
     QCOMPARE(win.boxes.reports.size(), 1);
-    QVERIFY(f.w->Frame200->isVisible());
+    QVERIFY(f.find("Frame200")->isVisible());
     delete f.w.data();
     QCOMPARE(integrity(file), QStringLiteral("ok"));
     QCOMPARE(codes(file), (QStringList{"000001", code}));

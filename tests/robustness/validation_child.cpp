@@ -10,8 +10,6 @@
 //
 //   robustness_child DATA_FOLDER
 #include "../customers/customer_data.h"
-#include "customers/customer_list_panel.h"
-#include "customers/customer_record_panel.h"
 #include "customers/vdn_client.h"
 #include "data/connection.h"
 #include "data/globals.h"
@@ -21,6 +19,7 @@
 #include "platform/pointer.h"
 #include "platform/print_dialog.h"
 #include "platform/spreadsheet.h"
+#include "support/widget_lookup.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -83,20 +82,20 @@ int main(int argc, char** argv) {
 
     for (int i = 0;; ++i) {
         // A customer through the record panel.
-        QTest::mouseClick(w.Frame200->cmdajout, Qt::LeftButton);
-        CustomerRecordPanel* record = w.Frame100;
-        const QString code = record->Txtcod->text();
-        record->Txtnom->setText(QStringLiteral("CLIENT %1").arg(i));
-        record->txtvil->setText(QStringLiteral("VILLE %1 é'\"%_").arg(i));
-        record->txtmemo->setPlainText(QStringLiteral("Note\n").repeated(i % 50));
-        QTest::mouseClick(record->cmdvalide, Qt::LeftButton);
-        if (boxes.shown != 0 || !w.Frame200->isVisible())
+        QTest::mouseClick(test::control(&w, "cmdajout"), Qt::LeftButton);
+        const QString code = test::control<QLineEdit>(&w, "Txtcod")->text();
+        test::control<QLineEdit>(&w, "Txtnom")->setText(QStringLiteral("CLIENT %1").arg(i));
+        test::control<QLineEdit>(&w, "txtvil")->setText(QStringLiteral("VILLE %1 é'\"%_").arg(i));
+        test::control<QPlainTextEdit>(&w, "txtmemo")
+            ->setPlainText(QStringLiteral("Note\n").repeated(i % 50));
+        QTest::mouseClick(test::control(&w, "cmdvalide"), Qt::LeftButton);
+        if (boxes.shown != 0 || !test::control(&w, "Frame200")->isVisible())
             return 4;
         acknowledge(QStringLiteral("C ") + code);
 
         // Its drilling sheet.
         DrillingSheetPanel sheet(services, w.database());
-        if (!sheet.startCreate(code, QStringLiteral("CLIENT"), QString()))
+        if (!sheet.startCreate({code, QStringLiteral("CLIENT"), QString()}))
             return 5;
         sheet.validate();
         if (boxes.shown != 0)

@@ -25,11 +25,11 @@ SheetHost::SheetHost(const Services& services, QSqlDatabase db) : db_(db) {
     panel->hide();
 
     QObject::connect(cmdajout_fiche, &QPushButton::clicked, &window, [this] {
-        if (panel->startCreate(code_, name_, state_))
+        if (panel->startCreate({code_, name_, state_}))
             showPanel();
     });
     QObject::connect(cmdmodif_fiche, &QPushButton::clicked, &window, [this] {
-        if (panel->startModify(code_, name_, state_))
+        if (panel->startModify({code_, name_, state_}))
             showPanel();
     });
     QObject::connect(panel, &DrillingSheetPanel::saved, &window, [this] {

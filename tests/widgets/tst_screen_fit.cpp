@@ -19,7 +19,7 @@ bool openSheet(ClientFixture& f) {
         return false;
     f.clickRowOf("000001");
     QTest::mouseClick(f.find("cmdajout_fiche"), Qt::LeftButton);
-    return f.w->Frame400->isVisible();
+    return f.find("Frame400")->isVisible();
 }
 
 // Where a control is, in the scroll area's viewport.
@@ -52,7 +52,7 @@ void TestScreenFit::large_screen_keeps_the_designed_geometry() {
     QVERIFY(!area->verticalScrollBar()->isVisible());
     QVERIFY(!area->horizontalScrollBar()->isVisible());
     QCOMPARE(area->viewport()->size(), f.w->size());
-    QCOMPARE(f.w->Frame400->geometry(), QRect(QPoint(0, 0), f.w->size()));
+    QCOMPARE(f.find("Frame400")->geometry(), QRect(QPoint(0, 0), f.w->size()));
     f.w->close();
     QCOMPARE(f.w->height(), DrillingSheetPanel::WindowHeight);
     QVERIFY(!area->verticalScrollBar()->isVisible());
@@ -76,7 +76,7 @@ void TestScreenFit::small_screen_scrolls_to_every_control() {
     QScrollArea* area = screen_fit::scrollArea(f.w);
     QVERIFY(area->verticalScrollBar()->isVisible());
     // The sheet keeps its designed size inside.
-    QCOMPARE(f.w->Frame400->height(), DrillingSheetPanel::OpenWindowHeight);
+    QCOMPARE(f.find("Frame400")->height(), DrillingSheetPanel::OpenWindowHeight);
 
     // The validate button, below the visible part at 1280 x 720, is reached.
     auto* validate = f.find<QPushButton>("cmdvalide_fiche");
@@ -102,7 +102,7 @@ void TestScreenFit::small_screen_scrolls_to_every_control() {
     // And a click on it validates the sheet.
     f.folder.boxes.setAnswerAll(true);
     QTest::mouseClick(validate, Qt::LeftButton);
-    QVERIFY(f.w->Frame300->isVisible());
+    QVERIFY(f.find("Frame300")->isVisible());
     QCOMPARE(scalar(*f.db, "SELECT count(*) FROM strpercage WHERE per_code = '000001'").toInt(), 1);
     QVERIFY(f.w->height() <= available.height());
 }

@@ -1,0 +1,266 @@
+#include "balls/ball_controller.h"
+
+#include "balls/ball_list_model.h"
+#include "balls/ball_panel.h"
+#include "balls/ball_record_panel.h"
+#include "data/error_report.h"
+#include "data/val.h"
+#include "platform/message_boxes.h"
+#include "platform/pointer.h"
+#include "printing/ball_list_printout.h"
+#include "reference/param_store.h"
+
+namespace vdn {
+
+namespace {
+const QString BallListReading = QStringLiteral("Lecture de la liste des boules");
+const QString BallSaving = QStringLiteral("Enregistrement de la boule");
+} // namespace
+
+BallController::BallController(const Services& services, BallStore& balls, BallPanel& panel,
+                               QObject* parent)
+    : QObject(parent), services_(services), balls_(balls), panel_(panel) {
+    connect(&panel, &BallPanel::addBallClicked, this, &BallController::addBall);
+    connect(&panel, &BallPanel::deleteBallClicked, this, &BallController::deleteBall);
+    connect(&panel, &BallPanel::ballRowClicked, this, &BallController::openBall);
+    connect(&panel, &BallPanel::ballHeadingClicked, this, &BallController::sortBy);
+    connect(&panel, &BallPanel::bagLeft, this, &BallController::writeBag);
+    connect(&panel, &BallPanel::filterChanged, this, &BallController::loadBallList);
+    connect(&panel, &BallPanel::printBallsClicked, this, &BallController::printBalls);
+    BallRecordPanel& r = record();
+    connect(&r, &BallRecordPanel::validateClicked, this, &BallController::validate);
+    connect(&r, &BallRecordPanel::cancelClicked, this, &BallController::cmdannule3);
+    connect(&r, &BallRecordPanel::pickListLeft, this, [this] { checkPickLists(); });
+    connect(&r, &BallRecordPanel::invalidDateLeft, this, &BallController::showInvalidDate);
+}
+
+BallRecordPanel& BallController::record() const {
+    return panel_.record();
+}
+
+void BallController::report(const DataError& error, const QString& operation) {
+    erreur_donnees(error, services_, panel_.window(), operation);
+}
+
+std::optional<int> BallController::lineOf(int row) const {
+    const BallListModel* model = panel_.ballModel();
+    if (row < 0 || row >= model->rowCount())
+        return std::nullopt;
+    const BallRow& ball = model->row(row);
+    // Rows left from another customer are never acted on under this one's code.
+    if (ball.code != customer_.code)
+        return std::nullopt;
+    return int(val(ball.cell(BallColumn::Line)));
+}
+
+// After a failed load the grid holds nothing: rows left from the previous
+// customer would let a delete, an opening or a bag edit act on a ball that is
+// not the current customer's.
+void BallController::clearBallList() {
+    panel_.showBalls({});
+    txtmat_lg = 0;
+}
+
+void BallController::loadBallList() {
+    txtmat_lg = 0;
+    req_mat = BallListQuery{customer_.code, panel_.filter()};
+    if (!balls_.database().isValid()) {
+        panel_.showBalls({});
+        return; // the window's load has reported why
+    }
+    Result<int> highest = balls_.highestLine(req_mat.code);
+    if (!highest) {
+        clearBallList();
+        report(highest.error(), BallListReading);
+        return;
+    }
+    txtmat_lg = *highest;
+    Result<QList<BallRow>> rows = balls_.list(req_mat);
+    if (!rows) {
+        clearBallList();
+        report(rows.error(), BallListReading);
+        return;
+    }
+    panel_.showBalls(*rows);
+}
+
+void BallController::addBall() {
+    panel_.commitBag();
+    if (customer_.deleted()) {
+        services_.boxes->message(panel_.window(),
+                                 QStringLiteral("Ce client est supprimé--Impossible de créer du "
+                                                "matériel"));
+        emit cancelRequested();
+        return;
+    }
+    // Numbered from the database rather than from the last list load, so that
+    // a load that failed can never make the new ball overwrite an old one.
+    Result<int> highest = balls_.highestLine(customer_.code);
+    if (!highest) {
+        report(highest.error(), QStringLiteral("Numérotation de la nouvelle boule"));
+        return;
+    }
+    BallRecordPanel& r = record();
+    r.clearEntry();
+    const ParamStore params(balls_.database());
+    if (Status s = r.fillPickLists(params); !s) {
+        report(s.error());
+        return;
+    }
+    r.clearPickTexts();
+    r.show();
+    services_.pointer->setDefault();
+    txtmat_lg = *highest + 1;
+    r.startNewBall();
+}
+
+void BallController::openBall(int row) {
+    panel_.commitBag();
+    const std::optional<int> line = lineOf(row);
+    if (!line)
+        return;
+    BallRecordPanel& r = record();
+    r.clearEntry();
+    const ParamStore params(balls_.database());
+    if (Status s = r.fillPickLists(params); !s) {
+        report(s.error());
+        return;
+    }
+    txtmat_lg = *line;
+    const QString lineText = formatBallLine(*line);
+    Result<QList<BallRow>> shown = balls_.listOne(customer_.code, lineText);
+    if (!shown) {
+        report(shown.error(), BallListReading);
+        return;
+    }
+    panel_.showBalls(*shown);
+    Result<std::optional<BallRecord>> ball = balls_.byKey(customer_.code, lineText);
+    if (!ball) {
+        report(ball.error(), QStringLiteral("Lecture de la boule"));
+        return;
+    }
+    if (!ball->has_value())
+        return;
+    r.showBall(**ball);
+    r.show();
+    r.updateBrandPictures();
+    services_.pointer->setDefault();
+    r.focusBallName();
+}
+
+void BallController::deleteBall() {
+    panel_.commitBag();
+    const std::optional<int> row = panel_.currentRow();
+    const std::optional<int> line = row ? lineOf(*row) : std::nullopt;
+    if (!line)
+        return;
+    txtmat_lg = *line;
+    if (!services_.boxes->question(
+            panel_.window(), QStringLiteral("Etes-vous sûr de vouloir supprimer cette boule ? ")))
+        return;
+    if (Status s = balls_.remove(customer_.code, formatBallLine(*line)); !s) {
+        report(s.error(), QStringLiteral("Suppression de la boule"));
+        return;
+    }
+    cmdannule3();
+}
+
+void BallController::validate() {
+    panel_.commitBag();
+    if (checkPickLists() != CheckOutcome::Completed)
+        return;
+    const BallRecord ball = record().enteredBall(customer_.code, txtmat_lg);
+    if (Status s = balls_.save(ball); !s) {
+        report(s.error(), BallSaving);
+        return;
+    }
+    cmdannule3();
+}
+
+void BallController::cmdannule3() {
+    panel_.commitBag();
+    loadBallList();
+    emit ballPanelRequested();
+    panel_.closeRecord();
+}
+
+void BallController::sortBy(BallColumn column) {
+    panel_.commitBag();
+    // The date sorts by its yyyymmdd form, so in time order.
+    if (column == BallColumn::Date)
+        column = BallColumn::DateKey;
+    Result<QList<BallRow>> rows = balls_.list(req_mat, column);
+    if (!rows) {
+        report(rows.error(), BallListReading);
+        return;
+    }
+    panel_.showBalls(*rows);
+}
+
+CheckOutcome BallController::checkPickLists() {
+    // The focus moves while the check asks: a pick list left then does not
+    // start a second check inside the first.
+    if (checking_)
+        return CheckOutcome::Declined;
+    checking_ = true;
+    ParamStore params(balls_.database());
+    DataError error;
+    const CheckOutcome outcome = checkReferenceValues(params, record().checkedPickLists(),
+                                                      services_, panel_.window(), &error);
+    checking_ = false;
+    if (outcome == CheckOutcome::Failed)
+        report(error);
+    return outcome;
+}
+
+void BallController::printBalls() {
+    if (customer_.code.isEmpty())
+        return;
+    PrintOutcome outcome = PrintOutcome::Done;
+    {
+        Result<QSqlQuery> rows = balls_.printoutRows(customer_.code);
+        if (!rows) {
+            report(rows.error());
+            return;
+        }
+        outcome = printBallList(*rows, panel_.summaryName(), services_, panel_.window());
+    }
+    // A cancelled printout changes nothing on screen.
+    if (outcome != PrintOutcome::Cancelled)
+        showPrintedList();
+}
+
+bool BallController::showPrintedList() {
+    panel_.commitBag();
+    Result<QList<BallRow>> rows = balls_.list(BallListQuery{customer_.code, BallFilter::All});
+    if (!rows) {
+        report(rows.error(), BallListReading);
+        return false;
+    }
+    panel_.showBalls(*rows);
+    return true;
+}
+
+void BallController::writeBag(int row) {
+    BallListModel* model = panel_.ballModel();
+    if (row < 0 || row >= model->rowCount()) {
+        model->clearPending();
+        return;
+    }
+    const BallRow& ball = model->row(row);
+    const Status s =
+        balls_.setBag(ball.code, ball.cell(BallColumn::Line), ball.cell(BallColumn::Bag));
+    if (s) {
+        model->clearPending();
+        return;
+    }
+    model->revertPending();
+    report(s.error(), QStringLiteral("Enregistrement du numéro de sac"));
+}
+
+void BallController::showInvalidDate() {
+    services_.boxes->message(panel_.window(), QStringLiteral("Date invalide"));
+    record().focusDate();
+}
+
+} // namespace vdn

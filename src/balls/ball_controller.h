@@ -1,0 +1,88 @@
+#pragma once
+
+#include "balls/ball_store.h"
+#include "platform/services.h"
+#include "reference/pick_lists.h"
+#include "session/current_customer.h"
+
+#include <QObject>
+
+namespace vdn {
+
+class BallPanel;
+class BallRecordPanel;
+
+// The work of the ball panel Frame300 and its ball record Frame8: the ball
+// list load, the grid's row click, column sort and bag number edit, the
+// record's add, open, delete, validate and cancel with the pick lists and the
+// reference value check, and the customer's ball list printout. It acts on
+// the current customer it was last given, and only on grid rows of that
+// customer. What follows on the window (cancel, back to the ball panel) it
+// asks for through its signals.
+class BallController : public QObject {
+    Q_OBJECT
+public:
+    BallController(const Services& services, BallStore& balls, BallPanel& panel,
+                   QObject* parent = nullptr);
+
+    // The customer the panel works on from now on.
+    void setCustomer(const CurrentCustomer& customer) { customer_ = customer; }
+    const CurrentCustomer& customer() const { return customer_; }
+
+    // The ball list load: working line number and ball query of the current
+    // customer with the chosen status filter.
+    void loadBallList();
+    // The ball list query (customer and status filter) without order.
+    const BallListQuery& ballQuery() const { return req_mat; }
+    // The working ball line number: the customer's highest line number
+    // after a ball list load.
+    int workingLine() const { return txtmat_lg; }
+
+    // cmdajout_mat: a new ball for the current customer.
+    void addBall();
+    // Row click of DBGrid2: opens the ball of that row.
+    void openBall(int row);
+    // cmdsupp_mat: deletes the ball of the grid's current row.
+    void deleteBall();
+    // cmdvalide3: checks the pick lists, then creates or updates the ball.
+    void validate();
+    // cmdannule3: reloads the list and closes the ball record.
+    void cmdannule3();
+    // Column head of DBGrid2: the list in that column's order.
+    void sortBy(BallColumn column);
+    // The reference value check of the eight pick lists. Reports a failure.
+    CheckOutcome checkPickLists();
+    // cmdimp_mat: the customer's ball list printout, then the grid shows
+    // every ball in the printout's order.
+    void printBalls();
+    // Shows every ball of the current customer, in the order of the ball
+    // printout, whatever the status filter (until the next list load).
+    // False when the list could not be read (reported).
+    bool showPrintedList();
+
+signals:
+    // A deleted customer's new ball was refused: the window's cancel is due.
+    void cancelRequested();
+    // The ball record closed: the window shows the ball panel.
+    void ballPanelRequested();
+
+private:
+    // The grid row's line number when the row is the current customer's.
+    std::optional<int> lineOf(int row) const;
+    // Empties the ball grid and the working line number after a failed load.
+    void clearBallList();
+    void writeBag(int row);
+    void showInvalidDate();
+    void report(const DataError& error, const QString& operation = {});
+    BallRecordPanel& record() const;
+
+    Services services_;
+    BallStore& balls_;
+    BallPanel& panel_;
+    CurrentCustomer customer_;
+    BallListQuery req_mat;
+    int txtmat_lg = 0;
+    bool checking_ = false;
+};
+
+} // namespace vdn

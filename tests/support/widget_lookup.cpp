@@ -1,0 +1,55 @@
+#include "support/widget_lookup.h"
+
+#include <QAbstractScrollArea>
+#include <QComboBox>
+#include <QLabel>
+
+namespace vdn::test {
+
+namespace {
+
+bool insideCompound(const QWidget* w, const QWidget* panel) {
+    for (const QWidget* p = w->parentWidget(); p && p != panel; p = p->parentWidget())
+        if (qobject_cast<const QComboBox*>(p) || qobject_cast<const QAbstractScrollArea*>(p))
+            return true;
+    return false;
+}
+
+QString keyOf(const QWidget* w) {
+    if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
+        return w->objectName();
+    if (auto* l = qobject_cast<const QLabel*>(w); l && !l->text().isEmpty())
+        return QStringLiteral("label:") + l->text();
+    return {};
+}
+
+} // namespace
+
+QList<PlacedControl> placedControls(const QWidget* panel) {
+    QList<PlacedControl> out;
+    for (const QWidget* w : panel->findChildren<const QWidget*>()) {
+        if (w->isHidden() || insideCompound(w, panel))
+            continue;
+        const QString key = keyOf(w);
+        if (key.isEmpty())
+            continue;
+        out.append({key, QRect(w->mapTo(panel, QPoint(0, 0)), w->size())});
+    }
+    return out;
+}
+
+QStringList tabOrder(const QWidget* panel) {
+    QStringList order;
+    const QWidget* start = panel;
+    for (QWidget* w = start->nextInFocusChain(); w && w != start; w = w->nextInFocusChain()) {
+        if (!panel->isAncestorOf(w) || w->focusPolicy() == Qt::NoFocus ||
+            insideCompound(w, panel) || w->objectName().isEmpty())
+            continue;
+        if (order.contains(w->objectName()))
+            break;
+        order << w->objectName();
+    }
+    return order;
+}
+
+} // namespace vdn::test
