@@ -280,8 +280,9 @@ KeyRange searchRange(const QString& folded) {
     const QString trimmed = folded.trimmed();
     const QString key = encodeKey1(trimmed);
     // Blanks around the text make the compared length longer than the text:
-    // only a name equal to it matches. No key holds a character below the
-    // blank, so U+0001 follows the key and nothing longer.
+    // only a name equal to it matches. No character's code in a key begins
+    // below the blank, so `key` followed by U+0001 is above the key itself
+    // and below any longer key beginning with it.
     if (trimmed.isEmpty() || codePointCount(trimmed) < codePointCount(folded))
         return {key, key + QChar(1)};
     return {key, successor(key)};
