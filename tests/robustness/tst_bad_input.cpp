@@ -11,6 +11,7 @@
 #include "printing/recording_page_writer.h"
 #include "reference/catalogue.h"
 #include "reference/vdn_param.h"
+#include "support/csv_reader.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

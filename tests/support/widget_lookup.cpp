@@ -1,6 +1,7 @@
 #include "support/widget_lookup.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 
@@ -24,6 +25,15 @@ QString keyOf(const QWidget* w) {
 }
 
 } // namespace
+
+QComboBox* comboOf(const QObject* under, int n) {
+    return control<QComboBox>(under, QStringLiteral("Combo%1").arg(n));
+}
+
+bool focusIn(const QWidget* w) {
+    const QWidget* f = QApplication::focusWidget();
+    return w && f && (f == w || w->isAncestorOf(f));
+}
 
 QList<PlacedControl> placedControls(const QWidget* panel) {
     QList<PlacedControl> out;
