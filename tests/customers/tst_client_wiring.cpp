@@ -9,6 +9,7 @@
 #include "data/globals.h"
 #include "drilling/drilling_sheet_panel.h"
 #include "printing/customer_export.h"
+#include "support/widget_lookup.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -38,7 +39,7 @@ bool addCustomers(Connection& c) {
 }
 
 QComboBox* comboOf(const ClientFixture& f, int n) {
-    return f.find("Frame400")->findChild<QComboBox*>(QStringLiteral("Combo%1").arg(n));
+    return test::comboOf(f.find("Frame400"), n);
 }
 
 // Replaces the text of a sheet field as a user does.
@@ -85,16 +86,6 @@ bool sheetEntryShows(const ClientFixture& f, bool modify) {
 }
 
 // The codes of the rows the printout and the export read.
-QStringList editionCodes(ClientFixture& f) {
-    QStringList codes;
-    Result<QSqlQuery> rows = f.w->customers().rows(f.w->editionQuery());
-    if (!rows)
-        return {QStringLiteral("failed")};
-    while (rows->next())
-        codes << rows->value(QStringLiteral("clt_cod")).toString();
-    return codes;
-}
-
 } // namespace
 
 class TestClientWiring : public QObject {
@@ -352,7 +343,7 @@ void TestClientWiring::list_printout_follows_the_list_then_closes() {
         f.clickHeading(CustomerColumn(heading));
     // The printout lists the customers as the list shows them.
     QCOMPARE(f.gridCodes(), codes);
-    QCOMPARE(editionCodes(f), codes);
+    QCOMPARE(f.exportedCodes(), codes);
 
     ScriptedPrintDialog::Choice choice;
     choice.pdfFile = pdf;
