@@ -7,6 +7,7 @@
 #include "reference/pick_lists.h"
 #include "reference/vdn_param.h"
 #include "support/fixture.h"
+#include "support/report_boxes.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -23,33 +24,6 @@ namespace {
 
 const QString ChooseTable = QStringLiteral("Veuillez choisir votre table de paramètres");
 const QString Exists = QStringLiteral("Cette valeur existe déjà");
-const QString ReportStart = QStringLiteral("L'erreur suivante s'est produite:");
-
-// Passes every box to the scripted boxes, except the data-access error
-// report, whose text carries the engine's own wording: those are collected
-// (and answered No) for the test to look at.
-class Boxes : public MessageBoxes {
-public:
-    explicit Boxes(ScriptedMessageBoxes& scripted) : scripted_(scripted) {}
-    void message(QWidget* parent, const QString& text) override {
-        if (text.startsWith(ReportStart))
-            reports << text;
-        else
-            scripted_.message(parent, text);
-    }
-    bool question(QWidget* parent, const QString& text) override {
-        if (text.startsWith(ReportStart)) {
-            reports << text;
-            return false;
-        }
-        return scripted_.question(parent, text);
-    }
-    void beep() override { scripted_.beep(); }
-    QStringList reports;
-
-private:
-    ScriptedMessageBoxes& scripted_;
-};
 
 // The maintenance window on a test folder, shown and active so that focus
 // changes run their rules.
@@ -84,7 +58,7 @@ struct ParamWindow {
     QString currentValue() const { return grid()->currentIndex().data().toString(); }
     void click(const char* name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
 
-    Boxes boxes;
+    test::ReportBoxes boxes;
     std::unique_ptr<VdnParam> w;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };
