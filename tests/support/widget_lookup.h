@@ -24,6 +24,11 @@ template <class T = QWidget> T* control(const QObject* under, const char* name) 
 // The pick list "Combo<n>" of a sheet under a widget.
 QComboBox* comboOf(const QObject* under, int n);
 
+// Picks an item of a combo box the way a user does: opens its list and
+// clicks the item, so that its choice handler runs once. False when the list
+// did not open or the item was not taken.
+bool pickItem(QComboBox* combo, int index);
+
 // Whether the keyboard focus is on the widget or inside it.
 bool focusIn(const QWidget* w);
 
