@@ -8,6 +8,7 @@
 // UTF-16 so lone surrogates come in too), then the fields separated by 0xFF
 // (UTF-8) or U+FFFF (UTF-16).
 #include "printing/csv_line.h"
+#include "support/csv_reader.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -15,49 +16,6 @@
 #include <optional>
 
 namespace {
-
-// Reads one line of RFC 4180 fields from `bytes`; nullopt when the line is
-// malformed or anything follows its CR LF.
-std::optional<QList<QByteArray>> parseLine(const QByteArray& bytes) {
-    QList<QByteArray> fields;
-    QByteArray field;
-    qsizetype i = 0;
-    const qsizetype n = bytes.size();
-    for (;;) {
-        field.clear();
-        if (i < n && bytes[i] == '"') {
-            ++i;
-            for (;;) {
-                if (i >= n)
-                    return std::nullopt;
-                if (bytes[i] == '"') {
-                    if (i + 1 < n && bytes[i + 1] == '"') {
-                        field.append('"');
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                field.append(bytes[i++]);
-            }
-        } else {
-            while (i < n && bytes[i] != ',' && bytes[i] != '\r' && bytes[i] != '\n') {
-                if (bytes[i] == '"')
-                    return std::nullopt;
-                field.append(bytes[i++]);
-            }
-        }
-        fields << field;
-        if (i < n && bytes[i] == ',') {
-            ++i;
-            continue;
-        }
-        if (i + 2 == n && bytes[i] == '\r' && bytes[i + 1] == '\n')
-            return fields;
-        return std::nullopt;
-    }
-}
 
 qsizetype countOf(const QByteArray& bytes, char c) {
     return bytes.count(c);
@@ -98,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     const QByteArray line = vdn::csvLine(fields);
-    const std::optional<QList<QByteArray>> back = parseLine(line);
+    const std::optional<QList<QByteArray>> back = vdn::test::parseCsvLine(line);
     if (!back || back->size() != fields.size())
         std::abort();
     for (qsizetype i = 0; i < fields.size(); ++i)

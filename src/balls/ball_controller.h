@@ -32,8 +32,6 @@ public:
     // The ball list load: working line number and ball query of the current
     // customer with the chosen status filter.
     void loadBallList();
-    // The ball list query (customer and status filter) without order.
-    const BallListQuery& ballQuery() const { return req_mat; }
     // The working ball line number: the customer's highest line number
     // after a ball list load.
     int workingLine() const { return txtmat_lg; }

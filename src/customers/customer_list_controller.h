@@ -31,8 +31,6 @@ public:
 
     // The customer query the list grid runs now.
     const CustomerQuery& lastQuery() const { return req_sql; }
-    // The list query without order: the current search.
-    const CustomerQuery& listQuery() const { return req_clt; }
     // The query the customer list printout and export run: the current
     // search in the order the list shows it.
     const CustomerQuery& editionQuery() const { return req_edition; }

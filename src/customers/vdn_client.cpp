@@ -118,16 +118,8 @@ const CustomerQuery& VdnClient::lastQuery() const {
     return listController_->lastQuery();
 }
 
-const CustomerQuery& VdnClient::listQuery() const {
-    return listController_->listQuery();
-}
-
 const CustomerQuery& VdnClient::editionQuery() const {
     return listController_->editionQuery();
-}
-
-const BallListQuery& VdnClient::ballQuery() const {
-    return ballController_->ballQuery();
 }
 
 int VdnClient::workingLine() const {

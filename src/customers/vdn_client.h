@@ -54,13 +54,9 @@ public:
     QString currentCode() const { return current_.code; }
     // The customer query the list grid runs now.
     const CustomerQuery& lastQuery() const;
-    // The list query without order: the current search.
-    const CustomerQuery& listQuery() const;
     // The query the customer list printout and export run: the current
     // search in the order the list shows it.
     const CustomerQuery& editionQuery() const;
-    // The ball list query (customer and status filter) without order.
-    const BallListQuery& ballQuery() const;
     // The working ball line number: the customer's highest line number
     // after a ball list load.
     int workingLine() const;

@@ -3,6 +3,7 @@
 #include "app/vdn_menu.h"
 #include "data/connection.h"
 #include "platform/removable_drives.h"
+#include "support/files.h"
 #include "support/fixture.h"
 
 #include <QAction>
@@ -25,6 +26,8 @@
 
 using namespace vdn;
 
+using test::writeFile;
+
 namespace {
 
 const QString Start = QStringLiteral("Sauvegarde de l'ensemble de vos données");
@@ -33,11 +36,6 @@ const QString Done = QStringLiteral("sauvegarde terminée");
 QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-
-bool writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
 }
 
 QStringList filesIn(const QString& folder) {

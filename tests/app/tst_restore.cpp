@@ -7,6 +7,7 @@
 #include "data/connection.h"
 #include "data/globals.h"
 #include "platform/removable_drives.h"
+#include "support/files.h"
 #include "support/fixture.h"
 
 #include <QAction>
@@ -22,15 +23,12 @@
 
 using namespace vdn;
 
+using test::writeFile;
+
 namespace {
 
 const QDateTime Now(QDate(2026, 12, 8), QTime(14, 30, 5));
 const QString Saved = QStringLiteral("vordan.mdb.avant-restauration-20261208-143005");
-
-bool writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-}
 
 QByteArray digest(const QString& path) {
     QFile f(path);

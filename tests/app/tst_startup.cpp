@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "data/connection.h"
 #include "data/globals.h"
+#include "support/files.h"
 #include "support/fixture.h"
 
 #include <QCryptographicHash>
@@ -14,12 +15,9 @@
 
 using namespace vdn;
 
-namespace {
+using test::writeFile;
 
-bool writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-}
+namespace {
 
 QByteArray hashOf(const QString& path) {
     QFile f(path);

@@ -33,7 +33,8 @@ bool addBalls(Connection& c) {
 class TestBallList : public QObject {
     Q_OBJECT
 private slots:
-    void init() { test::useFrenchLocale(); }
+    void init();
+    void cleanup();
     void grid_has_fourteen_columns_in_order();
     void filter_lists_by_bag_value_data();
     void filter_lists_by_bag_value();
@@ -47,12 +48,25 @@ private slots:
     void clicks_on_an_empty_grid_do_nothing();
     void failed_load_leaves_no_stale_row_data();
     void failed_load_leaves_no_stale_row();
+
+private:
+    std::unique_ptr<BallFixture> fixture_;
 };
 
+void TestBallList::init() {
+    // Every test starts from a fresh data folder holding the sample balls.
+    test::useFrenchLocale();
+    fixture_ = std::make_unique<BallFixture>();
+    QVERIFY(fixture_->ready());
+    QVERIFY(addBalls(*fixture_->db));
+}
+
+void TestBallList::cleanup() {
+    fixture_.reset();
+}
+
 void TestBallList::grid_has_fourteen_columns_in_order() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addBalls(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     const QStringList expected{"N° ordre", "Sac",      "Marque", "BOULE",  "LAYOUT",
                                "RG ",      "NOYAU",    "DIFF",   "LENGTH", "HOOK",
@@ -83,9 +97,7 @@ void TestBallList::filter_lists_by_bag_value_data() {
 void TestBallList::filter_lists_by_bag_value() {
     QFETCH(QString, option);
     QFETCH(QStringList, lines);
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addBalls(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.open());
     QAbstractItemModelTester tester(f.ballModel(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -105,9 +117,7 @@ void TestBallList::filter_lists_by_bag_value() {
 }
 
 void TestBallList::customer_without_balls_lists_nothing() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addBalls(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     QCOMPARE(f.ballModel()->rowCount(), 6);
     f.w->retour_liste();
@@ -118,9 +128,7 @@ void TestBallList::customer_without_balls_lists_nothing() {
 }
 
 void TestBallList::column_head_sorts_by_text_and_date_by_its_key() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addBalls(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     QAbstractItemModelTester tester(f.ballModel(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -168,9 +176,7 @@ bool editBag(BallFixture& f, int row, const QString& bag) {
 } // namespace
 
 void TestBallList::bag_edit_is_written_on_leaving_the_row() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addBalls(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     QAbstractItemModelTester tester(f.ballModel(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -189,9 +195,7 @@ void TestBallList::bag_edit_is_written_on_leaving_the_row() {
 }
 
 void TestBallList::bag_edit_is_written_before_the_filter_reloads() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addBalls(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     // A history ball back among the current ones, typed with a quote.
     QVERIFY(editBag(f, int(f.ballLines().indexOf("007")), "1'"));
@@ -202,9 +206,7 @@ void TestBallList::bag_edit_is_written_before_the_filter_reloads() {
 }
 
 void TestBallList::click_on_a_bag_edits_it_in_place() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addBalls(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     const int row = int(f.ballLines().indexOf("001"));
     const QRect cell = f.ballGrid()->visualRect(f.ballModel()->index(row, int(BallColumn::Bag)));
@@ -226,9 +228,7 @@ void TestBallList::click_on_a_bag_edits_it_in_place() {
 }
 
 void TestBallList::only_the_bag_column_is_editable() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addBalls(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     BallGrid* grid = f.ballGrid();
     for (int c = 0; c < BallColumnCount; ++c) {
@@ -247,9 +247,7 @@ void TestBallList::only_the_bag_column_is_editable() {
 }
 
 void TestBallList::bag_that_cannot_be_written_is_reported_and_reverted() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addBalls(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     const int row = int(f.ballLines().indexOf("003"));
     QVERIFY(editBag(f, row, "200"));
@@ -266,9 +264,7 @@ void TestBallList::bag_that_cannot_be_written_is_reported_and_reverted() {
 }
 
 void TestBallList::clicks_on_an_empty_grid_do_nothing() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addBalls(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Durand));
     QTest::mouseClick(f.ballGrid()->viewport(), Qt::LeftButton, {},
                       f.ballGrid()->viewport()->rect().center());
@@ -292,9 +288,7 @@ void TestBallList::failed_load_leaves_no_stale_row_data() {
 
 void TestBallList::failed_load_leaves_no_stale_row() {
     QFETCH(QString, columns);
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addBalls(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(test::addBallRow(*f.db, Durand, "001", {{"MAT_SAC", "001"}}));
     QVERIFY(f.openCustomer(Dupont));
     QCOMPARE(f.ballModel()->rowCount(), 6);

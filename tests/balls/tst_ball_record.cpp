@@ -50,7 +50,8 @@ void fillKnown(BallFixture& f) {
 class TestBallRecord : public QObject {
     Q_OBJECT
 private slots:
-    void init() { test::useFrenchLocale(); }
+    void init();
+    void cleanup();
     void record_controls_carry_their_names_and_limits();
     void first_ball_is_written_in_every_format();
     void new_ball_follows_the_highest_line_whatever_the_filter();
@@ -65,12 +66,25 @@ private slots:
     void text_boxes_select_on_entry_and_capitalise_on_leaving();
     void customer_click_closes_the_record();
     void failed_validation_writes_nothing_and_keeps_the_record();
+
+private:
+    std::unique_ptr<BallFixture> fixture_;
 };
 
+void TestBallRecord::init() {
+    // Every test starts from a fresh data folder holding the sample customers.
+    test::useFrenchLocale();
+    fixture_ = std::make_unique<BallFixture>();
+    QVERIFY(fixture_->ready());
+    QVERIFY(addCustomers(*fixture_->db));
+}
+
+void TestBallRecord::cleanup() {
+    fixture_.reset();
+}
+
 void TestBallRecord::record_controls_carry_their_names_and_limits() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     QCOMPARE(f.record()->title(), QStringLiteral("Enregistrement d'une boule "));
     QVERIFY(f.record()->isHidden());
@@ -107,9 +121,7 @@ void TestBallRecord::record_controls_carry_their_names_and_limits() {
 }
 
 void TestBallRecord::first_ball_is_written_in_every_format() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     f.click("cmdajout_mat");
     QVERIFY(f.record()->isVisible());
@@ -163,9 +175,7 @@ void TestBallRecord::first_ball_is_written_in_every_format() {
 }
 
 void TestBallRecord::new_ball_follows_the_highest_line_whatever_the_filter() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(test::addBallRow(*f.db, Dupont, "001", knownBall({{"MAT_SAC", "001"}})));
     QVERIFY(test::addBallRow(*f.db, Dupont, "007", knownBall({{"MAT_SAC", "150"}})));
     QVERIFY(f.openCustomer(Dupont));
@@ -186,9 +196,7 @@ void TestBallRecord::new_ball_follows_the_highest_line_whatever_the_filter() {
 }
 
 void TestBallRecord::opened_ball_is_shown_and_updated_in_place() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(test::addBallRow(*f.db, Dupont, "001", knownBall({{"MAT_SAC", "020"}})));
     QVERIFY(test::addBallRow(*f.db, Dupont, "003", knownBall()));
     QVERIFY(f.openCustomer(Dupont));
@@ -227,9 +235,7 @@ void TestBallRecord::opened_ball_is_shown_and_updated_in_place() {
 }
 
 void TestBallRecord::opened_ball_with_null_fields_shows_empty_texts() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     // Only the key and the bag number were ever written.
     QVERIFY(test::addBallRow(*f.db, Dupont, "002", {{"MAT_SAC", "000"}}));
     QVERIFY(f.openCustomer(Dupont));
@@ -252,9 +258,7 @@ void TestBallRecord::opened_ball_with_null_fields_shows_empty_texts() {
 }
 
 void TestBallRecord::empty_date_is_stored_as_the_mask() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     f.click("cmdajout_mat");
     fillKnown(f);
@@ -272,9 +276,7 @@ void TestBallRecord::empty_date_is_stored_as_the_mask() {
 }
 
 void TestBallRecord::adding_after_a_sec_ball_keeps_sec() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(test::addBallRow(*f.db, Dupont, "001", knownBall({{"MAT_TYPE", "Sec"}})));
     QVERIFY(f.openCustomer(Dupont));
     const QVariantMap before = f.storedBall(Dupont, "001");
@@ -294,9 +296,7 @@ void TestBallRecord::adding_after_a_sec_ball_keeps_sec() {
 }
 
 void TestBallRecord::deleted_customer_gets_no_ball() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Gone));
     f.folder.boxes.expectMessage(
         QStringLiteral("Ce client est supprimé--Impossible de créer du matériel"));
@@ -308,9 +308,7 @@ void TestBallRecord::deleted_customer_gets_no_ball() {
 }
 
 void TestBallRecord::delete_asks_and_takes_the_current_ball() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     for (const char* line : {"001", "002", "003"})
         QVERIFY(test::addBallRow(*f.db, Dupont, line, knownBall({{"MAT_SAC", "010"}})));
     QVERIFY(f.openCustomer(Dupont));
@@ -360,9 +358,7 @@ void TestBallRecord::date_check_on_leaving() {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
     QFETCH(bool, invalid);
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     f.click("cmdajout_mat");
     fillKnown(f);
@@ -386,9 +382,7 @@ void TestBallRecord::date_check_on_leaving() {
 }
 
 void TestBallRecord::text_boxes_select_on_entry_and_capitalise_on_leaving() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     f.click("cmdajout_mat");
     fillKnown(f);
@@ -415,9 +409,7 @@ void TestBallRecord::text_boxes_select_on_entry_and_capitalise_on_leaving() {
 }
 
 void TestBallRecord::customer_click_closes_the_record() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(test::addBallRow(*f.db, Dupont, "001", knownBall()));
     QVERIFY(f.openCustomer(Dupont));
     f.clickBallLine("001");
@@ -431,9 +423,7 @@ void TestBallRecord::customer_click_closes_the_record() {
 }
 
 void TestBallRecord::failed_validation_writes_nothing_and_keeps_the_record() {
-    BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     f.click("cmdajout_mat");
     fillKnown(f);

@@ -11,9 +11,11 @@
 #include "customers/vdn_client.h"
 #include "data/error_report.h"
 #include "drilling/drilling_sheet_panel.h"
+#include "support/csv_reader.h"
 #include "support/fixture.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
@@ -64,6 +66,25 @@ public:
         for (int r = 0; r < model()->rowCount(); ++r)
             texts << model()->index(r, int(column)).data().toString();
         return texts;
+    }
+
+    // The codes in the order the export writes them, which is the order the
+    // printout uses: exports the list as a user does, then reads the file.
+    QStringList exportedCodes() {
+        const QString path = folder.folder() + QStringLiteral("Client_20261208.csv");
+        QFile::remove(path);
+        folder.boxes.expectMessage(QStringLiteral("FICHIER ") + path + QStringLiteral("TERMINE"));
+        click("cmdexcel");
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {QStringLiteral("no export")};
+        const auto lines = parseCsv(file.readAll());
+        if (!lines || lines->isEmpty())
+            return {QStringLiteral("unreadable export")};
+        QStringList codes;
+        for (qsizetype i = 1; i < lines->size(); ++i)
+            codes << QString::fromLatin1(lines->at(i).value(0));
+        return codes;
     }
 
     void clickRow(int row) const {

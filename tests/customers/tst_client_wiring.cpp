@@ -9,6 +9,7 @@
 #include "data/globals.h"
 #include "drilling/drilling_sheet_panel.h"
 #include "printing/customer_export.h"
+#include "support/widget_lookup.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -38,7 +39,7 @@ bool addCustomers(Connection& c) {
 }
 
 QComboBox* comboOf(const ClientFixture& f, int n) {
-    return f.find("Frame400")->findChild<QComboBox*>(QStringLiteral("Combo%1").arg(n));
+    return test::comboOf(f.find("Frame400"), n);
 }
 
 // Replaces the text of a sheet field as a user does.
@@ -85,21 +86,13 @@ bool sheetEntryShows(const ClientFixture& f, bool modify) {
 }
 
 // The codes of the rows the printout and the export read.
-QStringList editionCodes(ClientFixture& f) {
-    QStringList codes;
-    Result<QSqlQuery> rows = f.w->customers().rows(f.w->editionQuery());
-    if (!rows)
-        return {QStringLiteral("failed")};
-    while (rows->next())
-        codes << rows->value(QStringLiteral("clt_cod")).toString();
-    return codes;
-}
-
 } // namespace
 
 class TestClientWiring : public QObject {
     Q_OBJECT
 private slots:
+    void init();
+    void cleanup();
     void initTestCase() { test::useFrenchLocale(); }
     void sheet_created_then_modified_data();
     void sheet_created_then_modified();
@@ -114,7 +107,21 @@ private slots:
     void empty_list_printout_says_so_and_closes();
     void export_writes_the_list_and_opens_it();
     void export_without_spreadsheet_keeps_the_file();
+
+private:
+    std::unique_ptr<ClientFixture> fixture_;
 };
+
+void TestClientWiring::init() {
+    // Every test starts from a fresh data folder holding the sample customers.
+    fixture_ = std::make_unique<ClientFixture>();
+    QVERIFY(fixture_->ready());
+    QVERIFY(addCustomers(*fixture_->db));
+}
+
+void TestClientWiring::cleanup() {
+    fixture_.reset();
+}
 
 void TestClientWiring::sheet_created_then_modified_data() {
     QTest::addColumn<QString>("entry");
@@ -124,9 +131,7 @@ void TestClientWiring::sheet_created_then_modified_data() {
 
 void TestClientWiring::sheet_created_then_modified() {
     QFETCH(QString, entry);
-    ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    ClientFixture& f = *fixture_;
     QVERIFY(f.open());
     f.clickRowOf("000001");
     QVERIFY(onlyPanel(f, "Frame300"));
@@ -182,9 +187,7 @@ void TestClientWiring::sheet_created_then_modified() {
 }
 
 void TestClientWiring::close_box_leaves_the_sheet_unsaved() {
-    ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    ClientFixture& f = *fixture_;
     QVERIFY(f.open());
     f.clickRowOf("000002");
     f.click("cmdajout_fiche");
@@ -213,9 +216,7 @@ void TestClientWiring::close_box_leaves_the_sheet_unsaved() {
 }
 
 void TestClientWiring::deleted_customer_gets_no_new_sheet() {
-    ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    ClientFixture& f = *fixture_;
     QVERIFY(f.open());
     f.clickRowOf("000004");
     QVERIFY(sheetEntryShows(f, false));
@@ -231,9 +232,7 @@ void TestClientWiring::deleted_customer_gets_no_new_sheet() {
 }
 
 void TestClientWiring::deleted_customer_sheet_is_not_saved() {
-    ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    ClientFixture& f = *fixture_;
     QVERIFY(test::addSheet(*f.db, "000004"));
     QVERIFY(f.open());
     f.clickRowOf("000004");
@@ -259,9 +258,7 @@ void TestClientWiring::deleted_customer_sheet_is_not_saved() {
 }
 
 void TestClientWiring::sheet_missing_on_opening_is_reported() {
-    ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    ClientFixture& f = *fixture_;
     QVERIFY(test::addSheet(*f.db, "000003"));
     QVERIFY(f.open());
     f.clickRowOf("000003");
@@ -280,9 +277,7 @@ void TestClientWiring::sheet_prints_on_the_session_printer() {
     QVERIFY(out.isValid());
     const QString sheetPdf = out.filePath("fiche.pdf");
     const QString listPdf = out.filePath("liste.pdf");
-    ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    ClientFixture& f = *fixture_;
     QVERIFY(f.open());
     f.clickRowOf("000001");
     f.click("cmdajout_fiche");
@@ -343,16 +338,14 @@ void TestClientWiring::list_printout_follows_the_list_then_closes() {
     QTemporaryDir out;
     QVERIFY(out.isValid());
     const QString pdf = out.filePath("clients.pdf");
-    ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    ClientFixture& f = *fixture_;
     QVERIFY(f.open());
     QTest::keyClicks(f.box("selnom"), typed);
     if (heading >= 0)
         f.clickHeading(CustomerColumn(heading));
     // The printout lists the customers as the list shows them.
     QCOMPARE(f.gridCodes(), codes);
-    QCOMPARE(editionCodes(f), codes);
+    QCOMPARE(f.exportedCodes(), codes);
 
     ScriptedPrintDialog::Choice choice;
     choice.pdfFile = pdf;
@@ -371,9 +364,7 @@ void TestClientWiring::list_printout_follows_the_list_then_closes() {
 void TestClientWiring::list_printout_cancelled_closes_without_message() {
     QTemporaryDir out;
     QVERIFY(out.isValid());
-    ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    ClientFixture& f = *fixture_;
     QVERIFY(f.open());
     f.folder.printDialog.expectCancel();
     f.click("cmdimp");
@@ -387,9 +378,7 @@ void TestClientWiring::list_printout_cancelled_closes_without_message() {
 void TestClientWiring::empty_list_printout_says_so_and_closes() {
     QTemporaryDir out;
     QVERIFY(out.isValid());
-    ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    ClientFixture& f = *fixture_;
     QVERIFY(f.open());
     QTest::keyClicks(f.box("selnom"), QStringLiteral("ZZZ"));
     QCOMPARE(f.gridCodes(), QStringList{});
@@ -405,9 +394,7 @@ void TestClientWiring::empty_list_printout_says_so_and_closes() {
 }
 
 void TestClientWiring::export_writes_the_list_and_opens_it() {
-    ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    ClientFixture& f = *fixture_;
     QVERIFY(f.open());
     QTest::keyClicks(f.box("selnom"), QStringLiteral("du"));
     f.clickHeading(CustomerColumn::Town);
@@ -442,9 +429,7 @@ void TestClientWiring::export_writes_the_list_and_opens_it() {
 }
 
 void TestClientWiring::export_without_spreadsheet_keeps_the_file() {
-    ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
+    ClientFixture& f = *fixture_;
     QVERIFY(f.open());
     f.folder.spreadsheet.failWith(QStringLiteral("Aucun tableur n'est installé"));
     const QString path = f.folder.folder() + QStringLiteral("Client_20261208.csv");

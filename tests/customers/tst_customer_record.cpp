@@ -533,11 +533,11 @@ void TestCustomerRecord::cancel_returns_without_saving_and_keeps_search() {
     QVERIFY(f.find("Frame200")->isVisible());
     QVERIFY(f.find("Frame100")->isHidden());
     QCOMPARE(customerCount(*f.db), 2);
-    // Every customer by name, while the search text and queries stay.
+    // Every customer by name, while the search text stays and the export
+    // (as the printout) still follows the search.
     QCOMPARE(f.gridCodes(), (QStringList{"000001", "000002"}));
     QCOMPARE(f.box("selnom")->text(), QStringLiteral("mar"));
-    QCOMPARE(f.w->listQuery(), CustomerQuery::search("mar").unordered());
-    QCOMPARE(f.w->editionQuery(), CustomerQuery::search("mar"));
+    QCOMPARE(f.exportedCodes(), QStringList{"000002"});
     QVERIFY(en_ajout);
     VDN_CHECK_BOXES(f.folder);
 }

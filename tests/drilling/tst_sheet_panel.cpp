@@ -7,6 +7,7 @@
 #include "reference/param_store.h"
 #include "support/fixture.h"
 #include "support/sheet_host.h"
+#include "support/widget_lookup.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,17 +20,10 @@
 #include <QTest>
 
 using namespace vdn;
+using test::comboOf;
+using test::focusIn;
 
 namespace {
-
-QComboBox* comboOf(QWidget& w, int n) {
-    return w.findChild<QComboBox*>(QStringLiteral("Combo%1").arg(n));
-}
-
-bool focusIn(QWidget* w) {
-    QWidget* f = QApplication::focusWidget();
-    return f && (f == w || w->isAncestorOf(f));
-}
 
 void exec(Connection& c, const QString& sql) {
     QSqlQuery q(c.db());
@@ -65,7 +59,7 @@ void TestSheetPanel::numbered_lists_before_opening() {
     QCOMPARE(panel.palette().color(QPalette::Window), QColor(192, 192, 255));
     QCOMPARE(panel.findChildren<QComboBox*>().size(), 28);
     for (const SheetField& field : sheetFieldList()) {
-        QComboBox* combo = comboOf(panel, field.number);
+        QComboBox* combo = comboOf(&panel, field.number);
         QVERIFY2(combo, qPrintable(field.comboName));
         QCOMPARE(combo->currentText(), QStringLiteral("%1").arg(field.number, 2, 10, QChar('0')));
         QVERIFY(combo->isEditable());
@@ -108,7 +102,7 @@ void TestSheetPanel::new_sheet_defaults_also_after_viewing_a_sheet() {
     QVERIFY(host.cmdmodif_fiche->isVisible());
     QTest::mouseClick(host.cmdmodif_fiche, Qt::LeftButton);
     QVERIFY(host.panel->isVisible());
-    QCOMPARE(comboOf(*host.panel, 8)->currentText(), QStringLiteral("1/8"));
+    QCOMPARE(comboOf(host.panel, 8)->currentText(), QStringLiteral("1/8"));
     QVERIFY(host.panel->findChild<QRadioButton*>("Option5_0")->isChecked());
 
     host.closeSheet();
@@ -124,14 +118,14 @@ void TestSheetPanel::new_sheet_defaults_also_after_viewing_a_sheet() {
 
     const QMap<int, QString> prefilled{{25, "Blanc"}, {26, "Accroche"}, {27, "Carré"}};
     for (const SheetField& field : sheetFieldList())
-        QCOMPARE(comboOf(*host.panel, field.number)->currentText(),
+        QCOMPARE(comboOf(host.panel, field.number)->currentText(),
                  prefilled.value(field.number, QString()));
     QVERIFY(host.panel->findChild<QPlainTextEdit*>("txtcomm_doigt")->toPlainText().isEmpty());
     QVERIFY(host.panel->findChild<QPlainTextEdit*>("txtcomm_pouce")->toPlainText().isEmpty());
     QVERIFY(host.panel->findChild<QRadioButton*>("Option5_1")->isChecked());
     QVERIFY(host.panel->findChild<QRadioButton*>("Option8_0")->isChecked());
     QVERIFY(host.panel->findChild<QRadioButton*>("Option7_0")->isChecked());
-    QTRY_VERIFY(focusIn(comboOf(*host.panel, 8)));
+    QTRY_VERIFY(focusIn(comboOf(host.panel, 8)));
     QCOMPARE(host.panel->findChild<QLabel*>("Label44")->text(),
              QStringLiteral("Perceur : Tibor Vallasse  Fiche éditée le 08/12/2026"));
     QCOMPARE(host.panel->findChild<QLabel*>("Label25")->text(), QStringLiteral("Mme DURAND MARIE"));
@@ -171,12 +165,12 @@ void TestSheetPanel::stored_sheet_is_shown() {
     VDN_CHECK_BOXES(f);
     QVERIFY(en_modif);
     QVERIFY(!en_ajout);
-    QCOMPARE(comboOf(panel, 12)->currentText(), QStringLiteral("9 7/8 spécial"));
-    QCOMPARE(comboOf(panel, 12)->findText("9 7/8 spécial"), -1);
-    QCOMPARE(comboOf(panel, 33)->currentText(), QStringLiteral("3 1/2"));
-    QCOMPARE(comboOf(panel, 21)->currentText(), QStringLiteral("1 1/32"));
-    QCOMPARE(comboOf(panel, 30)->currentText(), QString());
-    QCOMPARE(comboOf(panel, 25)->currentText(), QString());
+    QCOMPARE(comboOf(&panel, 12)->currentText(), QStringLiteral("9 7/8 spécial"));
+    QCOMPARE(comboOf(&panel, 12)->findText("9 7/8 spécial"), -1);
+    QCOMPARE(comboOf(&panel, 33)->currentText(), QStringLiteral("3 1/2"));
+    QCOMPARE(comboOf(&panel, 21)->currentText(), QStringLiteral("1 1/32"));
+    QCOMPARE(comboOf(&panel, 30)->currentText(), QString());
+    QCOMPARE(comboOf(&panel, 25)->currentText(), QString());
     QVERIFY(panel.findChild<QPlainTextEdit*>("txtcomm_doigt")->toPlainText().isEmpty());
     QVERIFY(panel.findChild<QPlainTextEdit*>("txtcomm_pouce")->toPlainText().isEmpty());
     const char* groups[] = {"Option5", "Option8", "Option7"};
@@ -198,8 +192,8 @@ void TestSheetPanel::field_33_offers_list_11() {
     QVERIFY(list11->contains("7/8 large"));
     for (int n : {11, 33}) {
         QStringList items;
-        for (int i = 0; i < comboOf(panel, n)->count(); ++i)
-            items << comboOf(panel, n)->itemText(i);
+        for (int i = 0; i < comboOf(&panel, n)->count(); ++i)
+            items << comboOf(&panel, n)->itemText(i);
         QCOMPARE(items, *list11);
     }
 }
@@ -258,8 +252,8 @@ void TestSheetPanel::exclusive_pairs_clear_their_partner() {
     QVERIFY(host.showActive());
     host.setCustomer("000005", "A", "");
     QTest::mouseClick(host.cmdajout_fiche, Qt::LeftButton);
-    QComboBox* a = comboOf(*host.panel, left);
-    QComboBox* b = comboOf(*host.panel, partner);
+    QComboBox* a = comboOf(host.panel, left);
+    QComboBox* b = comboOf(host.panel, partner);
 
     // Leaving an empty field clears nothing.
     b->setEditText("1/4");
@@ -292,8 +286,8 @@ void TestSheetPanel::typed_text_stays_as_typed() {
     host.setCustomer("000006", "A", "");
     QTest::mouseClick(host.cmdajout_fiche, Qt::LeftButton);
     // List 8 holds "1/16" and "1/8"; list 22 holds "Blanc".
-    QComboBox* c8 = comboOf(*host.panel, 8);
-    QComboBox* c22 = comboOf(*host.panel, 22);
+    QComboBox* c8 = comboOf(host.panel, 8);
+    QComboBox* c22 = comboOf(host.panel, 22);
     c8->setFocus();
     QTRY_VERIFY(focusIn(c8));
     QTest::keyClicks(c8, "1/1");
@@ -347,7 +341,7 @@ void TestSheetPanel::deleted_customer_sheet_can_be_viewed() {
     QTest::mouseClick(host.cmdmodif_fiche, Qt::LeftButton);
     VDN_CHECK_BOXES(f);
     QVERIFY(host.panel->isReady());
-    QCOMPARE(comboOf(*host.panel, 8)->currentText(), QStringLiteral("1/2"));
+    QCOMPARE(comboOf(host.panel, 8)->currentText(), QStringLiteral("1/2"));
     QCOMPARE(host.cancelActions, 0);
 }
 

@@ -7,6 +7,7 @@
 #include "reference/catalogue.h"
 #include "support/fixture.h"
 #include "support/sheet_host.h"
+#include "support/widget_lookup.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,17 +18,10 @@
 #include <QTest>
 
 using namespace vdn;
+using test::comboOf;
+using test::focusIn;
 
 namespace {
-
-QComboBox* comboOf(QWidget& w, int n) {
-    return w.findChild<QComboBox*>(QStringLiteral("Combo%1").arg(n));
-}
-
-bool focusIn(QWidget* w) {
-    QWidget* f = QApplication::focusWidget();
-    return f && (f == w || w->isAncestorOf(f));
-}
 
 QString question(const QString& label, const QString& value) {
     return label + value + QStringLiteral(" est inconnu, voulez-vous l'enregistrer ? ");
@@ -79,7 +73,7 @@ void TestSheetValidation::new_sheet_is_written_whole() {
     host.setCustomer("000012", "M. BLANC JEAN", "");
     QTest::mouseClick(host.cmdajout_fiche, Qt::LeftButton);
     QVERIFY(host.panel->isVisible());
-    comboOf(*host.panel, 12)->setEditText("1/8");
+    comboOf(host.panel, 12)->setEditText("1/8");
     auto* comment = host.panel->findChild<QPlainTextEdit*>("txtcomm_doigt");
     comment->setFocus();
     test::typeText(comment, "Inserts à changer");
@@ -114,7 +108,7 @@ void TestSheetValidation::new_sheet_is_written_whole() {
 
     // Opened again, the sheet shows what was saved.
     QTest::mouseClick(host.cmdmodif_fiche, Qt::LeftButton);
-    QCOMPARE(comboOf(*host.panel, 12)->currentText(), QStringLiteral("1/8"));
+    QCOMPARE(comboOf(host.panel, 12)->currentText(), QStringLiteral("1/8"));
     QVERIFY(host.panel->findChild<QRadioButton*>("Option8_1")->isChecked());
     QCOMPARE(host.panel->findChild<QPlainTextEdit*>("txtcomm_doigt")->toPlainText(),
              QStringLiteral("Inserts à changer\nen mars"));
@@ -145,7 +139,7 @@ void TestSheetValidation::unknown_value_registers_under_its_list() {
     QVERIFY(host.showActive());
     host.setCustomer("000013", "A", "");
     QTest::mouseClick(host.cmdajout_fiche, Qt::LeftButton);
-    QComboBox* combo = comboOf(*host.panel, field);
+    QComboBox* combo = comboOf(host.panel, field);
     combo->setFocus();
     QTRY_VERIFY(focusIn(combo));
     test::typeText(combo, "Zébré");
@@ -163,7 +157,7 @@ void TestSheetValidation::unknown_value_registers_under_its_list() {
     QTest::mouseClick(host.cmdmodif_fiche, Qt::LeftButton);
     for (const SheetField& other : sheetFieldList())
         if (other.listCode == code)
-            QVERIFY2(comboOf(*host.panel, other.number)->findText("Zébré") >= 0,
+            QVERIFY2(comboOf(host.panel, other.number)->findText("Zébré") >= 0,
                      qPrintable(other.comboName));
     clickValidate(*host.panel); // known now: no question
     VDN_CHECK_BOXES(f);
@@ -177,13 +171,13 @@ void TestSheetValidation::long_value_is_cut_to_ten_characters() {
     test::SheetHost host(f.services(), c->db());
     host.setCustomer("000014", "A", "");
     QTest::mouseClick(host.cmdajout_fiche, Qt::LeftButton);
-    comboOf(*host.panel, 14)->setEditText("Pitch 1/4 fort");
+    comboOf(host.panel, 14)->setEditText("Pitch 1/4 fort");
     f.boxes.expectQuestion(question("14 : ", "Pitch 1/4 "), true);
     clickValidate(*host.panel);
     VDN_CHECK_BOXES(f);
     QVERIFY(known(*c, 14, "Pitch 1/4 "));
     QVERIFY(!known(*c, 14, "Pitch 1/4 fort"));
-    QCOMPARE(comboOf(*host.panel, 14)->currentText(), QStringLiteral("Pitch 1/4 "));
+    QCOMPARE(comboOf(host.panel, 14)->currentText(), QStringLiteral("Pitch 1/4 "));
     QCOMPARE(test::sheetRow(c->db(), "000014").value("PER_14").toString(),
              QStringLiteral("Pitch 1/4 "));
     QTest::mouseClick(host.cmdmodif_fiche, Qt::LeftButton);
@@ -200,8 +194,8 @@ void TestSheetValidation::value_in_other_case_is_known_and_kept() {
     DrillingSheetPanel panel(f.services(), c->db());
     QVERIFY(panel.startCreate({"000015", "A", ""}));
     // A quote is looked up as typed.
-    comboOf(panel, 23)->setEditText("elite");
-    comboOf(panel, 30)->setEditText("L'OVALE");
+    comboOf(&panel, 23)->setEditText("elite");
+    comboOf(&panel, 30)->setEditText("L'OVALE");
     QSignalSpy saved(&panel, &DrillingSheetPanel::saved);
     panel.validate();
     VDN_CHECK_BOXES(f);
@@ -222,9 +216,9 @@ void TestSheetValidation::no_at_field_20_keeps_earlier_registrations() {
     QVERIFY(host.showActive());
     host.setCustomer("000016", "A", "");
     QTest::mouseClick(host.cmdmodif_fiche, Qt::LeftButton);
-    comboOf(*host.panel, 8)->setEditText("2 7/64");
-    comboOf(*host.panel, 9)->setEditText("5/64");
-    comboOf(*host.panel, 20)->setEditText("4 15/16");
+    comboOf(host.panel, 8)->setEditText("2 7/64");
+    comboOf(host.panel, 9)->setEditText("5/64");
+    comboOf(host.panel, 20)->setEditText("4 15/16");
     f.boxes.expectQuestion(question(" 8  : ", "2 7/64"), true);
     f.boxes.expectQuestion(question(" 9 : ", "5/64"), true);
     f.boxes.expectQuestion(question("20 : ", "4 15/16"), false);
@@ -237,8 +231,8 @@ void TestSheetValidation::no_at_field_20_keeps_earlier_registrations() {
     QCOMPARE(test::sheetRow(c->db(), "000016"), before);
     QCOMPARE(host.saves, 0);
     QVERIFY(host.panel->isVisible());
-    QTRY_VERIFY(focusIn(comboOf(*host.panel, 20)));
-    QCOMPARE(comboOf(*host.panel, 20)->currentText(), QStringLiteral("4 15/16"));
+    QTRY_VERIFY(focusIn(comboOf(host.panel, 20)));
+    QCOMPARE(comboOf(host.panel, 20)->currentText(), QStringLiteral("4 15/16"));
 
     // The next run finds 8 and 9 known and asks about 20 only.
     f.boxes.expectQuestion(question("20 : ", "4 15/16"), true);
@@ -286,7 +280,7 @@ void TestSheetValidation::thumb_slug_decides_the_size() {
     DrillingSheetPanel panel(f.services(), c->db());
     QVERIFY(panel.startCreate({"000018", "A", ""}));
     panel.findChild<QRadioButton*>(button)->setChecked(true);
-    comboOf(panel, 21)->setEditText("1 7/8");
+    comboOf(&panel, 21)->setEditText("1 7/8");
     // The size is checked either way, even when it is not saved.
     f.boxes.expectQuestion(question("21 : ", "1 7/8"), true);
     panel.validate();
@@ -307,7 +301,7 @@ void TestSheetValidation::deleted_customer_is_refused_before_any_check() {
     host.setCustomer("000019", "A", "SUPPRIME");
     QTest::mouseClick(host.cmdmodif_fiche, Qt::LeftButton);
     QVERIFY(host.panel->isReady());
-    comboOf(*host.panel, 8)->setEditText("jamais vu");
+    comboOf(host.panel, 8)->setEditText("jamais vu");
     f.boxes.expectMessage("Ce client est supprimé--Impossible de créer une fiche de percage");
     clickValidate(*host.panel);
     VDN_CHECK_BOXES(f);
@@ -325,7 +319,7 @@ void TestSheetValidation::create_over_an_existing_row_modifies_it() {
     // The create entry was shown while another window wrote the sheet.
     QVERIFY(panel.startCreate({"000020", "A", ""}));
     QVERIFY(test::insertSheetRow(c->db(), "000020", {{"PER_08", "1/8"}, {"PER_COM_D", "ancien"}}));
-    comboOf(panel, 8)->setEditText("1/4");
+    comboOf(&panel, 8)->setEditText("1/4");
     QSignalSpy saved(&panel, &DrillingSheetPanel::saved);
     panel.validate();
     VDN_CHECK_BOXES(f);
@@ -361,8 +355,8 @@ void TestSheetValidation::failed_save_leaves_the_row() {
     QSignalSpy saved(&panel, &DrillingSheetPanel::saved);
     QVERIFY(existing ? panel.startModify({"000021", "A", ""})
                      : panel.startCreate({"000021", "A", ""}));
-    comboOf(panel, 8)->setEditText("3 5/64");
-    comboOf(panel, 9)->setEditText("");
+    comboOf(&panel, 8)->setEditText("3 5/64");
+    comboOf(&panel, 9)->setEditText("");
     f.boxes.setAnswerAll(true);
     panel.validate();
 

@@ -8,6 +8,7 @@
 #include "printing/cups_queue.h"
 #include "printing/customer_list_printout.h"
 #include "report_data.h"
+#include "support/files.h"
 #include "support/fixture.h"
 #include "support/outside_program.h"
 
@@ -66,11 +67,6 @@ const QByteArray PdfPrinterDescription = R"PPD(*PPD-Adobe: "4.3"
 *DefaultPaperDimension: A4
 *PaperDimension A4/A4: "595 842"
 )PPD";
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 QString run(const QString& program, const QStringList& args, int* exitCode = nullptr) {
     QProcess p;

@@ -3,6 +3,7 @@
 #include "platform/spreadsheet.h"
 #include "printing/customer_export.h"
 #include "report_data.h"
+#include "support/files.h"
 #include "support/fixture.h"
 
 #include <QFile>
@@ -19,11 +20,6 @@ namespace {
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 const QByteArray Header = "Code,Nom,Adresse1,Adresse2,Adresse3,CP,Ville,Pays,Tel,Gsm,NIC\r\n";

@@ -7,6 +7,8 @@
 #include "reference/pick_lists.h"
 #include "reference/vdn_param.h"
 #include "support/fixture.h"
+#include "support/report_boxes.h"
+#include "support/widget_lookup.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -23,33 +25,6 @@ namespace {
 
 const QString ChooseTable = QStringLiteral("Veuillez choisir votre table de paramètres");
 const QString Exists = QStringLiteral("Cette valeur existe déjà");
-const QString ReportStart = QStringLiteral("L'erreur suivante s'est produite:");
-
-// Passes every box to the scripted boxes, except the data-access error
-// report, whose text carries the engine's own wording: those are collected
-// (and answered No) for the test to look at.
-class Boxes : public MessageBoxes {
-public:
-    explicit Boxes(ScriptedMessageBoxes& scripted) : scripted_(scripted) {}
-    void message(QWidget* parent, const QString& text) override {
-        if (text.startsWith(ReportStart))
-            reports << text;
-        else
-            scripted_.message(parent, text);
-    }
-    bool question(QWidget* parent, const QString& text) override {
-        if (text.startsWith(ReportStart)) {
-            reports << text;
-            return false;
-        }
-        return scripted_.question(parent, text);
-    }
-    void beep() override { scripted_.beep(); }
-    QStringList reports;
-
-private:
-    ScriptedMessageBoxes& scripted_;
-};
 
 // The maintenance window on a test folder, shown and active so that focus
 // changes run their rules.
@@ -84,22 +59,10 @@ struct ParamWindow {
     QString currentValue() const { return grid()->currentIndex().data().toString(); }
     void click(const char* name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
 
-    Boxes boxes;
+    test::ReportBoxes boxes;
     std::unique_ptr<VdnParam> w;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };
-
-// Picks an item of a combo box the way a user does: opens its list and clicks
-// the item, so that the choice handler runs once.
-bool choose(QComboBox* combo, int index) {
-    combo->showPopup();
-    QAbstractItemView* view = combo->view();
-    if (!QTest::qWaitForWindowExposed(view->window()))
-        return false;
-    const QRect item = view->visualRect(view->model()->index(index, 0));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
-    return !view->isVisible() && combo->currentIndex() == index;
-}
 
 // Moves the focus on with the Tab key and lets the rule of the box run.
 void leave(QLineEdit* box) {
@@ -108,7 +71,7 @@ void leave(QLineEdit* box) {
 }
 
 bool chooseTable(ParamWindow& p, int code) {
-    return choose(p.combo("Combo1"), 2) && choose(p.combo("Combo3"), code + 1);
+    return test::pickItem(p.combo("Combo1"), 2) && test::pickItem(p.combo("Combo3"), code + 1);
 }
 
 // The exact rows of a value, compared without any collation.
@@ -176,32 +139,32 @@ void TestVdnParam::groups_then_tables_then_fixed() {
         QVERIFY2(p.find<QWidget>(name)->isHidden(), name);
 
     // The drilling sheet group shows no list and leaves the group list usable.
-    QVERIFY(choose(combo1, 1));
+    QVERIFY(test::pickItem(combo1, 1));
     QVERIFY(combo1->isEnabled());
     QVERIFY(combo2->isHidden());
     QVERIFY(combo3->isHidden());
     QCOMPARE(combo2->count(), 3);
     QCOMPARE(combo2->itemText(1), QStringLiteral(" "));
     QCOMPARE(combo2->itemText(2), QString());
-    QVERIFY(choose(combo1, 0)); // the prompt chooses nothing
+    QVERIFY(test::pickItem(combo1, 0)); // the prompt chooses nothing
     QVERIFY(combo1->isEnabled());
     QVERIFY(combo3->isHidden());
 
     // Ball group: the group list is fixed, the tables come from the catalogue.
-    QVERIFY(choose(combo1, 2));
+    QVERIFY(test::pickItem(combo1, 2));
     QVERIFY(!combo1->isEnabled());
     QVERIFY(combo3->isVisible());
     QCOMPARE(combo3->count(), 9);
     QCOMPARE(combo3->currentText(), ChooseTable);
     QCOMPARE(combo3->itemText(1), QStringLiteral("0 - Marque de boules"));
     QCOMPARE(combo3->itemText(8), QStringLiteral("7 - Layout 2ème angle"));
-    QVERIFY(choose(combo3, 0));
+    QVERIFY(test::pickItem(combo3, 0));
     QVERIFY(combo3->isEnabled());
     QVERIFY(p.grid()->isHidden());
     QVERIFY(p.w->tableCode().isEmpty());
 
     // Table chosen: both lists fixed, the grid and the value buttons shown.
-    QVERIFY(choose(combo3, 3));
+    QVERIFY(test::pickItem(combo3, 3));
     QCOMPARE(p.w->tableCode(), QStringLiteral("2"));
     QVERIFY(!combo3->isEnabled());
     QVERIFY(!combo1->isEnabled());
@@ -228,8 +191,8 @@ void TestVdnParam::reopening_starts_again() {
     menu.show();
     QPointer<VdnParam> first = menu.openParam();
     QVERIFY(QTest::qWaitForWindowActive(first));
-    QVERIFY(choose(first->findChild<QComboBox*>(QStringLiteral("Combo1")), 2));
-    QVERIFY(choose(first->findChild<QComboBox*>(QStringLiteral("Combo3")), 1));
+    QVERIFY(test::pickItem(first->findChild<QComboBox*>(QStringLiteral("Combo1")), 2));
+    QVERIFY(test::pickItem(first->findChild<QComboBox*>(QStringLiteral("Combo3")), 1));
     QCOMPARE(menu.openParam(), first.data()); // open again: the same window
     first->close();
     QTRY_VERIFY(first.isNull());

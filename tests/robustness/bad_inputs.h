@@ -5,11 +5,7 @@
 // Basic Multilingual Plane, tabs and line breaks, a very long text and an
 // empty one.
 
-#include <QByteArray>
-#include <QList>
 #include <QString>
-
-#include <optional>
 
 namespace vdn::test {
 
@@ -48,58 +44,6 @@ inline QList<BadInput> badInputs() {
         {"10000 characters", longText()},
         {"empty", QString(QLatin1String(""))},
     };
-}
-
-// Reads a comma-separated file as a spreadsheet does (fields between double
-// quotes may hold commas, quotes doubled and line breaks); nullopt when a
-// quote is left open or stray text follows a closing quote.
-inline std::optional<QList<QList<QByteArray>>> parseCsv(const QByteArray& bytes) {
-    QList<QList<QByteArray>> lines;
-    QList<QByteArray> fields;
-    QByteArray field;
-    qsizetype i = 0;
-    const qsizetype n = bytes.size();
-    while (i < n) {
-        field.clear();
-        if (bytes[i] == '"') {
-            ++i;
-            for (;;) {
-                if (i >= n)
-                    return std::nullopt;
-                if (bytes[i] == '"') {
-                    if (i + 1 < n && bytes[i + 1] == '"') {
-                        field.append('"');
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                field.append(bytes[i++]);
-            }
-        } else {
-            while (i < n && bytes[i] != ',' && bytes[i] != '\r' && bytes[i] != '\n') {
-                if (bytes[i] == '"')
-                    return std::nullopt;
-                field.append(bytes[i++]);
-            }
-        }
-        fields << field;
-        if (i < n && bytes[i] == ',') {
-            ++i;
-            continue;
-        }
-        if (i + 1 < n && bytes[i] == '\r' && bytes[i + 1] == '\n') {
-            i += 2;
-            lines << fields;
-            fields.clear();
-            continue;
-        }
-        return std::nullopt; // a bare CR or LF, or text after a closing quote
-    }
-    if (!fields.isEmpty())
-        return std::nullopt; // last line without its CR LF
-    return lines;
 }
 
 } // namespace vdn::test

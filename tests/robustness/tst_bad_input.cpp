@@ -11,6 +11,8 @@
 #include "printing/recording_page_writer.h"
 #include "reference/catalogue.h"
 #include "reference/vdn_param.h"
+#include "support/csv_reader.h"
+#include "support/widget_lookup.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -78,18 +80,6 @@ QString nameFrom(const QString& text) {
 // The bytes a field has in the export.
 QByteArray exported(const QString& text) {
     return toWindows1252(text);
-}
-
-// Picks an item of a combo box the way a user does, so that its choice
-// handler runs.
-bool choose(QComboBox* combo, int index) {
-    combo->showPopup();
-    QAbstractItemView* view = combo->view();
-    if (!QTest::qWaitForWindowExposed(view->window()))
-        return false;
-    const QRect item = view->visualRect(view->model()->index(index, 0));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
-    return !view->isVisible() && combo->currentIndex() == index;
 }
 
 void addRows() {
@@ -340,8 +330,8 @@ void TestBadInput::reference_values_keep_it() {
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QVERIFY(choose(w.findChild<QComboBox*>("Combo1"), 2));
-        QVERIFY(choose(w.findChild<QComboBox*>("Combo3"), list.code + 1));
+        QVERIFY(test::pickItem(w.findChild<QComboBox*>("Combo1"), 2));
+        QVERIFY(test::pickItem(w.findChild<QComboBox*>("Combo3"), list.code + 1));
         const QString table = QString::number(list.code);
         QTest::mouseClick(w.findChild<QToolButton*>("cmdajout3"), Qt::LeftButton);
         QLineEdit* entry = w.findChild<QLineEdit*>(QLatin1String(list.box));

@@ -6,6 +6,7 @@
 // acknowledged row still present.
 #include "../customers/client_fixture.h"
 #include "data/globals.h"
+#include "support/report_boxes.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,34 +22,6 @@ using namespace vdn;
 using test::ClientFixture;
 
 namespace {
-
-const QString ReportStart = QStringLiteral("L'erreur suivante s'est produite:");
-
-// Passes every box to the scripted boxes except the data-access error
-// report, whose text carries the engine's own words: those are collected and
-// answered No.
-class ReportBoxes : public MessageBoxes {
-public:
-    explicit ReportBoxes(ScriptedMessageBoxes& scripted) : scripted_(scripted) {}
-    void message(QWidget* parent, const QString& text) override {
-        if (text.startsWith(ReportStart))
-            reports << text;
-        else
-            scripted_.message(parent, text);
-    }
-    bool question(QWidget* parent, const QString& text) override {
-        if (text.startsWith(ReportStart)) {
-            reports << text;
-            return false;
-        }
-        return scripted_.question(parent, text);
-    }
-    void beep() override {}
-    QStringList reports;
-
-private:
-    ScriptedMessageBoxes& scripted_;
-};
 
 // A customer window whose reports are collected.
 struct Window {
@@ -78,7 +51,7 @@ struct Window {
                    QStringLiteral("note ").repeated(200);
     }
     ClientFixture& f;
-    ReportBoxes boxes;
+    test::ReportBoxes boxes;
 };
 
 QString integrity(const QString& file) {

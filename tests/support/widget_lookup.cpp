@@ -1,8 +1,11 @@
 #include "support/widget_lookup.h"
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QTest>
 
 namespace vdn::test {
 
@@ -24,6 +27,25 @@ QString keyOf(const QWidget* w) {
 }
 
 } // namespace
+
+QComboBox* comboOf(const QObject* under, int n) {
+    return control<QComboBox>(under, QStringLiteral("Combo%1").arg(n));
+}
+
+bool pickItem(QComboBox* combo, int index) {
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    if (!QTest::qWaitForWindowExposed(view->window()))
+        return false;
+    const QRect item = view->visualRect(view->model()->index(index, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+    return !view->isVisible() && combo->currentIndex() == index;
+}
+
+bool focusIn(const QWidget* w) {
+    const QWidget* f = QApplication::focusWidget();
+    return w && f && (f == w || w->isAncestorOf(f));
+}
 
 QList<PlacedControl> placedControls(const QWidget* panel) {
     QList<PlacedControl> out;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+class QComboBox;
+
 namespace vdn::test {
 
 // The control of that objectName under a widget; warns when there is none.
@@ -18,6 +20,17 @@ template <class T = QWidget> T* control(const QObject* under, const QString& nam
 template <class T = QWidget> T* control(const QObject* under, const char* name) {
     return control<T>(under, QLatin1String(name));
 }
+
+// The pick list "Combo<n>" of a sheet under a widget.
+QComboBox* comboOf(const QObject* under, int n);
+
+// Picks an item of a combo box the way a user does: opens its list and
+// clicks the item, so that its choice handler runs once. False when the list
+// did not open or the item was not taken.
+bool pickItem(QComboBox* combo, int index);
+
+// Whether the keyboard focus is on the widget or inside it.
+bool focusIn(const QWidget* w);
 
 // One control as placed on its panel: its key (objectName, or for an unnamed
 // caption "label:" + its text), its rectangle in the panel's pixels.
