@@ -100,13 +100,9 @@ void BallController::addBall() {
         report(highest.error(), QStringLiteral("Numérotation de la nouvelle boule"));
         return;
     }
-    BallRecordPanel& r = record();
-    r.clearEntry();
-    const ParamStore params(balls_.database());
-    if (Status s = r.fillPickLists(params); !s) {
-        report(s.error());
+    if (!emptyEntry())
         return;
-    }
+    BallRecordPanel& r = record();
     r.clearPickTexts();
     r.show();
     services_.pointer->setDefault();
@@ -114,18 +110,25 @@ void BallController::addBall() {
     r.startNewBall();
 }
 
-void BallController::openBall(int row) {
-    panel_.commitBag();
-    const std::optional<int> line = lineOf(row);
-    if (!line)
-        return;
+bool BallController::emptyEntry() {
     BallRecordPanel& r = record();
     r.clearEntry();
     const ParamStore params(balls_.database());
     if (Status s = r.fillPickLists(params); !s) {
         report(s.error());
-        return;
+        return false;
     }
+    return true;
+}
+
+void BallController::openBall(int row) {
+    panel_.commitBag();
+    const std::optional<int> line = lineOf(row);
+    if (!line)
+        return;
+    if (!emptyEntry())
+        return;
+    BallRecordPanel& r = record();
     txtmat_lg = *line;
     const QString lineText = formatBallLine(*line);
     Result<QList<BallRow>> shown = balls_.listOne(customer_.code, lineText);

@@ -73,6 +73,9 @@ private:
     void showInvalidDate();
     void report(const DataError& error, const QString& operation = {});
     BallRecordPanel& record() const;
+    // The ball entry emptied and its pick lists filled; false after reporting
+    // a failure.
+    bool emptyEntry();
 
     Services services_;
     BallStore& balls_;
