@@ -9,7 +9,7 @@ namespace vdn {
 class Connection;
 
 // The schema version this program writes, kept in PRAGMA user_version.
-constexpr int SchemaVersion = 2;
+constexpr int SchemaVersion = 3;
 
 // Field names of the five tables, in their stored order.
 QStringList specifFields();
@@ -17,6 +17,14 @@ QStringList clientFields();
 QStringList ballFields();
 QStringList sheetFields();
 QStringList paramFields();
+
+// The ordering and search keys stored beside the customer's name, town and
+// numbers (docs/french-text.md), in this order: name key 1 and key 2, town
+// key 1 and key 2, digits of the phone, mobile and fax numbers. A row
+// written by another program gets provisional keys from the file's triggers
+// (key 1 the raw text in capitals) and a null name key 2, the mark of a row
+// whose keys the program computes.
+QStringList clientKeyFields();
 
 // Drilling sheet measurement numbers: 8 to 34, then 36 (there is no 35).
 QList<int> sheetMeasureNumbers();
