@@ -107,10 +107,7 @@ const QString& updateKeysStatement() {
 }
 QVariantList keysOf(const QString& name, const QString& town, const QString& tel,
                     const QString& gsm, const QString& fax) {
-    // Bound as texts (a byte array would be a BLOB, sorted after every text);
-    // an empty source gives an empty key, never a null one.
-    return {sortKey1(name),   sortKey2(name),   sortKey1(town),  sortKey2(town),
-            phoneDigits(tel), phoneDigits(gsm), phoneDigits(fax)};
+    return clientKeyValues(name, town, tel, gsm, fax);
 }
 const QString SelectWithoutKeys =
     QStringLiteral("SELECT clt_cod, clt_nom, clt_vil, clt_tel, clt_gsm, clt_fax FROM strclient "

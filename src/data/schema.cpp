@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/dialect.h"
+#include "data/french_text.h"
 #include "data/statement.h"
 
 namespace vdn {
@@ -38,6 +39,12 @@ QStringList clientKeyFields() {
             QStringLiteral("clt_vil_k1"), QStringLiteral("clt_vil_k2"),
             QStringLiteral("clt_tel_k"),  QStringLiteral("clt_gsm_k"),
             QStringLiteral("clt_fax_k")};
+}
+
+QVariantList clientKeyValues(const QString& name, const QString& town, const QString& tel,
+                             const QString& gsm, const QString& fax) {
+    return {sortKey1(name),   sortKey2(name),   sortKey1(town),  sortKey2(town),
+            phoneDigits(tel), phoneDigits(gsm), phoneDigits(fax)};
 }
 
 QList<int> sheetMeasureNumbers() {

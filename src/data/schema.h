@@ -3,6 +3,7 @@
 #include "data/data_error.h"
 
 #include <QStringList>
+#include <QVariantList>
 
 namespace vdn {
 
@@ -25,6 +26,11 @@ QStringList paramFields();
 // (key 1 the raw text in capitals) and a null name key 2, the mark of a row
 // whose keys the program computes.
 QStringList clientKeyFields();
+// The values of clientKeyFields() for a customer's texts, as texts (a byte
+// array would be bound as a BLOB, sorted after every text); an empty text
+// gives an empty key, never a null one.
+QVariantList clientKeyValues(const QString& name, const QString& town, const QString& tel,
+                             const QString& gsm, const QString& fax);
 
 // Drilling sheet measurement numbers: 8 to 34, then 36 (there is no 35).
 QList<int> sheetMeasureNumbers();

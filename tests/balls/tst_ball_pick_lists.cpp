@@ -81,18 +81,19 @@ void TestBallPickLists::lists_come_in_their_order() {
 void TestBallPickLists::text_lists_come_in_french_order() {
     BallFixture f;
     QVERIFY(f.ready());
-    for (const char* v : {"Zénith", "Éclair", "OEIL", "eclair", "Œil", "Ecluse", "Ocre", "Oeil"})
-        QVERIFY(addValue(*f.db, 1, QString::fromUtf8(v)));
+    const QStringList added{"Zénith", "Éclair", "OEIL", "éclair",
+                            "Œil",    "Ecluse", "Ocre", "eclair"};
+    for (const QString& v : added)
+        QVERIFY(addValue(*f.db, 1, v));
     QVERIFY(startBall(f));
     QStringList ours;
     for (const QString& v : items(f.combo(1)))
-        if (QStringList{"Zénith", "Éclair", "OEIL", "eclair", "Œil", "Ecluse", "Ocre", "Oeil"}
-                .contains(v))
+        if (added.contains(v))
             ours << v;
     // Accents after the plain letter, case aside (equal texts in the order
     // they were added), the ligature after its letters.
-    QCOMPARE(ours,
-             (QStringList{"eclair", "Éclair", "Ecluse", "Ocre", "OEIL", "Oeil", "Œil", "Zénith"}));
+    QCOMPARE(ours, (QStringList{"eclair", "Éclair", "éclair", "Ecluse", "Ocre", "OEIL", "Œil",
+                                "Zénith"}));
     // Numeric lists stay numeric.
     QCOMPARE(items(f.combo(7)), (QStringList{"20", "25", "30", "40", "45", "50", "60", "70"}));
     VDN_CHECK_BOXES(f.folder);

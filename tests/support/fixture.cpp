@@ -1,6 +1,5 @@
 #include "support/fixture.h"
 
-#include "customers/customer_store.h"
 #include "data/globals.h"
 
 #include <QDir>
@@ -37,15 +36,6 @@ DataFolder::DataFolder(const Options& options) {
         if (!s) {
             qWarning("database creation failed: %s", qPrintable(s.error().text));
             return;
-        }
-        if (options.demo) {
-            // The demo rows get their keys as the customer window's opening
-            // gives them, so that stores tested alone list them in order.
-            std::unique_ptr<Connection> c = connect();
-            if (!c || !CustomerStore(c->db()).fillMissingKeys()) {
-                qWarning("the demo customers' keys could not be computed");
-                return;
-            }
         }
     }
     ok_ = true;
