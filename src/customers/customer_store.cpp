@@ -68,8 +68,11 @@ void addRange(QStringList& terms, QVariantList& values, const QString& column,
 
 // The first column of an order. A number search finds its rows through
 // several indexes, one per number: read in the order of the name index
-// instead, it would go through every row to fill a page. `|| ''` keeps the
-// engine from ordering by an index; the few rows found are sorted.
+// instead, it would go through every row to fill a page when few match.
+// `|| ''` keeps the engine from ordering by an index; the rows found are
+// sorted. When many match ("06" finds every mobile), reading the name index
+// in order fills a page at once and sorting them would not: see
+// ManyMatches. Both plans give the same rows in the same order.
 QString firstOrderColumn(const QString& column, bool fewRows) {
     return fewRows ? column + QStringLiteral(" || ''") : column;
 }
@@ -195,7 +198,22 @@ struct Bound {
     QString order;
 };
 
-Bound boundFor(const Dialect&, const CustomerQuery& query) {
+// From this many rows found on, a number search reads the list's index in
+// its order rather than sorting what it found.
+constexpr int ManyMatches = 1000;
+
+// Whether a number search finds few enough rows to sort them; counted
+// through the search's own indexes, up to ManyMatches rows.
+bool fewMatches(const QSqlDatabase& db, const Bound& b) {
+    Statement q(db, QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM strclient") + b.where +
+                        QStringLiteral(" LIMIT %1)").arg(ManyMatches));
+    q.bindAll(b.values);
+    Result<bool> row = q.execFirst();
+    // Should the count fail, sorting gives the same rows all the same.
+    return !row || !*row || q.value(0).toInt() < ManyMatches;
+}
+
+Bound boundFor(const QSqlDatabase& db, const CustomerQuery& query) {
     Bound b;
     bool numbers = false;
     if (query.code) {
@@ -215,7 +233,7 @@ Bound boundFor(const Dialect&, const CustomerQuery& query) {
         if (const QString digits = codeDigits(query.namePrefix); !digits.isEmpty())
             addRange(terms, b.values, Key, prefixRange(digits));
         b.where = QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" OR "));
-        numbers = terms.size() > 1;
+        numbers = terms.size() > 1 && fewMatches(db, b);
     }
     switch (query.order) {
     case CustomerQuery::Order::None:
@@ -241,7 +259,7 @@ QString listStatement(const Dialect& d, const QString& select, const Bound& b) {
 Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, int offset,
                                                    int limit) const {
     const Dialect& d = Dialect::of(db_);
-    const Bound b = boundFor(d, query);
+    const Bound b = boundFor(db_, query);
     Statement q(db_, listStatement(d, selectList(), b) + Page);
     q.bindAll(b.values).bind(limit).bind(offset);
     if (Status s = q.exec(); !s)
@@ -269,7 +287,7 @@ Result<QSqlQuery> CustomerStore::rows(const CustomerQuery& query) const {
 
 Statement CustomerStore::select(const QString& fields, const CustomerQuery& query) const {
     const Dialect& d = Dialect::of(db_);
-    const Bound b = boundFor(d, query);
+    const Bound b = boundFor(db_, query);
     Statement q(db_, listStatement(d, fields, b));
     q.bindAll(b.values);
     return q;
@@ -294,7 +312,7 @@ Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query)
 
 Result<QStringList> CustomerStore::queryPlan(const CustomerQuery& query) const {
     const Dialect& d = Dialect::of(db_);
-    const Bound b = boundFor(d, query);
+    const Bound b = boundFor(db_, query);
     Statement q(db_, d.explainPlan(listStatement(d, selectList(), b) + Page));
     q.bindAll(b.values).bind(256).bind(0);
     if (Status s = q.exec(); !s)

@@ -52,6 +52,7 @@ private slots:
     void number_search_finds_phones_and_codes();
     void number_search_and_french_sorts_read_indexes_data();
     void number_search_and_french_sorts_read_indexes();
+    void number_search_matching_many_reads_the_list_index();
     void keys_follow_changes_made_by_any_program();
     void read_only_file_lists_rows_without_keys();
     void next_code_skips_numbers_held_by_sheets_data();
@@ -285,6 +286,47 @@ void TestCustomerStore::number_search_and_french_sorts_read_indexes() {
         QVERIFY2(steps.contains(QLatin1String(" INDEX ") + index + QLatin1Char(' ')) ||
                      steps.endsWith(QLatin1String(" INDEX ") + index),
                  qPrintable(index + QLatin1String(":\n") + steps));
+}
+
+void TestCustomerStore::number_search_matching_many_reads_the_list_index() {
+    // Every customer has a mobile beginning 06; one in ten 06 12.
+    const int count = 1500;
+    {
+        Transaction t(c_->db());
+        for (int i = 1; i <= count; ++i)
+            QVERIFY(test::addCustomer(
+                *c_, QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')),
+                QStringLiteral("CLIENT %1").arg(count - i, 4, 10, QLatin1Char('0')), QString(),
+                {{"clt_gsm", QStringLiteral("06 %1 00 00 00").arg(10 + i % 10)}}));
+        QVERIFY(t.commit().ok());
+    }
+    CustomerStore store(c_->db());
+    QStringList all;
+    for (int i = count; i >= 1; --i)
+        all << QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'));
+    // Many rows: the list's index read in its order, no sort of them all.
+    const CustomerQuery many = CustomerQuery::search(QStringLiteral("06"));
+    QCOMPARE(codesOf(store, many), all.first(1000));
+    Result<QList<CustomerRecord>> records = store.records(many);
+    QVERIFY(records);
+    QCOMPARE(records->size(), count);
+    QCOMPARE(records->last().text(CustomerField::Cod), all.last());
+    Result<QStringList> plan = store.queryPlan(many);
+    QVERIFY(plan);
+    QVERIFY2(!plan->join(QLatin1Char('\n')).contains(QLatin1String("TEMP B-TREE")) &&
+                 plan->join(QLatin1Char('\n')).contains(QLatin1String("INDEX strclient_nom")),
+             qPrintable(plan->join(QLatin1Char('\n'))));
+    // Few rows: found through the numbers' indexes, then sorted; same order.
+    const CustomerQuery few = CustomerQuery::search(QStringLiteral("06 12"));
+    QStringList expected;
+    for (const QString& code : all)
+        if (code.toInt() % 10 == 2)
+            expected << code;
+    QCOMPARE(codesOf(store, few), expected);
+    plan = store.queryPlan(few);
+    QVERIFY(plan);
+    QVERIFY2(plan->join(QLatin1Char('\n')).contains(QLatin1String("INDEX strclient_gsm")),
+             qPrintable(plan->join(QLatin1Char('\n'))));
 }
 
 void TestCustomerStore::keys_follow_changes_made_by_any_program() {
