@@ -200,7 +200,7 @@ struct Bound {
 
 // From this many rows found on, a number search reads the list's index in
 // its order rather than sorting what it found.
-constexpr int ManyMatches = 1000;
+constexpr int ManyMatches = 4000;
 
 // Whether a number search finds few enough rows to sort them; counted
 // through the search's own indexes, up to ManyMatches rows.

@@ -290,7 +290,7 @@ void TestCustomerStore::number_search_and_french_sorts_read_indexes() {
 
 void TestCustomerStore::number_search_matching_many_reads_the_list_index() {
     // Every customer has a mobile beginning 06; one in ten 06 12.
-    const int count = 1500;
+    const int count = 4500;
     {
         Transaction t(c_->db());
         for (int i = 1; i <= count; ++i)
