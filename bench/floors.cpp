@@ -1,6 +1,7 @@
 #include "floors.h"
 
 #include "customers/customer_store.h"
+#include "data/french_text.h"
 
 #include <QFile>
 #include <QFont>
@@ -62,24 +63,36 @@ int RawDatabase::firstRows(const char* sql, const QList<QByteArray>& values, int
 }
 
 int searchFloor(RawDatabase& db, const QString& typed, int rows) {
-    // The list's search: a range on the name index, then the first
-    // characters compared without regard to case.
-    const QString capitals = typed.trimmed().toUpper();
-    const vdn::NameRange range = vdn::nameRangeFor(capitals);
-    const int length = int(typed.toUcs4().size());
-    const QByteArray len = QByteArray::number(length);
-    if (range.upper)
+    // The list's search: a range of the name's first key, in French order.
+    const vdn::KeyRange range = vdn::searchRange(vdn::foldForSearch(typed));
+    if (!range.high.isEmpty())
         return db.firstRows(
             "SELECT clt_cod, clt_nom, clt_ad1, clt_cp, clt_vil, clt_tel, clt_gsm, clt_etat "
-            "FROM strclient WHERE clt_nom >= ?1 AND clt_nom < ?2 "
-            "AND substr(clt_nom, 1, CAST(?3 AS INTEGER)) = ?4 COLLATE NOCASE "
-            "ORDER BY clt_nom, clt_cod",
-            {range.lower.toUtf8(), range.upper->toUtf8(), len, capitals.toUtf8()}, rows);
+            "FROM strclient WHERE clt_nom_k1 >= ?1 AND clt_nom_k1 < ?2 "
+            "ORDER BY clt_nom_k1, clt_nom_k2, clt_cod",
+            {range.low.toUtf8(), range.high.toUtf8()}, rows);
     return db.firstRows("SELECT clt_cod, clt_nom, clt_ad1, clt_cp, clt_vil, clt_tel, clt_gsm, "
-                        "clt_etat FROM strclient WHERE clt_nom >= ?1 "
-                        "AND substr(clt_nom, 1, CAST(?2 AS INTEGER)) = ?3 COLLATE NOCASE "
-                        "ORDER BY clt_nom, clt_cod",
-                        {range.lower.toUtf8(), len, capitals.toUtf8()}, rows);
+                        "clt_etat FROM strclient WHERE clt_nom_k1 >= ?1 "
+                        "ORDER BY clt_nom_k1, clt_nom_k2, clt_cod",
+                        {range.low.toUtf8()}, rows);
+}
+
+int numberSearchFloor(RawDatabase& db, const QString& typed, int rows) {
+    // A number: the name range, then a prefix range of each number's digits
+    // (and of the code when the digits can begin one), the rows sorted.
+    const vdn::KeyRange name = vdn::searchRange(vdn::foldForSearch(typed));
+    const vdn::KeyRange phone = vdn::prefixRange(vdn::searchDigits(typed));
+    const QString code = vdn::codeDigits(typed);
+    const vdn::KeyRange codes = vdn::prefixRange(code.isEmpty() ? QStringLiteral("-") : code);
+    return db.firstRows(
+        "SELECT clt_cod, clt_nom, clt_ad1, clt_cp, clt_vil, clt_tel, clt_gsm, clt_etat "
+        "FROM strclient WHERE (clt_nom_k1 >= ?1 AND clt_nom_k1 < ?2) "
+        "OR (clt_tel_k >= ?3 AND clt_tel_k < ?4) OR (clt_gsm_k >= ?3 AND clt_gsm_k < ?4) "
+        "OR (clt_fax_k >= ?3 AND clt_fax_k < ?4) OR (clt_cod >= ?5 AND clt_cod < ?6) "
+        "ORDER BY clt_nom_k1 || '', clt_nom_k2, clt_cod",
+        {name.low.toUtf8(), name.high.toUtf8(), phone.low.toUtf8(), phone.high.toUtf8(),
+         codes.low.toUtf8(), codes.high.toUtf8()},
+        rows);
 }
 
 namespace {

@@ -40,6 +40,9 @@ private:
 
 // The name search of the list, as the grid runs it, until its first rows.
 int searchFloor(RawDatabase& db, const QString& typed, int rows);
+// The same for a typed number (searchDigits() not empty): names, phone,
+// mobile and fax numbers, codes.
+int numberSearchFloor(RawDatabase& db, const QString& typed, int rows);
 
 // The export written with C stdio: header then one line per customer of the
 // list by name, eleven fields, Windows-1252, CR LF. Returns the lines written,

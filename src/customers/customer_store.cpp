@@ -2,6 +2,7 @@
 
 #include "balls/ball_store.h"
 #include "data/connection.h"
+#include "data/french_text.h"
 #include "data/schema.h"
 #include "data/statement.h"
 #include "drilling/sheet_store.h"
@@ -50,26 +51,70 @@ const QString& selectReport() {
     return sql;
 }
 
-// Name search: the range keeps the search on the name index; the comparison
-// of the first characters then keeps exactly the names that match.
-QString whereNameBetween(const Dialect& d) {
-    return QStringLiteral(" WHERE clt_nom >= ? AND clt_nom < ? AND ") +
-           d.caselessEquals(QStringLiteral("substr(clt_nom, 1, ?)"), QStringLiteral("?"));
-}
-QString whereNameFrom(const Dialect& d) {
-    return QStringLiteral(" WHERE clt_nom >= ? AND ") +
-           d.caselessEquals(QStringLiteral("substr(clt_nom, 1, ?)"), QStringLiteral("?"));
-}
 const QString WhereCode = QStringLiteral(" WHERE clt_cod = ?");
 
-const QString OrderByName = QStringLiteral(" ORDER BY clt_nom, clt_cod");
-const QString Page = QStringLiteral(" LIMIT ? OFFSET ?");
-// Descending order of a column; the code breaks ties the same way.
-QString orderDescending(CustomerColumn column) {
-    const QString field = listFields().at(int(column));
-    return field == Key ? QStringLiteral(" ORDER BY clt_cod DESC")
-                        : QStringLiteral(" ORDER BY %1 DESC, clt_cod DESC").arg(field);
+// A range of a key column: `low <= column < high`, or `low <= column` when
+// nothing can follow the range.
+void addRange(QStringList& terms, QVariantList& values, const QString& column,
+              const KeyRange& range) {
+    if (range.high.isEmpty()) {
+        terms << column + QStringLiteral(" >= ?");
+        values << range.low;
+    } else {
+        terms << QStringLiteral("(%1 >= ? AND %1 < ?)").arg(column);
+        values << range.low << range.high;
+    }
 }
+
+// The first column of an order. A number search finds its rows through
+// several indexes, one per number: read in the order of the name index
+// instead, it would go through every row to fill a page when few match.
+// `|| ''` keeps the engine from ordering by an index; the rows found are
+// sorted. When many match ("06" finds every mobile), reading the name index
+// in order fills a page at once and sorting them would not: see
+// ManyMatches. Both plans give the same rows in the same order.
+QString firstOrderColumn(const QString& column, bool fewRows) {
+    return fewRows ? column + QStringLiteral(" || ''") : column;
+}
+
+// French order: key 1, then key 2, then the code, all in one direction, so
+// that one index serves the order read either way.
+QString orderByName(bool fewRows) {
+    return QStringLiteral(" ORDER BY %1, clt_nom_k2, clt_cod")
+        .arg(firstOrderColumn(QStringLiteral("clt_nom_k1"), fewRows));
+}
+const QString Page = QStringLiteral(" LIMIT ? OFFSET ?");
+// Descending order of a column; the code breaks ties the same way. Names
+// and towns are read in French order, through their keys.
+QString orderDescending(CustomerColumn column, bool fewRows) {
+    switch (column) {
+    case CustomerColumn::Code:
+        return QStringLiteral(" ORDER BY %1 DESC").arg(firstOrderColumn(Key, fewRows));
+    case CustomerColumn::Name:
+        return QStringLiteral(" ORDER BY %1 DESC, clt_nom_k2 DESC, clt_cod DESC")
+            .arg(firstOrderColumn(QStringLiteral("clt_nom_k1"), fewRows));
+    case CustomerColumn::Town:
+        return QStringLiteral(" ORDER BY %1 DESC, clt_vil_k2 DESC, clt_cod DESC")
+            .arg(firstOrderColumn(QStringLiteral("clt_vil_k1"), fewRows));
+    default:
+        break;
+    }
+    return QStringLiteral(" ORDER BY %1 DESC, clt_cod DESC")
+        .arg(firstOrderColumn(listFields().at(int(column)), fewRows));
+}
+
+// The keys of one customer, bound in clientKeyFields() order, then its code.
+const QString& updateKeysStatement() {
+    static const QString sql = updateText(Table, clientKeyFields(), {Key});
+    return sql;
+}
+QVariantList keysOf(const QString& name, const QString& town, const QString& tel,
+                    const QString& gsm, const QString& fax) {
+    return clientKeyValues(name, town, tel, gsm, fax);
+}
+const QString SelectWithoutKeys =
+    QStringLiteral("SELECT clt_cod, clt_nom, clt_vil, clt_tel, clt_gsm, clt_fax FROM strclient "
+                   "WHERE clt_nom_k2 IS NULL");
 
 const QString& insertStatement() {
     static const QString sql = insertText(Table, clientFields());
@@ -103,10 +148,6 @@ Status changeOne(Statement& q, const QString& code) {
     if (q.rowsAffected() < 1)
         return noRow(code);
     return {};
-}
-
-int codePoints(const QString& s) {
-    return int(s.toUcs4().size());
 }
 
 } // namespace
@@ -157,35 +198,51 @@ struct Bound {
     QString order;
 };
 
-Bound boundFor(const Dialect& d, const CustomerQuery& query) {
+// From this many rows found on, a number search reads the list's index in
+// its order rather than sorting what it found.
+constexpr int ManyMatches = 4000;
+
+// Whether a number search finds few enough rows to sort them; counted
+// through the search's own indexes, up to ManyMatches rows.
+bool fewMatches(const QSqlDatabase& db, const Bound& b) {
+    Statement q(db, QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM strclient") + b.where +
+                        QStringLiteral(" LIMIT %1)").arg(ManyMatches));
+    q.bindAll(b.values);
+    Result<bool> row = q.execFirst();
+    // Should the count fail, sorting gives the same rows all the same.
+    return !row || !*row || q.value(0).toInt() < ManyMatches;
+}
+
+Bound boundFor(const QSqlDatabase& db, const CustomerQuery& query) {
     Bound b;
+    bool numbers = false;
     if (query.code) {
         b.where = WhereCode;
         b.values << *query.code;
     } else if (!query.namePrefix.isEmpty()) {
-        const QString trimmed = query.namePrefix.trimmed();
-        const QString capitals = trimmed.toUpper();
-        // Capitals may be longer than the small letters they replace (ß, ﬁ):
-        // the compared length grows with them.
-        const int length =
-            codePoints(query.namePrefix) + codePoints(capitals) - codePoints(trimmed);
-        const NameRange range = nameRangeFor(capitals);
-        if (range.upper) {
-            b.where = whereNameBetween(d);
-            b.values << range.lower << *range.upper << length << capitals;
-        } else {
-            b.where = whereNameFrom(d);
-            b.values << range.lower << length << capitals;
+        // The name's first characters, compared folded (accents and case
+        // aside), then the numbers when the text is one: each an index range.
+        QStringList terms;
+        addRange(terms, b.values, QStringLiteral("clt_nom_k1"),
+                 searchRange(foldForSearch(query.namePrefix)));
+        if (const QString digits = searchDigits(query.namePrefix); !digits.isEmpty()) {
+            const KeyRange range = prefixRange(digits);
+            for (const char* field : {"clt_tel_k", "clt_gsm_k", "clt_fax_k"})
+                addRange(terms, b.values, QLatin1String(field), range);
         }
+        if (const QString digits = codeDigits(query.namePrefix); !digits.isEmpty())
+            addRange(terms, b.values, Key, prefixRange(digits));
+        b.where = QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" OR "));
+        numbers = terms.size() > 1 && fewMatches(db, b);
     }
     switch (query.order) {
     case CustomerQuery::Order::None:
         break;
     case CustomerQuery::Order::Name:
-        b.order = OrderByName;
+        b.order = orderByName(numbers);
         break;
     case CustomerQuery::Order::Descending:
-        b.order = orderDescending(query.sortColumn);
+        b.order = orderDescending(query.sortColumn, numbers);
         break;
     }
     return b;
@@ -202,7 +259,7 @@ QString listStatement(const Dialect& d, const QString& select, const Bound& b) {
 Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, int offset,
                                                    int limit) const {
     const Dialect& d = Dialect::of(db_);
-    const Bound b = boundFor(d, query);
+    const Bound b = boundFor(db_, query);
     Statement q(db_, listStatement(d, selectList(), b) + Page);
     q.bindAll(b.values).bind(limit).bind(offset);
     if (Status s = q.exec(); !s)
@@ -230,7 +287,7 @@ Result<QSqlQuery> CustomerStore::rows(const CustomerQuery& query) const {
 
 Statement CustomerStore::select(const QString& fields, const CustomerQuery& query) const {
     const Dialect& d = Dialect::of(db_);
-    const Bound b = boundFor(d, query);
+    const Bound b = boundFor(db_, query);
     Statement q(db_, listStatement(d, fields, b));
     q.bindAll(b.values);
     return q;
@@ -255,7 +312,7 @@ Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query)
 
 Result<QStringList> CustomerStore::queryPlan(const CustomerQuery& query) const {
     const Dialect& d = Dialect::of(db_);
-    const Bound b = boundFor(d, query);
+    const Bound b = boundFor(db_, query);
     Statement q(db_, d.explainPlan(listStatement(d, selectList(), b) + Page));
     q.bindAll(b.values).bind(256).bind(0);
     if (Status s = q.exec(); !s)
@@ -306,12 +363,63 @@ Status CustomerStore::write(const QString& statement, const CustomerRecord& cust
     return changeOne(q, customer.text(CustomerField::Cod));
 }
 
+Status CustomerStore::writeKeys(const CustomerRecord& customer) {
+    Statement q(db_, updateKeysStatement());
+    q.bindAll(keysOf(customer.text(CustomerField::Nom), customer.text(CustomerField::Vil),
+                     customer.text(CustomerField::Tel), customer.text(CustomerField::Gsm),
+                     customer.text(CustomerField::Fax)))
+        .bind(customer.text(CustomerField::Cod));
+    return q.exec();
+}
+
+// The keys are written by a second statement: the first, changing the name
+// or a number, has the file clear the keys it held. Should the second fail,
+// the keys stay null and are computed at the next opening of the window.
 Status CustomerStore::insert(const CustomerRecord& customer) {
-    return write(insertStatement(), customer, {});
+    if (Status s = write(insertStatement(), customer, {}); !s)
+        return s;
+    return writeKeys(customer);
 }
 
 Status CustomerStore::update(const CustomerRecord& customer) {
-    return write(updateStatement(), customer, {customer.text(CustomerField::Cod)});
+    if (Status s = write(updateStatement(), customer, {customer.text(CustomerField::Cod)}); !s)
+        return s;
+    return writeKeys(customer);
+}
+
+Result<int> CustomerStore::fillMissingKeys() {
+    struct Missing {
+        QString code;
+        QVariantList keys;
+    };
+    QList<Missing> missing;
+    {
+        // Read through the index of the rows without keys, closed before the writes.
+        Statement q(db_, SelectWithoutKeys);
+        if (Status s = q.exec(); !s)
+            return s.error();
+        while (q.next())
+            missing.append(
+                {q.value(0).toString(),
+                 keysOf(q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                        q.value(4).toString(), q.value(5).toString())});
+        if (Status s = q.finished(); !s)
+            return s.error();
+    }
+    if (missing.isEmpty())
+        return 0;
+    Transaction t(db_);
+    if (!t.started())
+        return t.started().error();
+    Statement q(db_, updateKeysStatement());
+    for (const Missing& m : missing) {
+        q.bindAll(m.keys).bind(m.code);
+        if (Status s = q.exec(); !s)
+            return s.error();
+    }
+    if (Status s = t.commit(); !s)
+        return s.error();
+    return int(missing.size());
 }
 
 Status CustomerStore::markDeleted(const QString& code) {

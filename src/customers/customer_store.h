@@ -75,7 +75,9 @@ struct CustomerQuery {
     // The search text exactly as typed (blanks included); empty lists every
     // customer. A customer matches when the first L characters of its name,
     // L being the typed length, equal the typed text trimmed of blanks,
-    // without regard to letter case.
+    // without regard to letter case or accents. A typed number also finds
+    // the customers whose phone, mobile or fax number, or code, begins with
+    // its digits.
     QString namePrefix;
     // When set, only the customer of this code (namePrefix is then ignored).
     std::optional<QString> code;
@@ -159,6 +161,11 @@ public:
     // The highest whole-number customer code, 0 when there is none.
     Result<int> highestCode() const;
 
+    // Computes the ordering and search keys of the customers that have none
+    // (added or changed by another program), in one transaction; returns how
+    // many. Found through the index of such rows, never by reading every row.
+    Result<int> fillMissingKeys();
+
     Status insert(const CustomerRecord& customer);
     // Writes every field of the customer of the same code.
     Status update(const CustomerRecord& customer);
@@ -171,6 +178,7 @@ public:
 private:
     // A list query with these fields selected, prepared and bound.
     Statement select(const QString& fields, const CustomerQuery& query) const;
+    Status writeKeys(const CustomerRecord& customer);
     Status write(const QString& statement, const CustomerRecord& customer,
                  const QVariantList& extra);
 

@@ -145,6 +145,10 @@ void VdnClient::load() {
         balls_ = BallStore(connection_->db());
         sheets_ = SheetStore(connection_->db());
         installSheetPanel(connection_->db());
+        // Customers added or renamed by another program get their keys. On a
+        // read-only or busy file they keep none for now: they sort by their
+        // raw text and are computed at a later opening, so nothing is said.
+        (void)customers_.fillMissingKeys();
         listController_->showEveryoneAfresh();
         // Selecting the first filter runs the ball list load, for no
         // customer yet.

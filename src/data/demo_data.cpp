@@ -171,7 +171,9 @@ template <class A> QString pick(const A& a, std::mt19937& rng) {
 struct Writer {
     Statement client, ball, sheet;
     explicit Writer(const QSqlDatabase& db)
-        : client(db, insertText(QStringLiteral("strclient"), clientFields())),
+        // The customers with their ordering and search keys, as the program
+        // writes them.
+        : client(db, insertText(QStringLiteral("strclient"), clientFields() + clientKeyFields())),
           ball(db, insertText(QStringLiteral("strmateriel"), ballFields())),
           sheet(db, insertText(QStringLiteral("strpercage"), sheetFields())) {}
 };
@@ -280,7 +282,7 @@ Status insertDemoData(Connection& c, const DemoOptions& options) {
         }
         const bool business = i % 7 == 0;
         const bool deleted = options.deletedEvery > 0 && i % options.deletedEvery == 0;
-        const QVariantList values{
+        QVariantList values{
             code,
             business ? QStringLiteral("SARL") : civility(first),
             last + QLatin1Char(' ') + first,
@@ -315,6 +317,9 @@ Status insertDemoData(Connection& c, const DemoOptions& options) {
             i % 4 == 0 ? QStringLiteral("A") : QStringLiteral("S"),
             QString::number(12 + rng() % 5),
             deleted ? QStringLiteral("SUPPRIME") : QString(QLatin1String(""))};
+        values << clientKeyValues(values.at(2).toString(), values.at(7).toString(),
+                                  values.at(9).toString(), values.at(10).toString(),
+                                  values.at(11).toString());
         if (Status s = exec(w.client, values); !s)
             return s;
         const int balls = options.ballsPerCustomer > 0 ? options.ballsPerCustomer : int(rng() % 6);

@@ -31,6 +31,52 @@ public:
         return name + QStringLiteral(" TEXT COLLATE NOCASE");
     }
 
+    QString sortKeyColumn(const QString& name) const override {
+        // BINARY, the default collation, compares the UTF-8 bytes.
+        return name + QStringLiteral(" TEXT");
+    }
+
+    QStringList keyTriggers(const QString& trigger, const QString& table, const QString& key,
+                            const QList<KeySource>& texts,
+                            const QList<KeyOf>& others) const override {
+        // Plain SQL and built-in functions only: a tool that writes a row
+        // without VORDAN fires them too. upper() changes ASCII letters only,
+        // as the raw text compares elsewhere in the file.
+        const auto provisional = [](const QString& text) {
+            return QStringLiteral("upper(coalesce(NEW.%1, ''))").arg(text);
+        };
+        QStringList sources, changed, onInsert, onUpdate;
+        for (const KeySource& t : texts) {
+            sources << t.text;
+            // BINARY: a change of case or accent counts as a change.
+            changed << QStringLiteral("NEW.%1 IS NOT OLD.%1 COLLATE BINARY").arg(t.text);
+            onInsert << QStringLiteral("%1 = coalesce(%1, %2)").arg(t.key1, provisional(t.text));
+            onUpdate << QStringLiteral("%1 = %2").arg(t.key1, provisional(t.text))
+                     << t.key2 + QStringLiteral(" = NULL");
+        }
+        for (const KeyOf& o : others) {
+            sources << o.source;
+            changed << QStringLiteral("NEW.%1 IS NOT OLD.%1 COLLATE BINARY").arg(o.source);
+            onUpdate << o.key + QStringLiteral(" = NULL");
+        }
+        const QString where = QStringLiteral(" WHERE %1 = NEW.%1; END").arg(key);
+        const QString inserted = trigger + QStringLiteral("_ajout");
+        const QString updated = trigger + QStringLiteral("_modif");
+        return {
+            QStringLiteral("DROP TRIGGER IF EXISTS ") + inserted,
+            QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON %2 WHEN NEW.%3 IS NULL BEGIN "
+                           "UPDATE %2 SET %4")
+                    .arg(inserted, table, texts.first().key2, onInsert.join(QStringLiteral(", "))) +
+                where,
+            QStringLiteral("DROP TRIGGER IF EXISTS ") + updated,
+            QStringLiteral("CREATE TRIGGER %1 AFTER UPDATE OF %2 ON %3 WHEN %4 BEGIN "
+                           "UPDATE %3 SET %5")
+                    .arg(updated, sources.join(QStringLiteral(", ")), table,
+                         changed.join(QStringLiteral(" OR ")),
+                         onUpdate.join(QStringLiteral(", "))) +
+                where};
+    }
+
     QString caselessEquals(const QString& left, const QString& right) const override {
         return left + QStringLiteral(" = ") + right + QStringLiteral(" COLLATE NOCASE");
     }

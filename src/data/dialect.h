@@ -21,6 +21,8 @@ namespace vdn {
 //
 //   need                        SQLite                      PostgreSQL (QPSQL, to come)
 //   text column of the schema   TEXT COLLATE NOCASE         TEXT
+//   ordering key column         TEXT (BINARY)               TEXT COLLATE "C"
+//   provisional keys on change  AFTER INSERT/UPDATE trigger a trigger function
 //   compare ignoring ASCII case a = b COLLATE NOCASE        lower(a COLLATE "C") = lower(b …)
 //   order of addition           rowid                       a serial column of the table
 //   "digits only" test          x NOT GLOB '*[^0-9]*'       x !~ '[^0-9]'
@@ -50,6 +52,28 @@ public:
     // to ASCII letter case.
     enum class Column { Key, CaselessKey, Text };
     virtual QString textColumn(const QString& name, Column kind) const = 0;
+    // The declaration of an ordering key column added to a table: nullable
+    // text (null: not computed yet) compared byte by byte.
+    virtual QString sortKeyColumn(const QString& name) const = 0;
+    // The statements that make the triggers named `trigger`_*, which keep
+    // the ordering keys of `table` (its rows found by the `key` column)
+    // usable whatever program writes a row. A row inserted without keys, or
+    // whose `texts` or `others` change, gets provisional keys in plain SQL:
+    // each text's key 1 its raw text in capitals (so it sorts and is found
+    // by its raw text), its key 2 and every key of `others` null, which
+    // marks the row for the program to compute them.
+    struct KeySource {
+        QString text;
+        QString key1;
+        QString key2;
+    };
+    struct KeyOf {
+        QString source;
+        QString key;
+    };
+    virtual QStringList keyTriggers(const QString& trigger, const QString& table,
+                                    const QString& key, const QList<KeySource>& texts,
+                                    const QList<KeyOf>& others) const = 0;
     // `left = right`, ignoring the case of ASCII letters.
     virtual QString caselessEquals(const QString& left, const QString& right) const = 0;
     // An expression that orders rows as they were added.

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/dialect.h"
+#include "data/french_text.h"
 #include "data/statement.h"
 
 namespace vdn {
@@ -31,6 +32,19 @@ QStringList ballFields() {
             QStringLiteral("MAT_LAYOUT2"),  QStringLiteral("MAT_LAYOUT3"),
             QStringLiteral("mat_layout"),   QStringLiteral("MAT_DATE"),
             QStringLiteral("MAT_DATE_TRI"), QStringLiteral("MAT_TYPE")};
+}
+
+QStringList clientKeyFields() {
+    return {QStringLiteral("clt_nom_k1"), QStringLiteral("clt_nom_k2"),
+            QStringLiteral("clt_vil_k1"), QStringLiteral("clt_vil_k2"),
+            QStringLiteral("clt_tel_k"),  QStringLiteral("clt_gsm_k"),
+            QStringLiteral("clt_fax_k")};
+}
+
+QVariantList clientKeyValues(const QString& name, const QString& town, const QString& tel,
+                             const QString& gsm, const QString& fax) {
+    return {sortKey1(name),   sortKey2(name),   sortKey1(town),  sortKey2(town),
+            phoneDigits(tel), phoneDigits(gsm), phoneDigits(fax)};
 }
 
 QList<int> sheetMeasureNumbers() {
@@ -110,9 +124,41 @@ Status runInTransaction(Connection& c, const QStringList& statements, int newVer
     return t.commit();
 }
 
+// 2 to 3: French search and order read stored keys, compared byte by byte.
+QStringList frenchKeys(const Dialect& d) {
+    QStringList steps;
+    for (const QString& k : clientKeyFields())
+        steps << QStringLiteral("ALTER TABLE strclient ADD COLUMN ") + d.sortKeyColumn(k);
+    steps << QStringLiteral("DROP INDEX IF EXISTS strclient_nom")
+          // The list's order and name search, every column it shows or sorts
+          // by included: a search never visits the table.
+          << QStringLiteral("CREATE INDEX strclient_nom ON strclient (clt_nom_k1, clt_nom_k2, "
+                            "clt_cod, clt_nom, clt_ad1, clt_cp, clt_vil, clt_tel, clt_gsm, "
+                            "clt_etat, clt_vil_k1, clt_vil_k2)")
+          << QStringLiteral("DROP INDEX IF EXISTS strclient_vil")
+          << QStringLiteral("CREATE INDEX strclient_vil ON strclient (clt_vil_k1, clt_vil_k2, "
+                            "clt_cod)")
+          // The search by number: one index per number, the code has its own.
+          << QStringLiteral("CREATE INDEX strclient_tel ON strclient (clt_tel_k)")
+          << QStringLiteral("CREATE INDEX strclient_gsm ON strclient (clt_gsm_k)")
+          << QStringLiteral("CREATE INDEX strclient_fax ON strclient (clt_fax_k)")
+          // The rows whose keys are still to compute, without reading the others.
+          << QStringLiteral("CREATE INDEX strclient_acalculer ON strclient (clt_cod) "
+                            "WHERE clt_nom_k2 IS NULL");
+    const QStringList k = clientKeyFields();
+    steps << d.keyTriggers(QStringLiteral("strclient_cles"), QStringLiteral("strclient"),
+                           QStringLiteral("clt_cod"),
+                           {{QStringLiteral("clt_nom"), k.at(0), k.at(1)},
+                            {QStringLiteral("clt_vil"), k.at(2), k.at(3)}},
+                           {{QStringLiteral("clt_tel"), k.at(4)},
+                            {QStringLiteral("clt_gsm"), k.at(5)},
+                            {QStringLiteral("clt_fax"), k.at(6)}});
+    return steps;
+}
+
 // Forward migrations: entry i brings a file from version i + 1 to i + 2.
-const QList<QStringList>& migrations() {
-    static const QList<QStringList> steps{
+QList<QStringList> migrations(const Dialect& d) {
+    return {
         // 1 to 2: the customer list reads its rows from the name index alone
         // (every column the list shows is in it, so a keystroke in the search
         // never visits the table), and the town sort takes its order, ties
@@ -124,8 +170,8 @@ const QList<QStringList>& migrations() {
             QStringLiteral("DROP INDEX IF EXISTS strclient_vil"),
             QStringLiteral("CREATE INDEX strclient_vil ON strclient (clt_vil, clt_cod)"),
         },
+        frenchKeys(d),
     };
-    return steps;
 }
 
 } // namespace
@@ -133,7 +179,7 @@ const QList<QStringList>& migrations() {
 Status createSchema(Connection& c) {
     // The first version, then every change since, in one transaction.
     QStringList statements = schemaV1(Dialect::of(c.db()));
-    for (const QStringList& step : migrations())
+    for (const QStringList& step : migrations(Dialect::of(c.db())))
         statements << step;
     return runInTransaction(c, statements, SchemaVersion);
 }
@@ -162,8 +208,9 @@ Status checkAndMigrate(Connection& c) {
         return DataError::other(
             errnum::UnrecognizedFormat,
             QStringLiteral("%1 n'est pas une base de données VORDAN (tables absentes)").arg(path));
+    const QList<QStringList> steps = migrations(Dialect::of(c.db()));
     for (int v = *version; v < SchemaVersion; ++v)
-        if (Status s = runInTransaction(c, migrations().at(v - 1), v + 1); !s)
+        if (Status s = runInTransaction(c, steps.at(v - 1), v + 1); !s)
             return s;
     return {};
 }

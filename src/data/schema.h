@@ -3,13 +3,14 @@
 #include "data/data_error.h"
 
 #include <QStringList>
+#include <QVariantList>
 
 namespace vdn {
 
 class Connection;
 
 // The schema version this program writes, kept in PRAGMA user_version.
-constexpr int SchemaVersion = 2;
+constexpr int SchemaVersion = 3;
 
 // Field names of the five tables, in their stored order.
 QStringList specifFields();
@@ -17,6 +18,19 @@ QStringList clientFields();
 QStringList ballFields();
 QStringList sheetFields();
 QStringList paramFields();
+
+// The ordering and search keys stored beside the customer's name, town and
+// numbers (docs/french-text.md), in this order: name key 1 and key 2, town
+// key 1 and key 2, digits of the phone, mobile and fax numbers. A row
+// written by another program gets provisional keys from the file's triggers
+// (key 1 the raw text in capitals) and a null name key 2, the mark of a row
+// whose keys the program computes.
+QStringList clientKeyFields();
+// The values of clientKeyFields() for a customer's texts, as texts (a byte
+// array would be bound as a BLOB, sorted after every text); an empty text
+// gives an empty key, never a null one.
+QVariantList clientKeyValues(const QString& name, const QString& town, const QString& tel,
+                             const QString& gsm, const QString& fax);
 
 // Drilling sheet measurement numbers: 8 to 34, then 36 (there is no 35).
 QList<int> sheetMeasureNumbers();

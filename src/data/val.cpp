@@ -109,8 +109,7 @@ bool registerUpperFunction(sqlite3* db) {
         return false;
     return sqlite3_create_function_v2(db, "vdn_upper", 1,
                                       SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
-                                      nullptr, &sqlUpper, nullptr, nullptr,
-                                      nullptr) == SQLITE_OK;
+                                      nullptr, &sqlUpper, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 bool registerValFunction(sqlite3* db) {

@@ -1,8 +1,11 @@
 #include "reference/param_store.h"
 
 #include "data/connection.h"
+#include "data/french_text.h"
 #include "data/schema.h"
 #include "data/statement.h"
+
+#include <algorithm>
 
 namespace vdn {
 
@@ -10,14 +13,35 @@ namespace {
 const QString Table = QStringLiteral("strparam");
 const QString WhereTable = QStringLiteral(" WHERE par_table = ?");
 
-// Texts in the column's order; equal numbers keep a stable order: by text,
-// then by insertion.
+// Numbers in their order, equal numbers by text, then by insertion. Texts
+// come in the order of addition and are put in French order here.
 QString selectValues(const Dialect& d, ListOrder order) {
-    const QString byAddition = QStringLiteral(", ") + d.additionOrder();
+    const QString byAddition = d.additionOrder();
     return QStringLiteral("SELECT par_lib FROM strparam") + WhereTable +
            (order == ListOrder::Text
-                ? QStringLiteral(" ORDER BY par_lib") + byAddition
-                : QStringLiteral(" ORDER BY val(par_lib), par_lib") + byAddition);
+                ? QStringLiteral(" ORDER BY ") + byAddition
+                : QStringLiteral(" ORDER BY val(par_lib), par_lib, ") + byAddition);
+}
+
+// French order (docs/french-text.md): key 1, then key 2, compared as UTF-8
+// bytes; equal keys keep their order of addition. A table's list is short:
+// its keys are computed as it is read rather than stored.
+void sortFrench(QStringList& values) {
+    struct Keyed {
+        QByteArray key1;
+        QByteArray key2;
+        QString value;
+    };
+    QList<Keyed> keyed;
+    keyed.reserve(values.size());
+    for (const QString& v : std::as_const(values))
+        keyed.append({sortKey1(v).toUtf8(), sortKey2(v).toUtf8(), v});
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.key1 != b.key1 ? a.key1 < b.key1 : a.key2 < b.key2;
+    });
+    values.clear();
+    for (const Keyed& k : std::as_const(keyed))
+        values << k.value;
 }
 // Compared in capitals as Qt writes them, so accented letters match whatever
 // their case; a table's list is short, so reading it through is cheap.
@@ -34,6 +58,10 @@ Result<QStringList> ParamStore::values(int code, ListOrder order) const {
     QStringList out;
     while (q.next())
         out << q.value(0).toString();
+    if (Status s = q.finished(); !s)
+        return s.error();
+    if (order == ListOrder::Text)
+        sortFrench(out);
     return out;
 }
 

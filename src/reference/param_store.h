@@ -9,7 +9,7 @@ namespace vdn {
 
 // Order in which the values of one reference table are listed.
 enum class ListOrder {
-    Text,    // the engine's text comparison of the whole value
+    Text,    // French order of the whole value (accents and case after the letters)
     Numeric, // the leading number of the value, read by val()
 };
 

@@ -42,6 +42,7 @@ class TestBallPickLists : public QObject {
 private slots:
     void init() { test::useFrenchLocale(); }
     void lists_come_in_their_order();
+    void text_lists_come_in_french_order();
     void brand_picture_follows_the_exact_text_data();
     void brand_picture_follows_the_exact_text();
     void long_brand_is_cut_to_thirty();
@@ -74,6 +75,27 @@ void TestBallPickLists::lists_come_in_their_order() {
     QCOMPARE(items(f.combo(0)).first(), QStringLiteral("900 GLOBAL"));
     QCOMPARE(items(f.combo(0)).at(1), QStringLiteral("AMF"));
     QCOMPARE(items(f.combo(1)).first(), QStringLiteral("Ampoule"));
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestBallPickLists::text_lists_come_in_french_order() {
+    BallFixture f;
+    QVERIFY(f.ready());
+    const QStringList added{"Zénith", "Éclair", "OEIL", "éclair",
+                            "Œil",    "Ecluse", "Ocre", "eclair"};
+    for (const QString& v : added)
+        QVERIFY(addValue(*f.db, 1, v));
+    QVERIFY(startBall(f));
+    QStringList ours;
+    for (const QString& v : items(f.combo(1)))
+        if (added.contains(v))
+            ours << v;
+    // Accents after the plain letter, case aside (equal texts in the order
+    // they were added), the ligature after its letters.
+    QCOMPARE(ours, (QStringList{"eclair", "Éclair", "éclair", "Ecluse", "Ocre", "OEIL", "Œil",
+                                "Zénith"}));
+    // Numeric lists stay numeric.
+    QCOMPARE(items(f.combo(7)), (QStringList{"20", "25", "30", "40", "45", "50", "60", "70"}));
     VDN_CHECK_BOXES(f.folder);
 }
 

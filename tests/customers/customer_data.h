@@ -4,6 +4,7 @@
 // database, so that each test states the rows it starts from.
 
 #include "data/connection.h"
+#include "data/french_text.h"
 #include "data/schema.h"
 
 #include <QSqlError>
@@ -51,9 +52,28 @@ inline QVariantMap customerRow(const QString& code, const QString& name,
     return row;
 }
 
+// A customer as the program writes it: the row, then its ordering and
+// search keys (a row inserted by another program has none until the
+// customer window computes them).
 inline bool addCustomer(Connection& c, const QString& code, const QString& name,
                         const QString& town = QString(), const QVariantMap& more = {}) {
-    return insertRow(c, QStringLiteral("strclient"), customerRow(code, name, town, more));
+    const QVariantMap row = customerRow(code, name, town, more);
+    if (!insertRow(c, QStringLiteral("strclient"), row))
+        return false;
+    const auto text = [&](const char* field) { return row.value(QLatin1String(field)).toString(); };
+    QSqlQuery q(c.db());
+    q.prepare(QStringLiteral("UPDATE strclient SET clt_nom_k1 = ?, clt_nom_k2 = ?, clt_vil_k1 = ?, "
+                             "clt_vil_k2 = ?, clt_tel_k = ?, clt_gsm_k = ?, clt_fax_k = ? "
+                             "WHERE clt_cod = ?"));
+    for (const QString& v : {sortKey1(name), sortKey2(name), sortKey1(town), sortKey2(town),
+                             phoneDigits(text("clt_tel")), phoneDigits(text("clt_gsm")),
+                             phoneDigits(text("clt_fax")), code})
+        q.addBindValue(v);
+    if (!q.exec()) {
+        qWarning("keys of %s: %s", qPrintable(code), qPrintable(q.lastError().text()));
+        return false;
+    }
+    return true;
 }
 
 inline bool addBall(Connection& c, const QString& code, const QString& line,

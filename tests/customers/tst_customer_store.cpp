@@ -47,6 +47,14 @@ private slots:
     void search_and_sort_use_the_name_index_data();
     void search_and_sort_use_the_name_index();
     void sorts_each_column_descending_within_search();
+    void names_and_towns_sort_in_french_order();
+    void number_search_finds_phones_and_codes_data();
+    void number_search_finds_phones_and_codes();
+    void number_search_and_french_sorts_read_indexes_data();
+    void number_search_and_french_sorts_read_indexes();
+    void number_search_matching_many_reads_the_list_index();
+    void keys_follow_changes_made_by_any_program();
+    void read_only_file_lists_rows_without_keys();
     void next_code_skips_numbers_held_by_sheets_data();
     void next_code_skips_numbers_held_by_sheets();
     void writes_and_reads_back_every_field();
@@ -78,15 +86,17 @@ void TestCustomerStore::search_matches_typed_prefix_data() {
     QTest::addColumn<QStringList>("codes"); // in name order
     QTest::newRow("empty lists everyone by name")
         << "" << QStringList{"000007", "000011", "000008", "000012", "000003", "000009",
-                             "000006", "000010", "000015", "000001", "000002", "000016",
-                             "000014", "000013", "000004", "000005"};
+                             "000006", "000010", "000015", "000001", "000002", "000005",
+                             "000004", "000016", "000014", "000013"};
     QTest::newRow("capitals") << "DU" << QStringList{"000010", "000015", "000001", "000002"};
     QTest::newRow("small letters") << "du" << QStringList{"000010", "000015", "000001", "000002"};
     QTest::newRow("trailing blank compares three characters") << "DU " << QStringList{"000010"};
     QTest::newRow("leading blank compares three characters") << " DU" << QStringList{"000010"};
-    QTest::newRow("accented small letter") << "é" << QStringList{"000004", "000005"};
+    // Accents and case aside: É, é and E find the same names, in French order.
+    QTest::newRow("accented small letter") << "é" << QStringList{"000005", "000004", "000016"};
     QTest::newRow("accented word") << "été" << QStringList{"000005"};
-    QTest::newRow("plain E is not É") << "E" << QStringList{"000016"};
+    QTest::newRow("word without its accents") << "ete" << QStringList{"000005"};
+    QTest::newRow("plain E finds É") << "E" << QStringList{"000005", "000004", "000016"};
     QTest::newRow("accent inside") << "zoé" << QStringList{"000013"};
     QTest::newRow("quote") << "d'" << QStringList{"000006"};
     QTest::newRow("lone quote") << "'" << QStringList{};
@@ -165,6 +175,248 @@ void TestCustomerStore::sorts_each_column_descending_within_search() {
     QCOMPARE(codesOf(store, du.descendingBy(CustomerColumn::Name)),
              (QStringList{"000002", "000001", "000003"}));
     QCOMPARE(codesOf(store, CustomerQuery::one(QStringLiteral("000004"))), QStringList{"000004"});
+}
+
+void TestCustomerStore::names_and_towns_sort_in_french_order() {
+    const QList<std::array<const char*, 3>> rows{
+        {"000001", "BONNET", "Zurich"},    {"000002", "BERNARD", "Évry"},
+        {"000003", "BÉRANGER", "Annecy"},  {"000004", "COTTE", "évry"},
+        {"000005", "CÔTE", "Évian"},       {"000006", "COTE", "Lyon"},
+        {"000007", "DALMAS", "Étampes"},   {"000008", "DA SILVA", "Ézy"},
+        {"000009", "D'ALMEIDA", "Zurich"}, {"000010", "LEBLANC", "Le Mans"},
+        {"000011", "LE GALL", "Lemans"},   {"000012", "ZOLA", "Paris"},
+        {"000013", "ÉMILE", "Évry"},
+    };
+    for (const auto& [code, name, town] : rows)
+        QVERIFY(test::addCustomer(*c_, QString::fromUtf8(code), QString::fromUtf8(name),
+                                  QString::fromUtf8(town)));
+    CustomerStore store(c_->db());
+    const QStringList byName{"000003", "000002", "000001", "000006", "000005", "000004", "000009",
+                             "000008", "000007", "000013", "000011", "000010", "000012"};
+    QCOMPARE(codesOf(store, CustomerQuery::all()), byName);
+    QStringList reversed(byName.crbegin(), byName.crend());
+    QCOMPARE(codesOf(store, CustomerQuery::all().descendingBy(CustomerColumn::Name)), reversed);
+    // Towns Z to A: Zurich first, the É towns among the E ones; equal towns
+    // (Évry, évry) by code, descending; LE MANS before LEMANS ascending, so
+    // after it here.
+    QCOMPARE(codesOf(store, CustomerQuery::all().descendingBy(CustomerColumn::Town)),
+             (QStringList{"000009", "000001", "000012", "000006", "000011", "000010", "000008",
+                          "000013", "000004", "000002", "000005", "000007", "000003"}));
+    // Within a search the same order.
+    QCOMPARE(codesOf(store, CustomerQuery::search(QStringLiteral("be"))),
+             (QStringList{"000003", "000002"}));
+    QCOMPARE(codesOf(store,
+                     CustomerQuery::search(QStringLiteral("d")).descendingBy(CustomerColumn::Name)),
+             (QStringList{"000007", "000008", "000009"}));
+}
+
+void TestCustomerStore::number_search_finds_phones_and_codes_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("codes"); // in name order
+    // Rows whose name begins with the typed text stay (0612 PRO), and so
+    // does a code beginning with the typed digits (061299).
+    QTest::newRow("digits") << "0612"
+                            << QStringList{"061299", "000050", "000044", "000043", "000045"};
+    QTest::newRow("with blank") << "06 12" << QStringList{"061299", "000044", "000043", "000045"};
+    QTest::newRow("with dots") << "06.12" << QStringList{"061299", "000044", "000043", "000045"};
+    QTest::newRow("past the first number") << "06-12-34" << QStringList{"000044", "000043"};
+    QTest::newRow("international") << "+33 6 12" << QStringList{"000044", "000043", "000045"};
+    QTest::newRow("international with 00")
+        << "0033612" << QStringList{"000044", "000043", "000045"};
+    QTest::newRow("fax and phone") << "0450" << QStringList{"000046", "000045"};
+    QTest::newRow("longer than the stored digits") << "06123456789" << QStringList{};
+    QTest::newRow("code prefix") << "0000"
+                                 << QStringList{"000050", "000044", "000046", "000043", "000045"};
+    QTest::newRow("code end is no prefix") << "43" << QStringList{};
+    QTest::newRow("code only") << "06129" << QStringList{"061299"};
+    QTest::newRow("foreign number") << "+41 22" << QStringList{"000046"};
+    QTest::newRow("one digit is a name search") << "0" << QStringList{"061299", "000050"};
+    QTest::newRow("letters make a name search") << "06a" << QStringList{};
+}
+
+void TestCustomerStore::number_search_finds_phones_and_codes() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, codes);
+    QVERIFY(test::addCustomer(*c_, "000043", "MARTIN", "Nice", {{"clt_tel", "06 12 34 56 78"}}));
+    QVERIFY(test::addCustomer(*c_, "000044", "ALBERT", "Nice", {{"clt_gsm", "+33 (0)6.12.34.56"}}));
+    QVERIFY(test::addCustomer(*c_, "000045", "ZOÉ", "Nice",
+                              {{"clt_fax", "tél. 0612 / 0450"}, {"clt_tel", "04 50 11"}}));
+    QVERIFY(test::addCustomer(*c_, "000046", "ÉMILE", "Genève",
+                              {{"clt_fax", "04 50 99"}, {"clt_tel", "+41 22 700"}}));
+    QVERIFY(test::addCustomer(*c_, "061299", "0 BOWLING", ""));
+    QVERIFY(test::addCustomer(*c_, "000050", "0612 PRO", ""));
+    CustomerStore store(c_->db());
+    QCOMPARE(codesOf(store, CustomerQuery::search(typed)), codes);
+}
+
+void TestCustomerStore::number_search_and_french_sorts_read_indexes_data() {
+    QTest::addColumn<CustomerQuery>("query");
+    QTest::addColumn<QStringList>("indexes"); // each read by the plan
+    const QStringList numbers{"strclient_nom", "strclient_tel", "strclient_gsm", "strclient_fax"};
+    const QStringList numbersAndCode = numbers + QStringList{"sqlite_autoindex_strclient_1"};
+    QTest::newRow("phone digits") << CustomerQuery::search(QStringLiteral("0612"))
+                                  << numbersAndCode;
+    QTest::newRow("international") << CustomerQuery::search(QStringLiteral("+33 6 12")) << numbers;
+    QTest::newRow("phone digits by town")
+        << CustomerQuery::search(QStringLiteral("06 12")).descendingBy(CustomerColumn::Town)
+        << numbersAndCode;
+    QTest::newRow("phone digits by name")
+        << CustomerQuery::search(QStringLiteral("06 12")).descendingBy(CustomerColumn::Name)
+        << numbersAndCode;
+    QTest::newRow("everyone by name") << CustomerQuery::all() << QStringList{"strclient_nom"};
+    QTest::newRow("everyone by name descending")
+        << CustomerQuery::all().descendingBy(CustomerColumn::Name) << QStringList{"strclient_nom"};
+    QTest::newRow("everyone by town descending")
+        << CustomerQuery::all().descendingBy(CustomerColumn::Town) << QStringList{"strclient_vil"};
+    QTest::newRow("accented search by town")
+        << CustomerQuery::search(QStringLiteral("É")).descendingBy(CustomerColumn::Town)
+        << QStringList{"strclient_nom"};
+}
+
+void TestCustomerStore::number_search_and_french_sorts_read_indexes() {
+    QFETCH(CustomerQuery, query);
+    QFETCH(QStringList, indexes);
+    CustomerStore store(c_->db());
+    Result<QStringList> plan = store.queryPlan(query);
+    QVERIFY(plan);
+    const QString steps = plan->join(QLatin1Char('\n'));
+    for (const QString& step : *plan)
+        QVERIFY2(step.trimmed() != QLatin1String("SCAN strclient"), qPrintable(steps));
+    for (const QString& index : indexes)
+        QVERIFY2(steps.contains(QLatin1String(" INDEX ") + index + QLatin1Char(' ')) ||
+                     steps.endsWith(QLatin1String(" INDEX ") + index),
+                 qPrintable(index + QLatin1String(":\n") + steps));
+}
+
+void TestCustomerStore::number_search_matching_many_reads_the_list_index() {
+    // Every customer has a mobile beginning 06; one in ten 06 12.
+    const int count = 4500;
+    {
+        Transaction t(c_->db());
+        for (int i = 1; i <= count; ++i)
+            QVERIFY(test::addCustomer(
+                *c_, QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')),
+                QStringLiteral("CLIENT %1").arg(count - i, 4, 10, QLatin1Char('0')), QString(),
+                {{"clt_gsm", QStringLiteral("06 %1 00 00 00").arg(10 + i % 10)}}));
+        QVERIFY(t.commit().ok());
+    }
+    CustomerStore store(c_->db());
+    QStringList all;
+    for (int i = count; i >= 1; --i)
+        all << QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'));
+    // Many rows: the list's index read in its order, no sort of them all.
+    const CustomerQuery many = CustomerQuery::search(QStringLiteral("06"));
+    QCOMPARE(codesOf(store, many), all.first(1000));
+    Result<QList<CustomerRecord>> records = store.records(many);
+    QVERIFY(records);
+    QCOMPARE(records->size(), count);
+    QCOMPARE(records->last().text(CustomerField::Cod), all.last());
+    Result<QStringList> plan = store.queryPlan(many);
+    QVERIFY(plan);
+    QVERIFY2(!plan->join(QLatin1Char('\n')).contains(QLatin1String("TEMP B-TREE")) &&
+                 plan->join(QLatin1Char('\n')).contains(QLatin1String("INDEX strclient_nom")),
+             qPrintable(plan->join(QLatin1Char('\n'))));
+    // Few rows: found through the numbers' indexes, then sorted; same order.
+    const CustomerQuery few = CustomerQuery::search(QStringLiteral("06 12"));
+    QStringList expected;
+    for (const QString& code : all)
+        if (code.toInt() % 10 == 2)
+            expected << code;
+    QCOMPARE(codesOf(store, few), expected);
+    plan = store.queryPlan(few);
+    QVERIFY(plan);
+    QVERIFY2(plan->join(QLatin1Char('\n')).contains(QLatin1String("INDEX strclient_gsm")),
+             qPrintable(plan->join(QLatin1Char('\n'))));
+}
+
+void TestCustomerStore::keys_follow_changes_made_by_any_program() {
+    QVERIFY(test::addCustomer(*c_, "000001", "BONNET", "Paris"));
+    QVERIFY(test::addCustomer(*c_, "000002", "BERNARD", "Paris"));
+    CustomerStore store(c_->db());
+    const auto keysOf = [&](const char* code) {
+        return test::column(*c_,
+                            QStringLiteral("SELECT coalesce(clt_nom_k1, '<null>') || '|' || "
+                                           "coalesce(clt_nom_k2, '<null>') || '|' || "
+                                           "coalesce(clt_vil_k1, '<null>') || '|' || "
+                                           "coalesce(clt_vil_k2, '<null>') || '|' || "
+                                           "coalesce(clt_tel_k, '<null>') FROM strclient "
+                                           "WHERE clt_cod = ?"),
+                            {QString::fromLatin1(code)});
+    };
+    // Another program renames a customer and adds one: they get provisional
+    // keys (their raw text in capitals, ASCII letters only) and are marked
+    // for the program; the other rows keep theirs.
+    QVERIFY(c_->execute(QStringLiteral(
+                            "UPDATE strclient SET clt_nom = 'BÉRANGER' WHERE clt_cod = '000001'"))
+                .ok());
+    QVERIFY(test::insertRow(
+        *c_, QStringLiteral("strclient"),
+        test::customerRow(QStringLiteral("000003"), QStringLiteral("Émile"), QStringLiteral("Évry"),
+                          {{QStringLiteral("clt_tel"), QStringLiteral("01 02")}})));
+    QCOMPARE(keysOf("000001"), QStringList{"BÉRANGER|<null>|PARIS|<null>|<null>"});
+    QCOMPARE(keysOf("000003"), QStringList{"ÉMILE|<null>|ÉVRY|<null>|<null>"});
+    QCOMPARE(keysOf("000002"), QStringList{"BERNARD|BERNARD|PARIS|PARIS|"});
+    // Until then they are listed by their raw text: BÉRANGER after BERNARD.
+    QCOMPARE(codesOf(store, CustomerQuery::all()), (QStringList{"000002", "000001", "000003"}));
+    // A change of case alone counts; a change elsewhere does not.
+    QVERIFY(c_->execute(QStringLiteral(
+                            "UPDATE strclient SET clt_mail = 'a@b.fr' WHERE clt_cod = '000002'"))
+                .ok());
+    QCOMPARE(keysOf("000002"), QStringList{"BERNARD|BERNARD|PARIS|PARIS|"});
+    QVERIFY(c_->execute(
+                  QStringLiteral("UPDATE strclient SET clt_vil = 'paris' WHERE clt_cod = '000002'"))
+                .ok());
+    QCOMPARE(keysOf("000002"), QStringList{"BERNARD|<null>|PARIS|<null>|<null>"});
+    // The marked rows are found through their own index.
+    QSqlQuery plan(c_->db());
+    QVERIFY(plan.exec(QStringLiteral(
+        "EXPLAIN QUERY PLAN SELECT clt_cod FROM strclient WHERE clt_nom_k2 IS NULL")));
+    QVERIFY(plan.next());
+    QVERIFY2(plan.value(3).toString().endsWith(QLatin1String(" INDEX strclient_acalculer")),
+             qPrintable(plan.value(3).toString()));
+    plan.finish();
+    Result<int> filled = store.fillMissingKeys();
+    QVERIFY(filled);
+    QCOMPARE(*filled, 3);
+    QCOMPARE(keysOf("000001"), QStringList{"BERANGER|BE\U00100001RANGER|PARIS|PARIS|"});
+    QCOMPARE(keysOf("000003"), QStringList{"EMILE|E\U00100001MILE|EVRY|E\U00100001VRY|0102"});
+    QCOMPARE(*store.fillMissingKeys(), 0);
+    QCOMPARE(codesOf(store, CustomerQuery::all()), (QStringList{"000001", "000002", "000003"}));
+    QCOMPARE(codesOf(store, CustomerQuery::search(QStringLiteral("emi"))), QStringList{"000003"});
+
+    // The program's own writes leave correct keys in place.
+    Result<std::optional<CustomerRecord>> emile = store.byCode(QStringLiteral("000003"));
+    QVERIFY(emile && *emile);
+    CustomerRecord r = **emile;
+    r.set(CustomerField::Nom, QStringLiteral("ŒUVRE"));
+    r.set(CustomerField::Gsm, QStringLiteral("+33 7 00"));
+    QVERIFY(store.update(r).ok());
+    r.set(CustomerField::Cod, QStringLiteral("000004"));
+    r.set(CustomerField::Nom, QStringLiteral("OEUVRE"));
+    QVERIFY(store.insert(r).ok());
+    QCOMPARE(*store.fillMissingKeys(), 0);
+    QCOMPARE(keysOf("000003").value(0).section(QLatin1Char('|'), 0, 0), QStringLiteral("OEUVRE"));
+    QCOMPARE(keysOf("000003").value(0).section(QLatin1Char('|'), 4), QStringLiteral("0102"));
+    QCOMPARE(codesOf(store, CustomerQuery::search(QStringLiteral("oeuv"))),
+             (QStringList{"000004", "000003"}));
+    QCOMPARE(codesOf(store, CustomerQuery::search(QStringLiteral("0700"))),
+             (QStringList{"000004", "000003"}));
+}
+
+void TestCustomerStore::read_only_file_lists_rows_without_keys() {
+    QVERIFY(test::addCustomer(*c_, "000001", "BONNET", "Paris"));
+    QVERIFY(test::insertRow(*c_, QStringLiteral("strclient"),
+                            test::customerRow(QStringLiteral("000002"), QStringLiteral("ÉMILE"))));
+    // As on a file the user may not write (file permissions do not bind
+    // the tests' user everywhere).
+    QVERIFY(c_->execute(QStringLiteral("PRAGMA query_only = ON")).ok());
+    CustomerStore store(c_->db());
+    // The keys cannot be written: the failure is told to the caller, the
+    // file is unchanged and every customer is still listed.
+    QVERIFY(!store.fillMissingKeys());
+    // The row added by another program is listed by its raw text.
+    QCOMPARE(codesOf(store, CustomerQuery::all()), (QStringList{"000001", "000002"}));
+    QCOMPARE(codesOf(store, CustomerQuery::search(QStringLiteral("bon"))), QStringList{"000001"});
 }
 
 void TestCustomerStore::next_code_skips_numbers_held_by_sheets_data() {
