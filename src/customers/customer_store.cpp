@@ -84,8 +84,8 @@ QString orderByName(bool fewRows) {
         .arg(firstOrderColumn(QStringLiteral("clt_nom_k1"), fewRows));
 }
 const QString Page = QStringLiteral(" LIMIT ? OFFSET ?");
-// Descending order of a column; the code breaks ties the same way. Names
-// and towns are read in French order, through their keys.
+// Descending order of a column; the code breaks ties the same way. Names,
+// addresses and towns are read in French order, through their keys.
 QString orderDescending(CustomerColumn column, bool fewRows) {
     switch (column) {
     case CustomerColumn::Code:
@@ -96,6 +96,9 @@ QString orderDescending(CustomerColumn column, bool fewRows) {
     case CustomerColumn::Town:
         return QStringLiteral(" ORDER BY %1 DESC, clt_vil_k2 DESC, clt_cod DESC")
             .arg(firstOrderColumn(QStringLiteral("clt_vil_k1"), fewRows));
+    case CustomerColumn::Address:
+        return QStringLiteral(" ORDER BY %1 DESC, clt_ad1_k2 DESC, clt_cod DESC")
+            .arg(firstOrderColumn(QStringLiteral("clt_ad1_k1"), fewRows));
     default:
         break;
     }
@@ -109,12 +112,12 @@ const QString& updateKeysStatement() {
     return sql;
 }
 QVariantList keysOf(const QString& name, const QString& town, const QString& tel,
-                    const QString& gsm, const QString& fax) {
-    return clientKeyValues(name, town, tel, gsm, fax);
+                    const QString& gsm, const QString& fax, const QString& address) {
+    return clientKeyValues(name, town, tel, gsm, fax, address);
 }
-const QString SelectWithoutKeys =
-    QStringLiteral("SELECT clt_cod, clt_nom, clt_vil, clt_tel, clt_gsm, clt_fax FROM strclient "
-                   "WHERE clt_nom_k2 IS NULL");
+const QString SelectWithoutKeys = QStringLiteral(
+    "SELECT clt_cod, clt_nom, clt_vil, clt_tel, clt_gsm, clt_fax, clt_ad1 FROM strclient "
+    "WHERE clt_nom_k2 IS NULL");
 
 const QString& insertStatement() {
     static const QString sql = insertText(Table, clientFields());
@@ -367,7 +370,7 @@ Status CustomerStore::writeKeys(const CustomerRecord& customer) {
     Statement q(db_, updateKeysStatement());
     q.bindAll(keysOf(customer.text(CustomerField::Nom), customer.text(CustomerField::Vil),
                      customer.text(CustomerField::Tel), customer.text(CustomerField::Gsm),
-                     customer.text(CustomerField::Fax)))
+                     customer.text(CustomerField::Fax), customer.text(CustomerField::Ad1)))
         .bind(customer.text(CustomerField::Cod));
     return q.exec();
 }
@@ -402,7 +405,7 @@ Result<int> CustomerStore::fillMissingKeys() {
             missing.append(
                 {q.value(0).toString(),
                  keysOf(q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-                        q.value(4).toString(), q.value(5).toString())});
+                        q.value(4).toString(), q.value(5).toString(), q.value(6).toString())});
         if (Status s = q.finished(); !s)
             return s.error();
     }

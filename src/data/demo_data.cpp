@@ -319,7 +319,7 @@ Status insertDemoData(Connection& c, const DemoOptions& options) {
             deleted ? QStringLiteral("SUPPRIME") : QString(QLatin1String(""))};
         values << clientKeyValues(values.at(2).toString(), values.at(7).toString(),
                                   values.at(9).toString(), values.at(10).toString(),
-                                  values.at(11).toString());
+                                  values.at(11).toString(), values.at(3).toString());
         if (Status s = exec(w.client, values); !s)
             return s;
         const int balls = options.ballsPerCustomer > 0 ? options.ballsPerCustomer : int(rng() % 6);

@@ -35,16 +35,17 @@ QStringList ballFields() {
 }
 
 QStringList clientKeyFields() {
-    return {QStringLiteral("clt_nom_k1"), QStringLiteral("clt_nom_k2"),
-            QStringLiteral("clt_vil_k1"), QStringLiteral("clt_vil_k2"),
-            QStringLiteral("clt_tel_k"),  QStringLiteral("clt_gsm_k"),
-            QStringLiteral("clt_fax_k")};
+    return {
+        QStringLiteral("clt_nom_k1"), QStringLiteral("clt_nom_k2"), QStringLiteral("clt_vil_k1"),
+        QStringLiteral("clt_vil_k2"), QStringLiteral("clt_tel_k"),  QStringLiteral("clt_gsm_k"),
+        QStringLiteral("clt_fax_k"),  QStringLiteral("clt_ad1_k1"), QStringLiteral("clt_ad1_k2")};
 }
 
 QVariantList clientKeyValues(const QString& name, const QString& town, const QString& tel,
-                             const QString& gsm, const QString& fax) {
-    return {sortKey1(name),   sortKey2(name),   sortKey1(town),  sortKey2(town),
-            phoneDigits(tel), phoneDigits(gsm), phoneDigits(fax)};
+                             const QString& gsm, const QString& fax, const QString& address) {
+    return {sortKey1(name),   sortKey2(name),    sortKey1(town),
+            sortKey2(town),   phoneDigits(tel),  phoneDigits(gsm),
+            phoneDigits(fax), sortKey1(address), sortKey2(address)};
 }
 
 QList<int> sheetMeasureNumbers() {
@@ -138,6 +139,9 @@ QStringList frenchKeys(const Dialect& d) {
           << QStringLiteral("DROP INDEX IF EXISTS strclient_vil")
           << QStringLiteral("CREATE INDEX strclient_vil ON strclient (clt_vil_k1, clt_vil_k2, "
                             "clt_cod)")
+          // The address heading's order.
+          << QStringLiteral("CREATE INDEX strclient_ad1 ON strclient (clt_ad1_k1, clt_ad1_k2, "
+                            "clt_cod)")
           // The search by number: one index per number, the code has its own.
           << QStringLiteral("CREATE INDEX strclient_tel ON strclient (clt_tel_k)")
           << QStringLiteral("CREATE INDEX strclient_gsm ON strclient (clt_gsm_k)")
@@ -149,7 +153,8 @@ QStringList frenchKeys(const Dialect& d) {
     steps << d.keyTriggers(QStringLiteral("strclient_cles"), QStringLiteral("strclient"),
                            QStringLiteral("clt_cod"),
                            {{QStringLiteral("clt_nom"), k.at(0), k.at(1)},
-                            {QStringLiteral("clt_vil"), k.at(2), k.at(3)}},
+                            {QStringLiteral("clt_vil"), k.at(2), k.at(3)},
+                            {QStringLiteral("clt_ad1"), k.at(7), k.at(8)}},
                            {{QStringLiteral("clt_tel"), k.at(4)},
                             {QStringLiteral("clt_gsm"), k.at(5)},
                             {QStringLiteral("clt_fax"), k.at(6)}});

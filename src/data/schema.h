@@ -19,9 +19,10 @@ QStringList ballFields();
 QStringList sheetFields();
 QStringList paramFields();
 
-// The ordering and search keys stored beside the customer's name, town and
-// numbers (docs/french-text.md), in this order: name key 1 and key 2, town
-// key 1 and key 2, digits of the phone, mobile and fax numbers. A row
+// The ordering and search keys stored beside the customer's name, town,
+// numbers and first address line (docs/french-text.md), in this order: name
+// key 1 and key 2, town key 1 and key 2, digits of the phone, mobile and fax
+// numbers, address key 1 and key 2. A row
 // written by another program gets provisional keys from the file's triggers
 // (key 1 the raw text in capitals) and a null name key 2, the mark of a row
 // whose keys the program computes.
@@ -30,7 +31,7 @@ QStringList clientKeyFields();
 // array would be bound as a BLOB, sorted after every text); an empty text
 // gives an empty key, never a null one.
 QVariantList clientKeyValues(const QString& name, const QString& town, const QString& tel,
-                             const QString& gsm, const QString& fax);
+                             const QString& gsm, const QString& fax, const QString& address);
 
 // Drilling sheet measurement numbers: 8 to 34, then 36 (there is no 35).
 QList<int> sheetMeasureNumbers();

@@ -202,6 +202,25 @@ void TestCustomerStore::names_and_towns_sort_in_french_order() {
     QCOMPARE(codesOf(store, CustomerQuery::all().descendingBy(CustomerColumn::Town)),
              (QStringList{"000009", "000001", "000012", "000006", "000011", "000010", "000008",
                           "000013", "000004", "000002", "000005", "000007", "000003"}));
+    // Addresses Z to A in French order too: the accented É among the E ones,
+    // a blank before a letter.
+    for (const auto& [code, address] :
+         QList<std::pair<const char*, const char*>>{{"000001", "rue de l'Église"},
+                                                    {"000002", "rue de Lyon"},
+                                                    {"000003", "rue de l'Étang"},
+                                                    {"000004", "rue de la Paix"},
+                                                    {"000005", "rue de l'Eglise"}})
+        QVERIFY(c_->execute(QStringLiteral("UPDATE strclient SET clt_ad1 = '%1' WHERE "
+                                           "clt_cod = '%2'")
+                                .arg(QString::fromUtf8(address).replace("'", "''"),
+                                     QString::fromUtf8(code)))
+                    .ok());
+    QVERIFY(store.fillMissingKeys());
+    // An apostrophe sorts before a letter: L'… before LA before LYON; the
+    // customers without an address last, by code.
+    QCOMPARE(codesOf(store, CustomerQuery::all().descendingBy(CustomerColumn::Address)),
+             (QStringList{"000002", "000004", "000003", "000001", "000005", "000013", "000012",
+                          "000011", "000010", "000009", "000008", "000007", "000006"}));
     // Within a search the same order.
     QCOMPARE(codesOf(store, CustomerQuery::search(QStringLiteral("be"))),
              (QStringList{"000003", "000002"}));
@@ -268,6 +287,9 @@ void TestCustomerStore::number_search_and_french_sorts_read_indexes_data() {
         << CustomerQuery::all().descendingBy(CustomerColumn::Name) << QStringList{"strclient_nom"};
     QTest::newRow("everyone by town descending")
         << CustomerQuery::all().descendingBy(CustomerColumn::Town) << QStringList{"strclient_vil"};
+    QTest::newRow("everyone by address descending")
+        << CustomerQuery::all().descendingBy(CustomerColumn::Address)
+        << QStringList{"strclient_ad1"};
     QTest::newRow("accented search by town")
         << CustomerQuery::search(QStringLiteral("É")).descendingBy(CustomerColumn::Town)
         << QStringList{"strclient_nom"};

@@ -54,6 +54,7 @@ struct Plain {
     QString code;
     QString name;
     QString town;
+    QString address = {};
 };
 
 QCollator frenchCollator() {
@@ -224,20 +225,23 @@ void TestListOrder::sorts_list_the_reference_rows_data() {
 void TestListOrder::sorts_list_the_reference_rows() {
     QFETCH(QString, typed);
     QFETCH(int, column);
-    // The reference: every row, ordered without any index (names and towns
-    // in French order), then kept when it matches the search.
+    // The reference: every row, ordered without any index (names, towns and
+    // addresses in French order), then kept when it matches the search.
     QSqlQuery q(c_->db());
-    QVERIFY(q.exec(QStringLiteral("SELECT clt_cod, clt_nom, clt_vil FROM strclient NOT INDEXED "
-                                  "ORDER BY %1 DESC, clt_cod DESC")
+    QVERIFY(q.exec(QStringLiteral("SELECT clt_cod, clt_nom, clt_vil, clt_ad1 FROM strclient "
+                                  "NOT INDEXED ORDER BY %1 DESC, clt_cod DESC")
                        .arg(QLatin1String(SortFields[column]))));
     QList<Plain> ordered;
     while (q.next())
-        ordered.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
+        ordered.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                        q.value(3).toString()});
     QCOMPARE(ordered.size(), Customers);
     if (column == int(CustomerColumn::Name))
         sortFrench(ordered, &Plain::name, true);
     else if (column == int(CustomerColumn::Town))
         sortFrench(ordered, &Plain::town, true);
+    else if (column == int(CustomerColumn::Address))
+        sortFrench(ordered, &Plain::address, true);
     const QStringList expected = searchReference(ordered, typed);
 
     CustomerStore store(c_->db());
@@ -372,8 +376,9 @@ namespace {
 bool backToVersion2(Connection& c) {
     QStringList sql{"DROP TRIGGER strclient_cles_ajout", "DROP TRIGGER strclient_cles_modif",
                     "DROP INDEX strclient_acalculer",    "DROP INDEX strclient_nom",
-                    "DROP INDEX strclient_vil",          "DROP INDEX strclient_tel",
-                    "DROP INDEX strclient_gsm",          "DROP INDEX strclient_fax"};
+                    "DROP INDEX strclient_vil",          "DROP INDEX strclient_ad1",
+                    "DROP INDEX strclient_tel",          "DROP INDEX strclient_gsm",
+                    "DROP INDEX strclient_fax"};
     for (const QString& k : clientKeyFields())
         sql << QStringLiteral("ALTER TABLE strclient DROP COLUMN ") + k;
     sql << "CREATE INDEX strclient_nom ON strclient (clt_nom, clt_cod, clt_ad1, clt_cp, clt_vil, "
