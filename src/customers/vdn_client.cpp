@@ -148,7 +148,12 @@ void VdnClient::load() {
         // Customers added or renamed by another program get their keys. On a
         // read-only or busy file they keep none for now: they sort by their
         // raw text and are computed at a later opening, so nothing is said.
-        (void)customers_.fillMissingKeys();
+        // The first opening after an upgrade computes every key: a few
+        // seconds for a large shop, under the busy pointer.
+        {
+            BusyPointer busy(*services_.pointer);
+            (void)customers_.fillMissingKeys();
+        }
         listController_->showEveryoneAfresh();
         // Selecting the first filter runs the ball list load, for no
         // customer yet.
