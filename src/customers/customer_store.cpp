@@ -155,31 +155,6 @@ Status changeOne(Statement& q, const QString& code) {
 
 } // namespace
 
-NameRange nameRangeFor(const QString& capitals) {
-    if (capitals.isEmpty())
-        return {capitals, QString(QChar(1))}; // only empty names
-    // The name column compares with ASCII letters folded to small letters and
-    // everything else by code point (UTF-8 bytes keep that order).
-    QList<uint> folded = capitals.toUcs4();
-    for (uint& c : folded)
-        if (c >= U'A' && c <= U'Z')
-            c = c - U'A' + U'a';
-    while (!folded.isEmpty()) {
-        uint last = folded.takeLast();
-        if (last >= 0x10FFFF)
-            continue; // nothing follows it: carry into the character before
-        ++last;
-        if (last == 0xD800)
-            last = 0xE000; // surrogates are no characters
-        else if (last >= U'A' && last <= U'Z')
-            last = U'['; // capitals compare as small letters; '[' is the next after '@'
-        folded.append(last);
-        return {capitals, QString::fromUcs4(reinterpret_cast<const char32_t*>(folded.constData()),
-                                            folded.size())};
-    }
-    return {capitals, std::nullopt};
-}
-
 QString formatCustomerCode(const QString& text) {
     const QRegularExpressionMatch m = customerNumber().match(text);
     if (!m.hasMatch())

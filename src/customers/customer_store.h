@@ -110,15 +110,6 @@ struct CustomerQuery {
 // null field is an invalid QVariant).
 using CustomerListRow = std::array<QVariant, CustomerColumnCount>;
 
-// The bounds of an index range that holds every name beginning with a text,
-// in the order of the name column (ASCII letters folded, the rest by code
-// point). upper is empty when no name can follow the range.
-struct NameRange {
-    QString lower;
-    std::optional<QString> upper;
-};
-NameRange nameRangeFor(const QString& capitals);
-
 // A customer code as stored: a whole number of one to six digits (blanks
 // around it allowed) becomes six digits with leading zeros; any other text is
 // returned as it is.
