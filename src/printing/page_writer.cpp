@@ -84,6 +84,11 @@ void PageWriter::cover(const QRectF& area) {
     extent_ = extent_.isNull() ? area : extent_.united(area);
 }
 
+void PageWriter::coverStroke(double x1, double y1, double x2, double y2) {
+    const double half = PenWidth / 2;
+    cover(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-half, -half, half, half));
+}
+
 double PageWriter::fitScale(const QRectF& extent, const QSizeF& printable) {
     if (printable.isEmpty() || extent.isNull())
         return 1;
@@ -103,16 +108,14 @@ void PageWriter::box(double x1, double y1, double x2, double y2) {
     if (!ok())
         return;
     drawBox(x1, y1, x2, y2);
-    const double half = PenWidth / 2;
-    cover(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-half, -half, half, half));
+    coverStroke(x1, y1, x2, y2);
 }
 
 void PageWriter::line(double x1, double y1, double x2, double y2) {
     if (!ok())
         return;
     drawLine(x1, y1, x2, y2);
-    const double half = PenWidth / 2;
-    cover(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-half, -half, half, half));
+    coverStroke(x1, y1, x2, y2);
 }
 
 void PageWriter::newPage() {

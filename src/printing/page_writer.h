@@ -118,6 +118,8 @@ private:
     QRectF extent_;
 
     void cover(const QRectF& area);
+    // The area a box or a line from (x1, y1) to (x2, y2) inks, pen included.
+    void coverStroke(double x1, double y1, double x2, double y2);
     static QString printable(const QString& raw);
 };
 
