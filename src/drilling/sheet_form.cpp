@@ -341,6 +341,8 @@ void SheetForm::finish() {
     lblhistorique = find<QLabel>("lblhistorique");
     lblhistorique->setFont(sized(lblhistorique->font(), 8, true));
     lstversions = find<QListWidget>("lstversions");
+    // Each version takes two lines: alternate colours tell them apart.
+    lstversions->setAlternatingRowColors(true);
     lstversions->setToolTip(QStringLiteral("Choisir une version de la fiche pour la consulter"));
     cmdfiche_actuelle = find<QPushButton>("cmdfiche_actuelle");
     cmdfiche_actuelle->setText(QStringLiteral("Fiche actuelle"));
@@ -551,8 +553,11 @@ void SheetForm::markChanges(const SheetRecord& shownSheet, const SheetRecord& be
         }
         if (!selected)
             continue;
-        selected->setAutoFillBackground(true);
-        paintChanged(selected, QPalette::Window, formerText(former));
+        // A style sheet: the styles paint a radio button's own background
+        // from its parent, whatever its palette says.
+        selected->setStyleSheet(
+            QStringLiteral("QRadioButton { background-color: %1; }").arg(ChangedColour.name()));
+        selected->setToolTip(formerText(former));
         marked_ << selected;
     }
 }
@@ -561,7 +566,7 @@ void SheetForm::clearMarks() {
     for (QWidget* w : std::as_const(marked_)) {
         unpaint(w);
         if (qobject_cast<QRadioButton*>(w))
-            w->setAutoFillBackground(false);
+            w->setStyleSheet(QString());
     }
     marked_.clear();
 }
