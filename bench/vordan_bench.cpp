@@ -222,8 +222,9 @@ void addSheetHistory(Connection& c, const QString& customer) {
     for (int n : sheetMeasureNumbers())
         measures << sheetMeasureField(n);
     const QString fields = measures.join(QStringLiteral(", "));
-    // Versions 2 to 10 of the generated sheets (the upgrade or the creation
-    // made none for them: sheets written by the generator have no version).
+    // Ten versions of every generated sheet (the generator writes sheets
+    // without any). "WHERE 1" ends the join, so that ON CONFLICT is not read
+    // as its condition.
     QString numbers;
     for (int v = 1; v <= VersionsPerSheet; ++v)
         numbers += QStringLiteral("%1SELECT '%2' AS n, '2026-%3-01 10:00:00' AS d")
@@ -235,7 +236,7 @@ void addSheetHistory(Connection& c, const QString& customer) {
                                "his_perceur, %1, PER_COM_D, PER_COM_P, PER_TYP_POUCE, "
                                "PER_VIN_URE, PER_OVAL_CON) SELECT per_code, v.n, v.d, "
                                "'Tibor Vallasse', %1, PER_COM_D, PER_COM_P, PER_TYP_POUCE, "
-                               "PER_VIN_URE, PER_OVAL_CON FROM strpercage, (%2) AS v "
+                               "PER_VIN_URE, PER_OVAL_CON FROM strpercage, (%2) AS v WHERE 1 "
                                "ON CONFLICT DO NOTHING")
                     .arg(fields, numbers)))
         fail(q.lastError().text());
