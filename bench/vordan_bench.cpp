@@ -26,7 +26,10 @@
 #include "data/database_creator.h"
 #include "data/french_text.h"
 #include "data/globals.h"
+#include "data/schema.h"
 #include "drilling/drilling_sheet_panel.h"
+#include "drilling/sheet_history.h"
+#include "drilling/sheet_store.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
@@ -45,6 +48,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QProcess>
 #include <QPushButton>
@@ -206,6 +210,57 @@ void addCustomerWithManyBalls(Connection& c, const QString& customer) {
         fail(QStringLiteral("insertion des boules"));
 }
 
+// The sheets' history: ten versions of every generated sheet (one customer
+// in two has a sheet, so about five versions a customer), and a sheet of 50
+// versions, each changing a few fields, for the customer with many balls.
+constexpr int VersionsPerSheet = 10;
+constexpr int ManyVersions = 50;
+
+void addSheetHistory(Connection& c, const QString& customer) {
+    Transaction t(c.db());
+    QStringList measures;
+    for (int n : sheetMeasureNumbers())
+        measures << sheetMeasureField(n);
+    const QString fields = measures.join(QStringLiteral(", "));
+    // Ten versions of every generated sheet (the generator writes sheets
+    // without any). "WHERE 1" ends the join, so that ON CONFLICT is not read
+    // as its condition.
+    QString numbers;
+    for (int v = 1; v <= VersionsPerSheet; ++v)
+        numbers += QStringLiteral("%1SELECT '%2' AS n, '2026-%3-01 10:00:00' AS d")
+                       .arg(v == 1 ? QString() : QStringLiteral(" UNION ALL "))
+                       .arg(v, 6, 10, QLatin1Char('0'))
+                       .arg(v + 1, 2, 10, QLatin1Char('0'));
+    QSqlQuery q(c.db());
+    if (!q.exec(QStringLiteral("INSERT INTO strpercage_hist (per_code, his_num, his_date, "
+                               "his_perceur, %1, PER_COM_D, PER_COM_P, PER_TYP_POUCE, "
+                               "PER_VIN_URE, PER_OVAL_CON) SELECT per_code, v.n, v.d, "
+                               "'Tibor Vallasse', %1, PER_COM_D, PER_COM_P, PER_TYP_POUCE, "
+                               "PER_VIN_URE, PER_OVAL_CON FROM strpercage, (%2) AS v WHERE 1 "
+                               "ON CONFLICT DO NOTHING")
+                    .arg(fields, numbers)))
+        fail(q.lastError().text());
+    // The customer with many balls: its sheet and 50 versions.
+    SheetRecord sheet;
+    sheet.code = customer;
+    for (int n : sheetMeasureNumbers())
+        sheet.measures[n] = QString(QLatin1String(""));
+    sheet.thumbSlug = QStringLiteral("C");
+    sheet.insertMaterial = QStringLiteral("V");
+    sheet.conicity = QStringLiteral("O");
+    t.commit();
+    SheetStore sheets(c.db());
+    for (int v = 1; v <= ManyVersions; ++v) {
+        sheet.measures[11] = QStringLiteral("4 %1/8").arg(v % 8);
+        sheet.measures[12] = v % 3 ? QStringLiteral("1/8") : QString(QLatin1String(""));
+        sheet.fingerComment = QStringLiteral("Version %1").arg(v);
+        sheet.conicity = v % 2 ? QStringLiteral("O") : QStringLiteral("N");
+        const QDateTime when(QDate(2022, 1, 1).addDays(v * 20), QTime(10, 0));
+        if (Status s = sheets.save(sheet, {when, QStringLiteral("Tibor Vallasse")}); !s)
+            fail(s.error().text);
+    }
+}
+
 // Sends one character to a widget as a typed key.
 void typeChar(QWidget* w, QChar ch) {
     if (ch.unicode() < 128 && ch.isPrint())
@@ -261,6 +316,7 @@ double ensureDatabase(const Options& options, const QString& folder) {
         if (!c)
             fail(c.error().text);
         addCustomerWithManyBalls(**c, code(options.clients + 1));
+        addSheetHistory(**c, code(options.clients + 1));
     }
     return generated;
 }
@@ -532,6 +588,34 @@ int runPass(const Options& options, const QString& folder) {
                std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
         addRow(QStringLiteral("Validation d'une fiche de perçage (médiane de 5)"),
                median(validations), std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
+    }
+
+    // The sheet of 50 versions: opened, then versions shown one after another.
+    {
+        QList<double> opens, switches;
+        auto* list = client->findChild<QListWidget*>(QStringLiteral("lstversions"));
+        for (int k = 0; k < 5; ++k) {
+            if (!openCustomer(manyBallsCode))
+                fail(QStringLiteral("client aux 50 versions non ouvert"));
+            auto* entry = client->findChild<QWidget*>(QStringLiteral("cmdmodif_fiche"));
+            if (!entry || !list || entry->isHidden())
+                fail(QStringLiteral("fiche aux 50 versions introuvable"));
+            opens << timeIt([&] { QTest::mouseClick(entry, Qt::LeftButton); });
+            if (list->count() != ManyVersions + 1)
+                fail(QStringLiteral("%1 versions listées").arg(list->count() - 1));
+            for (int row : {1 + k, 25 + k, 50 - k, 0}) {
+                list->scrollToItem(list->item(row));
+                const QPoint at = list->visualItemRect(list->item(row)).center();
+                switches << timeIt(
+                    [&] { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at); });
+                if (list->currentRow() != row)
+                    fail(QStringLiteral("version %1 non affichée").arg(row));
+            }
+        }
+        addRow(QStringLiteral("Ouverture d'une fiche de 50 versions (médiane de 5)"), median(opens),
+               std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
+        addRow(QStringLiteral("Passage d'une version à une autre (médiane de 20)"),
+               median(switches), std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
     }
 
     // The ball list printout of the customer with 60 balls, into a PDF.

@@ -85,6 +85,8 @@ void VdnMenu::buildMenu() {
             &VdnMenu::openClient);
     connect(action(mnu_fic, "mnu_fic_par", QStringLiteral("&Paramètres")), &QAction::triggered,
             this, &VdnMenu::openParam);
+    connect(action(mnu_fic, "mnu_fic_perceur", QStringLiteral("P&erceur…")), &QAction::triggered,
+            this, &VdnMenu::openDriller);
     connect(action(mnu_fic, "mnu_fic_usb", QStringLiteral("&Sauvegarde USB")), &QAction::triggered,
             this, &VdnMenu::showBackupPanel);
     connect(action(mnu_fic, "mnu_fic_rest", QStringLiteral("&Restaurer une sauvegarde")),
@@ -179,6 +181,24 @@ VdnParam* VdnMenu::openParam() {
     param_->raise();
     param_->activateWindow();
     return param_;
+}
+
+DrillerDialog* VdnMenu::openDriller() {
+    if (driller_) {
+        driller_->raise();
+        driller_->activateWindow();
+        return driller_;
+    }
+    auto* dialog = new DrillerDialog(services_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    if (!dialog->load()) {
+        delete dialog;
+        return nullptr;
+    }
+    driller_ = dialog;
+    dialog->show();
+    return dialog;
 }
 
 void VdnMenu::showBackupPanel() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/driller_dialog.h"
 #include "app/startup.h"
 #include "customers/vdn_client.h"
 #include "platform/services.h"
@@ -34,6 +35,9 @@ public:
     VdnParam* openParam();
     VdnClient* client() const { return client_; }
     VdnParam* param() const { return param_; }
+    // "P&erceur…": the dialog naming the shop's driller, modal over every
+    // window; null when the database cannot be read (reported).
+    DrillerDialog* openDriller();
 
     // Ends the program: every other window goes at once, nothing is saved.
     void quit();
@@ -64,6 +68,7 @@ private:
     StartupInfo info_;
     QPointer<VdnClient> client_;
     QPointer<VdnParam> param_;
+    QPointer<DrillerDialog> driller_;
     QString ownLockFile_;
     bool restoring_ = false; // Frame5 was shown by "&Restaurer une sauvegarde"
 

@@ -55,6 +55,7 @@ constexpr int SchemaTooNew = 3447;
 constexpr int PrintFailure = 482;
 constexpr int CopyFailure = 3040;
 constexpr int SpreadsheetFailure = 429;
+constexpr int InvalidValue = 13; // "type mismatch": a value the field cannot take
 } // namespace errnum
 
 // Outcome of an operation that returns nothing but may fail.

@@ -5,6 +5,8 @@
 #include "data/french_text.h"
 #include "data/statement.h"
 
+#include <QDateTime>
+
 namespace vdn {
 
 QStringList specifFields() {
@@ -68,6 +70,27 @@ QStringList sheetFields() {
            << QStringLiteral("PER_TYP_POUCE") << QStringLiteral("PER_VIN_URE")
            << QStringLiteral("PER_OVAL_CON");
     return fields;
+}
+
+QString drillerField() {
+    return QStringLiteral("spe_perceur");
+}
+
+QString defaultDriller() {
+    return QStringLiteral("Tibor Vallasse");
+}
+
+QString sheetHistoryTable() {
+    return QStringLiteral("strpercage_hist");
+}
+
+QStringList sheetHistoryKeyFields() {
+    return {QStringLiteral("per_code"), QStringLiteral("his_num"), QStringLiteral("his_date"),
+            QStringLiteral("his_perceur")};
+}
+
+QStringList sheetHistoryFields() {
+    return sheetHistoryKeyFields() + sheetFields().mid(1);
 }
 
 QStringList paramFields() {
@@ -161,6 +184,35 @@ QStringList frenchKeys(const Dialect& d) {
     return steps;
 }
 
+// 3 to 4: the shop's driller, and the dated history of every drilling sheet.
+// Each sheet already in the file becomes its first version, dated at the
+// upgrade with no driller, so that the first change afterwards has
+// something to be compared with.
+QStringList sheetHistory(const Dialect& d) {
+    using Column = Dialect::Column;
+    const QString table = sheetHistoryTable();
+    const QStringList keys{QStringLiteral("per_code"), QStringLiteral("his_num")};
+    // The upgrade's own date and time, written by the program: no typed text.
+    const QString now =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    QStringList copied;
+    for (const QString& f : sheetFields().mid(1))
+        copied << QStringLiteral("coalesce(%1, '')").arg(f);
+    return {
+        QStringLiteral("ALTER TABLE strspecif ADD COLUMN %1 DEFAULT '%2'")
+            .arg(d.textColumn(drillerField(), Column::Text), defaultDriller()),
+        QStringLiteral("CREATE TABLE %1 (%2, PRIMARY KEY (per_code, his_num))")
+            .arg(table, columns(d, sheetHistoryFields(), keys)),
+        // The version list of a sheet, newest first, read from the index alone.
+        QStringLiteral("CREATE INDEX %1_liste ON %1 (per_code, his_num, his_date, his_perceur)")
+            .arg(table),
+        QStringLiteral("INSERT INTO %1 (%2) SELECT per_code, '000001', '%3', '', %4 FROM "
+                       "strpercage WHERE per_code IS NOT NULL")
+            .arg(table, sheetHistoryFields().join(QStringLiteral(", ")), now,
+                 copied.join(QStringLiteral(", "))),
+    };
+}
+
 // Forward migrations: entry i brings a file from version i + 1 to i + 2.
 QList<QStringList> migrations(const Dialect& d) {
     return {
@@ -176,6 +228,7 @@ QList<QStringList> migrations(const Dialect& d) {
             QStringLiteral("CREATE INDEX strclient_vil ON strclient (clt_vil, clt_cod)"),
         },
         frenchKeys(d),
+        sheetHistory(d),
     };
 }
 

@@ -10,7 +10,7 @@ namespace vdn {
 class Connection;
 
 // The schema version this program writes, kept in PRAGMA user_version.
-constexpr int SchemaVersion = 3;
+constexpr int SchemaVersion = 4;
 
 // Field names of the five tables, in their stored order.
 QStringList specifFields();
@@ -36,6 +36,23 @@ QVariantList clientKeyValues(const QString& name, const QString& town, const QSt
 // Drilling sheet measurement numbers: 8 to 34, then 36 (there is no 35).
 QList<int> sheetMeasureNumbers();
 QString sheetMeasureField(int number); // 8 -> "PER_08", 36 -> "PER_36"
+
+// The shop's driller, a column of strspecif beside the shop identity: the
+// name printed after "Perceur : " on every drilling sheet.
+QString drillerField();   // "spe_perceur"
+QString defaultDriller(); // the name a new or upgraded file starts with
+constexpr int DrillerMaxLength = 30;
+
+// The dated versions of every drilling sheet, one row per validation, kept
+// beside strpercage (which stays the one current sheet per customer).
+QString sheetHistoryTable(); // "strpercage_hist"
+// The history's own fields: the customer code, the version's number within
+// that code (six digits, 000001 for the first), the date and time it was
+// validated ("yyyy-MM-dd HH:mm:ss") and the driller's name at that time.
+QStringList sheetHistoryKeyFields();
+// Every field of a history row: sheetHistoryKeyFields(), then every field of
+// strpercage but per_code, in their stored order.
+QStringList sheetHistoryFields();
 
 // Creates every table and index of the current version in a new, empty file.
 Status createSchema(Connection& c);

@@ -12,6 +12,16 @@ QString selectFirst(const Dialect& d) {
     return selectText(Table, specifFields()) + QStringLiteral(" ORDER BY ") + d.additionOrder() +
            QStringLiteral(" LIMIT 1");
 }
+QString selectDriller(const Dialect& d) {
+    return selectText(Table, {drillerField()}) + QStringLiteral(" ORDER BY ") + d.additionOrder() +
+           QStringLiteral(" LIMIT 1");
+}
+
+DataError emptyTable() {
+    return DataError::other(errnum::NoCurrentRecord,
+                            QStringLiteral("Aucun enregistrement en cours : la table "
+                                           "strspecif (identité du magasin) est vide"));
+}
 } // namespace
 
 Result<ShopIdentity> ShopStore::first() const {
@@ -20,9 +30,7 @@ Result<ShopIdentity> ShopStore::first() const {
     if (!found)
         return found.error();
     if (!*found)
-        return DataError::other(errnum::NoCurrentRecord,
-                                QStringLiteral("Aucun enregistrement en cours : la table "
-                                               "strspecif (identité du magasin) est vide"));
+        return emptyTable();
     return ShopIdentity{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
 }
 
@@ -30,6 +38,32 @@ Status ShopStore::insert(const ShopIdentity& shop) {
     Statement q(db_, insertText(Table, specifFields()));
     q.bind(shop.code).bind(shop.name).bind(shop.licence);
     return q.exec();
+}
+
+Result<QString> ShopStore::driller() const {
+    Statement q(db_, selectDriller(Dialect::of(db_)));
+    Result<bool> found = q.execFirst();
+    if (!found)
+        return found.error();
+    if (!*found)
+        return emptyTable();
+    const QString name = q.text(0).trimmed();
+    return name.isEmpty() ? defaultDriller() : name;
+}
+
+Status ShopStore::setDriller(const QString& name) {
+    const QString kept = name.trimmed().left(DrillerMaxLength).trimmed();
+    if (kept.isEmpty())
+        return DataError::other(errnum::InvalidValue,
+                                QStringLiteral("Le nom du perceur ne peut pas être vide."));
+    // The table holds the shop's one row; every row gets the name, so that the
+    // row read first always carries it.
+    Statement q(db_, QStringLiteral("UPDATE %1 SET %2 = ?").arg(Table, drillerField()));
+    if (Status s = q.bind(kept).exec(); !s)
+        return s;
+    if (q.rowsAffected() < 1)
+        return emptyTable();
+    return {};
 }
 
 } // namespace vdn

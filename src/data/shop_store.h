@@ -20,6 +20,13 @@ public:
     Result<ShopIdentity> first() const;
     Status insert(const ShopIdentity& shop);
 
+    // The shop's driller, named on every drilling sheet. A name left null or
+    // empty by another program reads as the default one.
+    Result<QString> driller() const;
+    // Names the shop's driller: the name trimmed, cut to DrillerMaxLength
+    // characters; an empty name is refused. An empty table is a failure.
+    Status setDriller(const QString& name);
+
 private:
     QSqlDatabase db_;
 };

@@ -2,6 +2,7 @@
 
 #include "data/error_report.h"
 #include "data/globals.h"
+#include "data/shop_store.h"
 #include "drilling/sheet_form.h"
 #include "drilling/sheet_validation.h"
 #include "platform/clickable_label.h"
@@ -16,13 +17,15 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace vdn {
 
 DrillingSheetPanel::DrillingSheetPanel(const Services& services, QSqlDatabase db, QWidget* parent)
-    : QFrame(parent), services_(services), params_(db), sheets_(db),
+    : QFrame(parent), services_(services), params_(db), sheets_(db), history_(db),
       chooser_(choosePrinterWithDialog) {
     setObjectName(QStringLiteral("Frame400"));
     setFrameShape(QFrame::NoFrame);
@@ -43,19 +46,36 @@ DrillingSheetPanel::DrillingSheetPanel(const Services& services, QSqlDatabase db
             form_->combo(n)->installEventFilter(this);
             form_->combo(n)->lineEdit()->installEventFilter(this);
         }
+    connect(form_->versionList(), &QListWidget::currentRowChanged, this,
+            [this](int row) { row <= 0 ? showCurrentSheet() : showVersion(row - 1); });
+    connect(form_->currentSheetButton(), &QPushButton::clicked, this,
+            &DrillingSheetPanel::showCurrentSheet);
 }
 
 DrillingSheetPanel::~DrillingSheetPanel() = default;
 
 void DrillingSheetPanel::setDatabase(QSqlDatabase db) {
     params_ = ParamStore(db);
-    sheets_ = SheetStore(std::move(db));
+    sheets_ = SheetStore(db);
+    history_ = SheetHistoryStore(std::move(db));
     ready_ = false;
 }
 
-QString DrillingSheetPanel::drillerLine(const QDate& day) {
-    return SheetForm::drillerLine() + QStringLiteral("  Fiche éditée le ") +
+QString DrillingSheetPanel::drillerLine(const QString& driller, const QDate& day) {
+    return SheetForm::drillerLine(driller) + QStringLiteral("  Fiche éditée le ") +
            day.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+QString DrillingSheetPanel::versionBanner(const SheetVersion& version) {
+    const QString when = version.when.isValid()
+                             ? version.when.toString(QStringLiteral("'du' dd/MM/yyyy 'à' HH:mm"))
+                             : QStringLiteral("du ") + version.storedDate;
+    return QStringLiteral("Ancienne version %1 (consultation seule)").arg(when);
+}
+
+QString DrillingSheetPanel::versionEntry(const SheetVersion& version) {
+    return version.dateText() + QLatin1Char('\n') +
+           (version.driller.isEmpty() ? QStringLiteral("(perceur non noté)") : version.driller);
 }
 
 QString DrillingSheetPanel::missingSheetMessage() {
@@ -103,7 +123,15 @@ void DrillingSheetPanel::showCustomerName(const QString& name) {
 Status DrillingSheetPanel::open(const CurrentCustomer& customer, Mode mode) {
     ready_ = false;
     BusyPointer busy(*services_.pointer);
-    form_->setDrillerLine(drillerLine(services_.clock->today()));
+    Result<QString> driller = ShopStore(sheets_.database()).driller();
+    if (!driller)
+        return driller.error();
+    // Whatever version was shown, the sheet opens on its current state.
+    shown_ = -1;
+    form_->setReadOnly(false);
+    form_->clearMarks();
+    form_->showVersionBanner(QString());
+    form_->setDrillerLine(drillerLine(*driller, services_.clock->today()));
     showCustomerName(customer.displayName);
 
     for (const SheetFillStep& step : sheetFillSteps())
@@ -124,12 +152,86 @@ Status DrillingSheetPanel::open(const CurrentCustomer& customer, Mode mode) {
                                         .arg(customer.code));
         form_->show(**sheet);
     }
-
     customer_ = customer;
+    if (Status s = loadVersions(); !s)
+        return s;
+
     mode_ = mode;
     ready_ = true;
     focusFirstField();
     return {};
+}
+
+Status DrillingSheetPanel::loadVersions() {
+    Result<QList<SheetVersion>> versions = history_.versions(customer_.code);
+    if (!versions)
+        return versions.error();
+    versions_ = std::move(*versions);
+    QListWidget* list = form_->versionList();
+    const QSignalBlocker quiet(list);
+    list->clear();
+    list->addItem(currentSheetEntry());
+    for (const SheetVersion& v : std::as_const(versions_))
+        list->addItem(versionEntry(v));
+    list->setCurrentRow(0);
+    return {};
+}
+
+void DrillingSheetPanel::chooseListRow(int row) {
+    const QSignalBlocker quiet(form_->versionList());
+    form_->versionList()->setCurrentRow(row);
+}
+
+void DrillingSheetPanel::showVersion(int index) {
+    if (!ready_ || index < 0 || index >= versions_.size())
+        return;
+    const SheetVersion& version = versions_.at(index);
+    Result<std::optional<SheetRecord>> sheet = history_.load(customer_.code, version.number);
+    // The version before it, the one its changes are measured against.
+    Result<std::optional<SheetRecord>> before = std::optional<SheetRecord>();
+    if (sheet && index + 1 < versions_.size())
+        before = history_.load(customer_.code, versions_.at(index + 1).number);
+    if (!sheet || !before || !sheet->has_value()) {
+        const DataError error =
+            !sheet ? sheet.error()
+            : !before
+                ? before.error()
+                : DataError::other(errnum::NoCurrentRecord,
+                                   QStringLiteral("Aucun enregistrement en cours : la version "
+                                                  "du %1 de la fiche n'existe plus")
+                                       .arg(version.dateText()));
+        erreur_donnees(error, services_, this);
+        chooseListRow(shown_ + 1);
+        return;
+    }
+    if (shown_ < 0) {
+        current_ = form_->shown(customer_.code);
+        currentDrillerLine_ = form_->drillerLineText();
+    }
+    shown_ = index;
+    form_->clearForNewSheet();
+    form_->show(**sheet);
+    if (before->has_value())
+        form_->markChanges(**sheet, **before);
+    else
+        form_->clearMarks();
+    form_->setReadOnly(true);
+    form_->setDrillerLine(SheetForm::drillerLine(version.driller));
+    form_->showVersionBanner(versionBanner(version));
+    chooseListRow(index + 1);
+}
+
+void DrillingSheetPanel::showCurrentSheet() {
+    chooseListRow(0);
+    if (shown_ < 0)
+        return;
+    shown_ = -1;
+    form_->clearMarks();
+    form_->clearForNewSheet();
+    form_->show(current_);
+    form_->setReadOnly(false);
+    form_->setDrillerLine(currentDrillerLine_);
+    form_->showVersionBanner(QString());
 }
 
 void DrillingSheetPanel::focusFirstField() {
@@ -150,16 +252,26 @@ void DrillingSheetPanel::showEvent(QShowEvent* event) {
 }
 
 void DrillingSheetPanel::validate() {
-    if (!ready_)
+    // A version of the past is looked at, never written back.
+    if (!ready_ || shown_ >= 0)
         return;
+    // The name in force now: the shop may have named another driller since
+    // the sheet was opened.
+    Result<QString> driller = ShopStore(sheets_.database()).driller();
+    if (!driller) {
+        erreur_donnees(driller.error(), services_, this);
+        return;
+    }
     SheetValidation validation(services_, params_, sheets_);
-    switch (validation.run(*form_, customer_, this)) {
+    switch (validation.run(*form_, customer_, *driller, this)) {
     case SheetValidation::Outcome::Refused:
         emit cancelRequested();
         break;
     case SheetValidation::Outcome::Saved:
         // The row exists now: a later validation of this panel changes it.
         mode_ = Mode::Modify;
+        if (Status st = loadVersions(); !st)
+            erreur_donnees(st.error(), services_, this);
         emit saved();
         break;
     case SheetValidation::Outcome::Declined:
@@ -194,7 +306,8 @@ bool DrillingSheetPanel::eventFilter(QObject* watched, QEvent* event) {
         auto* combo = qobject_cast<QComboBox*>(watched);
         if (!combo)
             combo = qobject_cast<QComboBox*>(watched->parent());
-        if (combo && leftForGood(combo, static_cast<QFocusEvent*>(event)->reason())) {
+        // A shown version is never changed, not even by this rule.
+        if (combo && shown_ < 0 && leftForGood(combo, static_cast<QFocusEvent*>(event)->reason())) {
             const int number = combo->objectName().mid(QStringLiteral("Combo").size()).toInt();
             const std::optional<int> partner = sheetExclusivePartner(number);
             if (partner && !combo->currentText().isEmpty())

@@ -2,6 +2,7 @@
 
 #include "data/data_error.h"
 #include "drilling/sheet_diagram.h"
+#include "drilling/sheet_history.h"
 #include "drilling/sheet_printout.h"
 #include "drilling/sheet_store.h"
 #include "platform/services.h"
@@ -80,8 +81,25 @@ public:
     Mode mode() const { return mode_; }
     QString customerCode() const { return customer_.code; }
 
-    // The caption of the driller line for a given day.
-    static QString drillerLine(const QDate& day);
+    // The caption of the driller line for a driller and a day.
+    static QString drillerLine(const QString& driller, const QDate& day);
+    // The banner over a shown version of the sheet.
+    static QString versionBanner(const SheetVersion& version);
+    // The text of a version in the version list: date and time, driller.
+    static QString versionEntry(const SheetVersion& version);
+    static QString currentSheetEntry() { return QStringLiteral("Fiche actuelle"); }
+
+    // The versions of the open sheet, newest first, as listed after "Fiche
+    // actuelle".
+    const QList<SheetVersion>& versions() const { return versions_; }
+    // Shows one of them (0 the newest) read-only, with the fields changed
+    // since the version before it marked; or the current sheet again, as it
+    // was left. A failure to read the version is reported and the current
+    // sheet stays.
+    void showVersion(int index);
+    void showCurrentSheet();
+    // The version shown, -1 for the current sheet.
+    int shownVersion() const { return shown_; }
     // Shown when the view / modify entry finds no sheet.
     static QString missingSheetMessage();
 
@@ -98,11 +116,14 @@ protected:
 
 private:
     void focusFirstField();
+    Status loadVersions();
+    void chooseListRow(int row);
     static bool leftForGood(QComboBox* combo, Qt::FocusReason reason);
 
     Services services_;
     ParamStore params_;
     SheetStore sheets_;
+    SheetHistoryStore history_;
     std::unique_ptr<SheetForm> form_;
     PrinterChooser chooser_;
     std::unique_ptr<QPrinter> printer_;
@@ -111,6 +132,11 @@ private:
     Mode mode_ = Mode::Create;
     bool ready_ = false;
     bool focusPending_ = false;
+    QList<SheetVersion> versions_;
+    int shown_ = -1;
+    // The current sheet as it was left while a version is shown, edits included.
+    SheetRecord current_;
+    QString currentDrillerLine_;
 };
 
 } // namespace vdn

@@ -10,7 +10,10 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -32,6 +35,7 @@ enum class Kind {
     Picture, // the diagram's picture, at its own size in pixels
     Clickable,
     Button,
+    List, // a list of choices
 };
 
 // One control: name, kind, the frame it lies in (none: the panel), its
@@ -116,7 +120,19 @@ const Placed Layout[] = {
     {"cmdvalide_fiche", Kind::Button, nullptr, 14520, 9720, 495, 495, nullptr, 0},
     {"Label27", Kind::Caption, nullptr, 11280, 9840, 3255, 375, "Validation de la fiche de percage",
      0},
+    // The sheet's history, in the free column right of the frames: the
+    // banner of a shown version beside the print button, the version list
+    // below it and the way back to the current sheet.
+    {"lblversion", Kind::Caption, nullptr, 16140, 120, 2460, 1440, "", 0},
+    {"lblhistorique", Kind::Caption, nullptr, 16560, 1680, 2040, 255, "Historique de la fiche", 0},
+    {"lstversions", Kind::List, nullptr, 16560, 1980, 2040, 5700, nullptr, 0},
+    {"cmdfiche_actuelle", Kind::Button, nullptr, 16560, 7800, 2040, 495, nullptr, 0},
 };
+
+// The colour of a field that differs from the version before.
+const QColor ChangedColour(255, 200, 110);
+// The banner of a shown version.
+const QColor BannerColour(255, 240, 150);
 
 QFont sized(QFont f, int points, bool bold) {
     f.setPointSize(points);
@@ -126,8 +142,37 @@ QFont sized(QFont f, int points, bool bold) {
 
 } // namespace
 
-QString SheetForm::drillerLine() {
-    return QStringLiteral("Perceur : Tibor Vallasse");
+// Keeps the user's hands off the controls it watches while it is on: no
+// click, no wheel, no key but Tab, so that a shown version cannot be
+// changed; tooltips and the move to the next control still work.
+class ReadOnlyGuard : public QObject {
+public:
+    using QObject::QObject;
+    bool on = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!on)
+            return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            return key != Qt::Key_Tab && key != Qt::Key_Backtab;
+        }
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+};
+
+QString SheetForm::drillerLine(const QString& driller) {
+    return QStringLiteral("Perceur : ") + driller;
 }
 
 SheetForm::SheetForm(QFrame* panel) : panel_(panel) {
@@ -229,6 +274,10 @@ void SheetForm::build(QFrame* panel) {
             made = new QPushButton(in);
             made->setGeometry(rect);
             break;
+        case Kind::List:
+            made = new QListWidget(in);
+            made->setGeometry(rect);
+            break;
         }
         made->setObjectName(QLatin1String(p.name));
     }
@@ -260,7 +309,7 @@ void SheetForm::finish() {
     find<QLabel>("Label23")->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     Label44 = find<QLabel>("Label44");
-    Label44->setText(drillerLine());
+    Label44->setText(drillerLine(defaultDriller()));
     Label44->setWordWrap(true);
     Label44->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label44->setFont(sized(Label44->font(), 9, true));
@@ -278,6 +327,35 @@ void SheetForm::finish() {
 
     Label27 = find<QLabel>("Label27");
     Label27->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    lblversion = find<QLabel>("lblversion");
+    lblversion->setWordWrap(true);
+    lblversion->setAlignment(Qt::AlignCenter);
+    lblversion->setFont(sized(lblversion->font(), 9, true));
+    lblversion->setFrameShape(QFrame::Box);
+    lblversion->setAutoFillBackground(true);
+    QPalette banner = lblversion->palette();
+    banner.setColor(QPalette::Window, BannerColour);
+    lblversion->setPalette(banner);
+    lblversion->hide();
+    lblhistorique = find<QLabel>("lblhistorique");
+    lblhistorique->setFont(sized(lblhistorique->font(), 8, true));
+    lstversions = find<QListWidget>("lstversions");
+    // Each version takes two lines: alternate colours tell them apart.
+    lstversions->setAlternatingRowColors(true);
+    lstversions->setToolTip(QStringLiteral("Choisir une version de la fiche pour la consulter"));
+    cmdfiche_actuelle = find<QPushButton>("cmdfiche_actuelle");
+    cmdfiche_actuelle->setText(QStringLiteral("Fiche actuelle"));
+    cmdfiche_actuelle->setToolTip(QStringLiteral("Revenir à la fiche actuelle"));
+    cmdfiche_actuelle->hide();
+
+    guard_ = new ReadOnlyGuard(panel_);
+    for (QComboBox* combo : std::as_const(combos_)) {
+        combo->installEventFilter(guard_);
+        combo->lineEdit()->installEventFilter(guard_);
+    }
+    for (QRadioButton* b : {Option5_0, Option5_1, Option8_0, Option8_1, Option7_0, Option7_1})
+        b->installEventFilter(guard_);
 }
 
 void SheetForm::setDrillerLine(const QString& text) {
@@ -305,13 +383,20 @@ void SheetForm::setTabOrder() {
     add({28, 29});
     order << Option7_0 << Option7_1;
     add({30, 31});
-    order << Option8_0 << Option8_1;
+    order << Option8_0 << Option8_1 << lstversions << cmdfiche_actuelle;
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 QList<QWidget*> SheetForm::hiddenWhenPrinted() const {
-    return {cmdimp_fiche, cmdvalide_fiche, Label27};
+    QList<QWidget*> shown;
+    for (QWidget* w :
+         {static_cast<QWidget*>(cmdimp_fiche), static_cast<QWidget*>(cmdvalide_fiche),
+          static_cast<QWidget*>(Label27), static_cast<QWidget*>(lblhistorique),
+          static_cast<QWidget*>(lstversions), static_cast<QWidget*>(cmdfiche_actuelle)})
+        if (!w->isHidden())
+            shown << w;
+    return shown;
 }
 
 QList<QComboBox*> SheetForm::combos(const QList<int>& numbers) const {
@@ -351,20 +436,139 @@ void SheetForm::show(const SheetRecord& sheet) {
         Option7_1->setChecked(true);
 }
 
-SheetRecord SheetForm::read(const QString& code) const {
+SheetRecord SheetForm::shown(const QString& code) const {
     SheetRecord s;
     s.code = code;
     for (int n : sheetMeasureNumbers())
         s.measures[n] = combo(n)->currentText();
     s.fingerComment = txtcomm_doigt->toPlainText();
     s.thumbComment = txtcomm_pouce->toPlainText();
-    const bool interchangeable = Option5_0->isChecked();
-    s.thumbSlug = interchangeable ? QStringLiteral("I") : QStringLiteral("C");
-    if (!interchangeable)
-        s.measures[21] = QString(QLatin1String(""));
+    s.thumbSlug = Option5_0->isChecked() ? QStringLiteral("I") : QStringLiteral("C");
     s.insertMaterial = Option8_1->isChecked() ? QStringLiteral("U") : QStringLiteral("V");
     s.conicity = Option7_1->isChecked() ? QStringLiteral("N") : QStringLiteral("O");
     return s;
+}
+
+SheetRecord SheetForm::read(const QString& code) const {
+    SheetRecord s = shown(code);
+    if (s.thumbSlug == QLatin1String("C"))
+        s.measures[21] = QString(QLatin1String(""));
+    return s;
+}
+
+QString SheetForm::drillerLineText() const {
+    return Label44->text();
+}
+
+QListWidget* SheetForm::versionList() const {
+    return lstversions;
+}
+
+QPushButton* SheetForm::currentSheetButton() const {
+    return cmdfiche_actuelle;
+}
+
+void SheetForm::setReadOnly(bool readOnly) {
+    guard_->on = readOnly;
+    for (QComboBox* combo : std::as_const(combos_))
+        combo->lineEdit()->setReadOnly(readOnly);
+    txtcomm_doigt->setReadOnly(readOnly);
+    txtcomm_pouce->setReadOnly(readOnly);
+    cmdvalide_fiche->setEnabled(!readOnly);
+}
+
+void SheetForm::showVersionBanner(const QString& text) {
+    lblversion->setText(text);
+    lblversion->setVisible(!text.isEmpty());
+    cmdfiche_actuelle->setVisible(!text.isEmpty());
+}
+
+namespace {
+
+QString formerText(const QString& value) {
+    return QStringLiteral("Valeur précédente : ") +
+           (value.isEmpty() ? QStringLiteral("(vide)") : value);
+}
+
+void paintChanged(QWidget* w, QPalette::ColorRole role, const QString& former) {
+    QPalette pal = w->palette();
+    pal.setColor(role, ChangedColour);
+    w->setPalette(pal);
+    w->setToolTip(former);
+}
+
+void unpaint(QWidget* w) {
+    // An empty palette takes the parent's again.
+    w->setPalette(QPalette());
+    w->setToolTip(QString());
+}
+
+} // namespace
+
+void SheetForm::markChanges(const SheetRecord& shownSheet, const SheetRecord& before) {
+    clearMarks();
+    for (int n : sheetMeasureNumbers()) {
+        const QString now = shownSheet.measures.value(n), then = before.measures.value(n);
+        if (now == then)
+            continue;
+        QComboBox* c = combo(n);
+        paintChanged(c->lineEdit(), QPalette::Base, formerText(then));
+        c->setToolTip(formerText(then));
+        marked_ << c << c->lineEdit();
+    }
+    const QList<std::pair<QPlainTextEdit*, std::pair<QString, QString>>> comments{
+        {txtcomm_doigt, {shownSheet.fingerComment, before.fingerComment}},
+        {txtcomm_pouce, {shownSheet.thumbComment, before.thumbComment}}};
+    for (const auto& [box, values] : comments)
+        if (values.first != values.second) {
+            paintChanged(box, QPalette::Base, formerText(values.second));
+            marked_ << box;
+        }
+    // An option is marked on the button that is selected now; the tooltip
+    // names the one selected before.
+    struct Choice {
+        QString now, then;
+        QList<std::pair<QString, QRadioButton*>> buttons;
+    };
+    const QList<Choice> choices{
+        {shownSheet.thumbSlug,
+         before.thumbSlug,
+         {{QStringLiteral("I"), Option5_0}, {QStringLiteral("C"), Option5_1}}},
+        {shownSheet.insertMaterial,
+         before.insertMaterial,
+         {{QStringLiteral("V"), Option8_0}, {QStringLiteral("U"), Option8_1}}},
+        {shownSheet.conicity,
+         before.conicity,
+         {{QStringLiteral("O"), Option7_0}, {QStringLiteral("N"), Option7_1}}}};
+    for (const Choice& c : choices) {
+        if (c.now == c.then)
+            continue;
+        QString former = c.then;
+        QRadioButton* selected = nullptr;
+        for (const auto& [letter, button] : c.buttons) {
+            if (letter == c.then)
+                former = button->text();
+            if (button->isChecked())
+                selected = button;
+        }
+        if (!selected)
+            continue;
+        // A style sheet: the styles paint a radio button's own background
+        // from its parent, whatever its palette says.
+        selected->setStyleSheet(
+            QStringLiteral("QRadioButton { background-color: %1; }").arg(ChangedColour.name()));
+        selected->setToolTip(formerText(former));
+        marked_ << selected;
+    }
+}
+
+void SheetForm::clearMarks() {
+    for (QWidget* w : std::as_const(marked_)) {
+        unpaint(w);
+        if (qobject_cast<QRadioButton*>(w))
+            w->setStyleSheet(QString());
+    }
+    marked_.clear();
 }
 
 } // namespace vdn

@@ -9,6 +9,7 @@ class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -17,6 +18,7 @@ class QWidget;
 namespace vdn {
 
 class ClickableLabel;
+class ReadOnlyGuard;
 
 // The controls of the drilling sheet panel Frame400, laid out at their places
 // (twips to pixels), in their tab order, and the copying of a sheet between
@@ -39,12 +41,31 @@ public:
     // The sheet as the controls hold it. With "Slug classique" the thumb
     // insert size PER_21 is empty whatever its list shows.
     SheetRecord read(const QString& code) const;
+    // Every text exactly as shown, PER_21 included: what show() puts back.
+    SheetRecord shown(const QString& code) const;
 
-    // The print button, the validate button and its caption, left off the printout.
+    // Left off the printout, those of them shown now: the print button, the
+    // validate button and its caption, and the version list with its caption
+    // and button.
     QList<QWidget*> hiddenWhenPrinted() const;
 
-    // The initial caption of the driller line, before the panel is opened.
-    static QString drillerLine();
+    // The driller line without its date: "Perceur : " and the name.
+    static QString drillerLine(const QString& driller);
+
+    // The sheet's versions: the list ("Fiche actuelle" first), and the
+    // button back to the current sheet, shown with the banner.
+    QListWidget* versionList() const;
+    QPushButton* currentSheetButton() const;
+    // A shown version: nothing can be typed, chosen or validated.
+    void setReadOnly(bool readOnly);
+    // The banner naming the version shown, with the way back; an empty text
+    // hides both.
+    void showVersionBanner(const QString& text);
+    // Marks every field of the shown sheet that differs from the version
+    // before it: its colour, and a tooltip with the former value.
+    void markChanges(const SheetRecord& shownSheet, const SheetRecord& before);
+    void clearMarks();
+    QString drillerLineText() const;
     // Draws the layout diagram into Image1 the first time the sheet is shown
     // or printed: drawing it as the customer window opens would slow the
     // opening down for a panel the user may never show.
@@ -83,6 +104,12 @@ private:
     QRadioButton* Option7_1; // "Non"
     ClickableLabel* cmdimp_fiche;
     QPushButton* cmdvalide_fiche;
+    QLabel* lblversion;
+    QLabel* lblhistorique;
+    QListWidget* lstversions;
+    QPushButton* cmdfiche_actuelle;
+    ReadOnlyGuard* guard_ = nullptr;
+    QList<QWidget*> marked_;
 
     QMap<int, QComboBox*> combos_;
     QButtonGroup* option5_ = nullptr;

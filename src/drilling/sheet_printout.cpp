@@ -26,11 +26,13 @@ constexpr qreal PrintPixelRatio = 3.0;
 // Hides widgets for its lifetime and shows them again on every way out.
 class HiddenWhileAlive {
 public:
+    // Only what is shown now is hidden, and shown again afterwards.
     explicit HiddenWhileAlive(const QList<QWidget*>& widgets) {
-        for (QWidget* w : widgets) {
-            widgets_.append(w);
-            w->hide();
-        }
+        for (QWidget* w : widgets)
+            if (!w->isHidden()) {
+                widgets_.append(w);
+                w->hide();
+            }
     }
     ~HiddenWhileAlive() {
         for (const QPointer<QWidget>& w : widgets_)

@@ -1,7 +1,9 @@
 #include "drilling/sheet_store.h"
 
+#include "data/connection.h"
 #include "data/schema.h"
 #include "data/statement.h"
+#include "drilling/sheet_history.h"
 
 namespace vdn {
 
@@ -38,20 +40,27 @@ Result<std::optional<SheetRecord>> SheetStore::load(const QString& code) const {
         return found.error();
     if (!*found)
         return std::optional<SheetRecord>();
+    return std::optional<SheetRecord>(fromRow(q));
+}
+
+SheetRecord SheetStore::fromRow(const Statement& row) {
     // The fields in the order of sheetFields(): the code, the measures, then
     // the two comments and the three options.
     int at = 0;
     SheetRecord s;
-    s.code = q.text(at++);
+    s.code = row.text(at++);
     for (int n : sheetMeasureNumbers())
-        s.measures[n] = q.text(at++);
+        s.measures[n] = row.text(at++);
     for (QString* field :
          {&s.fingerComment, &s.thumbComment, &s.thumbSlug, &s.insertMaterial, &s.conicity})
-        *field = q.text(at++);
-    return std::optional<SheetRecord>(std::move(s));
+        *field = row.text(at++);
+    return s;
 }
 
-Status SheetStore::save(const SheetRecord& sheet) {
+Status SheetStore::save(const SheetRecord& sheet, const SheetStamp& stamp) {
+    Transaction t(db_);
+    if (!t.started())
+        return t.started();
     Statement q(db_, upsertSheet());
     q.bind(sheet.code);
     for (int n : sheetMeasureNumbers())
@@ -59,14 +68,21 @@ Status SheetStore::save(const SheetRecord& sheet) {
     for (const QString* field : {&sheet.fingerComment, &sheet.thumbComment, &sheet.thumbSlug,
                                  &sheet.insertMaterial, &sheet.conicity})
         q.bind(*field);
-    return q.exec();
+    if (Status s = q.exec(); !s)
+        return s;
+    if (Status s = SheetHistoryStore(db_).append(sheet, stamp); !s)
+        return s;
+    return t.commit();
 }
 
 Result<int> SheetStore::highestCode() const {
     Result<QVariant> highest = scalar(db_, highestNumberText(Dialect::of(db_), Table, Key));
     if (!highest)
         return highest.error();
-    return highest->toInt();
+    Result<int> history = SheetHistoryStore(db_).highestCode();
+    if (!history)
+        return history.error();
+    return std::max(highest->toInt(), *history);
 }
 
 } // namespace vdn

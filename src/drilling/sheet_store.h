@@ -10,6 +10,9 @@
 
 namespace vdn {
 
+class Statement;
+struct SheetStamp;
+
 // One drilling sheet as the panel shows it: every text, never null.
 struct SheetRecord {
     QString code;                // per_code, the customer code
@@ -30,15 +33,21 @@ public:
 
     // Whether the customer has a sheet.
     Result<bool> exists(const QString& code) const;
-    // The highest whole-number customer code that holds a sheet, 0 when
-    // there is none.
+    // The highest whole-number customer code that holds a sheet or a sheet
+    // history, 0 when there is none: a new customer never finds a stranger's.
     Result<int> highestCode() const;
     // The customer's sheet, or nothing when there is none. A null stored value
     // comes back as an empty text.
     Result<std::optional<SheetRecord>> load(const QString& code) const;
     // Writes the whole sheet in one statement: a new row for a code without a
-    // sheet, the existing row otherwise (never a second row for one code).
-    Status save(const SheetRecord& sheet);
+    // sheet, the existing row otherwise (never a second row for one code);
+    // and, in the same transaction, the sheet as the customer's next dated
+    // version. Both are written or neither.
+    Status save(const SheetRecord& sheet, const SheetStamp& stamp);
+
+    // A sheet from a row that holds the fields of strpercage in their stored
+    // order, from the first column on.
+    static SheetRecord fromRow(const Statement& row);
 
 private:
     QSqlDatabase db_;

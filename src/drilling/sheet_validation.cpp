@@ -2,7 +2,9 @@
 
 #include "data/error_report.h"
 #include "drilling/sheet_form.h"
+#include "drilling/sheet_history.h"
 #include "drilling/sheet_store.h"
+#include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "reference/catalogue.h"
 #include "reference/pick_lists.h"
@@ -14,7 +16,7 @@ QString SheetValidation::deletedCustomerMessage() {
 }
 
 SheetValidation::Outcome SheetValidation::run(SheetForm& form, const CurrentCustomer& customer,
-                                              QWidget* parent) {
+                                              const QString& driller, QWidget* parent) {
     if (customer.deleted()) {
         services_.boxes->message(parent, deletedCustomerMessage());
         return Outcome::Refused;
@@ -38,7 +40,7 @@ SheetValidation::Outcome SheetValidation::run(SheetForm& form, const CurrentCust
         break;
     }
 
-    if (Status s = sheets_.save(form.read(customer.code)); !s) {
+    if (Status s = sheets_.save(form.read(customer.code), {services_.clock->now(), driller}); !s) {
         erreur_donnees(s.error(), services_, parent,
                        QStringLiteral("Enregistrement de la fiche de perçage"));
         return Outcome::Failed;

@@ -15,7 +15,8 @@ class SheetStore;
 
 // The validation of a drilling sheet: the customer's state, then every
 // numbered field against its reference list (unknown values offered for
-// registration, cut to ten characters), then the sheet written in one piece.
+// registration, cut to ten characters), then the sheet written in one piece
+// with its dated version.
 class SheetValidation {
 public:
     enum class Outcome {
@@ -29,7 +30,10 @@ public:
         : services_(services), params_(params), sheets_(sheets) {}
 
     // Shows its own messages (refusal, questions, error report) over parent.
-    Outcome run(SheetForm& form, const CurrentCustomer& customer, QWidget* parent);
+    // The sheet's new version is stamped with the clock's time and the
+    // driller's name.
+    Outcome run(SheetForm& form, const CurrentCustomer& customer, const QString& driller,
+                QWidget* parent);
 
     // The refusal shown for a deleted customer, on creating and on saving.
     static QString deletedCustomerMessage();

@@ -310,12 +310,12 @@ void TestRestore::from_the_menu() {
     menu.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&menu));
 
-    // The one addition to the "Fichiers" menu, right after the backup.
+    // The restore entry of the "Fichiers" menu, right after the backup.
     QStringList entries;
     for (QAction* a : menu.findChild<QMenu*>("mnu_fic")->actions())
         entries << a->objectName() + "=" + a->text();
     QCOMPARE(entries, (QStringList{"mnu_fic_clt=&Clients", "mnu_fic_par=&Paramètres",
-                                   "mnu_fic_usb=&Sauvegarde USB",
+                                   "mnu_fic_perceur=P&erceur…", "mnu_fic_usb=&Sauvegarde USB",
                                    "mnu_fic_rest=&Restaurer une sauvegarde"}));
 
     // An open customer window goes before its data is replaced.

@@ -20,6 +20,7 @@
 #include "data/val.h"
 #include "printing/ball_list_printout.h"
 #include "support/fixture.h"
+#include "support/older_schema.h"
 
 #include <QCollator>
 #include <QSqlError>
@@ -374,6 +375,8 @@ namespace {
 // before the French keys left it: no key columns, no trigger, the name and
 // town indexes on the raw text.
 bool backToVersion2(Connection& c) {
+    if (!test::backToVersion3(c))
+        return false;
     QStringList sql{"DROP TRIGGER strclient_cles_ajout", "DROP TRIGGER strclient_cles_modif",
                     "DROP INDEX strclient_acalculer",    "DROP INDEX strclient_nom",
                     "DROP INDEX strclient_vil",          "DROP INDEX strclient_ad1",

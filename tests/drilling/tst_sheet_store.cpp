@@ -1,4 +1,5 @@
 #include "data/schema.h"
+#include "drilling/sheet_history.h"
 #include "drilling/sheet_store.h"
 #include "support/fixture.h"
 #include "support/sheet_host.h"
@@ -66,10 +67,11 @@ void TestSheetStore::save_writes_one_row_per_code() {
     s.thumbSlug = "I";
     s.insertMaterial = "U";
     s.conicity = "N";
-    QVERIFY(store.save(s).ok());
+    const SheetStamp stamp{QDateTime(QDate(2026, 12, 8), QTime(9, 0)), "Ana Ruiz"};
+    QVERIFY(store.save(s, stamp).ok());
     s.measures[8] = "autre";
     s.fingerComment = QString();
-    QVERIFY(store.save(s).ok());
+    QVERIFY(store.save(s, stamp).ok());
     QCOMPARE(test::scalar(*c, "SELECT count(*) FROM strpercage").toInt(), 1);
     Result<std::optional<SheetRecord>> back = store.load("000003");
     QVERIFY(back.ok() && back->has_value());

@@ -1,0 +1,19 @@
+#include "support/older_schema.h"
+
+#include "data/schema.h"
+
+namespace vdn::test {
+
+bool backToVersion3(Connection& c) {
+    const QStringList sql{QStringLiteral("DROP TABLE ") + sheetHistoryTable(),
+                          QStringLiteral("ALTER TABLE strspecif DROP COLUMN ") + drillerField(),
+                          QStringLiteral("PRAGMA user_version = 3")};
+    for (const QString& statement : sql)
+        if (Status s = c.execute(statement); !s) {
+            qWarning("%s: %s", qPrintable(statement), qPrintable(s.error().text));
+            return false;
+        }
+    return true;
+}
+
+} // namespace vdn::test
