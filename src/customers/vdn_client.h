@@ -18,6 +18,7 @@ class BallController;
 class BallPanel;
 class CustomerListController;
 class CustomerListPanel;
+class CustomerRecordController;
 class CustomerRecordPanel;
 class DrillingSheetPanel;
 
@@ -112,6 +113,7 @@ private:
     BallPanel* Frame300 = nullptr;
     DrillingSheetPanel* Frame400 = nullptr;
     CustomerListController* listController_ = nullptr;
+    CustomerRecordController* recordController_ = nullptr;
     BallController* ballController_ = nullptr;
     bool closing_ = false;
 };
