@@ -126,10 +126,6 @@ const CustomerQuery& VdnClient::editionQuery() const {
     return listController_->editionQuery();
 }
 
-int VdnClient::workingLine() const {
-    return ballController_->workingLine();
-}
-
 void VdnClient::setUsualHeight() {
     screen_fit::resize(this, QSize(px(DesignedWidth), px(UsualHeight)));
 }

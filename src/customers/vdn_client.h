@@ -58,9 +58,6 @@ public:
     // The query the customer list printout and export run: the current
     // search in the order the list shows it.
     const CustomerQuery& editionQuery() const;
-    // The working ball line number: the customer's highest line number
-    // after a ball list load.
-    int workingLine() const;
 
     const Services& services() const { return services_; }
     // The window's connection; invalid when the load could not open it.

