@@ -41,9 +41,7 @@ private slots:
 
 void TestCurrentCustomer::followsTheCodeBox() {
     test::BallFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
-    QVERIFY(f.open());
+    QVERIFY(f.openWith(addCustomers));
     QLineEdit* code = f.box("Txtcod");
     auto same = [&] { return f.w->currentCode() == code->text(); };
 
