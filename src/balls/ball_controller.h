@@ -32,9 +32,6 @@ public:
     // The ball list load: working line number and ball query of the current
     // customer with the chosen status filter.
     void loadBallList();
-    // The working ball line number: the customer's highest line number
-    // after a ball list load.
-    int workingLine() const { return txtmat_lg; }
 
     // cmdajout_mat: a new ball for the current customer.
     void addBall();
@@ -82,6 +79,8 @@ private:
     BallPanel& panel_;
     CurrentCustomer customer_;
     BallListQuery req_mat;
+    // The working ball line number: the customer's highest line number
+    // after a ball list load, the open ball's line, or a new ball's.
     int txtmat_lg = 0;
     bool checking_ = false;
 };

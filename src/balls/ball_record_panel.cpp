@@ -1,6 +1,7 @@
 #include "balls/ball_record_panel.h"
 
 #include "data/text.h"
+#include "platform/twips.h"
 #include "platform/whole_characters.h"
 #include "reference/catalogue.h"
 
@@ -10,8 +11,6 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFocusEvent>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -20,7 +19,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <QVBoxLayout>
+
+#include <tuple>
 
 namespace vdn {
 
@@ -93,11 +93,64 @@ QIcon buttonIcon(bool validate) {
     return QIcon(p);
 }
 
-QLabel* caption(const char* name, const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
+// What a row of the layout table makes.
+enum class Kind {
+    Option,   // an option button of the lane condition (id in `number`)
+    PickList, // the pick list Combo<number>
+    Pictures, // the place of the brand pictures
+    Box,      // a text box; `number` is the most characters typed (0: no limit)
+    Caption,  // a label
+    Surface,  // the surface box
+    Button,   // a picture button
+};
+
+// One control: name, kind, its rectangle in twips in the frame, its caption
+// and its number.
+struct Placed {
+    const char* name;
+    Kind kind;
+    int left, top, width, height;
+    const char* caption;
+    int number;
+};
+
+// In creation order, which is also the order Tab visits the controls.
+const Placed Layout[] = {
+    {"Option4_0", Kind::Option, 180, 435, 960, 300, "Huilée", 0},
+    {"Option4_1", Kind::Option, 180, 795, 960, 300, "Sec", 1},
+    {"Option4_2", Kind::Option, 180, 1155, 960, 300, "Spare", 2},
+    {"Combo0", Kind::PickList, 1380, 780, 3000, 330, nullptr, 0},
+    {"Combo1", Kind::PickList, 825, 1515, 2250, 330, nullptr, 1},
+    {"Combo2", Kind::PickList, 4350, 1515, 1200, 330, nullptr, 2},
+    {"Combo3", Kind::PickList, 6450, 1515, 1200, 330, nullptr, 3},
+    {"Combo4", Kind::PickList, 8385, 1515, 1200, 330, nullptr, 4},
+    {"Combo5", Kind::PickList, 1620, 2145, 1050, 330, nullptr, 5},
+    {"Combo6", Kind::PickList, 3585, 2145, 1050, 330, nullptr, 6},
+    {"Combo7", Kind::PickList, 5280, 2145, 1050, 330, nullptr, 7},
+    {"brandPictures", Kind::Pictures, 4440, 585, 1560, 705, nullptr, 0},
+    {"txtboule", Kind::Box, 6180, 780, 3300, 330, nullptr, 30},
+    {"Label26", Kind::Caption, 9720, 435, 750, 1020, "N° Série", 0},
+    {"txtserie", Kind::Box, 10530, 780, 2700, 330, nullptr, 64},
+    {"Label12", Kind::Caption, 180, 1515, 585, 330, "Noyau", 0},
+    {"Label14", Kind::Caption, 3285, 1515, 1005, 330, "Différentiel", 0},
+    {"Label15", Kind::Caption, 5760, 1515, 630, 330, "Lenght", 0},
+    {"Label16", Kind::Caption, 7860, 1515, 465, 330, "Hook", 0},
+    {"Label13", Kind::Caption, 9795, 1515, 330, 330, "RG ", 0},
+    {"txtrg", Kind::Box, 10185, 1515, 1200, 330, nullptr, 0},
+    {"Label22", Kind::Caption, 11595, 1515, 1380, 330, "Date de l'achat", 0},
+    {"Mskfdat", Kind::Box, 13035, 1515, 1500, 330, nullptr, 10},
+    {"Label17", Kind::Caption, 180, 1905, 795, 810, "Layout : ", 0},
+    {"Label19", Kind::Caption, 1035, 1905, 525, 810, "Angle", 0},
+    {"Label21", Kind::Caption, 2730, 1905, 795, 810, "Distance", 0},
+    {"Label20", Kind::Caption, 4695, 1905, 525, 810, "Angle", 0},
+    {"Label18", Kind::Caption, 6630, 1905, 690, 210, "Surface", 0},
+    {"txtsurface", Kind::Surface, 7380, 1905, 8940, 810, nullptr, 0},
+    {"cmdvalide3", Kind::Button, 16620, 2115, 660, 600, nullptr, 0},
+    {"cmdannule3", Kind::Button, 17340, 2115, 660, 600, nullptr, 0},
+};
+
+// The frame's height in twips; its width is the ball panel's.
+constexpr int FrameHeight = 2895;
 
 } // namespace
 
@@ -108,149 +161,95 @@ BallRecordPanel::BallRecordPanel(QWidget* parent)
 }
 
 void BallRecordPanel::build() {
-    // Lane condition.
+    setFixedHeight(px(FrameHeight));
     Option4 = new QButtonGroup(this);
-    const QString types[] = {QStringLiteral("Huilée"), QStringLiteral("Sec"),
-                             QStringLiteral("Spare")};
-    QRadioButton** options[] = {&Option4_0, &Option4_1, &Option4_2};
-    auto* typeColumn = new QVBoxLayout;
-    for (int i = 0; i < 3; ++i) {
-        *options[i] = new QRadioButton(types[i], this);
-        (*options[i])->setObjectName(QStringLiteral("Option4_%1").arg(i));
-        Option4->addButton(*options[i], i);
-        typeColumn->addWidget(*options[i]);
+    for (const Placed& p : Layout) {
+        const QString text = QString::fromUtf8(p.caption ? p.caption : "");
+        QWidget* made = nullptr;
+        switch (p.kind) {
+        case Kind::Option: {
+            auto* b = new QRadioButton(text, this);
+            Option4->addButton(b, p.number);
+            made = b;
+            break;
+        }
+        case Kind::PickList: {
+            auto* c = new QComboBox(this);
+            configurePickList(c);
+            made = c;
+            break;
+        }
+        case Kind::Pictures:
+            made = new QWidget(this);
+            break;
+        case Kind::Box: {
+            auto* e = new QLineEdit(this);
+            if (p.number > 0)
+                e->setMaxLength(p.number);
+            made = e;
+            break;
+        }
+        case Kind::Caption:
+            made = new QLabel(text, this);
+            break;
+        case Kind::Surface: {
+            auto* t = new QPlainTextEdit(this);
+            t->setTabChangesFocus(true);
+            made = t;
+            break;
+        }
+        case Kind::Button:
+            made = new QPushButton(this);
+            break;
+        }
+        made->setObjectName(QLatin1String(p.name));
+        made->setGeometry(twipsRect(p.left, p.top, p.width, p.height));
     }
 
-    auto pickList = [this](int i, int width) {
-        auto* c = new QComboBox(this);
-        c->setObjectName(QStringLiteral("Combo%1").arg(i));
-        configurePickList(c);
-        c->setFixedWidth(width);
-        return c;
+    auto named = [this]<class W>(W*& member, const char* name) {
+        member = findChild<W*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
     };
-    Combo0 = pickList(0, 200);
-    Combo1 = pickList(1, 150);
-    Combo2 = pickList(2, 80);
-    Combo3 = pickList(3, 80);
-    Combo4 = pickList(4, 80);
-    Combo5 = pickList(5, 70);
-    Combo6 = pickList(6, 70);
-    Combo7 = pickList(7, 70);
+    named(Option4_0, "Option4_0");
+    named(Option4_1, "Option4_1");
+    named(Option4_2, "Option4_2");
+    QComboBox** const combos[] = {&Combo0, &Combo1, &Combo2, &Combo3,
+                                  &Combo4, &Combo5, &Combo6, &Combo7};
+    for (std::size_t i = 0; i < std::size(combos); ++i)
+        named(*combos[i], qPrintable(QStringLiteral("Combo%1").arg(i)));
+    named(txtboule, "txtboule");
+    named(txtserie, "txtserie");
+    named(txtrg, "txtrg");
+    named(Mskfdat, "Mskfdat");
+    named(txtsurface, "txtsurface");
+    named(cmdvalide3, "cmdvalide3");
+    named(cmdannule3, "cmdannule3");
 
-    // The brand pictures lie in one place beside the brand.
-    auto* pictures = new QWidget(this);
-    pictures->setObjectName(QStringLiteral("brandPictures"));
-    pictures->setFixedSize(104, 47);
+    // The brand pictures lie in one place beside the brand, each centred
+    // in its height.
+    auto* pictures = findChild<QWidget*>(QStringLiteral("brandPictures"));
     QLabel** const labels[] = {&Image_amf, &Image_Bwk, &Image_storm};
     for (std::size_t i = 0; i < std::size(Brands); ++i) {
         const Brand& b = Brands[i];
         QLabel*& label = *labels[i];
         label = new QLabel(pictures);
         label->setObjectName(QLatin1String(b.name));
-        label->setGeometry(QRect(QPoint(0, (47 - b.size.height()) / 2), b.size));
+        label->setGeometry(QRect(QPoint(0, (pictures->height() - b.size.height()) / 2), b.size));
         label->hide();
     }
 
-    txtboule = new QLineEdit(this);
-    txtboule->setObjectName(QStringLiteral("txtboule"));
-    txtboule->setMaxLength(30);
-    txtboule->setFixedWidth(220);
     txtboule->setToolTip(QStringLiteral("Nom de la boule"));
-    Label26 = caption("Label26", QStringLiteral("N° Série"), this);
-    txtserie = new QLineEdit(this);
-    txtserie->setObjectName(QStringLiteral("txtserie"));
-    txtserie->setMaxLength(64);
-    txtserie->setFixedWidth(180);
     // Boxes with a limit never keep half of a character cut at the limit.
     keepWholeCharacters(txtboule);
     keepWholeCharacters(txtserie);
-
-    Label12 = caption("Label12", QStringLiteral("Noyau"), this);
-    Label14 = caption("Label14", QStringLiteral("Différentiel"), this);
-    Label15 = caption("Label15", QStringLiteral("Lenght"), this);
-    Label16 = caption("Label16", QStringLiteral("Hook"), this);
-    Label13 = caption("Label13", QStringLiteral("RG "), this);
-    txtrg = new QLineEdit(this);
-    txtrg->setObjectName(QStringLiteral("txtrg"));
-    txtrg->setFixedWidth(80);
-
-    Label22 = caption("Label22", QStringLiteral("Date de l'achat"), this);
-    Mskfdat = new QLineEdit(this);
-    Mskfdat->setObjectName(QStringLiteral("Mskfdat"));
     Mskfdat->setInputMask(DateMask);
     Mskfdat->setMaxLength(10);
-    Mskfdat->setFixedWidth(100);
-
-    Label17 = caption("Label17", QStringLiteral("Layout : "), this);
-    Label19 = caption("Label19", QStringLiteral("Angle"), this);
-    Label21 = caption("Label21", QStringLiteral("Distance"), this);
-    Label20 = caption("Label20", QStringLiteral("Angle"), this);
-
-    Label18 = caption("Label18", QStringLiteral("Surface"), this);
-    txtsurface = new QPlainTextEdit(this);
-    txtsurface->setObjectName(QStringLiteral("txtsurface"));
-    txtsurface->setTabChangesFocus(true);
-    txtsurface->setFixedHeight(54);
-
-    cmdvalide3 = new QPushButton(buttonIcon(true), QString(), this);
-    cmdvalide3->setObjectName(QStringLiteral("cmdvalide3"));
-    cmdvalide3->setIconSize(QSize(28, 28));
-    cmdvalide3->setFixedSize(44, 40);
-    cmdvalide3->setToolTip(QStringLiteral("Valider la boule"));
-    cmdannule3 = new QPushButton(buttonIcon(false), QString(), this);
-    cmdannule3->setObjectName(QStringLiteral("cmdannule3"));
-    cmdannule3->setIconSize(QSize(28, 28));
-    cmdannule3->setFixedSize(44, 40);
-    cmdannule3->setToolTip(QStringLiteral("Annuler"));
-
-    // First line: condition, brand and its picture, name, serial number.
-    auto* line1 = new QHBoxLayout;
-    line1->addLayout(typeColumn);
-    line1->addSpacing(12);
-    line1->addWidget(Combo0);
-    line1->addWidget(pictures);
-    line1->addSpacing(8);
-    line1->addWidget(txtboule);
-    line1->addSpacing(12);
-    line1->addWidget(Label26);
-    line1->addWidget(txtserie);
-    line1->addStretch(1);
-
-    // Second line: the ball's figures and its purchase date.
-    auto* line2 = new QHBoxLayout;
-    for (auto [label, field] : {std::pair<QWidget*, QWidget*>{Label12, Combo1},
-                                {Label14, Combo2},
-                                {Label15, Combo3},
-                                {Label16, Combo4},
-                                {Label13, txtrg},
-                                {Label22, Mskfdat}}) {
-        line2->addWidget(label);
-        line2->addWidget(field);
-        line2->addSpacing(10);
+    for (auto [button, validate, tip] :
+         {std::tuple{cmdvalide3, true, QStringLiteral("Valider la boule")},
+          std::tuple{cmdannule3, false, QStringLiteral("Annuler")}}) {
+        button->setIcon(buttonIcon(validate));
+        button->setIconSize(QSize(28, 28));
+        button->setToolTip(tip);
     }
-    line2->addStretch(1);
-
-    // Third line: the layout, the surface and the buttons.
-    auto* line3 = new QHBoxLayout;
-    line3->addWidget(Label17);
-    line3->addWidget(Label19);
-    line3->addWidget(Combo5);
-    line3->addWidget(Label21);
-    line3->addWidget(Combo6);
-    line3->addWidget(Label20);
-    line3->addWidget(Combo7);
-    line3->addSpacing(16);
-    line3->addWidget(Label18, 0, Qt::AlignTop);
-    line3->addWidget(txtsurface, 1);
-    line3->addSpacing(16);
-    line3->addWidget(cmdvalide3, 0, Qt::AlignBottom);
-    line3->addWidget(cmdannule3, 0, Qt::AlignBottom);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setSpacing(4);
-    layout->addLayout(line1);
-    layout->addLayout(line2);
-    layout->addLayout(line3);
 
     connect(cmdvalide3, &QPushButton::clicked, this, &BallRecordPanel::validateClicked);
     connect(cmdannule3, &QPushButton::clicked, this, &BallRecordPanel::cancelClicked);

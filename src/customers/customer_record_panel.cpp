@@ -1,24 +1,20 @@
 #include "customers/customer_record_panel.h"
 
-#include "data/error_report.h"
-#include "data/globals.h"
 #include "platform/message_boxes.h"
-#include "platform/pointer.h"
+#include "platform/twips.h"
 #include "platform/whole_characters.h"
 
 #include <QButtonGroup>
 #include <QFocusEvent>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace vdn {
 
@@ -26,13 +22,104 @@ namespace {
 
 using F = CustomerField;
 
-// The text boxes of the record, the field each carries, the most characters
-// the user may type (0: no limit) and whether entering the box selects its
-// text so that typing replaces it.
+// What a row of the layout table makes.
+enum class Kind {
+    Frame,   // a frame (QGroupBox), titled by its caption when there is one
+    Caption, // a label; it names the last box made before it
+    Box,     // a text box; `number` is the most characters typed (0: no limit)
+    Option,  // an option button of its frame's group (id in `number`)
+    Memo,    // the observations box
+    Hidden,  // a text box loaded from the row and never shown
+    Button,
+};
+
+// One control: name (none for a caption nothing refers to), kind, the frame
+// it lies in (none: the panel), its rectangle in twips relative to that
+// frame, its caption and its number.
+struct Placed {
+    const char* name;
+    Kind kind;
+    const char* in;
+    int left, top, width, height;
+    const char* caption;
+    int number;
+};
+
+// In creation order, which is also the order Tab visits the controls.
+const Placed Layout[] = {
+    // Identity and telephones.
+    {"Txtcod", Kind::Box, nullptr, 1200, 135, 1350, 330, nullptr, 6},
+    {nullptr, Kind::Caption, nullptr, 135, 135, 975, 330, "N° client", 0},
+    {"txtint", Kind::Box, nullptr, 3420, 135, 1050, 330, nullptr, 5},
+    {nullptr, Kind::Caption, nullptr, 2880, 135, 450, 330, "Sigle", 0},
+    {"Txtnom", Kind::Box, nullptr, 5310, 135, 4950, 330, nullptr, 30},
+    {nullptr, Kind::Caption, nullptr, 4800, 135, 420, 330, "Nom", 0},
+    {"txttel", Kind::Box, nullptr, 1200, 555, 2250, 330, nullptr, 15},
+    {nullptr, Kind::Caption, nullptr, 135, 555, 975, 330, "Téléphone ", 0},
+    {"txtgsm", Kind::Box, nullptr, 4680, 555, 2250, 330, nullptr, 15},
+    {nullptr, Kind::Caption, nullptr, 3780, 555, 810, 330, "Portable ", 0},
+    {"txtfax", Kind::Box, nullptr, 7665, 555, 2250, 330, nullptr, 15},
+    {nullptr, Kind::Caption, nullptr, 7260, 555, 315, 330, "Fax", 0},
+    {"txtmail", Kind::Box, nullptr, 1200, 975, 6900, 330, nullptr, 50},
+    {nullptr, Kind::Caption, nullptr, 135, 975, 975, 330, "Mail", 0},
+    // Address and tariff.
+    {"addressGroup", Kind::Frame, nullptr, 135, 1395, 13905, 3015, "Adresse du Client", 0},
+    {"txtad1", Kind::Box, "addressGroup", 180, 435, 13545, 330, nullptr, 50},
+    {"txtad2", Kind::Box, "addressGroup", 180, 855, 13545, 330, nullptr, 50},
+    {"txtad3", Kind::Box, "addressGroup", 180, 1275, 13545, 330, nullptr, 50},
+    {"txtcp", Kind::Box, "addressGroup", 180, 1695, 1050, 330, nullptr, 5},
+    {"txtvil", Kind::Box, "addressGroup", 1320, 1695, 12405, 330, nullptr, 50},
+    {"txtpays", Kind::Box, "addressGroup", 1320, 2115, 12405, 330, nullptr, 50},
+    {nullptr, Kind::Caption, "addressGroup", 180, 2115, 1050, 330, "Pays", 0},
+    {"Option1_0", Kind::Option, "addressGroup", 180, 2535, 7305, 300, "Particulier (TTC)", 0},
+    {"Option1_1", Kind::Option, "addressGroup", 7575, 2535, 6150, 300, "Entreprise (HT)", 1},
+    {"txtnic", Kind::Box, "addressGroup", 7575, 2925, 6150, 330, nullptr, 20},
+    {"Label4", Kind::Caption, "addressGroup", 180, 2925, 7305, 330, "N° TVA Intracommunautaire", 0},
+    // Hand, wrist support, weight.
+    {"handGroup", Kind::Frame, nullptr, 14130, 1395, 4635, 1095, nullptr, 0},
+    {"Option2_0", Kind::Option, "handGroup", 180, 225, 4275, 300, "Droitier", 0},
+    {"Option2_1", Kind::Option, "handGroup", 180, 615, 4275, 300, "Gaucher", 1},
+    {"wristGroup", Kind::Frame, nullptr, 14130, 2580, 4635, 1095, nullptr, 0},
+    {"Option3_0", Kind::Option, "wristGroup", 180, 225, 4275, 300, "Sans poignet", 0},
+    {"Option3_1", Kind::Option, "wristGroup", 180, 615, 4275, 300, "Avec poignet", 1},
+    {"txtlbs", Kind::Box, nullptr, 15255, 3765, 1050, 330, nullptr, 0},
+    {nullptr, Kind::Caption, nullptr, 14130, 3765, 1035, 330, "Poids Boule", 0},
+    {nullptr, Kind::Caption, nullptr, 16395, 3765, 345, 330, "LBS", 0},
+    // Observations.
+    {"memoGroup", Kind::Frame, nullptr, 135, 4500, 18630, 4845, "Observations sur ce client", 0},
+    {"txtmemo", Kind::Memo, "memoGroup", 180, 435, 18270, 4230, nullptr, 0},
+    // Codes loaded from the row, not shown.
+    {"txtdg", Kind::Hidden, nullptr, 0, 0, 0, 0, nullptr, 0},
+    {"txtpoig", Kind::Hidden, nullptr, 0, 0, 0, 0, nullptr, 0},
+    {"txttar", Kind::Hidden, nullptr, 0, 0, 0, 0, nullptr, 0},
+    {"txtetat", Kind::Hidden, nullptr, 0, 0, 0, 0, nullptr, 0},
+    // Validation.
+    {"validationGroup", Kind::Frame, nullptr, 135, 9435, 18630, 1125,
+     "Validation des modifications ", 0},
+    {"cmdvalide", Kind::Button, "validationGroup", 14760, 435, 1800, 510, "Valider", 0},
+    {"cmdannule", Kind::Button, "validationGroup", 16650, 435, 1800, 510, "Annuler", 0},
+};
+
+// The height the VAT number line takes in the address frame when shown.
+constexpr int VatLineHeight = 420;
+
+const Placed& row(const char* name) {
+    for (const Placed& p : Layout)
+        if (p.name && qstrcmp(p.name, name) == 0)
+            return p;
+    Q_UNREACHABLE();
+}
+
+QRect rectOf(const Placed& p, int growth = 0) {
+    return twipsRect(p.left, p.top, p.width, p.height + growth);
+}
+
+// The text boxes of the record, the field each carries and whether entering
+// the box selects its text so that typing replaces it.
 struct BoxRule {
     CustomerField field;
     QLineEdit* CustomerRecordPanel::*member;
-    int maxLength;
+    const char* name;
     bool selectOnEntry;
 };
 
@@ -43,21 +130,26 @@ struct CustomerRecordTables {
     static const BoxRule boxes[19];
 };
 const BoxRule CustomerRecordTables::boxes[19] = {
-    {F::Cod, &P::Txtcod, 6, false},    {F::Int, &P::txtint, 5, true},
-    {F::Nom, &P::Txtnom, 30, true},    {F::Ad1, &P::txtad1, 50, true},
-    {F::Ad2, &P::txtad2, 50, true},    {F::Ad3, &P::txtad3, 50, true},
-    {F::Cp, &P::txtcp, 5, true},       {F::Vil, &P::txtvil, 50, true},
-    {F::Pays, &P::txtpays, 50, false}, {F::Tel, &P::txttel, 15, true},
-    {F::Gsm, &P::txtgsm, 15, true},    {F::Fax, &P::txtfax, 15, true},
-    {F::Mail, &P::txtmail, 50, true},  {F::Nic, &P::txtnic, 20, true},
-    {F::Lbs, &P::txtlbs, 0, true},     {F::Tar, &P::txttar, 0, false},
-    {F::Dg, &P::txtdg, 0, false},      {F::Poig, &P::txtpoig, 0, false},
-    {F::Etat, &P::txtetat, 0, false},
+    {F::Cod, &P::Txtcod, "Txtcod", false},    {F::Int, &P::txtint, "txtint", true},
+    {F::Nom, &P::Txtnom, "Txtnom", true},     {F::Ad1, &P::txtad1, "txtad1", true},
+    {F::Ad2, &P::txtad2, "txtad2", true},     {F::Ad3, &P::txtad3, "txtad3", true},
+    {F::Cp, &P::txtcp, "txtcp", true},        {F::Vil, &P::txtvil, "txtvil", true},
+    {F::Pays, &P::txtpays, "txtpays", false}, {F::Tel, &P::txttel, "txttel", true},
+    {F::Gsm, &P::txtgsm, "txtgsm", true},     {F::Fax, &P::txtfax, "txtfax", true},
+    {F::Mail, &P::txtmail, "txtmail", true},  {F::Nic, &P::txtnic, "txtnic", true},
+    {F::Lbs, &P::txtlbs, "txtlbs", true},     {F::Tar, &P::txttar, "txttar", false},
+    {F::Dg, &P::txtdg, "txtdg", false},       {F::Poig, &P::txtpoig, "txtpoig", false},
+    {F::Etat, &P::txtetat, "txtetat", false},
 };
 
 namespace {
 
 const auto& Boxes = CustomerRecordTables::boxes;
+
+// The most characters the user may type in a box (0: no limit).
+int limitOf(const BoxRule& rule) {
+    return row(rule.name).number;
+}
 
 // Fields copied as they are from the row into their box when a customer is
 // shown (the code, hand and wrist support have their own steps).
@@ -76,24 +168,17 @@ bool isNumber(const QString& text) {
     return re.match(text).hasMatch();
 }
 
-QLabel* caption(const QString& text, QWidget* parent, QWidget* buddy) {
-    auto* l = new QLabel(text, parent);
-    l->setBuddy(buddy);
-    return l;
-}
-
 } // namespace
 
-CustomerRecordPanel::CustomerRecordPanel(const Services& services, CustomerStore& store,
-                                         QWidget* parent)
-    : QWidget(parent), services_(services), store_(store) {
+CustomerRecordPanel::CustomerRecordPanel(const Services& services, QWidget* parent)
+    : QWidget(parent), services_(services) {
     setObjectName(QStringLiteral("Frame100"));
     setAutoFillBackground(true);
     build();
     for (const BoxRule& rule : Boxes) {
         QLineEdit* edit = this->*rule.member;
-        if (rule.maxLength > 0)
-            edit->setMaxLength(rule.maxLength);
+        if (limitOf(rule) > 0)
+            edit->setMaxLength(limitOf(rule));
         keepWholeCharacters(edit);
         if (rule.selectOnEntry)
             edit->installEventFilter(this);
@@ -104,7 +189,7 @@ CustomerRecordPanel::CustomerRecordPanel(const Services& services, CustomerStore
         if (checked)
             tariffChoice(id);
     });
-    connect(cmdvalide, &QPushButton::clicked, this, &CustomerRecordPanel::validate);
+    connect(cmdvalide, &QPushButton::clicked, this, &CustomerRecordPanel::validateClicked);
     connect(cmdannule, &QPushButton::clicked, this, &CustomerRecordPanel::cancelRequested);
     for (QLineEdit* edit : {Txtcod, txtint, Txtnom, txtetat})
         connect(edit, &QLineEdit::textChanged, this, &CustomerRecordPanel::currentChanged);
@@ -112,170 +197,87 @@ CustomerRecordPanel::CustomerRecordPanel(const Services& services, CustomerStore
 }
 
 void CustomerRecordPanel::build() {
-    auto line = [this](QLineEdit* P::*member, const char* name) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(QLatin1String(name));
-        this->*member = e;
-        return e;
-    };
-    auto radio = [](QRadioButton*& member, const char* name, const QString& text, QWidget* parent,
-                    QButtonGroup* group, int id) {
-        member = new QRadioButton(text, parent);
-        member->setObjectName(QLatin1String(name));
-        group->addButton(member, id);
-    };
-
-    // Identity and telephones.
-    line(&P::Txtcod, "Txtcod")->setFixedWidth(90);
-    codeLabel = caption(QStringLiteral("N° client"), this, Txtcod);
-    line(&P::txtint, "txtint")->setFixedWidth(70);
-    line(&P::Txtnom, "Txtnom");
-    line(&P::txttel, "txttel");
-    line(&P::txtgsm, "txtgsm");
-    line(&P::txtfax, "txtfax");
-    line(&P::txtmail, "txtmail");
-
-    // Boxes about as wide as what they hold.
-    Txtnom->setFixedWidth(330);
-    for (QLineEdit* phone : {txttel, txtgsm, txtfax})
-        phone->setFixedWidth(150);
-    txtmail->setFixedWidth(460);
-    auto row = [this](std::initializer_list<std::pair<QString, QLineEdit*>> boxes) {
-        auto* r = new QHBoxLayout;
-        bool first = true;
-        for (const auto& [text, edit] : boxes) {
-            if (!first) {
-                r->addSpacing(16);
-                r->addWidget(caption(text, this, edit));
-            }
-            r->addWidget(edit);
-            first = false;
+    QMap<QString, QButtonGroup*> groups;
+    QWidget* lastBox = nullptr;
+    for (const Placed& p : Layout) {
+        QWidget* in = p.in ? findChild<QWidget*>(QLatin1String(p.in)) : this;
+        const QString text = QString::fromUtf8(p.caption ? p.caption : "");
+        QWidget* made = nullptr;
+        switch (p.kind) {
+        case Kind::Frame:
+            made = new QGroupBox(text, in);
+            break;
+        case Kind::Caption: {
+            auto* l = new QLabel(text, in);
+            l->setBuddy(lastBox);
+            made = l;
+            break;
         }
-        r->addStretch(1);
-        return r;
+        case Kind::Box:
+        case Kind::Hidden:
+            made = lastBox = new QLineEdit(in);
+            if (p.kind == Kind::Hidden)
+                made->hide();
+            break;
+        case Kind::Option: {
+            auto* b = new QRadioButton(text, in);
+            QButtonGroup*& group = groups[QLatin1String(p.in)];
+            if (!group)
+                group = new QButtonGroup(this);
+            group->addButton(b, p.number);
+            made = b;
+            break;
+        }
+        case Kind::Memo: {
+            auto* t = new QPlainTextEdit(in);
+            // Tab moves on to the next box.
+            t->setTabChangesFocus(true);
+            made = t;
+            break;
+        }
+        case Kind::Button:
+            made = new QPushButton(text, in);
+            break;
+        }
+        if (p.name)
+            made->setObjectName(QLatin1String(p.name));
+        made->setGeometry(rectOf(p));
+    }
+
+    for (const BoxRule& rule : Boxes)
+        this->*rule.member = findChild<QLineEdit*>(QLatin1String(rule.name));
+    auto named = [this]<class W>(W*& member, const char* name) {
+        member = findChild<W*>(QLatin1String(name));
     };
-    auto* identity = new QGridLayout;
-    identity->addWidget(codeLabel, 0, 0);
-    identity->addLayout(row({{QString(), Txtcod},
-                             {QStringLiteral("Sigle"), txtint},
-                             {QStringLiteral("Nom"), Txtnom}}),
-                        0, 1);
-    identity->addWidget(caption(QStringLiteral("Téléphone "), this, txttel), 1, 0);
-    identity->addLayout(row({{QString(), txttel},
-                             {QStringLiteral("Portable "), txtgsm},
-                             {QStringLiteral("Fax"), txtfax}}),
-                        1, 1);
-    identity->addWidget(caption(QStringLiteral("Mail"), this, txtmail), 2, 0);
-    identity->addLayout(row({{QString(), txtmail}}), 2, 1);
-
-    // Address and tariff.
-    addressGroup = new QGroupBox(QStringLiteral("Adresse du Client"), this);
-    addressGroup->setObjectName(QStringLiteral("addressGroup"));
-    auto inGroup = [this](QLineEdit* P::*member, const char* name) {
-        auto* e = new QLineEdit(addressGroup);
-        e->setObjectName(QLatin1String(name));
-        this->*member = e;
-        return e;
-    };
-    inGroup(&P::txtad1, "txtad1");
-    inGroup(&P::txtad2, "txtad2");
-    inGroup(&P::txtad3, "txtad3");
-    inGroup(&P::txtcp, "txtcp")->setFixedWidth(70);
-    inGroup(&P::txtvil, "txtvil");
-    inGroup(&P::txtpays, "txtpays");
-    Option1 = new QButtonGroup(this);
-    radio(Option1_0, "Option1_0", QStringLiteral("Particulier (TTC)"), addressGroup, Option1, 0);
-    radio(Option1_1, "Option1_1", QStringLiteral("Entreprise (HT)"), addressGroup, Option1, 1);
-    inGroup(&P::txtnic, "txtnic");
-    Label4 = caption(QStringLiteral("N° TVA Intracommunautaire"), addressGroup, txtnic);
-    Label4->setObjectName(QStringLiteral("Label4"));
-
-    auto* address = new QGridLayout(addressGroup);
-    address->addWidget(txtad1, 0, 0, 1, 4);
-    address->addWidget(txtad2, 1, 0, 1, 4);
-    address->addWidget(txtad3, 2, 0, 1, 4);
-    address->addWidget(txtcp, 3, 0);
-    address->addWidget(txtvil, 3, 1, 1, 3);
-    address->addWidget(caption(QStringLiteral("Pays"), addressGroup, txtpays), 4, 0);
-    address->addWidget(txtpays, 4, 1, 1, 3);
-    address->addWidget(Option1_0, 5, 0, 1, 2);
-    address->addWidget(Option1_1, 5, 2, 1, 2);
-    address->addWidget(Label4, 6, 0, 1, 2);
-    address->addWidget(txtnic, 6, 2, 1, 2);
-    address->setColumnStretch(1, 1);
-    address->setColumnStretch(3, 1);
-
-    // Hand, wrist support, weight.
-    auto* handBox = new QGroupBox(this);
-    handBox->setObjectName(QStringLiteral("handGroup"));
-    Option2 = new QButtonGroup(this);
-    radio(Option2_0, "Option2_0", QStringLiteral("Droitier"), handBox, Option2, 0);
-    radio(Option2_1, "Option2_1", QStringLiteral("Gaucher"), handBox, Option2, 1);
-    auto* handLayout = new QVBoxLayout(handBox);
-    handLayout->addWidget(Option2_0);
-    handLayout->addWidget(Option2_1);
-
-    auto* wristBox = new QGroupBox(this);
-    wristBox->setObjectName(QStringLiteral("wristGroup"));
-    Option3 = new QButtonGroup(this);
-    radio(Option3_0, "Option3_0", QStringLiteral("Sans poignet"), wristBox, Option3, 0);
-    radio(Option3_1, "Option3_1", QStringLiteral("Avec poignet"), wristBox, Option3, 1);
-    auto* wristLayout = new QVBoxLayout(wristBox);
-    wristLayout->addWidget(Option3_0);
-    wristLayout->addWidget(Option3_1);
-
-    line(&P::txtlbs, "txtlbs")->setFixedWidth(70);
-    auto* weight = new QHBoxLayout;
-    weight->addWidget(caption(QStringLiteral("Poids Boule"), this, txtlbs));
-    weight->addWidget(txtlbs);
-    weight->addWidget(new QLabel(QStringLiteral("LBS"), this));
-    weight->addStretch(1);
-
-    auto* player = new QVBoxLayout;
-    player->addWidget(handBox);
-    player->addWidget(wristBox);
-    player->addLayout(weight);
-    player->addStretch(1);
-
-    // Observations.
-    memoGroup = new QGroupBox(QStringLiteral("Observations sur ce client"), this);
-    memoGroup->setObjectName(QStringLiteral("memoGroup"));
-    txtmemo = new QPlainTextEdit(memoGroup);
-    txtmemo->setObjectName(QStringLiteral("txtmemo"));
-    txtmemo->setTabChangesFocus(true);
-    auto* memoLayout = new QVBoxLayout(memoGroup);
-    memoLayout->addWidget(txtmemo);
-
-    // Codes loaded from the row, not shown.
-    for (auto [member, name] : {std::pair{&P::txtdg, "txtdg"}, std::pair{&P::txtpoig, "txtpoig"},
-                                std::pair{&P::txttar, "txttar"}, std::pair{&P::txtetat, "txtetat"}})
-        line(member, name)->hide();
-
-    validationGroup = new QGroupBox(QStringLiteral("Validation des modifications "), this);
-    validationGroup->setObjectName(QStringLiteral("validationGroup"));
-    cmdvalide = new QPushButton(QStringLiteral("Valider"), validationGroup);
-    cmdvalide->setObjectName(QStringLiteral("cmdvalide"));
-    cmdannule = new QPushButton(QStringLiteral("Annuler"), validationGroup);
-    cmdannule->setObjectName(QStringLiteral("cmdannule"));
+    named(addressGroup, "addressGroup");
+    named(memoGroup, "memoGroup");
+    named(validationGroup, "validationGroup");
+    named(Label4, "Label4");
+    named(txtmemo, "txtmemo");
+    named(Option1_0, "Option1_0");
+    named(Option1_1, "Option1_1");
+    named(Option2_0, "Option2_0");
+    named(Option2_1, "Option2_1");
+    named(Option3_0, "Option3_0");
+    named(Option3_1, "Option3_1");
+    named(cmdvalide, "cmdvalide");
+    named(cmdannule, "cmdannule");
+    Option1 = groups.value(QStringLiteral("addressGroup"));
+    Option2 = groups.value(QStringLiteral("handGroup"));
+    Option3 = groups.value(QStringLiteral("wristGroup"));
     // Cancelling takes no focus, so that leaving a box does not check an
     // entry that is being abandoned.
     cmdannule->setFocusPolicy(Qt::TabFocus);
-    for (QPushButton* b : {cmdvalide, cmdannule})
-        b->setMinimumSize(120, 34);
-    auto* validation = new QHBoxLayout(validationGroup);
-    validation->addStretch(1);
-    validation->addWidget(cmdvalide);
-    validation->addWidget(cmdannule);
+}
 
-    auto* middle = new QHBoxLayout;
-    middle->addWidget(addressGroup, 3);
-    middle->addLayout(player, 1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(identity);
-    layout->addLayout(middle);
-    layout->addWidget(memoGroup, 1);
-    layout->addWidget(validationGroup);
+void CustomerRecordPanel::showVatNumber(bool shown) {
+    Label4->setVisible(shown);
+    txtnic->setVisible(shown);
+    const int room = shown ? VatLineHeight : 0;
+    addressGroup->setGeometry(rectOf(row("addressGroup"), room));
+    const Placed& memo = row("memoGroup");
+    memoGroup->setGeometry(rectOf(memo, -room).translated(0, px(room)));
+    txtmemo->setGeometry(rectOf(row("txtmemo"), -room));
 }
 
 QLineEdit* CustomerRecordPanel::box(CustomerField field) const {
@@ -292,8 +294,8 @@ void CustomerRecordPanel::efface_client() {
             edit->clear();
         // A longer stored value may have widened the box; typing keeps to
         // the limit again.
-        if (rule.maxLength > 0 && edit->maxLength() != rule.maxLength)
-            edit->setMaxLength(rule.maxLength);
+        if (limitOf(rule) > 0 && edit->maxLength() != limitOf(rule))
+            edit->setMaxLength(limitOf(rule));
     }
     txtmemo->clear();
     txtdg->setText(QStringLiteral("D"));
@@ -303,8 +305,7 @@ void CustomerRecordPanel::efface_client() {
     Option2_0->setChecked(true);
     Option3_0->setChecked(true);
     txttar->setText(QStringLiteral("T"));
-    Label4->hide();
-    txtnic->hide();
+    showVatNumber(false);
 }
 
 void CustomerRecordPanel::display(const CustomerRecord& customer) {
@@ -325,12 +326,10 @@ void CustomerRecordPanel::display(const CustomerRecord& customer) {
 
     if (txttar->text() == QLatin1String("H")) {
         Option1_1->setChecked(true);
-        Label4->show();
-        txtnic->show();
+        showVatNumber(true);
     } else if (txttar->text() == QLatin1String("T")) {
         Option1_0->setChecked(true);
-        Label4->hide();
-        txtnic->hide();
+        showVatNumber(false);
     }
     if (customer[F::Dg]) {
         txtdg->setText(*customer[F::Dg]);
@@ -391,38 +390,26 @@ void CustomerRecordPanel::setCodeEditable(bool editable) {
     Txtcod->setReadOnly(!editable);
 }
 
+QString CustomerRecordPanel::name() const {
+    return Txtnom->text();
+}
+
 void CustomerRecordPanel::focusFirstField() {
     txtint->setFocus(Qt::OtherFocusReason);
+}
+
+void CustomerRecordPanel::focusCode() {
+    Txtcod->setFocus(Qt::OtherFocusReason);
+}
+
+void CustomerRecordPanel::focusName() {
+    Txtnom->setFocus(Qt::OtherFocusReason);
 }
 
 void CustomerRecordPanel::tariffChoice(int index) {
     const bool business = index == 1;
     txttar->setText(business ? QStringLiteral("H") : QStringLiteral("T"));
-    Label4->setVisible(business);
-    txtnic->setVisible(business);
-}
-
-void CustomerRecordPanel::refuse(const QString& message, QWidget* focus) {
-    services_.pointer->setDefault();
-    services_.boxes->message(window(), message);
-    if (focus)
-        focus->setFocus(Qt::OtherFocusReason);
-}
-
-void CustomerRecordPanel::codeCheck() {
-    if (!en_ajout && !en_modif)
-        return;
-    Txtcod->setText(formatCustomerCode(Txtcod->text()));
-    // Only a new customer can run into an existing code.
-    if (!en_ajout || Txtcod->text().trimmed().isEmpty())
-        return;
-    Result<std::optional<CustomerRecord>> existing = store_.byCode(Txtcod->text());
-    if (!existing) {
-        erreur_donnees(existing.error(), services_, window());
-        return;
-    }
-    if (existing->has_value())
-        refuse(QStringLiteral("Ce code existe déjà"), Txtcod);
+    showVatNumber(business);
 }
 
 void CustomerRecordPanel::weightCheck() {
@@ -430,54 +417,6 @@ void CustomerRecordPanel::weightCheck() {
         return;
     services_.boxes->message(window(), QStringLiteral("poids non conforme"));
     txtlbs->setText(QStringLiteral("0"));
-}
-
-void CustomerRecordPanel::validate() {
-    BusyPointer busy(*services_.pointer);
-    if (current().deleted()) {
-        refuse(QStringLiteral("Cette fiche est supprimée et non modifiable"), nullptr);
-        emit cancelRequested();
-        return;
-    }
-    if (Txtcod->text().trimmed().isEmpty()) {
-        refuse(QStringLiteral(" N° client obligatoire"), Txtcod);
-        return;
-    }
-    // A new number must stay a number: the next customer's is counted from
-    // the highest one.
-    if (en_ajout && !isCustomerNumber(Txtcod->text())) {
-        refuse(QStringLiteral(" N° client non numérique"), Txtcod);
-        return;
-    }
-    if (Txtnom->text().trimmed().isEmpty()) {
-        refuse(QStringLiteral(" Nom obligatoire"), Txtnom);
-        return;
-    }
-    Txtcod->setText(formatCustomerCode(Txtcod->text()));
-    Result<std::optional<CustomerRecord>> existing = store_.byCode(Txtcod->text());
-    if (!existing) {
-        erreur_donnees(existing.error(), services_, window(),
-                       QStringLiteral("Enregistrement du client"));
-        return;
-    }
-    if (existing->has_value() && en_ajout) {
-        // The entry stays as typed: only the code needs changing.
-        refuse(QStringLiteral("Ce code existe déjà"), Txtcod);
-        return;
-    }
-    if (!existing->has_value() && en_modif) {
-        refuse(QStringLiteral("Ce code n'existe pas"), nullptr);
-        emit cancelRequested();
-        return;
-    }
-    const CustomerRecord row = ecrit_client();
-    const Status written = en_ajout ? store_.insert(row) : store_.update(row);
-    if (!written) {
-        erreur_donnees(written.error(), services_, window(),
-                       QStringLiteral("Enregistrement du client"));
-        return;
-    }
-    emit cancelRequested();
 }
 
 bool CustomerRecordPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -497,7 +436,7 @@ bool CustomerRecordPanel::eventFilter(QObject* watched, QEvent* event) {
         const bool left =
             reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && isVisible();
         if (left && edit == Txtcod)
-            codeCheck();
+            emit codeLeft();
         else if (left && edit == txtlbs)
             weightCheck();
     }

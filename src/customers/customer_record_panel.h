@@ -16,13 +16,15 @@ class QRadioButton;
 
 namespace vdn {
 
-// The customer record panel Frame100: entry of one customer, its field
-// rules, and its validation. What comes after validate or cancel (back to the
-// list) is the window's: the panel asks for it with cancelRequested().
+// The customer record panel Frame100: the view of one customer's entry and
+// its field rules (the limits of the boxes, the VAT number box that only a
+// business customer shows, the weight check). Its controls are placed from
+// one table in twips. Checking the entry and writing it is the work of
+// CustomerRecordController, which the panel's signals start.
 class CustomerRecordPanel : public QWidget {
     Q_OBJECT
 public:
-    CustomerRecordPanel(const Services& services, CustomerStore& store, QWidget* parent = nullptr);
+    explicit CustomerRecordPanel(const Services& services, QWidget* parent = nullptr);
 
     // Empties every box and selects the first choice of each option group.
     void efface_client();
@@ -42,17 +44,23 @@ public:
     void setCode(const QString& code);
     // Editable for a new customer; fixed while an existing one is modified.
     void setCodeEditable(bool editable);
+    // The name box's text as typed.
+    QString name() const;
     // Puts the focus in the first box of the entry.
     void focusFirstField();
-
-    // cmdvalide: checks the entry and writes the customer.
-    void validate();
+    // Puts the focus in the code box, or in the name box.
+    void focusCode();
+    void focusName();
 
     // The customer the boxes show: the code of Txtcod, the sigle and name,
     // the state.
     CurrentCustomer current() const;
 
 signals:
+    // cmdvalide was clicked.
+    void validateClicked();
+    // The user left Txtcod (not by leaving the window or hiding the panel).
+    void codeLeft();
     // Back to the list, nothing more saved (cmdannule, and the end of a
     // validation).
     void cancelRequested();
@@ -65,7 +73,6 @@ protected:
 private:
     friend struct CustomerRecordTables;
 
-    QLabel* codeLabel = nullptr;
     QLineEdit* Txtcod = nullptr;
     QLineEdit* txtint = nullptr;
     QLineEdit* Txtnom = nullptr;
@@ -101,13 +108,13 @@ private:
 
     void build();
     void tariffChoice(int index);
-    void codeCheck();
+    // Shows or hides the VAT number line; the address frame makes room for
+    // it and the observations give up as much height.
+    void showVatNumber(bool shown);
     void weightCheck();
-    void refuse(const QString& message, QWidget* focus);
     QLineEdit* box(CustomerField field) const;
 
     Services services_;
-    CustomerStore& store_;
     QButtonGroup* Option1 = nullptr;
     QButtonGroup* Option2 = nullptr;
     QButtonGroup* Option3 = nullptr;

@@ -4,6 +4,7 @@
 #include "balls/ball_panel.h"
 #include "customers/customer_list_controller.h"
 #include "customers/customer_list_panel.h"
+#include "customers/customer_record_controller.h"
 #include "customers/customer_record_panel.h"
 #include "customers/customer_summary.h"
 #include "data/error_report.h"
@@ -31,7 +32,7 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
 
     Frame200 = new CustomerListPanel(customers_, this);
-    Frame100 = new CustomerRecordPanel(services_, customers_, this);
+    Frame100 = new CustomerRecordPanel(services_, this);
     Frame300 = new BallPanel(this);
     // The four panels lie in the same place; one shows at a time.
     // On a small screen they scroll inside the window.
@@ -49,6 +50,7 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     screen_fit::resize(this, QSize(px(DesignedWidth), px(UsualHeight)));
 
     listController_ = new CustomerListController(services_, customers_, balls_, *Frame200, this);
+    recordController_ = new CustomerRecordController(services_, customers_, *Frame100, this);
     ballController_ = new BallController(services_, balls_, *Frame300, this);
 
     connect(Frame200, &CustomerListPanel::rowClicked, this, &VdnClient::selectCustomer);
@@ -59,6 +61,8 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     connect(listController_, &CustomerListController::closeRequested, this,
             &VdnClient::ferme_fenetre);
     connect(Frame100, &CustomerRecordPanel::cancelRequested, this, &VdnClient::cancel);
+    connect(recordController_, &CustomerRecordController::cancelRequested, this,
+            &VdnClient::cancel);
     // Whatever puts a code in Txtcod makes that customer the current one.
     connect(Frame100, &CustomerRecordPanel::currentChanged, this, &VdnClient::followRecord);
     connect(Frame300, &BallPanel::modifyCustomerClicked, this, &VdnClient::modifie_client);
@@ -120,10 +124,6 @@ const CustomerQuery& VdnClient::lastQuery() const {
 
 const CustomerQuery& VdnClient::editionQuery() const {
     return listController_->editionQuery();
-}
-
-int VdnClient::workingLine() const {
-    return ballController_->workingLine();
 }
 
 void VdnClient::setUsualHeight() {

@@ -18,6 +18,7 @@ class BallController;
 class BallPanel;
 class CustomerListController;
 class CustomerListPanel;
+class CustomerRecordController;
 class CustomerRecordPanel;
 class DrillingSheetPanel;
 
@@ -57,9 +58,6 @@ public:
     // The query the customer list printout and export run: the current
     // search in the order the list shows it.
     const CustomerQuery& editionQuery() const;
-    // The working ball line number: the customer's highest line number
-    // after a ball list load.
-    int workingLine() const;
 
     const Services& services() const { return services_; }
     // The window's connection; invalid when the load could not open it.
@@ -112,6 +110,7 @@ private:
     BallPanel* Frame300 = nullptr;
     DrillingSheetPanel* Frame400 = nullptr;
     CustomerListController* listController_ = nullptr;
+    CustomerRecordController* recordController_ = nullptr;
     BallController* ballController_ = nullptr;
     bool closing_ = false;
 };

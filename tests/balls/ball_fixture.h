@@ -38,6 +38,25 @@ public:
         return find("Frame300")->isVisible();
     }
 
+    // Gives the eight pick lists of the open ball record values their lists
+    // hold, so that the reference value check asks nothing.
+    void fillKnownBall() const {
+        const QStringList v{"STORM", "Pancake", "0,04", "15,00", "3,00", "45", "4", "30"};
+        for (int i = 0; i < 8; ++i)
+            combo(i)->setEditText(v.at(i));
+    }
+    // Adds a ball for the customer shown as a user does (the add button,
+    // known pick list values, validate) and returns the line number it was
+    // stored under.
+    QString addBallLine() const {
+        click("cmdajout_mat");
+        fillKnownBall();
+        click("cmdvalide3");
+        return scalar(*db, QStringLiteral("SELECT MAX(MAT_LG) FROM strmateriel WHERE MAT_CODE = ?"),
+                      {box("Txtcod")->text()})
+            .toString();
+    }
+
     BallPanel* panel() const { return find<BallPanel>("Frame300"); }
     BallRecordPanel* record() const { return find<BallRecordPanel>("Frame8"); }
     BallGrid* ballGrid() const { return find<BallGrid>("DBGrid2"); }

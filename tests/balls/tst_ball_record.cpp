@@ -39,12 +39,6 @@ bool addCustomers(Connection& c) {
 }
 
 // Known values in every pick list, as if picked.
-void fillKnown(BallFixture& f) {
-    const QStringList v{"STORM", "Pancake", "0,04", "15,00", "3,00", "45", "4", "30"};
-    for (int i = 0; i < 8; ++i)
-        f.combo(i)->setEditText(v.at(i));
-}
-
 } // namespace
 
 class TestBallRecord : public QObject {
@@ -126,7 +120,6 @@ void TestBallRecord::first_ball_is_written_in_every_format() {
     f.click("cmdajout_mat");
     QVERIFY(f.record()->isVisible());
     QCOMPARE(f.focusName(), QStringLiteral("Combo0"));
-    QCOMPARE(f.w->workingLine(), 1);
     for (int i = 0; i < 8; ++i) {
         QVERIFY(f.combo(i)->count() > 0);
         QCOMPARE(f.combo(i)->currentText(), QString());
@@ -134,7 +127,7 @@ void TestBallRecord::first_ball_is_written_in_every_format() {
     QCOMPARE(f.box("Mskfdat")->displayText(), QStringLiteral("__/__/____"));
     QVERIFY(!f.find("Image_storm")->isVisible());
 
-    fillKnown(f);
+    f.fillKnownBall();
     f.combo(6)->setEditText("4 1/2"); // not in the list yet
     f.typeInto(0, "STORM");
     QVERIFY(f.find("Image_storm")->isVisible());
@@ -171,7 +164,8 @@ void TestBallRecord::first_ball_is_written_in_every_format() {
     // Back to the list, which shows the new ball.
     QVERIFY(f.record()->isHidden());
     QCOMPARE(f.ballLines(), QStringList{"001"});
-    QCOMPARE(f.w->workingLine(), 1);
+    // The next one follows it.
+    QCOMPARE(f.addBallLine(), QStringLiteral("002"));
 }
 
 void TestBallRecord::new_ball_follows_the_highest_line_whatever_the_filter() {
@@ -182,8 +176,7 @@ void TestBallRecord::new_ball_follows_the_highest_line_whatever_the_filter() {
     f.choose("Option6_1"); // the 007 ball is hidden
     QCOMPARE(f.ballLines(), QStringList{"001"});
     f.click("cmdajout_mat");
-    QCOMPARE(f.w->workingLine(), 8);
-    fillKnown(f);
+    f.fillKnownBall();
     f.find<QRadioButton>("Option4_2")->setChecked(true);
     f.click("cmdvalide3");
     VDN_CHECK_BOXES(f.folder);
@@ -192,7 +185,7 @@ void TestBallRecord::new_ball_follows_the_highest_line_whatever_the_filter() {
     QCOMPARE(b.value("MAT_TYPE").toString(), QStringLiteral("Spare"));
     QCOMPARE(f.ballCount(Dupont), 3);
     QCOMPARE(f.ballLines(), (QStringList{"008", "001"}));
-    QCOMPARE(f.w->workingLine(), 8);
+    QCOMPARE(f.addBallLine(), QStringLiteral("009"));
 }
 
 void TestBallRecord::opened_ball_is_shown_and_updated_in_place() {
@@ -202,7 +195,6 @@ void TestBallRecord::opened_ball_is_shown_and_updated_in_place() {
     QVERIFY(f.openCustomer(Dupont));
     f.clickBallLine("003");
     QVERIFY(f.record()->isVisible());
-    QCOMPARE(f.w->workingLine(), 3);
     // The grid shows this ball alone.
     QCOMPARE(f.ballLines(), QStringList{"003"});
     QCOMPARE(f.combo(0)->currentText(), QStringLiteral("AMF"));
@@ -261,7 +253,7 @@ void TestBallRecord::empty_date_is_stored_as_the_mask() {
     BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     f.click("cmdajout_mat");
-    fillKnown(f);
+    f.fillKnownBall();
     f.click("cmdvalide3");
     VDN_CHECK_BOXES(f.folder);
     const QVariantMap b = f.storedBall(Dupont, "001");
@@ -289,7 +281,7 @@ void TestBallRecord::adding_after_a_sec_ball_keeps_sec() {
     f.click("cmdajout_mat");
     QVERIFY(f.find<QRadioButton>("Option4_1")->isChecked());
     QCOMPARE(f.box("txtboule")->text(), QString());
-    fillKnown(f);
+    f.fillKnownBall();
     f.click("cmdvalide3");
     VDN_CHECK_BOXES(f.folder);
     QCOMPARE(f.storedBall(Dupont, "002").value("MAT_TYPE").toString(), QStringLiteral("Sec"));
@@ -335,7 +327,8 @@ void TestBallRecord::delete_asks_and_takes_the_current_ball() {
     f.click("cmdsupp_mat");
     VDN_CHECK_BOXES(f.folder);
     QCOMPARE(f.ballLines(), QStringList{"001"});
-    QCOMPARE(f.w->workingLine(), 1);
+    // The lines of the deleted balls are given again.
+    QCOMPARE(f.addBallLine(), QStringLiteral("002"));
 }
 
 void TestBallRecord::date_check_on_leaving_data() {
@@ -361,7 +354,7 @@ void TestBallRecord::date_check_on_leaving() {
     BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     f.click("cmdajout_mat");
-    fillKnown(f);
+    f.fillKnownBall();
     f.typeDate(typed);
     QCOMPARE(f.box("Mskfdat")->displayText(), shown);
     if (invalid)
@@ -385,7 +378,7 @@ void TestBallRecord::text_boxes_select_on_entry_and_capitalise_on_leaving() {
     BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     f.click("cmdajout_mat");
-    fillKnown(f);
+    f.fillKnownBall();
     struct Case {
         const char* box;
         QString typed;
@@ -426,7 +419,7 @@ void TestBallRecord::failed_validation_writes_nothing_and_keeps_the_record() {
     BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     f.click("cmdajout_mat");
-    fillKnown(f);
+    f.fillKnownBall();
     // Another program breaks the table under the window.
     QSqlQuery q(f.db->db());
     QVERIFY(q.exec("ALTER TABLE strmateriel RENAME TO strmateriel_old"));

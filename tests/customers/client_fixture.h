@@ -43,6 +43,9 @@ public:
         return QTest::qWaitForWindowActive(w);
     }
 
+    // Writes the test's customers with `add`, then opens the window.
+    bool openWith(bool (*add)(Connection&)) { return ready() && add(*db) && open(); }
+
     template <class T = QWidget> T* find(const char* name) const {
         T* found = w->findChild<T*>(QLatin1String(name));
         if (!found)

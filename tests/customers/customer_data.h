@@ -76,6 +76,24 @@ inline bool addCustomer(Connection& c, const QString& code, const QString& name,
     return true;
 }
 
+// The customers the customer window tests start from: DUPONT JEAN of
+// Annecy (sigle, address, postcode and phone, and `dupont`), DURAND MARIE of
+// Zurich (and `durand`) and ADUR PAUL of Lyon, codes 000001 to 000003.
+inline bool addSampleCustomers(Connection& c, const QVariantMap& dupont = {},
+                               const QVariantMap& durand = {}) {
+    QVariantMap first{{QStringLiteral("clt_int"), QStringLiteral("M.")},
+                      {QStringLiteral("clt_ad1"), QStringLiteral("3, rue des Lilas")},
+                      {QStringLiteral("clt_cp"), QStringLiteral("74000")},
+                      {QStringLiteral("clt_tel"), QStringLiteral("04 50 00 00 01")}};
+    first.insert(dupont);
+    return addCustomer(c, QStringLiteral("000001"), QStringLiteral("DUPONT JEAN"),
+                       QStringLiteral("Annecy"), first) &&
+           addCustomer(c, QStringLiteral("000002"), QStringLiteral("DURAND MARIE"),
+                       QStringLiteral("Zurich"), durand) &&
+           addCustomer(c, QStringLiteral("000003"), QStringLiteral("ADUR PAUL"),
+                       QStringLiteral("Lyon"));
+}
+
 inline bool addBall(Connection& c, const QString& code, const QString& line,
                     const QString& sac = QStringLiteral("000")) {
     return insertRow(c, QStringLiteral("strmateriel"),

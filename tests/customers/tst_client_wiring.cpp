@@ -26,14 +26,7 @@ using test::ClientFixture;
 namespace {
 
 bool addCustomers(Connection& c) {
-    return test::addCustomer(c, "000001", "DUPONT JEAN", "Annecy",
-                             {{"clt_int", "M."},
-                              {"clt_ad1", "3, rue des Lilas"},
-                              {"clt_cp", "74000"},
-                              {"clt_tel", "04 50 00 00 01"},
-                              {"clt_pays", "FRANCE"}}) &&
-           test::addCustomer(c, "000002", "DURAND MARIE", "Zurich", {{"clt_int", "Mme"}}) &&
-           test::addCustomer(c, "000003", "ADUR PAUL", "Lyon") &&
+    return test::addSampleCustomers(c, {{"clt_pays", "FRANCE"}}, {{"clt_int", "Mme"}}) &&
            test::addCustomer(c, "000004", "DUBOIS LUC", "Rouen",
                              {{"clt_etat", "SUPPRIME"}, {"clt_ad1", "Île Verte, bât. 2"}});
 }

@@ -79,9 +79,7 @@ void TestFrenchList::search_finds_accented_names_and_numbers() {
     QFETCH(QString, typed);
     QFETCH(QStringList, codes);
     ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
-    QVERIFY(f.open());
+    QVERIFY(f.openWith(addCustomers));
     QCOMPARE(f.gridCodes(), ByName);
     test::typeText(f.box("selnom"), typed);
     QCOMPARE(f.gridCodes(), codes);
@@ -92,9 +90,7 @@ void TestFrenchList::search_finds_accented_names_and_numbers() {
 
 void TestFrenchList::heading_sorts_printout_and_export_in_french_order() {
     ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(addCustomers(*f.db));
-    QVERIFY(f.open());
+    QVERIFY(f.openWith(addCustomers));
     QCOMPARE(editionCodes(f), ByName);
     // Names Z to A: ÉMILE among the E, not after ZOLA.
     f.clickHeading(CustomerColumn::Name);

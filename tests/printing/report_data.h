@@ -101,6 +101,24 @@ inline QStringList columnTexts(const RecordingPageWriter& out, double x) {
     return texts;
 }
 
+// The page numbers printed in the headers, each with the page it is on:
+// "p1 1", "p2 2"...
+inline QStringList headerPageNumbers(const RecordingPageWriter& out) {
+    QStringList numbers;
+    for (const Op& op : out.ofKind(Kind::Text))
+        if (op.x == 15000)
+            numbers << QStringLiteral("p%1 %2").arg(op.page).arg(op.text);
+    return numbers;
+}
+
+// What headerPageNumbers() gives for a document of that many pages.
+inline QStringList pagesNumberedInTurn(int pages) {
+    QStringList wanted;
+    for (int p = 1; p <= pages; ++p)
+        wanted << QStringLiteral("p%1 %1").arg(p);
+    return wanted;
+}
+
 // One operation as a line of text, for readable comparisons:
 // "p1 box 100,100 16000,500", "p1 text 200,200 [LE STRIKE] Times New Roman 13 bold".
 inline QString describe(const Op& op) {

@@ -33,6 +33,8 @@ PrintOutcome printBalls(DataFolder& folder, Connection& c, RecordingPageWriter& 
 class TestBallListPrintout : public QObject {
     Q_OBJECT
 private slots:
+    void init() { QVERIFY(fresh_.start()); }
+    void cleanup() { fresh_.stop(); }
     void band_and_row_at_their_places();
     void band_pattern_data();
     void band_pattern();
@@ -42,13 +44,13 @@ private slots:
     void no_ball_says_so_and_prints_nothing();
     void cancel_prints_nothing();
     void statement_orders_by_bag_value_then_line();
+
+private:
+    test::FreshFolder fresh_;
 };
 
 void TestBallListPrintout::band_and_row_at_their_places() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertBall(*c, Code, 1, "005",
                        {{"mat_marque", "STORM"},
                         {"mat_boule", "Phaze II"},
@@ -122,10 +124,7 @@ void TestBallListPrintout::band_pattern_data() {
 void TestBallListPrintout::band_pattern() {
     QFETCH(QStringList, bags);
     QFETCH(QStringList, firstColumn);
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     int line = 0;
     for (const QString& bag : bags)
         QVERIFY(insertBall(*c, Code, ++line, bag, {{"mat_marque", bag}}));
@@ -157,10 +156,7 @@ void TestBallListPrintout::pages_hold_23_then_24_rows_data() {
 void TestBallListPrintout::pages_hold_23_then_24_rows() {
     QFETCH(int, balls);
     QFETCH(int, pages);
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     for (int i = 1; i <= balls; ++i)
         QVERIFY(insertBall(*c, Code, i, "001", {{"mat_marque", QString::number(i)}}));
     RecordingPageWriter out;
@@ -177,20 +173,11 @@ void TestBallListPrintout::pages_hold_23_then_24_rows() {
     }
     QCOMPARE(describe(bodyBoxes(out)), expected);
     QCOMPARE(out.ofKind(Kind::NewPage).size(), pages - 1);
-    QStringList numbers, wanted;
-    for (const Op& op : out.ofKind(Kind::Text))
-        if (op.x == 15000)
-            numbers << QStringLiteral("p%1 %2").arg(op.page).arg(op.text);
-    for (int p = 1; p <= pages; ++p)
-        wanted << QStringLiteral("p%1 %1").arg(p);
-    QCOMPARE(numbers, wanted);
+    QCOMPARE(headerPageNumbers(out), pagesNumberedInTurn(pages));
 }
 
 void TestBallListPrintout::history_ball_opening_a_page_gets_its_band() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     for (int i = 1; i <= 23; ++i)
         QVERIFY(insertBall(*c, Code, i, "001", {{"mat_marque", "CURRENT"}}));
     QVERIFY(insertBall(*c, Code, 24, "101", {{"mat_marque", "HISTORY"}}));
@@ -213,10 +200,7 @@ void TestBallListPrintout::history_ball_opening_a_page_gets_its_band() {
 }
 
 void TestBallListPrintout::no_ball_says_so_and_prints_nothing() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertBall(*c, QStringLiteral("000124"), 1, "001"));
     folder.boxes.expectMessage(QStringLiteral("Aucune boule pour ce joueur"));
     RecordingPageWriter out;
@@ -226,10 +210,7 @@ void TestBallListPrintout::no_ball_says_so_and_prints_nothing() {
 }
 
 void TestBallListPrintout::cancel_prints_nothing() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertBall(*c, Code, 1, "001"));
     folder.printDialog.expectCancel();
     RecordingPageWriter out;
@@ -240,10 +221,7 @@ void TestBallListPrintout::cancel_prints_nothing() {
 }
 
 void TestBallListPrintout::statement_orders_by_bag_value_then_line() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertBall(*c, Code, 3, "101"));
     QVERIFY(insertBall(*c, Code, 2, "99"));
     QVERIFY(insertBall(*c, Code, 1, "99"));

@@ -47,6 +47,8 @@ private:
 class TestCustomerExport : public QObject {
     Q_OBJECT
 private slots:
+    void init() { QVERIFY(fresh_.start()); }
+    void cleanup() { fresh_.stop(); }
     void windows_1252_data();
     void windows_1252();
     void csv_field_data();
@@ -67,6 +69,9 @@ private slots:
     void failed_query_is_reported_and_writes_nothing();
     void stand_in_spreadsheet_receives_the_file();
     void spreadsheet_that_cannot_start();
+
+private:
+    test::FreshFolder fresh_;
 };
 
 void TestCustomerExport::windows_1252_data() {
@@ -181,10 +186,7 @@ void TestCustomerExport::every_row_written_as_the_first() {
     // whatever their kind: text needing quotes, ill-formed text, blobs,
     // numbers, nulls.
     QFETCH(int, precision);
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QSqlQuery rows(c->db());
     rows.setForwardOnly(true);
     if (precision >= 0)
@@ -215,10 +217,7 @@ void TestCustomerExport::every_row_written_as_the_first() {
 }
 
 void TestCustomerExport::failure_after_the_first_row_is_reported() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 300));
     QSqlQuery rows = customerQuery(*c);
     QVERIFY(rows.isActive());
@@ -239,10 +238,7 @@ void TestCustomerExport::failure_after_the_first_row_is_reported() {
 }
 
 void TestCustomerExport::file_byte_for_byte() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomer(*c, "000123", "QUILLES SA",
                            {{"clt_ad1", "1 rue des Quilles"},
                             {"clt_ad2", ""},
@@ -278,10 +274,7 @@ void TestCustomerExport::file_byte_for_byte() {
 }
 
 void TestCustomerExport::export_writes_tells_and_hands_over() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomer(*c, "000001", "AUBERT", {{"clt_vil", "NICE"}}));
     const QString path = folder.folder() + QStringLiteral("Client_20261208.csv");
     folder.boxes.expectMessage(QStringLiteral("FICHIER ") + path + QStringLiteral("TERMINE"));
@@ -295,10 +288,7 @@ void TestCustomerExport::export_writes_tells_and_hands_over() {
 }
 
 void TestCustomerExport::export_replaces_the_file_of_the_day() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 2));
     folder.clock.set(QDateTime(QDate(2027, 3, 14), QTime(8, 0)));
     const QString path = folder.folder() + QStringLiteral("Client_20270314.csv");
@@ -317,10 +307,7 @@ void TestCustomerExport::export_replaces_the_file_of_the_day() {
 }
 
 void TestCustomerExport::empty_list_gives_the_header_alone() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     const QString path = folder.folder() + QStringLiteral("Client_20261208.csv");
     folder.boxes.expectMessage(QStringLiteral("FICHIER ") + path + QStringLiteral("TERMINE"));
     QSqlQuery rows = customerQuery(*c);
@@ -331,10 +318,7 @@ void TestCustomerExport::empty_list_gives_the_header_alone() {
 }
 
 void TestCustomerExport::no_spreadsheet_leaves_the_file_written() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 1));
     const QString path = folder.folder() + QStringLiteral("Client_20261208.csv");
     folder.spreadsheet.failWith(QStringLiteral("Aucun tableur"));
@@ -348,10 +332,7 @@ void TestCustomerExport::no_spreadsheet_leaves_the_file_written() {
 }
 
 void TestCustomerExport::missing_folder_is_reported() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 1));
     chemin_base = folder.folder() + QStringLiteral("absent/");
     folder.boxes.expectMessage(errorReportText(
@@ -365,10 +346,7 @@ void TestCustomerExport::missing_folder_is_reported() {
 }
 
 void TestCustomerExport::failed_query_is_reported_and_writes_nothing() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QSqlQuery rows = customerQuery(*c, QStringLiteral("SELECT * FROM nowhere"));
     folder.boxes.setAnswerAll(false);
     QCOMPARE(exportCustomerList(rows, folder.services(), nullptr), ExportOutcome::Failed);
@@ -379,10 +357,7 @@ void TestCustomerExport::failed_query_is_reported_and_writes_nothing() {
 }
 
 void TestCustomerExport::stand_in_spreadsheet_receives_the_file() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 1));
     // A stand-in that records its arguments, one a line, once it is done.
     const QString script = folder.folder() + QStringLiteral("mon tableur.sh");
@@ -406,10 +381,7 @@ void TestCustomerExport::stand_in_spreadsheet_receives_the_file() {
 }
 
 void TestCustomerExport::spreadsheet_that_cannot_start() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 1));
     EnvGuard guard(ProcessSpreadsheet::CommandVariable);
     const QString missing = folder.folder() + QStringLiteral("pas-de-tableur");

@@ -9,9 +9,22 @@
 using namespace vdn;
 using namespace vdn::test;
 
+namespace {
+
+// Prints every customer by name on a recorder, the print dialog accepted.
+PrintOutcome printCustomers(DataFolder& folder, Connection& c, RecordingPageWriter& out) {
+    folder.printDialog.expectAccept({});
+    QSqlQuery rows = customerQuery(c);
+    return printCustomerList(rows, out, folder.services(), nullptr);
+}
+
+} // namespace
+
 class TestCustomerListPrintout : public QObject {
     Q_OBJECT
 private slots:
+    void init() { QVERIFY(fresh_.start()); }
+    void cleanup() { fresh_.stop(); }
     void block_items_at_their_places();
     void customer_with_code_and_name_only();
     void pages_hold_15_then_14_blocks_data();
@@ -22,13 +35,13 @@ private slots:
     void empty_list_says_so_and_prints_nothing();
     void printer_failure_is_reported_and_pages_drawn_are_sent();
     void failed_query_is_reported();
+
+private:
+    test::FreshFolder fresh_;
 };
 
 void TestCustomerListPrintout::block_items_at_their_places() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomer(*c, QStringLiteral("000042"), QStringLiteral("DUPONT JEAN"),
                            {{"clt_ad1", "12, rue des Quilles"},
                             {"clt_ad2", "Bâtiment B"},
@@ -40,10 +53,8 @@ void TestCustomerListPrintout::block_items_at_their_places() {
                             {"clt_mail", "jean@exemple.fr"},
                             {"clt_gsm", "06 00 00 00 03"},
                             {"clt_pays", "FRANCE"}}));
-    folder.printDialog.expectAccept({});
     RecordingPageWriter out;
-    QSqlQuery rows = customerQuery(*c);
-    QCOMPARE(printCustomerList(rows, out, folder.services(), nullptr), PrintOutcome::Done);
+    QCOMPARE(printCustomers(folder, *c, out), PrintOutcome::Done);
     VDN_CHECK_BOXES(folder);
 
     const QList<Op> ops = out.ops();
@@ -67,19 +78,14 @@ void TestCustomerListPrintout::block_items_at_their_places() {
 }
 
 void TestCustomerListPrintout::customer_with_code_and_name_only() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     // One customer with empty texts, one with null fields: neither prints a
     // label without its value.
     QVERIFY(insertCustomer(*c, QStringLiteral("000001"), QStringLiteral("AUBERT"),
                            {{"clt_ad1", ""}, {"clt_tel", ""}, {"clt_fax", ""}, {"clt_mail", ""}}));
     QVERIFY(insertCustomer(*c, QStringLiteral("000002"), QStringLiteral("BRUN")));
-    folder.printDialog.expectAccept({});
     RecordingPageWriter out;
-    QSqlQuery rows = customerQuery(*c);
-    QCOMPARE(printCustomerList(rows, out, folder.services(), nullptr), PrintOutcome::Done);
+    QCOMPARE(printCustomers(folder, *c, out), PrintOutcome::Done);
     VDN_CHECK_BOXES(folder);
     QCOMPARE(describe(bodyBoxes(out)),
              (QStringList{"p1 box 100,500 16000,1100", "p1 box 100,1200 16000,1800"}));
@@ -104,15 +110,10 @@ void TestCustomerListPrintout::pages_hold_15_then_14_blocks_data() {
 void TestCustomerListPrintout::pages_hold_15_then_14_blocks() {
     QFETCH(int, customers);
     QFETCH(int, pages);
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, customers));
-    folder.printDialog.expectAccept({});
     RecordingPageWriter out;
-    QSqlQuery rows = customerQuery(*c);
-    QCOMPARE(printCustomerList(rows, out, folder.services(), nullptr), PrintOutcome::Done);
+    QCOMPARE(printCustomers(folder, *c, out), PrintOutcome::Done);
     VDN_CHECK_BOXES(folder);
 
     // Where each block should be: 15 on page 1 from y 500, 14 on each later
@@ -126,22 +127,13 @@ void TestCustomerListPrintout::pages_hold_15_then_14_blocks() {
     QCOMPARE(describe(bodyBoxes(out)), expected);
     QCOMPARE(out.ofKind(Kind::NewPage).size(), pages - 1);
     // Every page has its header with its own number; no empty last page.
-    QStringList numbers, wanted;
-    for (const Op& op : out.ofKind(Kind::Text))
-        if (op.x == 15000)
-            numbers << QStringLiteral("p%1 %2").arg(op.page).arg(op.text);
-    for (int p = 1; p <= pages; ++p)
-        wanted << QStringLiteral("p%1 %1").arg(p);
-    QCOMPARE(numbers, wanted);
+    QCOMPARE(headerPageNumbers(out), pagesNumberedInTurn(pages));
     QCOMPARE(out.ops().last().page, 1); // the orientation after the end
     QCOMPARE(bodyBoxes(out).last().page, pages);
 }
 
 void TestCustomerListPrintout::prints_the_rows_in_the_query_order() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomer(*c, "000001", "DURAND", {{"clt_vil", "LYON"}}));
     QVERIFY(insertCustomer(*c, "000002", "DUPONT", {{"clt_vil", "ANNECY"}}));
     QVERIFY(insertCustomer(*c, "000003", "ADUR", {{"clt_vil", "ZURICH"}}));
@@ -158,15 +150,10 @@ void TestCustomerListPrintout::prints_the_rows_in_the_query_order() {
 }
 
 void TestCustomerListPrintout::job_is_landscape_while_drawing_and_portrait_at_the_end() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 20));
-    folder.printDialog.expectAccept({});
     RecordingPageWriter out;
-    QSqlQuery rows = customerQuery(*c);
-    QCOMPARE(printCustomerList(rows, out, folder.services(), nullptr), PrintOutcome::Done);
+    QCOMPARE(printCustomers(folder, *c, out), PrintOutcome::Done);
     VDN_CHECK_BOXES(folder);
     QStringList course;
     for (const Op& op : out.ops())
@@ -180,10 +167,7 @@ void TestCustomerListPrintout::job_is_landscape_while_drawing_and_portrait_at_th
 }
 
 void TestCustomerListPrintout::cancel_prints_nothing() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 3));
     folder.printDialog.expectCancel();
     RecordingPageWriter out;
@@ -196,10 +180,7 @@ void TestCustomerListPrintout::cancel_prints_nothing() {
 }
 
 void TestCustomerListPrintout::empty_list_says_so_and_prints_nothing() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     folder.printDialog.expectAccept({});
     folder.boxes.expectMessage(QStringLiteral("Aucun client à imprimer"));
     RecordingPageWriter out;
@@ -211,10 +192,7 @@ void TestCustomerListPrintout::empty_list_says_so_and_prints_nothing() {
 }
 
 void TestCustomerListPrintout::printer_failure_is_reported_and_pages_drawn_are_sent() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 20));
     folder.printDialog.expectAccept({});
     folder.boxes.expectMessage(
@@ -234,10 +212,7 @@ void TestCustomerListPrintout::printer_failure_is_reported_and_pages_drawn_are_s
 }
 
 void TestCustomerListPrintout::failed_query_is_reported() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QSqlQuery rows = customerQuery(*c, QStringLiteral("SELECT * FROM strclient ORDER BY nowhere"));
     QVERIFY(!rows.isActive());
     const DataError error = DataError::fromQuery(rows);

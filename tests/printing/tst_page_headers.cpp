@@ -31,10 +31,15 @@ private:
 class TestPageHeaders : public QObject {
     Q_OBJECT
 private slots:
+    void init() { QVERIFY(fresh_.start()); }
+    void cleanup() { fresh_.stop(); }
     void customer_list_header_items();
     void ball_list_header_items();
     void each_page_header_reads_the_clock_when_drawn();
     void page_numbers_restart_with_each_document();
+
+private:
+    test::FreshFolder fresh_;
 };
 
 void TestPageHeaders::customer_list_header_items() {
@@ -73,10 +78,7 @@ void TestPageHeaders::ball_list_header_items() {
 }
 
 void TestPageHeaders::each_page_header_reads_the_clock_when_drawn() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 31));
     // A document printed across midnight: the later pages carry the new day.
     TickingClock clock(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 0)));
@@ -97,10 +99,7 @@ void TestPageHeaders::each_page_header_reads_the_clock_when_drawn() {
 }
 
 void TestPageHeaders::page_numbers_restart_with_each_document() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 16));
     RecordingPageWriter out;
     for (int job = 0; job < 2; ++job) {

@@ -68,11 +68,16 @@ bool hasPdfToText() {
 class TestPdfOutput : public QObject {
     Q_OBJECT
 private slots:
+    void init() { QVERIFY(fresh_.start()); }
+    void cleanup() { fresh_.stop(); }
     void customer_list_to_pdf();
     void ball_list_to_pdf();
     void choice_stays_for_the_session_and_cancel_keeps_it();
     void unwritable_pdf_is_reported();
     void qt_dialog_without_printer_offers_a_pdf_file();
+
+private:
+    test::FreshFolder fresh_;
 };
 
 void TestPdfOutput::customer_list_to_pdf() {
@@ -115,10 +120,7 @@ void TestPdfOutput::customer_list_to_pdf() {
 }
 
 void TestPdfOutput::ball_list_to_pdf() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     for (int i = 1; i <= 30; ++i)
         QVERIFY(insertBall(
             *c, QStringLiteral("000007"), i, i % 10 ? "003" : "140",
@@ -144,10 +146,7 @@ void TestPdfOutput::ball_list_to_pdf() {
 }
 
 void TestPdfOutput::choice_stays_for_the_session_and_cancel_keeps_it() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 2));
     const QString first = folder.folder() + QStringLiteral("premier.pdf");
     // (A PDF file has no duplex: the printer refuses that setting.)
@@ -177,10 +176,7 @@ void TestPdfOutput::choice_stays_for_the_session_and_cancel_keeps_it() {
 }
 
 void TestPdfOutput::unwritable_pdf_is_reported() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 2));
     const QString pdf = folder.folder() + QStringLiteral("absent/liste.pdf");
     folder.printDialog.expectAccept({pdf});
@@ -222,10 +218,7 @@ void TestPdfOutput::qt_dialog_without_printer_offers_a_pdf_file() {
     QVERIFY(file.endsWith(QStringLiteral("vordan.pdf")));
 
     // And printing goes there.
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomers(*c, 1));
     Services services = folder.services();
     services.printDialog = &dialog;

@@ -60,17 +60,19 @@ void checkTexts(const RecordingPageWriter& out, Right right, Full full, int& cut
 class TestTextRoom : public QObject {
     Q_OBJECT
 private slots:
+    void init() { QVERIFY(fresh_.start()); }
+    void cleanup() { fresh_.stop(); }
     void customer_list_texts_stop_before_the_next_item();
     void ball_list_texts_stop_before_their_rule();
     void pages_shrink_only_when_they_do_not_fit();
     void dialog_shows_with_the_name_of_its_own_job();
+
+private:
+    test::FreshFolder fresh_;
 };
 
 void TestTextRoom::customer_list_texts_stop_before_the_next_item() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     const Fields full{{"clt_ad1", wide(48)},
                       {"clt_ad2", wide(49)},
                       {"clt_ad3", "Ré" + wide(47)},
@@ -133,10 +135,7 @@ void TestTextRoom::customer_list_texts_stop_before_the_next_item() {
 }
 
 void TestTextRoom::ball_list_texts_stop_before_their_rule() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     const QStringList fields{"mat_marque", "mat_boule", "mat_serie",  "mat_layout", "mat_rg",
                              "mat_diff",   "mat_noyau", "mat_length", "mat_hook",   "mat_surface1"};
     const QList<double> xs{200, 1500, 3500, 5500, 7500, 8500, 9500, 11500, 12300, 13100};
@@ -179,10 +178,7 @@ void TestTextRoom::ball_list_texts_stop_before_their_rule() {
 }
 
 void TestTextRoom::pages_shrink_only_when_they_do_not_fit() {
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomer(*c, "000043", "DUPONT"));
     for (int i = 1; i <= 30; ++i)
         QVERIFY(insertBall(*c, "000043", i, QString::number(i), {{"mat_marque", "STORM"}}));
@@ -228,10 +224,7 @@ void TestTextRoom::pages_shrink_only_when_they_do_not_fit() {
 void TestTextRoom::dialog_shows_with_the_name_of_its_own_job() {
     // Qt's dialog names the PDF file it offers after the job: the name must
     // be this document's when the dialog shows, not the previous one's.
-    DataFolder folder;
-    QVERIFY(folder.ok());
-    auto c = folder.connect();
-    QVERIFY(c);
+    auto [folder, c] = fresh_.get();
     QVERIFY(insertCustomer(*c, "000001", "DUPONT JEAN"));
     QVERIFY(insertBall(*c, "000001", 1, "1", {{"mat_marque", "STORM"}}));
     RecordingPageWriter out;

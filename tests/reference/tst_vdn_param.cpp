@@ -74,6 +74,17 @@ bool chooseTable(ParamWindow& p, int code) {
     return test::pickItem(p.combo("Combo1"), 2) && test::pickItem(p.combo("Combo3"), code + 1);
 }
 
+// The window shown and active, on the table of that code.
+bool openOn(ParamWindow& p, int code) {
+    return QTest::qWaitForWindowActive(p.w.get()) && chooseTable(p, code);
+}
+
+// Starts a new value with the add button and types it in the entry box.
+void typeNewValue(ParamWindow& p, const char* box, const QString& text) {
+    p.click("cmdajout3");
+    test::typeText(p.edit(box), text);
+}
+
 // The exact rows of a value, compared without any collation.
 int storedCount(test::DataFolder& folder, int code, const QString& value) {
     auto c = folder.connect();
@@ -227,8 +238,7 @@ void TestVdnParam::entry_box_follows_the_code() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
     ParamWindow p(folder);
-    QVERIFY(QTest::qWaitForWindowActive(p.w.get()));
-    QVERIFY(chooseTable(p, code));
+    QVERIFY(openOn(p, code));
     p.click("cmdajout3");
     QVERIFY(p.frame("Frame3")->isVisible());
     QCOMPARE(p.frame("Frame3")->title(), QStringLiteral("Nouvelles valeurs de ce paramètrage"));
@@ -259,44 +269,33 @@ void TestVdnParam::numeric_rule_on_leaving_txt2_data() {
     const QString r5 = QStringLiteral("Cette valeur doit être >= 10 et <=90");
     const QString r7 = QStringLiteral("Cette valeur doit être >= 20 et <=70");
     const QString nan = QStringLiteral("cette valeur doit être numérique");
-    QTest::newRow("3: 0,5 refused") << 3 << "0,5"
-                                    << "0,50" << r3;
-    QTest::newRow("3: 0 left unchanged refused") << 3 << ""
-                                                 << "0,00" << r3;
-    QTest::newRow("3: 20 accepted") << 3 << "20"
-                                    << "20,00"
-                                    << "";
-    QTest::newRow("3: 20,004 accepted") << 3 << "20,004"
-                                        << "20,00"
-                                        << "";
-    QTest::newRow("3: 20,006 refused") << 3 << "20,006"
-                                       << "20,01" << r3;
-    QTest::newRow("3: period typed") << 3 << "9.5"
-                                     << "9,50"
-                                     << "";
-    QTest::newRow("3: not a number") << 3 << "douze"
-                                     << "douze" << nan;
-    QTest::newRow("4: -3 accepted") << 4 << "-3"
-                                    << "-3,00"
-                                    << "";
-    QTest::newRow("4: 10,01 refused") << 4 << "10,01"
-                                      << "10,01" << r4;
-    QTest::newRow("5: 9,6 accepted") << 5 << "9,6"
-                                     << "10"
-                                     << "";
-    QTest::newRow("5: 90,4 accepted") << 5 << "90,4"
-                                      << "90"
-                                      << "";
-    QTest::newRow("5: 9,4 refused") << 5 << "9,4"
-                                    << "09" << r5;
-    QTest::newRow("7: 71 refused") << 7 << "71"
-                                   << "71" << r7;
-    QTest::newRow("7: 35 accepted") << 7 << "35"
-                                    << "35"
-                                    << "";
-    QTest::newRow("2: no bounds") << 2 << "0,5"
-                                  << "0,50"
-                                  << "";
+    const QString accepted;
+    const struct {
+        const char* name;
+        int code;
+        const char* typed;
+        const char* shown;
+        const QString& message;
+    } rows[] = {
+        {"3: 0,5 refused", 3, "0,5", "0,50", r3},
+        {"3: 0 left unchanged refused", 3, "", "0,00", r3},
+        {"3: 20 accepted", 3, "20", "20,00", accepted},
+        {"3: 20,004 accepted", 3, "20,004", "20,00", accepted},
+        {"3: 20,006 refused", 3, "20,006", "20,01", r3},
+        {"3: period typed", 3, "9.5", "9,50", accepted},
+        {"3: not a number", 3, "douze", "douze", nan},
+        {"4: -3 accepted", 4, "-3", "-3,00", accepted},
+        {"4: 10,01 refused", 4, "10,01", "10,01", r4},
+        {"5: 9,6 accepted", 5, "9,6", "10", accepted},
+        {"5: 90,4 accepted", 5, "90,4", "90", accepted},
+        {"5: 9,4 refused", 5, "9,4", "09", r5},
+        {"7: 71 refused", 7, "71", "71", r7},
+        {"7: 35 accepted", 7, "35", "35", accepted},
+        {"2: no bounds", 2, "0,5", "0,50", accepted},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r.name) << r.code << QString::fromUtf8(r.typed) << QString::fromUtf8(r.shown)
+                              << r.message;
 }
 
 void TestVdnParam::numeric_rule_on_leaving_txt2() {
@@ -307,8 +306,7 @@ void TestVdnParam::numeric_rule_on_leaving_txt2() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
     ParamWindow p(folder);
-    QVERIFY(QTest::qWaitForWindowActive(p.w.get()));
-    QVERIFY(chooseTable(p, code));
+    QVERIFY(openOn(p, code));
     p.click("cmdajout3");
     QLineEdit* txt2 = p.edit("txt2");
     QCOMPARE(QApplication::focusWidget(), txt2);
@@ -354,8 +352,7 @@ void TestVdnParam::validate_checks_a_number_still_being_typed() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
     ParamWindow p(folder);
-    QVERIFY(QTest::qWaitForWindowActive(p.w.get()));
-    QVERIFY(chooseTable(p, 3));
+    QVERIFY(openOn(p, 3));
     p.click("cmdajout3");
     QLineEdit* txt2 = p.edit("txt2");
     test::typeText(txt2, QStringLiteral("0,5"));
@@ -378,11 +375,9 @@ void TestVdnParam::cancel_closes_without_checking() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
     ParamWindow p(folder);
-    QVERIFY(QTest::qWaitForWindowActive(p.w.get()));
-    QVERIFY(chooseTable(p, 5));
+    QVERIFY(openOn(p, 5));
     const QStringList before = p.gridValues();
-    p.click("cmdajout3");
-    test::typeText(p.edit("txt2"), QStringLiteral("abc"));
+    typeNewValue(p, "txt2", QStringLiteral("abc"));
     p.click("cmdannule3"); // no message although the text is not a number
     VDN_CHECK_BOXES(folder);
     QVERIFY(p.frame("Frame3")->isHidden());
@@ -423,8 +418,7 @@ void TestVdnParam::grid_lists_in_maintenance_order() {
     QVERIFY(folder.ok());
     addThroughStore(folder, code, added);
     ParamWindow p(folder);
-    QVERIFY(QTest::qWaitForWindowActive(p.w.get()));
-    QVERIFY(chooseTable(p, code));
+    QVERIFY(openOn(p, code));
     const QStringList values = p.gridValues();
     QCOMPARE(int(values.size()), tableCount(folder, code));
     QVERIFY(values.contains(first));
@@ -439,10 +433,8 @@ void TestVdnParam::numbers_agree_with_pick_lists() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
     ParamWindow p(folder);
-    QVERIFY(QTest::qWaitForWindowActive(p.w.get()));
-    QVERIFY(chooseTable(p, 3));
-    p.click("cmdajout3");
-    test::typeText(p.edit("txt2"), QStringLiteral("12,5"));
+    QVERIFY(openOn(p, 3));
+    typeNewValue(p, "txt2", QStringLiteral("12,5"));
     p.click("cmdvalide3");
     VDN_CHECK_BOXES(folder);
     const QStringList grid = p.gridValues();
@@ -463,12 +455,10 @@ void TestVdnParam::duplicates_refused_whatever_the_case() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
     ParamWindow p(folder);
-    QVERIFY(QTest::qWaitForWindowActive(p.w.get()));
-    QVERIFY(chooseTable(p, 0));
+    QVERIFY(openOn(p, 0));
     const int brands = tableCount(folder, 0);
     // "storm" is stored as "STORM", which exists.
-    p.click("cmdajout3");
-    test::typeText(p.edit("Txt0"), QStringLiteral("storm"));
+    typeNewValue(p, "Txt0", QStringLiteral("storm"));
     folder.boxes.expectMessage(Exists);
     p.click("cmdvalide3");
     VDN_CHECK_BOXES(folder);
@@ -476,15 +466,13 @@ void TestVdnParam::duplicates_refused_whatever_the_case() {
     QCOMPARE(QApplication::focusWidget(), p.button("cmdajout3"));
     QCOMPARE(tableCount(folder, 0), brands);
     // A new brand with an accent is stored in capitals, accent included...
-    p.click("cmdajout3");
-    test::typeText(p.edit("Txt0"), QStringLiteral("éclair"));
+    typeNewValue(p, "Txt0", QStringLiteral("éclair"));
     p.click("cmdvalide3");
     VDN_CHECK_BOXES(folder);
     QCOMPARE(storedCount(folder, 0, QStringLiteral("ÉCLAIR")), 1);
     QCOMPARE(p.currentValue(), QStringLiteral("ÉCLAIR"));
     // ...and found again typed in small letters.
-    p.click("cmdajout3");
-    test::typeText(p.edit("Txt0"), QStringLiteral("Éclair"));
+    typeNewValue(p, "Txt0", QStringLiteral("Éclair"));
     folder.boxes.expectMessage(Exists);
     p.click("cmdvalide3");
     VDN_CHECK_BOXES(folder);
@@ -495,11 +483,9 @@ void TestVdnParam::delete_asks_first() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
     ParamWindow p(folder);
-    QVERIFY(QTest::qWaitForWindowActive(p.w.get()));
-    QVERIFY(chooseTable(p, 1));
+    QVERIFY(openOn(p, 1));
     // Cores are kept as typed: one differing only by accented capitals is new.
-    p.click("cmdajout3");
-    test::typeText(p.edit("txt1"), QStringLiteral("ASYMÉTRIQUE"));
+    typeNewValue(p, "txt1", QStringLiteral("ASYMÉTRIQUE"));
     folder.boxes.expectMessage(Exists);
     p.click("cmdvalide3");
     VDN_CHECK_BOXES(folder);
@@ -534,12 +520,10 @@ void TestVdnParam::quoted_value_stored_and_deleted_exactly() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
     ParamWindow p(folder);
-    QVERIFY(QTest::qWaitForWindowActive(p.w.get()));
-    QVERIFY(chooseTable(p, 1));
+    QVERIFY(openOn(p, 1));
     const int cores = tableCount(folder, 1);
     const QString value = QStringLiteral("l'axe \"%_\" '");
-    p.click("cmdajout3");
-    test::typeText(p.edit("txt1"), value);
+    typeNewValue(p, "txt1", value);
     p.click("cmdvalide3");
     VDN_CHECK_BOXES(folder);
     QCOMPARE(storedCount(folder, 1, value), 1);
@@ -557,15 +541,13 @@ void TestVdnParam::failures_are_reported_and_the_window_keeps_working() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
     ParamWindow p(folder);
-    QVERIFY(QTest::qWaitForWindowActive(p.w.get()));
-    QVERIFY(chooseTable(p, 0));
+    QVERIFY(openOn(p, 0));
     const QStringList before = p.gridValues();
     auto other = folder.connect();
     QVERIFY(other->execute(QStringLiteral("ALTER TABLE strparam RENAME TO strparam_away")).ok());
 
     // Validation fails: reported, the entry stays open with its text.
-    p.click("cmdajout3");
-    test::typeText(p.edit("Txt0"), QStringLiteral("NOUVELLE"));
+    typeNewValue(p, "Txt0", QStringLiteral("NOUVELLE"));
     p.click("cmdvalide3");
     VDN_CHECK_BOXES(folder);
     QCOMPARE(p.boxes.reports.size(), 1);

@@ -74,6 +74,19 @@ bool DataFolder::checkBoxes(const char* file, int line) {
     return false;
 }
 
+bool FreshFolder::start() {
+    db_.reset();
+    folder_ = std::make_unique<DataFolder>();
+    if (folder_->ok())
+        db_ = folder_->connect();
+    return folder_->ok() && db_;
+}
+
+void FreshFolder::stop() {
+    db_.reset();
+    folder_.reset();
+}
+
 QStringList column(Connection& c, const QString& sql, const QVariantList& values) {
     QSqlQuery q(c.db());
     q.prepare(sql);

@@ -53,6 +53,25 @@ private:
     bool ok_ = false;
 };
 
+// A fresh data folder and a connection of its own on it for each test
+// function of a class: start() in init(), stop() in cleanup(). A test takes
+// both with `auto [folder, c] = fresh_.get();`.
+class FreshFolder {
+public:
+    struct Parts {
+        DataFolder& folder;
+        std::unique_ptr<Connection>& c;
+    };
+    // False when the folder or the connection could not be made.
+    bool start();
+    void stop();
+    Parts get() { return {*folder_, db_}; }
+
+private:
+    std::unique_ptr<DataFolder> folder_;
+    std::unique_ptr<Connection> db_;
+};
+
 // Runs one SQL query and returns the first column of its rows as texts.
 QStringList column(Connection& c, const QString& sql, const QVariantList& values = {});
 // The first column of the first row, or an empty QVariant.
