@@ -1,5 +1,7 @@
 #include "data/statement.h"
 
+#include "data/connection.h"
+
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -15,6 +17,7 @@ QString boundText(const std::optional<QString>& text) {
 
 Statement::Statement(const QSqlDatabase& db, const QString& sql)
     : query_(db), dialect_(&Dialect::of(db)) {
+    reconnectIfLost(db);
     if (!db.isValid() || !db.isOpen()) {
         status_ = DataError::other(errnum::DatabaseNotFound,
                                    QStringLiteral("La base de données n'est pas ouverte"));
@@ -101,6 +104,15 @@ DataError Statement::error() const {
 }
 
 Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+    reconnectIfLost(db);
+    if (values.isEmpty() && db.isValid() && db.isOpen()) {
+        // Without values the text is run as it is: a server prepares only
+        // queries and writes of rows, never the schema or settings.
+        QSqlQuery q(db);
+        if (!q.exec(sql))
+            return DataError::fromQuery(q);
+        return {};
+    }
     Statement q(db, sql);
     q.bindAll(values);
     return q.exec();
