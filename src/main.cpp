@@ -56,7 +56,8 @@ int runTransfer(const QString& from, const QString& to) {
                      .arg(counts.error().number));
         for (const vdn::EngineError& e : counts.error().engineErrors)
             printErr(e.message);
-        printErr(QStringLiteral("Rien n'a été écrit dans %1.").arg(vdn::databaseAt(to)));
+        // The destination as typed may hold a password: it is not repeated.
+        printErr(QStringLiteral("Rien n'a été écrit dans la base de destination."));
         return 1;
     }
     std::printf("%s\n", QStringLiteral("Base copiée de %1 vers %2 :")

@@ -4,6 +4,7 @@
 #include "data/engine_causes.h"
 #include "data/schema.h"
 #include "data/server_address.h"
+#include "data/server_link.h"
 #include "data/statement.h"
 
 #include <QAtomicInteger>
@@ -147,6 +148,27 @@ void reconnectIfLost(const QSqlDatabase& db) {
     again.close();
     if (again.open())
         (void)applySettings(again);
+}
+
+bool reopenLostConnection(const QSqlDriver* driver) {
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
+        return false;
+    if (driver->isOpen()) {
+        const QVariant v = driver->handle();
+        PGconn* conn = v.isValid() && qstrcmp(v.typeName(), "PGconn*") == 0
+                           ? *static_cast<PGconn* const*>(v.data())
+                           : nullptr;
+        if (conn && PQstatus(conn) != CONNECTION_BAD)
+            return false;
+    }
+    for (const QString& name : QSqlDatabase::connectionNames()) {
+        const QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.driver() == driver) {
+            reconnectIfLost(db);
+            return db.isOpen();
+        }
+    }
+    return false;
 }
 
 Result<std::unique_ptr<Connection>> Connection::openServer(const QString& address, Mode mode) {

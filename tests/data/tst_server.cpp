@@ -369,6 +369,11 @@ void TestServer::stopped_server_loses_no_acknowledged_row() {
     const QString insertBall = insertText(QStringLiteral("strmateriel"),
                                           {QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")});
     QVERIFY(run(c->db(), insertCustomer, {QStringLiteral("000001"), QStringLiteral("GARDÉ")}).ok());
+    // Statements a window prepares once and runs again with new values.
+    Statement first(c->db(), QStringLiteral("SELECT count(*) FROM strclient WHERE clt_cod >= ?"));
+    Statement second(c->db(), QStringLiteral("SELECT count(*) FROM strclient WHERE clt_cod < ?"));
+    QVERIFY(first.bind(QStringLiteral("0")).execFirst().ok());
+    QVERIFY(second.bind(QStringLiteral("9")).execFirst().ok());
     {
         // A validation of a customer and its balls, cut before its commit.
         Transaction t(c->db());
@@ -385,7 +390,14 @@ void TestServer::stopped_server_loses_no_acknowledged_row() {
     }
     QVERIFY(cluster.start());
     // The next action works on the same connection, and finds the
-    // acknowledged row alone.
+    // acknowledged row alone: a statement prepared before the stop that
+    // opens the connection again, one that finds it opened by another.
+    Result<bool> counted = first.bind(QStringLiteral("000001")).execFirst();
+    QVERIFY2(counted.ok(), counted.ok() ? "" : qPrintable(counted.error().text));
+    QCOMPARE(first.value(0).toInt(), 1);
+    counted = second.bind(QStringLiteral("000002")).execFirst();
+    QVERIFY2(counted.ok(), counted.ok() ? "" : qPrintable(counted.error().text));
+    QCOMPARE(second.value(0).toInt(), 1);
     Result<QVariant> names = scalar(c->db(), QStringLiteral("SELECT string_agg(clt_cod, ',') "
                                                             "FROM strclient"));
     QVERIFY2(names.ok(), names.ok() ? "" : qPrintable(names.error().text));
