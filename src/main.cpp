@@ -8,6 +8,8 @@
 #include "app/vdn_menu.h"
 #include "data/error_report.h"
 #include "data/globals.h"
+#include "data/server_address.h"
+#include "data/transfer.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
@@ -39,11 +41,32 @@ int runCreate(const vdn::CreateOptions& options) {
                      .arg(s.error().number));
         return 1;
     }
-    std::printf("%s\n",
-                QStringLiteral("Base créée : %1")
-                    .arg(QDir(options.folder).absoluteFilePath(QStringLiteral("vordan.mdb")))
-                    .toLocal8Bit()
-                    .constData());
+    const QString where = vdn::isServerAddress(options.folder)
+                              ? options.folder
+                              : QDir(options.folder).absoluteFilePath(QStringLiteral("vordan.mdb"));
+    std::printf("%s\n", QStringLiteral("Base créée : %1").arg(where).toLocal8Bit().constData());
+    return 0;
+}
+
+int runTransfer(const QString& from, const QString& to) {
+    const vdn::Result<QList<vdn::TableCount>> counts = vdn::transferDatabase(from, to);
+    if (!counts) {
+        printErr(QStringLiteral("Erreur : %1 (numéro d'erreur %2)")
+                     .arg(counts.error().text)
+                     .arg(counts.error().number));
+        for (const vdn::EngineError& e : counts.error().engineErrors)
+            printErr(e.message);
+        // The destination as typed may hold a password: it is not repeated.
+        printErr(QStringLiteral("Rien n'a été écrit dans la base de destination."));
+        return 1;
+    }
+    std::printf("%s\n", QStringLiteral("Base copiée de %1 vers %2 :")
+                            .arg(vdn::databaseAt(from), vdn::databaseAt(to))
+                            .toLocal8Bit()
+                            .constData());
+    for (const vdn::TableCount& c : *counts)
+        std::printf("  %-12s %lld lignes\n", c.table.toLocal8Bit().constData(),
+                    static_cast<long long>(c.rows));
     return 0;
 }
 
@@ -71,6 +94,11 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         return vdn::runRestoreCommand(cl.restoreFolder);
+    }
+    case vdn::CommandLine::Action::Transfer: {
+        QCoreApplication app(argc, argv);
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        return runTransfer(cl.transferFrom, cl.transferTo);
     }
     case vdn::CommandLine::Action::Run:
         break;
@@ -107,6 +135,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     vdn::chemin_base = info->chemin_base;
+    vdn::chemin_fichiers = info->chemin_fichiers;
     vdn::shop_name = info->shopName;
 
     // Held for the program's whole run: a restore meanwhile refuses.

@@ -2,7 +2,9 @@
 
 #include "data/connection.h"
 #include "data/globals.h"
+#include "data/server_address.h"
 #include "data/sqlite_copy.h"
+#include "data/transfer.h"
 
 #include <QDir>
 #include <QFile>
@@ -178,11 +180,36 @@ QString snapshotInto(sqlite3* source, const QString& target) {
     return cannotWrite(copyDetail(copy));
 }
 
+// A server database: its tables read in one transaction into a new
+// SQLite file under a temporary name, renamed over the previous backup once
+// complete and on the drive.
+QString backUpServerDatabase(Connection& source, const QString& target) {
+    QTemporaryFile temp(target + QStringLiteral(".XXXXXX"));
+    temp.setAutoRemove(false);
+    errno = 0;
+    if (!temp.open())
+        return cannotWrite(openFailure(temp, errno));
+    const QString tempName = temp.fileName();
+    temp.close();
+    QFile::remove(tempName); // the copy makes its own new file there
+    if (Status s = snapshotToFile(source, tempName); !s)
+        return s.error().engineErrors.isEmpty() ? cannotWrite(s.error().text)
+                                                : cannotRead(s.error().text);
+    QString error;
+    if (!replaceFile(tempName, target, &error)) {
+        QFile::remove(tempName);
+        return cannotWrite(error);
+    }
+    return {};
+}
+
 QString backUpDatabase(const QString& base, const QString& target) {
     Result<std::unique_ptr<Connection>> source = Connection::open(databasePath(base));
     if (!source)
         return cannotRead(source.error().number == SQLITE_BUSY ? databaseBusy()
                                                                : source.error().text);
+    if ((*source)->onServer())
+        return backUpServerDatabase(**source, target);
     // A unique temporary name in the destination, so the previous backup is
     // untouched until the copy is complete and checked.
     QTemporaryFile temp(target + QStringLiteral(".XXXXXX"));
@@ -258,7 +285,7 @@ void setFolderListerForTests(FolderLister lister) {
 }
 
 bool isDatabaseFolder(const QString& base, const QString& destinationFolder) {
-    const QString data = QFileInfo(patternInfo(base).path()).canonicalFilePath();
+    const QString data = QFileInfo(patternInfo(filesBase(base)).path()).canonicalFilePath();
     const QString dest = QFileInfo(destinationFolder).canonicalFilePath();
     return !data.isEmpty() && data == dest;
 }
@@ -266,9 +293,13 @@ bool isDatabaseFolder(const QString& base, const QString& destinationFolder) {
 BackupResult backUp(const QString& base, const QString& destinationFolder) {
     BackupResult result;
     const QDir dest(destinationFolder);
-    const QString sourceFolder = patternInfo(base).path();
+    // With a server, the data files are those of the files folder, and the
+    // snapshot takes the name of an SQLite database.
+    const QString files = filesBase(base);
+    const QString sourceFolder = patternInfo(files).path();
 
-    const QString database = QFileInfo(databasePath(base)).fileName();
+    const QString database =
+        isServerAddress(base) ? databasePath(QString()) : QFileInfo(databasePath(base)).fileName();
     const QString dbError = backUpDatabase(base, dest.filePath(database));
     if (dbError.isEmpty())
         result.copied << database;
@@ -276,7 +307,7 @@ BackupResult backUp(const QString& base, const QString& destinationFolder) {
         result.failures.append({database, dbError});
 
     int listingError = 0;
-    const QStringList names = backupFileNames(base, &listingError);
+    const QStringList names = backupFileNames(files, &listingError);
     if (listingError != 0)
         result.failures.append(
             {QDir::toNativeSeparators(sourceFolder), cannotRead(systemReason(listingError))});

@@ -14,6 +14,15 @@ QString usageText() {
         "      --licence : numéro de licence affiché dans le titre,\n"
         "      --demo    : ajoute des clients, boules et fiches de perçage d'exemple.\n"
         "      Une base existante n'est jamais remplacée.\n"
+        "  vordan --creer-base postgresql://[ROLE@]SERVEUR[:PORT]/BASE [--magasin NOM] ...\n"
+        "      crée les tables de VORDAN dans une base vide d'un serveur PostgreSQL (13 ou\n"
+        "      plus récent) ; le mot de passe se met dans ~/.pgpass, jamais dans l'adresse.\n"
+        "  vordan --transferer SOURCE DESTINATION\n"
+        "      copie toute une base (un dossier écrit comme la première ligne de CHEMIN.QZ,\n"
+        "      ou une adresse postgresql://) dans une base vide : un dossier sans\n"
+        "      vordan.mdb, ou une base du serveur sans les tables de VORDAN. Rien n'est\n"
+        "      écrit si la destination n'est pas vide ; affiche le nombre de lignes de\n"
+        "      chaque table.\n"
         "  vordan --restaurer DOSSIER\n"
         "      restaure la sauvegarde DOSSIER/vordan.mdb (et les fichiers VDN_*.MDB) sur la\n"
         "      base désignée par CHEMIN.QZ ; la base actuelle est d'abord enregistrée sous\n"
@@ -24,7 +33,7 @@ QString usageText() {
 
 CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine cl;
-    bool sawRestore = false;
+    bool sawRestore = false, sawTransfer = false;
     bool sawCreate = false, sawShop = false, sawLicence = false, sawDemo = false;
     auto fail = [&cl](const QString& message) {
         cl.action = CommandLine::Action::Error;
@@ -51,6 +60,12 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             if (!next(&cl.restoreFolder) || cl.restoreFolder.isEmpty())
                 return fail(QStringLiteral("--restaurer attend le dossier de la sauvegarde."));
             sawRestore = true;
+        } else if (a == QLatin1String("--transferer")) {
+            if (!next(&cl.transferFrom) || !next(&cl.transferTo) || cl.transferFrom.isEmpty() ||
+                cl.transferTo.isEmpty())
+                return fail(
+                    QStringLiteral("--transferer attend la base source puis la base destination."));
+            sawTransfer = true;
         } else if (a == QLatin1String("--magasin")) {
             if (!next(&cl.create.shopName))
                 return fail(QStringLiteral("--magasin attend le nom du magasin."));
@@ -68,7 +83,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     if (sawRestore && (sawCreate || sawShop || sawLicence || sawDemo))
         return fail(QStringLiteral("--restaurer ne va pas avec --creer-base."));
-    if (sawRestore)
+    if (sawTransfer && (sawRestore || sawCreate || sawShop || sawLicence || sawDemo))
+        return fail(QStringLiteral("--transferer ne va avec aucune autre option."));
+    if (sawTransfer)
+        cl.action = CommandLine::Action::Transfer;
+    else if (sawRestore)
         cl.action = CommandLine::Action::Restore;
     else if (sawCreate)
         cl.action = CommandLine::Action::Create;

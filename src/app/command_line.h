@@ -7,15 +7,17 @@
 namespace vdn {
 
 struct CommandLine {
-    enum class Action { Run, Create, Restore, Help, Error };
+    enum class Action { Run, Create, Restore, Transfer, Help, Error };
     Action action = Action::Run;
     CreateOptions create;
-    QString restoreFolder; // --restaurer DOSSIER
-    QString error;         // French message when action is Error
+    QString restoreFolder;            // --restaurer DOSSIER
+    QString transferFrom, transferTo; // --transferer SOURCE DESTINATION
+    QString error;                    // French message when action is Error
 };
 
-// Reads: (nothing) | --creer-base DOSSIER [--magasin NOM] [--licence NUMERO]
-// [--demo] | --restaurer DOSSIER | --aide | --help. The first argument is the program's name.
+// Reads: (nothing) | --creer-base DOSSIER|ADRESSE [--magasin NOM] [--licence NUMERO]
+// [--demo] | --restaurer DOSSIER | --transferer SOURCE DESTINATION | --aide | --help.
+// The first argument is the program's name.
 CommandLine parseCommandLine(const QStringList& arguments);
 QString usageText();
 

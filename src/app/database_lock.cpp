@@ -1,6 +1,7 @@
 #include "app/database_lock.h"
 
 #include "data/globals.h"
+#include "data/server_address.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -30,6 +31,10 @@ QString safeHostName() {
 } // namespace
 
 DatabaseLock::DatabaseLock(const QString& base) {
+    // A server database has no file beside which to put a lock: the server
+    // itself keeps its users apart, and a restore never writes to it.
+    if (isServerAddress(base))
+        return;
     const QFileInfo db(databasePath(base));
     fileName_ = db.absoluteDir().filePath(lockPrefix(base) +
                                           QStringLiteral("%1-%2-%3")
@@ -43,7 +48,7 @@ DatabaseLock::~DatabaseLock() {
 }
 
 bool DatabaseLock::acquire() {
-    if (held())
+    if (held() || fileName_.isEmpty())
         return true;
     lock_ = std::make_unique<QLockFile>(fileName_);
     // Held for the program's whole run: never taken as stale for its age.
@@ -65,6 +70,8 @@ bool DatabaseLock::held() const {
 }
 
 QStringList DatabaseLock::otherHolders(const QString& base, const QString& ownFile) {
+    if (isServerAddress(base))
+        return {};
     const QFileInfo db(databasePath(base));
     const QDir folder = db.absoluteDir();
     const QString own = ownFile.isEmpty() ? QString() : QFileInfo(ownFile).absoluteFilePath();

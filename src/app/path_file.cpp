@@ -80,4 +80,17 @@ Result<QString> readPathFile(const QString& fileName) {
     return parsePathFile(head, fileName);
 }
 
+QString readPathFileSecondLine(const QString& fileName) {
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = f.read(2 * MaxLineBytes + 16);
+    const qsizetype first = head.indexOf('\n');
+    if (first < 0)
+        return {};
+    // The second line read by the same rules as the first.
+    Result<QString> line = parsePathFile(head.mid(first + 1), fileName);
+    return line ? *line : QString();
+}
+
 } // namespace vdn

@@ -22,5 +22,8 @@ QString userConfigFolder();
 // text, or whose first line is too long to be a path, is refused.
 Result<QString> parsePathFile(const QByteArray& content, const QString& fileName);
 Result<QString> readPathFile(const QString& fileName);
+// The second line of the path file, trimmed (the folder of the files kept
+// beside a server database); empty when there is none or it cannot be read.
+QString readPathFileSecondLine(const QString& fileName);
 
 } // namespace vdn

@@ -3,6 +3,7 @@
 #include "app/path_file.h"
 #include "data/connection.h"
 #include "data/globals.h"
+#include "data/server_address.h"
 #include "data/shop_store.h"
 
 #include <QDir>
@@ -63,6 +64,8 @@ Result<StartupInfo> startUp(const QString& programFolder, const QString& configF
     if (!base)
         return base.error();
     info.chemin_base = *base;
+    if (isServerAddress(info.chemin_base))
+        info.chemin_fichiers = readPathFileSecondLine(info.pathFile);
     {
         const QString file = databasePath(info.chemin_base);
         Result<std::unique_ptr<Connection>> c = Connection::open(file);

@@ -7,9 +7,10 @@
 namespace vdn {
 
 struct StartupInfo {
-    QString chemin_app;  // the program's folder
-    QString pathFile;    // the CHEMIN.QZ that was read
-    QString chemin_base; // its first line, trimmed
+    QString chemin_app;      // the program's folder
+    QString pathFile;        // the CHEMIN.QZ that was read
+    QString chemin_base;     // its first line, trimmed
+    QString chemin_fichiers; // with a server database, its second line
     QString shopCode, shopName, licence;
     QString title;
 };

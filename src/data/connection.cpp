@@ -1,7 +1,10 @@
 #include "data/connection.h"
 
 #include "data/dialect.h"
+#include "data/engine_causes.h"
 #include "data/schema.h"
+#include "data/server_address.h"
+#include "data/server_link.h"
 #include "data/statement.h"
 
 #include <QAtomicInteger>
@@ -12,6 +15,7 @@
 
 #include <optional>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace vdn {
@@ -99,11 +103,133 @@ sqlite3* Connection::handle() const {
     return sqliteHandle(db_.isValid() ? db_.driver() : nullptr);
 }
 
+bool Connection::onServer() const {
+    return db_.isValid() && db_.driver()->dbmsType() == QSqlDriver::PostgreSQL;
+}
+
 Status Connection::execute(const QString& sql) {
     return run(db_, sql);
 }
 
+namespace {
+
+// The oldest server version VORDAN runs on (server_version_num).
+constexpr int OldestServer = 130000;
+
+PGconn* serverHandle(const QSqlDatabase& db) {
+    if (!db.isValid() || db.driver()->dbmsType() != QSqlDriver::PostgreSQL)
+        return nullptr;
+    const QVariant v = db.driver()->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "PGconn*") == 0)
+        return *static_cast<PGconn* const*>(v.data());
+    return nullptr;
+}
+
+Status applySettings(QSqlDatabase& db) {
+    for (const QString& setting : Dialect::of(db).sessionSettings())
+        if (Status s = run(db, setting); !s)
+            return s;
+    return {};
+}
+
+} // namespace
+
+void reconnectIfLost(const QSqlDatabase& db) {
+    if (!db.isValid() || db.driver()->dbmsType() != QSqlDriver::PostgreSQL)
+        return;
+    // The driver closes a connection whose server went away; libpq marks one
+    // that failed under a statement.
+    if (db.isOpen()) {
+        PGconn* conn = serverHandle(db);
+        if (!conn || PQstatus(conn) != CONNECTION_BAD)
+            return;
+    }
+    QSqlDatabase again = db; // the same named connection, shared by every copy
+    again.close();
+    if (again.open())
+        (void)applySettings(again);
+}
+
+bool reopenLostConnection(const QSqlDriver* driver) {
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
+        return false;
+    if (driver->isOpen()) {
+        const QVariant v = driver->handle();
+        PGconn* conn = v.isValid() && qstrcmp(v.typeName(), "PGconn*") == 0
+                           ? *static_cast<PGconn* const*>(v.data())
+                           : nullptr;
+        if (conn && PQstatus(conn) != CONNECTION_BAD)
+            return false;
+    }
+    for (const QString& name : QSqlDatabase::connectionNames()) {
+        const QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.driver() == driver) {
+            reconnectIfLost(db);
+            return db.isOpen();
+        }
+    }
+    return false;
+}
+
+Result<std::unique_ptr<Connection>> Connection::openServer(const QString& address, Mode mode) {
+    Result<ServerAddress> a = parseServerAddress(address);
+    if (!a)
+        return a.error();
+    const QString name =
+        QStringLiteral("vordan_%1").arg(connectionCounter.fetchAndAddRelaxed(1) + 1);
+    std::unique_ptr<Connection> c(new Connection(name, address));
+    c->db_ = QSqlDatabase::addDatabase(PostgresEngine, name);
+    if (!c->db_.isValid())
+        return DataError::other(errnum::UnrecognizedFormat,
+                                QStringLiteral("Le pilote PostgreSQL de Qt est absent (paquet "
+                                               "libqt6sql6-psql)"));
+    c->db_.setHostName(a->host);
+    c->db_.setPort(a->port);
+    c->db_.setDatabaseName(a->database);
+    c->db_.setUserName(a->user);
+    c->db_.setConnectOptions(a->options);
+    if (!c->db_.open())
+        return DataError::fromDatabase(c->db_, address);
+    if (Status s = applySettings(c->db_); !s)
+        return s.error();
+    Result<QVariant> version =
+        scalar(c->db_, QStringLiteral("SELECT current_setting('server_version_num')::integer"));
+    if (!version)
+        return version.error();
+    if (version->toInt() < OldestServer)
+        return DataError::other(
+            serverErrorNumber(QStringLiteral("0A000")),
+            QStringLiteral("Le serveur de base de données est trop ancien (version %1) : VORDAN "
+                           "demande PostgreSQL 13 ou plus récent.")
+                .arg(version->toInt()));
+    switch (mode) {
+    case Mode::ExistingOnly:
+        if (Status s = checkAndMigrate(*c); !s)
+            return s.error();
+        break;
+    case Mode::CreateNew:
+    case Mode::Blank: {
+        Result<bool> empty = holdsNoTables(*c);
+        if (!empty)
+            return empty.error();
+        if (!*empty)
+            return DataError::other(
+                errnum::FileAccess,
+                QStringLiteral("La base de données %1 contient déjà des tables de VORDAN ; elle "
+                               "ne sera pas remplacée")
+                    .arg(address));
+        if (mode == Mode::CreateNew)
+            if (Status s = createSchema(*c); !s)
+                return s.error();
+        break;
+    }
+    }
+    return c;
+}
+
 Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode mode) {
+    if (isServerAddress(path))
+        return openServer(path, mode);
     const QFileInfo info(path);
     if (mode == Mode::ExistingOnly) {
         if (!info.exists())
@@ -126,7 +252,7 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
     if (!c->db_.isValid())
         return DataError::other(errnum::UnrecognizedFormat,
                                 QStringLiteral("Le pilote SQLite de Qt est absent"));
-    c->db_.setDatabaseName(uriFor(path, mode == Mode::CreateNew ? "rwc" : "rw"));
+    c->db_.setDatabaseName(uriFor(path, mode == Mode::ExistingOnly ? "rw" : "rwc"));
     c->db_.setConnectOptions(
         QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs()));
     // The engine reads the file first; only a file it refuses is looked at.
@@ -152,6 +278,8 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
     if (mode == Mode::CreateNew) {
         if (Status s = createSchema(*c); !s)
             return s.error();
+    } else if (mode == Mode::Blank) {
+        // Nothing written yet: the caller writes the schema.
     } else if (Status s = checkAndMigrate(*c); !s) {
         return refused(s.error());
     }
@@ -159,6 +287,7 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
 }
 
 Transaction::Transaction(QSqlDatabase& db) : db_(db) {
+    reconnectIfLost(db_);
     if (!db_.transaction())
         started_ = DataError::fromDatabase(db_, QStringLiteral("BEGIN"));
 }

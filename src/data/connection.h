@@ -11,12 +11,18 @@ struct sqlite3;
 
 namespace vdn {
 
-// One SQLite connection with its own Qt connection name, the val() function
-// registered, synchronous writes and a busy timeout. Closed and unregistered
-// when destroyed.
+// One connection with its own Qt connection name: to an SQLite file (the
+// val() function registered, synchronous writes and a busy timeout), or to
+// a database on a PostgreSQL server when the path is a server address
+// (data/server_address.h). Closed and unregistered when destroyed.
 class Connection {
 public:
-    enum class Mode { ExistingOnly, CreateNew };
+    // ExistingOnly: a VORDAN database, brought to the current schema.
+    // CreateNew: a new database with the current schema (a new file, or a
+    // server database without VORDAN's tables). Blank: the same new database
+    // left without tables, for a caller that writes them in its own
+    // transaction (schemaStatements()).
+    enum class Mode { ExistingOnly, CreateNew, Blank };
 
     // Milliseconds a statement waits for a lock held by another process.
     static constexpr int BusyTimeoutMs = 5000;
@@ -43,17 +49,25 @@ public:
 
     QSqlDatabase& db() { return db_; }
     const QString& path() const { return path_; }
+    // The SQLite handle; null on a server.
     sqlite3* handle() const;
+    bool onServer() const;
 
     // Runs one statement without bound values (schema, pragmas).
     Status execute(const QString& sql);
 
 private:
     Connection(QString name, QString path);
+    static Result<std::unique_ptr<Connection>> openServer(const QString& address, Mode mode);
     QString name_;
     QString path_;
     QSqlDatabase db_;
 };
+
+// A server connection that was lost (server restarted, network cut) is
+// opened again, so that the next action after the server is back works; the
+// action that met the loss has failed with its error. Nothing for SQLite.
+void reconnectIfLost(const QSqlDatabase& db);
 
 // Commits on commit(); rolls back when it goes out of scope without one, so
 // that writes that belong together land together or not at all.

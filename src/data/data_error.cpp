@@ -25,8 +25,47 @@ QString sqliteCause(int code, sqlite3* handle) {
     return engineCause(SqliteEngine, QString::number(code));
 }
 
+// The SQLSTATE of a server failure. A failure to connect, or a connection
+// lost, comes from the client library without one: its text tells the
+// missing database and the refused role from the server out of reach.
+QString serverState(const QSqlError& err) {
+    const QString state = err.nativeErrorCode().trimmed();
+    if (state.size() == 5)
+        return state;
+    const QString text = err.databaseText();
+    if (text.contains(QLatin1String("database \"")) &&
+        text.contains(QLatin1String("does not exist")))
+        return QStringLiteral("3D000");
+    if (text.contains(QLatin1String("authentication failed")) ||
+        text.contains(QLatin1String("no password supplied")) ||
+        text.contains(QLatin1String("pg_hba.conf")) ||
+        (text.contains(QLatin1String("role \"")) && text.contains(QLatin1String("does not exist"))))
+        return QStringLiteral("28000");
+    if (text.contains(QLatin1String("shutting down")) ||
+        text.contains(QLatin1String("starting up")))
+        return QStringLiteral("57P03");
+    return QStringLiteral("08006");
+}
+
+DataError buildServer(const QSqlError& err, const QString& statement) {
+    EngineError entry;
+    entry.state = serverState(err);
+    entry.code = serverErrorNumber(entry.state);
+    entry.extendedCode = entry.code;
+    entry.message =
+        err.databaseText().trimmed().isEmpty() ? err.text() : err.databaseText().trimmed();
+    entry.statement = statement;
+    DataError result;
+    result.number = entry.code;
+    result.text = engineCause(PostgresEngine, entry.state);
+    result.engineErrors.append(entry);
+    return result;
+}
+
 DataError build(const QSqlError& err, const QSqlDriver* driver, sqlite3* handle,
                 const QString& statement) {
+    if (driver && driver->dbmsType() == QSqlDriver::PostgreSQL)
+        return buildServer(err, statement);
     EngineError entry;
     bool ok = false;
     entry.code = err.nativeErrorCode().toInt(&ok);

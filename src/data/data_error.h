@@ -19,6 +19,7 @@ struct EngineError {
     int extendedCode = 0; // extended SQLite result code
     QString message;
     QString statement;
+    QString state{}; // a server's SQLSTATE (its code above is then VORDAN's number)
 };
 
 // A failure reported to the user by the data-access error report. A database

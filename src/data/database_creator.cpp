@@ -1,7 +1,10 @@
 #include "data/database_creator.h"
 
 #include "data/connection.h"
+#include "data/dialect.h"
 #include "data/globals.h"
+#include "data/schema.h"
+#include "data/server_address.h"
 #include "data/shop_store.h"
 #include "data/starter_data.h"
 
@@ -12,10 +15,15 @@ namespace vdn {
 
 namespace {
 
+// The schema, the shop and the starter lists in one transaction: a failure
+// leaves the database as empty as it was.
 Status fill(Connection& c, const CreateOptions& options) {
     Transaction t(c.db());
     if (!t.started())
         return t.started();
+    for (const QString& sql : schemaStatements(Dialect::of(c.db())))
+        if (Status s = c.execute(sql); !s)
+            return s;
     ShopStore shops(c.db());
     if (Status s = shops.insert({QStringLiteral("1"), options.shopName, options.licence}); !s)
         return s;
@@ -31,6 +39,11 @@ Status fill(Connection& c, const CreateOptions& options) {
 } // namespace
 
 Status createDatabase(const CreateOptions& options) {
+    if (isServerAddress(options.folder)) {
+        Result<std::unique_ptr<Connection>> c =
+            Connection::open(options.folder, Connection::Mode::Blank);
+        return c ? fill(**c, options) : c.status();
+    }
     const QString folder = options.folder.isEmpty() ? QStringLiteral(".") : options.folder;
     if (!QDir().mkpath(folder))
         return DataError::other(errnum::PathNotFound,
@@ -42,7 +55,7 @@ Status createDatabase(const CreateOptions& options) {
             QStringLiteral("Le fichier %1 existe déjà ; il ne sera pas remplacé").arg(path));
     Status status;
     {
-        Result<std::unique_ptr<Connection>> c = Connection::open(path, Connection::Mode::CreateNew);
+        Result<std::unique_ptr<Connection>> c = Connection::open(path, Connection::Mode::Blank);
         status = c ? fill(**c, options) : c.status();
     }
     if (!status)

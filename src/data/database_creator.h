@@ -8,15 +8,17 @@
 namespace vdn {
 
 struct CreateOptions {
-    QString folder;
+    QString folder; // or the address of an empty server database
     QString shopName = QStringLiteral("MON PRO SHOP");
     QString licence = QStringLiteral("0001");
     std::optional<DemoOptions> demo; // sample customers, balls and sheets
 };
 
-// Makes FOLDER/vordan.mdb: schema, the shop identity row, the starter
-// reference values and, when asked, the demo data. Never replaces an existing
-// file; a failed creation removes the partial file.
+// Makes FOLDER/vordan.mdb, or fills an empty server database: schema, the
+// shop identity row, the starter reference values and, when asked, the demo
+// data. Never replaces an existing file or VORDAN's tables on a server; a
+// failed creation removes the partial file (on a server, its one
+// transaction leaves nothing behind).
 Status createDatabase(const CreateOptions& options);
 
 } // namespace vdn

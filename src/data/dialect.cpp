@@ -77,6 +77,17 @@ public:
                 where};
     }
 
+    QStringList schemaPreamble() const override { return {}; }
+    QString tableExtras() const override { return {}; }
+    QString caselessUniqueClause(const QString& key, const QString& caseless) const override {
+        // The caseless column's own NOCASE collation makes the pair caseless.
+        return QStringLiteral(", UNIQUE (%1, %2)").arg(key, caseless);
+    }
+    QStringList caselessUniqueIndex(const QString&, const QString&, const QString&,
+                                    const QString&) const override {
+        return {};
+    }
+
     QString caselessEquals(const QString& left, const QString& right) const override {
         return left + QStringLiteral(" = ") + right + QStringLiteral(" COLLATE NOCASE");
     }
@@ -114,6 +125,162 @@ public:
     }
 };
 
+// Text is stored UTF-8 and compared byte by byte (COLLATE "C"), as SQLite's
+// BINARY does; "caseless" folds ASCII letters only, which lower() does under
+// the "C" collation, as SQLite's NOCASE does.
+class PostgresDialect final : public Dialect {
+public:
+    QString engine() const override { return PostgresEngine; }
+
+    QString textColumn(const QString& name, Column kind) const override {
+        switch (kind) {
+        case Column::Key:
+        case Column::CaselessKey:
+            return name + QStringLiteral(" TEXT COLLATE \"C\" NOT NULL");
+        case Column::Text:
+            break;
+        }
+        return name + QStringLiteral(" TEXT COLLATE \"C\"");
+    }
+
+    QString sortKeyColumn(const QString& name) const override {
+        return name + QStringLiteral(" TEXT COLLATE \"C\"");
+    }
+
+    QStringList keyTriggers(const QString& trigger, const QString& table, const QString& key,
+                            const QList<KeySource>& texts,
+                            const QList<KeyOf>& others) const override {
+        // One trigger function for both cases, run before the row is written:
+        // the same provisional keys as the SQLite triggers give, whatever
+        // program writes the row. upper() under "C" changes ASCII letters only.
+        (void)key;
+        const auto provisional = [](const QString& text) {
+            return QStringLiteral("upper(coalesce(NEW.%1, ''))").arg(text);
+        };
+        QStringList changed, onInsert, onUpdate;
+        for (const KeySource& t : texts) {
+            changed << QStringLiteral("NEW.%1 IS DISTINCT FROM OLD.%1").arg(t.text);
+            onInsert << QStringLiteral("NEW.%1 := coalesce(NEW.%1, %2);")
+                            .arg(t.key1, provisional(t.text));
+            onUpdate << QStringLiteral("NEW.%1 := %2;").arg(t.key1, provisional(t.text))
+                     << QStringLiteral("NEW.%1 := NULL;").arg(t.key2);
+        }
+        for (const KeyOf& o : others) {
+            changed << QStringLiteral("NEW.%1 IS DISTINCT FROM OLD.%1").arg(o.source);
+            onUpdate << QStringLiteral("NEW.%1 := NULL;").arg(o.key);
+        }
+        const QString function = trigger + QStringLiteral("_f");
+        const QString body =
+            QStringLiteral("BEGIN IF TG_OP = 'INSERT' THEN IF NEW.%1 IS NULL THEN %2 END IF; "
+                           "ELSIF %3 THEN %4 END IF; RETURN NEW; END")
+                .arg(texts.first().key2, onInsert.join(QLatin1Char(' ')),
+                     changed.join(QStringLiteral(" OR ")), onUpdate.join(QLatin1Char(' ')));
+        return {
+            QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS "
+                           "$vdn$%2$vdn$")
+                .arg(function, body),
+            QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(trigger, table),
+            QStringLiteral("CREATE TRIGGER %1 BEFORE INSERT OR UPDATE ON %2 FOR EACH ROW "
+                           "EXECUTE FUNCTION %3()")
+                .arg(trigger, table, function),
+        };
+    }
+
+    QStringList schemaPreamble() const override {
+        return {
+            QStringLiteral("CREATE TABLE vdn_version (version INTEGER NOT NULL)"),
+            QStringLiteral("INSERT INTO vdn_version (version) VALUES (0)"),
+            // The program's val(): leading blanks, a sign, digits, then "." or
+            // "," and digits; 0 without a number; beyond the range of a
+            // double, infinity (or 0 for a fraction too small to hold).
+            QStringLiteral(
+                "CREATE OR REPLACE FUNCTION val(t text) RETURNS double precision "
+                "LANGUAGE plpgsql IMMUTABLE PARALLEL SAFE AS $vdn$ "
+                "DECLARE m text[]; whole text; frac text; n numeric; r double precision; "
+                "BEGIN "
+                "IF t IS NULL THEN RETURN 0; END IF; "
+                "m := regexp_match(t, '^[ \\t\\n\\r]*([+-]?)([0-9]*)(?:[.,]([0-9]+))?'); "
+                "whole := ltrim(m[2], '0'); frac := coalesce(m[3], ''); "
+                "IF m[2] = '' AND frac = '' THEN RETURN 0; END IF; "
+                "IF length(whole) > 400 THEN r := 'Infinity'; "
+                "ELSIF whole = '' AND length(frac) - length(ltrim(frac, '0')) > 400 THEN r := 0; "
+                "ELSE "
+                "n := (CASE WHEN whole = '' THEN '0' ELSE whole END || '.' || "
+                "left(frac, 16000) || '0')::numeric; "
+                "IF n > 1e308 OR (n > 0 AND n < 1e-307) THEN "
+                "BEGIN r := n::double precision; "
+                "EXCEPTION WHEN numeric_value_out_of_range THEN "
+                "r := CASE WHEN whole = '' THEN 0 ELSE 'Infinity'::double precision END; END; "
+                "ELSE r := n::double precision; END IF; "
+                "END IF; "
+                "IF m[1] = '-' AND r <> 0 THEN r := -r; END IF; "
+                "RETURN r; END $vdn$"),
+            // A number is its own value, as the program's val() gives it.
+            QStringLiteral("CREATE OR REPLACE FUNCTION val(n double precision) RETURNS double "
+                           "precision LANGUAGE sql IMMUTABLE PARALLEL SAFE AS "
+                           "$vdn$ SELECT coalesce(n, 0) $vdn$"),
+            // Capitals of every letter, accented ones included, by Unicode's
+            // rules as the program writes them.
+            QStringLiteral("CREATE OR REPLACE FUNCTION vdn_upper(t text) RETURNS text "
+                           "LANGUAGE sql IMMUTABLE PARALLEL SAFE AS "
+                           "$vdn$ SELECT upper(t COLLATE \"und-x-icu\") $vdn$"),
+        };
+    }
+
+    QString tableExtras() const override {
+        return QStringLiteral(", vdn_ordre BIGINT GENERATED BY DEFAULT AS IDENTITY");
+    }
+
+    QString caselessUniqueClause(const QString&, const QString&) const override { return {}; }
+    QStringList caselessUniqueIndex(const QString& index, const QString& table, const QString& key,
+                                    const QString& caseless) const override {
+        return {QStringLiteral("CREATE UNIQUE INDEX %1 ON %2 (%3, lower(%4 COLLATE \"C\"))")
+                    .arg(index, table, key, caseless)};
+    }
+
+    QString caselessEquals(const QString& left, const QString& right) const override {
+        return QStringLiteral("lower(%1 COLLATE \"C\") = lower(%2 COLLATE \"C\")").arg(left, right);
+    }
+
+    QString additionOrder() const override { return QStringLiteral("vdn_ordre"); }
+
+    QString onlyDigits(const QString& expression) const override {
+        return expression + QStringLiteral(" !~ '[^0-9]'");
+    }
+
+    QString readSchemaVersion() const override {
+        return QStringLiteral("SELECT max(version) FROM vdn_version");
+    }
+    QString writeSchemaVersion(int version) const override {
+        return QStringLiteral("UPDATE vdn_version SET version = %1").arg(version);
+    }
+    QString countTables(const QStringList& names) const override {
+        // The catalogue, which shows every table whatever the role may read.
+        return QStringLiteral("SELECT count(*) FROM pg_catalog.pg_tables WHERE "
+                              "schemaname = current_schema() AND tablename IN ('%1')")
+            .arg(names.join(QStringLiteral("','")));
+    }
+
+    QString explainPlan(const QString& statement) const override {
+        return QStringLiteral("EXPLAIN ") + statement;
+    }
+    int planDetailColumn() const override { return 0; }
+
+    bool registerFunctions(QSqlDatabase&) const override {
+        // val() and vdn_upper() are part of the database's schema.
+        return true;
+    }
+
+    QStringList sessionSettings() const override {
+        // Texts travel as UTF-8 whatever the server's default; the server's
+        // notices ("… does not exist, skipping") stay off the terminal; a
+        // statement never waits on a lock for ever.
+        return {QStringLiteral("SET client_encoding = 'UTF8'"),
+                QStringLiteral("SET client_min_messages = warning"),
+                QStringLiteral("SET lock_timeout = %1").arg(Connection::busyTimeoutMs())};
+    }
+};
+
 } // namespace
 
 sqlite3* sqliteHandle(const QSqlDriver* driver) {
@@ -130,9 +297,15 @@ const Dialect& sqliteDialect() {
     return dialect;
 }
 
-const Dialect& Dialect::of(const QSqlDatabase& /*db*/) {
-    // The one place that picks the engine's SQL from the connection. A server
-    // engine's driver (db.driver()->dbmsType()) gets its own dialect here.
+const Dialect& postgresDialect() {
+    static const PostgresDialect dialect;
+    return dialect;
+}
+
+const Dialect& Dialect::of(const QSqlDatabase& db) {
+    // The one place that picks the engine's SQL from the connection.
+    if (db.isValid() && db.driver()->dbmsType() == QSqlDriver::PostgreSQL)
+        return postgresDialect();
     return sqliteDialect();
 }
 

@@ -19,21 +19,22 @@ namespace vdn {
 // vdn_upper() called by name. What one engine spells its own way comes from
 // the dialect of the connection (Dialect::of), never from a store:
 //
-//   need                        SQLite                      PostgreSQL (QPSQL, to come)
-//   text column of the schema   TEXT COLLATE NOCASE         TEXT
+//   need                        SQLite                      PostgreSQL (QPSQL)
+//   text column of the schema   TEXT COLLATE NOCASE         TEXT COLLATE "C"
 //   ordering key column         TEXT (BINARY)               TEXT COLLATE "C"
 //   provisional keys on change  AFTER INSERT/UPDATE trigger a trigger function
 //   compare ignoring ASCII case a = b COLLATE NOCASE        lower(a COLLATE "C") = lower(b …)
 //   order of addition           rowid                       a serial column of the table
+//   unique caseless value       UNIQUE (a, b) in the table  unique index on (a, lower(b))
 //   "digits only" test          x NOT GLOB '*[^0-9]*'       x !~ '[^0-9]'
-//   val(), vdn_upper()          registered on the handle    SQL functions made at connection
+//   val(), vdn_upper()          registered on the handle    SQL functions of the schema
 //   schema version              PRAGMA user_version         a one-row version table
-//   tables present              sqlite_schema               information_schema.tables
+//   tables present              sqlite_schema               pg_catalog.pg_tables
 //   query plan                  EXPLAIN QUERY PLAN          EXPLAIN
 //   per-connection settings     synchronous, cache size     none
 //
-// Only the SQLite dialect exists today. A server engine adds one subclass
-// here and a branch in Dialect::of(); no store changes. Last-insert ids are
+// Each engine is one subclass here and a branch in Dialect::of(); no store
+// changes. Last-insert ids are
 // not used by any store (every key is given by the program), so the dialect
 // has nothing to say about them.
 class Dialect {
@@ -74,6 +75,19 @@ public:
     virtual QStringList keyTriggers(const QString& trigger, const QString& table,
                                     const QString& key, const QList<KeySource>& texts,
                                     const QList<KeyOf>& others) const = 0;
+    // What a new database holds before its tables: the engine's own version
+    // table and SQL functions (none for SQLite, whose functions live in the
+    // program).
+    virtual QStringList schemaPreamble() const = 0;
+    // Extra columns of every table, after the fields (the order of addition).
+    virtual QString tableExtras() const = 0;
+    // Within a table's declaration, after the columns: a constraint that
+    // keeps (`key`, `caseless`) unique with `caseless` compared ignoring ASCII
+    // case; and the statements after the table that do it when the engine
+    // needs an index instead.
+    virtual QString caselessUniqueClause(const QString& key, const QString& caseless) const = 0;
+    virtual QStringList caselessUniqueIndex(const QString& index, const QString& table,
+                                            const QString& key, const QString& caseless) const = 0;
     // `left = right`, ignoring the case of ASCII letters.
     virtual QString caselessEquals(const QString& left, const QString& right) const = 0;
     // An expression that orders rows as they were added.
@@ -101,6 +115,8 @@ public:
 
 // The dialect of SQLite, the default engine.
 const Dialect& sqliteDialect();
+// The dialect of a PostgreSQL server (version 13 or later).
+const Dialect& postgresDialect();
 
 // The SQLite handle behind a Qt driver; null for any other driver.
 sqlite3* sqliteHandle(const QSqlDriver* driver);

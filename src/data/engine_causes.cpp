@@ -10,6 +10,7 @@ struct Cause {
     const char* engine;
     const char* code;
     const char* text;
+    int number = 0; // VORDAN's number for the code (server engines)
 };
 
 const char* const Busy =
@@ -35,23 +36,74 @@ const std::array Causes{
     Cause{"QSQLITE", "7", "La mémoire manque pour terminer l'opération."},
     Cause{"QSQLITE", "18", "Une valeur est trop grande pour la base de données."},
     Cause{"QSQLITE", "19", "La base de données refuse cette valeur (elle existe déjà ?)."},
+    // PostgreSQL: by SQLSTATE class (two characters), a few codes of their own.
+    Cause{"QPSQL", "08",
+          "Le serveur de base de données ne répond pas (serveur arrêté ou réseau coupé) : "
+          "vérifiez qu'il est démarré et joignable, puis réessayez.",
+          8008},
+    Cause{"QPSQL", "28",
+          "Le serveur de base de données refuse la connexion de ce rôle (rôle inconnu, mot de "
+          "passe absent ou faux : voir ~/.pgpass et pg_hba.conf).",
+          8028},
+    Cause{"QPSQL", "3D",
+          "La base de données n'existe pas sur le serveur : vérifiez son nom dans CHEMIN.QZ.",
+          8030},
+    Cause{"QPSQL", "42501",
+          "Le rôle n'a pas les droits nécessaires sur la base de données du serveur.", 8043},
+    Cause{"QPSQL", "42",
+          "La base de données du serveur a refusé l'instruction (table ou colonne absente : "
+          "est-ce une base VORDAN ?).",
+          8042},
+    Cause{"QPSQL", "23", "La base de données refuse cette valeur (elle existe déjà ?).", 8023},
+    Cause{"QPSQL", "22",
+          "Une valeur ne convient pas à la base de données (trop grande ou mal formée).", 8022},
+    Cause{"QPSQL", "25", "L'opération en cours sur le serveur a échoué : réessayez.", 8025},
+    Cause{"QPSQL", "40", "Un autre poste modifiait les mêmes données au même moment : réessayez.",
+          8040},
+    Cause{"QPSQL", "53",
+          "Le serveur de base de données manque de place ou de mémoire : prévenez la personne "
+          "qui s'en occupe.",
+          8053},
+    Cause{"QPSQL", "54", "Une valeur ou une instruction dépasse les limites du serveur.", 8054},
+    Cause{"QPSQL", "55", Busy, 8055},
+    Cause{"QPSQL", "57",
+          "Le serveur de base de données s'arrête ou démarre : réessayez dans un instant.", 8057},
+    Cause{"QPSQL", "58",
+          "Le serveur de base de données n'a pas pu lire ou écrire ses propres fichiers.", 8058},
+    Cause{"QPSQL", "0A",
+          "Le serveur de base de données ne sait pas faire cette opération (version trop "
+          "ancienne : VORDAN demande PostgreSQL 13 ou plus récent).",
+          8010},
+    Cause{"QPSQL", "XX",
+          "Le serveur de base de données signale une erreur interne (données endommagées ?).",
+          8099},
 };
 
-const char* find(const QString& engine, const QString& code) {
+const Cause* find(const QString& engine, const QString& code) {
     for (const Cause& c : Causes)
         if (engine == QLatin1String(c.engine) && code == QLatin1String(c.code))
-            return c.text;
+            return &c;
     return nullptr;
+}
+
+const Cause* findWithClass(const QString& engine, const QString& code) {
+    const Cause* cause = find(engine, code);
+    // A SQLSTATE has five characters, its class the first two.
+    if (!cause && code.size() == 5)
+        cause = find(engine, code.left(2));
+    return cause;
 }
 
 } // namespace
 
 QString engineCause(const QString& engine, const QString& code) {
-    const char* text = find(engine, code);
-    // A SQLSTATE has five characters, its class the first two.
-    if (!text && code.size() == 5)
-        text = find(engine, code.left(2));
-    return QString::fromUtf8(text ? text : "La base de données a refusé l'opération.");
+    const Cause* cause = findWithClass(engine, code);
+    return QString::fromUtf8(cause ? cause->text : "La base de données a refusé l'opération.");
+}
+
+int serverErrorNumber(const QString& sqlState) {
+    const Cause* cause = findWithClass(PostgresEngine, sqlState);
+    return cause && cause->number ? cause->number : ServerErrorOther;
 }
 
 } // namespace vdn

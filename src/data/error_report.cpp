@@ -24,10 +24,16 @@ QString engineErrorListText(const DataError& error) {
     QStringList lines;
     int i = 0;
     for (const EngineError& e : error.engineErrors) {
-        lines << QStringLiteral("Erreur %1 : code %2 (code étendu %3)")
-                     .arg(++i)
-                     .arg(e.code)
-                     .arg(e.extendedCode);
+        if (e.state.isEmpty())
+            lines << QStringLiteral("Erreur %1 : code %2 (code étendu %3)")
+                         .arg(++i)
+                         .arg(e.code)
+                         .arg(e.extendedCode);
+        else
+            lines << QStringLiteral("Erreur %1 : code %2 (SQLSTATE %3)")
+                         .arg(++i)
+                         .arg(e.code)
+                         .arg(e.state);
         lines << e.message;
         if (!e.statement.isEmpty())
             lines << QStringLiteral("Instruction : ") + e.statement;

@@ -110,23 +110,39 @@ QString columns(const Dialect& d, const QStringList& fields, const QStringList& 
 
 QStringList schemaV1(const Dialect& d) {
     using Column = Dialect::Column;
-    return {
-        QStringLiteral("CREATE TABLE strspecif (%1)").arg(columns(d, specifFields(), {})),
-        QStringLiteral("CREATE TABLE strclient (%1, PRIMARY KEY (clt_cod))")
-            .arg(columns(d, clientFields(), {QStringLiteral("clt_cod")})),
-        QStringLiteral("CREATE TABLE strmateriel (%1, PRIMARY KEY (MAT_CODE, MAT_LG))")
-            .arg(columns(d, ballFields(), {QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")})),
-        QStringLiteral("CREATE TABLE strpercage (%1, PRIMARY KEY (per_code))")
-            .arg(columns(d, sheetFields(), {QStringLiteral("per_code")})),
-        QStringLiteral("CREATE TABLE strparam (%1, %2, UNIQUE (par_table, par_lib))")
+    const QString extras = d.tableExtras();
+    QStringList statements{
+        QStringLiteral("CREATE TABLE strspecif (%1%2)").arg(columns(d, specifFields(), {}), extras),
+        QStringLiteral("CREATE TABLE strclient (%1%2, PRIMARY KEY (clt_cod))")
+            .arg(columns(d, clientFields(), {QStringLiteral("clt_cod")}), extras),
+        QStringLiteral("CREATE TABLE strmateriel (%1%2, PRIMARY KEY (MAT_CODE, MAT_LG))")
+            .arg(columns(d, ballFields(), {QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")}),
+                 extras),
+        QStringLiteral("CREATE TABLE strpercage (%1%2, PRIMARY KEY (per_code))")
+            .arg(columns(d, sheetFields(), {QStringLiteral("per_code")}), extras),
+        QStringLiteral("CREATE TABLE strparam (%1, %2%3%4)")
             .arg(d.textColumn(QStringLiteral("par_table"), Column::Key),
-                 d.textColumn(QStringLiteral("par_lib"), Column::CaselessKey)),
-        // Look-ups the windows make: customers by name prefix and by town
-        // (customers by code and balls by customer use the primary keys,
-        // values by table the unique index).
-        QStringLiteral("CREATE INDEX strclient_nom ON strclient (clt_nom, clt_cod)"),
-        QStringLiteral("CREATE INDEX strclient_vil ON strclient (clt_vil)"),
+                 d.textColumn(QStringLiteral("par_lib"), Column::CaselessKey), extras,
+                 d.caselessUniqueClause(QStringLiteral("par_table"), QStringLiteral("par_lib"))),
     };
+    statements << d.caselessUniqueIndex(QStringLiteral("strparam_valeur"),
+                                        QStringLiteral("strparam"), QStringLiteral("par_table"),
+                                        QStringLiteral("par_lib"));
+    return statements +
+           QStringList{
+               // Look-ups the windows make: customers by name prefix and by town
+               // (customers by code and balls by customer use the primary keys,
+               // values by table the unique index).
+               QStringLiteral("CREATE INDEX strclient_nom ON strclient (clt_nom, clt_cod)"),
+               QStringLiteral("CREATE INDEX strclient_vil ON strclient (clt_vil)"),
+           };
+}
+
+const QStringList& tableNames() {
+    static const QStringList names{QStringLiteral("strspecif"), QStringLiteral("strclient"),
+                                   QStringLiteral("strmateriel"), QStringLiteral("strpercage"),
+                                   QStringLiteral("strparam")};
+    return names;
 }
 
 Result<int> userVersion(Connection& c) {
@@ -201,8 +217,8 @@ QStringList sheetHistory(const Dialect& d) {
     return {
         QStringLiteral("ALTER TABLE strspecif ADD COLUMN %1 DEFAULT '%2'")
             .arg(d.textColumn(drillerField(), Column::Text), defaultDriller()),
-        QStringLiteral("CREATE TABLE %1 (%2, PRIMARY KEY (per_code, his_num))")
-            .arg(table, columns(d, sheetHistoryFields(), keys)),
+        QStringLiteral("CREATE TABLE %1 (%2%3, PRIMARY KEY (per_code, his_num))")
+            .arg(table, columns(d, sheetHistoryFields(), keys), d.tableExtras()),
         // The version list of a sheet, newest first, read from the index alone.
         QStringLiteral("CREATE INDEX %1_liste ON %1 (per_code, his_num, his_date, his_perceur)")
             .arg(table),
@@ -234,19 +250,51 @@ QList<QStringList> migrations(const Dialect& d) {
 
 } // namespace
 
-Status createSchema(Connection& c) {
-    // The first version, then every change since, in one transaction.
-    QStringList statements = schemaV1(Dialect::of(c.db()));
-    for (const QStringList& step : migrations(Dialect::of(c.db())))
+QStringList schemaStatements(const Dialect& d) {
+    // The engine's own objects, the first version, then every change since.
+    QStringList statements = d.schemaPreamble();
+    statements << schemaV1(d);
+    for (const QStringList& step : migrations(d))
         statements << step;
-    return runInTransaction(c, statements, SchemaVersion);
+    statements << d.writeSchemaVersion(SchemaVersion);
+    return statements;
+}
+
+Status createSchema(Connection& c) {
+    Transaction t(c.db());
+    if (!t.started())
+        return t.started();
+    for (const QString& sql : schemaStatements(Dialect::of(c.db())))
+        if (Status s = c.execute(sql); !s)
+            return s;
+    return t.commit();
+}
+
+QStringList schemaTables() {
+    return tableNames() + QStringList{sheetHistoryTable()};
+}
+
+Result<bool> holdsNoTables(Connection& c) {
+    Result<QVariant> tables = scalar(c.db(), Dialect::of(c.db()).countTables(schemaTables()));
+    if (!tables)
+        return tables.error();
+    return tables->toInt() == 0;
 }
 
 Status checkAndMigrate(Connection& c) {
+    const QString path = c.path();
+    // The tables first: a server database without them has no version either.
+    const QStringList& names = tableNames();
+    Result<QVariant> tables = scalar(c.db(), Dialect::of(c.db()).countTables(names));
+    if (!tables)
+        return tables.error();
+    if (tables->toInt() != names.size())
+        return DataError::other(
+            errnum::UnrecognizedFormat,
+            QStringLiteral("%1 n'est pas une base de données VORDAN (tables absentes)").arg(path));
     Result<int> version = userVersion(c);
     if (!version)
         return version.error();
-    const QString path = c.path();
     if (*version > SchemaVersion)
         return DataError::other(errnum::SchemaTooNew,
                                 QStringLiteral("La base %1 a été créée par une version plus "
@@ -254,15 +302,7 @@ Status checkAndMigrate(Connection& c) {
                                                "logiciel à jour.")
                                     .arg(path)
                                     .arg(*version));
-    // Read and closed at once: a statement still reading the schema would
-    // lock it against migrations.
-    const QStringList names{QStringLiteral("strspecif"), QStringLiteral("strclient"),
-                            QStringLiteral("strmateriel"), QStringLiteral("strpercage"),
-                            QStringLiteral("strparam")};
-    Result<QVariant> tables = scalar(c.db(), Dialect::of(c.db()).countTables(names));
-    if (!tables)
-        return tables.error();
-    if (*version < 1 || tables->toInt() != names.size())
+    if (*version < 1)
         return DataError::other(
             errnum::UnrecognizedFormat,
             QStringLiteral("%1 n'est pas une base de données VORDAN (tables absentes)").arg(path));

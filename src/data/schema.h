@@ -8,8 +8,10 @@
 namespace vdn {
 
 class Connection;
+class Dialect;
 
-// The schema version this program writes, kept in PRAGMA user_version.
+// The schema version this program writes, kept in PRAGMA user_version (in
+// the table vdn_version on a server).
 constexpr int SchemaVersion = 4;
 
 // Field names of the five tables, in their stored order.
@@ -54,8 +56,16 @@ QStringList sheetHistoryKeyFields();
 // strpercage but per_code, in their stored order.
 QStringList sheetHistoryFields();
 
-// Creates every table and index of the current version in a new, empty file.
+// The statements that make every table, index and function of the current
+// version in a new, empty database, its version written last.
+QStringList schemaStatements(const Dialect& d);
+// Runs them in one transaction.
 Status createSchema(Connection& c);
+// Every table of the current version (the five tables, then the sheet
+// history), in the order a copy fills them.
+QStringList schemaTables();
+// True when the database holds none of these tables.
+Result<bool> holdsNoTables(Connection& c);
 
 // Checks that an existing file holds our tables and brings an older schema
 // up to the current version. A file of a newer version, or one that is not a

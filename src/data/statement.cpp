@@ -1,5 +1,9 @@
 #include "data/statement.h"
 
+#include "data/connection.h"
+#include "data/server_link.h"
+
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -15,6 +19,7 @@ QString boundText(const std::optional<QString>& text) {
 
 Statement::Statement(const QSqlDatabase& db, const QString& sql)
     : query_(db), dialect_(&Dialect::of(db)) {
+    reconnectIfLost(db);
     if (!db.isValid() || !db.isOpen()) {
         status_ = DataError::other(errnum::DatabaseNotFound,
                                    QStringLiteral("La base de données n'est pas ouverte"));
@@ -69,9 +74,28 @@ Status Statement::exec() {
     if (!status_.ok())
         return status_;
     ran_ = true;
-    if (!query_.exec())
+    // A statement run again after its server came back is prepared anew on
+    // the new session, with the values bound for this run: the server forgot
+    // it with the old session (SQLSTATE 26000 when another statement opened
+    // the new one first).
+    const auto prepareAgain = [this] {
+        const QString sql = query_.lastQuery();
+        const QVariantList values = query_.boundValues();
+        if (!query_.prepare(sql))
+            return false;
+        for (int i = 0; i < values.size(); ++i)
+            query_.bindValue(i, values.at(i));
+        return true;
+    };
+    if (reopenLostConnection(query_.driver()) && !prepareAgain())
         return DataError::fromQuery(query_);
-    return {};
+    if (query_.exec())
+        return {};
+    if (query_.driver()->dbmsType() == QSqlDriver::PostgreSQL &&
+        query_.lastError().nativeErrorCode() == QLatin1String("26000") && prepareAgain() &&
+        query_.exec())
+        return {};
+    return DataError::fromQuery(query_);
 }
 
 Result<bool> Statement::execFirst() {
@@ -101,6 +125,15 @@ DataError Statement::error() const {
 }
 
 Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+    reconnectIfLost(db);
+    if (values.isEmpty() && db.isValid() && db.isOpen()) {
+        // Without values the text is run as it is: a server prepares only
+        // queries and writes of rows, never the schema or settings.
+        QSqlQuery q(db);
+        if (!q.exec(sql))
+            return DataError::fromQuery(q);
+        return {};
+    }
     Statement q(db, sql);
     q.bindAll(values);
     return q.exec();

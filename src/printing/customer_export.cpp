@@ -199,7 +199,7 @@ ExportOutcome exportCustomerList(QSqlQuery& rows, const Services& services, QWid
         erreur_donnees(DataError::fromQuery(rows), services, owner);
         return ExportOutcome::Failed;
     }
-    const QString path = customerExportPath(chemin_base, services.clock->today());
+    const QString path = customerExportPath(filesBase(), services.clock->today());
     if (Status s = writeCustomerExport(rows, path); !s) {
         erreur_donnees(s.error(), services, owner);
         return ExportOutcome::Failed;

@@ -1,3 +1,4 @@
+// ctest-engines: postgresql
 #include "data/connection.h"
 #include "data/val.h"
 #include "support/fixture.h"

@@ -1,3 +1,4 @@
+// ctest-engines: postgresql
 #include "data/schema.h"
 #include "drilling/sheet_history.h"
 #include "drilling/sheet_store.h"

@@ -1,3 +1,4 @@
+// ctest-engines: postgresql
 #include "data/text.h"
 #include "reference/catalogue.h"
 #include "reference/pick_lists.h"

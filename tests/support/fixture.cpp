@@ -1,6 +1,8 @@
 #include "support/fixture.h"
 
 #include "data/globals.h"
+#include "data/server_address.h"
+#include "support/pg_cluster.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,10 @@
 
 namespace vdn::test {
 
+bool onServerEngine() {
+    return qEnvironmentVariable("VORDAN_TEST_ENGINE") == QLatin1String("postgresql");
+}
+
 DataFolder::DataFolder() : DataFolder(Options{}) {}
 
 DataFolder::DataFolder(const Options& options) {
@@ -19,16 +25,27 @@ DataFolder::DataFolder(const Options& options) {
     en_modif = false;
     if (!dir_.isValid())
         return;
-    chemin_base = folder();
+    base_ = folder();
+    if (onServerEngine()) {
+        PgCluster& cluster = PgCluster::shared();
+        base_ = cluster.newDatabase();
+        if (base_.isEmpty()) {
+            qWarning("no test server database: %s", qPrintable(cluster.error()));
+            return;
+        }
+    }
+    chemin_base = base_;
     shop_name = options.shopName;
     QFile path(dir_.filePath(QStringLiteral("CHEMIN.QZ")));
     if (!path.open(QIODevice::WriteOnly))
         return;
-    path.write(folder().toUtf8() + "\r\n");
+    // With a server, the second line is the folder of the files beside the
+    // database.
+    path.write(base_.toUtf8() + "\r\n" + (onServer() ? folder().toUtf8() + "\r\n" : ""));
     path.close();
     if (options.createDatabase) {
         CreateOptions create;
-        create.folder = dir_.path();
+        create.folder = onServer() ? base_ : dir_.path();
         create.shopName = options.shopName;
         create.licence = options.licence;
         create.demo = options.demo;
@@ -51,7 +68,11 @@ QString DataFolder::folder() const {
 }
 
 QString DataFolder::databaseFile() const {
-    return databasePath(folder());
+    return databasePath(base_);
+}
+
+bool DataFolder::onServer() const {
+    return isServerAddress(base_);
 }
 
 std::unique_ptr<Connection> DataFolder::connect() const {
@@ -110,6 +131,30 @@ QVariant scalar(Connection& c, const QString& sql, const QVariantList& values) {
     if (!q.exec() || !q.next())
         return {};
     return q.value(0);
+}
+
+bool refuseOn(Connection& c, const QString& table, const QString& event) {
+    if (c.onServer())
+        return c.execute(QStringLiteral("CREATE OR REPLACE FUNCTION pg_temp.vdn_refuse() RETURNS "
+                                        "trigger LANGUAGE plpgsql AS $$BEGIN RAISE EXCEPTION "
+                                        "'opération refusée'; END$$"))
+                   .ok() &&
+               c.execute(QStringLiteral("CREATE TRIGGER vdn_refuse BEFORE %1 ON %2 FOR EACH ROW "
+                                        "EXECUTE FUNCTION pg_temp.vdn_refuse()")
+                             .arg(event, table))
+                   .ok();
+    return c
+        .execute(QStringLiteral("CREATE TEMP TRIGGER vdn_refuse BEFORE %1 ON %2 "
+                                "BEGIN SELECT RAISE(ABORT, 'opération refusée'); END")
+                     .arg(event, table))
+        .ok();
+}
+
+bool allowAgain(Connection& c, const QString& table) {
+    return c
+        .execute(c.onServer() ? QStringLiteral("DROP TRIGGER vdn_refuse ON ") + table
+                              : QStringLiteral("DROP TRIGGER vdn_refuse"))
+        .ok();
 }
 
 void useFrenchLocale() {

@@ -18,6 +18,12 @@ namespace vdn::test {
 // A fresh temporary data folder with its own CHEMIN.QZ and a database made by
 // the program's own creation code. Sets chemin_base and the shop name, resets
 // the record-mode flags, and offers scripted services.
+// The engine the data tests run on: SQLite, or with VORDAN_TEST_ENGINE=
+// postgresql a fresh database of the test server (support/pg_cluster.h).
+// CTest runs a test whose source says "// ctest-engines: postgresql" once
+// more that way, under the label postgresql.
+bool onServerEngine();
+
 class DataFolder {
 public:
     struct Options {
@@ -32,7 +38,8 @@ public:
 
     bool ok() const { return ok_; }
     QString folder() const;       // with a trailing '/'
-    QString databaseFile() const; // folder() + "vordan.mdb"
+    QString databaseFile() const; // folder() + "vordan.mdb", or the server database's address
+    bool onServer() const;
 
     // A new connection of its own on the database (as another window would).
     std::unique_ptr<Connection> connect() const;
@@ -50,6 +57,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QString base_; // chemin_base: folder() or the server database's address
     bool ok_ = false;
 };
 
@@ -76,6 +84,12 @@ private:
 QStringList column(Connection& c, const QString& sql, const QVariantList& values = {});
 // The first column of the first row, or an empty QVariant.
 QVariant scalar(Connection& c, const QString& sql, const QVariantList& values = {});
+
+// Makes `event` ("DELETE", "INSERT", "UPDATE") on `table` fail from now on
+// with an error of the engine, as a refusing engine would, on either engine;
+// allowAgain() takes it away.
+bool refuseOn(Connection& c, const QString& table, const QString& event);
+bool allowAgain(Connection& c, const QString& table);
 
 // Puts the French locale in force, as the program does at start-up.
 void useFrenchLocale();

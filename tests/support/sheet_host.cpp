@@ -1,7 +1,10 @@
 #include "support/sheet_host.h"
 
+#include "data/schema.h"
+
 #include "drilling/sheet_store.h"
 
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -100,9 +103,13 @@ QVariantMap sheetRow(QSqlDatabase db, const QString& code) {
     QVariantMap row;
     if (!q.exec() || !q.next())
         return row;
+    // Named as the schema spells them: a server gives the names in lower case.
+    QHash<QString, QString> spelling;
+    for (const QString& field : sheetFields())
+        spelling.insert(field.toLower(), field);
     const QSqlRecord r = q.record();
     for (int i = 0; i < r.count(); ++i)
-        row.insert(r.fieldName(i), q.value(i));
+        row.insert(spelling.value(r.fieldName(i).toLower(), r.fieldName(i)), q.value(i));
     return row;
 }
 

@@ -1,0 +1,179 @@
+#include "data/transfer.h"
+
+#include "data/connection.h"
+#include "data/dialect.h"
+#include "data/globals.h"
+#include "data/schema.h"
+#include "data/server_address.h"
+#include "data/statement.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vdn {
+
+namespace {
+
+// Rows written by one INSERT: fewer round trips to a server, and well under
+// every engine's limit of bound values (the widest table has 34 fields).
+constexpr int RowsPerInsert = 64;
+
+QStringList fieldsOf(const QString& table) {
+    if (table == QLatin1String("strspecif"))
+        return specifFields() + QStringList{drillerField()};
+    if (table == QLatin1String("strclient"))
+        return clientFields() + clientKeyFields();
+    if (table == QLatin1String("strmateriel"))
+        return ballFields();
+    if (table == QLatin1String("strpercage"))
+        return sheetFields();
+    if (table == sheetHistoryTable())
+        return sheetHistoryFields();
+    return paramFields();
+}
+
+QString insertRows(const QString& table, const QStringList& fields, int rows) {
+    QStringList marks;
+    for (int i = 0; i < fields.size(); ++i)
+        marks << QStringLiteral("?");
+    const QString one = QLatin1Char('(') + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+    QStringList all;
+    for (int r = 0; r < rows; ++r)
+        all << one;
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+        .arg(table, fields.join(QStringLiteral(", ")), all.join(QStringLiteral(", ")));
+}
+
+// Writes the rows held in `values` (whole rows of `fields`).
+Status flush(Connection& to, const QString& table, const QStringList& fields,
+             QList<QVariant>& values) {
+    if (values.isEmpty())
+        return {};
+    Statement insert(to.db(), insertRows(table, fields, int(values.size() / fields.size())));
+    for (const QVariant& v : values)
+        insert.bind(v);
+    values.clear();
+    return insert.exec();
+}
+
+Result<qint64> copyTable(Connection& from, Connection& to, const QString& table) {
+    const QStringList fields = fieldsOf(table);
+    Statement rows(from.db(), selectText(table, fields) + QStringLiteral(" ORDER BY ") +
+                                  Dialect::of(from.db()).additionOrder());
+    if (Status s = rows.exec(); !s)
+        return s.error();
+    qint64 count = 0;
+    QList<QVariant> values;
+    while (rows.next()) {
+        for (int i = 0; i < fields.size(); ++i) {
+            // A null stays null (a key still to compute); any other value is
+            // written as the text it holds.
+            values << (rows.isNull(i) ? QVariant(QMetaType(QMetaType::QString))
+                                      : QVariant(rows.value(i).toString()));
+        }
+        ++count;
+        if (values.size() >= RowsPerInsert * fields.size())
+            if (Status s = flush(to, table, fields, values); !s)
+                return s.error();
+    }
+    if (Status s = rows.finished(); !s)
+        return s.error();
+    if (Status s = flush(to, table, fields, values); !s)
+        return s.error();
+    return count;
+}
+
+Result<QList<TableCount>> copyInto(Connection& from, Connection& to) {
+    // One consistent state of the source for every table.
+    Transaction read(from.db());
+    if (!read.started())
+        return read.started().error();
+    if (from.onServer())
+        if (Status s = from.execute(
+                QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
+            !s)
+            return s.error();
+    Transaction t(to.db());
+    if (!t.started())
+        return t.started().error();
+    for (const QString& sql : schemaStatements(Dialect::of(to.db())))
+        if (Status s = to.execute(sql); !s)
+            return s.error();
+    QList<TableCount> counts;
+    for (const QString& table : schemaTables()) {
+        Result<qint64> n = copyTable(from, to, table);
+        if (!n)
+            return n.error();
+        counts.append({table, *n});
+    }
+    if (Status s = t.commit(); !s)
+        return s.error();
+    return counts;
+}
+
+} // namespace
+
+Status snapshotToFile(Connection& from, const QString& file) {
+    Status status;
+    {
+        Result<std::unique_ptr<Connection>> to = Connection::open(file, Connection::Mode::Blank);
+        if (!to)
+            return to.error();
+        Result<QList<TableCount>> copied = copyInto(from, **to);
+        status = copied.status();
+    }
+    if (status) {
+        // Written with synchronous commits; the whole file once more, so that
+        // the caller's rename moves a file that is on the disk.
+        const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR);
+        if (fd < 0 || ::fsync(fd) != 0)
+            status = DataError::other(errnum::FileAccess,
+                                      QStringLiteral("Impossible d'écrire le fichier %1 : %2")
+                                          .arg(file, QString::fromLocal8Bit(std::strerror(errno))));
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (!status) {
+        QFile::remove(file);
+        QFile::remove(file + QStringLiteral("-journal"));
+    }
+    return status;
+}
+
+QString databaseAt(const QString& location) {
+    if (isServerAddress(location))
+        return location;
+    if (!location.isEmpty() && !location.endsWith(QLatin1Char('/')) && QFileInfo(location).isDir())
+        return databasePath(location + QLatin1Char('/'));
+    return databasePath(location);
+}
+
+Result<QList<TableCount>> transferDatabase(const QString& source, const QString& destination) {
+    const QString from = databaseAt(source);
+    const QString to = databaseAt(destination);
+    Result<std::unique_ptr<Connection>> in = Connection::open(from);
+    if (!in)
+        return in.error();
+    if (!isServerAddress(to) &&
+        QFileInfo(to).absoluteFilePath() == QFileInfo(from).absoluteFilePath())
+        return DataError::other(errnum::FileAccess,
+                                QStringLiteral("La source et la destination sont la même base."));
+    Result<QList<TableCount>> result = DataError();
+    {
+        Result<std::unique_ptr<Connection>> out = Connection::open(to, Connection::Mode::Blank);
+        if (!out)
+            return out.error();
+        result = copyInto(**in, **out);
+    }
+    if (!result && !isServerAddress(to))
+        QFile::remove(to);
+    return result;
+}
+
+} // namespace vdn

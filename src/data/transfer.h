@@ -1,0 +1,38 @@
+#pragma once
+
+#include "data/data_error.h"
+
+#include <QList>
+#include <QString>
+
+namespace vdn {
+
+// The rows copied into one table.
+struct TableCount {
+    QString table;
+    qint64 rows = 0;
+};
+
+// The database named by `location` as the first line of the path file names
+// it: a server address is itself; a folder prefix ("/data/") gives its
+// vordan.mdb, and an existing folder written without its final "/" is taken
+// as that folder.
+QString databaseAt(const QString& location);
+
+// Copies a whole VORDAN database, every row of its tables with their
+// stored keys, from `source` to `destination` (each a folder prefix or a
+// server address; any engine to any engine). The destination must be empty:
+// a folder without vordan.mdb (the file is then created) or a server
+// database without VORDAN's tables; otherwise nothing is written. Everything
+// lands on the destination in one transaction: a failure leaves it as it
+// was (a created file is removed). Rows keep the order they were added in.
+Result<QList<TableCount>> transferDatabase(const QString& source, const QString& destination);
+
+class Connection;
+
+// Writes a consistent snapshot of the database open on `from` (all its
+// tables read in one REPEATABLE READ transaction on a server) into the new
+// SQLite file `file`, flushed to the disk. A failure removes the file.
+Status snapshotToFile(Connection& from, const QString& file);
+
+} // namespace vdn

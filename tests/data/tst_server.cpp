@@ -1,0 +1,458 @@
+// ctest-labels: postgresql
+#include "app/backup.h"
+#include "data/connection.h"
+#include "data/database_creator.h"
+#include "data/error_report.h"
+#include "data/globals.h"
+#include "data/schema.h"
+#include "data/statement.h"
+#include "data/transfer.h"
+#include "data/val.h"
+#include "support/fixture.h"
+#include "support/outside_program.h"
+#include "support/pg_cluster.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <cstring>
+
+using namespace vdn;
+
+namespace {
+
+std::unique_ptr<Connection> open(const QString& address,
+                                 Connection::Mode mode = Connection::Mode::ExistingOnly) {
+    Result<std::unique_ptr<Connection>> c = Connection::open(address, mode);
+    if (!c) {
+        qWarning("cannot open %s: %s", qPrintable(address), qPrintable(c.error().text));
+        return nullptr;
+    }
+    return std::move(*c);
+}
+
+// Every row of every table, each row its fields joined, in key order: two
+// databases with the same rows give the same lists.
+QStringList contentOf(Connection& c) {
+    QStringList all;
+    const QList<std::pair<QString, QStringList>> tables{
+        {QStringLiteral("strspecif"), specifFields() + QStringList{drillerField()}},
+        {QStringLiteral("strclient"), clientFields() + clientKeyFields()},
+        {QStringLiteral("strmateriel"), ballFields()},
+        {QStringLiteral("strpercage"), sheetFields()},
+        {QStringLiteral("strparam"), paramFields()},
+        {sheetHistoryTable(), sheetHistoryFields()}};
+    for (const auto& [table, fields] : tables) {
+        Statement q(c.db(), selectText(table, fields));
+        if (!q.exec().ok())
+            return {QStringLiteral("<erreur>")};
+        QStringList rows;
+        while (q.next()) {
+            QStringList row;
+            for (int i = 0; i < fields.size(); ++i)
+                row << (q.isNull(i) ? QStringLiteral("<null>") : q.value(i).toString());
+            rows << table + QLatin1Char('|') + row.join(QLatin1Char('|'));
+        }
+        rows.sort(); // byte order of the UTF-16 texts: the same on both sides
+        all << rows;
+    }
+    return all;
+}
+
+// Texts that put every branch of val() to work, then random ones built from
+// the characters that matter.
+QStringList valInputs() {
+    QStringList inputs{
+        "",
+        " ",
+        "42",
+        "   12",
+        "\t\n\r7",
+        "-3,00",
+        "+2.5",
+        "0.05",
+        "0,05",
+        "112.5 mm",
+        "1,5.3",
+        "12.",
+        ",5",
+        ".5",
+        "-.5",
+        "4 1/2",
+        "STORM",
+        "-",
+        "+",
+        ".",
+        ",",
+        "007",
+        "10é",
+        "-0",
+        "-0,0",
+        "+-1",
+        "--1",
+        "1e5",
+        "0x10",
+        "١٢",
+        "１２",
+        "\u00a012",
+        "\v12",
+        "\f12",
+        "123456789012345678901234567890",
+        "0.1000000000000000055511151231257827",
+        "9007199254740993",
+        "1.7976931348623157e308",
+        QString(309, QLatin1Char('9')),
+        QString(308, QLatin1Char('9')),
+        QStringLiteral("1") + QString(400, QLatin1Char('0')),
+        QStringLiteral("-1") + QString(400, QLatin1Char('0')),
+        QStringLiteral("0,") + QString(330, QLatin1Char('0')) + QStringLiteral("1"),
+        QStringLiteral("0.") + QString(322, QLatin1Char('0')) + QStringLiteral("5"),
+        QStringLiteral("0.") + QString(323, QLatin1Char('0')) + QStringLiteral("25"),
+        QStringLiteral("0.") + QString(310, QLatin1Char('0')) + QStringLiteral("123"),
+        QStringLiteral("00000") + QString(20, QLatin1Char('0')) + QStringLiteral("1,25"),
+        QStringLiteral("1.") + QString(2000, QLatin1Char('3')),
+        "179769313486231570814527423731704356798070567525844996598917476803157260780028538760589"
+        "558632766878171540458953514382464234321326889464182768467546703537516986049910576551282"
+        "076245490090389328944075868508455133942304583236903222948165808559332123348274797826204"
+        "144723168738177180919299881250404026184124858368",
+    };
+    const QString alphabet = QStringLiteral("0123456789000.,,-+  \tx é");
+    QRandomGenerator random(20261208);
+    for (int i = 0; i < 3000; ++i) {
+        QString s;
+        const int length = int(random.bounded(12));
+        for (int k = 0; k < length; ++k)
+            s += alphabet.at(int(random.bounded(alphabet.size())));
+        inputs << s;
+    }
+    return inputs;
+}
+
+bool sameDouble(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
+}
+
+} // namespace
+
+class TestServer : public QObject {
+    Q_OBJECT
+private slots:
+    void val_and_upper_on_the_server_match_the_program();
+    void creation_fills_an_empty_database_once();
+    void transfer_copies_every_row_both_ways();
+    void transfer_to_a_database_in_use_writes_nothing();
+    void server_failures_are_numbered_by_class();
+    void stopped_server_loses_no_acknowledged_row();
+    void backup_of_a_server_database_opens_without_server();
+};
+
+void TestServer::val_and_upper_on_the_server_match_the_program() {
+    VDN_NEED_SERVER(cluster);
+    const QString address = cluster.newDatabase();
+    auto c = open(address, Connection::Mode::CreateNew);
+    QVERIFY(c);
+    QVERIFY(c->execute(QStringLiteral("CREATE TEMP TABLE t (n INTEGER, v TEXT)")).ok());
+    const QStringList inputs = valInputs();
+    {
+        Transaction t(c->db());
+        Statement insert(c->db(), QStringLiteral("INSERT INTO t VALUES (?, ?)"));
+        for (int i = 0; i < inputs.size(); ++i)
+            QVERIFY(insert.bind(i).bind(inputs.at(i)).exec().ok());
+        QVERIFY(t.commit().ok());
+    }
+    Statement q(c->db(), QStringLiteral("SELECT n, val(v), val(NULL) FROM t ORDER BY n"));
+    const Status ran = q.exec();
+    QVERIFY2(ran.ok(), ran.ok() ? "" : qPrintable(engineErrorListText(ran.error())));
+    int seen = 0;
+    while (q.next()) {
+        const int n = q.value(0).toInt();
+        const double server = q.value(1).toDouble();
+        const double program = val(QStringView(inputs.at(n)));
+        QVERIFY2(sameDouble(server, program),
+                 qPrintable(QStringLiteral("val(« %1 ») : serveur %2, programme %3")
+                                .arg(inputs.at(n).left(60))
+                                .arg(server, 0, 'g', 17)
+                                .arg(program, 0, 'g', 17)));
+        QCOMPARE(q.value(2).toDouble(), 0.0);
+        ++seen;
+    }
+    QCOMPARE(seen, inputs.size());
+    // Capitals of the letters a French shop types, as the program writes them.
+    for (const QString& text : {QStringLiteral("éèêëàâäîïôöùûüçœæÿ"), QStringLiteral("straße"),
+                                QStringLiteral("Zoé d'Almeida"), QStringLiteral("ǆ ǉ ﬁ")}) {
+        Result<QVariant> upper =
+            scalar(c->db(), QStringLiteral("SELECT vdn_upper(?)"), {QVariant(text)});
+        QVERIFY(upper.ok());
+        QCOMPARE(upper->toString(), text.toUpper());
+    }
+}
+
+void TestServer::creation_fills_an_empty_database_once() {
+    VDN_NEED_SERVER(cluster);
+    const QString address = cluster.newDatabase();
+    CreateOptions options;
+    options.folder = address;
+    options.shopName = QStringLiteral("BOWL'ÉTÉ");
+    options.licence = QStringLiteral("0042");
+    QVERIFY(createDatabase(options).ok());
+    // The same lists and identity as a new SQLite file.
+    test::DataFolder sqlite(test::DataFolder::Options{QStringLiteral("BOWL'ÉTÉ"),
+                                                      QStringLiteral("0042"), std::nullopt, true});
+    QVERIFY(sqlite.ok());
+    auto server = open(address);
+    QVERIFY(server);
+    auto file = Connection::open(sqlite.databaseFile());
+    QVERIFY(file.ok());
+    QCOMPARE(contentOf(*server), contentOf(**file));
+    QCOMPARE(test::scalar(*server, QStringLiteral("SELECT version FROM vdn_version")).toInt(),
+             SchemaVersion);
+    // Text compares byte by byte, and a reference value once whatever its case.
+    QCOMPARE(test::column(*server, QStringLiteral("SELECT DISTINCT collation_name FROM "
+                                                  "information_schema.columns WHERE "
+                                                  "table_name LIKE 'str%' AND data_type = 'text'")),
+             QStringList{QStringLiteral("C")});
+    QVERIFY(server
+                ->execute(QStringLiteral("INSERT INTO strparam (par_table, par_lib) VALUES "
+                                         "('99', 'Boule')"))
+                .ok());
+    const Status twice = server->execute(
+        QStringLiteral("INSERT INTO strparam (par_table, par_lib) VALUES ('99', 'BOULE')"));
+    QVERIFY(!twice.ok());
+    QCOMPARE(twice.error().engineErrors.value(0).state, QStringLiteral("23505"));
+    QVERIFY(server
+                ->execute(QStringLiteral("INSERT INTO strparam (par_table, par_lib) VALUES "
+                                         "('99', 'BOULÉ')"))
+                .ok());
+    // A second creation is refused and leaves the rows alone.
+    const Status again = createDatabase(options);
+    QVERIFY(!again.ok());
+    QVERIFY(again.error().text.contains(QStringLiteral("déjà")));
+    QCOMPARE(test::scalar(*server, QStringLiteral("SELECT count(*) FROM strparam WHERE "
+                                                  "par_table = '99'"))
+                 .toInt(),
+             2);
+}
+
+void TestServer::transfer_copies_every_row_both_ways() {
+    VDN_NEED_SERVER(cluster);
+    test::DataFolder::Options demo;
+    demo.demo = DemoOptions{};
+    test::DataFolder source(demo);
+    QVERIFY(source.ok());
+    {
+        // A row written by another program, its keys still to compute, and
+        // texts that test the copy.
+        auto c = source.connect();
+        QVERIFY(c->execute(QStringLiteral("INSERT INTO strclient (clt_cod, clt_nom, clt_memo) "
+                                          "VALUES ('900001', 'Œdipe ''Ω''', 'a\r\nb;\"c\"')"))
+                    .ok());
+        // The shop's driller and two dated versions of a sheet go along.
+        QVERIFY(c->execute(QStringLiteral("UPDATE strspecif SET spe_perceur = 'Zoé Ødegård'"))
+                    .ok());
+        QVERIFY(c->execute(QStringLiteral("INSERT INTO strpercage_hist (per_code, his_num, "
+                                          "his_date, his_perceur, PER_08) VALUES "
+                                          "('900001', '000001', '2026-01-02 10:00:00', '', "
+                                          "'4 1/2'), ('900001', '000002', "
+                                          "'2026-03-04 11:30:00', 'Zoé', '4 5/8')"))
+                    .ok());
+    }
+    const QString address = cluster.newDatabase();
+    Result<QList<TableCount>> there = transferDatabase(source.folder(), address);
+    QVERIFY2(there.ok(), there.ok() ? "" : qPrintable(there.error().text));
+    QCOMPARE(there->size(), schemaTables().size());
+    auto original = source.connect();
+    auto server = open(address);
+    QVERIFY(server);
+    const QStringList rows = contentOf(*original);
+    QVERIFY(rows.size() > 300);
+    QCOMPARE(contentOf(*server), rows);
+    for (const TableCount& count : *there)
+        QCOMPARE(count.rows,
+                 test::scalar(*original, QStringLiteral("SELECT count(*) FROM ") + count.table)
+                     .toLongLong());
+    // Back to a new folder (no final "/"), and from it to another folder.
+    QTemporaryDir back;
+    QVERIFY(transferDatabase(address, back.path()).ok());
+    auto returned = Connection::open(back.filePath(QStringLiteral("vordan.mdb")));
+    QVERIFY(returned.ok());
+    QCOMPARE(contentOf(**returned), rows);
+    QTemporaryDir third;
+    QVERIFY(transferDatabase(back.path() + QLatin1Char('/'), third.path() + QLatin1Char('/')).ok());
+    auto copied = Connection::open(third.filePath(QStringLiteral("vordan.mdb")));
+    QVERIFY(copied.ok());
+    QCOMPARE(contentOf(**copied), rows);
+}
+
+void TestServer::transfer_to_a_database_in_use_writes_nothing() {
+    VDN_NEED_SERVER(cluster);
+    test::DataFolder source;
+    QVERIFY(source.ok());
+    // A server database that already holds VORDAN's tables.
+    const QString used = cluster.newDatabase();
+    CreateOptions options;
+    options.folder = used;
+    QVERIFY(createDatabase(options).ok());
+    QVERIFY(
+        cluster.psql(test::PgCluster::databaseOf(used), QStringLiteral("DELETE FROM strparam")));
+    Result<QList<TableCount>> refused = transferDatabase(source.folder(), used);
+    QVERIFY(!refused.ok());
+    QString count;
+    QVERIFY(cluster.psql(test::PgCluster::databaseOf(used),
+                         QStringLiteral("SELECT count(*) FROM strparam"), &count));
+    QCOMPARE(count, QStringLiteral("0"));
+    // A database where the copy fails half-way keeps none of it.
+    const QString clash = cluster.newDatabase();
+    QVERIFY(cluster.psql(test::PgCluster::databaseOf(clash),
+                         QStringLiteral("CREATE TABLE strindex_nom (x int); "
+                                        "CREATE TABLE vdn_version (x int)")));
+    QVERIFY(!transferDatabase(source.folder(), clash).ok());
+    QVERIFY(cluster.psql(test::PgCluster::databaseOf(clash),
+                         QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
+                                        "table_name LIKE 'str%'"),
+                         &count));
+    QCOMPARE(count, QStringLiteral("1"));
+    // A folder that holds a database keeps it as it was.
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    const QByteArray before = [&] {
+        QFile f(folder.databaseFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    QVERIFY(!transferDatabase(source.folder(), folder.folder()).ok());
+    QFile after(folder.databaseFile());
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), before);
+}
+
+void TestServer::server_failures_are_numbered_by_class() {
+    VDN_NEED_SERVER(cluster);
+    const auto failureOf = [](const QString& address) {
+        Result<std::unique_ptr<Connection>> c = Connection::open(address);
+        return c.ok() ? DataError{} : c.error();
+    };
+    // A database that does not exist, a role the server does not know, a
+    // port where no server listens.
+    DataError missing = failureOf(cluster.address(QStringLiteral("absente")));
+    QCOMPARE(missing.number, 8030);
+    QCOMPARE(missing.engineErrors.value(0).state, QStringLiteral("3D000"));
+    QVERIFY(missing.text.contains(QStringLiteral("n'existe pas")));
+    QVERIFY(engineErrorListText(missing).contains(QStringLiteral("SQLSTATE 3D000")));
+    QVERIFY(engineErrorListText(missing).contains(QStringLiteral("absente")));
+    QString other = cluster.address(QStringLiteral("postgres"));
+    other.replace(QStringLiteral("vordan_test@"), QStringLiteral("inconnu@"));
+    QCOMPARE(failureOf(other).number, 8028);
+    const DataError down =
+        failureOf(QStringLiteral("postgresql://x@127.0.0.1:1/vordan?connect_timeout=5"));
+    QCOMPARE(down.number, 8008);
+    QVERIFY(down.text.contains(QStringLiteral("ne répond pas")));
+    // A role without rights on the tables.
+    const QString address = cluster.newDatabase();
+    CreateOptions options;
+    options.folder = address;
+    QVERIFY(createDatabase(options).ok());
+    QVERIFY(cluster.psql(QStringLiteral("postgres"),
+                         QStringLiteral("DO $$BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE "
+                                        "rolname = 'sansdroit') THEN CREATE ROLE sansdroit "
+                                        "LOGIN; END IF; END$$")));
+    QString limited = address;
+    limited.replace(QStringLiteral("vordan_test@"), QStringLiteral("sansdroit@"));
+    const DataError denied = failureOf(limited);
+    QCOMPARE(denied.number, 8043);
+    QCOMPARE(denied.engineErrors.value(0).state, QStringLiteral("42501"));
+    QVERIFY(denied.text.contains(QStringLiteral("droits")));
+}
+
+void TestServer::stopped_server_loses_no_acknowledged_row() {
+    VDN_NEED_SERVER(cluster);
+    const QString address = cluster.newDatabase();
+    CreateOptions options;
+    options.folder = address;
+    QVERIFY(createDatabase(options).ok());
+    auto c = open(address);
+    QVERIFY(c);
+    const QString insertCustomer = insertText(
+        QStringLiteral("strclient"), {QStringLiteral("clt_cod"), QStringLiteral("clt_nom")});
+    const QString insertBall = insertText(QStringLiteral("strmateriel"),
+                                          {QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")});
+    QVERIFY(run(c->db(), insertCustomer, {QStringLiteral("000001"), QStringLiteral("GARDÉ")}).ok());
+    // Statements a window prepares once and runs again with new values.
+    Statement first(c->db(), QStringLiteral("SELECT count(*) FROM strclient WHERE clt_cod >= ?"));
+    Statement second(c->db(), QStringLiteral("SELECT count(*) FROM strclient WHERE clt_cod < ?"));
+    QVERIFY(first.bind(QStringLiteral("0")).execFirst().ok());
+    QVERIFY(second.bind(QStringLiteral("9")).execFirst().ok());
+    {
+        // A validation of a customer and its balls, cut before its commit.
+        Transaction t(c->db());
+        QVERIFY(t.started().ok());
+        QVERIFY(
+            run(c->db(), insertCustomer, {QStringLiteral("000002"), QStringLiteral("PERDU")}).ok());
+        QVERIFY(run(c->db(), insertBall, {QStringLiteral("000002"), QStringLiteral("001")}).ok());
+        QVERIFY(cluster.stopImmediately());
+        const Status lost =
+            run(c->db(), insertBall, {QStringLiteral("000002"), QStringLiteral("002")});
+        QVERIFY(!lost.ok());
+        QCOMPARE(lost.error().number, 8008);
+        QVERIFY(!t.commit().ok());
+    }
+    QVERIFY(cluster.start());
+    // The next action works on the same connection, and finds the
+    // acknowledged row alone: a statement prepared before the stop that
+    // opens the connection again, one that finds it opened by another.
+    Result<bool> counted = first.bind(QStringLiteral("000001")).execFirst();
+    QVERIFY2(counted.ok(), counted.ok() ? "" : qPrintable(counted.error().text));
+    QCOMPARE(first.value(0).toInt(), 1);
+    counted = second.bind(QStringLiteral("000002")).execFirst();
+    QVERIFY2(counted.ok(), counted.ok() ? "" : qPrintable(counted.error().text));
+    QCOMPARE(second.value(0).toInt(), 1);
+    Result<QVariant> names = scalar(c->db(), QStringLiteral("SELECT string_agg(clt_cod, ',') "
+                                                            "FROM strclient"));
+    QVERIFY2(names.ok(), names.ok() ? "" : qPrintable(names.error().text));
+    QCOMPARE(names->toString(), QStringLiteral("000001"));
+    QCOMPARE(scalar(c->db(), QStringLiteral("SELECT count(*) FROM strmateriel"))->toInt(), 0);
+    QVERIFY(
+        run(c->db(), insertCustomer, {QStringLiteral("000002"), QStringLiteral("REPRIS")}).ok());
+}
+
+void TestServer::backup_of_a_server_database_opens_without_server() {
+    VDN_NEED_SERVER(cluster);
+    const QString address = cluster.newDatabase();
+    CreateOptions options;
+    options.folder = address;
+    options.demo = DemoOptions{};
+    QVERIFY(createDatabase(options).ok());
+    // The data files come from the folder of the path file's second line.
+    QTemporaryDir files, drive;
+    QFile data(files.filePath(QStringLiteral("VDN_TARIFS.MDB")));
+    QVERIFY(data.open(QIODevice::WriteOnly));
+    data.write("tarifs");
+    data.close();
+    chemin_fichiers = files.path();
+    QFile previous(drive.filePath(QStringLiteral("vordan.mdb")));
+    QVERIFY(previous.open(QIODevice::WriteOnly));
+    previous.write("ancienne sauvegarde");
+    previous.close();
+    const BackupResult result = backUp(address, drive.path());
+    chemin_fichiers.clear();
+    QVERIFY2(result.complete(), qPrintable(backupEndMessage(result)));
+    QCOMPARE(result.copied, (QStringList{"vordan.mdb", "VDN_TARIFS.MDB"}));
+    QCOMPARE(QDir(drive.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"VDN_TARIFS.MDB", "vordan.mdb"}));
+    auto server = open(address);
+    auto snapshot = Connection::open(drive.filePath(QStringLiteral("vordan.mdb")));
+    QVERIFY(server && snapshot.ok());
+    QVERIFY(!(*snapshot)->onServer());
+    QCOMPARE(contentOf(**snapshot), contentOf(*server));
+    QCOMPARE(test::scalar(**snapshot, QStringLiteral("PRAGMA integrity_check")).toString(),
+             QStringLiteral("ok"));
+    // Without a second line, the folder VORDAN of the documents folder.
+    const QString fallback = filesBase(address);
+    QVERIFY2(fallback.endsWith(QLatin1String("/VORDAN/")), qPrintable(fallback));
+    QVERIFY(QFileInfo(fallback).isDir());
+}
+
+QTEST_GUILESS_MAIN(TestServer)
+#include "tst_server.moc"
