@@ -180,22 +180,35 @@ QString snapshotInto(sqlite3* source, const QString& target) {
     return cannotWrite(copyDetail(copy));
 }
 
+// A new file under a unique temporary name beside `target`, made and
+// closed, so that the previous backup stays untouched until its
+// replacement is complete; empty, with the reason in `error`, when it cannot
+// be made.
+QString temporaryBeside(const QString& target, QString* error) {
+    QTemporaryFile temp(target + QStringLiteral(".XXXXXX"));
+    temp.setAutoRemove(false);
+    errno = 0;
+    if (!temp.open()) {
+        *error = openFailure(temp, errno);
+        return {};
+    }
+    const QString name = temp.fileName();
+    temp.close();
+    return name;
+}
+
 // A server database: its tables read in one transaction into a new
 // SQLite file under a temporary name, renamed over the previous backup once
 // complete and on the drive.
 QString backUpServerDatabase(Connection& source, const QString& target) {
-    QTemporaryFile temp(target + QStringLiteral(".XXXXXX"));
-    temp.setAutoRemove(false);
-    errno = 0;
-    if (!temp.open())
-        return cannotWrite(openFailure(temp, errno));
-    const QString tempName = temp.fileName();
-    temp.close();
+    QString error;
+    const QString tempName = temporaryBeside(target, &error);
+    if (tempName.isEmpty())
+        return cannotWrite(error);
     QFile::remove(tempName); // the copy makes its own new file there
     if (Status s = snapshotToFile(source, tempName); !s)
         return s.error().engineErrors.isEmpty() ? cannotWrite(s.error().text)
                                                 : cannotRead(s.error().text);
-    QString error;
     if (!replaceFile(tempName, target, &error)) {
         QFile::remove(tempName);
         return cannotWrite(error);
@@ -212,14 +225,11 @@ QString backUpDatabase(const QString& base, const QString& target) {
         return backUpServerDatabase(**source, target);
     // A unique temporary name in the destination, so the previous backup is
     // untouched until the copy is complete and checked.
-    QTemporaryFile temp(target + QStringLiteral(".XXXXXX"));
-    temp.setAutoRemove(false);
-    errno = 0;
-    if (!temp.open())
-        return cannotWrite(openFailure(temp, errno));
-    const QString tempName = temp.fileName();
-    temp.close();
-    QString error = snapshotInto((*source)->handle(), tempName);
+    QString error;
+    const QString tempName = temporaryBeside(target, &error);
+    if (tempName.isEmpty())
+        return cannotWrite(error);
+    error = snapshotInto((*source)->handle(), tempName);
     if (error.isEmpty())
         QFile::setPermissions(tempName, QFileInfo((*source)->path()).permissions());
     if (error.isEmpty() && !replaceFile(tempName, target, &error))

@@ -33,17 +33,7 @@ enum class Kind {
     Button,
 };
 
-// One control: name (none for a caption nothing refers to), kind, the frame
-// it lies in (none: the panel), its rectangle in twips relative to that
-// frame, its caption and its number.
-struct Placed {
-    const char* name;
-    Kind kind;
-    const char* in;
-    int left, top, width, height;
-    const char* caption;
-    int number;
-};
+using Placed = LayoutRow<Kind>;
 
 // In creation order, which is also the order Tab visits the controls.
 const Placed Layout[] = {

@@ -21,9 +21,8 @@ Status fill(Connection& c, const CreateOptions& options) {
     Transaction t(c.db());
     if (!t.started())
         return t.started();
-    for (const QString& sql : schemaStatements(Dialect::of(c.db())))
-        if (Status s = c.execute(sql); !s)
-            return s;
+    if (Status s = writeSchema(c); !s)
+        return s;
     ShopStore shops(c.db());
     if (Status s = shops.insert({QStringLiteral("1"), options.shopName, options.licence}); !s)
         return s;

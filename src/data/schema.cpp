@@ -260,13 +260,19 @@ QStringList schemaStatements(const Dialect& d) {
     return statements;
 }
 
+Status writeSchema(Connection& c) {
+    for (const QString& sql : schemaStatements(Dialect::of(c.db())))
+        if (Status s = c.execute(sql); !s)
+            return s;
+    return {};
+}
+
 Status createSchema(Connection& c) {
     Transaction t(c.db());
     if (!t.started())
         return t.started();
-    for (const QString& sql : schemaStatements(Dialect::of(c.db())))
-        if (Status s = c.execute(sql); !s)
-            return s;
+    if (Status s = writeSchema(c); !s)
+        return s;
     return t.commit();
 }
 

@@ -59,7 +59,9 @@ QStringList sheetHistoryFields();
 // The statements that make every table, index and function of the current
 // version in a new, empty database, its version written last.
 QStringList schemaStatements(const Dialect& d);
-// Runs them in one transaction.
+// Runs them inside the caller's transaction.
+Status writeSchema(Connection& c);
+// Runs them in one transaction of their own.
 Status createSchema(Connection& c);
 // Every table of the current version (the five tables, then the sheet
 // history), in the order a copy fills them.

@@ -102,9 +102,8 @@ Result<QList<TableCount>> copyInto(Connection& from, Connection& to) {
     Transaction t(to.db());
     if (!t.started())
         return t.started().error();
-    for (const QString& sql : schemaStatements(Dialect::of(to.db())))
-        if (Status s = to.execute(sql); !s)
-            return s.error();
+    if (Status s = writeSchema(to); !s)
+        return s.error();
     QList<TableCount> counts;
     for (const QString& table : schemaTables()) {
         Result<qint64> n = copyTable(from, to, table);

@@ -3,6 +3,7 @@
 #include "data/schema.h"
 #include "drilling/sheet_diagram.h"
 #include "platform/clickable_label.h"
+#include "platform/twips.h"
 #include "reference/pick_lists.h"
 #include "widgets/pictures.h"
 
@@ -38,16 +39,7 @@ enum class Kind {
     List, // a list of choices
 };
 
-// One control: name, kind, the frame it lies in (none: the panel), its
-// rectangle in twips relative to that frame, its caption and its number.
-struct Placed {
-    const char* name;
-    Kind kind;
-    const char* in;
-    int left, top, width, height;
-    const char* caption;
-    int number;
-};
+using Placed = LayoutRow<Kind>;
 
 const char* const Fingers = "Les Inserts de doigts";
 const char* const Thumb = "Les Inserts de pouce";

@@ -15,4 +15,18 @@ inline QRect twipsRect(int left, int top, int width, int height) {
     return QRect(px(left), px(top), px(width), px(height));
 }
 
+// One row of a window's layout table: the control's name (none for a
+// caption nothing refers to), its kind (each window lists its own kinds),
+// the frame it lies in (none: the window itself), its rectangle in twips
+// relative to that frame, its caption and a number whose meaning the kind
+// gives (a length limit, an option's index, a pick list's number).
+template <typename Kind> struct LayoutRow {
+    const char* name;
+    Kind kind;
+    const char* in;
+    int left, top, width, height;
+    const char* caption;
+    int number;
+};
+
 } // namespace vdn

@@ -251,8 +251,8 @@ void TestServer::transfer_copies_every_row_both_ways() {
                                           "VALUES ('900001', 'Œdipe ''Ω''', 'a\r\nb;\"c\"')"))
                     .ok());
         // The shop's driller and two dated versions of a sheet go along.
-        QVERIFY(c->execute(QStringLiteral("UPDATE strspecif SET spe_perceur = 'Zoé Ødegård'"))
-                    .ok());
+        QVERIFY(
+            c->execute(QStringLiteral("UPDATE strspecif SET spe_perceur = 'Zoé Ødegård'")).ok());
         QVERIFY(c->execute(QStringLiteral("INSERT INTO strpercage_hist (per_code, his_num, "
                                           "his_date, his_perceur, PER_08) VALUES "
                                           "('900001', '000001', '2026-01-02 10:00:00', '', "
