@@ -204,8 +204,7 @@ void TestSheetPanel::tab_order_follows_the_sheet() {
     auto c = f.connect();
     test::SheetHost host(f.services(), c->db());
     QVERIFY(host.showActive());
-    host.setCustomer("000004", "A", "");
-    QTest::mouseClick(host.cmdajout_fiche, Qt::LeftButton);
+    host.startNewSheet(QStringLiteral("000004"));
     QWidget* start = host.panel->findChild<QWidget*>("cmdvalide_fiche");
     start->setFocus();
     QTRY_VERIFY(start->hasFocus());
@@ -250,8 +249,7 @@ void TestSheetPanel::exclusive_pairs_clear_their_partner() {
     auto c = f.connect();
     test::SheetHost host(f.services(), c->db());
     QVERIFY(host.showActive());
-    host.setCustomer("000005", "A", "");
-    QTest::mouseClick(host.cmdajout_fiche, Qt::LeftButton);
+    host.startNewSheet(QStringLiteral("000005"));
     QComboBox* a = comboOf(host.panel, left);
     QComboBox* b = comboOf(host.panel, partner);
 
@@ -283,8 +281,7 @@ void TestSheetPanel::typed_text_stays_as_typed() {
     auto c = f.connect();
     test::SheetHost host(f.services(), c->db());
     QVERIFY(host.showActive());
-    host.setCustomer("000006", "A", "");
-    QTest::mouseClick(host.cmdajout_fiche, Qt::LeftButton);
+    host.startNewSheet(QStringLiteral("000006"));
     // List 8 holds "1/16" and "1/8"; list 22 holds "Blanc".
     QComboBox* c8 = comboOf(host.panel, 8);
     QComboBox* c22 = comboOf(host.panel, 22);

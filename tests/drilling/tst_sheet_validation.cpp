@@ -137,8 +137,7 @@ void TestSheetValidation::unknown_value_registers_under_its_list() {
     auto c = f.connect();
     test::SheetHost host(f.services(), c->db());
     QVERIFY(host.showActive());
-    host.setCustomer("000013", "A", "");
-    QTest::mouseClick(host.cmdajout_fiche, Qt::LeftButton);
+    host.startNewSheet(QStringLiteral("000013"));
     QComboBox* combo = comboOf(host.panel, field);
     combo->setFocus();
     QTRY_VERIFY(focusIn(combo));
@@ -169,8 +168,7 @@ void TestSheetValidation::long_value_is_cut_to_ten_characters() {
     QVERIFY(f.ok());
     auto c = f.connect();
     test::SheetHost host(f.services(), c->db());
-    host.setCustomer("000014", "A", "");
-    QTest::mouseClick(host.cmdajout_fiche, Qt::LeftButton);
+    host.startNewSheet(QStringLiteral("000014"));
     comboOf(host.panel, 14)->setEditText("Pitch 1/4 fort");
     f.boxes.expectQuestion(question("14 : ", "Pitch 1/4 "), true);
     clickValidate(*host.panel);

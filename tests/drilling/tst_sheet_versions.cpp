@@ -299,8 +299,7 @@ void TestSheetVersions::a_sheet_never_validated_lists_only_itself() {
     QVERIFY(f.ok());
     auto c = f.connect();
     test::SheetHost host(f.services(), c->db());
-    host.setCustomer("000031", "A", "");
-    QTest::mouseClick(host.cmdajout_fiche, Qt::LeftButton);
+    host.startNewSheet(QStringLiteral("000031"));
     auto* list = host.panel->findChild<QListWidget*>("lstversions");
     QCOMPARE(listed(list), QStringList{"Fiche actuelle"});
     // A sheet written without a version (by another program) lists none

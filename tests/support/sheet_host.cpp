@@ -113,4 +113,9 @@ QVariantMap sheetRow(QSqlDatabase db, const QString& code) {
     return row;
 }
 
+void SheetHost::startNewSheet(const QString& code) {
+    setCustomer(code, QStringLiteral("A"), QStringLiteral(""));
+    QTest::mouseClick(cmdajout_fiche, Qt::LeftButton);
+}
+
 } // namespace vdn::test

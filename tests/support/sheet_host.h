@@ -20,6 +20,9 @@ public:
     void setCustomer(const QString& code, const QString& name, const QString& state);
     // Shows the entry matching whether the customer has a sheet.
     void refreshEntries();
+    // The customer `code` (any name, no state) shown, then a click on the
+    // entry that creates the sheet.
+    void startNewSheet(const QString& code);
     // Shows the window and waits until it is active (focus-out rules need it).
     bool showActive();
     // The window's close box while the sheet is open: back to the ball panel.
