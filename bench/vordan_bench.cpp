@@ -256,7 +256,9 @@ void addSheetHistory(Connection& c, const QString& customer) {
         sheet.fingerComment = QStringLiteral("Version %1").arg(v);
         sheet.conicity = v % 2 ? QStringLiteral("O") : QStringLiteral("N");
         const QDateTime when(QDate(2022, 1, 1).addDays(v * 20), QTime(10, 0));
-        if (Status s = sheets.save(sheet, {when, QStringLiteral("Tibor Vallasse")}); !s)
+        if (Status s = sheets.save(sheet, {when, QStringLiteral("Tibor Vallasse")},
+                                   SheetStore::Overwrite::Yes);
+            !s)
             fail(s.error().text);
     }
 }

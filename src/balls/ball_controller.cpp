@@ -9,6 +9,7 @@
 #include "platform/pointer.h"
 #include "printing/ball_list_printout.h"
 #include "reference/param_store.h"
+#include "session/changed_elsewhere.h"
 
 namespace vdn {
 
@@ -16,6 +17,35 @@ namespace {
 const QString BallListReading = QStringLiteral("Lecture de la liste des boules");
 const QString BallSaving = QStringLiteral("Enregistrement de la boule");
 } // namespace
+
+QStringList changedBallFields(const BallRecord& before, const BallRecord& now) {
+    const QList<std::pair<QString, QString BallRecord::*>> texts{
+        {QStringLiteral("Marque"), &BallRecord::brand},
+        {QStringLiteral("Boule"), &BallRecord::ball},
+        {QStringLiteral("N° Série"), &BallRecord::serial},
+        {QStringLiteral("Noyau"), &BallRecord::core},
+        {QStringLiteral("RG"), &BallRecord::rg},
+        {QStringLiteral("Différentiel"), &BallRecord::diff},
+        {QStringLiteral("Length"), &BallRecord::length},
+        {QStringLiteral("Hook"), &BallRecord::hook},
+        {QStringLiteral("Date de l'achat"), &BallRecord::date},
+        {QStringLiteral("Layout"), &BallRecord::layout},
+        {QStringLiteral("Surface"), &BallRecord::surface},
+    };
+    QStringList names;
+    for (const auto& [name, member] : texts)
+        if (before.*member != now.*member)
+            names << name;
+    if (before.type != now.type)
+        names << QStringLiteral("Huilée / Sec / Spare");
+    return names;
+}
+
+QString movedLineMessage(const QString& line, const QString& used) {
+    return QStringLiteral("Le n° d'ordre %1 a été pris sur un autre poste entre-temps : la boule "
+                          "est enregistrée sous le n° %2.")
+        .arg(line, used);
+}
 
 BallController::BallController(const Services& services, BallStore& balls, BallPanel& panel,
                                QObject* parent)
@@ -107,6 +137,7 @@ void BallController::addBall() {
     r.show();
     services_.pointer->setDefault();
     txtmat_lg = *highest + 1;
+    opened_.reset();
     r.startNewBall();
 }
 
@@ -144,6 +175,7 @@ void BallController::openBall(int row) {
     }
     if (!ball->has_value())
         return;
+    opened_ = **ball;
     r.showBall(**ball);
     r.show();
     r.updateBrandPictures();
@@ -173,11 +205,73 @@ void BallController::validate() {
     if (checkPickLists() != CheckOutcome::Completed)
         return;
     const BallRecord ball = record().enteredBall(customer_.code, txtmat_lg);
-    if (Status s = balls_.save(ball); !s) {
-        report(s.error(), BallSaving);
-        return;
+    if (opened_ && opened_->code == ball.code && opened_->line == ball.line ? updateChecked(ball)
+                                                                            : insertNew(ball))
+        cmdannule3();
+}
+
+bool BallController::insertNew(const BallRecord& ball) {
+    Result<QString> used = balls_.insertUnderFreeLine(ball);
+    if (!used) {
+        report(used.error(), BallSaving);
+        return false;
     }
-    cmdannule3();
+    if (*used != ball.line) {
+        services_.pointer->setDefault();
+        services_.boxes->message(panel_.window(), movedLineMessage(ball.line, *used));
+    }
+    return true;
+}
+
+bool BallController::updateChecked(BallRecord ball) {
+    ball.revision = opened_->revision;
+    Status written = balls_.update(ball);
+    while (!written && written.error().isChangedElsewhere()) {
+        Result<std::optional<BallRecord>> now = balls_.byKey(ball.code, ball.line);
+        if (!now) {
+            report(now.error(), BallSaving);
+            return false;
+        }
+        services_.pointer->setDefault();
+        if (!now->has_value()) {
+            // Deleted elsewhere: written again only if the user says so.
+            if (!services_.boxes->question(
+                    panel_.window(),
+                    QStringLiteral("La boule n° %1 a été supprimée sur un autre poste depuis son "
+                                   "affichage. L'enregistrer à nouveau ?")
+                        .arg(ball.line)))
+                return false;
+            return insertNew(ball);
+        }
+        const QString headline =
+            QStringLiteral("La boule n° %1 a été modifiée sur un autre poste depuis son "
+                           "affichage.")
+                .arg(ball.line);
+        switch (askChangedElsewhere(*services_.boxes, panel_.window(), headline,
+                                    changedBallFields(*opened_, **now))) {
+        case ChangedElsewhereChoice::Reload:
+            if (emptyEntry()) {
+                opened_ = **now;
+                record().showBall(**now);
+                record().updateBrandPictures();
+                record().focusBallName();
+            }
+            return false;
+        case ChangedElsewhereChoice::KeepEntry:
+            return false;
+        case ChangedElsewhereChoice::Overwrite:
+            break;
+        }
+        // Over the version just read: a change made meanwhile asks again.
+        opened_ = **now;
+        ball.revision = (*now)->revision;
+        written = balls_.update(ball);
+    }
+    if (!written) {
+        report(written.error(), BallSaving);
+        return false;
+    }
+    return true;
 }
 
 void BallController::cmdannule3() {

@@ -19,6 +19,13 @@ class BallRecordPanel;
 // the current customer it was last given, and only on grid rows of that
 // customer. What follows on the window (cancel, back to the ball panel) it
 // asks for through its signals.
+// The names of the fields that differ between two readings of a ball, as
+// the ball record's captions give them.
+QStringList changedBallFields(const BallRecord& before, const BallRecord& now);
+// Told after a new ball was saved under another line number than its own,
+// which another workstation took meanwhile.
+QString movedLineMessage(const QString& line, const QString& used);
+
 class BallController : public QObject {
     Q_OBJECT
 public:
@@ -73,6 +80,13 @@ private:
     // The ball entry emptied and its pick lists filled; false after reporting
     // a failure.
     bool emptyEntry();
+    // Writes a new ball, under the next free line when its own was taken
+    // meanwhile; false when nothing was written.
+    bool insertNew(const BallRecord& ball);
+    // Writes a changed ball over the row version it was read at; when
+    // another workstation changed or deleted it since, the user chooses.
+    // False when nothing was written (the entry stays on screen).
+    bool updateChecked(BallRecord ball);
 
     Services services_;
     BallStore& balls_;
@@ -82,6 +96,9 @@ private:
     // The working ball line number: the customer's highest line number
     // after a ball list load, the open ball's line, or a new ball's.
     int txtmat_lg = 0;
+    // The open ball as it was read (none for a new ball): what the entry
+    // started from.
+    std::optional<BallRecord> opened_;
     bool checking_ = false;
 };
 

@@ -45,6 +45,13 @@ const std::array<RecordText, 19> RecordTexts{{
 const QString LaneCondition = QStringLiteral("MAT_TYPE");
 const QString Bag = QStringLiteral("MAT_SAC");
 
+Status changedElsewhere(const BallRecord& b) {
+    return DataError::other(errnum::ChangedElsewhere,
+                            QStringLiteral("La boule %1 du client %2 a été modifiée ou supprimée "
+                                           "sur un autre poste")
+                                .arg(b.line, b.code));
+}
+
 const RecordText* recordText(const QString& field) {
     for (const RecordText& t : RecordTexts)
         if (field.compare(QLatin1String(t.field), Qt::CaseInsensitive) == 0)
@@ -64,14 +71,47 @@ const QString DefaultOrder = QStringLiteral(" ORDER BY val(MAT_SAC), MAT_LG");
 // Equal texts keep the line order.
 const QString ColumnOrder = QStringLiteral(" ORDER BY %1, MAT_LG");
 const QString SelectOne = SelectList + QStringLiteral(" AND MAT_LG = ?");
-// A new ball or a changed one in one statement: a row is never half written.
-// A new ball takes bag "000"; a changed one keeps its bag number, and its
-// lane condition when the record has none.
-const QString Save =
-    upsertText(Table, ballFields(), {QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")},
-               {{Bag, QStringLiteral("'000'"), QString()},
-                {LaneCondition, QString(),
-                 QStringLiteral("coalesce(excluded.MAT_TYPE, strmateriel.MAT_TYPE)")}});
+// One ball with the row version it was read at.
+const QString SelectRecord = selectText(Table, ballFields() + QStringList{revisionField()}) +
+                             QStringLiteral(" WHERE MAT_CODE = ? AND MAT_LG = ?");
+// A new ball takes bag "000"; its line must be free (the key refuses a taken one).
+const QString& insertStatement() {
+    static const QString sql = [] {
+        QString text = insertText(Table, ballFields());
+        // The bag's place holds the literal: bound values skip it.
+        QStringList marks;
+        for (const QString& f : ballFields())
+            marks << (f == Bag ? QStringLiteral("'000'") : QStringLiteral("?"));
+        // A taken line writes nothing and fails nothing (see insert()).
+        return text.left(text.indexOf(QStringLiteral(" VALUES ("))) +
+               QStringLiteral(" VALUES (%1) ON CONFLICT DO NOTHING")
+                   .arg(marks.join(QStringLiteral(", ")));
+    }();
+    return sql;
+}
+// A changed ball keeps its bag number (changed in the grid only), and its
+// lane condition when the record has none; its row version goes one up.
+// Bound: the fields but the keys and the bag, then the code and line.
+const QString& updateStatement() {
+    static const QString sql = [] {
+        QStringList sets;
+        for (const QString& f : ballFields()) {
+            if (f == Bag || f == QLatin1String("MAT_CODE") || f == QLatin1String("MAT_LG"))
+                continue;
+            sets << (f == LaneCondition ? QStringLiteral("%1 = coalesce(?, %1)").arg(f)
+                                        : f + QStringLiteral(" = ?"));
+        }
+        sets << QStringLiteral("%1 = %1 + 1").arg(revisionField());
+        return QStringLiteral("UPDATE %1 SET %2 WHERE MAT_CODE = ? AND MAT_LG = ?")
+            .arg(Table, sets.join(QStringLiteral(", ")));
+    }();
+    return sql;
+}
+const QString& checkedUpdateStatement() {
+    static const QString sql =
+        updateStatement() + QStringLiteral(" AND %1 = ?").arg(revisionField());
+    return sql;
+}
 const QString DeleteOne =
     QStringLiteral("DELETE FROM strmateriel WHERE MAT_CODE = ? AND MAT_LG = ?");
 const QString UpdateBag =
@@ -149,7 +189,7 @@ Result<QList<BallRow>> BallStore::listOne(const QString& code, const QString& li
 }
 
 Result<std::optional<BallRecord>> BallStore::byKey(const QString& code, const QString& line) const {
-    Statement q(db_, SelectOne);
+    Statement q(db_, SelectRecord);
     Result<bool> found = q.bind(code).bind(line).execFirst();
     if (!found)
         return found.error();
@@ -163,21 +203,65 @@ Result<std::optional<BallRecord>> BallStore::byKey(const QString& code, const QS
         else if (fields.at(i) == LaneCondition && !q.isNull(i))
             b.type = q.value(i).toString();
     }
+    b.revision = q.value(int(fields.size())).toLongLong();
     return std::optional<BallRecord>(b);
 }
 
-Status BallStore::save(const BallRecord& b) {
-    Statement q(db_, Save);
-    // Bound in field order; the bag number of a new ball is written by the statement.
+namespace {
+// Binds the fields of a ball in field order, but the bag and those in `skip`.
+void bindBall(Statement& q, const BallRecord& b, const QStringList& skip) {
     for (const QString& field : ballFields()) {
-        if (field == Bag)
+        if (field == Bag || skip.contains(field))
             continue;
         if (const RecordText* t = recordText(field))
             q.bind(b.*(t->member));
         else if (field == LaneCondition)
             b.type ? q.bind(*b.type) : q.bind(NullText{});
     }
-    return q.exec();
+}
+} // namespace
+
+Status BallStore::insert(const BallRecord& b) {
+    Statement q(db_, insertStatement());
+    bindBall(q, b, {});
+    if (Status s = q.exec(); !s)
+        return s;
+    if (q.rowsAffected() < 1)
+        return DataError::other(
+            errnum::KeyTaken,
+            QStringLiteral("La boule %1 du client %2 existe déjà").arg(b.line, b.code));
+    return {};
+}
+
+Result<QString> BallStore::insertUnderFreeLine(BallRecord b) {
+    // Each try numbers the ball anew: another workstation may add one of
+    // the customer's balls between the reading and the writing.
+    for (int tries = 0; tries < 100; ++tries) {
+        Status written = insert(b);
+        if (written)
+            return b.line;
+        if (!written.error().isDuplicateKey())
+            return written.error();
+        Result<int> highest = highestLine(b.code);
+        if (!highest)
+            return highest.error();
+        b.line = formatBallLine(*highest + 1);
+    }
+    return changedElsewhere(b).error();
+}
+
+Status BallStore::update(const BallRecord& b, Overwrite overwrite) {
+    const bool checked = overwrite == Overwrite::No;
+    Statement q(db_, checked ? checkedUpdateStatement() : updateStatement());
+    bindBall(q, b, {QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")});
+    q.bind(b.code).bind(b.line);
+    if (checked)
+        q.bind(QVariant(b.revision));
+    if (Status s = q.exec(); !s)
+        return s;
+    if (q.rowsAffected() < 1)
+        return changedElsewhere(b);
+    return {};
 }
 
 Status BallStore::remove(const QString& code, const QString& line) {

@@ -79,6 +79,7 @@ struct BallRecord {
     QString date;   // MAT_DATE as the date box shows it
     QString dateKey;
     std::optional<QString> type; // MAT_TYPE
+    qint64 revision = 0;         // the row version it was read at
 };
 
 // The statement of the ball list printout: every ball of one customer (bind
@@ -113,11 +114,21 @@ public:
     // Every ball of the customer for the ball list printout, as an executed
     // forward-only query read field by field, in the printout's order.
     Result<QSqlQuery> printoutRows(const QString& code) const;
+    // One ball with its row version, or nothing when there is none.
     Result<std::optional<BallRecord>> byKey(const QString& code, const QString& line) const;
-    // Creates the ball with bag "000", or updates every described field of
-    // the existing one (keeping its bag number, and its lane condition when
-    // the record has none), in one statement.
-    Status save(const BallRecord& ball);
+    // Creates the ball with bag "000" under its line number; a line that is
+    // taken is refused (DataError::isDuplicateKey()).
+    Status insert(const BallRecord& ball);
+    // Creates the ball under its line number or, when another workstation
+    // took that line meanwhile, under the next free one; returns the line used.
+    Result<QString> insertUnderFreeLine(BallRecord ball);
+    enum class Overwrite { No, Yes };
+    // Writes every described field of the existing ball, keeping its bag
+    // number, and its lane condition when the record has none, in one
+    // statement. Unless told to overwrite, only over the row version it was
+    // read at; a ball changed or deleted since (or never there) is left as it
+    // is and the failure is DataError::isChangedElsewhere().
+    Status update(const BallRecord& ball, Overwrite overwrite = Overwrite::No);
     Status remove(const QString& code, const QString& line);
     // The bag number changed in the grid. A ball that no longer exists is a
     // failure.

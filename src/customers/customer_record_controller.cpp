@@ -5,13 +5,84 @@
 #include "data/globals.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
+#include "session/changed_elsewhere.h"
 
 namespace vdn {
 
+namespace {
+
+const QString SavingCustomer = QStringLiteral("Enregistrement du client");
+
+// The names of the fields, as the record's captions give them.
+QString fieldName(CustomerField f) {
+    switch (f) {
+    case CustomerField::Cod:
+        return QStringLiteral("N° client");
+    case CustomerField::Int:
+        return QStringLiteral("Sigle");
+    case CustomerField::Nom:
+        return QStringLiteral("Nom");
+    case CustomerField::Ad1:
+        return QStringLiteral("Adresse (ligne 1)");
+    case CustomerField::Ad2:
+        return QStringLiteral("Adresse (ligne 2)");
+    case CustomerField::Ad3:
+        return QStringLiteral("Adresse (ligne 3)");
+    case CustomerField::Cp:
+        return QStringLiteral("Code postal");
+    case CustomerField::Vil:
+        return QStringLiteral("Ville");
+    case CustomerField::Pays:
+        return QStringLiteral("Pays");
+    case CustomerField::Tel:
+        return QStringLiteral("Téléphone");
+    case CustomerField::Gsm:
+        return QStringLiteral("Portable");
+    case CustomerField::Fax:
+        return QStringLiteral("Fax");
+    case CustomerField::Mail:
+        return QStringLiteral("Mail");
+    case CustomerField::Memo:
+        return QStringLiteral("Observations");
+    case CustomerField::Nic:
+        return QStringLiteral("N° TVA Intracommunautaire");
+    case CustomerField::Tar:
+        return QStringLiteral("Particulier / Entreprise");
+    case CustomerField::Dg:
+        return QStringLiteral("Droitier / Gaucher");
+    case CustomerField::Poig:
+        return QStringLiteral("Poignet");
+    case CustomerField::Lbs:
+        return QStringLiteral("Poids Boule");
+    case CustomerField::Etat:
+        return QStringLiteral("État");
+    }
+    return QString();
+}
+
+} // namespace
+
+QStringList changedCustomerFields(const CustomerRecord& before, const CustomerRecord& now) {
+    QStringList names;
+    for (int i = 0; i < CustomerFieldCount; ++i) {
+        const auto f = static_cast<CustomerField>(i);
+        if (before.text(f) != now.text(f))
+            names << fieldName(f);
+    }
+    return names;
+}
+
+QString movedCodeMessage(const QString& proposed, const QString& used) {
+    return QStringLiteral("Le code %1 a été pris sur un autre poste entre-temps : le client est "
+                          "enregistré sous le code %2.")
+        .arg(proposed, used);
+}
+
 CustomerRecordController::CustomerRecordController(const Services& services,
                                                    CustomerStore& customers,
+                                                   const SheetStore& sheets,
                                                    CustomerRecordPanel& panel, QObject* parent)
-    : QObject(parent), services_(services), customers_(customers), panel_(panel) {
+    : QObject(parent), services_(services), customers_(customers), sheets_(sheets), panel_(panel) {
     connect(&panel, &CustomerRecordPanel::validateClicked, this,
             &CustomerRecordController::validate);
     connect(&panel, &CustomerRecordPanel::codeLeft, this, &CustomerRecordController::codeCheck);
@@ -28,8 +99,9 @@ void CustomerRecordController::codeCheck() {
     if (!en_ajout && !en_modif)
         return;
     panel_.setCode(formatCustomerCode(panel_.code()));
-    // Only a new customer can run into an existing code.
-    if (!en_ajout || panel_.code().trimmed().isEmpty())
+    // Only a new customer can run into an existing code; the proposed one,
+    // if another workstation took it meanwhile, moves when it is saved.
+    if (!en_ajout || panel_.code().trimmed().isEmpty() || panel_.code() == proposedCode_)
         return;
     Result<std::optional<CustomerRecord>> existing = customers_.byCode(panel_.code());
     if (!existing) {
@@ -66,11 +138,10 @@ void CustomerRecordController::validate() {
     const QString code = panel_.code();
     Result<std::optional<CustomerRecord>> existing = customers_.byCode(code);
     if (!existing) {
-        erreur_donnees(existing.error(), services_, panel_.window(),
-                       QStringLiteral("Enregistrement du client"));
+        erreur_donnees(existing.error(), services_, panel_.window(), SavingCustomer);
         return;
     }
-    if (existing->has_value() && en_ajout) {
+    if (existing->has_value() && en_ajout && code != proposedCode_) {
         // The entry stays as typed: only the code needs changing.
         refuse(QStringLiteral("Ce code existe déjà"), &CustomerRecordPanel::focusCode);
         return;
@@ -81,13 +152,85 @@ void CustomerRecordController::validate() {
         return;
     }
     const CustomerRecord row = panel_.ecrit_client();
-    const Status written = en_ajout ? customers_.insert(row) : customers_.update(row);
-    if (!written) {
-        erreur_donnees(written.error(), services_, panel_.window(),
-                       QStringLiteral("Enregistrement du client"));
-        return;
+    if (en_ajout ? insertNew(row) : updateChecked(row))
+        emit cancelRequested();
+}
+
+bool CustomerRecordController::insertNew(const CustomerRecord& row) {
+    const QString code = row.text(CustomerField::Cod);
+    if (code != proposedCode_) {
+        const Status written = customers_.insert(row);
+        if (written)
+            return true;
+        if (written.error().isDuplicateKey())
+            // Typed, and taken meanwhile by another workstation.
+            refuse(QStringLiteral("Ce code existe déjà"), &CustomerRecordPanel::focusCode);
+        else
+            erreur_donnees(written.error(), services_, panel_.window(), SavingCustomer);
+        return false;
     }
-    emit cancelRequested();
+    Result<QString> used = customers_.insertUnderFreeCode(row, sheets_);
+    if (!used) {
+        erreur_donnees(used.error(), services_, panel_.window(), SavingCustomer);
+        return false;
+    }
+    if (used->isEmpty()) {
+        refuse(QStringLiteral("Plus aucun numéro de client libre"),
+               &CustomerRecordPanel::focusCode);
+        return false;
+    }
+    if (*used != code) {
+        // Txtcod shows the code the customer now has.
+        panel_.setCode(*used);
+        proposedCode_ = *used;
+        services_.pointer->setDefault();
+        services_.boxes->message(panel_.window(), movedCodeMessage(code, *used));
+    }
+    return true;
+}
+
+bool CustomerRecordController::updateChecked(CustomerRecord row) {
+    Status written = customers_.update(row);
+    if (!written && written.error().number == errnum::NoCurrentRecord) {
+        // Deleted for good elsewhere since it was shown.
+        refuse(QStringLiteral("Ce code n'existe pas"), nullptr);
+        return true;
+    }
+    while (!written && written.error().isChangedElsewhere()) {
+        Result<std::optional<CustomerRecord>> now = customers_.byCode(row.text(CustomerField::Cod));
+        if (!now) {
+            erreur_donnees(now.error(), services_, panel_.window(), SavingCustomer);
+            return false;
+        }
+        if (!now->has_value()) {
+            // Deleted for good elsewhere: as when the code is gone before.
+            refuse(QStringLiteral("Ce code n'existe pas"), nullptr);
+            return true;
+        }
+        services_.pointer->setDefault();
+        const QString headline =
+            QStringLiteral("Le client %1 a été modifié sur un autre poste depuis son affichage.")
+                .arg(row.text(CustomerField::Cod));
+        switch (askChangedElsewhere(*services_.boxes, panel_.window(), headline,
+                                    changedCustomerFields(panel_.loaded(), **now))) {
+        case ChangedElsewhereChoice::Reload:
+            panel_.display(**now);
+            panel_.focusFirstField();
+            return false;
+        case ChangedElsewhereChoice::KeepEntry:
+            return false;
+        case ChangedElsewhereChoice::Overwrite:
+            break;
+        }
+        // Over the version just read: a change made meanwhile asks again.
+        row.revision = (*now)->revision;
+        written = customers_.update(row);
+    }
+    if (!written) {
+        erreur_donnees(written.error(), services_, panel_.window(), SavingCustomer);
+        return false;
+    }
+    return true;
 }
 
 } // namespace vdn

@@ -8,6 +8,14 @@
 namespace vdn {
 
 class CustomerRecordPanel;
+class SheetStore;
+
+// The names of the fields that differ between two readings of a customer,
+// in their stored order, as the record's captions give them.
+QStringList changedCustomerFields(const CustomerRecord& before, const CustomerRecord& now);
+// Told after a new customer was saved under another code than the one
+// proposed, which another workstation took meanwhile.
+QString movedCodeMessage(const QString& proposed, const QString& used);
 
 // The work of the customer record panel Frame100: the code check on leaving
 // Txtcod and the validation, which checks the entry and writes the customer
@@ -18,7 +26,13 @@ class CustomerRecordController : public QObject {
     Q_OBJECT
 public:
     CustomerRecordController(const Services& services, CustomerStore& customers,
-                             CustomerRecordPanel& panel, QObject* parent = nullptr);
+                             const SheetStore& sheets, CustomerRecordPanel& panel,
+                             QObject* parent = nullptr);
+
+    // The code proposed for a new customer. Left as it is, it moves to the
+    // next free code when another workstation takes it meanwhile; a code the
+    // user typed never moves.
+    void setProposedCode(const QString& code) { proposedCode_ = code; }
 
     // cmdvalide: checks the entry and writes the customer.
     void validate();
@@ -36,9 +50,19 @@ private:
     using FocusCall = void (CustomerRecordPanel::*)();
     void refuse(const QString& message, FocusCall focus);
 
+    // Writes a new customer, under the next free code when the proposed one
+    // was taken meanwhile; false when nothing was written.
+    bool insertNew(const CustomerRecord& row);
+    // Writes a changed customer over the row version it was read at; when
+    // another workstation changed it since, the user chooses. False when
+    // nothing was written (the entry stays on screen).
+    bool updateChecked(CustomerRecord row);
+
     Services services_;
     CustomerStore& customers_;
+    const SheetStore& sheets_;
     CustomerRecordPanel& panel_;
+    QString proposedCode_;
 };
 
 } // namespace vdn

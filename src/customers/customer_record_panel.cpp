@@ -278,6 +278,7 @@ QLineEdit* CustomerRecordPanel::box(CustomerField field) const {
 }
 
 void CustomerRecordPanel::efface_client() {
+    loaded_ = CustomerRecord();
     for (const BoxRule& rule : Boxes) {
         QLineEdit* edit = this->*rule.member;
         if (rule.field != F::Cod)
@@ -300,6 +301,7 @@ void CustomerRecordPanel::efface_client() {
 
 void CustomerRecordPanel::display(const CustomerRecord& customer) {
     efface_client();
+    loaded_ = customer;
     // A box shows the whole stored value, even one longer than what may be
     // typed, so that saving the customer again loses nothing.
     auto put = [](QLineEdit* edit, const QString& value) {
@@ -349,6 +351,7 @@ CustomerRecord CustomerRecordPanel::ecrit_client() {
     if (Option1_0->isChecked())
         txtnic->clear();
     CustomerRecord r;
+    r.revision = loaded_.revision;
     r.set(F::Cod, formatCustomerCode(Txtcod->text()));
     r.set(F::Nom, Txtnom->text().toUpper());
     for (CustomerField f : AsTyped)

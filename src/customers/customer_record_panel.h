@@ -34,6 +34,9 @@ public:
     // The customer as the boxes show it (hand, wrist support and tariff from
     // the hidden code boxes), for the summary.
     CustomerRecord shown() const;
+    // The customer as display() last showed it, with its row version: what
+    // the entry started from (empty, version 0, for a new customer).
+    const CustomerRecord& loaded() const { return loaded_; }
     // The row to write: code on six digits, name in capitals, the tariff,
     // hand and wrist support from the option buttons. The VAT number is
     // emptied first for a private customer.
@@ -72,6 +75,8 @@ protected:
 
 private:
     friend struct CustomerRecordTables;
+
+    CustomerRecord loaded_;
 
     QLineEdit* Txtcod = nullptr;
     QLineEdit* txtint = nullptr;

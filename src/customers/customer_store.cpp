@@ -43,7 +43,8 @@ const QString& selectList() {
     return sql;
 }
 const QString& selectRecords() {
-    static const QString sql = selectText(Table, clientFields());
+    // Every field, then the row version the record was read at.
+    static const QString sql = selectText(Table, clientFields() + QStringList{revisionField()});
     return sql;
 }
 const QString& selectReport() {
@@ -119,17 +120,30 @@ const QString SelectWithoutKeys = QStringLiteral(
     "SELECT clt_cod, clt_nom, clt_vil, clt_tel, clt_gsm, clt_fax, clt_ad1 FROM strclient "
     "WHERE clt_nom_k2 IS NULL");
 
+// A taken code writes nothing and fails nothing: a failed statement would
+// end a server transaction, and the code is looked for again.
 const QString& insertStatement() {
-    static const QString sql = insertText(Table, clientFields());
+    static const QString sql = insertIfNewText(Table, clientFields());
     return sql;
 }
+// Every field, the row version one more; bound: the fields, then the code.
 const QString& updateStatement() {
-    static const QString sql = updateText(Table, clientFields(), {Key});
+    static const QString sql =
+        updateText(Table, clientFields(), {Key})
+            .replace(QStringLiteral(" WHERE "),
+                     QStringLiteral(", %1 = %1 + 1 WHERE ").arg(revisionField()));
     return sql;
 }
-const QString MarkDeleted =
-    QStringLiteral("UPDATE strclient SET clt_etat = 'SUPPRIME' WHERE clt_cod = ?");
+// The same, written only over the version that was read (bound last).
+const QString& checkedUpdateStatement() {
+    static const QString sql =
+        updateStatement() + QStringLiteral(" AND %1 = ?").arg(revisionField());
+    return sql;
+}
+const QString MarkDeleted = QStringLiteral(
+    "UPDATE strclient SET clt_etat = 'SUPPRIME', vdn_rev = vdn_rev + 1 WHERE clt_cod = ?");
 const QString Delete = QStringLiteral("DELETE FROM strclient WHERE clt_cod = ?");
+const QString SelectExists = QStringLiteral("SELECT 1 FROM strclient WHERE clt_cod = ?");
 
 constexpr int HighestNumber = 999999;
 
@@ -142,6 +156,13 @@ DataError noRow(const QString& code) {
     return DataError::other(
         errnum::NoCurrentRecord,
         QStringLiteral("Aucun enregistrement en cours : le client %1 n'existe pas").arg(code));
+}
+
+Status changedElsewhere(const QString& code) {
+    return DataError::other(errnum::ChangedElsewhere,
+                            QStringLiteral("Le client %1 a été modifié ou supprimé sur un autre "
+                                           "poste")
+                                .arg(code));
 }
 
 // Runs a statement that must change the customer's row.
@@ -281,6 +302,7 @@ Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query)
         for (int i = 0; i < CustomerFieldCount; ++i)
             if (!q.isNull(i))
                 r.set(static_cast<CustomerField>(i), q.value(i).toString());
+        r.revision = q.value(CustomerFieldCount).toLongLong();
         out.append(r);
     }
     if (Status s = q.finished(); !s)
@@ -350,19 +372,67 @@ Status CustomerStore::writeKeys(const CustomerRecord& customer) {
     return q.exec();
 }
 
-// The keys are written by a second statement: the first, changing the name
-// or a number, has the file clear the keys it held. Should the second fail,
-// the keys stay null and are computed at the next opening of the window.
+// The keys are written by a second statement, in the same transaction: the
+// first, changing the name or a number, has the file clear the keys it held.
 Status CustomerStore::insert(const CustomerRecord& customer) {
-    if (Status s = write(insertStatement(), customer, {}); !s)
+    Transaction t(db_);
+    if (!t.started())
+        return t.started();
+    if (Status s = write(insertStatement(), customer, {}); !s) {
+        if (s.error().number != errnum::NoCurrentRecord)
+            return s;
+        return DataError::other(
+            errnum::KeyTaken,
+            QStringLiteral("Le code %1 existe déjà").arg(customer.text(CustomerField::Cod)));
+    }
+    if (Status s = writeKeys(customer); !s)
         return s;
-    return writeKeys(customer);
+    return t.commit();
 }
 
-Status CustomerStore::update(const CustomerRecord& customer) {
-    if (Status s = write(updateStatement(), customer, {customer.text(CustomerField::Cod)}); !s)
+Status CustomerStore::update(const CustomerRecord& customer, Overwrite overwrite) {
+    const QString code = customer.text(CustomerField::Cod);
+    Transaction t(db_);
+    if (!t.started())
+        return t.started();
+    const bool checked = overwrite == Overwrite::No;
+    QVariantList where{code};
+    if (checked)
+        where << customer.revision;
+    if (Status s = write(checked ? checkedUpdateStatement() : updateStatement(), customer, where);
+        !s) {
+        if (!checked || s.error().number != errnum::NoCurrentRecord)
+            return s;
+        // Gone, or there under another version.
+        Statement q(db_, SelectExists);
+        Result<bool> exists = q.bind(code).execFirst();
+        if (!exists)
+            return exists.error();
+        return *exists ? changedElsewhere(code) : s;
+    }
+    if (Status s = writeKeys(customer); !s)
         return s;
-    return writeKeys(customer);
+    return t.commit();
+}
+
+Result<QString> CustomerStore::insertUnderFreeCode(CustomerRecord customer,
+                                                   const SheetStore& sheets) {
+    // Each try takes the next free number anew: another workstation may take
+    // one between the reading and the writing, which the key refuses.
+    for (int tries = 0; tries < 100; ++tries) {
+        Status written = insert(customer);
+        if (written)
+            return customer.text(CustomerField::Cod);
+        if (!written.error().isDuplicateKey())
+            return written.error();
+        Result<QString> next = nextCode(sheets);
+        if (!next)
+            return next.error();
+        if (next->isEmpty())
+            return QString();
+        customer.set(CustomerField::Cod, *next);
+    }
+    return changedElsewhere(customer.text(CustomerField::Cod)).error();
 }
 
 Result<int> CustomerStore::fillMissingKeys() {

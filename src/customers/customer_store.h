@@ -55,6 +55,9 @@ public:
     QString text(CustomerField f) const { return (*this)[f].value_or(QString()); }
     void set(CustomerField f, const QString& value) { (*this)[f] = value; }
 
+    // The row version the customer was read at (0 for a new one).
+    qint64 revision = 0;
+
 private:
     std::array<std::optional<QString>, CustomerFieldCount> values_;
 };
@@ -157,9 +160,20 @@ public:
     // many. Found through the index of such rows, never by reading every row.
     Result<int> fillMissingKeys();
 
+    // Writes a new customer and its keys in one transaction; a code that
+    // exists is refused (DataError::isDuplicateKey()).
     Status insert(const CustomerRecord& customer);
-    // Writes every field of the customer of the same code.
-    Status update(const CustomerRecord& customer);
+    // Writes the new customer under its code, or, when another workstation
+    // took that code meanwhile, under the next free one; returns the code
+    // used (empty when every number is taken).
+    Result<QString> insertUnderFreeCode(CustomerRecord customer, const SheetStore& sheets);
+    enum class Overwrite { No, Yes };
+    // Writes every field of the customer of the same code, in one
+    // transaction. Unless told to overwrite, only over the row version the
+    // record was read at: a row changed since is left as it is and the
+    // failure is DataError::isChangedElsewhere(). A customer that is not
+    // there fails with errnum::NoCurrentRecord.
+    Status update(const CustomerRecord& customer, Overwrite overwrite = Overwrite::No);
     // Keeps the customer for consultation: state "SUPPRIME".
     Status markDeleted(const QString& code);
     // Deletes the customer and all its balls, all or nothing. Its drilling

@@ -50,7 +50,8 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     screen_fit::resize(this, QSize(px(DesignedWidth), px(UsualHeight)));
 
     listController_ = new CustomerListController(services_, customers_, balls_, *Frame200, this);
-    recordController_ = new CustomerRecordController(services_, customers_, *Frame100, this);
+    recordController_ =
+        new CustomerRecordController(services_, customers_, sheets_, *Frame100, this);
     ballController_ = new BallController(services_, balls_, *Frame300, this);
 
     connect(Frame200, &CustomerListPanel::rowClicked, this, &VdnClient::selectCustomer);
@@ -275,6 +276,7 @@ void VdnClient::newCustomer() {
     en_ajout = true;
     en_modif = false;
     Frame100->setCode(*next);
+    recordController_->setProposedCode(*next);
     Frame100->setCodeEditable(true);
     services_.pointer->setDefault();
     showPanel(Panel::Record);

@@ -133,4 +133,19 @@ DataError DataError::fromDatabase(const QSqlDatabase& db, const QString& stateme
     return fromSqlError(db.lastError(), db, statement);
 }
 
+bool DataError::isDuplicateKey() const {
+    if (number == errnum::KeyTaken)
+        return true;
+    for (const EngineError& e : engineErrors)
+        if (e.state.isEmpty() ? e.extendedCode == SQLITE_CONSTRAINT_PRIMARYKEY ||
+                                    e.extendedCode == SQLITE_CONSTRAINT_UNIQUE
+                              : e.state == QLatin1String("23505"))
+            return true;
+    return false;
+}
+
+bool DataError::isChangedElsewhere() const {
+    return number == errnum::ChangedElsewhere;
+}
+
 } // namespace vdn

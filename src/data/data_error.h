@@ -40,6 +40,13 @@ struct DataError {
     static DataError fromSqlError(const QSqlError& error, const QSqlDatabase& db,
                                   const QString& statement);
     static DataError other(int number, const QString& text) { return {number, text, {}}; }
+
+    // Whether the write was refused because a row of the same key (or unique
+    // index) exists: errnum::KeyTaken, SQLite's constraint codes, a server's
+    // 23505.
+    bool isDuplicateKey() const;
+    // Whether a checked write found the row changed or deleted elsewhere.
+    bool isChangedElsewhere() const;
 };
 
 // Numbers of failures that do not come from the database engine. They keep the
@@ -57,6 +64,12 @@ constexpr int PrintFailure = 482;
 constexpr int CopyFailure = 3040;
 constexpr int SpreadsheetFailure = 429;
 constexpr int InvalidValue = 13; // "type mismatch": a value the field cannot take
+// A row changed or deleted by another workstation (or another program on the
+// same file) since it was read: the write was not made.
+constexpr int ChangedElsewhere = 3197;
+// A new row whose key (a customer code, a ball's line) another workstation
+// holds already: nothing was written.
+constexpr int KeyTaken = 3022;
 } // namespace errnum
 
 // Outcome of an operation that returns nothing but may fail.

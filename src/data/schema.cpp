@@ -229,6 +229,17 @@ QStringList sheetHistory(const Dialect& d) {
     };
 }
 
+// 4 to 5: the row version of every row a user edits, so that two
+// workstations (or two programs on one file) never overwrite each other's
+// changes unseen. Rows already there start at version 0.
+QStringList rowVersions() {
+    QStringList steps;
+    for (const QString& table : revisedTables())
+        steps << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 INTEGER NOT NULL DEFAULT 0")
+                     .arg(table, revisionField());
+    return steps;
+}
+
 // Forward migrations: entry i brings a file from version i + 1 to i + 2.
 QList<QStringList> migrations(const Dialect& d) {
     return {
@@ -245,10 +256,20 @@ QList<QStringList> migrations(const Dialect& d) {
         },
         frenchKeys(d),
         sheetHistory(d),
+        rowVersions(),
     };
 }
 
 } // namespace
+
+QString revisionField() {
+    return QStringLiteral("vdn_rev");
+}
+
+QStringList revisedTables() {
+    return {QStringLiteral("strclient"), QStringLiteral("strmateriel"),
+            QStringLiteral("strpercage")};
+}
 
 QStringList schemaStatements(const Dialect& d) {
     // The engine's own objects, the first version, then every change since.

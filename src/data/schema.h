@@ -12,7 +12,7 @@ class Dialect;
 
 // The schema version this program writes, kept in PRAGMA user_version (in
 // the table vdn_version on a server).
-constexpr int SchemaVersion = 4;
+constexpr int SchemaVersion = 5;
 
 // Field names of the five tables, in their stored order.
 QStringList specifFields();
@@ -55,6 +55,13 @@ QStringList sheetHistoryKeyFields();
 // Every field of a history row: sheetHistoryKeyFields(), then every field of
 // strpercage but per_code, in their stored order.
 QStringList sheetHistoryFields();
+
+// The row version the program keeps in each table whose rows a user edits
+// (strclient, strmateriel, strpercage): 0 for a new row, one more at each
+// change the program writes. A write made against the version that was read
+// finds the row changed elsewhere when it no longer holds that version.
+QString revisionField(); // "vdn_rev"
+QStringList revisedTables();
 
 // The statements that make every table, index and function of the current
 // version in a new, empty database, its version written last.

@@ -27,12 +27,14 @@ constexpr int RowsPerInsert = 64;
 QStringList fieldsOf(const QString& table) {
     if (table == QLatin1String("strspecif"))
         return specifFields() + QStringList{drillerField()};
+    // Row versions go along: a workstation that read a row before the move
+    // still finds it changed when it was.
     if (table == QLatin1String("strclient"))
-        return clientFields() + clientKeyFields();
+        return clientFields() + clientKeyFields() + QStringList{revisionField()};
     if (table == QLatin1String("strmateriel"))
-        return ballFields();
+        return ballFields() + QStringList{revisionField()};
     if (table == QLatin1String("strpercage"))
-        return sheetFields();
+        return sheetFields() + QStringList{revisionField()};
     if (table == sheetHistoryTable())
         return sheetHistoryFields();
     return paramFields();

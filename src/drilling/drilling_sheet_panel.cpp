@@ -11,6 +11,7 @@
 #include "platform/pointer.h"
 #include "reference/catalogue.h"
 #include "reference/pick_lists.h"
+#include "session/changed_elsewhere.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -151,6 +152,10 @@ Status DrillingSheetPanel::open(const CurrentCustomer& customer, Mode mode) {
                                                    "n'a pas de fiche de perçage")
                                         .arg(customer.code));
         form_->show(**sheet);
+        basis_ = **sheet;
+    } else {
+        basis_ = form_->read(customer.code);
+        basis_.revision.reset();
     }
     customer_ = customer;
     if (Status s = loadVersions(); !s)
@@ -263,20 +268,80 @@ void DrillingSheetPanel::validate() {
         return;
     }
     SheetValidation validation(services_, params_, sheets_);
-    switch (validation.run(*form_, customer_, *driller, this)) {
+    switch (validation.run(*form_, customer_, *driller, basis_.revision, this)) {
     case SheetValidation::Outcome::Refused:
         emit cancelRequested();
         break;
     case SheetValidation::Outcome::Saved:
-        // The row exists now: a later validation of this panel changes it.
-        mode_ = Mode::Modify;
-        if (Status st = loadVersions(); !st)
-            erreur_donnees(st.error(), services_, this);
-        emit saved();
+        afterSave();
+        break;
+    case SheetValidation::Outcome::ChangedElsewhere:
+        resolveChangedElsewhere(*driller);
         break;
     case SheetValidation::Outcome::Declined:
     case SheetValidation::Outcome::Failed:
         break;
+    }
+}
+
+void DrillingSheetPanel::afterSave() {
+    // The row exists now: a later validation of this panel changes it.
+    mode_ = Mode::Modify;
+    Result<std::optional<SheetRecord>> stored = sheets_.load(customer_.code);
+    if (!stored)
+        erreur_donnees(stored.error(), services_, this);
+    else if (stored->has_value())
+        basis_ = **stored;
+    if (Status st = loadVersions(); !st)
+        erreur_donnees(st.error(), services_, this);
+    emit saved();
+}
+
+void DrillingSheetPanel::resolveChangedElsewhere(const QString& driller) {
+    const QString saving = QStringLiteral("Enregistrement de la fiche de perçage");
+    for (;;) {
+        Result<std::optional<SheetRecord>> now = sheets_.load(customer_.code);
+        if (!now) {
+            erreur_donnees(now.error(), services_, this, saving);
+            return;
+        }
+        SheetRecord entry = form_->read(customer_.code);
+        if (now->has_value()) {
+            services_.pointer->setDefault();
+            const QString headline = QStringLiteral("La fiche de perçage de ce client a été "
+                                                    "modifiée sur un autre poste depuis son "
+                                                    "affichage.");
+            switch (askChangedElsewhere(*services_.boxes, this, headline,
+                                        changedSheetFields(basis_, **now))) {
+            case ChangedElsewhereChoice::Reload:
+                form_->clearForNewSheet();
+                form_->show(**now);
+                basis_ = **now;
+                mode_ = Mode::Modify;
+                if (Status st = loadVersions(); !st)
+                    erreur_donnees(st.error(), services_, this);
+                focusFirstField();
+                return;
+            case ChangedElsewhereChoice::KeepEntry:
+                return;
+            case ChangedElsewhereChoice::Overwrite:
+                break;
+            }
+            // Over the version just read: a change made meanwhile asks again.
+            entry.revision = (*now)->revision;
+        } else {
+            // The row is gone: writing the entry again loses nobody's work.
+            entry.revision.reset();
+        }
+        Status s = sheets_.save(entry, {services_.clock->now(), driller});
+        if (s) {
+            afterSave();
+            return;
+        }
+        if (!s.error().isChangedElsewhere()) {
+            erreur_donnees(s.error(), services_, this, saving);
+            return;
+        }
     }
 }
 

@@ -117,6 +117,12 @@ protected:
 private:
     void focusFirstField();
     Status loadVersions();
+    // After a write: the row version the next validation starts from, the
+    // version list, then the window's turn.
+    void afterSave();
+    // The sheet's row changed since it was read: the user chooses between
+    // the stored values and writing the entry over them.
+    void resolveChangedElsewhere(const QString& driller);
     void chooseListRow(int row);
     static bool leftForGood(QComboBox* combo, Qt::FocusReason reason);
 
@@ -137,6 +143,9 @@ private:
     // The current sheet as it was left while a version is shown, edits included.
     SheetRecord current_;
     QString currentDrillerLine_;
+    // What the entry started from: the sheet as read, with its row version,
+    // or a new sheet's first values without one.
+    SheetRecord basis_;
 };
 
 } // namespace vdn

@@ -13,17 +13,74 @@ const QString Key = QStringLiteral("per_code");
 
 const QString SelectExists = QStringLiteral("SELECT 1 FROM strpercage WHERE per_code = ? LIMIT 1");
 
+// Every field, then the row version.
 const QString& selectSheet() {
-    static const QString sql =
-        selectText(Table, sheetFields()) + QStringLiteral(" WHERE per_code = ?");
+    static const QString sql = selectText(Table, sheetFields() + QStringList{revisionField()}) +
+                               QStringLiteral(" WHERE per_code = ?");
     return sql;
 }
 
-// One statement writes the whole row, so a failure leaves it as it was. A code
-// that already has a row (entries out of date) is updated, not duplicated.
-const QString& upsertSheet() {
-    static const QString sql = upsertText(Table, sheetFields(), {Key});
+// A sheet another workstation created meanwhile writes nothing and fails
+// nothing (a failed statement would end a server transaction).
+const QString& insertSheet() {
+    static const QString sql = insertIfNewText(Table, sheetFields());
     return sql;
+}
+// Every field but the code, the row version one more; bound: the fields,
+// then the code (and, checked, the version read).
+const QString& updateSheet() {
+    static const QString sql =
+        updateText(Table, sheetFields().mid(1), {Key})
+            .replace(QStringLiteral(" WHERE "),
+                     QStringLiteral(", %1 = %1 + 1 WHERE ").arg(revisionField()));
+    return sql;
+}
+const QString& checkedUpdateSheet() {
+    static const QString sql = updateSheet() + QStringLiteral(" AND %1 = ?").arg(revisionField());
+    return sql;
+}
+
+void bindFields(Statement& q, const SheetRecord& sheet) {
+    for (int n : sheetMeasureNumbers())
+        q.bind(sheet.measures.value(n));
+    for (const QString* field : {&sheet.fingerComment, &sheet.thumbComment, &sheet.thumbSlug,
+                                 &sheet.insertMaterial, &sheet.conicity})
+        q.bind(*field);
+}
+
+Status changedElsewhere(const QString& code) {
+    return DataError::other(errnum::ChangedElsewhere,
+                            QStringLiteral("La fiche de perçage du client %1 a été modifiée sur "
+                                           "un autre poste")
+                                .arg(code));
+}
+
+// Writes the row of the sheet as the record and `overwrite` say; the
+// failure of a checked write is isChangedElsewhere().
+Status writeRow(const QSqlDatabase& db, const SheetRecord& sheet, SheetStore::Overwrite overwrite) {
+    const bool checked = overwrite == SheetStore::Overwrite::No;
+    if (!checked || sheet.revision) {
+        Statement q(db, checked ? checkedUpdateSheet() : updateSheet());
+        bindFields(q, sheet);
+        q.bind(sheet.code);
+        if (checked)
+            q.bind(QVariant(*sheet.revision));
+        if (Status s = q.exec(); !s)
+            return s;
+        if (q.rowsAffected() > 0)
+            return {};
+        if (checked)
+            return changedElsewhere(sheet.code);
+    }
+    // A new sheet, or one written over a row that is gone.
+    Statement q(db, insertSheet());
+    q.bind(sheet.code);
+    bindFields(q, sheet);
+    if (Status s = q.exec(); !s)
+        return s;
+    if (q.rowsAffected() < 1)
+        return changedElsewhere(sheet.code);
+    return {};
 }
 
 } // namespace
@@ -40,7 +97,27 @@ Result<std::optional<SheetRecord>> SheetStore::load(const QString& code) const {
         return found.error();
     if (!*found)
         return std::optional<SheetRecord>();
-    return std::optional<SheetRecord>(fromRow(q));
+    SheetRecord sheet = fromRow(q);
+    sheet.revision = q.value(int(sheetFields().size())).toLongLong();
+    return std::optional<SheetRecord>(sheet);
+}
+
+QStringList changedSheetFields(const SheetRecord& before, const SheetRecord& now) {
+    QStringList names;
+    for (int n : sheetMeasureNumbers())
+        if (before.measures.value(n) != now.measures.value(n))
+            names << QStringLiteral("n° %1").arg(n);
+    const QList<std::pair<QString, QString SheetRecord::*>> others{
+        {QStringLiteral("Commentaire doigts"), &SheetRecord::fingerComment},
+        {QStringLiteral("Commentaire pouce"), &SheetRecord::thumbComment},
+        {QStringLiteral("Slug"), &SheetRecord::thumbSlug},
+        {QStringLiteral("Vinyl / Uréthane"), &SheetRecord::insertMaterial},
+        {QStringLiteral("Conique"), &SheetRecord::conicity},
+    };
+    for (const auto& [name, member] : others)
+        if (before.*member != now.*member)
+            names << name;
+    return names;
 }
 
 SheetRecord SheetStore::fromRow(const Statement& row) {
@@ -57,18 +134,11 @@ SheetRecord SheetStore::fromRow(const Statement& row) {
     return s;
 }
 
-Status SheetStore::save(const SheetRecord& sheet, const SheetStamp& stamp) {
+Status SheetStore::save(const SheetRecord& sheet, const SheetStamp& stamp, Overwrite overwrite) {
     Transaction t(db_);
     if (!t.started())
         return t.started();
-    Statement q(db_, upsertSheet());
-    q.bind(sheet.code);
-    for (int n : sheetMeasureNumbers())
-        q.bind(sheet.measures.value(n));
-    for (const QString* field : {&sheet.fingerComment, &sheet.thumbComment, &sheet.thumbSlug,
-                                 &sheet.insertMaterial, &sheet.conicity})
-        q.bind(*field);
-    if (Status s = q.exec(); !s)
+    if (Status s = writeRow(db_, sheet, overwrite); !s)
         return s;
     if (Status s = SheetHistoryStore(db_).append(sheet, stamp); !s)
         return s;

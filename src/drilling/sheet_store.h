@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -22,7 +23,14 @@ struct SheetRecord {
     QString thumbSlug;           // PER_TYP_POUCE: "I" or "C"
     QString insertMaterial;      // PER_VIN_URE: "V" or "U"
     QString conicity;            // PER_OVAL_CON: "O" or "N"
+    // The row version the sheet was read at; none for a sheet the customer
+    // did not have when the entry began.
+    std::optional<qint64> revision;
 };
+
+// The names of the fields that differ between two readings of a sheet: the
+// measures by their number, then the comments and options.
+QStringList changedSheetFields(const SheetRecord& before, const SheetRecord& now);
 
 // All SQL of table strpercage: one drilling sheet per customer code.
 class SheetStore {
@@ -39,11 +47,16 @@ public:
     // The customer's sheet, or nothing when there is none. A null stored value
     // comes back as an empty text.
     Result<std::optional<SheetRecord>> load(const QString& code) const;
-    // Writes the whole sheet in one statement: a new row for a code without a
-    // sheet, the existing row otherwise (never a second row for one code);
-    // and, in the same transaction, the sheet as the customer's next dated
-    // version. Both are written or neither.
-    Status save(const SheetRecord& sheet, const SheetStamp& stamp);
+    enum class Overwrite { No, Yes };
+    // Writes the whole sheet in one statement: a new row when the record has
+    // no row version, the existing row read at that version otherwise (never
+    // a second row for one code); and, in the same transaction, the sheet as
+    // the customer's next dated version. Both are written or neither. A sheet
+    // another workstation created, changed or removed since is left as it is
+    // (DataError::isChangedElsewhere()), unless told to overwrite: then the
+    // sheet is written whatever its row holds.
+    Status save(const SheetRecord& sheet, const SheetStamp& stamp,
+                Overwrite overwrite = Overwrite::No);
 
     // A sheet from a row that holds the fields of strpercage in their stored
     // order, from the first column on.

@@ -16,7 +16,8 @@ QString SheetValidation::deletedCustomerMessage() {
 }
 
 SheetValidation::Outcome SheetValidation::run(SheetForm& form, const CurrentCustomer& customer,
-                                              const QString& driller, QWidget* parent) {
+                                              const QString& driller,
+                                              std::optional<qint64> revision, QWidget* parent) {
     if (customer.deleted()) {
         services_.boxes->message(parent, deletedCustomerMessage());
         return Outcome::Refused;
@@ -40,7 +41,11 @@ SheetValidation::Outcome SheetValidation::run(SheetForm& form, const CurrentCust
         break;
     }
 
-    if (Status s = sheets_.save(form.read(customer.code), {services_.clock->now(), driller}); !s) {
+    SheetRecord sheet = form.read(customer.code);
+    sheet.revision = revision;
+    if (Status s = sheets_.save(sheet, {services_.clock->now(), driller}); !s) {
+        if (s.error().isChangedElsewhere())
+            return Outcome::ChangedElsewhere;
         erreur_donnees(s.error(), services_, parent,
                        QStringLiteral("Enregistrement de la fiche de perçage"));
         return Outcome::Failed;

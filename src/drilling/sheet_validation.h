@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 namespace vdn {
@@ -24,6 +26,7 @@ public:
         Declined, // the user refused to register a value: focus on that field, nothing written
         Saved,    // every field known, the sheet row written
         Failed,   // the database failed; the error report was shown, the row left as it was
+        ChangedElsewhere, // the row changed since `revision`: nothing written, nothing shown
     };
 
     SheetValidation(const Services& services, ParamStore& params, SheetStore& sheets)
@@ -31,9 +34,10 @@ public:
 
     // Shows its own messages (refusal, questions, error report) over parent.
     // The sheet's new version is stamped with the clock's time and the
-    // driller's name.
+    // driller's name. `revision` is the row version the sheet was read at,
+    // none for a sheet the customer did not have.
     Outcome run(SheetForm& form, const CurrentCustomer& customer, const QString& driller,
-                QWidget* parent);
+                std::optional<qint64> revision, QWidget* parent);
 
     // The refusal shown for a deleted customer, on creating and on saving.
     static QString deletedCustomerMessage();

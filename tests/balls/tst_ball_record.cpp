@@ -427,7 +427,7 @@ void TestBallRecord::failed_validation_writes_nothing_and_keeps_the_record() {
     BallRecord ball;
     ball.code = Dupont;
     ball.line = "001";
-    f.expectReport(BallFixture::failureOf([&] { return other.save(ball); }),
+    f.expectReport(BallFixture::failureOf([&] { return other.insert(ball); }),
                    QStringLiteral("Enregistrement de la boule"));
     f.click("cmdvalide3");
     VDN_CHECK_BOXES(f.folder);

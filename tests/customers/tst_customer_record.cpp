@@ -316,15 +316,17 @@ void TestCustomerRecord::validate_keeps_entry_when_code_was_taken_meanwhile() {
     QVERIFY(f.open());
     f.click("cmdajout");
     QCOMPARE(f.box("Txtcod")->text(), QStringLiteral("000001"));
+    // A code the user typed (the proposed one moves on instead).
+    f.retype("Txtcod", QStringLiteral("7"));
     f.retype("Txtnom", QStringLiteral("DURAND"));
-    QVERIFY(test::addCustomer(*f.db, "000001", "PREMIER"));
+    QVERIFY(test::addCustomer(*f.db, "000007", "PREMIER"));
     f.folder.boxes.expectMessage(QStringLiteral("Ce code existe déjà"));
     f.click("cmdvalide");
     VDN_CHECK_BOXES(f.folder);
     QVERIFY(f.find("Frame100")->isVisible());
     QCOMPARE(f.box("Txtnom")->text(), QStringLiteral("DURAND"));
     QCOMPARE(f.focusName(), QStringLiteral("Txtcod"));
-    QCOMPARE(field(*f.db, "000001", "clt_nom"), QStringLiteral("PREMIER"));
+    QCOMPARE(field(*f.db, "000007", "clt_nom"), QStringLiteral("PREMIER"));
     QVERIFY(!f.folder.pointer.isBusy());
 }
 

@@ -6,6 +6,7 @@
 #include "customers/customer_record_controller.h"
 #include "customers/customer_record_panel.h"
 #include "data/globals.h"
+#include "drilling/sheet_store.h"
 #include "support/fixture.h"
 #include "support/widget_lookup.h"
 
@@ -42,6 +43,7 @@ private:
     std::unique_ptr<test::DataFolder> folder_;
     std::unique_ptr<Connection> db_;
     std::unique_ptr<CustomerStore> store_;
+    std::unique_ptr<SheetStore> sheets_;
     std::unique_ptr<CustomerRecordPanel> panel_;
     std::unique_ptr<CustomerRecordController> controller_;
     std::unique_ptr<QSignalSpy> backToList_;
@@ -56,7 +58,9 @@ void TestRecordController::init() {
     QVERIFY(test::addCustomer(*db_, Second, "DURAND MARIE", "Lyon", {{"clt_etat", "SUPPRIME"}}));
     store_ = std::make_unique<CustomerStore>(db_->db());
     panel_ = std::make_unique<CustomerRecordPanel>(folder_->services());
-    controller_ = std::make_unique<CustomerRecordController>(folder_->services(), *store_, *panel_);
+    sheets_ = std::make_unique<SheetStore>(db_->db());
+    controller_ =
+        std::make_unique<CustomerRecordController>(folder_->services(), *store_, *sheets_, *panel_);
     backToList_ =
         std::make_unique<QSignalSpy>(controller_.get(), &CustomerRecordController::cancelRequested);
 }
@@ -65,6 +69,7 @@ void TestRecordController::cleanup() {
     backToList_.reset();
     controller_.reset();
     panel_.reset();
+    sheets_.reset();
     store_.reset();
     db_.reset();
     folder_.reset();

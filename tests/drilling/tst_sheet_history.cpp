@@ -60,10 +60,14 @@ void TestSheetHistory::each_save_adds_a_version_newest_first() {
     auto c = f.connect();
     SheetStore sheets(c->db());
     SheetHistoryStore history(c->db());
-    QVERIFY(sheets.save(sheet("000007", "4 1/2", "premier"), at(9, "Ana Ruiz")));
-    QVERIFY(sheets.save(sheet("000007", "4 5/8", "deuxième"), at(10, "Ana Ruiz")));
-    QVERIFY(sheets.save(sheet("000008", "5", "autre client"), at(11, "Léo Marc")));
-    QVERIFY(sheets.save(sheet("000007", "4 3/4", "troisième"), at(12, "Léo Marc")));
+    QVERIFY(sheets.save(sheet("000007", "4 1/2", "premier"), at(9, "Ana Ruiz"),
+                        SheetStore::Overwrite::Yes));
+    QVERIFY(sheets.save(sheet("000007", "4 5/8", "deuxième"), at(10, "Ana Ruiz"),
+                        SheetStore::Overwrite::Yes));
+    QVERIFY(sheets.save(sheet("000008", "5", "autre client"), at(11, "Léo Marc"),
+                        SheetStore::Overwrite::Yes));
+    QVERIFY(sheets.save(sheet("000007", "4 3/4", "troisième"), at(12, "Léo Marc"),
+                        SheetStore::Overwrite::Yes));
 
     // The current sheet is the last one saved, one row per customer.
     QCOMPARE(test::scalar(*c, "SELECT count(*) FROM strpercage").toInt(), 2);
@@ -103,20 +107,23 @@ void TestSheetHistory::failed_history_write_leaves_neither() {
     auto c = f.connect();
     SheetStore sheets(c->db());
     if (existing)
-        QVERIFY(sheets.save(sheet("000021", "4 1/2", "avant"), at(9, "Ana Ruiz")));
+        QVERIFY(sheets.save(sheet("000021", "4 1/2", "avant"), at(9, "Ana Ruiz"),
+                            SheetStore::Overwrite::Yes));
     const QVariantMap before = test::sheetRow(c->db(), "000021");
     // The sheet is written first; the disk then refuses its version.
     QVERIFY(c->execute("CREATE TEMP TRIGGER full_disk BEFORE INSERT ON main.strpercage_hist "
                        "BEGIN SELECT RAISE(ABORT, 'disque plein'); END")
                 .ok());
-    Status s = sheets.save(sheet("000021", "5", "après"), at(10, "Ana Ruiz"));
+    Status s =
+        sheets.save(sheet("000021", "5", "après"), at(10, "Ana Ruiz"), SheetStore::Overwrite::Yes);
     QVERIFY(!s);
     QCOMPARE(test::sheetRow(c->db(), "000021"), before);
     QCOMPARE(historyRows(*c, "000021"), existing ? 1 : 0);
 
     // Once the disk takes it again, both are written.
     QVERIFY(c->execute("DROP TRIGGER full_disk").ok());
-    QVERIFY(sheets.save(sheet("000021", "5", "après"), at(10, "Ana Ruiz")));
+    QVERIFY(
+        sheets.save(sheet("000021", "5", "après"), at(10, "Ana Ruiz"), SheetStore::Overwrite::Yes));
     QCOMPARE(test::sheetRow(c->db(), "000021").value("PER_11").toString(), QStringLiteral("5"));
     QCOMPARE(historyRows(*c, "000021"), existing ? 2 : 1);
 }
@@ -154,7 +161,8 @@ void TestSheetHistory::upgrade_makes_one_version_per_sheet() {
     // The shop's driller starts with the name every sheet carried.
     QCOMPARE(*ShopStore(c->db()).driller(), QStringLiteral("Tibor Vallasse"));
     // The first change after the upgrade is the second version.
-    QVERIFY(SheetStore(c->db()).save(sheet("000003", "4 5/8", "x"), at(9, "Ana Ruiz")));
+    QVERIFY(SheetStore(c->db()).save(sheet("000003", "4 5/8", "x"), at(9, "Ana Ruiz"),
+                                     SheetStore::Overwrite::Yes));
     QCOMPARE(history.versions("000003")->first().number, QStringLiteral("000002"));
     // The file stays a plain SQLite file.
     QCOMPARE(test::scalar(*c, "PRAGMA integrity_check").toString(), QStringLiteral("ok"));
@@ -171,8 +179,10 @@ void TestSheetHistory::history_outlives_the_customer_and_its_code() {
     r.set(CustomerField::Cod, QStringLiteral("000040"));
     r.set(CustomerField::Nom, QStringLiteral("MARTIN"));
     QVERIFY(customers.insert(r));
-    QVERIFY(sheets.save(sheet("000040", "4 1/2", "a"), at(9, "Ana Ruiz")));
-    QVERIFY(sheets.save(sheet("000040", "4 5/8", "b"), at(10, "Ana Ruiz")));
+    QVERIFY(
+        sheets.save(sheet("000040", "4 1/2", "a"), at(9, "Ana Ruiz"), SheetStore::Overwrite::Yes));
+    QVERIFY(
+        sheets.save(sheet("000040", "4 5/8", "b"), at(10, "Ana Ruiz"), SheetStore::Overwrite::Yes));
     QCOMPARE(*customers.nextCode(sheets), QStringLiteral("000041"));
 
     QVERIFY(customers.removeWithBalls("000040", balls));

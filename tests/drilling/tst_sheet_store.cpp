@@ -70,6 +70,8 @@ void TestSheetStore::save_writes_one_row_per_code() {
     s.conicity = "N";
     const SheetStamp stamp{QDateTime(QDate(2026, 12, 8), QTime(9, 0)), "Ana Ruiz"};
     QVERIFY(store.save(s, stamp).ok());
+    // Changed as the panel does: over the version it read.
+    s.revision = (*store.load("000003"))->revision;
     s.measures[8] = "autre";
     s.fingerComment = QString();
     QVERIFY(store.save(s, stamp).ok());

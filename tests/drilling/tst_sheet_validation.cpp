@@ -5,6 +5,7 @@
 #include "drilling/sheet_form.h"
 #include "drilling/sheet_store.h"
 #include "reference/catalogue.h"
+#include "session/changed_elsewhere.h"
 #include "support/fixture.h"
 #include "support/sheet_host.h"
 #include "support/widget_lookup.h"
@@ -58,7 +59,7 @@ private slots:
     void thumb_slug_decides_the_size_data();
     void thumb_slug_decides_the_size();
     void deleted_customer_is_refused_before_any_check();
-    void create_over_an_existing_row_modifies_it();
+    void create_over_a_sheet_written_meanwhile_asks_first();
     void failed_save_leaves_the_row_data();
     void failed_save_leaves_the_row();
     void demo_sheets_validate_unchanged();
@@ -309,7 +310,7 @@ void TestSheetValidation::deleted_customer_is_refused_before_any_check() {
     QCOMPARE(test::sheetRow(c->db(), "000019"), before);
 }
 
-void TestSheetValidation::create_over_an_existing_row_modifies_it() {
+void TestSheetValidation::create_over_a_sheet_written_meanwhile_asks_first() {
     test::DataFolder f;
     QVERIFY(f.ok());
     auto c = f.connect();
@@ -319,6 +320,15 @@ void TestSheetValidation::create_over_an_existing_row_modifies_it() {
     QVERIFY(test::insertSheetRow(c->db(), "000020", {{"PER_08", "1/8"}, {"PER_COM_D", "ancien"}}));
     comboOf(&panel, 8)->setEditText("1/4");
     QSignalSpy saved(&panel, &DrillingSheetPanel::saved);
+    // Named: what the other window's sheet holds against the new entry's
+    // first values.
+    f.boxes.expectQuestion(
+        changedElsewhereQuestion(
+            QStringLiteral("La fiche de perçage de ce client a été modifiée "
+                           "sur un autre poste depuis son affichage."),
+            {"n° 8", "Commentaire doigts", "Slug", "Vinyl / Uréthane", "Conique"}),
+        false);
+    f.boxes.expectQuestion(overwriteQuestion(), true);
     panel.validate();
     VDN_CHECK_BOXES(f);
     QCOMPARE(saved.count(), 1);

@@ -5,9 +5,12 @@
 namespace vdn::test {
 
 bool backToVersion3(Connection& c) {
-    const QStringList sql{QStringLiteral("DROP TABLE ") + sheetHistoryTable(),
-                          QStringLiteral("ALTER TABLE strspecif DROP COLUMN ") + drillerField(),
-                          QStringLiteral("PRAGMA user_version = 3")};
+    QStringList sql;
+    for (const QString& table : revisedTables())
+        sql << QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(table, revisionField());
+    sql << QStringList{QStringLiteral("DROP TABLE ") + sheetHistoryTable(),
+                       QStringLiteral("ALTER TABLE strspecif DROP COLUMN ") + drillerField(),
+                       QStringLiteral("PRAGMA user_version = 3")};
     for (const QString& statement : sql)
         if (Status s = c.execute(statement); !s) {
             qWarning("%s: %s", qPrintable(statement), qPrintable(s.error().text));

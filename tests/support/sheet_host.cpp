@@ -109,7 +109,8 @@ QVariantMap sheetRow(QSqlDatabase db, const QString& code) {
         spelling.insert(field.toLower(), field);
     const QSqlRecord r = q.record();
     for (int i = 0; i < r.count(); ++i)
-        row.insert(spelling.value(r.fieldName(i).toLower(), r.fieldName(i)), q.value(i));
+        if (r.fieldName(i) != revisionField())
+            row.insert(spelling.value(r.fieldName(i).toLower(), r.fieldName(i)), q.value(i));
     return row;
 }
 

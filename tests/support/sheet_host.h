@@ -49,7 +49,8 @@ private:
 // stay null, as a row written by another program may have them).
 bool insertSheetRow(QSqlDatabase db, const QString& code, const QVariantMap& fields);
 
-// The stored sheet row of a code as field -> value, empty when there is none.
+// The stored sheet row of a code as field -> value (its fields, not the row
+// version the program counts with), empty when there is none.
 QVariantMap sheetRow(QSqlDatabase db, const QString& code);
 
 } // namespace vdn::test

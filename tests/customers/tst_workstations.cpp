@@ -1,0 +1,557 @@
+// ctest-engines: postgresql
+// Several workstations on one database: each test's window or store works on
+// one connection while the test's own connection (or another process) plays
+// the other workstation.
+#include "balls/ball_controller.h"
+#include "balls/ball_fixture.h"
+#include "customer_data.h"
+#include "customers/customer_record_controller.h"
+#include "customers/customer_store.h"
+#include "drilling/drilling_sheet_panel.h"
+#include "drilling/sheet_history.h"
+#include "drilling/sheet_store.h"
+#include "session/changed_elsewhere.h"
+#include "support/older_schema.h"
+#include "support/widget_lookup.h"
+
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSet>
+#include <QTest>
+
+using namespace vdn;
+using test::BallFixture;
+using test::ClientFixture;
+
+namespace {
+
+const QString Dupont = QStringLiteral("000001");
+
+// The other workstation changes one field of a customer as VORDAN writes it.
+bool changeElsewhere(Connection& c, const QString& code, CustomerField field,
+                     const QString& value) {
+    CustomerStore store(c.db());
+    Result<std::optional<CustomerRecord>> found = store.byCode(code);
+    if (!found || !found->has_value())
+        return false;
+    CustomerRecord r = **found;
+    r.set(field, value);
+    return store.update(r).ok();
+}
+
+QString customerHeadline(const QString& code) {
+    return QStringLiteral("Le client %1 a été modifié sur un autre poste depuis son affichage.")
+        .arg(code);
+}
+
+SheetStamp stamp() {
+    return {QDateTime(QDate(2026, 12, 8), QTime(10, 0)), QStringLiteral("Ana Ruiz")};
+}
+
+int historyCount(Connection& c, const QString& code) {
+    return test::scalar(
+               c, QStringLiteral("SELECT count(*) FROM strpercage_hist WHERE per_code = ?"), {code})
+        .toInt();
+}
+
+} // namespace
+
+class TestWorkstations : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { test::useFrenchLocale(); }
+
+    // Stores, two connections.
+    void customer_written_over_the_version_read_only();
+    void new_customer_moves_to_the_next_free_code();
+    void ball_line_and_ball_changes_are_checked();
+    void sheet_written_over_the_version_read_only();
+    void older_file_gets_row_versions();
+    // Two processes adding at the same moment.
+    void processes_adding_at_once_never_share_a_code();
+
+    // The windows.
+    void customer_changed_elsewhere_asks_data();
+    void customer_changed_elsewhere_asks();
+    void customer_proposed_code_taken_elsewhere_moves();
+    void ball_changed_elsewhere_reloads();
+    void ball_line_taken_elsewhere_moves();
+    void sheet_changed_elsewhere_asks_data();
+    void sheet_changed_elsewhere_asks();
+};
+
+void TestWorkstations::customer_written_over_the_version_read_only() {
+    test::DataFolder f;
+    QVERIFY(f.ok());
+    auto here = f.connect();
+    auto there = f.connect();
+    QVERIFY(here && there);
+    QVERIFY(test::addSampleCustomers(*here));
+    CustomerStore mine(here->db()), theirs(there->db());
+
+    CustomerRecord shown = **mine.byCode(Dupont);
+    QCOMPARE(shown.revision, qint64(0));
+    QVERIFY(changeElsewhere(*there, Dupont, CustomerField::Vil, QStringLiteral("Lyon")));
+
+    // Written over an older version: refused, the other's change kept.
+    shown.set(CustomerField::Tel, QStringLiteral("01 02 03 04 05"));
+    Status s = mine.update(shown);
+    QVERIFY(!s);
+    QVERIFY(s.error().isChangedElsewhere());
+    CustomerRecord now = **theirs.byCode(Dupont);
+    QCOMPARE(now.text(CustomerField::Vil), QStringLiteral("Lyon"));
+    QCOMPARE(now.text(CustomerField::Tel), QStringLiteral("04 50 00 00 01"));
+    QCOMPARE(now.revision, qint64(1));
+    QCOMPARE(changedCustomerFields(shown, now),
+             QStringList({QStringLiteral("Ville"), QStringLiteral("Téléphone")}));
+
+    // Told to, it writes over them; the version goes on counting.
+    QVERIFY(mine.update(shown, CustomerStore::Overwrite::Yes));
+    now = **theirs.byCode(Dupont);
+    QCOMPARE(now.text(CustomerField::Vil), QStringLiteral("Annecy"));
+    QCOMPARE(now.revision, qint64(2));
+    // The name keys follow the write, in the same transaction.
+    QCOMPARE(test::scalar(*there, "SELECT clt_tel_k FROM strclient WHERE clt_cod = ?", {Dupont})
+                 .toString(),
+             QStringLiteral("0102030405"));
+
+    // Marking the customer deleted is a change too.
+    QVERIFY(theirs.markDeleted(Dupont));
+    now.set(CustomerField::Memo, QStringLiteral("note"));
+    QVERIFY(mine.update(now).error().isChangedElsewhere());
+    QCOMPARE(test::scalar(*here, "SELECT clt_etat FROM strclient WHERE clt_cod = ?", {Dupont})
+                 .toString(),
+             QStringLiteral("SUPPRIME"));
+    // A customer deleted for good is never written back by a checked write.
+    const CustomerRecord gone = **mine.byCode(QStringLiteral("000002"));
+    QVERIFY(test::scalar(*there, "DELETE FROM strclient WHERE clt_cod = '000002'").isNull());
+    QCOMPARE(mine.update(gone).error().number, errnum::NoCurrentRecord);
+    QCOMPARE(test::scalar(*here, "SELECT count(*) FROM strclient WHERE clt_cod = '000002'").toInt(),
+             0);
+}
+
+void TestWorkstations::new_customer_moves_to_the_next_free_code() {
+    test::DataFolder f;
+    QVERIFY(f.ok());
+    auto here = f.connect();
+    auto there = f.connect();
+    QVERIFY(test::addSampleCustomers(*here));
+    CustomerStore mine(here->db());
+    const SheetStore sheets(here->db());
+    const QString proposed = *mine.nextCode(sheets);
+    QCOMPARE(proposed, QStringLiteral("000004"));
+    QVERIFY(test::addCustomer(*there, proposed, QStringLiteral("AUTRE POSTE")));
+    // A sheet kept for 000005 holds that number too.
+    QVERIFY(test::addSheet(*there, QStringLiteral("000005")));
+
+    CustomerRecord entry;
+    entry.set(CustomerField::Cod, proposed);
+    entry.set(CustomerField::Nom, QStringLiteral("NOUVEAU CLIENT"));
+    const Status typed = mine.insert(entry);
+    QVERIFY(!typed);
+    QVERIFY(typed.error().isDuplicateKey());
+    QVERIFY(!typed.error().isChangedElsewhere());
+
+    Result<QString> used = mine.insertUnderFreeCode(entry, sheets);
+    QVERIFY(used);
+    QCOMPARE(*used, QStringLiteral("000006"));
+    QCOMPARE(test::column(*there,
+                          "SELECT clt_nom FROM strclient WHERE clt_cod IN (?, ?) "
+                          "ORDER BY clt_cod",
+                          {proposed, *used}),
+             QStringList({QStringLiteral("AUTRE POSTE"), QStringLiteral("NOUVEAU CLIENT")}));
+
+    // A failure other than a taken code is not a taken code.
+    QVERIFY(test::refuseOn(*here, QStringLiteral("strclient"), QStringLiteral("INSERT")));
+    entry.set(CustomerField::Cod, QStringLiteral("000100"));
+    Result<QString> refused = mine.insertUnderFreeCode(entry, sheets);
+    QVERIFY(!refused);
+    QVERIFY(!refused.error().isDuplicateKey());
+    QVERIFY(test::allowAgain(*here, QStringLiteral("strclient")));
+    QCOMPARE(test::scalar(*here, "SELECT count(*) FROM strclient WHERE clt_cod = '000100'").toInt(),
+             0);
+}
+
+void TestWorkstations::ball_line_and_ball_changes_are_checked() {
+    test::DataFolder f;
+    QVERIFY(f.ok());
+    auto here = f.connect();
+    auto there = f.connect();
+    QVERIFY(test::addSampleCustomers(*here));
+    QVERIFY(test::addBall(*here, Dupont, QStringLiteral("001")));
+    BallStore mine(here->db()), theirs(there->db());
+
+    BallRecord fresh;
+    fresh.code = Dupont;
+    fresh.line = QStringLiteral("002");
+    fresh.brand = QStringLiteral("HAMMER");
+    QVERIFY(test::addBall(*there, Dupont, QStringLiteral("002")));
+    QVERIFY(mine.insert(fresh).error().isDuplicateKey());
+    Result<QString> used = mine.insertUnderFreeLine(fresh);
+    QVERIFY(used);
+    QCOMPARE(*used, QStringLiteral("003"));
+    QCOMPARE(test::column(*there,
+                          "SELECT mat_marque FROM strmateriel WHERE MAT_CODE = ? "
+                          "ORDER BY MAT_LG",
+                          {Dupont}),
+             QStringList({"STORM", "STORM", "HAMMER"}));
+
+    BallRecord shown = **mine.byKey(Dupont, QStringLiteral("001"));
+    BallRecord other = **theirs.byKey(Dupont, QStringLiteral("001"));
+    other.serial = QStringLiteral("SN-42");
+    other.type = QStringLiteral("Sec");
+    QVERIFY(theirs.update(other));
+    // The bag number, changed in the grid, is no change of the record.
+    QVERIFY(theirs.setBag(Dupont, QStringLiteral("001"), QStringLiteral("101")));
+    shown.ball = QStringLiteral("Phaze");
+    QVERIFY(mine.update(shown).error().isChangedElsewhere());
+    const BallRecord now = **mine.byKey(Dupont, QStringLiteral("001"));
+    QCOMPARE(now.serial, QStringLiteral("SN-42"));
+    QCOMPARE(now.revision, qint64(1));
+    QCOMPARE(changedBallFields(shown, now),
+             QStringList({QStringLiteral("Boule"), QStringLiteral("N° Série"),
+                          QStringLiteral("Huilée / Sec / Spare")}));
+    shown.revision = now.revision;
+    QVERIFY(mine.update(shown));
+    const BallRecord after = **theirs.byKey(Dupont, QStringLiteral("001"));
+    QCOMPARE(after.ball, QStringLiteral("Phaze"));
+    QCOMPARE(after.bag, QStringLiteral("101"));
+    // No lane condition in the record keeps the stored one.
+    QCOMPARE(after.type, std::optional<QString>(QStringLiteral("Sec")));
+
+    // A ball deleted elsewhere is not written back.
+    QVERIFY(theirs.remove(Dupont, QStringLiteral("001")));
+    QVERIFY(mine.update(after).error().isChangedElsewhere());
+    QVERIFY(!mine.byKey(Dupont, QStringLiteral("001"))->has_value());
+}
+
+void TestWorkstations::sheet_written_over_the_version_read_only() {
+    test::DataFolder f;
+    QVERIFY(f.ok());
+    auto here = f.connect();
+    auto there = f.connect();
+    SheetStore mine(here->db()), theirs(there->db());
+    SheetRecord entry;
+    entry.code = QStringLiteral("000007");
+    entry.fingerComment = QStringLiteral("ici");
+
+    // Another workstation created the sheet meanwhile: the new one is refused.
+    SheetRecord created = entry;
+    created.thumbComment = QStringLiteral("là-bas");
+    QVERIFY(theirs.save(created, stamp()));
+    Status s = mine.save(entry, stamp());
+    QVERIFY(s.error().isChangedElsewhere());
+    QCOMPARE(historyCount(*here, entry.code), 1);
+
+    SheetRecord now = **mine.load(entry.code);
+    QCOMPARE(now.revision, std::optional<qint64>(0));
+    QCOMPARE(changedSheetFields(entry, now), QStringList{QStringLiteral("Commentaire pouce")});
+    // Written over the version read, then that version is stale.
+    entry.revision = now.revision;
+    QVERIFY(mine.save(entry, stamp()));
+    QCOMPARE(historyCount(*here, entry.code), 2);
+    created.revision = 0;
+    created.measures[8] = QStringLiteral("4 1/2");
+    s = theirs.save(created, stamp());
+    QVERIFY(s.error().isChangedElsewhere());
+    // Nothing half-written: neither the sheet nor a version.
+    QCOMPARE(historyCount(*there, entry.code), 2);
+    QCOMPARE((*theirs.load(entry.code))->measures.value(8), QString());
+    QCOMPARE(changedSheetFields(created, **theirs.load(entry.code)),
+             QStringList({QStringLiteral("n° 8"), QStringLiteral("Commentaire pouce")}));
+    // Written over whatever the row holds.
+    QVERIFY(theirs.save(created, stamp(), SheetStore::Overwrite::Yes));
+    QCOMPARE((*mine.load(entry.code))->measures.value(8), QStringLiteral("4 1/2"));
+    QCOMPARE((*mine.load(entry.code))->revision, std::optional<qint64>(2));
+    QCOMPARE(historyCount(*here, entry.code), 3);
+}
+
+void TestWorkstations::older_file_gets_row_versions() {
+    if (test::onServerEngine())
+        QSKIP("the older file is an SQLite file");
+    test::DataFolder f;
+    QVERIFY(f.ok());
+    {
+        auto c = f.connect();
+        QVERIFY(test::addSampleCustomers(*c));
+        QVERIFY(test::addBall(*c, Dupont, QStringLiteral("001")));
+        QVERIFY(test::addSheet(*c, Dupont));
+        QVERIFY(test::backToVersion3(*c));
+    }
+    auto c = f.connect();
+    QVERIFY(c);
+    QCOMPARE(test::scalar(*c, "PRAGMA user_version").toInt(), SchemaVersion);
+    for (const QString& table : revisedTables())
+        QCOMPARE(test::column(*c, QStringLiteral("SELECT DISTINCT vdn_rev FROM ") + table),
+                 QStringList{QStringLiteral("0")});
+    CustomerStore store(c->db());
+    CustomerRecord r = **store.byCode(Dupont);
+    r.set(CustomerField::Pays, QStringLiteral("France"));
+    QVERIFY(store.update(r));
+    QCOMPARE(test::scalar(*c, "SELECT vdn_rev FROM strclient WHERE clt_cod = ?", {Dupont}).toInt(),
+             1);
+}
+
+void TestWorkstations::processes_adding_at_once_never_share_a_code() {
+    test::DataFolder f;
+    QVERIFY(f.ok());
+    auto here = f.connect();
+    QVERIFY(test::addSampleCustomers(*here));
+    constexpr int Each = 25;
+    QList<QProcess*> children;
+    for (const QString& who : {QStringLiteral("A"), QStringLiteral("B")}) {
+        auto* p = new QProcess(this);
+        p->start(QStringLiteral(VORDAN_WORKSTATION),
+                 {f.databaseFile(), QStringLiteral("add"), QString::number(Each), who, Dupont});
+        children << p;
+    }
+    for (QProcess* p : children)
+        QVERIFY2(p->waitForStarted(), qPrintable(p->errorString()));
+    // This process is a third workstation adding at the same time.
+    CustomerStore mine(here->db());
+    BallStore balls(here->db());
+    const SheetStore sheets(here->db());
+    QStringList codes, lines;
+    for (int i = 0; i < Each; ++i) {
+        CustomerRecord r;
+        r.set(CustomerField::Cod, *mine.nextCode(sheets));
+        r.set(CustomerField::Nom, QStringLiteral("C%1").arg(i));
+        Result<QString> used = mine.insertUnderFreeCode(r, sheets);
+        QVERIFY2(used, used ? "" : qPrintable(used.error().text));
+        codes << *used;
+        BallRecord b;
+        b.code = Dupont;
+        b.line = formatBallLine(*balls.highestLine(Dupont) + 1);
+        Result<QString> line = balls.insertUnderFreeLine(b);
+        QVERIFY2(line, line ? "" : qPrintable(line.error().text));
+        lines << *line;
+    }
+    for (QProcess* p : children) {
+        QVERIFY(p->waitForFinished(120000));
+        QCOMPARE(p->exitCode(), 0);
+        for (const QByteArray& out : p->readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> words = out.trimmed().split(' ');
+            if (words.value(0) == "C")
+                codes << QString::fromLatin1(words.value(1));
+            else if (words.value(0) == "B")
+                lines << QString::fromLatin1(words.value(1));
+        }
+    }
+    // Every customer and ball saved, each under a number of its own.
+    QCOMPARE(codes.size(), 3 * Each);
+    QCOMPARE(QSet<QString>(codes.begin(), codes.end()).size(), 3 * Each);
+    QCOMPARE(lines.size(), 3 * Each);
+    QCOMPARE(QSet<QString>(lines.begin(), lines.end()).size(), 3 * Each);
+    QCOMPARE(test::scalar(*here, "SELECT count(*) FROM strclient").toInt(), 3 + 3 * Each);
+    QCOMPARE(test::scalar(*here, "SELECT count(*) FROM strmateriel").toInt(), 3 * Each);
+    QCOMPARE(test::scalar(*here, "SELECT count(DISTINCT clt_nom) FROM strclient").toInt(),
+             3 + 3 * Each);
+}
+
+void TestWorkstations::customer_changed_elsewhere_asks_data() {
+    QTest::addColumn<bool>("reload");
+    QTest::addColumn<bool>("overwrite");
+    QTest::newRow("reload the stored values") << true << false;
+    QTest::newRow("save over them, confirmed") << false << true;
+    QTest::newRow("keep the entry on screen") << false << false;
+}
+
+void TestWorkstations::customer_changed_elsewhere_asks() {
+    QFETCH(bool, reload);
+    QFETCH(bool, overwrite);
+    ClientFixture f;
+    QVERIFY(f.openWith([](Connection& c) { return test::addSampleCustomers(c); }));
+    f.clickRowOf(Dupont);
+    QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
+    QVERIFY(f.find("Frame100")->isVisible());
+    f.retype("txttel", QStringLiteral("01 99 99 99 99"));
+    QVERIFY(changeElsewhere(*f.db, Dupont, CustomerField::Vil, QStringLiteral("Genève")));
+    QVERIFY(changeElsewhere(*f.db, Dupont, CustomerField::Memo, QStringLiteral("vu au comptoir")));
+
+    f.folder.boxes.expectQuestion(
+        changedElsewhereQuestion(customerHeadline(Dupont),
+                                 {QStringLiteral("Ville"), QStringLiteral("Observations")}),
+        reload);
+    if (!reload)
+        f.folder.boxes.expectQuestion(overwriteQuestion(), overwrite);
+    f.click("cmdvalide");
+    VDN_CHECK_BOXES(f.folder);
+
+    const QStringList stored = test::column(
+        *f.db,
+        "SELECT clt_tel || '|' || clt_vil || '|' || clt_memo FROM strclient WHERE clt_cod = ?",
+        {Dupont});
+    if (overwrite) {
+        QCOMPARE(stored, QStringList{QStringLiteral("01 99 99 99 99|Annecy|")});
+        QVERIFY(f.find("Frame100")->isHidden());
+        return;
+    }
+    // Nothing written; the entry stays on screen, as typed or reloaded.
+    QCOMPARE(stored, QStringList{QStringLiteral("04 50 00 00 01|Genève|vu au comptoir")});
+    QVERIFY(f.find("Frame100")->isVisible());
+    QCOMPARE(f.box("Txtcod")->text(), Dupont);
+    QCOMPARE(f.box("txttel")->text(),
+             reload ? QStringLiteral("04 50 00 00 01") : QStringLiteral("01 99 99 99 99"));
+    QCOMPARE(f.box("txtvil")->text(), reload ? QStringLiteral("Genève") : QStringLiteral("Annecy"));
+    if (!reload)
+        return;
+    // Changed again after the reload, it saves without a question.
+    f.retype("txttel", QStringLiteral("01 11 11 11 11"));
+    f.click("cmdvalide");
+    VDN_CHECK_BOXES(f.folder);
+    QVERIFY(f.find("Frame100")->isHidden());
+    QCOMPARE(test::column(*f.db,
+                          "SELECT clt_tel || '|' || clt_vil FROM strclient WHERE clt_cod = ?",
+                          {Dupont}),
+             QStringList{QStringLiteral("01 11 11 11 11|Genève")});
+}
+
+void TestWorkstations::customer_proposed_code_taken_elsewhere_moves() {
+    ClientFixture f;
+    QVERIFY(f.openWith([](Connection& c) { return test::addSampleCustomers(c); }));
+    f.click("cmdajout");
+    QCOMPARE(f.box("Txtcod")->text(), QStringLiteral("000004"));
+    f.retype("Txtnom", QStringLiteral("Martin Léa"));
+    QVERIFY(test::addCustomer(*f.db, QStringLiteral("000004"), QStringLiteral("PRIS AILLEURS")));
+    // Leaving the proposed code says nothing: it moves when saved.
+    f.leave("Txtcod");
+    VDN_CHECK_BOXES(f.folder);
+    f.folder.boxes.expectMessage(
+        QStringLiteral("Le code 000004 a été pris sur un autre poste entre-temps : le client est "
+                       "enregistré sous le code 000005."));
+    f.click("cmdvalide");
+    VDN_CHECK_BOXES(f.folder);
+    QVERIFY(f.find("Frame100")->isHidden());
+    QCOMPARE(
+        test::column(*f.db, "SELECT clt_cod || ' ' || clt_nom FROM strclient WHERE clt_cod "
+                            "> '000003' ORDER BY clt_cod"),
+        QStringList({QStringLiteral("000004 PRIS AILLEURS"), QStringLiteral("000005 MARTIN LÉA")}));
+
+    // A code the user typed keeps its refusal.
+    f.click("cmdajout");
+    f.retype("Txtcod", QStringLiteral("40"));
+    f.retype("Txtnom", QStringLiteral("Petit Jean"));
+    QVERIFY(test::addCustomer(*f.db, QStringLiteral("000040"), QStringLiteral("PRIS AILLEURS")));
+    f.folder.boxes.expectMessage(QStringLiteral("Ce code existe déjà"));
+    f.click("cmdvalide");
+    VDN_CHECK_BOXES(f.folder);
+    QVERIFY(f.find("Frame100")->isVisible());
+    QCOMPARE(
+        test::scalar(*f.db, "SELECT clt_nom FROM strclient WHERE clt_cod = '000040'").toString(),
+        QStringLiteral("PRIS AILLEURS"));
+}
+
+void TestWorkstations::ball_changed_elsewhere_reloads() {
+    BallFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(test::addSampleCustomers(*f.db));
+    QVERIFY(test::addBall(*f.db, Dupont, QStringLiteral("001")));
+    QVERIFY(f.openCustomer(Dupont));
+    f.clickBallLine(QStringLiteral("001"));
+    QVERIFY(f.record()->isVisible());
+    f.fillKnownBall();
+    BallStore theirs(f.db->db());
+    BallRecord other = **theirs.byKey(Dupont, QStringLiteral("001"));
+    other.serial = QStringLiteral("SN-77");
+    QVERIFY(theirs.update(other));
+
+    f.folder.boxes.expectQuestion(
+        changedElsewhereQuestion(
+            QStringLiteral("La boule n° 001 a été modifiée sur un autre poste depuis son "
+                           "affichage."),
+            {QStringLiteral("N° Série")}),
+        true);
+    f.click("cmdvalide3");
+    VDN_CHECK_BOXES(f.folder);
+    // The record shows the stored ball again; nothing of the entry written.
+    QVERIFY(f.record()->isVisible());
+    QCOMPARE(f.box("txtserie")->text(), QStringLiteral("SN-77"));
+    QCOMPARE(f.combo(1)->currentText(), QString());
+    QCOMPARE((*theirs.byKey(Dupont, QStringLiteral("001")))->core, QString());
+    // Saved again now, over the version shown.
+    f.fillKnownBall();
+    f.click("cmdvalide3");
+    VDN_CHECK_BOXES(f.folder);
+    QVERIFY(!f.record()->isVisible());
+    const BallRecord saved = **theirs.byKey(Dupont, QStringLiteral("001"));
+    QCOMPARE(saved.serial, QStringLiteral("SN-77"));
+    QCOMPARE(saved.core, QStringLiteral("Pancake"));
+}
+
+void TestWorkstations::ball_line_taken_elsewhere_moves() {
+    BallFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(test::addSampleCustomers(*f.db));
+    QVERIFY(test::addBall(*f.db, Dupont, QStringLiteral("001")));
+    QVERIFY(f.openCustomer(Dupont));
+    f.click("cmdajout_mat");
+    f.fillKnownBall();
+    QVERIFY(test::addBall(*f.db, Dupont, QStringLiteral("002")));
+    f.folder.boxes.expectMessage(movedLineMessage(QStringLiteral("002"), QStringLiteral("003")));
+    f.click("cmdvalide3");
+    VDN_CHECK_BOXES(f.folder);
+    QCOMPARE(f.ballLines(), QStringList({"001", "002", "003"}));
+    QCOMPARE(test::column(*f.db,
+                          "SELECT MAT_LG || ' ' || coalesce(mat_noyau, '') FROM strmateriel WHERE "
+                          "MAT_CODE = ? AND MAT_LG > '001' ORDER BY MAT_LG",
+                          {Dupont}),
+             QStringList({QStringLiteral("002 "), QStringLiteral("003 Pancake")}));
+}
+
+void TestWorkstations::sheet_changed_elsewhere_asks_data() {
+    QTest::addColumn<bool>("reload");
+    QTest::addColumn<bool>("overwrite");
+    QTest::newRow("reload the stored sheet") << true << false;
+    QTest::newRow("save over it, confirmed") << false << true;
+    QTest::newRow("keep the entry on screen") << false << false;
+}
+
+void TestWorkstations::sheet_changed_elsewhere_asks() {
+    QFETCH(bool, reload);
+    QFETCH(bool, overwrite);
+    test::DataFolder f;
+    QVERIFY(f.ok());
+    auto here = f.connect();
+    auto there = f.connect();
+    SheetStore theirs(there->db());
+    SheetRecord first;
+    first.code = QStringLiteral("000007");
+    first.fingerComment = QStringLiteral("au départ");
+    QVERIFY(theirs.save(first, stamp()));
+
+    DrillingSheetPanel panel(f.services(), here->db());
+    QVERIFY(panel.startModify({"000007", "M. MARTIN LUC", ""}));
+    VDN_CHECK_BOXES(f);
+    auto* finger = panel.findChild<QPlainTextEdit*>("txtcomm_doigt");
+    finger->setPlainText(QStringLiteral("ici"));
+    SheetRecord other = **theirs.load(first.code);
+    other.thumbComment = QStringLiteral("là-bas");
+    QVERIFY(theirs.save(other, stamp()));
+
+    f.boxes.expectQuestion(
+        changedElsewhereQuestion(QStringLiteral("La fiche de perçage de ce client a été modifiée "
+                                                "sur un autre poste depuis son affichage."),
+                                 {QStringLiteral("Commentaire pouce")}),
+        reload);
+    if (!reload)
+        f.boxes.expectQuestion(overwriteQuestion(), overwrite);
+    QTest::mouseClick(panel.findChild<QWidget*>("cmdvalide_fiche"), Qt::LeftButton);
+    VDN_CHECK_BOXES(f);
+
+    const SheetRecord stored = **theirs.load(first.code);
+    auto* thumb = panel.findChild<QPlainTextEdit*>("txtcomm_pouce");
+    if (overwrite) {
+        QCOMPARE(stored.fingerComment, QStringLiteral("ici"));
+        QCOMPARE(stored.thumbComment, QString());
+        QCOMPARE(historyCount(*here, first.code), 3);
+        return;
+    }
+    QCOMPARE(stored.fingerComment, QStringLiteral("au départ"));
+    QCOMPARE(stored.thumbComment, QStringLiteral("là-bas"));
+    QCOMPARE(historyCount(*here, first.code), 2);
+    QCOMPARE(finger->toPlainText(), reload ? QStringLiteral("au départ") : QStringLiteral("ici"));
+    QCOMPARE(thumb->toPlainText(), reload ? QStringLiteral("là-bas") : QString());
+}
+
+QTEST_MAIN(TestWorkstations)
+#include "tst_workstations.moc"
