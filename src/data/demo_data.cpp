@@ -6,6 +6,7 @@
 #include "data/statement.h"
 
 #include <QDate>
+#include <QDateTime>
 
 #include <array>
 #include <random>
@@ -329,6 +330,21 @@ Status insertDemoData(Connection& c, const DemoOptions& options) {
             if (Status s = writeSheet(w, code, rng); !s)
                 return s;
     }
+    // Each demo sheet has its first version, by the shop's driller, as a
+    // sheet validated in the program has.
+    QStringList copied;
+    for (const QString& f : sheetFields().mid(1))
+        copied << f;
+    if (Status s =
+            run(c.db(),
+                QStringLiteral("INSERT INTO %1 (%2) SELECT per_code, '000001', ?, ?, %3 "
+                               "FROM strpercage")
+                    .arg(sheetHistoryTable(), sheetHistoryFields().join(QStringLiteral(", ")),
+                         copied.join(QStringLiteral(", "))),
+                {QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                 defaultDriller()});
+        !s)
+        return s;
     return t.commit();
 }
 
