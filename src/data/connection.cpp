@@ -10,6 +10,7 @@
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QSqlDriver>
 #include <QUrl>
 
@@ -134,26 +135,41 @@ Status applySettings(QSqlDatabase& db) {
 
 } // namespace
 
+namespace {
+// The drivers whose connection met a connection failure since it was opened.
+QSet<const QSqlDriver*>& lostDrivers() {
+    static QSet<const QSqlDriver*> lost;
+    return lost;
+}
+} // namespace
+
+void markConnectionLost(const QSqlDriver* driver) {
+    if (driver)
+        lostDrivers().insert(driver);
+}
+
 void reconnectIfLost(const QSqlDatabase& db) {
     if (!db.isValid() || db.driver()->dbmsType() != QSqlDriver::PostgreSQL)
         return;
     // The driver closes a connection whose server went away; libpq marks one
-    // that failed under a statement.
-    if (db.isOpen()) {
+    // that failed under a statement; a failure of class 08 marks it here.
+    if (db.isOpen() && !lostDrivers().contains(db.driver())) {
         PGconn* conn = serverHandle(db);
         if (!conn || PQstatus(conn) != CONNECTION_BAD)
             return;
     }
     QSqlDatabase again = db; // the same named connection, shared by every copy
     again.close();
-    if (again.open())
+    if (again.open()) {
+        lostDrivers().remove(again.driver());
         (void)applySettings(again);
+    }
 }
 
 bool reopenLostConnection(const QSqlDriver* driver) {
     if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
         return false;
-    if (driver->isOpen()) {
+    if (driver->isOpen() && !lostDrivers().contains(driver)) {
         const QVariant v = driver->handle();
         PGconn* conn = v.isValid() && qstrcmp(v.typeName(), "PGconn*") == 0
                            ? *static_cast<PGconn* const*>(v.data())

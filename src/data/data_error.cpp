@@ -2,6 +2,7 @@
 
 #include "data/dialect.h"
 #include "data/engine_causes.h"
+#include "data/server_link.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>
@@ -47,14 +48,23 @@ QString serverState(const QSqlError& err) {
     return QStringLiteral("08006");
 }
 
-DataError buildServer(const QSqlError& err, const QString& statement) {
+DataError buildServer(const QSqlError& err, const QSqlDriver* driver, const QString& statement) {
     EngineError entry;
     entry.state = serverState(err);
     entry.code = serverErrorNumber(entry.state);
     entry.extendedCode = entry.code;
     entry.message =
         err.databaseText().trimmed().isEmpty() ? err.text() : err.databaseText().trimmed();
+    // Qt's driver appends the SQLSTATE in brackets, empty when the client
+    // library gave none: the report shows the state on its own.
+    const QString appended = QStringLiteral("(%1)").arg(err.nativeErrorCode().trimmed());
+    if (entry.message.endsWith(appended))
+        entry.message = entry.message.chopped(appended.size()).trimmed();
     entry.statement = statement;
+    // The session is gone, or going: the next statement opens a new one.
+    if (entry.state.startsWith(QLatin1String("08")) || entry.state == QLatin1String("57P01") ||
+        entry.state == QLatin1String("57P02"))
+        markConnectionLost(driver);
     DataError result;
     result.number = entry.code;
     result.text = engineCause(PostgresEngine, entry.state);
@@ -65,7 +75,7 @@ DataError buildServer(const QSqlError& err, const QString& statement) {
 DataError build(const QSqlError& err, const QSqlDriver* driver, sqlite3* handle,
                 const QString& statement) {
     if (driver && driver->dbmsType() == QSqlDriver::PostgreSQL)
-        return buildServer(err, statement);
+        return buildServer(err, driver, statement);
     EngineError entry;
     bool ok = false;
     entry.code = err.nativeErrorCode().toInt(&ok);

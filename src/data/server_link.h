@@ -11,4 +11,10 @@ namespace vdn {
 // connection.
 bool reopenLostConnection(const QSqlDriver* driver);
 
+// A statement met a connection failure (SQLSTATE class 08, or the server
+// shutting down): the connection behind `driver` is opened again before the
+// next statement, whatever the client library says of it (it may still
+// call a session whose server is gone healthy).
+void markConnectionLost(const QSqlDriver* driver);
+
 } // namespace vdn

@@ -1,5 +1,6 @@
 // ctest-labels: postgresql
 #include "app/backup.h"
+#include "customers/customer_store.h"
 #include "data/connection.h"
 #include "data/database_creator.h"
 #include "data/error_report.h"
@@ -147,6 +148,7 @@ private slots:
     void transfer_to_a_database_in_use_writes_nothing();
     void server_failures_are_numbered_by_class();
     void stopped_server_loses_no_acknowledged_row();
+    void idle_window_works_again_once_the_server_is_back();
     void backup_of_a_server_database_opens_without_server();
 };
 
@@ -415,6 +417,44 @@ void TestServer::stopped_server_loses_no_acknowledged_row() {
     QCOMPARE(scalar(c->db(), QStringLiteral("SELECT count(*) FROM strmateriel"))->toInt(), 0);
     QVERIFY(
         run(c->db(), insertCustomer, {QStringLiteral("000002"), QStringLiteral("REPRIS")}).ok());
+}
+
+void TestServer::idle_window_works_again_once_the_server_is_back() {
+    VDN_NEED_SERVER(cluster);
+    const QString address = cluster.newDatabase();
+    CreateOptions options;
+    options.folder = address;
+    QVERIFY(createDatabase(options).ok());
+    auto c = open(address);
+    QVERIFY(c);
+    CustomerStore customers(c->db());
+    CustomerRecord r;
+    r.set(CustomerField::Cod, QStringLiteral("000001"));
+    r.set(CustomerField::Nom, QStringLiteral("AVANT"));
+    QVERIFY(customers.insert(r));
+    // The window sits idle while the server goes down: its next action fails
+    // with the server's cause, the one after the server is back works.
+    QVERIFY(cluster.stopImmediately());
+    Result<std::optional<CustomerRecord>> down = customers.byCode(QStringLiteral("000001"));
+    QVERIFY(!down);
+    QCOMPARE(down.error().number, 8008);
+    QVERIFY(!down.error().engineErrors.first().message.endsWith(QLatin1String("()")));
+    QVERIFY(cluster.start());
+    Result<std::optional<CustomerRecord>> back = customers.byCode(QStringLiteral("000001"));
+    QVERIFY2(back, back ? "" : qPrintable(back.error().engineErrors.value(0).message));
+    CustomerRecord shown = **back;
+    shown.set(CustomerField::Vil, QStringLiteral("Lyon"));
+    QVERIFY(customers.update(shown));
+    // Idle again, this time a write meets the stopped server first.
+    QVERIFY(cluster.stopImmediately());
+    shown.revision = 1;
+    shown.set(CustomerField::Vil, QStringLiteral("Nice"));
+    QCOMPARE(customers.update(shown).error().number, 8008);
+    QVERIFY(cluster.start());
+    const Status written = customers.update(shown);
+    QVERIFY2(written, written ? "" : qPrintable(written.error().engineErrors.value(0).message));
+    QCOMPARE((*customers.byCode(QStringLiteral("000001")))->text(CustomerField::Vil),
+             QStringLiteral("Nice"));
 }
 
 void TestServer::backup_of_a_server_database_opens_without_server() {
