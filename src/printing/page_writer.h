@@ -47,6 +47,12 @@ public:
     // The same, cut at a whole character (no ellipsis) so that the text ends
     // at x `right` at the latest: it never runs over the next column.
     void printUpTo(const QString& text, double right, LineEnd end = LineEnd::Break);
+    // printUpTo from the point (x, y).
+    void printUpToAt(double x, double y, const QString& text, double right) {
+        setCurrentX(x);
+        setCurrentY(y);
+        printUpTo(text, right);
+    }
     // The longest start of `text`, cut between whole characters, that takes no
     // more than `room` twips in the current font.
     QString cutToWidth(const QString& text, double room) const;
