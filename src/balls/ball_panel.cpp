@@ -4,6 +4,7 @@
 #include "balls/ball_record_panel.h"
 #include "platform/clickable_label.h"
 #include "platform/twips.h"
+#include "widgets/pictures.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -26,107 +27,95 @@ namespace {
 
 const QColor SheetBlue(192, 192, 255);
 
-QPixmap blank(int size) {
-    QPixmap p(size, size);
-    p.fill(Qt::transparent);
-    return p;
-}
-
 // A record card with a pencil across it: modify the customer.
 QPixmap editCard(int size) {
-    QPixmap p = blank(size);
-    QPainter g(&p);
-    g.setRenderHint(QPainter::Antialiasing);
-    const double s = size;
-    g.setPen(QPen(QColor(70, 90, 130), s * 0.04));
-    g.setBrush(QColor(250, 250, 240));
-    g.drawRoundedRect(QRectF(s * 0.08, s * 0.12, s * 0.62, s * 0.78), s * 0.05, s * 0.05);
-    g.setPen(QPen(QColor(150, 160, 180), s * 0.035));
-    for (int i = 0; i < 4; ++i) {
-        const double y = s * (0.3 + 0.14 * i);
-        g.drawLine(QPointF(s * 0.17, y), QPointF(s * 0.6, y));
-    }
-    g.translate(s * 0.62, s * 0.52);
-    g.rotate(45);
-    g.setPen(Qt::NoPen);
-    g.setBrush(QColor(230, 170, 40));
-    g.drawRect(QRectF(-s * 0.08, -s * 0.42, s * 0.16, s * 0.6));
-    g.setBrush(QColor(230, 120, 130));
-    g.drawRect(QRectF(-s * 0.08, -s * 0.5, s * 0.16, s * 0.08));
-    QPainterPath tip;
-    tip.moveTo(-s * 0.08, s * 0.18);
-    tip.lineTo(s * 0.08, s * 0.18);
-    tip.lineTo(0, s * 0.32);
-    tip.closeSubpath();
-    g.setBrush(QColor(240, 220, 180));
-    g.drawPath(tip);
-    return p;
+    return pictures::painted(QSize(size, size), [&](QPainter& g) {
+        const double s = size;
+        g.setPen(QPen(QColor(70, 90, 130), s * 0.04));
+        g.setBrush(QColor(250, 250, 240));
+        g.drawRoundedRect(QRectF(s * 0.08, s * 0.12, s * 0.62, s * 0.78), s * 0.05, s * 0.05);
+        g.setPen(QPen(QColor(150, 160, 180), s * 0.035));
+        for (int i = 0; i < 4; ++i) {
+            const double y = s * (0.3 + 0.14 * i);
+            g.drawLine(QPointF(s * 0.17, y), QPointF(s * 0.6, y));
+        }
+        g.translate(s * 0.62, s * 0.52);
+        g.rotate(45);
+        g.setPen(Qt::NoPen);
+        g.setBrush(QColor(230, 170, 40));
+        g.drawRect(QRectF(-s * 0.08, -s * 0.42, s * 0.16, s * 0.6));
+        g.setBrush(QColor(230, 120, 130));
+        g.drawRect(QRectF(-s * 0.08, -s * 0.5, s * 0.16, s * 0.08));
+        QPainterPath tip;
+        tip.moveTo(-s * 0.08, s * 0.18);
+        tip.lineTo(s * 0.08, s * 0.18);
+        tip.lineTo(0, s * 0.32);
+        tip.closeSubpath();
+        g.setBrush(QColor(240, 220, 180));
+        g.drawPath(tip);
+    });
 }
 
 // A sheet with a plus sign (create) or a magnifying glass (view).
 QPixmap sheet(int size, bool create) {
-    QPixmap p = blank(size);
-    QPainter g(&p);
-    g.setRenderHint(QPainter::Antialiasing);
-    const double s = size;
-    g.setPen(QPen(QColor(60, 60, 90), s * 0.05));
-    g.setBrush(Qt::white);
-    g.drawRect(QRectF(s * 0.15, s * 0.08, s * 0.55, s * 0.8));
-    g.setPen(QPen(QColor(140, 140, 170), s * 0.04));
-    for (int i = 0; i < 3; ++i)
-        g.drawLine(QPointF(s * 0.25, s * (0.28 + 0.15 * i)),
-                   QPointF(s * 0.6, s * (0.28 + 0.15 * i)));
-    if (create) {
-        g.setPen(QPen(QColor(30, 140, 60), s * 0.12, Qt::SolidLine, Qt::RoundCap));
-        g.drawLine(QPointF(s * 0.72, s * 0.55), QPointF(s * 0.72, s * 0.9));
-        g.drawLine(QPointF(s * 0.55, s * 0.72), QPointF(s * 0.89, s * 0.72));
-    } else {
-        g.setPen(QPen(QColor(40, 70, 140), s * 0.08));
-        g.setBrush(Qt::NoBrush);
-        g.drawEllipse(QPointF(s * 0.68, s * 0.66), s * 0.14, s * 0.14);
-        g.drawLine(QPointF(s * 0.78, s * 0.76), QPointF(s * 0.93, s * 0.92));
-    }
-    return p;
+    return pictures::painted(QSize(size, size), [&](QPainter& g) {
+        const double s = size;
+        g.setPen(QPen(QColor(60, 60, 90), s * 0.05));
+        g.setBrush(Qt::white);
+        g.drawRect(QRectF(s * 0.15, s * 0.08, s * 0.55, s * 0.8));
+        g.setPen(QPen(QColor(140, 140, 170), s * 0.04));
+        for (int i = 0; i < 3; ++i)
+            g.drawLine(QPointF(s * 0.25, s * (0.28 + 0.15 * i)),
+                       QPointF(s * 0.6, s * (0.28 + 0.15 * i)));
+        if (create) {
+            g.setPen(QPen(QColor(30, 140, 60), s * 0.12, Qt::SolidLine, Qt::RoundCap));
+            g.drawLine(QPointF(s * 0.72, s * 0.55), QPointF(s * 0.72, s * 0.9));
+            g.drawLine(QPointF(s * 0.55, s * 0.72), QPointF(s * 0.89, s * 0.72));
+        } else {
+            g.setPen(QPen(QColor(40, 70, 140), s * 0.08));
+            g.setBrush(Qt::NoBrush);
+            g.drawEllipse(QPointF(s * 0.68, s * 0.66), s * 0.14, s * 0.14);
+            g.drawLine(QPointF(s * 0.78, s * 0.76), QPointF(s * 0.93, s * 0.92));
+        }
+    });
 }
 
 // Picture buttons of the ball list: a ball with a plus sign (add), with a
 // cross (delete), a printer (print).
 QPixmap ballButton(int size, int kind) {
-    QPixmap p = blank(size);
-    QPainter g(&p);
-    g.setRenderHint(QPainter::Antialiasing);
-    const double s = size;
-    if (kind == 2) {
-        g.setPen(QPen(QColor(60, 60, 70), s * 0.05));
-        g.setBrush(QColor(250, 250, 250));
-        g.drawRect(QRectF(s * 0.28, s * 0.08, s * 0.44, s * 0.3));
-        g.setBrush(QColor(150, 155, 170));
-        g.drawRoundedRect(QRectF(s * 0.08, s * 0.34, s * 0.84, s * 0.36), s * 0.06, s * 0.06);
-        g.setBrush(QColor(250, 250, 250));
-        g.drawRect(QRectF(s * 0.26, s * 0.58, s * 0.48, s * 0.34));
-        return p;
-    }
-    QRadialGradient shine(QPointF(s * 0.35, s * 0.35), s * 0.5);
-    shine.setColorAt(0, QColor(120, 150, 230));
-    shine.setColorAt(1, QColor(30, 40, 120));
-    g.setPen(Qt::NoPen);
-    g.setBrush(shine);
-    g.drawEllipse(QRectF(s * 0.04, s * 0.04, s * 0.72, s * 0.72));
-    g.setBrush(QColor(10, 10, 30));
-    for (const QPointF& hole : {QPointF(0.32, 0.26), QPointF(0.48, 0.26), QPointF(0.4, 0.46)})
-        g.drawEllipse(QPointF(s * hole.x(), s * hole.y()), s * 0.05, s * 0.05);
-    const QColor mark = kind == 0 ? QColor(30, 140, 60) : QColor(190, 40, 40);
-    g.setPen(QPen(mark, s * 0.12, Qt::SolidLine, Qt::RoundCap));
-    const QPointF c(s * 0.76, s * 0.76);
-    const double r = s * 0.15;
-    if (kind == 0) {
-        g.drawLine(c - QPointF(0, r), c + QPointF(0, r));
-        g.drawLine(c - QPointF(r, 0), c + QPointF(r, 0));
-    } else {
-        g.drawLine(c - QPointF(r, r), c + QPointF(r, r));
-        g.drawLine(c - QPointF(r, -r), c + QPointF(r, -r));
-    }
-    return p;
+    return pictures::painted(QSize(size, size), [&](QPainter& g) {
+        const double s = size;
+        if (kind == 2) {
+            g.setPen(QPen(QColor(60, 60, 70), s * 0.05));
+            g.setBrush(QColor(250, 250, 250));
+            g.drawRect(QRectF(s * 0.28, s * 0.08, s * 0.44, s * 0.3));
+            g.setBrush(QColor(150, 155, 170));
+            g.drawRoundedRect(QRectF(s * 0.08, s * 0.34, s * 0.84, s * 0.36), s * 0.06, s * 0.06);
+            g.setBrush(QColor(250, 250, 250));
+            g.drawRect(QRectF(s * 0.26, s * 0.58, s * 0.48, s * 0.34));
+            return;
+        }
+        QRadialGradient shine(QPointF(s * 0.35, s * 0.35), s * 0.5);
+        shine.setColorAt(0, QColor(120, 150, 230));
+        shine.setColorAt(1, QColor(30, 40, 120));
+        g.setPen(Qt::NoPen);
+        g.setBrush(shine);
+        g.drawEllipse(QRectF(s * 0.04, s * 0.04, s * 0.72, s * 0.72));
+        g.setBrush(QColor(10, 10, 30));
+        for (const QPointF& hole : {QPointF(0.32, 0.26), QPointF(0.48, 0.26), QPointF(0.4, 0.46)})
+            g.drawEllipse(QPointF(s * hole.x(), s * hole.y()), s * 0.05, s * 0.05);
+        const QColor mark = kind == 0 ? QColor(30, 140, 60) : QColor(190, 40, 40);
+        g.setPen(QPen(mark, s * 0.12, Qt::SolidLine, Qt::RoundCap));
+        const QPointF c(s * 0.76, s * 0.76);
+        const double r = s * 0.15;
+        if (kind == 0) {
+            g.drawLine(c - QPointF(0, r), c + QPointF(0, r));
+            g.drawLine(c - QPointF(r, 0), c + QPointF(r, 0));
+        } else {
+            g.drawLine(c - QPointF(r, r), c + QPointF(r, r));
+            g.drawLine(c - QPointF(r, -r), c + QPointF(r, -r));
+        }
+    });
 }
 
 QToolButton* pictureButton(const char* name, const QPixmap& picture, const QString& tip,

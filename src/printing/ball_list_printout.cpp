@@ -1,13 +1,12 @@
 #include "printing/ball_list_printout.h"
 
 #include "data/val.h"
-#include "platform/message_boxes.h"
-#include "platform/pointer.h"
 #include "platform/print_dialog.h"
 #include "platform/services.h"
 #include "printing/page_headers.h"
 #include "printing/page_writer.h"
 #include "printing/printer_page_writer.h"
+#include "printing/report_rows.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -51,12 +50,6 @@ double columnRight(std::size_t i) {
     return (i < std::size(Rules) ? Rules[i] : TableRight) - ColumnGap;
 }
 
-void printAt(PageWriter& out, double x, double y, const QString& text, double right) {
-    out.setCurrentX(x);
-    out.setCurrentY(y);
-    out.printUpTo(text, right);
-}
-
 // One ruled row of the table, with its top at y.
 void ruledRow(PageWriter& out, double y) {
     out.box(TableLeft, y, TableRight, y + RowHeight);
@@ -71,8 +64,8 @@ void drawBand(PageWriter& out, double& y) {
     // The fixed titles keep their last letters up to the rule itself
     // ("Différentiel" is a little wider than its column's room).
     for (std::size_t i = 0; i < std::size(Columns); ++i)
-        printAt(out, Columns[i].textX, y, QString::fromUtf8(Columns[i].title),
-                columnRight(i) + ColumnGap);
+        out.printUpToAt(Columns[i].textX, y, QString::fromUtf8(Columns[i].title),
+                        columnRight(i) + ColumnGap);
     y += RowGap;
 }
 
@@ -90,35 +83,25 @@ struct Places {
     }
 };
 
-QString field(const QSqlQuery& balls, int place) {
-    return place >= 0 ? balls.value(place).toString() : QString();
-}
-
 void drawRow(PageWriter& out, const QSqlQuery& balls, const Places& places, double& y) {
     ruledRow(out, y);
     y += TextDrop;
     for (std::size_t i = 0; i < places.columns.size(); ++i) {
-        const QString value = field(balls, places.columns[i]);
+        const QString value = fieldAt(balls, places.columns[i]);
         if (!value.isEmpty())
-            printAt(out, Columns[i].textX, y, value, columnRight(i));
+            out.printUpToAt(Columns[i].textX, y, value, columnRight(i));
     }
 }
 
 bool isHistory(const QSqlQuery& balls, const Places& places) {
-    return val(QStringView(field(balls, places.bag))) > LastCurrentBag;
+    return val(QStringView(fieldAt(balls, places.bag))) > LastCurrentBag;
 }
 
 Status drawBallList(PageWriter& out, QSqlQuery& balls, const QString& customerName,
                     const Services& services, QWidget* owner) {
-    if (!balls.isActive())
-        return DataError::fromQuery(balls);
-    if (!balls.next()) {
-        if (balls.lastError().isValid())
-            return DataError::fromQuery(balls);
-        services.pointer->setDefault();
-        services.boxes->message(owner, QStringLiteral("Aucune boule pour ce joueur"));
-        return {};
-    }
+    if (std::optional<Status> end =
+            moveToFirstRow(balls, QStringLiteral("Aucune boule pour ce joueur"), services, owner))
+        return *end;
     const Places places(balls);
     double y = drawBallListHeader(out, customerName, *services.clock);
     // The band of column titles opens the table and stands above each

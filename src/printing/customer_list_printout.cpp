@@ -1,13 +1,12 @@
 #include "printing/customer_list_printout.h"
 
 #include "data/globals.h"
-#include "platform/message_boxes.h"
-#include "platform/pointer.h"
 #include "platform/print_dialog.h"
 #include "platform/services.h"
 #include "printing/page_headers.h"
 #include "printing/page_writer.h"
 #include "printing/printer_page_writer.h"
+#include "printing/report_rows.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -69,42 +68,27 @@ struct Places {
     }
 };
 
-QString field(const QSqlQuery& rows, int place) {
-    return place >= 0 ? rows.value(place).toString() : QString();
-}
-
-void printAt(PageWriter& out, double x, double y, const QString& text, double right) {
-    out.setCurrentX(x);
-    out.setCurrentY(y);
-    out.printUpTo(text, right);
-}
-
 void drawBlock(PageWriter& out, const QSqlQuery& rows, const Places& places, double& y) {
     out.setFontSize(8);
     out.box(BlockLeft, y, BlockRight, y + BlockHeight);
     y += 100;
-    printAt(out, NameX, y, field(rows, places.code) + QLatin1Char(' ') + field(rows, places.name),
-            NameRight);
+    out.printUpToAt(NameX, y,
+                    fieldAt(rows, places.code) + QLatin1Char(' ') + fieldAt(rows, places.name),
+                    NameRight);
     for (std::size_t i = 0; i < places.items.size(); ++i) {
         const BlockItem& item = BlockItems[i];
-        const QString value = field(rows, places.items[i]);
+        const QString value = fieldAt(rows, places.items[i]);
         if (!value.isEmpty())
-            printAt(out, item.x, y + item.line * LineGap, QString::fromUtf8(item.label) + value,
-                    item.right);
+            out.printUpToAt(item.x, y + item.line * LineGap, QString::fromUtf8(item.label) + value,
+                            item.right);
     }
 }
 
 Status drawCustomerList(PageWriter& out, QSqlQuery& rows, const Services& services,
                         QWidget* owner) {
-    if (!rows.isActive())
-        return DataError::fromQuery(rows);
-    if (!rows.next()) {
-        if (rows.lastError().isValid())
-            return DataError::fromQuery(rows);
-        services.pointer->setDefault();
-        services.boxes->message(owner, QStringLiteral("Aucun client à imprimer"));
-        return {};
-    }
+    if (std::optional<Status> end =
+            moveToFirstRow(rows, QStringLiteral("Aucun client à imprimer"), services, owner))
+        return *end;
     const Places places(rows);
     double y = drawCustomerListHeader(out, shop_name, *services.clock);
     for (;;) {

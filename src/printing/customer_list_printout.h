@@ -5,12 +5,8 @@
 #include <QString>
 
 class QSqlQuery;
-class QWidget;
 
 namespace vdn {
-
-class PageWriter;
-struct Services;
 
 // The title the job carries in the print queue.
 inline const QString CustomerListTitle = QStringLiteral("VORDAN - Liste des clients");

@@ -12,9 +12,7 @@ constexpr double Gap = 100;
 
 // A text of variable length, cut so that it stops short of the next item.
 void printAt(PageWriter& out, double x, double y, const QString& text, double next) {
-    out.setCurrentX(x);
-    out.setCurrentY(y);
-    out.printUpTo(text, next - Gap);
+    out.printUpToAt(x, y, text, next - Gap);
 }
 
 // "Page : " and the page number on the same line, the number at x 15000.

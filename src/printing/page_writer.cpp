@@ -8,13 +8,16 @@
 
 namespace vdn {
 
-QFont PageWriter::font() const {
-    QFont f(fontName_);
-    // Pixel size in twips: a point is 20 twips. A point size would be shrunk
-    // by the painter's scale to twips.
-    f.setPixelSize(std::max(1, int(std::lround(fontSize_ * 20))));
-    f.setBold(bold_);
-    return f;
+const QFont& PageWriter::font() const {
+    if (!font_) {
+        QFont f(fontName_);
+        // Pixel size in twips: a point is 20 twips. A point size would be
+        // shrunk by the painter's scale to twips.
+        f.setPixelSize(std::max(1, int(std::lround(fontSize_ * 20))));
+        f.setBold(bold_);
+        font_ = f;
+    }
+    return *font_;
 }
 
 double PageWriter::textWidth(const QString& text) const {
@@ -40,7 +43,10 @@ void PageWriter::print(const QString& raw, LineEnd end) {
     if (!ok())
         return;
     const QString text = printable(raw);
-    const double width = textWidth(text);
+    place(text, textWidth(text), end);
+}
+
+void PageWriter::place(const QString& text, double width, LineEnd end) {
     const double height = lineHeight();
     drawText(x_, y_, text);
     cover(QRectF(x_, y_, width, height));
@@ -53,12 +59,22 @@ void PageWriter::print(const QString& raw, LineEnd end) {
 }
 
 void PageWriter::printUpTo(const QString& raw, double right, LineEnd end) {
-    if (ok())
-        print(cutToWidth(printable(raw), right - x_), end);
+    if (!ok())
+        return;
+    // The text is measured once: the width that decided the cut places it.
+    double width = 0;
+    const QString text = cut(printable(raw), right - x_, width);
+    place(text, width, end);
 }
 
 QString PageWriter::cutToWidth(const QString& text, double room) const {
-    if (textWidth(text) <= room)
+    double width = 0;
+    return cut(text, room, width);
+}
+
+QString PageWriter::cut(const QString& text, double room, double& width) const {
+    width = textWidth(text);
+    if (width <= room)
         return text;
     // The places where a cut leaves whole characters (a letter and its
     // accents, both halves of a character beyond the Basic Multilingual Plane).
@@ -70,12 +86,16 @@ QString PageWriter::cutToWidth(const QString& text, double room) const {
     // The width grows with the length: the longest start that fits.
     qsizetype fits = 0;
     qsizetype tooLong = cuts.size();
+    width = 0;
     while (tooLong - fits > 1) {
         const qsizetype mid = (fits + tooLong) / 2;
-        if (textWidth(text.left(cuts[mid])) <= room)
+        const double midWidth = textWidth(text.left(cuts[mid]));
+        if (midWidth <= room) {
             fits = mid;
-        else
+            width = midWidth;
+        } else {
             tooLong = mid;
+        }
     }
     return text.left(cuts[fits]);
 }

@@ -7,6 +7,8 @@
 #include <QSizeF>
 #include <QString>
 
+#include <optional>
+
 namespace vdn {
 
 // Writes report pages item by item at positions in twips (1/1440 inch),
@@ -27,9 +29,18 @@ public:
 
     virtual ~PageWriter() = default;
 
-    void setFontName(const QString& name) { fontName_ = name; }
-    void setFontSize(double points) { fontSize_ = points; }
-    void setBold(bool bold) { bold_ = bold; }
+    void setFontName(const QString& name) {
+        fontName_ = name;
+        font_.reset();
+    }
+    void setFontSize(double points) {
+        fontSize_ = points;
+        font_.reset();
+    }
+    void setBold(bool bold) {
+        bold_ = bold;
+        font_.reset();
+    }
     const QString& fontName() const { return fontName_; }
     double fontSize() const { return fontSize_; }
     bool bold() const { return bold_; }
@@ -47,6 +58,12 @@ public:
     // The same, cut at a whole character (no ellipsis) so that the text ends
     // at x `right` at the latest: it never runs over the next column.
     void printUpTo(const QString& text, double right, LineEnd end = LineEnd::Break);
+    // printUpTo from the point (x, y).
+    void printUpToAt(double x, double y, const QString& text, double right) {
+        setCurrentX(x);
+        setCurrentY(y);
+        printUpTo(text, right);
+    }
     // The longest start of `text`, cut between whole characters, that takes no
     // more than `room` twips in the current font.
     QString cutToWidth(const QString& text, double room) const;
@@ -86,7 +103,7 @@ public:
     void clearFailure() { status_ = Status(); }
 
     // The font of the text printed now, its size in twips (points * 20).
-    QFont font() const;
+    const QFont& font() const;
 
 protected:
     // Hooks of an implementation. Positions are in twips; the font is font().
@@ -116,11 +133,17 @@ private:
     Status status_;
     QString title_;
     QRectF extent_;
+    // font(), made again only after the name, size or weight changed.
+    mutable std::optional<QFont> font_;
 
     void cover(const QRectF& area);
     // The area a box or a line from (x1, y1) to (x2, y2) inks, pen included.
     void coverStroke(double x1, double y1, double x2, double y2);
     static QString printable(const QString& raw);
+    // Draws text already made printable, `width` wide, at the current position.
+    void place(const QString& text, double width, LineEnd end);
+    // cutToWidth, also giving the width of what it keeps.
+    QString cut(const QString& text, double room, double& width) const;
 };
 
 } // namespace vdn

@@ -22,17 +22,15 @@ void RecordingPageWriter::drawText(double x, double y, const QString& text) {
 }
 
 void RecordingPageWriter::drawBox(double x1, double y1, double x2, double y2) {
-    Op op = make(Kind::Box);
-    op.x = x1;
-    op.y = y1;
-    op.x2 = x2;
-    op.y2 = y2;
-    ops_.append(op);
-    drawn_ = true;
+    recordShape(Kind::Box, x1, y1, x2, y2);
 }
 
 void RecordingPageWriter::drawLine(double x1, double y1, double x2, double y2) {
-    Op op = make(Kind::Line);
+    recordShape(Kind::Line, x1, y1, x2, y2);
+}
+
+void RecordingPageWriter::recordShape(Kind kind, double x1, double y1, double x2, double y2) {
+    Op op = make(kind);
     op.x = x1;
     op.y = y1;
     op.x2 = x2;

@@ -62,6 +62,8 @@ protected:
 private:
     QSizeF printable_;
     Op make(Kind kind) const;
+    // Records a box or a line from (x1, y1) to (x2, y2).
+    void recordShape(Kind kind, double x1, double y1, double x2, double y2);
     QList<Op> ops_;
     bool drawn_ = false;
     int failAtPage_ = 0;

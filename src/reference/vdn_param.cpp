@@ -33,6 +33,12 @@ template <class W> W* named(W* widget, const char* name) {
     return widget;
 }
 
+// Names a control and puts it at its place, in pixels.
+template <class W> W* placed(W* widget, const char* name, QRect geometry) {
+    widget->setGeometry(geometry);
+    return named(widget, name);
+}
+
 QToolButton* pictureButton(QWidget* parent, const char* name, const QPixmap& picture,
                            const QString& tip, QRect geometry) {
     auto* b = named(new QToolButton(parent), name);
@@ -60,28 +66,20 @@ VdnParam::VdnParam(const Services& services, QWidget* parent)
 VdnParam::~VdnParam() = default;
 
 void VdnParam::buildControls() {
-    Combo1 = named(new QComboBox(this), "Combo1");
-    Combo1->setGeometry(twipsRect(240, 240, 6615, 330));
-    Combo3 = named(new QComboBox(this), "Combo3");
-    Combo3->setGeometry(twipsRect(240, 600, 6615, 330));
-    Combo2 = named(new QComboBox(this), "Combo2");
-    Combo2->setGeometry(twipsRect(240, 960, 6615, 330));
+    Combo1 = placed(new QComboBox(this), "Combo1", twipsRect(240, 240, 6615, 330));
+    Combo3 = placed(new QComboBox(this), "Combo3", twipsRect(240, 600, 6615, 330));
+    Combo2 = placed(new QComboBox(this), "Combo2", twipsRect(240, 960, 6615, 330));
     for (QComboBox* c : {Combo1, Combo3, Combo2})
         c->setMaxVisibleItems(12);
     connect(Combo1, &QComboBox::activated, this, &VdnParam::groupChosen);
     connect(Combo3, &QComboBox::activated, this, &VdnParam::tableChosen);
 
-    Frame3 =
-        named(new QGroupBox(QStringLiteral("Nouvelles valeurs de ce paramètrage"), this), "Frame3");
-    Frame3->setGeometry(twipsRect(240, 1560, 10815, 1215));
-    Txt0 = named(new QLineEdit(Frame3), "Txt0");
-    Txt0->setGeometry(twipsRect(240, 480, 7935, 405));
-    txt1 = named(new QLineEdit(Frame3), "txt1");
-    txt1->setGeometry(twipsRect(240, 480, 4815, 405));
-    Txt6 = named(new QLineEdit(Frame3), "Txt6");
-    Txt6->setGeometry(twipsRect(3840, 600, 1935, 405));
-    txt2 = named(new QLineEdit(Frame3), "txt2");
-    txt2->setGeometry(twipsRect(960, 600, 1935, 405));
+    Frame3 = placed(new QGroupBox(QStringLiteral("Nouvelles valeurs de ce paramètrage"), this),
+                    "Frame3", twipsRect(240, 1560, 10815, 1215));
+    Txt0 = placed(new QLineEdit(Frame3), "Txt0", twipsRect(240, 480, 7935, 405));
+    txt1 = placed(new QLineEdit(Frame3), "txt1", twipsRect(240, 480, 4815, 405));
+    Txt6 = placed(new QLineEdit(Frame3), "Txt6", twipsRect(3840, 600, 1935, 405));
+    txt2 = placed(new QLineEdit(Frame3), "txt2", twipsRect(960, 600, 1935, 405));
     txt2->installEventFilter(this);
     // The entry limits come from the catalogue; txt2 has none.
     for (const BallCode& c : ballCodes())
@@ -125,8 +123,8 @@ void VdnParam::buildControls() {
     gridPalette.setColor(QPalette::Base, QColor(255, 255, 204));
     DBGrid1->setPalette(gridPalette);
 
-    Frame31 = named(new QGroupBox(QStringLiteral("Valeurs"), this), "Frame31");
-    Frame31->setGeometry(twipsRect(9600, 3240, 1215, 2415));
+    Frame31 = placed(new QGroupBox(QStringLiteral("Valeurs"), this), "Frame31",
+                     twipsRect(9600, 3240, 1215, 2415));
     cmdajout3 = pictureButton(Frame31, "cmdajout3", pictures::add(28),
                               QStringLiteral("Ajouter une valeur"), twipsRect(360, 600, 495, 495));
     cmdsup3 = pictureButton(Frame31, "cmdsup3", pictures::remove(28),

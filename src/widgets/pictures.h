@@ -2,7 +2,14 @@
 
 #include <QPixmap>
 
+#include <functional>
+
+class QPainter;
+
 namespace vdn::pictures {
+
+// A transparent picture of `size`, drawn antialiased by `draw`.
+QPixmap painted(QSize size, const std::function<void(QPainter&)>& draw);
 
 // The main window's pictures, drawn by the program itself.
 QPixmap bowlingBall(int size, QColor colour);

@@ -49,8 +49,7 @@ struct Shop {
         drives.set(QLatin1Char('E'), drive.path());
         Services s = folder.services();
         s.drives = &drives;
-        info.chemin_base = folder.folder();
-        info.title = mainTitle(QStringLiteral("LE STRIKE"), QStringLiteral("123"));
+        info = folder.startupInfo();
         menu = std::make_unique<VdnMenu>(s, info);
         menu->show();
         menu->activateWindow();

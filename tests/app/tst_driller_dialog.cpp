@@ -16,14 +16,6 @@ using namespace vdn;
 
 namespace {
 
-StartupInfo info() {
-    StartupInfo i;
-    i.shopName = QStringLiteral("LE STRIKE");
-    i.licence = QStringLiteral("123");
-    i.title = mainTitle(i.shopName, i.licence);
-    return i;
-}
-
 QString storedDriller(test::DataFolder& folder) {
     auto c = folder.connect();
     Result<QString> name = ShopStore(c->db()).driller();
@@ -43,7 +35,7 @@ private slots:
 
 void TestDrillerDialog::entry_follows_the_parameters_in_the_files_menu() {
     test::DataFolder folder;
-    VdnMenu menu(folder.services(), info());
+    VdnMenu menu(folder.services(), folder.startupInfo());
     auto* files = menu.findChild<QMenu*>(QStringLiteral("mnu_fic"));
     QVERIFY(files);
     QStringList entries;
@@ -57,7 +49,7 @@ void TestDrillerDialog::entry_follows_the_parameters_in_the_files_menu() {
 void TestDrillerDialog::the_name_is_read_checked_and_written() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
-    VdnMenu menu(folder.services(), info());
+    VdnMenu menu(folder.services(), folder.startupInfo());
     menu.show();
     menu.findChild<QAction*>(QStringLiteral("mnu_fic_perceur"))->trigger();
     auto* dialog = menu.findChild<DrillerDialog*>();
@@ -99,7 +91,7 @@ void TestDrillerDialog::the_name_is_read_checked_and_written() {
 void TestDrillerDialog::cancel_writes_nothing() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
-    VdnMenu menu(folder.services(), info());
+    VdnMenu menu(folder.services(), folder.startupInfo());
     DrillerDialog* dialog = menu.openDriller();
     QVERIFY(dialog);
     auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtperceur"));
@@ -113,7 +105,7 @@ void TestDrillerDialog::cancel_writes_nothing() {
 void TestDrillerDialog::unreadable_database_is_reported_without_a_dialog() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
-    VdnMenu menu(folder.services(), info());
+    VdnMenu menu(folder.services(), folder.startupInfo());
     {
         auto c = folder.connect();
         QVERIFY(c->execute(QStringLiteral("DELETE FROM strspecif")).ok());

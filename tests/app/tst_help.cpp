@@ -39,9 +39,7 @@ void TestHelp::every_window_has_the_icon_and_the_desktop_name() {
     QVERIFY(!icon.pixmap(48).isNull());
     test::DataFolder folder;
     QVERIFY(folder.ok());
-    StartupInfo info;
-    info.chemin_base = folder.folder();
-    VdnMenu menu(folder.services(), info);
+    VdnMenu menu(folder.services(), folder.startupInfo());
     QCOMPARE(menu.windowIcon().cacheKey(), icon.cacheKey());
     // The desktop matches windows to the launcher, the AppStream component
     // and the icon by this one name.
@@ -58,9 +56,7 @@ void TestHelp::f1_opens_the_guide_with_its_pictures() {
     qputenv("VORDAN_GUIDE", QFile::encodeName(Source + "/docs/guide"));
     test::DataFolder folder;
     QVERIFY(folder.ok());
-    StartupInfo info;
-    info.chemin_base = folder.folder();
-    VdnMenu menu(folder.services(), info);
+    VdnMenu menu(folder.services(), folder.startupInfo());
     menu.show();
     menu.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&menu));

@@ -33,19 +33,12 @@ private slots:
     void centring_waits_for_the_frame();
 
 private:
-    StartupInfo info() {
-        StartupInfo i;
-        i.shopName = QStringLiteral("LE STRIKE");
-        i.licence = QStringLiteral("123");
-        i.title = mainTitle(i.shopName, i.licence);
-        return i;
-    }
     static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, 5)); }
 };
 
 void TestMainWindow::captions_menu_and_title() {
     test::DataFolder folder;
-    VdnMenu menu(folder.services(), info());
+    VdnMenu menu(folder.services(), folder.startupInfo());
     QCOMPARE(menu.objectName(), QStringLiteral("VDN_menu"));
     QCOMPARE(menu.windowTitle(),
              QStringLiteral(
@@ -95,7 +88,7 @@ void TestMainWindow::captions_menu_and_title() {
 
 void TestMainWindow::windows_open_once_each() {
     test::DataFolder folder;
-    VdnMenu menu(folder.services(), info());
+    VdnMenu menu(folder.services(), folder.startupInfo());
     menu.show();
     click(menu.findChild<ClickableLabel*>(QStringLiteral("cmdclt")));
     QPointer<VdnClient> client = menu.client();
@@ -126,7 +119,7 @@ void TestMainWindow::windows_open_once_each() {
 
 void TestMainWindow::inert_entries_do_nothing() {
     test::DataFolder folder;
-    VdnMenu menu(folder.services(), info());
+    VdnMenu menu(folder.services(), folder.startupInfo());
     menu.show();
     const int before = int(QApplication::topLevelWidgets().size());
     click(menu.findChild<ClickableLabel*>(QStringLiteral("cmdmat")));
@@ -142,7 +135,7 @@ void TestMainWindow::inert_entries_do_nothing() {
 
 void TestMainWindow::backup_panel_shows_from_the_menu() {
     test::DataFolder folder;
-    VdnMenu menu(folder.services(), info());
+    VdnMenu menu(folder.services(), folder.startupInfo());
     menu.show();
     menu.findChild<QAction*>(QStringLiteral("mnu_fic_usb"))->trigger();
     QVERIFY(menu.findChild<QGroupBox*>(QStringLiteral("Frame5"))->isVisible());
@@ -150,7 +143,7 @@ void TestMainWindow::backup_panel_shows_from_the_menu() {
 
 void TestMainWindow::closing_ends_every_window() {
     test::DataFolder folder;
-    auto* menu = new VdnMenu(folder.services(), info());
+    auto* menu = new VdnMenu(folder.services(), folder.startupInfo());
     menu->show();
     QPointer<VdnClient> client = menu->openClient();
     QPointer<VdnParam> param = menu->openParam();

@@ -79,6 +79,16 @@ bool sheetEntryShows(const ClientFixture& f, bool modify) {
 }
 
 // The codes of the rows the printout and the export read.
+// Clicks a sheet button of a deleted customer: the refusal is shown and the
+// window goes back to the list alone, at the sheet window's height.
+bool refusedForDeletedCustomer(ClientFixture& f, const char* button) {
+    f.folder.boxes.expectMessage(
+        QStringLiteral("Ce client est supprimé--Impossible de créer une fiche de percage"));
+    f.click(button);
+    return f.folder.checkBoxes(__FILE__, __LINE__) && onlyPanel(f, "Frame200") &&
+           f.w->height() == DrillingSheetPanel::WindowHeight;
+}
+
 } // namespace
 
 class TestClientWiring : public QObject {
@@ -213,13 +223,8 @@ void TestClientWiring::deleted_customer_gets_no_new_sheet() {
     QVERIFY(f.open());
     f.clickRowOf("000004");
     QVERIFY(sheetEntryShows(f, false));
-    f.folder.boxes.expectMessage(
-        QStringLiteral("Ce client est supprimé--Impossible de créer une fiche de percage"));
-    f.click("cmdajout_fiche");
-    VDN_CHECK_BOXES(f.folder);
     // The cancel action: every customer by name, the list alone.
-    QVERIFY(onlyPanel(f, "Frame200"));
-    QCOMPARE(f.w->height(), DrillingSheetPanel::WindowHeight);
+    QVERIFY(refusedForDeletedCustomer(f, "cmdajout_fiche"));
     QCOMPARE(f.gridCodes(), (QStringList{"000003", "000004", "000001", "000002"}));
     QCOMPARE(sheetRows(*f.db, "000004"), 0);
 }
@@ -236,12 +241,7 @@ void TestClientWiring::deleted_customer_sheet_is_not_saved() {
     QCOMPARE(comboOf(f, 8)->currentText(), QStringLiteral("1/4"));
     retypeCombo(f, 8, QStringLiteral("NOUVEAU"));
     // ...but not saved: refused before any check, back to the list alone.
-    f.folder.boxes.expectMessage(
-        QStringLiteral("Ce client est supprimé--Impossible de créer une fiche de percage"));
-    f.click("cmdvalide_fiche");
-    VDN_CHECK_BOXES(f.folder);
-    QVERIFY(onlyPanel(f, "Frame200"));
-    QCOMPARE(f.w->height(), DrillingSheetPanel::WindowHeight);
+    QVERIFY(refusedForDeletedCustomer(f, "cmdvalide_fiche"));
     QCOMPARE(test::scalar(*f.db, "SELECT PER_08 FROM strpercage WHERE per_code = '000004'"),
              QVariant(QStringLiteral("1/4")));
     QCOMPARE(test::scalar(*f.db, "SELECT count(*) FROM strparam WHERE par_lib = 'NOUVEAU'"),

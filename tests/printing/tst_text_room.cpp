@@ -8,6 +8,8 @@
 #include <QFontMetricsF>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace vdn;
 using namespace vdn::test;
 
@@ -65,6 +67,7 @@ private slots:
     void customer_list_texts_stop_before_the_next_item();
     void ball_list_texts_stop_before_their_rule();
     void pages_shrink_only_when_they_do_not_fit();
+    void a_cut_text_follows_the_font_and_covers_what_is_printed();
     void dialog_shows_with_the_name_of_its_own_job();
 
 private:
@@ -219,6 +222,29 @@ void TestTextRoom::pages_shrink_only_when_they_do_not_fit() {
     QCOMPARE(PageWriter::fitScale(QRectF(0, 0, 100, 100), QSizeF(100, 100)), 1.0);
     QCOMPARE(PageWriter::fitScale(QRectF(50, 50, 150, 50), QSizeF(100, 400)), 0.5);
     QCOMPARE(PageWriter::fitScale(QRectF(0, 0, 1000, 1000), QSizeF()), 1.0);
+}
+
+void TestTextRoom::a_cut_text_follows_the_font_and_covers_what_is_printed() {
+    RecordingPageWriter out;
+    out.setFontSize(10);
+    out.printUpToAt(1000, 0, wide(400), 5000);
+    // A larger bold font after a first text: the cut follows the new font.
+    out.setFontSize(20);
+    out.setBold(true);
+    out.printUpToAt(1000, 1000, wide(400), 5000);
+    out.newPage();
+    const QList<Op> texts = out.ofKind(Kind::Text);
+    QCOMPARE(texts.size(), 2);
+    for (const Op& text : texts) {
+        QVERIFY(1000 + widthOf(text) <= 5000);
+        Op longer = text;
+        longer.text += QLatin1Char('W');
+        QVERIFY(1000 + widthOf(longer) > 5000);
+    }
+    QVERIFY(texts[1].text.size() < texts[0].text.size());
+    // The page covers the cut texts, not the whole values.
+    const Op page = out.ofKind(Kind::NewPage).first();
+    QCOMPARE(page.extent.right(), 1000 + std::max(widthOf(texts[0]), widthOf(texts[1])));
 }
 
 void TestTextRoom::dialog_shows_with_the_name_of_its_own_job() {

@@ -195,10 +195,7 @@ void TestVdnParam::groups_then_tables_then_fixed() {
 void TestVdnParam::reopening_starts_again() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
-    StartupInfo info;
-    info.chemin_base = folder.folder();
-    info.title = mainTitle(QStringLiteral("LE STRIKE"), QStringLiteral("123"));
-    VdnMenu menu(folder.services(), info);
+    VdnMenu menu(folder.services(), folder.startupInfo());
     menu.show();
     QPointer<VdnParam> first = menu.openParam();
     QVERIFY(QTest::qWaitForWindowActive(first));

@@ -44,6 +44,17 @@ struct Window {
         f.find<QPlainTextEdit>("txtmemo")->setPlainText(QStringLiteral("note ").repeated(200));
         return code;
     }
+    // The usual start: one customer ADAM in the file, the window open with
+    // the only connection on it, and a new entry BRUN typed but not yet
+    // validated. Returns the new entry's code, empty when a step failed.
+    QString openWithEntryBesideAdam() {
+        if (!f.ready() || !test::addCustomer(*f.db, "000001", "ADAM"))
+            return {};
+        f.db.reset();
+        if (!open())
+            return {};
+        return startEntry(QStringLiteral("BRUN"));
+    }
     bool entryStillShown(const QString& name) const {
         return f.find("Frame100")->isVisible() && f.box("Txtnom")->text() == name &&
                f.box("txtvil")->text() == QLatin1String("Lyon") &&
@@ -139,12 +150,9 @@ void TestFaults::lock_held_by_another_process_data() {
 void TestFaults::lock_held_by_another_process() {
     QFETCH(QString, begin);
     ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(test::addCustomer(*f.db, "000001", "ADAM"));
-    f.db.reset();
     Window win(f);
-    QVERIFY(win.open());
-    const QString code = win.startEntry(QStringLiteral("BRUN"));
+    const QString code = win.openWithEntryBesideAdam();
+    QVERIFY(!code.isEmpty());
 
     Holder other;
     QVERIFY(other.hold(f.folder.databaseFile(), begin));
@@ -200,12 +208,9 @@ void TestFaults::read_only_folder() {
     // permissions and a read-only remount is refused while the database is
     // open for writing, so a folder takes the journal's name instead.
     ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(test::addCustomer(*f.db, "000001", "ADAM"));
-    f.db.reset();
     Window win(f);
-    QVERIFY(win.open());
-    const QString code = win.startEntry(QStringLiteral("BRUN"));
+    const QString code = win.openWithEntryBesideAdam();
+    QVERIFY(!code.isEmpty());
     const QString journal = f.folder.databaseFile() + QStringLiteral("-journal");
     QVERIFY(QDir().mkdir(journal));
     f.click("cmdvalide");
@@ -319,12 +324,9 @@ void TestFaults::database_deleted_or_replaced_data() {
 void TestFaults::database_deleted_or_replaced() {
     QFETCH(QString, how);
     ClientFixture f;
-    QVERIFY(f.ready());
-    QVERIFY(test::addCustomer(*f.db, "000001", "ADAM"));
-    f.db.reset();
     Window win(f);
-    QVERIFY(win.open());
-    const QString code = win.startEntry(QStringLiteral("BRUN"));
+    const QString code = win.openWithEntryBesideAdam();
+    QVERIFY(!code.isEmpty());
     const QString file = f.folder.databaseFile();
     QByteArray garbage;
     for (int i = 0; i < 64 * 1024; ++i)

@@ -36,6 +36,8 @@ DataFolder::DataFolder(const Options& options) {
     }
     chemin_base = base_;
     shop_name = options.shopName;
+    shopName_ = options.shopName;
+    licence_ = options.licence;
     QFile path(dir_.filePath(QStringLiteral("CHEMIN.QZ")));
     if (!path.open(QIODevice::WriteOnly))
         return;
@@ -73,6 +75,17 @@ QString DataFolder::databaseFile() const {
 
 bool DataFolder::onServer() const {
     return isServerAddress(base_);
+}
+
+StartupInfo DataFolder::startupInfo() const {
+    StartupInfo info;
+    info.chemin_base = base_;
+    if (onServer())
+        info.chemin_fichiers = folder();
+    info.shopName = shopName_;
+    info.licence = licence_;
+    info.title = mainTitle(shopName_, licence_);
+    return info;
 }
 
 std::unique_ptr<Connection> DataFolder::connect() const {

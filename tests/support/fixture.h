@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/startup.h"
 #include "data/connection.h"
 #include "data/database_creator.h"
 #include "platform/clock.h"
@@ -44,6 +45,10 @@ public:
     // A new connection of its own on the database (as another window would).
     std::unique_ptr<Connection> connect() const;
 
+    // What start-up reads for this folder and hands the main window: the
+    // CHEMIN.QZ lines, the shop's name and licence and the title made of them.
+    StartupInfo startupInfo() const;
+
     ScriptedMessageBoxes boxes;
     FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(14, 30, 0))};
     RecordingPointer pointer;
@@ -58,6 +63,7 @@ public:
 private:
     QTemporaryDir dir_;
     QString base_; // chemin_base: folder() or the server database's address
+    QString shopName_, licence_;
     bool ok_ = false;
 };
 
