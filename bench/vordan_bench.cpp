@@ -69,6 +69,7 @@
 #include <QToolButton>
 
 #include <libpq-fe.h>
+#include <signal.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 
@@ -106,6 +107,21 @@ struct Measure {
 };
 
 QList<Measure> measures;
+
+// The bench's server, stopped and removed when the program ends, by exit()
+// too (fail()).
+std::unique_ptr<vdn::test::PgCluster> server;
+
+// Ctrl+C or a kill: the pass under way is stopped, and the program ends
+// through fail(), which stops the server.
+volatile sig_atomic_t interrupted = 0;
+volatile pid_t passUnderWay = 0;
+
+void onSignal(int) {
+    interrupted = 1;
+    if (passUnderWay > 0)
+        ::kill(passUnderWay, SIGTERM);
+}
 
 void addRow(const QString& operation, double value, std::optional<double> floor, double limitMs,
             double maxRatio, const QString& targetText) {
@@ -1002,8 +1018,15 @@ void runPasses(const Options& options, const QString& folder, const Engine& engi
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(), args);
-        if (!child.waitForStarted() || !child.waitForFinished(-1) ||
-            child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        const bool started = child.waitForStarted();
+        passUnderWay = started ? pid_t(child.processId()) : 0;
+        if (interrupted && started)
+            ::kill(passUnderWay, SIGTERM);
+        const bool finished = started && child.waitForFinished(-1);
+        passUnderWay = 0;
+        if (interrupted)
+            fail(QStringLiteral("interrompu"));
+        if (!finished || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
             fail(QStringLiteral("la passe %1 a échoué").arg(pass));
         int index = 0;
         for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
@@ -1104,7 +1127,12 @@ int main(int argc, char* argv[]) {
         engines.append({QStringLiteral("SQLite (fichier local)"), QString()});
     // The server lives as long as this process, through every pass; its
     // folder is removed at the end.
-    std::unique_ptr<vdn::test::PgCluster> server;
+    ::signal(SIGINT, onSignal);
+    ::signal(SIGTERM, onSignal);
+    ::signal(SIGHUP, onSignal);
+    // Output cut short (a pager closed): the passes go on, the server is
+    // still stopped at the end.
+    ::signal(SIGPIPE, SIG_IGN);
     if (options.postgresql) {
         QElapsedTimer t;
         t.start();
@@ -1118,6 +1146,8 @@ int main(int argc, char* argv[]) {
         t.restart();
         loadServer(databasePath(folder), socketAddress);
         const double loaded = elapsedMs(t);
+        if (interrupted)
+            fail(QStringLiteral("interrompu"));
         // The statistics a server gathers by itself soon after a load.
         t.restart();
         const QString name = vdn::test::PgCluster::databaseOf(socketAddress);
