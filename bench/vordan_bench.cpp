@@ -394,7 +394,8 @@ void appendCopyValue(const unsigned char* text, int size, QByteArray& out) {
 // Loads the generated SQLite database into the empty server database: the
 // schema made by the program's own code, then the rows of every table, in
 // the order they were added, with COPY … FROM STDIN in one transaction (the
-// program's transfer writes them 64 to an INSERT, about ten times longer).
+// program's transfer writes them 64 to an INSERT: 3.5 times as long for
+// 2,000 customers).
 // The server's key triggers run on every row, as for the program's writes.
 void loadServer(const QString& file, const QString& address) {
     {
