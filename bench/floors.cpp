@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -62,7 +63,73 @@ int RawDatabase::firstRows(const char* sql, const QList<QByteArray>& values, int
     return read;
 }
 
-int searchFloor(RawDatabase& db, const QString& typed, int rows) {
+RawServer::RawServer(const QString& address) {
+    conn_ = PQconnectdb(address.toUtf8().constData());
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        std::fprintf(stderr, "libpq : %s\n", PQerrorMessage(conn_));
+        PQfinish(conn_);
+        conn_ = nullptr;
+    }
+}
+
+RawServer::~RawServer() {
+    if (conn_)
+        PQfinish(conn_);
+}
+
+QString RawServer::error() const {
+    return conn_ ? QString::fromUtf8(PQerrorMessage(conn_)).trimmed() : QString();
+}
+
+int RawServer::firstRows(const char* sql, const QList<QByteArray>& values, int rows) {
+    if (!conn_)
+        return -1;
+    const std::string key = std::string(sql) + '#' + std::to_string(rows);
+    std::string& name = statements_[key];
+    if (name.empty()) {
+        // ?N becomes $N; the page's limit is written in, as the program's
+        // LIMIT ? is bound.
+        std::string text;
+        for (const char* c = sql; *c; ++c)
+            text += *c == '?' ? '$' : *c;
+        if (rows >= 0)
+            text += " LIMIT " + std::to_string(rows);
+        const std::string given = "floor" + std::to_string(statements_.size());
+        PGresult* prepared = PQprepare(conn_, given.c_str(), text.c_str(), 0, nullptr);
+        const bool ok = PQresultStatus(prepared) == PGRES_COMMAND_OK;
+        PQclear(prepared);
+        if (!ok) {
+            statements_.erase(key);
+            return -1;
+        }
+        name = given;
+    }
+    std::vector<const char*> params;
+    std::vector<int> lengths;
+    for (const QByteArray& v : values) {
+        params.push_back(v.constData());
+        lengths.push_back(int(v.size()));
+    }
+    PGresult* r = PQexecPrepared(conn_, name.c_str(), int(params.size()), params.data(),
+                                 lengths.data(), nullptr, 0);
+    if (PQresultStatus(r) != PGRES_TUPLES_OK) {
+        PQclear(r);
+        return -1;
+    }
+    const int read = PQntuples(r);
+    const int columns = PQnfields(r);
+    std::size_t bytes = 0;
+    for (int row = 0; row < read; ++row)
+        for (int c = 0; c < columns; ++c) {
+            const char* t = PQgetvalue(r, row, c);
+            bytes += std::size_t(PQgetlength(r, row, c)) + (t[0] != 0);
+        }
+    PQclear(r);
+    sink = sink + bytes;
+    return read;
+}
+
+int searchFloor(FloorDatabase& db, const QString& typed, int rows) {
     // The list's search: a range of the name's first key, in French order.
     const vdn::KeyRange range = vdn::searchRange(vdn::foldForSearch(typed));
     if (!range.high.isEmpty())
@@ -77,7 +144,7 @@ int searchFloor(RawDatabase& db, const QString& typed, int rows) {
                         {range.low.toUtf8()}, rows);
 }
 
-int numberSearchFloor(RawDatabase& db, const QString& typed, int rows) {
+int numberSearchFloor(FloorDatabase& db, const QString& typed, int rows) {
     // A number: the name range, then a prefix range of each number's digits
     // (and of the code when the digits can begin one), the rows sorted.
     const vdn::KeyRange name = vdn::searchRange(vdn::foldForSearch(typed));
@@ -145,6 +212,54 @@ int exportFloor(RawDatabase& db, const QString& path) {
     }
     sqlite3_finalize(stmt);
     return std::fclose(out) == 0 ? lines : -1;
+}
+
+int exportFloor(RawServer& db, const QString& path) {
+    PGconn* conn = db.handle();
+    if (!conn)
+        return -1;
+    const auto command = [&](const char* sql) {
+        PGresult* r = PQexec(conn, sql);
+        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+        return ok;
+    };
+    if (!command("SET client_encoding = 'WIN1252'"))
+        return -1;
+    FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (!out) {
+        command("RESET client_encoding");
+        return -1;
+    }
+    std::fputs("Code,Nom,Adresse1,Adresse2,Adresse3,CP,Ville,Pays,Tel,Gsm,NIC\r\n", out);
+    int lines = -1;
+    PGresult* r = PQexec(conn, "COPY (SELECT clt_cod, clt_nom, clt_ad1, clt_ad2, clt_ad3, clt_cp, "
+                               "clt_vil, clt_pays, clt_tel, clt_gsm, clt_nic FROM strclient "
+                               "ORDER BY clt_nom_k1, clt_nom_k2, clt_cod) TO STDOUT (FORMAT csv)");
+    const bool copying = PQresultStatus(r) == PGRES_COPY_OUT;
+    PQclear(r);
+    if (copying) {
+        // One row of the CSV each time.
+        int count = 0;
+        char* buffer = nullptr;
+        int n = 0;
+        while ((n = PQgetCopyData(conn, &buffer, 0)) > 0) {
+            std::fwrite(buffer, 1, std::size_t(n), out);
+            PQfreemem(buffer);
+            ++count;
+        }
+        bool done = n == -1;
+        while (PGresult* end = PQgetResult(conn)) {
+            done = done && PQresultStatus(end) == PGRES_COMMAND_OK;
+            PQclear(end);
+        }
+        if (done)
+            lines = count;
+    }
+    if (std::fclose(out) != 0)
+        lines = -1;
+    command("RESET client_encoding");
+    return lines;
 }
 
 bool syncFile(const QString& path) {

@@ -14,40 +14,78 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct pg_conn;
 
 namespace bench {
 
-// A read-only connection of the C API on the database file.
-class RawDatabase {
+// The connection a floor runs its statements on, whichever the engine.
+class FloorDatabase {
+public:
+    virtual ~FloorDatabase() = default;
+    virtual bool ok() const = 0;
+
+    // Runs a statement (values written ?1, ?2, …) with text values bound in
+    // order and reads at most `rows` rows (all when negative), every column
+    // as text. Returns the rows read, -1 on failure. The statement is
+    // prepared once and kept, as a program reusing its statements would.
+    virtual int firstRows(const char* sql, const QList<QByteArray>& values, int rows) = 0;
+};
+
+// A read-only connection of SQLite's C API on the database file.
+class RawDatabase : public FloorDatabase {
 public:
     explicit RawDatabase(const QString& path);
-    ~RawDatabase();
+    ~RawDatabase() override;
     RawDatabase(const RawDatabase&) = delete;
     RawDatabase& operator=(const RawDatabase&) = delete;
-    bool ok() const { return db_ != nullptr; }
+    bool ok() const override { return db_ != nullptr; }
     sqlite3* handle() const { return db_; }
 
-    // Runs a statement with text values bound in order and steps through at
-    // most `rows` rows (all when negative), reading every column as text.
-    // Returns the rows read, -1 on failure. The statement is prepared once
-    // and kept, as a program reusing its statements would.
-    int firstRows(const char* sql, const QList<QByteArray>& values, int rows);
+    // Steps the statement through its first `rows` rows.
+    int firstRows(const char* sql, const QList<QByteArray>& values, int rows) override;
 
 private:
     sqlite3* db_ = nullptr;
     std::map<std::string, sqlite3_stmt*> statements_;
 };
 
+// A libpq connection to a server database, given by its address (a
+// postgresql:// URI, socket or TCP).
+class RawServer : public FloorDatabase {
+public:
+    explicit RawServer(const QString& address);
+    ~RawServer() override;
+    RawServer(const RawServer&) = delete;
+    RawServer& operator=(const RawServer&) = delete;
+    bool ok() const override { return conn_ != nullptr; }
+    pg_conn* handle() const { return conn_; }
+    // The server's words about the last failure.
+    QString error() const;
+
+    // The statement (its ?N written $N) with "LIMIT rows" when `rows` is not
+    // negative, as the program asks a server for one page of a list: the
+    // server sends those rows only.
+    int firstRows(const char* sql, const QList<QByteArray>& values, int rows) override;
+
+private:
+    pg_conn* conn_ = nullptr;
+    std::map<std::string, std::string> statements_; // text and limit -> prepared name
+};
+
 // The name search of the list, as the grid runs it, until its first rows.
-int searchFloor(RawDatabase& db, const QString& typed, int rows);
+int searchFloor(FloorDatabase& db, const QString& typed, int rows);
 // The same for a typed number (searchDigits() not empty): names, phone,
 // mobile and fax numbers, codes.
-int numberSearchFloor(RawDatabase& db, const QString& typed, int rows);
+int numberSearchFloor(FloorDatabase& db, const QString& typed, int rows);
 
 // The export written with C stdio: header then one line per customer of the
 // list by name, eleven fields, Windows-1252, CR LF. Returns the lines written,
 // -1 on failure.
 int exportFloor(RawDatabase& db, const QString& path);
+// On a server: the header, then the server's own CSV of the same columns in
+// the list's order (COPY … TO STDOUT, client encoding WIN1252) written with
+// fwrite as it arrives. Returns the lines written, -1 on failure.
+int exportFloor(RawServer& db, const QString& path);
 
 // Puts a file's written data on the disk. False on failure.
 bool syncFile(const QString& path);

@@ -3,6 +3,12 @@
 // bare libraries), and prints one Markdown table.
 //
 //   vordan_bench [--clients N] [--dossier DIR] [--keystrokes K] [--passes P]
+//                [--moteur sqlite|postgresql|tous]
+//
+// With PostgreSQL, the program starts a throw-away server of its own (the
+// tests' PgCluster: a temporary folder, its Unix socket there, TCP on the
+// loopback), loads the generated database into it, and measures every row
+// twice: through the server's Unix socket, then through TCP.
 //
 // Each pass is a process of its own (this program with --une-passe):
 // offscreen, the program's own windows and code paths, with scripted message
@@ -27,6 +33,8 @@
 #include "data/french_text.h"
 #include "data/globals.h"
 #include "data/schema.h"
+#include "data/server_address.h"
+#include "data/transfer.h"
 #include "drilling/drilling_sheet_panel.h"
 #include "drilling/sheet_history.h"
 #include "drilling/sheet_store.h"
@@ -40,6 +48,7 @@
 #include "printing/customer_export.h"
 #include "printing/customer_list_printout.h"
 #include "printing/recording_page_writer.h"
+#include "support/pg_cluster.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -59,6 +68,9 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <libpq-fe.h>
+#include <signal.h>
+#include <sqlite3.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -77,6 +89,9 @@ struct Options {
     int passes = 5;
     bool singlePass = false; // one pass, its measures on standard output
     QString folder;          // kept and reused when given
+    bool sqlite = true;      // the engines measured
+    bool postgresql = false;
+    QString address; // a pass on a server: its database's address
 };
 
 // One measure of one pass. limit: an absolute target (value below it);
@@ -92,6 +107,21 @@ struct Measure {
 };
 
 QList<Measure> measures;
+
+// The bench's server, stopped and removed when the program ends, by exit()
+// too (fail()).
+std::unique_ptr<vdn::test::PgCluster> server;
+
+// Ctrl+C or a kill: the pass under way is stopped, and the program ends
+// through fail(), which stops the server.
+volatile sig_atomic_t interrupted = 0;
+volatile pid_t passUnderWay = 0;
+
+void onSignal(int) {
+    interrupted = 1;
+    if (passUnderWay > 0)
+        ::kill(passUnderWay, SIGTERM);
+}
 
 void addRow(const QString& operation, double value, std::optional<double> floor, double limitMs,
             double maxRatio, const QString& targetText) {
@@ -164,9 +194,21 @@ Options parse(const QStringList& args) {
             o.passes = next().toInt();
         else if (a == QLatin1String("--une-passe"))
             o.singlePass = true;
-        else
+        else if (a == QLatin1String("--adresse"))
+            o.address = next();
+        else if (a == QLatin1String("--moteur")) {
+            const QString engine = next();
+            if (engine == QLatin1String("sqlite"))
+                o.sqlite = true, o.postgresql = false;
+            else if (engine == QLatin1String("postgresql"))
+                o.sqlite = false, o.postgresql = true;
+            else if (engine == QLatin1String("tous"))
+                o.sqlite = true, o.postgresql = true;
+            else
+                fail(QStringLiteral("--moteur : sqlite, postgresql ou tous"));
+        } else
             fail(QStringLiteral("option inconnue %1 (--clients N, --dossier DIR, --keystrokes K, "
-                                "--passes P)")
+                                "--passes P, --moteur sqlite|postgresql|tous)")
                      .arg(a));
     }
     if (o.clients < 100)
@@ -323,25 +365,146 @@ double ensureDatabase(const Options& options, const QString& folder) {
     return generated;
 }
 
+// The text of one value in COPY's text format: backslash, tab and line
+// breaks escaped, null as \N.
+void appendCopyValue(const unsigned char* text, int size, QByteArray& out) {
+    if (!text) {
+        out.append("\\N");
+        return;
+    }
+    for (int i = 0; i < size; ++i) {
+        const char c = char(text[i]);
+        switch (c) {
+        case '\\':
+            out.append("\\\\");
+            break;
+        case '\t':
+            out.append("\\t");
+            break;
+        case '\n':
+            out.append("\\n");
+            break;
+        case '\r':
+            out.append("\\r");
+            break;
+        default:
+            out.append(c);
+        }
+    }
+}
+
+// Loads the generated SQLite database into the empty server database: the
+// schema made by the program's own code, then the rows of every table, in
+// the order they were added, with COPY … FROM STDIN in one transaction (the
+// program's transfer writes them 64 to an INSERT: 3.5 times as long for
+// 2,000 customers).
+// The server's key triggers run on every row, as for the program's writes.
+void loadServer(const QString& file, const QString& address) {
+    {
+        auto created = Connection::open(address, Connection::Mode::CreateNew);
+        if (!created)
+            fail(QStringLiteral("schéma sur le serveur : ") + created.error().text);
+    }
+    sqlite3* source = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &source, SQLITE_OPEN_READONLY,
+                        nullptr) != SQLITE_OK)
+        fail(QStringLiteral("ouverture de %1").arg(file));
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> closeSource(source, sqlite3_close);
+    PGconn* server = PQconnectdb(address.toUtf8().constData());
+    const std::unique_ptr<PGconn, void (*)(PGconn*)> closeServer(server, PQfinish);
+    const auto command = [&](const QByteArray& sql, ExecStatusType expected) {
+        PGresult* r = PQexec(server, sql.constData());
+        const bool ok = PQresultStatus(r) == expected;
+        PQclear(r);
+        if (!ok)
+            fail(QStringLiteral("chargement : %1 : %2")
+                     .arg(QString::fromUtf8(sql), QString::fromUtf8(PQerrorMessage(server))));
+    };
+    if (PQstatus(server) != CONNECTION_OK)
+        fail(QStringLiteral("connexion au serveur : ") + QString::fromUtf8(PQerrorMessage(server)));
+    command("BEGIN", PGRES_COMMAND_OK);
+    for (const QString& table : schemaTables()) {
+        const QString fields = transferredFields(table).join(QStringLiteral(", "));
+        sqlite3_stmt* rows = nullptr;
+        const QByteArray select =
+            QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(fields, table).toUtf8();
+        if (sqlite3_prepare_v2(source, select.constData(), -1, &rows, nullptr) != SQLITE_OK)
+            fail(QString::fromUtf8(sqlite3_errmsg(source)));
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(rows,
+                                                                             sqlite3_finalize);
+        command(QStringLiteral("COPY %1 (%2) FROM STDIN").arg(table, fields).toUtf8(),
+                PGRES_COPY_IN);
+        const int columns = sqlite3_column_count(rows);
+        QByteArray block;
+        const auto send = [&]() {
+            if (PQputCopyData(server, block.constData(), int(block.size())) != 1)
+                fail(QStringLiteral("COPY : ") + QString::fromUtf8(PQerrorMessage(server)));
+            block.clear();
+        };
+        int step = SQLITE_ROW;
+        while ((step = sqlite3_step(rows)) == SQLITE_ROW) {
+            for (int c = 0; c < columns; ++c) {
+                if (c > 0)
+                    block.append('\t');
+                appendCopyValue(sqlite3_column_text(rows, c), sqlite3_column_bytes(rows, c), block);
+            }
+            block.append('\n');
+            if (block.size() >= 1 << 20)
+                send();
+        }
+        if (step != SQLITE_DONE)
+            fail(QString::fromUtf8(sqlite3_errmsg(source)));
+        if (!block.isEmpty())
+            send();
+        if (PQputCopyEnd(server, nullptr) != 1)
+            fail(QStringLiteral("COPY : ") + QString::fromUtf8(PQerrorMessage(server)));
+        bool copied = true;
+        while (PGresult* r = PQgetResult(server)) {
+            copied = copied && PQresultStatus(r) == PGRES_COMMAND_OK;
+            PQclear(r);
+        }
+        if (!copied)
+            fail(QStringLiteral("COPY %1 : %2")
+                     .arg(table, QString::fromUtf8(PQerrorMessage(server))));
+    }
+    command("COMMIT", PGRES_COMMAND_OK);
+}
+
 // One pass: every measure, written on standard output one a line (fields
 // separated by tabs) for the process that runs the passes.
-int runPass(const Options& options, const QString& folder) {
+int runPass(const Options& options, const QString& dataFolder) {
     QTemporaryDir scratch;
     if (!scratch.isValid())
         fail(QStringLiteral("pas de dossier temporaire"));
-    ensureDatabase(options, folder);
-    const QString database = databasePath(folder);
-    const QString manyBallsCode = code(options.clients + 1);
-    // The new file on the disk before anything is timed: otherwise the first
-    // commit measured would wait for the whole generated file to be written.
-    if (!syncFile(database))
-        fail(QStringLiteral("écriture de la base sur le disque"));
-    {
+    const bool onServer = !options.address.isEmpty();
+    // The folder of CHEMIN.QZ: the database's own for SQLite; on a server a
+    // folder of this pass, whose path file names the server database, then
+    // the folder of the files kept beside it (the export).
+    const QString folder =
+        onServer ? scratch.filePath(QStringLiteral("programme")) + QLatin1Char('/') : dataFolder;
+    QString database;
+    if (onServer) {
+        database = options.address;
+        QDir().mkpath(folder + QStringLiteral("fichiers"));
+        QFile path(folder + QStringLiteral("CHEMIN.QZ"));
+        if (!path.open(QIODevice::WriteOnly))
+            fail(QStringLiteral("CHEMIN.QZ"));
+        path.write(database.toUtf8() + "\r\n" + (folder + QStringLiteral("fichiers")).toUtf8() +
+                   "\r\n");
+    } else {
+        ensureDatabase(options, folder);
+        database = databasePath(folder);
+        // The new file on the disk before anything is timed: otherwise the
+        // first commit measured would wait for the whole generated file to
+        // be written.
+        if (!syncFile(database))
+            fail(QStringLiteral("écriture de la base sur le disque"));
         QFile path(folder + QStringLiteral("CHEMIN.QZ"));
         if (!path.open(QIODevice::WriteOnly))
             fail(QStringLiteral("CHEMIN.QZ"));
         path.write(folder.toUtf8() + "\r\n");
     }
+    const QString manyBallsCode = code(options.clients + 1);
 
     ScriptedMessageBoxes boxes;
     boxes.setAnswerAll(true);
@@ -350,9 +513,18 @@ int runPass(const Options& options, const QString& folder) {
     ScriptedPrintDialog printDialog;
     ScriptedSpreadsheet spreadsheet;
     Services services{&boxes, &clock, &pointer, &printDialog, &spreadsheet};
-    RawDatabase raw(database);
+    // The floors' connection: SQLite's C API on the file, or libpq on the
+    // same server database by the same way (socket or TCP).
+    std::unique_ptr<RawDatabase> rawFile;
+    std::unique_ptr<RawServer> rawServer;
+    if (onServer)
+        rawServer = std::make_unique<RawServer>(database);
+    else
+        rawFile = std::make_unique<RawDatabase>(database);
+    FloorDatabase& raw =
+        onServer ? static_cast<FloorDatabase&>(*rawServer) : static_cast<FloorDatabase&>(*rawFile);
     if (!raw.ok())
-        fail(QStringLiteral("ouverture C de la base"));
+        fail(QStringLiteral("ouverture de la base par la bibliothèque C"));
 
     // Start-up: CHEMIN.QZ, the shop identity, the main window shown.
     std::unique_ptr<VdnMenu> menu;
@@ -361,6 +533,7 @@ int runPass(const Options& options, const QString& folder) {
         if (!info)
             fail(info.error().text);
         chemin_base = info->chemin_base;
+        chemin_fichiers = info->chemin_fichiers;
         shop_name = info->shopName;
         menu = std::make_unique<VdnMenu>(services, *info);
         menu->show();
@@ -657,11 +830,17 @@ int runPass(const Options& options, const QString& folder) {
             fail(QStringLiteral("export non écrit"));
         QElapsedTimer t;
         t.start();
-        if (exportFloor(raw, scratch.filePath(QStringLiteral("floor.csv"))) < options.clients)
+        const QString floorFile = scratch.filePath(QStringLiteral("floor.csv"));
+        if ((onServer ? exportFloor(*rawServer, floorFile) : exportFloor(*rawFile, floorFile)) <
+            options.clients)
             fail(QStringLiteral("export C"));
         const double floor = elapsedMs(t);
-        addRow(QStringLiteral("Export de tous les clients"), exported, floor, 1000, 1.5,
-               QStringLiteral("< 1 s et ≤ 1,5× le plancher"));
+        if (onServer)
+            addRow(QStringLiteral("Export de tous les clients"), exported, floor, 0, 2,
+                   QStringLiteral("≤ 2× le plancher (COPY)"));
+        else
+            addRow(QStringLiteral("Export de tous les clients"), exported, floor, 1000, 1.5,
+                   QStringLiteral("< 1 s et ≤ 1,5× le plancher"));
     }
 
     // The customer list printout: the customers of the initial whose count
@@ -730,21 +909,34 @@ int runPass(const Options& options, const QString& folder) {
         const QString dest = scratch.filePath(QStringLiteral("cle"));
         QDir().mkpath(dest);
         QList<double> snapshots, copies;
-        for (int k = 0; k < 5; ++k) {
+        // On a server the snapshot reads every row: once a pass.
+        for (int k = 0; k < (onServer ? 1 : 5); ++k) {
             QElapsedTimer t;
             t.start();
-            const BackupResult result = backUp(folder, dest);
+            const BackupResult result = backUp(onServer ? database : folder, dest);
             snapshots << elapsedMs(t);
             if (!result.complete())
                 fail(backupEndMessage(result));
+            if (onServer)
+                continue;
             t.restart();
             if (!copyFloor(database, scratch.filePath(QStringLiteral("copie.mdb"))))
                 fail(QStringLiteral("copie simple"));
             copies << elapsedMs(t);
         }
-        addRow(QStringLiteral("Sauvegarde : copie instantanée de la base (%1 Mio, médiane de 5)")
-                   .arg(QFileInfo(database).size() / (1024 * 1024)),
-               median(snapshots), median(copies), 0, 3, QStringLiteral("≤ 3× la copie simple"));
+        if (onServer)
+            // The snapshot: every table read in one REPEATABLE READ
+            // transaction into a new SQLite file; no floor of its own.
+            addRow(QStringLiteral("Sauvegarde : copie instantanée de la base en fichier SQLite "
+                                  "(%1 Mio, une par passe)")
+                       .arg(QFileInfo(dest + QLatin1Char('/') + databasePath(QString())).size() /
+                            (1024 * 1024)),
+                   median(snapshots), std::nullopt, 5000, 0, QStringLiteral("< 5 s"));
+        else
+            addRow(
+                QStringLiteral("Sauvegarde : copie instantanée de la base (%1 Mio, médiane de 5)")
+                    .arg(QFileInfo(database).size() / (1024 * 1024)),
+                median(snapshots), median(copies), 0, 3, QStringLiteral("≤ 3× la copie simple"));
     }
 
     menu.reset();
@@ -798,25 +990,46 @@ QString spread(const QList<double>& v, const QString& unit) {
            figure(*high, unit) + QLatin1Char(')');
 }
 
-// Runs the passes, each a process of its own, one after the other, and
-// prints the table.
-int runPasses(const Options& options, const QString& folder, double generated) {
+// An engine measured: its name in the table's title and, on a server, the
+// address of its database (Unix socket or TCP).
+struct Engine {
+    QString title;
+    QString address;
+};
+
+// Runs the passes on one engine, each a process of its own, one after the
+// other, and prints its table.
+void runPasses(const Options& options, const QString& folder, const Engine& engine) {
     QList<Series> rows;
     QStringList loads;
     for (int pass = 1; pass <= options.passes; ++pass) {
         loads << loadAverage();
-        note(QStringLiteral("passe %1 sur %2 (charge %3)")
+        note(QStringLiteral("%1 : passe %2 sur %3 (charge %4)")
+                 .arg(engine.title)
                  .arg(pass)
                  .arg(options.passes)
                  .arg(loads.last()));
+        QStringList args{QStringLiteral("--une-passe"),
+                         QStringLiteral("--dossier"),
+                         folder,
+                         QStringLiteral("--clients"),
+                         QString::number(options.clients),
+                         QStringLiteral("--keystrokes"),
+                         QString::number(options.keystrokes)};
+        if (!engine.address.isEmpty())
+            args << QStringLiteral("--adresse") << engine.address;
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--une-passe"), QStringLiteral("--dossier"), folder,
-                     QStringLiteral("--clients"), QString::number(options.clients),
-                     QStringLiteral("--keystrokes"), QString::number(options.keystrokes)});
-        if (!child.waitForStarted() || !child.waitForFinished(-1) ||
-            child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        child.start(QCoreApplication::applicationFilePath(), args);
+        const bool started = child.waitForStarted();
+        passUnderWay = started ? pid_t(child.processId()) : 0;
+        if (interrupted && started)
+            ::kill(passUnderWay, SIGTERM);
+        const bool finished = started && child.waitForFinished(-1);
+        passUnderWay = 0;
+        if (interrupted)
+            fail(QStringLiteral("interrompu"));
+        if (!finished || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
             fail(QStringLiteral("la passe %1 a échoué").arg(pass));
         int index = 0;
         for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
@@ -849,12 +1062,7 @@ int runPasses(const Options& options, const QString& folder, double generated) {
     }
     const QString loadAfter = loadAverage();
 
-    std::printf(
-        "Base : %d clients, %d boules, %d fiches de perçage%s\n", options.clients,
-        options.clients * 5 + ManyBalls, (options.clients + 1) / 2,
-        generated >= 0
-            ? qPrintable(QStringLiteral(" ; générée en %1 s").arg(generated / 1000, 0, 'f', 1))
-            : " ; base existante");
+    std::printf("\n### %s\n\n", qPrintable(engine.title));
     std::printf("%s\n\n",
                 qPrintable(QStringLiteral("%1 passes, chacune un processus ; charge moyenne sur "
                                           "1 min avant chaque passe : %2 ; après la dernière : %3")
@@ -881,7 +1089,7 @@ int runPasses(const Options& options, const QString& folder, double generated) {
                     qPrintable(r.first.target.isEmpty() ? QStringLiteral("—") : r.first.target),
                     qPrintable(met));
     }
-    return 0;
+    std::fflush(stdout);
 }
 
 } // namespace
@@ -909,5 +1117,56 @@ int main(int argc, char* argv[]) {
     note(generated >= 0
              ? QStringLiteral("base générée en %1 s").arg(generated / 1000, 0, 'f', 1)
              : QStringLiteral("base existante réutilisée : %1").arg(databasePath(folder)));
-    return runPasses(options, folder, generated);
+    std::printf(
+        "Base : %d clients, %d boules, %d fiches de perçage, %d versions de fiches%s\n",
+        options.clients, options.clients * 5 + ManyBalls, (options.clients + 1) / 2,
+        (options.clients + 1) / 2 * VersionsPerSheet + ManyVersions,
+        generated >= 0
+            ? qPrintable(QStringLiteral(" ; générée en %1 s").arg(generated / 1000, 0, 'f', 1))
+            : " ; base existante");
+
+    QList<Engine> engines;
+    if (options.sqlite)
+        engines.append({QStringLiteral("SQLite (fichier local)"), QString()});
+    // The server lives as long as this process, through every pass; its
+    // folder is removed at the end.
+    ::signal(SIGINT, onSignal);
+    ::signal(SIGTERM, onSignal);
+    ::signal(SIGHUP, onSignal);
+    // Output cut short (a pager closed): the passes go on, the server is
+    // still stopped at the end.
+    ::signal(SIGPIPE, SIG_IGN);
+    if (options.postgresql) {
+        QElapsedTimer t;
+        t.start();
+        server = std::make_unique<vdn::test::PgCluster>(true);
+        if (!server->ok())
+            fail(QStringLiteral("serveur PostgreSQL : ") + server->error());
+        const QString socketAddress = server->newDatabase();
+        if (socketAddress.isEmpty())
+            fail(QStringLiteral("base du serveur non créée"));
+        const double started = elapsedMs(t);
+        t.restart();
+        loadServer(databasePath(folder), socketAddress);
+        const double loaded = elapsedMs(t);
+        if (interrupted)
+            fail(QStringLiteral("interrompu"));
+        // The statistics a server gathers by itself soon after a load.
+        t.restart();
+        const QString name = vdn::test::PgCluster::databaseOf(socketAddress);
+        if (!server->psql(name, QStringLiteral("VACUUM ANALYZE")))
+            fail(QStringLiteral("VACUUM ANALYZE"));
+        QString version;
+        server->psql(name, QStringLiteral("SHOW server_version"), &version);
+        std::printf("Serveur PostgreSQL %s jetable (fsync actif), démarré en %.1f s ; base "
+                    "chargée par COPY en %.1f s, VACUUM ANALYZE %.1f s\n",
+                    qPrintable(version), started / 1000, loaded / 1000, elapsedMs(t) / 1000);
+        engines.append({QStringLiteral("PostgreSQL par le socket Unix"), socketAddress});
+        engines.append(
+            {QStringLiteral("PostgreSQL par TCP (127.0.0.1)"), server->address(name, true)});
+    }
+    std::fflush(stdout);
+    for (const Engine& engine : engines)
+        runPasses(options, folder, engine);
+    return 0;
 }

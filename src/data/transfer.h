@@ -28,6 +28,10 @@ QString databaseAt(const QString& location);
 // was (a created file is removed). Rows keep the order they were added in.
 Result<QList<TableCount>> transferDatabase(const QString& source, const QString& destination);
 
+// The fields of a table that a transfer or a snapshot copies, in the order
+// it copies them: every field, with the customers' ordering keys.
+QStringList transferredFields(const QString& table);
+
 class Connection;
 
 // Writes a consistent snapshot of the database open on `from` (all its

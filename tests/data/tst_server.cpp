@@ -3,6 +3,7 @@
 #include "customers/customer_store.h"
 #include "data/connection.h"
 #include "data/database_creator.h"
+#include "data/dialect.h"
 #include "data/error_report.h"
 #include "data/globals.h"
 #include "data/schema.h"
@@ -150,6 +151,7 @@ private slots:
     void stopped_server_loses_no_acknowledged_row();
     void idle_window_works_again_once_the_server_is_back();
     void backup_of_a_server_database_opens_without_server();
+    void snapshot_keeps_every_text_null_and_order();
 };
 
 void TestServer::val_and_upper_on_the_server_match_the_program() {
@@ -492,6 +494,63 @@ void TestServer::backup_of_a_server_database_opens_without_server() {
     const QString fallback = filesBase(address);
     QVERIFY2(fallback.endsWith(QLatin1String("/VORDAN/")), qPrintable(fallback));
     QVERIFY(QFileInfo(fallback).isDir());
+}
+
+void TestServer::snapshot_keeps_every_text_null_and_order() {
+    VDN_NEED_SERVER(cluster);
+    const QString address = cluster.newDatabase();
+    CreateOptions options;
+    options.folder = address;
+    options.demo = DemoOptions{};
+    QVERIFY(createDatabase(options).ok());
+    auto server = open(address);
+    QVERIFY(server);
+    // Texts the file must hold as the server does: a null, an empty text,
+    // the characters a text format would escape, ones beyond Latin-1, a long
+    // one, one that reads as SQL.
+    const QList<QVariant> memos{
+        QVariant(QMetaType(QMetaType::QString)), QString(QLatin1String("")),
+        QStringLiteral("a\tb\\c\r\nd\\N"),       QStringLiteral("Œdipe « Ω » \U0001F3B3"),
+        QString(20000, QLatin1Char('x')),        QStringLiteral("'); DROP TABLE strclient; --")};
+    for (int i = 0; i < memos.size(); ++i) {
+        Statement insert(server->db(), QStringLiteral("INSERT INTO strclient (clt_cod, clt_nom, "
+                                                      "clt_memo) VALUES (?, ?, ?)"));
+        insert.bind(QStringLiteral("9000%1").arg(i)).bind(QStringLiteral("ZÉRO %1").arg(i));
+        insert.bind(memos.at(i));
+        QVERIFY(insert.exec().ok());
+    }
+    QTemporaryDir drive;
+    const QString file = drive.filePath(QStringLiteral("vordan.mdb"));
+    const Status made = snapshotToFile(*server, file);
+    QVERIFY2(made.ok(), made.ok() ? "" : qPrintable(made.error().text));
+    auto snapshot = Connection::open(file);
+    QVERIFY(snapshot.ok());
+    QCOMPARE(contentOf(**snapshot), contentOf(*server));
+    for (int i = 0; i < memos.size(); ++i) {
+        Statement memo((*snapshot)->db(),
+                       QStringLiteral("SELECT clt_memo FROM strclient WHERE clt_cod = ?"));
+        memo.bind(QStringLiteral("9000%1").arg(i));
+        const Result<bool> found = memo.execFirst();
+        QVERIFY(found.ok() && *found);
+        QCOMPARE(memo.isNull(0), memos.at(i).isNull());
+        QCOMPARE(memo.value(0).toString(), memos.at(i).toString());
+    }
+    // Each table's rows in the order they were added on the server.
+    for (const QString& table : schemaTables()) {
+        const QString first = transferredFields(table).constFirst();
+        const auto order = [&](Connection& c) {
+            Statement q(c.db(), QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                                    .arg(first, table, Dialect::of(c.db()).additionOrder()));
+            QStringList values;
+            if (q.exec().ok())
+                while (q.next())
+                    values << q.value(0).toString();
+            return values;
+        };
+        const QStringList added = order(*server);
+        QVERIFY(!added.isEmpty() || table != QLatin1String("strclient"));
+        QCOMPARE(order(**snapshot), added);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestServer)

@@ -61,7 +61,7 @@ int freePort() {
 } // namespace
 
 PgCluster& PgCluster::shared() {
-    static PgCluster cluster;
+    static PgCluster cluster(false);
     return cluster;
 }
 
@@ -92,7 +92,7 @@ bool PgCluster::runAsOwner(const QString& program, const QStringList& args, QStr
     return true;
 }
 
-PgCluster::PgCluster() {
+PgCluster::PgCluster(bool durable) : durable_(durable) {
     bin_ = serverBinaries();
     if (bin_.isEmpty()) {
         error_ = QStringLiteral("no server under /usr/lib/postgresql/*/bin (Debian postgresql)");
@@ -136,12 +136,14 @@ PgCluster::PgCluster() {
 }
 
 bool PgCluster::start() {
-    // fsync off: a killed server keeps what the system has been given, which
-    // is all these tests need; a power cut is not what they play.
-    const QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off "
-                                           "-c full_page_writes=off -c max_connections=40")
-                                .arg(port_)
-                                .arg(socketFolder());
+    // fsync off for the tests: a killed server keeps what the system has
+    // been given, which is all they need; a power cut is not what they play.
+    QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 "
+                                     "-c max_connections=40")
+                          .arg(port_)
+                          .arg(socketFolder());
+    if (!durable_)
+        options += QStringLiteral(" -c fsync=off -c full_page_writes=off");
     return runAsOwner(bin_ + QStringLiteral("/pg_ctl"),
                       {QStringLiteral("-D"), root_ + QStringLiteral("/data"), QStringLiteral("-l"),
                        root_ + QStringLiteral("/server.log"), QStringLiteral("-o"), options,

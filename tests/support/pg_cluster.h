@@ -16,6 +16,11 @@ public:
     // The cluster of this test program, started on first use.
     static PgCluster& shared();
 
+    // A cluster of its own (the benchmark's). `durable`: every commit flushed
+    // to the disk, as a server is installed; the shared cluster of the tests
+    // skips the flushes.
+    explicit PgCluster(bool durable);
+
     bool ok() const { return error_.isEmpty(); }
     // Why the cluster could not start (for the skip or failure message).
     const QString& error() const { return error_; }
@@ -44,7 +49,6 @@ public:
     PgCluster& operator=(const PgCluster&) = delete;
 
 private:
-    PgCluster();
     bool runAsOwner(const QString& program, const QStringList& args, QString* output = nullptr,
                     int timeoutMs = 60000) const;
     QString bin_;
@@ -53,6 +57,7 @@ private:
     int port_ = 0;
     int databases_ = 0;
     bool asRoot_ = false;
+    bool durable_ = false;
 };
 
 } // namespace vdn::test
