@@ -10,6 +10,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -128,16 +129,25 @@ public:
         q.addBindValue(code);
         q.addBindValue(line);
         QVariantMap out;
+        // Named as the schema spells them: a server gives the names in lower case.
+        QHash<QString, QString> spelling;
+        for (const QString& field : ballFields())
+            spelling.insert(field.toLower(), field);
         if (q.exec() && q.next())
-            for (int i = 0; i < q.record().count(); ++i)
-                out.insert(q.record().fieldName(i), q.value(i));
+            for (int i = 0; i < q.record().count(); ++i) {
+                const QString name = q.record().fieldName(i);
+                out.insert(spelling.value(name.toLower(), name), q.value(i));
+            }
         return out;
     }
     QStringList values(int code) const {
-        return column(*db,
-                      QStringLiteral("SELECT par_lib FROM strparam WHERE par_table = ? "
-                                     "ORDER BY rowid"),
-                      {QString::number(code)});
+        // In the order they were added: SQLite's rowid, the server's vdn_ordre.
+        return column(
+            *db,
+            QStringLiteral("SELECT par_lib FROM strparam WHERE par_table = ? "
+                           "ORDER BY %1")
+                .arg(db->onServer() ? QStringLiteral("vdn_ordre") : QStringLiteral("rowid")),
+            {QString::number(code)});
     }
     int ballCount(const QString& code) const {
         return scalar(*db, QStringLiteral("SELECT count(*) FROM strmateriel WHERE MAT_CODE = ?"),

@@ -1,3 +1,4 @@
+// ctest-engines: postgresql
 #include "ball_fixture.h"
 
 using namespace vdn;

@@ -1,3 +1,4 @@
+// ctest-engines: postgresql
 // The customer window around its finished parts: the drilling sheet panel
 // reached from the ball panel, the customer list printout and the export of
 // the list panel, driven through the real widgets.

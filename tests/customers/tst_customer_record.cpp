@@ -1,3 +1,4 @@
+// ctest-engines: postgresql
 #include "client_fixture.h"
 #include "customers/customer_record_panel.h"
 #include "data/globals.h"
@@ -600,6 +601,9 @@ void TestCustomerRecord::delete_customer() {
 }
 
 void TestCustomerRecord::failed_delete_changes_nothing() {
+    if (test::onServerEngine())
+        QSKIP("the failure is planted with SQLite's own triggers; the server's failures have their "
+              "own tests");
     ClientFixture f;
     QVERIFY(f.ready());
     QVERIFY(test::addCustomer(*f.db, "000001", "DUPONT"));
@@ -631,6 +635,9 @@ void TestCustomerRecord::failed_delete_changes_nothing() {
 }
 
 void TestCustomerRecord::failed_code_check_is_reported() {
+    if (test::onServerEngine())
+        QSKIP(
+            "the failure and its number are SQLite's; the server's failures have their own tests");
     ClientFixture f;
     QVERIFY(f.ready());
     QVERIFY(f.open());

@@ -1,3 +1,4 @@
+// ctest-engines: postgresql
 // The customer record's controller on its own, without the customer window:
 // it writes the customer whose code the panel shows and no other, and refuses
 // a deleted one without writing.

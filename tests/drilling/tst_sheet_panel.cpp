@@ -1,3 +1,4 @@
+// ctest-engines: postgresql
 #include "data/error_report.h"
 #include "data/globals.h"
 #include "drilling/drilling_sheet_panel.h"

@@ -1,3 +1,4 @@
+// ctest-engines: postgresql
 #include "data/error_report.h"
 #include "data/globals.h"
 #include "data/schema.h"
@@ -30,8 +31,9 @@ QString question(const QString& label, const QString& value) {
 
 bool known(Connection& c, int code, const QString& value) {
     return test::scalar(c,
-                        "SELECT count(*) FROM strparam WHERE par_table = ? AND par_lib = ? "
-                        "COLLATE BINARY",
+                        // Compared byte by byte on both engines.
+                        "SELECT count(*) FROM strparam WHERE par_table = ? AND "
+                        "par_lib || '' = ?",
                         {QString::number(code), value})
                .toInt() == 1;
 }
@@ -345,6 +347,9 @@ void TestSheetValidation::failed_save_leaves_the_row_data() {
 }
 
 void TestSheetValidation::failed_save_leaves_the_row() {
+    if (test::onServerEngine())
+        QSKIP("the failure is planted with SQLite's own triggers; the server's failures have their "
+              "own tests");
     QFETCH(bool, existing);
     test::DataFolder f;
     QVERIFY(f.ok());

@@ -1,3 +1,4 @@
+// ctest-engines: postgresql
 // Looking back on the drilling sheet panel: the version list, a version
 // shown read-only with its banner and its changes marked, its printout, the
 // way back to the current sheet, and the shop's driller on each of them.

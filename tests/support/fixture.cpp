@@ -35,6 +35,9 @@ DataFolder::DataFolder(const Options& options) {
         }
     }
     chemin_base = base_;
+    // The files beside a server database (export, backup's extra files) go
+    // to the test's folder, as the second line of CHEMIN.QZ says.
+    chemin_fichiers = onServer() ? folder() : QString();
     shop_name = options.shopName;
     shopName_ = options.shopName;
     licence_ = options.licence;
