@@ -112,19 +112,25 @@ Status Connection::execute(const QString& sql) {
     return run(db_, sql);
 }
 
-namespace {
-
-// The oldest server version VORDAN runs on (server_version_num).
-constexpr int OldestServer = 130000;
+// The client library's connection a driver's handle holds. Qt names its type
+// after the library's structure ("pg_conn*"), not after its typedef.
+PGconn* pgConnOf(const QVariant& handle) {
+    if (handle.isValid() &&
+        (qstrcmp(handle.typeName(), "pg_conn*") == 0 || qstrcmp(handle.typeName(), "PGconn*") == 0))
+        return *static_cast<PGconn* const*>(handle.constData());
+    return nullptr;
+}
 
 PGconn* serverHandle(const QSqlDatabase& db) {
     if (!db.isValid() || db.driver()->dbmsType() != QSqlDriver::PostgreSQL)
         return nullptr;
-    const QVariant v = db.driver()->handle();
-    if (v.isValid() && qstrcmp(v.typeName(), "PGconn*") == 0)
-        return *static_cast<PGconn* const*>(v.data());
-    return nullptr;
+    return pgConnOf(db.driver()->handle());
 }
+
+namespace {
+
+// The oldest server version VORDAN runs on (server_version_num).
+constexpr int OldestServer = 130000;
 
 Status applySettings(QSqlDatabase& db) {
     for (const QString& setting : Dialect::of(db).sessionSettings())
@@ -170,10 +176,7 @@ bool reopenLostConnection(const QSqlDriver* driver) {
     if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
         return false;
     if (driver->isOpen() && !lostDrivers().contains(driver)) {
-        const QVariant v = driver->handle();
-        PGconn* conn = v.isValid() && qstrcmp(v.typeName(), "PGconn*") == 0
-                           ? *static_cast<PGconn* const*>(v.data())
-                           : nullptr;
+        PGconn* conn = pgConnOf(driver->handle());
         if (conn && PQstatus(conn) != CONNECTION_BAD)
             return false;
     }

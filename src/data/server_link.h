@@ -1,6 +1,8 @@
 #pragma once
 
+class QSqlDatabase;
 class QSqlDriver;
+typedef struct pg_conn PGconn;
 
 namespace vdn {
 
@@ -16,5 +18,9 @@ bool reopenLostConnection(const QSqlDriver* driver);
 // next statement, whatever the client library says of it (it may still
 // call a session whose server is gone healthy).
 void markConnectionLost(const QSqlDriver* driver);
+
+// The client library's connection behind a server database, null for SQLite
+// (for the few reads that go past Qt's driver: a copy of whole tables).
+PGconn* serverHandle(const QSqlDatabase& db);
 
 } // namespace vdn
