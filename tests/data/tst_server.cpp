@@ -37,6 +37,20 @@ std::unique_ptr<Connection> open(const QString& address,
     return std::move(*c);
 }
 
+// A new database of the test cluster made by the program's creation code
+// (its address in `address`), and a connection on it; null on a failure.
+std::unique_ptr<Connection> createdDatabase(test::PgCluster& cluster, QString* address = nullptr) {
+    CreateOptions options;
+    options.folder = cluster.newDatabase();
+    if (address)
+        *address = options.folder;
+    if (Status s = createDatabase(options); !s) {
+        qWarning("creation failed: %s", qPrintable(s.error().text));
+        return nullptr;
+    }
+    return open(options.folder);
+}
+
 // Every row of every table, each row its fields joined, in key order: two
 // databases with the same rows give the same lists.
 QStringList contentOf(Connection& c) {
@@ -372,11 +386,7 @@ void TestServer::server_failures_are_numbered_by_class() {
 
 void TestServer::stopped_server_loses_no_acknowledged_row() {
     VDN_NEED_SERVER(cluster);
-    const QString address = cluster.newDatabase();
-    CreateOptions options;
-    options.folder = address;
-    QVERIFY(createDatabase(options).ok());
-    auto c = open(address);
+    auto c = createdDatabase(cluster);
     QVERIFY(c);
     const QString insertCustomer = insertText(
         QStringLiteral("strclient"), {QStringLiteral("clt_cod"), QStringLiteral("clt_nom")});
@@ -423,11 +433,7 @@ void TestServer::stopped_server_loses_no_acknowledged_row() {
 
 void TestServer::idle_window_works_again_once_the_server_is_back() {
     VDN_NEED_SERVER(cluster);
-    const QString address = cluster.newDatabase();
-    CreateOptions options;
-    options.folder = address;
-    QVERIFY(createDatabase(options).ok());
-    auto c = open(address);
+    auto c = createdDatabase(cluster);
     QVERIFY(c);
     CustomerStore customers(c->db());
     CustomerRecord r;
