@@ -39,9 +39,11 @@ std::unique_ptr<Connection> open(const QString& address,
 
 // A new database of the test cluster made by the program's creation code
 // (its address in `address`), and a connection on it; null on a failure.
-std::unique_ptr<Connection> createdDatabase(test::PgCluster& cluster, QString* address = nullptr) {
+std::unique_ptr<Connection> createdDatabase(test::PgCluster& cluster, QString* address = nullptr,
+                                            std::optional<DemoOptions> demo = std::nullopt) {
     CreateOptions options;
     options.folder = cluster.newDatabase();
+    options.demo = demo;
     if (address)
         *address = options.folder;
     if (Status s = createDatabase(options); !s) {
@@ -467,11 +469,8 @@ void TestServer::idle_window_works_again_once_the_server_is_back() {
 
 void TestServer::backup_of_a_server_database_opens_without_server() {
     VDN_NEED_SERVER(cluster);
-    const QString address = cluster.newDatabase();
-    CreateOptions options;
-    options.folder = address;
-    options.demo = DemoOptions{};
-    QVERIFY(createDatabase(options).ok());
+    QString address;
+    QVERIFY(createdDatabase(cluster, &address, DemoOptions{}));
     // The data files come from the folder of the path file's second line.
     QTemporaryDir files, drive;
     QFile data(files.filePath(QStringLiteral("VDN_TARIFS.MDB")));
@@ -504,12 +503,8 @@ void TestServer::backup_of_a_server_database_opens_without_server() {
 
 void TestServer::snapshot_keeps_every_text_null_and_order() {
     VDN_NEED_SERVER(cluster);
-    const QString address = cluster.newDatabase();
-    CreateOptions options;
-    options.folder = address;
-    options.demo = DemoOptions{};
-    QVERIFY(createDatabase(options).ok());
-    auto server = open(address);
+    QString address;
+    auto server = createdDatabase(cluster, &address, DemoOptions{});
     QVERIFY(server);
     // Texts the file must hold as the server does: a null, an empty text,
     // the characters a text format would escape, ones beyond Latin-1, a long
