@@ -144,22 +144,24 @@ int searchFloor(FloorDatabase& db, const QString& typed, int rows) {
                         {range.low.toUtf8()}, rows);
 }
 
-int numberSearchFloor(FloorDatabase& db, const QString& typed, int rows) {
+int numberSearchFloor(FloorDatabase& db, const QString& typed, int rows, bool sorted) {
     // A number: the name range, then a prefix range of each number's digits
-    // (and of the code when the digits can begin one), the rows sorted.
+    // (and of the code when the digits can begin one), in French order.
     const vdn::KeyRange name = vdn::searchRange(vdn::foldForSearch(typed));
     const vdn::KeyRange phone = vdn::prefixRange(vdn::searchDigits(typed));
     const QString code = vdn::codeDigits(typed);
     const vdn::KeyRange codes = vdn::prefixRange(code.isEmpty() ? QStringLiteral("-") : code);
-    return db.firstRows(
+    const QByteArray sql =
         "SELECT clt_cod, clt_nom, clt_ad1, clt_cp, clt_vil, clt_tel, clt_gsm, clt_etat "
         "FROM strclient WHERE (clt_nom_k1 >= ?1 AND clt_nom_k1 < ?2) "
         "OR (clt_tel_k >= ?3 AND clt_tel_k < ?4) OR (clt_gsm_k >= ?3 AND clt_gsm_k < ?4) "
         "OR (clt_fax_k >= ?3 AND clt_fax_k < ?4) OR (clt_cod >= ?5 AND clt_cod < ?6) "
-        "ORDER BY clt_nom_k1 || '', clt_nom_k2, clt_cod",
-        {name.low.toUtf8(), name.high.toUtf8(), phone.low.toUtf8(), phone.high.toUtf8(),
-         codes.low.toUtf8(), codes.high.toUtf8()},
-        rows);
+        "ORDER BY clt_nom_k1" +
+        QByteArray(sorted ? " || ''" : "") + ", clt_nom_k2, clt_cod";
+    return db.firstRows(sql.constData(),
+                        {name.low.toUtf8(), name.high.toUtf8(), phone.low.toUtf8(),
+                         phone.high.toUtf8(), codes.low.toUtf8(), codes.high.toUtf8()},
+                        rows);
 }
 
 namespace {

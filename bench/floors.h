@@ -75,8 +75,9 @@ private:
 // The name search of the list, as the grid runs it, until its first rows.
 int searchFloor(FloorDatabase& db, const QString& typed, int rows);
 // The same for a typed number (searchDigits() not empty): names, phone,
-// mobile and fax numbers, codes.
-int numberSearchFloor(FloorDatabase& db, const QString& typed, int rows);
+// mobile and fax numbers, codes; the rows found sorted (`sorted`), or read in
+// the order of the name index. Whichever is faster is the floor.
+int numberSearchFloor(FloorDatabase& db, const QString& typed, int rows, bool sorted);
 
 // The export written with C stdio: header then one line per customer of the
 // list by name, eleven fields, Windows-1252, CR LF. Returns the lines written,

@@ -201,18 +201,46 @@ struct Bound {
 // its order rather than sorting what it found.
 constexpr int ManyMatches = 4000;
 
-// Whether a number search finds few enough rows to sort them; counted
-// through the search's own indexes, up to ManyMatches rows.
-bool fewMatches(const QSqlDatabase& db, const Bound& b) {
-    Statement q(db, QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM strclient") + b.where +
-                        QStringLiteral(" LIMIT %1)").arg(ManyMatches));
-    q.bindAll(b.values);
-    Result<bool> row = q.execFirst();
-    // Should the count fail, sorting gives the same rows all the same.
-    return !row || !*row || q.value(0).toInt() < ManyMatches;
+// Whether a number search finds few enough rows to sort them. Each range
+// is first counted alone through its own index, up to ManyMatches rows (the
+// indexes hold the keys: no row is read): one range reaching it decides
+// "many", all of them together below it decide "few". Only in between are
+// the rows found by any range counted, through the search's own indexes.
+// Derived tables are named: the server requires it.
+Result<bool> fewMatches(const QSqlDatabase& db, const QStringList& terms,
+                        const QList<QVariantList>& termValues, const Bound& b) {
+    const QString limited = QStringLiteral(" LIMIT %1) AS found").arg(ManyMatches);
+    QStringList counts;
+    QVariantList values;
+    for (qsizetype i = 0; i < terms.size(); ++i) {
+        counts << QStringLiteral("(SELECT count(*) FROM (SELECT 1 FROM strclient WHERE ") +
+                      terms.at(i) + limited + QLatin1Char(')');
+        values += termValues.at(i);
+    }
+    Statement each(db, QStringLiteral("SELECT ") + counts.join(QStringLiteral(", ")));
+    each.bindAll(values);
+    Result<bool> row = each.execFirst();
+    if (!row)
+        return row.error();
+    int sum = 0;
+    for (qsizetype i = 0; *row && i < terms.size(); ++i) {
+        const int n = each.value(int(i)).toInt();
+        if (n >= ManyMatches)
+            return false;
+        sum += n;
+    }
+    if (sum < ManyMatches)
+        return true;
+    Statement all(db, QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM strclient") + b.where +
+                          limited);
+    all.bindAll(b.values);
+    row = all.execFirst();
+    if (!row)
+        return row.error();
+    return !*row || all.value(0).toInt() < ManyMatches;
 }
 
-Bound boundFor(const QSqlDatabase& db, const CustomerQuery& query) {
+Result<Bound> boundFor(const QSqlDatabase& db, const CustomerQuery& query) {
     Bound b;
     bool numbers = false;
     if (query.code) {
@@ -222,17 +250,27 @@ Bound boundFor(const QSqlDatabase& db, const CustomerQuery& query) {
         // The name's first characters, compared folded (accents and case
         // aside), then the numbers when the text is one: each an index range.
         QStringList terms;
-        addRange(terms, b.values, QStringLiteral("clt_nom_k1"),
-                 searchRange(foldForSearch(query.namePrefix)));
+        QList<QVariantList> termValues;
+        const auto add = [&](const QString& column, const KeyRange& range) {
+            termValues.append(QVariantList());
+            addRange(terms, termValues.last(), column, range);
+            b.values += termValues.last();
+        };
+        add(QStringLiteral("clt_nom_k1"), searchRange(foldForSearch(query.namePrefix)));
         if (const QString digits = searchDigits(query.namePrefix); !digits.isEmpty()) {
             const KeyRange range = prefixRange(digits);
             for (const char* field : {"clt_tel_k", "clt_gsm_k", "clt_fax_k"})
-                addRange(terms, b.values, QLatin1String(field), range);
+                add(QLatin1String(field), range);
         }
         if (const QString digits = codeDigits(query.namePrefix); !digits.isEmpty())
-            addRange(terms, b.values, Key, prefixRange(digits));
+            add(Key, prefixRange(digits));
         b.where = QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" OR "));
-        numbers = terms.size() > 1 && fewMatches(db, b);
+        if (terms.size() > 1) {
+            Result<bool> few = fewMatches(db, terms, termValues, b);
+            if (!few)
+                return few.error();
+            numbers = *few;
+        }
     }
     switch (query.order) {
     case CustomerQuery::Order::None:
@@ -258,9 +296,11 @@ QString listStatement(const Dialect& d, const QString& select, const Bound& b) {
 Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, int offset,
                                                    int limit) const {
     const Dialect& d = Dialect::of(db_);
-    const Bound b = boundFor(db_, query);
-    Statement q(db_, listStatement(d, selectList(), b) + Page);
-    q.bindAll(b.values).bind(limit).bind(offset);
+    const Result<Bound> b = boundFor(db_, query);
+    if (!b)
+        return b.error();
+    Statement q(db_, listStatement(d, selectList(), *b) + Page);
+    q.bindAll(b->values).bind(limit).bind(offset);
     if (Status s = q.exec(); !s)
         return s.error();
     QList<CustomerListRow> rows;
@@ -278,22 +318,29 @@ Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, i
 }
 
 Result<QSqlQuery> CustomerStore::rows(const CustomerQuery& query) const {
-    Statement q = select(selectReport(), query);
-    if (Status s = q.exec(); !s)
+    Result<Statement> q = select(selectReport(), query);
+    if (!q)
+        return q.error();
+    if (Status s = q->exec(); !s)
         return s.error();
-    return std::move(q).release();
+    return std::move(*q).release();
 }
 
-Statement CustomerStore::select(const QString& fields, const CustomerQuery& query) const {
+Result<Statement> CustomerStore::select(const QString& fields, const CustomerQuery& query) const {
     const Dialect& d = Dialect::of(db_);
-    const Bound b = boundFor(db_, query);
-    Statement q(db_, listStatement(d, fields, b));
-    q.bindAll(b.values);
+    const Result<Bound> b = boundFor(db_, query);
+    if (!b)
+        return b.error();
+    Statement q(db_, listStatement(d, fields, *b));
+    q.bindAll(b->values);
     return q;
 }
 
 Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query) const {
-    Statement q = select(selectRecords(), query);
+    Result<Statement> found = select(selectRecords(), query);
+    if (!found)
+        return found.error();
+    Statement& q = *found;
     if (Status s = q.exec(); !s)
         return s.error();
     QList<CustomerRecord> out;
@@ -312,15 +359,11 @@ Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query)
 
 Result<QStringList> CustomerStore::queryPlan(const CustomerQuery& query) const {
     const Dialect& d = Dialect::of(db_);
-    const Bound b = boundFor(db_, query);
-    Statement q(db_, d.explainPlan(listStatement(d, selectList(), b) + Page));
-    q.bindAll(b.values).bind(256).bind(0);
-    if (Status s = q.exec(); !s)
-        return s.error();
-    QStringList steps;
-    while (q.next())
-        steps << q.value(d.planDetailColumn()).toString();
-    return steps;
+    const Result<Bound> b = boundFor(db_, query);
+    if (!b)
+        return b.error();
+    return vdn::queryPlan(db_, listStatement(d, selectList(), *b) + Page,
+                          b->values + QVariantList{256, 0});
 }
 
 Result<std::optional<CustomerRecord>> CustomerStore::byCode(const QString& code) const {

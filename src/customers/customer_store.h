@@ -182,7 +182,7 @@ public:
 
 private:
     // A list query with these fields selected, prepared and bound.
-    Statement select(const QString& fields, const CustomerQuery& query) const;
+    Result<Statement> select(const QString& fields, const CustomerQuery& query) const;
     Status writeKeys(const CustomerRecord& customer);
     Status write(const QString& statement, const CustomerRecord& customer,
                  const QVariantList& extra);

@@ -113,6 +113,7 @@ public:
         return QStringLiteral("EXPLAIN QUERY PLAN ") + statement;
     }
     int planDetailColumn() const override { return 3; }
+    bool bindsPlanValues() const override { return true; }
 
     bool registerFunctions(QSqlDatabase& db) const override {
         sqlite3* handle = sqliteHandle(db.isValid() ? db.driver() : nullptr);
@@ -265,6 +266,7 @@ public:
         return QStringLiteral("EXPLAIN ") + statement;
     }
     int planDetailColumn() const override { return 0; }
+    bool bindsPlanValues() const override { return false; }
 
     bool registerFunctions(QSqlDatabase&) const override {
         // val() and vdn_upper() are part of the database's schema.

@@ -106,6 +106,9 @@ public:
     // the step.
     virtual QString explainPlan(const QString& statement) const = 0;
     virtual int planDetailColumn() const = 0;
+    // Whether an EXPLAIN takes bound values; the server prepares no EXPLAIN,
+    // its plans are asked with the values written in by the driver.
+    virtual bool bindsPlanValues() const = 0;
 
     // What every new connection needs before its first statement: our SQL
     // functions (false when they cannot be made) and the settings statements.

@@ -5,6 +5,7 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlRecord>
 
 namespace vdn {
@@ -145,6 +146,51 @@ Result<QVariant> scalar(const QSqlDatabase& db, const QString& sql, const QVaria
     if (!found)
         return found.error();
     return *found ? q.value(0) : QVariant();
+}
+
+Result<QStringList> queryPlan(const QSqlDatabase& db, const QString& sql,
+                              const QVariantList& values) {
+    const Dialect& d = Dialect::of(db);
+    QStringList steps;
+    const auto read = [&](QSqlQuery& q) -> Status {
+        while (q.next())
+            steps << q.value(d.planDetailColumn()).toString();
+        if (q.lastError().isValid())
+            return DataError::fromQuery(q);
+        return {};
+    };
+    if (d.bindsPlanValues()) {
+        Statement q(db, d.explainPlan(sql));
+        q.bindAll(values);
+        if (Status s = q.exec(); !s)
+            return s.error();
+        QSqlQuery rows = std::move(q).release();
+        if (Status s = read(rows); !s)
+            return s.error();
+        return steps;
+    }
+    // Each mark replaced by its value, quoted by the driver (the statements
+    // asked about hold no mark inside a literal), and the text run as it is.
+    QString text;
+    qsizetype next = 0;
+    for (QChar ch : sql) {
+        if (ch != QLatin1Char('?') || next >= values.size()) {
+            text += ch;
+            continue;
+        }
+        const QVariant& v = values.at(next++);
+        QSqlField field(QString(), v.metaType());
+        field.setValue(v);
+        text += db.driver()->formatValue(field);
+    }
+    reconnectIfLost(db);
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(d.explainPlan(text)))
+        return DataError::fromQuery(q);
+    if (Status s = read(q); !s)
+        return s.error();
+    return steps;
 }
 
 QString selectText(const QString& table, const QStringList& fields) {

@@ -98,6 +98,11 @@ Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& value
 Result<QVariant> scalar(const QSqlDatabase& db, const QString& sql,
                         const QVariantList& values = {});
 
+// The engine's plan of a statement with its values, a line per step (for
+// checks that a query reads the index meant for it).
+Result<QStringList> queryPlan(const QSqlDatabase& db, const QString& sql,
+                              const QVariantList& values);
+
 // Statement texts derived from a table's field list (the schema's), so that
 // each list is written once. Field names come from the program, never from
 // typed text.
