@@ -93,6 +93,7 @@ public:
     }
 
     QString additionOrder() const override { return QStringLiteral("rowid"); }
+    QStringList additionOrderIndex(const QString&) const override { return {}; }
 
     QString onlyDigits(const QString& expression) const override {
         return expression + QStringLiteral(" NOT GLOB '*[^0-9]*'");
@@ -244,6 +245,9 @@ public:
     }
 
     QString additionOrder() const override { return QStringLiteral("vdn_ordre"); }
+    QStringList additionOrderIndex(const QString& table) const override {
+        return {QStringLiteral("CREATE INDEX %1_ordre ON %1 (vdn_ordre)").arg(table)};
+    }
 
     QString onlyDigits(const QString& expression) const override {
         return expression + QStringLiteral(" !~ '[^0-9]'");

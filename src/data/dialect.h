@@ -92,6 +92,9 @@ public:
     virtual QString caselessEquals(const QString& left, const QString& right) const = 0;
     // An expression that orders rows as they were added.
     virtual QString additionOrder() const = 0;
+    // What makes reading a table in that order a walk rather than a sort
+    // (none where the order is the table's own).
+    virtual QStringList additionOrderIndex(const QString& table) const = 0;
     // A condition: the expression holds only the digits 0 to 9 (or nothing).
     virtual QString onlyDigits(const QString& expression) const = 0;
 

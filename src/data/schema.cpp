@@ -240,6 +240,16 @@ QStringList rowVersions() {
     return steps;
 }
 
+// 5 to 6: on the server, an index on each table's order of addition, so
+// that a backup, a transfer and the lists kept in that order read it
+// without sorting the table (an SQLite table is kept in that order).
+QStringList additionOrderIndexes(const Dialect& d) {
+    QStringList steps;
+    for (const QString& table : tableNames() + QStringList{sheetHistoryTable()})
+        steps << d.additionOrderIndex(table);
+    return steps;
+}
+
 // Forward migrations: entry i brings a file from version i + 1 to i + 2.
 QList<QStringList> migrations(const Dialect& d) {
     return {
@@ -257,6 +267,7 @@ QList<QStringList> migrations(const Dialect& d) {
         frenchKeys(d),
         sheetHistory(d),
         rowVersions(),
+        additionOrderIndexes(d),
     };
 }
 

@@ -12,7 +12,7 @@ class Dialect;
 
 // The schema version this program writes, kept in PRAGMA user_version (in
 // the table vdn_version on a server).
-constexpr int SchemaVersion = 5;
+constexpr int SchemaVersion = 6;
 
 // Field names of the five tables, in their stored order.
 QStringList specifFields();
