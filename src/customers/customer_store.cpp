@@ -202,11 +202,11 @@ struct Bound {
 constexpr int ManyMatches = 4000;
 
 // Whether a number search finds few enough rows to sort them. Each range
-// is first counted alone through its own index, up to ManyMatches rows (the
-// indexes hold the keys: no row is read): one range reaching it decides
-// "many", all of them together below it decide "few". Only in between are
-// the rows found by any range counted, through the search's own indexes.
-// Derived tables are named: the server requires it.
+// is first counted alone through the index that holds its key, up to
+// ManyMatches rows (cheap: the key is all it reads): one range reaching it
+// decides "many", all of them together below it decide "few". Only in
+// between are the rows found by any range counted, through the search's own
+// indexes. Derived tables are named: the server requires it.
 Result<bool> fewMatches(const QSqlDatabase& db, const QStringList& terms,
                         const QList<QVariantList>& termValues, const Bound& b) {
     const QString limited = QStringLiteral(" LIMIT %1) AS found").arg(ManyMatches);
