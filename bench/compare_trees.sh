@@ -6,15 +6,36 @@
 # each row's median, time / ratio to the floor.
 #
 #   bench/compare_trees.sh BEFORE AFTER [ROUNDS] [FOLDER]
+#   bench/compare_trees.sh --instructions BEFORE AFTER [FOLDER]
+#
+# With --instructions, one pass of each runs under callgrind on its own copy
+# of the database and each timed action's instructions are counted (Qt and
+# SQLite included, the kernel's work not). A count does not move with the
+# machine's load: it shows a change of one per cent where the times of
+# actions of a few milliseconds move by 10 to 30 % from one pass to the next.
+# The two passes run side by side, about ten minutes on 2 cores. Actions are
+# grouped by the bench's lambda that was timed, numbered as the compiler
+# numbers the lambdas of runPass() (main() in older benches), in their order
+# in the source; the number of calls tells the rows apart (200 keystrokes, 10
+# row clicks…). An action whose timeIt() call the compiler inlined is not
+# counted.
 #
 # FOLDER (default: a new temporary folder) keeps the worktrees, the database
 # and each pass's table. Both commits must read the same schema version.
 set -euo pipefail
+instructions=
+if [ "${1:-}" = --instructions ]; then
+    instructions=1
+    shift
+    set -- "${1:-}" "${2:-}" 1 "${3:-}"
+fi
 before=${1:?avant : un commit}
 after=${2:?après : un commit}
 rounds=${3:-5}
-work=${4:-$(mktemp -d /tmp/vordan-compare.XXXXXX)}
+work=${4:-}
+[ -n "$work" ] || work=$(mktemp -d /tmp/vordan-compare.XXXXXX)
 repo=$(git -C "$(dirname "$0")" rev-parse --show-toplevel)
+[ -z "$instructions" ] || "$repo/scripts/install-deps.sh" valgrind
 mkdir -p "$work/db"
 
 bench_of() {
@@ -28,17 +49,72 @@ bench_of() {
     echo "$tree/build-rel/bench/vordan_bench"
 }
 
-pass() { # bench output
-    if grep -q '"--passes"' "$(dirname "$1")/../../bench/vordan_bench.cpp"; then
-        "$1" --passes 1 --dossier "$work/db" > "$2" 2>&1
+pass() { # bench output [database folder] [command before the bench…]
+    local bench=$1 output=$2 db=${3:-$work/db}
+    shift $(($# < 3 ? $# : 3))
+    if grep -q '"--passes"' "$(dirname "$bench")/../../bench/vordan_bench.cpp"; then
+        "$@" "$bench" --passes 1 --dossier "$db" > "$output" 2>&1
     else
-        "$1" --dossier "$work/db" > "$2" 2>&1
+        "$@" "$bench" --dossier "$db" > "$output" 2>&1
     fi
+}
+
+# One pass under callgrind on a copy of the database, counting only inside
+# timeIt() and writing a profile as each timed call starts (it holds the
+# previous call's count).
+counted_pass() { # bench side
+    local dir="$work/cg-$2"
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    cp -r "$work/db" "$dir/db"
+    pass "$1" "$dir/bench.txt" "$dir/db" valgrind --tool=callgrind --toggle-collect='*timeIt*' \
+        --dump-before='*timeIt(*' --trace-children=yes --callgrind-out-file="$dir/cg.%p"
 }
 
 a=$(bench_of "$before")
 b=$(bench_of "$after")
 pass "$a" "$work/warm.txt" # makes the database, warms the caches
+
+if [ -n "$instructions" ]; then
+    counted_pass "$a" before &
+    counted_pass "$b" after &
+    wait
+    exec python3 - "$work" <<'EOF'
+import glob, re, statistics, sys
+work = sys.argv[1]
+# The timed lambdas stand in runPass(), or in main() in older benches.
+LAMBDA = re.compile(r'_Function_handler<void \(\), (?:\(anonymous namespace\)::runPass\(.*?\)|main)'
+                    r'::\{lambda\(\)#(\d+)\}>::_M_invoke')
+
+def counts(side):
+    profiles = {}
+    for f in glob.glob(f'{work}/cg-{side}/cg.*'):
+        m = re.match(r'.*/cg\.(\d+)(?:\.(\d+))?$', f)
+        if m:
+            profiles.setdefault(m.group(1), []).append((int(m.group(2) or 10**9), f))
+    # The pass's own process has the most profiles; its first one comes
+    # before any timed call.
+    pid = max(profiles, key=lambda p: len(profiles[p]))
+    found = {}
+    for _, f in sorted(profiles[pid])[1:]:
+        text = open(f, encoding='utf-8', errors='replace').read()
+        total = int(re.search(r'^totals: (\d+)', text, re.M).group(1))
+        key = '+'.join(sorted(set(LAMBDA.findall(text)), key=int)) or '?'
+        found.setdefault(key, []).append(total)
+    return found
+
+old, new = counts('before'), counts('after')
+print('| Lambda | Appels | Avant, M instr. | Après, M instr. | Écart |')
+print('|---|---:|---:|---:|---:|')
+for key in sorted(set(old) | set(new), key=lambda k: [int(x) for x in re.findall(r'\d+', k)]):
+    o, n = old.get(key), new.get(key)
+    mo = f'{statistics.median(o) / 1e6:.2f}' if o else '—'
+    mn = f'{statistics.median(n) / 1e6:.2f}' if n else '—'
+    change = f'{100 * (statistics.median(n) / statistics.median(o) - 1):+.1f} %' if o and n else '—'
+    print(f"| {key} | {len(o) if o else '—'}/{len(n) if n else '—'} | {mo} | {mn} | {change} |")
+EOF
+fi
+
 for i in $(seq 1 "$rounds"); do
     for side in $([ $((i % 2)) = 1 ] && echo "before after" || echo "after before"); do
         echo "$side $i, charge $(cut -d' ' -f1 /proc/loadavg)" >&2
