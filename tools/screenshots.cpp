@@ -5,12 +5,15 @@
 #include "app/help_window.h"
 #include "app/startup.h"
 #include "app/vdn_menu.h"
+#include "balls/ball_list_model.h"
 #include "balls/ball_panel.h"
+#include "balls/ball_record_panel.h"
 #include "customers/customer_list_panel.h"
 #include "customers/vdn_client.h"
 #include "data/connection.h"
 #include "data/database_creator.h"
 #include "data/globals.h"
+#include "driller/layout_window.h"
 #include "drilling/drilling_sheet_panel.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
@@ -134,9 +137,24 @@ int main(int argc, char* argv[]) {
                 code = q.value(0).toString();
         }
     }
-    emit client->Frame200->rowClicked(code);
+    auto* list = client->findChild<vdn::CustomerListPanel*>(QStringLiteral("Frame200"));
+    auto* balls = client->findChild<vdn::BallPanel*>(QStringLiteral("Frame300"));
+    emit list->rowClicked(code);
     save(client, QStringLiteral("boules.png"));
-    emit client->Frame300->openSheetClicked();
+    // The layout window of the customer's first ball.
+    for (int row = 0; row < balls->ballModel()->rowCount(); ++row)
+        if (balls->ballModel()->row(row).cell(vdn::BallColumn::Line) == QLatin1String("001"))
+            emit balls->ballRowClicked(row);
+    emit balls->record().implantationClicked();
+    if (auto* layout = client->findChild<vdn::LayoutWindow*>()) {
+        save(layout, QStringLiteral("implantation.png"));
+        layout->close();
+    } else {
+        std::fprintf(stderr, "implantation.png : fenêtre absente\n");
+        ++failures;
+    }
+    emit balls->record().cancelClicked();
+    emit balls->openSheetClicked();
     save(client, QStringLiteral("fiche-percage.png"));
     client->close();
 

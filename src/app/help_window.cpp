@@ -1,5 +1,7 @@
 #include "app/help_window.h"
 
+#include "widgets/guide_page.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -26,7 +28,8 @@ public:
         if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
-                showHelp();
+                // The window's own page of the guide, if it has one.
+                showHelp(guidePageOf(static_cast<QWidget*>(watched)));
                 return true;
             }
         }
@@ -64,7 +67,8 @@ QString guideFolder() {
     return {};
 }
 
-HelpWindow::HelpWindow(const QString& folder, QWidget* parent) : QWidget(parent, Qt::Window) {
+HelpWindow::HelpWindow(const QString& folder, QWidget* parent)
+    : QWidget(parent, Qt::Window), folder_(folder) {
     setObjectName(QStringLiteral("VDN_aide"));
     setWindowTitle(QStringLiteral("Aide de VORDAN"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -84,14 +88,28 @@ HelpWindow::HelpWindow(const QString& folder, QWidget* parent) : QWidget(parent,
         return;
     }
     txtAide->setSearchPaths({folder});
-    txtAide->setSource(QUrl::fromLocalFile(index), QTextDocument::MarkdownResource);
+    showPage(QString());
 }
 
-HelpWindow* showHelp() {
+void HelpWindow::showPage(const QString& page) {
+    if (folder_.isEmpty())
+        return;
+    QString file = QDir(folder_).filePath(page.isEmpty() ? GuideFile : page);
+    // A page left out of the guide shows its first page.
+    if (!QFileInfo(file).isFile())
+        file = QDir(folder_).filePath(GuideFile);
+    if (!QFileInfo(file).isFile())
+        return;
+    txtAide->setSource(QUrl::fromLocalFile(file), QTextDocument::MarkdownResource);
+}
+
+HelpWindow* showHelp(const QString& page) {
     if (!helpWindow) {
         QWidget* modal = QApplication::activeModalWidget();
         helpWindow = new HelpWindow(guideFolder(), modal);
     }
+    if (!page.isEmpty())
+        helpWindow->showPage(page);
     helpWindow->show();
     helpWindow->raise();
     helpWindow->activateWindow();

@@ -25,11 +25,18 @@ class HelpWindow : public QWidget {
     Q_OBJECT
 public:
     explicit HelpWindow(const QString& folder, QWidget* parent = nullptr);
+    // Shows a page of the guide's folder ("implantation.md"); empty or
+    // missing, the first page.
+    void showPage(const QString& page);
     QTextBrowser* txtAide = nullptr;
+
+private:
+    QString folder_;
 };
 
-// Shows the one help window, opened when needed. From a modal window, the
+// Shows the one help window, opened when needed, at `page` when one is
+// named (else where it was, or at the first page). From a modal window, the
 // help window is that window's child, so that it can be used.
-HelpWindow* showHelp();
+HelpWindow* showHelp(const QString& page = QString());
 
 } // namespace vdn

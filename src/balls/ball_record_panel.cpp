@@ -147,6 +147,11 @@ const Placed Layout[] = {
     {"txtsurface", Kind::Surface, 7380, 1905, 8940, 810, nullptr, 0},
     {"cmdvalide3", Kind::Button, 16620, 2115, 660, 600, nullptr, 0},
     {"cmdannule3", Kind::Button, 17340, 2115, 660, 600, nullptr, 0},
+    // The driller's layout window, in the free room right of the serial
+    // number. The one-line drilling label (about 60 characters) has its room
+    // on the frame's caption line, right of the caption and above the
+    // frame's border: 4200, 0, 13800 x 270.
+    {"cmdimplantation", Kind::Button, 13440, 735, 1800, 420, "Implantation…", 0},
 };
 
 // The frame's height in twips; its width is the ball panel's.
@@ -199,7 +204,7 @@ void BallRecordPanel::build() {
             break;
         }
         case Kind::Button:
-            made = new QPushButton(this);
+            made = new QPushButton(text, this);
             break;
         }
         made->setObjectName(QLatin1String(p.name));
@@ -223,6 +228,7 @@ void BallRecordPanel::build() {
     named(txtsurface, "txtsurface");
     named(cmdvalide3, "cmdvalide3");
     named(cmdannule3, "cmdannule3");
+    named(cmdimplantation, "cmdimplantation");
 
     // The brand pictures lie in one place beside the brand, each centred
     // in its height.
@@ -253,6 +259,10 @@ void BallRecordPanel::build() {
 
     connect(cmdvalide3, &QPushButton::clicked, this, &BallRecordPanel::validateClicked);
     connect(cmdannule3, &QPushButton::clicked, this, &BallRecordPanel::cancelClicked);
+    // Reached by Tab; a click leaves the focus where it was, so that opening
+    // the layout window asks nothing about the pick list being typed in.
+    cmdimplantation->setFocusPolicy(Qt::TabFocus);
+    connect(cmdimplantation, &QPushButton::clicked, this, &BallRecordPanel::implantationClicked);
     // The picture follows the brand however its text changes.
     connect(Combo0, &QComboBox::editTextChanged, this, &BallRecordPanel::updateBrandPictures);
     connect(Combo0, &QComboBox::activated, this, &BallRecordPanel::updateBrandPictures);
@@ -381,6 +391,13 @@ QList<CheckedPickList> BallRecordPanel::checkedPickLists() const {
         lists.append(
             {all.at(std::size_t(code.code)), code.code, code.promptLabel, code.registeredLength});
     return lists;
+}
+
+void BallRecordPanel::writeLayout(const QString& angle1, const QString& distance,
+                                  const QString& angle2) {
+    Combo5->setEditText(angle1);
+    Combo6->setEditText(distance);
+    Combo7->setEditText(angle2);
 }
 
 void BallRecordPanel::startNewBall() {

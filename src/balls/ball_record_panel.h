@@ -58,6 +58,9 @@ public:
     QString dateText() const;
 
     std::array<QComboBox*, 8> combos() const;
+    // Puts a layout in Combo5, Combo6 and Combo7 (the layout window's
+    // values); the ball's validation writes them as it writes any typed value.
+    void writeLayout(const QString& angle1, const QString& distance, const QString& angle2);
 
     // Ready for a new ball: no brand picture, the focus on the brand.
     void startNewBall();
@@ -69,6 +72,8 @@ public:
 signals:
     void validateClicked();
     void cancelClicked();
+    // cmdimplantation: the driller's layout window for this ball.
+    void implantationClicked();
     // One of Combo1 to Combo7 was left or a value was picked in it: the
     // reference value check is due.
     void pickListLeft();
@@ -100,6 +105,7 @@ private:
     QLineEdit* txtrg = nullptr;
     QPushButton* cmdvalide3 = nullptr;
     QPushButton* cmdannule3 = nullptr;
+    QPushButton* cmdimplantation = nullptr;
 
     void build();
     bool leftForGood(QWidget* field, QEvent* event) const;

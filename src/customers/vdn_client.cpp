@@ -2,6 +2,7 @@
 
 #include "balls/ball_controller.h"
 #include "balls/ball_panel.h"
+#include "balls/ball_record_panel.h"
 #include "customers/customer_list_controller.h"
 #include "customers/customer_list_panel.h"
 #include "customers/customer_record_controller.h"
@@ -9,6 +10,8 @@
 #include "customers/customer_summary.h"
 #include "data/error_report.h"
 #include "data/globals.h"
+#include "data/shop_store.h"
+#include "driller/layout_window.h"
 #include "drilling/drilling_sheet_panel.h"
 #include "platform/pointer.h"
 #include "printing/session_printer.h"
@@ -70,6 +73,8 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     connect(Frame300, &BallPanel::createSheetClicked, this, &VdnClient::createSheet);
     connect(Frame300, &BallPanel::openSheetClicked, this, &VdnClient::openSheet);
     connect(ballController_, &BallController::cancelRequested, this, &VdnClient::cancel);
+    connect(&Frame300->record(), &BallRecordPanel::implantationClicked, this,
+            &VdnClient::openLayout);
     connect(ballController_, &BallController::ballPanelRequested, this,
             [this] { showPanel(Panel::Balls); });
     followRecord();
@@ -325,6 +330,53 @@ void VdnClient::closeSheet() {
     screen_fit::resize(this, QSize(px(DesignedWidth), DrillingSheetPanel::WindowHeight));
     Frame300->show();
     updateSheetEntries();
+}
+
+void VdnClient::openLayout() {
+    // The ball as it stands in its record, saved or not.
+    const BallRecord ball = Frame300->record().enteredBall(current_.code, 0);
+    LayoutRequest request;
+    request.customer = current_.displayName;
+    request.ball = (ball.brand + QLatin1Char(' ') + ball.ball).trimmed();
+    request.drillingAngle = ball.layout1;
+    request.pinToPap = ball.layout2;
+    request.valAngle = ball.layout3;
+    // The hand and the PAP as stored: the customer's record and sheet.
+    Result<std::optional<CustomerRecord>> customer = customers_.byCode(current_.code);
+    if (!customer) {
+        report(customer.error());
+        return;
+    }
+    if (*customer) {
+        const QString hand = (**customer).text(CustomerField::Dg).trimmed().toUpper();
+        if (hand == QLatin1String("D"))
+            request.hand = layout::Hand::Right;
+        else if (hand == QLatin1String("G"))
+            request.hand = layout::Hand::Left;
+    }
+    Result<std::optional<SheetRecord>> sheet = sheets_.load(current_.code);
+    if (!sheet) {
+        report(sheet.error());
+        return;
+    }
+    if (*sheet) {
+        request.hasSheet = true;
+        request.over = (**sheet).measures.value(30);
+        request.up = (**sheet).measures.value(31);
+    }
+    Result<QString> driller = ShopStore(database()).driller();
+    if (!driller) {
+        report(driller.error());
+        return;
+    }
+    request.driller = *driller;
+    request.shopName = shop_name;
+    auto* window = new LayoutWindow(services_, request, this);
+    connect(window, &LayoutWindow::layoutReported, this,
+            [this](const QString& angle1, const QString& distance, const QString& angle2) {
+                Frame300->record().writeLayout(angle1, distance, angle2);
+            });
+    window->open();
 }
 
 } // namespace vdn

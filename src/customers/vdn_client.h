@@ -97,6 +97,9 @@ private:
     // Back from the drilling sheet to the ball panel, its entries brought up
     // to date (after a save and by the close box).
     void closeSheet();
+    // cmdimplantation: the layout window of the open ball, with the
+    // customer's hand and PAP, modal to this window.
+    void openLayout();
 
     Services services_;
     std::unique_ptr<Connection> connection_;

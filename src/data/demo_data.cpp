@@ -243,6 +243,70 @@ Status writeSheet(Writer& w, const QString& code, std::mt19937& rng) {
     return exec(w.sheet, values);
 }
 
+// Balls laid out for the driller's layout window, with their bowlers' PAPs
+// (sheet fields 30 "over" and 31 "up"): right-handed customers 1 and 3,
+// left-handed customers 6 and 12.
+struct LaidOut {
+    int customer;
+    const char* over;
+    const char* up;
+    const char* angle1;
+    const char* distance;
+    const char* angle2;
+};
+const LaidOut LaidOutBalls[] = {
+    {1, "5 1/4", "1/2", "45", "4 1/2", "30"},
+    {6, "5 1/4", "1/2", "45", "4 1/2", "30"},
+    {3, "5", "1/4", "60", "5", "45"},
+    {12, "4 3/4", "3/4", "30", "4", "50"},
+};
+
+// Gives each of those customers a sheet and a first ball with that layout,
+// drawing on a generator of its own so that every other row stays as the
+// main generator made it.
+Status writeLaidOutBalls(Writer& w, const QSqlDatabase& db, const DemoOptions& options) {
+    Statement known(db, insertIfNewText(QStringLiteral("strparam"), paramFields()));
+    if (Status s = known.bind(QStringLiteral("6")).bind(QStringLiteral("4 1/2")).exec(); !s)
+        return s;
+    for (const LaidOut& l : LaidOutBalls) {
+        if (l.customer > options.customers)
+            continue;
+        std::mt19937 rng(options.seed + unsigned(l.customer));
+        const QString code = QStringLiteral("%1").arg(l.customer, 6, 10, QLatin1Char('0'));
+        Statement sheets(db, QStringLiteral("SELECT count(*) FROM strpercage WHERE per_code = ?"));
+        Statement balls(db, QStringLiteral("SELECT count(*) FROM strmateriel WHERE MAT_CODE = ? "
+                                           "AND MAT_LG = '001'"));
+        for (Statement* q : {&sheets, &balls}) {
+            if (Status s = q->bind(code).exec(); !s)
+                return s;
+            q->next();
+        }
+        if (sheets.value(0).toInt() == 0)
+            if (Status s = writeSheet(w, code, rng); !s)
+                return s;
+        if (balls.value(0).toInt() == 0)
+            if (Status s = writeBalls(w, code, 1, rng); !s)
+                return s;
+        if (Status s = run(db,
+                           QStringLiteral("UPDATE strpercage SET PER_30 = ?, PER_31 = ? "
+                                          "WHERE per_code = ?"),
+                           {QString::fromUtf8(l.over), QString::fromUtf8(l.up), code});
+            !s)
+            return s;
+        const QString a1 = QString::fromUtf8(l.angle1), d = QString::fromUtf8(l.distance),
+                      a2 = QString::fromUtf8(l.angle2);
+        if (Status s =
+                run(db,
+                    QStringLiteral("UPDATE strmateriel SET MAT_LAYOUT1 = ?, MAT_LAYOUT2 = ?, "
+                                   "MAT_LAYOUT3 = ?, mat_layout = ? WHERE MAT_CODE = ? "
+                                   "AND MAT_LG = '001'"),
+                    {a1, d, a2, a1 + QStringLiteral(" < ") + d + QStringLiteral(" < ") + a2, code});
+            !s)
+            return s;
+    }
+    return {};
+}
+
 } // namespace
 
 Status insertDemoData(Connection& c, const DemoOptions& options) {
@@ -330,6 +394,8 @@ Status insertDemoData(Connection& c, const DemoOptions& options) {
             if (Status s = writeSheet(w, code, rng); !s)
                 return s;
     }
+    if (Status s = writeLaidOutBalls(w, c.db(), options); !s)
+        return s;
     // Each demo sheet has its first version, by the shop's driller, as a
     // sheet validated in the program has.
     QStringList copied;

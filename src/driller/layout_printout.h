@@ -1,0 +1,45 @@
+#pragma once
+
+#include "driller/layout_scene.h"
+#include "printing/print_job.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace vdn {
+
+// The title the job carries in the print queue.
+inline QString layoutTitle(const QString& customer) {
+    return QStringLiteral("VORDAN - Implantation de ") + customer;
+}
+
+// One block of the page's text column: a title and its lines.
+struct LayoutSection {
+    QString title;
+    QStringList lines;
+};
+
+// What the layout page shows. The window fills it; a printout made from a
+// stored drilling adds its own sections after the window's.
+struct LayoutPage {
+    QString shopName;
+    QString customer;
+    QDate date;
+    layout::Scene scene;
+    // Client, ball, hand, driller; the layout in both systems; what it means.
+    QList<LayoutSection> sections;
+    // The marking steps, numbered on the page in this order.
+    QStringList steps;
+};
+
+// The layout page: header, the drawing on the left, the sections on the
+// right, the numbered marking steps under the drawing, on one landscape
+// page. Every text keeps to its room: long lines are wrapped at a blank.
+PrintOutcome printLayout(const LayoutPage& page, const Services& services, QWidget* owner);
+// The same on any page writer (tests record the page).
+PrintOutcome printLayout(const LayoutPage& page, PageWriter& out, const Services& services,
+                         QWidget* owner);
+
+} // namespace vdn

@@ -1,0 +1,60 @@
+#pragma once
+
+// The drawing of a layout, as lines and labels, for the screen and the page
+// alike: the ball seen from the grip side, an orthographic view centred on
+// the grip centre. Coordinates are the view's: the ball's outline is the
+// circle of radius 1 round (0, 0), x to the right, y up. Only the half of
+// the ball facing the driller is drawn.
+
+#include "driller/layout_geometry.h"
+
+#include <QList>
+#include <QPointF>
+#include <QString>
+
+namespace vdn::layout {
+
+struct Stroke {
+    enum class Kind {
+        Outline, // the ball's edge
+        Midline,
+        Val,
+        Measure, // an arc whose length is written beside it
+        Cg,      // the way from the pin to the CG, with its arrow head
+        Angle,   // the drilling angle and the VAL angle
+    };
+    Kind kind;
+    QList<QPointF> points; // one polyline
+};
+
+struct Label {
+    enum class Kind { Grip, Pap, Pin, Mb, Line, Measure, Angle };
+    Kind kind;
+    QPointF at;   // the point labelled
+    QPointF away; // which way from the point the text goes (unit)
+    QString text;
+};
+
+struct Scene {
+    QList<Stroke> strokes;
+    QList<Label> labels;
+};
+
+// The texts written on the drawing.
+struct SceneTexts {
+    QString pinToPap;
+    QString pinBuffer;
+    QString mbToPap;
+    QString drillingAngle;
+    QString valAngle;
+    QString mbName; // "PSA" or "MB"
+};
+
+Scene layoutScene(const LayoutMarks& marks, const SceneTexts& texts);
+
+// Where a label's text goes, given its size, so that it lies beside the
+// point on the side `away` points to: the top-left corner, in a target
+// whose y axis points down. `point` is the labelled point in the target.
+QPointF labelCorner(QPointF point, QPointF away, double width, double height, double gap);
+
+} // namespace vdn::layout

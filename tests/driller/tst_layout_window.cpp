@@ -1,0 +1,212 @@
+// The layout window as a user meets it from an open ball: what it opens
+// with, what it works out and draws for each hand, what it says of bad
+// input, the VLS conversion, its guide page, its printout, and the layout
+// written back into the ball and stored by the ball's validation.
+
+#include "app/help_window.h"
+#include "balls/ball_fixture.h"
+#include "driller/layout_numbers.h"
+#include "driller/layout_picture.h"
+#include "driller/layout_window.h"
+#include "support/widget_lookup.h"
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTextBrowser>
+
+using namespace vdn;
+
+namespace {
+
+const QString Guide = QStringLiteral(QT_TESTCASE_SOURCEDIR "/../../docs/guide");
+
+bool addLaidOutCustomer(Connection& c, const QString& code, const QString& hand, bool sheet) {
+    return test::addCustomer(c, code, QStringLiteral("DUPONT JEAN"), QStringLiteral("Annecy"),
+                             {{QStringLiteral("clt_dg"), hand}}) &&
+           test::addBallRow(c, code, QStringLiteral("001"),
+                            {{QStringLiteral("MAT_SAC"), QStringLiteral("000")},
+                             {QStringLiteral("mat_marque"), QStringLiteral("STORM")},
+                             {QStringLiteral("mat_boule"), QStringLiteral("PHAZE II")},
+                             {QStringLiteral("mat_noyau"), QStringLiteral("Pancake")},
+                             {QStringLiteral("mat_diff"), QStringLiteral("0,04")},
+                             {QStringLiteral("mat_length"), QStringLiteral("15,00")},
+                             {QStringLiteral("mat_hook"), QStringLiteral("3,00")},
+                             {QStringLiteral("MAT_LAYOUT1"), QStringLiteral("60")},
+                             {QStringLiteral("MAT_LAYOUT2"), QStringLiteral("4 1/2")},
+                             {QStringLiteral("MAT_LAYOUT3"), QStringLiteral("30")}}) &&
+           (!sheet || test::insertRow(c, QStringLiteral("strpercage"),
+                                      {{QStringLiteral("per_code"), code},
+                                       {QStringLiteral("PER_30"), QStringLiteral("5 1/4")},
+                                       {QStringLiteral("PER_31"), QStringLiteral("1/2")}}));
+}
+
+// Replaces a box's text as a user does.
+void retype(QLineEdit* box, const QString& text) {
+    QTest::mouseClick(box, Qt::LeftButton);
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    test::typeText(box, text);
+}
+
+QString pdfText(const QString& file) {
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty())
+        return {};
+    QProcess p;
+    p.start(tool, {file, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+class TestLayoutWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        test::useFrenchLocale();
+        setUpDesktopIntegration();
+        qputenv("VORDAN_GUIDE", QFile::encodeName(Guide));
+    }
+    void fromTheBallAndBack_data();
+    void fromTheBallAndBack();
+};
+
+void TestLayoutWindow::fromTheBallAndBack_data() {
+    QTest::addColumn<QString>("hand");
+    QTest::newRow("right-hander") << "D";
+    QTest::newRow("left-hander") << "G";
+}
+
+void TestLayoutWindow::fromTheBallAndBack() {
+    QFETCH(QString, hand);
+    const bool right = hand == QLatin1String("D");
+    test::BallFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addLaidOutCustomer(*f.db, "000001", hand, true));
+    QVERIFY(addLaidOutCustomer(*f.db, "000002", "", false));
+    QVERIFY(f.openCustomer("000001"));
+    f.clickBallLine("001");
+    // A change not yet validated is what the window starts from.
+    f.typeInto(5, "45");
+    f.click("cmdimplantation");
+    QPointer<LayoutWindow> w = f.w->findChild<LayoutWindow*>();
+    QVERIFY(w && w->isVisible());
+    QCOMPARE(w->objectName(), QStringLiteral("VDN_implantation"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("Implantation de la boule"));
+    QCOMPARE(w->windowModality(), Qt::WindowModal);
+    const auto box = [&](const char* name) { return test::control<QLineEdit>(w, name); };
+    const auto text = [&](const char* name) { return test::control<QLabel>(w, name)->text(); };
+    const QStringList opened{box("txtangle_perc")->text(), box("txtdist_pap")->text(),
+                             box("txtangle_val")->text(),  box("txtpap_h")->text(),
+                             box("txtpap_v")->text(),      box("txtpin_mb")->text()};
+    QCOMPARE(opened, (QStringList{"45", "4 1/2", "30", "5 1/4", "1/2", "6 3/4"}));
+    QCOMPARE(text("lblmain"), right ? QStringLiteral("Main : Droitier") : "Main : Gaucher");
+    QCOMPARE(text("lblboule"), QStringLiteral("Boule : STORM PHAZE II"));
+
+    // 45 x 4 1/2 x 30 by hand: buffer R asin(sin(4.5/R) sin 30), PSA-PAP
+    // R acos(sin(4.5/R) cos 45), R = 27 / 2 pi.
+    QCOMPARE(text("lbltampon"), QStringLiteral("1,924 po (≈ 1 15/16)"));
+    QCOMPARE(text("lblpsa_pap"), QStringLiteral("3,918 po (≈ 3 15/16)"));
+    QVERIFY(text("lblhauteur_pin").endsWith("au-dessus de la ligne médiane"));
+    // The drawing mirrors with the hand: the PAP right of the grip centre
+    // for a right-hander.
+    auto* picture = test::control<LayoutPicture>(w, "picimplantation");
+    const auto papX = [&] {
+        for (const layout::Label& l : picture->scene()->labels)
+            if (l.kind == layout::Label::Kind::Pap)
+                return l.at.x();
+        return 0.0;
+    };
+    QVERIFY(picture->isEnabled() && picture->scene());
+    QVERIFY(right ? papX() > 0.5 : papX() < -0.5);
+
+    // Bad input: said beside the field, the drawing greyed, nothing to write.
+    retype(box("txtdist_pap"), "quatre");
+    QCOMPARE(
+        text("lblmsg_txtdist_pap"),
+        QStringLiteral("Distance pin-PAP « quatre » illisible : tapez par exemple 4 1/2 ou 4,5"));
+    QVERIFY(!picture->isEnabled() && picture->scene());
+    QVERIFY(!test::control<QPushButton>(w, "cmdreporter")->isEnabled());
+    retype(box("txtangle_val"), "200");
+    QCOMPARE(text("lblmsg_txtangle_val"),
+             QStringLiteral("Angle VAL de 200° hors limites : de 0 à 180°"));
+    retype(box("txtdist_pap"), "4½");
+    retype(box("txtangle_val"), "30");
+    QVERIFY(picture->isEnabled() && text("lblmsg_txtdist_pap").isEmpty());
+
+    // VLS numbers convert back to the same Dual Angle.
+    retype(box("txtangle_perc"), "10");
+    retype(box("txtangle_val"), "80");
+    retype(box("txtvls_psa"), "3,918");
+    retype(box("txtvls_tampon"), "1,924");
+    f.click("cmdconvertir");
+    const auto read = [&](const char* name) {
+        return layout::readQuantity(box(name)->text(), layout::Quantity::Angle).value_or(-1);
+    };
+    QVERIFY(std::fabs(read("txtangle_perc") - 45) < 0.05);
+    QVERIFY(std::fabs(read("txtangle_val") - 30) < 0.05);
+    QVERIFY(test::control<QPushButton>(w, "cmdvls_autre")->isVisible());
+    retype(box("txtvls_tampon"), "5");
+    f.click("cmdconvertir");
+    QVERIFY(text("lblvls").startsWith("Impossible : un tampon du pin de 5 po"));
+    retype(box("txtangle_val"), "30");
+
+    // F1 opens the window's page of the guide.
+    QTest::keyClick(box("txtangle_val"), Qt::Key_F1);
+    HelpWindow* help = showHelp();
+    QCOMPARE(help->txtAide->source().fileName(), QStringLiteral("implantation.md"));
+    help->close();
+
+    // One page through the print dialog, here into a PDF.
+    QTemporaryDir out;
+    const QString pdf = out.filePath("implantation.pdf");
+    f.folder.printDialog.expectAccept({pdf});
+    f.click("cmdimp_implantation");
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    if (const QString printed = pdfText(pdf); !printed.isEmpty())
+        for (const QString& expected : {QStringLiteral("IMPLANTATION DE LA BOULE"),
+                                        right ? QStringLiteral("Droitier") : "Gaucher",
+                                        QStringLiteral("Marquage de la boule")})
+            QVERIFY2(printed.contains(expected), qPrintable(expected));
+
+    // Written back into the ball as shown, then stored by its validation.
+    QCOMPARE(text("lblreporter"), QStringLiteral("Sera écrit : 45 < 4½ < 30"));
+    retype(box("txtdist_pap"), "4,5625");
+    QCOMPARE(text("lblreporter"), QStringLiteral("Sera écrit : 45 < 4,56 < 30"));
+    retype(box("txtdist_pap"), "4 1/2");
+    f.click("cmdreporter");
+    QTRY_VERIFY(!w);
+    QCOMPARE(f.combo(6)->currentText(), QStringLiteral("4 1/2"));
+    f.folder.boxes.expectQuestion(
+        QStringLiteral("Layout Distance : 4 1/2 est inconnu, voulez-vous l'enregistrer ? "), true);
+    f.click("cmdvalide3");
+    VDN_CHECK_BOXES(f.folder);
+    QCOMPARE(test::scalar(*f.db, "SELECT mat_layout FROM strmateriel WHERE MAT_CODE = '000001'")
+                 .toString(),
+             QStringLiteral("45 < 4 1/2 < 30"));
+
+    // Escape closes; a customer without sheet or hand is told what is missing.
+    f.click("cmdannule3");
+    f.w->retour_liste();
+    QVERIFY(f.openCustomer("000002"));
+    f.clickBallLine("001");
+    f.click("cmdimplantation");
+    w = f.w->findChild<LayoutWindow*>();
+    QVERIFY(w);
+    QVERIFY(text("lblmanque").contains("pas de fiche de perçage"));
+    QVERIFY(text("lblmanque").contains("main du client n'est pas notée"));
+    QCOMPARE(text("lblmsg_txtpap_h"),
+             QStringLiteral("PAP horizontal à remplir : tapez par exemple 4 1/2 ou 4,5"));
+    QVERIFY(!test::control<LayoutPicture>(w, "picimplantation")->isEnabled() && !w->page());
+    QVERIFY(!test::control<QPushButton>(w, "cmdimp_implantation")->isEnabled());
+    QTest::keyClick(box("txtangle_perc"), Qt::Key_Escape);
+    QTRY_VERIFY(!w);
+    QCOMPARE(f.combo(5)->currentText(), QStringLiteral("60"));
+    VDN_CHECK_BOXES(f.folder);
+}
+
+QTEST_MAIN(TestLayoutWindow)
+#include "tst_layout_window.moc"
