@@ -35,6 +35,7 @@
 #include "data/schema.h"
 #include "data/server_address.h"
 #include "data/transfer.h"
+#include "driller/layout_window.h"
 #include "drilling/drilling_sheet_panel.h"
 #include "drilling/sheet_history.h"
 #include "drilling/sheet_store.h"
@@ -795,6 +796,58 @@ int runPass(const Options& options, const QString& dataFolder) {
                std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
         addRow(QStringLiteral("Passage d'une version à une autre (médiane de 20)"),
                median(switches), std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
+    }
+
+    // The layout window of a laid-out ball (the demo's first customer, line
+    // 001): one keystroke in the drilling angle until the results and the
+    // drawing are made again, 40 keystrokes.
+    {
+        QList<double> changes;
+        if (!openCustomer(code(1))) {
+            note(QStringLiteral("attention : client %1 non ouvert, pas d'implantation")
+                     .arg(code(1)));
+        } else {
+            auto* balls = ballPanel->findChild<QTableView*>(QStringLiteral("DBGrid2"));
+            BallListModel* model = ballPanel->ballModel();
+            for (int r = 0; r < model->rowCount(); ++r)
+                if (model->row(r).cell(BallColumn::Line) == QLatin1String("001")) {
+                    QTest::mouseClick(
+                        balls->viewport(), Qt::LeftButton, {},
+                        balls->visualRect(model->index(r, int(BallColumn::Brand))).center());
+                    break;
+                }
+            settle();
+            auto* open = client->findChild<QPushButton*>(QStringLiteral("cmdimplantation"));
+            if (!open || open->isHidden())
+                fail(QStringLiteral("boule 001 de %1 non ouverte").arg(code(1)));
+            QTest::mouseClick(open, Qt::LeftButton);
+            settle();
+            auto* window = client->findChild<LayoutWindow*>();
+            auto* angle =
+                window ? window->findChild<QLineEdit*>(QStringLiteral("txtangle_perc")) : nullptr;
+            if (!angle)
+                fail(QStringLiteral("fenêtre d'implantation non ouverte"));
+            angle->setText(QStringLiteral("45"));
+            angle->setFocus();
+            settle();
+            for (int k = 0; k < 40; ++k)
+                changes << timeIt([&] {
+                    if (k % 2 == 0)
+                        QTest::keyClick(angle, Qt::Key_Backspace);
+                    else
+                        QTest::keyClick(angle, Qt::Key_5);
+                });
+            QTest::keyClick(angle, Qt::Key_Escape);
+            settle();
+        }
+        addRow(QStringLiteral("Implantation : un champ changé jusqu'au dessin refait (40 "
+                              "frappes), médiane"),
+               median(changes), std::nullopt, 16, 0, QStringLiteral("< 16 ms"));
+        addRow(QStringLiteral("Implantation : un champ changé jusqu'au dessin refait (40 "
+                              "frappes), 95e centile"),
+               percentile(changes, 0.95), std::nullopt, 16, 0, QStringLiteral("< 16 ms"));
+        client->retour_liste();
+        settle();
     }
 
     // The ball list printout of the customer with 60 balls, into a PDF.
