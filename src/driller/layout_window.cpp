@@ -181,6 +181,9 @@ void LayoutWindow::build() {
         messages_[f]->setWordWrap(true);
         messages_[f]->setStyleSheet(Red);
         messages_[f]->setMinimumWidth(300);
+        // Room for two lines from the start: the rows keep their places as
+        // messages come and go while typing.
+        messages_[f]->setMinimumHeight(2 * messages_[f]->fontMetrics().lineSpacing());
     }
 
     auto* dual = new QGroupBox(QStringLiteral("Layout Dual Angle de la boule"), this);
