@@ -18,11 +18,16 @@ namespace {
 // Bottom to top. Folders on one line are beside each other and may not
 // include one another.
 const QList<QStringList> Layers{
-    {QStringLiteral("platform")},  {QStringLiteral("widgets")},
-    {QStringLiteral("data")},      {QStringLiteral("session")},
+    {QStringLiteral("platform")},
+    {QStringLiteral("widgets")},
+    {QStringLiteral("data")},
+    {QStringLiteral("session")},
     {QStringLiteral("printing")},
-    {QStringLiteral("reference")}, {QStringLiteral("balls"), QStringLiteral("drilling")},
-    {QStringLiteral("customers")}, {QStringLiteral("app")},
+    {QStringLiteral("reference")},
+    {QStringLiteral("balls"), QStringLiteral("drilling")},
+    {QStringLiteral("customers")},
+    {QStringLiteral("import")},
+    {QStringLiteral("app")},
     {QStringLiteral(".")}, // main.cpp
 };
 
