@@ -124,7 +124,7 @@ QString foldedName(const CustomerRecord& r) {
 }
 
 // The keys that make two customers the same: the folded name with each of
-// its numbers and its e-mail address.
+// its numbers and its e-mail address (or with nothing, when it has none).
 QStringList matchKeys(const CustomerRecord& r) {
     const QString name = foldedName(r);
     if (name.isEmpty())
@@ -138,6 +138,11 @@ QStringList matchKeys(const CustomerRecord& r) {
     const QString mail = r.text(CF::Mail).trimmed().toLower();
     if (!mail.isEmpty())
         keys << name + QStringLiteral("\x1FM") + mail;
+    // Neither number nor address: the same as another of that name without
+    // any either.
+    if (keys.isEmpty() && phoneDigits(r.text(CF::Tel)).isEmpty() &&
+        phoneDigits(r.text(CF::Gsm)).isEmpty())
+        keys << name + QStringLiteral("\x1F-");
     return keys;
 }
 
@@ -232,7 +237,8 @@ CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
             row.problems << QStringLiteral("poids non conforme : « %1 »").arg(oneLine(*w));
     }
 
-    if (name.isEmpty())
+    // A first name alone is no name.
+    if (oneLine(value(IF::Name).value_or(QString())).isEmpty())
         row.problems << QStringLiteral("nom vide");
     for (int i = 0; i < CustomerFieldCount; ++i) {
         const CF f = CF(i);
@@ -252,7 +258,8 @@ CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
                                 .arg(fieldName(f), r.text(f));
     if (!r.text(CF::Nic).isEmpty() && r.text(CF::Tar) == QLatin1String("T"))
         row.problems << QStringLiteral("n° TVA sur un client particulier (tarif T)");
-    if (mapping.keepCodes && value(IF::Code) && !isCustomerNumber(r.text(CF::Cod)))
+    // An empty code takes the next free one.
+    if (mapping.keepCodes && !r.text(CF::Cod).isEmpty() && !isCustomerNumber(r.text(CF::Cod)))
         row.problems << QStringLiteral("code « %1 » non conforme (un nombre de 1 à 6 chiffres)")
                             .arg(r.text(CF::Cod));
     if (!row.problems.isEmpty())
