@@ -96,10 +96,11 @@ std::optional<QString> handOf(const QString& v) {
     const QString f = foldForSearch(v).trimmed();
     if (f.isEmpty())
         return QStringLiteral("D");
-    for (const char* right : {"D", "R", "DROITIER", "DROITE", "RIGHT", "RIGHT HANDED", "DROIT"})
+    for (const char* right :
+         {"D", "R", "DROITIER", "DROITIERE", "DROITE", "RIGHT", "RIGHT HANDED", "DROIT"})
         if (f == QLatin1String(right))
             return QStringLiteral("D");
-    for (const char* left : {"G", "L", "GAUCHER", "GAUCHE", "LEFT", "LEFT HANDED"})
+    for (const char* left : {"G", "L", "GAUCHER", "GAUCHERE", "GAUCHE", "LEFT", "LEFT HANDED"})
         if (f == QLatin1String(left))
             return QStringLiteral("G");
     return std::nullopt;

@@ -13,7 +13,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -107,6 +108,8 @@ ImportWindow::ImportWindow(const Services& services, QString configFolder, Impor
     setAttribute(Qt::WA_DeleteOnClose);
     build();
     resize(1000, 680);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 ImportWindow::~ImportWindow() = default;
@@ -146,6 +149,9 @@ void ImportWindow::build() {
     cboFeuille->setObjectName(QStringLiteral("cboFeuille"));
     cboFeuille->setEnabled(false);
     readRow->addWidget(cboFeuille);
+    lblLecture = new QLabel(this);
+    lblLecture->setObjectName(QStringLiteral("lblLecture"));
+    readRow->addWidget(lblLecture);
     readRow->addStretch(1);
     top->addLayout(readRow);
 
@@ -306,6 +312,13 @@ void ImportWindow::reread() {
     filling_ = true;
     chkEntete->setChecked(table_.header);
     filling_ = false;
+    lblLecture->setText(table_.error.isEmpty() && !source_.spreadsheet
+                            ? QStringLiteral("Lu en %1, séparateur %2")
+                                  .arg(encodingName(table_.encoding),
+                                       table_.separator == QLatin1Char('\t')
+                                           ? QStringLiteral("tabulation")
+                                           : QStringLiteral("« %1 »").arg(table_.separator))
+                            : QString());
 
     std::optional<ImportMapping> kept = keptMapping(configFolder_, table_.headerLine);
     ImportMapping mapping;
@@ -337,7 +350,8 @@ void ImportWindow::showMapping(const ImportMapping& mapping) {
         });
         grdColonnes->setCellWidget(i, 2, box);
     }
-    grdColonnes->resizeColumnsToContents();
+    grdColonnes->resizeColumnToContents(0);
+    grdColonnes->resizeColumnToContents(1);
     cboDoublons->setCurrentIndex(cboDoublons->findData(int(mapping.duplicates)));
     chkGarderCodes->setChecked(mapping.keepCodes);
     filling_ = false;
@@ -372,8 +386,17 @@ void ImportWindow::recheck() {
     for (CheckedRow& row : check_.rows)
         if (row.outcome == RowOutcome::DuplicateExisting && choices_.contains(row.line))
             row.choice = choices_.value(row.line);
-    txtrapport->setPlainText(countsLine(countOutcomes(check_)));
+    showCounts();
     showPreview();
+}
+
+void ImportWindow::showCounts() {
+    const ImportCounts c = countOutcomes(check_);
+    txtrapport->setPlainText(QStringLiteral("Contrôle du fichier : %1 clients à importer, %2 "
+                                            "ignorés (doublons), %3 refusés")
+                                 .arg(c.imported)
+                                 .arg(c.ignored)
+                                 .arg(c.refused));
 }
 
 void ImportWindow::showPreview() {
@@ -406,7 +429,7 @@ void ImportWindow::showPreview() {
                 choices_.insert(line, choice);
                 if (index < check_.rows.size())
                     check_.rows[index].choice = choice;
-                txtrapport->setPlainText(countsLine(countOutcomes(check_)));
+                showCounts();
             });
             grdApercu->setCellWidget(r, c, box);
         }
@@ -451,9 +474,10 @@ void ImportWindow::runImport() {
         return;
     }
     keepMapping(configFolder_, table_.headerLine, mapping);
-    const QString report = reportText(check_, false);
-    txtrapport->setPlainText(report);
-    // The rows are in VORDAN now: importing them again needs a new check.
+    // The preview shows the codes given; importing the rows again needs a
+    // new check.
+    showPreview();
+    txtrapport->setPlainText(reportText(check_, false));
     cmdimporter->setEnabled(false);
     services_.boxes->message(this, countsLine(written->counts));
     emit imported();

@@ -13,6 +13,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressDialog;
@@ -63,6 +64,8 @@ private:
     ImportMapping chosenMapping() const;
     void recheck();
     void showPreview();
+    // The counts of the check as it stands, before any writing.
+    void showCounts();
     void chooseSaveReport();
     // A progress dialog shown after half a second; returns the step function.
     std::function<bool(int, int)> progressStep(QProgressDialog& dialog);
@@ -85,6 +88,7 @@ private:
     QComboBox* cboSeparateur = nullptr;
     QCheckBox* chkEntete = nullptr;
     QComboBox* cboFeuille = nullptr;
+    QLabel* lblLecture = nullptr; // the encoding and separator in force
     QTableWidget* grdColonnes = nullptr;
     QComboBox* cboDoublons = nullptr;
     QCheckBox* chkGarderCodes = nullptr;

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -48,6 +49,8 @@ void TestImportWindow::importThroughTheWindow() {
 
     // Guessed: Windows-1252, ';', a header, each column's field.
     QCOMPARE(control<QComboBox>(w, "cboCodage")->currentText(), QStringLiteral("Automatique"));
+    QCOMPARE(control<QLabel>(w, "lblLecture")->text(),
+             QStringLiteral("Lu en Windows-1252, séparateur « ; »"));
     const QStringList guessed{"Nom", "Prénom", "Téléphone", "Main (D/G)", "Poids boule"};
     for (int i = 0; i < guessed.size(); ++i)
         QCOMPARE(control<QComboBox>(w, QStringLiteral("cboChamp_%1").arg(i))->currentText(),
