@@ -100,6 +100,23 @@ void TestImportWindow::importThroughTheWindow() {
     QVERIFY2(again->reportShown().contains(
                  QStringLiteral("0 clients importés, 3 ignorés (doublons), 1 refusés")),
              qPrintable(again->reportShown()));
+
+    // A duplicate's own choice: its empty e-mail completed, nothing else.
+    const QString more = config.filePath(QStringLiteral("courriels.csv"));
+    QVERIFY(writeFile(more, "Nom;Pr\xe9nom;T\xe9l;Courriel\r\n"
+                            "Dupr\xe9;\xc9lodie;0612345678;e@d.fr\r\n"
+                            "\"Martin; fils\";Jean;0450000001;j@m.fr\r\n"));
+    again->openFile(more);
+    auto* choice = control<QComboBox>(again, "cboChoix_2");
+    QVERIFY(choice);
+    QCOMPARE(choice->currentText(), QStringLiteral("Ignorer"));
+    choice->setCurrentIndex(choice->findText(QStringLiteral("Compléter les champs vides")));
+    folder.boxes.expectMessage(
+        QStringLiteral("1 clients importés, 1 ignorés (doublons), 0 refusés"));
+    QTest::mouseClick(control<QPushButton>(again, "cmdimporter"), Qt::LeftButton);
+    VDN_CHECK_BOXES(folder);
+    QCOMPARE(column(*c, QStringLiteral("SELECT clt_mail FROM strclient ORDER BY clt_mail")),
+             (QStringList{"", "e@d.fr"}));
     delete again;
 }
 
