@@ -2,6 +2,7 @@
 #include "app/database_lock.h"
 #include "app/first_start.h"
 #include "app/help_window.h"
+#include "app/import_command.h"
 #include "app/path_file.h"
 #include "app/restore.h"
 #include "app/startup.h"
@@ -99,6 +100,11 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         return runTransfer(cl.transferFrom, cl.transferTo);
+    }
+    case vdn::CommandLine::Action::Import: {
+        QCoreApplication app(argc, argv);
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        return vdn::runImportCommand(cl.importFile, cl.mappingFile, cl.dryRun);
     }
     case vdn::CommandLine::Action::Run:
         break;

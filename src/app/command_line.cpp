@@ -27,13 +27,17 @@ QString usageText() {
         "      restaure la sauvegarde DOSSIER/vordan.mdb (et les fichiers VDN_*.MDB) sur la\n"
         "      base désignée par CHEMIN.QZ ; la base actuelle est d'abord enregistrée sous\n"
         "      vordan.mdb.avant-restauration-AAAAMMJJ-HHMMSS à côté d'elle.\n"
+        "  vordan --importer FICHIER [--correspondance FICHIER.ini] [--essai]\n"
+        "      importe les clients de FICHIER (CSV, ODS ou XLSX) dans la base désignée par\n"
+        "      CHEMIN.QZ : tout ou rien, doublons ignorés ; --essai donne le rapport sans\n"
+        "      rien écrire ; le rapport s'affiche sur la sortie d'erreur.\n"
         "  vordan --aide | --help\n"
         "      affiche cette aide.\n");
 }
 
 CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine cl;
-    bool sawRestore = false, sawTransfer = false;
+    bool sawRestore = false, sawTransfer = false, sawImport = false, sawImportOption = false;
     bool sawCreate = false, sawShop = false, sawLicence = false, sawDemo = false;
     auto fail = [&cl](const QString& message) {
         cl.action = CommandLine::Action::Error;
@@ -66,6 +70,18 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                 return fail(
                     QStringLiteral("--transferer attend la base source puis la base destination."));
             sawTransfer = true;
+        } else if (a == QLatin1String("--importer")) {
+            if (!next(&cl.importFile) || cl.importFile.isEmpty())
+                return fail(QStringLiteral("--importer attend le fichier des clients."));
+            sawImport = true;
+        } else if (a == QLatin1String("--correspondance")) {
+            if (!next(&cl.mappingFile) || cl.mappingFile.isEmpty())
+                return fail(
+                    QStringLiteral("--correspondance attend le fichier de correspondance."));
+            sawImportOption = true;
+        } else if (a == QLatin1String("--essai")) {
+            cl.dryRun = true;
+            sawImportOption = true;
         } else if (a == QLatin1String("--magasin")) {
             if (!next(&cl.create.shopName))
                 return fail(QStringLiteral("--magasin attend le nom du magasin."));
@@ -85,7 +101,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return fail(QStringLiteral("--restaurer ne va pas avec --creer-base."));
     if (sawTransfer && (sawRestore || sawCreate || sawShop || sawLicence || sawDemo))
         return fail(QStringLiteral("--transferer ne va avec aucune autre option."));
-    if (sawTransfer)
+    if (sawImportOption && !sawImport)
+        return fail(QStringLiteral("--correspondance et --essai vont avec --importer."));
+    if (sawImport && (sawTransfer || sawRestore || sawCreate || sawShop || sawLicence || sawDemo))
+        return fail(QStringLiteral("--importer ne va qu'avec --correspondance et --essai."));
+    if (sawImport)
+        cl.action = CommandLine::Action::Import;
+    else if (sawTransfer)
         cl.action = CommandLine::Action::Transfer;
     else if (sawRestore)
         cl.action = CommandLine::Action::Restore;

@@ -7,16 +7,19 @@
 namespace vdn {
 
 struct CommandLine {
-    enum class Action { Run, Create, Restore, Transfer, Help, Error };
+    enum class Action { Run, Create, Restore, Transfer, Import, Help, Error };
     Action action = Action::Run;
     CreateOptions create;
     QString restoreFolder;            // --restaurer DOSSIER
     QString transferFrom, transferTo; // --transferer SOURCE DESTINATION
+    QString importFile, mappingFile;  // --importer FICHIER [--correspondance FICHIER.ini]
+    bool dryRun = false;              // --essai
     QString error;                    // French message when action is Error
 };
 
 // Reads: (nothing) | --creer-base DOSSIER|ADRESSE [--magasin NOM] [--licence NUMERO]
-// [--demo] | --restaurer DOSSIER | --transferer SOURCE DESTINATION | --aide | --help.
+// [--demo] | --restaurer DOSSIER | --transferer SOURCE DESTINATION | --importer FICHIER
+// [--correspondance FICHIER.ini] [--essai] | --aide | --help.
 // The first argument is the program's name.
 CommandLine parseCommandLine(const QStringList& arguments);
 QString usageText();

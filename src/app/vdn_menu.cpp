@@ -1,12 +1,15 @@
 #include "app/vdn_menu.h"
 
 #include "app/backup.h"
+#include "app/import_command.h"
+#include "app/path_file.h"
 #include "app/restore.h"
 #include "app/window_placement.h"
 #include "customers/vdn_client.h"
 #include "data/connection.h"
 #include "data/globals.h"
 #include "data/shop_store.h"
+#include "import/import_window.h"
 #include "platform/clickable_label.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
@@ -91,6 +94,27 @@ void VdnMenu::buildMenu() {
             this, &VdnMenu::showBackupPanel);
     connect(action(mnu_fic, "mnu_fic_rest", QStringLiteral("&Restaurer une sauvegarde")),
             &QAction::triggered, this, &VdnMenu::showRestorePanel);
+    connect(action(mnu_fic, "mnu_fic_import", QStringLiteral("&Importer des clients…")),
+            &QAction::triggered, this, [this] {
+                auto* w = new ImportWindow(services_, userConfigFolder(),
+                                           [] { return takeRestoreLock(chemin_base); });
+                if (!w->load()) {
+                    delete w;
+                    return;
+                }
+                // The customer list shows the new customers at once, unless
+                // a customer is being entered there.
+                connect(w, &ImportWindow::imported, this, [this] {
+                    auto* list = client_ ? client_->findChild<QWidget*>(QStringLiteral("Frame200"))
+                                         : nullptr;
+                    if (!client_)
+                        openClient();
+                    else if (list && list->isVisible())
+                        client_->retour_liste();
+                });
+                w->setWindowModality(Qt::ApplicationModal);
+                w->show();
+            });
 
     QMenu* mnu_fac = bar->addMenu(QStringLiteral("&Matériels"));
     mnu_fac->setObjectName(QStringLiteral("mnu_fac"));

@@ -534,4 +534,49 @@ Status CustomerStore::removeWithBalls(const QString& code, BallStore& balls) {
     return t.commit();
 }
 
+namespace {
+
+const QString& insertWithKeysStatement() {
+    static const QString sql = insertIfNewText(Table, clientFields() + clientKeyFields());
+    return sql;
+}
+
+QVariantList keysOf(const CustomerRecord& c) {
+    using F = CustomerField;
+    return keysOf(c.text(F::Nom), c.text(F::Vil), c.text(F::Tel), c.text(F::Gsm), c.text(F::Fax),
+                  c.text(F::Ad1));
+}
+
+} // namespace
+
+CustomerBatch::CustomerBatch(const QSqlDatabase& db)
+    : insert_(db, insertWithKeysStatement()), update_(db, checkedUpdateStatement()),
+      keys_(db, updateKeysStatement()) {}
+
+Status CustomerBatch::add(const CustomerRecord& customer) {
+    for (int i = 0; i < CustomerFieldCount; ++i)
+        insert_.bind(customer[static_cast<CustomerField>(i)]);
+    insert_.bindAll(keysOf(customer));
+    if (Status s = insert_.exec(); !s)
+        return s;
+    if (insert_.rowsAffected() < 1)
+        return DataError::other(
+            errnum::KeyTaken,
+            QStringLiteral("Le code %1 existe déjà").arg(customer.text(CustomerField::Cod)));
+    return {};
+}
+
+Status CustomerBatch::replace(const CustomerRecord& customer) {
+    const QString code = customer.text(CustomerField::Cod);
+    for (int i = 0; i < CustomerFieldCount; ++i)
+        update_.bind(customer[static_cast<CustomerField>(i)]);
+    update_.bind(code).bind(QVariant(customer.revision));
+    if (Status s = update_.exec(); !s)
+        return s;
+    if (update_.rowsAffected() < 1)
+        return changedElsewhere(code);
+    keys_.bindAll(keysOf(customer)).bind(code);
+    return keys_.exec();
+}
+
 } // namespace vdn

@@ -190,4 +190,25 @@ private:
     QSqlDatabase db_;
 };
 
+// Writes many customers inside the caller's transaction (an import), each
+// statement prepared once and run again for every customer.
+class CustomerBatch {
+public:
+    explicit CustomerBatch(const QSqlDatabase& db);
+
+    // A new customer with its keys, in one statement. A code that exists
+    // writes nothing (a failed statement would end a server transaction) and
+    // fails with errnum::KeyTaken.
+    Status add(const CustomerRecord& customer);
+    // Every field of an existing customer and its keys, over the row version
+    // it was read at: a row changed or deleted since is left as it is and the
+    // failure is DataError::isChangedElsewhere().
+    Status replace(const CustomerRecord& customer);
+
+private:
+    Statement insert_;
+    Statement update_;
+    Statement keys_;
+};
+
 } // namespace vdn

@@ -328,4 +328,31 @@ Status Transaction::commit() {
     return {};
 }
 
+LockedTransaction::LockedTransaction(QSqlDatabase& db) : db_(db) {
+    reconnectIfLost(db_);
+    const QStringList begin = Dialect::of(db_).beginLocked();
+    for (const QString& sql : begin) {
+        started_ = run(db_, sql);
+        if (!started_.ok())
+            break;
+        open_ = true;
+    }
+}
+
+LockedTransaction::~LockedTransaction() {
+    if (open_)
+        run(db_, QStringLiteral("ROLLBACK"));
+}
+
+Status LockedTransaction::commit() {
+    if (!started_.ok())
+        return started_;
+    open_ = false;
+    if (Status s = run(db_, QStringLiteral("COMMIT")); !s) {
+        run(db_, QStringLiteral("ROLLBACK"));
+        return s;
+    }
+    return {};
+}
+
 } // namespace vdn

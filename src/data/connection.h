@@ -87,4 +87,23 @@ private:
     bool done_ = false;
 };
 
+// A write transaction that holds the database's write lock from its start
+// (Dialect::beginLocked): other writers wait until it ends. Rolled back when
+// it goes out of scope without a commit.
+class LockedTransaction {
+public:
+    explicit LockedTransaction(QSqlDatabase& db);
+    ~LockedTransaction();
+    LockedTransaction(const LockedTransaction&) = delete;
+    LockedTransaction& operator=(const LockedTransaction&) = delete;
+
+    const Status& started() const { return started_; }
+    Status commit();
+
+private:
+    QSqlDatabase& db_;
+    Status started_;
+    bool open_ = false;
+};
+
 } // namespace vdn

@@ -77,6 +77,8 @@ public:
                 where};
     }
 
+    QStringList beginLocked() const override { return {QStringLiteral("BEGIN IMMEDIATE")}; }
+
     QStringList schemaPreamble() const override { return {}; }
     QString tableExtras() const override { return {}; }
     QString caselessUniqueClause(const QString& key, const QString& caseless) const override {
@@ -130,6 +132,9 @@ public:
 // Text is stored UTF-8 and compared byte by byte (COLLATE "C"), as SQLite's
 // BINARY does; "caseless" folds ASCII letters only, which lower() does under
 // the "C" collation, as SQLite's NOCASE does.
+// The key of the server's advisory lock taken by locked write transactions.
+constexpr int WriteLockKey = 86232601;
+
 class PostgresDialect final : public Dialect {
 public:
     QString engine() const override { return PostgresEngine; }
@@ -275,6 +280,14 @@ public:
     bool registerFunctions(QSqlDatabase&) const override {
         // val() and vdn_upper() are part of the database's schema.
         return true;
+    }
+
+    QStringList beginLocked() const override {
+        // Rows are never locked against readers on the server; writers that
+        // must not overlap (imports) share one advisory lock, released by
+        // the transaction's end.
+        return {QStringLiteral("BEGIN"),
+                QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(WriteLockKey)};
     }
 
     QStringList sessionSettings() const override {

@@ -32,6 +32,7 @@ namespace vdn {
 //   tables present              sqlite_schema               pg_catalog.pg_tables
 //   query plan                  EXPLAIN QUERY PLAN          EXPLAIN
 //   per-connection settings     synchronous, cache size     none
+//   write lock taken at BEGIN   BEGIN IMMEDIATE             BEGIN + transaction advisory lock
 //
 // Each engine is one subclass here and a branch in Dialect::of(); no store
 // changes. Last-insert ids are
@@ -116,6 +117,11 @@ public:
     // What every new connection needs before its first statement: our SQL
     // functions (false when they cannot be made) and the settings statements.
     virtual bool registerFunctions(QSqlDatabase& db) const = 0;
+    // The statements that open a write transaction holding the write lock
+    // from its start, so that what it reads first (the next free code) stays
+    // true until its commit: another writer waits, within the busy timeout,
+    // until it ends.
+    virtual QStringList beginLocked() const = 0;
     virtual QStringList sessionSettings() const = 0;
 };
 

@@ -42,7 +42,7 @@ void TestDrillerDialog::entry_follows_the_parameters_in_the_files_menu() {
     for (QAction* a : files->actions())
         entries << a->text();
     QCOMPARE(entries, (QStringList{"&Clients", "&Paramètres", "P&erceur…", "&Sauvegarde USB",
-                                   "&Restaurer une sauvegarde"}));
+                                   "&Restaurer une sauvegarde", "&Importer des clients…"}));
     QCOMPARE(files->actions().at(2)->objectName(), QStringLiteral("mnu_fic_perceur"));
 }
 

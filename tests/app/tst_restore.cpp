@@ -316,7 +316,8 @@ void TestRestore::from_the_menu() {
         entries << a->objectName() + "=" + a->text();
     QCOMPARE(entries, (QStringList{"mnu_fic_clt=&Clients", "mnu_fic_par=&Paramètres",
                                    "mnu_fic_perceur=P&erceur…", "mnu_fic_usb=&Sauvegarde USB",
-                                   "mnu_fic_rest=&Restaurer une sauvegarde"}));
+                                   "mnu_fic_rest=&Restaurer une sauvegarde",
+                                   "mnu_fic_import=&Importer des clients…"}));
 
     // An open customer window goes before its data is replaced.
     QPointer<VdnClient> client = menu.openClient();

@@ -26,6 +26,7 @@ const QList<QStringList> Layers{
     {QStringLiteral("reference")},
     {QStringLiteral("balls"), QStringLiteral("drilling"), QStringLiteral("driller")},
     {QStringLiteral("customers")},
+    {QStringLiteral("import")},
     {QStringLiteral("app")},
     {QStringLiteral(".")}, // main.cpp
 };

@@ -1,0 +1,111 @@
+#include "app/import_command.h"
+
+#include "app/database_lock.h"
+#include "app/path_file.h"
+#include "data/connection.h"
+#include "data/error_report.h"
+#include "data/globals.h"
+#include "drilling/sheet_store.h"
+#include "import/import_source.h"
+#include "import/import_writer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+
+namespace vdn {
+
+namespace {
+
+void say(const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fputs("\n", stderr);
+}
+
+} // namespace
+
+std::shared_ptr<void> takeRestoreLock(const QString& base) {
+    auto lock = std::make_shared<DatabaseLock>(base);
+    lock->acquire();
+    return lock;
+}
+
+int runImportCommand(const QString& file, const QString& mappingFile, bool dryRun) {
+    const QString configFolder = userConfigFolder();
+    const QString pathFile = findPathFile(QCoreApplication::applicationDirPath(), configFolder);
+    if (pathFile.isEmpty()) {
+        say(QStringLiteral("Fichier introuvable : %1 (cherché dans %2 et dans %3) ; la base où "
+                           "importer n'est pas connue.")
+                .arg(PathFileName, QDir::toNativeSeparators(QCoreApplication::applicationDirPath()),
+                     QDir::toNativeSeparators(configFolder)));
+        return 1;
+    }
+    Result<QString> base = readPathFile(pathFile);
+    if (!base) {
+        say(errorReportText(base.error()));
+        return 1;
+    }
+
+    std::optional<ImportMapping> given;
+    if (!mappingFile.isEmpty()) {
+        QString error;
+        given = readMappingFile(mappingFile, error);
+        if (!given) {
+            say(error);
+            return 1;
+        }
+    }
+    const ImportSource source = loadImportSource(file);
+    if (!source.error.isEmpty()) {
+        say(source.error);
+        return 1;
+    }
+    const TextTable table = source.table(0, TextOptions());
+    if (!table.error.isEmpty()) {
+        say(table.error);
+        return 1;
+    }
+    ImportMapping mapping;
+    if (given) {
+        mapping = *given;
+        while (mapping.columns.size() < table.columns.size())
+            mapping.columns << ImportField::Ignored;
+    } else if (auto kept = keptMapping(configFolder, table.headerLine);
+               kept && kept->columns.size() == table.columns.size()) {
+        mapping = *kept;
+    } else {
+        mapping.columns = guessMapping(table.columns, table.header);
+    }
+    if (!mapping.columns.contains(ImportField::Name)) {
+        say(QStringLiteral("Aucune colonne ne donne le nom des clients : indiquez-la dans un "
+                           "fichier de correspondance (--correspondance)."));
+        return 1;
+    }
+
+    Result<std::unique_ptr<Connection>> c = Connection::open(databasePath(*base));
+    if (!c) {
+        say(errorReportText(c.error()));
+        return 1;
+    }
+    QSqlDatabase db = (*c)->db();
+    Result<ImportCheck> check = checkAgainst(db, table, mapping);
+    if (!check) {
+        say(errorReportText(check.error()));
+        return 1;
+    }
+    if (dryRun) {
+        say(reportText(*check, true));
+        return 0;
+    }
+    const std::shared_ptr<void> lock = takeRestoreLock(*base);
+    Result<WriteOutcome> written = writeImport(db, SheetStore(db), *check);
+    if (!written) {
+        say(errorReportText(written.error()));
+        return 1;
+    }
+    say(reportText(*check, false));
+    return 0;
+}
+
+} // namespace vdn

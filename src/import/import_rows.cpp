@@ -1,0 +1,479 @@
+#include "import/import_rows.h"
+
+#include "data/french_text.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+namespace vdn {
+
+namespace {
+
+using CF = CustomerField;
+using IF = ImportField;
+
+// The import fields written straight into a customer field.
+struct Direct {
+    IF from;
+    CF to;
+    bool multiLine;
+};
+constexpr Direct Directs[] = {
+    {IF::Civility, CF::Int, false}, {IF::Address1, CF::Ad1, false}, {IF::Address2, CF::Ad2, false},
+    {IF::Address3, CF::Ad3, false}, {IF::Postcode, CF::Cp, false},  {IF::Town, CF::Vil, false},
+    {IF::Country, CF::Pays, false}, {IF::Phone, CF::Tel, false},    {IF::Mobile, CF::Gsm, false},
+    {IF::Fax, CF::Fax, false},      {IF::Mail, CF::Mail, false},    {IF::Memo, CF::Memo, true},
+    {IF::Vat, CF::Nic, false},
+};
+
+QString fieldName(CF f) {
+    switch (f) {
+    case CF::Int:
+        return QStringLiteral("sigle");
+    case CF::Nom:
+        return QStringLiteral("nom");
+    case CF::Ad1:
+        return QStringLiteral("adresse ligne 1");
+    case CF::Ad2:
+        return QStringLiteral("adresse ligne 2");
+    case CF::Ad3:
+        return QStringLiteral("adresse ligne 3");
+    case CF::Cp:
+        return QStringLiteral("code postal");
+    case CF::Vil:
+        return QStringLiteral("ville");
+    case CF::Pays:
+        return QStringLiteral("pays");
+    case CF::Tel:
+        return QStringLiteral("téléphone");
+    case CF::Gsm:
+        return QStringLiteral("portable");
+    case CF::Fax:
+        return QStringLiteral("fax");
+    case CF::Mail:
+        return QStringLiteral("e-mail");
+    case CF::Nic:
+        return QStringLiteral("n° TVA");
+    default:
+        return QStringLiteral("champ");
+    }
+}
+
+int characters(const QString& s) {
+    int n = 0;
+    for (qsizetype i = 0; i < s.size(); ++i)
+        if (!s.at(i).isLowSurrogate())
+            ++n;
+    return n;
+}
+
+// A cell as a one-line value: line breaks become blanks, blanks around go.
+QString oneLine(const QString& cell) {
+    QString v = cell;
+    v.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    v.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    v.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return v.trimmed();
+}
+
+// A number as the weight box accepts it.
+bool isWeight(const QString& text) {
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*[+-]?([0-9]+([.,][0-9]*)?|[.,][0-9]+)\\s*$"));
+    return re.match(text).hasMatch();
+}
+
+// A telephone number that a spreadsheet kept as a number: nine digits
+// without the leading zero, or written in scientific notation.
+bool lostLeadingZero(const QString& phone) {
+    static const QRegularExpression nine(QStringLiteral("^[1-9][0-9]{8}$"));
+    static const QRegularExpression scientific(
+        QStringLiteral("^[0-9]+([.,][0-9]+)?[eE][+]?[0-9]+$"));
+    return nine.match(phone).hasMatch() || scientific.match(phone).hasMatch();
+}
+
+std::optional<QString> handOf(const QString& v) {
+    const QString f = foldForSearch(v).trimmed();
+    if (f.isEmpty())
+        return QStringLiteral("D");
+    for (const char* right :
+         {"D", "R", "DROITIER", "DROITIERE", "DROITE", "RIGHT", "RIGHT HANDED", "DROIT"})
+        if (f == QLatin1String(right))
+            return QStringLiteral("D");
+    for (const char* left : {"G", "L", "GAUCHER", "GAUCHERE", "GAUCHE", "LEFT", "LEFT HANDED"})
+        if (f == QLatin1String(left))
+            return QStringLiteral("G");
+    return std::nullopt;
+}
+
+std::optional<QString> tariffOf(const QString& v) {
+    const QString f = foldForSearch(v).trimmed();
+    if (f.isEmpty())
+        return QStringLiteral("T");
+    for (const char* privat : {"T", "TTC", "PARTICULIER", "PARTICULIER (TTC)", "PRIVATE"})
+        if (f == QLatin1String(privat))
+            return QStringLiteral("T");
+    for (const char* firm : {"H", "HT", "ENTREPRISE", "ENTREPRISE (HT)", "PRO", "PROFESSIONNEL",
+                             "SOCIETE", "BUSINESS"})
+        if (f == QLatin1String(firm))
+            return QStringLiteral("H");
+    return std::nullopt;
+}
+
+QString foldedName(const CustomerRecord& r) {
+    return foldForSearch(r.text(CF::Nom)).simplified();
+}
+
+// The keys that make two customers the same: the folded name with each of
+// its numbers and its e-mail address (or with nothing, when it has none).
+QStringList matchKeys(const CustomerRecord& r) {
+    const QString name = foldedName(r);
+    if (name.isEmpty())
+        return {};
+    QStringList keys;
+    for (const CF f : {CF::Tel, CF::Gsm}) {
+        const QString digits = phoneDigits(r.text(f));
+        if (digits.size() >= 4)
+            keys << name + QStringLiteral("\x1FP") + digits;
+    }
+    const QString mail = r.text(CF::Mail).trimmed().toLower();
+    if (!mail.isEmpty())
+        keys << name + QStringLiteral("\x1FM") + mail;
+    // Neither number nor address: the same as another of that name without
+    // any either.
+    if (keys.isEmpty() && phoneDigits(r.text(CF::Tel)).isEmpty() &&
+        phoneDigits(r.text(CF::Gsm)).isEmpty())
+        keys << name + QStringLiteral("\x1F-");
+    return keys;
+}
+
+// The file's code as a customer code, or empty when it is not a number.
+QString fileCode(const CheckedRow& row) {
+    const QString code = row.record.text(CF::Cod);
+    return isCustomerNumber(code) ? formatCustomerCode(code) : QString();
+}
+
+} // namespace
+
+int fieldLimit(CustomerField field) {
+    switch (field) {
+    case CF::Cod:
+        return 6;
+    case CF::Int:
+    case CF::Cp:
+        return 5;
+    case CF::Nom:
+        return 30;
+    case CF::Tel:
+    case CF::Gsm:
+    case CF::Fax:
+        return 15;
+    case CF::Nic:
+        return 20;
+    case CF::Ad1:
+    case CF::Ad2:
+    case CF::Ad3:
+    case CF::Vil:
+    case CF::Pays:
+    case CF::Mail:
+        return 50;
+    default:
+        return 0;
+    }
+}
+
+CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
+    CheckedRow row;
+    row.cells = cells;
+    // The values of each import field (several columns of one field: the first).
+    std::array<std::optional<QString>, ImportFieldCount> of;
+    for (qsizetype i = 0; i < mapping.columns.size() && i < cells.size(); ++i) {
+        auto& slot = of[std::size_t(mapping.columns.at(i))];
+        if (!slot)
+            slot = cells.at(i);
+    }
+    const auto value = [&](IF f) { return of[std::size_t(f)]; };
+    CustomerRecord& r = row.record;
+    const auto give = [&](CF f, const QString& v) {
+        r.set(f, v);
+        if (!v.isEmpty())
+            row.given.set(std::size_t(f));
+    };
+
+    // A new customer's record, then what the file gives.
+    for (int i = 0; i < CustomerFieldCount; ++i)
+        r.set(CF(i), QString(QLatin1String("")));
+    r.set(CF::Dg, QStringLiteral("D"));
+    r.set(CF::Poig, QStringLiteral("S"));
+    r.set(CF::Tar, QStringLiteral("T"));
+    r.set(CF::Lbs, QStringLiteral("0"));
+
+    if (value(IF::Code))
+        r.set(CF::Cod, oneLine(*value(IF::Code)));
+    const QString name = (oneLine(value(IF::Name).value_or(QString())) + QLatin1Char(' ') +
+                          oneLine(value(IF::FirstName).value_or(QString())))
+                             .simplified()
+                             .toUpper();
+    give(CF::Nom, name);
+    for (const Direct& d : Directs)
+        if (value(d.from))
+            give(d.to, d.multiLine ? value(d.from)->trimmed() : oneLine(*value(d.from)));
+
+    if (const auto h = value(IF::Hand)) {
+        if (const auto code = handOf(*h))
+            give(CF::Dg, *code);
+        else
+            row.problems << QStringLiteral("main illisible : « %1 » (D ou G)").arg(oneLine(*h));
+    }
+    if (const auto t = value(IF::Tariff)) {
+        if (const auto code = tariffOf(*t))
+            give(CF::Tar, *code);
+        else
+            row.problems << QStringLiteral("tarif illisible : « %1 » (T ou H)").arg(oneLine(*t));
+    }
+    if (const auto w = value(IF::Weight); w && !oneLine(*w).isEmpty()) {
+        if (isWeight(*w))
+            give(CF::Lbs, oneLine(*w));
+        else
+            row.problems << QStringLiteral("poids non conforme : « %1 »").arg(oneLine(*w));
+    }
+
+    // A first name alone is no name.
+    if (oneLine(value(IF::Name).value_or(QString())).isEmpty())
+        row.problems << QStringLiteral("nom vide");
+    for (int i = 0; i < CustomerFieldCount; ++i) {
+        const CF f = CF(i);
+        const int limit = fieldLimit(f);
+        if (f == CF::Cod || limit == 0)
+            continue;
+        if (const int n = characters(r.text(f)); n > limit)
+            row.problems << QStringLiteral("%1 trop long : %2 caractères pour %3 au plus")
+                                .arg(fieldName(f))
+                                .arg(n)
+                                .arg(limit);
+    }
+    for (const CF f : {CF::Tel, CF::Gsm, CF::Fax})
+        if (lostLeadingZero(r.text(f)))
+            row.problems << QStringLiteral("%1 « %2 » enregistré comme un nombre : le zéro du "
+                                           "début est perdu")
+                                .arg(fieldName(f), r.text(f));
+    if (!r.text(CF::Nic).isEmpty() && r.text(CF::Tar) == QLatin1String("T"))
+        row.problems << QStringLiteral("n° TVA sur un client particulier (tarif T)");
+    // An empty code takes the next free one.
+    if (mapping.keepCodes && !r.text(CF::Cod).isEmpty() && !isCustomerNumber(r.text(CF::Cod)))
+        row.problems << QStringLiteral("code « %1 » non conforme (un nombre de 1 à 6 chiffres)")
+                            .arg(r.text(CF::Cod));
+    if (!row.problems.isEmpty())
+        row.outcome = RowOutcome::Refused;
+    return row;
+}
+
+ImportCheck checkImport(const TextTable& table, const ImportMapping& mapping,
+                        QList<CustomerRecord> existing) {
+    ImportCheck check;
+    check.keepCodes = mapping.keepCodes;
+    check.existing = std::move(existing);
+    const bool codes = mapping.columns.contains(IF::Code);
+
+    QHash<QString, int> existingByKey, existingByCode;
+    for (int i = 0; i < check.existing.size(); ++i) {
+        const CustomerRecord& e = check.existing.at(i);
+        existingByCode.insert(e.text(CF::Cod), i);
+        for (const QString& k : matchKeys(e))
+            existingByKey.insert(k, i);
+    }
+    QHash<QString, int> fileByKey, fileByCode; // to the line of the first row
+
+    check.rows.reserve(table.rows.size());
+    for (qsizetype i = 0; i < table.rows.size(); ++i) {
+        CheckedRow row = buildRow(table.rows.at(i), mapping);
+        row.line = i < table.lines.size() ? table.lines.at(i) : int(i) + 1;
+        if (row.outcome == RowOutcome::Refused) {
+            check.rows << row;
+            continue;
+        }
+        const QString code = codes ? fileCode(row) : QString();
+        if (mapping.keepCodes)
+            row.record.set(CF::Cod, code);
+        else
+            row.record.set(CF::Cod, QString(QLatin1String("")));
+        const QStringList keys = matchKeys(row.record);
+
+        int earlier = code.isEmpty() ? -1 : fileByCode.value(code, -1);
+        for (const QString& k : keys)
+            if (earlier < 0)
+                earlier = fileByKey.value(k, -1);
+        if (earlier >= 0) {
+            row.outcome = RowOutcome::DuplicateInFile;
+            row.duplicateOf = QStringLiteral("ligne %1").arg(earlier);
+            check.rows << row;
+            continue;
+        }
+        if (!code.isEmpty())
+            fileByCode.insert(code, row.line);
+        for (const QString& k : keys)
+            fileByKey.insert(k, row.line);
+
+        int found = code.isEmpty() ? -1 : existingByCode.value(code, -1);
+        for (const QString& k : keys)
+            if (found < 0)
+                found = existingByKey.value(k, -1);
+        if (found >= 0) {
+            row.outcome = RowOutcome::DuplicateExisting;
+            row.existing = found;
+            row.duplicateOf = check.existing.at(found).text(CF::Cod);
+            row.choice = mapping.duplicates;
+            // Added under the file's code, it would take the existing one's.
+            if (mapping.keepCodes && row.choice == DuplicateChoice::Add &&
+                existingByCode.contains(code)) {
+                row.outcome = RowOutcome::Refused;
+                row.problems << QStringLiteral("code %1 déjà pris").arg(code);
+            }
+        } else if (mapping.keepCodes && existingByCode.contains(code)) {
+            row.outcome = RowOutcome::Refused;
+            row.problems << QStringLiteral("code %1 déjà pris").arg(code);
+        }
+        check.rows << row;
+    }
+    return check;
+}
+
+CustomerRecord completed(const CustomerRecord& existing, const CheckedRow& row) {
+    CustomerRecord out = existing;
+    for (int i = 0; i < CustomerFieldCount; ++i) {
+        const CF f = CF(i);
+        if (f == CF::Cod || f == CF::Etat || !row.given.test(std::size_t(i)))
+            continue;
+        if (existing.text(f).trimmed().isEmpty())
+            out.set(f, row.record.text(f));
+    }
+    // A VAT number belongs to a business customer only.
+    if (out.text(CF::Tar) != QLatin1String("H"))
+        out.set(CF::Nic, existing.text(CF::Nic));
+    return out;
+}
+
+namespace {
+
+// Whether a duplicate chosen for completion has anything to complete.
+bool completes(const ImportCheck& check, const CheckedRow& row) {
+    if (row.existing < 0)
+        return false;
+    const CustomerRecord& e = check.existing.at(row.existing);
+    if (e.text(CF::Etat) == QLatin1String("SUPPRIME"))
+        return false;
+    const CustomerRecord c = completed(e, row);
+    for (int i = 0; i < CustomerFieldCount; ++i)
+        if (c.text(CF(i)) != e.text(CF(i)))
+            return true;
+    return false;
+}
+
+QString reasonOf(const ImportCheck& check, const CheckedRow& row) {
+    switch (row.outcome) {
+    case RowOutcome::Refused:
+        return row.problems.join(QStringLiteral(" ; "));
+    case RowOutcome::DuplicateInFile:
+        return QStringLiteral("doublon de la %1 du fichier").arg(row.duplicateOf);
+    case RowOutcome::DuplicateExisting:
+        if (row.choice == DuplicateChoice::Complete && row.existing >= 0 &&
+            check.existing.at(row.existing).text(CF::Etat) == QLatin1String("SUPPRIME"))
+            return QStringLiteral("client %1 supprimé : non complété").arg(row.duplicateOf);
+        if (row.choice == DuplicateChoice::Complete)
+            return QStringLiteral("client %1 déjà complet").arg(row.duplicateOf);
+        return QStringLiteral("déjà dans VORDAN (client %1)").arg(row.duplicateOf);
+    case RowOutcome::New:
+        break;
+    }
+    return {};
+}
+
+// Whether the row is written: a new customer, one added anyway, or a
+// completion that changes something.
+bool written(const ImportCheck& check, const CheckedRow& row) {
+    switch (row.outcome) {
+    case RowOutcome::New:
+        return true;
+    case RowOutcome::DuplicateExisting:
+        return row.choice == DuplicateChoice::Add ||
+               (row.choice == DuplicateChoice::Complete && completes(check, row));
+    default:
+        return false;
+    }
+}
+
+QByteArray csvCell(const QString& text) {
+    QString t = text;
+    if (t.contains(QLatin1Char(';')) || t.contains(QLatin1Char('"')) ||
+        t.contains(QLatin1Char('\n')) || t.contains(QLatin1Char('\r'))) {
+        t.replace(QLatin1String("\""), QLatin1String("\"\""));
+        t = QLatin1Char('"') + t + QLatin1Char('"');
+    }
+    return t.toUtf8();
+}
+
+} // namespace
+
+ImportCounts countOutcomes(const ImportCheck& check) {
+    ImportCounts c;
+    for (const CheckedRow& row : check.rows) {
+        if (row.outcome == RowOutcome::Refused) {
+            ++c.refused;
+        } else if (written(check, row)) {
+            ++c.imported;
+            if (row.outcome == RowOutcome::DuplicateExisting &&
+                row.choice == DuplicateChoice::Complete)
+                ++c.completed;
+        } else {
+            ++c.ignored;
+        }
+    }
+    return c;
+}
+
+QString countsLine(const ImportCounts& c) {
+    return QStringLiteral("%1 clients importés, %2 ignorés (doublons), %3 refusés")
+        .arg(c.imported)
+        .arg(c.ignored)
+        .arg(c.refused);
+}
+
+QString reportText(const ImportCheck& check, bool dryRun) {
+    const ImportCounts c = countOutcomes(check);
+    QStringList lines;
+    if (dryRun)
+        lines << QStringLiteral("Essai : rien n'a été écrit. L'import donnerait :");
+    lines << countsLine(c);
+    if (c.completed > 0)
+        lines << QStringLiteral("dont %1 clients existants complétés").arg(c.completed);
+    for (const CheckedRow& row : check.rows)
+        if (row.outcome == RowOutcome::Refused || !written(check, row))
+            lines << QStringLiteral("Ligne %1 (%2) : %3")
+                         .arg(row.line)
+                         .arg(row.record.text(CF::Nom).isEmpty() ? QStringLiteral("sans nom")
+                                                                 : row.record.text(CF::Nom),
+                              reasonOf(check, row));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QByteArray rejectedRowsCsv(const ImportCheck& check, const QStringList& columns) {
+    QByteArray out("\xEF\xBB\xBF");
+    const auto line = [&out](const QStringList& cells) {
+        QList<QByteArray> parts;
+        for (const QString& c : cells)
+            parts << csvCell(c);
+        out += parts.join(';') + "\r\n";
+    };
+    line(QStringList{QStringLiteral("Ligne")} + columns + QStringList{QStringLiteral("Motif")});
+    for (const CheckedRow& row : check.rows)
+        if (row.outcome == RowOutcome::Refused || !written(check, row))
+            line(QStringList{QString::number(row.line)} + row.cells +
+                 QStringList{reasonOf(check, row)});
+    return out;
+}
+
+bool isWritten(const ImportCheck& check, const CheckedRow& row) {
+    return written(check, row);
+}
+
+} // namespace vdn

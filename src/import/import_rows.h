@@ -1,0 +1,83 @@
+#pragma once
+
+#include "customers/customer_store.h"
+#include "import/import_fields.h"
+#include "import/import_text.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <bitset>
+
+namespace vdn {
+
+// The limits of the customer record, in characters (0: none).
+int fieldLimit(CustomerField field);
+
+// What becomes of a row of the file.
+enum class RowOutcome {
+    New,               // a new customer
+    DuplicateInFile,   // an earlier row of the file is the same customer: ignored
+    DuplicateExisting, // the customer is in VORDAN already: as `choice` says
+    Refused,           // a value cannot be stored: `problems` say which
+};
+
+struct CheckedRow {
+    int line = 0;                          // the file line the row starts on
+    QStringList cells;                     // as read
+    CustomerRecord record;                 // as it will be stored; its code is given at writing
+                                           // unless the file's codes are kept
+    std::bitset<CustomerFieldCount> given; // fields the file gives a value for
+    QStringList problems;                  // French, one per fault
+    RowOutcome outcome = RowOutcome::New;
+    QString duplicateOf; // the existing customer's code, or the earlier line
+    int existing = -1;   // its place in ImportCheck::existing
+    DuplicateChoice choice = DuplicateChoice::Skip;
+};
+
+// One row made into a customer as the record panel writes one: capitals where
+// it puts capitals, the values a new customer starts with where the file says
+// nothing, each value checked against its field. Only the Code column keeps
+// its text as read (in the record's Cod field).
+CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping);
+
+// Every row of the table checked: values, duplicates inside the file (same
+// folded name and the same phone, mobile or e-mail; or the same code), and
+// customers already in VORDAN (likewise, or the same code when the file's
+// code is a customer number). Duplicates of an existing customer take the
+// mapping's choice; keeping the file's codes refuses a code that is not a
+// customer number or that is already taken.
+struct ImportCheck {
+    QList<CheckedRow> rows;
+    QList<CustomerRecord> existing; // the customers compared with
+    bool keepCodes = false;
+};
+ImportCheck checkImport(const TextTable& table, const ImportMapping& mapping,
+                        QList<CustomerRecord> existing);
+
+// An existing customer with the empty fields the row fills: never a filled
+// field, never a field the file does not give. Unchanged when nothing fills.
+CustomerRecord completed(const CustomerRecord& existing, const CheckedRow& row);
+
+// How the rows end, as the closing message counts them.
+struct ImportCounts {
+    int imported = 0;  // new customers and completed ones
+    int completed = 0; // of which completed
+    int ignored = 0;   // duplicates not written
+    int refused = 0;
+};
+ImportCounts countOutcomes(const ImportCheck& check);
+// Whether the row is written: a new customer, one added anyway, or a
+// completion that changes something.
+bool isWritten(const ImportCheck& check, const CheckedRow& row);
+
+// "N clients importés, M ignorés (doublons), K refusés"
+QString countsLine(const ImportCounts& counts);
+// The full report: the counts, then one line per row not imported.
+QString reportText(const ImportCheck& check, bool dryRun);
+// The rows not imported as a CSV (UTF-8 with its byte order mark, ';'), the
+// file's own columns then the reason.
+QByteArray rejectedRowsCsv(const ImportCheck& check, const QStringList& columns);
+
+} // namespace vdn

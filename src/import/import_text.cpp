@@ -1,0 +1,440 @@
+#include "import/import_text.h"
+
+#include "import/import_fields.h"
+
+#include <array>
+
+namespace vdn {
+
+namespace {
+
+// Windows-1252 from 0x80 to 0x9F; 0 where the code page defines nothing.
+constexpr std::array<char16_t, 32> Cp1252High{
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// ISO-8859-15 where it differs from ISO-8859-1.
+char16_t iso885915(unsigned char b) {
+    switch (b) {
+    case 0xA4:
+        return 0x20AC;
+    case 0xA6:
+        return 0x0160;
+    case 0xA8:
+        return 0x0161;
+    case 0xB4:
+        return 0x017D;
+    case 0xB8:
+        return 0x017E;
+    case 0xBC:
+        return 0x0152;
+    case 0xBD:
+        return 0x0153;
+    case 0xBE:
+        return 0x0178;
+    default:
+        return b;
+    }
+}
+
+// Line (from 1) and byte within the line (from 1) of a byte of the file.
+QString placeOf(const QByteArray& bytes, qsizetype at) {
+    int line = 1;
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < at && i < bytes.size(); ++i)
+        if (bytes[i] == '\n' ||
+            (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n'))) {
+            ++line;
+            lineStart = i + 1;
+        }
+    return QStringLiteral("ligne %1, octet %2").arg(line).arg(at - lineStart + 1);
+}
+
+QString nulError(const QByteArray& bytes, qsizetype at) {
+    return QStringLiteral("Le fichier contient un caractère nul (%1) : ce n'est pas un fichier "
+                          "texte.")
+        .arg(placeOf(bytes, at));
+}
+
+// Where the bytes stop being UTF-8, -1 when they are UTF-8 throughout.
+qsizetype firstBadUtf8(const QByteArray& b, qsizetype from) {
+    const auto* p = reinterpret_cast<const unsigned char*>(b.constData());
+    const qsizetype n = b.size();
+    qsizetype i = from;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int more = 0;
+        char32_t cp = 0;
+        char32_t min = 0;
+        if ((c & 0xE0) == 0xC0) {
+            more = 1;
+            cp = c & 0x1F;
+            min = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            more = 2;
+            cp = c & 0x0F;
+            min = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            more = 3;
+            cp = c & 0x07;
+            min = 0x10000;
+        } else {
+            return i;
+        }
+        for (int k = 1; k <= more; ++k) {
+            if (i + k >= n || (p[i + k] & 0xC0) != 0x80)
+                return i;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return i;
+        i += more + 1;
+    }
+    return -1;
+}
+
+bool startsWith(const QByteArray& b, std::initializer_list<unsigned char> prefix) {
+    if (b.size() < qsizetype(prefix.size()))
+        return false;
+    qsizetype i = 0;
+    for (unsigned char c : prefix)
+        if (static_cast<unsigned char>(b[i++]) != c)
+            return false;
+    return true;
+}
+
+std::optional<QString> decodeUtf16(const QByteArray& bytes, QString& error) {
+    const bool bigEndian = startsWith(bytes, {0xFE, 0xFF});
+    if ((bytes.size() - 2) % 2 != 0) {
+        error = QStringLiteral("Le fichier UTF-16 se termine par un octet isolé.");
+        return std::nullopt;
+    }
+    QString out;
+    out.reserve((bytes.size() - 2) / 2);
+    int line = 1;
+    int unitInLine = 0;
+    for (qsizetype i = 2; i + 1 < bytes.size(); i += 2) {
+        const auto hi = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
+        const auto lo = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
+        const char16_t u = char16_t((hi << 8) | lo);
+        ++unitInLine;
+        const QString where =
+            QStringLiteral("ligne %1, octet %2").arg(line).arg(unitInLine * 2 - 1);
+        if (u == 0) {
+            error = QStringLiteral("Le fichier contient un caractère nul (%1) : ce n'est pas un "
+                                   "fichier texte.")
+                        .arg(where);
+            return std::nullopt;
+        }
+        if (QChar::isHighSurrogate(u)) {
+            char16_t next = 0;
+            if (i + 3 < bytes.size()) {
+                const auto h2 = static_cast<unsigned char>(bytes[bigEndian ? i + 2 : i + 3]);
+                const auto l2 = static_cast<unsigned char>(bytes[bigEndian ? i + 3 : i + 2]);
+                next = char16_t((h2 << 8) | l2);
+            }
+            if (!QChar::isLowSurrogate(next)) {
+                error = QStringLiteral("Caractère UTF-16 incomplet (%1).").arg(where);
+                return std::nullopt;
+            }
+            out += QChar(u);
+            out += QChar(next);
+            i += 2;
+            ++unitInLine;
+            continue;
+        }
+        if (QChar::isLowSurrogate(u)) {
+            error = QStringLiteral("Caractère UTF-16 incomplet (%1).").arg(where);
+            return std::nullopt;
+        }
+        if (u == u'\n') {
+            ++line;
+            unitInLine = 0;
+        }
+        out += QChar(u);
+    }
+    return out;
+}
+
+std::optional<QString> decodeSingleByte(const QByteArray& bytes, TextEncoding encoding,
+                                        QString& error) {
+    QString out;
+    out.resize(bytes.size());
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        char16_t u = b;
+        if (b == 0) {
+            error = nulError(bytes, i);
+            return std::nullopt;
+        }
+        if (encoding == TextEncoding::Windows1252 && b >= 0x80 && b <= 0x9F) {
+            u = Cp1252High[b - 0x80];
+            if (u == 0) {
+                const QString hex = QString::number(b, 16).toUpper();
+                error = QStringLiteral("L'octet 0x%1 n'a pas de sens en Windows-1252 (%2) : "
+                                       "choisissez le codage du fichier.")
+                            .arg(hex, placeOf(bytes, i));
+                return std::nullopt;
+            }
+        } else if (encoding == TextEncoding::Iso885915) {
+            u = iso885915(b);
+        }
+        d[i] = QChar(u);
+    }
+    return out;
+}
+
+std::optional<QString> decodeUtf8(const QByteArray& bytes, QString& error) {
+    const qsizetype from = startsWith(bytes, {0xEF, 0xBB, 0xBF}) ? 3 : 0;
+    if (const qsizetype bad = firstBadUtf8(bytes, from); bad >= 0) {
+        error = QStringLiteral("Le fichier n'est pas en UTF-8 (%1) : choisissez son codage.")
+                    .arg(placeOf(bytes, bad));
+        return std::nullopt;
+    }
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0) {
+        error = nulError(bytes, nul);
+        return std::nullopt;
+    }
+    return QString::fromUtf8(bytes.constData() + from, bytes.size() - from);
+}
+
+// How many cells each of the first records has, read with a separator.
+QList<int> cellCounts(const QString& text, QChar separator, int records) {
+    QList<int> counts;
+    int cells = 1;
+    bool quoted = false;
+    bool lineHasText = false;
+    for (qsizetype i = 0; i < text.size() && counts.size() < records; ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"'))
+                    ++i;
+                else
+                    quoted = false;
+            }
+            continue;
+        }
+        if (c == QLatin1Char('"')) {
+            quoted = true;
+            lineHasText = true;
+        } else if (c == separator) {
+            ++cells;
+            lineHasText = true;
+        } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            if (lineHasText)
+                counts << cells;
+            cells = 1;
+            lineHasText = false;
+        } else {
+            lineHasText = true;
+        }
+    }
+    if (lineHasText && counts.size() < records)
+        counts << cells;
+    return counts;
+}
+
+} // namespace
+
+QString encodingName(TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Guess:
+        return QStringLiteral("Automatique");
+    case TextEncoding::Utf8:
+        return QStringLiteral("UTF-8");
+    case TextEncoding::Utf16:
+        return QStringLiteral("UTF-16");
+    case TextEncoding::Windows1252:
+        return QStringLiteral("Windows-1252");
+    case TextEncoding::Iso885915:
+        return QStringLiteral("ISO-8859-15");
+    }
+    return {};
+}
+
+std::optional<QString> decodeText(const QByteArray& bytes, TextEncoding& encoding, QString& error) {
+    const bool utf16Bom = startsWith(bytes, {0xFF, 0xFE}) || startsWith(bytes, {0xFE, 0xFF});
+    if (encoding == TextEncoding::Guess) {
+        if (firstBadUtf8(bytes, 0) < 0)
+            encoding = TextEncoding::Utf8;
+        else if (utf16Bom)
+            encoding = TextEncoding::Utf16;
+        else
+            encoding = TextEncoding::Windows1252;
+    }
+    switch (encoding) {
+    case TextEncoding::Utf16:
+        if (!utf16Bom) {
+            error = QStringLiteral("Le fichier ne commence pas par la marque d'ordre des octets "
+                                   "de l'UTF-16 : choisissez un autre codage.");
+            return std::nullopt;
+        }
+        return decodeUtf16(bytes, error);
+    case TextEncoding::Windows1252:
+    case TextEncoding::Iso885915:
+        return decodeSingleByte(bytes, encoding, error);
+    case TextEncoding::Guess:
+    case TextEncoding::Utf8:
+        break;
+    }
+    return decodeUtf8(bytes, error);
+}
+
+std::optional<QList<QStringList>> parseDelimited(const QString& text, QChar separator,
+                                                 QList<int>* lines, QString& error) {
+    QList<QStringList> rows;
+    QStringList row;
+    QString cell;
+    bool quoted = false;     // inside double quotes
+    bool cellQuoted = false; // the cell began with a quote
+    bool rowHasText = false;
+    int line = 1;
+    int rowLine = 1;
+    int quoteLine = 1;
+    const auto endRow = [&] {
+        row << cell;
+        cell.clear();
+        cellQuoted = false;
+        if (rowHasText || row.size() > 1) {
+            rows << row;
+            if (lines)
+                lines->append(rowLine);
+        }
+        row.clear();
+        rowHasText = false;
+    };
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
+                    cell += c;
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                if (c == QLatin1Char('\n') ||
+                    (c == QLatin1Char('\r') && (i + 1 >= n || text.at(i + 1) != QLatin1Char('\n'))))
+                    ++line;
+                cell += c;
+            }
+            continue;
+        }
+        if (c == separator) {
+            row << cell;
+            cell.clear();
+            cellQuoted = false;
+            rowHasText = true;
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            endRow();
+            ++line;
+            rowLine = line;
+        } else if (c == QLatin1Char('"') && cell.isEmpty() && !cellQuoted) {
+            quoted = true;
+            cellQuoted = true;
+            rowHasText = true;
+            quoteLine = line;
+        } else {
+            if (!rowHasText && row.isEmpty() && cell.isEmpty())
+                rowLine = line;
+            cell += c;
+            if (!c.isSpace())
+                rowHasText = true;
+        }
+    }
+    if (quoted) {
+        error = QStringLiteral("Guillemet ouvert à la ligne %1 et jamais refermé.").arg(quoteLine);
+        return std::nullopt;
+    }
+    if (!cell.isEmpty() || !row.isEmpty() || cellQuoted)
+        endRow();
+    return rows;
+}
+
+QChar guessSeparator(const QString& text) {
+    constexpr int Records = 30;
+    QChar best = QLatin1Char(';');
+    int bestAgreeing = -1;
+    int bestCells = 0;
+    for (const QChar sep : {QChar(u';'), QChar(u'\t'), QChar(u',')}) {
+        const QList<int> counts = cellCounts(text, sep, Records);
+        if (counts.isEmpty())
+            continue;
+        // The most frequent count above one, and how many records have it.
+        int cells = 0, agreeing = 0;
+        for (const int c : counts) {
+            if (c < 2)
+                continue;
+            const int k = int(counts.count(c));
+            if (k > agreeing || (k == agreeing && c > cells)) {
+                agreeing = k;
+                cells = c;
+            }
+        }
+        if (agreeing > bestAgreeing || (agreeing == bestAgreeing && cells > bestCells)) {
+            best = sep;
+            bestAgreeing = agreeing;
+            bestCells = cells;
+        }
+    }
+    return best;
+}
+
+TextTable readTextTable(const QByteArray& bytes, const TextOptions& options) {
+    TextTable t;
+    TextEncoding encoding = options.encoding;
+    const std::optional<QString> text = decodeText(bytes, encoding, t.error);
+    t.encoding = encoding;
+    if (!text)
+        return t;
+    t.separator = options.separator.isNull() ? guessSeparator(*text) : options.separator;
+    QList<int> lines;
+    std::optional<QList<QStringList>> rows = parseDelimited(*text, t.separator, &lines, t.error);
+    if (!rows)
+        return t;
+    if (rows->isEmpty()) {
+        t.error = QStringLiteral("Le fichier ne contient aucune ligne.");
+        return t;
+    }
+    qsizetype width = 0;
+    for (const QStringList& r : *rows)
+        width = std::max(width, r.size());
+    if (options.header) {
+        t.header = *options.header;
+    } else {
+        t.header = false;
+        for (const QString& cell : rows->first())
+            if (guessField(cell) != ImportField::Ignored)
+                t.header = true;
+    }
+    if (t.header) {
+        const QStringList first = rows->takeFirst();
+        lines.removeFirst();
+        t.headerLine = first.join(t.separator);
+        t.columns = first;
+    }
+    for (qsizetype i = t.columns.size(); i < width; ++i)
+        t.columns << QStringLiteral("Colonne %1").arg(i + 1);
+    for (int i = 0; i < t.columns.size(); ++i)
+        if (t.columns[i].trimmed().isEmpty())
+            t.columns[i] = QStringLiteral("Colonne %1").arg(i + 1);
+    for (QStringList& r : *rows)
+        while (r.size() < width)
+            r << QString();
+    t.rows = std::move(*rows);
+    t.lines = std::move(lines);
+    return t;
+}
+
+} // namespace vdn

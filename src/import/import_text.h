@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace vdn {
+
+// Reading a customer file written as text (CSV, a spreadsheet's "Unicode
+// text", or a spreadsheet converted to CSV) into a table of cells.
+
+enum class TextEncoding { Guess, Utf8, Utf16, Windows1252, Iso885915 };
+
+// How a file is read; each part may be left to the guess.
+struct TextOptions {
+    TextEncoding encoding = TextEncoding::Guess;
+    QChar separator;            // ';', ',' or '\t'; null: guessed
+    std::optional<bool> header; // whether the first row names the columns
+};
+
+// A file read into rows of cells, with what was guessed or chosen.
+struct TextTable {
+    TextEncoding encoding = TextEncoding::Utf8;
+    QChar separator = QLatin1Char(';');
+    bool header = false;
+    QStringList columns;     // the header row's cells, or "Colonne 1", "Colonne 2"…
+    QList<QStringList> rows; // data rows, each padded to the columns' count
+    QList<int> lines;        // the file line each data row starts on (1 = first)
+    QString headerLine;      // the header row as read (the key of a kept mapping)
+    QString error;           // French; the file was not read when set
+};
+
+// The encoding's name as offered to the user ("UTF-8", "Windows-1252"…).
+QString encodingName(TextEncoding encoding);
+
+// The text of the bytes in that encoding (Guess: UTF-8 when the bytes are
+// valid UTF-8, with or without a byte order mark; UTF-16 when they begin with
+// its byte order mark; else Windows-1252). On a NUL character, a byte
+// Windows-1252 leaves undefined or bytes that are not the chosen encoding,
+// nothing is returned and `error` says which line and byte.
+std::optional<QString> decodeText(const QByteArray& bytes, TextEncoding& encoding, QString& error);
+
+// The cells of CSV text: fields separated by `separator`, in double quotes
+// where they hold the separator, quotes (doubled) or line breaks; lines end in
+// CR LF, LF or CR; blank lines are skipped. `lines` gets the line each row
+// starts on. A quote left open fails, with its line in `error`.
+std::optional<QList<QStringList>> parseDelimited(const QString& text, QChar separator,
+                                                 QList<int>* lines, QString& error);
+
+// The separator of the text: of ';', tab and ',', the one that splits its
+// first rows into the same number (above one) of cells most often, the most
+// cells on a tie.
+QChar guessSeparator(const QString& text);
+
+// The whole reading: bytes to a table, following each given option and
+// guessing the others. The header is guessed present when one of the first
+// row's cells names a customer field (isKnownHeader).
+TextTable readTextTable(const QByteArray& bytes, const TextOptions& options);
+
+// Whether a header cell names a field the column guess knows. Set by the
+// field guess, so that reading needs no knowledge of fields.
+using HeaderTest = bool (*)(const QString& cell);
+void setHeaderTest(HeaderTest test);
+
+} // namespace vdn

@@ -1,0 +1,506 @@
+#include "import/import_window.h"
+
+#include "data/error_report.h"
+#include "data/globals.h"
+#include "drilling/sheet_store.h"
+#include "import/import_writer.h"
+#include "platform/message_boxes.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace vdn {
+
+namespace {
+
+using CF = CustomerField;
+
+// The preview's columns after "Ligne" and "État": the stored fields.
+struct PreviewColumn {
+    const char* title;
+    CF field;
+};
+constexpr PreviewColumn PreviewFields[] = {
+    {"Code", CF::Cod},      {"Sigle", CF::Int},     {"Nom", CF::Nom},
+    {"Adresse 1", CF::Ad1}, {"Adresse 2", CF::Ad2}, {"Adresse 3", CF::Ad3},
+    {"CP", CF::Cp},         {"Ville", CF::Vil},     {"Pays", CF::Pays},
+    {"Téléphone", CF::Tel}, {"Portable", CF::Gsm},  {"Fax", CF::Fax},
+    {"E-mail", CF::Mail},   {"Main", CF::Dg},       {"Tarif", CF::Tar},
+    {"Poids", CF::Lbs},     {"N° TVA", CF::Nic},    {"Observations", CF::Memo},
+};
+// Rows of the preview: the first ones, then the rows flagged further on.
+constexpr int FirstRowsShown = 100;
+constexpr int FlaggedRowsShown = 1000;
+
+const QList<std::pair<TextEncoding, QString>>& encodings() {
+    static const QList<std::pair<TextEncoding, QString>> list{
+        {TextEncoding::Guess, QStringLiteral("Automatique")},
+        {TextEncoding::Utf8, encodingName(TextEncoding::Utf8)},
+        {TextEncoding::Utf16, encodingName(TextEncoding::Utf16)},
+        {TextEncoding::Windows1252, encodingName(TextEncoding::Windows1252)},
+        {TextEncoding::Iso885915, encodingName(TextEncoding::Iso885915)}};
+    return list;
+}
+
+const QList<std::pair<QChar, QString>>& separators() {
+    static const QList<std::pair<QChar, QString>> list{
+        {QChar(), QStringLiteral("Automatique")},
+        {QLatin1Char(';'), QStringLiteral("Point-virgule ( ; )")},
+        {QLatin1Char(','), QStringLiteral("Virgule ( , )")},
+        {QLatin1Char('\t'), QStringLiteral("Tabulation")}};
+    return list;
+}
+
+const QList<std::pair<DuplicateChoice, QString>>& duplicateChoices() {
+    static const QList<std::pair<DuplicateChoice, QString>> list{
+        {DuplicateChoice::Skip, QStringLiteral("Ignorer")},
+        {DuplicateChoice::Add, QStringLiteral("Ajouter quand même")},
+        {DuplicateChoice::Complete, QStringLiteral("Compléter les champs vides")}};
+    return list;
+}
+
+QComboBox* choiceBox(QWidget* parent, DuplicateChoice current) {
+    auto* box = new QComboBox(parent);
+    for (const auto& [choice, label] : duplicateChoices())
+        box->addItem(label, int(choice));
+    box->setCurrentIndex(box->findData(int(current)));
+    return box;
+}
+
+QString stateOf(const CheckedRow& row) {
+    switch (row.outcome) {
+    case RowOutcome::New:
+        return QStringLiteral("Nouveau");
+    case RowOutcome::Refused:
+        return QStringLiteral("Refusé");
+    case RowOutcome::DuplicateInFile:
+        return QStringLiteral("Doublon (%1)").arg(row.duplicateOf);
+    case RowOutcome::DuplicateExisting:
+        return QStringLiteral("Déjà client %1").arg(row.duplicateOf);
+    }
+    return {};
+}
+
+} // namespace
+
+ImportWindow::ImportWindow(const Services& services, QString configFolder, ImportLockTaker takeLock,
+                           QWidget* parent)
+    : QWidget(parent), services_(services), configFolder_(std::move(configFolder)),
+      takeLock_(std::move(takeLock)) {
+    setObjectName(QStringLiteral("VDN_import"));
+    setWindowTitle(QStringLiteral("Importer des clients"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    build();
+    resize(1000, 680);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+ImportWindow::~ImportWindow() = default;
+
+void ImportWindow::build() {
+    auto* top = new QVBoxLayout(this);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(new QLabel(QStringLiteral("Fichier :"), this));
+    txtfichier = new QLineEdit(this);
+    txtfichier->setObjectName(QStringLiteral("txtfichier"));
+    txtfichier->setReadOnly(true);
+    fileRow->addWidget(txtfichier, 1);
+    cmdparcourir = new QPushButton(QStringLiteral("Parcourir…"), this);
+    cmdparcourir->setObjectName(QStringLiteral("cmdparcourir"));
+    fileRow->addWidget(cmdparcourir);
+    top->addLayout(fileRow);
+
+    auto* readRow = new QHBoxLayout;
+    readRow->addWidget(new QLabel(QStringLiteral("Codage :"), this));
+    cboCodage = new QComboBox(this);
+    cboCodage->setObjectName(QStringLiteral("cboCodage"));
+    for (const auto& [e, label] : encodings())
+        cboCodage->addItem(label, int(e));
+    readRow->addWidget(cboCodage);
+    readRow->addWidget(new QLabel(QStringLiteral("Séparateur :"), this));
+    cboSeparateur = new QComboBox(this);
+    cboSeparateur->setObjectName(QStringLiteral("cboSeparateur"));
+    for (const auto& [sep, label] : separators())
+        cboSeparateur->addItem(label, sep.isNull() ? QString() : QString(sep));
+    readRow->addWidget(cboSeparateur);
+    chkEntete = new QCheckBox(QStringLiteral("Première ligne = noms des colonnes"), this);
+    chkEntete->setObjectName(QStringLiteral("chkEntete"));
+    chkEntete->setTristate(false);
+    readRow->addWidget(chkEntete);
+    readRow->addWidget(new QLabel(QStringLiteral("Feuille :"), this));
+    cboFeuille = new QComboBox(this);
+    cboFeuille->setObjectName(QStringLiteral("cboFeuille"));
+    cboFeuille->setEnabled(false);
+    readRow->addWidget(cboFeuille);
+    lblLecture = new QLabel(this);
+    lblLecture->setObjectName(QStringLiteral("lblLecture"));
+    readRow->addWidget(lblLecture);
+    readRow->addStretch(1);
+    top->addLayout(readRow);
+
+    auto* middle = new QHBoxLayout;
+    grdColonnes = new QTableWidget(0, 3, this);
+    grdColonnes->setObjectName(QStringLiteral("grdColonnes"));
+    grdColonnes->setHorizontalHeaderLabels({QStringLiteral("Colonne du fichier"),
+                                            QStringLiteral("Exemple"),
+                                            QStringLiteral("Champ de VORDAN")});
+    grdColonnes->horizontalHeader()->setStretchLastSection(true);
+    grdColonnes->verticalHeader()->hide();
+    grdColonnes->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    middle->addWidget(grdColonnes, 1);
+    auto* options = new QVBoxLayout;
+    options->addWidget(new QLabel(QStringLiteral("Clients déjà dans VORDAN :"), this));
+    cboDoublons = choiceBox(this, DuplicateChoice::Skip);
+    cboDoublons->setObjectName(QStringLiteral("cboDoublons"));
+    options->addWidget(cboDoublons);
+    chkGarderCodes = new QCheckBox(QStringLiteral("Garder les codes du fichier"), this);
+    chkGarderCodes->setObjectName(QStringLiteral("chkGarderCodes"));
+    options->addWidget(chkGarderCodes);
+    options->addStretch(1);
+    cmdessai = new QPushButton(QStringLiteral("Essai"), this);
+    cmdessai->setObjectName(QStringLiteral("cmdessai"));
+    options->addWidget(cmdessai);
+    cmdimporter = new QPushButton(QStringLiteral("Importer"), this);
+    cmdimporter->setObjectName(QStringLiteral("cmdimporter"));
+    options->addWidget(cmdimporter);
+    cmdrapport = new QPushButton(QStringLiteral("Enregistrer le rapport…"), this);
+    cmdrapport->setObjectName(QStringLiteral("cmdrapport"));
+    options->addWidget(cmdrapport);
+    cmdfermer = new QPushButton(QStringLiteral("Fermer"), this);
+    cmdfermer->setObjectName(QStringLiteral("cmdfermer"));
+    options->addWidget(cmdfermer);
+    middle->addLayout(options);
+    top->addLayout(middle, 2);
+
+    top->addWidget(new QLabel(QStringLiteral("Aperçu des clients tels qu'ils seront "
+                                             "enregistrés :"),
+                              this));
+    grdApercu = new QTableWidget(0, 2 + int(std::size(PreviewFields)) + 1, this);
+    grdApercu->setObjectName(QStringLiteral("grdApercu"));
+    QStringList titles{QStringLiteral("Ligne"), QStringLiteral("État")};
+    for (const PreviewColumn& c : PreviewFields)
+        titles << QString::fromUtf8(c.title);
+    titles << QStringLiteral("Motif");
+    grdApercu->setHorizontalHeaderLabels(titles);
+    grdApercu->verticalHeader()->hide();
+    grdApercu->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    top->addWidget(grdApercu, 3);
+    txtrapport = new QPlainTextEdit(this);
+    txtrapport->setObjectName(QStringLiteral("txtrapport"));
+    txtrapport->setReadOnly(true);
+    txtrapport->setMaximumHeight(110);
+    top->addWidget(txtrapport);
+
+    for (QPushButton* b : {cmdessai, cmdimporter, cmdrapport})
+        b->setEnabled(false);
+    connect(cmdparcourir, &QPushButton::clicked, this, &ImportWindow::browse);
+    connect(cmdessai, &QPushButton::clicked, this, &ImportWindow::dryRun);
+    connect(cmdimporter, &QPushButton::clicked, this, &ImportWindow::runImport);
+    connect(cmdrapport, &QPushButton::clicked, this, &ImportWindow::chooseSaveReport);
+    connect(cmdfermer, &QPushButton::clicked, this, &QWidget::close);
+    for (QComboBox* box : {cboCodage, cboSeparateur, cboFeuille})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            if (!filling_)
+                reread();
+        });
+    connect(chkEntete, &QCheckBox::toggled, this, [this] {
+        if (filling_)
+            return;
+        headerChosen_ = true;
+        reread();
+    });
+    connect(cboDoublons, &QComboBox::currentIndexChanged, this, [this] {
+        if (filling_)
+            return;
+        choices_.clear();
+        recheck();
+    });
+    connect(chkGarderCodes, &QCheckBox::toggled, this, [this] {
+        if (!filling_)
+            recheck();
+    });
+}
+
+bool ImportWindow::load() {
+    Result<std::unique_ptr<Connection>> opened = Connection::open(databasePath());
+    if (!opened) {
+        services_.boxes->message(this, errorReportText(opened.error()));
+        return false;
+    }
+    connection_ = std::move(*opened);
+    return true;
+}
+
+void ImportWindow::browse() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Fichier de clients à importer"), QDir::homePath(),
+        QStringLiteral("Fichiers de clients (*.csv *.txt *.ods *.xlsx *.xls *.fods);;"
+                       "Tous les fichiers (*)"));
+    if (!path.isEmpty())
+        openFile(path);
+}
+
+std::function<bool(int, int)> ImportWindow::progressStep(QProgressDialog& dialog) {
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(500);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    return [&dialog](int done, int total) {
+        dialog.setMaximum(std::max(total, 1));
+        dialog.setValue(std::min(done, std::max(total, 1)));
+        QCoreApplication::processEvents();
+        return !dialog.wasCanceled();
+    };
+}
+
+void ImportWindow::openFile(const QString& path) {
+    txtfichier->setText(QDir::toNativeSeparators(path));
+    QProgressDialog dialog(QStringLiteral("Lecture du fichier…"), QStringLiteral("Annuler"), 0, 0,
+                           this);
+    const auto step = progressStep(dialog);
+    // A conversion has no measure of its progress: the bar just runs.
+    source_ = loadImportSource(path, [&] { return step(0, 0); });
+    dialog.close();
+    filling_ = true;
+    cboFeuille->clear();
+    cboFeuille->addItems(source_.sheetNames());
+    cboFeuille->setEnabled(source_.sheets.size() > 1);
+    cboCodage->setEnabled(!source_.spreadsheet);
+    cboSeparateur->setEnabled(!source_.spreadsheet);
+    filling_ = false;
+    choices_.clear();
+    headerChosen_ = false;
+    if (source_.cancelled) {
+        source_ = ImportSource();
+        table_ = TextTable();
+        table_.error = QStringLiteral("Lecture annulée.");
+    } else if (!source_.error.isEmpty()) {
+        services_.boxes->message(this, source_.error);
+    }
+    reread();
+}
+
+void ImportWindow::reread() {
+    TextOptions options;
+    options.encoding = TextEncoding(cboCodage->currentData().toInt());
+    const QString sep = cboSeparateur->currentData().toString();
+    if (!sep.isEmpty())
+        options.separator = sep.at(0);
+    if (headerChosen_)
+        options.header = chkEntete->isChecked();
+    if (source_.error.isEmpty() && (source_.spreadsheet || !source_.bytes.isEmpty()))
+        table_ = source_.table(std::max(0, cboFeuille->currentIndex()), options);
+    else if (table_.error.isEmpty())
+        table_.error = source_.error;
+    filling_ = true;
+    chkEntete->setChecked(table_.header);
+    filling_ = false;
+    lblLecture->setText(table_.error.isEmpty() && !source_.spreadsheet
+                            ? QStringLiteral("Lu en %1, séparateur %2")
+                                  .arg(encodingName(table_.encoding),
+                                       table_.separator == QLatin1Char('\t')
+                                           ? QStringLiteral("tabulation")
+                                           : QStringLiteral("« %1 »").arg(table_.separator))
+                            : QString());
+
+    std::optional<ImportMapping> kept = keptMapping(configFolder_, table_.headerLine);
+    ImportMapping mapping;
+    if (kept && kept->columns.size() == table_.columns.size()) {
+        mapping = *kept;
+    } else {
+        mapping.columns = guessMapping(table_.columns, table_.header);
+        mapping.duplicates = DuplicateChoice(cboDoublons->currentData().toInt());
+        mapping.keepCodes = chkGarderCodes->isChecked();
+    }
+    showMapping(mapping);
+}
+
+void ImportWindow::showMapping(const ImportMapping& mapping) {
+    filling_ = true;
+    grdColonnes->setRowCount(int(table_.columns.size()));
+    for (int i = 0; i < table_.columns.size(); ++i) {
+        grdColonnes->setItem(i, 0, new QTableWidgetItem(table_.columns.at(i)));
+        const QString example = table_.rows.isEmpty() ? QString() : table_.rows.first().value(i);
+        grdColonnes->setItem(i, 1, new QTableWidgetItem(example));
+        auto* box = new QComboBox(grdColonnes);
+        box->setObjectName(QStringLiteral("cboChamp_%1").arg(i));
+        for (int f = 0; f < ImportFieldCount; ++f)
+            box->addItem(fieldLabel(ImportField(f)), f);
+        box->setCurrentIndex(int(mapping.columns.value(i, ImportField::Ignored)));
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            if (!filling_)
+                recheck();
+        });
+        grdColonnes->setCellWidget(i, 2, box);
+    }
+    grdColonnes->resizeColumnToContents(0);
+    grdColonnes->resizeColumnToContents(1);
+    cboDoublons->setCurrentIndex(cboDoublons->findData(int(mapping.duplicates)));
+    chkGarderCodes->setChecked(mapping.keepCodes);
+    filling_ = false;
+    recheck();
+}
+
+ImportMapping ImportWindow::chosenMapping() const {
+    ImportMapping m;
+    for (int i = 0; i < grdColonnes->rowCount(); ++i) {
+        const auto* box = qobject_cast<QComboBox*>(grdColonnes->cellWidget(i, 2));
+        m.columns << (box ? ImportField(box->currentData().toInt()) : ImportField::Ignored);
+    }
+    m.duplicates = DuplicateChoice(cboDoublons->currentData().toInt());
+    m.keepCodes = chkGarderCodes->isChecked();
+    return m;
+}
+
+void ImportWindow::recheck() {
+    check_ = ImportCheck();
+    if (!table_.error.isEmpty() || !connection_) {
+        txtrapport->setPlainText(table_.error);
+        showPreview();
+        return;
+    }
+    Result<ImportCheck> checked = checkAgainst(connection_->db(), table_, chosenMapping());
+    if (!checked) {
+        services_.boxes->message(this, errorReportText(checked.error()));
+        showPreview();
+        return;
+    }
+    check_ = std::move(*checked);
+    for (CheckedRow& row : check_.rows)
+        if (row.outcome == RowOutcome::DuplicateExisting && choices_.contains(row.line))
+            row.choice = choices_.value(row.line);
+    showCounts();
+    showPreview();
+}
+
+void ImportWindow::showCounts() {
+    const ImportCounts c = countOutcomes(check_);
+    txtrapport->setPlainText(QStringLiteral("Contrôle du fichier : %1 clients à importer, %2 "
+                                            "ignorés (doublons), %3 refusés")
+                                 .arg(c.imported)
+                                 .arg(c.ignored)
+                                 .arg(c.refused));
+}
+
+void ImportWindow::showPreview() {
+    grdApercu->setRowCount(0);
+    QList<int> shown;
+    for (int i = 0; i < check_.rows.size(); ++i)
+        if (i < FirstRowsShown ||
+            (check_.rows.at(i).outcome != RowOutcome::New && shown.size() < FlaggedRowsShown))
+            shown << i;
+    grdApercu->setRowCount(int(shown.size()));
+    for (int r = 0; r < shown.size(); ++r) {
+        const CheckedRow& row = check_.rows.at(shown.at(r));
+        int c = 0;
+        grdApercu->setItem(r, c++, new QTableWidgetItem(QString::number(row.line)));
+        grdApercu->setItem(r, c++, new QTableWidgetItem(stateOf(row)));
+        for (const PreviewColumn& p : PreviewFields) {
+            QString text = row.record.text(p.field);
+            if (p.field == CF::Cod && text.isEmpty() && row.outcome == RowOutcome::New)
+                text = QStringLiteral("(nouveau)");
+            grdApercu->setItem(r, c++, new QTableWidgetItem(text));
+        }
+        grdApercu->setItem(r, c, new QTableWidgetItem(row.problems.join(QStringLiteral(" ; "))));
+        if (row.outcome == RowOutcome::DuplicateExisting) {
+            QComboBox* box = choiceBox(grdApercu, row.choice);
+            box->setObjectName(QStringLiteral("cboChoix_%1").arg(row.line));
+            const int line = row.line;
+            const int index = shown.at(r);
+            connect(box, &QComboBox::currentIndexChanged, this, [this, box, line, index] {
+                const auto choice = DuplicateChoice(box->currentData().toInt());
+                choices_.insert(line, choice);
+                if (index < check_.rows.size())
+                    check_.rows[index].choice = choice;
+                showCounts();
+            });
+            grdApercu->setCellWidget(r, c, box);
+        }
+    }
+    grdApercu->resizeColumnsToContents();
+    const bool ready = !check_.rows.isEmpty();
+    cmdessai->setEnabled(ready);
+    cmdimporter->setEnabled(ready);
+    cmdrapport->setEnabled(ready);
+}
+
+QString ImportWindow::reportShown() const {
+    return txtrapport->toPlainText();
+}
+
+void ImportWindow::dryRun() {
+    recheck();
+    txtrapport->setPlainText(reportText(check_, true));
+}
+
+void ImportWindow::runImport() {
+    if (check_.rows.isEmpty() || !connection_)
+        return;
+    const ImportMapping mapping = chosenMapping();
+    // Held while writing: a restore meanwhile refuses.
+    std::shared_ptr<void> lock = takeLock_ ? takeLock_() : nullptr;
+    QProgressDialog dialog(QStringLiteral("Import des clients…"), QStringLiteral("Annuler"), 0,
+                           int(check_.rows.size()), this);
+    Result<WriteOutcome> written =
+        writeImport(connection_->db(), SheetStore(connection_->db()), check_, progressStep(dialog));
+    dialog.close();
+    lock.reset();
+    if (!written) {
+        services_.boxes->message(this, errorReportText(written.error()));
+        recheck();
+        return;
+    }
+    if (written->cancelled) {
+        services_.boxes->message(this, QStringLiteral("Import annulé : aucun client n'a été "
+                                                      "importé."));
+        recheck();
+        return;
+    }
+    keepMapping(configFolder_, table_.headerLine, mapping);
+    // The preview shows the codes given; importing the rows again needs a
+    // new check.
+    showPreview();
+    txtrapport->setPlainText(reportText(check_, false));
+    cmdimporter->setEnabled(false);
+    services_.boxes->message(this, countsLine(written->counts));
+    emit imported();
+}
+
+bool ImportWindow::saveReport(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray bytes = rejectedRowsCsv(check_, table_.columns);
+    return f.write(bytes) == bytes.size() && f.flush();
+}
+
+void ImportWindow::chooseSaveReport() {
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Enregistrer les lignes non importées"),
+        QDir::home().filePath(QStringLiteral("clients-non-importes.csv")),
+        QStringLiteral("Fichiers CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (!saveReport(path))
+        services_.boxes->message(this, QStringLiteral("Impossible d'écrire le fichier %1")
+                                           .arg(QDir::toNativeSeparators(path)));
+}
+
+} // namespace vdn

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "data/connection.h"
+#include "import/import_rows.h"
+#include "import/import_source.h"
+#include "platform/services.h"
+
+#include <QHash>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressDialog;
+class QPushButton;
+class QTableWidget;
+
+namespace vdn {
+
+// Takes what keeps a restore from running while an import writes, held as
+// long as the returned object lives.
+using ImportLockTaker = std::function<std::shared_ptr<void>()>;
+
+// The window "Importer des clients" (VDN_import): a file chosen, read as
+// guessed or as the user says, its columns matched to customer fields, every
+// row checked and shown as it will be stored, then a dry run or the import.
+class ImportWindow : public QWidget {
+    Q_OBJECT
+public:
+    // `configFolder` keeps the mappings; `takeLock` is called before writing.
+    ImportWindow(const Services& services, QString configFolder, ImportLockTaker takeLock,
+                 QWidget* parent = nullptr);
+    ~ImportWindow() override;
+
+    // Opens the database of chemin_base; false when it cannot (reported).
+    bool load();
+    // Reads the file (the "Parcourir…" button's work once a file is chosen).
+    void openFile(const QString& path);
+    // "Essai": the report without writing. "Importer": the import.
+    void dryRun();
+    void runImport();
+    // Writes the rows not imported, with their reason, to a CSV file.
+    bool saveReport(const QString& path);
+
+    const ImportCheck& check() const { return check_; }
+    QString reportShown() const;
+
+signals:
+    // Customers were written: lists showing customers read them again.
+    void imported();
+
+private:
+    void build();
+    void browse();
+    // Reads the table again with the chosen options, then the mapping.
+    void reread();
+    // The mapping's controls from a mapping; then the check.
+    void showMapping(const ImportMapping& mapping);
+    ImportMapping chosenMapping() const;
+    void recheck();
+    void showPreview();
+    // The counts of the check as it stands, before any writing.
+    void showCounts();
+    void chooseSaveReport();
+    // A progress dialog shown after half a second; returns the step function.
+    std::function<bool(int, int)> progressStep(QProgressDialog& dialog);
+
+    Services services_;
+    QString configFolder_;
+    ImportLockTaker takeLock_;
+    std::unique_ptr<Connection> connection_;
+    ImportSource source_;
+    TextTable table_;
+    ImportCheck check_;
+    // The user's choice for one duplicate, by file line.
+    QHash<int, DuplicateChoice> choices_;
+    bool filling_ = false;
+    bool headerChosen_ = false; // the user set the header box for this file
+
+    QLineEdit* txtfichier = nullptr;
+    QPushButton* cmdparcourir = nullptr;
+    QComboBox* cboCodage = nullptr;
+    QComboBox* cboSeparateur = nullptr;
+    QCheckBox* chkEntete = nullptr;
+    QComboBox* cboFeuille = nullptr;
+    QLabel* lblLecture = nullptr; // the encoding and separator in force
+    QTableWidget* grdColonnes = nullptr;
+    QComboBox* cboDoublons = nullptr;
+    QCheckBox* chkGarderCodes = nullptr;
+    QTableWidget* grdApercu = nullptr;
+    QPlainTextEdit* txtrapport = nullptr;
+    QPushButton* cmdessai = nullptr;
+    QPushButton* cmdimporter = nullptr;
+    QPushButton* cmdrapport = nullptr;
+    QPushButton* cmdfermer = nullptr;
+};
+
+} // namespace vdn

@@ -1,0 +1,88 @@
+// `vordan --importer FICHIER [--correspondance FICHIER.ini] [--essai]`: the
+// options read, then the import run on the database CHEMIN.QZ names.
+#include "app/command_line.h"
+#include "app/import_command.h"
+#include "import/import_fields.h"
+#include "support/files.h"
+#include "support/fixture.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vdn;
+using namespace vdn::test;
+
+class TestImportCommand : public QObject {
+    Q_OBJECT
+private slots:
+    void options_data();
+    void options();
+    void run();
+};
+
+void TestImportCommand::options_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("read"); // file|mapping|dry run, or the error
+    using A = CommandLine::Action;
+    QTest::newRow("file alone") << QStringList{"--importer", "c.csv"} << int(A::Import)
+                                << "c.csv||0";
+    QTest::newRow("mapping and dry run")
+        << QStringList{"--essai", "--importer", "c.ods", "--correspondance", "m.ini"}
+        << int(A::Import) << "c.ods|m.ini|1";
+    QTest::newRow("no file") << QStringList{"--importer"} << int(A::Error)
+                             << "--importer attend le fichier des clients.";
+    QTest::newRow("dry run alone") << QStringList{"--essai"} << int(A::Error)
+                                   << "--correspondance et --essai vont avec --importer.";
+    QTest::newRow("with a restore")
+        << QStringList{"--importer", "c.csv", "--restaurer", "/x"} << int(A::Error)
+        << "--importer ne va qu'avec --correspondance et --essai.";
+}
+
+void TestImportCommand::options() {
+    QFETCH(QStringList, args);
+    QFETCH(int, action);
+    QFETCH(QString, read);
+    const CommandLine cl = parseCommandLine(QStringList{"vordan"} + args);
+    QCOMPARE(int(cl.action), action);
+    QCOMPARE(cl.action == CommandLine::Action::Error
+                 ? cl.error
+                 : QStringLiteral("%1|%2|%3").arg(cl.importFile, cl.mappingFile).arg(cl.dryRun),
+             read);
+}
+
+void TestImportCommand::run() {
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    QTemporaryDir config;
+    QVERIFY(QDir().mkpath(config.filePath("vordan")));
+    QVERIFY(writeFile(config.filePath("vordan/CHEMIN.QZ"), folder.folder().toUtf8() + "\r\n"));
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    auto c = folder.connect();
+    const auto count = [&] {
+        return scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt();
+    };
+    const int before = count();
+    // No column gives the name: nothing is imported.
+    const QString unknown = config.filePath("x.csv");
+    QVERIFY(writeFile(unknown, "X;Y\n1;2\n"));
+    QCOMPARE(runImportCommand(unknown, {}, false), 1);
+    // "Numéro" would be guessed the customer code: the mapping file says mobile.
+    const QString csv = config.filePath("c.csv");
+    QVERIFY(writeFile(csv, "Client;Num\xc3\xa9ro\nDupont;0612345678\nDurand;0450000000\n"));
+    const QString ini = config.filePath("m.ini");
+    QVERIFY(writeMappingFile(ini, {{ImportField::Name, ImportField::Mobile}, {}, false}));
+    QCOMPARE(runImportCommand(csv, ini, true), 0);
+    QCOMPARE(count(), before); // a dry run writes nothing
+    QCOMPARE(runImportCommand(csv, ini, false), 0);
+    QCOMPARE(count(), before + 2);
+    QCOMPARE(column(*c, QStringLiteral("SELECT clt_gsm FROM strclient WHERE clt_nom = 'DUPONT'")),
+             QStringList{"0612345678"});
+    QCOMPARE(runImportCommand(csv, ini, false), 0); // duplicates: ignored
+    QCOMPARE(count(), before + 2);
+    QCOMPARE(runImportCommand(config.filePath("absent.csv"), ini, false), 1);
+}
+
+QTEST_GUILESS_MAIN(TestImportCommand)
+#include "tst_command.moc"

@@ -1,0 +1,282 @@
+// ctest-engines: postgresql
+//
+// Rows of a customer file checked as the record writes them, duplicates in
+// the file and in VORDAN, and the writing: all or nothing, numbered from the
+// next free code, completions over the row version.
+#include "customers/customer_store.h"
+#include "drilling/sheet_store.h"
+#include "import/import_rows.h"
+#include "import/import_writer.h"
+#include "support/fixture.h"
+
+#include <QTest>
+
+using namespace vdn;
+using namespace vdn::test;
+using CF = CustomerField;
+
+Q_DECLARE_METATYPE(vdn::RowOutcome)
+
+namespace {
+
+// The file's columns, in this order.
+const QList<ImportField> Columns{ImportField::Code,    ImportField::Name, ImportField::FirstName,
+                                 ImportField::Phone,   ImportField::Mail, ImportField::Hand,
+                                 ImportField::Tariff,  ImportField::Vat,  ImportField::Weight,
+                                 ImportField::Postcode};
+
+CustomerRecord customer(const QString& code, const QString& name, const QString& tel,
+                        const QString& mail, const QString& state = {}) {
+    CustomerRecord r;
+    for (int i = 0; i < CustomerFieldCount; ++i)
+        r.set(CF(i), QString(QLatin1String("")));
+    r.set(CF::Cod, code);
+    r.set(CF::Nom, name);
+    r.set(CF::Tel, tel);
+    r.set(CF::Mail, mail);
+    r.set(CF::Etat, state);
+    r.set(CF::Dg, QStringLiteral("D"));
+    r.set(CF::Tar, QStringLiteral("T"));
+    r.set(CF::Poig, QStringLiteral("S"));
+    r.set(CF::Lbs, QStringLiteral("0"));
+    return r;
+}
+
+const QList<CustomerRecord> Existing{
+    customer("000010", "DUPRÉ ÉLODIE", "06 12 34 56 78", ""),
+    customer("000011", "MARTIN JEAN", "", "j@m.fr"),
+};
+
+TextTable tableOf(const QList<QStringList>& rows) {
+    TextTable t;
+    for (int i = 0; i < Columns.size(); ++i)
+        t.columns << fieldKey(Columns.at(i));
+    t.rows = rows;
+    for (int i = 0; i < rows.size(); ++i)
+        t.lines << i + 2;
+    return t;
+}
+
+// Rows and the other customers of the writing test.
+QList<QStringList> writtenRows() {
+    return {{"", "Zoé", "", "0450000001", "", "", "", "", "", ""},
+            {"", "Brun", "", "", "", "G", "", "", "", ""},
+            {"", "Refusé", "", "", "", "", "", "", "", ""},
+            {"", "Noir", "", "", "", "", "", "", "", ""}};
+}
+
+} // namespace
+
+class TestImportRows : public QObject {
+    Q_OBJECT
+private slots:
+    void rowChecks_data();
+    void rowChecks();
+    void allOrNothing();
+    void completeAndKeepCodes();
+};
+
+void TestImportRows::rowChecks_data() {
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<RowOutcome>("outcome");
+    QTest::addColumn<QString>("stored"); // Nom|Dg|Tar|Lbs|Nic|Cp, or the code duplicated
+    QTest::addColumn<QString>("problem");
+
+    using O = RowOutcome;
+    QTest::newRow("defaults of a new customer, name in capitals")
+        << QStringList{"", "Zoé", "ève", "0450000001", "", "", "", "", "", "01000"} << O::New
+        << "ZOÉ ÈVE|D|T|0||01000"
+        << "";
+    QTest::newRow("hand and tariff read from words, VAT kept on a business")
+        << QStringList{"", "Brun", "", "", "", "gaucher", "Entreprise", "FR1", "15,5", ""} << O::New
+        << "BRUN|G|H|15,5|FR1|"
+        << "";
+    QTest::newRow("English hand letter L is left")
+        << QStringList{"", "Noir", "", "", "", "L", "ttc", "", "", ""} << O::New << "NOIR|G|T|0||"
+        << "";
+    QTest::newRow("empty name, first name alone")
+        << QStringList{"", "", "Paul", "", "", "", "", "", "", ""} << O::Refused << ""
+        << "nom vide";
+    QTest::newRow("name and first name over 30 characters")
+        << QStringList{"", "Dupont-Lajoie de la Tour", "Marie-Hélène", "", "", "", "", "", "", ""}
+        << O::Refused << ""
+        << "nom trop long : 37 caractères pour 30 au plus";
+    QTest::newRow("postcode too long, not cut")
+        << QStringList{"", "A", "", "", "", "", "", "", "", "123456"} << O::Refused << ""
+        << "code postal trop long : 6 caractères pour 5 au plus";
+    QTest::newRow("unreadable hand")
+        << QStringList{"", "A", "", "", "", "X", "", "", "", ""} << O::Refused << ""
+        << "main illisible : « X »";
+    QTest::newRow("unreadable tariff")
+        << QStringList{"", "A", "", "", "", "", "Z", "", "", ""} << O::Refused << ""
+        << "tarif illisible";
+    QTest::newRow("weight not a number")
+        << QStringList{"", "A", "", "", "", "", "", "", "16a", ""} << O::Refused << ""
+        << "poids non conforme";
+    QTest::newRow("VAT number on a private customer")
+        << QStringList{"", "A", "", "", "", "", "T", "FR1", "", ""} << O::Refused << ""
+        << "n° TVA sur un client particulier";
+    QTest::newRow("phone kept as a number by a spreadsheet")
+        << QStringList{"", "A", "", "612345678", "", "", "", "", "", ""} << O::Refused << ""
+        << "le zéro du début est perdu";
+    QTest::newRow("existing: same folded name and same phone digits")
+        << QStringList{"", "dupre", "elodie", "+33 612345678", "", "", "", "", "", ""}
+        << O::DuplicateExisting << "000010"
+        << "";
+    QTest::newRow("existing: same name and e-mail in other capitals")
+        << QStringList{"", "Martin", "Jean", "", "J@M.FR", "", "", "", "", ""}
+        << O::DuplicateExisting << "000011"
+        << "";
+    QTest::newRow("existing: same code column")
+        << QStringList{"11", "Autre", "", "", "", "", "", "", "", ""} << O::DuplicateExisting
+        << "000011"
+        << "";
+    QTest::newRow("same name, other phone: not a duplicate")
+        << QStringList{"", "Dupré", "Élodie", "0699999999", "", "", "", "", "", ""} << O::New
+        << "DUPRÉ ÉLODIE|D|T|0||"
+        << "";
+}
+
+void TestImportRows::rowChecks() {
+    QFETCH(QStringList, cells);
+    QFETCH(RowOutcome, outcome);
+    QFETCH(QString, stored);
+    QFETCH(QString, problem);
+    const ImportMapping mapping{Columns, DuplicateChoice::Skip, false};
+    // The row alone, then the same row again after it: a duplicate in the file.
+    const ImportCheck check = checkImport(tableOf({cells, cells}), mapping, Existing);
+    QCOMPARE(check.rows.size(), 2);
+    const CheckedRow& row = check.rows.first();
+    QCOMPARE(row.outcome, outcome);
+    if (!problem.isEmpty())
+        QVERIFY2(row.problems.join(';').contains(problem), qPrintable(row.problems.join(';')));
+    else
+        QCOMPARE(row.problems, QStringList());
+    if (outcome == RowOutcome::New) {
+        const CustomerRecord& r = row.record;
+        QCOMPARE(QStringList({r.text(CF::Nom), r.text(CF::Dg), r.text(CF::Tar), r.text(CF::Lbs),
+                              r.text(CF::Nic), r.text(CF::Cp)})
+                     .join('|'),
+                 stored);
+        QCOMPARE(r.text(CF::Poig), QStringLiteral("S"));
+        QCOMPARE(check.rows.last().outcome, RowOutcome::DuplicateInFile);
+        QCOMPARE(check.rows.last().duplicateOf, QStringLiteral("ligne 2"));
+    } else if (outcome == RowOutcome::DuplicateExisting) {
+        QCOMPARE(row.duplicateOf, stored);
+        QCOMPARE(row.choice, DuplicateChoice::Skip);
+    }
+    const ImportCounts c = countOutcomes(check);
+    QCOMPARE(c.imported + c.ignored + c.refused, 2);
+}
+
+void TestImportRows::allOrNothing() {
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = folder.connect();
+    QVERIFY(c);
+    CustomerStore store(c->db());
+    QVERIFY(store.insert(customer("000041", "EXISTANT", "", "")).ok());
+    const int before = scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt();
+    const ImportMapping mapping{Columns, DuplicateChoice::Skip, false};
+
+    // A failure injected at the third row: nothing of the import remains.
+    const QString refuse = c->onServer()
+                               ? QStringLiteral("CREATE FUNCTION pg_temp.vdn_no() RETURNS trigger "
+                                                "LANGUAGE plpgsql AS $$BEGIN IF NEW.clt_nom = "
+                                                "'REFUSÉ' THEN RAISE EXCEPTION 'refus'; END IF; "
+                                                "RETURN NEW; END$$")
+                               : QStringLiteral("CREATE TEMP TRIGGER vdn_no BEFORE INSERT ON "
+                                                "strclient WHEN NEW.clt_nom = 'REFUSÉ' BEGIN "
+                                                "SELECT RAISE(ABORT, 'refus'); END");
+    QVERIFY(c->execute(refuse).ok());
+    if (c->onServer())
+        QVERIFY(c->execute(QStringLiteral("CREATE TRIGGER vdn_no BEFORE INSERT ON strclient FOR "
+                                          "EACH ROW EXECUTE FUNCTION pg_temp.vdn_no()"))
+                    .ok());
+    Result<ImportCheck> check = checkAgainst(c->db(), tableOf(writtenRows()), mapping);
+    QVERIFY(check);
+    Result<WriteOutcome> failed = writeImport(c->db(), SheetStore(c->db()), *check);
+    QVERIFY(!failed);
+    QVERIFY2(failed.error().text.startsWith(QStringLiteral("Ligne 4 du fichier")),
+             qPrintable(failed.error().text));
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt(), before);
+
+    // A cancel half-way leaves nothing either.
+    QVERIFY(c->execute(c->onServer() ? QStringLiteral("DROP TRIGGER vdn_no ON strclient")
+                                     : QStringLiteral("DROP TRIGGER vdn_no"))
+                .ok());
+    check = checkAgainst(c->db(), tableOf(writtenRows()), mapping);
+    Result<WriteOutcome> cancelled = writeImport(c->db(), SheetStore(c->db()), *check,
+                                                 [](int done, int total) { return done < total; });
+    QVERIFY(cancelled && cancelled->cancelled);
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt(), before);
+
+    // Written: numbered from the next free code, keys computed as for a
+    // typed customer (found by an accent-blind search).
+    Result<WriteOutcome> done = writeImport(c->db(), SheetStore(c->db()), *check);
+    QVERIFY2(done, done ? "" : qPrintable(done.error().text));
+    QCOMPARE(done->counts.imported, 4);
+    QCOMPARE(column(*c, QStringLiteral("SELECT clt_cod FROM strclient WHERE clt_cod > '000041' "
+                                       "ORDER BY clt_cod")),
+             (QStringList{"000042", "000043", "000044", "000045"}));
+    Result<QList<CustomerListRow>> found = store.page(CustomerQuery::search("zoe"), 0, 10);
+    QVERIFY(found && found->size() == 1);
+    QCOMPARE(found->first()[0].toString(), QStringLiteral("000042"));
+
+    // The same file again: every row a duplicate, nothing written.
+    check = checkAgainst(c->db(), tableOf(writtenRows()), mapping);
+    QVERIFY(check);
+    const ImportCounts again = countOutcomes(*check);
+    QCOMPARE(again.imported, 0);
+    QCOMPARE(again.ignored, 4);
+}
+
+void TestImportRows::completeAndKeepCodes() {
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = folder.connect();
+    QVERIFY(c);
+    CustomerStore store(c->db());
+    QVERIFY(store.insert(customer("000010", "DUPRÉ ÉLODIE", "0612345678", "")).ok());
+    QVERIFY(store.insert(customer("000011", "MARTIN JEAN", "", "j@m.fr", "SUPPRIME")).ok());
+    const QList<QStringList> rows{
+        // Completes the empty e-mail and postcode, never the filled phone.
+        {"10", "Dupré", "Élodie", "0699999999", "e@d.fr", "", "", "", "", "01000"},
+        // A deleted customer is never touched.
+        {"11", "Martin", "Jean", "0450", "", "", "", "", "", "74000"},
+        // Kept codes: 000012 as in the file; the next new one skips it.
+        {"12", "Vert", "", "", "", "", "", "", "", ""},
+        {"", "Bleu", "", "", "", "", "", "", "", ""},
+        {"ABC", "Gris", "", "", "", "", "", "", "", ""},
+    };
+    Result<ImportCheck> check =
+        checkAgainst(c->db(), tableOf(rows), {Columns, DuplicateChoice::Complete, true});
+    QVERIFY(check);
+    QCOMPARE(check->rows.at(4).outcome, RowOutcome::Refused); // not a customer number
+    // Changed by another workstation after the check: the whole import fails.
+    CustomerRecord other = *store.byCode(QStringLiteral("000010")).value();
+    other.set(CF::Ad1, QStringLiteral("changé ailleurs"));
+    QVERIFY(store.update(other).ok());
+    Result<WriteOutcome> conflict = writeImport(c->db(), SheetStore(c->db()), *check);
+    QVERIFY(!conflict && conflict.error().isChangedElsewhere());
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt(), 2);
+
+    check = checkAgainst(c->db(), tableOf(rows), {Columns, DuplicateChoice::Complete, true});
+    Result<WriteOutcome> done = writeImport(c->db(), SheetStore(c->db()), *check);
+    QVERIFY2(done, done ? "" : qPrintable(done.error().text));
+    QCOMPARE(done->counts.imported, 3);
+    QCOMPARE(done->counts.completed, 1);
+    QCOMPARE(done->counts.ignored, 1);
+    QCOMPARE(done->counts.refused, 1);
+    QCOMPARE(column(*c, QStringLiteral("SELECT clt_tel || '|' || clt_mail || '|' || clt_cp || '|' "
+                                       "|| clt_ad1 FROM strclient WHERE clt_cod = '000010'")),
+             QStringList{"0612345678|e@d.fr|01000|changé ailleurs"});
+    QCOMPARE(column(*c, QStringLiteral("SELECT clt_cp FROM strclient WHERE clt_cod = '000011'")),
+             QStringList{""});
+    QCOMPARE(column(*c, QStringLiteral("SELECT clt_cod || ' ' || clt_nom FROM strclient WHERE "
+                                       "clt_cod >= '000012' ORDER BY clt_cod")),
+             (QStringList{"000012 VERT", "000013 BLEU"}));
+}
+
+QTEST_MAIN(TestImportRows)
+#include "tst_rows.moc"

@@ -1,0 +1,181 @@
+// Reading a customer file: encodings, separators, quotes, header; the column
+// guess; a mapping written to a file and read back.
+#include "import/import_fields.h"
+#include "import/import_text.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vdn;
+
+Q_DECLARE_METATYPE(vdn::TextEncoding)
+
+namespace {
+
+// Rows as one text: cells joined by '|', rows by '/'.
+QString flat(const TextTable& t) {
+    QStringList rows;
+    for (const QStringList& r : t.rows)
+        rows << r.join(QLatin1Char('|'));
+    return rows.join(QLatin1Char('/'));
+}
+
+QByteArray utf16le(const QString& text) {
+    QByteArray out("\xFF\xFE", 2);
+    for (const QChar c : text) {
+        out.append(char(c.unicode() & 0xFF));
+        out.append(char(c.unicode() >> 8));
+    }
+    return out;
+}
+
+} // namespace
+
+class TestImportText : public QObject {
+    Q_OBJECT
+private slots:
+    void reading_data();
+    void reading();
+    void columnGuess_data();
+    void columnGuess();
+    void mappingFile();
+};
+
+void TestImportText::reading_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<TextEncoding>("forced");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QString>("separator");
+    QTest::addColumn<bool>("header");
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<QString>("error"); // a part of the message
+
+    const auto E = TextEncoding::Guess;
+    QTest::newRow("Windows-1252, semicolons, CR LF")
+        << QByteArray("Nom;Pr\xe9nom;Ville\r\nDupr\xe9;\xc9lodie;B\x9cuf\r\n") << E
+        << TextEncoding::Windows1252 << ";" << true << QStringLiteral("Dupré|Élodie|Bœuf") << "";
+    QTest::newRow("UTF-8 with BOM, commas, quotes doubled, break inside quotes")
+        << QByteArray("\xEF\xBB\xBFNom,Adresse\n\"Dupr\xC3\xA9, fils\",\"1 \"\"rue\"\"\nB\"\n") << E
+        << TextEncoding::Utf8 << "," << true << QStringLiteral("Dupré, fils|1 \"rue\"\nB") << "";
+    QTest::newRow("UTF-8 without BOM, no header, blank lines skipped, last line open")
+        << QByteArray("DUPONT;0612\n\n;\nMARTIN;0450") << E << TextEncoding::Utf8 << ";" << false
+        << "DUPONT|0612/|/MARTIN|0450"
+        << "";
+    QTest::newRow("UTF-16 text of a spreadsheet: tabs")
+        << utf16le(QStringLiteral("Nom\tT\u00e9l\r\nZo\u00e9\t06\r\n")) << E << TextEncoding::Utf16
+        << "\t" << true << QStringLiteral("Zoé|06") << "";
+    QTest::newRow("CR alone ends lines; a short row is padded")
+        << QByteArray("Nom;CP;Ville\rA;01000\rB;2;C") << E << TextEncoding::Utf8 << ";" << true
+        << "A|01000|/B|2|C"
+        << "";
+    QTest::newRow("ISO-8859-15 chosen: the euro sign at A4")
+        << QByteArray("Nom;Memo\nA;\xa4 5\n") << TextEncoding::Iso885915 << TextEncoding::Iso885915
+        << ";" << true << QStringLiteral("A|€ 5") << "";
+    QTest::newRow("byte undefined in Windows-1252")
+        << QByteArray("Nom;Ville\nAB;C\x81\n") << E << TextEncoding::Windows1252 << "" << false
+        << ""
+        << "0x81 n'a pas de sens en Windows-1252 (ligne 2, octet 5)";
+    QTest::newRow("NUL byte") << QByteArray("Nom\nA\0B\n", 7) << E << TextEncoding::Utf8 << ""
+                              << false << ""
+                              << "caractère nul (ligne 2, octet 2)";
+    QTest::newRow("UTF-8 forced on Windows-1252 bytes")
+        << QByteArray("Nom\nDupr\xe9\n") << TextEncoding::Utf8 << TextEncoding::Utf8 << "" << false
+        << ""
+        << "pas en UTF-8 (ligne 2, octet 5)";
+    QTest::newRow("quote never closed")
+        << QByteArray("Nom;Ville\nA;\"B\nC\n") << E << TextEncoding::Utf8 << ";" << false << ""
+        << "ouvert à la ligne 2";
+}
+
+void TestImportText::reading() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(TextEncoding, forced);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QString, separator);
+    QFETCH(bool, header);
+    QFETCH(QString, rows);
+    QFETCH(QString, error);
+    TextOptions options;
+    options.encoding = forced;
+    const TextTable t = readTextTable(bytes, options);
+    QCOMPARE(t.encoding, encoding);
+    if (!error.isEmpty()) {
+        QVERIFY2(t.error.contains(error), qPrintable(t.error));
+        return;
+    }
+    QCOMPARE(t.error, QString());
+    QCOMPARE(QString(t.separator), separator);
+    QCOMPARE(t.header, header);
+    QCOMPARE(flat(t), rows);
+    // Every row has as many cells as there are columns.
+    for (const QStringList& r : t.rows)
+        QCOMPARE(r.size(), t.columns.size());
+
+    // The user's choice of separator and header is followed.
+    options.separator = QLatin1Char('|');
+    options.header = !header;
+    const TextTable overridden = readTextTable(bytes, options);
+    QCOMPARE(overridden.header, !header);
+    // Each line is one cell now: the first line is a row, or the header.
+    const QString firstLine = header ? t.headerLine : t.rows.first().join(t.separator);
+    QCOMPARE(header ? overridden.rows.first().first() : overridden.columns.first(), firstLine);
+}
+
+void TestImportText::columnGuess_data() {
+    QTest::addColumn<QString>("headers"); // separated by '|'
+    QTest::addColumn<QString>("fields");  // fieldKey of each guess
+    QTest::newRow("French") << "Nom|Prénom|Téléphone|Portable|CP|Ville|E-mail"
+                            << "nom|prenom|telephone|portable|cp|ville|mail";
+    QTest::newRow("capitals, accents left out, punctuation")
+        << "NOM CLIENT|PRENOM|TÉL.|N° TVA|Code postal|Courriel|Civilité"
+        << "nom|prenom|telephone|tva|cp|mail|sigle";
+    QTest::newRow("English") << "Last name|First Name|Phone|Mobile|Zip code|City|Country|Email"
+                             << "nom|prenom|telephone|portable|cp|ville|pays|mail";
+    QTest::newRow("address lines, code, hand, tariff, weight, memo")
+        << "N° client|Adresse|Adresse 2|Adresse 3|Main|Tarif|Poids boule|Observations|Fax"
+        << "code|adresse1|adresse2|adresse3|main|tarif|poids|memo|fax";
+    QTest::newRow("unknown and repeated columns left out")
+        << "Nom|Date de naissance|NOM|Tel|Téléphone"
+        << "nom|ignorer|ignorer|telephone|ignorer";
+}
+
+void TestImportText::columnGuess() {
+    QFETCH(QString, headers);
+    QFETCH(QString, fields);
+    QStringList got;
+    for (const ImportField f : guessMapping(headers.split(QLatin1Char('|')), true))
+        got << fieldKey(f);
+    QCOMPARE(got.join(QLatin1Char('|')), fields);
+    // Without a header nothing is guessed.
+    for (const ImportField f : guessMapping(headers.split(QLatin1Char('|')), false))
+        QCOMPARE(f, ImportField::Ignored);
+}
+
+void TestImportText::mappingFile() {
+    QTemporaryDir dir;
+    const ImportMapping m{{ImportField::Name, ImportField::Ignored, ImportField::Mail},
+                          DuplicateChoice::Complete,
+                          true};
+    const QString path = dir.filePath(QStringLiteral("c.ini"));
+    QVERIFY(writeMappingFile(path, m));
+    QString error;
+    const std::optional<ImportMapping> back = readMappingFile(path, error);
+    QVERIFY2(back, qPrintable(error));
+    QCOMPARE(back->columns, m.columns);
+    QCOMPARE(back->duplicates, m.duplicates);
+    QCOMPARE(back->keepCodes, true);
+    // A field the program does not know is refused, not dropped.
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::Append));
+    f.write("\n[colonnes]\n4=anniversaire\n");
+    f.close();
+    QVERIFY(!readMappingFile(path, error));
+    QVERIFY2(error.contains(QStringLiteral("anniversaire")), qPrintable(error));
+    // Kept by header line in the configuration folder.
+    keepMapping(dir.path(), QStringLiteral("Nom;X;Mail"), m);
+    QCOMPARE(keptMapping(dir.path(), QStringLiteral("Nom;X;Mail"))->columns, m.columns);
+    QVERIFY(!keptMapping(dir.path(), QStringLiteral("Nom;Y;Mail")));
+}
+
+QTEST_GUILESS_MAIN(TestImportText)
+#include "tst_text.moc"

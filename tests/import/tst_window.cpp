@@ -1,0 +1,145 @@
+// The window "Importer des clients" driven as a user does: a Windows-1252
+// file with semicolons, the guessed columns, the preview, a dry run, the
+// import, the same file a second time, the rejected rows saved; and its entry
+// in the main window's menu.
+#include "app/vdn_menu.h"
+#include "import/import_window.h"
+#include "support/files.h"
+#include "support/fixture.h"
+#include "support/widget_lookup.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vdn;
+using namespace vdn::test;
+
+class TestImportWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void importThroughTheWindow();
+    void menuEntry();
+};
+
+void TestImportWindow::importThroughTheWindow() {
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    QTemporaryDir config;
+    const QString csv = config.filePath(QStringLiteral("clients.csv"));
+    QVERIFY(writeFile(csv, "Nom;Pr\xe9nom;T\xe9l;Main;Poids\r\n"
+                           "Dupr\xe9;\xc9lodie;06 12 34 56 78;gaucher;15\r\n"
+                           "\"Martin; fils\";Jean;0450000001;;\r\n"
+                           "Dupr\xe9;\xc9lodie;0612345678;;\r\n"
+                           ";Paul;;;\r\n"));
+    int locks = 0;
+    auto* w = new ImportWindow(folder.services(), config.path(), [&locks] {
+        ++locks;
+        return std::make_shared<int>(0);
+    });
+    QVERIFY(w->load());
+    w->show();
+    w->openFile(csv);
+
+    // Guessed: Windows-1252, ';', a header, each column's field.
+    QCOMPARE(control<QComboBox>(w, "cboCodage")->currentText(), QStringLiteral("Automatique"));
+    QCOMPARE(control<QLabel>(w, "lblLecture")->text(),
+             QStringLiteral("Lu en Windows-1252, séparateur « ; »"));
+    const QStringList guessed{"Nom", "Prénom", "Téléphone", "Main (D/G)", "Poids boule"};
+    for (int i = 0; i < guessed.size(); ++i)
+        QCOMPARE(control<QComboBox>(w, QStringLiteral("cboChamp_%1").arg(i))->currentText(),
+                 guessed.at(i));
+    // The preview shows the rows as stored: line, state, code, sigle, name…
+    auto* preview = control<QTableWidget>(w, "grdApercu");
+    QCOMPARE(preview->rowCount(), 4);
+    QCOMPARE(preview->item(0, 4)->text(), QStringLiteral("DUPRÉ ÉLODIE"));
+    QCOMPARE(preview->item(1, 4)->text(), QStringLiteral("MARTIN; FILS JEAN"));
+    QCOMPARE(preview->item(2, 1)->text(), QStringLiteral("Doublon (ligne 2)"));
+    QCOMPARE(preview->item(3, 1)->text(), QStringLiteral("Refusé"));
+
+    QTest::mouseClick(control<QPushButton>(w, "cmdessai"), Qt::LeftButton);
+    QVERIFY(w->reportShown().contains(
+        QStringLiteral("2 clients importés, 1 ignorés (doublons), 1 refusés")));
+    QCOMPARE(locks, 0);
+
+    QSignalSpy imported(w, &ImportWindow::imported);
+    folder.boxes.expectMessage(
+        QStringLiteral("2 clients importés, 1 ignorés (doublons), 1 refusés"));
+    QTest::mouseClick(control<QPushButton>(w, "cmdimporter"), Qt::LeftButton);
+    VDN_CHECK_BOXES(folder);
+    QCOMPARE(imported.count(), 1);
+    QCOMPARE(locks, 1);
+    auto c = folder.connect();
+    QCOMPARE(column(*c, QStringLiteral("SELECT clt_nom || '|' || clt_dg || '|' || clt_lbs FROM "
+                                       "strclient WHERE clt_nom LIKE 'DUPR%'")),
+             QStringList{"DUPRÉ ÉLODIE|G|15"});
+
+    // The rejected rows with their reason in a last column.
+    const QString saved = config.filePath(QStringLiteral("refus.csv"));
+    QVERIFY(w->saveReport(saved));
+    QFile f(saved);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF")); // a spreadsheet reads it as UTF-8
+    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.at(0), QStringLiteral("Ligne;Nom;Prénom;Tél;Main;Poids;Motif"));
+    QCOMPARE(lines.at(2), QStringLiteral("5;;Paul;;;;nom vide"));
+    w->close();
+
+    // The same file again: its mapping kept, every row a duplicate.
+    auto* again = new ImportWindow(folder.services(), config.path(), {});
+    QVERIFY(again->load());
+    again->openFile(csv);
+    QTest::mouseClick(control<QPushButton>(again, "cmdessai"), Qt::LeftButton);
+    QVERIFY2(again->reportShown().contains(
+                 QStringLiteral("0 clients importés, 3 ignorés (doublons), 1 refusés")),
+             qPrintable(again->reportShown()));
+
+    // A duplicate's own choice: its empty e-mail completed, nothing else.
+    const QString more = config.filePath(QStringLiteral("courriels.csv"));
+    QVERIFY(writeFile(more, "Nom;Pr\xe9nom;T\xe9l;Courriel\r\n"
+                            "Dupr\xe9;\xc9lodie;0612345678;e@d.fr\r\n"
+                            "\"Martin; fils\";Jean;0450000001;j@m.fr\r\n"));
+    again->openFile(more);
+    auto* choice = control<QComboBox>(again, "cboChoix_2");
+    QVERIFY(choice);
+    QCOMPARE(choice->currentText(), QStringLiteral("Ignorer"));
+    choice->setCurrentIndex(choice->findText(QStringLiteral("Compléter les champs vides")));
+    folder.boxes.expectMessage(
+        QStringLiteral("1 clients importés, 1 ignorés (doublons), 0 refusés"));
+    QTest::mouseClick(control<QPushButton>(again, "cmdimporter"), Qt::LeftButton);
+    VDN_CHECK_BOXES(folder);
+    QCOMPARE(column(*c, QStringLiteral("SELECT clt_mail FROM strclient ORDER BY clt_mail")),
+             (QStringList{"", "e@d.fr"}));
+    delete again;
+}
+
+void TestImportWindow::menuEntry() {
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    VdnMenu menu(folder.services(), folder.startupInfo());
+    auto* fileMenu = control<QMenu>(&menu, "mnu_fic");
+    QStringList names;
+    for (const QAction* a : fileMenu->actions())
+        names << a->objectName();
+    QCOMPARE(names.indexOf("mnu_fic_import"), names.indexOf("mnu_fic_rest") + 1);
+    QAction* entry = fileMenu->actions().at(names.indexOf("mnu_fic_import"));
+    QCOMPARE(entry->text(), QStringLiteral("&Importer des clients…"));
+    entry->trigger();
+    QWidget* window = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == QLatin1String("VDN_import") && top->isVisible())
+            window = top;
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Importer des clients"));
+    window->close();
+}
+
+QTEST_MAIN(TestImportWindow)
+#include "tst_window.moc"
