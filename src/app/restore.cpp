@@ -104,11 +104,13 @@ EngineCheck integrityCheck(const QString& path) {
     return r;
 }
 
+// The first problem of a copy's pages, or nothing. A newer schema is left
+// to the open that follows, which refuses it in its own words.
 QString integrityProblem(const QString& path) {
     const EngineCheck r = integrityCheck(path);
-    if (r.code != SQLITE_OK && r.code != SQLITE_SCHEMA)
-        return r.text;
-    return r.text == QLatin1String("ok") || r.code == SQLITE_SCHEMA ? QString() : r.text;
+    if (r.code == SQLITE_SCHEMA || (r.code == SQLITE_OK && r.text == QLatin1String("ok")))
+        return {};
+    return r.text;
 }
 
 struct Checked {
