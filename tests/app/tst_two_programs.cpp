@@ -124,7 +124,6 @@ private slots:
     void initTestCase();
     void start_during_a_restore_data();
     void start_during_a_restore();
-    void restore_while_a_program_runs();
     void older_base_data();
     void older_base();
 };
@@ -178,24 +177,6 @@ void TestTwoPrograms::start_during_a_restore() {
     }
     QCOMPARE(shop.version(), SchemaVersion);
     QCOMPARE(shop.locks(), QStringList{});
-}
-
-void TestTwoPrograms::restore_while_a_program_runs() {
-    OldShop shop;
-    QVERIFY(shop.ok());
-    QTemporaryDir drive;
-    QVERIFY(backUp(shop.folder.folder(), drive.path()).complete());
-    auto program = start(shop, {}, 300, 4000);
-    QVERIFY(QTest::qWaitFor([&] { return shop.locks().size() == 1; }, 10000));
-    Result<RestoreOutcome> r = restoreBackup(shop.folder.folder(), drive.path(), Now);
-    QVERIFY(!r.ok());
-    QVERIFY2(r.error().text.contains("VORDAN est ouvert sur cette base"),
-             qPrintable(r.error().text));
-    int code = 0;
-    endOf(*program, {}, &code);
-    QCOMPARE(code, 0);
-    r = restoreBackup(shop.folder.folder(), drive.path(), Now);
-    QVERIFY2(r.ok(), r.ok() ? "" : qPrintable(r.error().text));
 }
 
 void TestTwoPrograms::older_base_data() {
