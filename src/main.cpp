@@ -1,5 +1,4 @@
 #include "app/command_line.h"
-#include "app/database_lock.h"
 #include "app/first_start.h"
 #include "app/help_window.h"
 #include "app/import_command.h"
@@ -144,11 +143,10 @@ int main(int argc, char* argv[]) {
     vdn::chemin_fichiers = info->chemin_fichiers;
     vdn::shop_name = info->shopName;
 
-    // Held for the program's whole run: a restore meanwhile refuses.
-    vdn::DatabaseLock lock(info->chemin_base);
-    lock.acquire();
+    // Taken by the start-up and held for the program's whole run: a restore
+    // meanwhile refuses.
     vdn::VdnMenu menu(services, *info);
-    menu.setOwnLockFile(lock.fileName());
+    menu.setOwnLockFile(info->lock->fileName());
     menu.show();
     // For checks of a whole start-up and shutdown (memory checkers): the
     // program ends by itself after this many milliseconds.

@@ -1,9 +1,10 @@
 #include "app/restore.h"
 
-#include "app/database_lock.h"
 #include "app/path_file.h"
 #include "data/connection.h"
 #include "data/globals.h"
+#include "data/schema.h"
+#include "data/server_address.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,7 +14,11 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include <unistd.h>
 
 namespace vdn {
 
@@ -55,22 +60,57 @@ QString copyDatabase(const QString& from, const QString& to, bool createTarget) 
     return {};
 }
 
-// "ok" from PRAGMA integrity_check, or the first problem it names.
-QString integrityProblem(const QString& path) {
+// What the engine made of a check: its result code (extended) and words.
+struct EngineCheck {
+    int code = SQLITE_OK;
+    QString text; // "ok", or the first problem, or the engine's message
+};
+
+// PRAGMA integrity_check on `path`, then its schema version (SQLITE_SCHEMA
+// when it is newer than this program's). Read only: a journal left beside
+// it by a crashed write is never played or removed by the check.
+EngineCheck integrityCheck(const QString& path) {
     Handle h;
-    if (!openRaw(h, path, SQLITE_OPEN_READONLY))
-        return h.error().isEmpty() ? QStringLiteral("ouverture impossible") : h.error();
+    EngineCheck r;
+    if (!openRaw(h, path, SQLITE_OPEN_READONLY)) {
+        r.code = h.db ? sqlite3_extended_errcode(h.db) : SQLITE_CANTOPEN;
+        r.text = h.error().isEmpty() ? QStringLiteral("ouverture impossible") : h.error();
+        return r;
+    }
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(h.db, "PRAGMA integrity_check", -1, &st, nullptr) != SQLITE_OK)
-        return h.error();
-    QString first;
+    if (const int rc = sqlite3_prepare_v2(h.db, "PRAGMA integrity_check", -1, &st, nullptr);
+        rc != SQLITE_OK) {
+        r.code = sqlite3_extended_errcode(h.db);
+        r.text = h.error();
+        return r;
+    }
     const int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW)
-        first = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    else
-        first = h.error();
+    if (rc == SQLITE_ROW) {
+        r.text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    } else {
+        r.code = sqlite3_extended_errcode(h.db);
+        r.text = h.error();
+    }
     sqlite3_finalize(st);
-    return first == QLatin1String("ok") ? QString() : first;
+    if (r.code == SQLITE_OK) {
+        // The schema version, read as stored: the check never migrates.
+        if (sqlite3_prepare_v2(h.db, "PRAGMA user_version", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW && sqlite3_column_int(st, 0) > SchemaVersion) {
+            r.text = QStringLiteral("version %1").arg(sqlite3_column_int(st, 0));
+            r.code = SQLITE_SCHEMA;
+        }
+        sqlite3_finalize(st);
+    }
+    return r;
+}
+
+// The first problem of a copy's pages, or nothing. A newer schema is left
+// to the open that follows, which refuses it in its own words.
+QString integrityProblem(const QString& path) {
+    const EngineCheck r = integrityCheck(path);
+    if (r.code == SQLITE_SCHEMA || (r.code == SQLITE_OK && r.text == QLatin1String("ok")))
+        return {};
+    return r.text;
 }
 
 struct Checked {
@@ -107,13 +147,35 @@ bool removeIfThere(const QString& path) {
     return !QFileInfo::exists(path) || QFile::remove(path);
 }
 
-// rename(2): replaces the target in one step.
-bool renameOver(const QString& from, const QString& to) {
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+// rename(2): replaces the target in one step. Empty, or the system's reason.
+QString renameOver(const QString& from, const QString& to) {
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return {};
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A second name for `file` that leaves it in place: a hard link, or a copy
+// where the drive has none. Empty, or the reason.
+QString keepAside(const QString& file, const QString& copy) {
+    if (::link(QFile::encodeName(file).constData(), QFile::encodeName(copy).constData()) == 0)
+        return {};
+    QFile in(file);
+    if (in.copy(copy))
+        return {};
+    return in.errorString();
 }
 
 QString journalOf(const QString& database) {
     return database + QStringLiteral("-journal");
+}
+
+QString where(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+DataError refusal(const QString& text) {
+    return DataError::other(errnum::CopyFailure,
+                            QStringLiteral("Restauration impossible : ") + text);
 }
 
 } // namespace
@@ -122,123 +184,225 @@ QString previousDatabaseSuffix(const QDateTime& now) {
     return QStringLiteral("avant-restauration-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
-Result<RestoreOutcome> restoreBackup(const QString& base, const QString& backupFolder,
-                                     const QDateTime& now, const QString& ownLockFile) {
-    auto refuse = [](const QString& text) {
-        return DataError::other(errnum::CopyFailure,
-                                QStringLiteral("Restauration impossible : ") + text);
-    };
-    if (base.startsWith(QLatin1String("postgresql:"), Qt::CaseInsensitive))
-        return refuse(QStringLiteral(
+PreparedRestore::PreparedRestore(const QString& base) : lock_(base) {}
+
+PreparedRestore::~PreparedRestore() {
+    if (!work_.isEmpty()) {
+        QFile::remove(work_);
+        QFile::remove(journalOf(work_));
+    }
+}
+
+Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
+                                                        const QString& backupFolder,
+                                                        const QDateTime& now,
+                                                        const QString& ownLockFile) {
+    if (isServerAddress(base))
+        return refusal(QStringLiteral(
             "la base est sur un serveur. Transférez d'abord la sauvegarde dans une base du "
             "serveur avec « vordan --transferer »."));
 
-    RestoreOutcome out;
-    out.backupFolder = QDir::toNativeSeparators(QDir(backupFolder).absolutePath());
+    std::unique_ptr<PreparedRestore> p(new PreparedRestore(base));
+    RestoreOutcome& out = p->out_;
+    out.backupFolder = where(QDir(backupFolder).absolutePath());
     const QDir from(backupFolder);
-    const QString live = QFileInfo(databasePath(base)).absoluteFilePath();
-    const QString dbName = QFileInfo(live).fileName();
+    p->from_ = from.absolutePath();
+    p->live_ = QFileInfo(databasePath(base)).absoluteFilePath();
+    const QString dbName = QFileInfo(p->live_).fileName();
+    p->prefix_ = dbName.chopped(databasePath(QString()).size());
     const QString source = from.absoluteFilePath(dbName);
     if (!QFileInfo(source).isFile())
-        return refuse(QStringLiteral("aucune sauvegarde VORDAN dans %1 (fichier %2 absent).")
-                          .arg(out.backupFolder, dbName));
+        return refusal(QStringLiteral("aucune sauvegarde VORDAN dans %1 (fichier %2 absent).")
+                           .arg(out.backupFolder, dbName));
     if (isDatabaseFolder(base, backupFolder))
-        return refuse(QStringLiteral("%1 est le dossier de vos données, pas une sauvegarde.")
-                          .arg(out.backupFolder));
-    if (const QStringList others = DatabaseLock::otherHolders(base, ownLockFile); !others.isEmpty())
-        return refuse(QStringLiteral("VORDAN est ouvert sur cette base dans un autre programme "
-                                     "ou sur un autre poste (%1). Fermez-le, puis recommencez.")
-                          .arg(QFileInfo(others.first()).fileName()));
+        return refusal(QStringLiteral("%1 est le dossier de vos données, pas une sauvegarde.")
+                           .arg(out.backupFolder));
 
-    const QDir folder = QFileInfo(live).absoluteDir();
+    const QDir folder = QFileInfo(p->live_).absoluteDir();
     if (!folder.exists() && !QDir().mkpath(folder.absolutePath()))
-        return refuse(QStringLiteral("le dossier %1 ne peut pas être créé.")
-                          .arg(QDir::toNativeSeparators(folder.absolutePath())));
+        return refusal(QStringLiteral("le dossier %1 ne peut pas être créé.")
+                           .arg(where(folder.absolutePath())));
+    // Taken before the others are counted and kept to the end: a program
+    // starting meanwhile waits for it before it opens the database.
+    switch (p->lock_.acquire(Connection::busyTimeoutMs())) {
+    case RestoreLock::Outcome::Held:
+        break;
+    case RestoreLock::Outcome::Busy:
+        return refusal(QStringLiteral("une autre restauration, ou le démarrage d'un VORDAN, est "
+                                      "en cours sur cette base. Réessayez dans un instant."));
+    case RestoreLock::Outcome::Unavailable:
+        return refusal(QStringLiteral("le verrou %1 ne peut pas être écrit dans le dossier des "
+                                      "données. Rien n'a été changé.")
+                           .arg(where(p->lock_.fileName())));
+    }
+    if (const QStringList others = DatabaseLock::otherHolders(base, ownLockFile); !others.isEmpty())
+        return refusal(QStringLiteral("VORDAN est ouvert sur cette base dans un autre programme "
+                                      "ou sur un autre poste (%1). Fermez-le, puis recommencez.")
+                           .arg(QFileInfo(others.first()).fileName()));
 
     // The backup is checked on a copy of our own, beside the database: the
     // drive may change or go between the check and the use.
-    const QString suffix = previousDatabaseSuffix(now);
-    const QString work =
-        live + QStringLiteral(".restauration-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    p->suffix_ = previousDatabaseSuffix(now);
+    const QString work = p->live_ + QStringLiteral(".restauration-") +
+                         now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     removeIfThere(work);
     removeIfThere(journalOf(work));
-    struct Cleanup {
-        QString path;
-        ~Cleanup() {
-            QFile::remove(path);
-            QFile::remove(journalOf(path));
-        }
-    } cleanup{work};
+    p->work_ = work;
     if (const QString why = copyDatabase(source, work, true); !why.isEmpty())
-        return refuse(QStringLiteral("la sauvegarde %1 est illisible ou endommagée (%2). Rien "
-                                     "n'a été changé.")
-                          .arg(QDir::toNativeSeparators(source), why));
+        return refusal(QStringLiteral("la sauvegarde %1 est illisible ou endommagée (%2). Rien "
+                                      "n'a été changé.")
+                           .arg(where(source), why));
     const Checked backup = checkDatabase(work);
     if (!backup.problem.isEmpty())
-        return refuse(QStringLiteral("%1 n'est pas une sauvegarde VORDAN en bon état (%2). Rien "
-                                     "n'a été changé.")
-                          .arg(QDir::toNativeSeparators(source), backup.problem));
+        return refusal(QStringLiteral("%1 n'est pas une sauvegarde VORDAN en bon état (%2). Rien "
+                                      "n'a été changé.")
+                           .arg(where(source), backup.problem));
     out.customers = backup.customers;
 
+    // The current database: only one the engine finds damaged is set aside;
+    // one that is busy or newer stays as it is and the restore is refused.
+    if (QFileInfo::exists(p->live_)) {
+        const EngineCheck live = integrityCheck(p->live_);
+        if (live.code == SQLITE_READONLY_ROLLBACK) {
+            // A write that never finished left its journal: the file and
+            // the journal go aside together, as they are.
+            p->damaged_ = true;
+            return p;
+        }
+        switch (live.code & 0xff) {
+        case SQLITE_OK:
+            p->damaged_ = live.text != QLatin1String("ok");
+            break;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            p->damaged_ = true;
+            break;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return refusal(QStringLiteral("la base est utilisée par un autre programme (%1). "
+                                          "Fermez-le, puis recommencez. Rien n'a été changé.")
+                               .arg(where(p->live_)));
+        case SQLITE_SCHEMA:
+            return refusal(QStringLiteral("la base actuelle %1 a été créée par une version plus "
+                                          "récente de VORDAN (%2) ; mettez le logiciel à jour. "
+                                          "Rien n'a été changé.")
+                               .arg(where(p->live_), live.text));
+        default:
+            return refusal(QStringLiteral("la base actuelle %1 ne peut pas être lue (%2). Rien "
+                                          "n'a été changé.")
+                               .arg(where(p->live_), live.text));
+        }
+    }
+    return p;
+}
+
+Result<RestoreOutcome> completeRestore(PreparedRestore& p) {
+    if (p.done_ || !p.lock_.held())
+        return refusal(QStringLiteral("cette restauration a déjà été faite."));
+    p.done_ = true;
+    RestoreOutcome out = p.out_;
+    const QString& live = p.live_;
+    const QString& work = p.work_;
+    const QDir folder = QFileInfo(live).absoluteDir();
+
     // A second restore in the same second keeps the first one's save.
-    QString previous = live + QLatin1Char('.') + suffix;
+    QString previous = live + QLatin1Char('.') + p.suffix_;
     for (int n = 2; QFileInfo::exists(previous) || QFileInfo::exists(journalOf(previous)); ++n)
-        previous = live + QLatin1Char('.') + suffix + QStringLiteral("-%1").arg(n);
+        previous = live + QLatin1Char('.') + p.suffix_ + QStringLiteral("-%1").arg(n);
     const bool present = QFileInfo::exists(live);
-    const bool sound = present && checkDatabase(live).problem.isEmpty();
-    if (sound) {
+    if (present && !p.damaged_) {
         // Saved first: a failure here leaves everything as it was.
         if (const QString why = copyDatabase(live, previous, true); !why.isEmpty()) {
             QFile::remove(previous);
-            return refuse(QStringLiteral("la base actuelle n'a pas pu être enregistrée sous %1 "
-                                         "(%2). Rien n'a été changé.")
-                              .arg(QFileInfo(previous).fileName(), why));
+            return refusal(QStringLiteral("la base actuelle n'a pas pu être enregistrée sous %1 "
+                                          "(%2). Rien n'a été changé.")
+                               .arg(where(previous), why));
         }
         out.previousSavedAs = previous;
         if (const QString why = copyDatabase(work, live, false); !why.isEmpty())
-            return refuse(QStringLiteral("la base n'a pas pu être remplacée (%1). Elle est "
-                                         "restée telle qu'elle était.")
-                              .arg(why));
+            return refusal(QStringLiteral("la base n'a pas pu être remplacée (%1). Elle est "
+                                          "restée telle qu'elle était ; une copie est conservée "
+                                          "sous %2.")
+                               .arg(why, where(previous)));
     } else {
-        // Nothing sound to write into: the damaged file and its journal go
-        // aside (a journal left beside the new file would be played into it).
+        // Nothing sound to write into. The damaged file keeps its place
+        // under its own name until the restored one replaces it in one step;
+        // its journal goes aside first (beside the new file it would be
+        // played into it).
         if (present) {
-            if (!renameOver(live, previous))
-                return refuse(QStringLiteral("la base endommagée %1 n'a pas pu être mise de côté.")
-                                  .arg(QDir::toNativeSeparators(live)));
+            if (const QString why = keepAside(live, previous); !why.isEmpty()) {
+                QFile::remove(previous);
+                return refusal(QStringLiteral("la base endommagée %1 n'a pas pu être mise de côté "
+                                              "(%2). Rien n'a été changé.")
+                                   .arg(where(live), why));
+            }
             out.previousSavedAs = previous;
             out.previousDamaged = true;
         }
-        if (QFileInfo::exists(journalOf(live)) && !renameOver(journalOf(live), journalOf(previous)))
-            return refuse(QStringLiteral("le journal %1 n'a pas pu être mis de côté.")
-                              .arg(QDir::toNativeSeparators(journalOf(live))));
-        if (!renameOver(work, live))
-            return refuse(QStringLiteral("la sauvegarde n'a pas pu être mise en place sous %1.")
-                              .arg(QDir::toNativeSeparators(live)));
+        const QString journal = journalOf(live);
+        const bool withJournal = QFileInfo::exists(journal);
+        if (withJournal) {
+            if (const QString why = renameOver(journal, journalOf(previous)); !why.isEmpty()) {
+                if (present)
+                    QFile::remove(previous);
+                return refusal(QStringLiteral("le journal %1 n'a pas pu être mis de côté (%2). "
+                                              "Rien n'a été changé.")
+                                   .arg(where(journal), why));
+            }
+        }
+        if (const QString why = renameOver(work, live); !why.isEmpty()) {
+            if (withJournal)
+                renameOver(journalOf(previous), journal);
+            QString text = QStringLiteral("la sauvegarde n'a pas pu être mise en place sous %1 "
+                                          "(%2).")
+                               .arg(where(live), why);
+            if (present)
+                text += QStringLiteral(" La base endommagée est restée en place ; une copie est "
+                                       "conservée sous %1.")
+                            .arg(where(previous));
+            return refusal(text);
+        }
     }
-    out.restored << dbName;
+    out.restored << QFileInfo(live).fileName();
 
-    // The data files, each under a temporary name until complete.
-    const QStringList names = backupFileNames(from.absolutePath() + QLatin1Char('/'));
+    // The data files, under the same name prefix as the database, each under
+    // a temporary name until complete.
+    int listingError = 0;
+    const QStringList names =
+        backupFileNames(p.from_ + QLatin1Char('/') + p.prefix_, &listingError);
+    if (listingError != 0)
+        out.failures.append(
+            {out.backupFolder, QStringLiteral("lecture impossible (%1)")
+                                   .arg(QString::fromLocal8Bit(std::strerror(listingError)))});
     for (const QString& name : names) {
         const QString target = folder.absoluteFilePath(name);
         const QString temporary =
             folder.absoluteFilePath(QLatin1Char('.') + name + QStringLiteral(".restauration"));
         removeIfThere(temporary);
-        QFile in(from.absoluteFilePath(name));
+        QFile in(QDir(p.from_).absoluteFilePath(name));
         if (!in.copy(temporary)) {
             out.failures.append({name, in.errorString()});
             QFile::remove(temporary);
             continue;
         }
-        if (!renameOver(temporary, target)) {
-            out.failures.append({name, QStringLiteral("remplacement impossible")});
+        if (const QString why = renameOver(temporary, target); !why.isEmpty()) {
+            out.failures.append({name, QStringLiteral("remplacement impossible (%1)").arg(why)});
             QFile::remove(temporary);
             continue;
         }
         out.restored << name;
     }
+    p.lock_.release();
     return out;
+}
+
+Result<RestoreOutcome> restoreBackup(const QString& base, const QString& backupFolder,
+                                     const QDateTime& now, const QString& ownLockFile) {
+    Result<std::unique_ptr<PreparedRestore>> prepared =
+        prepareRestore(base, backupFolder, now, ownLockFile);
+    if (!prepared)
+        return prepared.error();
+    return completeRestore(**prepared);
 }
 
 Result<RestoreOutcome> restoreFromPathFile(const QString& programFolder,
@@ -255,11 +419,9 @@ Result<RestoreOutcome> restoreFromPathFile(const QString& programFolder,
     Result<QString> base = readPathFile(pathFile);
     if (!base)
         return base.error();
-    // Held during the restore, so that another restore started meanwhile
-    // refuses too.
-    DatabaseLock lock(*base);
-    lock.acquire();
-    return restoreBackup(*base, backupFolder, now, lock.fileName());
+    // The restore's own lock keeps another restore, and any program
+    // starting meanwhile, away until it ends.
+    return restoreBackup(*base, backupFolder, now);
 }
 
 int runRestoreCommand(const QString& backupFolder) {
@@ -275,18 +437,22 @@ int runRestoreCommand(const QString& backupFolder) {
 }
 
 QString restoreEndMessage(const RestoreOutcome& o) {
-    QString text = QStringLiteral("Restauration terminée depuis %1.\n%2 client(s) restauré(s).")
-                       .arg(o.backupFolder)
+    QString text = QStringLiteral("%1 depuis %2.\n%3 client(s) restauré(s).")
+                       .arg(o.failures.isEmpty() ? QStringLiteral("Restauration terminée")
+                                                 : QStringLiteral("Restauration incomplète"),
+                            o.backupFolder)
                        .arg(o.customers);
+    const QFileInfo previous(o.previousSavedAs);
     if (o.previousSavedAs.isEmpty())
         text += QStringLiteral("\nAucune base n'était en place.");
     else if (o.previousDamaged)
         text += QStringLiteral("\nLa base précédente, endommagée, a été mise de côté sous le nom "
-                               "%1.")
-                    .arg(QFileInfo(o.previousSavedAs).fileName());
+                               "%1 dans le dossier %2.")
+                    .arg(previous.fileName(), where(previous.absolutePath()));
     else
-        text += QStringLiteral("\nLa base précédente est conservée sous le nom %1.")
-                    .arg(QFileInfo(o.previousSavedAs).fileName());
+        text += QStringLiteral("\nLa base précédente est conservée sous le nom %1 dans le dossier "
+                               "%2.")
+                    .arg(previous.fileName(), where(previous.absolutePath()));
     if (o.restored.size() > 1)
         text +=
             QStringLiteral("\nFichiers restaurés : %1.").arg(o.restored.join(QStringLiteral(", ")));

@@ -2,10 +2,13 @@
 
 #include "app/backup.h"
 #include "data/data_error.h"
+#include "data/database_lock.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 namespace vdn {
 
@@ -22,23 +25,60 @@ struct RestoreOutcome {
     int customers = 0;             // customers in the restored database
 };
 
-// Restores the backup held in backupFolder (its vordan.mdb and VDN_*.MDB
-// files, as "Sauvegarde USB" wrote them) over the database of `base`
-// (chemin_base).
-//
-// The backup is first copied beside the database and checked there
-// (integrity check, a VORDAN schema this program reads, a shop identity);
-// a damaged or foreign backup is refused and nothing is changed. So is a
-// restore while another running VORDAN holds its lock on the database
-// (`ownLockFile` is the caller's own). A sound current database is saved
+// A restore checked and ready to go (see prepareRestore()).
+class PreparedRestore {
+public:
+    ~PreparedRestore();
+    PreparedRestore(const PreparedRestore&) = delete;
+    PreparedRestore& operator=(const PreparedRestore&) = delete;
+
+private:
+    explicit PreparedRestore(const QString& base);
+    friend Result<std::unique_ptr<PreparedRestore>>
+    prepareRestore(const QString&, const QString&, const QDateTime&, const QString&);
+    friend Result<RestoreOutcome> completeRestore(PreparedRestore&);
+
+    RestoreLock lock_;
+    QString live_;         // the database file
+    QString from_;         // the backup folder
+    QString work_;         // the checked copy of the backup, beside the database
+    QString prefix_;       // the file name prefix of chemin_base ("shop_" for "/data/shop_")
+    QString suffix_;       // "avant-restauration-AAAAMMJJ-HHMMSS"
+    bool damaged_ = false; // the current database is damaged
+    bool done_ = false;
+    RestoreOutcome out_;
+};
+
+// Restores the backup held in backupFolder (its vordan.mdb and data files,
+// as "Sauvegarde USB" wrote them) over the database of `base` (chemin_base):
+// prepareRestore(), then completeRestore().
+Result<RestoreOutcome> restoreBackup(const QString& base, const QString& backupFolder,
+                                     const QDateTime& now, const QString& ownLockFile = {});
+
+// Everything a restore checks, before anything is changed: the restore lock
+// beside the database (which a starting program takes too) is taken and
+// kept; no other running VORDAN may hold its lock on the database
+// (`ownLockFile` is the caller's own); the backup is copied beside the
+// database and checked there (integrity check, a VORDAN schema this program
+// reads, a shop identity); the current database is neither busy with
+// another program's write nor of a newer schema. A refusal changes nothing.
+// Dropping the prepared restore leaves everything as it was.
+Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
+                                                        const QString& backupFolder,
+                                                        const QDateTime& now,
+                                                        const QString& ownLockFile = {});
+
+// Puts the prepared backup in place. A sound current database is saved
 // with SQLite's backup API, then the checked copy is written into it with
 // the same API in one write transaction: the database file is never renamed
 // or replaced under a program that may hold it open. A missing or damaged
-// current database (with its journal) is moved aside and the checked copy
-// put in its place. The data files come back under a temporary name, then
-// renamed over the old ones.
-Result<RestoreOutcome> restoreBackup(const QString& base, const QString& backupFolder,
-                                     const QDateTime& now, const QString& ownLockFile = {});
+// current database (one the engine calls corrupt or not a database, or whose
+// integrity check fails) is kept aside under a second name while it stays in
+// place, its journal moved aside, and the checked copy renamed over it in one
+// step: at every moment the folder holds the old database or the restored
+// one. The data files come back under a temporary name, then renamed over
+// the old ones; a file that fails is named in the outcome.
+Result<RestoreOutcome> completeRestore(PreparedRestore& prepared);
 
 // `vordan --restaurer DOSSIER`: the database named by CHEMIN.QZ (found as at
 // start-up), restored from DOSSIER under a lock of its own.

@@ -66,6 +66,17 @@ Result<StartupInfo> startUp(const QString& programFolder, const QString& configF
     info.chemin_base = *base;
     if (isServerAddress(info.chemin_base))
         info.chemin_fichiers = readPathFileSecondLine(info.pathFile);
+    info.lock = std::make_shared<DatabaseLock>(info.chemin_base);
+    // A restore under way is waited for; a restore that starts after this
+    // lock is let go sees this program's own lock.
+    RestoreLock restoring(info.chemin_base);
+    if (restoring.acquire(RestoreLock::startWaitMs()) == RestoreLock::Outcome::Busy)
+        return DataError::other(
+            errnum::InUse,
+            QStringLiteral("Une restauration de sauvegarde est en cours sur la base %1 ; VORDAN "
+                           "ne peut pas l'ouvrir pendant ce temps. Relancez VORDAN une fois la "
+                           "restauration terminée.")
+                .arg(QDir::toNativeSeparators(databasePath(info.chemin_base))));
     {
         const QString file = databasePath(info.chemin_base);
         Result<std::unique_ptr<Connection>> c = Connection::open(file);
@@ -78,6 +89,7 @@ Result<StartupInfo> startUp(const QString& programFolder, const QString& configF
         info.shopName = shop->name;
         info.licence = shop->licence;
     }
+    info.lock->acquire();
     info.title = mainTitle(info.shopName, info.licence);
     return info;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "data/data_error.h"
+#include "data/database_lock.h"
 
 #include <QString>
+
+#include <memory>
 
 namespace vdn {
 
@@ -13,6 +16,9 @@ struct StartupInfo {
     QString chemin_fichiers; // with a server database, its second line
     QString shopCode, shopName, licence;
     QString title;
+    // This program's lock beside the database, taken before the restore
+    // lock was let go; held as long as a copy of the information lives.
+    std::shared_ptr<DatabaseLock> lock;
 };
 
 // The main window's title, with its exact blanks.
@@ -20,6 +26,9 @@ QString mainTitle(const QString& shopName, const QString& licence);
 
 // Start-up: find and read CHEMIN.QZ, open the database (never creating it),
 // read the shop identity from the first strspecif row and close it again.
+// The database is opened under the restore lock (waiting up to
+// RestoreLock::startWaitMs() for a restore under way, refused after), and
+// the program's own lock is taken before that lock is let go.
 Result<StartupInfo> startUp(const QString& programFolder, const QString& configFolder);
 
 } // namespace vdn

@@ -289,12 +289,20 @@ void VdnMenu::startRestore() {
                                              "enregistrées à côté de la base.")
                                   .arg(letter)))
         return;
-    // The open windows show data the restore replaces: they go first.
-    closeOtherWindows();
+    // Everything is checked before anything goes: a refused restore leaves
+    // the open windows, and what is being typed in them, as they were.
     Result<RestoreOutcome> outcome = DataError{};
     {
         BusyPointer busy(*services_.pointer);
-        outcome = restoreBackup(chemin_base, *folder, services_.clock->now(), ownLockFile_);
+        Result<std::unique_ptr<PreparedRestore>> prepared =
+            prepareRestore(chemin_base, *folder, services_.clock->now(), ownLockFile_);
+        if (prepared) {
+            // The open windows show data the restore replaces.
+            closeOtherWindows();
+            outcome = completeRestore(**prepared);
+        } else {
+            outcome = prepared.error();
+        }
     }
     if (!outcome) {
         boxes.message(this, outcome.error().text);

@@ -154,25 +154,34 @@ void markConnectionLost(const QSqlDriver* driver) {
         lostDrivers().insert(driver);
 }
 
-void reconnectIfLost(const QSqlDatabase& db) {
+Status reconnectIfLost(const QSqlDatabase& db) {
     if (!db.isValid() || db.driver()->dbmsType() != QSqlDriver::PostgreSQL)
-        return;
+        return {};
     // The driver closes a connection whose server went away; libpq marks one
     // that failed under a statement; a failure of class 08 marks it here.
     if (db.isOpen() && !lostDrivers().contains(db.driver())) {
         PGconn* conn = serverHandle(db);
         if (!conn || PQstatus(conn) != CONNECTION_BAD)
-            return;
+            return {};
     }
     QSqlDatabase again = db; // the same named connection, shared by every copy
     again.close();
-    if (again.open()) {
-        lostDrivers().remove(again.driver());
-        (void)applySettings(again);
-    }
+    if (!again.open())
+        return {}; // the statement that follows fails on the closed connection
+    lostDrivers().remove(again.driver());
+    // A session without its settings (a statement that would wait for ever
+    // on a lock) is not used: the failure is the action's, and the next one
+    // opens the session again.
+    Status s = applySettings(again);
+    for (const QString& sql : Dialect::of(again).openSessionMarks())
+        if (s)
+            s = run(again, sql);
+    if (!s)
+        markConnectionLost(again.driver());
+    return s;
 }
 
-bool reopenLostConnection(const QSqlDriver* driver) {
+bool reopenLostConnection(const QSqlDriver* driver, Status* status) {
     if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
         return false;
     if (driver->isOpen() && !lostDrivers().contains(driver)) {
@@ -183,7 +192,7 @@ bool reopenLostConnection(const QSqlDriver* driver) {
     for (const QString& name : QSqlDatabase::connectionNames()) {
         const QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.driver() == driver) {
-            reconnectIfLost(db);
+            *status = reconnectIfLost(db);
             return db.isOpen();
         }
     }
@@ -306,7 +315,10 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
 }
 
 Transaction::Transaction(QSqlDatabase& db) : db_(db) {
-    reconnectIfLost(db_);
+    if (Status s = reconnectIfLost(db_); !s) {
+        started_ = s;
+        return;
+    }
     if (!db_.transaction())
         started_ = DataError::fromDatabase(db_, QStringLiteral("BEGIN"));
 }

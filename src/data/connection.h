@@ -66,8 +66,10 @@ private:
 
 // A server connection that was lost (server restarted, network cut) is
 // opened again, so that the next action after the server is back works; the
-// action that met the loss has failed with its error. Nothing for SQLite.
-void reconnectIfLost(const QSqlDatabase& db);
+// action that met the loss has failed with its error. A reopened session
+// whose settings fail is reported (and opened again next time). Nothing for
+// SQLite.
+Status reconnectIfLost(const QSqlDatabase& db);
 
 // Commits on commit(); rolls back when it goes out of scope without one, so
 // that writes that belong together land together or not at all.

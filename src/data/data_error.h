@@ -70,6 +70,9 @@ constexpr int ChangedElsewhere = 3197;
 // A new row whose key (a customer code, a ball's line) another workstation
 // holds already: nothing was written.
 constexpr int KeyTaken = 3022;
+// The database is in use by other programs for an operation that needs it
+// alone (a restore under way, a schema upgrade while others have it open).
+constexpr int InUse = 3045;
 } // namespace errnum
 
 // Outcome of an operation that returns nothing but may fail.

@@ -8,12 +8,23 @@
 #include "data/shop_store.h"
 #include "data/starter_data.h"
 
+#include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vdn {
 
 namespace {
+
+QAtomicInt creationCounter;
 
 // The schema, the shop and the starter lists in one transaction: a failure
 // leaves the database as empty as it was.
@@ -35,6 +46,33 @@ Status fill(Connection& c, const CreateOptions& options) {
     return {};
 }
 
+DataError alreadyThere(const QString& path) {
+    return DataError::other(
+        errnum::FileAccess,
+        QStringLiteral("Le fichier %1 existe déjà ; il ne sera pas remplacé").arg(path));
+}
+
+// Renames `from` to `to` unless `to` exists, in one step.
+Status placeWithoutReplacing(const QString& from, const QString& to) {
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
+        return {};
+    // A file system without that rename: a second name, which fails as
+    // well on an existing file, then the first one goes.
+    if ((errno == EINVAL || errno == ENOSYS) &&
+        ::link(source.constData(), target.constData()) == 0) {
+        ::unlink(source.constData());
+        return {};
+    }
+    if (errno == EEXIST)
+        return alreadyThere(to);
+    return DataError::other(errnum::FileAccess,
+                            QStringLiteral("Impossible de nommer la base %1 : %2")
+                                .arg(to, QString::fromLocal8Bit(std::strerror(errno))));
+}
+
 } // namespace
 
 Status createDatabase(const CreateOptions& options) {
@@ -49,16 +87,25 @@ Status createDatabase(const CreateOptions& options) {
                                 QStringLiteral("Impossible de créer le dossier %1").arg(folder));
     const QString path = databasePath(QDir(folder).absolutePath() + QLatin1Char('/'));
     if (QFile::exists(path))
-        return DataError::other(
-            errnum::FileAccess,
-            QStringLiteral("Le fichier %1 existe déjà ; il ne sera pas remplacé").arg(path));
+        return alreadyThere(path);
+    // Made whole under a name of its own, then given the database's name
+    // only while that name is free: a file another program puts there
+    // meanwhile is neither replaced nor removed, and no half-made database
+    // ever carries the name.
+    const QString work = path + QStringLiteral(".creation-%1-%2")
+                                    .arg(QCoreApplication::applicationPid())
+                                    .arg(creationCounter.fetchAndAddRelaxed(1) + 1);
     Status status;
     {
-        Result<std::unique_ptr<Connection>> c = Connection::open(path, Connection::Mode::Blank);
+        Result<std::unique_ptr<Connection>> c = Connection::open(work, Connection::Mode::Blank);
         status = c ? fill(**c, options) : c.status();
     }
-    if (!status)
-        QFile::remove(path);
+    if (status)
+        status = placeWithoutReplacing(work, path);
+    if (!status) {
+        QFile::remove(work);
+        QFile::remove(work + QStringLiteral("-journal"));
+    }
     return status;
 }
 

@@ -16,9 +16,10 @@ struct CreateOptions {
 
 // Makes FOLDER/vordan.mdb, or fills an empty server database: schema, the
 // shop identity row, the starter reference values and, when asked, the demo
-// data. Never replaces an existing file or VORDAN's tables on a server; a
-// failed creation removes the partial file (on a server, its one
-// transaction leaves nothing behind).
+// data. Never replaces an existing file or VORDAN's tables on a server. The
+// file is made under a name of its own and takes the database's name only
+// when complete and while that name is free, so a failure removes only
+// what this call made (on a server, its one transaction leaves nothing).
 Status createDatabase(const CreateOptions& options);
 
 } // namespace vdn

@@ -6,6 +6,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
+#include <QSysInfo>
 #include <QVariant>
 
 #include <sqlite3.h>
@@ -105,6 +106,13 @@ public:
     QString writeSchemaVersion(int version) const override {
         return QStringLiteral("PRAGMA user_version = %1").arg(version);
     }
+    QStringList beginUpgrade() const override {
+        // The write lock at once: a second program waits at BEGIN, then
+        // reads the version the first one wrote.
+        return {QStringLiteral("BEGIN IMMEDIATE")};
+    }
+    QStringList openSessionMarks() const override { return {}; }
+    QString otherOpenSessions() const override { return {}; }
     QString countTables(const QStringList& names) const override {
         // The names are the program's own table names, never typed text.
         return QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND "
@@ -128,6 +136,21 @@ public:
                 QStringLiteral("PRAGMA cache_size=-%1").arg(Connection::CacheKiB)};
     }
 };
+
+// The first key of VORDAN's advisory locks ("VDN").
+constexpr int AdvisoryClass = 0x56444E;
+
+// "VORDAN <machine>", the name of every server session of this program
+// (what the server's session list shows, and what an upgrade names), in
+// characters that need no quoting.
+QString applicationName() {
+    QString host = QSysInfo::machineHostName();
+    for (QChar& c : host)
+        if (c.unicode() > 127 ||
+            (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('.')))
+            c = QLatin1Char('_');
+    return QStringLiteral("VORDAN ") + (host.isEmpty() ? QStringLiteral("poste") : host.left(48));
+}
 
 // Text is stored UTF-8 and compared byte by byte (COLLATE "C"), as SQLite's
 // BINARY does; "caseless" folds ASCII letters only, which lower() does under
@@ -264,6 +287,25 @@ public:
     QString writeSchemaVersion(int version) const override {
         return QStringLiteral("UPDATE vdn_version SET version = %1").arg(version);
     }
+    // Advisory lock keys: VORDAN's own class, then the upgrade (1) and the
+    // mark of an open session (2).
+    QStringList beginUpgrade() const override {
+        return {QStringLiteral("BEGIN"),
+                QStringLiteral("SELECT pg_advisory_xact_lock(%1, 1)").arg(AdvisoryClass)};
+    }
+    QStringList openSessionMarks() const override {
+        return {QStringLiteral("SELECT pg_advisory_lock_shared(%1, 2)").arg(AdvisoryClass)};
+    }
+    QString otherOpenSessions() const override {
+        return QStringLiteral(
+                   "SELECT coalesce(nullif(a.application_name, ''), 'session ' || a.pid) || ' (' "
+                   "|| coalesce(host(a.client_addr), 'local') || ')' FROM pg_locks l JOIN "
+                   "pg_stat_activity a ON a.pid = l.pid WHERE l.locktype = 'advisory' AND "
+                   "l.granted AND l.classid = %1 AND l.objid = 2 AND l.objsubid = 2 AND l.database "
+                   "= (SELECT oid FROM pg_database WHERE datname = current_database()) AND l.pid "
+                   "<> pg_backend_pid() ORDER BY 1")
+            .arg(AdvisoryClass);
+    }
     QString countTables(const QStringList& names) const override {
         // The catalogue, which shows every table whatever the role may read.
         return QStringLiteral("SELECT count(*) FROM pg_catalog.pg_tables WHERE "
@@ -296,7 +338,8 @@ public:
         // statement never waits on a lock for ever.
         return {QStringLiteral("SET client_encoding = 'UTF8'"),
                 QStringLiteral("SET client_min_messages = warning"),
-                QStringLiteral("SET lock_timeout = %1").arg(Connection::busyTimeoutMs())};
+                QStringLiteral("SET lock_timeout = %1").arg(Connection::busyTimeoutMs()),
+                QStringLiteral("SET application_name = '%1'").arg(applicationName())};
     }
 };
 

@@ -103,6 +103,19 @@ public:
     // the one that writes it.
     virtual QString readSchemaVersion() const = 0;
     virtual QString writeSchemaVersion(int version) const = 0;
+    // The statements that open the transaction of a schema upgrade, taken by
+    // one program at a time (others wait for it): an immediate transaction
+    // on SQLite, a transaction holding the upgrade's advisory lock on a
+    // server.
+    virtual QStringList beginUpgrade() const = 0;
+    // Run once a session has checked the schema, held until it ends: a
+    // server session marks itself as open on the database (a shared
+    // advisory lock that an upgrade looks for). Nothing for SQLite, whose
+    // programs hold lock files.
+    virtual QStringList openSessionMarks() const = 0;
+    // Rows of one text: the other sessions marked open on this database,
+    // each named for a French message; empty where the engine has none.
+    virtual QString otherOpenSessions() const = 0;
     // One row, one number: how many of the named tables exist.
     virtual QString countTables(const QStringList& names) const = 0;
 

@@ -1,6 +1,7 @@
 #include "data/schema.h"
 
 #include "data/connection.h"
+#include "data/database_lock.h"
 #include "data/dialect.h"
 #include "data/french_text.h"
 #include "data/statement.h"
@@ -150,18 +151,6 @@ Result<int> userVersion(Connection& c) {
     if (!version)
         return version.error();
     return version->toInt();
-}
-
-Status runInTransaction(Connection& c, const QStringList& statements, int newVersion) {
-    Transaction t(c.db());
-    if (!t.started())
-        return t.started();
-    for (const QString& sql : statements)
-        if (Status s = c.execute(sql); !s)
-            return s;
-    if (Status s = c.execute(Dialect::of(c.db()).writeSchemaVersion(newVersion)); !s)
-        return s;
-    return t.commit();
 }
 
 // 2 to 3: French search and order read stored keys, compared byte by byte.
@@ -319,6 +308,74 @@ Result<bool> holdsNoTables(Connection& c) {
     return tables->toInt() == 0;
 }
 
+namespace {
+
+// The other programs or sessions that have the database open, named.
+Result<QStringList> otherSessions(Connection& c) {
+    if (c.handle())
+        return DatabaseLock::otherPrograms(c.path());
+    Statement q(c.db(), Dialect::of(c.db()).otherOpenSessions());
+    if (Status s = q.exec(); !s)
+        return s.error();
+    QStringList names;
+    while (q.next())
+        names << q.text(0);
+    if (Status s = q.finished(); !s)
+        return s.error();
+    return names;
+}
+
+// Brings the schema to the current version in one transaction that one
+// program at a time holds. The version is read again inside it: a program
+// that waited for another one's upgrade finds nothing left to do. Refused
+// while other programs have the database open: they would go on writing
+// without the new version's rules.
+Status upgrade(Connection& c) {
+    const Dialect& d = Dialect::of(c.db());
+    struct Open {
+        Connection& c;
+        bool running = false;
+        ~Open() {
+            if (running)
+                (void)c.execute(QStringLiteral("ROLLBACK"));
+        }
+    } tx{c};
+    for (const QString& sql : d.beginUpgrade()) {
+        if (Status s = c.execute(sql); !s)
+            return s;
+        tx.running = true;
+    }
+    Result<int> version = userVersion(c);
+    if (!version)
+        return version.error();
+    if (*version < SchemaVersion) {
+        Result<QStringList> others = otherSessions(c);
+        if (!others)
+            return others.error();
+        if (!others->isEmpty())
+            return DataError::other(
+                errnum::InUse,
+                QStringLiteral("La base %1 doit être mise à jour pour cette version de VORDAN, "
+                               "mais elle est ouverte ailleurs : %2. Fermez VORDAN sur ces postes, "
+                               "puis relancez-le.")
+                    .arg(c.path(), others->join(QStringLiteral(", "))));
+        const QList<QStringList> steps = migrations(d);
+        for (int v = *version; v < SchemaVersion; ++v) {
+            for (const QString& sql : steps.at(v - 1))
+                if (Status s = c.execute(sql); !s)
+                    return s;
+            if (Status s = c.execute(d.writeSchemaVersion(v + 1)); !s)
+                return s;
+        }
+    }
+    if (Status s = c.execute(QStringLiteral("COMMIT")); !s)
+        return s; // rolled back on the way out
+    tx.running = false;
+    return {};
+}
+
+} // namespace
+
 Status checkAndMigrate(Connection& c) {
     const QString path = c.path();
     // The tables first: a server database without them has no version either.
@@ -344,9 +401,11 @@ Status checkAndMigrate(Connection& c) {
         return DataError::other(
             errnum::UnrecognizedFormat,
             QStringLiteral("%1 n'est pas une base de données VORDAN (tables absentes)").arg(path));
-    const QList<QStringList> steps = migrations(Dialect::of(c.db()));
-    for (int v = *version; v < SchemaVersion; ++v)
-        if (Status s = runInTransaction(c, steps.at(v - 1), v + 1); !s)
+    if (*version < SchemaVersion)
+        if (Status s = upgrade(c); !s)
+            return s;
+    for (const QString& sql : Dialect::of(c.db()).openSessionMarks())
+        if (Status s = c.execute(sql); !s)
             return s;
     return {};
 }

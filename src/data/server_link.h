@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/data_error.h"
+
 class QSqlDatabase;
 class QSqlDriver;
 typedef struct pg_conn PGconn;
@@ -10,8 +12,9 @@ namespace vdn {
 // named connection it belongs to, for every user of it) and says so: a
 // statement prepared on the lost session must then be prepared again, since
 // the server forgot it with the session. False for SQLite and for a live
-// connection.
-bool reopenLostConnection(const QSqlDriver* driver);
+// connection. `status` receives the failure of the reopened session's
+// settings, which the statement reports as its own.
+bool reopenLostConnection(const QSqlDriver* driver, Status* status);
 
 // A statement met a connection failure (SQLSTATE class 08, or the server
 // shutting down): the connection behind `driver` is opened again before the

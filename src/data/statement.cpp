@@ -20,7 +20,10 @@ QString boundText(const std::optional<QString>& text) {
 
 Statement::Statement(const QSqlDatabase& db, const QString& sql)
     : query_(db), dialect_(&Dialect::of(db)) {
-    reconnectIfLost(db);
+    if (Status s = reconnectIfLost(db); !s) {
+        status_ = s;
+        return;
+    }
     if (!db.isValid() || !db.isOpen()) {
         status_ = DataError::other(errnum::DatabaseNotFound,
                                    QStringLiteral("La base de données n'est pas ouverte"));
@@ -88,8 +91,13 @@ Status Statement::exec() {
             query_.bindValue(i, values.at(i));
         return true;
     };
-    if (reopenLostConnection(query_.driver()) && !prepareAgain())
-        return DataError::fromQuery(query_);
+    Status reopened;
+    if (reopenLostConnection(query_.driver(), &reopened)) {
+        if (!reopened)
+            return reopened;
+        if (!prepareAgain())
+            return DataError::fromQuery(query_);
+    }
     if (query_.exec())
         return {};
     if (query_.driver()->dbmsType() == QSqlDriver::PostgreSQL &&
@@ -126,7 +134,8 @@ DataError Statement::error() const {
 }
 
 Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
-    reconnectIfLost(db);
+    if (Status s = reconnectIfLost(db); !s)
+        return s;
     if (values.isEmpty() && db.isValid() && db.isOpen()) {
         // Without values the text is run as it is: a server prepares only
         // queries and writes of rows, never the schema or settings.
@@ -183,7 +192,8 @@ Result<QStringList> queryPlan(const QSqlDatabase& db, const QString& sql,
         field.setValue(v);
         text += db.driver()->formatValue(field);
     }
-    reconnectIfLost(db);
+    if (Status s = reconnectIfLost(db); !s)
+        return s.error();
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(d.explainPlan(text)))

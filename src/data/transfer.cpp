@@ -7,6 +7,7 @@
 #include "data/server_address.h"
 #include "data/server_link.h"
 #include "data/statement.h"
+#include "data/text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -77,7 +78,7 @@ Status flush(Connection& to, const QString& table, const QStringList& fields,
     return insert.exec();
 }
 
-// A failure of SQLite's C API on the destination, as the driver reports one.
+// A failure of SQLite's C API on one side, as the driver reports one.
 DataError engineFailure(Connection& to, int code, const QString& statement) {
     const QSqlError error(QStringLiteral("Unable to execute statement"),
                           QString::fromUtf8(sqlite3_errmsg(to.handle())), QSqlError::StatementError,
@@ -85,14 +86,34 @@ DataError engineFailure(Connection& to, int code, const QString& statement) {
     return DataError::fromSqlError(error, to.db(), statement);
 }
 
-// Into an SQLite file (a snapshot, a transfer to a folder): one row per
-// INSERT, prepared once and stepped on the engine's own statement. Qt's
-// SQLite driver looks every bound value up by its place among all the
-// statement's values, so a statement of many rows costs it the square of
-// its values: 64 rows of 34 fields took longer than the rest of a snapshot.
-// The values are the same texts (UTF-8) and nulls as through the driver.
-Result<qint64> copyRowsIntoFile(Statement& rows, Connection& to, const QString& table,
-                                const QStringList& fields) {
+// The rows of `table` in the order they were added, read on the source's
+// SQLite handle inside its read transaction: texts as the bytes they are.
+struct FileRows {
+    sqlite3_stmt* st = nullptr;
+    ~FileRows() { sqlite3_finalize(st); }
+};
+
+int readFileRows(Connection& from, const QString& table, const QStringList& fields, FileRows& rows,
+                 QString* sql) {
+    *sql = selectText(table, fields) + QStringLiteral(" ORDER BY ") +
+           Dialect::of(from.db()).additionOrder();
+    return sqlite3_prepare_v2(from.handle(), sql->toUtf8().constData(), -1, &rows.st, nullptr);
+}
+
+// From an SQLite file into another: one row per INSERT, prepared once and
+// stepped on the engine's own statement (Qt's SQLite driver looks every
+// bound value up by its place among all the statement's values, so a
+// statement of many rows costs it the square of its values), and each
+// value's bytes as they are stored,
+// so that a text another program wrote in another character set comes out
+// unchanged (through Qt it would be decoded as UTF-8 and its odd bytes
+// replaced).
+Result<qint64> copyFileTableIntoFile(Connection& from, Connection& to, const QString& table,
+                                     const QStringList& fields) {
+    FileRows rows;
+    QString select;
+    if (const int rc = readFileRows(from, table, fields, rows, &select); rc != SQLITE_OK)
+        return engineFailure(from, rc, select);
     const QString sql = insertRows(table, fields, 1);
     sqlite3_stmt* insert = nullptr;
     if (const int rc =
@@ -103,27 +124,64 @@ Result<qint64> copyRowsIntoFile(Statement& rows, Connection& to, const QString& 
     }
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(insert, sqlite3_finalize);
     qint64 count = 0;
-    QByteArray text;
-    while (rows.next()) {
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(rows.st)) == SQLITE_ROW) {
         for (int i = 0; i < fields.size(); ++i) {
-            if (rows.isNull(i)) {
+            if (sqlite3_column_type(rows.st, i) == SQLITE_NULL) {
                 sqlite3_bind_null(insert, i + 1);
                 continue;
             }
-            text = rows.value(i).toString().toUtf8();
-            // Never a null pointer: an empty text stays an empty text.
-            sqlite3_bind_text(insert, i + 1, text.isNull() ? "" : text.constData(),
-                              int(text.size()), SQLITE_TRANSIENT);
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(rows.st, i));
+            sqlite3_bind_text(insert, i + 1, text ? text : "", sqlite3_column_bytes(rows.st, i),
+                              SQLITE_TRANSIENT);
         }
-        const int rc = sqlite3_step(insert);
+        const int step = sqlite3_step(insert);
         sqlite3_reset(insert);
-        if (rc != SQLITE_DONE)
-            return engineFailure(to, rc, sql);
+        if (step != SQLITE_DONE)
+            return engineFailure(to, step, sql);
         ++count;
     }
-    if (Status s = rows.finished(); !s)
-        return s.error();
+    if (rc != SQLITE_DONE)
+        return engineFailure(from, rc, select);
     return count;
+}
+
+// A server's text columns take UTF-8 only: a source text another program
+// wrote in another character set (a memo in Windows-1252) would be refused
+// half-way or changed. Every text is looked at before anything is written,
+// and the first that does not fit is named.
+Status checkServerTexts(Connection& from) {
+    for (const QString& table : schemaTables()) {
+        const QStringList fields = transferredFields(table);
+        FileRows rows;
+        QString select;
+        if (const int rc = readFileRows(from, table, fields, rows, &select); rc != SQLITE_OK)
+            return engineFailure(from, rc, select);
+        int rc = SQLITE_ROW;
+        for (qint64 row = 1; (rc = sqlite3_step(rows.st)) == SQLITE_ROW; ++row) {
+            for (int i = 0; i < fields.size(); ++i) {
+                if (sqlite3_column_type(rows.st, i) == SQLITE_NULL)
+                    continue;
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(rows.st, i));
+                const int size = sqlite3_column_bytes(rows.st, i);
+                if (isServerText(std::string_view(text ? text : "", std::size_t(size))))
+                    continue;
+                const auto* key = reinterpret_cast<const char*>(sqlite3_column_text(rows.st, 0));
+                return DataError::other(
+                    errnum::NotText,
+                    QStringLiteral("La table %1, ligne %2 (%3 = « %4 »), colonne %5, contient des "
+                                   "octets qui ne sont pas du texte UTF-8 ; le serveur ne peut pas "
+                                   "les recevoir tels quels. Corrigez cette valeur dans la base "
+                                   "source, puis recommencez.")
+                        .arg(table)
+                        .arg(row)
+                        .arg(fields.first(), QString::fromUtf8(key ? key : ""), fields.at(i)));
+            }
+        }
+        if (rc != SQLITE_DONE)
+            return engineFailure(from, rc, select);
+    }
+    return {};
 }
 
 // A failure of the server while a table is copied out of it, as the driver
@@ -202,7 +260,7 @@ bool unescapeField(const char*& p, const char* end, std::string& out) {
 
 // From a server into an SQLite file: the rows read with COPY in the read
 // transaction under way (far less work per value than through Qt's driver,
-// which turns each into a variant), and written as copyRowsIntoFile does.
+// which turns each into a variant), and written as copyFileTableIntoFile does.
 Result<qint64> copyServerTableIntoFile(Connection& from, Connection& to, const QString& table,
                                        const QStringList& fields) {
     PGconn* pg = serverHandle(from.db());
@@ -276,12 +334,12 @@ Result<qint64> copyTable(Connection& from, Connection& to, const QString& table)
     const QStringList fields = transferredFields(table);
     if (to.handle() && serverHandle(from.db()))
         return copyServerTableIntoFile(from, to, table, fields);
+    if (to.handle() && from.handle())
+        return copyFileTableIntoFile(from, to, table, fields);
     Statement rows(from.db(), selectText(table, fields) + QStringLiteral(" ORDER BY ") +
                                   Dialect::of(from.db()).additionOrder());
     if (Status s = rows.exec(); !s)
         return s.error();
-    if (to.handle())
-        return copyRowsIntoFile(rows, to, table, fields);
     qint64 count = 0;
     QList<QVariant> values;
     while (rows.next()) {
@@ -312,6 +370,9 @@ Result<QList<TableCount>> copyInto(Connection& from, Connection& to) {
         if (Status s = from.execute(
                 QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
             !s)
+            return s.error();
+    if (from.handle() && !to.handle())
+        if (Status s = checkServerTexts(from); !s)
             return s.error();
     Transaction t(to.db());
     if (!t.started())

@@ -110,6 +110,9 @@ void TestFirstStart::creates_a_database_and_starts_on_it() {
         QVERIFY(c.ok());
         const int customers = test::scalar(**c, "SELECT count(*) FROM strclient").toInt();
         QVERIFY(demo ? customers > 0 : customers == 0);
+        // Its own lock beside the database lasts as long as the program.
+        QCOMPARE(entries(folder).filter(".verrou-").size(), 1);
+        info->lock.reset();
         // Nothing written anywhere else.
         QCOMPARE(entries(w.home.path()), (QStringList{"config", "données"}));
         QCOMPARE(entries(w.config()), QStringList{"CHEMIN.QZ"});

@@ -1,10 +1,10 @@
 #include "app/backup.h"
 #include "app/command_line.h"
-#include "app/database_lock.h"
 #include "app/restore.h"
 #include "app/startup.h"
 #include "app/vdn_menu.h"
 #include "data/connection.h"
+#include "data/database_lock.h"
 #include "data/globals.h"
 #include "platform/removable_drives.h"
 #include "support/files.h"
@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+
+#include <sqlite3.h>
 
 using namespace vdn;
 
@@ -96,7 +98,12 @@ QMap<QString, QByteArray> snapshot(const QString& folder) {
 class TestRestore : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { qputenv("VORDAN_BUSY_TIMEOUT_MS", "300"); }
     void good_backup_comes_back_and_previous_is_saved();
+    void busy_or_newer_current_database_is_kept_data();
+    void busy_or_newer_current_database_is_kept();
+    void data_files_under_the_name_prefix_data();
+    void data_files_under_the_name_prefix();
     void bad_backups_change_nothing_data();
     void bad_backups_change_nothing();
     void another_program_holding_the_lock();
@@ -209,6 +216,100 @@ void TestRestore::bad_backups_change_nothing() {
     QCOMPARE(customerNames(shop.folder.databaseFile()), QStringList{"APRES"});
 }
 
+void TestRestore::busy_or_newer_current_database_is_kept_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("written by another program") << "busy"
+                                                << "la base est utilisée par un autre programme";
+    QTest::newRow("newer schema") << "newer"
+                                  << "version plus récente de VORDAN (version 99)";
+}
+
+void TestRestore::busy_or_newer_current_database_is_kept() {
+    QFETCH(QString, kind);
+    QFETCH(QString, expected);
+    Shop shop;
+    QVERIFY(shop.ok());
+    const QString live = shop.folder.databaseFile();
+    // Another program on the file, outside VORDAN: in the middle of a write.
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(live).constData(), &other), SQLITE_OK);
+    const auto exec = [&](const char* sql) { return sqlite3_exec(other, sql, 0, 0, 0); };
+    if (kind == "busy") {
+        QCOMPARE(exec("BEGIN EXCLUSIVE"), SQLITE_OK);
+        QCOMPARE(exec("INSERT INTO strclient (clt_cod, clt_nom) VALUES ('9998', 'AUTRE')"),
+                 SQLITE_OK);
+    } else {
+        QCOMPARE(exec("PRAGMA user_version = 99"), SQLITE_OK);
+    }
+    const QMap<QString, QByteArray> before = snapshot(shop.base());
+
+    Result<RestoreOutcome> r = restoreBackup(shop.base(), shop.drive.path(), Now);
+    QVERIFY(!r.ok());
+    QVERIFY2(r.error().text.contains(expected), qPrintable(r.error().text));
+    QVERIFY(r.error().text.contains("Rien n'a été changé."));
+    QCOMPARE(snapshot(shop.base()), before);
+    // The other program's write goes through, and stays.
+    if (kind == "busy")
+        QCOMPARE(exec("COMMIT"), SQLITE_OK);
+    sqlite3_close(other);
+    if (kind == "busy") {
+        QCOMPARE(customerNames(live), (QStringList{"AUTRE", "APRES"}));
+        QCOMPARE(filesIn(shop.base()), (QStringList{"CHEMIN.QZ", "VDN_STOCK.MDB", "vordan.mdb"}));
+    }
+}
+
+void TestRestore::data_files_under_the_name_prefix_data() {
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<bool>("blocked");
+    QTest::newRow("folder") << "" << false;
+    QTest::newRow("file prefix") << "shop_" << false;
+    QTest::newRow("file prefix, one file blocked") << "shop_" << true;
+}
+
+void TestRestore::data_files_under_the_name_prefix() {
+    QFETCH(QString, prefix);
+    QFETCH(bool, blocked);
+    QTemporaryDir data, drive;
+    CreateOptions create;
+    create.folder = data.path();
+    QVERIFY(createDatabase(create).ok());
+    const QString base = data.path() + "/" + prefix;
+    if (!prefix.isEmpty())
+        QVERIFY(QFile::rename(data.filePath("vordan.mdb"), base + "vordan.mdb"));
+    QVERIFY(writeFile(base + "VDN_STOCK.MDB", "stock sauvegardé"));
+    QVERIFY(writeFile(base + "VDN_TARIF.MDB", "tarif sauvegardé"));
+    QVERIFY(backUp(base, drive.path()).complete());
+    QVERIFY(writeFile(base + "VDN_STOCK.MDB", "stock du jour"));
+    QVERIFY(QFile::remove(base + "VDN_TARIF.MDB"));
+    if (blocked) // a folder where the file goes: it cannot be replaced
+        QVERIFY(QDir().mkpath(base + "VDN_TARIF.MDB/dedans"));
+
+    Result<RestoreOutcome> r = restoreBackup(base, drive.path(), Now);
+    QVERIFY2(r.ok(), r.ok() ? "" : qPrintable(r.error().text));
+    QCOMPARE(digest(base + "VDN_STOCK.MDB"),
+             digest(QDir(drive.path()).filePath(prefix + "VDN_STOCK.MDB")));
+    const QString message = restoreEndMessage(*r);
+    if (blocked) {
+        QCOMPARE(r->restored, (QStringList{prefix + "vordan.mdb", prefix + "VDN_STOCK.MDB"}));
+        QVERIFY2(message.startsWith("Restauration incomplète depuis "), qPrintable(message));
+        QVERIFY2(message.contains("\n" + prefix + "VDN_TARIF.MDB : remplacement impossible ("),
+                 qPrintable(message));
+        QVERIFY(QFileInfo(base + "VDN_TARIF.MDB").isDir());
+    } else {
+        QCOMPARE(r->restored, (QStringList{prefix + "vordan.mdb", prefix + "VDN_STOCK.MDB",
+                                           prefix + "VDN_TARIF.MDB"}));
+        QVERIFY2(message.startsWith("Restauration terminée depuis "), qPrintable(message));
+        QCOMPARE(digest(base + "VDN_TARIF.MDB"),
+                 digest(QDir(drive.path()).filePath(prefix + "VDN_TARIF.MDB")));
+    }
+    // The saved copy is named with the folder it is in.
+    QVERIFY2(message.contains(QStringLiteral("sous le nom %1vordan.mdb.%2 dans le dossier %3.")
+                                  .arg(prefix, previousDatabaseSuffix(Now),
+                                       QDir::toNativeSeparators(data.path()))),
+             qPrintable(message));
+}
+
 void TestRestore::another_program_holding_the_lock() {
     Shop shop;
     QVERIFY(shop.ok());
@@ -319,7 +420,8 @@ void TestRestore::from_the_menu() {
                                    "mnu_fic_rest=&Restaurer une sauvegarde",
                                    "mnu_fic_import=&Importer des clients…"}));
 
-    // An open customer window goes before its data is replaced.
+    // An open customer window goes before its data is replaced, and only
+    // then: a refused restore leaves it, and what it holds, as it was.
     QPointer<VdnClient> client = menu.openClient();
     auto restoreFrom = [&](const QString& letter) {
         menu.findChild<QAction*>("mnu_fic_rest")->trigger();
@@ -341,6 +443,18 @@ void TestRestore::from_the_menu() {
     shop.folder.boxes.expectMessage("Lecteur F: introuvable");
     restoreFrom("F");
     VDN_CHECK_BOXES(shop.folder);
+    QTemporaryDir empty;
+    drives.set(QLatin1Char('G'), empty.path());
+    shop.folder.boxes.expectQuestion(QString(question).replace("E:", "G:"), true);
+    shop.folder.boxes.expectMessage(
+        QStringLiteral("Restauration impossible : aucune sauvegarde VORDAN dans %1 (fichier "
+                       "vordan.mdb absent).")
+            .arg(QDir::toNativeSeparators(empty.path())));
+    restoreFrom("G");
+    VDN_CHECK_BOXES(shop.folder);
+    QTest::qWait(50);
+    QVERIFY(client);
+    QVERIFY(client->isVisible());
 
     shop.folder.boxes.expectQuestion(question, true);
     restoreFrom("E");

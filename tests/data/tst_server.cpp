@@ -16,7 +16,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -168,7 +171,154 @@ private slots:
     void idle_window_works_again_once_the_server_is_back();
     void backup_of_a_server_database_opens_without_server();
     void snapshot_keeps_every_text_null_and_order();
+    void transfer_of_bytes_the_server_cannot_hold_writes_nothing();
+    void upgrade_waits_for_the_first_workstation();
+    void upgrade_refused_while_another_workstation_is_open();
+    void reopened_session_reports_its_failed_set_up();
 };
+
+namespace {
+
+// Takes a database of the current version back to version 5, before the
+// indexes of the order of addition.
+bool backToVersion5(test::PgCluster& cluster, const QString& address) {
+    QStringList drops;
+    for (const QString& table : schemaTables())
+        drops << table + QStringLiteral("_ordre");
+    return cluster.psql(test::PgCluster::databaseOf(address),
+                        QStringLiteral("DROP INDEX %1; UPDATE vdn_version SET version = 5")
+                            .arg(drops.join(QStringLiteral(", "))));
+}
+
+int serverVersion(test::PgCluster& cluster, const QString& address) {
+    QString out;
+    if (!cluster.psql(test::PgCluster::databaseOf(address),
+                      QStringLiteral("SELECT version FROM vdn_version"), &out))
+        return -1;
+    return out.trimmed().toInt();
+}
+
+// The variable set for the life of a test.
+struct ScopedEnv {
+    ScopedEnv(const char* name, const QByteArray& value) : name(name), old(qgetenv(name)) {
+        qputenv(name, value);
+    }
+    ~ScopedEnv() { qputenv(name, old); }
+    const char* name;
+    QByteArray old;
+};
+
+} // namespace
+
+void TestServer::transfer_of_bytes_the_server_cannot_hold_writes_nothing() {
+    VDN_NEED_SERVER(cluster);
+    test::DataFolder source;
+    QVERIFY(source.ok());
+    {
+        // A memo written by another tool in Windows-1252.
+        auto c = source.connect();
+        QSqlQuery q(c->db());
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO strclient (clt_cod, clt_nom, clt_memo) VALUES "
+                                      "('000777', 'AUTRE OUTIL', CAST(X'636166E9' AS TEXT))")));
+    }
+    const QString address = cluster.newDatabase();
+    Result<QList<TableCount>> refused = transferDatabase(source.folder(), address);
+    QVERIFY(!refused.ok());
+    QVERIFY2(refused.error().text.startsWith(QStringLiteral(
+                 "La table strclient, ligne 1 (clt_cod = « 000777 »), colonne clt_memo, "
+                 "contient des octets qui ne sont pas du texte UTF-8")),
+             qPrintable(refused.error().text));
+    QString count;
+    QVERIFY(cluster.psql(test::PgCluster::databaseOf(address),
+                         QStringLiteral("SELECT count(*) FROM pg_catalog.pg_tables WHERE "
+                                        "schemaname = 'public'"),
+                         &count));
+    QCOMPARE(count.trimmed(), QStringLiteral("0"));
+}
+
+void TestServer::upgrade_waits_for_the_first_workstation() {
+    VDN_NEED_SERVER(cluster);
+    QString address;
+    auto holder = createdDatabase(cluster, &address, DemoOptions{});
+    QVERIFY(holder);
+    // This session is no workstation of VORDAN: it only holds a table that
+    // the upgrade needs, as a long write would.
+    QVERIFY(holder->execute(QStringLiteral("SELECT pg_advisory_unlock_all()")).ok());
+    QVERIFY(backToVersion5(cluster, address));
+    QVERIFY(holder->execute(QStringLiteral("BEGIN")).ok());
+    QVERIFY(holder->execute(QStringLiteral("LOCK TABLE strspecif IN ACCESS EXCLUSIVE MODE")).ok());
+    QTemporaryDir out;
+    QList<std::shared_ptr<QProcess>> programs;
+    for (int i = 1; i <= 2; ++i) {
+        auto p = std::make_shared<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VORDAN_BUSY_TIMEOUT_MS"), QStringLiteral("20000"));
+        p->setProcessEnvironment(env);
+        p->start(QStringLiteral(VORDAN_PROGRAM),
+                 {QStringLiteral("--transferer"), address,
+                  out.filePath(QString::number(i)) + QLatin1Char('/')});
+        QVERIFY(QDir().mkpath(out.filePath(QString::number(i))));
+        programs << p;
+    }
+    QTest::qWait(1500);
+    QCOMPARE(serverVersion(cluster, address), 5);
+    QVERIFY(holder->execute(QStringLiteral("ROLLBACK")).ok());
+    for (auto& p : programs) {
+        QVERIFY(p->waitForFinished(30000));
+        QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+    }
+    QCOMPARE(serverVersion(cluster, address), SchemaVersion);
+}
+
+void TestServer::upgrade_refused_while_another_workstation_is_open() {
+    VDN_NEED_SERVER(cluster);
+    QString address;
+    auto other = createdDatabase(cluster, &address);
+    QVERIFY(other);
+    // Every session names its program and machine.
+    QCOMPARE(test::scalar(*other, QStringLiteral("SELECT application_name FROM pg_stat_activity "
+                                                 "WHERE pid = pg_backend_pid()"))
+                 .toString(),
+             QStringLiteral("VORDAN ") + QSysInfo::machineHostName());
+    QVERIFY(backToVersion5(cluster, address));
+    Result<std::unique_ptr<Connection>> refused = Connection::open(address);
+    QVERIFY(!refused.ok());
+    QCOMPARE(refused.error().number, errnum::InUse);
+    QVERIFY2(refused.error().text.contains(
+                 QStringLiteral("doit être mise à jour pour cette version de VORDAN, mais elle "
+                                "est ouverte ailleurs : VORDAN %1 (local)")
+                     .arg(QSysInfo::machineHostName())),
+             qPrintable(refused.error().text));
+    QCOMPARE(serverVersion(cluster, address), 5);
+    other.reset();
+    QVERIFY(QTest::qWaitFor([&] { return Connection::open(address).ok(); }, 5000));
+    QCOMPARE(serverVersion(cluster, address), SchemaVersion);
+}
+
+void TestServer::reopened_session_reports_its_failed_set_up() {
+    VDN_NEED_SERVER(cluster);
+    ScopedEnv wait("VORDAN_BUSY_TIMEOUT_MS", "300");
+    QString address;
+    auto c = createdDatabase(cluster, &address);
+    QVERIFY(c);
+    auto blocker = open(address);
+    QVERIFY(blocker);
+    const QString pid = test::scalar(*c, QStringLiteral("SELECT pg_backend_pid()")).toString();
+    QVERIFY(cluster.psql(test::PgCluster::databaseOf(address),
+                         QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid)));
+    // The session lost, its next statement fails with the loss.
+    QVERIFY(!scalar(c->db(), QStringLiteral("SELECT 1")).ok());
+    // Another session holds what a new session's set-up needs past its wait.
+    QVERIFY(blocker->execute(QStringLiteral("SELECT pg_advisory_unlock_all()")).ok());
+    QVERIFY(blocker->execute(QStringLiteral("SELECT pg_advisory_lock(%1, 2)").arg(0x56444E)).ok());
+    Result<QVariant> during = scalar(c->db(), QStringLiteral("SELECT 1"));
+    QVERIFY(!during.ok());
+    QCOMPARE(during.error().number, 8055);
+    QVERIFY(blocker->execute(QStringLiteral("SELECT pg_advisory_unlock_all()")).ok());
+    Result<QVariant> after = scalar(c->db(), QStringLiteral("SELECT 1"));
+    QVERIFY2(after.ok(), after.ok() ? "" : qPrintable(after.error().text));
+    QCOMPARE(after->toInt(), 1);
+}
 
 void TestServer::val_and_upper_on_the_server_match_the_program() {
     VDN_NEED_SERVER(cluster);
