@@ -1,8 +1,8 @@
 #include "app/import_command.h"
 
-#include "app/database_lock.h"
 #include "app/path_file.h"
 #include "data/connection.h"
+#include "data/database_lock.h"
 #include "data/error_report.h"
 #include "data/globals.h"
 #include "drilling/sheet_store.h"
@@ -26,8 +26,9 @@ void say(const QString& text) {
 } // namespace
 
 std::shared_ptr<void> takeRestoreLock(const QString& base) {
-    auto lock = std::make_shared<DatabaseLock>(base);
-    lock->acquire();
+    auto lock = std::make_shared<RestoreLock>(base);
+    if (lock->acquire(RestoreLock::startWaitMs()) == RestoreLock::Outcome::Busy)
+        return nullptr;
     return lock;
 }
 
@@ -99,6 +100,10 @@ int runImportCommand(const QString& file, const QString& mappingFile, bool dryRu
         return 0;
     }
     const std::shared_ptr<void> lock = takeRestoreLock(*base);
+    if (!lock) {
+        say(restoreUnderWayText());
+        return 1;
+    }
     Result<WriteOutcome> written = writeImport(db, SheetStore(db), *check);
     if (!written) {
         say(errorReportText(written.error()));

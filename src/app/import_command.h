@@ -6,10 +6,11 @@
 
 namespace vdn {
 
-// What keeps a restore from replacing the database while an import writes
-// to it: the lock a running VORDAN holds beside its database, taken once more
-// for the import's length. Never null; a folder where the lock cannot be made
-// (read-only) gives a lock that holds nothing, as at start-up.
+// What keeps a restore and an import apart: the restore's own lock beside the
+// database, held for the import's length (a program starting meanwhile waits
+// for it, as during a restore). Null when a restore holds it for longer than a
+// starting program would wait: the import then writes nothing. A folder where
+// the lock cannot be made (read-only) gives a lock that holds nothing.
 std::shared_ptr<void> takeRestoreLock(const QString& base);
 
 // `vordan --importer FICHIER [--correspondance FICHIER.ini] [--essai]`: the

@@ -454,8 +454,12 @@ void ImportWindow::runImport() {
     if (check_.rows.isEmpty() || !connection_)
         return;
     const ImportMapping mapping = chosenMapping();
-    // Held while writing: a restore meanwhile refuses.
-    std::shared_ptr<void> lock = takeLock_ ? takeLock_() : nullptr;
+    // Held while writing: a restore meanwhile refuses, and none is under way.
+    std::shared_ptr<void> lock = takeLock_ ? takeLock_() : std::make_shared<int>(0);
+    if (!lock) {
+        services_.boxes->message(this, restoreUnderWayText());
+        return;
+    }
     QProgressDialog dialog(QStringLiteral("Import des clients…"), QStringLiteral("Annuler"), 0,
                            int(check_.rows.size()), this);
     Result<WriteOutcome> written =

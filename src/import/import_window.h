@@ -23,7 +23,7 @@ class QTableWidget;
 namespace vdn {
 
 // Takes what keeps a restore from running while an import writes, held as
-// long as the returned object lives.
+// long as the returned object lives; null while a restore is under way.
 using ImportLockTaker = std::function<std::shared_ptr<void>()>;
 
 // The window "Importer des clients" (VDN_import): a file chosen, read as

@@ -17,6 +17,12 @@ class SheetStore;
 Result<ImportCheck> checkAgainst(QSqlDatabase db, const TextTable& table,
                                  const ImportMapping& mapping);
 
+// The refusal of an import while a restore of the database is under way.
+inline QString restoreUnderWayText() {
+    return QStringLiteral("Une restauration de sauvegarde est en cours sur la base : l'import "
+                          "n'a rien écrit. Recommencez quand elle sera terminée.");
+}
+
 // Called now and then while rows are written, with how many were; false
 // stops the import, which then writes nothing.
 using ImportProgress = std::function<bool(int done, int total)>;

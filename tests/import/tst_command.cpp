@@ -2,6 +2,7 @@
 // options read, then the import run on the database CHEMIN.QZ names.
 #include "app/command_line.h"
 #include "app/import_command.h"
+#include "data/database_lock.h"
 #include "import/import_fields.h"
 #include "support/files.h"
 #include "support/fixture.h"
@@ -81,6 +82,19 @@ void TestImportCommand::run() {
              QStringList{"0612345678"});
     QCOMPARE(runImportCommand(csv, ini, false), 0); // duplicates: ignored
     QCOMPARE(count(), before + 2);
+    // A restore under way holds its lock: the import waits, then writes nothing.
+    const QString more = config.filePath("more.csv");
+    QVERIFY(writeFile(more, "Client;Num\xc3\xa9ro\nMartin;0611111111\n"));
+    {
+        qputenv("VORDAN_BUSY_TIMEOUT_MS", "20");
+        RestoreLock restore(folder.folder());
+        QCOMPARE(restore.acquire(0), RestoreLock::Outcome::Held);
+        QCOMPARE(runImportCommand(more, ini, false), 1);
+        qunsetenv("VORDAN_BUSY_TIMEOUT_MS");
+    }
+    QCOMPARE(count(), before + 2);
+    QCOMPARE(runImportCommand(more, ini, false), 0);
+    QCOMPARE(count(), before + 3);
     QCOMPARE(runImportCommand(config.filePath("absent.csv"), ini, false), 1);
 }
 
