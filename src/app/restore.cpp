@@ -4,6 +4,7 @@
 #include "app/path_file.h"
 #include "data/connection.h"
 #include "data/globals.h"
+#include "data/server_address.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -128,7 +129,7 @@ Result<RestoreOutcome> restoreBackup(const QString& base, const QString& backupF
         return DataError::other(errnum::CopyFailure,
                                 QStringLiteral("Restauration impossible : ") + text);
     };
-    if (base.startsWith(QLatin1String("postgresql:"), Qt::CaseInsensitive))
+    if (isServerAddress(base))
         return refuse(QStringLiteral(
             "la base est sur un serveur. Transférez d'abord la sauvegarde dans une base du "
             "serveur avec « vordan --transferer »."));

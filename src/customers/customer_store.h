@@ -159,6 +159,17 @@ public:
     // (added or changed by another program), in one transaction; returns how
     // many. Found through the index of such rows, never by reading every row.
     Result<int> fillMissingKeys();
+    // Its two steps. A customer without keys, with the texts they are made of
+    // (name, town, telephone, mobile, fax, first address line) as read.
+    struct WithoutKeys {
+        QString code;
+        QStringList texts;
+    };
+    Result<QList<WithoutKeys>> customersWithoutKeys() const;
+    // Writes their keys, each customer's only while it still has none and
+    // still holds the texts read: one renamed meanwhile by another
+    // workstation keeps the keys of its new name. Returns how many written.
+    Result<int> writeMissingKeys(const QList<WithoutKeys>& customers);
 
     // Writes a new customer and its keys in one transaction; a code that
     // exists is refused (DataError::isDuplicateKey()).
