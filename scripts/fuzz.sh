@@ -11,7 +11,7 @@ scripts/install-deps.sh clang libclang-rt-14-dev
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-fuzz --parallel
 mkdir -p fuzz/crashes
-for target in val path_file numeric_rule csv_line server_address; do
+for target in val path_file numeric_rule csv_line server_address pdf_check; do
   work=$(mktemp -d)
   cp -r "fuzz/corpus/$target/." "$work/"
   echo "== fuzz_$target: ${seconds}s"

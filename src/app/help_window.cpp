@@ -98,4 +98,8 @@ HelpWindow* showHelp() {
     return helpWindow;
 }
 
+void closeHelp() {
+    delete helpWindow.data();
+}
+
 } // namespace vdn

@@ -31,5 +31,7 @@ public:
 // Shows the one help window, opened when needed. From a modal window, the
 // help window is that window's child, so that it can be used.
 HelpWindow* showHelp();
+// Closes the help window when it is open.
+void closeHelp();
 
 } // namespace vdn

@@ -1,6 +1,7 @@
 #include "app/vdn_menu.h"
 
 #include "app/backup.h"
+#include "app/help_window.h"
 #include "app/restore.h"
 #include "app/window_placement.h"
 #include "customers/vdn_client.h"
@@ -15,6 +16,7 @@
 #include "reference/vdn_param.h"
 #include "widgets/pictures.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -335,6 +337,14 @@ bool VdnMenu::eventFilter(QObject* watched, QEvent* event) {
 void VdnMenu::closeEvent(QCloseEvent* event) {
     closeOtherWindows();
     event->accept();
+    // The program ends with its main window: the guide and any other window
+    // still open close with it, so that no VORDAN stays running (and holding
+    // the base) without its menu.
+    closeHelp();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible())
+            w->close();
+    QCoreApplication::quit();
 }
 
 } // namespace vdn
