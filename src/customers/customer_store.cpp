@@ -305,7 +305,34 @@ QString listStatement(const Dialect& d, const QString& select, const Bound& b) {
            (b.order.isEmpty() ? QStringLiteral(" ORDER BY ") + d.additionOrder() : b.order);
 }
 
+// The same statement read the other way: each term of its ORDER BY turned
+// round (every order ends on a unique column, so the rows come exactly in
+// reverse). The terms are the code's own, never typed text.
+QString reversedListStatement(const Dialect& d, const QString& select, const Bound& b) {
+    const QString statement = listStatement(d, select, b);
+    const QString orderBy = QStringLiteral(" ORDER BY ");
+    const qsizetype at = statement.lastIndexOf(orderBy);
+    QStringList terms = statement.mid(at + orderBy.size()).split(QStringLiteral(", "));
+    const QString descending = QStringLiteral(" DESC");
+    for (QString& term : terms)
+        term = term.endsWith(descending) ? term.chopped(descending.size()) : term + descending;
+    return statement.left(at) + orderBy + terms.join(QStringLiteral(", "));
+}
+
 } // namespace
+
+Result<QList<CustomerListRow>> CustomerStore::pageFromEnd(const CustomerQuery& query, int fromEnd,
+                                                          int limit) const {
+    const Result<Bound> b = boundFor(db_, query);
+    if (!b)
+        return b.error();
+    Statement q(db_, reversedListStatement(Dialect::of(db_), selectList(), *b) + Page);
+    q.bindAll(b->values).bind(limit).bind(fromEnd);
+    Result<QList<CustomerListRow>> rows = listRows(q);
+    if (rows)
+        std::reverse(rows->begin(), rows->end());
+    return rows;
+}
 
 Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, int offset,
                                                    int limit) const {
@@ -315,6 +342,10 @@ Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, i
         return b.error();
     Statement q(db_, listStatement(d, selectList(), *b) + Page);
     q.bindAll(b->values).bind(limit).bind(offset);
+    return listRows(q);
+}
+
+Result<QList<CustomerListRow>> CustomerStore::listRows(Statement& q) const {
     if (Status s = q.exec(); !s)
         return s.error();
     QList<CustomerListRow> rows;

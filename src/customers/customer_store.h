@@ -133,6 +133,11 @@ public:
     // calls (another window's connection may write meanwhile). Without an
     // order asked for, rows come in the order they were added.
     Result<QList<CustomerListRow>> page(const CustomerQuery& query, int offset, int limit) const;
+    // The same counted from the end: up to `limit` rows that come before the
+    // last `fromEnd` rows of the list, in the list's order. The list is read
+    // backwards, so the rows before them are never read.
+    Result<QList<CustomerListRow>> pageFromEnd(const CustomerQuery& query, int fromEnd,
+                                               int limit) const;
     // Every field of the customers of a list query, in its order (without
     // an order asked for, the order they were added in).
     Result<QList<CustomerRecord>> records(const CustomerQuery& query) const;
@@ -192,6 +197,8 @@ public:
     Status removeWithBalls(const QString& code, BallStore& balls);
 
 private:
+    // Reads the rows of a bound list statement through.
+    Result<QList<CustomerListRow>> listRows(Statement& q) const;
     // A list query with these fields selected, prepared and bound.
     Result<Statement> select(const QString& fields, const CustomerQuery& query) const;
     Status writeKeys(const CustomerRecord& customer);
