@@ -46,6 +46,15 @@ qsizetype schemeLength(const QString& text) {
     return sep + 3;
 }
 
+// A control character (a NUL above all) ends the text libpq reads early:
+// what it reads and what is shown would differ.
+bool hasControlCharacter(const QString& text) {
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return true;
+    return false;
+}
+
 enum class Secret { UserPassword, Password, SslPassword };
 
 struct SecretSpan {
@@ -167,6 +176,8 @@ std::optional<DataError> unknownScheme(const QString& location) {
 }
 
 QString shownAddress(const QString& location) {
+    if (const qsizetype n = schemeLength(location); n > 0 && hasControlCharacter(location))
+        return location.left(n) + Mask;
     QString shown = location;
     const QList<SecretSpan> spans = secretsOf(location);
     for (auto s = spans.crbegin(); s != spans.crend(); ++s)
@@ -180,6 +191,11 @@ Result<ServerAddress> parseServerAddress(const QString& uri) {
     // by libpq as a host and a port, shown back by the checks below.
     if (const QList<SecretSpan> secrets = secretsOf(uri); !secrets.isEmpty())
         return refusal(secrets.first().kind);
+    if (hasControlCharacter(uri))
+        return DataError::other(BadAddress,
+                                QStringLiteral("L'adresse du serveur de base de données « %1 » "
+                                               "contient un caractère de contrôle.")
+                                    .arg(shownAddress(uri)));
     char* message = nullptr;
     std::unique_ptr<PQconninfoOption, OptionsFree> parsed(
         PQconninfoParse(withLowerScheme(uri).toUtf8().constData(), &message));

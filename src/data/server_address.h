@@ -27,7 +27,9 @@ std::optional<DataError> unknownScheme(const QString& location);
 // The location as it may be shown in a message, a log or an error list: in
 // an address ("scheme://…", whether libpq can read it or not) the password
 // of the user part and the values of the password and sslpassword
-// parameters are replaced by "****". Any other location is returned as is.
+// parameters are replaced by "****"; an address holding a control character
+// (which would end what libpq reads early) shows its scheme only. Any other
+// location is returned as is.
 QString shownAddress(const QString& location);
 
 // The fields of a server address, as Qt's PostgreSQL driver takes them.
