@@ -123,11 +123,10 @@ const QString& checkedUpdateStatement() {
 }
 const QString DeleteOne =
     QStringLiteral("DELETE FROM strmateriel WHERE MAT_CODE = ? AND MAT_LG = ?");
-// Bound: the bag, the code and line, then (checked) the version read.
+// Bound: the bag, the code and line, then the version read.
 const QString UpdateBag = QStringLiteral("UPDATE strmateriel SET MAT_SAC = ?, %1 = %1 + 1 "
-                                         "WHERE MAT_CODE = ? AND MAT_LG = ?")
+                                         "WHERE MAT_CODE = ? AND MAT_LG = ? AND %1 = ?")
                               .arg(revisionField());
-const QString CheckedUpdateBag = UpdateBag + QStringLiteral(" AND %1 = ?").arg(revisionField());
 const QString SelectExists =
     QStringLiteral("SELECT 1 FROM strmateriel WHERE MAT_CODE = ? AND MAT_LG = ?");
 
@@ -287,12 +286,9 @@ Status BallStore::remove(const QString& code, const QString& line) {
 }
 
 Status BallStore::setBag(const QString& code, const QString& line, const QString& bag,
-                         qint64 revision, Overwrite overwrite) {
-    const bool checked = overwrite == Overwrite::No;
-    Statement q(db_, checked ? CheckedUpdateBag : UpdateBag);
-    q.bind(bag).bind(code).bind(line);
-    if (checked)
-        q.bind(QVariant(revision));
+                         qint64 revision) {
+    Statement q(db_, UpdateBag);
+    q.bind(bag).bind(code).bind(line).bind(QVariant(revision));
     if (Status s = q.exec(); !s)
         return s;
     if (q.rowsAffected() == 1)

@@ -134,13 +134,11 @@ public:
     // is and the failure is DataError::isChangedElsewhere().
     Status update(const BallRecord& ball, Overwrite overwrite = Overwrite::No);
     Status remove(const QString& code, const QString& line);
-    // The bag number changed in the grid; the row version goes one up.
-    // Unless told to overwrite, only over the row version it was read at: a
-    // ball changed since is left as it is (DataError::isChangedElsewhere()).
-    // A ball that no longer exists is a failure of its own
-    // (errnum::NoCurrentRecord).
-    Status setBag(const QString& code, const QString& line, const QString& bag, qint64 revision,
-                  Overwrite overwrite = Overwrite::No);
+    // The bag number changed in the grid, only over the row version it was
+    // read at; the version goes one up. A ball changed since is left as it
+    // is (DataError::isChangedElsewhere()); one that no longer exists is a
+    // failure of its own (errnum::NoCurrentRecord).
+    Status setBag(const QString& code, const QString& line, const QString& bag, qint64 revision);
 
 private:
     Result<QList<BallRow>> rows(const QString& sql, const QVariantList& values) const;
