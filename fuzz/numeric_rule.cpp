@@ -14,8 +14,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 4096)
         return 0;
-    const QString typed =
-        QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString typed = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     static const QRegularExpression wellFormed(QStringLiteral("^-?\\d+(,\\d+)?$"));
     for (const vdn::BallCode& code : vdn::ballCodes()) {
         if (!code.numeric)

@@ -42,7 +42,7 @@ int runCreate(const vdn::CreateOptions& options) {
         return 1;
     }
     const QString where = vdn::isServerAddress(options.folder)
-                              ? options.folder
+                              ? vdn::shownAddress(options.folder)
                               : QDir(options.folder).absoluteFilePath(QStringLiteral("vordan.mdb"));
     std::printf("%s\n", QStringLiteral("Base créée : %1").arg(where).toLocal8Bit().constData());
     return 0;
@@ -61,7 +61,8 @@ int runTransfer(const QString& from, const QString& to) {
         return 1;
     }
     std::printf("%s\n", QStringLiteral("Base copiée de %1 vers %2 :")
-                            .arg(vdn::databaseAt(from), vdn::databaseAt(to))
+                            .arg(vdn::shownAddress(vdn::databaseAt(from)),
+                                 vdn::shownAddress(vdn::databaseAt(to)))
                             .toLocal8Bit()
                             .constData());
     for (const vdn::TableCount& c : *counts)

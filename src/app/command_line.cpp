@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "data/server_address.h"
+
 namespace vdn {
 
 QString usageText() {
@@ -94,9 +96,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             cl.create.demo = DemoOptions{};
             sawDemo = true;
         } else {
-            return fail(QStringLiteral("Option inconnue : %1").arg(a));
+            return fail(QStringLiteral("Option inconnue : %1").arg(shownAddress(a)));
         }
     }
+    // A folder or a server address: "http://…" is neither, and would
+    // otherwise be made into a local folder "http:".
+    for (const QString* location :
+         {&cl.create.folder, &cl.restoreFolder, &cl.transferFrom, &cl.transferTo})
+        if (std::optional<DataError> refused = unknownScheme(*location))
+            return fail(refused->text);
     if (sawRestore && (sawCreate || sawShop || sawLicence || sawDemo))
         return fail(QStringLiteral("--restaurer ne va pas avec --creer-base."));
     if (sawTransfer && (sawRestore || sawCreate || sawShop || sawLicence || sawDemo))

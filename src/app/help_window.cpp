@@ -116,4 +116,8 @@ HelpWindow* showHelp(const QString& page) {
     return helpWindow;
 }
 
+void closeHelp() {
+    delete helpWindow.data();
+}
+
 } // namespace vdn

@@ -38,5 +38,7 @@ private:
 // named (else where it was, or at the first page). From a modal window, the
 // help window is that window's child, so that it can be used.
 HelpWindow* showHelp(const QString& page = QString());
+// Closes the help window when it is open.
+void closeHelp();
 
 } // namespace vdn

@@ -1,5 +1,7 @@
 #include "app/path_file.h"
 
+#include "data/server_address.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -59,7 +61,15 @@ Result<QString> parsePathFile(const QByteArray& content, const QString& fileName
     // A file written by an older Windows installation is not UTF-8.
     if (utf8.hasError())
         text = QString::fromLatin1(line);
-    return text.trimmed();
+    text = text.trimmed();
+    // "http://…" or a misspelt server address is no folder: read as one, it
+    // would make a local base under "./http:/…".
+    if (std::optional<DataError> refused = unknownScheme(text)) {
+        refused->text =
+            QStringLiteral("Première ligne du fichier %1 : %2").arg(fileName, refused->text);
+        return *refused;
+    }
+    return text;
 }
 
 Result<QString> readPathFile(const QString& fileName) {

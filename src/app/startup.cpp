@@ -19,14 +19,15 @@ QString mainTitle(const QString& shopName, const QString& licence) {
 namespace {
 
 // A failure on the database at start-up names the file and keeps the cause
-// (in French for the engine's failures); the engine's code and list stay.
+// (in French for the engine's failures); the engine's code and list stay. A
+// server address is named without its passwords.
 DataError onDatabase(DataError error, const QString& file) {
+    const QString shown = QDir::toNativeSeparators(shownAddress(file));
     if (!error.engineErrors.isEmpty() && !error.text.isEmpty())
         error.text = QStringLiteral("Impossible d'ouvrir la base de données %1 : %2")
-                         .arg(QDir::toNativeSeparators(file),
-                              error.text.at(0).toLower() + error.text.mid(1));
-    else if (!error.text.contains(file))
-        error.text += QStringLiteral("\r\nBase de données : ") + QDir::toNativeSeparators(file);
+                         .arg(shown, error.text.at(0).toLower() + error.text.mid(1));
+    else if (!error.text.contains(shown))
+        error.text += QStringLiteral("\r\nBase de données : ") + shown;
     return error;
 }
 

@@ -1,6 +1,7 @@
 #include "app/vdn_menu.h"
 
 #include "app/backup.h"
+#include "app/help_window.h"
 #include "app/import_command.h"
 #include "app/path_file.h"
 #include "app/restore.h"
@@ -18,6 +19,7 @@
 #include "reference/vdn_param.h"
 #include "widgets/pictures.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -367,6 +369,14 @@ bool VdnMenu::eventFilter(QObject* watched, QEvent* event) {
 void VdnMenu::closeEvent(QCloseEvent* event) {
     closeOtherWindows();
     event->accept();
+    // The program ends with its main window: the guide and any other window
+    // still open close with it, so that no VORDAN stays running (and holding
+    // the base) without its menu.
+    closeHelp();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible())
+            w->close();
+    QCoreApplication::quit();
 }
 
 } // namespace vdn

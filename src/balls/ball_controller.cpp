@@ -16,6 +16,13 @@ namespace vdn {
 namespace {
 const QString BallListReading = QStringLiteral("Lecture de la liste des boules");
 const QString BallSaving = QStringLiteral("Enregistrement de la boule");
+const QString BagSaving = QStringLiteral("Enregistrement du numéro de sac");
+
+QString changedHeadline(const QString& line) {
+    return QStringLiteral("La boule n° %1 a été modifiée sur un autre poste depuis son "
+                          "affichage.")
+        .arg(line);
+}
 } // namespace
 
 QStringList changedBallFields(const BallRecord& before, const BallRecord& now) {
@@ -38,6 +45,29 @@ QStringList changedBallFields(const BallRecord& before, const BallRecord& now) {
             names << name;
     if (before.type != now.type)
         names << QStringLiteral("Huilée / Sec / Spare");
+    return names;
+}
+
+BallRow ballRowOf(const BallRecord& ball) {
+    BallRow row;
+    row.code = ball.code;
+    row.revision = ball.revision;
+    row.cells = QStringList{ball.line,     ball.bag,    ball.brand, ball.ball,   ball.layout,
+                            ball.rg,       ball.core,   ball.diff,  ball.length, ball.hook,
+                            ball.surface1, ball.serial, ball.date,  ball.dateKey};
+    return row;
+}
+
+QStringList changedBallRowFields(const BallRow& before, const BallRow& now) {
+    QStringList names;
+    for (int c = 0; c < BallColumnCount; ++c) {
+        const auto column = BallColumn(c);
+        // The line is the ball's key; the date's sort key follows the date.
+        if (column == BallColumn::Line || column == BallColumn::DateKey)
+            continue;
+        if (before.cell(column) != now.cell(column))
+            names << BallListModel::heading(column);
+    }
     return names;
 }
 
@@ -210,8 +240,8 @@ void BallController::validate() {
         cmdannule3();
 }
 
-bool BallController::insertNew(const BallRecord& ball) {
-    Result<QString> used = balls_.insertUnderFreeLine(ball);
+bool BallController::insertNew(const BallRecord& ball, BallStore::NewBag bag) {
+    Result<QString> used = balls_.insertUnderFreeLine(ball, bag);
     if (!used) {
         report(used.error(), BallSaving);
         return false;
@@ -234,19 +264,21 @@ bool BallController::updateChecked(BallRecord ball) {
         }
         services_.pointer->setDefault();
         if (!now->has_value()) {
-            // Deleted elsewhere: written again only if the user says so.
+            // Deleted elsewhere: created again as the screen shows it, bag
+            // number included (a history ball stays in the history), only
+            // if the user says so.
+            BallRecord again = ball;
+            again.bag = bagOnScreen(ball.line);
             if (!services_.boxes->question(
                     panel_.window(),
                     QStringLiteral("La boule n° %1 a été supprimée sur un autre poste depuis son "
-                                   "affichage. L'enregistrer à nouveau ?")
-                        .arg(ball.line)))
+                                   "affichage. L'enregistrer à nouveau telle qu'elle est à "
+                                   "l'écran (n° de sac %2) ?")
+                        .arg(ball.line, again.bag)))
                 return false;
-            return insertNew(ball);
+            return insertNew(again, BallStore::NewBag::AsGiven);
         }
-        const QString headline =
-            QStringLiteral("La boule n° %1 a été modifiée sur un autre poste depuis son "
-                           "affichage.")
-                .arg(ball.line);
+        const QString headline = changedHeadline(ball.line);
         switch (askChangedElsewhere(*services_.boxes, panel_.window(), headline,
                                     changedBallFields(*opened_, **now))) {
         case ChangedElsewhereChoice::Reload:
@@ -338,21 +370,65 @@ bool BallController::showPrintedList() {
     return true;
 }
 
+QString BallController::bagOnScreen(const QString& line) const {
+    const BallListModel* model = panel_.ballModel();
+    for (int r = 0; r < model->rowCount(); ++r)
+        if (model->row(r).code == customer_.code && model->row(r).cell(BallColumn::Line) == line)
+            return model->row(r).cell(BallColumn::Bag);
+    return opened_ && opened_->line == line ? opened_->bag : QString();
+}
+
 void BallController::writeBag(int row) {
     BallListModel* model = panel_.ballModel();
     if (row < 0 || row >= model->rowCount()) {
         model->clearPending();
         return;
     }
-    const BallRow& ball = model->row(row);
-    const Status s =
-        balls_.setBag(ball.code, ball.cell(BallColumn::Line), ball.cell(BallColumn::Bag));
+    const BallRow typedRow = model->row(row);
+    const QString line = typedRow.cell(BallColumn::Line);
+    const QString typed = typedRow.cell(BallColumn::Bag);
+    Status s = balls_.setBag(typedRow.code, line, typed, typedRow.revision);
     if (s) {
-        model->clearPending();
+        model->bagWritten();
         return;
     }
+    // The row shows its stored bag number again and nothing waits while the
+    // user is asked, so that leaving the grid for a box writes nothing.
     model->revertPending();
-    report(s.error(), QStringLiteral("Enregistrement du numéro de sac"));
+    BallRow shown = model->row(row);
+    // The record's rule: written only over the version shown, else asked.
+    while (!s && s.error().isChangedElsewhere()) {
+        Result<std::optional<BallRecord>> now = balls_.byKey(shown.code, line);
+        if (!now) {
+            report(now.error(), BagSaving);
+            return;
+        }
+        if (!now->has_value()) {
+            // Deleted meanwhile: the write says so.
+            s = balls_.setBag(shown.code, line, typed, shown.revision);
+            break;
+        }
+        const BallRow stored = ballRowOf(**now);
+        services_.pointer->setDefault();
+        const ChangedElsewhereChoice choice =
+            askChangedElsewhere(*services_.boxes, panel_.window(), changedHeadline(line),
+                                changedBallRowFields(shown, stored));
+        // A grid cell keeps no entry: not written over, it shows the stored ball.
+        if (choice != ChangedElsewhereChoice::Overwrite) {
+            model->replaceRow(row, stored);
+            return;
+        }
+        shown = stored;
+        s = balls_.setBag(shown.code, line, typed, shown.revision);
+        if (s) {
+            shown.cells[int(BallColumn::Bag)] = typed;
+            ++shown.revision;
+            model->replaceRow(row, shown);
+            return;
+        }
+    }
+    if (!s)
+        report(s.error(), BagSaving);
 }
 
 void BallController::showInvalidDate() {

@@ -22,6 +22,10 @@ class BallRecordPanel;
 // The names of the fields that differ between two readings of a ball, as
 // the ball record's captions give them.
 QStringList changedBallFields(const BallRecord& before, const BallRecord& now);
+// The same for a row of the ball grid, named by the grid's headings.
+QStringList changedBallRowFields(const BallRow& before, const BallRow& now);
+// A ball as a row of the ball grid shows it.
+BallRow ballRowOf(const BallRecord& ball);
 // Told after a new ball was saved under another line number than its own,
 // which another workstation took meanwhile.
 QString movedLineMessage(const QString& line, const QString& used);
@@ -82,7 +86,9 @@ private:
     bool emptyEntry();
     // Writes a new ball, under the next free line when its own was taken
     // meanwhile; false when nothing was written.
-    bool insertNew(const BallRecord& ball);
+    bool insertNew(const BallRecord& ball, BallStore::NewBag bag = BallStore::NewBag::Empty);
+    // The bag number the screen shows for the ball of that line.
+    QString bagOnScreen(const QString& line) const;
     // Writes a changed ball over the row version it was read at; when
     // another workstation changed or deleted it since, the user chooses.
     // False when nothing was written (the entry stays on screen).

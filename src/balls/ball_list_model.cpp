@@ -41,6 +41,23 @@ void BallListModel::revertPending() {
     emit dataChanged(i, i);
 }
 
+void BallListModel::bagWritten() {
+    if (pending_ && *pending_ >= 0 && *pending_ < rows_.size())
+        ++rows_[*pending_].revision;
+    pending_.reset();
+}
+
+void BallListModel::replaceRow(int r, BallRow row) {
+    if (pending_ == r)
+        pending_.reset();
+    if (r < 0 || r >= rows_.size())
+        return;
+    while (row.cells.size() < BallColumnCount)
+        row.cells << QString();
+    rows_[r] = std::move(row);
+    emit dataChanged(index(r, 0), index(r, BallColumnCount - 1));
+}
+
 int BallListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }

@@ -27,6 +27,11 @@ public:
     std::optional<int> pendingRow() const { return pending_; }
     // The bag number was written: nothing waits any more.
     void clearPending() { pending_.reset(); }
+    // The bag number was written over the row's version, which went one up.
+    void bagWritten();
+    // The row as another workstation left it (read again after a change
+    // made elsewhere); nothing waits on it any more.
+    void replaceRow(int r, BallRow row);
     // The bag number could not be written: the row shows its stored value.
     void revertPending();
 

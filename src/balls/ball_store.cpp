@@ -70,7 +70,11 @@ const QString HistoryOnly = QStringLiteral(" AND val(MAT_SAC) > 100");
 const QString DefaultOrder = QStringLiteral(" ORDER BY val(MAT_SAC), MAT_LG");
 // Equal texts keep the line order.
 const QString ColumnOrder = QStringLiteral(" ORDER BY %1, MAT_LG");
-const QString SelectOne = SelectList + QStringLiteral(" AND MAT_LG = ?");
+// The grid's rows carry the row version they were read at (the bag number
+// is written over it).
+const QString SelectRows = selectText(Table, ballFields() + QStringList{revisionField()}) +
+                           QStringLiteral(" WHERE MAT_CODE = ?");
+const QString SelectOne = SelectRows + QStringLiteral(" AND MAT_LG = ?");
 // One ball with the row version it was read at.
 const QString SelectRecord = selectText(Table, ballFields() + QStringList{revisionField()}) +
                              QStringLiteral(" WHERE MAT_CODE = ? AND MAT_LG = ?");
@@ -87,6 +91,11 @@ const QString& insertStatement() {
                QStringLiteral(" VALUES (%1) ON CONFLICT DO NOTHING")
                    .arg(marks.join(QStringLiteral(", ")));
     }();
+    return sql;
+}
+// A ball created again with the bag number it had: every field bound.
+const QString& insertWithBagStatement() {
+    static const QString sql = insertIfNewText(Table, ballFields());
     return sql;
 }
 // A changed ball keeps its bag number (changed in the grid only), and its
@@ -114,8 +123,12 @@ const QString& checkedUpdateStatement() {
 }
 const QString DeleteOne =
     QStringLiteral("DELETE FROM strmateriel WHERE MAT_CODE = ? AND MAT_LG = ?");
-const QString UpdateBag =
-    QStringLiteral("UPDATE strmateriel SET MAT_SAC = ? WHERE MAT_CODE = ? AND MAT_LG = ?");
+// Bound: the bag, the code and line, then the version read.
+const QString UpdateBag = QStringLiteral("UPDATE strmateriel SET MAT_SAC = ?, %1 = %1 + 1 "
+                                         "WHERE MAT_CODE = ? AND MAT_LG = ? AND %1 = ?")
+                              .arg(revisionField());
+const QString SelectExists =
+    QStringLiteral("SELECT 1 FROM strmateriel WHERE MAT_CODE = ? AND MAT_LG = ?");
 
 } // namespace
 
@@ -153,9 +166,11 @@ Result<QList<BallRow>> BallStore::rows(const QString& sql, const QVariantList& v
     for (int c = 0; c < BallColumnCount; ++c)
         at[std::size_t(c)] = q.indexOf(ColumnFields[std::size_t(c)]);
     const int codeAt = q.indexOf(QStringLiteral("MAT_CODE"));
+    const int revisionAt = q.indexOf(revisionField());
     while (q.next()) {
         BallRow row;
         row.code = q.value(codeAt).toString();
+        row.revision = q.value(revisionAt).toLongLong();
         for (int c = 0; c < BallColumnCount; ++c)
             row.cells << q.value(at[std::size_t(c)]).toString();
         out << row;
@@ -167,7 +182,7 @@ Result<QList<BallRow>> BallStore::rows(const QString& sql, const QVariantList& v
 
 Result<QList<BallRow>> BallStore::list(const BallListQuery& query,
                                        std::optional<BallColumn> sortBy) const {
-    QString sql = SelectList;
+    QString sql = SelectRows;
     if (query.filter == BallFilter::Current)
         sql += CurrentOnly;
     else if (query.filter == BallFilter::History)
@@ -208,10 +223,11 @@ Result<std::optional<BallRecord>> BallStore::byKey(const QString& code, const QS
 }
 
 namespace {
-// Binds the fields of a ball in field order, but the bag and those in `skip`.
-void bindBall(Statement& q, const BallRecord& b, const QStringList& skip) {
+// Binds the fields of a ball in field order, but those in `skip` and, unless
+// asked for, the bag.
+void bindBall(Statement& q, const BallRecord& b, const QStringList& skip, bool withBag = false) {
     for (const QString& field : ballFields()) {
-        if (field == Bag || skip.contains(field))
+        if ((field == Bag && !withBag) || skip.contains(field))
             continue;
         if (const RecordText* t = recordText(field))
             q.bind(b.*(t->member));
@@ -221,9 +237,10 @@ void bindBall(Statement& q, const BallRecord& b, const QStringList& skip) {
 }
 } // namespace
 
-Status BallStore::insert(const BallRecord& b) {
-    Statement q(db_, insertStatement());
-    bindBall(q, b, {});
+Status BallStore::insert(const BallRecord& b, NewBag bag) {
+    const bool withBag = bag == NewBag::AsGiven;
+    Statement q(db_, withBag ? insertWithBagStatement() : insertStatement());
+    bindBall(q, b, {}, withBag);
     if (Status s = q.exec(); !s)
         return s;
     if (q.rowsAffected() < 1)
@@ -233,11 +250,11 @@ Status BallStore::insert(const BallRecord& b) {
     return {};
 }
 
-Result<QString> BallStore::insertUnderFreeLine(BallRecord b) {
+Result<QString> BallStore::insertUnderFreeLine(BallRecord b, NewBag bag) {
     // Each try numbers the ball anew: another workstation may add one of
     // the customer's balls between the reading and the writing.
     for (int tries = 0; tries < 100; ++tries) {
-        Status written = insert(b);
+        Status written = insert(b, bag);
         if (written)
             return b.line;
         if (!written.error().isDuplicateKey())
@@ -268,16 +285,26 @@ Status BallStore::remove(const QString& code, const QString& line) {
     return run(db_, DeleteOne, {code, line});
 }
 
-Status BallStore::setBag(const QString& code, const QString& line, const QString& bag) {
+Status BallStore::setBag(const QString& code, const QString& line, const QString& bag,
+                         qint64 revision) {
     Statement q(db_, UpdateBag);
-    q.bind(bag).bind(code).bind(line);
+    q.bind(bag).bind(code).bind(line).bind(QVariant(revision));
     if (Status s = q.exec(); !s)
         return s;
-    if (q.rowsAffected() != 1)
+    if (q.rowsAffected() == 1)
+        return {};
+    // Nothing written: the ball is gone, or at another version.
+    Result<QVariant> there = scalar(db_, SelectExists, {code, line});
+    if (!there)
+        return there.error();
+    if (there->isNull())
         return DataError::other(
             errnum::NoCurrentRecord,
             QStringLiteral("Aucun enregistrement en cours : la boule %1 n'existe plus").arg(line));
-    return {};
+    BallRecord b;
+    b.code = code;
+    b.line = line;
+    return changedElsewhere(b);
 }
 
 } // namespace vdn

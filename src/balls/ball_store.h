@@ -52,7 +52,8 @@ QString ballColumnField(BallColumn column);
 // (a null field reads as an empty text).
 struct BallRow {
     QString code;
-    QStringList cells; // BallColumnCount texts, by BallColumn
+    QStringList cells;   // BallColumnCount texts, by BallColumn
+    qint64 revision = 0; // the row version it was read at
     QString cell(BallColumn c) const { return cells.value(int(c)); }
 };
 
@@ -116,12 +117,15 @@ public:
     Result<QSqlQuery> printoutRows(const QString& code) const;
     // One ball with its row version, or nothing when there is none.
     Result<std::optional<BallRecord>> byKey(const QString& code, const QString& line) const;
-    // Creates the ball with bag "000" under its line number; a line that is
-    // taken is refused (DataError::isDuplicateKey()).
-    Status insert(const BallRecord& ball);
+    // The bag number of a new ball: "000", or the one the record holds (a
+    // ball deleted elsewhere and created again as it was shown).
+    enum class NewBag { Empty, AsGiven };
+    // Creates the ball under its line number; a line that is taken is
+    // refused (DataError::isDuplicateKey()).
+    Status insert(const BallRecord& ball, NewBag bag = NewBag::Empty);
     // Creates the ball under its line number or, when another workstation
     // took that line meanwhile, under the next free one; returns the line used.
-    Result<QString> insertUnderFreeLine(BallRecord ball);
+    Result<QString> insertUnderFreeLine(BallRecord ball, NewBag bag = NewBag::Empty);
     enum class Overwrite { No, Yes };
     // Writes every described field of the existing ball, keeping its bag
     // number, and its lane condition when the record has none, in one
@@ -130,9 +134,11 @@ public:
     // is and the failure is DataError::isChangedElsewhere().
     Status update(const BallRecord& ball, Overwrite overwrite = Overwrite::No);
     Status remove(const QString& code, const QString& line);
-    // The bag number changed in the grid. A ball that no longer exists is a
-    // failure.
-    Status setBag(const QString& code, const QString& line, const QString& bag);
+    // The bag number changed in the grid, only over the row version it was
+    // read at; the version goes one up. A ball changed since is left as it
+    // is (DataError::isChangedElsewhere()); one that no longer exists is a
+    // failure of its own (errnum::NoCurrentRecord).
+    Status setBag(const QString& code, const QString& line, const QString& bag, qint64 revision);
 
 private:
     Result<QList<BallRow>> rows(const QString& sql, const QVariantList& values) const;

@@ -28,6 +28,7 @@ Status CustomerListModel::setQuery(const CustomerQuery& query) {
     query_ = query;
     rows_ = std::move(*first);
     complete_ = rows_.size() < PageSize;
+    headComplete_ = true;
     endResetModel();
     return {};
 }
@@ -36,7 +37,44 @@ void CustomerListModel::clear() {
     beginResetModel();
     rows_.clear();
     complete_ = true;
+    headComplete_ = true;
     endResetModel();
+}
+
+void CustomerListModel::showEnd() {
+    if (complete_ || fetching_)
+        return;
+    Result<QList<CustomerListRow>> last = store_.pageFromEnd(query_, 0, PageSize);
+    if (!last) {
+        emit fetchFailed(last.error());
+        return;
+    }
+    beginResetModel();
+    rows_ = std::move(*last);
+    complete_ = true;
+    headComplete_ = rows_.size() < PageSize;
+    endResetModel();
+}
+
+int CustomerListModel::fetchEarlier() {
+    if (headComplete_ || fetching_)
+        return 0;
+    const QScopedValueRollback<bool> busy(fetching_, true);
+    Result<QList<CustomerListRow>> before = store_.pageFromEnd(query_, int(rows_.size()), PageSize);
+    if (!before) {
+        headComplete_ = true;
+        emit fetchFailed(before.error());
+        return 0;
+    }
+    headComplete_ = before->size() < PageSize;
+    if (before->isEmpty())
+        return 0;
+    const int n = int(before->size());
+    beginInsertRows(QModelIndex(), 0, n - 1);
+    before->append(rows_);
+    rows_ = std::move(*before);
+    endInsertRows();
+    return n;
 }
 
 QString CustomerListModel::code(int row) const {

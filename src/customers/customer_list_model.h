@@ -21,6 +21,17 @@ public:
     const CustomerQuery& query() const { return query_; }
     // Drops every row.
     void clear();
+    // Shows the end of the list: its last page, read from the end, so that
+    // the rows in between are not read. Nothing is read when the last row
+    // is shown already. A failure is told by fetchFailed(); the rows shown
+    // stay.
+    void showEnd();
+    // Whether rows come before the first row shown (after showEnd()), read
+    // by fetchEarlier() as the view scrolls up to them.
+    bool canFetchEarlier() const { return !headComplete_; }
+    // Puts the page before the first row shown in front of it; returns how
+    // many rows came. A failure is told by fetchFailed().
+    int fetchEarlier();
     // The customer code of a row (column Code).
     QString code(int row) const;
 
@@ -42,7 +53,8 @@ private:
     const CustomerStore& store_;
     CustomerQuery query_;
     QList<CustomerListRow> rows_;
-    bool complete_ = true;
+    bool complete_ = true;     // no row after the last one shown
+    bool headComplete_ = true; // no row before the first one shown
     bool fetching_ = false;
 };
 

@@ -10,10 +10,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vdn {
 
@@ -105,6 +108,44 @@ CustomerListPanel::CustomerListPanel(CustomerStore& store, QWidget* parent)
     connect(selnom, &QLineEdit::returnPressed, this, openCurrent);
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
         new QShortcut(QKeySequence(key), DBGrid1, openCurrent, Qt::WidgetShortcut);
+    // Ctrl+End goes to the last customer of the whole list, as in any grid,
+    // without reading the rows in between; Ctrl+Home back to the first.
+    auto* toEnd = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_End), DBGrid1, [this] {
+        model_->showEnd();
+        if (const int rows = model_->rowCount(); rows > 0) {
+            DBGrid1->setCurrentIndex(model_->index(rows - 1, currentColumn()));
+            DBGrid1->scrollToBottom();
+        }
+    });
+    toEnd->setContext(Qt::WidgetShortcut);
+    auto* toStart = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home), DBGrid1, [this] {
+        if (model_->canFetchEarlier())
+            (void)runQuery(model_->query());
+        if (model_->rowCount() > 0) {
+            DBGrid1->setCurrentIndex(model_->index(0, currentColumn()));
+            DBGrid1->scrollToTop();
+        }
+    });
+    toStart->setContext(Qt::WidgetShortcut);
+    // Scrolled up to the first row read from the end: the page before it
+    // comes in front, the rows on screen staying where they are.
+    // Queued: the bar also moves while the model resets.
+    connect(
+        DBGrid1->verticalScrollBar(), &QScrollBar::valueChanged, this,
+        [this] {
+            QScrollBar* bar = DBGrid1->verticalScrollBar();
+            if (bar->value() != bar->minimum() || !model_->canFetchEarlier())
+                return;
+            const int top = std::max(0, DBGrid1->rowAt(0));
+            if (const int came = model_->fetchEarlier(); came > 0)
+                DBGrid1->scrollTo(model_->index(top + came, 0), QAbstractItemView::PositionAtTop);
+        },
+        Qt::QueuedConnection);
+}
+
+int CustomerListPanel::currentColumn() const {
+    const QModelIndex current = DBGrid1->currentIndex();
+    return current.isValid() ? current.column() : 0;
 }
 
 Status CustomerListPanel::runQuery(const CustomerQuery& query) {

@@ -50,6 +50,8 @@ signals:
     void exportClicked();
 
 private:
+    int currentColumn() const;
+
     QLabel* Label1 = nullptr;
     QLineEdit* selnom = nullptr;
     QGroupBox* gridGroup = nullptr; // "LES CLIENTS"

@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace vdn {
 
 namespace {
@@ -119,6 +121,18 @@ QVariantList keysOf(const QString& name, const QString& town, const QString& tel
 const QString SelectWithoutKeys = QStringLiteral(
     "SELECT clt_cod, clt_nom, clt_vil, clt_tel, clt_gsm, clt_fax, clt_ad1 FROM strclient "
     "WHERE clt_nom_k2 IS NULL");
+// The keys of a customer read without them, written only while it still has
+// none and holds the texts read; bound: the keys, the code, then the texts
+// in SelectWithoutKeys order.
+const QString& fillKeysStatement() {
+    static const QString sql =
+        updateKeysStatement() +
+        QStringLiteral(" AND clt_nom_k2 IS NULL AND coalesce(clt_nom, '') = ? AND "
+                       "coalesce(clt_vil, '') = ? AND coalesce(clt_tel, '') = ? AND "
+                       "coalesce(clt_gsm, '') = ? AND coalesce(clt_fax, '') = ? AND "
+                       "coalesce(clt_ad1, '') = ?");
+    return sql;
+}
 
 // A taken code writes nothing and fails nothing: a failed statement would
 // end a server transaction, and the code is looked for again.
@@ -291,7 +305,34 @@ QString listStatement(const Dialect& d, const QString& select, const Bound& b) {
            (b.order.isEmpty() ? QStringLiteral(" ORDER BY ") + d.additionOrder() : b.order);
 }
 
+// The same statement read the other way: each term of its ORDER BY turned
+// round (every order ends on a unique column, so the rows come exactly in
+// reverse). The terms are the code's own, never typed text.
+QString reversedListStatement(const Dialect& d, const QString& select, const Bound& b) {
+    const QString statement = listStatement(d, select, b);
+    const QString orderBy = QStringLiteral(" ORDER BY ");
+    const qsizetype at = statement.lastIndexOf(orderBy);
+    QStringList terms = statement.mid(at + orderBy.size()).split(QStringLiteral(", "));
+    const QString descending = QStringLiteral(" DESC");
+    for (QString& term : terms)
+        term = term.endsWith(descending) ? term.chopped(descending.size()) : term + descending;
+    return statement.left(at) + orderBy + terms.join(QStringLiteral(", "));
+}
+
 } // namespace
+
+Result<QList<CustomerListRow>> CustomerStore::pageFromEnd(const CustomerQuery& query, int fromEnd,
+                                                          int limit) const {
+    const Result<Bound> b = boundFor(db_, query);
+    if (!b)
+        return b.error();
+    Statement q(db_, reversedListStatement(Dialect::of(db_), selectList(), *b) + Page);
+    q.bindAll(b->values).bind(limit).bind(fromEnd);
+    Result<QList<CustomerListRow>> rows = listRows(q);
+    if (rows)
+        std::reverse(rows->begin(), rows->end());
+    return rows;
+}
 
 Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, int offset,
                                                    int limit) const {
@@ -301,6 +342,10 @@ Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, i
         return b.error();
     Statement q(db_, listStatement(d, selectList(), *b) + Page);
     q.bindAll(b->values).bind(limit).bind(offset);
+    return listRows(q);
+}
+
+Result<QList<CustomerListRow>> CustomerStore::listRows(Statement& q) const {
     if (Status s = q.exec(); !s)
         return s.error();
     QList<CustomerListRow> rows;
@@ -479,38 +524,50 @@ Result<QString> CustomerStore::insertUnderFreeCode(CustomerRecord customer,
 }
 
 Result<int> CustomerStore::fillMissingKeys() {
-    struct Missing {
-        QString code;
-        QVariantList keys;
-    };
-    QList<Missing> missing;
-    {
-        // Read through the index of the rows without keys, closed before the writes.
-        Statement q(db_, SelectWithoutKeys);
-        if (Status s = q.exec(); !s)
-            return s.error();
-        while (q.next())
-            missing.append(
-                {q.value(0).toString(),
-                 keysOf(q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-                        q.value(4).toString(), q.value(5).toString(), q.value(6).toString())});
-        if (Status s = q.finished(); !s)
-            return s.error();
+    Result<QList<WithoutKeys>> missing = customersWithoutKeys();
+    if (!missing)
+        return missing.error();
+    return writeMissingKeys(*missing);
+}
+
+Result<QList<CustomerStore::WithoutKeys>> CustomerStore::customersWithoutKeys() const {
+    QList<WithoutKeys> missing;
+    // Read through the index of the rows without keys, closed before the writes.
+    Statement q(db_, SelectWithoutKeys);
+    if (Status s = q.exec(); !s)
+        return s.error();
+    while (q.next()) {
+        WithoutKeys m{q.value(0).toString(), {}};
+        for (int i = 1; i <= 6; ++i)
+            m.texts << q.value(i).toString();
+        missing.append(m);
     }
-    if (missing.isEmpty())
+    if (Status s = q.finished(); !s)
+        return s.error();
+    return missing;
+}
+
+Result<int> CustomerStore::writeMissingKeys(const QList<WithoutKeys>& customers) {
+    if (customers.isEmpty())
         return 0;
     Transaction t(db_);
     if (!t.started())
         return t.started().error();
-    Statement q(db_, updateKeysStatement());
-    for (const Missing& m : missing) {
-        q.bindAll(m.keys).bind(m.code);
+    Statement q(db_, fillKeysStatement());
+    int written = 0;
+    for (const WithoutKeys& m : customers) {
+        const QStringList& x = m.texts;
+        q.bindAll(keysOf(x.value(0), x.value(1), x.value(2), x.value(3), x.value(4), x.value(5)))
+            .bind(m.code);
+        for (int i = 0; i < 6; ++i)
+            q.bind(x.value(i));
         if (Status s = q.exec(); !s)
             return s.error();
+        written += std::max(0, q.rowsAffected());
     }
     if (Status s = t.commit(); !s)
         return s.error();
-    return int(missing.size());
+    return written;
 }
 
 Status CustomerStore::markDeleted(const QString& code) {

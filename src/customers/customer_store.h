@@ -133,6 +133,11 @@ public:
     // calls (another window's connection may write meanwhile). Without an
     // order asked for, rows come in the order they were added.
     Result<QList<CustomerListRow>> page(const CustomerQuery& query, int offset, int limit) const;
+    // The same counted from the end: up to `limit` rows that come before the
+    // last `fromEnd` rows of the list, in the list's order. The list is read
+    // backwards, so the rows before them are never read.
+    Result<QList<CustomerListRow>> pageFromEnd(const CustomerQuery& query, int fromEnd,
+                                               int limit) const;
     // Every field of the customers of a list query, in its order (without
     // an order asked for, the order they were added in).
     Result<QList<CustomerRecord>> records(const CustomerQuery& query) const;
@@ -159,6 +164,17 @@ public:
     // (added or changed by another program), in one transaction; returns how
     // many. Found through the index of such rows, never by reading every row.
     Result<int> fillMissingKeys();
+    // Its two steps. A customer without keys, with the texts they are made of
+    // (name, town, telephone, mobile, fax, first address line) as read.
+    struct WithoutKeys {
+        QString code;
+        QStringList texts;
+    };
+    Result<QList<WithoutKeys>> customersWithoutKeys() const;
+    // Writes their keys, each customer's only while it still has none and
+    // still holds the texts read: one renamed meanwhile by another
+    // workstation keeps the keys of its new name. Returns how many written.
+    Result<int> writeMissingKeys(const QList<WithoutKeys>& customers);
 
     // Writes a new customer and its keys in one transaction; a code that
     // exists is refused (DataError::isDuplicateKey()).
@@ -181,6 +197,8 @@ public:
     Status removeWithBalls(const QString& code, BallStore& balls);
 
 private:
+    // Reads the rows of a bound list statement through.
+    Result<QList<CustomerListRow>> listRows(Statement& q) const;
     // A list query with these fields selected, prepared and bound.
     Result<Statement> select(const QString& fields, const CustomerQuery& query) const;
     Status writeKeys(const CustomerRecord& customer);

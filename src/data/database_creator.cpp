@@ -81,6 +81,8 @@ Status createDatabase(const CreateOptions& options) {
             Connection::open(options.folder, Connection::Mode::Blank);
         return c ? fill(**c, options) : c.status();
     }
+    if (std::optional<DataError> refused = unknownScheme(options.folder))
+        return *refused;
     const QString folder = options.folder.isEmpty() ? QStringLiteral(".") : options.folder;
     if (!QDir().mkpath(folder))
         return DataError::other(errnum::PathNotFound,

@@ -4,16 +4,33 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace vdn {
 
 // The address of a database on a PostgreSQL server, written in libpq's URI
 // syntax: postgresql://[user@][host][:port][/database][?param=value&…], a
-// Unix socket folder given as ?host=/run/postgresql.
+// Unix socket folder given as ?host=/run/postgresql. libpq's other spelling
+// postgres:// names a server too; either is read without regard to case.
 inline const QString ServerScheme = QStringLiteral("postgresql://");
 
 // True when a database location (a line of the path file, an argument) names
 // a server database rather than a folder.
 bool isServerAddress(const QString& location);
+
+// A location written "scheme://…" with a scheme that names no server VORDAN
+// reads (http://, sqlite://, a misspelt postgresql://): the French refusal.
+// Nothing for a folder or a server address. Such a location is never taken
+// for a folder.
+std::optional<DataError> unknownScheme(const QString& location);
+
+// The location as it may be shown in a message, a log or an error list: in
+// an address ("scheme://…", whether libpq can read it or not) the password
+// of the user part and the values of the password and sslpassword
+// parameters are replaced by "****"; an address holding a control character
+// (which would end what libpq reads early) shows its scheme only. Any other
+// location is returned as is.
+QString shownAddress(const QString& location);
 
 // The fields of a server address, as Qt's PostgreSQL driver takes them.
 struct ServerAddress {
@@ -27,8 +44,10 @@ struct ServerAddress {
 };
 
 // Parses a server address with libpq's own parser. An address that holds a
-// password (in its user part or as a parameter) is refused: passwords belong
-// in ~/.pgpass, the file named by PGPASSFILE or PGPASSWORD.
+// password (in its user part or as a parameter) or a client key's passphrase
+// (sslpassword) is refused, whether libpq can read the rest or not:
+// passwords belong in ~/.pgpass, the file named by PGPASSFILE or PGPASSWORD.
+// No message shows a password.
 Result<ServerAddress> parseServerAddress(const QString& uri);
 
 } // namespace vdn

@@ -1,6 +1,7 @@
 #include "printing/print_target.h"
 
 #include "printing/cups_queue.h"
+#include "printing/pdf_check.h"
 
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -58,8 +59,14 @@ Result<QPrinter*> PrintTarget::open() {
 }
 
 Status PrintTarget::send() {
+    // The PDF engine reports no failed write: a PDF file is read back
+    // before it is called printed or handed to the queue.
     if (!file_)
-        return {};
+        return chosen_.outputFormat() == QPrinter::PdfFormat
+                   ? checkWrittenPdf(chosen_.outputFileName())
+                   : Status();
+    if (Status whole = checkWrittenPdf(file_->outputFileName()); !whole)
+        return whole;
     CupsQueue::JobOptions job;
     job.title = title_;
     job.copies = chosen_.copyCount();

@@ -26,7 +26,8 @@ public:
 
     // The printer to paint on, or the reason no job can be made.
     Result<QPrinter*> open();
-    // Once the painter has ended on it: hands the document to the queue.
+    // Once the painter has ended on it: hands the document to the queue. A
+    // PDF written short (a full disk) is a failure, never sent nor printed.
     Status send();
 
 private:

@@ -47,6 +47,13 @@ void sortFrench(QStringList& values) {
 // their case; a table's list is short, so reading it through is cheap.
 const QString SelectOne =
     QStringLiteral("SELECT 1 FROM strparam WHERE par_table = ? AND vdn_upper(par_lib) = ? LIMIT 1");
+// The look-up and the insert in one statement, so that nothing slips in
+// between: a value another workstation adds at the same moment is simply
+// there (the insert waits for its transaction, then does nothing).
+const QString InsertIfUnknown = QStringLiteral(
+    "INSERT INTO strparam (par_table, par_lib) SELECT CAST(? AS TEXT), CAST(? AS TEXT) WHERE NOT "
+    "EXISTS (SELECT 1 FROM strparam WHERE par_table = ? AND vdn_upper(par_lib) = ?) "
+    "ON CONFLICT DO NOTHING");
 const QString Delete = QStringLiteral("DELETE FROM strparam WHERE par_table = ? AND par_lib = ?");
 } // namespace
 
@@ -78,23 +85,13 @@ Status ParamStore::add(int code, const QString& value) {
 
 Result<bool> ParamStore::addIfNew(int code, const QString& value) {
     const QString text = boundText(value);
-    // Look-up (in capitals, see contains()) and insert in one transaction so
-    // nothing can slip in between.
-    Transaction t(db_);
-    if (!t.started())
-        return t.started().error();
-    Result<bool> known = contains(code, text);
-    if (!known)
-        return known.error();
-    if (*known)
-        return false;
-    Statement q(db_, insertText(Table, paramFields()));
-    q.bind(QString::number(code)).bind(text);
+    const QString table = QString::number(code);
+    // Compared in capitals, as contains() does.
+    Statement q(db_, InsertIfUnknown);
+    q.bind(table).bind(text).bind(table).bind(text.toUpper());
     if (Status s = q.exec(); !s)
         return s.error();
-    if (Status s = t.commit(); !s)
-        return s.error();
-    return true;
+    return q.rowsAffected() > 0;
 }
 
 Status ParamStore::remove(int code, const QString& value) {

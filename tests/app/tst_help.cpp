@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenuBar>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
@@ -31,6 +33,8 @@ private slots:
     void every_window_has_the_icon_and_the_desktop_name();
     void f1_opens_the_guide_with_its_pictures();
     void missing_guide_is_said();
+    void closing_the_main_window_ends_everything_data();
+    void closing_the_main_window_ends_everything();
 };
 
 void TestHelp::every_window_has_the_icon_and_the_desktop_name() {
@@ -93,6 +97,41 @@ void TestHelp::missing_guide_is_said() {
     QTemporaryDir empty;
     HelpWindow help(empty.path());
     QVERIFY(help.txtAide->toPlainText().startsWith("Le guide de VORDAN est introuvable."));
+}
+
+// With the guide open, closing the main window (its close button or
+// "&Quitter") leaves no window open: the program ends.
+void TestHelp::closing_the_main_window_ends_everything_data() {
+    QTest::addColumn<bool>("byMenu");
+    QTest::newRow("close button") << false;
+    QTest::newRow("Quitter") << true;
+}
+
+void TestHelp::closing_the_main_window_ends_everything() {
+    QFETCH(bool, byMenu);
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    VdnMenu menu(folder.services(), folder.startupInfo());
+    menu.show();
+    menu.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&menu));
+    QTest::keyClick(&menu, Qt::Key_F1);
+    QPointer<HelpWindow> help = showHelp();
+    QVERIFY(help && help->isVisible());
+    if (byMenu) {
+        QAction* quit = nullptr;
+        for (QAction* a : menu.menuBar()->actions())
+            if (a->text() == QStringLiteral("&Quitter"))
+                quit = a;
+        QVERIFY(quit);
+        quit->trigger();
+    } else {
+        QVERIFY(menu.close());
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(help.isNull());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
 }
 
 QTEST_MAIN(TestHelp)

@@ -2,13 +2,16 @@
 #include "app/path_file.h"
 #include "app/startup.h"
 #include "data/connection.h"
+#include "data/error_report.h"
 #include "data/globals.h"
+#include "data/transfer.h"
 #include "support/files.h"
 #include "support/fixture.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,6 +48,8 @@ private slots:
     void unopened_database_explains_the_path_line();
     void command_line_data();
     void command_line();
+    void addresses_through_every_reader_data();
+    void addresses_through_every_reader();
 };
 
 void TestStartup::title_keeps_its_blanks() {
@@ -277,6 +282,69 @@ void TestStartup::command_line() {
     QCOMPARE(cl.create.shopName, shop);
     QCOMPARE(cl.create.demo.has_value(), demo);
     QCOMPARE(cl.error.isEmpty(), action != int(CommandLine::Action::Error));
+}
+
+// The path file, --creer-base and --transferer, given an address: a password
+// in it reaches no message (the start-up box and stderr show the report's
+// text), and an address that names no server VORDAN reads never becomes a
+// local folder.
+void TestStartup::addresses_through_every_reader_data() {
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<bool>("commandLineTakesIt");
+    const QString pg = QStringLiteral("postgresql://");
+    QTest::newRow("password") << pg + "vendeur:secret42@127.0.0.1:1/b" << true;
+    QTest::newRow("percent in password") << pg + "vendeur:se%cret42@127.0.0.1:1/b" << true;
+    QTest::newRow("unknown parameter") << pg + "v:secret42@h/b?currentSchema=x" << true;
+    QTest::newRow("client key") << pg + "h/b?sslpassword=secret42&sslmode=require" << true;
+    // Reaches no server (a socket folder that does not exist).
+    QTest::newRow("other spelling") << "postgres:///b?host=/nonexistent-vordan" << true;
+    QTest::newRow("capitals") << "POSTGRESQL:///b?host=/nonexistent-vordan" << true;
+    QTest::newRow("web") << "http://h/b" << false;
+}
+
+void TestStartup::addresses_through_every_reader() {
+    QFETCH(QString, location);
+    QFETCH(bool, commandLineTakesIt);
+    QTemporaryDir cwd, program;
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(cwd.path()));
+    const auto back = qScopeGuard([&] { QDir::setCurrent(before); });
+    test::DataFolder data;
+    QVERIFY(data.ok());
+    QList<DataError> errors;
+
+    QVERIFY(writeFile(program.filePath(QStringLiteral("CHEMIN.QZ")), location.toUtf8() + "\n"));
+    const Result<StartupInfo> info = startUp(program.path(), QString());
+    QVERIFY(!info.ok());
+    errors << info.error();
+    CreateOptions create;
+    create.folder = location;
+    const Status made = createDatabase(create);
+    QVERIFY(!made.ok());
+    errors << made.error();
+    for (const auto& [from, to] :
+         {std::pair(data.folder(), location), std::pair(location, data.folder())}) {
+        const Result<QList<TableCount>> copied = transferDatabase(from, to);
+        QVERIFY(!copied.ok());
+        errors << copied.error();
+    }
+    for (const QStringList& args :
+         {QStringList{"vordan", "--creer-base", location},
+          QStringList{"vordan", "--transferer", data.folder(), location}}) {
+        const CommandLine cl = parseCommandLine(args);
+        QCOMPARE(cl.action == CommandLine::Action::Error, !commandLineTakesIt);
+        errors << DataError::other(0, cl.error);
+    }
+
+    for (const DataError& e : errors) {
+        QString all = errorReportText(e) + e.text;
+        for (const EngineError& engine : e.engineErrors)
+            all += engine.message + engine.statement;
+        for (const char* piece : {"secret42", "ret42"})
+            QVERIFY2(!all.contains(QLatin1String(piece)), qPrintable(all));
+    }
+    // Nothing was made where the program runs ("./postgres:/b/vordan.mdb").
+    QCOMPARE(QDir(cwd.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

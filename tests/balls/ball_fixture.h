@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSqlRecord>
@@ -61,6 +62,22 @@ public:
     BallPanel* panel() const { return find<BallPanel>("Frame300"); }
     BallRecordPanel* record() const { return find<BallRecordPanel>("Frame8"); }
     BallGrid* ballGrid() const { return find<BallGrid>("DBGrid2"); }
+    // Edits the bag number of a row in the grid, as F2 and typing do.
+    bool editBag(int row, const QString& bag) const {
+        BallGrid* grid = ballGrid();
+        grid->setFocus();
+        grid->setCurrentIndex(ballModel()->index(row, int(BallColumn::Bag)));
+        QTest::keyClick(grid, Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        if (!editor || !grid->isEditing())
+            return false;
+        editor->selectAll();
+        typeText(editor, bag);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The editor hands its text over once the key is handled.
+        QCoreApplication::processEvents();
+        return !grid->isEditing();
+    }
     BallListModel* ballModel() const { return qobject_cast<BallListModel*>(ballGrid()->model()); }
     QComboBox* combo(int i) const {
         return find<QComboBox>(QStringLiteral("Combo%1").arg(i).toLatin1().constData());

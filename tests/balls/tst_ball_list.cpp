@@ -157,32 +157,13 @@ void TestBallList::column_head_sorts_by_text_and_date_by_its_key() {
     VDN_CHECK_BOXES(f.folder);
 }
 
-namespace {
-// Edits the bag number of a row in the grid, as F2 and typing do.
-bool editBag(BallFixture& f, int row, const QString& bag) {
-    BallGrid* grid = f.ballGrid();
-    grid->setFocus();
-    grid->setCurrentIndex(f.ballModel()->index(row, int(BallColumn::Bag)));
-    QTest::keyClick(grid, Qt::Key_F2);
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    if (!editor || !f.ballGrid()->isEditing())
-        return false;
-    editor->selectAll();
-    test::typeText(editor, bag);
-    QTest::keyClick(editor, Qt::Key_Return);
-    // The editor hands its text over once the key is handled.
-    QCoreApplication::processEvents();
-    return !f.ballGrid()->isEditing();
-}
-} // namespace
-
 void TestBallList::bag_edit_is_written_on_leaving_the_row() {
     BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     QAbstractItemModelTester tester(f.ballModel(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     const int row = int(f.ballLines().indexOf("005"));
-    QVERIFY(editBag(f, row, "150"));
+    QVERIFY(f.editBag(row, "150"));
     QCOMPARE(f.ballColumn(BallColumn::Bag).at(row), QStringLiteral("150"));
     // Still on the row: nothing written yet.
     QCOMPARE(f.storedBall(Dupont, "005").value("MAT_SAC").toString(), QStringLiteral("099"));
@@ -199,7 +180,7 @@ void TestBallList::bag_edit_is_written_before_the_filter_reloads() {
     BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     // A history ball back among the current ones, typed with a quote.
-    QVERIFY(editBag(f, int(f.ballLines().indexOf("007")), "1'"));
+    QVERIFY(f.editBag(int(f.ballLines().indexOf("007")), "1'"));
     f.choose("Option6_1");
     QCOMPARE(f.storedBall(Dupont, "007").value("MAT_SAC").toString(), QStringLiteral("1'"));
     QCOMPARE(f.ballLines(), (QStringList{"004", "007", "003", "005", "001"}));
@@ -251,7 +232,7 @@ void TestBallList::bag_that_cannot_be_written_is_reported_and_reverted() {
     BallFixture& f = *fixture_;
     QVERIFY(f.openCustomer(Dupont));
     const int row = int(f.ballLines().indexOf("003"));
-    QVERIFY(editBag(f, row, "200"));
+    QVERIFY(f.editBag(row, "200"));
     // Another program deletes the ball meanwhile.
     QSqlQuery q(f.db->db());
     QVERIFY(q.exec("DELETE FROM strmateriel WHERE MAT_LG = '003'"));

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QRadioButton>
+#include <QTableView>
 #include <QToolButton>
 
 using namespace vdn;
@@ -53,6 +54,8 @@ private slots:
     void failed_load_still_opens_the_window();
     void long_list_reads_a_page_at_a_time();
     void failed_page_is_reported_and_list_stops();
+    void ctrl_end_reaches_the_last_customer_data();
+    void ctrl_end_reaches_the_last_customer();
 };
 
 void TestCustomerList::opens_on_every_customer_by_name() {
@@ -501,6 +504,65 @@ void TestCustomerList::failed_page_is_reported_and_list_stops() {
     QCOMPARE(f.model()->rowCount(), shown);
     QVERIFY(!f.model()->canFetchMore({}));
     QVERIFY(f.find("Frame200")->isVisible());
+}
+
+// Ctrl+End goes to the last customer of the whole list, reading its last page
+// only; scrolling up brings the rows before it, each once, in order; Ctrl+Home
+// goes back to the first customer.
+void TestCustomerList::ctrl_end_reaches_the_last_customer_data() {
+    QTest::addColumn<bool>("byNameDescending");
+    QTest::newRow("by name") << false;
+    QTest::newRow("name heading, descending") << true;
+}
+
+void TestCustomerList::ctrl_end_reaches_the_last_customer() {
+    QFETCH(bool, byNameDescending);
+    ClientFixture f;
+    QVERIFY(f.ready());
+    const int count = 3 * CustomerListModel::PageSize + 17;
+    const auto code = [](int i) { return QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')); };
+    {
+        Transaction t(f.db->db());
+        // Customer i is named after count - i: by name, the codes run down.
+        for (int i = 1; i <= count; ++i)
+            QVERIFY(test::addCustomer(
+                *f.db, code(i),
+                QStringLiteral("CLIENT %1").arg(count - i, 5, 10, QLatin1Char('0'))));
+        QVERIFY(t.commit());
+    }
+    QStringList expected;
+    for (int i = count; i >= 1; --i)
+        expected << code(i);
+    if (byNameDescending)
+        std::reverse(expected.begin(), expected.end());
+    QVERIFY(f.open());
+    if (byNameDescending)
+        f.clickHeading(CustomerColumn::Name);
+    QAbstractItemModelTester tester(f.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QTableView* grid = f.grid();
+    grid->setFocus();
+    QVERIFY(f.model()->rowCount() < count);
+
+    QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(f.model()->code(grid->currentIndex().row()), expected.last());
+    // The last page only: the rows in between were not read.
+    QCOMPARE(f.model()->rowCount(), CustomerListModel::PageSize);
+    QCOMPARE(f.gridCodes(), expected.mid(count - CustomerListModel::PageSize));
+
+    for (int tries = 0; f.model()->canFetchEarlier() && tries < 10; ++tries) {
+        grid->scrollToTop();
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(!f.model()->canFetchEarlier());
+    QCOMPARE(f.gridCodes(), expected);
+    // The current customer stayed the last one while rows came before it.
+    QCOMPARE(f.model()->code(grid->currentIndex().row()), expected.last());
+
+    QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(f.model()->code(grid->currentIndex().row()), expected.first());
+    VDN_CHECK_BOXES(f.folder);
 }
 
 QTEST_MAIN(TestCustomerList)

@@ -10,6 +10,7 @@
 #include "drilling/drilling_sheet_panel.h"
 #include "drilling/sheet_history.h"
 #include "drilling/sheet_store.h"
+#include "reference/param_store.h"
 #include "session/changed_elsewhere.h"
 #include "support/older_schema.h"
 #include "support/widget_lookup.h"
@@ -18,6 +19,9 @@
 #include <QProcess>
 #include <QSet>
 #include <QTest>
+
+#include <atomic>
+#include <thread>
 
 using namespace vdn;
 using test::BallFixture;
@@ -69,6 +73,9 @@ private slots:
     void older_file_gets_row_versions();
     // Two processes adding at the same moment.
     void processes_adding_at_once_never_share_a_code();
+    void reference_value_added_at_once_is_already_there();
+    void keys_filled_only_where_still_missing_data();
+    void keys_filled_only_where_still_missing();
 
     // The windows.
     void customer_changed_elsewhere_asks_data();
@@ -76,6 +83,10 @@ private slots:
     void customer_proposed_code_taken_elsewhere_moves();
     void ball_changed_elsewhere_reloads();
     void ball_line_taken_elsewhere_moves();
+    void bag_edit_changed_elsewhere_asks_data();
+    void bag_edit_changed_elsewhere_asks();
+    void ball_deleted_elsewhere_offers_it_again_data();
+    void ball_deleted_elsewhere_offers_it_again();
     void sheet_changed_elsewhere_asks_data();
     void sheet_changed_elsewhere_asks();
 };
@@ -201,13 +212,18 @@ void TestWorkstations::ball_line_and_ball_changes_are_checked() {
     other.serial = QStringLiteral("SN-42");
     other.type = QStringLiteral("Sec");
     QVERIFY(theirs.update(other));
-    // The bag number, changed in the grid, is no change of the record.
-    QVERIFY(theirs.setBag(Dupont, QStringLiteral("001"), QStringLiteral("101")));
+    // The bag number, changed in the grid over the version it read, raises
+    // the version too; it is no field of the record.
+    QVERIFY(theirs.setBag(Dupont, QStringLiteral("001"), QStringLiteral("101"), 1));
+    QVERIFY(theirs.setBag(Dupont, QStringLiteral("001"), QStringLiteral("102"), 1)
+                .error()
+                .isChangedElsewhere());
     shown.ball = QStringLiteral("Phaze");
     QVERIFY(mine.update(shown).error().isChangedElsewhere());
     const BallRecord now = **mine.byKey(Dupont, QStringLiteral("001"));
     QCOMPARE(now.serial, QStringLiteral("SN-42"));
-    QCOMPARE(now.revision, qint64(1));
+    QCOMPARE(now.bag, QStringLiteral("101"));
+    QCOMPARE(now.revision, qint64(2));
     QCOMPARE(changedBallFields(shown, now),
              QStringList({QStringLiteral("Boule"), QStringLiteral("N° Série"),
                           QStringLiteral("Huilée / Sec / Spare")}));
@@ -346,6 +362,97 @@ void TestWorkstations::processes_adding_at_once_never_share_a_code() {
     QCOMPARE(test::scalar(*here, "SELECT count(*) FROM strmateriel").toInt(), 3 * Each);
     QCOMPARE(test::scalar(*here, "SELECT count(DISTINCT clt_nom) FROM strclient").toInt(),
              3 + 3 * Each);
+}
+
+// Another workstation adds the same value and commits while this one adds it:
+// this one finds it there, with no error and no second row.
+void TestWorkstations::reference_value_added_at_once_is_already_there() {
+    test::DataFolder f;
+    QVERIFY(f.ok());
+    auto here = f.connect();
+    QVERIFY(here);
+    const QString database = f.databaseFile();
+    std::atomic<int> step{0};
+    std::thread other([&] {
+        {
+            Result<std::unique_ptr<Connection>> there = Connection::open(database);
+            if (!there) {
+                step = -1;
+                return;
+            }
+            QSqlDatabase db = (*there)->db();
+            QSqlQuery q(db);
+            const bool held =
+                db.transaction() &&
+                q.exec(QStringLiteral(
+                    "INSERT INTO strparam (par_table, par_lib) VALUES ('3', 'Pearl')"));
+            step = held ? 1 : -1;
+            // Committed while the test's own insert waits for it.
+            QThread::msleep(400);
+            if (held && !db.commit())
+                step = -1;
+        }
+    });
+    while (step == 0)
+        QThread::msleep(5);
+    ParamStore mine(here->db());
+    const Result<bool> added = mine.addIfNew(3, QStringLiteral("PEARL"));
+    other.join();
+    QCOMPARE(step.load(), 1);
+    QVERIFY2(added, added ? "" : qPrintable(added.error().text));
+    QCOMPARE(*added, false);
+    QCOMPARE(test::column(*here, "SELECT par_lib FROM strparam WHERE par_table = '3' AND "
+                                 "upper(par_lib) = 'PEARL'"),
+             QStringList{QStringLiteral("Pearl")});
+    // A value nobody holds is added, once.
+    QCOMPARE(*mine.addIfNew(3, QStringLiteral("Hybride")), true);
+    QCOMPARE(*mine.addIfNew(3, QStringLiteral("hybride")), false);
+}
+
+// The keys of a customer read without them are written only while it still
+// has none and still has the texts read: a customer renamed meanwhile (by
+// VORDAN, or by a program that leaves the keys empty) keeps its new name's.
+void TestWorkstations::keys_filled_only_where_still_missing_data() {
+    QTest::addColumn<bool>("byVordan");
+    QTest::newRow("renamed on another workstation") << true;
+    QTest::newRow("renamed by another program") << false;
+}
+
+void TestWorkstations::keys_filled_only_where_still_missing() {
+    QFETCH(bool, byVordan);
+    test::DataFolder f;
+    QVERIFY(f.ok());
+    auto here = f.connect();
+    auto there = f.connect();
+    QVERIFY(here && there);
+    QVERIFY(test::addSampleCustomers(*here));
+    const QString keyOf = QStringLiteral("SELECT clt_nom_k1 FROM strclient WHERE clt_cod = ?");
+    const QString before = test::scalar(*here, keyOf, {Dupont}).toString();
+    QVERIFY(here->execute(QStringLiteral("UPDATE strclient SET clt_nom_k1 = NULL, clt_nom_k2 = "
+                                         "NULL WHERE clt_cod IN ('000001', '000002')")));
+    CustomerStore mine(here->db());
+    const Result<QList<CustomerStore::WithoutKeys>> read = mine.customersWithoutKeys();
+    QVERIFY(read);
+    QCOMPARE(read->size(), 2);
+
+    if (byVordan) {
+        QVERIFY(changeElsewhere(*there, Dupont, CustomerField::Nom, QStringLiteral("ZORRO")));
+    } else {
+        QVERIFY(there->execute(
+            QStringLiteral("UPDATE strclient SET clt_nom = 'ZORRO' WHERE clt_cod = '000001'")));
+    }
+    QCOMPARE(*mine.writeMissingKeys(*read), 1); // the other customer only
+    const QString missingOf =
+        QStringLiteral("SELECT count(*) FROM strclient WHERE clt_cod = ? AND clt_nom_k2 IS NULL");
+    // Renamed by VORDAN: its keys. By another program: still missing (the
+    // file's provisional key aside), then filled from the new name.
+    QCOMPARE(test::scalar(*here, missingOf, {Dupont}).toInt(), byVordan ? 0 : 1);
+    if (!byVordan)
+        QCOMPARE(*mine.fillMissingKeys(), 1);
+    QVERIFY(test::scalar(*here, keyOf, {Dupont}).toString() != before);
+    QVERIFY(test::scalar(*here, keyOf, {Dupont}).toString().startsWith(QLatin1String("ZORRO")));
+    QCOMPARE(test::scalar(*here, missingOf, {Dupont}).toInt(), 0);
+    QCOMPARE(test::scalar(*here, missingOf, {QStringLiteral("000002")}).toInt(), 0);
 }
 
 void TestWorkstations::customer_changed_elsewhere_asks_data() {
@@ -496,6 +603,92 @@ void TestWorkstations::ball_line_taken_elsewhere_moves() {
                           "MAT_CODE = ? AND MAT_LG > '001' ORDER BY MAT_LG",
                           {Dupont}),
              QStringList({QStringLiteral("002 "), QStringLiteral("003 Pancake")}));
+}
+
+// A bag number typed in the grid over a ball another workstation changed
+// since the grid read it: the record's question, then the stored ball shown
+// or the typed number written over it.
+void TestWorkstations::bag_edit_changed_elsewhere_asks_data() {
+    QTest::addColumn<bool>("reload");
+    QTest::addColumn<bool>("overwrite");
+    QTest::newRow("show the stored ball") << true << false;
+    QTest::newRow("write over it, confirmed") << false << true;
+    QTest::newRow("write nothing") << false << false;
+}
+
+void TestWorkstations::bag_edit_changed_elsewhere_asks() {
+    QFETCH(bool, reload);
+    QFETCH(bool, overwrite);
+    BallFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(test::addSampleCustomers(*f.db));
+    QVERIFY(test::addBall(*f.db, Dupont, QStringLiteral("001"), QStringLiteral("005")));
+    QVERIFY(test::addBall(*f.db, Dupont, QStringLiteral("002"), QStringLiteral("006")));
+    QVERIFY(f.openCustomer(Dupont));
+    BallStore theirs(f.db->db());
+    QVERIFY(theirs.setBag(Dupont, QStringLiteral("001"), QStringLiteral("007"), 0));
+
+    QVERIFY(f.editBag(0, QStringLiteral("150")));
+    f.folder.boxes.expectQuestion(
+        changedElsewhereQuestion(
+            QStringLiteral("La boule n° 001 a été modifiée sur un autre poste depuis son "
+                           "affichage."),
+            {QStringLiteral("Sac")}),
+        reload);
+    if (!reload)
+        f.folder.boxes.expectQuestion(overwriteQuestion(), overwrite);
+    QTest::keyClick(f.ballGrid(), Qt::Key_Down);
+    VDN_CHECK_BOXES(f.folder);
+    const QString stored = (*theirs.byKey(Dupont, QStringLiteral("001")))->bag;
+    QCOMPARE(stored, overwrite ? QStringLiteral("150") : QStringLiteral("007"));
+    // The grid shows what is stored, and a second edit is no conflict with itself.
+    QCOMPARE(f.ballColumn(BallColumn::Bag).at(0), stored);
+    QVERIFY(!f.ballModel()->pendingRow());
+    QVERIFY(f.editBag(0, QStringLiteral("151")));
+    QTest::keyClick(f.ballGrid(), Qt::Key_Down);
+    VDN_CHECK_BOXES(f.folder);
+    QCOMPARE((*theirs.byKey(Dupont, QStringLiteral("001")))->bag, QStringLiteral("151"));
+}
+
+// Saving a ball another workstation deleted: said so, and created again as
+// it is on screen, bag number included, or not at all.
+void TestWorkstations::ball_deleted_elsewhere_offers_it_again_data() {
+    QTest::addColumn<bool>("again");
+    QTest::newRow("created again") << true;
+    QTest::newRow("given up") << false;
+}
+
+void TestWorkstations::ball_deleted_elsewhere_offers_it_again() {
+    QFETCH(bool, again);
+    BallFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(test::addSampleCustomers(*f.db));
+    // A history ball.
+    QVERIFY(test::addBall(*f.db, Dupont, QStringLiteral("001"), QStringLiteral("150")));
+    QVERIFY(f.openCustomer(Dupont));
+    f.clickBallLine(QStringLiteral("001"));
+    QVERIFY(f.record()->isVisible());
+    f.fillKnownBall();
+    BallStore theirs(f.db->db());
+    QVERIFY(theirs.remove(Dupont, QStringLiteral("001")));
+
+    f.folder.boxes.expectQuestion(
+        QStringLiteral("La boule n° 001 a été supprimée sur un autre poste depuis son "
+                       "affichage. L'enregistrer à nouveau telle qu'elle est à l'écran (n° de "
+                       "sac 150) ?"),
+        again);
+    f.click("cmdvalide3");
+    VDN_CHECK_BOXES(f.folder);
+    const Result<std::optional<BallRecord>> stored = theirs.byKey(Dupont, QStringLiteral("001"));
+    QVERIFY(stored);
+    QCOMPARE(stored->has_value(), again);
+    if (!again) {
+        QVERIFY(f.record()->isVisible());
+        return;
+    }
+    QCOMPARE((*stored)->bag, QStringLiteral("150"));
+    QCOMPARE((*stored)->core, QStringLiteral("Pancake"));
+    QVERIFY(!f.record()->isVisible());
 }
 
 void TestWorkstations::sheet_changed_elsewhere_asks_data() {

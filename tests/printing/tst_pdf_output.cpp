@@ -2,6 +2,7 @@
 #include "platform/print_dialog.h"
 #include "printing/ball_list_printout.h"
 #include "printing/customer_list_printout.h"
+#include "printing/pdf_check.h"
 #include "report_data.h"
 #include "support/fixture.h"
 
@@ -74,6 +75,9 @@ private slots:
     void ball_list_to_pdf();
     void choice_stays_for_the_session_and_cancel_keeps_it();
     void unwritable_pdf_is_reported();
+    void pdf_on_a_full_disk_is_not_printed();
+    void short_pdf_is_told_apart_data();
+    void short_pdf_is_told_apart();
     void qt_dialog_without_printer_offers_a_pdf_file();
 
 private:
@@ -189,6 +193,59 @@ void TestPdfOutput::unwritable_pdf_is_reported() {
     VDN_CHECK_BOXES(folder);
     QVERIFY(!QFile::exists(pdf));
     QCOMPARE(folder.printDialog.currentPrinter().pageLayout().orientation(), QPageLayout::Portrait);
+}
+
+// Every write to /dev/full fails as on a full disk: the engine says nothing,
+// the printout must.
+void TestPdfOutput::pdf_on_a_full_disk_is_not_printed() {
+    auto [folder, c] = fresh_.get();
+    QVERIFY(insertCustomers(*c, 30));
+    const QString full = QStringLiteral("/dev/full");
+    if (!QFile::exists(full))
+        QSKIP("no /dev/full on this system");
+    folder.printDialog.expectAccept({full});
+    folder.boxes.expectMessage(errorReportText(DataError::other(
+        errnum::PrintFailure,
+        QStringLiteral("Le fichier /dev/full n'a pas pu être écrit en entier (disque plein ?) : "
+                       "le document n'est pas imprimé."))));
+    QSqlQuery rows = customerQuery(*c);
+    QCOMPARE(printCustomerList(rows, folder.services(), nullptr), PrintOutcome::Failed);
+    VDN_CHECK_BOXES(folder);
+}
+
+// A PDF the engine wrote whole, and the same cut short or with a part lost
+// on the way.
+void TestPdfOutput::short_pdf_is_told_apart_data() {
+    QTest::addColumn<int>("cutAt");  // bytes kept, per thousand; 1000: all
+    QTest::addColumn<int>("dropAt"); // a 64-byte piece dropped there, per thousand; 0: none
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("as written") << 1000 << 0 << true;
+    QTest::newRow("cut in the middle") << 500 << 0 << false;
+    QTest::newRow("end mark lost") << 999 << 0 << false;
+    QTest::newRow("piece lost early") << 1000 << 50 << false;
+    QTest::newRow("piece lost late") << 1000 << 900 << false;
+    QTest::newRow("empty") << 0 << 0 << false;
+}
+
+void TestPdfOutput::short_pdf_is_told_apart() {
+    QFETCH(int, cutAt);
+    QFETCH(int, dropAt);
+    QFETCH(bool, whole);
+    auto [folder, c] = fresh_.get();
+    QVERIFY(insertCustomers(*c, 30));
+    const QString pdf = folder.folder() + QStringLiteral("liste.pdf");
+    folder.printDialog.expectAccept({pdf});
+    QSqlQuery rows = customerQuery(*c);
+    QCOMPARE(printCustomerList(rows, folder.services(), nullptr), PrintOutcome::Done);
+    VDN_CHECK_BOXES(folder);
+    QFile f(pdf);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QByteArray bytes = f.readAll();
+    QVERIFY(bytes.size() > 2000);
+    if (dropAt > 0)
+        bytes.remove(bytes.size() * dropAt / 1000, 64);
+    bytes.truncate(cutAt == 1000 ? bytes.size() : bytes.size() * cutAt / 1000);
+    QCOMPARE(isWholePdf(bytes), whole);
 }
 
 void TestPdfOutput::qt_dialog_without_printer_offers_a_pdf_file() {
