@@ -1,5 +1,8 @@
 #include "balls/ball_controller.h"
 
+#include "driller/drilling_store.h"
+#include "drilling/sheet_history.h"
+
 #include "balls/ball_list_model.h"
 #include "balls/ball_panel.h"
 #include "balls/ball_record_panel.h"
@@ -138,6 +141,7 @@ void BallController::addBall() {
     services_.pointer->setDefault();
     txtmat_lg = *highest + 1;
     opened_.reset();
+    showLastDrilling();
     r.startNewBall();
 }
 
@@ -177,10 +181,46 @@ void BallController::openBall(int row) {
         return;
     opened_ = **ball;
     r.showBall(**ball);
+    showLastDrilling();
     r.show();
     r.updateBrandPictures();
     services_.pointer->setDefault();
     r.focusBallName();
+}
+
+void BallController::showLastDrilling() {
+    BallRecordPanel& r = record();
+    if (!opened_) {
+        r.setDrillingText(QStringLiteral("Pas de perçage enregistré"));
+        return;
+    }
+    const QSqlDatabase db = balls_.database();
+    Result<QList<BallDrilling>> drillings = DrillingStore(db).list(opened_->code, opened_->line);
+    if (!drillings) {
+        report(drillings.error(), QStringLiteral("Lecture des perçages"));
+        return;
+    }
+    if (drillings->isEmpty()) {
+        r.setDrillingText(QStringLiteral("Pas de perçage enregistré"));
+        return;
+    }
+    const BallDrilling& d = drillings->first();
+    QString sheet = QStringLiteral("sans fiche");
+    if (!d.sheetVersion.isEmpty()) {
+        Result<QList<SheetVersion>> versions = SheetHistoryStore(db).versions(d.code);
+        if (!versions) {
+            report(versions.error(), QStringLiteral("Lecture des perçages"));
+            return;
+        }
+        sheet = QStringLiteral("fiche n° %1").arg(d.sheetVersion.toInt());
+        for (const SheetVersion& v : std::as_const(*versions))
+            if (v.number == d.sheetVersion)
+                sheet = QStringLiteral("fiche du ") +
+                        (v.when.isValid() ? v.when.toString(QStringLiteral("dd/MM/yyyy"))
+                                          : v.storedDate);
+    }
+    r.setDrillingText(QStringLiteral("Percée le %1 par %2 (%3)").arg(d.dayText(), d.driller, sheet),
+                      d.code, d.sheetVersion);
 }
 
 void BallController::deleteBall() {

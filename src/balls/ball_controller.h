@@ -61,6 +61,10 @@ public:
     // printout, whatever the status filter (until the next list load).
     // False when the list could not be read (reported).
     bool showPrintedList();
+    // The open ball as it was read (none for a new ball), and its line.
+    const std::optional<BallRecord>& openedBall() const { return opened_; }
+    // Names the open ball's last drilling in the record's lblpercage.
+    void showLastDrilling();
 
 signals:
     // A deleted customer's new ball was refused: the window's cancel is due.
