@@ -181,11 +181,16 @@ void BallController::openBall(int row) {
         return;
     opened_ = **ball;
     r.showBall(**ball);
+    shown_ = r.enteredBall(customer_.code, 0);
     showLastDrilling();
     r.show();
     r.updateBrandPictures();
     services_.pointer->setDefault();
     r.focusBallName();
+}
+
+bool BallController::openBallUnchanged() const {
+    return opened_ && changedBallFields(shown_, record().enteredBall(customer_.code, 0)).isEmpty();
 }
 
 void BallController::showLastDrilling() {

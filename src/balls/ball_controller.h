@@ -63,6 +63,8 @@ public:
     bool showPrintedList();
     // The open ball as it was read (none for a new ball), and its line.
     const std::optional<BallRecord>& openedBall() const { return opened_; }
+    // True when an open ball's record holds no change since it was shown.
+    bool openBallUnchanged() const;
     // Names the open ball's last drilling in the record's lblpercage.
     void showLastDrilling();
 
@@ -103,6 +105,9 @@ private:
     // The open ball as it was read (none for a new ball): what the entry
     // started from.
     std::optional<BallRecord> opened_;
+    // The open ball as its record showed it then, every field in the form
+    // the record gives it back.
+    BallRecord shown_;
     bool checking_ = false;
 };
 

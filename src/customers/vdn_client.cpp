@@ -393,7 +393,7 @@ void VdnClient::openLayout() {
     if (const std::optional<BallRecord>& opened = ballController_->openedBall()) {
         request.code = opened->code;
         request.line = opened->line;
-        if (changedBallFields(*opened, ball).isEmpty())
+        if (ballController_->openBallUnchanged())
             request.savedRevision = opened->revision;
     }
     auto* window = new LayoutWindow(services_, request, this);
