@@ -1,7 +1,6 @@
 #include "balls/ball_controller.h"
 
-#include "driller/drilling_store.h"
-#include "drilling/sheet_history.h"
+#include "data/drilling_store.h"
 
 #include "balls/ball_list_model.h"
 #include "balls/ball_panel.h"
@@ -210,20 +209,10 @@ void BallController::showLastDrilling() {
         return;
     }
     const BallDrilling& d = drillings->first();
-    QString sheet = QStringLiteral("sans fiche");
-    if (!d.sheetVersion.isEmpty()) {
-        Result<QList<SheetVersion>> versions = SheetHistoryStore(db).versions(d.code);
-        if (!versions) {
-            report(versions.error(), QStringLiteral("Lecture des perçages"));
-            return;
-        }
-        sheet = QStringLiteral("fiche n° %1").arg(d.sheetVersion.toInt());
-        for (const SheetVersion& v : std::as_const(*versions))
-            if (v.number == d.sheetVersion)
-                sheet = QStringLiteral("fiche du ") +
-                        (v.when.isValid() ? v.when.toString(QStringLiteral("dd/MM/yyyy"))
-                                          : v.storedDate);
-    }
+    const QString sheet = d.sheetVersion.isEmpty() ? QStringLiteral("sans fiche")
+                          : d.sheetDate.isEmpty()
+                              ? QStringLiteral("fiche n° %1").arg(d.sheetVersion.toInt())
+                              : QStringLiteral("fiche du ") + d.sheetDayText();
     r.setDrillingText(QStringLiteral("Percée le %1 par %2 (%3)").arg(d.dayText(), d.driller, sheet),
                       d.code, d.sheetVersion);
 }

@@ -2,7 +2,7 @@
 
 #include "data/schema.h"
 #include "data/statement.h"
-#include "driller/drilling_store.h"
+#include "data/drilling_store.h"
 
 #include <QVariant>
 

@@ -141,6 +141,10 @@ HolesFrame::HolesFrame(QWidget* parent) : QGroupBox(QStringLiteral("Trous et poi
     lblregles->setWordWrap(true);
     lblregles->setStyleSheet(Red);
     lblregles->setTextFormat(Qt::PlainText);
+    // Room for a few broken rules from the start: the drawing above keeps
+    // its size as lines come and go.
+    lblregles->setMinimumHeight(4 * lblregles->fontMetrics().lineSpacing());
+    lblregles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(lblregles, row++, 0, 1, 4);
     lblrappels = new QLabel(this);
     lblrappels->setObjectName(QStringLiteral("lblrappels"));

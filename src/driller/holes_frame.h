@@ -1,7 +1,7 @@
 #pragma once
 
 #include "driller/drilling_rules.h"
-#include "driller/drilling_store.h"
+#include "data/drilling_store.h"
 
 #include <QGroupBox>
 

@@ -5,7 +5,6 @@
 #include "driller/holes_frame.h"
 #include "driller/layout_numbers.h"
 #include "driller/layout_picture.h"
-#include "drilling/sheet_history.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "widgets/guide_page.h"
@@ -125,7 +124,7 @@ QString orNone(const QString& text, const QString& unit) {
 
 // What a recorded drilling adds to the page: its number, the sheet it was
 // drilled with, its holes and weights, its verdict.
-QList<LayoutSection> recordedSections(const BallDrilling& d, const QString& sheetDate) {
+QList<LayoutSection> recordedSections(const BallDrilling& d) {
     QStringList holes{
         QStringLiteral("Trous de prise : %1 (sans pouce : %2, trou de pouce : %3)")
             .arg(d.grippingHoles, yes(d.thumbless), yes(d.thumbHole)),
@@ -145,9 +144,10 @@ QList<LayoutSection> recordedSections(const BallDrilling& d, const QString& shee
     };
     QStringList record{
         QStringLiteral("Perçage n° %1 du %2").arg(d.number.toInt()).arg(d.dayText()),
-        d.sheetVersion.isEmpty() ? QStringLiteral("Fiche de perçage : aucune")
-                                 : QStringLiteral("Fiche de perçage du %1")
-                                       .arg(sheetDate.isEmpty() ? d.sheetVersion : sheetDate),
+        d.sheetVersion.isEmpty()
+            ? QStringLiteral("Fiche de perçage : aucune")
+            : QStringLiteral("Fiche de perçage du %1")
+                  .arg(d.sheetDate.isEmpty() ? d.sheetVersion : d.sheetDayText()),
         QStringLiteral("Règles : ") + d.verdict,
     };
     if (!d.comment.isEmpty())
@@ -313,8 +313,11 @@ void LayoutWindow::build() {
     lbldernier = named("lbldernier", this);
     lbldernier->setWordWrap(true);
     right->addWidget(lbldernier);
-    right->addWidget(picimplantation, 1);
-    buildDrillings(right);
+    // The drawing with the ball's drillings beside it, the holes below.
+    auto* drawn = new QHBoxLayout;
+    drawn->addWidget(picimplantation, 1);
+    right->addLayout(drawn, 1);
+    buildDrillings(drawn, right);
     auto* all = new QHBoxLayout(this);
     all->addLayout(left, 0);
     all->addLayout(right, 1);
@@ -327,15 +330,14 @@ void LayoutWindow::build() {
     connect(cmdimp_implantation, &QPushButton::clicked, this, &LayoutWindow::print);
 }
 
-void LayoutWindow::buildDrillings(QLayout* into) {
-    auto* row = new QHBoxLayout;
+void LayoutWindow::buildDrillings(QBoxLayout* beside, QBoxLayout* below) {
     frmtrous = new HolesFrame(this);
-    row->addWidget(frmtrous, 1);
+    below->addWidget(frmtrous);
     auto* column = new QVBoxLayout;
     column->addWidget(named("", this, QStringLiteral("Perçages de la boule :")));
     lstpercages = new QListWidget(this);
     lstpercages->setObjectName(QStringLiteral("lstpercages"));
-    lstpercages->setMinimumWidth(260);
+    lstpercages->setFixedWidth(250);
     column->addWidget(lstpercages, 1);
     column->addWidget(named("", this, QStringLiteral("Commentaire :")));
     txtcommentaire = new QLineEdit(this);
@@ -345,8 +347,8 @@ void LayoutWindow::buildDrillings(QLayout* into) {
     cmdenregistrer_percage =
         button("cmdenregistrer_percage", QStringLiteral("Enregistrer le perçage"), this);
     column->addWidget(cmdenregistrer_percage);
-    row->addLayout(column);
-    static_cast<QBoxLayout*>(into)->addLayout(row);
+    txtcommentaire->setFixedWidth(250);
+    beside->addLayout(column);
     lstpercages->addItem(QStringLiteral("Perçage actuel"));
     lstpercages->setCurrentRow(0);
     connect(lstpercages, &QListWidget::currentRowChanged, this, &LayoutWindow::showDrilling);
@@ -360,16 +362,6 @@ bool LayoutWindow::loadDrillings() {
         erreur_donnees(list.error(), services_, parentWidget());
         return false;
     }
-    Result<QList<SheetVersion>> versions = SheetHistoryStore(request_.db).versions(request_.code);
-    if (!versions) {
-        erreur_donnees(versions.error(), services_, parentWidget());
-        return false;
-    }
-    sheetDates_.clear();
-    for (const SheetVersion& v : *versions)
-        sheetDates_.insert(v.number, v.when.isValid()
-                                         ? v.when.toString(QStringLiteral("dd/MM/yyyy"))
-                                         : v.storedDate);
     drillings_ = *list;
     const QSignalBlocker quiet(lstpercages);
     while (lstpercages->count() > 1)
@@ -753,7 +745,7 @@ std::optional<LayoutPage> LayoutWindow::page() const {
               layout::inchesText(layout::pinToGrip(da, pap))}},
     };
     if (recorded)
-        p.sections << recordedSections(*recorded, sheetDates_.value(recorded->sheetVersion));
+        p.sections << recordedSections(*recorded);
     else if (const std::optional<drilling::Check> c = frmtrous->check())
         p.sections << LayoutSection{QStringLiteral("Règles"), {c->verdict}};
     const QString turnAtPin =

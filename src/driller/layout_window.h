@@ -1,17 +1,17 @@
 #pragma once
 
-#include "driller/drilling_store.h"
+#include "data/drilling_store.h"
 #include "driller/layout_geometry.h"
 #include "driller/layout_printout.h"
 #include "platform/services.h"
 
 #include <QDialog>
-#include <QHash>
 #include <QSqlDatabase>
 
 #include <array>
 #include <optional>
 
+class QBoxLayout;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -109,9 +109,8 @@ private:
     void report();
     void print();
     std::optional<layout::Scene> sceneOf(const Values& v) const;
-    void buildDrillings(QLayout* into);
-    // Reads the ball's drillings and the sheet's version dates; false after
-    // reporting a failure.
+    void buildDrillings(QBoxLayout* beside, QBoxLayout* below);
+    // Reads the ball's drillings; false after reporting a failure.
     bool loadDrillings();
     void showLastDrilling();
     void setEditable(bool editable);
@@ -149,8 +148,6 @@ private:
     std::optional<int> shown_;
     QStringList currentTexts_;
     BallDrilling currentHoles_;
-    // The date of each version of the customer's sheet, by its number.
-    QHash<QString, QString> sheetDates_;
 
     // The answers of the last VLS conversion, and the one taken.
     QList<layout::DualAngle> vlsAnswers_;

@@ -3,7 +3,7 @@
 #include "data/connection.h"
 #include "data/schema.h"
 #include "data/statement.h"
-#include "driller/drilling_store.h"
+#include "data/drilling_store.h"
 #include "drilling/sheet_history.h"
 
 namespace vdn {

@@ -10,7 +10,7 @@
 #include "data/dialect.h"
 #include "data/schema.h"
 #include "data/shop_store.h"
-#include "driller/drilling_store.h"
+#include "data/drilling_store.h"
 #include "drilling/sheet_store.h"
 
 #include <thread>

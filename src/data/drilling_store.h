@@ -27,9 +27,14 @@ struct BallDrilling {
     QString balanceHole;
     QString topBottom, side, fingerThumb; // ounces, signed
     QString profile, verdict, comment;
+    // Read, not stored: the date of that sheet version ("yyyy-MM-dd
+    // HH:mm:ss"), empty without one.
+    QString sheetDate;
 
-    // "dd/MM/yyyy" of the stored date (the stored text when it is not one).
+    // "dd/MM/yyyy" of the stored date (the stored text when it is not one),
+    // and of the sheet version's date.
     QString dayText() const;
+    QString sheetDayText() const;
 };
 
 // All SQL of table strperc_boule.
@@ -37,7 +42,7 @@ class DrillingStore {
 public:
     explicit DrillingStore(QSqlDatabase db) : db_(std::move(db)) {}
 
-    // The ball's drillings, newest first.
+    // The ball's drillings, newest first, each with its sheet version's date.
     Result<QList<BallDrilling>> list(const QString& code, const QString& line) const;
 
     // Writes a drilling in one transaction: the ball must still hold the row

@@ -1,4 +1,4 @@
-#include "driller/drilling_store.h"
+#include "data/drilling_store.h"
 
 #include "data/connection.h"
 #include "data/dialect.h"
@@ -43,17 +43,33 @@ int numberOf(const QVariant& v) {
     return int(std::clamp(std::floor(v.toDouble()), 0.0, 999999.0));
 }
 
+QString dayOf(const QString& stored) {
+    const QDateTime when = QDateTime::fromString(stored, DateFormat);
+    return when.isValid() ? when.toString(QStringLiteral("dd/MM/yyyy")) : stored;
+}
+
 } // namespace
 
 QString BallDrilling::dayText() const {
-    const QDateTime when = QDateTime::fromString(date, DateFormat);
-    return when.isValid() ? when.toString(QStringLiteral("dd/MM/yyyy")) : date;
+    return dayOf(date);
+}
+
+QString BallDrilling::sheetDayText() const {
+    return dayOf(sheetDate);
 }
 
 Result<QList<BallDrilling>> DrillingStore::list(const QString& code, const QString& line) const {
     static_assert(std::size(Members) == 31);
-    Statement q(db_, selectText(ballDrillingTable(), ballDrillingFields()) +
-                         QStringLiteral(" WHERE MAT_CODE = ? AND MAT_LG = ? ORDER BY pb_num DESC"));
+    QStringList fields;
+    for (const QString& f : ballDrillingFields())
+        fields << QStringLiteral("d.") + f;
+    // The sheet version's date beside each drilling.
+    const QString sql =
+        QStringLiteral("SELECT %1, h.his_date FROM %2 d LEFT JOIN %3 h ON h.per_code = "
+                       "d.MAT_CODE AND h.his_num = d.his_num WHERE d.MAT_CODE = ? AND "
+                       "d.MAT_LG = ? ORDER BY d.pb_num DESC")
+            .arg(fields.join(QStringLiteral(", ")), ballDrillingTable(), sheetHistoryTable());
+    Statement q(db_, sql);
     if (Status s = q.bind(code).bind(line).exec(); !s)
         return s.error();
     QList<BallDrilling> out;
@@ -61,6 +77,7 @@ Result<QList<BallDrilling>> DrillingStore::list(const QString& code, const QStri
         BallDrilling d;
         for (int i = 0; i < int(std::size(Members)); ++i)
             d.*Members[i] = q.text(i);
+        d.sheetDate = q.text(int(std::size(Members)));
         out.append(std::move(d));
     }
     if (Status s = q.finished(); !s)
