@@ -1,5 +1,7 @@
 #include "balls/ball_controller.h"
 
+#include "data/drilling_store.h"
+
 #include "balls/ball_list_model.h"
 #include "balls/ball_panel.h"
 #include "balls/ball_record_panel.h"
@@ -168,6 +170,7 @@ void BallController::addBall() {
     services_.pointer->setDefault();
     txtmat_lg = *highest + 1;
     opened_.reset();
+    showLastDrilling();
     r.startNewBall();
 }
 
@@ -207,10 +210,41 @@ void BallController::openBall(int row) {
         return;
     opened_ = **ball;
     r.showBall(**ball);
+    shown_ = r.enteredBall(customer_.code, 0);
+    showLastDrilling();
     r.show();
     r.updateBrandPictures();
     services_.pointer->setDefault();
     r.focusBallName();
+}
+
+bool BallController::openBallUnchanged() const {
+    return opened_ && changedBallFields(shown_, record().enteredBall(customer_.code, 0)).isEmpty();
+}
+
+void BallController::showLastDrilling() {
+    BallRecordPanel& r = record();
+    if (!opened_) {
+        r.setDrillingText(QStringLiteral("Pas de perçage enregistré"));
+        return;
+    }
+    const QSqlDatabase db = balls_.database();
+    Result<QList<BallDrilling>> drillings = DrillingStore(db).list(opened_->code, opened_->line);
+    if (!drillings) {
+        report(drillings.error(), QStringLiteral("Lecture des perçages"));
+        return;
+    }
+    if (drillings->isEmpty()) {
+        r.setDrillingText(QStringLiteral("Pas de perçage enregistré"));
+        return;
+    }
+    const BallDrilling& d = drillings->first();
+    const QString sheet = d.sheetVersion.isEmpty() ? QStringLiteral("sans fiche")
+                          : d.sheetDate.isEmpty()
+                              ? QStringLiteral("fiche n° %1").arg(d.sheetVersion.toInt())
+                              : QStringLiteral("fiche du ") + d.sheetDayText();
+    r.setDrillingText(QStringLiteral("Percée le %1 par %2 (%3)").arg(d.dayText(), d.driller, sheet),
+                      d.code, d.sheetVersion);
 }
 
 void BallController::deleteBall() {

@@ -65,6 +65,12 @@ public:
     // printout, whatever the status filter (until the next list load).
     // False when the list could not be read (reported).
     bool showPrintedList();
+    // The open ball as it was read (none for a new ball), and its line.
+    const std::optional<BallRecord>& openedBall() const { return opened_; }
+    // True when an open ball's record holds no change since it was shown.
+    bool openBallUnchanged() const;
+    // Names the open ball's last drilling in the record's lblpercage.
+    void showLastDrilling();
 
 signals:
     // A deleted customer's new ball was refused: the window's cancel is due.
@@ -105,6 +111,9 @@ private:
     // The open ball as it was read (none for a new ball): what the entry
     // started from.
     std::optional<BallRecord> opened_;
+    // The open ball as its record showed it then, every field in the form
+    // the record gives it back.
+    BallRecord shown_;
     bool checking_ = false;
 };
 

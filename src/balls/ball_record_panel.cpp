@@ -152,6 +152,7 @@ const Placed Layout[] = {
     // on the frame's caption line, right of the caption and above the
     // frame's border: 4200, 0, 13800 x 270.
     {"cmdimplantation", Kind::Button, 13440, 735, 1800, 420, "Implantation…", 0},
+    {"lblpercage", Kind::Caption, 4200, 0, 13800, 270, "Pas de perçage enregistré", 0},
 };
 
 // The frame's height in twips; its width is the ball panel's.
@@ -229,6 +230,9 @@ void BallRecordPanel::build() {
     named(cmdvalide3, "cmdvalide3");
     named(cmdannule3, "cmdannule3");
     named(cmdimplantation, "cmdimplantation");
+    named(lblpercage, "lblpercage");
+    lblpercage->setTextFormat(Qt::PlainText);
+    lblpercage->installEventFilter(this);
 
     // The brand pictures lie in one place beside the brand, each centred
     // in its height.
@@ -455,8 +459,25 @@ bool BallRecordPanel::leftForGood(QWidget* field, QEvent* event) const {
     return now != field;
 }
 
+void BallRecordPanel::setDrillingText(const QString& text, const QString& code,
+                                      const QString& sheetVersion) {
+    lblpercage->setText(text);
+    drilledCode_ = code;
+    drilledSheet_ = sheetVersion;
+    // A click shows the sheet the ball was drilled with, when there is one.
+    lblpercage->setCursor(sheetVersion.isEmpty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
+    lblpercage->setToolTip(sheetVersion.isEmpty()
+                               ? QString()
+                               : QStringLiteral("Voir la fiche de perçage de ce perçage"));
+}
+
 bool BallRecordPanel::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == lblpercage) {
+        if (type == QEvent::MouseButtonRelease && !drilledSheet_.isEmpty())
+            emit drillingSheetClicked(drilledCode_, drilledSheet_);
+        return QGroupBox::eventFilter(watched, event);
+    }
     if (type != QEvent::FocusIn && type != QEvent::FocusOut)
         return QGroupBox::eventFilter(watched, event);
     auto* edit = qobject_cast<QLineEdit*>(watched);

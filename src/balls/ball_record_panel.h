@@ -62,6 +62,11 @@ public:
     // values); the ball's validation writes them as it writes any typed value.
     void writeLayout(const QString& angle1, const QString& distance, const QString& angle2);
 
+    // lblpercage: the ball's last drilling, and the sheet version it was
+    // drilled with (a click asks to show it; none without one).
+    void setDrillingText(const QString& text, const QString& code = {},
+                         const QString& sheetVersion = {});
+
     // Ready for a new ball: no brand picture, the focus on the brand.
     void startNewBall();
     // Puts the focus on the ball's name.
@@ -74,6 +79,8 @@ signals:
     void cancelClicked();
     // cmdimplantation: the driller's layout window for this ball.
     void implantationClicked();
+    // lblpercage clicked: the customer's sheet at that version.
+    void drillingSheetClicked(const QString& code, const QString& sheetVersion);
     // One of Combo1 to Combo7 was left or a value was picked in it: the
     // reference value check is due.
     void pickListLeft();
@@ -106,6 +113,9 @@ private:
     QPushButton* cmdvalide3 = nullptr;
     QPushButton* cmdannule3 = nullptr;
     QPushButton* cmdimplantation = nullptr;
+    QLabel* lblpercage = nullptr;
+    QString drilledCode_;
+    QString drilledSheet_;
 
     void build();
     bool leftForGood(QWidget* field, QEvent* event) const;

@@ -2,6 +2,7 @@
 
 #include "data/schema.h"
 #include "data/statement.h"
+#include "data/drilling_store.h"
 
 #include <QVariant>
 
@@ -148,7 +149,12 @@ Result<int> BallStore::highestLine(const QString& code) const {
         return highest.error();
     // The whole part of the highest number; a text too large for a line
     // number cannot overflow the result.
-    return int(std::clamp(std::floor(highest->toDouble()), 0.0, 1e9));
+    const int balls = int(std::clamp(std::floor(highest->toDouble()), 0.0, 1e9));
+    // A deleted ball's drillings keep its line: a new ball never takes it.
+    Result<int> drilled = DrillingStore(db_).highestLine(code);
+    if (!drilled)
+        return drilled.error();
+    return std::max(balls, *drilled);
 }
 
 Status BallStore::removeAllOf(const QString& code) {

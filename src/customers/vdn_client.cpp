@@ -13,6 +13,7 @@
 #include "data/shop_store.h"
 #include "driller/layout_window.h"
 #include "drilling/drilling_sheet_panel.h"
+#include "drilling/sheet_version_window.h"
 #include "platform/pointer.h"
 #include "printing/session_printer.h"
 #include "widgets/screen_fit.h"
@@ -75,6 +76,15 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     connect(ballController_, &BallController::cancelRequested, this, &VdnClient::cancel);
     connect(&Frame300->record(), &BallRecordPanel::implantationClicked, this,
             &VdnClient::openLayout);
+    connect(&Frame300->record(), &BallRecordPanel::drillingSheetClicked, this,
+            [this](const QString& code, const QString& number) {
+                auto* window = new SheetVersionWindow(services_, this);
+                if (!window->load(database(), code, current_.displayName, number)) {
+                    delete window;
+                    return;
+                }
+                window->open();
+            });
     connect(ballController_, &BallController::ballPanelRequested, this,
             [this] { showPanel(Panel::Balls); });
     followRecord();
@@ -348,6 +358,7 @@ void VdnClient::openLayout() {
         return;
     }
     if (*customer) {
+        request.pounds = (**customer).text(CustomerField::Lbs);
         const QString hand = (**customer).text(CustomerField::Dg).trimmed().toUpper();
         if (hand == QLatin1String("D"))
             request.hand = layout::Hand::Right;
@@ -371,7 +382,23 @@ void VdnClient::openLayout() {
     }
     request.driller = *driller;
     request.shopName = shop_name;
+    Result<QString> profile = ShopStore(database()).ruleProfile();
+    if (!profile) {
+        report(profile.error());
+        return;
+    }
+    request.profile = *profile;
+    // Drillings are recorded on a saved ball whose record holds no change.
+    request.db = database();
+    if (const std::optional<BallRecord>& opened = ballController_->openedBall()) {
+        request.code = opened->code;
+        request.line = opened->line;
+        if (ballController_->openBallUnchanged())
+            request.savedRevision = opened->revision;
+    }
     auto* window = new LayoutWindow(services_, request, this);
+    connect(window, &LayoutWindow::drillingRecorded, ballController_,
+            &BallController::showLastDrilling);
     connect(window, &LayoutWindow::layoutReported, this,
             [this](const QString& angle1, const QString& distance, const QString& angle2) {
                 Frame300->record().writeLayout(angle1, distance, angle2);

@@ -94,6 +94,33 @@ QStringList sheetHistoryFields() {
     return sheetHistoryKeyFields() + sheetFields().mid(1);
 }
 
+QString ruleProfileField() {
+    return QStringLiteral("spe_regles");
+}
+
+QString ballDrillingTable() {
+    return QStringLiteral("strperc_boule");
+}
+
+QStringList ballDrillingFields() {
+    return {QStringLiteral("MAT_CODE"),       QStringLiteral("MAT_LG"),
+            QStringLiteral("pb_num"),         QStringLiteral("pb_date"),
+            QStringLiteral("pb_perceur"),     QStringLiteral("his_num"),
+            QStringLiteral("pb_angle_perc"),  QStringLiteral("pb_dist_pap"),
+            QStringLiteral("pb_angle_val"),   QStringLiteral("pb_pin_mb"),
+            QStringLiteral("pb_psa_pap"),     QStringLiteral("pb_tampon"),
+            QStringLiteral("pb_pap_h"),       QStringLiteral("pb_pap_v"),
+            QStringLiteral("pb_main"),        QStringLiteral("pb_lbs"),
+            QStringLiteral("pb_trous"),       QStringLiteral("pb_sans_pouce"),
+            QStringLiteral("pb_trou_pouce"),  QStringLiteral("pb_events"),
+            QStringLiteral("pb_event_diam"),  QStringLiteral("pb_mill"),
+            QStringLiteral("pb_mill_diam"),   QStringLiteral("pb_mill_prof"),
+            QStringLiteral("pb_equilibrage"), QStringLiteral("pb_poids_haut"),
+            QStringLiteral("pb_poids_cote"),  QStringLiteral("pb_poids_doigts"),
+            QStringLiteral("pb_regles"),      QStringLiteral("pb_verdict"),
+            QStringLiteral("pb_comment")};
+}
+
 QStringList paramFields() {
     return {QStringLiteral("par_table"), QStringLiteral("par_lib")};
 }
@@ -239,6 +266,22 @@ QStringList additionOrderIndexes(const Dialect& d) {
     return steps;
 }
 
+// 6 to 7: the rule profile beside the driller, and the drilling record of
+// every ball.
+QStringList ballDrillings(const Dialect& d) {
+    using Column = Dialect::Column;
+    const QString table = ballDrillingTable();
+    const QStringList keys{QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG"),
+                           QStringLiteral("pb_num")};
+    return QStringList{
+               QStringLiteral("ALTER TABLE strspecif ADD COLUMN %1 DEFAULT 'IBF'")
+                   .arg(d.textColumn(ruleProfileField(), Column::Text)),
+               QStringLiteral("CREATE TABLE %1 (%2%3, PRIMARY KEY (MAT_CODE, MAT_LG, pb_num))")
+                   .arg(table, columns(d, ballDrillingFields(), keys), d.tableExtras()),
+           } +
+           d.additionOrderIndex(table);
+}
+
 // Forward migrations: entry i brings a file from version i + 1 to i + 2.
 QList<QStringList> migrations(const Dialect& d) {
     return {
@@ -257,6 +300,7 @@ QList<QStringList> migrations(const Dialect& d) {
         sheetHistory(d),
         rowVersions(),
         additionOrderIndexes(d),
+        ballDrillings(d),
     };
 }
 
@@ -298,7 +342,7 @@ Status createSchema(Connection& c) {
 }
 
 QStringList schemaTables() {
-    return tableNames() + QStringList{sheetHistoryTable()};
+    return tableNames() + QStringList{sheetHistoryTable(), ballDrillingTable()};
 }
 
 Result<bool> holdsNoTables(Connection& c) {

@@ -12,7 +12,7 @@ class Dialect;
 
 // The schema version this program writes, kept in PRAGMA user_version (in
 // the table vdn_version on a server).
-constexpr int SchemaVersion = 6;
+constexpr int SchemaVersion = 7;
 
 // Field names of the five tables, in their stored order.
 QStringList specifFields();
@@ -55,6 +55,17 @@ QStringList sheetHistoryKeyFields();
 // Every field of a history row: sheetHistoryKeyFields(), then every field of
 // strpercage but per_code, in their stored order.
 QStringList sheetHistoryFields();
+
+// The rule profile the shop checks its drillings against, a column of
+// strspecif beside the driller: "USBC" or "IBF"; a new or upgraded file
+// starts with "IBF".
+QString ruleProfileField(); // "spe_regles"
+// The drilling record of every ball, one row per drilling, kept when the
+// ball or its customer is deleted (like the sheet history).
+QString ballDrillingTable(); // "strperc_boule"
+// Its fields, in their stored order: the ball's key, the drilling's number
+// within that ball (six digits, 000001 for the first), then what was drilled.
+QStringList ballDrillingFields();
 
 // The row version the program keeps in each table whose rows a user edits
 // (strclient, strmateriel, strpercage): 0 for a new row, one more at each

@@ -17,6 +17,11 @@ QString selectDriller(const Dialect& d) {
            QStringLiteral(" LIMIT 1");
 }
 
+QString selectRuleProfile(const Dialect& d) {
+    return selectText(Table, {ruleProfileField()}) + QStringLiteral(" ORDER BY ") +
+           d.additionOrder() + QStringLiteral(" LIMIT 1");
+}
+
 DataError emptyTable() {
     return DataError::other(errnum::NoCurrentRecord,
                             QStringLiteral("Aucun enregistrement en cours : la table "
@@ -60,6 +65,31 @@ Status ShopStore::setDriller(const QString& name) {
     // row read first always carries it.
     Statement q(db_, QStringLiteral("UPDATE %1 SET %2 = ?").arg(Table, drillerField()));
     if (Status s = q.bind(kept).exec(); !s)
+        return s;
+    if (q.rowsAffected() < 1)
+        return emptyTable();
+    return {};
+}
+
+Result<QString> ShopStore::ruleProfile() const {
+    Statement q(db_, selectRuleProfile(Dialect::of(db_)));
+    Result<bool> found = q.execFirst();
+    if (!found)
+        return found.error();
+    if (!*found)
+        return emptyTable();
+    // Anything another program wrote but "USBC" reads as the default.
+    return q.text(0).trimmed().compare(QLatin1String("USBC"), Qt::CaseInsensitive) == 0
+               ? QStringLiteral("USBC")
+               : QStringLiteral("IBF");
+}
+
+Status ShopStore::setRuleProfile(const QString& profile) {
+    if (profile != QLatin1String("USBC") && profile != QLatin1String("IBF"))
+        return DataError::other(errnum::InvalidValue,
+                                QStringLiteral("Profil de règles inconnu : %1").arg(profile));
+    Statement q(db_, QStringLiteral("UPDATE %1 SET %2 = ?").arg(Table, ruleProfileField()));
+    if (Status s = q.bind(profile).exec(); !s)
         return s;
     if (q.rowsAffected() < 1)
         return emptyTable();

@@ -27,6 +27,11 @@ public:
     // characters; an empty name is refused. An empty table is a failure.
     Status setDriller(const QString& name);
 
+    // The rule profile the drillings are checked against, beside the
+    // driller: "USBC" or "IBF" (the default, also for any other text).
+    Result<QString> ruleProfile() const;
+    Status setRuleProfile(const QString& profile);
+
 private:
     QSqlDatabase db_;
 };

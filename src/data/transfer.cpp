@@ -38,7 +38,7 @@ constexpr int RowsPerInsert = 64;
 
 QStringList transferredFields(const QString& table) {
     if (table == QLatin1String("strspecif"))
-        return specifFields() + QStringList{drillerField()};
+        return specifFields() + QStringList{drillerField(), ruleProfileField()};
     // Row versions go along: a workstation that read a row before the move
     // still finds it changed when it was.
     if (table == QLatin1String("strclient"))
@@ -49,6 +49,8 @@ QStringList transferredFields(const QString& table) {
         return sheetFields() + QStringList{revisionField()};
     if (table == sheetHistoryTable())
         return sheetHistoryFields();
+    if (table == ballDrillingTable())
+        return ballDrillingFields();
     return paramFields();
 }
 

@@ -1,15 +1,21 @@
 #include "driller/layout_window.h"
 
+#include "data/error_report.h"
+#include "data/shop_store.h"
+#include "driller/holes_frame.h"
 #include "driller/layout_numbers.h"
 #include "driller/layout_picture.h"
 #include "platform/clock.h"
+#include "platform/message_boxes.h"
 #include "widgets/guide_page.h"
 
+#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -108,6 +114,48 @@ QPushButton* button(const char* name, const QString& text, QWidget* parent) {
     return b;
 }
 
+QString yes(const QString& stored) {
+    return stored == QLatin1String("O") ? QStringLiteral("oui") : QStringLiteral("non");
+}
+
+QString orNone(const QString& text, const QString& unit) {
+    return text.isEmpty() ? QStringLiteral("non noté") : text + unit;
+}
+
+// What a recorded drilling adds to the page: its number, the sheet it was
+// drilled with, its holes and weights, its verdict.
+QList<LayoutSection> recordedSections(const BallDrilling& d) {
+    QStringList holes{
+        QStringLiteral("Trous de prise : %1 (sans pouce : %2, trou de pouce : %3)")
+            .arg(d.grippingHoles, yes(d.thumbless), yes(d.thumbHole)),
+        QStringLiteral("Trous d'aération : %1, le plus large : %2")
+            .arg(d.ventHoles, orNone(d.ventDiameter, QStringLiteral(" po"))),
+        QStringLiteral("Mill hole : %1").arg(yes(d.millHole)) +
+            (d.millHole == QLatin1String("O")
+                 ? QStringLiteral(" (%1 de diamètre, %2 de profondeur)")
+                       .arg(orNone(d.millDiameter, QStringLiteral(" po")),
+                            orNone(d.millDepth, QStringLiteral(" po")))
+                 : QString()),
+        QStringLiteral("Trou d'équilibrage : %1").arg(yes(d.balanceHole)),
+        QStringLiteral("Poids de la boule : %1").arg(orNone(d.pounds, QStringLiteral(" lb"))),
+        QStringLiteral("Poids statiques : haut/bas %1, côté %2, doigts/pouce %3")
+            .arg(orNone(d.topBottom, QStringLiteral(" oz")), orNone(d.side, QStringLiteral(" oz")),
+                 orNone(d.fingerThumb, QStringLiteral(" oz"))),
+    };
+    QStringList record{
+        QStringLiteral("Perçage n° %1 du %2").arg(d.number.toInt()).arg(d.dayText()),
+        d.sheetVersion.isEmpty()
+            ? QStringLiteral("Fiche de perçage : aucune")
+            : QStringLiteral("Fiche de perçage du %1")
+                  .arg(d.sheetDate.isEmpty() ? d.sheetVersion : d.sheetDayText()),
+        QStringLiteral("Règles : ") + d.verdict,
+    };
+    if (!d.comment.isEmpty())
+        record << QStringLiteral("Commentaire : ") + d.comment;
+    return {{QStringLiteral("Perçage enregistré"), record},
+            {QStringLiteral("Trous et poids"), holes}};
+}
+
 } // namespace
 
 LayoutWindow::LayoutWindow(const Services& services, const LayoutRequest& request, QWidget* parent)
@@ -154,6 +202,18 @@ LayoutWindow::LayoutWindow(const Services& services, const LayoutRequest& reques
             }
             recompute();
         });
+    frmtrous->setPounds(request_.pounds);
+    frmtrous->setProfile(drilling::profileOf(request_.profile));
+    connect(frmtrous, &HolesFrame::changed, this, &LayoutWindow::recompute);
+    connect(frmtrous, &HolesFrame::profileChosen, this, [this](drilling::Profile p) {
+        // The shop's setting, kept beside the driller.
+        if (!request_.db.isValid())
+            return;
+        if (Status s = ShopStore(request_.db).setRuleProfile(drilling::profileCode(p)); !s)
+            erreur_donnees(s.error(), services_, this, QStringLiteral("Profil de règles"));
+    });
+    if (request_.db.isValid() && loadDrillings())
+        showLastDrilling();
     recompute();
 }
 
@@ -249,16 +309,193 @@ void LayoutWindow::build() {
     left->addStretch(1);
 
     picimplantation = new LayoutPicture(this);
+    auto* right = new QVBoxLayout;
+    lbldernier = named("lbldernier", this);
+    lbldernier->setWordWrap(true);
+    right->addWidget(lbldernier);
+    // The drawing with the ball's drillings beside it, the holes below.
+    auto* drawn = new QHBoxLayout;
+    drawn->addWidget(picimplantation, 1);
+    right->addLayout(drawn, 1);
+    buildDrillings(drawn, right);
     auto* all = new QHBoxLayout(this);
     all->addLayout(left, 0);
-    all->addWidget(picimplantation, 1);
-    resize(1220, 720);
+    all->addLayout(right, 1);
+    resize(1340, 740);
 
     connect(cmdconvertir, &QPushButton::clicked, this, &LayoutWindow::convertVls);
     connect(cmdvls_autre, &QPushButton::clicked, this,
             [this] { takeVlsAnswer(vlsTaken_ == 0 ? 1 : 0); });
     connect(cmdreporter, &QPushButton::clicked, this, &LayoutWindow::report);
     connect(cmdimp_implantation, &QPushButton::clicked, this, &LayoutWindow::print);
+}
+
+void LayoutWindow::buildDrillings(QBoxLayout* beside, QBoxLayout* below) {
+    frmtrous = new HolesFrame(this);
+    below->addWidget(frmtrous);
+    auto* column = new QVBoxLayout;
+    column->addWidget(named("", this, QStringLiteral("Perçages de la boule :")));
+    lstpercages = new QListWidget(this);
+    lstpercages->setObjectName(QStringLiteral("lstpercages"));
+    lstpercages->setFixedWidth(250);
+    column->addWidget(lstpercages, 1);
+    column->addWidget(named("", this, QStringLiteral("Commentaire :")));
+    txtcommentaire = new QLineEdit(this);
+    txtcommentaire->setObjectName(QStringLiteral("txtcommentaire"));
+    txtcommentaire->setMaxLength(200);
+    column->addWidget(txtcommentaire);
+    cmdenregistrer_percage =
+        button("cmdenregistrer_percage", QStringLiteral("Enregistrer le perçage"), this);
+    column->addWidget(cmdenregistrer_percage);
+    txtcommentaire->setFixedWidth(250);
+    beside->addLayout(column);
+    lstpercages->addItem(QStringLiteral("Perçage actuel"));
+    lstpercages->setCurrentRow(0);
+    connect(lstpercages, &QListWidget::currentRowChanged, this, &LayoutWindow::showDrilling);
+    connect(cmdenregistrer_percage, &QPushButton::clicked, this, &LayoutWindow::recordDrilling);
+}
+
+bool LayoutWindow::loadDrillings() {
+    Result<QList<BallDrilling>> list =
+        DrillingStore(request_.db).list(request_.code, request_.line);
+    if (!list) {
+        erreur_donnees(list.error(), services_, parentWidget());
+        return false;
+    }
+    drillings_ = *list;
+    const QSignalBlocker quiet(lstpercages);
+    while (lstpercages->count() > 1)
+        delete lstpercages->takeItem(1);
+    for (const BallDrilling& d : std::as_const(drillings_))
+        lstpercages->addItem(
+            QStringLiteral("N° %1 du %2 par %3").arg(d.number.toInt()).arg(d.dayText(), d.driller));
+    return true;
+}
+
+void LayoutWindow::showLastDrilling() {
+    if (drillings_.isEmpty()) {
+        lbldernier->setText(QStringLiteral("Pas de perçage enregistré pour cette boule."));
+        return;
+    }
+    const BallDrilling& d = drillings_.first();
+    QString text = QStringLiteral("Dernier perçage n° %1 du %2 par %3")
+                       .arg(d.number.toInt())
+                       .arg(d.dayText(), d.driller);
+    // The ball record's layout against the drilled one, read as numbers.
+    auto same = [](const QString& a, const QString& b, Quantity q) {
+        const std::optional<double> x = layout::readQuantity(a, q);
+        const std::optional<double> y = layout::readQuantity(b, q);
+        return x && y ? std::fabs(*x - *y) < 1e-6 : a.trimmed() == b.trimmed();
+    };
+    if (same(d.drillingAngle, request_.drillingAngle, Quantity::Angle) &&
+        same(d.pinToPap, request_.pinToPap, Quantity::Distance) &&
+        same(d.valAngle, request_.valAngle, Quantity::Angle))
+        text += QStringLiteral(" : même layout que la boule.");
+    else
+        text += QStringLiteral(" : son layout (%1 < %2 < %3) diffère de celui de la boule.")
+                    .arg(d.drillingAngle, d.pinToPap, d.valAngle);
+    lbldernier->setText(text);
+}
+
+void LayoutWindow::setEditable(bool editable) {
+    for (QLineEdit* b : boxes_)
+        b->setReadOnly(!editable);
+    frmtrous->setReadOnly(!editable);
+    txtcommentaire->setReadOnly(!editable);
+    cmdconvertir->setEnabled(editable);
+}
+
+void LayoutWindow::showDrilling(int index) {
+    const Field drawn[] = {AnglePerc, DistPap, AngleVal, PinMb, PapH, PapV};
+    if (index <= 0 || index > drillings_.size()) {
+        if (!shown_)
+            return;
+        shown_.reset();
+        for (int i = 0; i < int(std::size(drawn)); ++i)
+            boxes_[drawn[i]]->setText(currentTexts_.value(i));
+        frmtrous->fill(currentHoles_);
+        txtcommentaire->setText(currentHoles_.comment);
+        setEditable(true);
+        recompute();
+        return;
+    }
+    if (!shown_) {
+        currentTexts_.clear();
+        for (Field f : drawn)
+            currentTexts_ << boxes_[f]->text();
+        currentHoles_ = {};
+        frmtrous->store(currentHoles_);
+        currentHoles_.comment = txtcommentaire->text();
+    }
+    shown_ = index - 1;
+    const BallDrilling& d = drillings_.at(index - 1);
+    const QString* texts[] = {&d.drillingAngle, &d.pinToPap, &d.valAngle,
+                              &d.pinToMb,       &d.over,     &d.up};
+    for (int i = 0; i < int(std::size(drawn)); ++i)
+        boxes_[drawn[i]]->setText(*texts[i]);
+    frmtrous->fill(d);
+    txtcommentaire->setText(d.comment);
+    setEditable(false);
+    recompute();
+}
+
+std::optional<BallDrilling> LayoutWindow::drilling() const {
+    const Values v = values(false);
+    for (Field f : {AnglePerc, DistPap, AngleVal, PinMb, PapH, PapV})
+        if (!v[f])
+            return std::nullopt;
+    if (!request_.hand || !frmtrous->check())
+        return std::nullopt;
+    const layout::DualAngle da{*v[AnglePerc], *v[DistPap], *v[AngleVal]};
+    const layout::Vls vls = layout::toVls(da, *v[PinMb]);
+    BallDrilling d;
+    d.code = request_.code;
+    d.line = request_.line;
+    d.date = services_.clock->now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    d.driller = request_.driller;
+    // The entries as typed, the results as the window shows them.
+    d.drillingAngle = boxes_[AnglePerc]->text().trimmed();
+    d.pinToPap = boxes_[DistPap]->text().trimmed();
+    d.valAngle = boxes_[AngleVal]->text().trimmed();
+    d.pinToMb = boxes_[PinMb]->text().trimmed();
+    d.psaToPap = layout::inchesText(vls.psaToPap);
+    d.pinBuffer = layout::inchesText(vls.pinBuffer);
+    d.over = boxes_[PapH]->text().trimmed();
+    d.up = boxes_[PapV]->text().trimmed();
+    d.hand = *request_.hand == layout::Hand::Right ? QStringLiteral("D") : QStringLiteral("G");
+    frmtrous->store(d);
+    d.comment = txtcommentaire->text().trimmed();
+    return d;
+}
+
+void LayoutWindow::recordDrilling() {
+    if (!request_.db.isValid() || shown_)
+        return;
+    if (!request_.savedRevision) {
+        services_.boxes->message(this, QStringLiteral("Validez d'abord la boule : son perçage "
+                                                      "s'enregistre sur la boule enregistrée, "
+                                                      "sans modification en cours."));
+        return;
+    }
+    const std::optional<BallDrilling> d = drilling();
+    if (!d) {
+        services_.boxes->message(this, QStringLiteral("Corrigez d'abord les valeurs signalées : "
+                                                      "rien n'est enregistré."));
+        return;
+    }
+    if (!services_.boxes->question(this, QStringLiteral("Enregistrer le perçage de cette boule "
+                                                        "?\n%1")
+                                             .arg(d->verdict)))
+        return;
+    Result<BallDrilling> written = DrillingStore(request_.db).record(*d, *request_.savedRevision);
+    if (!written) {
+        erreur_donnees(written.error(), services_, this,
+                       QStringLiteral("Enregistrement du perçage"));
+        return;
+    }
+    if (loadDrillings())
+        showLastDrilling();
+    emit drillingRecorded();
 }
 
 void LayoutWindow::addFields(QGridLayout* grid, std::initializer_list<Field> fields) {
@@ -366,6 +603,10 @@ void LayoutWindow::recompute() {
         lblreporter->setText(QStringLiteral("Layout à corriger avant de le reporter"));
         cmdreporter->setEnabled(false);
     }
+    // A past drilling is only looked at.
+    if (shown_)
+        cmdreporter->setEnabled(false);
+    cmdenregistrer_percage->setEnabled(request_.db.isValid() && !shown_);
 }
 
 std::optional<LayoutWindow::Reported> LayoutWindow::reported() const {
@@ -466,18 +707,25 @@ std::optional<LayoutPage> LayoutWindow::page() const {
     const layout::Vls vls = layout::toVls(da, m);
     const double height = layout::pinHeight(da, pap);
 
+    // A recorded drilling prints its own date and driller.
+    const BallDrilling* recorded = shown_ ? &drillings_.at(*shown_) : nullptr;
+    const QString driller = recorded ? recorded->driller : request_.driller;
     LayoutPage p;
     p.shopName = request_.shopName;
     p.customer = request_.customer;
-    p.date = services_.clock->today();
+    p.date =
+        recorded
+            ? QDateTime::fromString(recorded->date, QStringLiteral("yyyy-MM-dd HH:mm:ss")).date()
+            : services_.clock->today();
+    if (!p.date.isValid())
+        p.date = services_.clock->today();
     p.scene = *scene;
     p.sections = {
         {QStringLiteral("Client et boule"),
          {QStringLiteral("Client : ") + request_.customer,
           QStringLiteral("Main : ") +
               (right ? QStringLiteral("Droitier") : QStringLiteral("Gaucher")),
-          QStringLiteral("Boule : ") + request_.ball,
-          QStringLiteral("Perceur : ") + request_.driller,
+          QStringLiteral("Boule : ") + request_.ball, QStringLiteral("Perceur : ") + driller,
           QStringLiteral("Date : ") + p.date.toString(QStringLiteral("dd/MM/yyyy"))}},
         {QStringLiteral("Layout Dual Angle"),
          {QStringLiteral("Angle de perçage : ") + layout::degreesText(da.drillingAngle),
@@ -496,6 +744,10 @@ std::optional<LayoutPage> LayoutWindow::page() const {
           QStringLiteral("Pin - centre de prise : ") +
               layout::inchesText(layout::pinToGrip(da, pap))}},
     };
+    if (recorded)
+        p.sections << recordedSections(*recorded);
+    else if (const std::optional<drilling::Check> c = frmtrous->check())
+        p.sections << LayoutSection{QStringLiteral("Règles"), {c->verdict}};
     const QString turnAtPin =
         right ? QStringLiteral("dans le sens inverse des aiguilles d'une montre")
               : QStringLiteral("dans le sens des aiguilles d'une montre");

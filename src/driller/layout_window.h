@@ -1,21 +1,26 @@
 #pragma once
 
+#include "data/drilling_store.h"
 #include "driller/layout_geometry.h"
 #include "driller/layout_printout.h"
 #include "platform/services.h"
 
 #include <QDialog>
+#include <QSqlDatabase>
 
 #include <array>
 #include <optional>
 
+class QBoxLayout;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 
 namespace vdn {
 
+class HolesFrame;
 class LayoutPicture;
 
 // What the layout window is opened with: values only, taken by the customer
@@ -36,6 +41,18 @@ struct LayoutRequest {
     QString up;
     QString driller;
     QString shopName;
+
+    // Drillings: where they are read and written (none: the window records
+    // nothing), the ball's key, and the row version of the saved ball when
+    // its record holds no unsaved change (none: "validate the ball first").
+    QSqlDatabase db;
+    QString code;
+    QString line;
+    std::optional<qint64> savedRevision;
+    // The customer's weight of ball (clt_lbs), proposed for a new drilling.
+    QString pounds;
+    // The shop's rule profile, "USBC" or "IBF".
+    QString profile;
 };
 
 // The window "Implantation de la boule" (VDN_implantation): the layout of
@@ -62,9 +79,18 @@ public:
     // The entry boxes, in the order of their rules.
     enum Field { AnglePerc, DistPap, AngleVal, PinMb, PapH, PapV, VlsPsa, VlsTampon, FieldCount };
 
+    // The drilling as it would be recorded now, when it can be.
+    std::optional<BallDrilling> drilling() const;
+    // cmdenregistrer_percage: asks, then records the drilling.
+    void recordDrilling();
+    // Shows the ball's drilling at that place in the list (0: the current one).
+    void showDrilling(int index);
+
 signals:
     void layoutReported(const QString& drillingAngle, const QString& pinToPap,
                         const QString& valAngle);
+    // A drilling of the ball was recorded.
+    void drillingRecorded();
 
 private:
     // The fields' values as they read now: none for a field that cannot be
@@ -83,6 +109,11 @@ private:
     void report();
     void print();
     std::optional<layout::Scene> sceneOf(const Values& v) const;
+    void buildDrillings(QBoxLayout* beside, QBoxLayout* below);
+    // Reads the ball's drillings; false after reporting a failure.
+    bool loadDrillings();
+    void showLastDrilling();
+    void setEditable(bool editable);
 
     Services services_;
     LayoutRequest request_;
@@ -105,6 +136,18 @@ private:
     QLabel* lblreporter = nullptr;
     QPushButton* cmdimp_implantation = nullptr;
     LayoutPicture* picimplantation = nullptr;
+    HolesFrame* frmtrous = nullptr;
+    QLineEdit* txtcommentaire = nullptr;
+    QListWidget* lstpercages = nullptr;
+    QLabel* lbldernier = nullptr;
+    QPushButton* cmdenregistrer_percage = nullptr;
+
+    // The ball's drillings, newest first; the one shown (none: the current
+    // one, whose texts are kept while a past one is shown).
+    QList<BallDrilling> drillings_;
+    std::optional<int> shown_;
+    QStringList currentTexts_;
+    BallDrilling currentHoles_;
 
     // The answers of the last VLS conversion, and the one taken.
     QList<layout::DualAngle> vlsAnswers_;

@@ -3,6 +3,7 @@
 #include "data/connection.h"
 #include "data/schema.h"
 #include "data/statement.h"
+#include "data/drilling_store.h"
 #include "drilling/sheet_history.h"
 
 namespace vdn {
@@ -152,7 +153,11 @@ Result<int> SheetStore::highestCode() const {
     Result<int> history = SheetHistoryStore(db_).highestCode();
     if (!history)
         return history.error();
-    return std::max(highest->toInt(), *history);
+    // Drillings, like the sheet history, outlive a customer deleted for good.
+    Result<int> drilled = DrillingStore(db_).highestCode();
+    if (!drilled)
+        return drilled.error();
+    return std::max({highest->toInt(), *history, *drilled});
 }
 
 } // namespace vdn

@@ -61,12 +61,14 @@ std::unique_ptr<Connection> createdDatabase(test::PgCluster& cluster, QString* a
 QStringList contentOf(Connection& c) {
     QStringList all;
     const QList<std::pair<QString, QStringList>> tables{
-        {QStringLiteral("strspecif"), specifFields() + QStringList{drillerField()}},
+        {QStringLiteral("strspecif"),
+         specifFields() + QStringList{drillerField(), ruleProfileField()}},
         {QStringLiteral("strclient"), clientFields() + clientKeyFields()},
         {QStringLiteral("strmateriel"), ballFields()},
         {QStringLiteral("strpercage"), sheetFields()},
         {QStringLiteral("strparam"), paramFields()},
-        {sheetHistoryTable(), sheetHistoryFields()}};
+        {sheetHistoryTable(), sheetHistoryFields()},
+        {ballDrillingTable(), ballDrillingFields()}};
     for (const auto& [table, fields] : tables) {
         Statement q(c.db(), selectText(table, fields));
         if (!q.exec().ok())
@@ -400,12 +402,18 @@ void TestServer::creation_fills_an_empty_database_once() {
     QCOMPARE(walksInOrder(*server), QStringList());
     for (const QString& table : schemaTables())
         QVERIFY(server->execute(QStringLiteral("DROP INDEX %1_ordre").arg(table)).ok());
+    // Nor what came after version 5.
+    QVERIFY(server->execute(QStringLiteral("DROP TABLE ") + ballDrillingTable()).ok());
+    QVERIFY(
+        server->execute(QStringLiteral("ALTER TABLE strspecif DROP COLUMN ") + ruleProfileField())
+            .ok());
     QVERIFY(server->execute(QStringLiteral("UPDATE vdn_version SET version = 5")).ok());
     QVERIFY(!walksInOrder(*server).isEmpty());
     server.reset();
     server = open(address);
     QVERIFY(server);
-    QCOMPARE(test::scalar(*server, QStringLiteral("SELECT version FROM vdn_version")).toInt(), 6);
+    QCOMPARE(test::scalar(*server, QStringLiteral("SELECT version FROM vdn_version")).toInt(),
+             SchemaVersion);
     QCOMPARE(walksInOrder(*server), QStringList());
     // Text compares byte by byte, and a reference value once whatever its case.
     QCOMPARE(test::column(*server, QStringLiteral("SELECT DISTINCT collation_name FROM "
@@ -455,6 +463,13 @@ void TestServer::transfer_copies_every_row_both_ways() {
                                           "('900001', '000001', '2026-01-02 10:00:00', '', "
                                           "'4 1/2'), ('900001', '000002', "
                                           "'2026-03-04 11:30:00', 'Zoé', '4 5/8')"))
+                    .ok());
+        // So do the rule profile and a ball's drillings.
+        QVERIFY(c->execute(QStringLiteral("UPDATE strspecif SET spe_regles = 'USBC'")).ok());
+        QVERIFY(c->execute(QStringLiteral("INSERT INTO strperc_boule (MAT_CODE, MAT_LG, pb_num, "
+                                          "pb_perceur, his_num, pb_verdict) VALUES ('900001', "
+                                          "'001', '000001', 'Zoé', '000002', 'Non conforme "
+                                          "USBC : trou d''équilibrage')"))
                     .ok());
     }
     const QString address = cluster.newDatabase();

@@ -8,11 +8,16 @@
 #include "driller/layout_numbers.h"
 #include "driller/layout_picture.h"
 #include "driller/layout_window.h"
+#include "drilling/sheet_version_window.h"
 #include "support/widget_lookup.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTextBrowser>
 
@@ -72,6 +77,7 @@ private slots:
     }
     void fromTheBallAndBack_data();
     void fromTheBallAndBack();
+    void drillingRecordedCheckedAndShownAgain();
 };
 
 void TestLayoutWindow::fromTheBallAndBack_data() {
@@ -206,6 +212,128 @@ void TestLayoutWindow::fromTheBallAndBack() {
     QTRY_VERIFY(!w);
     QCOMPARE(f.combo(5)->currentText(), QStringLiteral("60"));
     VDN_CHECK_BOXES(f.folder);
+}
+
+void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
+    test::BallFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addLaidOutCustomer(*f.db, "000001", "D", true));
+    // The sheet validated twice: the drilling names the second version.
+    for (const auto& [number, date, over] : {std::tuple{"000001", "2026-11-02 10:00:00", "5"},
+                                             std::tuple{"000002", "2026-12-01 16:45:00", "5 1/4"}})
+        QVERIFY(test::insertRow(*f.db, "strpercage_hist",
+                                {{"per_code", "000001"},
+                                 {"his_num", number},
+                                 {"his_date", date},
+                                 {"his_perceur", "Zoé"},
+                                 {"PER_30", over},
+                                 {"PER_31", "1/2"}}));
+    QVERIFY(f.openCustomer("000001"));
+    f.clickBallLine("001");
+    const auto label = [&](QWidget* in, const char* name) {
+        return test::control<QLabel>(in, name)->text();
+    };
+    QCOMPARE(label(f.w, "lblpercage"), QStringLiteral("Pas de perçage enregistré"));
+    f.click("cmdimplantation");
+    QPointer<LayoutWindow> w = f.w->findChild<LayoutWindow*>();
+    QVERIFY(w);
+    const auto box = [&](const char* name) { return test::control<QLineEdit>(w, name); };
+    QCOMPARE(label(w, "lbldernier"), QStringLiteral("Pas de perçage enregistré pour cette boule."));
+
+    // The USBC profile, chosen as a user does, and a balance hole: the red line.
+    auto* profile = test::control<QComboBox>(w, "cboregles");
+    QCOMPARE(profile->currentText(), QStringLiteral("IBF (ex-World Bowling)"));
+    profile->setFocus();
+    QTest::keyClick(profile, Qt::Key_Up);
+    QCOMPARE(profile->currentText(), QStringLiteral("USBC"));
+    QTest::mouseClick(test::control<QCheckBox>(w, "chkequilibrage"), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(4, 4));
+    auto* holes = test::control<QSpinBox>(w, "txtnb_trous");
+    holes->setFocus();
+    QTest::keyClicks(holes, "3");
+    retype(box("txtlbs"), "15");
+    QVERIFY(label(w, "lblregles")
+                .startsWith("Trou d'équilibrage interdit depuis le 1er août 2020 (USBC"));
+    QCOMPARE(label(w, "lblregles").count('\n'), 0);
+
+    // A weight out of any sensible range: said beside it, nothing recorded.
+    retype(box("txtpoids_cote"), "17");
+    QCOMPARE(label(w, "lblmsg_txtpoids_cote"),
+             QStringLiteral("Poids latéral de 17 hors limites : de -16 à 16 oz"));
+    f.folder.boxes.expectMessage(
+        QStringLiteral("Corrigez d'abord les valeurs signalées : rien n'est enregistré."));
+    f.click("cmdenregistrer_percage");
+    VDN_CHECK_BOXES(f.folder);
+    retype(box("txtpoids_cote"), "-1 1/2");
+    f.folder.boxes.expectQuestion(QStringLiteral("Enregistrer le perçage de cette boule ?\n"
+                                                 "Non conforme USBC : trou d'équilibrage"),
+                                  true);
+    f.click("cmdenregistrer_percage");
+    VDN_CHECK_BOXES(f.folder);
+    QCOMPARE(test::column(*f.db, "SELECT pb_num || ' ' || his_num || ' ' || pb_perceur || ' ' || "
+                                 "pb_equilibrage || ' ' || pb_poids_cote || ' ' || pb_verdict "
+                                 "FROM strperc_boule"),
+             QStringList{"000001 000002 Tibor Vallasse O -1 1/2 Non conforme USBC : trou "
+                         "d'équilibrage"});
+    QCOMPARE(test::scalar(*f.db, "SELECT spe_regles FROM strspecif").toString(),
+             QStringLiteral("USBC"));
+    QCOMPARE(label(w, "lbldernier"), QStringLiteral("Dernier perçage n° 1 du 08/12/2026 par "
+                                                    "Tibor Vallasse : même layout que la boule."));
+
+    // The drilling chosen in the list: read-only, printed with its holes,
+    // weights, verdict and sheet version.
+    auto* list = test::control<QListWidget>(w, "lstpercages");
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(1)->text(), QStringLiteral("N° 1 du 08/12/2026 par Tibor Vallasse"));
+    retype(box("txtangle_perc"), "50");
+    list->setCurrentRow(1);
+    QVERIFY(box("txtangle_perc")->isReadOnly() && box("txtangle_perc")->text() == "60");
+    QVERIFY(!test::control<QPushButton>(w, "cmdenregistrer_percage")->isEnabled());
+    const std::optional<LayoutPage> page = w->page();
+    QVERIFY(page);
+    QStringList printed;
+    for (const LayoutSection& s : page->sections)
+        printed << s.lines;
+    for (const QString& line : {QStringLiteral("Règles : Non conforme USBC : trou d'équilibrage"),
+                                QStringLiteral("Fiche de perçage du 01/12/2026"),
+                                QStringLiteral("Trou d'équilibrage : oui"),
+                                QStringLiteral("Poids statiques : haut/bas non noté, côté -1 1/2 "
+                                               "oz, doigts/pouce non noté")})
+        QVERIFY2(printed.contains(line), qPrintable(line));
+    list->setCurrentRow(0);
+    QCOMPARE(box("txtangle_perc")->text(), QStringLiteral("50"));
+    QVERIFY(!box("txtangle_perc")->isReadOnly());
+    QTest::keyClick(box("txtangle_perc"), Qt::Key_Escape);
+    QTRY_VERIFY(!w);
+
+    // The ball panel names it; its click shows that sheet version, marked.
+    QCOMPARE(label(f.w, "lblpercage"),
+             QStringLiteral("Percée le 08/12/2026 par Tibor Vallasse (fiche du 01/12/2026)"));
+    QTest::mouseClick(test::control<QLabel>(f.w, "lblpercage"), Qt::LeftButton);
+    QPointer<SheetVersionWindow> sheet = f.w->findChild<SheetVersionWindow*>();
+    QVERIFY(sheet && sheet->isVisible());
+    QCOMPARE(sheet->windowTitle(), QStringLiteral("Fiche de perçage du 01/12/2026 16:45"));
+    QCOMPARE(test::control<QComboBox>(sheet, "Combo30")->currentText(), QStringLiteral("5 1/4"));
+    QVERIFY(test::control<QComboBox>(sheet, "Combo30")->toolTip().contains("5"));
+    QVERIFY(test::control<QComboBox>(sheet, "Combo31")->toolTip().isEmpty());
+    sheet->close();
+    QTRY_VERIFY(!sheet);
+
+    // A change not yet validated: the ball must be validated first.
+    f.typeInto(5, "45");
+    f.click("cmdimplantation");
+    w = f.w->findChild<LayoutWindow*>();
+    QVERIFY(w);
+    QCOMPARE(label(w, "lbldernier"),
+             QStringLiteral("Dernier perçage n° 1 du 08/12/2026 par Tibor Vallasse : son layout "
+                            "(60 < 4 1/2 < 30) diffère de celui de la boule."));
+    f.folder.boxes.expectMessage(QStringLiteral("Validez d'abord la boule : son perçage "
+                                                "s'enregistre sur la boule enregistrée, sans "
+                                                "modification en cours."));
+    f.click("cmdenregistrer_percage");
+    VDN_CHECK_BOXES(f.folder);
+    QCOMPARE(test::scalar(*f.db, "SELECT count(*) FROM strperc_boule").toInt(), 1);
+    w->close();
 }
 
 QTEST_MAIN(TestLayoutWindow)

@@ -8,7 +8,9 @@ bool backToVersion3(Connection& c) {
     QStringList sql;
     for (const QString& table : revisedTables())
         sql << QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(table, revisionField());
-    sql << QStringList{QStringLiteral("DROP TABLE ") + sheetHistoryTable(),
+    sql << QStringList{QStringLiteral("DROP TABLE ") + ballDrillingTable(),
+                       QStringLiteral("ALTER TABLE strspecif DROP COLUMN ") + ruleProfileField(),
+                       QStringLiteral("DROP TABLE ") + sheetHistoryTable(),
                        QStringLiteral("ALTER TABLE strspecif DROP COLUMN ") + drillerField(),
                        QStringLiteral("PRAGMA user_version = 3")};
     for (const QString& statement : sql)

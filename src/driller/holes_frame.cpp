@@ -1,0 +1,291 @@
+#include "driller/holes_frame.h"
+
+#include "driller/layout_numbers.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+#include <cmath>
+
+namespace vdn {
+
+namespace {
+
+using layout::Quantity;
+
+// A bowling ball is at most 8.595 in across: no hole is wider or deeper.
+constexpr double BallDiameter = 8.595;
+// No static weight makes sense past a pound.
+constexpr double MaxOunces = 16;
+
+struct BoxRule {
+    const char* name;
+    const char* caption;
+    const char* what;
+    double low;
+    double high;
+    bool signedValue;
+    const char* range;
+};
+
+// In the order of HolesFrame::Box.
+const BoxRule BoxRules[HolesFrame::BoxCount] = {
+    {"txtdiam_event", "Diamètre du plus large (po)", "Diamètre d'aération", 0, BallDiameter, false,
+     "de 0 à 8,595 po (la boule)"},
+    {"txtdiam_mill", "Diamètre (po)", "Diamètre du mill hole", 0, BallDiameter, false,
+     "de 0 à 8,595 po (la boule)"},
+    {"txtprof_mill", "Profondeur (po)", "Profondeur du mill hole", 0, BallDiameter, false,
+     "de 0 à 8,595 po (la boule)"},
+    {"txtpoids_haut", "Haut/bas (oz, + haut)", "Poids haut/bas", -MaxOunces, MaxOunces, true,
+     "de -16 à 16 oz"},
+    {"txtpoids_cote", "Côté (oz, + côté positif)", "Poids latéral", -MaxOunces, MaxOunces, true,
+     "de -16 à 16 oz"},
+    {"txtpoids_doigts", "Doigts/pouce (oz, + doigts)", "Poids doigts/pouce", -MaxOunces, MaxOunces,
+     true, "de -16 à 16 oz"},
+    {"txtlbs", "Poids de la boule (lb)", "Poids de la boule", 1, 16, false, "de 1 à 16 lb"},
+};
+
+const QString Red = QStringLiteral("color: #b41e1e;");
+
+QString yesNo(bool b) {
+    return b ? QStringLiteral("O") : QStringLiteral("N");
+}
+
+} // namespace
+
+HolesFrame::HolesFrame(QWidget* parent) : QGroupBox(QStringLiteral("Trous et poids"), parent) {
+    setObjectName(QStringLiteral("frmtrous"));
+    auto* grid = new QGridLayout(this);
+    auto spin = [this](const char* name) {
+        auto* s = new QSpinBox(this);
+        s->setObjectName(QLatin1String(name));
+        s->setRange(0, 9);
+        connect(s, &QSpinBox::valueChanged, this, &HolesFrame::recheck);
+        return s;
+    };
+    auto check = [this](const char* name, const QString& text) {
+        auto* c = new QCheckBox(text, this);
+        c->setObjectName(QLatin1String(name));
+        connect(c, &QCheckBox::toggled, this, &HolesFrame::recheck);
+        return c;
+    };
+    for (int b = 0; b < BoxCount; ++b) {
+        boxes_[b] = new QLineEdit(this);
+        boxes_[b]->setObjectName(QLatin1String(BoxRules[b].name));
+        boxes_[b]->setMaxLength(16);
+        boxes_[b]->setFixedWidth(70);
+        messages_[b] = new QLabel(this);
+        messages_[b]->setObjectName(QStringLiteral("lblmsg_") + QLatin1String(BoxRules[b].name));
+        messages_[b]->setStyleSheet(Red);
+        messages_[b]->setWordWrap(true);
+        connect(boxes_[b], &QLineEdit::textChanged, this, &HolesFrame::recheck);
+    }
+    txtnb_trous = spin("txtnb_trous");
+    chksans_pouce = check("chksans_pouce", QStringLiteral("Prise sans pouce"));
+    chktrou_pouce = check("chktrou_pouce", QStringLiteral("Trou de pouce percé"));
+    txtnb_events = spin("txtnb_events");
+    chkmill = check("chkmill", QStringLiteral("Mill hole"));
+    chkequilibrage = check("chkequilibrage", QStringLiteral("Trou d'équilibrage"));
+    cboregles = new QComboBox(this);
+    cboregles->setObjectName(QStringLiteral("cboregles"));
+    cboregles->addItem(drilling::profileName(drilling::Profile::Usbc));
+    cboregles->addItem(drilling::profileName(drilling::Profile::Ibf));
+    cboregles->setCurrentIndex(1);
+    connect(cboregles, &QComboBox::activated, this, [this] {
+        recheck();
+        emit profileChosen(profile());
+    });
+
+    auto caption = [this](const QString& text) { return new QLabel(text, this); };
+    auto boxRow = [&](int row, int column, Box b) {
+        grid->addWidget(caption(QString::fromUtf8(BoxRules[b].caption)), row, column);
+        grid->addWidget(boxes_[b], row, column + 1);
+    };
+    int row = 0;
+    grid->addWidget(caption(QStringLiteral("Trous de prise")), row, 0);
+    grid->addWidget(txtnb_trous, row, 1);
+    grid->addWidget(chksans_pouce, row, 2);
+    grid->addWidget(chktrou_pouce, row, 3);
+    ++row;
+    grid->addWidget(caption(QStringLiteral("Trous d'aération")), row, 0);
+    grid->addWidget(txtnb_events, row, 1);
+    boxRow(row, 2, VentDiameter);
+    ++row;
+    grid->addWidget(chkmill, row, 0);
+    boxRow(row, 2, MillDiameter);
+    ++row;
+    grid->addWidget(chkequilibrage, row, 0);
+    boxRow(row, 2, MillDepth);
+    ++row;
+    grid->addWidget(caption(QStringLiteral("Poids statiques après perçage")), row, 0, 1, 2);
+    boxRow(row, 2, Pounds);
+    ++row;
+    boxRow(row, 0, TopBottom);
+    boxRow(row, 2, Side);
+    ++row;
+    boxRow(row, 0, FingerThumb);
+    grid->addWidget(caption(QStringLiteral("Règles")), row, 2);
+    grid->addWidget(cboregles, row, 3);
+    ++row;
+    for (QLabel* m : messages_) {
+        grid->addWidget(m, row++, 0, 1, 4);
+        m->hide();
+    }
+    lblregles = new QLabel(this);
+    lblregles->setObjectName(QStringLiteral("lblregles"));
+    lblregles->setWordWrap(true);
+    lblregles->setStyleSheet(Red);
+    lblregles->setTextFormat(Qt::PlainText);
+    // Room for a few broken rules from the start: the drawing above keeps
+    // its size as lines come and go.
+    lblregles->setMinimumHeight(4 * lblregles->fontMetrics().lineSpacing());
+    lblregles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(lblregles, row++, 0, 1, 4);
+    lblrappels = new QLabel(this);
+    lblrappels->setObjectName(QStringLiteral("lblrappels"));
+    lblrappels->setWordWrap(true);
+    lblrappels->setTextFormat(Qt::PlainText);
+    grid->addWidget(lblrappels, row++, 0, 1, 4);
+    grid->setColumnStretch(4, 1);
+    recheck();
+}
+
+std::optional<double> HolesFrame::value(Box b, bool say) const {
+    const BoxRule& rule = BoxRules[b];
+    const QString text = boxes_[b]->text();
+    const QString what = QString::fromUtf8(rule.what);
+    QString message;
+    std::optional<double> v;
+    if (text.trimmed().isEmpty()) {
+        v = 0; // not measured, not drilled
+    } else if (!(v = layout::readQuantity(text, Quantity::Distance))) {
+        const QString quoted = text.size() > 16 ? text.left(16) + QStringLiteral("…") : text;
+        message =
+            what + QStringLiteral(" « ") + quoted +
+            QStringLiteral(" » illisible : tapez par exemple ") +
+            (rule.signedValue ? QStringLiteral("-1 1/2 ou 2,5") : QStringLiteral("1/4 ou 0,25"));
+    } else if (*v < rule.low || *v > rule.high) {
+        message = what + QStringLiteral(" de ") + layout::plainNumber(*v, 3) +
+                  QStringLiteral(" hors limites : ") + QString::fromUtf8(rule.range);
+        v.reset();
+    }
+    if (say) {
+        messages_[b]->setText(message);
+        messages_[b]->setVisible(!message.isEmpty());
+    }
+    return v;
+}
+
+std::optional<drilling::Holes> HolesFrame::holes() const {
+    std::array<std::optional<double>, BoxCount> v;
+    bool read = true;
+    for (int b = 0; b < BoxCount; ++b)
+        read = (v[b] = value(Box(b), false)).has_value() && read;
+    if (!read)
+        return std::nullopt;
+    drilling::Holes h;
+    h.grippingHoles = txtnb_trous->value();
+    h.thumbless = chksans_pouce->isChecked();
+    h.thumbHole = chktrou_pouce->isChecked();
+    h.ventHoles = txtnb_events->value();
+    h.largestVent = *v[VentDiameter];
+    h.millHole = chkmill->isChecked();
+    h.millDiameter = *v[MillDiameter];
+    h.millDepth = *v[MillDepth];
+    h.balanceHole = chkequilibrage->isChecked();
+    h.topBottom = *v[TopBottom];
+    h.side = *v[Side];
+    h.fingerThumb = *v[FingerThumb];
+    h.ballPounds = *v[Pounds];
+    return h;
+}
+
+drilling::Profile HolesFrame::profile() const {
+    return cboregles->currentIndex() == 0 ? drilling::Profile::Usbc : drilling::Profile::Ibf;
+}
+
+void HolesFrame::setProfile(drilling::Profile p) {
+    cboregles->setCurrentIndex(p == drilling::Profile::Usbc ? 0 : 1);
+    recheck();
+}
+
+std::optional<drilling::Check> HolesFrame::check() const {
+    const std::optional<drilling::Holes> h = holes();
+    if (!h)
+        return std::nullopt;
+    return drilling::check(*h, profile());
+}
+
+void HolesFrame::recheck() {
+    for (int b = 0; b < BoxCount; ++b)
+        value(Box(b), true);
+    if (const std::optional<drilling::Check> c = check()) {
+        lblregles->setText(c->failures.join(QLatin1Char('\n')));
+        lblrappels->setText(c->reminders.join(QLatin1Char('\n')));
+    } else {
+        lblregles->setText(
+            QStringLiteral("Règles non vérifiées : corrigez les valeurs signalées."));
+        lblrappels->clear();
+    }
+    emit changed();
+}
+
+void HolesFrame::fill(const BallDrilling& d) {
+    {
+        const QSignalBlocker b1(txtnb_trous), b2(chksans_pouce), b3(chktrou_pouce),
+            b4(txtnb_events), b5(chkmill), b6(chkequilibrage);
+        txtnb_trous->setValue(d.grippingHoles.toInt());
+        chksans_pouce->setChecked(d.thumbless == QLatin1String("O"));
+        chktrou_pouce->setChecked(d.thumbHole == QLatin1String("O"));
+        txtnb_events->setValue(d.ventHoles.toInt());
+        chkmill->setChecked(d.millHole == QLatin1String("O"));
+        chkequilibrage->setChecked(d.balanceHole == QLatin1String("O"));
+        const QString* texts[BoxCount] = {&d.ventDiameter, &d.millDiameter, &d.millDepth,
+                                          &d.topBottom,    &d.side,         &d.fingerThumb,
+                                          &d.pounds};
+        for (int b = 0; b < BoxCount; ++b) {
+            const QSignalBlocker box(boxes_[b]);
+            boxes_[b]->setText(*texts[b]);
+        }
+        const QSignalBlocker combo(cboregles);
+        cboregles->setCurrentIndex(drilling::profileOf(d.profile) == drilling::Profile::Usbc ? 0
+                                                                                             : 1);
+    }
+    recheck();
+}
+
+void HolesFrame::store(BallDrilling& d) const {
+    d.grippingHoles = QString::number(txtnb_trous->value());
+    d.thumbless = yesNo(chksans_pouce->isChecked());
+    d.thumbHole = yesNo(chktrou_pouce->isChecked());
+    d.ventHoles = QString::number(txtnb_events->value());
+    d.millHole = yesNo(chkmill->isChecked());
+    d.balanceHole = yesNo(chkequilibrage->isChecked());
+    QString* texts[BoxCount] = {&d.ventDiameter, &d.millDiameter, &d.millDepth, &d.topBottom,
+                                &d.side,         &d.fingerThumb,  &d.pounds};
+    for (int b = 0; b < BoxCount; ++b)
+        *texts[b] = boxes_[b]->text().trimmed();
+    d.profile = drilling::profileCode(profile());
+    if (const std::optional<drilling::Check> c = check())
+        d.verdict = c->verdict;
+}
+
+void HolesFrame::setPounds(const QString& pounds) {
+    boxes_[Pounds]->setText(pounds.trimmed());
+}
+
+void HolesFrame::setReadOnly(bool readOnly) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{txtnb_trous, chksans_pouce, chktrou_pouce, txtnb_events,
+                                         chkmill, chkequilibrage, cboregles})
+        w->setEnabled(!readOnly);
+    for (QLineEdit* b : boxes_)
+        b->setReadOnly(readOnly);
+}
+
+} // namespace vdn

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "driller/drilling_rules.h"
+#include "data/drilling_store.h"
+
+#include <QGroupBox>
+
+#include <array>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+namespace vdn {
+
+// The frame "Trous et poids" of the layout window: the holes drilled
+// besides the layout, the static weights after drilling, the ball's
+// weight, the rule profile and the rules the drilling breaks.
+class HolesFrame : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit HolesFrame(QWidget* parent);
+
+    // The boxes that hold a size or a weight, in the order of their rules.
+    enum Box {
+        VentDiameter,
+        MillDiameter,
+        MillDepth,
+        TopBottom,
+        Side,
+        FingerThumb,
+        Pounds,
+        BoxCount
+    };
+
+    // The holes and weights as they read, or none while a box cannot be
+    // read (its message says why). A weight left empty counts as none.
+    std::optional<drilling::Holes> holes() const;
+    drilling::Profile profile() const;
+    void setProfile(drilling::Profile p);
+    // The rule check of what reads now; none while a box cannot be read.
+    std::optional<drilling::Check> check() const;
+
+    // Puts the texts of the drilling into the frame's boxes (its own
+    // values when showing a past drilling), and back.
+    void fill(const BallDrilling& d);
+    // The texts as the drilling stores them.
+    void store(BallDrilling& d) const;
+    void setPounds(const QString& pounds);
+    // A past drilling is shown, never edited.
+    void setReadOnly(bool readOnly);
+
+signals:
+    void changed();
+    // The profile was chosen by the user (the shop's setting).
+    void profileChosen(drilling::Profile p);
+
+private:
+    std::optional<double> value(Box b, bool say) const;
+    void recheck();
+
+    QSpinBox* txtnb_trous = nullptr;
+    QCheckBox* chksans_pouce = nullptr;
+    QCheckBox* chktrou_pouce = nullptr;
+    QSpinBox* txtnb_events = nullptr;
+    QCheckBox* chkmill = nullptr;
+    QCheckBox* chkequilibrage = nullptr;
+    QComboBox* cboregles = nullptr;
+    QLabel* lblregles = nullptr;
+    QLabel* lblrappels = nullptr;
+    std::array<QLineEdit*, BoxCount> boxes_{};
+    std::array<QLabel*, BoxCount> messages_{};
+};
+
+} // namespace vdn
