@@ -188,8 +188,10 @@ bool backToVersion5(test::PgCluster& cluster, const QString& address) {
     for (const QString& table : schemaTables())
         drops << table + QStringLiteral("_ordre");
     return cluster.psql(test::PgCluster::databaseOf(address),
-                        QStringLiteral("DROP INDEX %1; UPDATE vdn_version SET version = 5")
-                            .arg(drops.join(QStringLiteral(", "))));
+                        QStringLiteral("DROP TABLE %1; ALTER TABLE strspecif DROP COLUMN %2; "
+                                       "DROP INDEX IF EXISTS %3; UPDATE vdn_version SET version = 5")
+                            .arg(ballDrillingTable(), ruleProfileField(),
+                                 drops.join(QStringLiteral(", "))));
 }
 
 int serverVersion(test::PgCluster& cluster, const QString& address) {
