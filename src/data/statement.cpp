@@ -31,8 +31,18 @@ Statement::Statement(const QSqlDatabase& db, const QString& sql)
     }
     // Rows are read once, front to back: the engine keeps no copy of them.
     query_.setForwardOnly(true);
-    if (!query_.prepare(sql))
-        status_ = DataError::fromQuery(query_);
+    const bool idle = sessionIdle(db.driver());
+    if (query_.prepare(sql))
+        return;
+    status_ = DataError::fromQuery(query_);
+    // A server prepares the statement itself: a connection lost while the
+    // workstation sat idle is met here first, and the preparation is made
+    // again on a new session.
+    Status reopened;
+    if (idle && reopenedAfterLoss(db.driver(), &reopened))
+        status_ = query_.prepare(sql) ? Status() : Status(DataError::fromQuery(query_));
+    else if (!reopened)
+        status_ = reopened;
 }
 
 Statement& Statement::bind(const QVariant& value) {
