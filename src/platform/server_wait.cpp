@@ -1,10 +1,12 @@
 #include "platform/server_wait.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QScreen>
+#include <QWindow>
 
 namespace vdn {
 
@@ -37,6 +39,12 @@ void showServerWait(bool waiting) {
     painting = true;
     label->show();
     label->raise();
+    // The window system maps the window a moment later: the label is
+    // painted once it is on screen (or after a fifth of a second at most).
+    QElapsedTimer shown;
+    shown.start();
+    while (!(label->windowHandle() && label->windowHandle()->isExposed()) && shown.elapsed() < 200)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
     label->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     painting = false;
