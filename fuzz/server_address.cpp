@@ -4,6 +4,8 @@
 // password left is the mask).
 #include "data/server_address.h"
 
+#include <QStringList>
+
 #include <libpq-fe.h>
 
 #include <cstdint>
@@ -60,5 +62,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const vdn::Result<vdn::ServerAddress> a = vdn::parseServerAddress(text);
     if (!a.ok() && a.error().text.isEmpty())
         std::abort();
+    // The options given to the driver: the address's own ones kept, each
+    // default added once, and always a connection time-out.
+    if (a.ok()) {
+        const QStringList given = vdn::connectOptions(*a).split(QLatin1Char(';'));
+        int timeouts = 0;
+        for (const QString& o : given)
+            if (o.startsWith(QLatin1String("connect_timeout=")))
+                ++timeouts;
+        for (const QString& o : a->options.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            if (!given.contains(o))
+                std::abort();
+        if (timeouts != 1)
+            std::abort();
+    }
     return 0;
 }

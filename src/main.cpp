@@ -6,6 +6,7 @@
 #include "app/restore.h"
 #include "app/startup.h"
 #include "app/vdn_menu.h"
+#include "data/connection.h"
 #include "data/error_report.h"
 #include "data/globals.h"
 #include "data/server_address.h"
@@ -15,6 +16,7 @@
 #include "platform/pointer.h"
 #include "platform/print_dialog.h"
 #include "platform/removable_drives.h"
+#include "platform/server_wait.h"
 #include "platform/spreadsheet.h"
 
 #include <QApplication>
@@ -119,6 +121,8 @@ int main(int argc, char* argv[]) {
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtFrench);
 
+    // A server that is slow to accept a connection: the wait is shown.
+    vdn::setServerWaitNotice(&vdn::showServerWait);
     vdn::QtMessageBoxes boxes;
     vdn::SystemClock clock;
     vdn::QtPointer pointer;

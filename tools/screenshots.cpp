@@ -70,7 +70,7 @@ int main(int argc, char* argv[]) {
         QApplication::installTranslator(&qtFrench);
     vdn::setUpDesktopIntegration();
 
-    QTemporaryDir data, drive;
+    QTemporaryDir data;
     vdn::CreateOptions create;
     create.folder = data.path();
     create.shopName = QStringLiteral("PRO SHOP DE DÉMONSTRATION");
@@ -90,7 +90,9 @@ int main(int argc, char* argv[]) {
     vdn::ScriptedPrintDialog printDialog;
     vdn::ScriptedSpreadsheet spreadsheet;
     vdn::ScriptedRemovableDrives drives;
-    drives.set(QLatin1Char('E'), drive.path());
+    // The pictures show a key's usual folder, not the temporary one of the
+    // machine that makes them.
+    drives.set(QLatin1Char('E'), QStringLiteral("/media/boutique/CLE"));
     vdn::Services services{&boxes, &clock, &pointer, &printDialog, &spreadsheet};
     services.drives = &drives;
 
@@ -100,6 +102,7 @@ int main(int argc, char* argv[]) {
         first.txtDossierNouveau->setText(QStringLiteral("/home/boutique/.local/share/vordan"));
         first.txtMagasin->setText(QStringLiteral("LE STRIKE"));
         first.txtLicence->setText(QStringLiteral("123"));
+        first.txtPerceur->setText(QStringLiteral("Ana Ruiz"));
         first.show();
         save(&first, QStringLiteral("premier-demarrage.png"));
     }

@@ -6,6 +6,7 @@
 #include "data/schema.h"
 #include "data/shop_store.h"
 #include "platform/message_boxes.h"
+#include "widgets/guide_page.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,6 +20,7 @@ DrillerDialog::DrillerDialog(const Services& services, QWidget* parent)
     : QDialog(parent), services_(services) {
     setObjectName(QStringLiteral("VDN_perceur"));
     setWindowTitle(QStringLiteral("Perceur"));
+    setGuidePage(this, QStringLiteral("perceur.md"));
     auto* caption = new QLabel(
         QStringLiteral(
             "Nom du perceur, imprimé sur chaque fiche de perçage (%1 caractères au plus) :")

@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/database_creator.h"
 #include "data/globals.h"
+#include "data/schema.h"
 #include "data/shop_store.h"
 #include "platform/message_boxes.h"
 
@@ -89,6 +90,11 @@ FirstStartDialog::FirstStartDialog(MessageBoxes& boxes, const QString& configFol
     txtLicence->setObjectName(QStringLiteral("txtLicence"));
     txtLicence->setMaxLength(20);
     create->addRow(QStringLiteral("N° de licence :"), txtLicence);
+    // The driller named on every drilling sheet, from the first one on.
+    txtPerceur = new QLineEdit(fraCreer);
+    txtPerceur->setObjectName(QStringLiteral("txtPerceur"));
+    txtPerceur->setMaxLength(DrillerMaxLength);
+    create->addRow(QStringLiteral("Nom du perceur :"), txtPerceur);
     chkDemo = new QCheckBox(QStringLiteral("Ajouter des données de démonstration (clients, "
                                            "boules, fiches de perçage)"),
                             fraCreer);
@@ -199,6 +205,15 @@ bool FirstStartDialog::create(const QString& folder) {
         boxes_.message(this,
                        QStringLiteral("La base n'a pas pu être créée : %1").arg(s.error().text));
         return false;
+    }
+    // Left empty: the starter name stays until "P&erceur…" names one.
+    if (const QString driller = txtPerceur->text().trimmed(); !driller.isEmpty()) {
+        Result<std::unique_ptr<Connection>> c = Connection::open(file);
+        const Status named = c ? ShopStore((*c)->db()).setDriller(driller) : c.status();
+        if (!named)
+            boxes_.message(this, QStringLiteral("La base a été créée, mais le nom du perceur n'a "
+                                                "pas pu être enregistré : %1")
+                                     .arg(named.error().text));
     }
     return true;
 }

@@ -41,6 +41,7 @@ public:
     QPushButton* cmdParcourirNouveau = nullptr;
     QLineEdit* txtMagasin = nullptr;
     QLineEdit* txtLicence = nullptr;
+    QLineEdit* txtPerceur = nullptr;
     QCheckBox* chkDemo = nullptr;
     QGroupBox* fraOuvrir = nullptr;
     QLineEdit* txtDossierExistant = nullptr;

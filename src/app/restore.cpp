@@ -5,6 +5,7 @@
 #include "data/globals.h"
 #include "data/schema.h"
 #include "data/server_address.h"
+#include "data/transfer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include <unistd.h>
 
@@ -193,14 +195,141 @@ PreparedRestore::~PreparedRestore() {
     }
 }
 
+namespace {
+
+// The backup copied to a file of our own and checked there: empty, or the
+// refusal. `out.customers` receives the backup's customers.
+std::optional<DataError> checkedCopy(const QString& source, const QString& work,
+                                     RestoreOutcome& out) {
+    removeIfThere(work);
+    removeIfThere(journalOf(work));
+    if (const QString why = copyDatabase(source, work, true); !why.isEmpty())
+        return refusal(QStringLiteral("la sauvegarde %1 est illisible ou endommagée (%2). Rien "
+                                      "n'a été changé.")
+                           .arg(where(source), why));
+    const Checked backup = checkDatabase(work);
+    if (!backup.problem.isEmpty())
+        return refusal(QStringLiteral("%1 n'est pas une sauvegarde VORDAN en bon état (%2). Rien "
+                                      "n'a été changé.")
+                           .arg(where(source), backup.problem));
+    out.customers = backup.customers;
+    return std::nullopt;
+}
+
+} // namespace
+
+Result<std::unique_ptr<PreparedRestore>>
+prepareServerRestore(const QString& base, const QString& backupFolder, const QDateTime& now) {
+    std::unique_ptr<PreparedRestore> p(new PreparedRestore(base));
+    RestoreOutcome& out = p->out_;
+    p->base_ = base;
+    out.backupFolder = where(QDir(backupFolder).absolutePath());
+    p->from_ = QDir(backupFolder).absolutePath();
+    const QString dbName = databasePath(QString());
+    const QString source = QDir(p->from_).absoluteFilePath(dbName);
+    if (!QFileInfo(source).isFile())
+        return refusal(QStringLiteral("aucune sauvegarde VORDAN dans %1 (fichier %2 absent).")
+                           .arg(out.backupFolder, dbName));
+    if (isDatabaseFolder(base, backupFolder))
+        return refusal(QStringLiteral("%1 est le dossier de vos données, pas une sauvegarde.")
+                           .arg(out.backupFolder));
+    Result<std::unique_ptr<Connection>> server = Connection::open(base);
+    if (!server)
+        return refusal(QStringLiteral("la base du serveur ne peut pas être ouverte (%1). Rien "
+                                      "n'a été changé.")
+                           .arg(server.error().text));
+    p->server_ = std::move(*server);
+    Result<QStringList> others = otherWorkstations(*p->server_);
+    if (!others)
+        return refusal(others.error().text);
+    if (!others->isEmpty())
+        return refusal(QStringLiteral("VORDAN est ouvert sur cette base sur un autre poste (%1). "
+                                      "Fermez-le, puis recommencez.")
+                           .arg(others->join(QStringLiteral(", "))));
+    p->suffix_ = previousDatabaseSuffix(now);
+    // The checked copy is the program's own, in the temporary folder.
+    p->work_ =
+        QDir::temp().absoluteFilePath(QStringLiteral("vordan-restauration-%1-%2.mdb")
+                                          .arg(QCoreApplication::applicationPid())
+                                          .arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    if (std::optional<DataError> refused = checkedCopy(source, p->work_, out))
+        return *refused;
+    return p;
+}
+
+namespace {
+
+// The data files of the backup, under the same name prefix as the
+// database, into `folder`, each under a temporary name until complete.
+void restoreDataFiles(const QString& from, const QString& prefix, const QDir& folder,
+                      RestoreOutcome& out) {
+    int listingError = 0;
+    const QStringList names = backupFileNames(from + QLatin1Char('/') + prefix, &listingError);
+    if (listingError != 0)
+        out.failures.append(
+            {out.backupFolder, QStringLiteral("lecture impossible (%1)")
+                                   .arg(QString::fromLocal8Bit(std::strerror(listingError)))});
+    for (const QString& name : names) {
+        const QString target = folder.absoluteFilePath(name);
+        const QString temporary =
+            folder.absoluteFilePath(QLatin1Char('.') + name + QStringLiteral(".restauration"));
+        removeIfThere(temporary);
+        QFile in(QDir(from).absoluteFilePath(name));
+        if (!in.copy(temporary)) {
+            out.failures.append({name, in.errorString()});
+            QFile::remove(temporary);
+            continue;
+        }
+        if (const QString why = renameOver(temporary, target); !why.isEmpty()) {
+            out.failures.append({name, QStringLiteral("remplacement impossible (%1)").arg(why)});
+            QFile::remove(temporary);
+            continue;
+        }
+        out.restored << name;
+    }
+}
+
+} // namespace
+
+Result<RestoreOutcome> completeServerRestore(PreparedRestore& p) {
+    RestoreOutcome out = p.out_;
+    // Saved first, beside the backup: a failure here changes nothing.
+    QString previous =
+        p.from_ + QLatin1Char('/') + databasePath(QString()) + QLatin1Char('.') + p.suffix_;
+    for (int n = 2; QFileInfo::exists(previous); ++n)
+        previous = p.from_ + QLatin1Char('/') + databasePath(QString()) + QLatin1Char('.') +
+                   p.suffix_ + QStringLiteral("-%1").arg(n);
+    if (Status s = snapshotToFile(*p.server_, previous); !s)
+        return refusal(QStringLiteral("la base actuelle n'a pas pu être enregistrée sous %1 "
+                                      "(%2). Rien n'a été changé.")
+                           .arg(where(previous), s.error().text));
+    out.previousSavedAs = previous;
+    {
+        Result<std::unique_ptr<Connection>> backup = Connection::open(p.work_);
+        if (!backup)
+            return refusal(QStringLiteral("la sauvegarde vérifiée ne peut plus être lue (%1). "
+                                          "Rien n'a été changé ; une copie de la base est "
+                                          "conservée sous %2.")
+                               .arg(backup.error().text, where(previous)));
+        Result<QList<TableCount>> copied = replaceServerContent(**backup, *p.server_);
+        if (!copied)
+            return refusal(QStringLiteral("la base n'a pas pu être remplacée (%1). Elle est "
+                                          "restée telle qu'elle était ; une copie est conservée "
+                                          "sous %2.")
+                               .arg(copied.error().text, where(previous)));
+    }
+    out.restored << databasePath(QString());
+    const QString files = filesBase(p.base_);
+    restoreDataFiles(p.from_, QString(), QFileInfo(files).absoluteDir(), out);
+    return out;
+}
+
 Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
                                                         const QString& backupFolder,
                                                         const QDateTime& now,
                                                         const QString& ownLockFile) {
     if (isServerAddress(base))
-        return refusal(QStringLiteral(
-            "la base est sur un serveur. Transférez d'abord la sauvegarde dans une base du "
-            "serveur avec « vordan --transferer »."));
+        return prepareServerRestore(base, backupFolder, now);
 
     std::unique_ptr<PreparedRestore> p(new PreparedRestore(base));
     RestoreOutcome& out = p->out_;
@@ -245,19 +374,9 @@ Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
     p->suffix_ = previousDatabaseSuffix(now);
     const QString work = p->live_ + QStringLiteral(".restauration-") +
                          now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    removeIfThere(work);
-    removeIfThere(journalOf(work));
     p->work_ = work;
-    if (const QString why = copyDatabase(source, work, true); !why.isEmpty())
-        return refusal(QStringLiteral("la sauvegarde %1 est illisible ou endommagée (%2). Rien "
-                                      "n'a été changé.")
-                           .arg(where(source), why));
-    const Checked backup = checkDatabase(work);
-    if (!backup.problem.isEmpty())
-        return refusal(QStringLiteral("%1 n'est pas une sauvegarde VORDAN en bon état (%2). Rien "
-                                      "n'a été changé.")
-                           .arg(where(source), backup.problem));
-    out.customers = backup.customers;
+    if (std::optional<DataError> refused = checkedCopy(source, work, out))
+        return *refused;
 
     // The current database: only one the engine finds damaged is set aside;
     // one that is busy or newer stays as it is and the restore is refused.
@@ -297,9 +416,11 @@ Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
 }
 
 Result<RestoreOutcome> completeRestore(PreparedRestore& p) {
-    if (p.done_ || !p.lock_.held())
+    if (p.done_ || (!p.server_ && !p.lock_.held()))
         return refusal(QStringLiteral("cette restauration a déjà été faite."));
     p.done_ = true;
+    if (p.server_)
+        return completeServerRestore(p);
     RestoreOutcome out = p.out_;
     const QString& live = p.live_;
     const QString& work = p.work_;
@@ -365,33 +486,7 @@ Result<RestoreOutcome> completeRestore(PreparedRestore& p) {
     }
     out.restored << QFileInfo(live).fileName();
 
-    // The data files, under the same name prefix as the database, each under
-    // a temporary name until complete.
-    int listingError = 0;
-    const QStringList names =
-        backupFileNames(p.from_ + QLatin1Char('/') + p.prefix_, &listingError);
-    if (listingError != 0)
-        out.failures.append(
-            {out.backupFolder, QStringLiteral("lecture impossible (%1)")
-                                   .arg(QString::fromLocal8Bit(std::strerror(listingError)))});
-    for (const QString& name : names) {
-        const QString target = folder.absoluteFilePath(name);
-        const QString temporary =
-            folder.absoluteFilePath(QLatin1Char('.') + name + QStringLiteral(".restauration"));
-        removeIfThere(temporary);
-        QFile in(QDir(p.from_).absoluteFilePath(name));
-        if (!in.copy(temporary)) {
-            out.failures.append({name, in.errorString()});
-            QFile::remove(temporary);
-            continue;
-        }
-        if (const QString why = renameOver(temporary, target); !why.isEmpty()) {
-            out.failures.append({name, QStringLiteral("remplacement impossible (%1)").arg(why)});
-            QFile::remove(temporary);
-            continue;
-        }
-        out.restored << name;
-    }
+    restoreDataFiles(p.from_, p.prefix_, folder, out);
     p.lock_.release();
     return out;
 }
@@ -434,6 +529,37 @@ int runRestoreCommand(const QString& backupFolder) {
     }
     std::printf("%s\n", restoreEndMessage(*outcome).toLocal8Bit().constData());
     return 0;
+}
+
+BackupSummary summarizeBackup(const QString& backupFolder) {
+    BackupSummary r;
+    const QString file = QDir(backupFolder).absoluteFilePath(databasePath(QString()));
+    if (!QFileInfo(file).isFile())
+        return r;
+    Handle h;
+    if (!openRaw(h, file, SQLITE_OPEN_READONLY))
+        return r;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(h.db, "SELECT count(*) FROM strclient", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW) {
+        r.readable = true;
+        r.customers = sqlite3_column_int(st, 0);
+        r.written = QFileInfo(file).lastModified();
+    }
+    sqlite3_finalize(st);
+    return r;
+}
+
+QString restoreQuestion(const QString& letter, const BackupSummary& backup) {
+    QString what = QStringLiteral("Restaurer la sauvegarde du lecteur %1:").arg(letter);
+    if (backup.readable)
+        what += QStringLiteral(" du %1 à %2 (%3 client%4)")
+                    .arg(backup.written.toString(QStringLiteral("dd/MM/yyyy")),
+                         backup.written.toString(QStringLiteral("HH:mm")))
+                    .arg(backup.customers)
+                    .arg(backup.customers > 1 ? QStringLiteral("s") : QString());
+    return what + QStringLiteral(" ?\nLes données actuelles seront remplacées par celles de la "
+                                 "sauvegarde ; elles sont d'abord enregistrées à côté de la base.");
 }
 
 QString restoreEndMessage(const RestoreOutcome& o) {

@@ -12,6 +12,8 @@
 
 namespace vdn {
 
+class Connection;
+
 // What a restore did, for its closing message.
 struct RestoreOutcome {
     QString backupFolder;
@@ -37,6 +39,9 @@ private:
     friend Result<std::unique_ptr<PreparedRestore>>
     prepareRestore(const QString&, const QString&, const QDateTime&, const QString&);
     friend Result<RestoreOutcome> completeRestore(PreparedRestore&);
+    friend Result<std::unique_ptr<PreparedRestore>>
+    prepareServerRestore(const QString&, const QString&, const QDateTime&);
+    friend Result<RestoreOutcome> completeServerRestore(PreparedRestore&);
 
     RestoreLock lock_;
     QString live_;         // the database file
@@ -47,11 +52,19 @@ private:
     bool damaged_ = false; // the current database is damaged
     bool done_ = false;
     RestoreOutcome out_;
+    // A server database: its connection, and where its current content is
+    // saved (beside the backup).
+    std::unique_ptr<Connection> server_;
+    QString base_;
 };
 
 // Restores the backup held in backupFolder (its vordan.mdb and data files,
 // as "Sauvegarde USB" wrote them) over the database of `base` (chemin_base):
-// prepareRestore(), then completeRestore().
+// prepareRestore(), then completeRestore(). On a server database the
+// backup's file is copied into the server database in one transaction,
+// refused while another workstation has it open; its current content is
+// first saved as a file beside the backup ("vordan.mdb.avant-restauration-
+// AAAAMMJJ-HHMMSS") and the data files go to the files folder.
 Result<RestoreOutcome> restoreBackup(const QString& base, const QString& backupFolder,
                                      const QDateTime& now, const QString& ownLockFile = {});
 
@@ -89,6 +102,21 @@ Result<RestoreOutcome> restoreFromPathFile(const QString& programFolder,
 // Runs `vordan --restaurer DOSSIER` with the program's folders and the clock,
 // prints what was done (or why not) and returns the exit status.
 int runRestoreCommand(const QString& backupFolder);
+
+// What the restore question says of the backup in a folder: when it was
+// written (its database file's time) and how many customers it holds;
+// `readable` false when the folder holds no backup VORDAN can read (the
+// restore then refuses in its own words).
+struct BackupSummary {
+    bool readable = false;
+    QDateTime written;
+    int customers = 0;
+};
+BackupSummary summarizeBackup(const QString& backupFolder);
+
+// The restore's question for the backup of drive `letter`: its date and
+// customers when known.
+QString restoreQuestion(const QString& letter, const BackupSummary& backup);
 
 // The French message closing a restore.
 QString restoreEndMessage(const RestoreOutcome& outcome);

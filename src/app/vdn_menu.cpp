@@ -17,6 +17,7 @@
 #include "platform/pointer.h"
 #include "platform/removable_drives.h"
 #include "reference/vdn_param.h"
+#include "widgets/guide_page.h"
 #include "widgets/pictures.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -133,6 +135,28 @@ void VdnMenu::buildMenu() {
     QAction* mnu_abd = bar->addAction(QStringLiteral("&Quitter"));
     mnu_abd->setObjectName(QStringLiteral("mnu_abd"));
     connect(mnu_abd, &QAction::triggered, this, &VdnMenu::quit);
+
+    // Help, last in the bar.
+    QMenu* mnu_aide = bar->addMenu(QStringLiteral("&Aide"));
+    mnu_aide->setObjectName(QStringLiteral("mnu_aide"));
+    mnu_aide->menuAction()->setObjectName(QStringLiteral("mnu_aide"));
+    QAction* guide = action(mnu_aide, "mnu_aide_guide", QStringLiteral("&Guide de l'utilisateur"));
+    guide->setShortcut(QKeySequence(Qt::Key_F1));
+    // The page of the window that has the focus, as F1 gives it elsewhere.
+    connect(guide, &QAction::triggered, this, [this] {
+        const QWidget* focus = QApplication::focusWidget();
+        showHelp(guidePageOf(focus ? focus : this));
+    });
+    connect(action(mnu_aide, "mnu_aide_propos", QStringLiteral("À &propos de VORDAN")),
+            &QAction::triggered, this,
+            [this] { services_.boxes->message(this, aboutText(info_.licence)); });
+}
+
+QString VdnMenu::aboutText(const QString& licence) {
+    return QStringLiteral("VORDAN version %1\nGestion des clients, des boules et des fiches de "
+                          "perçage du pro shop.\nN° de licence : %2")
+        .arg(QStringLiteral(VORDAN_VERSION_TEXT),
+             licence.isEmpty() ? QStringLiteral("(non renseigné)") : licence);
 }
 
 void VdnMenu::buildBody() {
@@ -229,6 +253,8 @@ DrillerDialog* VdnMenu::openDriller() {
 
 void VdnMenu::showBackupPanel() {
     restoring_ = false;
+    Frame5->setTitle(QStringLiteral("Saisir la lettre du disque amovible"));
+    setGuidePage(Frame5, QString());
     cmdok->setToolTip(QStringLiteral("Lancer la sauvegarde"));
     showDriveLetters();
     Frame5->show();
@@ -258,6 +284,8 @@ void VdnMenu::showDriveLetters() {
 void VdnMenu::showRestorePanel() {
     showBackupPanel();
     restoring_ = true;
+    Frame5->setTitle(QStringLiteral("Restaurer depuis le lecteur"));
+    setGuidePage(Frame5, QStringLiteral("restauration.md"));
     cmdok->setToolTip(QStringLiteral("Restaurer la sauvegarde de ce disque"));
 }
 
@@ -285,11 +313,7 @@ void VdnMenu::startRestore() {
     if (!folder)
         return;
     const QString letter = txtdisk->text().trimmed().toUpper();
-    if (!boxes.question(this, QStringLiteral("Restaurer la sauvegarde du lecteur %1: ?\n"
-                                             "Les données actuelles seront remplacées par "
-                                             "celles de la sauvegarde ; elles sont d'abord "
-                                             "enregistrées à côté de la base.")
-                                  .arg(letter)))
+    if (!boxes.question(this, restoreQuestion(letter, summarizeBackup(*folder))))
         return;
     // Everything is checked before anything goes: a refused restore leaves
     // the open windows, and what is being typed in them, as they were.

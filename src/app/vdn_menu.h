@@ -46,6 +46,10 @@ public:
     // the menu does not count it as another program at work.
     void setOwnLockFile(const QString& fileName) { ownLockFile_ = fileName; }
 
+    // The text of "À &propos de VORDAN": the program's version and the
+    // shop's licence number.
+    static QString aboutText(const QString& licence);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

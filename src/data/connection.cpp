@@ -149,6 +149,37 @@ QSet<const QSqlDriver*>& lostDrivers() {
 }
 } // namespace
 
+namespace {
+ServerWaitNotice waitNotice = nullptr;
+
+// Opens a server connection with the wait notice shown meanwhile.
+bool openWithNotice(QSqlDatabase& db) {
+    if (waitNotice)
+        waitNotice(true);
+    const bool opened = db.open();
+    if (waitNotice)
+        waitNotice(false);
+    return opened;
+}
+} // namespace
+
+void setServerWaitNotice(ServerWaitNotice notice) {
+    waitNotice = notice;
+}
+
+bool sessionIdle(const QSqlDriver* driver) {
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
+        return false;
+    PGconn* conn = pgConnOf(driver->handle());
+    return conn && PQtransactionStatus(conn) == PQTRANS_IDLE;
+}
+
+bool reopenedAfterLoss(const QSqlDriver* driver, Status* status) {
+    if (!driver || !lostDrivers().contains(driver))
+        return false;
+    return reopenLostConnection(driver, status) && status->ok();
+}
+
 void markConnectionLost(const QSqlDriver* driver) {
     if (driver)
         lostDrivers().insert(driver);
@@ -166,7 +197,7 @@ Status reconnectIfLost(const QSqlDatabase& db) {
     }
     QSqlDatabase again = db; // the same named connection, shared by every copy
     again.close();
-    if (!again.open())
+    if (!openWithNotice(again))
         return {}; // the statement that follows fails on the closed connection
     lostDrivers().remove(again.driver());
     // A session without its settings (a statement that would wait for ever
@@ -215,8 +246,8 @@ Result<std::unique_ptr<Connection>> Connection::openServer(const QString& addres
     c->db_.setPort(a->port);
     c->db_.setDatabaseName(a->database);
     c->db_.setUserName(a->user);
-    c->db_.setConnectOptions(a->options);
-    if (!c->db_.open())
+    c->db_.setConnectOptions(connectOptions(*a));
+    if (!openWithNotice(c->db_))
         return DataError::fromDatabase(c->db_, address);
     if (Status s = applySettings(c->db_); !s)
         return s.error();
@@ -319,8 +350,19 @@ Transaction::Transaction(QSqlDatabase& db) : db_(db) {
         started_ = s;
         return;
     }
-    if (!db_.transaction())
-        started_ = DataError::fromDatabase(db_, QStringLiteral("BEGIN"));
+    const bool idle = sessionIdle(db_.driver());
+    if (db_.transaction())
+        return;
+    started_ = DataError::fromDatabase(db_, QStringLiteral("BEGIN"));
+    // A session lost while the workstation sat idle: the transaction never
+    // began, so it begins on a new session.
+    Status reopened;
+    if (idle && reopenedAfterLoss(db_.driver(), &reopened))
+        started_ = db_.transaction()
+                       ? Status()
+                       : Status(DataError::fromDatabase(db_, QStringLiteral("BEGIN")));
+    else if (!reopened)
+        started_ = reopened;
 }
 
 Transaction::~Transaction() {

@@ -71,6 +71,14 @@ private:
 // SQLite.
 Status reconnectIfLost(const QSqlDatabase& db);
 
+// Told true just before the program waits for a server to accept a
+// connection (at opening, and when a lost connection is opened again), and
+// false once the wait is over, so that the window can say "Connexion au
+// serveur…" during a wait of up to the connection's time-out. Null: nothing
+// shown (the command line, the tests).
+using ServerWaitNotice = void (*)(bool waiting);
+void setServerWaitNotice(ServerWaitNotice notice);
+
 // Commits on commit(); rolls back when it goes out of scope without one, so
 // that writes that belong together land together or not at all.
 class Transaction {

@@ -257,4 +257,24 @@ Result<ServerAddress> parseServerAddress(const QString& uri) {
     return address;
 }
 
+QString connectOptions(const ServerAddress& address) {
+    QStringList options = address.options.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const auto has = [&](QLatin1String key) {
+        for (const QString& o : options)
+            if (o.section(QLatin1Char('='), 0, 0) == key)
+                return true;
+        return false;
+    };
+    const QList<std::pair<QLatin1String, QString>> defaults{
+        {QLatin1String("connect_timeout"), QString::number(DefaultConnectTimeoutS)},
+        {QLatin1String("keepalives"), QStringLiteral("1")},
+        {QLatin1String("keepalives_idle"), QStringLiteral("60")},
+        {QLatin1String("keepalives_interval"), QStringLiteral("10")},
+        {QLatin1String("keepalives_count"), QStringLiteral("3")}};
+    for (const auto& [key, value] : defaults)
+        if (!has(key))
+            options << key + QLatin1Char('=') + value;
+    return options.join(QLatin1Char(';'));
+}
+
 } // namespace vdn

@@ -50,4 +50,15 @@ struct ServerAddress {
 // No message shows a password.
 Result<ServerAddress> parseServerAddress(const QString& uri);
 
+// Seconds a connection waits for a server that does not answer, unless the
+// address sets its own connect_timeout.
+inline constexpr int DefaultConnectTimeoutS = 10;
+
+// The driver's connection options of an address with the settings VORDAN
+// adds where the address is silent: a connection time-out (a server that
+// accepts and never answers gives a French error within seconds instead of
+// a silent wait of minutes) and TCP keepalives (a workstation left idle
+// finds out that the server went away). What the address sets is kept.
+QString connectOptions(const ServerAddress& address);
+
 } // namespace vdn

@@ -22,6 +22,17 @@ bool reopenLostConnection(const QSqlDriver* driver, Status* status);
 // call a session whose server is gone healthy).
 void markConnectionLost(const QSqlDriver* driver);
 
+// True when the session behind `driver` is on a server and outside any
+// transaction: a statement that then meets a lost connection belonged to no
+// transaction of the program's, and may be run again on a new session.
+bool sessionIdle(const QSqlDriver* driver);
+
+// After a statement run on an idle session failed: true when the failure
+// was the loss of the connection and a new session is now open, so that the
+// statement may be run once more; `status` receives the failure of the new
+// session's settings, which the statement reports instead of its own.
+bool reopenedAfterLoss(const QSqlDriver* driver, Status* status);
+
 // The client library's connection behind a server database, null for SQLite
 // (for the few reads that go past Qt's driver: a copy of whole tables).
 PGconn* serverHandle(const QSqlDatabase& db);

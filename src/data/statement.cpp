@@ -31,8 +31,18 @@ Statement::Statement(const QSqlDatabase& db, const QString& sql)
     }
     // Rows are read once, front to back: the engine keeps no copy of them.
     query_.setForwardOnly(true);
-    if (!query_.prepare(sql))
-        status_ = DataError::fromQuery(query_);
+    const bool idle = sessionIdle(db.driver());
+    if (query_.prepare(sql))
+        return;
+    status_ = DataError::fromQuery(query_);
+    // A server prepares the statement itself: a connection lost while the
+    // workstation sat idle is met here first, and the preparation is made
+    // again on a new session.
+    Status reopened;
+    if (idle && reopenedAfterLoss(db.driver(), &reopened))
+        status_ = query_.prepare(sql) ? Status() : Status(DataError::fromQuery(query_));
+    else if (!reopened)
+        status_ = reopened;
 }
 
 Statement& Statement::bind(const QVariant& value) {
@@ -98,13 +108,27 @@ Status Statement::exec() {
         if (!prepareAgain())
             return DataError::fromQuery(query_);
     }
+    const bool idle = sessionIdle(query_.driver());
     if (query_.exec())
         return {};
     if (query_.driver()->dbmsType() == QSqlDriver::PostgreSQL &&
         query_.lastError().nativeErrorCode() == QLatin1String("26000") && prepareAgain() &&
         query_.exec())
         return {};
-    return DataError::fromQuery(query_);
+    const DataError failure = DataError::fromQuery(query_);
+    // The connection was lost while the workstation sat idle (a server
+    // restart): the statement belonged to no transaction, so it is run once
+    // more on a new session before anything is reported.
+    if (idle && reopenedAfterLoss(query_.driver(), &reopened)) {
+        if (!prepareAgain())
+            return DataError::fromQuery(query_);
+        if (query_.exec())
+            return {};
+        return DataError::fromQuery(query_);
+    }
+    if (!reopened)
+        return reopened;
+    return failure;
 }
 
 Result<bool> Statement::execFirst() {
@@ -140,9 +164,22 @@ Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& value
         // Without values the text is run as it is: a server prepares only
         // queries and writes of rows, never the schema or settings.
         QSqlQuery q(db);
-        if (!q.exec(sql))
-            return DataError::fromQuery(q);
-        return {};
+        const bool idle = sessionIdle(db.driver());
+        if (q.exec(sql))
+            return {};
+        const DataError failure = DataError::fromQuery(q);
+        // As in Statement::exec: once more on a new session after a loss
+        // met outside any transaction.
+        Status reopened;
+        if (idle && reopenedAfterLoss(db.driver(), &reopened)) {
+            QSqlQuery again(db);
+            if (again.exec(sql))
+                return {};
+            return DataError::fromQuery(again);
+        }
+        if (!reopened)
+            return reopened;
+        return failure;
     }
     Statement q(db, sql);
     q.bindAll(values);

@@ -481,4 +481,82 @@ Result<QList<TableCount>> transferDatabase(const QString& source, const QString&
     return result;
 }
 
+Result<QStringList> otherWorkstations(Connection& server) {
+    if (!server.onServer())
+        return QStringList();
+    // Every session this program holds (its windows' own connections) is
+    // its own, not another workstation's.
+    QStringList own;
+    for (const QString& name : QSqlDatabase::connectionNames())
+        if (PGconn* conn = serverHandle(QSqlDatabase::database(name, false));
+            conn && PQstatus(conn) == CONNECTION_OK)
+            own << QString::number(PQbackendPID(conn));
+    QString sql = Dialect::of(server.db()).otherOpenSessions();
+    if (!own.isEmpty())
+        sql.replace(QLatin1String("l.pid <> pg_backend_pid()"),
+                    QStringLiteral("l.pid NOT IN (%1)").arg(own.join(QStringLiteral(", "))));
+    Statement q(server.db(), sql);
+    if (Status s = q.exec(); !s)
+        return s.error();
+    QStringList names;
+    while (q.next())
+        names << q.text(0);
+    if (Status s = q.finished(); !s)
+        return s.error();
+    return names;
+}
+
+Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to) {
+    if (!to.onServer() || !from.handle())
+        return DataError::other(errnum::FileAccess,
+                                QStringLiteral("Seule une base de fichier peut être copiée dans "
+                                               "une base du serveur."));
+    Transaction read(from.db());
+    if (!read.started())
+        return read.started().error();
+    if (Status s = checkServerTexts(from); !s)
+        return s.error();
+    // Under the upgrade's lock: a workstation that starts meanwhile waits
+    // for the copy to end before it reads anything.
+    struct Open {
+        Connection& c;
+        bool running = false;
+        ~Open() {
+            if (running)
+                (void)c.execute(QStringLiteral("ROLLBACK"));
+        }
+    } tx{to};
+    for (const QString& sql : Dialect::of(to.db()).beginUpgrade()) {
+        if (Status s = to.execute(sql); !s)
+            return s.error();
+        tx.running = true;
+    }
+    Result<QStringList> others = otherWorkstations(to);
+    if (!others)
+        return others.error();
+    if (!others->isEmpty())
+        return DataError::other(
+            errnum::InUse,
+            QStringLiteral("VORDAN est ouvert sur cette base sur un autre poste (%1). Fermez-le, "
+                           "puis recommencez. Rien n'a été changé.")
+                .arg(others->join(QStringLiteral(", "))));
+    if (Status s = to.execute(QStringLiteral("TRUNCATE %1 RESTART IDENTITY")
+                                  .arg(schemaTables().join(QStringLiteral(", "))));
+        !s)
+        return s.error();
+    QList<TableCount> counts;
+    for (const QString& table : schemaTables()) {
+        Result<qint64> n = copyTable(from, to, table);
+        if (!n)
+            return n.error();
+        counts.append({table, *n});
+    }
+    tx.running = false;
+    if (Status s = to.execute(QStringLiteral("COMMIT")); !s) {
+        (void)to.execute(QStringLiteral("ROLLBACK"));
+        return s.error();
+    }
+    return counts;
+}
+
 } // namespace vdn

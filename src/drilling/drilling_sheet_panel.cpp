@@ -12,6 +12,7 @@
 #include "reference/catalogue.h"
 #include "reference/pick_lists.h"
 #include "session/changed_elsewhere.h"
+#include "widgets/guide_page.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -29,6 +30,7 @@ DrillingSheetPanel::DrillingSheetPanel(const Services& services, QSqlDatabase db
     : QFrame(parent), services_(services), params_(db), sheets_(db), history_(db),
       chooser_(choosePrinterWithDialog) {
     setObjectName(QStringLiteral("Frame400"));
+    setGuidePage(this, QStringLiteral("historique.md"));
     setFrameShape(QFrame::NoFrame);
     setGeometry(0, 0, px(WidthTwips), px(HeightTwips));
     setAutoFillBackground(true);
@@ -67,15 +69,21 @@ QString DrillingSheetPanel::drillerLine(const QString& driller, const QDate& day
            day.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
-QString DrillingSheetPanel::versionBanner(const SheetVersion& version) {
+QString DrillingSheetPanel::versionBanner(const SheetVersion& version, bool inForce) {
     const QString when = version.when.isValid()
-                             ? version.when.toString(QStringLiteral("'du' dd/MM/yyyy 'à' HH:mm"))
+                             ? version.when.toString(QStringLiteral("'du' dd/MM/yyyy 'à' HH:mm:ss"))
                              : QStringLiteral("du ") + version.storedDate;
-    return QStringLiteral("Ancienne version %1 (consultation seule)").arg(when);
+    // The newest version is the sheet in force, not an old one.
+    if (inForce)
+        return QStringLiteral("Version %1 %2, en vigueur (consultation seule)")
+            .arg(version.numberText(), when);
+    return QStringLiteral("Ancienne version %1 %2 (consultation seule)")
+        .arg(version.numberText(), when);
 }
 
 QString DrillingSheetPanel::versionEntry(const SheetVersion& version) {
-    return version.dateText() + QLatin1Char('\n') +
+    return QStringLiteral("Version %1 : ").arg(version.numberText()) + version.dateText() +
+           QLatin1Char('\n') +
            (version.driller.isEmpty() ? QStringLiteral("(perceur non noté)") : version.driller);
 }
 
@@ -222,7 +230,7 @@ void DrillingSheetPanel::showVersion(int index) {
         form_->clearMarks();
     form_->setReadOnly(true);
     form_->setDrillerLine(SheetForm::drillerLine(version.driller));
-    form_->showVersionBanner(versionBanner(version));
+    form_->showVersionBanner(versionBanner(version, index == 0));
     chooseListRow(index + 1);
 }
 

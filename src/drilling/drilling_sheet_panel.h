@@ -84,7 +84,7 @@ public:
     // The caption of the driller line for a driller and a day.
     static QString drillerLine(const QString& driller, const QDate& day);
     // The banner over a shown version of the sheet.
-    static QString versionBanner(const SheetVersion& version);
+    static QString versionBanner(const SheetVersion& version, bool inForce);
     // The text of a version in the version list: date and time, driller.
     static QString versionEntry(const SheetVersion& version);
     static QString currentSheetEntry() { return QStringLiteral("Fiche actuelle"); }

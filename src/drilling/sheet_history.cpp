@@ -25,7 +25,13 @@ const QString& selectVersion() {
 } // namespace
 
 QString SheetVersion::dateText() const {
-    return when.isValid() ? when.toString(QStringLiteral("dd/MM/yyyy HH:mm")) : storedDate;
+    return when.isValid() ? when.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) : storedDate;
+}
+
+QString SheetVersion::numberText() const {
+    bool ok = false;
+    const int n = number.toInt(&ok);
+    return ok ? QString::number(n) : number;
 }
 
 QString SheetHistoryStore::storedDate(const QDateTime& when) {

@@ -25,8 +25,11 @@ struct SheetVersion {
     QString driller; // empty for a version made by an upgrade
     QString storedDate;
 
-    // "08/12/2026 14:30", or the stored text when it is not a date.
+    // "08/12/2026 14:30:05" (two versions of one minute told apart), or the
+    // stored text when it is not a date.
     QString dateText() const;
+    // The version's number without its leading zeros ("3" for 000003).
+    QString numberText() const;
 };
 
 // All SQL of table strpercage_hist: the versions of every drilling sheet, one

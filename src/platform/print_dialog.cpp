@@ -49,19 +49,30 @@ QPrinter& QtPrintDialog::currentPrinter() {
     return *printer_;
 }
 
-QString QtPrintDialog::defaultPdfFile() {
+QString QtPrintDialog::defaultPdfFile(const QString& docName) {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::homePath();
-    return QDir(folder).filePath(QStringLiteral("vordan.pdf"));
+    QString name;
+    for (const QChar c : docName.simplified())
+        name += (c.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(c))
+                    ? QLatin1Char('_')
+                    : c;
+    // A name of dots alone would name the folder or its parent.
+    if (name.count(QLatin1Char('.')) == name.size())
+        name = QStringLiteral("vordan");
+    return QDir(folder).filePath(name.left(120) + QStringLiteral(".pdf"));
 }
 
 bool QtPrintDialog::choose(QWidget* owner) {
     QPrinter& printer = currentPrinter();
     const PrinterSettings before(printer);
     // With PDF output and no file name the dialog cannot confirm; offer one.
-    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty())
-        printer.setOutputFileName(defaultPdfFile());
+    if (printer.outputFormat() == QPrinter::PdfFormat &&
+        (printer.outputFileName().isEmpty() || printer.outputFileName() == offered_)) {
+        offered_ = defaultPdfFile(printer.docName());
+        printer.setOutputFileName(offered_);
+    }
     QPrintDialog dialog(&printer, owner);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     if (dialog.exec() == QDialog::Accepted)

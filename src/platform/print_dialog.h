@@ -37,11 +37,17 @@ public:
     QPrinter& currentPrinter() override;
     bool choose(QWidget* owner) override;
 
-    // The PDF file offered when the printer has none yet.
-    static QString defaultPdfFile();
+    // The PDF file offered when the printer has none yet: the document's
+    // name (the print job's title, characters a file name cannot hold
+    // replaced by "_"; "vordan" when it has none) in the user's documents
+    // folder.
+    static QString defaultPdfFile(const QString& docName = {});
 
 private:
     std::unique_ptr<QPrinter> printer_;
+    // The file last offered: replaced by the next document's own name,
+    // unlike a file the user chose.
+    QString offered_;
 };
 
 // Answers the print dialog from a script, for tests and the benchmark. Each

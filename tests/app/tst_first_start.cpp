@@ -1,6 +1,7 @@
 #include "app/first_start.h"
 #include "app/startup.h"
 #include "data/connection.h"
+#include "data/shop_store.h"
 #include "support/fixture.h"
 
 #include <QCheckBox>
@@ -94,6 +95,9 @@ void TestFirstStart::creates_a_database_and_starts_on_it() {
         w.fill(w.dialog.txtDossierNouveau, folder);
         w.fill(w.dialog.txtMagasin, "  LE STRIKE  ");
         w.fill(w.dialog.txtLicence, "123");
+        // Named once with the demo, left empty without it.
+        if (demo)
+            w.fill(w.dialog.txtPerceur, " Ana Ruiz ");
         w.dialog.chkDemo->setChecked(demo);
         w.proceed();
         QVERIFY(w.checkBoxes());
@@ -110,6 +114,8 @@ void TestFirstStart::creates_a_database_and_starts_on_it() {
         QVERIFY(c.ok());
         const int customers = test::scalar(**c, "SELECT count(*) FROM strclient").toInt();
         QVERIFY(demo ? customers > 0 : customers == 0);
+        QCOMPARE(ShopStore((*c)->db()).driller().value(),
+                 demo ? QStringLiteral("Ana Ruiz") : QStringLiteral("Tibor Vallasse"));
         // Its own lock beside the database lasts as long as the program.
         QCOMPARE(entries(folder).filter(".verrou-").size(), 1);
         info->lock.reset();

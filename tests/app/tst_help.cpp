@@ -1,3 +1,4 @@
+#include "app/command_line.h"
 #include "app/help_window.h"
 #include "app/startup.h"
 #include "app/vdn_menu.h"
@@ -6,6 +7,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QRegularExpression>
@@ -33,6 +36,10 @@ private slots:
     void every_window_has_the_icon_and_the_desktop_name();
     void f1_opens_the_guide_with_its_pictures();
     void missing_guide_is_said();
+    void help_menu_ends_the_bar();
+    void contents_link_to_pages_data();
+    void contents_link_to_pages();
+    void manual_page_lists_every_option();
     void closing_the_main_window_ends_everything_data();
     void closing_the_main_window_ends_everything();
 };
@@ -97,6 +104,87 @@ void TestHelp::missing_guide_is_said() {
     QTemporaryDir empty;
     HelpWindow help(empty.path());
     QVERIFY(help.txtAide->toPlainText().startsWith("Le guide de VORDAN est introuvable."));
+}
+
+void TestHelp::help_menu_ends_the_bar() {
+    qputenv("VORDAN_GUIDE", QFile::encodeName(Source + "/docs/guide"));
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    StartupInfo info = folder.startupInfo();
+    info.licence = QStringLiteral("LIC-42");
+    VdnMenu menu(folder.services(), info);
+    menu.show();
+    menu.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&menu));
+    const QList<QAction*> bar = menu.menuBar()->actions();
+    QCOMPARE(bar.last()->text(), QStringLiteral("&Aide"));
+    QStringList entries;
+    for (QAction* a : bar.last()->menu()->actions())
+        entries << a->text() + '|' + a->shortcut().toString();
+    QCOMPARE(entries, (QStringList{"&Guide de l'utilisateur|F1", "À &propos de VORDAN|"}));
+    // The version the build was made with, and the shop's licence.
+    const QString version = QRegularExpression(QStringLiteral("project\\(vordan VERSION ([0-9.]+)"))
+                                .match(readText(Source + "/CMakeLists.txt"))
+                                .captured(1);
+    QVERIFY(!version.isEmpty());
+    folder.boxes.expectMessage(QStringLiteral("VORDAN version ") + version +
+                               "\nGestion des clients, des boules et des fiches de perçage du "
+                               "pro shop.\nN° de licence : LIC-42");
+    menu.findChild<QAction*>("mnu_aide_propos")->trigger();
+    VDN_CHECK_BOXES(folder);
+    // The guide opens at the page of the panel that has the focus.
+    menu.findChild<QAction*>("mnu_fic_rest")->trigger();
+    menu.findChild<QLineEdit*>("txtdisk")->setFocus();
+    QTRY_VERIFY(menu.findChild<QLineEdit*>("txtdisk")->hasFocus());
+    menu.findChild<QAction*>("mnu_aide_guide")->trigger();
+    QPointer<HelpWindow> help = showHelp();
+    QCOMPARE(help->txtAide->source().fileName(), QStringLiteral("restauration.md"));
+    QVERIFY(help->txtAide->toPlainText().startsWith("Restaurer une sauvegarde"));
+    help->close();
+    qunsetenv("VORDAN_GUIDE");
+}
+
+void TestHelp::contents_link_to_pages_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("layout") << "implantation.md"
+                            << "L'implantation de la boule";
+    QTest::newRow("history") << "historique.md"
+                             << "en vigueur";
+    QTest::newRow("driller") << "perceur.md"
+                             << "Nom du perceur";
+    QTest::newRow("restore") << "restauration.md"
+                             << "à côté de la sauvegarde";
+    QTest::newRow("workstations") << "postes.md"
+                                  << "Connexion au serveur…";
+}
+
+void TestHelp::contents_link_to_pages() {
+    QFETCH(QString, page);
+    QFETCH(QString, words);
+    const QString index = readText(Source + "/docs/guide/index.md");
+    const QString contents = index.section("## Sommaire", 1).section("\n## ", 0, 0);
+    QVERIFY2(contents.contains("](" + page + ")"), qPrintable(page));
+    HelpWindow help(Source + "/docs/guide");
+    help.showPage(page);
+    QVERIFY2(help.txtAide->toPlainText().contains(words), qPrintable(page));
+    // Its own pictures name no folder of the machine that made them.
+    QVERIFY(!help.txtAide->toPlainText().contains(QDir::homePath()));
+    // Back to the contents from the page.
+    QVERIFY(readText(Source + "/docs/guide/" + page).contains("[Retour au guide](index.md)"));
+}
+
+void TestHelp::manual_page_lists_every_option() {
+    const QString manual = readText(Source + "/packaging/vordan.1");
+    QVERIFY(!manual.isEmpty());
+    QRegularExpression option(QStringLiteral("--[a-z-]+"));
+    QStringList options;
+    for (auto it = option.globalMatch(usageText()); it.hasNext();)
+        options << it.next().captured(0);
+    options.removeDuplicates();
+    QVERIFY(options.contains("--transferer"));
+    for (const QString& o : std::as_const(options))
+        QVERIFY2(manual.contains(QString(o).replace("-", "\\-")), qPrintable(o));
 }
 
 // With the guide open, closing the main window (its close button or

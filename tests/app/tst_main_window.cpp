@@ -81,7 +81,7 @@ void TestMainWindow::captions_menu_and_title() {
     QStringList bar;
     for (QAction* a : menu.menuBar()->actions())
         bar << a->text();
-    QCOMPARE(bar, (QStringList{"&Fichiers", "&Matériels", "&Stocks", "&Quitter"}));
+    QCOMPARE(bar, (QStringList{"&Fichiers", "&Matériels", "&Stocks", "&Quitter", "&Aide"}));
     QVERIFY(!menu.findChild<QAction*>(QStringLiteral("mnu_stk"))->isEnabled());
     QVERIFY(menu.findChild<QAction*>(QStringLiteral("mnu_abd"))->isEnabled());
 }

@@ -14,7 +14,9 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -390,7 +392,10 @@ void TestRestore::server_database_is_refused() {
     Result<RestoreOutcome> r =
         restoreBackup(QStringLiteral("postgresql://boutique@serveur/vordan"), drive.path(), Now);
     QVERIFY(!r.ok());
-    QVERIFY(r.error().text.contains("vordan --transferer"));
+    // Put back like a file base's backup: the same checks, the same words.
+    QCOMPARE(r.error().text, QStringLiteral("Restauration impossible : aucune sauvegarde VORDAN "
+                                            "dans %1 (fichier vordan.mdb absent).")
+                                 .arg(QDir::toNativeSeparators(drive.path())));
 }
 
 void TestRestore::from_the_menu() {
@@ -427,13 +432,26 @@ void TestRestore::from_the_menu() {
         menu.findChild<QAction*>("mnu_fic_rest")->trigger();
         auto* txtdisk = menu.findChild<QLineEdit*>("txtdisk");
         QVERIFY(txtdisk->isVisible());
+        QCOMPARE(menu.findChild<QGroupBox*>("Frame5")->title(),
+                 QStringLiteral("Restaurer depuis le lecteur"));
         txtdisk->clear();
         test::typeText(txtdisk, letter);
         QTest::mouseClick(menu.findChild<QToolButton*>("cmdok"), Qt::LeftButton);
     };
-    const QString question = QStringLiteral(
-        "Restaurer la sauvegarde du lecteur E: ?\nLes données actuelles seront remplacées par "
+    // The backup named by its file's date and its customers.
+    const QDateTime written =
+        QFileInfo(QDir(shop.drive.path()).filePath("vordan.mdb")).lastModified();
+    const qsizetype inBackup = customerNames(QDir(shop.drive.path()).filePath("vordan.mdb")).size();
+    QVERIFY(inBackup > 0);
+    const QString tail = QStringLiteral(
+        " ?\nLes données actuelles seront remplacées par "
         "celles de la sauvegarde ; elles sont d'abord enregistrées à côté de la base.");
+    const QString question =
+        QStringLiteral("Restaurer la sauvegarde du lecteur E: du %1 (%2 client%3)")
+            .arg(QLocale::c().toString(written, "dd/MM/yyyy à HH:mm"))
+            .arg(inBackup)
+            .arg(inBackup > 1 ? "s" : "") +
+        tail;
     // No answers Yes: nothing happens.
     shop.folder.boxes.expectQuestion(question, false);
     restoreFrom("e");
@@ -445,7 +463,7 @@ void TestRestore::from_the_menu() {
     VDN_CHECK_BOXES(shop.folder);
     QTemporaryDir empty;
     drives.set(QLatin1Char('G'), empty.path());
-    shop.folder.boxes.expectQuestion(QString(question).replace("E:", "G:"), true);
+    shop.folder.boxes.expectQuestion("Restaurer la sauvegarde du lecteur G:" + tail, true);
     shop.folder.boxes.expectMessage(
         QStringLiteral("Restauration impossible : aucune sauvegarde VORDAN dans %1 (fichier "
                        "vordan.mdb absent).")

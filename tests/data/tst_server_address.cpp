@@ -3,7 +3,13 @@
 #include "data/globals.h"
 #include "data/server_address.h"
 
+#include <QElapsedTimer>
 #include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace vdn;
 
@@ -21,6 +27,9 @@ private slots:
     void schemes();
     void sqlstate_classes_have_their_numbers_data();
     void sqlstate_classes_have_their_numbers();
+    void connection_settings_fill_what_the_address_leaves_data();
+    void connection_settings_fill_what_the_address_leaves();
+    void silent_server_gives_up_within_the_time_out();
 };
 
 void TestServerAddress::fields_reach_the_driver_data() {
@@ -225,6 +234,66 @@ void TestServerAddress::sqlstate_classes_have_their_numbers() {
     QCOMPARE(serverErrorNumber(state), number);
     const QString cause = engineCause(PostgresEngine, state);
     QVERIFY2(cause.contains(words), qPrintable(cause));
+}
+
+void TestServerAddress::connection_settings_fill_what_the_address_leaves_data() {
+    QTest::addColumn<QString>("uri");
+    QTest::addColumn<QString>("options");
+    const QString keepalives =
+        "keepalives=1;keepalives_count=3;keepalives_idle=60;keepalives_interval=10";
+    QTest::newRow("nothing set") << "postgresql://serveur/boutique"
+                                 << "connect_timeout=10;" + keepalives;
+    QTest::newRow("own time-out kept")
+        << "postgresql://serveur/boutique?connect_timeout=3&sslmode=require"
+        << "connect_timeout=3;" + keepalives + ";sslmode=require";
+    QTest::newRow("keepalives off kept")
+        << "postgresql://serveur/boutique?keepalives=0&keepalives_idle=5"
+        << "connect_timeout=10;keepalives=0;keepalives_count=3;keepalives_idle=5;"
+           "keepalives_interval=10";
+}
+
+void TestServerAddress::connection_settings_fill_what_the_address_leaves() {
+    QFETCH(QString, uri);
+    Result<ServerAddress> a = parseServerAddress(uri);
+    QVERIFY(a.ok());
+    QStringList options = connectOptions(*a).split(QLatin1Char(';'));
+    options.sort();
+    QTEST(options.join(QLatin1Char(';')), "options");
+}
+
+namespace {
+QList<bool> waits;
+void recordWait(bool waiting) {
+    waits << waiting;
+}
+} // namespace
+
+void TestServerAddress::silent_server_gives_up_within_the_time_out() {
+    // A server that accepts connections and never answers (the kernel
+    // accepts them into the listen queue; nothing is ever read or written).
+    const int silent = socket(AF_INET, SOCK_STREAM, 0);
+    QVERIFY(silent >= 0);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof where;
+    QVERIFY(bind(silent, reinterpret_cast<sockaddr*>(&where), length) == 0);
+    QVERIFY(listen(silent, 4) == 0);
+    QVERIFY(getsockname(silent, reinterpret_cast<sockaddr*>(&where), &length) == 0);
+    setServerWaitNotice(&recordWait);
+    QElapsedTimer clock;
+    clock.start();
+    auto c = Connection::open(
+        QStringLiteral("postgresql://vendeur@127.0.0.1:%1/boutique").arg(ntohs(where.sin_port)));
+    const qint64 elapsed = clock.elapsed();
+    close(silent);
+    setServerWaitNotice(nullptr);
+    QVERIFY(!c.ok());
+    QCOMPARE(c.error().number, 8008);
+    QVERIFY2(c.error().text.contains(QStringLiteral("ne répond pas")), qPrintable(c.error().text));
+    // The default time-out, not the minutes of the system's TCP retries.
+    QVERIFY2(elapsed >= 9000 && elapsed < 25000, qPrintable(QString::number(elapsed)));
+    QCOMPARE(waits, (QList<bool>{true, false}));
 }
 
 QTEST_GUILESS_MAIN(TestServerAddress)

@@ -79,9 +79,9 @@ void TestSheetHistory::each_save_adds_a_version_newest_first() {
     QStringList listed;
     for (const SheetVersion& v : *versions)
         listed << v.number + ' ' + v.dateText() + ' ' + v.driller;
-    QCOMPARE(listed,
-             (QStringList{"000003 08/12/2026 12:15 Léo Marc", "000002 08/12/2026 10:15 Ana Ruiz",
-                          "000001 08/12/2026 09:15 Ana Ruiz"}));
+    QCOMPARE(listed, (QStringList{"000003 08/12/2026 12:15:00 Léo Marc",
+                                  "000002 08/12/2026 10:15:00 Ana Ruiz",
+                                  "000001 08/12/2026 09:15:00 Ana Ruiz"}));
     // Each version holds the sheet as it was saved, every field.
     Result<std::optional<SheetRecord>> second = history.load("000007", "000002");
     QVERIFY(second && second->has_value());

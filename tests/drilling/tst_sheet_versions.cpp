@@ -131,8 +131,9 @@ void TestSheetVersions::versions_listed_newest_first_after_the_current_sheet() {
     QVERIFY(s.make());
     VDN_CHECK_BOXES(s.f);
     QCOMPARE(listed(s.list()),
-             (QStringList{"Fiche actuelle", "08/12/2026 11:00\nAna Ruiz",
-                          "08/12/2026 10:00\nAna Ruiz", "08/12/2026 09:00\nTibor Vallasse"}));
+             (QStringList{"Fiche actuelle", "Version 3 : 08/12/2026 11:00:00\nAna Ruiz",
+                          "Version 2 : 08/12/2026 10:00:00\nAna Ruiz",
+                          "Version 1 : 08/12/2026 09:00:00\nTibor Vallasse"}));
     QCOMPARE(s.list()->currentRow(), 0);
     QVERIFY(s.list()->isVisible());
     QCOMPARE(s.caption("lblhistorique"), QStringLiteral("Historique de la fiche"));
@@ -155,7 +156,7 @@ void TestSheetVersions::a_version_is_shown_read_only_with_its_changes_marked() {
     QCOMPARE(s.list()->currentRow(), 2);
     QVERIFY(s.find("lblversion")->isVisible());
     QCOMPARE(s.caption("lblversion"),
-             QStringLiteral("Ancienne version du 08/12/2026 à 10:00 (consultation seule)"));
+             QStringLiteral("Ancienne version 2 du 08/12/2026 à 10:00:00 (consultation seule)"));
     QVERIFY(s.find("cmdfiche_actuelle")->isVisible());
     QCOMPARE(s.caption("Label44"), QStringLiteral("Perceur : Ana Ruiz"));
 
@@ -197,6 +198,8 @@ void TestSheetVersions::a_version_is_shown_read_only_with_its_changes_marked() {
 
     // The newest version is measured against the second one.
     s.choose(1);
+    QCOMPARE(s.caption("lblversion"),
+             QStringLiteral("Version 3 du 08/12/2026 à 11:00:00, en vigueur (consultation seule)"));
     QCOMPARE(comboOf(s.host.panel, 12)->toolTip(), QStringLiteral("Valeur précédente : (vide)"));
     QVERIFY(span->toolTip().isEmpty());
     QVERIFY(non->grab().toImage().pixelColor(1, 1) != changed);
