@@ -64,7 +64,7 @@ bool SheetVersionWindow::load(QSqlDatabase db, const QString& code, const QStrin
     form_->setReadOnly(true);
     form_->setCustomerName(customerName);
     form_->setDrillerLine(SheetForm::drillerLine(version.driller));
-    form_->showVersionBanner(DrillingSheetPanel::versionBanner(version));
+    form_->showVersionBanner(DrillingSheetPanel::versionBanner(version, at == 0));
     // Only this version: no list of the others, no way back to the current one.
     for (QWidget* w : form_->hiddenWhenPrinted())
         w->hide();

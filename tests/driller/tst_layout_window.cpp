@@ -312,7 +312,7 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     QTest::mouseClick(test::control<QLabel>(f.w, "lblpercage"), Qt::LeftButton);
     QPointer<SheetVersionWindow> sheet = f.w->findChild<SheetVersionWindow*>();
     QVERIFY(sheet && sheet->isVisible());
-    QCOMPARE(sheet->windowTitle(), QStringLiteral("Fiche de perçage du 01/12/2026 16:45"));
+    QCOMPARE(sheet->windowTitle(), QStringLiteral("Fiche de perçage du 01/12/2026 16:45:00"));
     QCOMPARE(test::control<QComboBox>(sheet, "Combo30")->currentText(), QStringLiteral("5 1/4"));
     QVERIFY(test::control<QComboBox>(sheet, "Combo30")->toolTip().contains("5"));
     QVERIFY(test::control<QComboBox>(sheet, "Combo31")->toolTip().isEmpty());
