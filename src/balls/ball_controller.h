@@ -3,6 +3,7 @@
 #include "balls/ball_store.h"
 #include "platform/services.h"
 #include "reference/pick_lists.h"
+#include "session/changed_elsewhere.h"
 #include "session/current_customer.h"
 
 #include <QObject>
@@ -24,6 +25,13 @@ class BallRecordPanel;
 QStringList changedBallFields(const BallRecord& before, const BallRecord& now);
 // The same for a row of the ball grid, named by the grid's headings.
 QStringList changedBallRowFields(const BallRow& before, const BallRow& now);
+// Every field of the ball record as shown, typed and stored; the type last.
+QList<FieldReadings> ballReadings(const BallRecord& shown, const BallRecord& typed,
+                                  const BallRecord& stored);
+// Copies into `typed` the stored value of each field (in ballReadings' order)
+// marked in `takeStored`.
+void takeStoredBallFields(BallRecord& typed, const BallRecord& stored,
+                          const QList<bool>& takeStored);
 // A ball as a row of the ball grid shows it.
 BallRow ballRowOf(const BallRecord& ball);
 // Told after a new ball was saved under another line number than its own,
