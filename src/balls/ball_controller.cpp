@@ -229,6 +229,7 @@ void BallController::addBall() {
     txtmat_lg = *highest + 1;
     opened_.reset();
     r.startNewBall();
+    entryAtStart_ = r.enteredBall(customer_.code, txtmat_lg);
 }
 
 bool BallController::emptyEntry() {
@@ -269,6 +270,7 @@ void BallController::openBall(int row) {
     r.showBall(**ball);
     r.show();
     r.updateBrandPictures();
+    entryAtStart_ = r.enteredBall(customer_.code, txtmat_lg);
     services_.pointer->setDefault();
     r.focusBallName();
 }
@@ -359,6 +361,17 @@ bool BallController::updateChecked(BallRecord ball) {
     if (!keptFromOther.isEmpty())
         services_.boxes->message(panel_.window(), keptFromOtherNotice(keptFromOther));
     return true;
+}
+
+bool BallController::hasUnsavedEntry() const {
+    const BallRecordPanel& r = record();
+    if (r.isHidden())
+        return false;
+    const BallRecord now = r.enteredBall(customer_.code, txtmat_lg);
+    for (const FieldReadings& f : ballReadings(entryAtStart_, now, entryAtStart_))
+        if (f.typed != f.shown)
+            return true;
+    return false;
 }
 
 void BallController::cmdannule3() {

@@ -60,6 +60,9 @@ public:
     void deleteBall();
     // cmdvalide3: checks the pick lists, then creates or updates the ball.
     void validate();
+    // Whether the ball record is open with an entry differing from the ball
+    // as it was opened (or from the empty new ball).
+    bool hasUnsavedEntry() const;
     // cmdannule3: reloads the list and closes the ball record.
     void cmdannule3();
     // Column head of DBGrid2: the list in that column's order.
@@ -113,6 +116,8 @@ private:
     // The open ball as it was read (none for a new ball): what the entry
     // started from.
     std::optional<BallRecord> opened_;
+    // The record as it was opened, to tell a typed entry.
+    BallRecord entryAtStart_;
     bool checking_ = false;
 };
 

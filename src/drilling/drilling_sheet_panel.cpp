@@ -297,6 +297,15 @@ void DrillingSheetPanel::afterSave() {
     emit saved();
 }
 
+bool DrillingSheetPanel::hasUnsavedEntry() const {
+    if (!ready_ || shown_ >= 0)
+        return false;
+    for (const FieldReadings& f : sheetReadings(basis_, form_->read(customer_.code), basis_))
+        if (f.typed != f.shown)
+            return true;
+    return false;
+}
+
 void DrillingSheetPanel::resolveChangedElsewhere(const QString& driller) {
     const QString saving = QStringLiteral("Enregistrement de la fiche de perçage");
     // What the entry began from, then the version it was last merged with.
