@@ -22,6 +22,11 @@ void plainText(QMessageBox& box) {
     box.setTextFormat(Qt::PlainText);
 }
 
+// A value as a button's caption shows it, an "&" included.
+QString asButtonText(QString value) {
+    return value.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 } // namespace
 
 void QtMessageBoxes::message(QWidget* parent, const QString& text) {
@@ -75,9 +80,9 @@ std::optional<QList<bool>> QtMessageBoxes::chooseValues(QWidget* parent, const Q
         const int row = int(i) + 1;
         auto* name = new QLabel(fields[i].name);
         name->setTextFormat(Qt::PlainText);
-        // Values are shown as stored or typed, never read as markup.
-        auto* stored = new QRadioButton(fields[i].stored);
-        auto* typed = new QRadioButton(fields[i].typed);
+        // Values are shown as stored or typed: an "&" is no shortcut mark.
+        auto* stored = new QRadioButton(asButtonText(fields[i].stored));
+        auto* typed = new QRadioButton(asButtonText(fields[i].typed));
         auto* group = new QButtonGroup(&dialog);
         group->addButton(stored);
         group->addButton(typed);
