@@ -322,6 +322,10 @@ void VdnMenu::startRestore() {
         BusyPointer busy(*services_.pointer);
         Result<std::unique_ptr<PreparedRestore>> prepared =
             prepareRestore(chemin_base, *folder, services_.clock->now(), ownLockFile_);
+        if (prepared && !settleEntries()) {
+            // Annuler, or an entry its validation refused: nothing restored.
+            return;
+        }
         if (prepared) {
             // The open windows show data the restore replaces.
             closeOtherWindows();
@@ -390,7 +394,19 @@ bool VdnMenu::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+bool VdnMenu::settleEntries() {
+    if (!client_)
+        return true;
+    services_.pointer->setDefault();
+    return client_->settleEntry() != VdnClient::EntryOutcome::Kept;
+}
+
 void VdnMenu::closeEvent(QCloseEvent* event) {
+    // An entry being typed is saved or dropped by the user's choice first.
+    if (!settleEntries()) {
+        event->ignore();
+        return;
+    }
     closeOtherWindows();
     event->accept();
     // The program ends with its main window: the guide and any other window

@@ -39,7 +39,9 @@ public:
     // window; null when the database cannot be read (reported).
     DrillerDialog* openDriller();
 
-    // Ends the program: every other window goes at once, nothing is saved.
+    // Ends the program: an entry being typed is first saved or dropped as the
+    // user chooses (or the user goes back to it), then every other window
+    // goes at once.
     void quit();
 
     // The lock file this program holds beside the database; a restore from
@@ -55,6 +57,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Asks about an entry differing from what is stored in the customer
+    // window; false when the user goes back to it (nothing is to close).
+    bool settleEntries();
+
     void buildMenu();
     void buildBody();
     void showBackupPanel();

@@ -50,6 +50,66 @@ QStringList changedBallFields(const BallRecord& before, const BallRecord& now) {
     return names;
 }
 
+namespace {
+// A field of the ball record: the members its caption covers, the first ones
+// (`shownCount`) being what the user types, the others derived from them.
+struct BallField {
+    QString name;
+    QList<QString BallRecord::*> members;
+    int shownCount = 1;
+};
+
+const QList<BallField>& ballFields() {
+    static const QList<BallField> fields{
+        {QStringLiteral("Marque"), {&BallRecord::brand}},
+        {QStringLiteral("Boule"), {&BallRecord::ball}},
+        {QStringLiteral("N° Série"), {&BallRecord::serial}},
+        {QStringLiteral("Noyau"), {&BallRecord::core}},
+        {QStringLiteral("RG"), {&BallRecord::rg}},
+        {QStringLiteral("Différentiel"), {&BallRecord::diff}},
+        {QStringLiteral("Length"), {&BallRecord::length}},
+        {QStringLiteral("Hook"), {&BallRecord::hook}},
+        {QStringLiteral("Date de l'achat"), {&BallRecord::date, &BallRecord::dateKey}},
+        {QStringLiteral("Layout"),
+         {&BallRecord::layout1, &BallRecord::layout2, &BallRecord::layout3, &BallRecord::layout},
+         3},
+        {QStringLiteral("Surface"), {&BallRecord::surface, &BallRecord::surface1}},
+    };
+    return fields;
+}
+
+QString ballFieldText(const BallRecord& ball, const BallField& field) {
+    QStringList parts;
+    for (int i = 0; i < field.shownCount; ++i)
+        parts << ball.*(field.members[i]);
+    return parts.join(QStringLiteral(" / "));
+}
+
+const QString BallTypeName = QStringLiteral("Huilée / Sec / Spare");
+} // namespace
+
+QList<FieldReadings> ballReadings(const BallRecord& shown, const BallRecord& typed,
+                                  const BallRecord& stored) {
+    QList<FieldReadings> fields;
+    for (const BallField& f : ballFields())
+        fields.append(
+            {f.name, ballFieldText(shown, f), ballFieldText(typed, f), ballFieldText(stored, f)});
+    fields.append({BallTypeName, shown.type.value_or(QString()), typed.type.value_or(QString()),
+                   stored.type.value_or(QString())});
+    return fields;
+}
+
+void takeStoredBallFields(BallRecord& typed, const BallRecord& stored,
+                          const QList<bool>& takeStored) {
+    const QList<BallField>& fields = ballFields();
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        if (takeStored.value(i))
+            for (QString BallRecord::*member : fields[i].members)
+                typed.*member = stored.*member;
+    if (takeStored.value(fields.size()))
+        typed.type = stored.type;
+}
+
 BallRow ballRowOf(const BallRecord& ball) {
     BallRow row;
     row.code = ball.code;
@@ -172,6 +232,7 @@ void BallController::addBall() {
     opened_.reset();
     showLastDrilling();
     r.startNewBall();
+    entryAtStart_ = r.enteredBall(customer_.code, txtmat_lg);
 }
 
 bool BallController::emptyEntry() {
@@ -210,16 +271,16 @@ void BallController::openBall(int row) {
         return;
     opened_ = **ball;
     r.showBall(**ball);
-    shown_ = r.enteredBall(customer_.code, 0);
     showLastDrilling();
     r.show();
     r.updateBrandPictures();
+    entryAtStart_ = r.enteredBall(customer_.code, txtmat_lg);
     services_.pointer->setDefault();
     r.focusBallName();
 }
 
 bool BallController::openBallUnchanged() const {
-    return opened_ && changedBallFields(shown_, record().enteredBall(customer_.code, 0)).isEmpty();
+    return opened_ && !hasUnsavedEntry();
 }
 
 void BallController::showLastDrilling() {
@@ -290,6 +351,7 @@ bool BallController::insertNew(const BallRecord& ball, BallStore::NewBag bag) {
 bool BallController::updateChecked(BallRecord ball) {
     ball.revision = opened_->revision;
     Status written = balls_.update(ball);
+    QStringList keptFromOther;
     while (!written && written.error().isChangedElsewhere()) {
         Result<std::optional<BallRecord>> now = balls_.byKey(ball.code, ball.line);
         if (!now) {
@@ -312,32 +374,37 @@ bool BallController::updateChecked(BallRecord ball) {
                 return false;
             return insertNew(again, BallStore::NewBag::AsGiven);
         }
-        const QString headline = changedHeadline(ball.line);
-        switch (askChangedElsewhere(*services_.boxes, panel_.window(), headline,
-                                    changedBallFields(*opened_, **now))) {
-        case ChangedElsewhereChoice::Reload:
-            if (emptyEntry()) {
-                opened_ = **now;
-                record().showBall(**now);
-                record().updateBrandPictures();
-                record().focusBallName();
-            }
-            return false;
-        case ChangedElsewhereChoice::KeepEntry:
-            return false;
-        case ChangedElsewhereChoice::Overwrite:
-            break;
-        }
-        // Over the version just read: a change made meanwhile asks again.
-        opened_ = **now;
-        ball.revision = (*now)->revision;
+        const BallRecord& stored = **now;
+        const std::optional<MergeDecision> merge =
+            mergeChangedElsewhere(*services_.boxes, panel_.window(), changedHeadline(ball.line),
+                                  ballReadings(*opened_, ball, stored));
+        if (!merge)
+            return false; // the entry stays on screen, nothing written
+        takeStoredBallFields(ball, stored, merge->takeStored);
+        keptFromOther = merge->keptFromOther;
+        // Over the version just read: a change made meanwhile is merged again.
+        opened_ = stored;
+        ball.revision = stored.revision;
         written = balls_.update(ball);
     }
     if (!written) {
         report(written.error(), BallSaving);
         return false;
     }
+    if (!keptFromOther.isEmpty())
+        services_.boxes->message(panel_.window(), keptFromOtherNotice(keptFromOther));
     return true;
+}
+
+bool BallController::hasUnsavedEntry() const {
+    const BallRecordPanel& r = record();
+    if (r.isHidden())
+        return false;
+    const BallRecord now = r.enteredBall(customer_.code, txtmat_lg);
+    for (const FieldReadings& f : ballReadings(entryAtStart_, now, entryAtStart_))
+        if (f.typed != f.shown)
+            return true;
+    return false;
 }
 
 void BallController::cmdannule3() {
@@ -444,11 +511,14 @@ void BallController::writeBag(int row) {
         }
         const BallRow stored = ballRowOf(**now);
         services_.pointer->setDefault();
-        const ChangedElsewhereChoice choice =
-            askChangedElsewhere(*services_.boxes, panel_.window(), changedHeadline(line),
-                                changedBallRowFields(shown, stored));
+        // Only the bag number is typed in the grid: the other workstation's
+        // changes to the rest of the ball are kept as they are.
+        const QString bagName = BallListModel::heading(BallColumn::Bag);
+        const std::optional<MergeDecision> merge = mergeChangedElsewhere(
+            *services_.boxes, panel_.window(), changedHeadline(line),
+            {{bagName, shown.cell(BallColumn::Bag), typed, stored.cell(BallColumn::Bag)}});
         // A grid cell keeps no entry: not written over, it shows the stored ball.
-        if (choice != ChangedElsewhereChoice::Overwrite) {
+        if (!merge || merge->takeStored.value(0)) {
             model->replaceRow(row, stored);
             return;
         }

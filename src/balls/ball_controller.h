@@ -3,6 +3,7 @@
 #include "balls/ball_store.h"
 #include "platform/services.h"
 #include "reference/pick_lists.h"
+#include "session/changed_elsewhere.h"
 #include "session/current_customer.h"
 
 #include <QObject>
@@ -24,6 +25,13 @@ class BallRecordPanel;
 QStringList changedBallFields(const BallRecord& before, const BallRecord& now);
 // The same for a row of the ball grid, named by the grid's headings.
 QStringList changedBallRowFields(const BallRow& before, const BallRow& now);
+// Every field of the ball record as shown, typed and stored; the type last.
+QList<FieldReadings> ballReadings(const BallRecord& shown, const BallRecord& typed,
+                                  const BallRecord& stored);
+// Copies into `typed` the stored value of each field (in ballReadings' order)
+// marked in `takeStored`.
+void takeStoredBallFields(BallRecord& typed, const BallRecord& stored,
+                          const QList<bool>& takeStored);
 // A ball as a row of the ball grid shows it.
 BallRow ballRowOf(const BallRecord& ball);
 // Told after a new ball was saved under another line number than its own,
@@ -52,6 +60,9 @@ public:
     void deleteBall();
     // cmdvalide3: checks the pick lists, then creates or updates the ball.
     void validate();
+    // Whether the ball record is open with an entry differing from the ball
+    // as it was opened (or from the empty new ball).
+    bool hasUnsavedEntry() const;
     // cmdannule3: reloads the list and closes the ball record.
     void cmdannule3();
     // Column head of DBGrid2: the list in that column's order.
@@ -111,9 +122,8 @@ private:
     // The open ball as it was read (none for a new ball): what the entry
     // started from.
     std::optional<BallRecord> opened_;
-    // The open ball as its record showed it then, every field in the form
-    // the record gives it back.
-    BallRecord shown_;
+    // The record as it was opened (or started empty), to tell a typed entry.
+    BallRecord entryAtStart_;
     bool checking_ = false;
 };
 

@@ -72,6 +72,16 @@ QStringList changedCustomerFields(const CustomerRecord& before, const CustomerRe
     return names;
 }
 
+QList<FieldReadings> customerReadings(const CustomerRecord& shown, const CustomerRecord& typed,
+                                      const CustomerRecord& stored) {
+    QList<FieldReadings> fields;
+    for (int i = 0; i < CustomerFieldCount; ++i) {
+        const auto f = static_cast<CustomerField>(i);
+        fields.append({fieldName(f), shown.text(f), typed.text(f), stored.text(f)});
+    }
+    return fields;
+}
+
 QString movedCodeMessage(const QString& proposed, const QString& used) {
     return QStringLiteral("Le code %1 a été pris sur un autre poste entre-temps : le client est "
                           "enregistré sous le code %2.")
@@ -191,6 +201,9 @@ bool CustomerRecordController::insertNew(const CustomerRecord& row) {
 
 bool CustomerRecordController::updateChecked(CustomerRecord row) {
     Status written = customers_.update(row);
+    QStringList keptFromOther;
+    // What the entry began from: the fields it changed are those differing.
+    CustomerRecord shown = panel_.loaded();
     if (!written && written.error().number == errnum::NoCurrentRecord) {
         // Deleted for good elsewhere since it was shown.
         refuse(QStringLiteral("Ce code n'existe pas"), nullptr);
@@ -211,25 +224,26 @@ bool CustomerRecordController::updateChecked(CustomerRecord row) {
         const QString headline =
             QStringLiteral("Le client %1 a été modifié sur un autre poste depuis son affichage.")
                 .arg(row.text(CustomerField::Cod));
-        switch (askChangedElsewhere(*services_.boxes, panel_.window(), headline,
-                                    changedCustomerFields(panel_.loaded(), **now))) {
-        case ChangedElsewhereChoice::Reload:
-            panel_.display(**now);
-            panel_.focusFirstField();
-            return false;
-        case ChangedElsewhereChoice::KeepEntry:
-            return false;
-        case ChangedElsewhereChoice::Overwrite:
-            break;
-        }
-        // Over the version just read: a change made meanwhile asks again.
-        row.revision = (*now)->revision;
+        const CustomerRecord& stored = **now;
+        const std::optional<MergeDecision> merge = mergeChangedElsewhere(
+            *services_.boxes, panel_.window(), headline, customerReadings(shown, row, stored));
+        if (!merge)
+            return false; // the entry stays on screen, nothing written
+        for (int i = 0; i < CustomerFieldCount; ++i)
+            if (merge->takeStored[i])
+                row.set(static_cast<CustomerField>(i), stored.text(static_cast<CustomerField>(i)));
+        keptFromOther = merge->keptFromOther;
+        shown = stored;
+        // Over the version just read: a change made meanwhile is merged again.
+        row.revision = stored.revision;
         written = customers_.update(row);
     }
     if (!written) {
         erreur_donnees(written.error(), services_, panel_.window(), SavingCustomer);
         return false;
     }
+    if (!keptFromOther.isEmpty())
+        services_.boxes->message(panel_.window(), keptFromOtherNotice(keptFromOther));
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "customers/customer_store.h"
 #include "platform/services.h"
+#include "session/changed_elsewhere.h"
 
 #include <QObject>
 
@@ -13,6 +14,9 @@ class SheetStore;
 // The names of the fields that differ between two readings of a customer,
 // in their stored order, as the record's captions give them.
 QStringList changedCustomerFields(const CustomerRecord& before, const CustomerRecord& now);
+// Every field of a customer as shown, typed and stored, in the stored order.
+QList<FieldReadings> customerReadings(const CustomerRecord& shown, const CustomerRecord& typed,
+                                      const CustomerRecord& stored);
 // Told after a new customer was saved under another code than the one
 // proposed, which another workstation took meanwhile.
 QString movedCodeMessage(const QString& proposed, const QString& used);

@@ -365,6 +365,14 @@ CustomerRecord CustomerRecordPanel::ecrit_client() {
     return r;
 }
 
+bool CustomerRecordPanel::hasChanges() const {
+    const CustomerRecord now = shown();
+    for (int i = 0; i < CustomerFieldCount; ++i)
+        if (now.text(CustomerField(i)) != baseline_.text(CustomerField(i)))
+            return true;
+    return false;
+}
+
 CurrentCustomer CustomerRecordPanel::current() const {
     return {Txtcod->text(), txtint->text() + QLatin1Char(' ') + Txtnom->text(), txtetat->text()};
 }

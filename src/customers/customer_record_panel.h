@@ -37,6 +37,10 @@ public:
     // The customer as display() last showed it, with its row version: what
     // the entry started from (empty, version 0, for a new customer).
     const CustomerRecord& loaded() const { return loaded_; }
+    // Takes what the boxes show as the entry's starting point.
+    void markUnchanged() { baseline_ = shown(); }
+    // Whether a box shows something else than at the starting point.
+    bool hasChanges() const;
     // The row to write: code on six digits, name in capitals, the tariff,
     // hand and wrist support from the option buttons. The VAT number is
     // emptied first for a private customer.
@@ -77,6 +81,7 @@ private:
     friend struct CustomerRecordTables;
 
     CustomerRecord loaded_;
+    CustomerRecord baseline_;
 
     QLineEdit* Txtcod = nullptr;
     QLineEdit* txtint = nullptr;

@@ -14,12 +14,15 @@
 #include "driller/layout_window.h"
 #include "drilling/drilling_sheet_panel.h"
 #include "drilling/sheet_version_window.h"
+#include "platform/message_boxes.h"
 #include "platform/pointer.h"
 #include "printing/session_printer.h"
 #include "widgets/screen_fit.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
+
+#include <functional>
 
 namespace vdn {
 
@@ -212,9 +215,52 @@ void VdnClient::cancel() {
     showPanel(Panel::List);
 }
 
+VdnClient::EntryOutcome VdnClient::settleEntry() {
+    QString what;
+    std::function<void()> validate;
+    std::function<bool()> unsaved;
+    if (!Frame400->isHidden()) {
+        what = QStringLiteral("fiche");
+        unsaved = [this] { return Frame400->hasUnsavedEntry(); };
+        validate = [this] { Frame400->validate(); };
+    } else if (!Frame100->isHidden()) {
+        what = QStringLiteral("client");
+        unsaved = [this] {
+            return !Frame100->isHidden() && (en_ajout || en_modif) && Frame100->hasChanges();
+        };
+        validate = [this] { recordController_->validate(); };
+    } else if (!Frame300->isHidden()) {
+        what = QStringLiteral("boule");
+        unsaved = [this] { return !Frame300->isHidden() && ballController_->hasUnsavedEntry(); };
+        validate = [this] { ballController_->validate(); };
+    } else {
+        return EntryOutcome::None;
+    }
+    if (!unsaved())
+        return EntryOutcome::None;
+    services_.pointer->setDefault();
+    switch (services_.boxes->questionWithCancel(
+        this, QStringLiteral("Enregistrer les modifications de %1 ?").arg(what))) {
+    case Answer::No:
+        return EntryOutcome::None;
+    case Answer::Cancel:
+        return EntryOutcome::Kept;
+    case Answer::Yes:
+        break;
+    }
+    validate();
+    // A validation that refused leaves the entry as it was, to be mended.
+    return unsaved() ? EntryOutcome::Kept : EntryOutcome::Saved;
+}
+
 void VdnClient::closeEvent(QCloseEvent* event) {
     if (closing_) {
         event->accept();
+        return;
+    }
+    // The entry saved steps back by itself; kept, the window stays as it is.
+    if (settleEntry() != EntryOutcome::None) {
+        event->ignore();
         return;
     }
     // The close box steps back one panel; only the list closes the window.
@@ -293,6 +339,7 @@ void VdnClient::newCustomer() {
     Frame100->setCode(*next);
     recordController_->setProposedCode(*next);
     Frame100->setCodeEditable(true);
+    Frame100->markUnchanged();
     services_.pointer->setDefault();
     showPanel(Panel::Record);
     Frame100->focusFirstField();
@@ -313,6 +360,7 @@ void VdnClient::modifie_client() {
     en_ajout = false;
     en_modif = true;
     Frame100->setCodeEditable(false);
+    Frame100->markUnchanged();
     Frame100->focusFirstField();
 }
 

@@ -47,6 +47,15 @@ public:
     // The record's cancel: every customer by name, back to the list panel;
     // the search text, the queries and the record mode stay as they are.
     void cancel();
+    // What became of an entry that differs from what is stored.
+    enum class EntryOutcome {
+        None,  // nothing typed, or the entry dropped: the caller goes on
+        Saved, // validated through the panel's own button
+        Kept,  // Annuler, or a validation that refused: the entry stays
+    };
+    // On the panel shown, an entry differing from what is stored asks
+    // "Enregistrer les modifications de ... ?" (Oui / Non / Annuler).
+    EntryOutcome settleEntry();
     // Shows one panel and hides the others, at the window's usual height.
     void showPanel(Panel panel);
 

@@ -44,8 +44,10 @@ const std::array Streets{"rue de l'Église",   "avenue Jean-Jaurès",     "boule
                          "chemin de l'Étang", "rue du Général-Leclerc", "impasse des Quilles",
                          "route d'Orléans"};
 const std::array Brands{"STORM", "BRUNSWICK", "AMF", "HAMMER", "EBONITE", "MOTIV", "ROTO GRIP"};
-const std::array Models{"Phaze II", "Rhino",   "Nova",    "Black Widow", "Gamebreaker",
-                        "Venom",    "Hy-Road", "Iq Tour", "Quantum",     "Spare Master"};
+// In capitals, as the ball record writes them: a demo ball saved again
+// unchanged is no change.
+const std::array Models{"PHAZE II", "RHINO",   "NOVA",    "BLACK WIDOW", "GAMEBREAKER",
+                        "VENOM",    "HY-ROAD", "IQ TOUR", "QUANTUM",     "SPARE MASTER"};
 const std::array Cores{"Asymétrique", "Symétrique", "Pancake", "Ampoule"};
 const std::array Diffs{"0,01", "0,02", "0,03", "0,04", "0,05"};
 const std::array Lengths{"13,00", "14,00", "15,00", "16,00"};

@@ -305,45 +305,53 @@ void DrillingSheetPanel::afterSave() {
     emit saved();
 }
 
+bool DrillingSheetPanel::hasUnsavedEntry() const {
+    if (!ready_ || shown_ >= 0)
+        return false;
+    for (const FieldReadings& f : sheetReadings(basis_, form_->read(customer_.code), basis_))
+        if (f.typed != f.shown)
+            return true;
+    return false;
+}
+
 void DrillingSheetPanel::resolveChangedElsewhere(const QString& driller) {
     const QString saving = QStringLiteral("Enregistrement de la fiche de perçage");
+    // What the entry began from, then the version it was last merged with.
+    SheetRecord shown = basis_;
+    SheetRecord entry = form_->read(customer_.code);
+    QStringList keptFromOther;
     for (;;) {
         Result<std::optional<SheetRecord>> now = sheets_.load(customer_.code);
         if (!now) {
             erreur_donnees(now.error(), services_, this, saving);
             return;
         }
-        SheetRecord entry = form_->read(customer_.code);
         if (now->has_value()) {
             services_.pointer->setDefault();
             const QString headline = QStringLiteral("La fiche de perçage de ce client a été "
                                                     "modifiée sur un autre poste depuis son "
                                                     "affichage.");
-            switch (askChangedElsewhere(*services_.boxes, this, headline,
-                                        changedSheetFields(basis_, **now))) {
-            case ChangedElsewhereChoice::Reload:
-                form_->clearForNewSheet();
-                form_->show(**now);
-                basis_ = **now;
-                mode_ = Mode::Modify;
-                if (Status st = loadVersions(); !st)
-                    erreur_donnees(st.error(), services_, this);
-                focusFirstField();
-                return;
-            case ChangedElsewhereChoice::KeepEntry:
-                return;
-            case ChangedElsewhereChoice::Overwrite:
-                break;
-            }
-            // Over the version just read: a change made meanwhile asks again.
-            entry.revision = (*now)->revision;
+            const SheetRecord& stored = **now;
+            const std::optional<MergeDecision> merge = mergeChangedElsewhere(
+                *services_.boxes, this, headline, sheetReadings(shown, entry, stored));
+            if (!merge)
+                return; // the entry stays on screen, nothing written
+            takeStoredSheetFields(entry, stored, merge->takeStored);
+            keptFromOther = merge->keptFromOther;
+            shown = stored;
+            // Over the version just read: a change made meanwhile is merged again.
+            entry.revision = stored.revision;
         } else {
             // The row is gone: writing the entry again loses nobody's work.
             entry.revision.reset();
         }
         Status s = sheets_.save(entry, {services_.clock->now(), driller});
         if (s) {
+            // The form shows what was written, the other workstation's fields included.
+            form_->show(entry);
             afterSave();
+            if (!keptFromOther.isEmpty())
+                services_.boxes->message(this, keptFromOtherNotice(keptFromOther));
             return;
         }
         if (!s.error().isChangedElsewhere()) {

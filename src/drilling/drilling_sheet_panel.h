@@ -78,6 +78,9 @@ public:
     SheetForm& form() { return *form_; }
     const SheetForm& form() const { return *form_; }
     bool isReady() const { return ready_; }
+    // Whether the current sheet shows an entry differing from the sheet as
+    // opened or last saved (a version of the past is never an entry).
+    bool hasUnsavedEntry() const;
     Mode mode() const { return mode_; }
     QString customerCode() const { return customer_.code; }
 

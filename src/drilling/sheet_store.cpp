@@ -121,6 +121,41 @@ QStringList changedSheetFields(const SheetRecord& before, const SheetRecord& now
     return names;
 }
 
+namespace {
+const QList<std::pair<QString, QString SheetRecord::*>>& sheetTexts() {
+    static const QList<std::pair<QString, QString SheetRecord::*>> texts{
+        {QStringLiteral("Commentaire doigts"), &SheetRecord::fingerComment},
+        {QStringLiteral("Commentaire pouce"), &SheetRecord::thumbComment},
+        {QStringLiteral("Slug"), &SheetRecord::thumbSlug},
+        {QStringLiteral("Vinyl / Uréthane"), &SheetRecord::insertMaterial},
+        {QStringLiteral("Conique"), &SheetRecord::conicity},
+    };
+    return texts;
+}
+} // namespace
+
+QList<FieldReadings> sheetReadings(const SheetRecord& shown, const SheetRecord& typed,
+                                   const SheetRecord& stored) {
+    QList<FieldReadings> fields;
+    for (int n : sheetMeasureNumbers())
+        fields.append({QStringLiteral("n° %1").arg(n), shown.measures.value(n),
+                       typed.measures.value(n), stored.measures.value(n)});
+    for (const auto& [name, member] : sheetTexts())
+        fields.append({name, shown.*member, typed.*member, stored.*member});
+    return fields;
+}
+
+void takeStoredSheetFields(SheetRecord& typed, const SheetRecord& stored,
+                           const QList<bool>& takeStored) {
+    qsizetype at = 0;
+    for (int n : sheetMeasureNumbers())
+        if (takeStored.value(at++))
+            typed.measures[n] = stored.measures.value(n);
+    for (const auto& [name, member] : sheetTexts())
+        if (takeStored.value(at++))
+            typed.*member = stored.*member;
+}
+
 SheetRecord SheetStore::fromRow(const Statement& row) {
     // The fields in the order of sheetFields(): the code, the measures, then
     // the two comments and the three options.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/data_error.h"
+#include "session/changed_elsewhere.h"
 
 #include <QMap>
 #include <QSqlDatabase>
@@ -31,6 +32,14 @@ struct SheetRecord {
 // The names of the fields that differ between two readings of a sheet: the
 // measures by their number, then the comments and options.
 QStringList changedSheetFields(const SheetRecord& before, const SheetRecord& now);
+// Every field of a sheet as shown, typed and stored: the measures by their
+// number, then the comments and options.
+QList<FieldReadings> sheetReadings(const SheetRecord& shown, const SheetRecord& typed,
+                                   const SheetRecord& stored);
+// Copies into `typed` the stored value of each field (in sheetReadings'
+// order) marked in `takeStored`.
+void takeStoredSheetFields(SheetRecord& typed, const SheetRecord& stored,
+                           const QList<bool>& takeStored);
 
 // All SQL of table strpercage: one drilling sheet per customer code.
 class SheetStore {

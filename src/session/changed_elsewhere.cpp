@@ -4,29 +4,43 @@
 
 namespace vdn {
 
-QString changedElsewhereQuestion(const QString& headline, const QStringList& fields) {
-    return QStringLiteral("%1\nChamps modifiés sur l'autre poste : %2.\n\n"
-                          "Reprendre les valeurs enregistrées sur l'autre poste ?\n"
-                          "Oui : votre saisie est abandonnée, ces valeurs sont affichées.\n"
-                          "Non : votre saisie reste à l'écran et peut être enregistrée "
-                          "par-dessus.")
-        .arg(headline, fields.join(QStringLiteral(", ")));
+FieldMerge mergeField(const FieldReadings& field) {
+    if (field.typed == field.stored || field.stored == field.shown)
+        return FieldMerge::Typed;
+    if (field.typed == field.shown)
+        return FieldMerge::Stored;
+    return FieldMerge::Conflict;
 }
 
-QString overwriteQuestion() {
-    return QStringLiteral("Enregistrer votre saisie par-dessus les modifications faites sur "
-                          "l'autre poste ? Elles seront perdues.");
+std::optional<MergeDecision> mergeChangedElsewhere(MessageBoxes& boxes, QWidget* parent,
+                                                   const QString& headline,
+                                                   const QList<FieldReadings>& fields) {
+    MergeDecision decision;
+    QList<FieldChoice> choices;
+    QList<qsizetype> conflicts;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const FieldMerge merge = mergeField(fields[i]);
+        decision.takeStored << (merge == FieldMerge::Stored);
+        if (merge == FieldMerge::Conflict) {
+            choices.append({fields[i].name, fields[i].stored, fields[i].typed});
+            conflicts << i;
+        }
+    }
+    if (!choices.isEmpty()) {
+        const std::optional<QList<bool>> keepTyped = boxes.chooseValues(parent, headline, choices);
+        if (!keepTyped || keepTyped->size() != choices.size())
+            return std::nullopt;
+        for (qsizetype c = 0; c < conflicts.size(); ++c)
+            decision.takeStored[conflicts[c]] = !keepTyped->at(c);
+    }
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        if (decision.takeStored[i])
+            decision.keptFromOther << fields[i].name;
+    return decision;
 }
 
-ChangedElsewhereChoice askChangedElsewhere(MessageBoxes& boxes, QWidget* parent,
-                                           const QString& headline, const QStringList& fields) {
-    if (fields.isEmpty())
-        return ChangedElsewhereChoice::Overwrite;
-    if (boxes.question(parent, changedElsewhereQuestion(headline, fields)))
-        return ChangedElsewhereChoice::Reload;
-    if (boxes.question(parent, overwriteQuestion()))
-        return ChangedElsewhereChoice::Overwrite;
-    return ChangedElsewhereChoice::KeepEntry;
+QString keptFromOtherNotice(const QStringList& names) {
+    return QStringLiteral("Gardé de l'autre poste : %1").arg(names.join(QStringLiteral(", ")));
 }
 
 } // namespace vdn

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class QWidget;
 
@@ -9,25 +12,41 @@ namespace vdn {
 
 class MessageBoxes;
 
-// What the user chose for an entry whose row another workstation (or another
-// program on the same file) changed since it was shown.
-enum class ChangedElsewhereChoice {
-    Reload,    // the stored values are shown again; the entry is dropped
-    Overwrite, // the entry is written over them (confirmed twice)
-    KeepEntry, // nothing is written; the entry stays on screen
+// One field of a record as three readings give it: as shown when the entry
+// began, as typed, and as stored now that another workstation (or another
+// program on the same file) changed the row.
+struct FieldReadings {
+    QString name;
+    QString shown;
+    QString typed;
+    QString stored;
 };
 
-// The question shown first: `headline` says what changed ("Le client 000012
-// a été modifié sur un autre poste depuis son affichage."), then the names of
-// the fields changed elsewhere, then the choice.
-QString changedElsewhereQuestion(const QString& headline, const QStringList& fields);
-// The second confirmation before writing over the other workstation's changes.
-QString overwriteQuestion();
+// What becomes of one field when the entry is written over the stored row.
+enum class FieldMerge {
+    Typed,    // the entry's value: changed here only, or by nobody, or alike on both sides
+    Stored,   // changed on the other workstation only: its value is kept
+    Conflict, // changed on both sides to different values: the user chooses
+};
+FieldMerge mergeField(const FieldReadings& field);
 
-// Asks what to do: Yes reloads; No asks again before writing over, and a
-// second No keeps the entry on screen. With no field changed elsewhere
-// (the same values saved again) nothing can be lost: Overwrite, unasked.
-ChangedElsewhereChoice askChangedElsewhere(MessageBoxes& boxes, QWidget* parent,
-                                           const QString& headline, const QStringList& fields);
+// What to write: for every field, in the order given, whether the stored
+// value replaces the typed one; and the names of the fields kept from the
+// other workstation without a question.
+struct MergeDecision {
+    QList<bool> takeStored;
+    QStringList keptFromOther;
+};
+
+// Merges the entry with the stored row field by field. Fields changed on one
+// side only are taken from that side, unasked; fields both sides changed are
+// shown side by side (stored value, typed value) for a choice per field. No
+// decision when the user keeps the entry on screen: nothing is to be written.
+std::optional<MergeDecision> mergeChangedElsewhere(MessageBoxes& boxes, QWidget* parent,
+                                                   const QString& headline,
+                                                   const QList<FieldReadings>& fields);
+
+// The notice shown after a save that kept fields of the other workstation.
+QString keptFromOtherNotice(const QStringList& names);
 
 } // namespace vdn

@@ -26,6 +26,8 @@ private slots:
     void inert_entries_do_nothing();
     void backup_panel_shows_from_the_menu();
     void closing_ends_every_window();
+    void unsaved_entry_asks_data();
+    void unsaved_entry_asks();
     void centring_data();
     void centring();
     void centring_takes_the_frame_data();
@@ -151,6 +153,86 @@ void TestMainWindow::closing_ends_every_window() {
     QVERIFY(!client);
     QVERIFY(!param);
     QVERIFY(!menu->isVisible());
+    delete menu;
+}
+
+// An entry typed in the customer record, met by "&Quitter", the main
+// window's close box or the customer window's close box.
+enum class Way { Quit, MainClose, ClientClose };
+Q_DECLARE_METATYPE(Way)
+Q_DECLARE_METATYPE(Answer)
+
+void TestMainWindow::unsaved_entry_asks_data() {
+    QTest::addColumn<Way>("way");
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<bool>("withName");
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<bool>("menuOpen");
+    QTest::addColumn<bool>("recordShown");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("quit, nothing typed: ends at once")
+        << Way::Quit << false << true << Answer::No << false << false << 0;
+    QTest::newRow("quit, Annuler: back to the entry")
+        << Way::Quit << true << true << Answer::Cancel << true << true << 0;
+    QTest::newRow("quit, Non: dropped")
+        << Way::Quit << true << true << Answer::No << false << false << 0;
+    QTest::newRow("quit, Oui: saved")
+        << Way::Quit << true << true << Answer::Yes << false << false << 1;
+    QTest::newRow("quit, Oui refused: stays")
+        << Way::Quit << true << false << Answer::Yes << true << true << 0;
+    QTest::newRow("main close box, Annuler")
+        << Way::MainClose << true << true << Answer::Cancel << true << true << 0;
+    QTest::newRow("main close box, Oui")
+        << Way::MainClose << true << true << Answer::Yes << false << false << 1;
+    QTest::newRow("client close box, nothing typed: one step back")
+        << Way::ClientClose << false << true << Answer::No << true << false << 0;
+    QTest::newRow("client close box, Annuler")
+        << Way::ClientClose << true << true << Answer::Cancel << true << true << 0;
+    QTest::newRow("client close box, Non")
+        << Way::ClientClose << true << true << Answer::No << true << false << 0;
+    QTest::newRow("client close box, Oui")
+        << Way::ClientClose << true << true << Answer::Yes << true << false << 1;
+}
+
+void TestMainWindow::unsaved_entry_asks() {
+    QFETCH(Way, way);
+    QFETCH(bool, typed);
+    QFETCH(bool, withName);
+    QFETCH(Answer, answer);
+    QFETCH(bool, menuOpen);
+    QFETCH(bool, recordShown);
+    QFETCH(int, stored);
+    test::DataFolder folder;
+    auto* menu = new VdnMenu(folder.services(), folder.startupInfo());
+    menu->show();
+    QPointer<VdnClient> client = menu->openClient();
+    QVERIFY(client);
+    click(client->findChild<QWidget*>(QStringLiteral("cmdajout")));
+    QWidget* record = client->findChild<QWidget*>(QStringLiteral("Frame100"));
+    QVERIFY(record->isVisible());
+    if (typed) {
+        client->findChild<QLineEdit*>(QStringLiteral("txtvil"))->setText(QStringLiteral("Lyon"));
+        if (withName)
+            client->findChild<QLineEdit*>(QStringLiteral("Txtnom"))
+                ->setText(QStringLiteral("Martin"));
+        folder.boxes.expectQuestionWithCancel(
+            QStringLiteral("Enregistrer les modifications de client ?"), answer);
+        if (!withName)
+            folder.boxes.expectMessage(QStringLiteral(" Nom obligatoire"));
+    }
+    if (way == Way::Quit)
+        menu->findChild<QAction*>(QStringLiteral("mnu_abd"))->trigger();
+    else if (way == Way::MainClose)
+        menu->close();
+    else
+        client->close();
+    VDN_CHECK_BOXES(folder);
+    QCOMPARE(menu->isVisible(), menuOpen);
+    QCOMPARE(bool(client), menuOpen);
+    if (client)
+        QCOMPARE(record->isVisible(), recordShown);
+    auto c = folder.connect();
+    QCOMPARE(test::scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt(), stored);
     delete menu;
 }
 

@@ -198,7 +198,11 @@ void TestClientWiring::close_box_leaves_the_sheet_unsaved() {
     QVERIFY(onlyPanel(f, "Frame400"));
     retypeCombo(f, 8, QStringLiteral("PAS GARDÉ"));
 
+    // Asked first; Non drops the entry.
+    f.folder.boxes.expectQuestionWithCancel(
+        QStringLiteral("Enregistrer les modifications de fiche ?"), Answer::No);
     QVERIFY(!f.w->close());
+    VDN_CHECK_BOXES(f.folder);
     QVERIFY(onlyPanel(f, "Frame300"));
     QCOMPARE(f.w->height(), DrillingSheetPanel::WindowHeight);
     QVERIFY(sheetEntryShows(f, false));

@@ -324,7 +324,11 @@ void TestCustomerList::close_box_steps_back_one_panel() {
     QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
     QVERIFY(f.find("Frame100")->isVisible());
     f.retype("Txtnom", QStringLiteral("CHANGÉ"));
+    // Asked first; Non drops the entry.
+    f.folder.boxes.expectQuestionWithCancel(
+        QStringLiteral("Enregistrer les modifications de client ?"), Answer::No);
     QVERIFY(!f.w->close());
+    VDN_CHECK_BOXES(f.folder);
     QVERIFY(f.find("Frame200")->isVisible());
     QVERIFY(f.find("Frame100")->isHidden());
     QCOMPARE(

@@ -322,22 +322,22 @@ void TestSheetValidation::create_over_a_sheet_written_meanwhile_asks_first() {
     QVERIFY(test::insertSheetRow(c->db(), "000020", {{"PER_08", "1/8"}, {"PER_COM_D", "ancien"}}));
     comboOf(&panel, 8)->setEditText("1/4");
     QSignalSpy saved(&panel, &DrillingSheetPanel::saved);
-    // Named: what the other window's sheet holds against the new entry's
-    // first values.
-    f.boxes.expectQuestion(
-        changedElsewhereQuestion(
-            QStringLiteral("La fiche de perçage de ce client a été modifiée "
-                           "sur un autre poste depuis son affichage."),
-            {"n° 8", "Commentaire doigts", "Slug", "Vinyl / Uréthane", "Conique"}),
-        false);
-    f.boxes.expectQuestion(overwriteQuestion(), true);
+    // Only the field both wrote is asked; the other window's comment and
+    // options, which the entry left as they were, are kept.
+    f.boxes.expectChoice(ScriptedMessageBoxes::choiceText(
+                             QStringLiteral("La fiche de perçage de ce client a été modifiée "
+                                            "sur un autre poste depuis son affichage."),
+                             {{"n° 8", "1/8", "1/4"}}),
+                         QList<bool>{true});
+    f.boxes.expectMessage(QStringLiteral(
+        "Gardé de l'autre poste : Commentaire doigts, Slug, Vinyl / Uréthane, Conique"));
     panel.validate();
     VDN_CHECK_BOXES(f);
     QCOMPARE(saved.count(), 1);
     QCOMPARE(sheetCount(*c), 1);
     const QVariantMap row = test::sheetRow(c->db(), "000020");
     QCOMPARE(row.value("PER_08").toString(), QStringLiteral("1/4"));
-    QCOMPARE(row.value("PER_COM_D").toString(), QString(""));
+    QCOMPARE(row.value("PER_COM_D").toString(), QStringLiteral("ancien"));
 }
 
 void TestSheetValidation::failed_save_leaves_the_row_data() {

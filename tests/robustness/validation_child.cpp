@@ -42,6 +42,11 @@ public:
         ++shown;
     }
     bool question(QWidget*, const QString&) override { return true; }
+    Answer questionWithCancel(QWidget*, const QString&) override { return Answer::Yes; }
+    std::optional<QList<bool>> chooseValues(QWidget*, const QString&,
+                                            const QList<FieldChoice>& fields) override {
+        return QList<bool>(fields.size(), true);
+    }
     void beep() override {}
     int shown = 0;
 };

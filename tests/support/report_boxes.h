@@ -16,6 +16,13 @@ public:
     explicit ReportBoxes(ScriptedMessageBoxes& scripted) : scripted_(scripted) {}
     void message(QWidget* parent, const QString& text) override;
     bool question(QWidget* parent, const QString& text) override;
+    Answer questionWithCancel(QWidget* parent, const QString& text) override {
+        return scripted_.questionWithCancel(parent, text);
+    }
+    std::optional<QList<bool>> chooseValues(QWidget* parent, const QString& headline,
+                                            const QList<FieldChoice>& fields) override {
+        return scripted_.chooseValues(parent, headline, fields);
+    }
     void beep() override { scripted_.beep(); }
 
     // How every data-access error report begins.
