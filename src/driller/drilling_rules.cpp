@@ -24,8 +24,8 @@ bool heavy(const Holes& h) {
     return h.ballPounds > LightBall;
 }
 
-// USBC: Equipment Specifications and Certifications Manual, "Drilling
-// Specifications" and "Balance", with the changes USBC announced in 2018
+// USBC: equipment and certification manual, its ball drilling
+// rules and its ball balance rules, with the changes USBC announced in 2018
 // (timeline revised June 2018) effective 1 August 2020 (holes) and
 // 1 August 2018 (static weights).
 // World Bowling (formerly FIQ; the window names it IBF): Playing Rules,
@@ -36,35 +36,35 @@ const std::vector<Rule> Rules = {
     // USBC manual, "Balance": balance holes eliminated 1 August 2020.
     // World Bowling Playing Rules 11.12.3: allowed only until 1 August 2020.
     {true, true, "trou d'équilibrage", "Trou d'équilibrage interdit depuis le 1er août 2020",
-     "USBC, Equipment Specifications, Balance (2020) ; World Bowling, Playing Rules 11.12.3 (2020)",
+     "USBC, manuel de l'équipement, équilibre (2020) ; World Bowling, règles de jeu 11.12.3 (2020)",
      [](const Holes& h) { return h.balanceHole; }},
-    // USBC "Drilling Specifications" (1 August 2020); World Bowling 11.12.2:
+    // USBC ball drilling rules (1 August 2020); World Bowling 11.12.2:
     // at most five holes for gripping, for the same hand.
     {true, true, "plus de cinq trous de prise", "Plus de cinq trous de prise",
-     "USBC, Drilling Specifications (2020) ; World Bowling, Playing Rules 11.12.2 (2020)",
+     "USBC, règles de perçage (2020) ; World Bowling, règles de jeu 11.12.2 (2020)",
      [](const Holes& h) { return h.grippingHoles > 5; }},
     // USBC: a bowler who does not use a thumb hole cannot have one (it would
     // be a balance hole). World Bowling 11.12.2: a thumb hole not used for
     // gripping is a balance hole.
     {true, true, "trou de pouce sans pouce",
      "Trou de pouce percé pour un joueur sans pouce : c'est un trou d'équilibrage",
-     "USBC, Drilling Specifications (2020) ; World Bowling, Playing Rules 11.12.2 (2020)",
+     "USBC, règles de perçage (2020) ; World Bowling, règles de jeu 11.12.2 (2020)",
      [](const Holes& h) { return h.thumbless && h.thumbHole; }},
-    // USBC "Drilling Specifications"; World Bowling 11.12.4: a vent hole
+    // USBC ball drilling rules; World Bowling 11.12.4: a vent hole
     // at most 1/4 in (6.4 mm) across, opening included.
     {true, true, "trou d'aération trop large", "Trou d'aération de plus de 1/4 po (6,4 mm)",
-     "USBC, Drilling Specifications (2020) ; World Bowling, Playing Rules 11.12.4 (2020)",
+     "USBC, règles de perçage (2020) ; World Bowling, règles de jeu 11.12.4 (2020)",
      [](const Holes& h) { return h.ventHoles > 0 && over(h.largestVent, MaxVent); }},
     // The same rules: at most one vent hole per finger or thumb hole.
     {true, true, "trop de trous d'aération",
      "Plus d'un trou d'aération par trou de doigt ou de pouce",
-     "USBC, Drilling Specifications (2020) ; World Bowling, Playing Rules 11.12.4 (2020)",
+     "USBC, règles de perçage (2020) ; World Bowling, règles de jeu 11.12.4 (2020)",
      [](const Holes& h) { return h.ventHoles > h.grippingHoles; }},
-    // USBC "Drilling Specifications"; World Bowling 11.12.5: one mill hole
+    // USBC ball drilling rules; World Bowling 11.12.5: one mill hole
     // for inspection, at most 5/8 in (15.9 mm) across and 1/8 in (3.2 mm) deep.
     {true, true, "mill hole trop grand",
      "Mill hole de plus de 5/8 po (15,9 mm) de diamètre ou de 1/8 po (3,2 mm) de profondeur",
-     "USBC, Drilling Specifications (2020) ; World Bowling, Playing Rules 11.12.5 (2020)",
+     "USBC, règles de perçage (2020) ; World Bowling, règles de jeu 11.12.5 (2020)",
      [](const Holes& h) {
          return h.millHole &&
                 (over(h.millDiameter, MaxMillDiameter) || over(h.millDepth, MaxMillDepth));
@@ -74,14 +74,14 @@ const std::vector<Rule> Rules = {
     // finger/thumb, provided no balance hole.
     {true, true, "poids haut/bas",
      "Poids statique haut/bas de plus de 3 oz (boule de plus de 10 lb)",
-     "USBC, Equipment Specifications, Balance (2018) ; World Bowling, Playing Rules 11.13.2 (2020)",
+     "USBC, manuel de l'équipement, équilibre (2018) ; World Bowling, règles de jeu 11.13.2 (2020)",
      [](const Holes& h) { return heavy(h) && over(h.topBottom, MaxStatic); }},
     {true, true, "poids latéral", "Poids statique latéral de plus de 3 oz (boule de plus de 10 lb)",
-     "USBC, Equipment Specifications, Balance (2018) ; World Bowling, Playing Rules 11.13.2 (2020)",
+     "USBC, manuel de l'équipement, équilibre (2018) ; World Bowling, règles de jeu 11.13.2 (2020)",
      [](const Holes& h) { return heavy(h) && over(h.side, MaxStatic); }},
     {true, true, "poids doigts/pouce",
      "Poids statique doigts/pouce de plus de 3 oz (boule de plus de 10 lb)",
-     "USBC, Equipment Specifications, Balance (2018) ; World Bowling, Playing Rules 11.13.2 (2020)",
+     "USBC, manuel de l'équipement, équilibre (2018) ; World Bowling, règles de jeu 11.13.2 (2020)",
      [](const Holes& h) { return heavy(h) && over(h.fingerThumb, MaxStatic); }},
 };
 
@@ -115,7 +115,7 @@ Check check(const Holes& holes, Profile profile) {
         names << QString::fromUtf8(r.shortName);
     }
     if (profile == Profile::Usbc) {
-        // USBC, Drilling Specifications (2020): every gripping hole is used on
+        // USBC, règles de perçage (2020): every gripping hole is used on
         // every delivery; a thumbless bowler scribes a "+" at the centre of the palm.
         if (holes.grippingHoles > 0)
             c.reminders << QStringLiteral("Rappel USBC : chaque trou de prise doit servir à "
