@@ -6,6 +6,9 @@
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlResult>
 #include <QSysInfo>
 #include <QVariant>
 
@@ -15,9 +18,113 @@ namespace vdn {
 
 namespace {
 
+// The current row of a query, through the driver's values.
+class QueryFields final : public RowFields {
+public:
+    explicit QueryFields(const QSqlQuery& query) : query_(query) {}
+    QVariant value(int column) const override { return query_.value(column); }
+    std::optional<QByteArrayView> utf8(int) const override { return std::nullopt; }
+    bool isNull(int column) const override { return query_.isNull(column); }
+
+private:
+    const QSqlQuery& query_;
+};
+
+// The SQLite statement behind a query, or null on another driver.
+sqlite3_stmt* statementOf(const QSqlQuery& query) {
+    const QSqlResult* result = query.result();
+    if (!result)
+        return nullptr;
+    const QVariant handle = result->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
+        return *static_cast<sqlite3_stmt* const*>(handle.constData());
+    return nullptr;
+}
+
+// The current row of an SQLite statement, each field given as Qt's driver
+// would have given it to the query.
+class StatementFields final : public RowFields {
+public:
+    StatementFields(sqlite3_stmt* statement, QSql::NumericalPrecisionPolicy precision)
+        : statement_(statement), precision_(precision) {}
+
+    QVariant value(int column) const override {
+        switch (sqlite3_column_type(statement_, column)) {
+        case SQLITE_NULL:
+            // A null text, as the driver gives it.
+            return QVariant(QMetaType::fromType<QString>());
+        case SQLITE_TEXT:
+            // Through UTF-16, as the driver decodes it (ill-formed bytes included).
+            return QString(
+                reinterpret_cast<const QChar*>(sqlite3_column_text16(statement_, column)),
+                sqlite3_column_bytes16(statement_, column) / qsizetype(sizeof(QChar)));
+        case SQLITE_INTEGER:
+            return qint64(sqlite3_column_int64(statement_, column));
+        case SQLITE_FLOAT:
+            switch (precision_) {
+            case QSql::LowPrecisionInt32:
+                return sqlite3_column_int(statement_, column);
+            case QSql::LowPrecisionInt64:
+                return qint64(sqlite3_column_int64(statement_, column));
+            case QSql::LowPrecisionDouble:
+            case QSql::HighPrecision:
+            default:
+                return sqlite3_column_double(statement_, column);
+            }
+        default: // SQLITE_BLOB
+            return QByteArray(static_cast<const char*>(sqlite3_column_blob(statement_, column)),
+                              sqlite3_column_bytes(statement_, column));
+        }
+    }
+
+    std::optional<QByteArrayView> utf8(int column) const override {
+        if (sqlite3_column_type(statement_, column) != SQLITE_TEXT)
+            return std::nullopt;
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+        return QByteArrayView(text, sqlite3_column_bytes(statement_, column));
+    }
+
+    bool isNull(int column) const override {
+        return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+    }
+
+private:
+    sqlite3_stmt* statement_;
+    QSql::NumericalPrecisionPolicy precision_;
+};
+
 class SqliteDialect final : public Dialect {
 public:
     QString engine() const override { return SqliteEngine; }
+
+    Status forEachRow(QSqlQuery& query, const RowCallback& row) const override {
+        sqlite3_stmt* statement = statementOf(query);
+        if (!statement || !query.isForwardOnly())
+            return Dialect::forEachRow(query, row);
+        if (!query.isActive())
+            return DataError::fromQuery(query);
+        // The driver read the first row from the statement when the query
+        // ran: it is taken from the query, the next ones straight from the
+        // statement, as UTF-8, rather than converted to UTF-16 and wrapped
+        // in variants by the driver.
+        if (!query.next())
+            return query.lastError().isValid() ? Status(DataError::fromQuery(query)) : Status();
+        if (!row(QueryFields(query)))
+            return {};
+        const StatementFields fields(statement, query.numericalPrecisionPolicy());
+        int step = SQLITE_ROW;
+        while ((step = sqlite3_step(statement)) == SQLITE_ROW)
+            if (!row(fields))
+                break;
+        if (step != SQLITE_ROW && step != SQLITE_DONE) {
+            DataError error = DataError::fromStatement(query, step);
+            query.finish();
+            return error;
+        }
+        // Done with, as after its last row.
+        query.finish();
+        return {};
+    }
 
     QString textColumn(const QString& name, Column kind) const override {
         // Only built-in collations, so that any SQLite tool can open and check the file.
@@ -365,10 +472,31 @@ const Dialect& postgresDialect() {
 }
 
 const Dialect& Dialect::of(const QSqlDatabase& db) {
-    // The one place that picks the engine's SQL from the connection.
-    if (db.isValid() && db.driver()->dbmsType() == QSqlDriver::PostgreSQL)
+    return of(db.isValid() ? db.driver() : nullptr);
+}
+
+const Dialect& Dialect::of(const QSqlDriver* driver) {
+    // The one place that picks the engine from the connection.
+    if (driver && driver->dbmsType() == QSqlDriver::PostgreSQL)
         return postgresDialect();
     return sqliteDialect();
+}
+
+Status Dialect::forEachRow(QSqlQuery& query, const RowCallback& row) const {
+    if (!query.isActive())
+        return DataError::fromQuery(query);
+    const QueryFields fields(query);
+    while (query.next())
+        if (!row(fields))
+            return {};
+    if (query.lastError().isValid())
+        return DataError::fromQuery(query);
+    query.finish();
+    return {};
+}
+
+Status forEachRow(QSqlQuery& query, const RowCallback& row) {
+    return Dialect::of(query.driver()).forEachRow(query, row);
 }
 
 } // namespace vdn

@@ -2,14 +2,49 @@
 
 #include "data/data_error.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <optional>
 
 class QSqlDatabase;
 class QSqlDriver;
+class QSqlQuery;
 struct sqlite3;
 
 namespace vdn {
+
+// The current row of a query read by forEachRow(), valid only during the
+// call that receives it.
+class RowFields {
+public:
+    // The field as QSqlQuery::value() gives it.
+    virtual QVariant value(int column) const = 0;
+    // A text field's bytes as the engine holds them (UTF-8, not checked),
+    // without a copy, valid until the next row or the field's value() (which
+    // may convert the engine's copy: ask utf8() first). Nothing for a field
+    // that is not text, or where the engine gives no direct access: value()
+    // then says it.
+    virtual std::optional<QByteArrayView> utf8(int column) const = 0;
+    virtual bool isNull(int column) const = 0;
+
+protected:
+    ~RowFields() = default;
+};
+
+// Receives each row in turn; false stops the reading.
+using RowCallback = std::function<bool(const RowFields&)>;
+
+// Reads the rows of an executed query one at a time, by the fastest path its
+// engine offers (on SQLite, straight from the engine's statement, with no
+// variant per field), the whole result never held in memory by this reading.
+// The query is finished once read to its end. A failed read is the error;
+// the rows given before it stay given. The columns are the query's own:
+// find their places once with query.record().indexOf().
+Status forEachRow(QSqlQuery& query, const RowCallback& row);
 
 // The SQL that differs between database engines, and nothing else.
 //
@@ -45,6 +80,10 @@ public:
     // The dialect of the connection's driver (SQLite for an invalid one, whose
     // statements then fail on the open check anyway).
     static const Dialect& of(const QSqlDatabase& db);
+    static const Dialect& of(const QSqlDriver* driver);
+
+    // Bulk read: see forEachRow(). By default, through the query's values.
+    virtual Status forEachRow(QSqlQuery& query, const RowCallback& row) const;
 
     // Qt's name of the engine's driver ("QSQLITE"), as engineCause() knows it.
     virtual QString engine() const = 0;

@@ -1,0 +1,113 @@
+#include "data/dialect.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+using namespace vdn;
+
+namespace {
+
+// Each field of each row as the driver's own values give them (type name and
+// text), read by a plain query: what forEachRow must give.
+QStringList driverRows(const QSqlDatabase& db, const QString& sql) {
+    QSqlQuery q(db);
+    QStringList rows;
+    if (!q.exec(sql))
+        return {QStringLiteral("<erreur>")};
+    while (q.next()) {
+        QStringList fields;
+        for (int c = 0; c < q.record().count(); ++c)
+            fields << QString::fromLatin1(q.value(c).typeName()) + QLatin1Char('=') +
+                          q.value(c).toString();
+        rows << fields.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+} // namespace
+
+class TestEngine : public QObject {
+    Q_OBJECT
+    QSqlDatabase db_;
+
+private slots:
+    void initTestCase() {
+        db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("engine"));
+        db_.setDatabaseName(QStringLiteral(":memory:"));
+        QVERIFY(db_.open());
+        QSqlQuery q(db_);
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE t (n INTEGER PRIMARY KEY, v)")));
+        // Text, accented text, ill-formed UTF-8, integers, a float, NULL, a blob.
+        for (const char* v : {"'abc'", "'Élodie, \"Zoë\"'", "CAST(x'41ff42' AS TEXT)", "42",
+                              "-9223372036854775807", "2.5", "NULL", "x'00ff'"})
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO t (v) VALUES (%1)").arg(v)));
+    }
+
+    // Every field reads as the driver reads it, the text's bytes as stored.
+    void readsAsTheDriver() {
+        const QString sql = QStringLiteral("SELECT n, v, typeof(v) FROM t ORDER BY n");
+        QSqlQuery q(db_);
+        q.setForwardOnly(true);
+        QVERIFY(q.exec(sql));
+        QStringList rows;
+        int texts = 0;
+        const Status s = forEachRow(q, [&](const RowFields& f) {
+            QStringList fields;
+            const std::optional<QByteArray> bytes =
+                f.utf8(1) ? std::optional(f.utf8(1)->toByteArray()) : std::nullopt;
+            for (int c = 0; c < 3; ++c) {
+                fields << QString::fromLatin1(f.value(c).typeName()) + QLatin1Char('=') +
+                              f.value(c).toString();
+                if (f.isNull(c) != f.value(c).isNull())
+                    fields << QStringLiteral("<null?>");
+            }
+            // The raw bytes of a text: those SQLite holds, compared to its
+            // own hex() of the value.
+            if (bytes) {
+                QSqlQuery hex(db_);
+                hex.exec(
+                    QStringLiteral("SELECT hex(v) FROM t WHERE n = %1").arg(f.value(0).toInt()));
+                hex.next();
+                if (bytes->toHex().toUpper() != hex.value(0).toByteArray())
+                    fields << QStringLiteral("<octets>");
+                ++texts;
+            }
+            rows << fields.join(QLatin1Char('|'));
+            return true;
+        });
+        QVERIFY(s.ok());
+        QCOMPARE(rows, driverRows(db_, sql));
+        QCOMPARE(rows.size(), 8);
+        // The first row comes through the driver; the two other texts are raw.
+        QCOMPARE(texts, 2);
+        QVERIFY(!q.isActive());
+    }
+
+    // false stops the reading; a failed step is the error, after the rows before it.
+    void stopsAndFails() {
+        QSqlQuery q(db_);
+        q.setForwardOnly(true);
+        QVERIFY(q.exec(QStringLiteral("SELECT n FROM t ORDER BY n")));
+        int seen = 0;
+        QVERIFY(forEachRow(q, [&](const RowFields&) { return ++seen < 3; }).ok());
+        QCOMPARE(seen, 3);
+
+        // abs() of the smallest integer overflows: the fourth row fails.
+        QVERIFY(q.exec(QStringLiteral("SELECT abs(CASE WHEN n = 4 THEN -9223372036854775807 - 1 "
+                                      "ELSE n END) FROM t ORDER BY n")));
+        seen = 0;
+        const Status s = forEachRow(q, [&](const RowFields&) { return ++seen > 0; });
+        QVERIFY(!s.ok());
+        QCOMPARE(seen, 3);
+        QVERIFY(!s.error().engineErrors.isEmpty());
+        QVERIFY(s.error().engineErrors.first().message.contains(QStringLiteral("overflow")));
+
+        QSqlQuery never(db_);
+        QVERIFY(!forEachRow(never, [](const RowFields&) { return true; }).ok());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEngine)
+#include "tst_engine.moc"
