@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "app/vdn_menu.h"
 #include "data/connection.h"
+#include "data/dialect.h"
 #include "data/error_report.h"
 #include "data/globals.h"
 #include "data/server_address.h"
@@ -43,7 +44,7 @@ int runCreate(const vdn::CreateOptions& options) {
                      .arg(s.error().number));
         return 1;
     }
-    const QString where = vdn::isServerAddress(options.folder)
+    const QString where = vdn::Dialect::at(options.folder).isServer()
                               ? vdn::shownAddress(options.folder)
                               : QDir(options.folder).absoluteFilePath(QStringLiteral("vordan.mdb"));
     std::printf("%s\n", QStringLiteral("Base créée : %1").arg(where).toLocal8Bit().constData());

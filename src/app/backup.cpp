@@ -1,6 +1,7 @@
 #include "app/backup.h"
 
 #include "data/connection.h"
+#include "data/dialect.h"
 #include "data/globals.h"
 #include "data/server_address.h"
 #include "data/sqlite_copy.h"
@@ -11,8 +12,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryFile>
-
-#include <sqlite3.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -165,7 +164,7 @@ QString copyBytes(QFile& in, int out) {
 // A consistent snapshot of the live database in `target`, taken by the
 // engine from the connection's handle. Returns an empty text on success, the
 // reason otherwise.
-QString snapshotInto(sqlite3* source, const QString& target) {
+QString snapshotInto(const Connection& source, const QString& target) {
     const DatabaseCopy copy = copyDatabase(source, target);
     switch (copy.outcome) {
     case DatabaseCopy::Outcome::Copied:
@@ -219,8 +218,7 @@ QString backUpServerDatabase(Connection& source, const QString& target) {
 QString backUpDatabase(const QString& base, const QString& target) {
     Result<std::unique_ptr<Connection>> source = Connection::open(databasePath(base));
     if (!source)
-        return cannotRead(source.error().number == SQLITE_BUSY ? databaseBusy()
-                                                               : source.error().text);
+        return cannotRead(source.error().isBusy() ? databaseBusy() : source.error().text);
     if ((*source)->onServer())
         return backUpServerDatabase(**source, target);
     // A unique temporary name in the destination, so the previous backup is
@@ -229,7 +227,7 @@ QString backUpDatabase(const QString& base, const QString& target) {
     const QString tempName = temporaryBeside(target, &error);
     if (tempName.isEmpty())
         return cannotWrite(error);
-    error = snapshotInto((*source)->handle(), tempName);
+    error = snapshotInto(**source, tempName);
     if (error.isEmpty())
         QFile::setPermissions(tempName, QFileInfo((*source)->path()).permissions());
     if (error.isEmpty() && !replaceFile(tempName, target, &error))
@@ -308,8 +306,9 @@ BackupResult backUp(const QString& base, const QString& destinationFolder) {
     const QString files = filesBase(base);
     const QString sourceFolder = patternInfo(files).path();
 
-    const QString database =
-        isServerAddress(base) ? databasePath(QString()) : QFileInfo(databasePath(base)).fileName();
+    const QString database = Dialect::at(base).isServer()
+                                 ? databasePath(QString())
+                                 : QFileInfo(databasePath(base)).fileName();
     const QString dbError = backUpDatabase(base, dest.filePath(database));
     if (dbError.isEmpty())
         result.copied << database;

@@ -2,6 +2,8 @@
 
 #include "app/path_file.h"
 #include "data/connection.h"
+#include "data/database_file.h"
+#include "data/dialect.h"
 #include "data/globals.h"
 #include "data/schema.h"
 #include "data/server_address.h"
@@ -12,8 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
-
-#include <sqlite3.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -26,91 +26,11 @@ namespace vdn {
 
 namespace {
 
-// One raw SQLite handle, closed when it goes.
-struct Handle {
-    sqlite3* db = nullptr;
-    ~Handle() {
-        if (db)
-            sqlite3_close_v2(db);
-    }
-    QString error() const { return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString(); }
-};
-
-bool openRaw(Handle& h, const QString& path, int flags) {
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &h.db, flags, nullptr);
-    if (rc == SQLITE_OK)
-        sqlite3_busy_timeout(h.db, Connection::busyTimeoutMs());
-    return rc == SQLITE_OK;
-}
-
-// Copies every page of `from` into `to` with SQLite's online backup, in one
-// write transaction on `to`. Returns an empty text, or why it failed.
-QString copyDatabase(const QString& from, const QString& to, bool createTarget) {
-    Handle src, dst;
-    if (!openRaw(src, from, SQLITE_OPEN_READONLY))
-        return src.error().isEmpty() ? QStringLiteral("ouverture impossible") : src.error();
-    const int flags = SQLITE_OPEN_READWRITE | (createTarget ? SQLITE_OPEN_CREATE : 0);
-    if (!openRaw(dst, to, flags))
-        return dst.error().isEmpty() ? QStringLiteral("ouverture impossible") : dst.error();
-    sqlite3_backup* b = sqlite3_backup_init(dst.db, "main", src.db, "main");
-    if (!b)
-        return dst.error();
-    const int rc = sqlite3_backup_step(b, -1);
-    sqlite3_backup_finish(b);
-    if (rc != SQLITE_DONE)
-        return QString::fromUtf8(sqlite3_errstr(rc));
-    return {};
-}
-
-// What the engine made of a check: its result code (extended) and words.
-struct EngineCheck {
-    int code = SQLITE_OK;
-    QString text; // "ok", or the first problem, or the engine's message
-};
-
-// PRAGMA integrity_check on `path`, then its schema version (SQLITE_SCHEMA
-// when it is newer than this program's). Read only: a journal left beside
-// it by a crashed write is never played or removed by the check.
-EngineCheck integrityCheck(const QString& path) {
-    Handle h;
-    EngineCheck r;
-    if (!openRaw(h, path, SQLITE_OPEN_READONLY)) {
-        r.code = h.db ? sqlite3_extended_errcode(h.db) : SQLITE_CANTOPEN;
-        r.text = h.error().isEmpty() ? QStringLiteral("ouverture impossible") : h.error();
-        return r;
-    }
-    sqlite3_stmt* st = nullptr;
-    if (const int rc = sqlite3_prepare_v2(h.db, "PRAGMA integrity_check", -1, &st, nullptr);
-        rc != SQLITE_OK) {
-        r.code = sqlite3_extended_errcode(h.db);
-        r.text = h.error();
-        return r;
-    }
-    const int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW) {
-        r.text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    } else {
-        r.code = sqlite3_extended_errcode(h.db);
-        r.text = h.error();
-    }
-    sqlite3_finalize(st);
-    if (r.code == SQLITE_OK) {
-        // The schema version, read as stored: the check never migrates.
-        if (sqlite3_prepare_v2(h.db, "PRAGMA user_version", -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW && sqlite3_column_int(st, 0) > SchemaVersion) {
-            r.text = QStringLiteral("version %1").arg(sqlite3_column_int(st, 0));
-            r.code = SQLITE_SCHEMA;
-        }
-        sqlite3_finalize(st);
-    }
-    return r;
-}
-
 // The first problem of a copy's pages, or nothing. A newer schema is left
 // to the open that follows, which refuses it in its own words.
 QString integrityProblem(const QString& path) {
-    const EngineCheck r = integrityCheck(path);
-    if (r.code == SQLITE_SCHEMA || (r.code == SQLITE_OK && r.text == QLatin1String("ok")))
+    const FileCheck r = checkDatabaseFile(path);
+    if (r.state == FileCheck::State::Sound || r.state == FileCheck::State::Newer)
         return {};
     return r.text;
 }
@@ -203,7 +123,7 @@ std::optional<DataError> checkedCopy(const QString& source, const QString& work,
                                      RestoreOutcome& out) {
     removeIfThere(work);
     removeIfThere(journalOf(work));
-    if (const QString why = copyDatabase(source, work, true); !why.isEmpty())
+    if (const QString why = copyDatabaseFile(source, work, true); !why.isEmpty())
         return refusal(QStringLiteral("la sauvegarde %1 est illisible ou endommagée (%2). Rien "
                                       "n'a été changé.")
                            .arg(where(source), why));
@@ -328,7 +248,7 @@ Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
                                                         const QString& backupFolder,
                                                         const QDateTime& now,
                                                         const QString& ownLockFile) {
-    if (isServerAddress(base))
+    if (Dialect::at(base).isServer())
         return prepareServerRestore(base, backupFolder, now);
 
     std::unique_ptr<PreparedRestore> p(new PreparedRestore(base));
@@ -381,32 +301,25 @@ Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
     // The current database: only one the engine finds damaged is set aside;
     // one that is busy or newer stays as it is and the restore is refused.
     if (QFileInfo::exists(p->live_)) {
-        const EngineCheck live = integrityCheck(p->live_);
-        if (live.code == SQLITE_READONLY_ROLLBACK) {
-            // A write that never finished left its journal: the file and
-            // the journal go aside together, as they are.
-            p->damaged_ = true;
-            return p;
-        }
-        switch (live.code & 0xff) {
-        case SQLITE_OK:
-            p->damaged_ = live.text != QLatin1String("ok");
+        const FileCheck live = checkDatabaseFile(p->live_);
+        switch (live.state) {
+        case FileCheck::State::Sound:
             break;
-        case SQLITE_CORRUPT:
-        case SQLITE_NOTADB:
+        case FileCheck::State::Damaged:
+            // Damaged pages, or a write that never finished and left its
+            // journal: the file and the journal go aside together, as they are.
             p->damaged_ = true;
             break;
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
+        case FileCheck::State::Busy:
             return refusal(QStringLiteral("la base est utilisée par un autre programme (%1). "
                                           "Fermez-le, puis recommencez. Rien n'a été changé.")
                                .arg(where(p->live_)));
-        case SQLITE_SCHEMA:
+        case FileCheck::State::Newer:
             return refusal(QStringLiteral("la base actuelle %1 a été créée par une version plus "
                                           "récente de VORDAN (%2) ; mettez le logiciel à jour. "
                                           "Rien n'a été changé.")
                                .arg(where(p->live_), live.text));
-        default:
+        case FileCheck::State::Unreadable:
             return refusal(QStringLiteral("la base actuelle %1 ne peut pas être lue (%2). Rien "
                                           "n'a été changé.")
                                .arg(where(p->live_), live.text));
@@ -433,14 +346,14 @@ Result<RestoreOutcome> completeRestore(PreparedRestore& p) {
     const bool present = QFileInfo::exists(live);
     if (present && !p.damaged_) {
         // Saved first: a failure here leaves everything as it was.
-        if (const QString why = copyDatabase(live, previous, true); !why.isEmpty()) {
+        if (const QString why = copyDatabaseFile(live, previous, true); !why.isEmpty()) {
             QFile::remove(previous);
             return refusal(QStringLiteral("la base actuelle n'a pas pu être enregistrée sous %1 "
                                           "(%2). Rien n'a été changé.")
                                .arg(where(previous), why));
         }
         out.previousSavedAs = previous;
-        if (const QString why = copyDatabase(work, live, false); !why.isEmpty())
+        if (const QString why = copyDatabaseFile(work, live, false); !why.isEmpty())
             return refusal(QStringLiteral("la base n'a pas pu être remplacée (%1). Elle est "
                                           "restée telle qu'elle était ; une copie est conservée "
                                           "sous %2.")
@@ -536,17 +449,11 @@ BackupSummary summarizeBackup(const QString& backupFolder) {
     const QString file = QDir(backupFolder).absoluteFilePath(databasePath(QString()));
     if (!QFileInfo(file).isFile())
         return r;
-    Handle h;
-    if (!openRaw(h, file, SQLITE_OPEN_READONLY))
-        return r;
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(h.db, "SELECT count(*) FROM strclient", -1, &st, nullptr) == SQLITE_OK &&
-        sqlite3_step(st) == SQLITE_ROW) {
+    if (const std::optional<int> customers = customersInFile(file)) {
         r.readable = true;
-        r.customers = sqlite3_column_int(st, 0);
+        r.customers = *customers;
         r.written = QFileInfo(file).lastModified();
     }
-    sqlite3_finalize(st);
     return r;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/path_file.h"
 #include "data/connection.h"
+#include "data/dialect.h"
 #include "data/globals.h"
 #include "data/server_address.h"
 #include "data/shop_store.h"
@@ -65,7 +66,7 @@ Result<StartupInfo> startUp(const QString& programFolder, const QString& configF
     if (!base)
         return base.error();
     info.chemin_base = *base;
-    if (isServerAddress(info.chemin_base))
+    if (Dialect::at(info.chemin_base).isServer())
         info.chemin_fichiers = readPathFileSecondLine(info.pathFile);
     info.lock = std::make_shared<DatabaseLock>(info.chemin_base);
     // A restore under way is waited for; a restore that starts after this

@@ -143,6 +143,10 @@ DataError DataError::fromDatabase(const QSqlDatabase& db, const QString& stateme
     return fromSqlError(db.lastError(), db, statement);
 }
 
+bool DataError::isBusy() const {
+    return number == SQLITE_BUSY;
+}
+
 bool DataError::isDuplicateKey() const {
     if (number == errnum::KeyTaken)
         return true;

@@ -45,6 +45,8 @@ struct DataError {
     // index) exists: errnum::KeyTaken, SQLite's constraint codes, a server's
     // 23505.
     bool isDuplicateKey() const;
+    // The database is held by another program past the wait (SQLite).
+    bool isBusy() const;
     // Whether a checked write found the row changed or deleted elsewhere.
     bool isChangedElsewhere() const;
 };

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/engine_causes.h"
+#include "data/server_address.h"
 #include "data/val.h"
 
 #include <QSqlDatabase>
@@ -96,6 +97,7 @@ private:
 class SqliteDialect final : public Dialect {
 public:
     QString engine() const override { return SqliteEngine; }
+    bool isServer() const override { return false; }
 
     Status forEachRow(QSqlQuery& query, const RowCallback& row) const override {
         sqlite3_stmt* statement = statementOf(query);
@@ -268,6 +270,7 @@ constexpr int WriteLockKey = 86232601;
 class PostgresDialect final : public Dialect {
 public:
     QString engine() const override { return PostgresEngine; }
+    bool isServer() const override { return true; }
 
     QString textColumn(const QString& name, Column kind) const override {
         switch (kind) {
@@ -480,6 +483,10 @@ const Dialect& Dialect::of(const QSqlDriver* driver) {
     if (driver && driver->dbmsType() == QSqlDriver::PostgreSQL)
         return postgresDialect();
     return sqliteDialect();
+}
+
+const Dialect& Dialect::at(const QString& location) {
+    return isServerAddress(location) ? postgresDialect() : sqliteDialect();
 }
 
 Status Dialect::forEachRow(QSqlQuery& query, const RowCallback& row) const {

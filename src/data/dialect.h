@@ -81,6 +81,14 @@ public:
     // statements then fail on the open check anyway).
     static const Dialect& of(const QSqlDatabase& db);
     static const Dialect& of(const QSqlDriver* driver);
+    // The engine of a database location: a server address names the
+    // server's engine, anything else (a folder prefix, a file) SQLite.
+    static const Dialect& at(const QString& location);
+
+    // File or server: true when the engine's databases live on a server,
+    // named by an address, rather than in a file of a folder (then lock
+    // files, file copies and file checks apply).
+    virtual bool isServer() const = 0;
 
     // Bulk read: see forEachRow(). By default, through the query's values.
     virtual Status forEachRow(QSqlQuery& query, const RowCallback& row) const;

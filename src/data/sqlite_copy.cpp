@@ -1,5 +1,7 @@
 #include "data/sqlite_copy.h"
 
+#include "data/connection.h"
+
 #include <QFile>
 
 #include <sqlite3.h>
@@ -101,6 +103,10 @@ DatabaseCopy copyDatabase(sqlite3* source, const QString& target) {
     if (fd >= 0)
         ::close(fd);
     return c;
+}
+
+DatabaseCopy copyDatabase(const Connection& source, const QString& target) {
+    return copyDatabase(source.handle(), target);
 }
 
 } // namespace vdn

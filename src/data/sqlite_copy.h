@@ -30,5 +30,8 @@ struct DatabaseCopy {
 // flushed to the disk. A lock held by another writer is waited for as long
 // as the source connection's busy timeout allows.
 DatabaseCopy copyDatabase(sqlite3* source, const QString& target);
+// The same from the SQLite database open on `source`.
+class Connection;
+DatabaseCopy copyDatabase(const Connection& source, const QString& target);
 
 } // namespace vdn

@@ -1,6 +1,6 @@
 // The folders of src/ form layers: a file includes headers of its own folder
 // and of folders below it, never of a folder beside or above it, so that the
-// include graph of the folders has no cycle.
+// include graph of the folders has no cycle. Engine knowledge stays in data/.
 
 #include <QDir>
 #include <QDirIterator>
@@ -126,6 +126,55 @@ QList<Include> includesOf(const QString& root) {
     return out;
 }
 
+// Files outside data/ that may still know an engine. None may be added;
+// remove a line once its file is clean.
+const QStringList EngineExceptions{
+    QStringLiteral("printing/customer_export.cpp"), // removed when the export reads typed rows
+};
+
+// What a line of a file outside data/ knows of an engine: an engine's
+// header, a call into an engine's library, the file-or-server test, or a
+// test of an address's scheme. Empty for a line that knows nothing.
+QString engineKnowledge(const QString& line) {
+    static const QList<std::pair<QRegularExpression, QString>> rules{
+        {QRegularExpression(QStringLiteral("^\\s*#\\s*include\\s*[<\"](?:[a-z]+/)?"
+                                           "(sqlite3\\.h|libpq-fe\\.h)[>\"]")),
+         QStringLiteral("includes %1")},
+        {QRegularExpression(QStringLiteral("\\b(sqlite3_[a-z0-9_]+|PQ[a-z][A-Za-z]*)\\s*\\(")),
+         QStringLiteral("calls %1")},
+        {QRegularExpression(QStringLiteral("\\b(isServerAddress)\\b")), QStringLiteral("calls %1")},
+        {QRegularExpression(QStringLiteral("\"(postgres(?:ql)?:)"),
+                            QRegularExpression::CaseInsensitiveOption),
+         QStringLiteral("tests the scheme %1")},
+    };
+    const QString code = line.trimmed();
+    if (code.startsWith(QLatin1String("//")) || code.startsWith(QLatin1Char('*')))
+        return {};
+    for (const auto& [rule, why] : rules)
+        if (const QRegularExpressionMatch m = rule.match(code); m.hasMatch())
+            return why.arg(m.captured(1));
+    return {};
+}
+
+// Every (file, what it knows) of the files outside data/ under `root`.
+QList<std::pair<QString, QString>> engineLeaks(const QString& root) {
+    QList<std::pair<QString, QString>> out;
+    QDirIterator it(root, {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString file = QDir(root).relativeFilePath(path);
+        QFile f(path);
+        if (folderOf(file) == QLatin1String("data") || !f.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (const QString why = engineKnowledge(QString::fromUtf8(line)); !why.isEmpty())
+                if (!out.contains(std::make_pair(file, why)))
+                    out.append({file, why});
+    }
+    return out;
+}
+
 } // namespace
 
 class TestLayers : public QObject {
@@ -178,6 +227,49 @@ private slots:
                 qWarning("%s no longer includes %s: remove it from Pending", qPrintable(file),
                          qPrintable(header));
         }
+    }
+
+    // Each way of knowing an engine is named; help texts and comments are not.
+    void engineKnowledgeIsFound_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("why");
+        const auto row = [](const char* line, const char* why) {
+            QTest::newRow(line) << QString::fromUtf8(line) << QString::fromUtf8(why);
+        };
+        row("#include <sqlite3.h>", "includes sqlite3.h");
+        row("  #  include \"sqlite3.h\"", "includes sqlite3.h");
+        row("#include <postgresql/libpq-fe.h>", "includes libpq-fe.h");
+        row("    rc = sqlite3_step (st);", "calls sqlite3_step");
+        row("PGresult* r = PQexec(conn, sql);", "calls PQexec");
+        row("if (isServerAddress(base))", "calls isServerAddress");
+        row("const auto f = &vdn::isServerAddress;", "calls isServerAddress");
+        row("if (base.startsWith(QLatin1String(\"postgresql:\")))", "tests the scheme postgresql:");
+        row("a.startsWith(QStringLiteral(\"POSTGRES://\"), Qt::CaseInsensitive)",
+            "tests the scheme POSTGRES:");
+        row("\"  vordan --creer-base postgresql://SERVEUR/BASE\\n\"", "");
+        row("// the driver reads sqlite3_step() itself", "");
+        row("#include \"data/dialect.h\"", "");
+        row("if (Dialect::at(base).isServer())", "");
+    }
+    void engineKnowledgeIsFound() {
+        QFETCH(QString, line);
+        QFETCH(QString, why);
+        QCOMPARE(engineKnowledge(line), why);
+    }
+
+    void engineKnowledgeStaysInData() {
+        const QList<std::pair<QString, QString>> leaks =
+            engineLeaks(QStringLiteral(VORDAN_SOURCE_DIR));
+        QStringList wrong, excepted;
+        for (const auto& [file, why] : leaks)
+            if (EngineExceptions.contains(file))
+                excepted << file;
+            else
+                wrong << file + QStringLiteral(": ") + why;
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
+        for (const QString& file : EngineExceptions)
+            if (!excepted.contains(file))
+                qWarning("%s knows no engine: remove it from EngineExceptions", qPrintable(file));
     }
 };
 

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace vdn {
+
+// Questions about an SQLite database file asked without a connection of the
+// program (no migration, no lock file, no SQL function): what a restore asks
+// of a backup's copy and of the database it replaces.
+
+// What the engine makes of a file's pages and schema version. Read only: a
+// journal left beside it by a crashed write is never played or removed.
+struct FileCheck {
+    enum class State {
+        Sound,      // every page intact, a schema this program reads
+        Damaged,    // damaged pages, not a database, or an unfinished write's journal
+        Busy,       // another program holds it past the wait
+        Newer,      // made by a newer VORDAN (text: "version N")
+        Unreadable, // cannot be opened or read for another reason
+    };
+    State state = State::Sound;
+    QString text; // the first problem found, or the engine's message
+};
+FileCheck checkDatabaseFile(const QString& path);
+
+// Copies every page of the database file `from` into `to` (made when
+// `createTarget`) with the engine's online backup, in one write transaction
+// on `to`. Empty, or why it failed.
+QString copyDatabaseFile(const QString& from, const QString& to, bool createTarget);
+
+// The number of customers of a VORDAN database file, or nothing when it
+// cannot be read.
+std::optional<int> customersInFile(const QString& path);
+
+} // namespace vdn
