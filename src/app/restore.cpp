@@ -159,7 +159,7 @@ prepareServerRestore(const QString& base, const QString& backupFolder, const QDa
                                       "n'a été changé.")
                            .arg(server.error().text));
     p->server_ = std::move(*server);
-    Result<QStringList> others = otherWorkstations(*p->server_);
+    Result<QStringList> others = otherSessions(*p->server_, OwnSessions::ThisProgram);
     if (!others)
         return refusal(others.error().text);
     if (!others->isEmpty())

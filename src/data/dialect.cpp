@@ -3,6 +3,7 @@
 #include "data/connection.h"
 #include "data/engine_causes.h"
 #include "data/server_address.h"
+#include "data/server_link.h"
 #include "data/val.h"
 
 #include <QSqlDatabase>
@@ -13,6 +14,7 @@
 #include <QSysInfo>
 #include <QVariant>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace vdn {
@@ -221,7 +223,8 @@ public:
         return {QStringLiteral("BEGIN IMMEDIATE")};
     }
     QStringList openSessionMarks() const override { return {}; }
-    QString otherOpenSessions() const override { return {}; }
+    QString otherOpenSessions(const QStringList&) const override { return {}; }
+    QStringList ownSessions() const override { return {}; }
     QString countTables(const QStringList& names) const override {
         // The names are the program's own table names, never typed text.
         return QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND "
@@ -406,15 +409,28 @@ public:
     QStringList openSessionMarks() const override {
         return {QStringLiteral("SELECT pg_advisory_lock_shared(%1, 2)").arg(AdvisoryClass)};
     }
-    QString otherOpenSessions() const override {
+    QStringList ownSessions() const override {
+        // Every session this program holds (its windows' own connections).
+        QStringList own;
+        for (const QString& name : QSqlDatabase::connectionNames())
+            if (PGconn* conn = serverHandle(QSqlDatabase::database(name, false));
+                conn && PQstatus(conn) == CONNECTION_OK)
+                own << QString::number(PQbackendPID(conn));
+        return own;
+    }
+    QString otherOpenSessions(const QStringList& own) const override {
+        const QString others =
+            own.isEmpty() ? QStringLiteral("pg_backend_pid()")
+                          : QStringLiteral("ALL (ARRAY[%1])").arg(own.join(QStringLiteral(", ")));
         return QStringLiteral(
                    "SELECT coalesce(nullif(a.application_name, ''), 'session ' || a.pid) || ' (' "
                    "|| coalesce(host(a.client_addr), 'local') || ')' FROM pg_locks l JOIN "
                    "pg_stat_activity a ON a.pid = l.pid WHERE l.locktype = 'advisory' AND "
                    "l.granted AND l.classid = %1 AND l.objid = 2 AND l.objsubid = 2 AND l.database "
                    "= (SELECT oid FROM pg_database WHERE datname = current_database()) AND l.pid "
-                   "<> pg_backend_pid() ORDER BY 1")
-            .arg(AdvisoryClass);
+                   "<> %2 ORDER BY 1")
+            .arg(AdvisoryClass)
+            .arg(others);
     }
     QString countTables(const QStringList& names) const override {
         // The catalogue, which shows every table whatever the role may read.

@@ -160,9 +160,13 @@ public:
     // advisory lock that an upgrade looks for). Nothing for SQLite, whose
     // programs hold lock files.
     virtual QStringList openSessionMarks() const = 0;
-    // Rows of one text: the other sessions marked open on this database,
+    // Rows of one text: the sessions marked open on this database other
+    // than the connection's own, or than `own` (ownSessions()) when given,
     // each named for a French message; empty where the engine has none.
-    virtual QString otherOpenSessions() const = 0;
+    virtual QString otherOpenSessions(const QStringList& own = {}) const = 0;
+    // The engine's names of this program's open connections, as
+    // otherOpenSessions() leaves them out; empty where the engine has none.
+    virtual QStringList ownSessions() const = 0;
     // One row, one number: how many of the named tables exist.
     virtual QString countTables(const QStringList& names) const = 0;
 

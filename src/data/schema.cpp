@@ -352,13 +352,12 @@ Result<bool> holdsNoTables(Connection& c) {
     return tables->toInt() == 0;
 }
 
-namespace {
-
-// The other programs or sessions that have the database open, named.
-Result<QStringList> otherSessions(Connection& c) {
+Result<QStringList> otherSessions(Connection& c, OwnSessions own) {
     if (c.handle())
         return DatabaseLock::otherPrograms(c.path());
-    Statement q(c.db(), Dialect::of(c.db()).otherOpenSessions());
+    const Dialect& d = Dialect::of(c.db());
+    Statement q(c.db(), d.otherOpenSessions(own == OwnSessions::ThisProgram ? d.ownSessions()
+                                                                            : QStringList()));
     if (Status s = q.exec(); !s)
         return s.error();
     QStringList names;
@@ -368,6 +367,8 @@ Result<QStringList> otherSessions(Connection& c) {
         return s.error();
     return names;
 }
+
+namespace {
 
 // Brings the schema to the current version in one transaction that one
 // program at a time holds. The version is read again inside it: a program
@@ -393,7 +394,7 @@ Status upgrade(Connection& c) {
     if (!version)
         return version.error();
     if (*version < SchemaVersion) {
-        Result<QStringList> others = otherSessions(c);
+        Result<QStringList> others = otherSessions(c, OwnSessions::ThisConnection);
         if (!others)
             return others.error();
         if (!others->isEmpty())

@@ -92,4 +92,11 @@ Result<bool> holdsNoTables(Connection& c);
 // VORDAN database, is refused without being written to.
 Status checkAndMigrate(Connection& c);
 
+// Who else has the database open: on a file, the other programs holding its
+// lock files; on a server, the VORDAN sessions marked open, each named as
+// "VORDAN <poste> (address)", other than this connection alone or than
+// every connection of this program.
+enum class OwnSessions { ThisConnection, ThisProgram };
+Result<QStringList> otherSessions(Connection& c, OwnSessions own);
+
 } // namespace vdn

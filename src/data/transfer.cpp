@@ -481,31 +481,6 @@ Result<QList<TableCount>> transferDatabase(const QString& source, const QString&
     return result;
 }
 
-Result<QStringList> otherWorkstations(Connection& server) {
-    if (!server.onServer())
-        return QStringList();
-    // Every session this program holds (its windows' own connections) is
-    // its own, not another workstation's.
-    QStringList own;
-    for (const QString& name : QSqlDatabase::connectionNames())
-        if (PGconn* conn = serverHandle(QSqlDatabase::database(name, false));
-            conn && PQstatus(conn) == CONNECTION_OK)
-            own << QString::number(PQbackendPID(conn));
-    QString sql = Dialect::of(server.db()).otherOpenSessions();
-    if (!own.isEmpty())
-        sql.replace(QLatin1String("l.pid <> pg_backend_pid()"),
-                    QStringLiteral("l.pid NOT IN (%1)").arg(own.join(QStringLiteral(", "))));
-    Statement q(server.db(), sql);
-    if (Status s = q.exec(); !s)
-        return s.error();
-    QStringList names;
-    while (q.next())
-        names << q.text(0);
-    if (Status s = q.finished(); !s)
-        return s.error();
-    return names;
-}
-
 Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to) {
     if (!to.onServer() || !from.handle())
         return DataError::other(errnum::FileAccess,
@@ -531,7 +506,7 @@ Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to)
             return s.error();
         tx.running = true;
     }
-    Result<QStringList> others = otherWorkstations(to);
+    Result<QStringList> others = otherSessions(to, OwnSessions::ThisProgram);
     if (!others)
         return others.error();
     if (!others->isEmpty())

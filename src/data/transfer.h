@@ -39,12 +39,6 @@ class Connection;
 // SQLite file `file`, flushed to the disk. A failure removes the file.
 Status snapshotToFile(Connection& from, const QString& file);
 
-// The VORDAN sessions open on the server database of `server`, other than
-// this program's own connections, each named as the upgrade names them
-// (application_name "VORDAN <poste>" and the client's address). Empty for
-// an SQLite database.
-Result<QStringList> otherWorkstations(Connection& server);
-
 // Replaces every row of VORDAN's tables in the server database `to` by the
 // rows of the VORDAN file `from` (at the current schema), in one
 // transaction: a failure leaves the server database as it was. Refused,

@@ -1,4 +1,8 @@
+// ctest-engines: postgresql
+#include "data/connection.h"
 #include "data/dialect.h"
+#include "data/schema.h"
+#include "support/fixture.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -83,6 +87,71 @@ private slots:
         // The first row comes through the driver; the two other texts are raw.
         QCOMPARE(texts, 2);
         QVERIFY(!q.isActive());
+    }
+
+    // The engine of a location and of a connection, and whether it is a server.
+    void engineOfALocation_data() {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("server");
+        QTest::newRow("dossier") << "/data/vdn/"
+                                 << "QSQLITE" << false;
+        QTest::newRow("préfixe") << "/data/vdn/magasin_"
+                                 << "QSQLITE" << false;
+        QTest::newRow("serveur") << "postgresql://role@hote:5433/base"
+                                 << "QPSQL" << true;
+        QTest::newRow("majuscules") << "POSTGRES://hote/base"
+                                    << "QPSQL" << true;
+        QTest::newRow("autre schéma") << "sqlite:///data/vdn"
+                                      << "QSQLITE" << false;
+    }
+    void engineOfALocation() {
+        QFETCH(QString, location);
+        QFETCH(QString, engine);
+        QFETCH(bool, server);
+        QCOMPARE(Dialect::at(location).engine(), engine);
+        QCOMPARE(Dialect::at(location).isServer(), server);
+    }
+
+    // On the engine the test runs on: the connection's engine, the bulk read
+    // of a real table, and who else has the base open.
+    void capabilitiesOfTheTestEngine() {
+        test::DataFolder folder;
+        QVERIFY(folder.ok());
+        std::unique_ptr<Connection> c = folder.connect();
+        QVERIFY(c);
+        const Dialect& d = Dialect::of(c->db());
+        QCOMPARE(d.isServer(), test::onServerEngine());
+        QCOMPARE(&Dialect::at(folder.databaseFile()), &d);
+
+        const QString sql = QStringLiteral("SELECT spe_nom, spe_cod FROM strspecif");
+        QSqlQuery q(c->db());
+        q.setForwardOnly(true);
+        QVERIFY(q.exec(sql));
+        QStringList rows;
+        QVERIFY(forEachRow(q, [&](const RowFields& f) {
+                    rows << QString::fromLatin1(f.value(0).typeName()) + QLatin1Char('=') +
+                                f.value(0).toString() + QLatin1Char('|') +
+                                QString::fromLatin1(f.value(1).typeName()) + QLatin1Char('=') +
+                                f.value(1).toString();
+                    return true;
+                }).ok());
+        QCOMPARE(rows, driverRows(c->db(), sql));
+        QVERIFY(rows.join(QString()).contains(QStringLiteral("LE STRIKE")));
+
+        // A second connection of this program: another session for this
+        // connection, none for the program; on a file the program's own lock
+        // file is no other program.
+        std::unique_ptr<Connection> second = folder.connect();
+        QVERIFY(second);
+        const Result<QStringList> others = otherSessions(*c, OwnSessions::ThisConnection);
+        const Result<QStringList> program = otherSessions(*c, OwnSessions::ThisProgram);
+        QVERIFY(others && program);
+        QCOMPARE(others->size(), d.isServer() ? 1 : 0);
+        QCOMPARE(program->size(), 0);
+        if (d.isServer())
+            QVERIFY(others->first().startsWith(QStringLiteral("VORDAN ")));
+        QVERIFY(d.isServer() ? d.ownSessions().size() >= 2 : d.ownSessions().isEmpty());
     }
 
     // false stops the reading; a failed step is the error, after the rows before it.

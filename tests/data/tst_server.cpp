@@ -192,11 +192,11 @@ bool backToVersion5(test::PgCluster& cluster, const QString& address) {
     QStringList drops;
     for (const QString& table : schemaTables())
         drops << table + QStringLiteral("_ordre");
-    return cluster.psql(test::PgCluster::databaseOf(address),
-                        QStringLiteral("DROP TABLE %1; ALTER TABLE strspecif DROP COLUMN %2; "
-                                       "DROP INDEX IF EXISTS %3; UPDATE vdn_version SET version = 5")
-                            .arg(ballDrillingTable(), ruleProfileField(),
-                                 drops.join(QStringLiteral(", "))));
+    return cluster.psql(
+        test::PgCluster::databaseOf(address),
+        QStringLiteral("DROP TABLE %1; ALTER TABLE strspecif DROP COLUMN %2; "
+                       "DROP INDEX IF EXISTS %3; UPDATE vdn_version SET version = 5")
+            .arg(ballDrillingTable(), ruleProfileField(), drops.join(QStringLiteral(", "))));
 }
 
 int serverVersion(test::PgCluster& cluster, const QString& address) {
@@ -758,7 +758,8 @@ void TestServer::backup_restored_into_the_server_database() {
                                               "pg_advisory_lock_shared(%1, 2); SELECT pg_sleep(4)")
                                    .arg(0x56444E));
     });
-    QVERIFY(QTest::qWaitFor([&] { return !otherWorkstations(*server)->isEmpty(); }, 5000));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return !otherSessions(*server, OwnSessions::ThisProgram)->isEmpty(); }, 5000));
     Result<RestoreOutcome> refused = restoreBackup(address, drive.path(), now);
     other.join();
     QVERIFY(!refused);
