@@ -225,6 +225,21 @@ public:
     QStringList openSessionMarks() const override { return {}; }
     QString otherOpenSessions(const QStringList&) const override { return {}; }
     QStringList ownSessions() const override { return {}; }
+    QString deferredSchemaObjects() const override {
+        return QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE "
+                              "type IN ('index', 'trigger') AND sql IS NOT NULL "
+                              "ORDER BY type = 'trigger', rowid");
+    }
+    QStringList deferredObjectSettings() const override {
+        // The indexes' sorts may use a second core.
+        return {QStringLiteral("PRAGMA threads = 2")};
+    }
+    QStringList emptyTables(const QStringList& tables) const override {
+        QStringList out;
+        for (const QString& table : tables)
+            out << QStringLiteral("DELETE FROM ") + table;
+        return out;
+    }
     QString countTables(const QStringList& names) const override {
         // The names are the program's own table names, never typed text.
         return QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND "
@@ -408,6 +423,12 @@ public:
     }
     QStringList openSessionMarks() const override {
         return {QStringLiteral("SELECT pg_advisory_lock_shared(%1, 2)").arg(AdvisoryClass)};
+    }
+    QString deferredSchemaObjects() const override { return {}; }
+    QStringList deferredObjectSettings() const override { return {}; }
+    QStringList emptyTables(const QStringList& tables) const override {
+        return {
+            QStringLiteral("TRUNCATE %1 RESTART IDENTITY").arg(tables.join(QStringLiteral(", ")))};
     }
     QStringList ownSessions() const override {
         // Every session this program holds (its windows' own connections).

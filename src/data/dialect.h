@@ -167,6 +167,15 @@ public:
     // The engine's names of this program's open connections, as
     // otherOpenSessions() leaves them out; empty where the engine has none.
     virtual QStringList ownSessions() const = 0;
+    // Bulk copy into a new database: rows of (type, name, statement) of the
+    // indexes and triggers worth making only once the rows are in (none
+    // where the engine gains nothing), and the settings that speed making
+    // them.
+    virtual QString deferredSchemaObjects() const = 0;
+    virtual QStringList deferredObjectSettings() const = 0;
+    // The statements that empty the named tables at once (counters of the
+    // order of addition started again).
+    virtual QStringList emptyTables(const QStringList& tables) const = 0;
     // One row, one number: how many of the named tables exist.
     virtual QString countTables(const QStringList& names) const = 0;
 

@@ -363,6 +363,19 @@ Result<qint64> copyTable(Connection& from, Connection& to, const QString& table)
     return count;
 }
 
+// Every table of the schema copied from `from` into `to`, in the schema's
+// order, with the rows copied into each.
+Result<QList<TableCount>> copyTables(Connection& from, Connection& to) {
+    QList<TableCount> counts;
+    for (const QString& table : schemaTables()) {
+        Result<qint64> n = copyTable(from, to, table);
+        if (!n)
+            return n.error();
+        counts.append({table, *n});
+    }
+    return counts;
+}
+
 Result<QList<TableCount>> copyInto(Connection& from, Connection& to) {
     // One consistent state of the source for every table.
     Transaction read(from.db());
@@ -384,13 +397,11 @@ Result<QList<TableCount>> copyInto(Connection& from, Connection& to) {
     // Into a file, its indexes and triggers are made once the rows are in:
     // one sort for each index instead of a walk down its tree for each row.
     QStringList deferred;
-    if (to.handle()) {
+    const Dialect& engine = Dialect::of(to.db());
+    if (const QString objects = engine.deferredSchemaObjects(); !objects.isEmpty()) {
         QStringList drops;
         {
-            Statement made(to.db(),
-                           QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE "
-                                          "type IN ('index', 'trigger') AND sql IS NOT NULL "
-                                          "ORDER BY type = 'trigger', rowid"));
+            Statement made(to.db(), objects);
             if (Status s = made.exec(); !s)
                 return s.error();
             while (made.next()) {
@@ -404,16 +415,12 @@ Result<QList<TableCount>> copyInto(Connection& from, Connection& to) {
             if (Status s = to.execute(drop); !s)
                 return s.error();
     }
-    QList<TableCount> counts;
-    for (const QString& table : schemaTables()) {
-        Result<qint64> n = copyTable(from, to, table);
-        if (!n)
-            return n.error();
-        counts.append({table, *n});
-    }
-    // The indexes' sorts may use a second core.
+    Result<QList<TableCount>> counts = copyTables(from, to);
+    if (!counts)
+        return counts.error();
     if (!deferred.isEmpty())
-        (void)to.execute(QStringLiteral("PRAGMA threads = 2"));
+        for (const QString& setting : engine.deferredObjectSettings())
+            (void)to.execute(setting);
     for (const QString& sql : std::as_const(deferred))
         if (Status s = to.execute(sql); !s)
             return s.error();
@@ -515,17 +522,12 @@ Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to)
             QStringLiteral("VORDAN est ouvert sur cette base sur un autre poste (%1). Fermez-le, "
                            "puis recommencez. Rien n'a été changé.")
                 .arg(others->join(QStringLiteral(", "))));
-    if (Status s = to.execute(QStringLiteral("TRUNCATE %1 RESTART IDENTITY")
-                                  .arg(schemaTables().join(QStringLiteral(", "))));
-        !s)
-        return s.error();
-    QList<TableCount> counts;
-    for (const QString& table : schemaTables()) {
-        Result<qint64> n = copyTable(from, to, table);
-        if (!n)
-            return n.error();
-        counts.append({table, *n});
-    }
+    for (const QString& sql : Dialect::of(to.db()).emptyTables(schemaTables()))
+        if (Status s = to.execute(sql); !s)
+            return s.error();
+    Result<QList<TableCount>> counts = copyTables(from, to);
+    if (!counts)
+        return counts.error();
     tx.running = false;
     if (Status s = to.execute(QStringLiteral("COMMIT")); !s) {
         (void)to.execute(QStringLiteral("ROLLBACK"));
