@@ -1,4 +1,5 @@
 #include "customers/vdn_client.h"
+#include "widgets/progress_dialog.h"
 
 #include "balls/ball_controller.h"
 #include "balls/ball_panel.h"
@@ -171,7 +172,9 @@ void VdnClient::load() {
         // seconds for a large shop, under the busy pointer.
         {
             BusyPointer busy(*services_.pointer);
-            (void)customers_.fillMissingKeys();
+            ProgressDialog progress(*services_.clock, this,
+                                    QStringLiteral("Calcul des clés de recherche des clients"));
+            (void)customers_.fillMissingKeys(&progress);
         }
         listController_->showEveryoneAfresh();
         // Selecting the first filter runs the ball list load, for no
