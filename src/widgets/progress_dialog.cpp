@@ -42,8 +42,11 @@ void ProgressDialog::show() {
 }
 
 bool ProgressDialog::step(qint64 done, qint64 total) {
-    if (cancelled_)
+    // A click on "Annuler" counts at once, between two refreshes too.
+    if (cancelled_ || (dialog_ && dialog_->wasCanceled())) {
+        cancelled_ = true;
         return false;
+    }
     const QDateTime now = clock_.now();
     if (!start_.isValid())
         start_ = now;
