@@ -863,10 +863,11 @@ int runPass(const Options& options, const QString& dataFolder) {
         const double printed = timeIt([&] { QTest::mouseClick(button, Qt::LeftButton); });
         RecordingPageWriter recorder;
         printDialog.expectAccept({pdf});
-        Result<QSqlQuery> again = BallStore((*conn)->db()).printoutRows(manyBallsCode);
+        Result<std::unique_ptr<BallRows>> again =
+            BallStore((*conn)->db()).printoutCursor(manyBallsCode);
         if (!again)
             fail(again.error().text);
-        printBallList(*again, QStringLiteral("M. ZYLBERSTEIN MARC"), recorder, services, nullptr);
+        printBallList(**again, QStringLiteral("M. ZYLBERSTEIN MARC"), recorder, services, nullptr);
         QElapsedTimer t;
         t.start();
         if (!paintFloor(recorder.ops(), scratch.filePath(QStringLiteral("floor.pdf"))))
@@ -928,10 +929,11 @@ int runPass(const Options& options, const QString& dataFolder) {
         const double printed = timeIt([&] { QTest::mouseClick(button, Qt::LeftButton); });
         RecordingPageWriter recorder;
         printDialog.expectAccept({pdf});
-        Result<QSqlQuery> again = CustomerStore((*conn)->db()).rows(edition);
+        Result<std::unique_ptr<CustomerRows>> again =
+            CustomerStore((*conn)->db()).reportRows(edition);
         if (!again)
             fail(again.error().text);
-        printCustomerList(*again, recorder, services, nullptr);
+        printCustomerList(**again, recorder, services, nullptr);
         QElapsedTimer t;
         t.start();
         if (!paintFloor(recorder.ops(), scratch.filePath(QStringLiteral("floor.pdf"))))

@@ -448,12 +448,12 @@ void BallController::printBalls() {
         return;
     PrintOutcome outcome = PrintOutcome::Done;
     {
-        Result<QSqlQuery> rows = balls_.printoutRows(customer_.code);
+        Result<std::unique_ptr<BallRows>> rows = balls_.printoutCursor(customer_.code);
         if (!rows) {
             report(rows.error());
             return;
         }
-        outcome = printBallList(*rows, panel_.summaryName(), services_, panel_.window());
+        outcome = printBallList(**rows, panel_.summaryName(), services_, panel_.window());
     }
     // A cancelled printout changes nothing on screen.
     if (outcome != PrintOutcome::Cancelled)

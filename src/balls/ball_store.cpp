@@ -1,8 +1,9 @@
 #include "balls/ball_store.h"
 
+#include "data/drilling_store.h"
 #include "data/schema.h"
 #include "data/statement.h"
-#include "data/drilling_store.h"
+#include "session/query_rows.h"
 
 #include <QVariant>
 
@@ -203,6 +204,28 @@ Result<QSqlQuery> BallStore::printoutRows(const QString& code) const {
     if (Status s = q.exec(); !s)
         return s.error();
     return std::move(q).release();
+}
+
+namespace {
+
+// The columns of the printout fields, in BallReportField order.
+constexpr const char* PrintoutColumns[] = {"MAT_SAC",    "mat_marque", "mat_boule",   "mat_serie",
+                                           "mat_layout", "mat_rg",     "mat_diff",    "mat_noyau",
+                                           "mat_length", "mat_hook",   "mat_surface1"};
+static_assert(std::size(PrintoutColumns) == std::size_t(BallReportField::Count));
+
+} // namespace
+
+Result<std::unique_ptr<BallRows>> BallStore::printoutCursor(const QString& code) const {
+    Result<QSqlQuery> q = printoutRows(code);
+    if (!q)
+        return q.error();
+    return std::unique_ptr<BallRows>(
+        std::make_unique<QueryRows<BallReportRow>>(std::move(*q), PrintoutColumns));
+}
+
+std::unique_ptr<BallRows> BallStore::printoutRowsOf(QSqlQuery& rows) {
+    return std::make_unique<QueryRows<BallReportRow>>(rows, PrintoutColumns);
 }
 
 Result<QList<BallRow>> BallStore::listOne(const QString& code, const QString& line) const {

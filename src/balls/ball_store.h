@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/data_error.h"
+#include "session/report_rows.h"
 
 #include <QList>
 #include <QSqlDatabase>
@@ -8,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 namespace vdn {
@@ -115,6 +117,10 @@ public:
     // Every ball of the customer for the ball list printout, as an executed
     // forward-only query read field by field, in the printout's order.
     Result<QSqlQuery> printoutRows(const QString& code) const;
+    // The same rows as the printout reads them, one at a time.
+    Result<std::unique_ptr<BallRows>> printoutCursor(const QString& code) const;
+    // Any executed query of ball rows the caller keeps, read as those rows.
+    static std::unique_ptr<BallRows> printoutRowsOf(QSqlQuery& rows);
     // One ball with its row version, or nothing when there is none.
     Result<std::optional<BallRecord>> byKey(const QString& code, const QString& line) const;
     // The bag number of a new ball: "000", or the one the record holds (a

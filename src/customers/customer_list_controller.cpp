@@ -104,9 +104,9 @@ void CustomerListController::deleteCustomer() {
 void CustomerListController::printList() {
     {
         // Read and released before the window goes.
-        Result<QSqlQuery> rows = customers_.rows(req_edition);
+        Result<std::unique_ptr<CustomerRows>> rows = customers_.reportRows(req_edition);
         if (rows)
-            printCustomerList(*rows, services_, panel_.window());
+            printCustomerList(**rows, services_, panel_.window());
         else
             report(rows.error());
     }
@@ -115,12 +115,12 @@ void CustomerListController::printList() {
 }
 
 void CustomerListController::exportList() {
-    Result<QSqlQuery> rows = customers_.rows(req_edition);
+    Result<std::unique_ptr<CustomerRows>> rows = customers_.reportRows(req_edition);
     if (!rows) {
         report(rows.error());
         return;
     }
-    exportCustomerList(*rows, services_, panel_.window());
+    exportCustomerList(**rows, services_, panel_.window());
 }
 
 } // namespace vdn

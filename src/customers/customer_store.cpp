@@ -6,6 +6,7 @@
 #include "data/schema.h"
 #include "data/statement.h"
 #include "drilling/sheet_store.h"
+#include "session/query_rows.h"
 
 #include <QRegularExpression>
 #include <QVariant>
@@ -121,6 +122,20 @@ QVariantList keysOf(const QString& name, const QString& town, const QString& tel
 const QString SelectWithoutKeys = QStringLiteral(
     "SELECT clt_cod, clt_nom, clt_vil, clt_tel, clt_gsm, clt_fax, clt_ad1 FROM strclient "
     "WHERE clt_nom_k2 IS NULL");
+// A batch of them, by code through the index of the rows without keys; bound:
+// the code after which to start (the second statement), then how many.
+const QString SelectWithoutKeysFirst =
+    SelectWithoutKeys + QStringLiteral(" ORDER BY clt_cod LIMIT ?");
+const QString SelectWithoutKeysAfter =
+    SelectWithoutKeys + QStringLiteral(" AND clt_cod > ? ORDER BY clt_cod LIMIT ?");
+const QString CountWithoutKeys =
+    QStringLiteral("SELECT COUNT(*) FROM strclient WHERE clt_nom_k2 IS NULL");
+
+// The columns of the report fields, in CustomerReportField order.
+constexpr const char* ReportColumns[] = {"clt_cod", "clt_nom", "clt_ad1",  "clt_ad2", "clt_ad3",
+                                         "clt_cp",  "clt_vil", "clt_pays", "clt_tel", "clt_gsm",
+                                         "clt_nic", "clt_fax", "clt_mail"};
+static_assert(std::size(ReportColumns) == std::size_t(CustomerReportField::Count));
 // The keys of a customer read without them, written only while it still has
 // none and holds the texts read; bound: the keys, the code, then the texts
 // in SelectWithoutKeys order.
@@ -523,17 +538,69 @@ Result<QString> CustomerStore::insertUnderFreeCode(CustomerRecord customer,
     return changedElsewhere(customer.text(CustomerField::Cod)).error();
 }
 
-Result<int> CustomerStore::fillMissingKeys() {
-    Result<QList<WithoutKeys>> missing = customersWithoutKeys();
-    if (!missing)
-        return missing.error();
-    return writeMissingKeys(*missing);
+Result<int> CustomerStore::fillMissingKeys(Progress* progress, int batchSize) {
+    Result<qint64> total = progress ? countWithoutKeys() : Result<qint64>(qint64(-1));
+    if (!total)
+        return total.error();
+    int written = 0;
+    qint64 done = 0;
+    std::optional<QString> after;
+    for (;;) {
+        Result<QList<WithoutKeys>> batch = customersWithoutKeys(after, batchSize);
+        if (!batch)
+            return batch.error();
+        if (batch->isEmpty())
+            break;
+        // Each batch commits on its own: what is written stays written.
+        Result<int> w = writeMissingKeys(*batch);
+        if (!w)
+            return w.error();
+        written += *w;
+        done += batch->size();
+        // By code: a customer whose keys could not be written (renamed
+        // meanwhile) is not read again in this pass.
+        after = batch->last().code;
+        if (batch->size() < batchSize)
+            break;
+        if (progress && !progress->step(done, *total))
+            break;
+    }
+    return written;
 }
 
-Result<QList<CustomerStore::WithoutKeys>> CustomerStore::customersWithoutKeys() const {
+Result<qint64> CustomerStore::countWithoutKeys() const {
+    Statement q(db_, CountWithoutKeys);
+    if (Status s = q.exec(); !s)
+        return s.error();
+    const qint64 count = q.next() ? q.value(0).toLongLong() : 0;
+    if (Status s = q.finished(); !s)
+        return s.error();
+    return count;
+}
+
+Result<std::unique_ptr<CustomerRows>> CustomerStore::reportRows(const CustomerQuery& query) const {
+    Result<QSqlQuery> q = rows(query);
+    if (!q)
+        return q.error();
+    return std::unique_ptr<CustomerRows>(
+        std::make_unique<QueryRows<CustomerReportRow>>(std::move(*q), ReportColumns));
+}
+
+std::unique_ptr<CustomerRows> CustomerStore::reportRowsOf(QSqlQuery& rows) {
+    return std::make_unique<QueryRows<CustomerReportRow>>(rows, ReportColumns);
+}
+
+Result<QList<CustomerStore::WithoutKeys>>
+CustomerStore::customersWithoutKeys(const std::optional<QString>& after, int limit) const {
     QList<WithoutKeys> missing;
     // Read through the index of the rows without keys, closed before the writes.
-    Statement q(db_, SelectWithoutKeys);
+    Statement q(db_, limit < 0 ? SelectWithoutKeys
+                               : (after ? SelectWithoutKeysAfter : SelectWithoutKeysFirst));
+    if (limit >= 0) {
+        if (after)
+            q.bind(*after);
+        q.bind(limit);
+    }
     if (Status s = q.exec(); !s)
         return s.error();
     while (q.next()) {

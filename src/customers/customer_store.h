@@ -2,6 +2,8 @@
 
 #include "data/data_error.h"
 #include "data/statement.h"
+#include "platform/progress.h"
+#include "session/report_rows.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -9,6 +11,7 @@
 #include <QVariant>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 namespace vdn {
@@ -147,6 +150,11 @@ public:
     // they print by name (clt_cod, clt_nom, clt_ad1 to clt_ad3, clt_cp,
     // clt_vil, clt_pays, clt_tel, clt_gsm, clt_fax, clt_mail, clt_nic).
     Result<QSqlQuery> rows(const CustomerQuery& query) const;
+    // The same rows for the customer list printout and the export, handed
+    // over one at a time.
+    Result<std::unique_ptr<CustomerRows>> reportRows(const CustomerQuery& query) const;
+    // Any executed customer query the caller keeps, read as those rows.
+    static std::unique_ptr<CustomerRows> reportRowsOf(QSqlQuery& rows);
     // How the engine runs a page of a list query (one line per step), to
     // check that a search stays on an index.
     Result<QStringList> queryPlan(const CustomerQuery& query) const;
@@ -161,16 +169,26 @@ public:
     Result<int> highestCode() const;
 
     // Computes the ordering and search keys of the customers that have none
-    // (added or changed by another program), in one transaction; returns how
-    // many. Found through the index of such rows, never by reading every row.
-    Result<int> fillMissingKeys();
+    // (added or changed by another program); returns how many. Found through
+    // the index of such rows, never by reading every row. The work goes in
+    // batches of `batchSize` customers, each its own short transaction, so
+    // that other workstations wait a moment at most and a stop (a kill, a
+    // lost connection, "Annuler" in `progress`) keeps the batches written:
+    // the next call does the rest.
+    static constexpr int KeyBatchSize = 2000;
+    Result<int> fillMissingKeys(Progress* progress = nullptr, int batchSize = KeyBatchSize);
     // Its two steps. A customer without keys, with the texts they are made of
     // (name, town, telephone, mobile, fax, first address line) as read.
     struct WithoutKeys {
         QString code;
         QStringList texts;
     };
-    Result<QList<WithoutKeys>> customersWithoutKeys() const;
+    // Up to `limit` of them (all with -1) by code, after the code `after`
+    // when given.
+    Result<QList<WithoutKeys>> customersWithoutKeys(const std::optional<QString>& after = {},
+                                                    int limit = -1) const;
+    // How many customers have no keys yet.
+    Result<qint64> countWithoutKeys() const;
     // Writes their keys, each customer's only while it still has none and
     // still holds the texts read: one renamed meanwhile by another
     // workstation keeps the keys of its new name. Returns how many written.

@@ -1,4 +1,5 @@
 #include "customers/vdn_client.h"
+#include "widgets/progress_dialog.h"
 
 #include "balls/ball_controller.h"
 #include "balls/ball_panel.h"
@@ -167,11 +168,14 @@ void VdnClient::load() {
         // Customers added or renamed by another program get their keys. On a
         // read-only or busy file they keep none for now: they sort by their
         // raw text and are computed at a later opening, so nothing is said.
-        // The first opening after an upgrade computes every key: a few
-        // seconds for a large shop, under the busy pointer.
+        // The first opening after an upgrade computes every key, in short
+        // batches under a progress window; "Annuler" keeps the keys written
+        // and leaves the rest to the next opening.
         {
             BusyPointer busy(*services_.pointer);
-            (void)customers_.fillMissingKeys();
+            ProgressDialog progress(*services_.clock, this,
+                                    QStringLiteral("Calcul des clés de recherche des clients"));
+            (void)customers_.fillMissingKeys(&progress);
         }
         listController_->showEveryoneAfresh();
         // Selecting the first filter runs the ball list load, for no

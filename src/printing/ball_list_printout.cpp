@@ -2,35 +2,32 @@
 
 #include "data/val.h"
 #include "platform/print_dialog.h"
+#include "platform/progress.h"
 #include "platform/services.h"
 #include "printing/page_headers.h"
 #include "printing/page_writer.h"
 #include "printing/printer_page_writer.h"
 #include "printing/report_rows.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
-
-#include <array>
-
 namespace vdn {
 
 namespace {
 
+using F = BallReportField;
+
 struct Column {
     const char* title;
-    const char* field;
+    F field;
     double textX;
 };
 
 // In print order; each column but the last ends at a vertical rule.
 constexpr Column Columns[] = {
-    {"Marque", "mat_marque", 200},   {"Boule", "mat_boule", 1500},
-    {"N° Série", "mat_serie", 3500}, {"Layout", "mat_layout", 5500},
-    {" RG ", "mat_rg", 7500},        {"Différentiel", "mat_diff", 8500},
-    {"Noyau", "mat_noyau", 9500},    {"Length", "mat_length", 11500},
-    {"Hook", "mat_hook", 12300},     {"Surface", "mat_surface1", 13100},
+    {"Marque", F::Brand, 200},     {"Boule", F::Ball, 1500},
+    {"N° Série", F::Serial, 3500}, {"Layout", F::Layout, 5500},
+    {" RG ", F::Rg, 7500},         {"Différentiel", F::Differential, 8500},
+    {"Noyau", F::Core, 9500},      {"Length", F::Length, 11500},
+    {"Hook", F::Hook, 12300},      {"Surface", F::Surface, 13100},
 };
 
 constexpr double Rules[] = {1400, 3400, 5400, 7400, 8400, 9400, 11400, 12200, 13000};
@@ -69,40 +66,27 @@ void drawBand(PageWriter& out, double& y) {
     y += RowGap;
 }
 
-// The places of the printed fields and of the bag number in the rows, found
-// once for the whole list.
-struct Places {
-    std::array<int, std::size(Columns)> columns{};
-    int bag = -1;
-
-    explicit Places(const QSqlQuery& balls) {
-        const QSqlRecord record = balls.record();
-        for (std::size_t i = 0; i < columns.size(); ++i)
-            columns[i] = record.indexOf(QString::fromLatin1(Columns[i].field));
-        bag = record.indexOf(QStringLiteral("MAT_SAC"));
-    }
-};
-
-void drawRow(PageWriter& out, const QSqlQuery& balls, const Places& places, double& y) {
+void drawRow(PageWriter& out, const BallReportRow& row, double& y) {
     ruledRow(out, y);
     y += TextDrop;
-    for (std::size_t i = 0; i < places.columns.size(); ++i) {
-        const QString value = fieldAt(balls, places.columns[i]);
+    for (std::size_t i = 0; i < std::size(Columns); ++i) {
+        const QString value = row[Columns[i].field].toString();
         if (!value.isEmpty())
             out.printUpToAt(Columns[i].textX, y, value, columnRight(i));
     }
 }
 
-bool isHistory(const QSqlQuery& balls, const Places& places) {
-    return val(QStringView(fieldAt(balls, places.bag))) > LastCurrentBag;
+bool isHistory(const BallReportRow& row) {
+    return val(QStringView(row[F::Bag].toString())) > LastCurrentBag;
 }
 
-Status drawBallList(PageWriter& out, QSqlQuery& balls, const QString& customerName,
-                    const Services& services, QWidget* owner) {
-    if (std::optional<Status> end =
-            moveToFirstRow(balls, QStringLiteral("Aucune boule pour ce joueur"), services, owner))
+Status drawBallList(PageWriter& out, BallRows& balls, const QString& customerName,
+                    Progress* progress, const Services& services, QWidget* owner) {
+    BallReportRow row;
+    if (std::optional<Status> end = moveToFirstRow(
+            balls, row, QStringLiteral("Aucune boule pour ce joueur"), services, owner))
         return *end;
-    const Places places(balls);
+    ProgressTicker ticker(progress, balls.count(), 64);
     double y = drawBallListHeader(out, customerName, *services.clock);
     // The band of column titles opens the table and stands above each
     // history ball; current balls share the first one.
@@ -111,34 +95,36 @@ Status drawBallList(PageWriter& out, QSqlQuery& balls, const QString& customerNa
         out.setFontSize(9);
         if (band)
             drawBand(out, y);
-        drawRow(out, balls, places, y);
+        drawRow(out, row, y);
         if (!out.ok())
             return out.status();
-        if (!balls.next())
+        if (!ticker.tick())
+            return stoppedByUser();
+        if (!balls.next(row))
             break;
         if (y > PageLimit) {
             out.newPage();
             y = drawBallListHeader(out, customerName, *services.clock);
         }
         y += RowGap;
-        band = isHistory(balls, places);
+        band = isHistory(row);
     }
-    if (balls.lastError().isValid())
-        return DataError::fromQuery(balls);
+    if (Status read = balls.status(); !read)
+        return read;
     return out.status();
 }
 
 } // namespace
 
-PrintOutcome printBallList(QSqlQuery& balls, const QString& customerName, PageWriter& out,
+PrintOutcome printBallList(BallRows& balls, const QString& customerName, PageWriter& out,
                            const Services& services, QWidget* owner) {
     out.setDocumentTitle(ballListTitle(customerName));
-    return runPrintJob(out, services, owner, [&](PageWriter& w) {
-        return drawBallList(w, balls, customerName, services, owner);
+    return runPrintJob(out, services, owner, [&](PageWriter& w, Progress* progress) {
+        return drawBallList(w, balls, customerName, progress, services, owner);
     });
 }
 
-PrintOutcome printBallList(QSqlQuery& balls, const QString& customerName, const Services& services,
+PrintOutcome printBallList(BallRows& balls, const QString& customerName, const Services& services,
                            QWidget* owner) {
     PrinterPageWriter out(services.printDialog->currentPrinter());
     return printBallList(balls, customerName, out, services, owner);

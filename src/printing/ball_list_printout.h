@@ -1,10 +1,9 @@
 #pragma once
 
 #include "printing/print_job.h"
+#include "session/report_rows.h"
 
 #include <QString>
-
-class QSqlQuery;
 
 namespace vdn {
 
@@ -23,19 +22,17 @@ constexpr double LastCurrentBag = 100;
 // at a whole character 100 twips before its column's rule (the last column
 // before the table's right edge).
 //
-// `balls` is an executed forward-only query of one customer's strmateriel
-// rows, by the value of the bag number then by line number (the ball store's
-// printout rows); MAT_SAC, mat_marque, mat_boule,
-// mat_serie, mat_layout, mat_rg, mat_diff, mat_noyau, mat_length, mat_hook
-// and mat_surface1 are read by name. `customerName` is the customer's display
+// `balls` are one customer's balls by the value of the bag number then by
+// line number (the ball store's printout rows). `customerName` is the customer's display
 // name (title and name joined by a blank, trimmed). A query that failed is
 // reported as the job's failure; no ball shows "Aucune boule pour ce joueur"
-// and prints nothing.
-PrintOutcome printBallList(QSqlQuery& balls, const QString& customerName, const Services& services,
+// and prints nothing. A long printout shows its progress; "Annuler" there
+// sends nothing.
+PrintOutcome printBallList(BallRows& balls, const QString& customerName, const Services& services,
                            QWidget* owner);
 
 // The same on any page writer (tests record the pages).
-PrintOutcome printBallList(QSqlQuery& balls, const QString& customerName, PageWriter& out,
+PrintOutcome printBallList(BallRows& balls, const QString& customerName, PageWriter& out,
                            const Services& services, QWidget* owner);
 
 } // namespace vdn

@@ -8,25 +8,21 @@
 #include "platform/services.h"
 #include "platform/spreadsheet.h"
 
+#include "platform/progress.h"
+#include "widgets/progress_dialog.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QSqlResult>
-
-#include <sqlite3.h>
-
-#include <array>
 
 namespace vdn {
 
 namespace {
 
-constexpr const char* ExportFields[] = {"clt_cod", "clt_nom", "clt_ad1", "clt_ad2",
-                                        "clt_ad3", "clt_cp",  "clt_vil", "clt_pays",
-                                        "clt_tel", "clt_gsm", "clt_nic"};
+using F = CustomerReportField;
+// The columns of the file, in order.
+constexpr F ExportFields[] = {F::Code,     F::Name,     F::Address1, F::Address2,
+                              F::Address3, F::PostCode, F::City,     F::Country,
+                              F::Phone,    F::Mobile,   F::Nic};
 
 const QString CrLf = QStringLiteral("\r\n");
 
@@ -44,59 +40,18 @@ DataError fileError(const QFile& file, const QString& path) {
 // The export is written in blocks of this many bytes.
 constexpr qsizetype BlockSize = 64 * 1024;
 
-// The SQLite statement behind a query, or null on another driver.
-sqlite3_stmt* statementOf(const QSqlQuery& rows) {
-    const QSqlResult* result = rows.result();
-    if (!result)
-        return nullptr;
-    const QVariant handle = result->handle();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
-        return *static_cast<sqlite3_stmt* const*>(handle.constData());
-    return nullptr;
-}
-
-// One field of the statement's current row, as the driver would have given
-// it to the query and the query's value to csvField: text as UTF-8 where it
-// is well-formed, otherwise through UTF-16 as the driver decodes it; numbers
-// and blobs as the driver's variants print them.
-void appendStatementField(sqlite3_stmt* statement, int column,
-                          QSql::NumericalPrecisionPolicy precision, QByteArray& out) {
-    QVariant value;
-    switch (sqlite3_column_type(statement, column)) {
-    case SQLITE_NULL:
-        return;
-    case SQLITE_TEXT: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        if (appendCsvFieldUtf8(text, sqlite3_column_bytes(statement, column), out))
+// One field as the driver gives it to csvField: text as UTF-8 where it is
+// well-formed, otherwise through the driver's own decoding.
+void appendField(const RowText& field, QByteArray& out) {
+    const char* data = nullptr;
+    int size = 0;
+    if (field.utf8(data, size)) {
+        if (appendCsvFieldUtf8(data, size, out))
             return;
-        value = QString(reinterpret_cast<const QChar*>(sqlite3_column_text16(statement, column)),
-                        sqlite3_column_bytes16(statement, column) / qsizetype(sizeof(QChar)));
-        break;
+    } else if (field.isAbsent()) {
+        return;
     }
-    case SQLITE_INTEGER:
-        value = qint64(sqlite3_column_int64(statement, column));
-        break;
-    case SQLITE_FLOAT:
-        switch (precision) {
-        case QSql::LowPrecisionInt32:
-            value = sqlite3_column_int(statement, column);
-            break;
-        case QSql::LowPrecisionInt64:
-            value = qint64(sqlite3_column_int64(statement, column));
-            break;
-        case QSql::LowPrecisionDouble:
-        case QSql::HighPrecision:
-        default:
-            value = sqlite3_column_double(statement, column);
-            break;
-        }
-        break;
-    default: // SQLITE_BLOB
-        value = QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
-                           sqlite3_column_bytes(statement, column));
-        break;
-    }
-    appendWindows1252(csvField(value.toString()), out);
+    appendWindows1252(csvField(field.toString()), out);
 }
 
 } // namespace
@@ -106,18 +61,17 @@ QString customerExportPath(const QString& base, const QDate& day) {
            QStringLiteral(".csv");
 }
 
-Status writeCustomerExport(QSqlQuery& rows, const QString& path) {
+namespace {
+
+enum class Written { Done, Failed, Cancelled };
+
+Written writeExport(CustomerRows& rows, const QString& path, Progress* progress, Status& status) {
     QFile file(path);
     // Lines are gathered into blocks of their own: no second buffer.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return fileError(file, path);
-    // The fields' places in the rows, found once: a look-up by name on every
-    // row would cost more than the rest of the export.
-    std::array<int, std::size(ExportFields)> columns{};
-    const QSqlRecord record = rows.record();
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        columns[i] = record.indexOf(QString::fromLatin1(ExportFields[i]));
-
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        status = fileError(file, path);
+        return Written::Failed;
+    }
     QByteArray block;
     block.reserve(BlockSize + BlockSize / 4);
     const auto endLine = [&]() {
@@ -128,81 +82,77 @@ Status writeCustomerExport(QSqlQuery& rows, const QString& path) {
         block.clear();
         return written;
     };
-    // A failed read leaves in the file the lines read before it.
-    const auto keepWritten = [&]() {
-        if (!block.isEmpty())
-            file.write(block);
+    const auto failFile = [&]() {
+        status = fileError(file, path);
+        return Written::Failed;
     };
     appendWindows1252(CustomerExportHeader, block);
     if (!endLine())
-        return fileError(file, path);
+        return failFile();
 
-    // The database's own statement when the query runs on SQLite: its rows
-    // are read from it directly, as UTF-8, rather than converted to UTF-16
-    // and wrapped in variants by the driver. The file is the same.
-    sqlite3_stmt* statement = statementOf(rows);
-    while (rows.next()) {
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            if (i > 0)
-                block.append(',');
-            if (columns[i] >= 0)
-                appendWindows1252(csvField(rows.value(columns[i]).toString()), block);
+    ProgressTicker ticker(progress, rows.count());
+    CustomerReportRow row;
+    while (rows.next(row)) {
+        appendField(row[ExportFields[0]], block);
+        for (std::size_t i = 1; i < std::size(ExportFields); ++i) {
+            block.append(',');
+            appendField(row[ExportFields[i]], block);
         }
         if (!endLine())
-            return fileError(file, path);
-        // The driver read the first row from the statement when the query
-        // ran; the statement stands on the row just written, and the next
-        // ones are stepped here.
-        if (statement)
-            break;
-    }
-    if (rows.lastError().isValid()) {
-        keepWritten();
-        return DataError::fromQuery(rows);
-    }
-    if (statement && rows.isValid()) {
-        const QSql::NumericalPrecisionPolicy precision = rows.numericalPrecisionPolicy();
-        int step = SQLITE_ROW;
-        while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
-            for (std::size_t i = 0; i < columns.size(); ++i) {
-                if (i > 0)
-                    block.append(',');
-                if (columns[i] >= 0)
-                    appendStatementField(statement, columns[i], precision, block);
-            }
-            if (!endLine())
-                return fileError(file, path);
+            return failFile();
+        if (!ticker.tick()) {
+            // Stopped by the user: no half file is left behind.
+            file.close();
+            file.remove();
+            return Written::Cancelled;
         }
-        if (step != SQLITE_DONE) {
-            const DataError error = DataError::fromStatement(rows, step);
-            rows.finish();
-            keepWritten();
-            return error;
-        }
-        // Read to the end: the query is done with, as after its last row.
-        rows.finish();
+    }
+    if (Status read = rows.status(); !read) {
+        // A failed read leaves in the file the lines read before it.
+        if (!block.isEmpty())
+            file.write(block);
+        status = read;
+        return Written::Failed;
     }
     if (!block.isEmpty() && file.write(block) != block.size())
-        return fileError(file, path);
+        return failFile();
     // Written data reaches the disk here; a full disk shows now.
     if (!file.flush())
-        return fileError(file, path);
+        return failFile();
     file.close();
     if (file.error() != QFileDevice::NoError)
-        return fileError(file, path);
-    return {};
+        return failFile();
+    return Written::Done;
 }
 
-ExportOutcome exportCustomerList(QSqlQuery& rows, const Services& services, QWidget* owner) {
+} // namespace
+
+Status writeCustomerExport(CustomerRows& rows, const QString& path) {
+    Status status;
+    writeExport(rows, path, nullptr, status);
+    return status;
+}
+
+ExportOutcome exportCustomerList(CustomerRows& rows, const Services& services, QWidget* owner) {
     BusyPointer busy(*services.pointer);
-    if (!rows.isActive()) {
-        erreur_donnees(DataError::fromQuery(rows), services, owner);
+    if (Status s = rows.status(); !s) {
+        erreur_donnees(s.error(), services, owner);
         return ExportOutcome::Failed;
     }
     const QString path = customerExportPath(filesBase(), services.clock->today());
-    if (Status s = writeCustomerExport(rows, path); !s) {
-        erreur_donnees(s.error(), services, owner);
-        return ExportOutcome::Failed;
+    {
+        ProgressDialog progress(*services.clock, owner,
+                                QStringLiteral("Exportation des clients vers ") + path);
+        Status s;
+        switch (writeExport(rows, path, &progress, s)) {
+        case Written::Cancelled:
+            return ExportOutcome::Cancelled;
+        case Written::Failed:
+            erreur_donnees(s.error(), services, owner);
+            return ExportOutcome::Failed;
+        case Written::Done:
+            break;
+        }
     }
     services.pointer->setDefault();
     services.boxes->message(owner, QStringLiteral("FICHIER ") + path + QStringLiteral("TERMINE"));

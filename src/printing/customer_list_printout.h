@@ -1,10 +1,9 @@
 #pragma once
 
 #include "printing/print_job.h"
+#include "session/report_rows.h"
 
 #include <QString>
-
-class QSqlQuery;
 
 namespace vdn {
 
@@ -18,17 +17,15 @@ inline const QString CustomerListTitle = QStringLiteral("VORDAN - Liste des clie
 // a whole character 100 twips before the next item of its line (or the
 // block's right edge), so that nothing prints over its neighbour.
 //
-// `rows` is the executed customer list query, forward-only, in the list's
-// order; the fields clt_cod, clt_nom, clt_ad1, clt_ad2, clt_ad3, clt_cp,
-// clt_vil, clt_tel, clt_fax and clt_mail are read by name. A query that
-// failed is reported as the job's failure. An empty list shows "Aucun client
+// `rows` are the customers in the list's order. A list that could not be
+// read is reported as the job's failure. An empty list shows "Aucun client
 // à imprimer" and prints nothing. The header carries vdn::shop_name.
 //
 // The caller closes the customer window afterwards, whatever the outcome.
-PrintOutcome printCustomerList(QSqlQuery& rows, const Services& services, QWidget* owner);
+PrintOutcome printCustomerList(CustomerRows& rows, const Services& services, QWidget* owner);
 
 // The same on any page writer (tests record the pages).
-PrintOutcome printCustomerList(QSqlQuery& rows, PageWriter& out, const Services& services,
+PrintOutcome printCustomerList(CustomerRows& rows, PageWriter& out, const Services& services,
                                QWidget* owner);
 
 } // namespace vdn

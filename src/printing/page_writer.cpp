@@ -158,6 +158,14 @@ void PageWriter::endDocument() {
     y_ = 0;
 }
 
+void PageWriter::abandonDocument() {
+    dropDocument();
+    extent_ = QRectF();
+    page_ = 1;
+    x_ = 0;
+    y_ = 0;
+}
+
 void PageWriter::setOrientation(Orientation o) {
     orientation_ = o;
     applyOrientation(o);

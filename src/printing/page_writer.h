@@ -79,6 +79,9 @@ public:
     // Sends the document; a document with nothing drawn sends nothing. The
     // next document starts again at page 1.
     void endDocument();
+    // Drops the document being drawn: nothing of it is sent. The next
+    // document starts again at page 1.
+    void abandonDocument();
     // Applies to the next document.
     void setOrientation(Orientation o);
     Orientation orientation() const { return orientation_; }
@@ -112,6 +115,7 @@ protected:
     virtual void drawLine(double x1, double y1, double x2, double y2) = 0;
     virtual void startNewPage() = 0;
     virtual void finishDocument() = 0;
+    virtual void dropDocument() = 0;
     virtual void applyOrientation(Orientation o) = 0;
     // Width of the text and height of one line in the current font, in twips.
     virtual double textWidth(const QString& text) const;

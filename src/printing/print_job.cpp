@@ -5,6 +5,7 @@
 #include "platform/print_dialog.h"
 #include "platform/services.h"
 #include "printing/page_writer.h"
+#include "widgets/progress_dialog.h"
 
 namespace vdn {
 
@@ -14,6 +15,11 @@ int printerSetUp(PrintDialog& dialog, QWidget* owner) {
 
 PrintOutcome runPrintJob(PageWriter& out, const Services& services, QWidget* owner,
                          const DrawReport& draw) {
+    return runPrintJob(out, services, owner, [&](PageWriter& w, Progress*) { return draw(w); });
+}
+
+PrintOutcome runPrintJob(PageWriter& out, const Services& services, QWidget* owner,
+                         const DrawLongReport& draw) {
     Q_ASSERT(services.printDialog);
     // Named before the dialog shows: the dialog names the PDF file it offers
     // after the job, which must not be the previous document's.
@@ -28,7 +34,15 @@ PrintOutcome runPrintJob(PageWriter& out, const Services& services, QWidget* own
     {
         BusyPointer busy(*services.pointer);
         out.setOrientation(PageWriter::Orientation::Landscape);
-        drawn = draw(out);
+        ProgressDialog progress(*services.clock, owner,
+                                QStringLiteral("Impression en cours : ") + out.documentTitle());
+        drawn = draw(out, &progress);
+        if (progress.cancelled()) {
+            out.abandonDocument();
+            out.clearFailure();
+            out.setOrientation(PageWriter::Orientation::Portrait);
+            return PrintOutcome::Cancelled;
+        }
         if (drawn.ok())
             drawn = out.status();
     }

@@ -10,6 +10,7 @@ namespace vdn {
 
 class PageWriter;
 class PrintDialog;
+class Progress;
 struct Services;
 
 // The error number of a cancelled print dialog; a print job that meets it
@@ -40,5 +41,20 @@ using DrawReport = std::function<Status(PageWriter& out)>;
 // CancelCode) and the pages drawn so far are still sent.
 PrintOutcome runPrintJob(PageWriter& out, const Services& services, QWidget* owner,
                          const DrawReport& draw);
+
+// A report that may take long: it reports its progress as it draws.
+using DrawLongReport = std::function<Status(PageWriter& out, Progress* progress)>;
+
+// runPrintJob for a long report: once the printer is chosen, a progress
+// window ("Impression en cours" and the document's title) shows when the
+// drawing lasts. "Annuler" there stops the drawing: the document is
+// abandoned, nothing is sent (no print job, no PDF file left), no message.
+PrintOutcome runPrintJob(PageWriter& out, const Services& services, QWidget* owner,
+                         const DrawLongReport& draw);
+
+// What a long report returns when its progress said to stop.
+inline Status stoppedByUser() {
+    return DataError::other(CancelCode, QString());
+}
 
 } // namespace vdn

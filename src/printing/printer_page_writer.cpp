@@ -1,5 +1,6 @@
 #include "printing/printer_page_writer.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPrinter>
@@ -122,6 +123,22 @@ void PrinterPageWriter::finishDocument() {
         return;
     }
     // The orientation asked for while the document was open.
+    applyOrientation(orientation());
+}
+
+void PrinterPageWriter::dropDocument() {
+    page_.clear();
+    if (!painter_.isActive())
+        return;
+    const bool toFile = device().outputFormat() == QPrinter::PdfFormat;
+    const QString file = device().outputFileName();
+    painter_.end();
+    device_ = nullptr;
+    // A print queue's job is a temporary file never submitted, removed with
+    // its target; a PDF file chosen in the dialog is removed likewise.
+    target_.reset();
+    if (toFile && !file.isEmpty())
+        QFile::remove(file);
     applyOrientation(orientation());
 }
 

@@ -36,6 +36,7 @@ protected:
     void drawLine(double x1, double y1, double x2, double y2) override;
     void startNewPage() override;
     void finishDocument() override;
+    void dropDocument() override;
     void applyOrientation(Orientation o) override;
     double textWidth(const QString& text) const override;
     double lineHeight() const override;

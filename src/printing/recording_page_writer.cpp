@@ -61,6 +61,14 @@ void RecordingPageWriter::finishDocument() {
     drawn_ = false;
 }
 
+void RecordingPageWriter::dropDocument() {
+    // Recorded as a document ended without being sent.
+    Op op = make(Kind::EndDocument);
+    op.text = documentTitle();
+    ops_.append(op);
+    drawn_ = false;
+}
+
 void RecordingPageWriter::applyOrientation(Orientation o) {
     Op op = make(Kind::Orientation);
     op.orientation = o;

@@ -7,6 +7,7 @@
 #include "data/connection.h"
 #include "printing/ball_list_printout.h"
 #include "printing/recording_page_writer.h"
+#include "support/query_reports.h"
 
 #include <QMap>
 #include <QSqlError>

@@ -13,6 +13,7 @@
 #include "reference/catalogue.h"
 #include "reference/vdn_param.h"
 #include "support/csv_reader.h"
+#include "support/query_reports.h"
 #include "support/soundness.h"
 #include "support/widget_lookup.h"
 

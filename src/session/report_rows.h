@@ -1,0 +1,73 @@
+#pragma once
+
+#include "data/data_error.h"
+#include "data/row_reader.h"
+
+#include <array>
+#include <cstddef>
+
+namespace vdn {
+
+// The fields of a customer that the customer list printout and the export
+// read. One list for both: each report picks its fields from it by name.
+enum class CustomerReportField {
+    Code,
+    Name,
+    Address1,
+    Address2,
+    Address3,
+    PostCode,
+    City,
+    Country,
+    Phone,
+    Mobile,
+    Nic,
+    Fax,
+    Mail,
+    Count
+};
+
+// The fields of a ball that the ball list printout reads.
+enum class BallReportField {
+    Bag,
+    Brand,
+    Ball,
+    Serial,
+    Layout,
+    Rg,
+    Differential,
+    Core,
+    Length,
+    Hook,
+    Surface,
+    Count
+};
+
+// One row of a report, its fields named by `Field`.
+template <class Field> struct ReportRow {
+    std::array<RowText, std::size_t(Field::Count)> fields{};
+
+    const RowText& operator[](Field f) const { return fields[std::size_t(f)]; }
+};
+
+using CustomerReportRow = ReportRow<CustomerReportField>;
+using BallReportRow = ReportRow<BallReportField>;
+
+// The rows of a report, handed over one at a time by the store that read
+// them: a report never holds the whole list.
+template <class Row> class RowCursor {
+public:
+    virtual ~RowCursor() = default;
+    // Fills `row` with the next row (the first on the first call); false at
+    // the end and after a failure, which status() then carries.
+    virtual bool next(Row& row) = 0;
+    // A list that could not be read is a failure before the first row.
+    virtual Status status() const = 0;
+    // How many rows the list holds, or -1 when that is not known.
+    virtual qint64 count() const { return -1; }
+};
+
+using CustomerRows = RowCursor<CustomerReportRow>;
+using BallRows = RowCursor<BallReportRow>;
+
+} // namespace vdn
