@@ -32,6 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const qsizetype cut = input.lastIndexOf('\n');
     const QByteArray existing = cut < 0 ? QByteArray() : input.left(cut + 1);
     const QString password = QString::fromUtf8(input.mid(cut + 1));
+    // A password the file cannot hold is refused before it is written.
+    if (!vdn::passwordFileCanHold(password))
+        return 0;
     const QByteArray out = vdn::passwordFileWithEntry(existing, login, password);
     if (!out.endsWith('\n'))
         std::abort();

@@ -192,6 +192,11 @@ QByteArray passwordFileWithEntry(const QByteArray& existing, const ServerLogin& 
     return out.join('\n') + '\n';
 }
 
+bool passwordFileCanHold(const QString& value) {
+    return !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')) &&
+           !value.contains(QChar(0));
+}
+
 QString passwordFilePath() {
     const QString named = qEnvironmentVariable("PGPASSFILE");
     if (!named.isEmpty())
@@ -204,6 +209,13 @@ QString passwordFilePath() {
 
 Status savePassword(const ServerLogin& login, const QString& password) {
     const QString path = passwordFilePath();
+    for (const QString& value : {login.host, login.database, login.role, password})
+        if (!passwordFileCanHold(value))
+            return DataError::other(
+                errnum::InvalidValue,
+                QStringLiteral("Le mot de passe, le rôle, la base ou le serveur contient un "
+                               "retour à la ligne : il ne peut pas être enregistré dans %1.")
+                    .arg(QDir::toNativeSeparators(path)));
     QByteArray existing;
     QFile in(path);
     if (in.exists()) {

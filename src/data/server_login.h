@@ -43,13 +43,19 @@ QString passwordFileField(const QString& value);
 QByteArray passwordFileWithEntry(const QByteArray& existing, const ServerLogin& login,
                                  const QString& password);
 
+// Whether a value can be written in the password file: a line end or a NUL
+// would end it early (a password ending in CR loses it, one with LF writes a
+// line of its own), so such a value is refused.
+bool passwordFileCanHold(const QString& value);
+
 // The password file libpq reads: the file named by PGPASSFILE, or .pgpass in
 // the home folder ($HOME).
 QString passwordFilePath();
 
 // Writes the entry into the password file (made when absent), which is left
 // readable and writable by its owner only (libpq ignores a file others may
-// read). Nothing is changed when it cannot be read or written.
+// read). Nothing is changed when it cannot be read or written, or when a
+// field or the password cannot be held in it.
 Status savePassword(const ServerLogin& login, const QString& password);
 
 // Opens the VORDAN database at `address` (brought to the current schema, as

@@ -76,6 +76,9 @@ void TestServerLogin::password_file() {
     qputenv("PGPASSFILE", other.filePath("mots").toUtf8());
     QVERIFY(savePassword(shop, "x").ok());
     QVERIFY(QFile::exists(other.filePath("mots")));
+    for (const QString& bad : {QString("a\rb"), QString("a\n*:*:*:*:b"), QString("a") + QChar(0)})
+        QVERIFY(!savePassword(shop, bad).ok() && !savePassword({bad, 1, "b", "r"}, "x").ok());
+    QCOMPARE(QFile(other.filePath("mots")).size(), qint64(26));
     qputenv("PGPASSFILE", "/proc/vordan-absent/mots");
     const Status refused = savePassword(shop, "x");
     QVERIFY(!refused.ok() && refused.error().text.contains("n'a pas pu être écrit"));
