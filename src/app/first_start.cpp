@@ -5,6 +5,8 @@
 #include "data/database_creator.h"
 #include "data/globals.h"
 #include "data/schema.h"
+#include "data/server_address.h"
+#include "data/server_login.h"
 #include "data/shop_store.h"
 #include "platform/message_boxes.h"
 
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace vdn {
@@ -113,6 +116,34 @@ FirstStartDialog::FirstStartDialog(MessageBoxes& boxes, const QString& configFol
     row2->addWidget(cmdParcourirExistant);
     open->addRow(QStringLiteral("Dossier contenant vordan.mdb :"), row2);
 
+    optServeur = new QRadioButton(QStringLiteral("Se connecter au serveur de la boutique"), this);
+    optServeur->setObjectName(QStringLiteral("optServeur"));
+    fraServeur = new QGroupBox(this);
+    fraServeur->setObjectName(QStringLiteral("fraServeur"));
+    auto* server = new QFormLayout(fraServeur);
+    txtServeur = new QLineEdit(fraServeur);
+    txtServeur->setObjectName(QStringLiteral("txtServeur"));
+    txtServeur->setPlaceholderText(QStringLiteral("nom ou adresse IP du serveur"));
+    txtPort = new QSpinBox(fraServeur);
+    txtPort->setObjectName(QStringLiteral("txtPort"));
+    txtPort->setRange(1, 65535);
+    txtPort->setValue(5432);
+    auto* row3 = new QHBoxLayout;
+    row3->addWidget(txtServeur, 1);
+    row3->addWidget(new QLabel(QStringLiteral("Port :"), fraServeur));
+    row3->addWidget(txtPort);
+    server->addRow(QStringLiteral("Serveur :"), row3);
+    txtBaseServeur = new QLineEdit(QStringLiteral("vordan"), fraServeur);
+    txtBaseServeur->setObjectName(QStringLiteral("txtBaseServeur"));
+    server->addRow(QStringLiteral("Base :"), txtBaseServeur);
+    txtRole = new QLineEdit(fraServeur);
+    txtRole->setObjectName(QStringLiteral("txtRole"));
+    server->addRow(QStringLiteral("Rôle :"), txtRole);
+    txtMotDePasse = new QLineEdit(fraServeur);
+    txtMotDePasse->setObjectName(QStringLiteral("txtMotDePasse"));
+    txtMotDePasse->setEchoMode(QLineEdit::Password);
+    server->addRow(QStringLiteral("Mot de passe :"), txtMotDePasse);
+
     auto* buttons = new QDialogButtonBox(this);
     cmdContinuer = buttons->addButton(QStringLiteral("Continuer"), QDialogButtonBox::AcceptRole);
     cmdContinuer->setObjectName(QStringLiteral("cmdContinuer"));
@@ -127,6 +158,8 @@ FirstStartDialog::FirstStartDialog(MessageBoxes& boxes, const QString& configFol
     layout->addWidget(fraCreer);
     layout->addWidget(optOuvrir);
     layout->addWidget(fraOuvrir);
+    layout->addWidget(optServeur);
+    layout->addWidget(fraServeur);
     layout->addStretch(1);
     layout->addWidget(buttons);
     setMinimumWidth(560);
@@ -134,6 +167,7 @@ FirstStartDialog::FirstStartDialog(MessageBoxes& boxes, const QString& configFol
     optCreer->setChecked(true);
     updateMode();
     connect(optCreer, &QRadioButton::toggled, this, &FirstStartDialog::updateMode);
+    connect(optServeur, &QRadioButton::toggled, this, &FirstStartDialog::updateMode);
     connect(cmdParcourirNouveau, &QPushButton::clicked, this,
             [this] { browse(txtDossierNouveau); });
     connect(cmdParcourirExistant, &QPushButton::clicked, this,
@@ -145,6 +179,7 @@ FirstStartDialog::FirstStartDialog(MessageBoxes& boxes, const QString& configFol
 void FirstStartDialog::updateMode() {
     fraCreer->setEnabled(optCreer->isChecked());
     fraOuvrir->setEnabled(optOuvrir->isChecked());
+    fraServeur->setEnabled(optServeur->isChecked());
 }
 
 void FirstStartDialog::browse(QLineEdit* into) {
@@ -172,6 +207,9 @@ void FirstStartDialog::proceed() {
             return;
         }
         if (!create(folder) || !writePathFile(folder))
+            return;
+    } else if (optServeur->isChecked()) {
+        if (!joinServer())
             return;
     } else {
         const QString folder = cleanFolder(txtDossierExistant->text());
@@ -239,8 +277,46 @@ bool FirstStartDialog::openExisting(const QString& folder) {
     return true;
 }
 
+bool FirstStartDialog::joinServer() {
+    ServerLogin login;
+    login.host = txtServeur->text().trimmed();
+    login.port = txtPort->value();
+    login.database = txtBaseServeur->text().trimmed();
+    login.role = txtRole->text().trimmed();
+    const QString missing = login.host.isEmpty()       ? QStringLiteral("le nom du serveur")
+                            : login.database.isEmpty() ? QStringLiteral("le nom de la base")
+                            : login.role.isEmpty()     ? QStringLiteral("le rôle")
+                                                       : QString();
+    if (!missing.isEmpty()) {
+        boxes_.message(this, QStringLiteral("Indiquez %1.").arg(missing));
+        return false;
+    }
+    // Taken as typed: blanks may belong to a password.
+    const QString password = txtMotDePasse->text();
+    const QString address = loginAddress(login);
+    {
+        Result<std::unique_ptr<Connection>> c = openWithPassword(address, password);
+        if (!c) {
+            boxes_.message(this,
+                           QStringLiteral("La connexion au serveur a échoué (%1) :\n%2")
+                               .arg(shownAddress(address), joinFailureText(c.error(), login)));
+            return false;
+        }
+    }
+    if (!password.isEmpty()) {
+        if (const Status s = savePassword(login, password); !s) {
+            boxes_.message(this, s.error().text);
+            return false;
+        }
+    }
+    return writePathLine(address);
+}
+
 bool FirstStartDialog::writePathFile(const QString& folder) {
-    const QString base = folder + QLatin1Char('/');
+    return writePathLine(folder + QLatin1Char('/'));
+}
+
+bool FirstStartDialog::writePathLine(const QString& base) {
     QSaveFile out(QDir(configFolder_).filePath(PathFileName));
     const QByteArray line = base.toUtf8() + '\n';
     if (!QDir().mkpath(configFolder_) || !out.open(QIODevice::WriteOnly) ||

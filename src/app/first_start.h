@@ -7,6 +7,7 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 
 namespace vdn {
 
@@ -30,8 +31,8 @@ class FirstStartDialog : public QDialog {
 public:
     FirstStartDialog(MessageBoxes& boxes, const QString& configFolder, QWidget* parent = nullptr);
 
-    // The database folder written into CHEMIN.QZ (with its final '/'), once
-    // accepted.
+    // The database folder written into CHEMIN.QZ (with its final '/'), or the
+    // server's address, once accepted.
     QString chosenBase() const { return chosenBase_; }
 
     QRadioButton* optCreer = nullptr;
@@ -46,6 +47,16 @@ public:
     QGroupBox* fraOuvrir = nullptr;
     QLineEdit* txtDossierExistant = nullptr;
     QPushButton* cmdParcourirExistant = nullptr;
+    // Joining the shop's server: the connection is tried, then CHEMIN.QZ names
+    // the server's address (never a password) and a typed password goes to
+    // the user's password file.
+    QRadioButton* optServeur = nullptr;
+    QGroupBox* fraServeur = nullptr;
+    QLineEdit* txtServeur = nullptr;
+    QSpinBox* txtPort = nullptr;
+    QLineEdit* txtBaseServeur = nullptr;
+    QLineEdit* txtRole = nullptr;
+    QLineEdit* txtMotDePasse = nullptr;
     QPushButton* cmdContinuer = nullptr;
     QPushButton* cmdQuitter = nullptr;
 
@@ -55,7 +66,9 @@ private:
     void proceed();
     bool create(const QString& folder);
     bool openExisting(const QString& folder);
+    bool joinServer();
     bool writePathFile(const QString& folder);
+    bool writePathLine(const QString& line);
 
     MessageBoxes& boxes_;
     QString configFolder_;

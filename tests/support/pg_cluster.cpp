@@ -198,6 +198,23 @@ bool PgCluster::psql(const QString& database, const QString& sql, QString* outpu
     return ran;
 }
 
+bool PgCluster::addPasswordRole(const QString& role, const QString& password) {
+    QString quoted = password;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    if (!psql(QStringLiteral("postgres"),
+              QStringLiteral("CREATE ROLE \"%1\" LOGIN SUPERUSER PASSWORD '%2'").arg(role, quoted)))
+        return false;
+    // pg_hba.conf is read from the top: the line for this role goes first.
+    const QString line = QStringLiteral("host all \"%1\" 127.0.0.1/32 scram-sha-256").arg(role);
+    QString hba = root_ + QStringLiteral("/data/pg_hba.conf");
+    return runAsOwner(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"),
+                       QStringLiteral("{ printf '%s\\n' \"$1\"; cat \"$2\"; } > \"$2.new\" && "
+                                      "mv \"$2.new\" \"$2\""),
+                       QStringLiteral("sh"), line, hba}) &&
+           psql(QStringLiteral("postgres"), QStringLiteral("SELECT pg_reload_conf()"));
+}
+
 QString PgCluster::newDatabase() {
     if (!ok())
         return {};

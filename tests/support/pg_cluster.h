@@ -37,6 +37,10 @@ public:
     // Runs SQL on a database of the cluster with psql (unaligned, tuples
     // only); false on failure, with psql's words in the warning and `output`.
     bool psql(const QString& database, const QString& sql, QString* output = nullptr) const;
+    // A login role of the cluster's own (superuser) that must give `password`
+    // when it connects through TCP, as on a shop's network; other roles and
+    // the socket stay without a password. False on failure.
+    bool addPasswordRole(const QString& role, const QString& password);
     // The database name of an address made by newDatabase().
     static QString databaseOf(const QString& address);
 
