@@ -136,8 +136,11 @@ void VdnClient::setCurrent(const CurrentCustomer& customer) {
 }
 
 void VdnClient::followCode(const QString& code) {
-    if (code != current_.code)
-        setCurrent(CurrentCustomer{code, {}, {}});
+    if (code == current_.code)
+        return;
+    CurrentCustomer changed = current_;
+    changed.code = code;
+    setCurrent(changed);
 }
 
 const CustomerQuery& VdnClient::lastQuery() const {

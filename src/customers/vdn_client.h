@@ -88,8 +88,9 @@ protected:
 private:
     // Makes a customer the current one and tells whoever acts on it.
     void setCurrent(const CurrentCustomer& customer);
-    // Txtcod shows another code: the current customer is the one of that
-    // code, of which nothing else is known yet.
+    // Txtcod shows another code (typed, formatted, moved by a save): the
+    // current customer takes it; its name and state stay those the record
+    // panel shows.
     void followCode(const QString& code);
     // Loads a customer into the record panel and the summary, and makes it
     // the current one.
