@@ -7,7 +7,6 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QTest>
-#include <QVBoxLayout>
 
 using namespace vdn;
 
@@ -42,15 +41,12 @@ void TestFocusLeft::leaving() {
     QFETCH(bool, hidden);
     QFETCH(bool, left);
     QWidget window;
-    auto* layout = new QVBoxLayout(&window);
     auto* c = new QComboBox(&window);
     c->setEditable(true);
     const QMap<QString, QWidget*> named{{"a", new QLineEdit(&window)},
                                         {"b", new QLineEdit(&window)},
                                         {"c", c},
                                         {"c-edit", c->lineEdit()}};
-    for (const char* w : {"a", "b", "c"})
-        layout->addWidget(named.value(w));
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
