@@ -11,7 +11,7 @@
 #include "platform/pointer.h"
 #include "printing/ball_list_printout.h"
 #include "reference/param_store.h"
-#include "session/changed_elsewhere.h"
+#include "widgets/changed_elsewhere.h"
 
 namespace vdn {
 

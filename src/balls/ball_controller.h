@@ -3,8 +3,8 @@
 #include "balls/ball_store.h"
 #include "platform/services.h"
 #include "reference/pick_lists.h"
-#include "session/changed_elsewhere.h"
 #include "session/current_customer.h"
+#include "widgets/changed_elsewhere.h"
 
 #include <QObject>
 

@@ -4,6 +4,7 @@
 #include "platform/twips.h"
 #include "platform/whole_characters.h"
 #include "reference/catalogue.h"
+#include "widgets/focus_left.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -445,18 +446,7 @@ void BallRecordPanel::showBrandPicture(QLabel* picture) {
 }
 
 bool BallRecordPanel::leftForGood(QWidget* field, QEvent* event) const {
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    // A message box, another window or the field's own drop-down taking
-    // the focus is no leaving of the field; nor is the record being hidden.
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !isVisible())
-        return false;
-    const QWidget* now = QApplication::focusWidget();
-    if (!now)
-        return true;
-    if (auto* combo = qobject_cast<QComboBox*>(field))
-        return now != combo && !combo->isAncestorOf(now) &&
-               now->window() != combo->view()->window();
-    return now != field;
+    return focusLeftForGood(*field, *static_cast<QFocusEvent*>(event));
 }
 
 void BallRecordPanel::setDrillingText(const QString& text, const QString& code,

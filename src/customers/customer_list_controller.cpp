@@ -82,7 +82,7 @@ void CustomerListController::deleteCustomer() {
                                    QStringLiteral("Etes-vous sûr de vouloir supprimer la "
                                                   "fiche : ") +
                                        *code + QStringLiteral(" et son matériel ? "))) {
-        emit cancelRequested();
+        emit deleteEnded();
         return;
     }
     const CustomerQuery before = panel_.shownQuery();
@@ -98,7 +98,7 @@ void CustomerListController::deleteCustomer() {
         pointList(before);
         return;
     }
-    emit cancelRequested();
+    emit deleteEnded();
 }
 
 void CustomerListController::printList() {

@@ -25,8 +25,8 @@ public:
     void showEveryoneAfresh();
     // Every customer by name; the search text and the other queries stay.
     void showEveryone();
-    // Only this customer, as after a selection. False when the list could
-    // not be read (reported).
+    // Only this customer, as while a delete asks whether to keep the
+    // customer. False when the list could not be read (reported).
     bool showOnly(const QString& code);
 
     // The customer query the list grid runs now.
@@ -38,8 +38,9 @@ public:
 signals:
     // cmdsupprime chose this customer: it becomes the current one.
     void customerChosen(const QString& code);
-    // The delete ended, done or not: the window's cancel is due.
-    void cancelRequested();
+    // The delete is over, done or declined: the window goes back to the
+    // full list.
+    void deleteEnded();
     // The list printout ended, however it ended: the window closes.
     void closeRequested();
 

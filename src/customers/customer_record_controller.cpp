@@ -2,10 +2,10 @@
 
 #include "customers/customer_record_panel.h"
 #include "data/error_report.h"
-#include "data/globals.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
-#include "session/changed_elsewhere.h"
+#include "session/record_mode.h"
+#include "widgets/changed_elsewhere.h"
 
 namespace vdn {
 
@@ -91,8 +91,10 @@ QString movedCodeMessage(const QString& proposed, const QString& used) {
 CustomerRecordController::CustomerRecordController(const Services& services,
                                                    CustomerStore& customers,
                                                    const SheetStore& sheets,
-                                                   CustomerRecordPanel& panel, QObject* parent)
-    : QObject(parent), services_(services), customers_(customers), sheets_(sheets), panel_(panel) {
+                                                   CustomerRecordPanel& panel,
+                                                   const RecordMode& mode, QObject* parent)
+    : QObject(parent), services_(services), customers_(customers), sheets_(sheets), panel_(panel),
+      mode_(mode) {
     connect(&panel, &CustomerRecordPanel::validateClicked, this,
             &CustomerRecordController::validate);
     connect(&panel, &CustomerRecordPanel::codeLeft, this, &CustomerRecordController::codeCheck);
@@ -106,12 +108,12 @@ void CustomerRecordController::refuse(const QString& message, FocusCall focus) {
 }
 
 void CustomerRecordController::codeCheck() {
-    if (!en_ajout && !en_modif)
+    if (!mode_.entering())
         return;
     panel_.setCode(formatCustomerCode(panel_.code()));
     // Only a new customer can run into an existing code; the proposed one,
     // if another workstation took it meanwhile, moves when it is saved.
-    if (!en_ajout || panel_.code().trimmed().isEmpty() || panel_.code() == proposedCode_)
+    if (!mode_.en_ajout || panel_.code().trimmed().isEmpty() || panel_.code() == proposedCode_)
         return;
     Result<std::optional<CustomerRecord>> existing = customers_.byCode(panel_.code());
     if (!existing) {
@@ -124,9 +126,9 @@ void CustomerRecordController::codeCheck() {
 
 void CustomerRecordController::validate() {
     BusyPointer busy(*services_.pointer);
-    if (panel_.current().deleted()) {
+    if (customer_.deleted()) {
         refuse(QStringLiteral("Cette fiche est supprimée et non modifiable"), nullptr);
-        emit cancelRequested();
+        emit entryEnded();
         return;
     }
     if (panel_.code().trimmed().isEmpty()) {
@@ -135,7 +137,7 @@ void CustomerRecordController::validate() {
     }
     // A new number must stay a number: the next customer's is counted from
     // the highest one.
-    if (en_ajout && !isCustomerNumber(panel_.code())) {
+    if (mode_.en_ajout && !isCustomerNumber(panel_.code())) {
         refuse(QStringLiteral(" N° client non numérique"), &CustomerRecordPanel::focusCode);
         return;
     }
@@ -151,19 +153,19 @@ void CustomerRecordController::validate() {
         erreur_donnees(existing.error(), services_, panel_.window(), SavingCustomer);
         return;
     }
-    if (existing->has_value() && en_ajout && code != proposedCode_) {
+    if (existing->has_value() && mode_.en_ajout && code != proposedCode_) {
         // The entry stays as typed: only the code needs changing.
         refuse(QStringLiteral("Ce code existe déjà"), &CustomerRecordPanel::focusCode);
         return;
     }
-    if (!existing->has_value() && en_modif) {
+    if (!existing->has_value() && mode_.en_modif) {
         refuse(QStringLiteral("Ce code n'existe pas"), nullptr);
-        emit cancelRequested();
+        emit entryEnded();
         return;
     }
     const CustomerRecord row = panel_.ecrit_client();
-    if (en_ajout ? insertNew(row) : updateChecked(row))
-        emit cancelRequested();
+    if (mode_.en_ajout ? insertNew(row) : updateChecked(row))
+        emit entryEnded();
 }
 
 bool CustomerRecordController::insertNew(const CustomerRecord& row) {

@@ -2,7 +2,8 @@
 
 #include "customers/customer_store.h"
 #include "platform/services.h"
-#include "session/changed_elsewhere.h"
+#include "session/current_customer.h"
+#include "widgets/changed_elsewhere.h"
 
 #include <QObject>
 
@@ -10,6 +11,7 @@ namespace vdn {
 
 class CustomerRecordPanel;
 class SheetStore;
+struct RecordMode;
 
 // The names of the fields that differ between two readings of a customer,
 // in their stored order, as the record's captions give them.
@@ -23,15 +25,18 @@ QString movedCodeMessage(const QString& proposed, const QString& used);
 
 // The work of the customer record panel Frame100: the code check on leaving
 // Txtcod and the validation, which checks the entry and writes the customer
-// shown through the customer store. It acts on the customer whose code the
-// panel's Txtcod shows, which the window keeps as its current customer. What
-// follows on the window (back to the list) it asks for through its signal.
+// shown through the customer store. The window tells it the current customer
+// and shares with it the record mode (new or modified entry). What follows on
+// the window (back to the list) it asks for through its signal.
 class CustomerRecordController : public QObject {
     Q_OBJECT
 public:
     CustomerRecordController(const Services& services, CustomerStore& customers,
                              const SheetStore& sheets, CustomerRecordPanel& panel,
-                             QObject* parent = nullptr);
+                             const RecordMode& mode, QObject* parent = nullptr);
+
+    // The customer the entry is about, as the window holds it.
+    void setCustomer(const CurrentCustomer& customer) { customer_ = customer; }
 
     // The code proposed for a new customer. Left as it is, it moves to the
     // next free code when another workstation takes it meanwhile; a code the
@@ -45,8 +50,10 @@ public:
     void codeCheck();
 
 signals:
-    // The validation ended (written, or refused for good): back to the list.
-    void cancelRequested();
+    // The entry is over: the customer was written, or the validation refused
+    // it for good (a deleted or vanished customer). The window goes back to
+    // the list.
+    void entryEnded();
 
 private:
     // Shows the refusal with the usual pointer, then puts the focus back on
@@ -66,6 +73,8 @@ private:
     CustomerStore& customers_;
     const SheetStore& sheets_;
     CustomerRecordPanel& panel_;
+    const RecordMode& mode_;
+    CurrentCustomer customer_;
     QString proposedCode_;
 };
 

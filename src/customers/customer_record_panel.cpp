@@ -3,6 +3,7 @@
 #include "platform/message_boxes.h"
 #include "platform/twips.h"
 #include "platform/whole_characters.h"
+#include "widgets/focus_left.h"
 
 #include <QButtonGroup>
 #include <QFocusEvent>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 namespace vdn {
@@ -181,8 +183,10 @@ CustomerRecordPanel::CustomerRecordPanel(const Services& services, QWidget* pare
     });
     connect(cmdvalide, &QPushButton::clicked, this, &CustomerRecordPanel::validateClicked);
     connect(cmdannule, &QPushButton::clicked, this, &CustomerRecordPanel::cancelRequested);
-    for (QLineEdit* edit : {Txtcod, txtint, Txtnom, txtetat})
-        connect(edit, &QLineEdit::textChanged, this, &CustomerRecordPanel::currentChanged);
+    connect(Txtcod, &QLineEdit::textChanged, this, [this](const QString& code) {
+        if (!filling_)
+            emit codeChanged(code);
+    });
     efface_client();
 }
 
@@ -278,6 +282,7 @@ QLineEdit* CustomerRecordPanel::box(CustomerField field) const {
 }
 
 void CustomerRecordPanel::efface_client() {
+    const QScopedValueRollback<bool> filling(filling_, true);
     loaded_ = CustomerRecord();
     for (const BoxRule& rule : Boxes) {
         QLineEdit* edit = this->*rule.member;
@@ -300,6 +305,7 @@ void CustomerRecordPanel::efface_client() {
 }
 
 void CustomerRecordPanel::display(const CustomerRecord& customer) {
+    const QScopedValueRollback<bool> filling(filling_, true);
     efface_client();
     loaded_ = customer;
     // A box shows the whole stored value, even one longer than what may be
@@ -373,10 +379,6 @@ bool CustomerRecordPanel::hasChanges() const {
     return false;
 }
 
-CurrentCustomer CustomerRecordPanel::current() const {
-    return {Txtcod->text(), txtint->text() + QLatin1Char(' ') + Txtnom->text(), txtetat->text()};
-}
-
 QString CustomerRecordPanel::code() const {
     return Txtcod->text();
 }
@@ -431,11 +433,7 @@ bool CustomerRecordPanel::eventFilter(QObject* watched, QEvent* event) {
         if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason)
             QTimer::singleShot(0, edit, &QLineEdit::selectAll);
     } else if (event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        // Leaving the window (another program, a message box) or a panel
-        // being hidden is no leaving of the box.
-        const bool left =
-            reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && isVisible();
+        const bool left = focusLeftForGood(*edit, *static_cast<QFocusEvent*>(event));
         if (left && edit == Txtcod)
             emit codeLeft();
         else if (left && edit == txtlbs)

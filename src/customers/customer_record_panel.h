@@ -2,7 +2,6 @@
 
 #include "customers/customer_store.h"
 #include "platform/services.h"
-#include "session/current_customer.h"
 
 #include <QWidget>
 
@@ -27,9 +26,12 @@ public:
     explicit CustomerRecordPanel(const Services& services, QWidget* parent = nullptr);
 
     // Empties every box and selects the first choice of each option group.
+    // The code emptied is no change of the code: whoever clears the panel
+    // knows what becomes of the current customer.
     void efface_client();
     // Clears the panel, then shows the customer: a null field keeps the
-    // cleared value.
+    // cleared value. Shown by the owner of the current customer, the code is
+    // not signalled back as changed.
     void display(const CustomerRecord& customer);
     // The customer as the boxes show it (hand, wrist support and tariff from
     // the hidden code boxes), for the summary.
@@ -46,8 +48,9 @@ public:
     // emptied first for a private customer.
     CustomerRecord ecrit_client();
 
-    // The current customer's code: the text of Txtcod.
+    // The code the entry shows: the text of Txtcod.
     QString code() const;
+    // Puts a code in Txtcod; codeChanged() tells the window.
     void setCode(const QString& code);
     // Editable for a new customer; fixed while an existing one is modified.
     void setCodeEditable(bool editable);
@@ -59,20 +62,17 @@ public:
     void focusCode();
     void focusName();
 
-    // The customer the boxes show: the code of Txtcod, the sigle and name,
-    // the state.
-    CurrentCustomer current() const;
-
 signals:
     // cmdvalide was clicked.
     void validateClicked();
     // The user left Txtcod (not by leaving the window or hiding the panel).
     void codeLeft();
-    // Back to the list, nothing more saved (cmdannule, and the end of a
-    // validation).
+    // cmdannule: back to the list, nothing saved.
     void cancelRequested();
-    // What current() gives changed: the code, sigle, name or state box.
-    void currentChanged();
+    // Txtcod now shows another code than the one displayed: typed, formatted
+    // by the code check, or moved by a save. The window's current customer
+    // follows it.
+    void codeChanged(const QString& code);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,6 +82,8 @@ private:
 
     CustomerRecord loaded_;
     CustomerRecord baseline_;
+    // Set while efface_client() or display() fill the boxes.
+    bool filling_ = false;
 
     QLineEdit* Txtcod = nullptr;
     QLineEdit* txtint = nullptr;

@@ -8,7 +8,7 @@
 #include "customers/customer_list_panel.h"
 #include "customers/customer_record_controller.h"
 #include "customers/customer_record_panel.h"
-#include "customers/customer_summary.h"
+#include "customers/record_summary.h"
 #include "data/error_report.h"
 #include "data/globals.h"
 #include "data/shop_store.h"
@@ -59,21 +59,19 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
 
     listController_ = new CustomerListController(services_, customers_, balls_, *Frame200, this);
     recordController_ =
-        new CustomerRecordController(services_, customers_, sheets_, *Frame100, this);
+        new CustomerRecordController(services_, customers_, sheets_, *Frame100, mode_, this);
     ballController_ = new BallController(services_, balls_, *Frame300, this);
 
     connect(Frame200, &CustomerListPanel::rowClicked, this, &VdnClient::selectCustomer);
     connect(Frame200, &CustomerListPanel::newCustomerClicked, this, &VdnClient::newCustomer);
     connect(listController_, &CustomerListController::customerChosen, Frame100,
             &CustomerRecordPanel::setCode);
-    connect(listController_, &CustomerListController::cancelRequested, this, &VdnClient::cancel);
+    connect(listController_, &CustomerListController::deleteEnded, this, &VdnClient::cancel);
     connect(listController_, &CustomerListController::closeRequested, this,
             &VdnClient::ferme_fenetre);
     connect(Frame100, &CustomerRecordPanel::cancelRequested, this, &VdnClient::cancel);
-    connect(recordController_, &CustomerRecordController::cancelRequested, this,
-            &VdnClient::cancel);
-    // Whatever puts a code in Txtcod makes that customer the current one.
-    connect(Frame100, &CustomerRecordPanel::currentChanged, this, &VdnClient::followRecord);
+    connect(recordController_, &CustomerRecordController::entryEnded, this, &VdnClient::cancel);
+    connect(Frame100, &CustomerRecordPanel::codeChanged, this, &VdnClient::followCode);
     connect(Frame300, &BallPanel::modifyCustomerClicked, this, &VdnClient::modifie_client);
     connect(Frame300, &BallPanel::createSheetClicked, this, &VdnClient::createSheet);
     connect(Frame300, &BallPanel::openSheetClicked, this, &VdnClient::openSheet);
@@ -91,7 +89,7 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
             });
     connect(ballController_, &BallController::ballPanelRequested, this,
             [this] { showPanel(Panel::Balls); });
-    followRecord();
+    setCurrent(CurrentCustomer{});
 }
 
 VdnClient::~VdnClient() {
@@ -111,7 +109,7 @@ void VdnClient::installSheetPanel(QSqlDatabase db) {
         Frame400->setDatabase(std::move(db));
         return;
     }
-    Frame400 = new DrillingSheetPanel(services_, std::move(db), this);
+    Frame400 = new DrillingSheetPanel(services_, std::move(db), this, &mode_);
     static_cast<QGridLayout*>(Frame200->parentWidget()->layout())->addWidget(Frame400, 0, 0);
     Frame400->hide();
     // The sheet prints on the printer chosen in the session's print set-up,
@@ -132,10 +130,18 @@ void VdnClient::report(const DataError& error, const QString& operation) {
     erreur_donnees(error, services_, this, operation);
 }
 
-void VdnClient::followRecord() {
-    current_ = Frame100->current();
-    if (ballController_)
-        ballController_->setCustomer(current_);
+void VdnClient::setCurrent(const CurrentCustomer& customer) {
+    current_ = customer;
+    ballController_->setCustomer(current_);
+    recordController_->setCustomer(current_);
+}
+
+void VdnClient::followCode(const QString& code) {
+    if (code == current_.code)
+        return;
+    CurrentCustomer changed = current_;
+    changed.code = code;
+    setCurrent(changed);
 }
 
 const CustomerQuery& VdnClient::lastQuery() const {
@@ -185,8 +191,7 @@ void VdnClient::load() {
         report(opened.error());
     }
     showPanel(Panel::List);
-    en_ajout = false;
-    en_modif = false;
+    mode_.clear();
     services_.pointer->setDefault();
 }
 
@@ -202,8 +207,7 @@ void VdnClient::retour_liste() {
     services_.pointer->setDefault();
     listController_->showEveryoneAfresh();
     showPanel(Panel::List);
-    en_ajout = false;
-    en_modif = false;
+    mode_.clear();
 }
 
 void VdnClient::ferme_fenetre() {
@@ -230,7 +234,7 @@ VdnClient::EntryOutcome VdnClient::settleEntry() {
     } else if (!Frame100->isHidden()) {
         what = QStringLiteral("client");
         unsaved = [this] {
-            return !Frame100->isHidden() && (en_ajout || en_modif) && Frame100->hasChanges();
+            return !Frame100->isHidden() && mode_.entering() && Frame100->hasChanges();
         };
         validate = [this] { recordController_->validate(); };
     } else if (!Frame300->isHidden()) {
@@ -299,6 +303,9 @@ std::optional<CustomerRecord> VdnClient::fetchCustomer(const QString& code) {
 
 void VdnClient::affiche_client(const CustomerRecord& customer) {
     Frame100->display(customer);
+    setCurrent(currentCustomerOf(customer));
+    // The summary of the boxes: a field the record leaves null shows the
+    // panel's cleared value there too.
     const CustomerSummary summary = summarize(Frame100->shown());
     Frame300->showSummary(summary);
     // Whose sheet it is, shown as soon as the customer is (the sheet's
@@ -307,7 +314,7 @@ void VdnClient::affiche_client(const CustomerRecord& customer) {
 }
 
 bool VdnClient::updateSheetEntries() {
-    Result<bool> exists = sheets_.exists(currentCode());
+    Result<bool> exists = sheets_.exists(current_.code);
     if (!exists) {
         report(exists.error());
         return false;
@@ -319,9 +326,6 @@ bool VdnClient::updateSheetEntries() {
 void VdnClient::selectCustomer(const QString& code) {
     const std::optional<CustomerRecord> customer = fetchCustomer(code);
     if (!customer)
-        return;
-    // The hidden list holds only this customer from now on.
-    if (!listController_->showOnly(code))
         return;
     affiche_client(*customer);
     ballController_->loadBallList();
@@ -338,8 +342,8 @@ void VdnClient::newCustomer() {
         report(next.error());
         return;
     }
-    en_ajout = true;
-    en_modif = false;
+    mode_.startCreate();
+    setCurrent(CurrentCustomer{*next, {}, {}});
     Frame100->setCode(*next);
     recordController_->setProposedCode(*next);
     Frame100->setCodeEditable(true);
@@ -350,19 +354,16 @@ void VdnClient::newCustomer() {
 }
 
 void VdnClient::modifie_client() {
-    // After a selection the list holds only the current customer.
-    const std::optional<QString> code = Frame200->currentCode();
-    if (!code)
+    if (current_.code.isEmpty())
         return;
-    const std::optional<CustomerRecord> customer = fetchCustomer(*code);
+    // Read again: the entry starts from the row as stored now, with its row
+    // version.
+    const std::optional<CustomerRecord> customer = fetchCustomer(current_.code);
     if (!customer)
-        return;
-    if (!listController_->showOnly(*code))
         return;
     affiche_client(*customer);
     showPanel(Panel::Record);
-    en_ajout = false;
-    en_modif = true;
+    mode_.startModify();
     Frame100->setCodeEditable(false);
     Frame100->markUnchanged();
     Frame100->focusFirstField();

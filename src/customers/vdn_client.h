@@ -6,6 +6,7 @@
 #include "drilling/sheet_store.h"
 #include "platform/services.h"
 #include "session/current_customer.h"
+#include "session/record_mode.h"
 
 #include <QWidget>
 
@@ -25,10 +26,13 @@ class DrillingSheetPanel;
 // The customer window "Gestion des Clients". It stacks four panels in one
 // place and shows one at a time: the customer list Frame200, the customer
 // record Frame100, the ball panel Frame300 and the drilling sheet Frame400.
-// It holds what they share: the connection and its stores, and the current
-// customer, which it keeps equal to the record panel's code box Txtcod and
-// hands to the panels that act on it. Each panel's own work is done by the
-// panel's controller; the window moves between the panels.
+// It holds what they share: the connection and its stores, the record mode
+// of the customer record and the drilling sheet, and the current customer.
+// A selection makes current the record the store fetched; a code the record
+// panel signals (typed, formatted, moved by a save) becomes the current code.
+// The window tells the controllers and panels that act on the customer;
+// none of them asks it back, from a grid or a box. Each panel's own work is
+// done by the panel's controller; the window moves between the panels.
 class VdnClient : public QWidget {
     Q_OBJECT
 public:
@@ -61,6 +65,9 @@ public:
 
     // The customer the window works on: the one Txtcod shows.
     const CurrentCustomer& currentCustomer() const { return current_; }
+    // Which entry, of the customer record or the drilling sheet, is under
+    // way.
+    const RecordMode& recordMode() const { return mode_; }
     QString currentCode() const { return current_.code; }
     // The customer query the list grid runs now.
     const CustomerQuery& lastQuery() const;
@@ -79,10 +86,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // Takes what the record panel shows as the current customer and hands
-    // it to the panels that act on it.
-    void followRecord();
-    // Loads a customer into the record panel and the summary.
+    // Makes a customer the current one and tells whoever acts on it.
+    void setCurrent(const CurrentCustomer& customer);
+    // Txtcod shows another code (typed, formatted, moved by a save): the
+    // current customer takes it; its name and state stay those the record
+    // panel shows.
+    void followCode(const QString& code);
+    // Loads a customer into the record panel and the summary, and makes it
+    // the current one.
     void affiche_client(const CustomerRecord& customer);
     // Shows the drilling sheet entry that fits the current customer. False
     // when the look-up failed (reported).
@@ -116,6 +127,7 @@ private:
     BallStore balls_;
     SheetStore sheets_;
     CurrentCustomer current_;
+    RecordMode mode_;
 
     CustomerListPanel* Frame200 = nullptr;
     CustomerRecordPanel* Frame100 = nullptr;

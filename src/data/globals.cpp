@@ -7,8 +7,6 @@
 
 namespace vdn {
 
-bool en_ajout = false;
-bool en_modif = false;
 QString chemin_base;
 QString shop_name;
 QString chemin_fichiers;

@@ -2,14 +2,9 @@
 
 #include <QString>
 
-// The few values that are global by nature: the record-mode flags shared by the
-// customer record and the drilling sheet, and what start-up read.
+// The few values that are global by nature: what start-up read.
 namespace vdn {
 
-// True while a new record (customer or drilling sheet) is being created.
-extern bool en_ajout;
-// True while an existing record (customer or drilling sheet) is being modified.
-extern bool en_modif;
 // Prefix of the database file name, first line of CHEMIN.QZ, trimmed; or
 // the address of a server database.
 extern QString chemin_base;

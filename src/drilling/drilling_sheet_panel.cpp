@@ -1,7 +1,6 @@
 #include "drilling/drilling_sheet_panel.h"
 
 #include "data/error_report.h"
-#include "data/globals.h"
 #include "data/shop_store.h"
 #include "drilling/sheet_form.h"
 #include "drilling/sheet_validation.h"
@@ -11,7 +10,7 @@
 #include "platform/pointer.h"
 #include "reference/catalogue.h"
 #include "reference/pick_lists.h"
-#include "session/changed_elsewhere.h"
+#include "widgets/changed_elsewhere.h"
 #include "widgets/guide_page.h"
 
 #include <QAbstractItemView>
@@ -26,9 +25,10 @@
 
 namespace vdn {
 
-DrillingSheetPanel::DrillingSheetPanel(const Services& services, QSqlDatabase db, QWidget* parent)
+DrillingSheetPanel::DrillingSheetPanel(const Services& services, QSqlDatabase db, QWidget* parent,
+                                       RecordMode* recordMode)
     : QFrame(parent), services_(services), params_(db), sheets_(db), history_(db),
-      chooser_(choosePrinterWithDialog) {
+      chooser_(choosePrinterWithDialog), recordMode_(recordMode ? recordMode : &ownRecordMode_) {
     setObjectName(QStringLiteral("Frame400"));
     setGuidePage(this, QStringLiteral("historique.md"));
     setFrameShape(QFrame::NoFrame);
@@ -97,8 +97,7 @@ bool DrillingSheetPanel::startCreate(const CurrentCustomer& customer) {
         emit cancelRequested();
         return false;
     }
-    en_ajout = true;
-    en_modif = false;
+    recordMode_->startCreate();
     if (Status s = open(customer, Mode::Create); !s) {
         erreur_donnees(s.error(), services_, this);
         return false;
@@ -116,8 +115,7 @@ bool DrillingSheetPanel::startModify(const CurrentCustomer& customer) {
         services_.boxes->message(this, missingSheetMessage());
         return false;
     }
-    en_ajout = false;
-    en_modif = true;
+    recordMode_->startModify();
     if (Status s = open(customer, Mode::Modify); !s) {
         erreur_donnees(s.error(), services_, this);
         return false;

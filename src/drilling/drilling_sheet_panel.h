@@ -8,6 +8,7 @@
 #include "platform/services.h"
 #include "reference/param_store.h"
 #include "session/current_customer.h"
+#include "session/record_mode.h"
 
 #include <QFrame>
 #include <QSqlDatabase>
@@ -43,8 +44,14 @@ public:
     static constexpr int WidthTwips = 18735;
     static constexpr int HeightTwips = 10815;
 
-    DrillingSheetPanel(const Services& services, QSqlDatabase db, QWidget* parent = nullptr);
+    // The create and modify entries set `recordMode`, the record mode the
+    // customer window shares with its customer record; a panel given none
+    // keeps its own.
+    DrillingSheetPanel(const Services& services, QSqlDatabase db, QWidget* parent = nullptr,
+                       RecordMode* recordMode = nullptr);
     ~DrillingSheetPanel() override;
+
+    const RecordMode& recordMode() const { return *recordMode_; }
 
     // Works on another connection from now on (the window's, once its load
     // has opened it). Whatever sheet was open must be opened again.
@@ -139,6 +146,8 @@ private:
     // The customer the open sheet belongs to, fixed when it was opened.
     CurrentCustomer customer_;
     Mode mode_ = Mode::Create;
+    RecordMode ownRecordMode_;
+    RecordMode* recordMode_ = nullptr;
     bool ready_ = false;
     bool focusPending_ = false;
     QList<SheetVersion> versions_;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/data_error.h"
-#include "session/changed_elsewhere.h"
+#include "widgets/changed_elsewhere.h"
 
 #include <QMap>
 #include <QSqlDatabase>

@@ -8,6 +8,7 @@
 #include "platform/whole_characters.h"
 #include "reference/param_store.h"
 #include "reference/param_values_model.h"
+#include "widgets/focus_left.h"
 #include "widgets/pictures.h"
 
 #include <QComboBox>
@@ -329,12 +330,9 @@ bool VdnParam::eventFilter(QObject* watched, QEvent* event) {
         if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason)
             QTimer::singleShot(0, txt2, &QLineEdit::selectAll);
     } else if (watched == txt2 && event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        // Switching to another window or opening a menu is not leaving the
-        // box. The rule runs once the focus has settled on its new widget, so
+        // The rule runs once the focus has settled on its new widget, so
         // that putting it back in txt2 leaves txt2 fully focused.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-            txt2->isVisible())
+        if (focusLeftForGood(*txt2, *static_cast<QFocusEvent*>(event)))
             QTimer::singleShot(0, this, [this] {
                 // A box hidden with its panel, or a window being closed, is no
                 // longer being entered.

@@ -144,8 +144,8 @@ void TestClientWiring::sheet_created_then_modified() {
     QTest::mouseClick(f.find(qPrintable(entry)), Qt::LeftButton);
     QVERIFY(onlyPanel(f, "Frame400"));
     QCOMPARE(f.w->height(), DrillingSheetPanel::OpenWindowHeight);
-    QVERIFY(en_ajout);
-    QVERIFY(!en_modif);
+    QVERIFY(f.w->recordMode().en_ajout);
+    QVERIFY(!f.w->recordMode().en_modif);
     QCOMPARE(f.find("Frame400")->findChild<QLabel*>("Label25")->text(),
              QStringLiteral("M. DUPONT JEAN"));
     QCOMPARE(f.find("Frame400")->findChild<QLabel*>("Label44")->text(),
@@ -170,8 +170,8 @@ void TestClientWiring::sheet_created_then_modified() {
     // Opened again it shows what was saved; a change is written over it.
     f.click("cmdmodif_fiche");
     QVERIFY(onlyPanel(f, "Frame400"));
-    QVERIFY(!en_ajout);
-    QVERIFY(en_modif);
+    QVERIFY(!f.w->recordMode().en_ajout);
+    QVERIFY(f.w->recordMode().en_modif);
     QCOMPARE(comboOf(f, 8)->currentText(), QStringLiteral("3/16 ÉPAIS"));
     QCOMPARE(comboOf(f, 12)->currentText(), QStringLiteral("5/16"));
     retypeCombo(f, 12, QStringLiteral("5/16"));

@@ -62,8 +62,6 @@ void TestCustomerList::opens_on_every_customer_by_name() {
     ClientFixture f;
     QVERIFY(f.ready());
     QVERIFY(addCustomers(*f.db));
-    en_ajout = true;
-    en_modif = true;
     QVERIFY(f.open());
     QAbstractItemModelTester tester(f.model(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -75,8 +73,7 @@ void TestCustomerList::opens_on_every_customer_by_name() {
     QVERIFY(f.find("Frame300")->isHidden());
     QVERIFY(f.find("Frame400")->isHidden());
     QCOMPARE(f.w->height(), 10700 / 15);
-    QVERIFY(!en_ajout);
-    QVERIFY(!en_modif);
+    QVERIFY(!f.w->recordMode().entering());
     QCOMPARE(f.box("selnom")->text(), QString());
     QCOMPARE(f.gridCodes(), ByName);
     QCOMPARE(f.gridColumn(CustomerColumn::State), (QStringList{"", "", "SUPPRIME", "", "", ""}));
@@ -92,6 +89,12 @@ void TestCustomerList::opens_on_every_customer_by_name() {
         QVERIFY(!f.find<QPushButton>(caption)->text().isEmpty());
     QCOMPARE(f.find<QLabel>("Label1")->text(), QStringLiteral("Nom Client "));
     VDN_CHECK_BOXES(f.folder);
+
+    // Loaded again during an entry: the record mode is cleared.
+    f.click("cmdajout");
+    QVERIFY(f.w->recordMode().en_ajout);
+    f.w->load();
+    QVERIFY(!f.w->recordMode().entering());
 }
 
 void TestCustomerList::search_narrows_on_every_keystroke_data() {
@@ -307,8 +310,13 @@ void TestCustomerList::close_box_steps_back_one_panel() {
     // Ball panel: back to the full list, search cleared.
     QTest::keyClicks(f.box("selnom"), QStringLiteral("dup"));
     f.clickRow(0);
-    en_ajout = true;
-    en_modif = true;
+    // A modify entry left by its cancel keeps the record mode until the
+    // close box goes back to the list.
+    QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
+    f.click("cmdannule");
+    f.clickRow(0);
+    QVERIFY(f.find("Frame300")->isVisible());
+    QVERIFY(f.w->recordMode().en_modif);
     QVERIFY(!f.w->close());
     QVERIFY(f.w);
     QVERIFY(f.find("Frame200")->isVisible());
@@ -316,8 +324,7 @@ void TestCustomerList::close_box_steps_back_one_panel() {
     QCOMPARE(f.box("selnom")->text(), QString());
     QCOMPARE(f.gridCodes(), ByName);
     QCOMPARE(f.exportedCodes(), ByName);
-    QVERIFY(!en_ajout);
-    QVERIFY(!en_modif);
+    QVERIFY(!f.w->recordMode().entering());
 
     // Record: back to the list, nothing saved.
     f.clickRowOf(QStringLiteral("000002"));

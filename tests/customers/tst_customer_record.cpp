@@ -85,8 +85,8 @@ void TestCustomerRecord::new_customer_proposes_the_next_number() {
     QVERIFY(f.find("Frame400")->isHidden());
     QCOMPARE(f.box("Txtcod")->text(), proposed);
     QVERIFY(!f.box("Txtcod")->isReadOnly());
-    QVERIFY(en_ajout);
-    QVERIFY(!en_modif);
+    QVERIFY(f.w->recordMode().en_ajout);
+    QVERIFY(!f.w->recordMode().en_modif);
     QCOMPARE(f.focusName(), QStringLiteral("txtint"));
     QVERIFY(!f.folder.pointer.isBusy());
     // A cleared entry.
@@ -145,7 +145,7 @@ void TestCustomerRecord::new_customer_is_saved_as_typed() {
     // Back on every customer by name; the search text stays as it was.
     QCOMPARE(f.box("selnom")->text(), QStringLiteral("z"));
     QCOMPARE(f.gridCodes(), (QStringList{"000001", "000002"}));
-    QVERIFY(en_ajout); // validate leaves the record mode as it is
+    QVERIFY(f.w->recordMode().en_ajout); // validate leaves the record mode as it is
 
     const QString code = QStringLiteral("000002");
     const QList<std::pair<const char*, QString>> stored{
@@ -235,7 +235,7 @@ void TestCustomerRecord::code_check_formats_and_keeps_entry_on_duplicate() {
     QVERIFY(f.find("Frame100")->isVisible());
     QCOMPARE(f.box("Txtnom")->text(), QStringLiteral("Nouveau"));
     QCOMPARE(f.focusName(), taken ? QStringLiteral("Txtcod") : QStringLiteral("txtint"));
-    QVERIFY(en_ajout);
+    QVERIFY(f.w->recordMode().en_ajout);
 
     if (taken) {
         // Changing the code lets the customer be saved.
@@ -431,8 +431,8 @@ void TestCustomerRecord::modify_saves_back_what_was_not_changed() {
     QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
     QVERIFY(f.find("Frame100")->isVisible());
     QVERIFY(f.find("Frame300")->isHidden());
-    QVERIFY(!en_ajout);
-    QVERIFY(en_modif);
+    QVERIFY(!f.w->recordMode().en_ajout);
+    QVERIFY(f.w->recordMode().en_modif);
     QVERIFY(f.box("Txtcod")->isReadOnly());
     QCOMPARE(f.focusName(), QStringLiteral("txtint"));
     QCOMPARE(f.box("txtmail")->text(), QStringLiteral("jm.dlf@exemple.fr"));
@@ -541,7 +541,7 @@ void TestCustomerRecord::cancel_returns_without_saving_and_keeps_search() {
     QCOMPARE(f.gridCodes(), (QStringList{"000001", "000002"}));
     QCOMPARE(f.box("selnom")->text(), QStringLiteral("mar"));
     QCOMPARE(f.exportedCodes(), QStringList{"000002"});
-    QVERIFY(en_ajout);
+    QVERIFY(f.w->recordMode().en_ajout);
     VDN_CHECK_BOXES(f.folder);
 }
 

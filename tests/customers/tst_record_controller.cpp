@@ -6,8 +6,10 @@
 #include "customer_data.h"
 #include "customers/customer_record_controller.h"
 #include "customers/customer_record_panel.h"
+#include "customers/record_summary.h"
 #include "data/globals.h"
 #include "drilling/sheet_store.h"
+#include "session/record_mode.h"
 #include "support/fixture.h"
 #include "support/widget_lookup.h"
 
@@ -48,9 +50,11 @@ private:
     std::unique_ptr<CustomerRecordPanel> panel_;
     std::unique_ptr<CustomerRecordController> controller_;
     std::unique_ptr<QSignalSpy> backToList_;
+    RecordMode mode_;
 };
 
 void TestRecordController::init() {
+    mode_ = RecordMode();
     folder_ = std::make_unique<test::DataFolder>();
     QVERIFY(folder_->ok());
     db_ = folder_->connect();
@@ -60,10 +64,10 @@ void TestRecordController::init() {
     store_ = std::make_unique<CustomerStore>(db_->db());
     panel_ = std::make_unique<CustomerRecordPanel>(folder_->services());
     sheets_ = std::make_unique<SheetStore>(db_->db());
-    controller_ =
-        std::make_unique<CustomerRecordController>(folder_->services(), *store_, *sheets_, *panel_);
+    controller_ = std::make_unique<CustomerRecordController>(folder_->services(), *store_, *sheets_,
+                                                             *panel_, mode_);
     backToList_ =
-        std::make_unique<QSignalSpy>(controller_.get(), &CustomerRecordController::cancelRequested);
+        std::make_unique<QSignalSpy>(controller_.get(), &CustomerRecordController::entryEnded);
 }
 
 void TestRecordController::cleanup() {
@@ -84,8 +88,9 @@ CustomerRecord TestRecordController::stored(const QString& code) const {
 }
 
 void TestRecordController::writesOnlyTheCustomerShown() {
-    en_modif = true;
+    mode_.startModify();
     panel_->display(stored(First));
+    controller_->setCustomer(currentCustomerOf(stored(First)));
     test::control<QLineEdit>(panel_.get(), "Txtnom")->setText("dupont jeanne");
     QTest::mouseClick(test::control(panel_.get(), "cmdvalide"), Qt::LeftButton);
     VDN_CHECK_BOXES(*folder_);
@@ -106,8 +111,9 @@ void TestRecordController::writesOnlyTheCustomerShown() {
 }
 
 void TestRecordController::refusesADeletedCustomerWithoutWriting() {
-    en_modif = true;
+    mode_.startModify();
     panel_->display(stored(Second));
+    controller_->setCustomer(currentCustomerOf(stored(Second)));
     test::control<QLineEdit>(panel_.get(), "Txtnom")->setText("AUTRE");
     folder_->boxes.expectMessage(QStringLiteral("Cette fiche est supprimée et non modifiable"));
     QTest::mouseClick(test::control(panel_.get(), "cmdvalide"), Qt::LeftButton);
@@ -117,7 +123,7 @@ void TestRecordController::refusesADeletedCustomerWithoutWriting() {
 }
 
 void TestRecordController::leavingTheCodeRefusesATakenCode() {
-    en_ajout = true;
+    mode_.startCreate();
     panel_->efface_client();
     panel_->setCode(QStringLiteral("000003"));
     panel_->setCodeEditable(true);

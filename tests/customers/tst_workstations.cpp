@@ -11,9 +11,9 @@
 #include "drilling/sheet_history.h"
 #include "drilling/sheet_store.h"
 #include "reference/param_store.h"
-#include "session/changed_elsewhere.h"
 #include "support/older_schema.h"
 #include "support/widget_lookup.h"
+#include "widgets/changed_elsewhere.h"
 
 #include <QPlainTextEdit>
 #include <QProcess>

@@ -114,8 +114,8 @@ void TestSheetPanel::new_sheet_defaults_also_after_viewing_a_sheet() {
     QVERIFY(host.panel->isVisible());
     QVERIFY(!host.Frame300->isVisible());
     QCOMPARE(host.window.height(), DrillingSheetPanel::OpenWindowHeight);
-    QVERIFY(en_ajout);
-    QVERIFY(!en_modif);
+    QVERIFY(host.panel->recordMode().en_ajout);
+    QVERIFY(!host.panel->recordMode().en_modif);
 
     const QMap<int, QString> prefilled{{25, "Blanc"}, {26, "Accroche"}, {27, "Carré"}};
     for (const SheetField& field : sheetFieldList())
@@ -164,8 +164,8 @@ void TestSheetPanel::stored_sheet_is_shown() {
     DrillingSheetPanel panel(f.services(), c->db());
     QVERIFY(panel.startModify({"000007", "M. MARTIN LUC", ""}));
     VDN_CHECK_BOXES(f);
-    QVERIFY(en_modif);
-    QVERIFY(!en_ajout);
+    QVERIFY(panel.recordMode().en_modif);
+    QVERIFY(!panel.recordMode().en_ajout);
     QCOMPARE(comboOf(&panel, 12)->currentText(), QStringLiteral("9 7/8 spécial"));
     QCOMPARE(comboOf(&panel, 12)->findText("9 7/8 spécial"), -1);
     QCOMPARE(comboOf(&panel, 33)->currentText(), QStringLiteral("3 1/2"));
@@ -311,8 +311,8 @@ void TestSheetPanel::create_refused_for_a_deleted_customer() {
     QCOMPARE(host.cancelActions, 1);
     QVERIFY(!host.panel->isVisible());
     QVERIFY(!host.panel->isReady());
-    QVERIFY(!en_ajout);
-    QVERIFY(!en_modif);
+    QVERIFY(!host.panel->recordMode().en_ajout);
+    QVERIFY(!host.panel->recordMode().en_modif);
 }
 
 void TestSheetPanel::modify_without_a_sheet_opens_nothing() {
@@ -325,7 +325,7 @@ void TestSheetPanel::modify_without_a_sheet_opens_nothing() {
     QVERIFY(!panel.startModify({"000009", "A", ""}));
     VDN_CHECK_BOXES(f);
     QVERIFY(!panel.isReady());
-    QVERIFY(!en_modif);
+    QVERIFY(!panel.recordMode().en_modif);
     QCOMPARE(cancel.count(), 0);
 }
 

@@ -6,10 +6,10 @@
 #include "drilling/sheet_form.h"
 #include "drilling/sheet_store.h"
 #include "reference/catalogue.h"
-#include "session/changed_elsewhere.h"
 #include "support/fixture.h"
 #include "support/sheet_host.h"
 #include "support/widget_lookup.h"
+#include "widgets/changed_elsewhere.h"
 
 #include <QApplication>
 #include <QComboBox>

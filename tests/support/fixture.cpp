@@ -21,8 +21,6 @@ DataFolder::DataFolder() : DataFolder(Options{}) {}
 
 DataFolder::DataFolder(const Options& options) {
     useFrenchLocale();
-    en_ajout = false;
-    en_modif = false;
     if (!dir_.isValid())
         return;
     base_ = folder();

@@ -1,6 +1,4 @@
-#include "customers/customer_summary.h"
-
-#include "session/current_customer.h"
+#include "customers/record_summary.h"
 
 namespace vdn {
 
@@ -32,6 +30,12 @@ CustomerSummary summarize(const CustomerRecord& shown) {
     if (CurrentCustomer::isDeletedState(shown.text(F::Etat)))
         s.phoneLine += QStringLiteral(" FICHE SUPPRIMEE");
     return s;
+}
+
+CurrentCustomer currentCustomerOf(const CustomerRecord& record) {
+    using F = CustomerField;
+    return {record.text(F::Cod), record.text(F::Int) + QLatin1Char(' ') + record.text(F::Nom),
+            record.text(F::Etat)};
 }
 
 } // namespace vdn

@@ -1,4 +1,4 @@
-#include "session/changed_elsewhere.h"
+#include "widgets/changed_elsewhere.h"
 
 #include "platform/message_boxes.h"
 
