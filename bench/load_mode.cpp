@@ -117,8 +117,11 @@ public:
     LoadBoxes(Record& record, std::mt19937& random) : record_(record), random_(random) {}
 
     void message(QWidget*, const QString& text) override {
+        // What the program tells in its normal course: fields kept from the
+        // other workstation, a ball list without a ball to print.
         const QString notice = keptFromOtherNotice({});
-        if (text.startsWith(notice.left(notice.size() - 1)))
+        if (text.startsWith(notice.left(notice.size() - 1)) ||
+            text == QLatin1String("Aucune boule pour ce joueur"))
             record_.line({QStringLiteral("N"), text});
         else
             record_.line({QStringLiteral("M"), QString(text).replace(QLatin1Char('\n'), ' ')});
@@ -689,7 +692,8 @@ int runLoad(const LoadOptions& options, const LoadHooks& hooks) {
     }
     const CheckResult result = checkJournal(entries, stored);
 
-    // The report.
+    // The report. The coordinator's own statements (statistics, version
+    // counts) are left out of the server's figures.
     std::printf("\n### Charge : %d poste(s) pendant %d s, %s\n\n", options.workstations,
                 options.seconds, qPrintable(engine));
     std::printf("| Action | Nombre | 50e centile | 95e centile | 99e centile "
@@ -705,7 +709,8 @@ int runLoad(const LoadOptions& options, const LoadHooks& hooks) {
                 int(std::accumulate(conflicts.cbegin(), conflicts.cend(), 0)));
     for (auto it = conflicts.cbegin(); it != conflicts.cend(); ++it)
         std::printf("- %s : %d\n", qPrintable(it.key()), it.value());
-    std::printf("Avis « Gardé de l'autre poste » : %d ; actions non menées (client non trouvé "
+    std::printf("Avis (« Gardé de l'autre poste », « Aucune boule pour ce joueur ») : %d ; actions "
+                "non menées (client non trouvé "
                 "dans la liste…) : %d\n",
                 notices, misses);
     if (stats.ok()) {
@@ -733,7 +738,8 @@ int runLoad(const LoadOptions& options, const LoadHooks& hooks) {
                      "SELECT left(regexp_replace(query, '\\s+', ' ', 'g'), 90), calls, "
                      "round(mean_exec_time::numeric, 3), round(max_exec_time::numeric, 1), "
                      "round(total_exec_time::numeric, 0) FROM pg_stat_statements WHERE dbid = "
-                     "(SELECT oid FROM pg_database WHERE datname = current_database()) ORDER BY "
+                     "(SELECT oid FROM pg_database WHERE datname = current_database()) AND "
+                     "query NOT LIKE '%pg_stat%' AND query NOT LIKE '%GROUP BY per_code%' ORDER BY "
                      "total_exec_time DESC LIMIT 10")))
                 if (r.size() == 5)
                     std::printf("| `%s` | %s | %s ms | %s ms | %s ms |\n",
@@ -743,7 +749,8 @@ int runLoad(const LoadOptions& options, const LoadHooks& hooks) {
             const QList<QStringList> all = stats.rows(QStringLiteral(
                 "SELECT sum(calls), round(sum(total_exec_time)::numeric, 0) FROM "
                 "pg_stat_statements WHERE dbid = (SELECT oid FROM pg_database WHERE datname = "
-                "current_database())"));
+                "current_database()) AND query NOT LIKE '%pg_stat%' AND query NOT LIKE "
+                "'%GROUP BY per_code%'"));
             if (!all.isEmpty() && all.first().size() == 2)
                 std::printf("\nEn tout : %s instructions, %s ms côté serveur\n",
                             qPrintable(all.first().at(0)), qPrintable(all.first().at(1)));
