@@ -118,10 +118,12 @@ public:
 
     void message(QWidget*, const QString& text) override {
         // What the program tells in its normal course: fields kept from the
-        // other workstation, a ball list without a ball to print.
+        // other workstation, a number taken meanwhile and the next one given,
+        // a ball list without a ball to print.
         const QString notice = keptFromOtherNotice({});
         if (text.startsWith(notice.left(notice.size() - 1)) ||
-            text == QLatin1String("Aucune boule pour ce joueur"))
+            text == QLatin1String("Aucune boule pour ce joueur") ||
+            text.contains(QLatin1String("pris sur un autre poste entre-temps")))
             record_.line({QStringLiteral("N"), text});
         else
             record_.line({QStringLiteral("M"), QString(text).replace(QLatin1Char('\n'), ' ')});
@@ -709,7 +711,8 @@ int runLoad(const LoadOptions& options, const LoadHooks& hooks) {
                 int(std::accumulate(conflicts.cbegin(), conflicts.cend(), 0)));
     for (auto it = conflicts.cbegin(); it != conflicts.cend(); ++it)
         std::printf("- %s : %d\n", qPrintable(it.key()), it.value());
-    std::printf("Avis (« Gardé de l'autre poste », « Aucune boule pour ce joueur ») : %d ; actions "
+    std::printf("Avis (« Gardé de l'autre poste », n° pris entre-temps, « Aucune boule pour ce "
+                "joueur ») : %d ; actions "
                 "non menées (client non trouvé "
                 "dans la liste…) : %d\n",
                 notices, misses);
