@@ -41,6 +41,7 @@
 #include <QToolButton>
 
 #include <libpq-fe.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <cmath>
@@ -502,6 +503,14 @@ private:
     PGconn* conn_ = nullptr;
 };
 
+// Ctrl+C or a kill of the coordinator: the workstations are stopped and the
+// coordinator returns, so that its server is stopped and removed.
+volatile sig_atomic_t stopRequested = 0;
+
+void onStopSignal(int) {
+    stopRequested = 1;
+}
+
 QHash<QString, int> sheetVersions(Connection& c) {
     QHash<QString, int> counts;
     QSqlQuery q(c.db());
@@ -519,6 +528,9 @@ int runLoad(const LoadOptions& options, const LoadHooks& hooks) {
         say(QStringLiteral("vordan_bench : --postes de 1 à 30, --duree au moins 1"));
         return 2;
     }
+    ::signal(SIGINT, onStopSignal);
+    ::signal(SIGTERM, onStopSignal);
+    ::signal(SIGHUP, onStopSignal);
     hooks.ensureDatabase();
     const QString file = databasePath(options.folder);
     std::unique_ptr<vdn::test::PgCluster> server;
@@ -569,6 +581,8 @@ int runLoad(const LoadOptions& options, const LoadHooks& hooks) {
         stats.value(QStringLiteral("SELECT deadlocks FROM pg_stat_database WHERE datname = "
                                    "current_database()"));
 
+    if (stopRequested)
+        return 1;
     const QString database = options.sqlite ? file : address;
     auto check = Connection::open(database);
     if (!check) {
@@ -611,7 +625,13 @@ int runLoad(const LoadOptions& options, const LoadHooks& hooks) {
                 return true;
         return false;
     };
+    bool stopping = false;
     while (running()) {
+        if (stopRequested && !stopping) {
+            stopping = true;
+            for (QProcess* c : children)
+                c->terminate();
+        }
         for (QProcess* c : children)
             c->waitForFinished(1);
         QThread::msleep(250);
@@ -633,6 +653,11 @@ int runLoad(const LoadOptions& options, const LoadHooks& hooks) {
         if (c->exitStatus() != QProcess::NormalExit || c->exitCode() != 0)
             ++failedChildren;
         delete c;
+    }
+
+    if (stopping) {
+        say(QStringLiteral("interrompu"));
+        return 1;
     }
 
     // The journals.
