@@ -18,6 +18,7 @@
 
 #include "floors.h"
 #include "import_measure.h"
+#include "load_mode.h"
 
 #include "app/backup.h"
 #include "app/startup.h"
@@ -94,6 +95,13 @@ struct Options {
     bool sqlite = true;      // the engines measured
     bool postgresql = false;
     QString address; // a pass on a server: its database's address
+    bool engineChosen = false;
+    // The load mode (load_mode.h): workstations at once, for a duration.
+    int workstations = 0;
+    int seconds = 300;
+    int workstation = 0; // hidden: this process is that workstation
+    QString journal;     // hidden: its journal file
+    unsigned seed = 1;
 };
 
 // One measure of one pass. limit: an absolute target (value below it);
@@ -198,7 +206,18 @@ Options parse(const QStringList& args) {
             o.singlePass = true;
         else if (a == QLatin1String("--adresse"))
             o.address = next();
+        else if (a == QLatin1String("--postes"))
+            o.workstations = next().toInt();
+        else if (a == QLatin1String("--duree"))
+            o.seconds = next().toInt();
+        else if (a == QLatin1String("--poste"))
+            o.workstation = next().toInt();
+        else if (a == QLatin1String("--journal"))
+            o.journal = next();
+        else if (a == QLatin1String("--graine"))
+            o.seed = next().toUInt();
         else if (a == QLatin1String("--moteur")) {
+            o.engineChosen = true;
             const QString engine = next();
             if (engine == QLatin1String("sqlite"))
                 o.sqlite = true, o.postgresql = false;
@@ -209,8 +228,10 @@ Options parse(const QStringList& args) {
             else
                 fail(QStringLiteral("--moteur : sqlite, postgresql ou tous"));
         } else
-            fail(QStringLiteral("option inconnue %1 (--clients N, --dossier DIR, --keystrokes K, "
-                                "--passes P, --moteur sqlite|postgresql|tous)")
+            fail(QStringLiteral(
+                     "option inconnue %1 (--clients N, --dossier DIR, --keystrokes K, "
+                     "--passes P, --moteur sqlite|postgresql|tous, --postes N, --duree S, "
+                     "--graine G)")
                      .arg(a));
     }
     if (o.clients < 100)
@@ -1190,6 +1211,22 @@ int main(int argc, char* argv[]) {
         QLatin1Char('/');
     if (options.singlePass)
         return runPass(options, folder);
+    if (options.workstations > 0 || options.workstation > 0) {
+        QDir().mkpath(folder);
+        const bench::LoadOptions load{options.workstations,
+                                      options.seconds,
+                                      options.clients,
+                                      folder,
+                                      options.address,
+                                      options.engineChosen && options.sqlite && !options.postgresql,
+                                      options.workstation,
+                                      options.journal,
+                                      6,
+                                      options.seed};
+        if (options.workstation > 0)
+            return bench::runWorkstation(load);
+        return bench::runLoad(load, {[&] { ensureDatabase(options, folder); }, loadServer});
+    }
     QDir().mkpath(folder);
     const double generated = ensureDatabase(options, folder);
     note(generated >= 0
