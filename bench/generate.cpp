@@ -45,7 +45,9 @@ public:
     }
 
     QString open(const QString& file, int mode = SQLITE_OPEN_READWRITE) {
-        if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db_, mode, nullptr) != SQLITE_OK)
+        // One thread: no mutex.
+        if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db_, mode | SQLITE_OPEN_NOMUTEX,
+                            nullptr) != SQLITE_OK)
             return error();
         if (mode == SQLITE_OPEN_READONLY)
             return {};
@@ -77,9 +79,12 @@ public:
 
     QString insert(int statement, const QVariantList& values) {
         sqlite3_stmt* s = statements_.at(std::size_t(statement));
+        // Bound without a copy: the texts live until the step.
+        texts_.resize(values.size());
         for (int i = 0; i < int(values.size()); ++i) {
-            const QByteArray text = values.at(i).toString().toUtf8();
-            sqlite3_bind_text(s, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+            texts_[i] = values.at(i).toString().toUtf8();
+            sqlite3_bind_text(s, i + 1, texts_[i].constData(), int(texts_[i].size()),
+                              SQLITE_STATIC);
         }
         const int step = sqlite3_step(s);
         sqlite3_reset(s);
@@ -129,6 +134,7 @@ private:
 
     sqlite3* db_ = nullptr;
     std::vector<sqlite3_stmt*> statements_;
+    QList<QByteArray> texts_;
 };
 
 QString code(int n) {
