@@ -691,6 +691,15 @@ int runPass(const Options& options, const QString& dataFolder) {
         selnom->setText(q.value(0).toString());
         settle();
         CustomerListModel* model = listModel;
+        // A large shop has many customers of that name: the user scrolls.
+        const auto listed = [&] {
+            for (int r = 0; r < model->rowCount(); ++r)
+                if (model->code(r) == wanted)
+                    return true;
+            return false;
+        };
+        while (!listed() && model->canFetchMore({}))
+            model->fetchMore({});
         for (int r = 0; r < model->rowCount(); ++r)
             if (model->code(r) == wanted) {
                 grid->scrollTo(model->index(r, 0));
