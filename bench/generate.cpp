@@ -44,12 +44,15 @@ public:
         sqlite3_close(db_);
     }
 
-    QString open(const QString& file, int mode = SQLITE_OPEN_READWRITE) {
+    enum class Use { Bulk, Count };
+    QString open(const QString& file, Use use = Use::Bulk) {
         // One thread: no mutex.
-        if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db_, mode | SQLITE_OPEN_NOMUTEX,
-                            nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db_,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
             return error();
-        if (mode == SQLITE_OPEN_READONLY)
+        // Counting a file in use: its own journal as it is (a pass killed
+        // while writing leaves one to roll back).
+        if (use == Use::Count)
             return {};
         // A file made anew and removed on any failure: no journal, no
         // flush before the end; a page cache of 64 MiB.
@@ -226,7 +229,7 @@ QString fill(const QString& file, const Generation& g, Generated* written) {
 
 QString countRows(const QString& file, Generated* counted) {
     Bulk bulk;
-    if (QString e = bulk.open(file, SQLITE_OPEN_READONLY); !e.isEmpty())
+    if (QString e = bulk.open(file, Bulk::Use::Count); !e.isEmpty())
         return e;
     for (auto [table, count] : {std::pair{"strclient", &counted->customers},
                                 {"strmateriel", &counted->balls},
