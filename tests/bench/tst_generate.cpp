@@ -32,6 +32,8 @@ void TestGenerate::counts_follow_the_requested_averages() {
     };
     const double customers = number("SELECT count(*) FROM strclient");
     const double sheets = number("SELECT count(*) FROM strpercage");
+    bench::Generated counted;
+    QCOMPARE(bench::countRows(databasePath(dir.path() + QLatin1Char('/')), &counted), QString());
     // Uniform draws: 0 to 20 balls (standard error of the mean 0.19 over a
     // thousand customers), 1 to 19 versions (0.23 over five hundred sheets).
     const struct {
@@ -50,6 +52,7 @@ void TestGenerate::counts_follow_the_requested_averages() {
          number("SELECT count(*) FROM strclient WHERE clt_nom_k2 IS "
                 "NULL OR clt_gsm_k IS NULL"),
          0, 0},
+        {"counted again", double(counted.customers + counted.sheets), customers + sheets, 0},
         {"counted as written", double(written.balls + written.versions),
          number("SELECT (SELECT count(*) FROM strmateriel) + (SELECT count(*) FROM "
                 "strpercage_hist)"),
