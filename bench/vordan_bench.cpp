@@ -17,6 +17,7 @@
 // against the floor measured in the same pass, and its median is given.
 
 #include "floors.h"
+#include "generate.h"
 #include "import_measure.h"
 #include "load_mode.h"
 
@@ -90,9 +91,10 @@ struct Options {
     int clients = 100000;
     int keystrokes = 200;
     int passes = 5;
-    bool singlePass = false; // one pass, its measures on standard output
-    QString folder;          // kept and reused when given
-    bool sqlite = true;      // the engines measured
+    bool singlePass = false;   // one pass, its measures on standard output
+    bool generateOnly = false; // the database made, nothing measured
+    QString folder;            // kept and reused when given
+    bool sqlite = true;        // the engines measured
     bool postgresql = false;
     QString address; // a pass on a server: its database's address
     bool engineChosen = false;
@@ -185,6 +187,26 @@ void note(const QString& text) {
     std::exit(1);
 }
 
+const char* const Usage =
+    "Usage : vordan_bench [options]\n"
+    "Mesure les opérations de VORDAN sur une base de démonstration générée, chacune\n"
+    "à côté de son plancher, et affiche un tableau Markdown.\n\n"
+    "  --clients N           nombre de clients (100000 par défaut) ; 10 boules par\n"
+    "                        client en moyenne, une fiche de perçage pour un client\n"
+    "                        sur deux, 10 versions par fiche en moyenne\n"
+    "  --dossier DIR         garde la base dans DIR et la reprend au lancement\n"
+    "                        suivant au lieu de la générer de nouveau\n"
+    "  --generer-seulement   génère la base (et la charge sur le serveur avec\n"
+    "                        --moteur postgresql ou tous), puis s'arrête\n"
+    "  --keystrokes K        frappes dans la recherche (200 par défaut)\n"
+    "  --passes P            passes par moteur, de 1 à 99 (5 par défaut)\n"
+    "  --moteur M            sqlite (par défaut), postgresql ou tous\n"
+    "  --postes N            mode charge : N postes à la fois sur une base du\n"
+    "                        serveur (TCP), chacun un mélange d'actions réaliste\n"
+    "  --duree S             durée du mode charge en secondes (300 par défaut)\n"
+    "  --graine G            graine des tirages du mode charge (1 par défaut)\n"
+    "  --aide                affiche cette aide\n";
+
 Options parse(const QStringList& args) {
     Options o;
     for (int i = 1; i < args.size(); ++i) {
@@ -204,7 +226,12 @@ Options parse(const QStringList& args) {
             o.passes = next().toInt();
         else if (a == QLatin1String("--une-passe"))
             o.singlePass = true;
-        else if (a == QLatin1String("--adresse"))
+        else if (a == QLatin1String("--generer-seulement"))
+            o.generateOnly = true;
+        else if (a == QLatin1String("--aide")) {
+            std::printf("%s", Usage);
+            std::exit(0);
+        } else if (a == QLatin1String("--adresse"))
             o.address = next();
         else if (a == QLatin1String("--postes"))
             o.workstations = next().toInt();
@@ -228,11 +255,7 @@ Options parse(const QStringList& args) {
             else
                 fail(QStringLiteral("--moteur : sqlite, postgresql ou tous"));
         } else
-            fail(QStringLiteral(
-                     "option inconnue %1 (--clients N, --dossier DIR, --keystrokes K, "
-                     "--passes P, --moteur sqlite|postgresql|tous, --postes N, --duree S, "
-                     "--graine G)")
-                     .arg(a));
+            fail(QStringLiteral("option inconnue %1 (voir --aide)").arg(a));
     }
     if (o.clients < 100)
         fail(QStringLiteral("--clients : au moins 100"));
@@ -275,36 +298,12 @@ void addCustomerWithManyBalls(Connection& c, const QString& customer) {
         fail(QStringLiteral("insertion des boules"));
 }
 
-// The sheets' history: ten versions of every generated sheet (one customer
-// in two has a sheet, so about five versions a customer), and a sheet of 50
-// versions, each changing a few fields, for the customer with many balls.
-constexpr int VersionsPerSheet = 10;
+// The sheet of 50 versions, each changing a few fields, of the customer with
+// many balls (the generator gives every other sheet its own versions).
 constexpr int ManyVersions = 50;
 
 void addSheetHistory(Connection& c, const QString& customer) {
     Transaction t(c.db());
-    QStringList measures;
-    for (int n : sheetMeasureNumbers())
-        measures << sheetMeasureField(n);
-    const QString fields = measures.join(QStringLiteral(", "));
-    // Ten versions of every generated sheet (the generator writes sheets
-    // without any). "WHERE 1" ends the join, so that ON CONFLICT is not read
-    // as its condition.
-    QString numbers;
-    for (int v = 1; v <= VersionsPerSheet; ++v)
-        numbers += QStringLiteral("%1SELECT '%2' AS n, '2026-%3-01 10:00:00' AS d")
-                       .arg(v == 1 ? QString() : QStringLiteral(" UNION ALL "))
-                       .arg(v, 6, 10, QLatin1Char('0'))
-                       .arg(v + 1, 2, 10, QLatin1Char('0'));
-    QSqlQuery q(c.db());
-    if (!q.exec(QStringLiteral("INSERT INTO strpercage_hist (per_code, his_num, his_date, "
-                               "his_perceur, %1, PER_COM_D, PER_COM_P, PER_TYP_POUCE, "
-                               "PER_VIN_URE, PER_OVAL_CON) SELECT per_code, v.n, v.d, "
-                               "'Tibor Vallasse', %1, PER_COM_D, PER_COM_P, PER_TYP_POUCE, "
-                               "PER_VIN_URE, PER_OVAL_CON FROM strpercage, (%2) AS v WHERE 1 "
-                               "ON CONFLICT DO NOTHING")
-                    .arg(fields, numbers)))
-        fail(q.lastError().text());
     // The customer with many balls: its sheet and 50 versions.
     SheetRecord sheet;
     sheet.code = customer;
@@ -358,34 +357,23 @@ long peakResidentKiB() {
 // database is missing. Returns the milliseconds it took, -1 when the
 // database was there.
 double ensureDatabase(const Options& options, const QString& folder) {
-    const QString database = databasePath(folder);
-    if (QFile::exists(database))
+    if (QFile::exists(databasePath(folder)))
         return -1;
-    double generated = -1;
-    {
-        CreateOptions create;
-        create.folder = folder;
-        create.shopName = QStringLiteral("BOWLING DES QUILLES D'OR");
-        create.licence = QStringLiteral("4321");
-        DemoOptions demo;
-        demo.customers = options.clients;
-        demo.ballsPerCustomer = 5;
-        demo.sheetEvery = 2;
-        demo.deletedEvery = 40;
-        demo.manyNames = true;
-        create.demo = demo;
-        QElapsedTimer t;
-        t.start();
-        if (Status s = createDatabase(create); !s)
-            fail(s.error().text);
-        generated = elapsedMs(t);
-        auto c = Connection::open(database);
-        if (!c)
-            fail(c.error().text);
-        addCustomerWithManyBalls(**c, code(options.clients + 1));
-        addSheetHistory(**c, code(options.clients + 1));
-    }
-    return generated;
+    QElapsedTimer t;
+    t.start();
+    Generation generation;
+    generation.customers = options.clients;
+    Generated written;
+    if (const QString e = generateDatabase(folder, generation, &written,
+                                           [&](Connection& c) {
+                                               addCustomerWithManyBalls(c,
+                                                                        code(options.clients + 1));
+                                               addSheetHistory(c, code(options.clients + 1));
+                                               return QString();
+                                           });
+        !e.isEmpty())
+        fail(QStringLiteral("génération : ") + e);
+    return elapsedMs(t);
 }
 
 // The text of one value in COPY's text format: backslash, tab and line
@@ -726,6 +714,15 @@ int runPass(const Options& options, const QString& dataFolder) {
         selnom->setText(q.value(0).toString());
         settle();
         CustomerListModel* model = listModel;
+        // A large shop has many customers of that name: the user scrolls.
+        const auto listed = [&] {
+            for (int r = 0; r < model->rowCount(); ++r)
+                if (model->code(r) == wanted)
+                    return true;
+            return false;
+        };
+        while (!listed() && model->canFetchMore({}))
+            model->fetchMore({});
         for (int r = 0; r < model->rowCount(); ++r)
             if (model->code(r) == wanted) {
                 grid->scrollTo(model->index(r, 0));
@@ -1232,10 +1229,14 @@ int main(int argc, char* argv[]) {
     note(generated >= 0
              ? QStringLiteral("base générée en %1 s").arg(generated / 1000, 0, 'f', 1)
              : QStringLiteral("base existante réutilisée : %1").arg(databasePath(folder)));
+    Generated base;
+    if (const QString e = countRows(databasePath(folder), &base); !e.isEmpty())
+        fail(e);
     std::printf(
-        "Base : %d clients, %d boules, %d fiches de perçage, %d versions de fiches%s\n",
-        options.clients, options.clients * 5 + ManyBalls, (options.clients + 1) / 2,
-        (options.clients + 1) / 2 * VersionsPerSheet + ManyVersions,
+        "Base : %lld clients, %lld boules, %lld fiches de perçage, %lld versions de "
+        "fiches, %.0f Mio%s\n",
+        base.customers, base.balls, base.sheets, base.versions,
+        double(QFileInfo(databasePath(folder)).size()) / (1024 * 1024),
         generated >= 0
             ? qPrintable(QStringLiteral(" ; générée en %1 s").arg(generated / 1000, 0, 'f', 1))
             : " ; base existante");
@@ -1271,16 +1272,22 @@ int main(int argc, char* argv[]) {
         const QString name = vdn::test::PgCluster::databaseOf(socketAddress);
         if (!server->psql(name, QStringLiteral("VACUUM ANALYZE")))
             fail(QStringLiteral("VACUUM ANALYZE"));
-        QString version;
+        const double vacuumed = elapsedMs(t);
+        QString version, size;
         server->psql(name, QStringLiteral("SHOW server_version"), &version);
+        server->psql(name, QStringLiteral("SELECT pg_database_size(current_database()) / 1048576"),
+                     &size);
         std::printf("Serveur PostgreSQL %s jetable (fsync actif), démarré en %.1f s ; base "
-                    "chargée par COPY en %.1f s, VACUUM ANALYZE %.1f s\n",
-                    qPrintable(version), started / 1000, loaded / 1000, elapsedMs(t) / 1000);
+                    "chargée par COPY en %.1f s, VACUUM ANALYZE %.1f s ; %s Mio\n",
+                    qPrintable(version), started / 1000, loaded / 1000, vacuumed / 1000,
+                    qPrintable(size.trimmed()));
         engines.append({QStringLiteral("PostgreSQL par le socket Unix"), socketAddress});
         engines.append(
             {QStringLiteral("PostgreSQL par TCP (127.0.0.1)"), server->address(name, true)});
     }
     std::fflush(stdout);
+    if (options.generateOnly)
+        return 0;
     for (const Engine& engine : engines)
         runPasses(options, folder, engine);
     return 0;

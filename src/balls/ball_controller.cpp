@@ -190,6 +190,12 @@ void BallController::loadBallList() {
         panel_.showBalls({});
         return; // the window's load has reported why
     }
+    // No customer yet (the window's load): no ball to read, no statement
+    // sent (three of them cost a server round trip each).
+    if (req_mat.code.isEmpty()) {
+        panel_.showBalls({});
+        return;
+    }
     Result<int> highest = balls_.highestLine(req_mat.code);
     if (!highest) {
         clearBallList();

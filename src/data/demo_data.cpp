@@ -186,63 +186,14 @@ Status exec(Statement& q, const QVariantList& values) {
 }
 
 Status writeBalls(Writer& w, const QString& code, int count, std::mt19937& rng) {
-    const QDate base(2015, 1, 1);
-    for (int line = 1; line <= count; ++line) {
-        // Roughly one ball in three has gone to the history (bag above 100).
-        const bool history = rng() % 3 == 0;
-        const int sac = history ? 101 + int(rng() % 50) : int(rng() % 40);
-        const QDate bought = base.addDays(int(rng() % 3600));
-        const QString date = bought.toString(QStringLiteral("dd/MM/yyyy"));
-        const QString surface = pick(Surfaces, rng);
-        const QString l1 = pick(Angles1, rng), l2 = pick(Distances, rng), l3 = pick(Angles2, rng);
-        const QVariantList values{
-            code,
-            QStringLiteral("%1").arg(line, 3, 10, QLatin1Char('0')),
-            QStringLiteral("%1").arg(sac, 3, 10, QLatin1Char('0')),
-            pick(Brands, rng),
-            pick(Models, rng),
-            QStringLiteral("SN%1").arg(rng() % 1000000, 6, 10, QLatin1Char('0')),
-            pick(Cores, rng),
-            QStringLiteral("2,5%1").arg(rng() % 10),
-            pick(Diffs, rng),
-            pick(Lengths, rng),
-            pick(Hooks, rng),
-            surface,
-            surface.left(50),
-            l1,
-            l2,
-            l3,
-            l1 + QStringLiteral(" < ") + l2 + QStringLiteral(" < ") + l3,
-            date,
-            date.right(4) + date.mid(3, 2) + date.left(2),
-            pick(Types, rng)};
-        if (Status s = exec(w.ball, values); !s)
+    for (int line = 1; line <= count; ++line)
+        if (Status s = exec(w.ball, demoBallValues(code, line, rng)); !s)
             return s;
-    }
     return {};
 }
 
 Status writeSheet(Writer& w, const QString& code, std::mt19937& rng) {
-    QVariantList values{code};
-    const bool classic = rng() % 2 == 0;
-    for (int n : sheetMeasureNumbers()) {
-        QString v;
-        if (n == 21) {
-            v = classic ? QString(QLatin1String("")) : QStringLiteral("1");
-        } else if (n == 10 || n == 14 || n == 17 || n == 18) {
-            // One box of each pair with opposite arrows holds the value.
-            v = QString(QLatin1String(""));
-        } else {
-            v = sheetValue(n, rng);
-        }
-        values << v;
-    }
-    values << QStringLiteral("Inserts changés tous les 6 mois")
-           << QStringLiteral("Pouce un peu serré l'hiver")
-           << (classic ? QStringLiteral("C") : QStringLiteral("I"))
-           << (rng() % 2 ? QStringLiteral("V") : QStringLiteral("U"))
-           << (rng() % 2 ? QStringLiteral("O") : QStringLiteral("N"));
-    return exec(w.sheet, values);
+    return exec(w.sheet, demoSheetValues(code, rng));
 }
 
 // Balls laid out for the driller's layout window, with their bowlers' PAPs
@@ -311,6 +262,125 @@ Status writeLaidOutBalls(Writer& w, const QSqlDatabase& db, const DemoOptions& o
 
 } // namespace
 
+QVariantList demoBallValues(const QString& code, int line, std::mt19937& rng) {
+    // Roughly one ball in three has gone to the history (bag above 100).
+    const bool history = rng() % 3 == 0;
+    const int sac = history ? 101 + int(rng() % 50) : int(rng() % 40);
+    const QDate bought = QDate(2015, 1, 1).addDays(int(rng() % 3600));
+    const QString date = bought.toString(QStringLiteral("dd/MM/yyyy"));
+    const QString surface = pick(Surfaces, rng);
+    const QString l1 = pick(Angles1, rng), l2 = pick(Distances, rng), l3 = pick(Angles2, rng);
+    return QVariantList{code,
+                        QStringLiteral("%1").arg(line, 3, 10, QLatin1Char('0')),
+                        QStringLiteral("%1").arg(sac, 3, 10, QLatin1Char('0')),
+                        pick(Brands, rng),
+                        pick(Models, rng),
+                        QStringLiteral("SN%1").arg(rng() % 1000000, 6, 10, QLatin1Char('0')),
+                        pick(Cores, rng),
+                        QStringLiteral("2,5%1").arg(rng() % 10),
+                        pick(Diffs, rng),
+                        pick(Lengths, rng),
+                        pick(Hooks, rng),
+                        surface,
+                        surface.left(50),
+                        l1,
+                        l2,
+                        l3,
+                        l1 + QStringLiteral(" < ") + l2 + QStringLiteral(" < ") + l3,
+                        date,
+                        date.right(4) + date.mid(3, 2) + date.left(2),
+                        pick(Types, rng)};
+}
+
+QVariantList demoSheetValues(const QString& code, std::mt19937& rng) {
+    QVariantList values{code};
+    const bool classic = rng() % 2 == 0;
+    for (int n : sheetMeasureNumbers()) {
+        QString v;
+        if (n == 21) {
+            v = classic ? QString(QLatin1String("")) : QStringLiteral("1");
+        } else if (n == 10 || n == 14 || n == 17 || n == 18) {
+            // One box of each pair with opposite arrows holds the value.
+            v = QString(QLatin1String(""));
+        } else {
+            v = sheetValue(n, rng);
+        }
+        values << v;
+    }
+    values << QStringLiteral("Inserts changés tous les 6 mois")
+           << QStringLiteral("Pouce un peu serré l'hiver")
+           << (classic ? QStringLiteral("C") : QStringLiteral("I"))
+           << (rng() % 2 ? QStringLiteral("V") : QStringLiteral("U"))
+           << (rng() % 2 ? QStringLiteral("O") : QStringLiteral("N"));
+    return values;
+}
+
+QVariantList demoCustomerValues(int i, const DemoOptions& options, std::mt19937& rng) {
+    const QString code = QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'));
+    const int n = i - 1;
+    QString last = QString::fromUtf8(LastNames[std::size_t(n) % LastNames.size()]);
+    QString first = QString::fromUtf8(
+        FirstNames[(std::size_t(n) / LastNames.size() + std::size_t(n)) % FirstNames.size()]);
+    Town town = Towns[rng() % Towns.size()];
+    if (options.manyNames) {
+        // Both lists together; one name in six is a double name.
+        const std::size_t all = LastNames.size() + MoreLastNames.size();
+        const auto surname = [&](std::size_t k) {
+            k %= all;
+            return QString::fromUtf8(
+                k < LastNames.size() ? LastNames[k] : entry(MoreLastNames, k - LastNames.size()));
+        };
+        last = surname(rng());
+        if (rng() % 6 == 0)
+            last += QLatin1Char('-') + surname(rng());
+        const std::size_t f = rng() % (FirstNames.size() + MoreFirstNames.size());
+        first = QString::fromUtf8(
+            f < FirstNames.size() ? FirstNames[f] : entry(MoreFirstNames, f - FirstNames.size()));
+        const std::size_t t = rng() % (Towns.size() + MoreTowns.size());
+        town = t < Towns.size() ? Towns[t] : MoreTowns[t - Towns.size()];
+    }
+    const bool business = i % 7 == 0;
+    const bool deleted = options.deletedEvery > 0 && i % options.deletedEvery == 0;
+    QVariantList values{
+        code,
+        business ? QStringLiteral("SARL") : civility(first),
+        last + QLatin1Char(' ') + first,
+        QStringLiteral("%1, %2")
+            .arg(1 + rng() % 120)
+            .arg(QString::fromUtf8(Streets[rng() % Streets.size()])),
+        i % 5 == 0 ? QStringLiteral("Bâtiment B") : QString(QLatin1String("")),
+        QString(QLatin1String("")),
+        QString::fromLatin1(town.postcode),
+        QString::fromUtf8(town.name),
+        QStringLiteral("France"),
+        QStringLiteral("0%1 %2 %3 %4 %5")
+            .arg(1 + rng() % 5)
+            .arg(rng() % 90 + 10)
+            .arg(rng() % 90 + 10)
+            .arg(rng() % 90 + 10)
+            .arg(rng() % 90 + 10),
+        QStringLiteral("06 %1 %2 %3 %4")
+            .arg(rng() % 90 + 10)
+            .arg(rng() % 90 + 10)
+            .arg(rng() % 90 + 10)
+            .arg(rng() % 90 + 10),
+        QString(QLatin1String("")),
+        QStringLiteral("client%1@exemple.fr").arg(i),
+        i % 3 == 0 ? QStringLiteral("Joue en ligue le mardi soir.\nPréfère les boules réactives.")
+                   : QString(QLatin1String("")),
+        business ? QStringLiteral("FR%1").arg(10000000000ULL + rng() % 89999999999ULL)
+                 : QString(QLatin1String("")),
+        business ? QStringLiteral("H") : QStringLiteral("T"),
+        i % 6 == 0 ? QStringLiteral("G") : QStringLiteral("D"),
+        i % 4 == 0 ? QStringLiteral("A") : QStringLiteral("S"),
+        QString::number(12 + rng() % 5),
+        deleted ? QStringLiteral("SUPPRIME") : QString(QLatin1String(""))};
+    values << clientKeyValues(values.at(2).toString(), values.at(7).toString(),
+                              values.at(9).toString(), values.at(10).toString(),
+                              values.at(11).toString(), values.at(3).toString());
+    return values;
+}
+
 Status insertDemoData(Connection& c, const DemoOptions& options) {
     std::mt19937 rng(options.seed);
     Transaction t(c.db());
@@ -323,71 +393,7 @@ Status insertDemoData(Connection& c, const DemoOptions& options) {
 
     for (int i = 1; i <= options.customers; ++i) {
         const QString code = QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'));
-        const int n = i - 1;
-        QString last = QString::fromUtf8(LastNames[std::size_t(n) % LastNames.size()]);
-        QString first = QString::fromUtf8(
-            FirstNames[(std::size_t(n) / LastNames.size() + std::size_t(n)) % FirstNames.size()]);
-        Town town = Towns[rng() % Towns.size()];
-        if (options.manyNames) {
-            // Both lists together; one name in six is a double name.
-            const std::size_t all = LastNames.size() + MoreLastNames.size();
-            const auto surname = [&](std::size_t k) {
-                k %= all;
-                return QString::fromUtf8(k < LastNames.size()
-                                             ? LastNames[k]
-                                             : entry(MoreLastNames, k - LastNames.size()));
-            };
-            last = surname(rng());
-            if (rng() % 6 == 0)
-                last += QLatin1Char('-') + surname(rng());
-            const std::size_t f = rng() % (FirstNames.size() + MoreFirstNames.size());
-            first = QString::fromUtf8(f < FirstNames.size()
-                                          ? FirstNames[f]
-                                          : entry(MoreFirstNames, f - FirstNames.size()));
-            const std::size_t t = rng() % (Towns.size() + MoreTowns.size());
-            town = t < Towns.size() ? Towns[t] : MoreTowns[t - Towns.size()];
-        }
-        const bool business = i % 7 == 0;
-        const bool deleted = options.deletedEvery > 0 && i % options.deletedEvery == 0;
-        QVariantList values{
-            code,
-            business ? QStringLiteral("SARL") : civility(first),
-            last + QLatin1Char(' ') + first,
-            QStringLiteral("%1, %2")
-                .arg(1 + rng() % 120)
-                .arg(QString::fromUtf8(Streets[rng() % Streets.size()])),
-            i % 5 == 0 ? QStringLiteral("Bâtiment B") : QString(QLatin1String("")),
-            QString(QLatin1String("")),
-            QString::fromLatin1(town.postcode),
-            QString::fromUtf8(town.name),
-            QStringLiteral("France"),
-            QStringLiteral("0%1 %2 %3 %4 %5")
-                .arg(1 + rng() % 5)
-                .arg(rng() % 90 + 10)
-                .arg(rng() % 90 + 10)
-                .arg(rng() % 90 + 10)
-                .arg(rng() % 90 + 10),
-            QStringLiteral("06 %1 %2 %3 %4")
-                .arg(rng() % 90 + 10)
-                .arg(rng() % 90 + 10)
-                .arg(rng() % 90 + 10)
-                .arg(rng() % 90 + 10),
-            QString(QLatin1String("")),
-            QStringLiteral("client%1@exemple.fr").arg(i),
-            i % 3 == 0
-                ? QStringLiteral("Joue en ligue le mardi soir.\nPréfère les boules réactives.")
-                : QString(QLatin1String("")),
-            business ? QStringLiteral("FR%1").arg(10000000000ULL + rng() % 89999999999ULL)
-                     : QString(QLatin1String("")),
-            business ? QStringLiteral("H") : QStringLiteral("T"),
-            i % 6 == 0 ? QStringLiteral("G") : QStringLiteral("D"),
-            i % 4 == 0 ? QStringLiteral("A") : QStringLiteral("S"),
-            QString::number(12 + rng() % 5),
-            deleted ? QStringLiteral("SUPPRIME") : QString(QLatin1String(""))};
-        values << clientKeyValues(values.at(2).toString(), values.at(7).toString(),
-                                  values.at(9).toString(), values.at(10).toString(),
-                                  values.at(11).toString(), values.at(3).toString());
-        if (Status s = exec(w.client, values); !s)
+        if (Status s = exec(w.client, demoCustomerValues(i, options, rng)); !s)
             return s;
         const int balls = options.ballsPerCustomer > 0 ? options.ballsPerCustomer : int(rng() % 6);
         if (Status s = writeBalls(w, code, balls, rng); !s)

@@ -2,6 +2,10 @@
 
 #include "data/data_error.h"
 
+#include <QVariantList>
+
+#include <random>
+
 namespace vdn {
 
 class Connection;
@@ -26,5 +30,15 @@ struct DemoOptions {
 // deterministically for a given seed, in one transaction. Names are French,
 // some accented, some holding an apostrophe; balls are current and history.
 Status insertDemoData(Connection& c, const DemoOptions& options);
+
+// The rows insertDemoData() writes, drawn from the caller's generator, for a
+// program that writes many of them its own way (the benchmark's bulk
+// generation). The i-th customer (from 1): the fields of clientFields(),
+// then its keys (clientKeyFields()).
+QVariantList demoCustomerValues(int i, const DemoOptions& options, std::mt19937& rng);
+// A ball of the customer, on its line (from 1): the fields of ballFields().
+QVariantList demoBallValues(const QString& code, int line, std::mt19937& rng);
+// The customer's drilling sheet: the fields of sheetFields().
+QVariantList demoSheetValues(const QString& code, std::mt19937& rng);
 
 } // namespace vdn
