@@ -45,9 +45,7 @@ struct Way {
 struct Pair {
     Way up;   // program to server
     Way down; // server to program
-    bool done() const {
-        return up.closed && down.closed && up.queue.empty() && down.queue.empty();
-    }
+    bool done() const { return up.closed && down.closed && up.queue.empty() && down.queue.empty(); }
 };
 
 void noDelay(int fd) {
@@ -173,8 +171,8 @@ void LatencyProxy::loop() {
             for (Way* w : {&p.up, &p.down}) {
                 while (!w->queue.empty() && w->queue.front().due <= sendTime) {
                     Chunk& c = w->queue.front();
-                    const ssize_t n =
-                        ::send(w->to, c.bytes.data() + c.sent, c.bytes.size() - c.sent, MSG_NOSIGNAL);
+                    const ssize_t n = ::send(w->to, c.bytes.data() + c.sent,
+                                             c.bytes.size() - c.sent, MSG_NOSIGNAL);
                     if (n <= 0) {
                         w->queue.clear();
                         w->closed = true;

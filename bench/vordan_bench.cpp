@@ -101,7 +101,7 @@ struct Options {
     QString folder;          // kept and reused when given
     bool sqlite = true;      // the engines measured
     bool postgresql = false;
-    QString address; // a pass on a server: its database's address
+    QString address;    // a pass on a server: its database's address
     double latency = 0; // a round trip added through the relay, in ms
     QString relayOnly;  // HOST:PORT: only the relay runs
 };
@@ -779,8 +779,7 @@ int runPass(const Options& options, const QString& dataFolder) {
         addRow(QStringLiteral("Nouvelle boule : ouverture de la saisie (médiane de 5)"),
                median(adds), std::nullopt, 50, 0, QStringLiteral("< 50 ms"), &addTally);
         addRow(QStringLiteral("Validation d'une boule jusqu'à la liste rechargée (médiane de 5)"),
-               median(validations), std::nullopt, 50, 0, QStringLiteral("< 50 ms"),
-               &validateTally);
+               median(validations), std::nullopt, 50, 0, QStringLiteral("< 50 ms"), &validateTally);
     }
 
     // The drilling sheet: a stored sheet opened, then validated.
@@ -798,16 +797,14 @@ int runPass(const Options& options, const QString& dataFolder) {
             opens << timeIt([&] { QTest::mouseClick(entry, Qt::LeftButton); }, &openTally);
             if (sheetPanel->isHidden())
                 fail(QStringLiteral("fiche de %1 non ouverte").arg(customer));
-            validations << timeIt([&] { QTest::mouseClick(save, Qt::LeftButton); },
-                                  &validateTally);
+            validations << timeIt([&] { QTest::mouseClick(save, Qt::LeftButton); }, &validateTally);
             if (!sheetPanel->isHidden())
                 note(QStringLiteral("attention : fiche de %1 non enregistrée").arg(customer));
         }
         addRow(QStringLiteral("Ouverture d'une fiche de perçage (médiane de 5)"), median(opens),
                std::nullopt, 50, 0, QStringLiteral("< 50 ms"), &openTally);
         addRow(QStringLiteral("Validation d'une fiche de perçage (médiane de 5)"),
-               median(validations), std::nullopt, 50, 0, QStringLiteral("< 50 ms"),
-               &validateTally);
+               median(validations), std::nullopt, 50, 0, QStringLiteral("< 50 ms"), &validateTally);
     }
 
     // A customer's record changed and saved (the town), from the ball panel.

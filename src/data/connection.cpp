@@ -176,6 +176,16 @@ bool sessionIdle(const QSqlDriver* driver) {
     return conn && PQtransactionStatus(conn) == PQTRANS_IDLE;
 }
 
+void settleSession(const QSqlDriver* driver) {
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
+        return;
+    // As Qt's driver does before its next statement.
+    PGconn* conn = pgConnOf(driver->handle());
+    if (conn && PQtransactionStatus(conn) == PQTRANS_ACTIVE)
+        while (PGresult* rest = PQgetResult(conn))
+            PQclear(rest);
+}
+
 bool reopenedAfterLoss(const QSqlDriver* driver, Status* status) {
     if (!driver || !lostDrivers().contains(driver))
         return false;

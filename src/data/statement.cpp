@@ -36,7 +36,11 @@ std::atomic<quint64> prepareCount{0};
 // (generated texts) starts its collection again.
 constexpr std::size_t MostKept = 256;
 
-using Kept = std::unordered_map<QString, std::shared_ptr<Statement::Prepared>>;
+// The preparations of the connection's present session: those of an older
+// session are dropped when it is closed or opened again.
+struct Kept {
+    std::unordered_map<QString, std::shared_ptr<Statement::Prepared>> bySql;
+};
 
 using KeptByDriver = std::unordered_map<const QSqlDriver*, Kept>;
 
@@ -90,7 +94,7 @@ int keptPreparations(const QSqlDriver* driver) {
     if (!keptMap)
         return 0;
     const auto it = keptMap->find(driver);
-    return it == keptMap->end() ? 0 : int(it->second.size());
+    return it == keptMap->end() ? 0 : int(it->second.bySql.size());
 }
 
 void forgetPreparations(const QSqlDriver* driver) {
@@ -98,7 +102,7 @@ void forgetPreparations(const QSqlDriver* driver) {
         return;
     const auto it = keptMap->find(driver);
     if (it != keptMap->end())
-        it->second.clear();
+        it->second.bySql.clear();
 }
 
 Statement::Statement(const QSqlDatabase& db, const QString& sql) : dialect_(&Dialect::of(db)) {
@@ -118,8 +122,8 @@ Statement::Statement(const QSqlDatabase& db, const QString& sql) : dialect_(&Dia
         return;
     }
     Kept& kept = keptFor(db.driver());
-    const auto found = kept.find(sql);
-    if (found != kept.end() && !found->second->busy) {
+    const auto found = kept.bySql.find(sql);
+    if (found != kept.bySql.end() && !found->second->busy) {
         entry_ = found->second;
         entry_->busy = true;
         query_ = &entry_->query;
@@ -130,13 +134,17 @@ Statement::Statement(const QSqlDatabase& db, const QString& sql) : dialect_(&Dia
     if (!prepare(sql))
         return;
     // Kept unless the text is in use already (an outer reading of it).
-    if (found == kept.end()) {
-        if (kept.size() >= MostKept)
-            std::erase_if(kept, [](const auto& e) { return !e.second->busy; });
-        kept.emplace(sql, entry_);
-        entry_->busy = true;
-        kept_ = true;
-    }
+    if (found == kept.bySql.end())
+        keep(sql);
+}
+
+void Statement::keep(const QString& sql) {
+    Kept& kept = keptFor(query_->driver());
+    if (kept.bySql.size() >= MostKept)
+        std::erase_if(kept.bySql, [](const auto& e) { return !e.second->busy; });
+    kept.bySql.emplace(sql, entry_);
+    entry_->busy = true;
+    kept_ = true;
 }
 
 bool Statement::prepare(const QString& sql) {
@@ -171,9 +179,24 @@ Statement::~Statement() {
     if (!kept_)
         return;
     // Ready for the next user: an unfinished reading ends here (an SQLite
-    // statement left stepping would hold its read lock).
+    // statement left stepping would hold its read lock; a server's session
+    // takes in the rest of the rows it sends one by one, and is idle again,
+    // as when the query was destroyed).
     query_->finish();
+    settleSession(query_->driver());
     entry_->busy = false;
+}
+
+void Statement::keepOnNewSession(const QSqlDriver* driver) {
+    // Prepared again on a new session: kept for that session, unless it was
+    // kept already or another preparation of its text took its place.
+    if (!keptMap)
+        return;
+    const auto it = keptMap->find(driver);
+    if (it == keptMap->end())
+        return;
+    if (!it->second.bySql.contains(query_->lastQuery()))
+        keep(query_->lastQuery());
 }
 
 QSqlQuery Statement::release() && {
@@ -182,7 +205,7 @@ QSqlQuery Statement::release() && {
         // becomes the caller's alone.
         auto& all = keptByDriver();
         if (const auto it = all.find(query_->driver()); it != all.end())
-            std::erase_if(it->second, [this](const auto& e) { return e.second == entry_; });
+            std::erase_if(it->second.bySql, [this](const auto& e) { return e.second == entry_; });
         kept_ = false;
     }
     return std::move(*query_);
@@ -250,6 +273,7 @@ Status Statement::exec() {
             return false;
         for (int i = 0; i < values.size(); ++i)
             query_->bindValue(i, values.at(i));
+        keepOnNewSession(query_->driver());
         return true;
     };
     Status reopened;

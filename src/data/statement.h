@@ -104,6 +104,8 @@ public:
 
 private:
     bool prepare(const QString& sql);
+    void keep(const QString& sql);
+    void keepOnNewSession(const QSqlDriver* driver);
     std::shared_ptr<Prepared> entry_;
     QSqlQuery* query_ = nullptr;
     bool kept_ = false; // entry_ is the connection's kept preparation

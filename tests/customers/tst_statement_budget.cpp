@@ -62,13 +62,11 @@ void TestStatementBudget::each_action_keeps_its_budget() {
              knownValues("Frame300");
              f.box("txtboule")->setText(QStringLiteral("Phaze II"));
          },
-         [&] { f.click("cmdvalide3"); }, 10,
-         [&] { return !f.box("txtboule")->isVisible(); }},
+         [&] { f.click("cmdvalide3"); }, 10, [&] { return !f.box("txtboule")->isVisible(); }},
         {"sheet opened", [] {}, [&] { f.click("cmdmodif_fiche"); }, 20,
          [&] { return f.find("Frame400")->isVisible(); }},
-        {"sheet validated", [&] { knownValues("Frame400"); },
-         [&] { f.click("cmdvalide_fiche"); }, 20,
-         [&] { return !f.find("Frame400")->isVisible(); }},
+        {"sheet validated", [&] { knownValues("Frame400"); }, [&] { f.click("cmdvalide_fiche"); },
+         20, [&] { return !f.find("Frame400")->isVisible(); }},
         {"customer saved",
          [&] {
              f.click("Image2");
@@ -87,11 +85,10 @@ void TestStatementBudget::each_action_keeps_its_budget() {
             a.action();
             QCoreApplication::processEvents();
             const StatementTally after = statementTally();
-            const QByteArray what = QByteArray(a.name) + " (round " + QByteArray::number(round) +
-                                    "): " + QByteArray::number(after.run - before.run) +
-                                    " statements, " +
-                                    QByteArray::number(after.prepared - before.prepared) +
-                                    " preparations";
+            const QByteArray what =
+                QByteArray(a.name) + " (round " + QByteArray::number(round) +
+                "): " + QByteArray::number(after.run - before.run) + " statements, " +
+                QByteArray::number(after.prepared - before.prepared) + " preparations";
             QVERIFY2(a.done(), what.constData());
             QVERIFY2(after.run > before.run, what.constData());
             QVERIFY2(after.run - before.run <= a.budget, what.constData());

@@ -192,11 +192,11 @@ bool backToVersion5(test::PgCluster& cluster, const QString& address) {
     QStringList drops;
     for (const QString& table : schemaTables())
         drops << table + QStringLiteral("_ordre");
-    return cluster.psql(test::PgCluster::databaseOf(address),
-                        QStringLiteral("DROP TABLE %1; ALTER TABLE strspecif DROP COLUMN %2; "
-                                       "DROP INDEX IF EXISTS %3; UPDATE vdn_version SET version = 5")
-                            .arg(ballDrillingTable(), ruleProfileField(),
-                                 drops.join(QStringLiteral(", "))));
+    return cluster.psql(
+        test::PgCluster::databaseOf(address),
+        QStringLiteral("DROP TABLE %1; ALTER TABLE strspecif DROP COLUMN %2; "
+                       "DROP INDEX IF EXISTS %3; UPDATE vdn_version SET version = 5")
+            .arg(ballDrillingTable(), ruleProfileField(), drops.join(QStringLiteral(", "))));
 }
 
 int serverVersion(test::PgCluster& cluster, const QString& address) {
@@ -703,6 +703,20 @@ void TestServer::restart_while_idle_goes_unnoticed() {
         QVERIFY2(s, qPrintable(QStringLiteral("action %1: %2")
                                    .arg(i)
                                    .arg(s ? QString() : s.error().engineErrors.value(0).message)));
+    }
+    // A statement kept prepared on the connection: prepared again on the new
+    // session after a restart, then kept again (the next run prepares nothing).
+    const QString byCode = QStringLiteral("SELECT count(*) FROM strclient WHERE clt_cod = ?");
+    QCOMPARE(scalar(c->db(), byCode, {QStringLiteral("000001")})->toInt(), 1);
+    QVERIFY(keptPreparations(c->db().driver()) > 0);
+    QVERIFY(cluster.stopImmediately());
+    QVERIFY(cluster.start());
+    for (const quint64 preparations : {1, 0}) {
+        const StatementTally before = statementTally();
+        Result<QVariant> found = scalar(c->db(), byCode, {QStringLiteral("000001")});
+        QVERIFY2(found, found ? "" : qPrintable(found.error().engineErrors.value(0).message));
+        QCOMPARE(found->toInt(), 1);
+        QCOMPARE(statementTally().prepared - before.prepared, preparations);
     }
     QString stored;
     QVERIFY(cluster.psql(test::PgCluster::databaseOf(c->path()),
