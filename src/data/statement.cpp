@@ -122,7 +122,13 @@ Statement::Statement(const QSqlDatabase& db, const QString& sql) : dialect_(&Dia
         return;
     }
     Kept& kept = keptFor(db.driver());
-    const auto found = kept.bySql.find(sql);
+    auto found = kept.bySql.find(sql);
+    // A preparation of a driver gone since (another driver at the same
+    // address) is never run.
+    if (found != kept.bySql.end() && found->second->query.driver() != db.driver()) {
+        kept.bySql.erase(found);
+        found = kept.bySql.end();
+    }
     if (found != kept.bySql.end() && !found->second->busy) {
         entry_ = found->second;
         entry_->busy = true;
