@@ -17,7 +17,7 @@
 #include "platform/print_dialog.h"
 #include "platform/services.h"
 #include "platform/spreadsheet.h"
-#include "session/changed_elsewhere.h"
+#include "widgets/changed_elsewhere.h"
 #include "support/pg_cluster.h"
 
 #include <QComboBox>

@@ -3,7 +3,13 @@
 // bare libraries), and prints one Markdown table.
 //
 //   vordan_bench [--clients N] [--dossier DIR] [--keystrokes K] [--passes P]
-//                [--moteur sqlite|postgresql|tous]
+//                [--moteur sqlite|postgresql|tous] [--latence MS]
+//   vordan_bench --relais-seul HOTE:PORT --latence MS
+//
+// --latence adds, on a server, a third way: TCP through a relay of the
+// bench's own that holds every chunk for half the round trip each way
+// (bench/latency_proxy.h). --relais-seul only runs that relay, for the
+// program itself, until stopped.
 //
 // With PostgreSQL, the program starts a throw-away server of its own (the
 // tests' PgCluster: a temporary folder, its Unix socket there, TCP on the
@@ -20,6 +26,8 @@
 #include "generate.h"
 #include "import_measure.h"
 #include "load_mode.h"
+#include "latency_proxy.h"
+#include "statement_tally.h"
 
 #include "app/backup.h"
 #include "app/startup.h"
@@ -104,6 +112,8 @@ struct Options {
     int workstation = 0; // hidden: this process is that workstation
     QString journal;     // hidden: its journal file
     unsigned seed = 1;
+    double latency = 0; // a round trip added through the relay, in ms
+    QString relayOnly;  // HOST:PORT: only the relay runs
 };
 
 // One measure of one pass. limit: an absolute target (value below it);
@@ -116,6 +126,9 @@ struct Measure {
     double maxRatio = 0;
     QString target;
     QString unit = QStringLiteral("ms");
+    // Statements run and preparations of one action (medians), -1: not counted.
+    double run = -1;
+    double prepared = -1;
 };
 
 QList<Measure> measures;
@@ -123,6 +136,8 @@ QList<Measure> measures;
 // The bench's server, stopped and removed when the program ends, by exit()
 // too (fail()).
 std::unique_ptr<vdn::test::PgCluster> server;
+// The relay of --latence, in front of the server's TCP port.
+std::unique_ptr<LatencyProxy> relay;
 
 // Ctrl+C or a kill: the pass under way is stopped, and the program ends
 // through fail(), which stops the server.
@@ -136,8 +151,12 @@ void onSignal(int) {
 }
 
 void addRow(const QString& operation, double value, std::optional<double> floor, double limitMs,
-            double maxRatio, const QString& targetText) {
+            double maxRatio, const QString& targetText, const ActionTally* tally = nullptr) {
     measures.append({operation, value, floor, limitMs, maxRatio, targetText});
+    if (tally && !tally->run.isEmpty()) {
+        measures.last().run = tally->medianRun();
+        measures.last().prepared = tally->medianPrepared();
+    }
 }
 
 // A number as the table shows it: times with one or two decimals, ratios
@@ -170,12 +189,16 @@ void settle() {
     QCoreApplication::processEvents();
 }
 
-double timeIt(const std::function<void()>& action) {
+double timeIt(const std::function<void()>& action, ActionTally* tally = nullptr) {
+    const StatementTally before = statementTally();
     QElapsedTimer t;
     t.start();
     action();
     settle();
-    return elapsedMs(t);
+    const double ms = elapsedMs(t);
+    if (tally)
+        tally->add(before, statementTally());
+    return ms;
 }
 
 void note(const QString& text) {
@@ -205,6 +228,9 @@ const char* const Usage =
     "                        serveur (TCP), chacun un mélange d'actions réaliste\n"
     "  --duree S             durée du mode charge en secondes (300 par défaut)\n"
     "  --graine G            graine des tirages du mode charge (1 par défaut)\n"
+    "  --latence MS          mesure aussi par TCP à travers un relais qui ajoute\n"
+    "                        MS millisecondes d'aller-retour\n"
+    "  --relais-seul H:P     ne lance que le relais vers H:P (avec --latence)\n"
     "  --aide                affiche cette aide\n";
 
 Options parse(const QStringList& args) {
@@ -243,6 +269,10 @@ Options parse(const QStringList& args) {
             o.journal = next();
         else if (a == QLatin1String("--graine"))
             o.seed = next().toUInt();
+        else if (a == QLatin1String("--latence"))
+            o.latency = next().toDouble();
+        else if (a == QLatin1String("--relais-seul"))
+            o.relayOnly = next();
         else if (a == QLatin1String("--moteur")) {
             o.engineChosen = true;
             const QString engine = next();
@@ -261,6 +291,8 @@ Options parse(const QStringList& args) {
         fail(QStringLiteral("--clients : au moins 100"));
     if (o.passes < 1 || o.passes > 99)
         fail(QStringLiteral("--passes : de 1 à 99"));
+    if (o.latency < 0 || o.latency > 1000)
+        fail(QStringLiteral("--latence : de 0 à 1000 ms"));
     return o;
 }
 
@@ -587,6 +619,7 @@ int runPass(const Options& options, const QString& dataFolder) {
         names << (q.next() ? q.value(0).toString().left(4) : QStringLiteral("DUPO"));
     }
     QList<double> keys, keyFloors;
+    ActionTally keyTally;
     int emptyGrids = 0;
     for (const QString& name : names) {
         selnom->clear();
@@ -594,7 +627,7 @@ int runPass(const Options& options, const QString& dataFolder) {
         QString typed;
         for (QChar ch : name) {
             typed += ch;
-            keys << timeIt([&] { typeChar(selnom, ch); });
+            keys << timeIt([&] { typeChar(selnom, ch); }, &keyTally);
             if (listModel->rowCount() == 0)
                 ++emptyGrids;
             QElapsedTimer f;
@@ -608,7 +641,7 @@ int runPass(const Options& options, const QString& dataFolder) {
     const QString keyOp = QStringLiteral("Frappe dans selnom jusqu'aux premières lignes (%1 "
                                          "frappes), ");
     addRow(keyOp.arg(keys.size()) + QStringLiteral("médiane"), median(keys), median(keyFloors), 0,
-           0, QString());
+           0, QString(), &keyTally);
     addRow(keyOp.arg(keys.size()) + QStringLiteral("95e centile"), percentile(keys, 0.95),
            percentile(keyFloors, 0.95), 16, 0, QStringLiteral("< 16 ms"));
     addRow(keyOp.arg(keys.size()) + QStringLiteral("maximum"), percentile(keys, 1.0),
@@ -674,6 +707,7 @@ int runPass(const Options& options, const QString& dataFolder) {
 
     // Row click until the ball panel shows, on customers found by name.
     QList<double> rowClicks, rowFloors;
+    ActionTally rowTally;
     for (int k = 0; k < 10; ++k) {
         client->retour_liste();
         selnom->setText(names.at(k % names.size()).left(3));
@@ -681,7 +715,8 @@ int runPass(const Options& options, const QString& dataFolder) {
         const QRect cell = grid->visualRect(grid->model()->index(0, int(CustomerColumn::Name)));
         const QString clicked = listModel->code(0);
         rowClicks << timeIt(
-            [&] { QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center()); });
+            [&] { QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center()); },
+            &rowTally);
         if (ballPanel->isHidden() || client->currentCode() != clicked)
             note(QStringLiteral("attention : le clic sur %1 n'a pas ouvert le panneau des boules")
                      .arg(clicked));
@@ -695,7 +730,7 @@ int runPass(const Options& options, const QString& dataFolder) {
         rowFloors << elapsedMs(f);
     }
     addRow(QStringLiteral("Clic sur une ligne jusqu'au panneau des boules (médiane de 10)"),
-           median(rowClicks), median(rowFloors), 50, 0, QStringLiteral("< 50 ms"));
+           median(rowClicks), median(rowFloors), 50, 0, QStringLiteral("< 50 ms"), &rowTally);
     addRow(QStringLiteral("Clic sur une ligne, maximum"), percentile(rowClicks, 1.0),
            percentile(rowFloors, 1.0), 50, 0, QStringLiteral("< 50 ms"));
     client->retour_liste();
@@ -739,6 +774,7 @@ int runPass(const Options& options, const QString& dataFolder) {
     // A ball added and validated through the ball panel.
     {
         QList<double> adds, validations;
+        ActionTally addTally, validateTally;
         auto* add = client->findChild<QToolButton*>(QStringLiteral("cmdajout_mat"));
         auto* validate = client->findChild<QPushButton*>(QStringLiteral("cmdvalide3"));
         if (!add || !validate)
@@ -748,26 +784,28 @@ int runPass(const Options& options, const QString& dataFolder) {
             if (!openCustomer(customer))
                 fail(QStringLiteral("client %1 non ouvert").arg(customer));
             const int before = ballPanel->ballModel()->rowCount();
-            adds << timeIt([&] { QTest::mouseClick(add, Qt::LeftButton); });
+            adds << timeIt([&] { QTest::mouseClick(add, Qt::LeftButton); }, &addTally);
             // A described ball: the first value of each pick list, a name.
             for (QComboBox* combo : ballPanel->record().combos())
                 if (combo->count() > 0)
                     combo->setEditText(combo->itemText(0));
             client->findChild<QLineEdit*>(QStringLiteral("txtboule"))
                 ->setText(QStringLiteral("Phaze II"));
-            validations << timeIt([&] { QTest::mouseClick(validate, Qt::LeftButton); });
+            validations << timeIt([&] { QTest::mouseClick(validate, Qt::LeftButton); },
+                                  &validateTally);
             if (ballPanel->ballModel()->rowCount() != before + 1)
                 note(QStringLiteral("attention : boule de %1 non ajoutée").arg(customer));
         }
         addRow(QStringLiteral("Nouvelle boule : ouverture de la saisie (médiane de 5)"),
-               median(adds), std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
+               median(adds), std::nullopt, 50, 0, QStringLiteral("< 50 ms"), &addTally);
         addRow(QStringLiteral("Validation d'une boule jusqu'à la liste rechargée (médiane de 5)"),
-               median(validations), std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
+               median(validations), std::nullopt, 50, 0, QStringLiteral("< 50 ms"), &validateTally);
     }
 
     // The drilling sheet: a stored sheet opened, then validated.
     {
         QList<double> opens, validations;
+        ActionTally openTally, validateTally;
         for (int k = 0; k < 5; ++k) {
             const QString customer = code(1 + 2 * (k * 997 % (options.clients / 2)));
             if (!openCustomer(customer))
@@ -776,17 +814,47 @@ int runPass(const Options& options, const QString& dataFolder) {
             auto* save = client->findChild<QPushButton*>(QStringLiteral("cmdvalide_fiche"));
             if (!entry || !save || entry->isHidden())
                 fail(QStringLiteral("fiche de %1 introuvable").arg(customer));
-            opens << timeIt([&] { QTest::mouseClick(entry, Qt::LeftButton); });
+            opens << timeIt([&] { QTest::mouseClick(entry, Qt::LeftButton); }, &openTally);
             if (sheetPanel->isHidden())
                 fail(QStringLiteral("fiche de %1 non ouverte").arg(customer));
-            validations << timeIt([&] { QTest::mouseClick(save, Qt::LeftButton); });
+            validations << timeIt([&] { QTest::mouseClick(save, Qt::LeftButton); }, &validateTally);
             if (!sheetPanel->isHidden())
                 note(QStringLiteral("attention : fiche de %1 non enregistrée").arg(customer));
         }
         addRow(QStringLiteral("Ouverture d'une fiche de perçage (médiane de 5)"), median(opens),
-               std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
+               std::nullopt, 50, 0, QStringLiteral("< 50 ms"), &openTally);
         addRow(QStringLiteral("Validation d'une fiche de perçage (médiane de 5)"),
-               median(validations), std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
+               median(validations), std::nullopt, 50, 0, QStringLiteral("< 50 ms"), &validateTally);
+    }
+
+    // A customer's record changed and saved (the town), from the ball panel.
+    {
+        QList<double> saves;
+        ActionTally saveTally;
+        for (int k = 0; k < 5; ++k) {
+            const QString customer = code(3 + 2 * (k * 613 % (options.clients / 2 - 2)));
+            if (!openCustomer(customer))
+                fail(QStringLiteral("client %1 non ouvert").arg(customer));
+            auto* modify = client->findChild<QWidget*>(QStringLiteral("Image2"));
+            auto* town = client->findChild<QLineEdit*>(QStringLiteral("txtvil"));
+            auto* save = client->findChild<QPushButton*>(QStringLiteral("cmdvalide"));
+            if (!modify || !town || !save)
+                fail(QStringLiteral("fiche client incomplète"));
+            QTest::mouseClick(modify, Qt::LeftButton);
+            settle();
+            const QString written = QStringLiteral("VILLE %1").arg(k);
+            town->setText(written);
+            saves << timeIt([&] { QTest::mouseClick(save, Qt::LeftButton); }, &saveTally);
+            QSqlQuery q = forwardQuery(
+                **conn, QStringLiteral("SELECT clt_vil FROM strclient WHERE clt_cod = ?"),
+                {customer});
+            if (!q.next() || q.value(0).toString() != written)
+                note(QStringLiteral("attention : client %1 non enregistré").arg(customer));
+        }
+        addRow(QStringLiteral("Enregistrement d'un client modifié (médiane de 5)"), median(saves),
+               std::nullopt, 50, 0, QStringLiteral("< 50 ms"), &saveTally);
+        client->retour_liste();
+        settle();
     }
 
     // The sheet of 50 versions: opened, then versions shown one after another.
@@ -1050,10 +1118,33 @@ int runPass(const Options& options, const QString& dataFolder) {
                                  QString::number(m.limit, 'g', 12),
                                  QString::number(m.maxRatio, 'g', 12),
                                  m.target,
-                                 m.unit};
+                                 m.unit,
+                                 QString::number(m.run, 'g', 12),
+                                 QString::number(m.prepared, 'g', 12)};
         std::printf("%s\n", fields.join(QLatin1Char('\t')).toUtf8().constData());
     }
     std::fflush(stdout);
+    return 0;
+}
+
+// The relay alone, until the process is stopped: the program itself then
+// runs through it (its CHEMIN.QZ naming 127.0.0.1 and the port printed).
+int runRelayOnly(const QString& target, double latency) {
+    const int colon = int(target.lastIndexOf(QLatin1Char(':')));
+    bool ok = false;
+    const int port = colon > 0 ? target.mid(colon + 1).toInt(&ok) : 0;
+    if (!ok || port <= 0 || port > 65535)
+        fail(QStringLiteral("--relais-seul HOTE:PORT"));
+    LatencyProxy proxy(target.left(colon), port, latency);
+    if (!proxy.start())
+        fail(QStringLiteral("relais : ") + proxy.error());
+    std::printf("relais : 127.0.0.1:%d vers %s, %.1f ms d'aller-retour ajoutées\n", proxy.port(),
+                qPrintable(target), latency);
+    std::fflush(stdout);
+    ::signal(SIGINT, onSignal);
+    ::signal(SIGTERM, onSignal);
+    while (!interrupted)
+        ::pause();
     return 0;
 }
 
@@ -1130,7 +1221,7 @@ void runPasses(const Options& options, const QString& folder, const Engine& engi
         int index = 0;
         for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
             const QStringList f = QString::fromUtf8(line).split(QLatin1Char('\t'));
-            if (f.size() != 8 || f.at(0) != QLatin1String("MESURE"))
+            if (f.size() != 10 || f.at(0) != QLatin1String("MESURE"))
                 continue;
             Measure m{f.at(1),
                       f.at(2).toDouble(),
@@ -1138,7 +1229,9 @@ void runPasses(const Options& options, const QString& folder, const Engine& engi
                       f.at(4).toDouble(),
                       f.at(5).toDouble(),
                       f.at(6),
-                      f.at(7)};
+                      f.at(7),
+                      f.at(8).toDouble(),
+                      f.at(9).toDouble()};
             if (!f.at(3).isEmpty())
                 m.floor = f.at(3).toDouble();
             if (pass == 1)
@@ -1166,8 +1259,9 @@ void runPasses(const Options& options, const QString& folder, const Engine& engi
                                .arg(loads.join(QStringLiteral(", ")))
                                .arg(loadAfter)));
     std::printf("| Opération | VORDAN, médiane (min – max) | Plancher, médiane (min – max) | "
-                "Rapport, médiane (min – max) | Cible | Atteinte |\n");
-    std::printf("|---|---:|---:|---:|---|---|\n");
+                "Rapport, médiane (min – max) | Instructions SQL (préparations) | Cible | "
+                "Atteinte |\n");
+    std::printf("|---|---:|---:|---:|---:|---|---|\n");
     for (const Series& r : rows) {
         QString met = QStringLiteral("—");
         if (r.first.limit > 0 || r.first.maxRatio > 0) {
@@ -1178,10 +1272,15 @@ void runPasses(const Options& options, const QString& folder, const Engine& engi
                 ok = false;
             met = ok ? QStringLiteral("oui") : QStringLiteral("**non**");
         }
-        std::printf("| %s | %s | %s | %s | %s | %s |\n", qPrintable(r.first.operation),
+        // The counts of the first pass: the same actions run the same statements.
+        const QString counted = r.first.run < 0 ? QStringLiteral("—")
+                                                : QStringLiteral("%1 (%2)")
+                                                      .arg(r.first.run, 0, 'f', 0)
+                                                      .arg(r.first.prepared, 0, 'f', 0);
+        std::printf("| %s | %s | %s | %s | %s | %s | %s |\n", qPrintable(r.first.operation),
                     qPrintable(spread(r.values, r.first.unit)),
                     qPrintable(spread(r.floors, r.first.unit)),
-                    qPrintable(spread(r.ratios, QStringLiteral("×"))),
+                    qPrintable(spread(r.ratios, QStringLiteral("×"))), qPrintable(counted),
                     qPrintable(r.first.target.isEmpty() ? QStringLiteral("—") : r.first.target),
                     qPrintable(met));
     }
@@ -1196,6 +1295,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     const Options options = parse(QCoreApplication::arguments());
+    if (!options.relayOnly.isEmpty())
+        return runRelayOnly(options.relayOnly, options.latency);
 
     // Without a folder of the user's, the data lives as long as this
     // process, through every pass.
@@ -1284,6 +1385,16 @@ int main(int argc, char* argv[]) {
         engines.append({QStringLiteral("PostgreSQL par le socket Unix"), socketAddress});
         engines.append(
             {QStringLiteral("PostgreSQL par TCP (127.0.0.1)"), server->address(name, true)});
+        if (options.latency > 0) {
+            relay = std::make_unique<LatencyProxy>(QStringLiteral("127.0.0.1"), server->port(),
+                                                   options.latency);
+            if (!relay->start())
+                fail(QStringLiteral("relais : ") + relay->error());
+            engines.append({QStringLiteral("PostgreSQL par TCP, %1 ms d'aller-retour ajoutées "
+                                           "par le relais")
+                                .arg(options.latency),
+                            addressThrough(server->address(name, true), relay->port())});
+        }
     }
     std::fflush(stdout);
     if (options.generateOnly)

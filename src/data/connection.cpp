@@ -94,8 +94,10 @@ Connection::Connection(QString name, QString path)
     : name_(std::move(name)), path_(std::move(path)) {}
 
 Connection::~Connection() {
-    if (db_.isValid())
+    if (db_.isValid()) {
+        forgetPreparations(db_.driver());
         db_.close();
+    }
     db_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(name_);
 }
@@ -174,6 +176,16 @@ bool sessionIdle(const QSqlDriver* driver) {
     return conn && PQtransactionStatus(conn) == PQTRANS_IDLE;
 }
 
+void settleSession(const QSqlDriver* driver) {
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
+        return;
+    // As Qt's driver does before its next statement.
+    PGconn* conn = pgConnOf(driver->handle());
+    if (conn && PQtransactionStatus(conn) == PQTRANS_ACTIVE)
+        while (PGresult* rest = PQgetResult(conn))
+            PQclear(rest);
+}
+
 bool reopenedAfterLoss(const QSqlDriver* driver, Status* status) {
     if (!driver || !lostDrivers().contains(driver))
         return false;
@@ -196,6 +208,8 @@ Status reconnectIfLost(const QSqlDatabase& db) {
             return {};
     }
     QSqlDatabase again = db; // the same named connection, shared by every copy
+    // The server forgot the old session's preparations.
+    forgetPreparations(again.driver());
     again.close();
     if (!openWithNotice(again))
         return {}; // the statement that follows fails on the closed connection
@@ -351,6 +365,7 @@ Transaction::Transaction(QSqlDatabase& db) : db_(db) {
         return;
     }
     const bool idle = sessionIdle(db_.driver());
+    countStatementRun();
     if (db_.transaction())
         return;
     started_ = DataError::fromDatabase(db_, QStringLiteral("BEGIN"));
@@ -358,7 +373,7 @@ Transaction::Transaction(QSqlDatabase& db) : db_(db) {
     // began, so it begins on a new session.
     Status reopened;
     if (idle && reopenedAfterLoss(db_.driver(), &reopened))
-        started_ = db_.transaction()
+        started_ = (countStatementRun(), db_.transaction())
                        ? Status()
                        : Status(DataError::fromDatabase(db_, QStringLiteral("BEGIN")));
     else if (!reopened)
@@ -366,16 +381,20 @@ Transaction::Transaction(QSqlDatabase& db) : db_(db) {
 }
 
 Transaction::~Transaction() {
-    if (started_.ok() && !done_)
+    if (started_.ok() && !done_) {
+        countStatementRun();
         db_.rollback();
+    }
 }
 
 Status Transaction::commit() {
     if (!started_.ok())
         return started_;
     done_ = true;
+    countStatementRun();
     if (!db_.commit()) {
         const DataError err = DataError::fromDatabase(db_, QStringLiteral("COMMIT"));
+        countStatementRun();
         db_.rollback();
         return err;
     }

@@ -33,6 +33,11 @@ bool sessionIdle(const QSqlDriver* driver);
 // session's settings, which the statement reports instead of its own.
 bool reopenedAfterLoss(const QSqlDriver* driver, Status* status);
 
+// Takes in and drops whatever the server still sends for the session's last
+// statement (the rows of a reading left unfinished), so that the session is
+// idle again. Nothing for SQLite.
+void settleSession(const QSqlDriver* driver);
+
 // The client library's connection behind a server database, null for SQLite
 // (for the few reads that go past Qt's driver: a copy of whole tables).
 PGconn* serverHandle(const QSqlDatabase& db);

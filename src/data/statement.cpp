@@ -8,6 +8,9 @@
 #include <QSqlField>
 #include <QSqlRecord>
 
+#include <atomic>
+#include <unordered_map>
+
 namespace vdn {
 
 QString boundText(const QString& text) {
@@ -18,31 +21,200 @@ QString boundText(const std::optional<QString>& text) {
     return text ? boundText(*text) : QString(QLatin1String(""));
 }
 
-Statement::Statement(const QSqlDatabase& db, const QString& sql)
-    : query_(db), dialect_(&Dialect::of(db)) {
+struct Statement::Prepared {
+    explicit Prepared(const QSqlDatabase& db) : query(db) {}
+    QSqlQuery query;
+    bool busy = false;
+};
+
+namespace {
+
+std::atomic<quint64> runCount{0};
+std::atomic<quint64> prepareCount{0};
+
+// More distinct texts than any window runs; a connection that meets more
+// (generated texts) starts its collection again.
+constexpr std::size_t MostKept = 256;
+
+// The preparations of the connection's present session: those of an older
+// session are dropped when it is closed or opened again.
+struct Kept {
+    std::unordered_map<QString, std::shared_ptr<Statement::Prepared>> bySql;
+};
+
+using KeptByDriver = std::unordered_map<const QSqlDriver*, Kept>;
+
+// The kept preparations of each connection, by its driver. Qt's SQL classes
+// belong to the thread that opened the connection: so does this. A plain
+// pointer, so that a driver destroyed after the thread's end (at the
+// program's exit) finds nothing rather than a destroyed collection.
+thread_local KeptByDriver* keptMap = nullptr;
+struct KeptReaper {
+    ~KeptReaper() {
+        delete keptMap;
+        keptMap = nullptr;
+    }
+};
+thread_local KeptReaper keptReaper;
+
+KeptByDriver& keptByDriver() {
+    if (!keptMap) {
+        (void)&keptReaper; // its destructor runs at the thread's end
+        keptMap = new KeptByDriver;
+    }
+    return *keptMap;
+}
+
+Kept& keptFor(const QSqlDriver* driver) {
+    auto& all = keptByDriver();
+    auto it = all.find(driver);
+    if (it != all.end())
+        return it->second;
+    // A driver destroyed without forgetPreparations() first (a connection
+    // removed by other code) leaves nothing behind for a later driver at the
+    // same address.
+    QObject::connect(const_cast<QSqlDriver*>(driver), &QObject::destroyed, [driver] {
+        if (keptMap)
+            keptMap->erase(driver);
+    });
+    return all[driver];
+}
+
+} // namespace
+
+StatementTally statementTally() {
+    return {runCount.load(std::memory_order_relaxed), prepareCount.load(std::memory_order_relaxed)};
+}
+
+void countStatementRun() {
+    runCount.fetch_add(1, std::memory_order_relaxed);
+}
+
+int keptPreparations(const QSqlDriver* driver) {
+    if (!keptMap)
+        return 0;
+    const auto it = keptMap->find(driver);
+    return it == keptMap->end() ? 0 : int(it->second.bySql.size());
+}
+
+void forgetPreparations(const QSqlDriver* driver) {
+    if (!keptMap)
+        return;
+    const auto it = keptMap->find(driver);
+    if (it != keptMap->end())
+        it->second.bySql.clear();
+}
+
+Statement::Statement(const QSqlDatabase& db, const QString& sql) : dialect_(&Dialect::of(db)) {
+    const auto apart = [&] {
+        entry_ = std::make_shared<Prepared>(db);
+        query_ = &entry_->query;
+    };
     if (Status s = reconnectIfLost(db); !s) {
+        apart();
         status_ = s;
         return;
     }
     if (!db.isValid() || !db.isOpen()) {
+        apart();
         status_ = DataError::other(errnum::DatabaseNotFound,
                                    QStringLiteral("La base de données n'est pas ouverte"));
         return;
     }
-    // Rows are read once, front to back: the engine keeps no copy of them.
-    query_.setForwardOnly(true);
-    const bool idle = sessionIdle(db.driver());
-    if (query_.prepare(sql))
+    Kept& kept = keptFor(db.driver());
+    auto found = kept.bySql.find(sql);
+    // A preparation of a driver gone since (another driver at the same
+    // address) is never run.
+    if (found != kept.bySql.end() && found->second->query.driver() != db.driver()) {
+        kept.bySql.erase(found);
+        found = kept.bySql.end();
+    }
+    if (found != kept.bySql.end() && !found->second->busy) {
+        entry_ = found->second;
+        entry_->busy = true;
+        query_ = &entry_->query;
+        kept_ = true;
         return;
-    status_ = DataError::fromQuery(query_);
+    }
+    apart();
+    if (!prepare(sql))
+        return;
+    // Kept unless the text is in use already (an outer reading of it).
+    if (found == kept.bySql.end())
+        keep(sql);
+}
+
+void Statement::keep(const QString& sql) {
+    Kept& kept = keptFor(query_->driver());
+    if (kept.bySql.size() >= MostKept)
+        std::erase_if(kept.bySql, [](const auto& e) { return !e.second->busy; });
+    kept.bySql.emplace(sql, entry_);
+    entry_->busy = true;
+    kept_ = true;
+}
+
+bool Statement::prepare(const QString& sql) {
+    // Rows are read once, front to back: the engine keeps no copy of them.
+    query_->setForwardOnly(true);
+    const bool idle = sessionIdle(query_->driver());
+    prepareCount.fetch_add(1, std::memory_order_relaxed);
+    if (query_->prepare(sql))
+        return true;
+    status_ = DataError::fromQuery(*query_);
     // A server prepares the statement itself: a connection lost while the
     // workstation sat idle is met here first, and the preparation is made
     // again on a new session.
     Status reopened;
-    if (idle && reopenedAfterLoss(db.driver(), &reopened))
-        status_ = query_.prepare(sql) ? Status() : Status(DataError::fromQuery(query_));
-    else if (!reopened)
+    if (idle && reopenedAfterLoss(query_->driver(), &reopened)) {
+        prepareCount.fetch_add(1, std::memory_order_relaxed);
+        status_ = query_->prepare(sql) ? Status() : Status(DataError::fromQuery(*query_));
+    } else if (!reopened) {
         status_ = reopened;
+    }
+    return status_.ok();
+}
+
+Statement::Statement(Statement&& other) noexcept
+    : entry_(std::move(other.entry_)), query_(other.query_), kept_(other.kept_),
+      dialect_(other.dialect_), status_(std::move(other.status_)), next_(other.next_),
+      ran_(other.ran_) {
+    other.kept_ = false;
+}
+
+Statement::~Statement() {
+    if (!kept_)
+        return;
+    // Ready for the next user: an unfinished reading ends here (an SQLite
+    // statement left stepping would hold its read lock; a server's session
+    // takes in the rest of the rows it sends one by one, and is idle again,
+    // as when the query was destroyed).
+    query_->finish();
+    settleSession(query_->driver());
+    entry_->busy = false;
+}
+
+void Statement::keepOnNewSession(const QSqlDriver* driver) {
+    // Prepared again on a new session: kept for that session, unless it was
+    // kept already or another preparation of its text took its place.
+    if (!keptMap)
+        return;
+    const auto it = keptMap->find(driver);
+    if (it == keptMap->end())
+        return;
+    if (!it->second.bySql.contains(query_->lastQuery()))
+        keep(query_->lastQuery());
+}
+
+QSqlQuery Statement::release() && {
+    if (kept_) {
+        // The caller reads on after this Statement is gone: the preparation
+        // becomes the caller's alone.
+        auto& all = keptByDriver();
+        if (const auto it = all.find(query_->driver()); it != all.end())
+            std::erase_if(it->second.bySql, [this](const auto& e) { return e.second == entry_; });
+        kept_ = false;
+    }
+    return std::move(*query_);
 }
 
 Statement& Statement::bind(const QVariant& value) {
@@ -52,7 +224,7 @@ Statement& Statement::bind(const QVariant& value) {
         ran_ = false;
     }
     if (status_.ok())
-        query_.bindValue(next_, value);
+        query_->bindValue(next_, value);
     ++next_;
     return *this;
 }
@@ -84,6 +256,13 @@ Statement& Statement::bindAll(const QVariantList& values) {
     return *this;
 }
 
+namespace {
+bool countedExec(QSqlQuery& q) {
+    runCount.fetch_add(1, std::memory_order_relaxed);
+    return q.exec();
+}
+} // namespace
+
 Status Statement::exec() {
     if (!status_.ok())
         return status_;
@@ -93,38 +272,40 @@ Status Statement::exec() {
     // it with the old session (SQLSTATE 26000 when another statement opened
     // the new one first).
     const auto prepareAgain = [this] {
-        const QString sql = query_.lastQuery();
-        const QVariantList values = query_.boundValues();
-        if (!query_.prepare(sql))
+        const QString sql = query_->lastQuery();
+        const QVariantList values = query_->boundValues();
+        prepareCount.fetch_add(1, std::memory_order_relaxed);
+        if (!query_->prepare(sql))
             return false;
         for (int i = 0; i < values.size(); ++i)
-            query_.bindValue(i, values.at(i));
+            query_->bindValue(i, values.at(i));
+        keepOnNewSession(query_->driver());
         return true;
     };
     Status reopened;
-    if (reopenLostConnection(query_.driver(), &reopened)) {
+    if (reopenLostConnection(query_->driver(), &reopened)) {
         if (!reopened)
             return reopened;
         if (!prepareAgain())
-            return DataError::fromQuery(query_);
+            return DataError::fromQuery(*query_);
     }
-    const bool idle = sessionIdle(query_.driver());
-    if (query_.exec())
+    const bool idle = sessionIdle(query_->driver());
+    if (countedExec(*query_))
         return {};
-    if (query_.driver()->dbmsType() == QSqlDriver::PostgreSQL &&
-        query_.lastError().nativeErrorCode() == QLatin1String("26000") && prepareAgain() &&
-        query_.exec())
+    if (query_->driver()->dbmsType() == QSqlDriver::PostgreSQL &&
+        query_->lastError().nativeErrorCode() == QLatin1String("26000") && prepareAgain() &&
+        countedExec(*query_))
         return {};
-    const DataError failure = DataError::fromQuery(query_);
+    const DataError failure = DataError::fromQuery(*query_);
     // The connection was lost while the workstation sat idle (a server
     // restart): the statement belonged to no transaction, so it is run once
     // more on a new session before anything is reported.
-    if (idle && reopenedAfterLoss(query_.driver(), &reopened)) {
+    if (idle && reopenedAfterLoss(query_->driver(), &reopened)) {
         if (!prepareAgain())
-            return DataError::fromQuery(query_);
-        if (query_.exec())
+            return DataError::fromQuery(*query_);
+        if (countedExec(*query_))
             return {};
-        return DataError::fromQuery(query_);
+        return DataError::fromQuery(*query_);
     }
     if (!reopened)
         return reopened;
@@ -142,19 +323,19 @@ Result<bool> Statement::execFirst() {
 }
 
 int Statement::indexOf(const QString& field) const {
-    return query_.record().indexOf(field);
+    return query_->record().indexOf(field);
 }
 
 Status Statement::finished() const {
     if (!status_.ok())
         return status_;
-    if (query_.lastError().isValid())
-        return DataError::fromQuery(query_);
+    if (query_->lastError().isValid())
+        return DataError::fromQuery(*query_);
     return {};
 }
 
 DataError Statement::error() const {
-    return status_.ok() ? DataError::fromQuery(query_) : status_.error();
+    return status_.ok() ? DataError::fromQuery(*query_) : status_.error();
 }
 
 Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
@@ -165,6 +346,7 @@ Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& value
         // queries and writes of rows, never the schema or settings.
         QSqlQuery q(db);
         const bool idle = sessionIdle(db.driver());
+        countStatementRun();
         if (q.exec(sql))
             return {};
         const DataError failure = DataError::fromQuery(q);
@@ -173,6 +355,7 @@ Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& value
         Status reopened;
         if (idle && reopenedAfterLoss(db.driver(), &reopened)) {
             QSqlQuery again(db);
+            countStatementRun();
             if (again.exec(sql))
                 return {};
             return DataError::fromQuery(again);

@@ -9,7 +9,10 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <memory>
 #include <optional>
+
+class QSqlDriver;
 
 namespace vdn {
 
@@ -41,9 +44,21 @@ struct NullText {};
 // The prepared statement may be executed again with new values (bulk
 // writers). Rows are read by position, straight from the engine's query
 // (no copy per row).
+//
+// A text is prepared once per connection and kept: the next Statement of the
+// same text on that connection runs the kept preparation (a server then
+// sees one round trip per run, not a preparation, a run and a release). A
+// text still in use by a Statement alive (a reading not finished) is
+// prepared apart for the second user. The kept preparations of a connection
+// are dropped when it is closed or opened again after a loss.
 class Statement {
 public:
     Statement(const QSqlDatabase& db, const QString& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&&) = delete;
 
     // The preparation's outcome (the open check included).
     const Status& prepared() const { return status_; }
@@ -65,32 +80,59 @@ public:
     Result<bool> execFirst();
 
     // Rows of a query, by position.
-    bool next() { return query_.next(); }
-    QVariant value(int column) const { return query_.value(column); }
-    QString text(int column) const { return readText(query_.value(column)); }
-    bool isNull(int column) const { return query_.isNull(column); }
+    bool next() { return query_->next(); }
+    QVariant value(int column) const { return query_->value(column); }
+    QString text(int column) const { return readText(query_->value(column)); }
+    bool isNull(int column) const { return query_->isNull(column); }
     // The place of a field in the rows, -1 when not selected (find it once,
     // before the loop).
     int indexOf(const QString& field) const;
     // After the last next(): a failure that ended the reading early.
     Status finished() const;
     // Rows written by the last exec().
-    int rowsAffected() const { return query_.numRowsAffected(); }
+    int rowsAffected() const { return query_->numRowsAffected(); }
 
     // The failure of the last step, as the error report shows it.
     DataError error() const;
 
     // The executed query, for readers that go through it row by row and
-    // report its failure themselves (printouts, export).
-    QSqlQuery release() && { return std::move(query_); }
+    // report its failure themselves (printouts, export). The preparation is
+    // no longer kept for the connection.
+    QSqlQuery release() &&;
+
+    struct Prepared;
 
 private:
-    QSqlQuery query_;
+    bool prepare(const QString& sql);
+    void keep(const QString& sql);
+    void keepOnNewSession(const QSqlDriver* driver);
+    std::shared_ptr<Prepared> entry_;
+    QSqlQuery* query_ = nullptr;
+    bool kept_ = false; // entry_ is the connection's kept preparation
     const Dialect* dialect_;
     Status status_;
     int next_ = 0;
     bool ran_ = false;
 };
+
+// What went to the engines since the program started, for the benchmark and
+// the tests of the statement budget of each action: statements run (a round
+// trip each on a server; BEGIN and COMMIT included) and preparations (one
+// more round trip each, and one to release it).
+struct StatementTally {
+    quint64 run = 0;
+    quint64 prepared = 0;
+};
+StatementTally statementTally();
+// Counts a statement run outside Statement and run() (a transaction's
+// begin, commit or rollback).
+void countStatementRun();
+// The number of preparations kept for the connection behind `driver`.
+int keptPreparations(const QSqlDriver* driver);
+// Drops the preparations kept for the connection behind `driver`: called
+// before it is closed or opened again. Those in use are dropped by their
+// Statement.
+void forgetPreparations(const QSqlDriver* driver);
 
 // Runs one statement that returns no rows.
 Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});

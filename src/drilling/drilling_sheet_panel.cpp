@@ -141,11 +141,12 @@ Status DrillingSheetPanel::open(const CurrentCustomer& customer, Mode mode) {
     form_->setDrillerLine(drillerLine(*driller, services_.clock->today()));
     showCustomerName(customer.displayName);
 
+    // The 24 lists in one statement.
+    QList<PickListFill> fills;
     for (const SheetFillStep& step : sheetFillSteps())
-        if (Status s =
-                fillPickLists(params_, step.code, ListOrder::Text, form_->combos(step.fields));
-            !s)
-            return s;
+        fills.append({step.code, form_->combos(step.fields)});
+    if (Status s = fillTextPickLists(params_, fills); !s)
+        return s;
     form_->clearForNewSheet();
 
     if (mode == Mode::Modify) {
@@ -279,7 +280,7 @@ void DrillingSheetPanel::validate() {
         emit cancelRequested();
         break;
     case SheetValidation::Outcome::Saved:
-        afterSave();
+        afterSave(validation.written());
         break;
     case SheetValidation::Outcome::ChangedElsewhere:
         resolveChangedElsewhere(*driller);
@@ -290,14 +291,10 @@ void DrillingSheetPanel::validate() {
     }
 }
 
-void DrillingSheetPanel::afterSave() {
+void DrillingSheetPanel::afterSave(const SheetRecord& written) {
     // The row exists now: a later validation of this panel changes it.
     mode_ = Mode::Modify;
-    Result<std::optional<SheetRecord>> stored = sheets_.load(customer_.code);
-    if (!stored)
-        erreur_donnees(stored.error(), services_, this);
-    else if (stored->has_value())
-        basis_ = **stored;
+    basis_ = written;
     if (Status st = loadVersions(); !st)
         erreur_donnees(st.error(), services_, this);
     emit saved();
@@ -343,11 +340,14 @@ void DrillingSheetPanel::resolveChangedElsewhere(const QString& driller) {
             // The row is gone: writing the entry again loses nobody's work.
             entry.revision.reset();
         }
-        Status s = sheets_.save(entry, {services_.clock->now(), driller});
+        qint64 version = 0;
+        Status s = sheets_.save(entry, {services_.clock->now(), driller}, SheetStore::Overwrite::No,
+                                &version);
         if (s) {
             // The form shows what was written, the other workstation's fields included.
             form_->show(entry);
-            afterSave();
+            entry.revision = version;
+            afterSave(entry);
             if (!keptFromOther.isEmpty())
                 services_.boxes->message(this, keptFromOtherNotice(keptFromOther));
             return;

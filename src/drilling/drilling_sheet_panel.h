@@ -127,9 +127,10 @@ protected:
 private:
     void focusFirstField();
     Status loadVersions();
-    // After a write: the row version the next validation starts from, the
-    // version list, then the window's turn.
-    void afterSave();
+    // After a write: the sheet as written (with the row version the next
+    // validation starts from) becomes the basis, the version list is read
+    // again, then the window's turn.
+    void afterSave(const SheetRecord& written);
     // The sheet's row changed since it was read: the user chooses between
     // the stored values and writing the entry over them.
     void resolveChangedElsewhere(const QString& driller);

@@ -2,6 +2,7 @@
 
 #include "data/schema.h"
 #include "data/statement.h"
+#include "drilling/sheet_row.h"
 
 namespace vdn {
 
@@ -20,6 +21,23 @@ const QString& selectVersion() {
     static const QString sql = selectText(sheetHistoryTable(), sheetFields()) +
                                QStringLiteral(" WHERE per_code = ? AND his_num = ?");
     return sql;
+}
+
+// The sheet as the customer's next version, numbered in the same statement:
+// one more than the highest number of his versions (a number another
+// program wrote as anything but digits is passed over), on six digits.
+// Bound: the code, date, driller, the sheet's values, then the code again.
+QString appendVersion(const Dialect& d) {
+    QStringList values{QStringLiteral("CAST(? AS TEXT)"),
+                       QStringLiteral("substr('00000' || CAST(n AS TEXT), "
+                                      "length(CAST(n AS TEXT)), 6)")};
+    for (qsizetype i = 2; i < sheetHistoryFields().size(); ++i)
+        values << QStringLiteral("CAST(? AS TEXT)");
+    return QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM (SELECT coalesce((%4 AND per_code = "
+                          "?), 0) + 1 AS n) next_number")
+        .arg(sheetHistoryTable(), sheetHistoryFields().join(QStringLiteral(", ")),
+             values.join(QStringLiteral(", ")),
+             highestNumberText(d, sheetHistoryTable(), QStringLiteral("his_num")));
 }
 
 } // namespace
@@ -64,31 +82,14 @@ Result<std::optional<SheetRecord>> SheetHistoryStore::load(const QString& code,
         return found.error();
     if (!*found)
         return std::optional<SheetRecord>();
-    return std::optional<SheetRecord>(SheetStore::fromRow(q));
+    return std::optional<SheetRecord>(sheetFromRow(q));
 }
 
 Status SheetHistoryStore::append(const SheetRecord& sheet, const SheetStamp& stamp) {
-    // The customer's next number; a number that another program wrote as
-    // anything but digits is passed over.
-    Statement highest(
-        db_, highestNumberText(Dialect::of(db_), sheetHistoryTable(), QStringLiteral("his_num")) +
-                 QStringLiteral(" AND per_code = ?"));
-    Result<bool> found = highest.bind(sheet.code).execFirst();
-    if (!found)
-        return found.error();
-    const int next = (*found ? highest.value(0).toInt() : 0) + 1;
-
-    static const QString insert = insertText(sheetHistoryTable(), sheetHistoryFields());
-    Statement q(db_, insert);
-    q.bind(sheet.code)
-        .bind(QStringLiteral("%1").arg(next, 6, 10, QLatin1Char('0')))
-        .bind(storedDate(stamp.when))
-        .bind(stamp.driller);
-    for (int n : sheetMeasureNumbers())
-        q.bind(sheet.measures.value(n));
-    for (const QString* field : {&sheet.fingerComment, &sheet.thumbComment, &sheet.thumbSlug,
-                                 &sheet.insertMaterial, &sheet.conicity})
-        q.bind(*field);
+    Statement q(db_, appendVersion(Dialect::of(db_)));
+    q.bind(sheet.code).bind(storedDate(stamp.when)).bind(stamp.driller);
+    bindSheetValues(q, sheet);
+    q.bind(sheet.code);
     return q.exec();
 }
 

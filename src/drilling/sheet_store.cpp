@@ -1,9 +1,9 @@
 #include "drilling/sheet_store.h"
 
 #include "data/connection.h"
+#include "data/drilling_store.h"
 #include "data/schema.h"
 #include "data/statement.h"
-#include "data/drilling_store.h"
 #include "drilling/sheet_history.h"
 
 namespace vdn {
@@ -41,12 +41,20 @@ const QString& checkedUpdateSheet() {
     return sql;
 }
 
-void bindFields(Statement& q, const SheetRecord& sheet) {
-    for (int n : sheetMeasureNumbers())
-        q.bind(sheet.measures.value(n));
-    for (const QString* field : {&sheet.fingerComment, &sheet.thumbComment, &sheet.thumbSlug,
-                                 &sheet.insertMaterial, &sheet.conicity})
-        q.bind(*field);
+const QString& selectRevision() {
+    static const QString sql =
+        QStringLiteral("SELECT %1 FROM strpercage WHERE per_code = ?").arg(revisionField());
+    return sql;
+}
+
+// The row version of the customer's sheet as it stands.
+Status readRevision(const QSqlDatabase& db, const QString& code, qint64* revision) {
+    Statement q(db, selectRevision());
+    Result<bool> found = q.bind(code).execFirst();
+    if (!found)
+        return found.error();
+    *revision = *found ? q.value(0).toLongLong() : 0;
+    return {};
 }
 
 Status changedElsewhere(const QString& code) {
@@ -57,26 +65,36 @@ Status changedElsewhere(const QString& code) {
 }
 
 // Writes the row of the sheet as the record and `overwrite` say; the
-// failure of a checked write is isChangedElsewhere().
-Status writeRow(const QSqlDatabase& db, const SheetRecord& sheet, SheetStore::Overwrite overwrite) {
+// failure of a checked write is isChangedElsewhere(). `written`, when
+// given, receives the row's version after the write (a new row's is 0, the
+// schema's default).
+Status writeRow(const QSqlDatabase& db, const SheetRecord& sheet, SheetStore::Overwrite overwrite,
+                qint64* written) {
     const bool checked = overwrite == SheetStore::Overwrite::No;
+    if (written)
+        *written = 0;
     if (!checked || sheet.revision) {
         Statement q(db, checked ? checkedUpdateSheet() : updateSheet());
-        bindFields(q, sheet);
+        bindSheetValues(q, sheet);
         q.bind(sheet.code);
         if (checked)
             q.bind(QVariant(*sheet.revision));
         if (Status s = q.exec(); !s)
             return s;
-        if (q.rowsAffected() > 0)
+        if (q.rowsAffected() > 0) {
+            if (written && checked)
+                *written = *sheet.revision + 1;
+            else if (written)
+                return readRevision(db, sheet.code, written);
             return {};
+        }
         if (checked)
             return changedElsewhere(sheet.code);
     }
     // A new sheet, or one written over a row that is gone.
     Statement q(db, insertSheet());
     q.bind(sheet.code);
-    bindFields(q, sheet);
+    bindSheetValues(q, sheet);
     if (Status s = q.exec(); !s)
         return s;
     if (q.rowsAffected() < 1)
@@ -98,7 +116,7 @@ Result<std::optional<SheetRecord>> SheetStore::load(const QString& code) const {
         return found.error();
     if (!*found)
         return std::optional<SheetRecord>();
-    SheetRecord sheet = fromRow(q);
+    SheetRecord sheet = sheetFromRow(q);
     sheet.revision = q.value(int(sheetFields().size())).toLongLong();
     return std::optional<SheetRecord>(sheet);
 }
@@ -156,25 +174,12 @@ void takeStoredSheetFields(SheetRecord& typed, const SheetRecord& stored,
             typed.*member = stored.*member;
 }
 
-SheetRecord SheetStore::fromRow(const Statement& row) {
-    // The fields in the order of sheetFields(): the code, the measures, then
-    // the two comments and the three options.
-    int at = 0;
-    SheetRecord s;
-    s.code = row.text(at++);
-    for (int n : sheetMeasureNumbers())
-        s.measures[n] = row.text(at++);
-    for (QString* field :
-         {&s.fingerComment, &s.thumbComment, &s.thumbSlug, &s.insertMaterial, &s.conicity})
-        *field = row.text(at++);
-    return s;
-}
-
-Status SheetStore::save(const SheetRecord& sheet, const SheetStamp& stamp, Overwrite overwrite) {
+Status SheetStore::save(const SheetRecord& sheet, const SheetStamp& stamp, Overwrite overwrite,
+                        qint64* written) {
     Transaction t(db_);
     if (!t.started())
         return t.started();
-    if (Status s = writeRow(db_, sheet, overwrite); !s)
+    if (Status s = writeRow(db_, sheet, overwrite, written); !s)
         return s;
     if (Status s = SheetHistoryStore(db_).append(sheet, stamp); !s)
         return s;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/data_error.h"
+#include "drilling/sheet_row.h"
 #include "widgets/changed_elsewhere.h"
 
 #include <QMap>
@@ -12,22 +13,7 @@
 
 namespace vdn {
 
-class Statement;
 struct SheetStamp;
-
-// One drilling sheet as the panel shows it: every text, never null.
-struct SheetRecord {
-    QString code;                // per_code, the customer code
-    QMap<int, QString> measures; // PER_08 ... PER_34, PER_36 by field number
-    QString fingerComment;       // PER_COM_D
-    QString thumbComment;        // PER_COM_P
-    QString thumbSlug;           // PER_TYP_POUCE: "I" or "C"
-    QString insertMaterial;      // PER_VIN_URE: "V" or "U"
-    QString conicity;            // PER_OVAL_CON: "O" or "N"
-    // The row version the sheet was read at; none for a sheet the customer
-    // did not have when the entry began.
-    std::optional<qint64> revision;
-};
 
 // The names of the fields that differ between two readings of a sheet: the
 // measures by their number, then the comments and options.
@@ -63,13 +49,11 @@ public:
     // the customer's next dated version. Both are written or neither. A sheet
     // another workstation created, changed or removed since is left as it is
     // (DataError::isChangedElsewhere()), unless told to overwrite: then the
-    // sheet is written whatever its row holds.
+    // sheet is written whatever its row holds. `written`, when given,
+    // receives the row version the sheet holds once written (what a later
+    // save of it starts from).
     Status save(const SheetRecord& sheet, const SheetStamp& stamp,
-                Overwrite overwrite = Overwrite::No);
-
-    // A sheet from a row that holds the fields of strpercage in their stored
-    // order, from the first column on.
-    static SheetRecord fromRow(const Statement& row);
+                Overwrite overwrite = Overwrite::No, qint64* written = nullptr);
 
 private:
     QSqlDatabase db_;

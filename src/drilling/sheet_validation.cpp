@@ -43,13 +43,18 @@ SheetValidation::Outcome SheetValidation::run(SheetForm& form, const CurrentCust
 
     SheetRecord sheet = form.read(customer.code);
     sheet.revision = revision;
-    if (Status s = sheets_.save(sheet, {services_.clock->now(), driller}); !s) {
+    qint64 version = 0;
+    if (Status s = sheets_.save(sheet, {services_.clock->now(), driller}, SheetStore::Overwrite::No,
+                                &version);
+        !s) {
         if (s.error().isChangedElsewhere())
             return Outcome::ChangedElsewhere;
         erreur_donnees(s.error(), services_, parent,
                        QStringLiteral("Enregistrement de la fiche de perçage"));
         return Outcome::Failed;
     }
+    written_ = sheet;
+    written_.revision = version;
     return Outcome::Saved;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "drilling/sheet_row.h"
 #include "platform/services.h"
 #include "session/current_customer.h"
 
@@ -42,7 +43,11 @@ public:
     // The refusal shown for a deleted customer, on creating and on saving.
     static QString deletedCustomerMessage();
 
+    // After Saved: the sheet as written, with the row version it now holds.
+    const SheetRecord& written() const { return written_; }
+
 private:
+    SheetRecord written_;
     Services services_;
     ParamStore& params_;
     SheetStore& sheets_;

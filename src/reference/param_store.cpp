@@ -72,6 +72,55 @@ Result<QStringList> ParamStore::values(int code, ListOrder order) const {
     return out;
 }
 
+namespace {
+// "par_table IN (?, ?, …)" with the codes bound in order.
+QString codesIn(qsizetype count) {
+    QStringList marks(count, QStringLiteral("?"));
+    return QStringLiteral("par_table IN (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+// Reads (code, value) rows of the codes in order of addition.
+template <typename Each>
+Status readCodes(const QSqlDatabase& db, const QString& value, const QList<int>& codes, Each each) {
+    if (codes.isEmpty())
+        return {};
+    Statement q(db, QStringLiteral("SELECT par_table, ") + value +
+                        QStringLiteral(" FROM strparam WHERE ") + codesIn(codes.size()) +
+                        QStringLiteral(" ORDER BY ") + Dialect::of(db).additionOrder());
+    for (int code : codes)
+        q.bind(QString::number(code));
+    if (Status s = q.exec(); !s)
+        return s;
+    while (q.next())
+        each(q.value(0).toString().toInt(), q.value(1).toString());
+    return q.finished();
+}
+} // namespace
+
+Result<QHash<int, QStringList>> ParamStore::textValues(const QList<int>& codes) const {
+    QHash<int, QStringList> lists;
+    for (int code : codes)
+        lists[code];
+    if (Status s = readCodes(db_, QStringLiteral("par_lib"), codes,
+                             [&](int code, const QString& v) { lists[code] << v; });
+        !s)
+        return s.error();
+    for (QStringList& values : lists)
+        sortFrench(values);
+    return lists;
+}
+
+Result<QHash<int, QSet<QString>>> ParamStore::knownValues(const QList<int>& codes) const {
+    QHash<int, QSet<QString>> known;
+    for (int code : codes)
+        known[code];
+    if (Status s = readCodes(db_, QStringLiteral("vdn_upper(par_lib)"), codes,
+                             [&](int code, const QString& v) { known[code].insert(v); });
+        !s)
+        return s.error();
+    return known;
+}
+
 Result<bool> ParamStore::contains(int code, const QString& value) const {
     Statement q(db_, SelectOne);
     return q.bind(QString::number(code)).bind(value.toUpper()).execFirst();

@@ -2,6 +2,8 @@
 
 #include "data/data_error.h"
 
+#include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QStringList>
 
@@ -19,6 +21,15 @@ public:
     explicit ParamStore(QSqlDatabase db) : db_(std::move(db)) {}
 
     Result<QStringList> values(int code, ListOrder order) const;
+    // The lists of several codes read in one statement, each as
+    // values(code, ListOrder::Text) gives it (a code without values: an
+    // empty list).
+    Result<QHash<int, QStringList>> textValues(const QList<int>& codes) const;
+    // The values of several codes in capitals as contains() compares them,
+    // read in one statement: a window checks all its pick lists at once.
+    Result<QHash<int, QSet<QString>>> knownValues(const QList<int>& codes) const;
+    // A value as knownValues() holds it.
+    static QString knownForm(const QString& value) { return value.toUpper(); }
     // Whether the value is known under the code (text comparison ignores case).
     Result<bool> contains(int code, const QString& value) const;
     // Adds a value unless it is known already.

@@ -18,36 +18,60 @@ void configurePickList(QComboBox* combo) {
     combo->setMaxVisibleItems(20);
 }
 
-Status fillPickLists(const ParamStore& store, int code, ListOrder order,
-                     const QList<QComboBox*>& combos) {
-    Result<QStringList> values = store.values(code, order);
-    if (!values)
-        return values.error();
-    if (values->isEmpty())
+namespace {
+Status fillWith(const QStringList& values, int code, const QList<QComboBox*>& combos) {
+    if (values.isEmpty())
         return DataError::other(errnum::NoCurrentRecord,
                                 QStringLiteral("Aucun enregistrement en cours : la liste de "
                                                "valeurs %1 est vide")
                                     .arg(code));
     for (QComboBox* combo : combos) {
         combo->clear();
-        combo->addItems(*values);
+        combo->addItems(values);
         combo->setCurrentIndex(0);
-        combo->setEditText(values->first());
+        combo->setEditText(values.first());
     }
+    return {};
+}
+} // namespace
+
+Status fillPickLists(const ParamStore& store, int code, ListOrder order,
+                     const QList<QComboBox*>& combos) {
+    Result<QStringList> values = store.values(code, order);
+    if (!values)
+        return values.error();
+    return fillWith(*values, code, combos);
+}
+
+Status fillTextPickLists(const ParamStore& store, const QList<PickListFill>& fills) {
+    QList<int> codes;
+    for (const PickListFill& f : fills)
+        codes << f.code;
+    Result<QHash<int, QStringList>> lists = store.textValues(codes);
+    if (!lists)
+        return lists.error();
+    for (const PickListFill& f : fills)
+        if (Status s = fillWith(lists->value(f.code), f.code, f.combos); !s)
+            return s;
     return {};
 }
 
 CheckOutcome checkReferenceValues(ParamStore& store, const QList<CheckedPickList>& lists,
                                   const Services& services, QWidget* parent, DataError* error) {
+    QList<int> codes;
+    for (const CheckedPickList& list : lists)
+        if (!codes.contains(list.code))
+            codes << list.code;
+    Result<QHash<int, QSet<QString>>> known = store.knownValues(codes);
+    if (!known) {
+        if (error)
+            *error = known.error();
+        return CheckOutcome::Failed;
+    }
     for (const CheckedPickList& list : lists) {
         const QString text = list.combo->currentText();
-        Result<bool> known = store.contains(list.code, text);
-        if (!known) {
-            if (error)
-                *error = known.error();
-            return CheckOutcome::Failed;
-        }
-        if (*known)
+        QSet<QString>& values = (*known)[list.code];
+        if (values.contains(ParamStore::knownForm(text)))
             continue;
         const QString cut = list.cutLength > 0 ? leftChars(text, list.cutLength) : text;
         if (!services.boxes->question(parent, unknownValueQuestion(list.promptLabel, cut))) {
@@ -59,6 +83,8 @@ CheckOutcome checkReferenceValues(ParamStore& store, const QList<CheckedPickList
                 *error = s.error();
             return CheckOutcome::Failed;
         }
+        // A later list of the same code finds the value registered.
+        values.insert(ParamStore::knownForm(cut));
         if (cut != text)
             list.combo->setEditText(cut);
     }

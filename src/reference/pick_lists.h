@@ -22,6 +22,14 @@ void configurePickList(QComboBox* combo);
 Status fillPickLists(const ParamStore& store, int code, ListOrder order,
                      const QList<QComboBox*>& combos);
 
+// Pick lists of several codes in French order, their values read in one
+// statement; each as fillPickLists(store, code, ListOrder::Text, combos).
+struct PickListFill {
+    int code;
+    QList<QComboBox*> combos;
+};
+Status fillTextPickLists(const ParamStore& store, const QList<PickListFill>& fills);
+
 // One pick list examined by the reference value check.
 struct CheckedPickList {
     QComboBox* combo;
@@ -40,7 +48,7 @@ enum class CheckOutcome {
 // text unchanged; an unknown value is offered for registration (cut to its
 // length in the question, the registered row and the pick list). A No stops
 // the check with the focus on that pick list; registrations already accepted
-// stay.
+// stay. The known values of every list are read first, in one statement.
 CheckOutcome checkReferenceValues(ParamStore& store, const QList<CheckedPickList>& lists,
                                   const Services& services, QWidget* parent,
                                   DataError* error = nullptr);

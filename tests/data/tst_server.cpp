@@ -704,6 +704,20 @@ void TestServer::restart_while_idle_goes_unnoticed() {
                                    .arg(i)
                                    .arg(s ? QString() : s.error().engineErrors.value(0).message)));
     }
+    // A statement kept prepared on the connection: prepared again on the new
+    // session after a restart, then kept again (the next run prepares nothing).
+    const QString byCode = QStringLiteral("SELECT count(*) FROM strclient WHERE clt_cod = ?");
+    QCOMPARE(scalar(c->db(), byCode, {QStringLiteral("000001")})->toInt(), 1);
+    QVERIFY(keptPreparations(c->db().driver()) > 0);
+    QVERIFY(cluster.stopImmediately());
+    QVERIFY(cluster.start());
+    for (const quint64 preparations : {1, 0}) {
+        const StatementTally before = statementTally();
+        Result<QVariant> found = scalar(c->db(), byCode, {QStringLiteral("000001")});
+        QVERIFY2(found, found ? "" : qPrintable(found.error().engineErrors.value(0).message));
+        QCOMPARE(found->toInt(), 1);
+        QCOMPARE(statementTally().prepared - before.prepared, preparations);
+    }
     QString stored;
     QVERIFY(cluster.psql(test::PgCluster::databaseOf(c->path()),
                          QStringLiteral("SELECT clt_vil || ' ' || clt_nom FROM strclient"),

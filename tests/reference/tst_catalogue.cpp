@@ -160,6 +160,22 @@ void TestCatalogue::pick_list_orders_from_the_database() {
     QVERIFY(store.add(2, QStringLiteral("0,10")).ok());
     const QStringList diffs = *store.values(2, ListOrder::Numeric);
     QVERIFY(diffs.indexOf(QStringLiteral("0,05")) < diffs.indexOf(QStringLiteral("0,10")));
+    // Read together in one statement, each list is the list read alone; a
+    // code without values gives an empty list; every value is known, in any
+    // case, and a stranger is not.
+    QList<int> codes{6, 2, 999};
+    for (const SheetFillStep& step : sheetFillSteps())
+        codes << step.code;
+    const QHash<int, QStringList> together = *store.textValues(codes);
+    const QHash<int, QSet<QString>> known = *store.knownValues(codes);
+    for (int code : codes) {
+        const QStringList alone = *store.values(code, ListOrder::Text);
+        QCOMPARE(together.value(code), alone);
+        for (const QString& v : alone)
+            QVERIFY(known.value(code).contains(ParamStore::knownForm(v.toLower())));
+        QVERIFY(!known.value(code).contains(QStringLiteral("INCONNUE")));
+    }
+    QVERIFY(together.value(999).isEmpty());
 }
 
 void TestCatalogue::fill_fails_on_a_list_without_values() {
