@@ -53,7 +53,7 @@ void TestStatementBudget::each_action_keeps_its_budget() {
          },
          [&] { QTest::keyClick(f.box("selnom"), Qt::Key_D); }, 2,
          [&] { return f.gridCodes().contains(QStringLiteral("000001")); }},
-        {"row click", [] {}, [&] { f.clickRowOf(QStringLiteral("000001")); }, 6,
+        {"row click", [] {}, [&] { f.clickRowOf(QStringLiteral("000001")); }, 5,
          [&] { return f.find("Frame300")->isVisible(); }},
         {"new ball", [] {}, [&] { f.click("cmdajout_mat"); }, 10,
          [&] { return f.box("txtboule")->isVisible(); }},
