@@ -21,16 +21,35 @@ namespace vdn {
 
 namespace {
 
-// The current row of a query, through the driver's values.
-class QueryFields final : public RowFields {
+// The rows of a query through the driver's values.
+class QueryRowSource : public RowSource {
 public:
-    explicit QueryFields(const QSqlQuery& query) : query_(query) {}
+    explicit QueryRowSource(QSqlQuery& query) : query_(query) {
+        if (!query.isActive()) {
+            status_ = DataError::fromQuery(query);
+            done_ = true;
+        }
+    }
+
+    bool next() override {
+        if (done_)
+            return false;
+        if (query_.next())
+            return true;
+        done_ = true;
+        if (query_.lastError().isValid())
+            status_ = DataError::fromQuery(query_);
+        else
+            query_.finish();
+        return false;
+    }
     QVariant value(int column) const override { return query_.value(column); }
     std::optional<QByteArrayView> utf8(int) const override { return std::nullopt; }
     bool isNull(int column) const override { return query_.isNull(column); }
 
-private:
-    const QSqlQuery& query_;
+protected:
+    QSqlQuery& query_;
+    bool done_ = false;
 };
 
 // The SQLite statement behind a query, or null on another driver.
@@ -44,14 +63,39 @@ sqlite3_stmt* statementOf(const QSqlQuery& query) {
     return nullptr;
 }
 
-// The current row of an SQLite statement, each field given as Qt's driver
-// would have given it to the query.
-class StatementFields final : public RowFields {
+// The rows of a forward-only SQLite query. The driver read the first row from
+// the statement when the query ran: it is taken from the query, the next ones
+// straight from the statement, their text as UTF-8, rather than converted to
+// UTF-16 and wrapped in variants by the driver. Each field is given as the
+// driver would have given it to the query.
+class StatementRowSource final : public QueryRowSource {
 public:
-    StatementFields(sqlite3_stmt* statement, QSql::NumericalPrecisionPolicy precision)
-        : statement_(statement), precision_(precision) {}
+    StatementRowSource(QSqlQuery& query, sqlite3_stmt* statement)
+        : QueryRowSource(query), statement_(statement),
+          precision_(query.numericalPrecisionPolicy()) {}
+
+    bool next() override {
+        if (!started_) {
+            started_ = true;
+            return QueryRowSource::next();
+        }
+        if (done_)
+            return false;
+        const int step = sqlite3_step(statement_);
+        stepping_ = step == SQLITE_ROW;
+        if (stepping_)
+            return true;
+        done_ = true;
+        if (step != SQLITE_DONE)
+            status_ = DataError::fromStatement(query_, step);
+        // Done with, as after its last row.
+        query_.finish();
+        return false;
+    }
 
     QVariant value(int column) const override {
+        if (!stepping_)
+            return QueryRowSource::value(column);
         switch (sqlite3_column_type(statement_, column)) {
         case SQLITE_NULL:
             // A null text, as the driver gives it.
@@ -81,19 +125,22 @@ public:
     }
 
     std::optional<QByteArrayView> utf8(int column) const override {
-        if (sqlite3_column_type(statement_, column) != SQLITE_TEXT)
+        if (!stepping_ || sqlite3_column_type(statement_, column) != SQLITE_TEXT)
             return std::nullopt;
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
         return QByteArrayView(text, sqlite3_column_bytes(statement_, column));
     }
 
     bool isNull(int column) const override {
-        return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+        return stepping_ ? sqlite3_column_type(statement_, column) == SQLITE_NULL
+                         : QueryRowSource::isNull(column);
     }
 
 private:
     sqlite3_stmt* statement_;
     QSql::NumericalPrecisionPolicy precision_;
+    bool started_ = false;
+    bool stepping_ = false; // the statement stands on a row stepped here
 };
 
 class SqliteDialect final : public Dialect {
@@ -101,33 +148,11 @@ public:
     QString engine() const override { return SqliteEngine; }
     bool isServer() const override { return false; }
 
-    Status forEachRow(QSqlQuery& query, const RowCallback& row) const override {
+    std::unique_ptr<RowSource> bulkRead(QSqlQuery& query) const override {
         sqlite3_stmt* statement = statementOf(query);
-        if (!statement || !query.isForwardOnly())
-            return Dialect::forEachRow(query, row);
-        if (!query.isActive())
-            return DataError::fromQuery(query);
-        // The driver read the first row from the statement when the query
-        // ran: it is taken from the query, the next ones straight from the
-        // statement, as UTF-8, rather than converted to UTF-16 and wrapped
-        // in variants by the driver.
-        if (!query.next())
-            return query.lastError().isValid() ? Status(DataError::fromQuery(query)) : Status();
-        if (!row(QueryFields(query)))
-            return {};
-        const StatementFields fields(statement, query.numericalPrecisionPolicy());
-        int step = SQLITE_ROW;
-        while ((step = sqlite3_step(statement)) == SQLITE_ROW)
-            if (!row(fields))
-                break;
-        if (step != SQLITE_ROW && step != SQLITE_DONE) {
-            DataError error = DataError::fromStatement(query, step);
-            query.finish();
-            return error;
-        }
-        // Done with, as after its last row.
-        query.finish();
-        return {};
+        if (!statement || !query.isForwardOnly() || !query.isActive())
+            return Dialect::bulkRead(query);
+        return std::make_unique<StatementRowSource>(query, statement);
     }
 
     QString textColumn(const QString& name, Column kind) const override {
@@ -526,21 +551,12 @@ const Dialect& Dialect::at(const QString& location) {
     return isServerAddress(location) ? postgresDialect() : sqliteDialect();
 }
 
-Status Dialect::forEachRow(QSqlQuery& query, const RowCallback& row) const {
-    if (!query.isActive())
-        return DataError::fromQuery(query);
-    const QueryFields fields(query);
-    while (query.next())
-        if (!row(fields))
-            return {};
-    if (query.lastError().isValid())
-        return DataError::fromQuery(query);
-    query.finish();
-    return {};
+std::unique_ptr<RowSource> Dialect::bulkRead(QSqlQuery& query) const {
+    return std::make_unique<QueryRowSource>(query);
 }
 
-Status forEachRow(QSqlQuery& query, const RowCallback& row) {
-    return Dialect::of(query.driver()).forEachRow(query, row);
+std::unique_ptr<RowSource> bulkRead(QSqlQuery& query) {
+    return Dialect::of(query.driver()).bulkRead(query);
 }
 
 } // namespace vdn

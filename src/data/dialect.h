@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 
-#include <functional>
+#include <memory>
 #include <optional>
 
 class QSqlDatabase;
@@ -17,10 +17,22 @@ struct sqlite3;
 
 namespace vdn {
 
-// The current row of a query read by forEachRow(), valid only during the
-// call that receives it.
-class RowFields {
+// An executed query read in bulk, one row at a time, by the fastest path its
+// engine offers (on SQLite, straight from the engine's statement, with no
+// variant per field), the whole result never held in memory. The fields read
+// the row the source stands on. The query is finished once read to its end;
+// the rows given before a failure stay given. The columns are the query's
+// own: find their places once with query.record().indexOf().
+class RowSource {
 public:
+    virtual ~RowSource() = default;
+
+    // Moves to the next row (the first on the first call); false at the end
+    // and after a failure, which status() then carries. A query that did not
+    // run is a failure from the start.
+    virtual bool next() = 0;
+    const Status& status() const { return status_; }
+
     // The field as QSqlQuery::value() gives it.
     virtual QVariant value(int column) const = 0;
     // A text field's bytes as the engine holds them (UTF-8, not checked),
@@ -32,19 +44,11 @@ public:
     virtual bool isNull(int column) const = 0;
 
 protected:
-    ~RowFields() = default;
+    Status status_;
 };
 
-// Receives each row in turn; false stops the reading.
-using RowCallback = std::function<bool(const RowFields&)>;
-
-// Reads the rows of an executed query one at a time, by the fastest path its
-// engine offers (on SQLite, straight from the engine's statement, with no
-// variant per field), the whole result never held in memory by this reading.
-// The query is finished once read to its end. A failed read is the error;
-// the rows given before it stay given. The columns are the query's own:
-// find their places once with query.record().indexOf().
-Status forEachRow(QSqlQuery& query, const RowCallback& row);
+// The bulk read of an executed query, by the engine of its connection.
+std::unique_ptr<RowSource> bulkRead(QSqlQuery& query);
 
 // The SQL that differs between database engines, and nothing else.
 //
@@ -90,8 +94,8 @@ public:
     // files, file copies and file checks apply).
     virtual bool isServer() const = 0;
 
-    // Bulk read: see forEachRow(). By default, through the query's values.
-    virtual Status forEachRow(QSqlQuery& query, const RowCallback& row) const;
+    // Bulk read: see RowSource. By default, through the query's values.
+    virtual std::unique_ptr<RowSource> bulkRead(QSqlQuery& query) const;
 
     // Qt's name of the engine's driver ("QSQLITE"), as engineCause() knows it.
     virtual QString engine() const = 0;

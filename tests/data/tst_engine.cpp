@@ -14,7 +14,7 @@ using namespace vdn;
 namespace {
 
 // Each field of each row as the driver's own values give them (type name and
-// text), read by a plain query: what forEachRow must give.
+// text), read by a plain query: what the bulk read must give.
 QStringList driverRows(const QSqlDatabase& db, const QString& sql) {
     QSqlQuery q(db);
     QStringList rows;
@@ -57,7 +57,8 @@ private slots:
         QVERIFY(q.exec(sql));
         QStringList rows;
         int texts = 0;
-        const Status s = forEachRow(q, [&](const RowFields& f) {
+        const std::unique_ptr<RowSource> read = bulkRead(q);
+        for (const RowSource& f = *read; read->next();) {
             QStringList fields;
             const std::optional<QByteArray> bytes =
                 f.utf8(1) ? std::optional(f.utf8(1)->toByteArray()) : std::nullopt;
@@ -79,9 +80,8 @@ private slots:
                 ++texts;
             }
             rows << fields.join(QLatin1Char('|'));
-            return true;
-        });
-        QVERIFY(s.ok());
+        }
+        QVERIFY(read->status().ok());
         QCOMPARE(rows, driverRows(db_, sql));
         QCOMPARE(rows.size(), 8);
         // The first row comes through the driver; the two other texts are raw.
@@ -139,27 +139,39 @@ private slots:
         QVERIFY(d.isServer() ? d.ownSessions().size() >= 2 : d.ownSessions().isEmpty());
     }
 
-    // false stops the reading; a failed step is the error, after the rows before it.
+    // A reading left early is no failure; a failed step is the error, after
+    // the rows before it, and the end stays the end.
     void stopsAndFails() {
         QSqlQuery q(db_);
         q.setForwardOnly(true);
         QVERIFY(q.exec(QStringLiteral("SELECT n FROM t ORDER BY n")));
         int seen = 0;
-        QVERIFY(forEachRow(q, [&](const RowFields&) { return ++seen < 3; }).ok());
+        std::unique_ptr<RowSource> read = bulkRead(q);
+        while (read->next() && ++seen < 3) {
+        }
         QCOMPARE(seen, 3);
+        QCOMPARE(read->value(0).toInt(), 3);
+        QVERIFY(read->status().ok());
 
         // abs() of the smallest integer overflows: the fourth row fails.
         QVERIFY(q.exec(QStringLiteral("SELECT abs(CASE WHEN n = 4 THEN -9223372036854775807 - 1 "
                                       "ELSE n END) FROM t ORDER BY n")));
         seen = 0;
-        const Status s = forEachRow(q, [&](const RowFields&) { return ++seen > 0; });
+        read = bulkRead(q);
+        while (read->next())
+            ++seen;
+        const Status s = read->status();
         QVERIFY(!s.ok());
         QCOMPARE(seen, 3);
+        QVERIFY(!read->next());
+        QVERIFY(!q.isActive());
         QVERIFY(!s.error().engineErrors.isEmpty());
         QVERIFY(s.error().engineErrors.first().message.contains(QStringLiteral("overflow")));
 
         QSqlQuery never(db_);
-        QVERIFY(!forEachRow(never, [](const RowFields&) { return true; }).ok());
+        read = bulkRead(never);
+        QVERIFY(!read->status().ok());
+        QVERIFY(!read->next());
     }
 };
 
