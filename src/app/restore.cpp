@@ -1,4 +1,6 @@
 #include "app/restore.h"
+#include "platform/clock.h"
+#include "platform/terminal_progress.h"
 
 #include "app/path_file.h"
 #include "data/connection.h"
@@ -211,7 +213,7 @@ void restoreDataFiles(const QString& from, const QString& prefix, const QDir& fo
 
 } // namespace
 
-Result<RestoreOutcome> completeServerRestore(PreparedRestore& p) {
+Result<RestoreOutcome> completeServerRestore(PreparedRestore& p, Progress* progress) {
     RestoreOutcome out = p.out_;
     // Saved first, beside the backup: a failure here changes nothing.
     QString previous =
@@ -231,7 +233,7 @@ Result<RestoreOutcome> completeServerRestore(PreparedRestore& p) {
                                           "Rien n'a été changé ; une copie de la base est "
                                           "conservée sous %2.")
                                .arg(backup.error().text, where(previous)));
-        Result<QList<TableCount>> copied = replaceServerContent(**backup, *p.server_);
+        Result<QList<TableCount>> copied = replaceServerContent(**backup, *p.server_, progress);
         if (!copied)
             return refusal(QStringLiteral("la base n'a pas pu être remplacée (%1). Elle est "
                                           "restée telle qu'elle était ; une copie est conservée "
@@ -328,12 +330,12 @@ Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
     return p;
 }
 
-Result<RestoreOutcome> completeRestore(PreparedRestore& p) {
+Result<RestoreOutcome> completeRestore(PreparedRestore& p, Progress* progress) {
     if (p.done_ || (!p.server_ && !p.lock_.held()))
         return refusal(QStringLiteral("cette restauration a déjà été faite."));
     p.done_ = true;
     if (p.server_)
-        return completeServerRestore(p);
+        return completeServerRestore(p, progress);
     RestoreOutcome out = p.out_;
     const QString& live = p.live_;
     const QString& work = p.work_;
@@ -353,7 +355,7 @@ Result<RestoreOutcome> completeRestore(PreparedRestore& p) {
                                .arg(where(previous), why));
         }
         out.previousSavedAs = previous;
-        if (const QString why = copyDatabaseFile(work, live, false); !why.isEmpty())
+        if (const QString why = copyDatabaseFile(work, live, false, progress); !why.isEmpty())
             return refusal(QStringLiteral("la base n'a pas pu être remplacée (%1). Elle est "
                                           "restée telle qu'elle était ; une copie est conservée "
                                           "sous %2.")
@@ -405,17 +407,18 @@ Result<RestoreOutcome> completeRestore(PreparedRestore& p) {
 }
 
 Result<RestoreOutcome> restoreBackup(const QString& base, const QString& backupFolder,
-                                     const QDateTime& now, const QString& ownLockFile) {
+                                     const QDateTime& now, const QString& ownLockFile,
+                                     Progress* progress) {
     Result<std::unique_ptr<PreparedRestore>> prepared =
         prepareRestore(base, backupFolder, now, ownLockFile);
     if (!prepared)
         return prepared.error();
-    return completeRestore(**prepared);
+    return completeRestore(**prepared, progress);
 }
 
 Result<RestoreOutcome> restoreFromPathFile(const QString& programFolder,
                                            const QString& configFolder, const QString& backupFolder,
-                                           const QDateTime& now) {
+                                           const QDateTime& now, Progress* progress) {
     const QString pathFile = findPathFile(programFolder, configFolder);
     if (pathFile.isEmpty())
         return DataError::other(
@@ -429,13 +432,18 @@ Result<RestoreOutcome> restoreFromPathFile(const QString& programFolder,
         return base.error();
     // The restore's own lock keeps another restore, and any program
     // starting meanwhile, away until it ends.
-    return restoreBackup(*base, backupFolder, now);
+    return restoreBackup(*base, backupFolder, now, QString(), progress);
 }
 
 int runRestoreCommand(const QString& backupFolder) {
-    Result<RestoreOutcome> outcome =
-        restoreFromPathFile(QCoreApplication::applicationDirPath(), userConfigFolder(),
-                            backupFolder, QDateTime::currentDateTime());
+    Result<RestoreOutcome> outcome = DataError();
+    {
+        // How far the writing is, on stderr when it is a terminal.
+        const SystemClock clock;
+        TerminalProgress progress(QStringLiteral("Restauration de la base"), clock);
+        outcome = restoreFromPathFile(QCoreApplication::applicationDirPath(), userConfigFolder(),
+                                      backupFolder, QDateTime::currentDateTime(), &progress);
+    }
     if (!outcome) {
         std::fprintf(stderr, "%s\n", outcome.error().text.toLocal8Bit().constData());
         return 1;
