@@ -406,6 +406,9 @@ Result<QList<TableCount>> copyTables(Connection& from, Connection& to, Progress*
             return n.error();
         counts.append({table, *n});
     }
+    // The last rows, fewer than a batch, end at the whole.
+    if (progress)
+        (void)progress->step(ticker.done(), total);
     return counts;
 }
 
