@@ -19,6 +19,7 @@
 #include "platform/removable_drives.h"
 #include "platform/server_wait.h"
 #include "platform/spreadsheet.h"
+#include "platform/terminal_progress.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,7 +53,13 @@ int runCreate(const vdn::CreateOptions& options) {
 }
 
 int runTransfer(const QString& from, const QString& to) {
-    const vdn::Result<QList<vdn::TableCount>> counts = vdn::transferDatabase(from, to);
+    vdn::Result<QList<vdn::TableCount>> counts = vdn::DataError();
+    {
+        // How far the copy is, on stderr when it is a terminal.
+        const vdn::SystemClock clock;
+        vdn::TerminalProgress progress(QStringLiteral("Copie de la base"), clock);
+        counts = vdn::transferDatabase(from, to, &progress);
+    }
     if (!counts) {
         printErr(QStringLiteral("Erreur : %1 (numéro d'erreur %2)")
                      .arg(counts.error().text)

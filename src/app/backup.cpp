@@ -6,6 +6,7 @@
 #include "data/server_address.h"
 #include "data/sqlite_copy.h"
 #include "data/transfer.h"
+#include "platform/progress.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,6 +68,11 @@ QString systemReason(int err) {
 // The reason of a failed open: the system's when it left one.
 QString openFailure(const QFileDevice& file, int err) {
     return err != 0 ? systemReason(err) : file.errorString();
+}
+
+// The user stopped the backup.
+QString backupCancelled() {
+    return QStringLiteral("sauvegarde interrompue");
 }
 
 // Another connection is writing and holds the file until its commit ends.
@@ -164,11 +170,13 @@ QString copyBytes(QFile& in, int out) {
 // A consistent snapshot of the live database in `target`, taken by the
 // engine from the connection's handle. Returns an empty text on success, the
 // reason otherwise.
-QString snapshotInto(const Connection& source, const QString& target) {
-    const DatabaseCopy copy = copyDatabase(source, target);
+QString snapshotInto(const Connection& source, const QString& target, Progress* progress) {
+    const DatabaseCopy copy = copyDatabase(source, target, progress);
     switch (copy.outcome) {
     case DatabaseCopy::Outcome::Copied:
         return {};
+    case DatabaseCopy::Outcome::Cancelled:
+        return backupCancelled();
     case DatabaseCopy::Outcome::Busy:
         return cannotRead(databaseBusy());
     case DatabaseCopy::Outcome::BadCopy:
@@ -199,15 +207,16 @@ QString temporaryBeside(const QString& target, QString* error) {
 // A server database: its tables read in one transaction into a new
 // SQLite file under a temporary name, renamed over the previous backup once
 // complete and on the drive.
-QString backUpServerDatabase(Connection& source, const QString& target) {
+QString backUpServerDatabase(Connection& source, const QString& target, Progress* progress) {
     QString error;
     const QString tempName = temporaryBeside(target, &error);
     if (tempName.isEmpty())
         return cannotWrite(error);
     QFile::remove(tempName); // the copy makes its own new file there
-    if (Status s = snapshotToFile(source, tempName); !s)
-        return s.error().engineErrors.isEmpty() ? cannotWrite(s.error().text)
-                                                : cannotRead(s.error().text);
+    if (Status s = snapshotToFile(source, tempName, progress); !s)
+        return s.error().number == errnum::Cancelled ? backupCancelled()
+               : s.error().engineErrors.isEmpty()    ? cannotWrite(s.error().text)
+                                                     : cannotRead(s.error().text);
     if (!replaceFile(tempName, target, &error)) {
         QFile::remove(tempName);
         return cannotWrite(error);
@@ -215,19 +224,19 @@ QString backUpServerDatabase(Connection& source, const QString& target) {
     return {};
 }
 
-QString backUpDatabase(const QString& base, const QString& target) {
+QString backUpDatabase(const QString& base, const QString& target, Progress* progress) {
     Result<std::unique_ptr<Connection>> source = Connection::open(databasePath(base));
     if (!source)
         return cannotRead(source.error().isBusy() ? databaseBusy() : source.error().text);
     if ((*source)->onServer())
-        return backUpServerDatabase(**source, target);
+        return backUpServerDatabase(**source, target, progress);
     // A unique temporary name in the destination, so the previous backup is
     // untouched until the copy is complete and checked.
     QString error;
     const QString tempName = temporaryBeside(target, &error);
     if (tempName.isEmpty())
         return cannotWrite(error);
-    error = snapshotInto(**source, tempName);
+    error = snapshotInto(**source, tempName, progress);
     if (error.isEmpty())
         QFile::setPermissions(tempName, QFileInfo((*source)->path()).permissions());
     if (error.isEmpty() && !replaceFile(tempName, target, &error))
@@ -298,7 +307,7 @@ bool isDatabaseFolder(const QString& base, const QString& destinationFolder) {
     return !data.isEmpty() && data == dest;
 }
 
-BackupResult backUp(const QString& base, const QString& destinationFolder) {
+BackupResult backUp(const QString& base, const QString& destinationFolder, Progress* progress) {
     BackupResult result;
     const QDir dest(destinationFolder);
     // With a server, the data files are those of the files folder, and the
@@ -309,7 +318,13 @@ BackupResult backUp(const QString& base, const QString& destinationFolder) {
     const QString database = Dialect::at(base).isServer()
                                  ? databasePath(QString())
                                  : QFileInfo(databasePath(base)).fileName();
-    const QString dbError = backUpDatabase(base, dest.filePath(database));
+    const QString dbError = backUpDatabase(base, dest.filePath(database), progress);
+    if (dbError == backupCancelled()) {
+        // Stopped by the user: nothing more is copied, the previous backup
+        // stays as it was.
+        result.cancelled = true;
+        return result;
+    }
     if (dbError.isEmpty())
         result.copied << database;
     else
@@ -332,6 +347,9 @@ BackupResult backUp(const QString& base, const QString& destinationFolder) {
 }
 
 QString backupEndMessage(const BackupResult& result) {
+    if (result.cancelled)
+        return QStringLiteral("Sauvegarde interrompue : la sauvegarde précédente du lecteur est "
+                              "restée telle qu'elle était.");
     if (result.complete())
         return QStringLiteral("sauvegarde terminée");
     QStringList lines{QStringLiteral("Sauvegarde incomplète :")};

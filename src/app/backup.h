@@ -8,6 +8,8 @@
 
 namespace vdn {
 
+class Progress;
+
 // A file that could not be backed up, and why (French, for the user).
 struct BackupFailure {
     QString file;
@@ -17,7 +19,8 @@ struct BackupFailure {
 struct BackupResult {
     QStringList copied; // file names, database first
     QList<BackupFailure> failures;
-    bool complete() const { return failures.isEmpty(); }
+    bool cancelled = false; // stopped by the user before the database was copied
+    bool complete() const { return failures.isEmpty() && !cancelled; }
 };
 
 // The data files kept beside the database and backed up with it: the files of
@@ -46,7 +49,10 @@ bool isDatabaseFolder(const QString& base, const QString& destinationFolder);
 // only once it is complete, so a failed copy leaves the previous backup as it
 // was. A failure of one file does not stop the others; a data folder that
 // cannot be listed is a failure of its own.
-BackupResult backUp(const QString& base, const QString& destinationFolder);
+// With `progress`, the database copy reports how far it has gone; stopped
+// there, nothing is written and the previous backup stays as it was.
+BackupResult backUp(const QString& base, const QString& destinationFolder,
+                    Progress* progress = nullptr);
 
 // The message closing a backup: "sauvegarde terminée", or "Sauvegarde
 // incomplète :" followed by one line per failed file with its reason.

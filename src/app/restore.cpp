@@ -1,4 +1,7 @@
 #include "app/restore.h"
+#include "platform/clock.h"
+#include "platform/progress.h"
+#include "platform/terminal_progress.h"
 
 #include "app/path_file.h"
 #include "data/connection.h"
@@ -211,7 +214,27 @@ void restoreDataFiles(const QString& from, const QString& prefix, const QDir& fo
 
 } // namespace
 
-Result<RestoreOutcome> completeServerRestore(PreparedRestore& p) {
+namespace {
+
+// One of the restore's two copies (the current database saved, then the
+// backup written), reported as its half of the whole.
+class HalfProgress final : public Progress {
+public:
+    HalfProgress(Progress* whole, int half) : whole_(whole), half_(half) {}
+    Progress* get() { return whole_ ? this : nullptr; }
+    bool step(qint64 done, qint64 total) override {
+        return whole_->step(half_ * total + done, 2 * total);
+    }
+
+private:
+    Progress* whole_;
+    int half_;
+};
+
+} // namespace
+
+Result<RestoreOutcome> completeServerRestore(PreparedRestore& p, Progress* progress) {
+    HalfProgress saving(progress, 0), writing(progress, 1);
     RestoreOutcome out = p.out_;
     // Saved first, beside the backup: a failure here changes nothing.
     QString previous =
@@ -219,7 +242,7 @@ Result<RestoreOutcome> completeServerRestore(PreparedRestore& p) {
     for (int n = 2; QFileInfo::exists(previous); ++n)
         previous = p.from_ + QLatin1Char('/') + databasePath(QString()) + QLatin1Char('.') +
                    p.suffix_ + QStringLiteral("-%1").arg(n);
-    if (Status s = snapshotToFile(*p.server_, previous); !s)
+    if (Status s = snapshotToFile(*p.server_, previous, saving.get()); !s)
         return refusal(QStringLiteral("la base actuelle n'a pas pu être enregistrée sous %1 "
                                       "(%2). Rien n'a été changé.")
                            .arg(where(previous), s.error().text));
@@ -231,7 +254,8 @@ Result<RestoreOutcome> completeServerRestore(PreparedRestore& p) {
                                           "Rien n'a été changé ; une copie de la base est "
                                           "conservée sous %2.")
                                .arg(backup.error().text, where(previous)));
-        Result<QList<TableCount>> copied = replaceServerContent(**backup, *p.server_);
+        Result<QList<TableCount>> copied =
+            replaceServerContent(**backup, *p.server_, writing.get());
         if (!copied)
             return refusal(QStringLiteral("la base n'a pas pu être remplacée (%1). Elle est "
                                           "restée telle qu'elle était ; une copie est conservée "
@@ -328,12 +352,12 @@ Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
     return p;
 }
 
-Result<RestoreOutcome> completeRestore(PreparedRestore& p) {
+Result<RestoreOutcome> completeRestore(PreparedRestore& p, Progress* progress) {
     if (p.done_ || (!p.server_ && !p.lock_.held()))
         return refusal(QStringLiteral("cette restauration a déjà été faite."));
     p.done_ = true;
     if (p.server_)
-        return completeServerRestore(p);
+        return completeServerRestore(p, progress);
     RestoreOutcome out = p.out_;
     const QString& live = p.live_;
     const QString& work = p.work_;
@@ -344,16 +368,18 @@ Result<RestoreOutcome> completeRestore(PreparedRestore& p) {
     for (int n = 2; QFileInfo::exists(previous) || QFileInfo::exists(journalOf(previous)); ++n)
         previous = live + QLatin1Char('.') + p.suffix_ + QStringLiteral("-%1").arg(n);
     const bool present = QFileInfo::exists(live);
+    HalfProgress saving(progress, 0), writing(progress, 1);
     if (present && !p.damaged_) {
         // Saved first: a failure here leaves everything as it was.
-        if (const QString why = copyDatabaseFile(live, previous, true); !why.isEmpty()) {
+        if (const QString why = copyDatabaseFile(live, previous, true, saving.get());
+            !why.isEmpty()) {
             QFile::remove(previous);
             return refusal(QStringLiteral("la base actuelle n'a pas pu être enregistrée sous %1 "
                                           "(%2). Rien n'a été changé.")
                                .arg(where(previous), why));
         }
         out.previousSavedAs = previous;
-        if (const QString why = copyDatabaseFile(work, live, false); !why.isEmpty())
+        if (const QString why = copyDatabaseFile(work, live, false, writing.get()); !why.isEmpty())
             return refusal(QStringLiteral("la base n'a pas pu être remplacée (%1). Elle est "
                                           "restée telle qu'elle était ; une copie est conservée "
                                           "sous %2.")
@@ -405,17 +431,18 @@ Result<RestoreOutcome> completeRestore(PreparedRestore& p) {
 }
 
 Result<RestoreOutcome> restoreBackup(const QString& base, const QString& backupFolder,
-                                     const QDateTime& now, const QString& ownLockFile) {
+                                     const QDateTime& now, const QString& ownLockFile,
+                                     Progress* progress) {
     Result<std::unique_ptr<PreparedRestore>> prepared =
         prepareRestore(base, backupFolder, now, ownLockFile);
     if (!prepared)
         return prepared.error();
-    return completeRestore(**prepared);
+    return completeRestore(**prepared, progress);
 }
 
 Result<RestoreOutcome> restoreFromPathFile(const QString& programFolder,
                                            const QString& configFolder, const QString& backupFolder,
-                                           const QDateTime& now) {
+                                           const QDateTime& now, Progress* progress) {
     const QString pathFile = findPathFile(programFolder, configFolder);
     if (pathFile.isEmpty())
         return DataError::other(
@@ -429,13 +456,18 @@ Result<RestoreOutcome> restoreFromPathFile(const QString& programFolder,
         return base.error();
     // The restore's own lock keeps another restore, and any program
     // starting meanwhile, away until it ends.
-    return restoreBackup(*base, backupFolder, now);
+    return restoreBackup(*base, backupFolder, now, QString(), progress);
 }
 
 int runRestoreCommand(const QString& backupFolder) {
-    Result<RestoreOutcome> outcome =
-        restoreFromPathFile(QCoreApplication::applicationDirPath(), userConfigFolder(),
-                            backupFolder, QDateTime::currentDateTime());
+    Result<RestoreOutcome> outcome = DataError();
+    {
+        // How far the writing is, on stderr when it is a terminal.
+        const SystemClock clock;
+        TerminalProgress progress(QStringLiteral("Restauration de la base"), clock);
+        outcome = restoreFromPathFile(QCoreApplication::applicationDirPath(), userConfigFolder(),
+                                      backupFolder, QDateTime::currentDateTime(), &progress);
+    }
     if (!outcome) {
         std::fprintf(stderr, "%s\n", outcome.error().text.toLocal8Bit().constData());
         return 1;

@@ -12,6 +12,8 @@
 
 namespace vdn {
 
+class Progress;
+
 class Connection;
 
 // What a restore did, for its closing message.
@@ -38,10 +40,10 @@ private:
     explicit PreparedRestore(const QString& base);
     friend Result<std::unique_ptr<PreparedRestore>>
     prepareRestore(const QString&, const QString&, const QDateTime&, const QString&);
-    friend Result<RestoreOutcome> completeRestore(PreparedRestore&);
+    friend Result<RestoreOutcome> completeRestore(PreparedRestore&, Progress*);
     friend Result<std::unique_ptr<PreparedRestore>>
     prepareServerRestore(const QString&, const QString&, const QDateTime&);
-    friend Result<RestoreOutcome> completeServerRestore(PreparedRestore&);
+    friend Result<RestoreOutcome> completeServerRestore(PreparedRestore&, Progress*);
 
     RestoreLock lock_;
     QString live_;         // the database file
@@ -66,7 +68,8 @@ private:
 // first saved as a file beside the backup ("vordan.mdb.avant-restauration-
 // AAAAMMJJ-HHMMSS") and the data files go to the files folder.
 Result<RestoreOutcome> restoreBackup(const QString& base, const QString& backupFolder,
-                                     const QDateTime& now, const QString& ownLockFile = {});
+                                     const QDateTime& now, const QString& ownLockFile = {},
+                                     Progress* progress = nullptr);
 
 // Everything a restore checks, before anything is changed: the restore lock
 // beside the database (which a starting program takes too) is taken and
@@ -91,13 +94,15 @@ Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
 // step: at every moment the folder holds the old database or the restored
 // one. The data files come back under a temporary name, then renamed over
 // the old ones; a file that fails is named in the outcome.
-Result<RestoreOutcome> completeRestore(PreparedRestore& prepared);
+// With `progress`, the writing reports how far it has gone; it is never
+// stopped half-way (the progress's answer is not asked).
+Result<RestoreOutcome> completeRestore(PreparedRestore& prepared, Progress* progress = nullptr);
 
 // `vordan --restaurer DOSSIER`: the database named by CHEMIN.QZ (found as at
 // start-up), restored from DOSSIER under a lock of its own.
 Result<RestoreOutcome> restoreFromPathFile(const QString& programFolder,
                                            const QString& configFolder, const QString& backupFolder,
-                                           const QDateTime& now);
+                                           const QDateTime& now, Progress* progress = nullptr);
 
 // Runs `vordan --restaurer DOSSIER` with the program's folders and the clock,
 // prints what was done (or why not) and returns the exit status.

@@ -1,5 +1,7 @@
 #include "app/vdn_menu.h"
 
+#include "widgets/progress_dialog.h"
+
 #include "app/backup.h"
 #include "app/help_window.h"
 #include "app/import_command.h"
@@ -329,7 +331,13 @@ void VdnMenu::startRestore() {
         if (prepared) {
             // The open windows show data the restore replaces.
             closeOtherWindows();
-            outcome = completeRestore(**prepared);
+            // Once it writes, the restore cannot stop: its window says so
+            // and offers no "Annuler".
+            ProgressDialog progress(*services_.clock, this,
+                                    QStringLiteral("Restauration de la base.\nLa restauration ne "
+                                                   "peut pas être interrompue."),
+                                    false);
+            outcome = completeRestore(**prepared, &progress);
         } else {
             outcome = prepared.error();
         }
@@ -372,7 +380,12 @@ void VdnMenu::startBackup() {
     {
         BusyPointer busy(*services_.pointer);
         boxes.message(this, QStringLiteral("Sauvegarde de l'ensemble de vos données"));
-        result = backUp(chemin_base, *folder);
+        // The copy of the database shows its progress; "Annuler" there
+        // leaves the previous backup of the drive as it was.
+        ProgressDialog progress(*services_.clock, this,
+                                QStringLiteral("Sauvegarde de la base sur le lecteur ") + letter +
+                                    QLatin1Char(':'));
+        result = backUp(chemin_base, *folder, &progress);
     }
     boxes.message(this, backupEndMessage(result));
 }

@@ -2,10 +2,13 @@
 
 #include "data/connection.h"
 #include "data/schema.h"
+#include "platform/progress.h"
 
 #include <QFile>
 
 #include <sqlite3.h>
+
+#include <algorithm>
 
 namespace vdn {
 
@@ -30,7 +33,7 @@ bool openRaw(Handle& h, const QString& path, int flags) {
 
 // Copies every page of `from` into `to` with SQLite's online backup, in one
 // write transaction on `to`. Returns an empty text, or why it failed.
-QString copyFile(const QString& from, const QString& to, bool createTarget) {
+QString copyFile(const QString& from, const QString& to, bool createTarget, Progress* progress) {
     Handle src, dst;
     if (!openRaw(src, from, SQLITE_OPEN_READONLY))
         return src.error().isEmpty() ? QStringLiteral("ouverture impossible") : src.error();
@@ -40,7 +43,16 @@ QString copyFile(const QString& from, const QString& to, bool createTarget) {
     sqlite3_backup* b = sqlite3_backup_init(dst.db, "main", src.db, "main");
     if (!b)
         return dst.error();
-    const int rc = sqlite3_backup_step(b, -1);
+    // With a progress, a slice of pages at a time: the destination stays in
+    // the one write transaction from the first slice to the last.
+    int rc = SQLITE_OK;
+    while (rc == SQLITE_OK) {
+        const int total = sqlite3_backup_pagecount(b);
+        rc = sqlite3_backup_step(b, progress ? std::max(64, total / 200) : -1);
+        if (progress && (rc == SQLITE_OK || rc == SQLITE_DONE))
+            (void)progress->step(sqlite3_backup_pagecount(b) - sqlite3_backup_remaining(b),
+                                 sqlite3_backup_pagecount(b));
+    }
     sqlite3_backup_finish(b);
     if (rc != SQLITE_DONE)
         return QString::fromUtf8(sqlite3_errstr(rc));
@@ -124,8 +136,9 @@ FileCheck checkDatabaseFile(const QString& path) {
     return check;
 }
 
-QString copyDatabaseFile(const QString& from, const QString& to, bool createTarget) {
-    return copyFile(from, to, createTarget);
+QString copyDatabaseFile(const QString& from, const QString& to, bool createTarget,
+                         Progress* progress) {
+    return copyFile(from, to, createTarget, progress);
 }
 
 std::optional<int> customersInFile(const QString& path) {

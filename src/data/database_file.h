@@ -27,8 +27,11 @@ FileCheck checkDatabaseFile(const QString& path);
 
 // Copies every page of the database file `from` into `to` (made when
 // `createTarget`) with the engine's online backup, in one write transaction
-// on `to`. Empty, or why it failed.
-QString copyDatabaseFile(const QString& from, const QString& to, bool createTarget);
+// on `to`. Empty, or why it failed. With `progress`, the pages are copied a
+// slice at a time and reported; the copy cannot be stopped once it writes.
+class Progress;
+QString copyDatabaseFile(const QString& from, const QString& to, bool createTarget,
+                         Progress* progress = nullptr);
 
 // The number of customers of a VORDAN database file, or nothing when it
 // cannot be read.

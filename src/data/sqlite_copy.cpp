@@ -1,11 +1,13 @@
 #include "data/sqlite_copy.h"
 
 #include "data/connection.h"
+#include "platform/progress.h"
 
 #include <QFile>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -51,9 +53,31 @@ DatabaseCopy checkCopy(sqlite3* db, int pages) {
     return {};
 }
 
+// A read transaction of the source held while it lives (none is taken when
+// the connection already has one under way).
+struct SourceRead {
+    sqlite3* db;
+    bool began = false;
+    int rc = SQLITE_OK;
+    explicit SourceRead(sqlite3* source) : db(source) {
+        if (!sqlite3_get_autocommit(db))
+            return;
+        rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        began = rc == SQLITE_OK;
+        if (began)
+            rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+    }
+    ~SourceRead() {
+        if (began)
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    SourceRead(const SourceRead&) = delete;
+    SourceRead& operator=(const SourceRead&) = delete;
+};
+
 } // namespace
 
-DatabaseCopy copyDatabase(sqlite3* source, const QString& target) {
+DatabaseCopy copyDatabase(sqlite3* source, const QString& target, Progress* progress) {
     if (!source)
         return failure(DatabaseCopy::Outcome::WriteFailed, nullptr, SQLITE_MISUSE);
     const QByteArray targetName = QFile::encodeName(target);
@@ -72,12 +96,40 @@ DatabaseCopy copyDatabase(sqlite3* source, const QString& target) {
     sqlite3_backup* backup = sqlite3_backup_init(dest.get(), "main", source, "main");
     if (!backup)
         return failure(DatabaseCopy::Outcome::WriteFailed, dest.get(), sqlite3_errcode(dest.get()));
-    // Every page in one step: one read transaction, one consistent state. The
-    // source's busy handler waits out a commit in progress.
-    const int rc = sqlite3_backup_step(backup, -1);
+    int rc = SQLITE_OK;
+    bool cancelled = false;
+    if (!progress) {
+        // Every page in one step: one read transaction, one consistent state.
+        // The source's busy handler waits out a commit in progress.
+        rc = sqlite3_backup_step(backup, -1);
+    } else {
+        // A slice at a time inside one read transaction of the source, taken
+        // before the first slice: another connection's commit cannot come in
+        // between two slices, so the copy is still one state.
+        const SourceRead read(source);
+        rc = read.rc;
+        int slice = 64;
+        while (rc == SQLITE_OK) {
+            rc = sqlite3_backup_step(backup, slice);
+            const int total = sqlite3_backup_pagecount(backup);
+            slice = std::max(64, total / 200);
+            if (rc == SQLITE_OK &&
+                !progress->step(total - sqlite3_backup_remaining(backup), total)) {
+                cancelled = true;
+                break;
+            }
+        }
+    }
     const int pages = sqlite3_backup_pagecount(backup);
     // Finishing records a failed step's error on the destination connection.
     const int finished = sqlite3_backup_finish(backup);
+    if (cancelled) {
+        dest.reset();
+        QFile::remove(target);
+        DatabaseCopy c;
+        c.outcome = DatabaseCopy::Outcome::Cancelled;
+        return c;
+    }
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
         DatabaseCopy c = failure(DatabaseCopy::Outcome::Busy, source, rc);
         c.systemError = 0;
@@ -105,8 +157,8 @@ DatabaseCopy copyDatabase(sqlite3* source, const QString& target) {
     return c;
 }
 
-DatabaseCopy copyDatabase(const Connection& source, const QString& target) {
-    return copyDatabase(source.handle(), target);
+DatabaseCopy copyDatabase(const Connection& source, const QString& target, Progress* progress) {
+    return copyDatabase(source.handle(), target, progress);
 }
 
 } // namespace vdn

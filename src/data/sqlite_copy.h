@@ -6,6 +6,8 @@ struct sqlite3;
 
 namespace vdn {
 
+class Progress;
+
 // The outcome of a database copy made with SQLite's backup API.
 struct DatabaseCopy {
     enum class Outcome {
@@ -13,6 +15,7 @@ struct DatabaseCopy {
         Busy,        // another connection is writing and holds the file past the wait
         WriteFailed, // the copy could not be made or written
         BadCopy,     // the finished copy does not hold every page of the source
+        Cancelled,   // the user stopped it; the unfinished copy is removed
     };
     Outcome outcome = Outcome::Copied;
     int code = 0;        // the engine's result code of the failure
@@ -29,9 +32,13 @@ struct DatabaseCopy {
 // locks on it). The copy is then checked (it opens and holds every page) and
 // flushed to the disk. A lock held by another writer is waited for as long
 // as the source connection's busy timeout allows.
-DatabaseCopy copyDatabase(sqlite3* source, const QString& target);
+// With `progress`, the pages are copied a slice at a time, each reported,
+// still inside one read transaction of the source held from the first slice
+// to the last; when the user stops it, `target` is removed.
+DatabaseCopy copyDatabase(sqlite3* source, const QString& target, Progress* progress = nullptr);
 // The same from the SQLite database open on `source`.
 class Connection;
-DatabaseCopy copyDatabase(const Connection& source, const QString& target);
+DatabaseCopy copyDatabase(const Connection& source, const QString& target,
+                          Progress* progress = nullptr);
 
 } // namespace vdn

@@ -8,6 +8,7 @@
 #include "data/server_link.h"
 #include "data/statement.h"
 #include "data/text.h"
+#include "platform/progress.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +34,17 @@ namespace {
 // Rows written by one INSERT: fewer round trips to a server, and well under
 // every engine's limit of bound values (the widest table has 34 fields).
 constexpr int RowsPerInsert = 64;
+
+// The user stopped the copy.
+DataError copyCancelled() {
+    return DataError::other(errnum::Cancelled,
+                            QStringLiteral("Copie interrompue ; rien n'a été écrit."));
+}
+
+// One more row copied; false once the user asked to stop.
+bool rowCopied(ProgressTicker* ticker) {
+    return !ticker || ticker->tick();
+}
 
 } // namespace
 
@@ -111,7 +123,7 @@ int readFileRows(Connection& from, const QString& table, const QStringList& fiel
 // unchanged (through Qt it would be decoded as UTF-8 and its odd bytes
 // replaced).
 Result<qint64> copyFileTableIntoFile(Connection& from, Connection& to, const QString& table,
-                                     const QStringList& fields) {
+                                     const QStringList& fields, ProgressTicker* ticker) {
     FileRows rows;
     QString select;
     if (const int rc = readFileRows(from, table, fields, rows, &select); rc != SQLITE_OK)
@@ -142,6 +154,8 @@ Result<qint64> copyFileTableIntoFile(Connection& from, Connection& to, const QSt
         if (step != SQLITE_DONE)
             return engineFailure(to, step, sql);
         ++count;
+        if (!rowCopied(ticker))
+            return copyCancelled();
     }
     if (rc != SQLITE_DONE)
         return engineFailure(from, rc, select);
@@ -264,7 +278,7 @@ bool unescapeField(const char*& p, const char* end, std::string& out) {
 // transaction under way (far less work per value than through Qt's driver,
 // which turns each into a variant), and written as copyFileTableIntoFile does.
 Result<qint64> copyServerTableIntoFile(Connection& from, Connection& to, const QString& table,
-                                       const QStringList& fields) {
+                                       const QStringList& fields, ProgressTicker* ticker) {
     PGconn* pg = serverHandle(from.db());
     const QString copy =
         QStringLiteral("COPY (%1 ORDER BY %2) TO STDOUT")
@@ -318,6 +332,8 @@ Result<qint64> copyServerTableIntoFile(Connection& from, Connection& to, const Q
             if (rc != SQLITE_DONE)
                 failure = engineFailure(to, rc, sql);
             ++count;
+            if (!failure && !rowCopied(ticker))
+                failure = copyCancelled();
         }
         PQfreemem(line);
     }
@@ -332,12 +348,13 @@ Result<qint64> copyServerTableIntoFile(Connection& from, Connection& to, const Q
     return count;
 }
 
-Result<qint64> copyTable(Connection& from, Connection& to, const QString& table) {
+Result<qint64> copyTable(Connection& from, Connection& to, const QString& table,
+                         ProgressTicker* ticker) {
     const QStringList fields = transferredFields(table);
     if (to.handle() && serverHandle(from.db()))
-        return copyServerTableIntoFile(from, to, table, fields);
+        return copyServerTableIntoFile(from, to, table, fields, ticker);
     if (to.handle() && from.handle())
-        return copyFileTableIntoFile(from, to, table, fields);
+        return copyFileTableIntoFile(from, to, table, fields, ticker);
     Statement rows(from.db(), selectText(table, fields) + QStringLiteral(" ORDER BY ") +
                                   Dialect::of(from.db()).additionOrder());
     if (Status s = rows.exec(); !s)
@@ -352,6 +369,8 @@ Result<qint64> copyTable(Connection& from, Connection& to, const QString& table)
                                       : QVariant(rows.value(i).toString()));
         }
         ++count;
+        if (!rowCopied(ticker))
+            return copyCancelled();
         if (values.size() >= RowsPerInsert * fields.size())
             if (Status s = flush(to, table, fields, values); !s)
                 return s.error();
@@ -365,18 +384,35 @@ Result<qint64> copyTable(Connection& from, Connection& to, const QString& table)
 
 // Every table of the schema copied from `from` into `to`, in the schema's
 // order, with the rows copied into each.
-Result<QList<TableCount>> copyTables(Connection& from, Connection& to) {
+Result<QList<TableCount>> copyTables(Connection& from, Connection& to, Progress* progress) {
+    // The rows to copy, counted first in the source's read transaction, so
+    // that the progress tells a share of the whole.
+    qint64 total = 0;
+    if (progress)
+        for (const QString& table : schemaTables()) {
+            Statement count(from.db(), QStringLiteral("SELECT count(*) FROM ") + table);
+            if (Status s = count.exec(); !s)
+                return s.error();
+            if (count.next())
+                total += count.value(0).toLongLong();
+            if (Status s = count.finished(); !s)
+                return s.error();
+        }
+    ProgressTicker ticker(progress, total);
     QList<TableCount> counts;
     for (const QString& table : schemaTables()) {
-        Result<qint64> n = copyTable(from, to, table);
+        Result<qint64> n = copyTable(from, to, table, progress ? &ticker : nullptr);
         if (!n)
             return n.error();
         counts.append({table, *n});
     }
+    // The last rows, fewer than a batch, end at the whole.
+    if (progress)
+        (void)progress->step(ticker.done(), total);
     return counts;
 }
 
-Result<QList<TableCount>> copyInto(Connection& from, Connection& to) {
+Result<QList<TableCount>> copyInto(Connection& from, Connection& to, Progress* progress) {
     // One consistent state of the source for every table.
     Transaction read(from.db());
     if (!read.started())
@@ -415,7 +451,7 @@ Result<QList<TableCount>> copyInto(Connection& from, Connection& to) {
             if (Status s = to.execute(drop); !s)
                 return s.error();
     }
-    Result<QList<TableCount>> counts = copyTables(from, to);
+    Result<QList<TableCount>> counts = copyTables(from, to, progress);
     if (!counts)
         return counts.error();
     if (!deferred.isEmpty())
@@ -431,13 +467,13 @@ Result<QList<TableCount>> copyInto(Connection& from, Connection& to) {
 
 } // namespace
 
-Status snapshotToFile(Connection& from, const QString& file) {
+Status snapshotToFile(Connection& from, const QString& file, Progress* progress) {
     Status status;
     {
         Result<std::unique_ptr<Connection>> to = Connection::open(file, Connection::Mode::Blank);
         if (!to)
             return to.error();
-        Result<QList<TableCount>> copied = copyInto(from, **to);
+        Result<QList<TableCount>> copied = copyInto(from, **to, progress);
         status = copied.status();
     }
     if (status) {
@@ -466,7 +502,8 @@ QString databaseAt(const QString& location) {
     return databasePath(location);
 }
 
-Result<QList<TableCount>> transferDatabase(const QString& source, const QString& destination) {
+Result<QList<TableCount>> transferDatabase(const QString& source, const QString& destination,
+                                           Progress* progress) {
     const QString from = databaseAt(source);
     const QString to = databaseAt(destination);
     Result<std::unique_ptr<Connection>> in = Connection::open(from);
@@ -481,14 +518,17 @@ Result<QList<TableCount>> transferDatabase(const QString& source, const QString&
         Result<std::unique_ptr<Connection>> out = Connection::open(to, Connection::Mode::Blank);
         if (!out)
             return out.error();
-        result = copyInto(**in, **out);
+        result = copyInto(**in, **out, progress);
     }
-    if (!result && !isServerAddress(to))
+    if (!result && !isServerAddress(to)) {
         QFile::remove(to);
+        QFile::remove(to + QStringLiteral("-journal"));
+    }
     return result;
 }
 
-Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to) {
+Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to,
+                                               Progress* progress) {
     if (!to.onServer() || !from.handle())
         return DataError::other(errnum::FileAccess,
                                 QStringLiteral("Seule une base de fichier peut être copiée dans "
@@ -525,7 +565,7 @@ Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to)
     for (const QString& sql : Dialect::of(to.db()).emptyTables(schemaTables()))
         if (Status s = to.execute(sql); !s)
             return s.error();
-    Result<QList<TableCount>> counts = copyTables(from, to);
+    Result<QList<TableCount>> counts = copyTables(from, to, progress);
     if (!counts)
         return counts.error();
     tx.running = false;

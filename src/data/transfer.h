@@ -7,6 +7,13 @@
 
 namespace vdn {
 
+class Progress;
+
+namespace errnum {
+// The user stopped a long copy; nothing was written.
+constexpr int Cancelled = 3059;
+} // namespace errnum
+
 // The rows copied into one table.
 struct TableCount {
     QString table;
@@ -26,7 +33,10 @@ QString databaseAt(const QString& location);
 // database without VORDAN's tables; otherwise nothing is written. Everything
 // lands on the destination in one transaction: a failure leaves it as it
 // was (a created file is removed). Rows keep the order they were added in.
-Result<QList<TableCount>> transferDatabase(const QString& source, const QString& destination);
+// With `progress`, the copied rows are reported; stopped there, the copy
+// fails with errnum::Cancelled and leaves the destination as it was.
+Result<QList<TableCount>> transferDatabase(const QString& source, const QString& destination,
+                                           Progress* progress = nullptr);
 
 // The fields of a table that a transfer or a snapshot copies, in the order
 // it copies them: every field, with the customers' ordering keys.
@@ -36,13 +46,16 @@ class Connection;
 
 // Writes a consistent snapshot of the database open on `from` (all its
 // tables read in one REPEATABLE READ transaction on a server) into the new
-// SQLite file `file`, flushed to the disk. A failure removes the file.
-Status snapshotToFile(Connection& from, const QString& file);
+// SQLite file `file`, flushed to the disk. A failure, or the user stopping
+// it through `progress`, removes the file.
+Status snapshotToFile(Connection& from, const QString& file, Progress* progress = nullptr);
 
 // Replaces every row of VORDAN's tables in the server database `to` by the
 // rows of the VORDAN file `from` (at the current schema), in one
 // transaction: a failure leaves the server database as it was. Refused,
 // with nothing written, while another workstation has the database open.
-Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to);
+// The copied rows are reported to `progress`.
+Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to,
+                                               Progress* progress = nullptr);
 
 } // namespace vdn
