@@ -66,8 +66,16 @@ bool ProgressDialog::step(qint64 done, qint64 total) {
     } else {
         dialog_->setMaximum(0);
     }
+    // With a known total the time left takes a second line; the line is kept
+    // from the first refresh on, so that the window does not grow under the
+    // pointer and move "Annuler" when the first estimate comes.
     const QString left = timeLeftText(elapsed, done, total);
-    dialog_->setLabelText(left.isEmpty() ? what_ : what_ + QLatin1Char('\n') + left);
+    if (total > 0)
+        dialog_->setLabelText(
+            what_ + QLatin1Char('\n') +
+            (left.isEmpty() ? QStringLiteral("Temps restant : calcul en cours") : left));
+    else
+        dialog_->setLabelText(what_);
     QCoreApplication::processEvents();
     if (dialog_ && dialog_->wasCanceled())
         cancelled_ = true;
