@@ -25,8 +25,8 @@
 #include "floors.h"
 #include "generate.h"
 #include "import_measure.h"
-#include "load_mode.h"
 #include "latency_proxy.h"
+#include "load_mode.h"
 #include "statement_tally.h"
 
 #include "app/backup.h"
@@ -112,8 +112,9 @@ struct Options {
     int workstation = 0; // hidden: this process is that workstation
     QString journal;     // hidden: its journal file
     unsigned seed = 1;
-    double latency = 0; // a round trip added through the relay, in ms
-    QString relayOnly;  // HOST:PORT: only the relay runs
+    double latency = 0;         // a round trip added through the relay, in ms
+    bool withoutImport = false; // hidden: a pass through the relay skips the import rows
+    QString relayOnly;          // HOST:PORT: only the relay runs
 };
 
 // One measure of one pass. limit: an absolute target (value below it);
@@ -271,6 +272,8 @@ Options parse(const QStringList& args) {
             o.seed = next().toUInt();
         else if (a == QLatin1String("--latence"))
             o.latency = next().toDouble();
+        else if (a == QLatin1String("--sans-import"))
+            o.withoutImport = true;
         else if (a == QLatin1String("--relais-seul"))
             o.relayOnly = next();
         else if (a == QLatin1String("--moteur")) {
@@ -1097,7 +1100,9 @@ int runPass(const Options& options, const QString& dataFolder) {
     // Customers imported from a CSV: at most 3× a bare prepared insert of
     // the same rows into the same engine; and how long an import of 10,000
     // rows keeps other workstations' writes waiting.
-    {
+    // Through the relay the import, one round trip per row, would take
+    // minutes and tell nothing about a workstation's interactive actions.
+    if (!options.withoutImport) {
         Result<std::unique_ptr<Connection>> c = Connection::open(database);
         if (!c)
             fail(c.error().text);
@@ -1182,6 +1187,7 @@ QString spread(const QList<double>& v, const QString& unit) {
 struct Engine {
     QString title;
     QString address;
+    bool relayed = false; // through the bench's relay
 };
 
 // Runs the passes on one engine, each a process of its own, one after the
@@ -1205,6 +1211,8 @@ void runPasses(const Options& options, const QString& folder, const Engine& engi
                          QString::number(options.keystrokes)};
         if (!engine.address.isEmpty())
             args << QStringLiteral("--adresse") << engine.address;
+        if (engine.relayed)
+            args << QStringLiteral("--sans-import");
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(), args);
@@ -1393,7 +1401,7 @@ int main(int argc, char* argv[]) {
             engines.append({QStringLiteral("PostgreSQL par TCP, %1 ms d'aller-retour ajoutées "
                                            "par le relais")
                                 .arg(options.latency),
-                            addressThrough(server->address(name, true), relay->port())});
+                            addressThrough(server->address(name, true), relay->port()), true});
         }
     }
     std::fflush(stdout);
