@@ -579,11 +579,27 @@ Result<qint64> CustomerStore::countWithoutKeys() const {
 }
 
 Result<std::unique_ptr<CustomerRows>> CustomerStore::reportRows(const CustomerQuery& query) const {
-    Result<QSqlQuery> q = rows(query);
-    if (!q)
-        return q.error();
-    return std::unique_ptr<CustomerRows>(
-        std::make_unique<QueryRows<CustomerReportRow>>(std::move(*q), ReportColumns));
+    const Result<Bound> b = boundFor(db_, query);
+    if (!b)
+        return b.error();
+    // How many rows come, counted first so that the printout and the export
+    // can say how far they are (an index's count: no row is read for it).
+    qint64 count = -1;
+    {
+        Statement counted(db_, QStringLiteral("SELECT count(*) FROM ") + Table + b->where);
+        counted.bindAll(b->values);
+        const Result<bool> found = counted.execFirst();
+        if (!found)
+            return found.error();
+        if (*found)
+            count = counted.value(0).toLongLong();
+    }
+    Statement q(db_, listStatement(Dialect::of(db_), selectReport(), *b));
+    q.bindAll(b->values);
+    if (Status s = q.exec(); !s)
+        return s.error();
+    return std::unique_ptr<CustomerRows>(std::make_unique<QueryRows<CustomerReportRow>>(
+        std::move(q).release(), ReportColumns, count));
 }
 
 std::unique_ptr<CustomerRows> CustomerStore::reportRowsOf(QSqlQuery& rows) {
