@@ -322,7 +322,8 @@ void TestImportRows::lookupFindsWhatEveryCustomerFinds() {
         Result<ImportCheck> looked = checkAgainst(c->db(), tableOf(rows), mapping);
         QVERIFY(looked);
         QStringList seen, wanted;
-        for (const auto& [check, out] : {std::pair(&*looked, &seen), {&expected, &wanted}})
+        for (const auto& [check, out] :
+             {std::pair<const ImportCheck*, QStringList*>(&*looked, &seen), {&expected, &wanted}})
             for (const CheckedRow& r : check->rows)
                 *out << QStringLiteral("%1 %2 %3")
                             .arg(int(r.outcome))
