@@ -289,7 +289,7 @@ void TestImportRows::lookupFindsWhatEveryCustomerFinds() {
     // wrote (keys still to compute), two of one key, more rows than a batch.
     QList<QStringList> rows;
     const auto add = [&](QString code, QString name, QString tel, QString mail, QString file) {
-        rows << QStringList{code.toInt() ? QString::number(code.toInt() + 5) : QString(),
+        rows << QStringList{code.toInt() < 300 ? QString::number(code.toInt() + 5) : QString(),
                             file,
                             "",
                             tel.remove(' '),
