@@ -20,6 +20,7 @@
 #include "platform/server_wait.h"
 #include "platform/spreadsheet.h"
 #include "platform/terminal_progress.h"
+#include "widgets/progress_dialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -144,8 +145,14 @@ int main(int argc, char* argv[]) {
     // (its "Quitter" leaves the start-up to say what is missing).
     if (vdn::firstStartWanted(QCoreApplication::applicationDirPath(), vdn::userConfigFolder()))
         vdn::runFirstStart(boxes, vdn::userConfigFolder());
-    vdn::Result<vdn::StartupInfo> info =
-        vdn::startUp(QCoreApplication::applicationDirPath(), vdn::userConfigFolder());
+    // A database of an older version is brought up to date at opening: a
+    // long upgrade shows its progress, without "Annuler".
+    vdn::Result<vdn::StartupInfo> info = vdn::DataError();
+    {
+        vdn::ProgressDialog upgrading(clock, nullptr, vdn::upgradeProgressText(), false);
+        info = vdn::startUp(QCoreApplication::applicationDirPath(), vdn::userConfigFolder(),
+                            &upgrading);
+    }
     if (!info) {
         const QString text = vdn::errorReportText(info.error());
         printErr(text);

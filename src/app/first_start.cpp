@@ -1,6 +1,7 @@
 #include "app/first_start.h"
 
 #include "app/path_file.h"
+#include "app/startup.h"
 #include "data/connection.h"
 #include "data/database_creator.h"
 #include "data/globals.h"
@@ -8,7 +9,9 @@
 #include "data/server_address.h"
 #include "data/server_login.h"
 #include "data/shop_store.h"
+#include "platform/clock.h"
 #include "platform/message_boxes.h"
+#include "widgets/progress_dialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -264,7 +267,11 @@ bool FirstStartDialog::openExisting(const QString& folder) {
                                  .arg(native(folder)));
         return false;
     }
-    Result<std::unique_ptr<Connection>> c = Connection::open(file);
+    // A database of an older version is brought up to date here.
+    const SystemClock clock;
+    ProgressDialog upgrading(clock, this, upgradeProgressText(), false);
+    Result<std::unique_ptr<Connection>> c =
+        Connection::open(file, Connection::Mode::ExistingOnly, &upgrading);
     if (c) {
         if (Result<ShopIdentity> shop = ShopStore((*c)->db()).first(); !shop)
             c = shop.error();

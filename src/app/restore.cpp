@@ -31,8 +31,8 @@ namespace {
 
 // The first problem of a copy's pages, or nothing. A newer schema is left
 // to the open that follows, which refuses it in its own words.
-QString integrityProblem(const QString& path) {
-    const FileCheck r = checkDatabaseFile(path);
+QString integrityProblem(const QString& path, Progress* progress) {
+    const FileCheck r = checkDatabaseFile(path, progress);
     if (r.state == FileCheck::State::Sound || r.state == FileCheck::State::Newer)
         return {};
     return r.text;
@@ -44,14 +44,16 @@ struct Checked {
 };
 
 // A sound VORDAN database: intact pages, our tables at a schema version this
-// program reads (an older one is brought up to date), a shop identity.
-Checked checkDatabase(const QString& path) {
+// program reads (an older one is brought up to date), a shop identity. The
+// check of the pages reports to `checking`, the upgrade to `upgrading`.
+Checked checkDatabase(const QString& path, Progress* checking, Progress* upgrading) {
     Checked r;
-    if (QString p = integrityProblem(path); !p.isEmpty()) {
+    if (QString p = integrityProblem(path, checking); !p.isEmpty()) {
         r.problem = p;
         return r;
     }
-    Result<std::unique_ptr<Connection>> c = Connection::open(path);
+    Result<std::unique_ptr<Connection>> c =
+        Connection::open(path, Connection::Mode::ExistingOnly, upgrading);
     if (!c) {
         r.problem = c.error().text;
         return r;
@@ -121,16 +123,20 @@ PreparedRestore::~PreparedRestore() {
 namespace {
 
 // The backup copied to a file of our own and checked there: empty, or the
-// refusal. `out.customers` receives the backup's customers.
+// refusal. `out.customers` receives the backup's customers. The copy, the
+// check of its pages and its upgrade (when older) are reported to
+// `progress` as parts of the whole.
 std::optional<DataError> checkedCopy(const QString& source, const QString& work,
-                                     RestoreOutcome& out) {
+                                     RestoreOutcome& out, Progress* progress) {
+    ProgressShare copying(progress, 0, 500), checking(progress, 500, 800),
+        upgrading(progress, 800, ProgressShare::Whole);
     removeIfThere(work);
     removeIfThere(journalOf(work));
-    if (const QString why = copyDatabaseFile(source, work, true); !why.isEmpty())
+    if (const QString why = copyDatabaseFile(source, work, true, copying.get()); !why.isEmpty())
         return refusal(QStringLiteral("la sauvegarde %1 est illisible ou endommagée (%2). Rien "
                                       "n'a été changé.")
                            .arg(where(source), why));
-    const Checked backup = checkDatabase(work);
+    const Checked backup = checkDatabase(work, checking.get(), upgrading.get());
     if (!backup.problem.isEmpty())
         return refusal(QStringLiteral("%1 n'est pas une sauvegarde VORDAN en bon état (%2). Rien "
                                       "n'a été changé.")
@@ -141,8 +147,11 @@ std::optional<DataError> checkedCopy(const QString& source, const QString& work,
 
 } // namespace
 
-Result<std::unique_ptr<PreparedRestore>>
-prepareServerRestore(const QString& base, const QString& backupFolder, const QDateTime& now) {
+Result<std::unique_ptr<PreparedRestore>> prepareServerRestore(const QString& base,
+                                                              const QString& backupFolder,
+                                                              const QDateTime& now,
+                                                              Progress* progress) {
+    ProgressShare opening(progress, 0, 50), copying(progress, 50, ProgressShare::Whole);
     std::unique_ptr<PreparedRestore> p(new PreparedRestore(base));
     RestoreOutcome& out = p->out_;
     p->base_ = base;
@@ -156,7 +165,8 @@ prepareServerRestore(const QString& base, const QString& backupFolder, const QDa
     if (isDatabaseFolder(base, backupFolder))
         return refusal(QStringLiteral("%1 est le dossier de vos données, pas une sauvegarde.")
                            .arg(out.backupFolder));
-    Result<std::unique_ptr<Connection>> server = Connection::open(base);
+    Result<std::unique_ptr<Connection>> server =
+        Connection::open(base, Connection::Mode::ExistingOnly, opening.get());
     if (!server)
         return refusal(QStringLiteral("la base du serveur ne peut pas être ouverte (%1). Rien "
                                       "n'a été changé.")
@@ -175,66 +185,65 @@ prepareServerRestore(const QString& base, const QString& backupFolder, const QDa
         QDir::temp().absoluteFilePath(QStringLiteral("vordan-restauration-%1-%2.mdb")
                                           .arg(QCoreApplication::applicationPid())
                                           .arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
-    if (std::optional<DataError> refused = checkedCopy(source, p->work_, out))
+    if (std::optional<DataError> refused = checkedCopy(source, p->work_, out, copying.get()))
         return *refused;
     return p;
 }
 
 namespace {
 
+// One data file of the backup into `folder`, under a temporary name until
+// complete; a failure is named in `out`.
+void restoreDataFile(const QString& from, const QString& name, const QDir& folder,
+                     RestoreOutcome& out) {
+    const QString target = folder.absoluteFilePath(name);
+    const QString temporary =
+        folder.absoluteFilePath(QLatin1Char('.') + name + QStringLiteral(".restauration"));
+    removeIfThere(temporary);
+    QFile in(QDir(from).absoluteFilePath(name));
+    if (!in.copy(temporary)) {
+        out.failures.append({name, in.errorString()});
+        QFile::remove(temporary);
+        return;
+    }
+    if (const QString why = renameOver(temporary, target); !why.isEmpty()) {
+        out.failures.append({name, QStringLiteral("remplacement impossible (%1)").arg(why)});
+        QFile::remove(temporary);
+        return;
+    }
+    out.restored << name;
+}
+
 // The data files of the backup, under the same name prefix as the
-// database, into `folder`, each under a temporary name until complete.
+// database, into `folder`. The bytes dealt with are reported to `progress`
+// after each file.
 void restoreDataFiles(const QString& from, const QString& prefix, const QDir& folder,
-                      RestoreOutcome& out) {
+                      RestoreOutcome& out, Progress* progress) {
     int listingError = 0;
     const QStringList names = backupFileNames(from + QLatin1Char('/') + prefix, &listingError);
     if (listingError != 0)
         out.failures.append(
             {out.backupFolder, QStringLiteral("lecture impossible (%1)")
                                    .arg(QString::fromLocal8Bit(std::strerror(listingError)))});
-    for (const QString& name : names) {
-        const QString target = folder.absoluteFilePath(name);
-        const QString temporary =
-            folder.absoluteFilePath(QLatin1Char('.') + name + QStringLiteral(".restauration"));
-        removeIfThere(temporary);
-        QFile in(QDir(from).absoluteFilePath(name));
-        if (!in.copy(temporary)) {
-            out.failures.append({name, in.errorString()});
-            QFile::remove(temporary);
-            continue;
-        }
-        if (const QString why = renameOver(temporary, target); !why.isEmpty()) {
-            out.failures.append({name, QStringLiteral("remplacement impossible (%1)").arg(why)});
-            QFile::remove(temporary);
-            continue;
-        }
-        out.restored << name;
+    QList<qint64> sizes;
+    qint64 total = 0, done = 0;
+    for (const QString& name : names)
+        total += sizes.emplace_back(QFileInfo(QDir(from).absoluteFilePath(name)).size());
+    if (progress)
+        (void)progress->step(done, total);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        restoreDataFile(from, names.at(i), folder, out);
+        done += sizes.at(i);
+        if (progress)
+            (void)progress->step(done, total);
     }
 }
 
 } // namespace
 
-namespace {
-
-// One of the restore's two copies (the current database saved, then the
-// backup written), reported as its half of the whole.
-class HalfProgress final : public Progress {
-public:
-    HalfProgress(Progress* whole, int half) : whole_(whole), half_(half) {}
-    Progress* get() { return whole_ ? this : nullptr; }
-    bool step(qint64 done, qint64 total) override {
-        return whole_->step(half_ * total + done, 2 * total);
-    }
-
-private:
-    Progress* whole_;
-    int half_;
-};
-
-} // namespace
-
 Result<RestoreOutcome> completeServerRestore(PreparedRestore& p, Progress* progress) {
-    HalfProgress saving(progress, 0), writing(progress, 1);
+    ProgressShare saving(progress, 0, 450), writing(progress, 450, 900),
+        files(progress, 900, ProgressShare::Whole);
     RestoreOutcome out = p.out_;
     // Saved first, beside the backup: a failure here changes nothing.
     QString previous =
@@ -263,17 +272,17 @@ Result<RestoreOutcome> completeServerRestore(PreparedRestore& p, Progress* progr
                                .arg(copied.error().text, where(previous)));
     }
     out.restored << databasePath(QString());
-    const QString files = filesBase(p.base_);
-    restoreDataFiles(p.from_, QString(), QFileInfo(files).absoluteDir(), out);
+    restoreDataFiles(p.from_, QString(), QFileInfo(filesBase(p.base_)).absoluteDir(), out,
+                     files.get());
     return out;
 }
 
-Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
-                                                        const QString& backupFolder,
-                                                        const QDateTime& now,
-                                                        const QString& ownLockFile) {
+Result<std::unique_ptr<PreparedRestore>>
+prepareRestore(const QString& base, const QString& backupFolder, const QDateTime& now,
+               const QString& ownLockFile, Progress* progress) {
     if (Dialect::at(base).isServer())
-        return prepareServerRestore(base, backupFolder, now);
+        return prepareServerRestore(base, backupFolder, now, progress);
+    ProgressShare copying(progress, 0, 900), checkingLive(progress, 900, ProgressShare::Whole);
 
     std::unique_ptr<PreparedRestore> p(new PreparedRestore(base));
     RestoreOutcome& out = p->out_;
@@ -319,13 +328,13 @@ Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
     const QString work = p->live_ + QStringLiteral(".restauration-") +
                          now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     p->work_ = work;
-    if (std::optional<DataError> refused = checkedCopy(source, work, out))
+    if (std::optional<DataError> refused = checkedCopy(source, work, out, copying.get()))
         return *refused;
 
     // The current database: only one the engine finds damaged is set aside;
     // one that is busy or newer stays as it is and the restore is refused.
     if (QFileInfo::exists(p->live_)) {
-        const FileCheck live = checkDatabaseFile(p->live_);
+        const FileCheck live = checkDatabaseFile(p->live_, checkingLive.get());
         switch (live.state) {
         case FileCheck::State::Sound:
             break;
@@ -368,7 +377,8 @@ Result<RestoreOutcome> completeRestore(PreparedRestore& p, Progress* progress) {
     for (int n = 2; QFileInfo::exists(previous) || QFileInfo::exists(journalOf(previous)); ++n)
         previous = live + QLatin1Char('.') + p.suffix_ + QStringLiteral("-%1").arg(n);
     const bool present = QFileInfo::exists(live);
-    HalfProgress saving(progress, 0), writing(progress, 1);
+    ProgressShare saving(progress, 0, 450), writing(progress, 450, 900),
+        files(progress, 900, ProgressShare::Whole);
     if (present && !p.damaged_) {
         // Saved first: a failure here leaves everything as it was.
         if (const QString why = copyDatabaseFile(live, previous, true, saving.get());
@@ -425,7 +435,7 @@ Result<RestoreOutcome> completeRestore(PreparedRestore& p, Progress* progress) {
     }
     out.restored << QFileInfo(live).fileName();
 
-    restoreDataFiles(p.from_, p.prefix_, folder, out);
+    restoreDataFiles(p.from_, p.prefix_, folder, out, files.get());
     p.lock_.release();
     return out;
 }
@@ -433,11 +443,13 @@ Result<RestoreOutcome> completeRestore(PreparedRestore& p, Progress* progress) {
 Result<RestoreOutcome> restoreBackup(const QString& base, const QString& backupFolder,
                                      const QDateTime& now, const QString& ownLockFile,
                                      Progress* progress) {
+    // The checks take the first part of the whole, the writing the rest.
+    ProgressShare checking(progress, 0, 400), writing(progress, 400, ProgressShare::Whole);
     Result<std::unique_ptr<PreparedRestore>> prepared =
-        prepareRestore(base, backupFolder, now, ownLockFile);
+        prepareRestore(base, backupFolder, now, ownLockFile, checking.get());
     if (!prepared)
         return prepared.error();
-    return completeRestore(**prepared, progress);
+    return completeRestore(**prepared, writing.get());
 }
 
 Result<RestoreOutcome> restoreFromPathFile(const QString& programFolder,

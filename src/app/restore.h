@@ -39,10 +39,10 @@ public:
 private:
     explicit PreparedRestore(const QString& base);
     friend Result<std::unique_ptr<PreparedRestore>>
-    prepareRestore(const QString&, const QString&, const QDateTime&, const QString&);
+    prepareRestore(const QString&, const QString&, const QDateTime&, const QString&, Progress*);
     friend Result<RestoreOutcome> completeRestore(PreparedRestore&, Progress*);
     friend Result<std::unique_ptr<PreparedRestore>>
-    prepareServerRestore(const QString&, const QString&, const QDateTime&);
+    prepareServerRestore(const QString&, const QString&, const QDateTime&, Progress*);
     friend Result<RestoreOutcome> completeServerRestore(PreparedRestore&, Progress*);
 
     RestoreLock lock_;
@@ -78,11 +78,12 @@ Result<RestoreOutcome> restoreBackup(const QString& base, const QString& backupF
 // database and checked there (integrity check, a VORDAN schema this program
 // reads, a shop identity); the current database is neither busy with
 // another program's write nor of a newer schema. A refusal changes nothing.
-// Dropping the prepared restore leaves everything as it was.
-Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
-                                                        const QString& backupFolder,
-                                                        const QDateTime& now,
-                                                        const QString& ownLockFile = {});
+// Dropping the prepared restore leaves everything as it was. With
+// `progress`, the copy of the backup and the checks report how far they are
+// (the checks of pages only that they go on); they are not stopped.
+Result<std::unique_ptr<PreparedRestore>>
+prepareRestore(const QString& base, const QString& backupFolder, const QDateTime& now,
+               const QString& ownLockFile = {}, Progress* progress = nullptr);
 
 // Puts the prepared backup in place. A sound current database is saved
 // with SQLite's backup API, then the checked copy is written into it with
@@ -94,8 +95,9 @@ Result<std::unique_ptr<PreparedRestore>> prepareRestore(const QString& base,
 // step: at every moment the folder holds the old database or the restored
 // one. The data files come back under a temporary name, then renamed over
 // the old ones; a file that fails is named in the outcome.
-// With `progress`, the writing reports how far it has gone; it is never
-// stopped half-way (the progress's answer is not asked).
+// With `progress`, the writing and the copies of the data files report how
+// far they have gone; they are never stopped half-way (the progress's answer
+// is not asked).
 Result<RestoreOutcome> completeRestore(PreparedRestore& prepared, Progress* progress = nullptr);
 
 // `vordan --restaurer DOSSIER`: the database named by CHEMIN.QZ (found as at

@@ -50,7 +50,13 @@ DataError withPathHint(DataError error, const QString& base, const QString& path
 
 } // namespace
 
-Result<StartupInfo> startUp(const QString& programFolder, const QString& configFolder) {
+QString upgradeProgressText() {
+    return QStringLiteral("Mise à jour de la base de données pour cette version de VORDAN.\n"
+                          "La mise à jour ne peut pas être interrompue.");
+}
+
+Result<StartupInfo> startUp(const QString& programFolder, const QString& configFolder,
+                            Progress* upgrade) {
     StartupInfo info;
     info.chemin_app = programFolder.trimmed();
     info.pathFile = findPathFile(info.chemin_app, configFolder);
@@ -81,7 +87,8 @@ Result<StartupInfo> startUp(const QString& programFolder, const QString& configF
                 .arg(QDir::toNativeSeparators(databasePath(info.chemin_base))));
     {
         const QString file = databasePath(info.chemin_base);
-        Result<std::unique_ptr<Connection>> c = Connection::open(file);
+        Result<std::unique_ptr<Connection>> c =
+            Connection::open(file, Connection::Mode::ExistingOnly, upgrade);
         if (!c)
             return withPathHint(onDatabase(c.error(), file), info.chemin_base, info.pathFile);
         Result<ShopIdentity> shop = ShopStore((*c)->db()).first();

@@ -9,6 +9,8 @@
 
 namespace vdn {
 
+class Progress;
+
 struct StartupInfo {
     QString chemin_app;      // the program's folder
     QString pathFile;        // the CHEMIN.QZ that was read
@@ -28,7 +30,13 @@ QString mainTitle(const QString& shopName, const QString& licence);
 // read the shop identity from the first strspecif row and close it again.
 // The database is opened under the restore lock (waiting up to
 // RestoreLock::startWaitMs() for a restore under way, refused after), and
-// the program's own lock is taken before that lock is let go.
-Result<StartupInfo> startUp(const QString& programFolder, const QString& configFolder);
+// the program's own lock is taken before that lock is let go. A database of
+// an older version is brought up to date, its progress told to `upgrade`.
+Result<StartupInfo> startUp(const QString& programFolder, const QString& configFolder,
+                            Progress* upgrade = nullptr);
+
+// What the progress window says while a database is brought up to date:
+// it cannot be stopped once it writes.
+QString upgradeProgressText();
 
 } // namespace vdn

@@ -322,8 +322,17 @@ void VdnMenu::startRestore() {
     Result<RestoreOutcome> outcome = DataError{};
     {
         BusyPointer busy(*services_.pointer);
-        Result<std::unique_ptr<PreparedRestore>> prepared =
-            prepareRestore(chemin_base, *folder, services_.clock->now(), ownLockFile_);
+        Result<std::unique_ptr<PreparedRestore>> prepared = DataError{};
+        {
+            // The backup is copied and checked first (an older one brought
+            // up to date): nothing of the shop's data is written yet.
+            ProgressDialog checking(*services_.clock, this,
+                                    QStringLiteral("Vérification de la sauvegarde du lecteur ") +
+                                        letter + QLatin1Char(':'),
+                                    false);
+            prepared = prepareRestore(chemin_base, *folder, services_.clock->now(), ownLockFile_,
+                                      &checking);
+        }
         if (prepared && !settleEntries()) {
             // Annuler, or an entry its validation refused: nothing restored.
             return;

@@ -244,7 +244,8 @@ bool reopenLostConnection(const QSqlDriver* driver, Status* status) {
     return false;
 }
 
-Result<std::unique_ptr<Connection>> Connection::openServer(const QString& address, Mode mode) {
+Result<std::unique_ptr<Connection>> Connection::openServer(const QString& address, Mode mode,
+                                                           Progress* progress) {
     Result<ServerAddress> a = parseServerAddress(address);
     if (!a)
         return a.error();
@@ -277,7 +278,7 @@ Result<std::unique_ptr<Connection>> Connection::openServer(const QString& addres
                 .arg(version->toInt()));
     switch (mode) {
     case Mode::ExistingOnly:
-        if (Status s = checkAndMigrate(*c); !s)
+        if (Status s = checkAndMigrate(*c, progress); !s)
             return s.error();
         break;
     case Mode::CreateNew:
@@ -300,9 +301,10 @@ Result<std::unique_ptr<Connection>> Connection::openServer(const QString& addres
     return c;
 }
 
-Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode mode) {
+Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode mode,
+                                                     Progress* progress) {
     if (isServerAddress(path))
-        return openServer(path, mode);
+        return openServer(path, mode, progress);
     const QFileInfo info(path);
     if (mode == Mode::ExistingOnly) {
         if (!info.exists())
@@ -353,7 +355,7 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
             return s.error();
     } else if (mode == Mode::Blank) {
         // Nothing written yet: the caller writes the schema.
-    } else if (Status s = checkAndMigrate(*c); !s) {
+    } else if (Status s = checkAndMigrate(*c, progress); !s) {
         return refused(s.error());
     }
     return c;

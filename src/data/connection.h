@@ -11,6 +11,8 @@ struct sqlite3;
 
 namespace vdn {
 
+class Progress;
+
 // One connection with its own Qt connection name: to an SQLite file (the
 // val() function registered, synchronous writes and a busy timeout), or to
 // a database on a PostgreSQL server when the path is a server address
@@ -40,8 +42,10 @@ public:
 
     // Opens an existing VORDAN database (never creates a missing file and never
     // writes to a file that is not one of ours), or creates a new empty file.
-    static Result<std::unique_ptr<Connection>> open(const QString& path,
-                                                    Mode mode = Mode::ExistingOnly);
+    // An existing database of an older schema is upgraded, its progress
+    // reported to `progress` (see checkAndMigrate()).
+    static Result<std::unique_ptr<Connection>>
+    open(const QString& path, Mode mode = Mode::ExistingOnly, Progress* progress = nullptr);
 
     ~Connection();
     Connection(const Connection&) = delete;
@@ -58,7 +62,8 @@ public:
 
 private:
     Connection(QString name, QString path);
-    static Result<std::unique_ptr<Connection>> openServer(const QString& address, Mode mode);
+    static Result<std::unique_ptr<Connection>> openServer(const QString& address, Mode mode,
+                                                          Progress* progress);
     QString name_;
     QString path_;
     QSqlDatabase db_;

@@ -68,13 +68,25 @@ struct EngineCheck {
 // PRAGMA integrity_check on `path`, then its schema version (SQLITE_SCHEMA
 // when it is newer than this program's). Read only: a journal left beside
 // it by a crashed write is never played or removed by the check.
-EngineCheck integrityCheck(const QString& path) {
+// The engine's steps between two reports of a check that goes on.
+constexpr int StepsPerReport = 2000000;
+
+int checkGoesOn(void* progress) {
+    (void)static_cast<Progress*>(progress)->step(0, -1);
+    return 0; // the check is never stopped
+}
+
+EngineCheck integrityCheck(const QString& path, Progress* progress) {
     Handle h;
     EngineCheck r;
     if (!openRaw(h, path, SQLITE_OPEN_READONLY)) {
         r.code = h.db ? sqlite3_extended_errcode(h.db) : SQLITE_CANTOPEN;
         r.text = h.error().isEmpty() ? QStringLiteral("ouverture impossible") : h.error();
         return r;
+    }
+    if (progress) {
+        (void)progress->step(0, -1);
+        sqlite3_progress_handler(h.db, StepsPerReport, &checkGoesOn, progress);
     }
     sqlite3_stmt* st = nullptr;
     if (const int rc = sqlite3_prepare_v2(h.db, "PRAGMA integrity_check", -1, &st, nullptr);
@@ -105,8 +117,8 @@ EngineCheck integrityCheck(const QString& path) {
 
 } // namespace
 
-FileCheck checkDatabaseFile(const QString& path) {
-    const EngineCheck r = integrityCheck(path);
+FileCheck checkDatabaseFile(const QString& path, Progress* progress) {
+    const EngineCheck r = integrityCheck(path, progress);
     FileCheck check{FileCheck::State::Sound, r.text};
     if (r.code == SQLITE_READONLY_ROLLBACK) {
         // A write that never finished left its journal.

@@ -23,13 +23,15 @@ struct FileCheck {
     State state = State::Sound;
     QString text; // the first problem found, or the engine's message
 };
-FileCheck checkDatabaseFile(const QString& path);
+// With `progress`, the check reports that it goes on (how far is not known:
+// step(0, -1)) every few million steps of the engine; it is never stopped.
+class Progress;
+FileCheck checkDatabaseFile(const QString& path, Progress* progress = nullptr);
 
 // Copies every page of the database file `from` into `to` (made when
 // `createTarget`) with the engine's online backup, in one write transaction
 // on `to`. Empty, or why it failed. With `progress`, the pages are copied a
 // slice at a time and reported; the copy cannot be stopped once it writes.
-class Progress;
 QString copyDatabaseFile(const QString& from, const QString& to, bool createTarget,
                          Progress* progress = nullptr);
 

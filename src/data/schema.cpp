@@ -5,6 +5,7 @@
 #include "data/dialect.h"
 #include "data/french_text.h"
 #include "data/statement.h"
+#include "data/upgrade_lock.h"
 
 #include <QDateTime>
 
@@ -375,21 +376,11 @@ namespace {
 // that waited for another one's upgrade finds nothing left to do. Refused
 // while other programs have the database open: they would go on writing
 // without the new version's rules.
-Status upgrade(Connection& c) {
+Status upgrade(Connection& c, Progress* progress) {
     const Dialect& d = Dialect::of(c.db());
-    struct Open {
-        Connection& c;
-        bool running = false;
-        ~Open() {
-            if (running)
-                (void)c.execute(QStringLiteral("ROLLBACK"));
-        }
-    } tx{c};
-    for (const QString& sql : d.beginUpgrade()) {
-        if (Status s = c.execute(sql); !s)
-            return s;
-        tx.running = true;
-    }
+    UpgradeLock tx(c);
+    if (!tx.started())
+        return tx.started();
     Result<int> version = userVersion(c);
     if (!version)
         return version.error();
@@ -405,23 +396,32 @@ Status upgrade(Connection& c) {
                                "puis relancez-le.")
                     .arg(c.path(), others->join(QStringLiteral(", "))));
         const QList<QStringList> steps = migrations(d);
+        // How far: the statements run of those to run, each version's own
+        // mark included. An index made on every customer takes seconds: the
+        // statement itself keeps reporting meanwhile.
+        qint64 total = 0;
+        for (int v = *version; v < SchemaVersion; ++v)
+            total += steps.at(v - 1).size() + 1;
+        StatementProgress report(c, progress, total);
+        qint64 done = 0;
+        report.at(done);
         for (int v = *version; v < SchemaVersion; ++v) {
-            for (const QString& sql : steps.at(v - 1))
+            for (const QString& sql : steps.at(v - 1)) {
                 if (Status s = c.execute(sql); !s)
                     return s;
+                report.at(++done);
+            }
             if (Status s = c.execute(d.writeSchemaVersion(v + 1)); !s)
                 return s;
+            report.at(++done);
         }
     }
-    if (Status s = c.execute(QStringLiteral("COMMIT")); !s)
-        return s; // rolled back on the way out
-    tx.running = false;
-    return {};
+    return tx.commit();
 }
 
 } // namespace
 
-Status checkAndMigrate(Connection& c) {
+Status checkAndMigrate(Connection& c, Progress* progress) {
     const QString path = c.path();
     // The tables first: a server database without them has no version either.
     const QStringList& names = tableNames();
@@ -447,7 +447,7 @@ Status checkAndMigrate(Connection& c) {
             errnum::UnrecognizedFormat,
             QStringLiteral("%1 n'est pas une base de données VORDAN (tables absentes)").arg(path));
     if (*version < SchemaVersion)
-        if (Status s = upgrade(c); !s)
+        if (Status s = upgrade(c, progress); !s)
             return s;
     for (const QString& sql : Dialect::of(c.db()).openSessionMarks())
         if (Status s = c.execute(sql); !s)

@@ -9,6 +9,7 @@ namespace vdn {
 
 class Connection;
 class Dialect;
+class Progress;
 
 // The schema version this program writes, kept in PRAGMA user_version (in
 // the table vdn_version on a server).
@@ -89,8 +90,11 @@ Result<bool> holdsNoTables(Connection& c);
 
 // Checks that an existing file holds our tables and brings an older schema
 // up to the current version. A file of a newer version, or one that is not a
-// VORDAN database, is refused without being written to.
-Status checkAndMigrate(Connection& c);
+// VORDAN database, is refused without being written to. An upgrade reports
+// to `progress` the statements it has run of those it runs (it is never
+// stopped: the answer is not asked); a file at the current version reports
+// nothing.
+Status checkAndMigrate(Connection& c, Progress* progress = nullptr);
 
 // Who else has the database open: on a file, the other programs holding its
 // lock files; on a server, the VORDAN sessions marked open, each named as

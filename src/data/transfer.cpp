@@ -8,6 +8,7 @@
 #include "data/server_link.h"
 #include "data/statement.h"
 #include "data/text.h"
+#include "data/upgrade_lock.h"
 #include "platform/progress.h"
 
 #include <QFile>
@@ -540,19 +541,9 @@ Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to,
         return s.error();
     // Under the upgrade's lock: a workstation that starts meanwhile waits
     // for the copy to end before it reads anything.
-    struct Open {
-        Connection& c;
-        bool running = false;
-        ~Open() {
-            if (running)
-                (void)c.execute(QStringLiteral("ROLLBACK"));
-        }
-    } tx{to};
-    for (const QString& sql : Dialect::of(to.db()).beginUpgrade()) {
-        if (Status s = to.execute(sql); !s)
-            return s.error();
-        tx.running = true;
-    }
+    UpgradeLock tx(to);
+    if (!tx.started())
+        return tx.started().error();
     Result<QStringList> others = otherSessions(to, OwnSessions::ThisProgram);
     if (!others)
         return others.error();
@@ -568,11 +559,8 @@ Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to,
     Result<QList<TableCount>> counts = copyTables(from, to, progress);
     if (!counts)
         return counts.error();
-    tx.running = false;
-    if (Status s = to.execute(QStringLiteral("COMMIT")); !s) {
-        (void)to.execute(QStringLiteral("ROLLBACK"));
+    if (Status s = tx.commit(); !s)
         return s.error();
-    }
     return counts;
 }
 

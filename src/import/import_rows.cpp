@@ -5,6 +5,9 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <climits>
+
 namespace vdn {
 
 namespace {
@@ -270,70 +273,111 @@ CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
 
 ImportCheck checkImport(const TextTable& table, const ImportMapping& mapping,
                         QList<CustomerRecord> existing) {
+    const auto everyone = [&](const QStringList&, const QStringList&) {
+        return Result<QList<CustomerRecord>>(existing);
+    };
+    const qsizetype rows = std::max<qsizetype>(1, table.rows.size());
+    return *checkImport(table, mapping, everyone, int(std::min<qsizetype>(rows, INT_MAX)));
+}
+
+Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& mapping,
+                                const ExistingLookup& lookup, int batchSize) {
     ImportCheck check;
     check.keepCodes = mapping.keepCodes;
-    check.existing = std::move(existing);
     const bool codes = mapping.columns.contains(IF::Code);
-
-    QHash<QString, int> existingByKey, existingByCode;
-    for (int i = 0; i < check.existing.size(); ++i) {
-        const CustomerRecord& e = check.existing.at(i);
-        existingByCode.insert(e.text(CF::Cod), i);
-        for (const QString& k : matchKeys(e))
-            existingByKey.insert(k, i);
-    }
     QHash<QString, int> fileByKey, fileByCode; // to the line of the first row
+    QHash<QString, int> met;                   // an existing code to its place in check.existing
 
     check.rows.reserve(table.rows.size());
-    for (qsizetype i = 0; i < table.rows.size(); ++i) {
-        CheckedRow row = buildRow(table.rows.at(i), mapping);
-        row.line = i < table.lines.size() ? table.lines.at(i) : int(i) + 1;
-        if (row.outcome == RowOutcome::Refused) {
-            check.rows << row;
-            continue;
+    for (qsizetype first = 0; first < table.rows.size(); first += std::max(1, batchSize)) {
+        const qsizetype end = std::min(table.rows.size(), first + std::max(1, batchSize));
+        // The batch's rows built, with their code and keys, and what the
+        // database is asked for them.
+        struct Built {
+            CheckedRow row;
+            QString code;
+            QStringList keys;
+        };
+        QList<Built> batch;
+        QStringList askCodes, askWords;
+        for (qsizetype i = first; i < end; ++i) {
+            Built b{buildRow(table.rows.at(i), mapping), {}, {}};
+            b.row.line = i < table.lines.size() ? table.lines.at(i) : int(i) + 1;
+            if (b.row.outcome != RowOutcome::Refused) {
+                b.code = codes ? fileCode(b.row) : QString();
+                b.row.record.set(CF::Cod, mapping.keepCodes ? b.code : QString(QLatin1String("")));
+                b.keys = matchKeys(b.row.record);
+                if (!b.code.isEmpty())
+                    askCodes << b.code;
+                if (!b.keys.isEmpty())
+                    askWords << foldedName(b.row.record).section(QLatin1Char(' '), 0, 0);
+            }
+            batch << b;
         }
-        const QString code = codes ? fileCode(row) : QString();
-        if (mapping.keepCodes)
-            row.record.set(CF::Cod, code);
-        else
-            row.record.set(CF::Cod, QString(QLatin1String("")));
-        const QStringList keys = matchKeys(row.record);
-
-        int earlier = code.isEmpty() ? -1 : fileByCode.value(code, -1);
-        for (const QString& k : keys)
-            if (earlier < 0)
-                earlier = fileByKey.value(k, -1);
-        if (earlier >= 0) {
-            row.outcome = RowOutcome::DuplicateInFile;
-            row.duplicateOf = QStringLiteral("ligne %1").arg(earlier);
-            check.rows << row;
-            continue;
+        askCodes.removeDuplicates();
+        askWords.removeDuplicates();
+        Result<QList<CustomerRecord>> found = lookup(askCodes, askWords);
+        if (!found)
+            return found.error();
+        const QList<CustomerRecord>& existing = *found;
+        // Of the customers of one key, the last one added.
+        QHash<QString, int> existingByKey, existingByCode;
+        for (int i = 0; i < existing.size(); ++i) {
+            const CustomerRecord& e = existing.at(i);
+            existingByCode.insert(e.text(CF::Cod), i);
+            for (const QString& k : matchKeys(e))
+                existingByKey.insert(k, i);
         }
-        if (!code.isEmpty())
-            fileByCode.insert(code, row.line);
-        for (const QString& k : keys)
-            fileByKey.insert(k, row.line);
 
-        int found = code.isEmpty() ? -1 : existingByCode.value(code, -1);
-        for (const QString& k : keys)
-            if (found < 0)
-                found = existingByKey.value(k, -1);
-        if (found >= 0) {
-            row.outcome = RowOutcome::DuplicateExisting;
-            row.existing = found;
-            row.duplicateOf = check.existing.at(found).text(CF::Cod);
-            row.choice = mapping.duplicates;
-            // Added under the file's code, it would take the existing one's.
-            if (mapping.keepCodes && row.choice == DuplicateChoice::Add &&
-                existingByCode.contains(code)) {
+        for (Built& b : batch) {
+            CheckedRow& row = b.row;
+            const QString& code = b.code;
+            if (row.outcome == RowOutcome::Refused) {
+                check.rows << row;
+                continue;
+            }
+            int earlier = code.isEmpty() ? -1 : fileByCode.value(code, -1);
+            for (const QString& k : std::as_const(b.keys))
+                if (earlier < 0)
+                    earlier = fileByKey.value(k, -1);
+            if (earlier >= 0) {
+                row.outcome = RowOutcome::DuplicateInFile;
+                row.duplicateOf = QStringLiteral("ligne %1").arg(earlier);
+                check.rows << row;
+                continue;
+            }
+            if (!code.isEmpty())
+                fileByCode.insert(code, row.line);
+            for (const QString& k : std::as_const(b.keys))
+                fileByKey.insert(k, row.line);
+
+            int same = code.isEmpty() ? -1 : existingByCode.value(code, -1);
+            for (const QString& k : std::as_const(b.keys))
+                if (same < 0)
+                    same = existingByKey.value(k, -1);
+            if (same >= 0) {
+                const CustomerRecord& e = existing.at(same);
+                auto place = met.constFind(e.text(CF::Cod));
+                if (place == met.cend()) {
+                    place = met.insert(e.text(CF::Cod), int(check.existing.size()));
+                    check.existing << e;
+                }
+                row.outcome = RowOutcome::DuplicateExisting;
+                row.existing = *place;
+                row.duplicateOf = e.text(CF::Cod);
+                row.choice = mapping.duplicates;
+                // Added under the file's code, it would take the existing one's.
+                if (mapping.keepCodes && row.choice == DuplicateChoice::Add &&
+                    existingByCode.contains(code)) {
+                    row.outcome = RowOutcome::Refused;
+                    row.problems << QStringLiteral("code %1 déjà pris").arg(code);
+                }
+            } else if (mapping.keepCodes && existingByCode.contains(code)) {
                 row.outcome = RowOutcome::Refused;
                 row.problems << QStringLiteral("code %1 déjà pris").arg(code);
             }
-        } else if (mapping.keepCodes && existingByCode.contains(code)) {
-            row.outcome = RowOutcome::Refused;
-            row.problems << QStringLiteral("code %1 déjà pris").arg(code);
+            check.rows << row;
         }
-        check.rows << row;
     }
     return check;
 }

@@ -2,10 +2,17 @@
 
 #include "customers/customer_store.h"
 #include "data/connection.h"
+#include "data/dialect.h"
+#include "data/french_text.h"
+#include "data/schema.h"
+#include "data/statement.h"
 #include "drilling/sheet_store.h"
 
 #include <QElapsedTimer>
 #include <QSet>
+
+#include <algorithm>
+#include <optional>
 
 namespace vdn {
 
@@ -22,15 +29,120 @@ DataError atLine(int line, const DataError& e) {
     return out;
 }
 
+// File rows checked at a time: one look-up of the customers they may meet.
+constexpr int LookupBatch = 200;
+
+// A customer as ExistingCustomers reads it, with its place in the order of
+// addition.
+struct Placed {
+    qint64 order;
+    CustomerRecord record;
+};
+
+// The customers the statement reads: every field, the row version, then the
+// place in the order of addition.
+Result<QList<Placed>> readPlaced(Statement& q) {
+    if (Status s = q.exec(); !s)
+        return s.error();
+    QList<Placed> out;
+    const QStringList fields = clientFields();
+    while (q.next()) {
+        Placed p{q.value(int(fields.size()) + 1).toLongLong(), {}};
+        for (int i = 0; i < CustomerFieldCount; ++i)
+            if (!q.isNull(i))
+                p.record.set(static_cast<CustomerField>(i), q.value(i).toString());
+        p.record.revision = q.value(int(fields.size())).toLongLong();
+        out.append(p);
+    }
+    if (Status s = q.finished(); !s)
+        return s.error();
+    return out;
+}
+
+// The customers in the database an import's rows may meet, read through the
+// indexes a batch of rows at a time rather than all at once. Those whose
+// name key begins with a blank or a sign (a name that does not begin with
+// its first word), or whose keys another program left to compute, may meet
+// any row: read once and offered to every batch.
+class ExistingCustomers {
+public:
+    explicit ExistingCustomers(QSqlDatabase db) : db_(std::move(db)) {}
+
+    Result<QList<CustomerRecord>> operator()(const QStringList& codes, const QStringList& words) {
+        const Dialect& d = Dialect::of(db_);
+        const QString select =
+            QStringLiteral("SELECT %1, %2, %3 FROM strclient WHERE ")
+                .arg(clientFields().join(QStringLiteral(", ")), revisionField(), d.additionOrder());
+        if (!anyRow_) {
+            // Two statements: each one an index serves.
+            anyRow_.emplace();
+            for (const char* where : {"clt_nom_k1 < '0'", "clt_nom_k2 IS NULL"}) {
+                Statement q(db_, select + QLatin1String(where));
+                Result<QList<Placed>> read = readPlaced(q);
+                if (!read) {
+                    anyRow_.reset();
+                    return read.error();
+                }
+                *anyRow_ += *read;
+            }
+        }
+        // A statement of one size for every batch: the places left over
+        // hold a code no customer has and an empty range.
+        QStringList terms{
+            QStringLiteral("clt_cod IN (%1)")
+                .arg(QStringList(LookupBatch, QStringLiteral("?")).join(QStringLiteral(", ")))};
+        for (int i = 0; i < LookupBatch; ++i)
+            terms << QStringLiteral("(clt_nom_k1 >= ? AND clt_nom_k1 < ?)");
+        const QString sql = select + terms.join(QStringLiteral(" OR "));
+        QList<Placed> all;
+        for (qsizetype from = 0; from == 0 || from < std::max(codes.size(), words.size());
+             from += LookupBatch) {
+            Statement q(db_, sql);
+            for (qsizetype i = from; i < from + LookupBatch; ++i)
+                q.bind(i < codes.size() ? QVariant(codes.at(i))
+                                        : QVariant(QMetaType::fromType<QString>()));
+            for (qsizetype i = from; i < from + LookupBatch; ++i) {
+                const KeyRange r = i < words.size() ? searchRange(words.at(i)) : KeyRange{};
+                q.bind(r.low).bind(r.high);
+            }
+            Result<QList<Placed>> read = readPlaced(q);
+            if (!read)
+                return read.error();
+            all += *read;
+        }
+        // Each customer once, those read for any row with them.
+        QSet<QString> seen;
+        QList<Placed> unique;
+        for (const QList<Placed>* from : {&all, &*anyRow_})
+            for (const Placed& p : *from)
+                if (!seen.contains(p.record.text(CustomerField::Cod))) {
+                    seen.insert(p.record.text(CustomerField::Cod));
+                    unique.append(p);
+                }
+        all = std::move(unique);
+        std::sort(all.begin(), all.end(),
+                  [](const Placed& a, const Placed& b) { return a.order < b.order; });
+        QList<CustomerRecord> out;
+        out.reserve(all.size());
+        for (const Placed& p : std::as_const(all))
+            out.append(p.record);
+        return out;
+    }
+
+private:
+    QSqlDatabase db_;
+    std::optional<QList<Placed>> anyRow_;
+};
+
 } // namespace
 
 Result<ImportCheck> checkAgainst(QSqlDatabase db, const TextTable& table,
                                  const ImportMapping& mapping) {
-    Result<QList<CustomerRecord>> existing =
-        CustomerStore(db).records(CustomerQuery::all().unordered());
-    if (!existing)
-        return existing.error();
-    ImportCheck check = checkImport(table, mapping, std::move(*existing));
+    ExistingCustomers existing(db);
+    Result<ImportCheck> checked = checkImport(table, mapping, std::ref(existing), LookupBatch);
+    if (!checked)
+        return checked.error();
+    ImportCheck check = std::move(*checked);
     if (!check.keepCodes)
         return check;
     const SheetStore sheets(db);

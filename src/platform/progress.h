@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+
 namespace vdn {
 
 // Where a long task reports how far it has gone, without knowing whether a
@@ -37,6 +39,31 @@ private:
     qint64 every_;
     qint64 done_ = 0;
     qint64 left_ = every_;
+};
+
+// One part of a task reported as its share of the whole: the part's `done`
+// of `total` becomes a point between `from` and `to` thousandths of the
+// whole. A part of unknown size stays at `from`; a part with nothing to do
+// (`total` 0) is at `to`.
+class ProgressShare final : public Progress {
+public:
+    static constexpr qint64 Whole = 1000;
+    ProgressShare(Progress* whole, qint64 from, qint64 to) : whole_(whole), from_(from), to_(to) {}
+    // This share, or null when there is no whole to report to.
+    Progress* get() { return whole_ ? this : nullptr; }
+    bool step(qint64 done, qint64 total) override {
+        qint64 at = from_;
+        if (total == 0)
+            at = to_;
+        else if (total > 0)
+            at = from_ + (to_ - from_) * std::clamp<qint64>(done, 0, total) / total;
+        return whole_->step(at, Whole);
+    }
+
+private:
+    Progress* whole_;
+    qint64 from_;
+    qint64 to_;
 };
 
 } // namespace vdn

@@ -1,7 +1,9 @@
 #include "widgets/progress_dialog.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QProgressDialog>
+#include <QScreen>
 
 namespace vdn {
 
@@ -37,6 +39,13 @@ void ProgressDialog::show() {
     else
         d->setCancelButton(nullptr);
     d->setLabelText(what_);
+    if (!owner_) {
+        // Without a window to sit on (at start-up): in the middle of the
+        // screen, its title bar in sight.
+        d->adjustSize();
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            d->move(screen->availableGeometry().center() - d->rect().center());
+    }
     dialog_ = d;
     d->show();
 }

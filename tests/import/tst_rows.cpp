@@ -9,6 +9,7 @@
 #include "import/import_writer.h"
 #include "support/fixture.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace vdn;
@@ -74,6 +75,7 @@ private slots:
     void rowChecks();
     void allOrNothing();
     void completeAndKeepCodes();
+    void lookupFindsWhatEveryCustomerFinds();
 };
 
 void TestImportRows::rowChecks_data() {
@@ -276,6 +278,61 @@ void TestImportRows::completeAndKeepCodes() {
     QCOMPARE(column(*c, QStringLiteral("SELECT clt_cod || ' ' || clt_nom FROM strclient WHERE "
                                        "clt_cod >= '000012' ORDER BY clt_cod")),
              (QStringList{"000012 VERT", "000013 BLEU"}));
+}
+
+void TestImportRows::lookupFindsWhatEveryCustomerFinds() {
+    DataFolder folder;
+    auto c = folder.connect();
+    QVERIFY(c);
+    CustomerStore store(c->db());
+    // Names that do not begin with their first word, one another program
+    // wrote (keys still to compute), two of one key, more rows than a batch.
+    QList<QStringList> rows;
+    const auto add = [&](QString code, QString name, QString tel, QString mail, QString file) {
+        rows << QStringList{code.toInt() < 300 ? QString::number(code.toInt() + 5) : QString(),
+                            file,
+                            "",
+                            tel.remove(' '),
+                            mail.toUpper(),
+                            "",
+                            "",
+                            "",
+                            "",
+                            ""};
+        return store.insert(customer(code, name, tel, mail)).ok();
+    };
+    for (int i = 1; i <= 260; ++i)
+        QVERIFY(add(QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')),
+                    QStringLiteral("CLIENT %1").arg(i),
+                    QStringLiteral("07%1").arg(i, 8, 10, QLatin1Char('0')), "",
+                    QStringLiteral("Client %1").arg(i)));
+    QVERIFY(add("000301", "  DUPONT JEAN", "0611111111", "", "Dupont Jean") &&
+            add("000302", "DUPONT   JEAN", "", "a@b.fr", "Dupont Jean") &&
+            add("000303", "Lefèvre Zoé", "", "", "LEFEVRE ZOE") &&
+            add("000304", "ROUX ANNE", "0633333333", "", "Roux Anne") &&
+            add("000305", "ROUX ANNE", "0633333333", "", "Roux Anne"));
+    QVERIFY(c->execute("INSERT INTO strclient (clt_cod, clt_nom, clt_tel) VALUES ('000306', "
+                       "'durand paul', '06 22 22 22 22')"));
+    rows.last() = QStringList{"", "Durand", "Paul", "0622222222", "", "", "", "", "", ""};
+    Result<QList<CustomerRecord>> everyone = store.records(CustomerQuery::all().unordered());
+    QVERIFY(everyone);
+    for (bool keepCodes : {false, true}) {
+        const ImportMapping mapping{Columns, DuplicateChoice::Add, keepCodes};
+        const ImportCheck expected = checkImport(tableOf(rows), mapping, *everyone);
+        Result<ImportCheck> looked = checkAgainst(c->db(), tableOf(rows), mapping);
+        QVERIFY(looked);
+        QStringList seen, wanted;
+        for (const auto& [check, out] :
+             {std::pair<const ImportCheck*, QStringList*>(&*looked, &seen), {&expected, &wanted}})
+            for (const CheckedRow& r : check->rows)
+                *out << QStringLiteral("%1 %2 %3")
+                            .arg(int(r.outcome))
+                            .arg(r.duplicateOf, r.problems.join(';'));
+        QCOMPARE(seen, wanted);
+        // Every row met its customer (the last added of the two ROUX ANNE).
+        QCOMPARE(wanted.filter(QRegularExpression("^[23] 000")).size(), rows.size());
+        QVERIFY(wanted.contains(QStringLiteral("2 000305 ")));
+    }
 }
 
 QTEST_MAIN(TestImportRows)
