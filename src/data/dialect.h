@@ -79,9 +79,11 @@ std::unique_ptr<RowSource> bulkRead(QSqlQuery& query);
 // Beside the SQL, the dialect holds what else the engine does its own way:
 // file or server, the bulk read, the sessions, how a lost connection is
 // seen and reopened, the version check and the French causes of its error
-// codes. Each engine is one subclass here and a branch in Dialect::of(); no
-// store changes. Last-insert ids are not used by any store (every key is
-// given by the program), so the dialect has nothing to say about them.
+// codes. Each engine is one subclass here and a branch in Dialect::of();
+// besides, only data/ learns how it opens, how its failures read and how
+// its tables are copied. No store changes. Last-insert ids are not used by
+// any store (every key is given by the program), so the dialect has nothing
+// to say about them.
 class Dialect {
 public:
     virtual ~Dialect() = default;
