@@ -1,7 +1,6 @@
 #include "data/connection.h"
 
 #include "data/dialect.h"
-#include "data/engine_causes.h"
 #include "data/schema.h"
 #include "data/server_address.h"
 #include "data/server_link.h"
@@ -16,7 +15,6 @@
 
 #include <optional>
 
-#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace vdn {
@@ -114,25 +112,7 @@ Status Connection::execute(const QString& sql) {
     return run(db_, sql);
 }
 
-// The client library's connection a driver's handle holds. Qt names its type
-// after the library's structure ("pg_conn*"), not after its typedef.
-PGconn* pgConnOf(const QVariant& handle) {
-    if (handle.isValid() &&
-        (qstrcmp(handle.typeName(), "pg_conn*") == 0 || qstrcmp(handle.typeName(), "PGconn*") == 0))
-        return *static_cast<PGconn* const*>(handle.constData());
-    return nullptr;
-}
-
-PGconn* serverHandle(const QSqlDatabase& db) {
-    if (!db.isValid() || db.driver()->dbmsType() != QSqlDriver::PostgreSQL)
-        return nullptr;
-    return pgConnOf(db.driver()->handle());
-}
-
 namespace {
-
-// The oldest server version VORDAN runs on (server_version_num).
-constexpr int OldestServer = 130000;
 
 Status applySettings(QSqlDatabase& db) {
     for (const QString& setting : Dialect::of(db).sessionSettings())
@@ -169,23 +149,6 @@ void setServerWaitNotice(ServerWaitNotice notice) {
     waitNotice = notice;
 }
 
-bool sessionIdle(const QSqlDriver* driver) {
-    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
-        return false;
-    PGconn* conn = pgConnOf(driver->handle());
-    return conn && PQtransactionStatus(conn) == PQTRANS_IDLE;
-}
-
-void settleSession(const QSqlDriver* driver) {
-    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
-        return;
-    // As Qt's driver does before its next statement.
-    PGconn* conn = pgConnOf(driver->handle());
-    if (conn && PQtransactionStatus(conn) == PQTRANS_ACTIVE)
-        while (PGresult* rest = PQgetResult(conn))
-            PQclear(rest);
-}
-
 bool reopenedAfterLoss(const QSqlDriver* driver, Status* status) {
     if (!driver || !lostDrivers().contains(driver))
         return false;
@@ -198,15 +161,12 @@ void markConnectionLost(const QSqlDriver* driver) {
 }
 
 Status reconnectIfLost(const QSqlDatabase& db) {
-    if (!db.isValid() || db.driver()->dbmsType() != QSqlDriver::PostgreSQL)
+    // The driver closes a connection whose server went away; the client
+    // library marks one that failed under a statement; a connection failure
+    // marks it here.
+    if (!db.isValid() ||
+        !Dialect::of(db).connectionLost(db.driver(), lostDrivers().contains(db.driver())))
         return {};
-    // The driver closes a connection whose server went away; libpq marks one
-    // that failed under a statement; a failure of class 08 marks it here.
-    if (db.isOpen() && !lostDrivers().contains(db.driver())) {
-        PGconn* conn = serverHandle(db);
-        if (!conn || PQstatus(conn) != CONNECTION_BAD)
-            return {};
-    }
     QSqlDatabase again = db; // the same named connection, shared by every copy
     // The server forgot the old session's preparations.
     forgetPreparations(again.driver());
@@ -227,13 +187,8 @@ Status reconnectIfLost(const QSqlDatabase& db) {
 }
 
 bool reopenLostConnection(const QSqlDriver* driver, Status* status) {
-    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
+    if (!driver || !Dialect::of(driver).connectionLost(driver, lostDrivers().contains(driver)))
         return false;
-    if (driver->isOpen() && !lostDrivers().contains(driver)) {
-        PGconn* conn = pgConnOf(driver->handle());
-        if (conn && PQstatus(conn) != CONNECTION_BAD)
-            return false;
-    }
     for (const QString& name : QSqlDatabase::connectionNames()) {
         const QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.driver() == driver) {
@@ -252,7 +207,8 @@ Result<std::unique_ptr<Connection>> Connection::openServer(const QString& addres
     const QString name =
         QStringLiteral("vordan_%1").arg(connectionCounter.fetchAndAddRelaxed(1) + 1);
     std::unique_ptr<Connection> c(new Connection(name, address));
-    c->db_ = QSqlDatabase::addDatabase(PostgresEngine, name);
+    const Dialect& dialect = postgresDialect();
+    c->db_ = QSqlDatabase::addDatabase(dialect.engine(), name);
     if (!c->db_.isValid())
         return DataError::other(errnum::UnrecognizedFormat,
                                 QStringLiteral("Le pilote PostgreSQL de Qt est absent (paquet "
@@ -266,16 +222,11 @@ Result<std::unique_ptr<Connection>> Connection::openServer(const QString& addres
         return DataError::fromDatabase(c->db_, address);
     if (Status s = applySettings(c->db_); !s)
         return s.error();
-    Result<QVariant> version =
-        scalar(c->db_, QStringLiteral("SELECT current_setting('server_version_num')::integer"));
+    Result<QVariant> version = scalar(c->db_, dialect.versionQuery());
     if (!version)
         return version.error();
-    if (version->toInt() < OldestServer)
-        return DataError::other(
-            serverErrorNumber(QStringLiteral("0A000")),
-            QStringLiteral("Le serveur de base de données est trop ancien (version %1) : VORDAN "
-                           "demande PostgreSQL 13 ou plus récent.")
-                .arg(version->toInt()));
+    if (std::optional<DataError> refused = dialect.refusedVersion(*version))
+        return *refused;
     switch (mode) {
     case Mode::ExistingOnly:
         if (Status s = checkAndMigrate(*c, progress); !s)
@@ -366,7 +317,7 @@ Transaction::Transaction(QSqlDatabase& db) : db_(db) {
         started_ = s;
         return;
     }
-    const bool idle = sessionIdle(db_.driver());
+    const bool idle = Dialect::of(db_).sessionIdle(db_.driver());
     countStatementRun();
     if (db_.transaction())
         return;

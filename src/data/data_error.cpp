@@ -1,7 +1,6 @@
 #include "data/data_error.h"
 
 #include "data/dialect.h"
-#include "data/engine_causes.h"
 #include "data/server_link.h"
 
 #include <QCoreApplication>
@@ -20,10 +19,10 @@ namespace {
 
 // The French cause of an SQLite failure: a write that failed for want of
 // space says so, whatever code the engine gave it.
-QString sqliteCause(int code, sqlite3* handle) {
+QString sqliteCause(const QSqlDriver* driver, int code, sqlite3* handle) {
     if (handle && code == SQLITE_IOERR && sqlite3_system_errno(handle) == ENOSPC)
         code = SQLITE_FULL;
-    return engineCause(SqliteEngine, QString::number(code));
+    return Dialect::of(driver).errorCause(QString::number(code));
 }
 
 // The SQLSTATE of a server failure. A failure to connect, or a connection
@@ -51,7 +50,8 @@ QString serverState(const QSqlError& err) {
 DataError buildServer(const QSqlError& err, const QSqlDriver* driver, const QString& statement) {
     EngineError entry;
     entry.state = serverState(err);
-    entry.code = serverErrorNumber(entry.state);
+    const Dialect& dialect = Dialect::of(driver);
+    entry.code = dialect.errorNumber(entry.state);
     entry.extendedCode = entry.code;
     entry.message =
         err.databaseText().trimmed().isEmpty() ? err.text() : err.databaseText().trimmed();
@@ -67,7 +67,7 @@ DataError buildServer(const QSqlError& err, const QSqlDriver* driver, const QStr
         markConnectionLost(driver);
     DataError result;
     result.number = entry.code;
-    result.text = engineCause(PostgresEngine, entry.state);
+    result.text = dialect.errorCause(entry.state);
     result.engineErrors.append(entry);
     return result;
 }
@@ -103,7 +103,7 @@ DataError build(const QSqlError& err, const QSqlDriver* driver, sqlite3* handle,
     // The user reads the cause in French; the engine's own text stays in the
     // engine list.
     if (driver && driver->dbmsType() == QSqlDriver::SQLite) {
-        result.text = sqliteCause(entry.code, handle);
+        result.text = sqliteCause(driver, entry.code, handle);
     } else {
         QString text = err.databaseText();
         const QString driverText = err.driverText();

@@ -1,7 +1,6 @@
 #include "data/dialect.h"
 
 #include "data/connection.h"
-#include "data/engine_causes.h"
 #include "data/server_address.h"
 #include "data/server_link.h"
 #include "data/val.h"
@@ -13,6 +12,8 @@
 #include <QSqlResult>
 #include <QSysInfo>
 #include <QVariant>
+
+#include <array>
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -145,8 +146,36 @@ private:
 
 class SqliteDialect final : public Dialect {
 public:
-    QString engine() const override { return SqliteEngine; }
+    QString engine() const override { return QStringLiteral("QSQLITE"); }
     bool isServer() const override { return false; }
+
+    QString versionQuery() const override { return QStringLiteral("SELECT sqlite_version()"); }
+    std::optional<DataError> refusedVersion(const QVariant&) const override { return std::nullopt; }
+
+    std::span<const Cause> causes() const override {
+        static const char* const Busy = "La base de données est utilisée par un autre programme "
+                                        ": fermez-le puis réessayez.";
+        static const char* const ReadOnly =
+            "Le fichier de la base de données ou son dossier est en lecture seule : il faut le "
+            "droit d'y écrire.";
+        static const std::array table{
+            Cause{"5", Busy},  // SQLITE_BUSY
+            Cause{"6", Busy},  // SQLITE_LOCKED
+            Cause{"15", Busy}, // SQLITE_PROTOCOL: the locks changed hands too often
+            Cause{"13", "Le disque est plein : libérez de la place puis réessayez."},
+            Cause{"8", ReadOnly}, // SQLITE_READONLY
+            Cause{"3", ReadOnly}, // SQLITE_PERM
+            Cause{"11", "Le fichier de la base de données est endommagé."},
+            Cause{"26", "Le fichier n'est pas une base de données VORDAN."},
+            Cause{"14", "La base de données ne peut pas être ouverte."},
+            Cause{"10",
+                  "Le disque n'a pas pu être lu ou écrit (disque retiré, plein ou défectueux)."},
+            Cause{"7", "La mémoire manque pour terminer l'opération."},
+            Cause{"18", "Une valeur est trop grande pour la base de données."},
+            Cause{"19", "La base de données refuse cette valeur (elle existe déjà ?)."},
+        };
+        return table;
+    }
 
     std::unique_ptr<RowSource> bulkRead(QSqlQuery& query) const override {
         sqlite3_stmt* statement = statementOf(query);
@@ -310,10 +339,121 @@ QString applicationName() {
 // The key of the server's advisory lock taken by locked write transactions.
 constexpr int WriteLockKey = 86232601;
 
+// The oldest server version VORDAN runs on (server_version_num).
+constexpr int OldestServer = 130000;
+
+// The client library's connection a driver's handle holds. Qt names its type
+// after the library's structure ("pg_conn*"), not after its typedef.
+PGconn* pgConnOf(const QSqlDriver* driver) {
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
+        return nullptr;
+    const QVariant handle = driver->handle();
+    if (handle.isValid() &&
+        (qstrcmp(handle.typeName(), "pg_conn*") == 0 || qstrcmp(handle.typeName(), "PGconn*") == 0))
+        return *static_cast<PGconn* const*>(handle.constData());
+    return nullptr;
+}
+
 class PostgresDialect final : public Dialect {
 public:
-    QString engine() const override { return PostgresEngine; }
+    QString engine() const override { return QStringLiteral("QPSQL"); }
     bool isServer() const override { return true; }
+
+    bool connectionLost(const QSqlDriver* driver, bool marked) const override {
+        if (!driver)
+            return false;
+        if (!driver->isOpen() || marked)
+            return true;
+        const PGconn* conn = pgConnOf(driver);
+        return conn && PQstatus(conn) == CONNECTION_BAD;
+    }
+    bool sessionIdle(const QSqlDriver* driver) const override {
+        const PGconn* conn = pgConnOf(driver);
+        return conn && PQtransactionStatus(conn) == PQTRANS_IDLE;
+    }
+    void settleSession(const QSqlDriver* driver) const override {
+        // As Qt's driver does before its next statement.
+        PGconn* conn = pgConnOf(driver);
+        if (conn && PQtransactionStatus(conn) == PQTRANS_ACTIVE)
+            while (PGresult* rest = PQgetResult(conn))
+                PQclear(rest);
+    }
+    bool preparationForgotten(const QSqlError& error) const override {
+        // invalid_sql_statement_name: no prepared statement of that name.
+        return error.nativeErrorCode() == QLatin1String("26000");
+    }
+
+    QString versionQuery() const override {
+        return QStringLiteral("SELECT current_setting('server_version_num')::integer");
+    }
+    std::optional<DataError> refusedVersion(const QVariant& version) const override {
+        if (version.toInt() >= OldestServer)
+            return std::nullopt;
+        return DataError::other(
+            errorNumber(QStringLiteral("0A000")),
+            QStringLiteral("Le serveur de base de données est trop ancien (version %1) : VORDAN "
+                           "demande PostgreSQL 13 ou plus récent.")
+                .arg(version.toInt()));
+    }
+
+    // By SQLSTATE class (two characters), a few codes of their own. One
+    // number per class: 8000 plus the class when it is two digits (08 →
+    // 8008, 23 → 8023), 8010 for 0A, 8030 for 3D, 8099 for XX, 8043 for
+    // 42501 (no right).
+    std::span<const Cause> causes() const override {
+        static const std::array table{
+            Cause{"08",
+                  "Le serveur de base de données ne répond pas (serveur arrêté ou réseau coupé) : "
+                  "vérifiez qu'il est démarré et joignable, puis réessayez.",
+                  8008},
+            Cause{"28",
+                  "Le serveur de base de données refuse la connexion de ce rôle (rôle inconnu, mot "
+                  "de passe absent ou faux : voir ~/.pgpass et pg_hba.conf).",
+                  8028},
+            Cause{"3D",
+                  "La base de données n'existe pas sur le serveur : vérifiez son nom dans "
+                  "CHEMIN.QZ.",
+                  8030},
+            Cause{"42501",
+                  "Le rôle n'a pas les droits nécessaires sur la base de données du serveur.",
+                  8043},
+            Cause{"42",
+                  "La base de données du serveur a refusé l'instruction (table ou colonne absente "
+                  ": est-ce une base VORDAN ?).",
+                  8042},
+            Cause{"23", "La base de données refuse cette valeur (elle existe déjà ?).", 8023},
+            Cause{"22",
+                  "Une valeur ne convient pas à la base de données (trop grande ou mal formée).",
+                  8022},
+            Cause{"25", "L'opération en cours sur le serveur a échoué : réessayez.", 8025},
+            Cause{"40", "Un autre poste modifiait les mêmes données au même moment : réessayez.",
+                  8040},
+            Cause{"53",
+                  "Le serveur de base de données manque de place ou de mémoire : prévenez la "
+                  "personne qui s'en occupe.",
+                  8053},
+            Cause{"54", "Une valeur ou une instruction dépasse les limites du serveur.", 8054},
+            Cause{"55",
+                  "La base de données est utilisée par un autre programme : fermez-le puis "
+                  "réessayez.",
+                  8055},
+            Cause{"57",
+                  "Le serveur de base de données s'arrête ou démarre : réessayez dans un instant.",
+                  8057},
+            Cause{"58",
+                  "Le serveur de base de données n'a pas pu lire ou écrire ses propres fichiers.",
+                  8058},
+            Cause{"0A",
+                  "Le serveur de base de données ne sait pas faire cette opération (version trop "
+                  "ancienne : VORDAN demande PostgreSQL 13 ou plus récent).",
+                  8010},
+            Cause{"XX",
+                  "Le serveur de base de données signale une erreur interne (données "
+                  "endommagées ?).",
+                  8099},
+        };
+        return table;
+    }
 
     QString textColumn(const QString& name, Column kind) const override {
         switch (kind) {
@@ -459,7 +599,7 @@ public:
         // Every session this program holds (its windows' own connections).
         QStringList own;
         for (const QString& name : QSqlDatabase::connectionNames())
-            if (PGconn* conn = serverHandle(QSqlDatabase::database(name, false));
+            if (const PGconn* conn = serverHandle(QSqlDatabase::database(name, false));
                 conn && PQstatus(conn) == CONNECTION_OK)
                 own << QString::number(PQbackendPID(conn));
         return own;
@@ -517,6 +657,10 @@ public:
 
 } // namespace
 
+PGconn* serverHandle(const QSqlDatabase& db) {
+    return db.isValid() ? pgConnOf(db.driver()) : nullptr;
+}
+
 sqlite3* sqliteHandle(const QSqlDriver* driver) {
     if (!driver)
         return nullptr;
@@ -549,6 +693,48 @@ const Dialect& Dialect::of(const QSqlDriver* driver) {
 
 const Dialect& Dialect::at(const QString& location) {
     return isServerAddress(location) ? postgresDialect() : sqliteDialect();
+}
+
+bool Dialect::connectionLost(const QSqlDriver*, bool) const {
+    return false;
+}
+
+bool Dialect::sessionIdle(const QSqlDriver*) const {
+    return false;
+}
+
+void Dialect::settleSession(const QSqlDriver*) const {}
+
+bool Dialect::preparationForgotten(const QSqlError&) const {
+    return false;
+}
+
+namespace {
+
+const Dialect::Cause* findCause(std::span<const Dialect::Cause> table, const QString& code) {
+    const auto find = [&](QStringView c) -> const Dialect::Cause* {
+        for (const Dialect::Cause& cause : table)
+            if (c == QLatin1String(cause.code))
+                return &cause;
+        return nullptr;
+    };
+    const Dialect::Cause* cause = find(code);
+    // A SQLSTATE has five characters, its class the first two.
+    if (!cause && code.size() == 5)
+        cause = find(QStringView(code).left(2));
+    return cause;
+}
+
+} // namespace
+
+QString Dialect::errorCause(const QString& code) const {
+    const Cause* cause = findCause(causes(), code);
+    return QString::fromUtf8(cause ? cause->text : "La base de données a refusé l'opération.");
+}
+
+int Dialect::errorNumber(const QString& code) const {
+    const Cause* cause = findCause(causes(), code);
+    return cause && cause->number ? cause->number : OtherErrorNumber;
 }
 
 std::unique_ptr<RowSource> Dialect::bulkRead(QSqlQuery& query) const {

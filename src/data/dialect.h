@@ -9,9 +9,11 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 
 class QSqlDatabase;
 class QSqlDriver;
+class QSqlError;
 class QSqlQuery;
 struct sqlite3;
 
@@ -72,11 +74,16 @@ std::unique_ptr<RowSource> bulkRead(QSqlQuery& query);
 //   query plan                  EXPLAIN QUERY PLAN          EXPLAIN
 //   per-connection settings     synchronous, cache size     none
 //   write lock taken at BEGIN   BEGIN IMMEDIATE             BEGIN + transaction advisory lock
+//   engine version              sqlite_version()            server_version_num
 //
-// Each engine is one subclass here and a branch in Dialect::of(); no store
-// changes. Last-insert ids are
-// not used by any store (every key is given by the program), so the dialect
-// has nothing to say about them.
+// Beside the SQL, the dialect holds what else the engine does its own way:
+// file or server, the bulk read, the sessions, how a lost connection is
+// seen and reopened, the version check and the French causes of its error
+// codes. Each engine is one subclass here and a branch in Dialect::of();
+// besides, only data/ learns how it opens, how its failures read and how
+// its tables are copied. No store changes. Last-insert ids are not used by
+// any store (every key is given by the program), so the dialect has nothing
+// to say about them.
 class Dialect {
 public:
     virtual ~Dialect() = default;
@@ -97,8 +104,59 @@ public:
     // Bulk read: see RowSource. By default, through the query's values.
     virtual std::unique_ptr<RowSource> bulkRead(QSqlQuery& query) const;
 
-    // Qt's name of the engine's driver ("QSQLITE"), as engineCause() knows it.
+    // Qt's name of the engine's driver ("QSQLITE").
     virtual QString engine() const = 0;
+
+    // Reconnection. A server's session can be lost under the program (the
+    // server restarted, the network cut); the next statement then opens the
+    // connection again (reconnectIfLost(), data/connection.h). A file's
+    // connection is never lost: SQLite answers false and does nothing.
+    //
+    // True when the connection behind `driver` must be opened again before
+    // its next statement: closed by the driver, `marked` lost by a statement
+    // that met a connection failure (the client library may still call a
+    // session whose server is gone healthy), or broken by the library's own
+    // account.
+    virtual bool connectionLost(const QSqlDriver* driver, bool marked) const;
+    // True when the session behind `driver` is outside any transaction: a
+    // statement that then meets a lost connection belonged to no transaction
+    // of the program's, and may be run again on a new session.
+    virtual bool sessionIdle(const QSqlDriver* driver) const;
+    // Takes in and drops whatever the server still sends for the session's
+    // last statement (the rows of a reading left unfinished), so that the
+    // session is idle again.
+    virtual void settleSession(const QSqlDriver* driver) const;
+    // True when `error` says the session forgot a statement it had prepared,
+    // which is then prepared again.
+    virtual bool preparationForgotten(const QSqlError& error) const;
+
+    // Version: the statement that reads the engine's version (one row, one
+    // value), and the failure of a version the program does not run on,
+    // nothing for one it runs on. A server's version is checked when a
+    // connection opens; SQLite's is the library's the program runs with.
+    virtual QString versionQuery() const = 0;
+    virtual std::optional<DataError> refusedVersion(const QVariant& version) const = 0;
+
+    // Error causes. The engine's table has one row per code a shop meets:
+    // the code as the engine gives it (SQLite's primary result code in
+    // decimal, a server's SQLSTATE or its class, the first two characters),
+    // the cause in French as a sentence that tells the user what to do, and
+    // the number the data-access error report shows for it (none on SQLite,
+    // whose report shows the engine's own code).
+    struct Cause {
+        const char* code;
+        const char* text;
+        int number = 0;
+    };
+    virtual std::span<const Cause> causes() const = 0;
+    // The cause of a failure from its code. A five-character code (a
+    // SQLSTATE) without a row of its own takes the row of its class; a code
+    // without a row gets a general cause.
+    QString errorCause(const QString& code) const;
+    // The number the report shows for a failure known by its code (a
+    // server's SQLSTATE): its row's, or OtherErrorNumber.
+    int errorNumber(const QString& code) const;
+    static constexpr int OtherErrorNumber = 8000;
 
     // Schema: the declaration of a text column. Keys are never null and
     // compare exactly unless said caseless; other texts compare without regard

@@ -156,7 +156,7 @@ void Statement::keep(const QString& sql) {
 bool Statement::prepare(const QString& sql) {
     // Rows are read once, front to back: the engine keeps no copy of them.
     query_->setForwardOnly(true);
-    const bool idle = sessionIdle(query_->driver());
+    const bool idle = dialect_->sessionIdle(query_->driver());
     prepareCount.fetch_add(1, std::memory_order_relaxed);
     if (query_->prepare(sql))
         return true;
@@ -189,7 +189,7 @@ Statement::~Statement() {
     // takes in the rest of the rows it sends one by one, and is idle again,
     // as when the query was destroyed).
     query_->finish();
-    settleSession(query_->driver());
+    dialect_->settleSession(query_->driver());
     entry_->busy = false;
 }
 
@@ -289,11 +289,10 @@ Status Statement::exec() {
         if (!prepareAgain())
             return DataError::fromQuery(*query_);
     }
-    const bool idle = sessionIdle(query_->driver());
+    const bool idle = dialect_->sessionIdle(query_->driver());
     if (countedExec(*query_))
         return {};
-    if (query_->driver()->dbmsType() == QSqlDriver::PostgreSQL &&
-        query_->lastError().nativeErrorCode() == QLatin1String("26000") && prepareAgain() &&
+    if (dialect_->preparationForgotten(query_->lastError()) && prepareAgain() &&
         countedExec(*query_))
         return {};
     const DataError failure = DataError::fromQuery(*query_);
@@ -345,7 +344,7 @@ Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& value
         // Without values the text is run as it is: a server prepares only
         // queries and writes of rows, never the schema or settings.
         QSqlQuery q(db);
-        const bool idle = sessionIdle(db.driver());
+        const bool idle = Dialect::of(db).sessionIdle(db.driver());
         countStatementRun();
         if (q.exec(sql))
             return {};

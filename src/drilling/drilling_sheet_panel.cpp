@@ -11,10 +11,9 @@
 #include "reference/catalogue.h"
 #include "reference/pick_lists.h"
 #include "widgets/changed_elsewhere.h"
+#include "widgets/focus_left.h"
 #include "widgets/guide_page.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -386,7 +385,7 @@ bool DrillingSheetPanel::eventFilter(QObject* watched, QEvent* event) {
         if (!combo)
             combo = qobject_cast<QComboBox*>(watched->parent());
         // A shown version is never changed, not even by this rule.
-        if (combo && shown_ < 0 && leftForGood(combo, static_cast<QFocusEvent*>(event)->reason())) {
+        if (combo && shown_ < 0 && focusLeftForGood(*combo, *static_cast<QFocusEvent*>(event))) {
             const int number = combo->objectName().mid(QStringLiteral("Combo").size()).toInt();
             const std::optional<int> partner = sheetExclusivePartner(number);
             if (partner && !combo->currentText().isEmpty())
@@ -394,17 +393,6 @@ bool DrillingSheetPanel::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QFrame::eventFilter(watched, event);
-}
-
-bool DrillingSheetPanel::leftForGood(QComboBox* combo, Qt::FocusReason reason) {
-    // Opening the drop-down or switching to another window is not leaving the field.
-    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
-        return false;
-    // Focus already sits where it went; inside the combo or its drop-down it stays.
-    const QWidget* now = QApplication::focusWidget();
-    if (!now)
-        return true;
-    return now != combo && !combo->isAncestorOf(now) && now->window() != combo->view()->window();
 }
 
 } // namespace vdn

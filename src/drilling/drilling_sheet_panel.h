@@ -135,7 +135,6 @@ private:
     // the stored values and writing the entry over them.
     void resolveChangedElsewhere(const QString& driller);
     void chooseListRow(int row);
-    static bool leftForGood(QComboBox* combo, Qt::FocusReason reason);
 
     Services services_;
     ParamStore params_;

@@ -1,6 +1,6 @@
 #include "data/connection.h"
 #include "data/database_creator.h"
-#include "data/engine_causes.h"
+#include "data/dialect.h"
 #include "data/error_report.h"
 #include "data/schema.h"
 #include "data/shop_store.h"
@@ -358,19 +358,19 @@ void TestDatabase::engine_failures_carry_the_engine_code() {
 
 void TestDatabase::engine_failures_give_a_french_cause() {
     // The causes a shop meets, keyed by engine and code.
-    const QString busy = engineCause(SqliteEngine, QStringLiteral("5"));
+    const QString busy = sqliteDialect().errorCause(QStringLiteral("5"));
     QVERIFY(busy.contains(QStringLiteral("utilisée par un autre programme")));
     QVERIFY(busy.contains(QStringLiteral("fermez-le")));
-    QCOMPARE(engineCause(SqliteEngine, QStringLiteral("6")), busy);
-    QVERIFY(engineCause(SqliteEngine, QStringLiteral("13")).contains("disque est plein"));
-    QVERIFY(engineCause(SqliteEngine, QStringLiteral("8")).contains("lecture seule"));
-    QVERIFY(engineCause(SqliteEngine, QStringLiteral("11")).contains("endommagé"));
-    QVERIFY(engineCause(SqliteEngine, QStringLiteral("26")).contains("pas une base"));
-    QVERIFY(engineCause(SqliteEngine, QStringLiteral("14")).contains("ne peut pas être ouverte"));
+    QCOMPARE(sqliteDialect().errorCause(QStringLiteral("6")), busy);
+    QVERIFY(sqliteDialect().errorCause(QStringLiteral("13")).contains("disque est plein"));
+    QVERIFY(sqliteDialect().errorCause(QStringLiteral("8")).contains("lecture seule"));
+    QVERIFY(sqliteDialect().errorCause(QStringLiteral("11")).contains("endommagé"));
+    QVERIFY(sqliteDialect().errorCause(QStringLiteral("26")).contains("pas une base"));
+    QVERIFY(sqliteDialect().errorCause(QStringLiteral("14")).contains("ne peut pas être ouverte"));
     // A code without an entry, or an engine without a table, still reads French.
-    QCOMPARE(engineCause(SqliteEngine, QStringLiteral("101")),
+    QCOMPARE(sqliteDialect().errorCause(QStringLiteral("101")),
              QStringLiteral("La base de données a refusé l'opération."));
-    QCOMPARE(engineCause(QStringLiteral("QPSQL"), QStringLiteral("5")),
+    QCOMPARE(postgresDialect().errorCause(QStringLiteral("5")),
              QStringLiteral("La base de données a refusé l'opération."));
 
     test::DataFolder folder;

@@ -2,8 +2,10 @@
 #include "data/connection.h"
 #include "data/dialect.h"
 #include "data/schema.h"
+#include "data/statement.h"
 #include "support/fixture.h"
 
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -137,6 +139,96 @@ private slots:
         if (d.isServer())
             QVERIFY(others->first().startsWith(QStringLiteral("VORDAN ")));
         QVERIFY(d.isServer() ? d.ownSessions().size() >= 2 : d.ownSessions().isEmpty());
+    }
+
+    // Each engine answers its own codes, in the words a shop reads, and no
+    // code of the other engine.
+    void causesOfEachEngine_data() {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<int>("number"); // 0: SQLite's report shows its own code
+        const QString file = QStringLiteral("/data/vdn/");
+        const QString server = QStringLiteral("postgresql://hote/base");
+        const QString busy = QStringLiteral(
+            "La base de données est utilisée par un autre programme : fermez-le puis réessayez.");
+        const QString general = QStringLiteral("La base de données a refusé l'opération.");
+        QTest::newRow("fichier occupé") << file << "5" << busy << 0;
+        QTest::newRow("fichier verrous") << file << "15" << busy << 0;
+        QTest::newRow("fichier plein")
+            << file << "13"
+            << "Le disque est plein : libérez de la place puis réessayez." << 0;
+        QTest::newRow("fichier, état serveur") << file << "08006" << general << 0;
+        QTest::newRow("fichier inconnu") << file << "101" << general << 0;
+        QTest::newRow("serveur verrou") << server << "55P03" << busy << 8055;
+        QTest::newRow("serveur droits")
+            << server << "42501"
+            << "Le rôle n'a pas les droits nécessaires sur la base de données du serveur." << 8043;
+        QTest::newRow("serveur table absente")
+            << server << "42P01"
+            << "La base de données du serveur a refusé l'instruction (table ou colonne absente : "
+               "est-ce une base VORDAN ?)."
+            << 8042;
+        QTest::newRow("serveur code SQLite") << server << "5" << general << 8000;
+    }
+    void causesOfEachEngine() {
+        QFETCH(QString, location);
+        QFETCH(QString, code);
+        QFETCH(QString, cause);
+        QFETCH(int, number);
+        const Dialect& d = Dialect::at(location);
+        QCOMPARE(d.errorCause(code), cause);
+        if (number)
+            QCOMPARE(d.errorNumber(code), number);
+    }
+
+    // The oldest server the program runs on is PostgreSQL 13.
+    void serverVersions_data() {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("12.15") << 120015 << true;
+        QTest::newRow("12.99") << 129999 << true;
+        QTest::newRow("13.0") << 130000 << false;
+        QTest::newRow("17.2") << 170002 << false;
+    }
+    void serverVersions() {
+        QFETCH(int, version);
+        QFETCH(bool, refused);
+        const std::optional<DataError> e = postgresDialect().refusedVersion(version);
+        QCOMPARE(e.has_value(), refused);
+        if (e) {
+            QCOMPARE(e->number, 8010);
+            QVERIFY(e->text.contains(QStringLiteral("version %1").arg(version)));
+            QVERIFY(e->text.contains(QStringLiteral("PostgreSQL 13")));
+        }
+    }
+
+    // On the engine the test runs on: its version reads and is accepted, and
+    // a closed connection is opened again by the next statement on a server
+    // only (a file's connection is never reopened behind the program).
+    void versionAndReconnectionOfTheTestEngine() {
+        test::DataFolder folder;
+        QVERIFY(folder.ok());
+        std::unique_ptr<Connection> c = folder.connect();
+        QVERIFY(c);
+        const Dialect& d = Dialect::of(c->db());
+        const Result<QVariant> version = scalar(c->db(), d.versionQuery());
+        QVERIFY(version);
+        QVERIFY(d.isServer() ? version->toInt() >= 130000
+                             : QRegularExpression(QStringLiteral("^3\\.\\d+\\.\\d+"))
+                                   .match(version->toString())
+                                   .hasMatch());
+        QVERIFY(!d.refusedVersion(*version));
+
+        QVERIFY(!d.connectionLost(c->db().driver(), false));
+        c->db().close();
+        QCOMPARE(d.connectionLost(c->db().driver(), false), d.isServer());
+        const Status s = reconnectIfLost(c->db());
+        QVERIFY(s.ok());
+        QCOMPARE(c->db().isOpen(), d.isServer());
+        QCOMPARE(d.sessionIdle(c->db().driver()), d.isServer());
+        if (d.isServer())
+            QCOMPARE(scalar(c->db(), QStringLiteral("SELECT 1"))->toInt(), 1);
     }
 
     // A reading left early is no failure; a failed step is the error, after

@@ -1,5 +1,5 @@
 #include "data/connection.h"
-#include "data/engine_causes.h"
+#include "data/dialect.h"
 #include "data/globals.h"
 #include "data/server_address.h"
 
@@ -231,8 +231,8 @@ void TestServerAddress::sqlstate_classes_have_their_numbers() {
     QFETCH(QString, state);
     QFETCH(int, number);
     QFETCH(QString, words);
-    QCOMPARE(serverErrorNumber(state), number);
-    const QString cause = engineCause(PostgresEngine, state);
+    QCOMPARE(postgresDialect().errorNumber(state), number);
+    const QString cause = postgresDialect().errorCause(state);
     QVERIFY2(cause.contains(words), qPrintable(cause));
 }
 
