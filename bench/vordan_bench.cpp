@@ -22,6 +22,7 @@
 // the median of the passes with their minimum and maximum; a ratio is taken
 // against the floor measured in the same pass, and its median is given.
 
+#include "customer_click.h"
 #include "floors.h"
 #include "generate.h"
 #include "import_measure.h"
@@ -751,27 +752,7 @@ int runPass(const Options& options, const QString& dataFolder) {
             return false;
         selnom->setText(q.value(0).toString());
         settle();
-        CustomerListModel* model = listModel;
-        // A large shop has many customers of that name: the user scrolls.
-        const auto listed = [&] {
-            for (int r = 0; r < model->rowCount(); ++r)
-                if (model->code(r) == wanted)
-                    return true;
-            return false;
-        };
-        while (!listed() && model->canFetchMore({}))
-            model->fetchMore({});
-        for (int r = 0; r < model->rowCount(); ++r)
-            if (model->code(r) == wanted) {
-                grid->scrollTo(model->index(r, 0));
-                settle();
-                QTest::mouseClick(
-                    grid->viewport(), Qt::LeftButton, {},
-                    grid->visualRect(model->index(r, int(CustomerColumn::Name))).center());
-                settle();
-                return client->currentCode() == wanted && !ballPanel->isHidden();
-            }
-        return false;
+        return clickCustomerRow(*client, *grid, *ballPanel, wanted, true);
     };
 
     // A ball added and validated through the ball panel.

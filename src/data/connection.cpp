@@ -134,11 +134,64 @@ namespace {
 // The oldest server version VORDAN runs on (server_version_num).
 constexpr int OldestServer = 130000;
 
+// Statements run as one text on a server session: one round trip, the
+// server running them in order and stopping at the first failure. The last
+// one's first value (null when it returns no row), or nothing when one
+// failed; the session is idle again either way.
+std::optional<QVariant> runAsOne(const QSqlDatabase& db, const QStringList& statements) {
+    PGconn* conn = serverHandle(db);
+    if (!conn || PQstatus(conn) != CONNECTION_OK)
+        return std::nullopt;
+    settleSession(db.driver());
+    countStatementRun();
+    PGresult* r = PQexec(conn, statements.join(QStringLiteral("; ")).toUtf8().constData());
+    std::optional<QVariant> out;
+    switch (PQresultStatus(r)) {
+    case PGRES_COMMAND_OK:
+        out = QVariant();
+        break;
+    case PGRES_TUPLES_OK:
+        out = PQntuples(r) > 0 && PQnfields(r) > 0 && !PQgetisnull(r, 0, 0)
+                  ? QVariant(QString::fromUtf8(PQgetvalue(r, 0, 0)))
+                  : QVariant();
+        break;
+    default:
+        break;
+    }
+    PQclear(r);
+    return out;
+}
+
+// The session's settings. A server takes them in one round trip; should
+// that fail, each is run on its own, so that the failure is reported as
+// any statement's. SQLite runs each.
 Status applySettings(QSqlDatabase& db) {
-    for (const QString& setting : Dialect::of(db).sessionSettings())
+    const QStringList settings = Dialect::of(db).sessionSettings();
+    if (db.driver()->dbmsType() == QSqlDriver::PostgreSQL && runAsOne(db, settings))
+        return {};
+    for (const QString& setting : settings)
         if (Status s = run(db, setting); !s)
             return s;
     return {};
+}
+
+// The server databases found with every table, at this program's schema,
+// since the program started (by address).
+QSet<QString>& checkedAddresses() {
+    static QSet<QString> checked;
+    return checked;
+}
+
+// A database checked before in this session, opened again (each window
+// opens its own connection): the settings, the mark of an open session and
+// the schema's version in one round trip. Whether the version is this
+// program's; anything else (another version, a failure) leaves the whole
+// check to the caller, which applies the settings again first.
+bool reopenedAtSchema(QSqlDatabase& db) {
+    const Dialect& d = Dialect::of(db);
+    const std::optional<QVariant> version = runAsOne(
+        db, d.sessionSettings() + d.openSessionMarks() + QStringList{d.readSchemaVersion()});
+    return version && version->toInt() == SchemaVersion;
 }
 
 } // namespace
@@ -263,22 +316,24 @@ Result<std::unique_ptr<Connection>> Connection::openServer(const QString& addres
     c->db_.setConnectOptions(connectOptions(*a));
     if (!openWithNotice(c->db_))
         return DataError::fromDatabase(c->db_, address);
-    if (Status s = applySettings(c->db_); !s)
-        return s.error();
-    Result<QVariant> version =
-        scalar(c->db_, QStringLiteral("SELECT current_setting('server_version_num')::integer"));
-    if (!version)
-        return version.error();
-    if (version->toInt() < OldestServer)
+    // The server tells its version when the session starts: no statement.
+    const int version = PQserverVersion(serverHandle(c->db_));
+    if (version < OldestServer)
         return DataError::other(
             serverErrorNumber(QStringLiteral("0A000")),
             QStringLiteral("Le serveur de base de données est trop ancien (version %1) : VORDAN "
                            "demande PostgreSQL 13 ou plus récent.")
-                .arg(version->toInt()));
+                .arg(version));
+    if (mode == Mode::ExistingOnly && checkedAddresses().contains(address) &&
+        reopenedAtSchema(c->db_))
+        return c;
+    if (Status s = applySettings(c->db_); !s)
+        return s.error();
     switch (mode) {
     case Mode::ExistingOnly:
         if (Status s = checkAndMigrate(*c); !s)
             return s.error();
+        checkedAddresses().insert(address);
         break;
     case Mode::CreateNew:
     case Mode::Blank: {
