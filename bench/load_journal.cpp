@@ -14,6 +14,8 @@ QString kindName(JournalEntry::Kind k) {
         return QStringLiteral("boule");
     case JournalEntry::Kind::Sheet:
         return QStringLiteral("fiche");
+    case JournalEntry::Kind::NewCustomer:
+        return QStringLiteral("nouveau client");
     }
     return QString();
 }
@@ -43,6 +45,8 @@ bool parseJournalLine(const QString& text, JournalEntry* out) {
         e.kind = JournalEntry::Kind::Ball;
     else if (f.at(1) == kindName(JournalEntry::Kind::Sheet))
         e.kind = JournalEntry::Kind::Sheet;
+    else if (f.at(1) == kindName(JournalEntry::Kind::NewCustomer))
+        e.kind = JournalEntry::Kind::NewCustomer;
     else
         return false;
     bool a = false, b = false, c = false;
@@ -63,6 +67,7 @@ CheckResult checkJournal(const QList<JournalEntry>& entries, const StoredState& 
     QHash<QString, QList<const JournalEntry*>> byCustomer;
     QHash<QString, const JournalEntry*> lines;
     QHash<QString, int> validations;
+    QHash<QString, const JournalEntry*> created;
     for (const JournalEntry& e : entries) {
         switch (e.kind) {
         case JournalEntry::Kind::Customer:
@@ -95,6 +100,28 @@ CheckResult checkJournal(const QList<JournalEntry>& entries, const StoredState& 
             ++r.sheetValidations;
             ++validations[e.key];
             break;
+        case JournalEntry::Kind::NewCustomer: {
+            ++r.newCustomers;
+            if (const JournalEntry* first = created.value(e.key)) {
+                ++r.duplicateCodes;
+                r.faults << QStringLiteral("code client %1 donné deux fois (postes %2 et %3)")
+                                .arg(e.key)
+                                .arg(first->workstation)
+                                .arg(e.workstation);
+                break;
+            }
+            created.insert(e.key, &e);
+            const auto found = stored.customerName.constFind(e.key);
+            if (found == stored.customerName.constEnd() || *found != e.value) {
+                ++r.lostWrites;
+                r.faults << QStringLiteral("nouveau client %1 « %2 » perdu (lu : « %3 »)")
+                                .arg(e.key, e.value,
+                                     found == stored.customerName.constEnd()
+                                         ? QStringLiteral("absent")
+                                         : *found);
+            }
+            break;
+        }
         }
     }
     for (auto it = byCustomer.cbegin(); it != byCustomer.cend(); ++it) {

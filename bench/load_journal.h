@@ -16,11 +16,13 @@ namespace bench {
 //   Ball:     `key` the customer code, `line` the ball line the program gave,
 //             `value` the ball's name (a token).
 //   Sheet:    `key` the customer code, one validation of its sheet.
+//   NewCustomer: `key` the code the program gave the new customer, `value`
+//             its name (a token).
 // Times are milliseconds since the epoch on this machine (every workstation
 // runs here): `startMs` just before the click that saves, `ackMs` once the
 // program showed the result.
 struct JournalEntry {
-    enum class Kind { Customer, Ball, Sheet };
+    enum class Kind { Customer, Ball, Sheet, NewCustomer };
     Kind kind = Kind::Customer;
     int workstation = 0;
     qint64 startMs = 0;
@@ -40,17 +42,23 @@ struct StoredState {
     QHash<QString, QString> customerAddress; // code -> third address line
     QHash<QString, QString> ballName;        // "code/line" -> ball name
     QHash<QString, int> addedVersions;       // code -> sheet versions added during the run
+    QHash<QString, QString> customerName;    // code -> name, for the new customers
 };
 
 struct CheckResult {
     int customerWrites = 0;
     int ballWrites = 0;
     int sheetValidations = 0;
+    int newCustomers = 0;
     int lostWrites = 0;
     int duplicateLines = 0;
+    int duplicateCodes = 0;
     int versionMismatches = 0;
     QStringList faults; // one French line each
-    bool ok() const { return lostWrites == 0 && duplicateLines == 0 && versionMismatches == 0; }
+    bool ok() const {
+        return lostWrites == 0 && duplicateLines == 0 && duplicateCodes == 0 &&
+               versionMismatches == 0;
+    }
 };
 
 // The invariants:
@@ -61,6 +69,8 @@ struct CheckResult {
 //   "changed elsewhere" question); and whatever the order, a customer some
 //   journal wrote holds one of the journaled values;
 // - a ball line is acknowledged at most once per customer, and holds the
+//   name written under it;
+// - a customer code is given to one new customer at most, and holds the
 //   name written under it;
 // - every customer's sheet gained exactly as many versions as validations
 //   were acknowledged for it.

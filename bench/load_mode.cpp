@@ -1,5 +1,6 @@
 #include "load_mode.h"
 
+#include "customer_click.h"
 #include "load_journal.h"
 
 #include "app/startup.h"
@@ -17,8 +18,8 @@
 #include "platform/print_dialog.h"
 #include "platform/services.h"
 #include "platform/spreadsheet.h"
-#include "widgets/changed_elsewhere.h"
 #include "support/pg_cluster.h"
+#include "widgets/changed_elsewhere.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -191,6 +192,8 @@ const QString SaveBall = QStringLiteral("Validation d'une boule");
 const QString OpenSheet = QStringLiteral("Ouverture d'une fiche de perçage");
 const QString SaveSheet = QStringLiteral("Validation d'une fiche de perçage");
 const QString PrintBalls = QStringLiteral("Impression de la liste des boules en PDF");
+const QString NewCustomer = QStringLiteral("Nouveau client : ouverture de la saisie");
+const QString SaveNewCustomer = QStringLiteral("Enregistrement d'un nouveau client");
 
 double timed(const std::function<void()>& action) {
     QElapsedTimer t;
@@ -295,17 +298,7 @@ int runWorkstation(const LoadOptions& options) {
         const double ms = timed([&] {
             selnom->setText(name);
             settle();
-            for (int r = 0; r < listModel->rowCount(); ++r)
-                if (listModel->code(r) == wanted) {
-                    grid->scrollTo(listModel->index(r, 0));
-                    settle();
-                    QTest::mouseClick(
-                        grid->viewport(), Qt::LeftButton, {},
-                        grid->visualRect(listModel->index(r, int(CustomerColumn::Name))).center());
-                    settle();
-                    opened = client->currentCode() == wanted && !ballPanel->isHidden();
-                    break;
-                }
+            opened = clickCustomerRow(*client, *grid, *ballPanel, wanted, false);
         });
         if (opened)
             record.time(OpenCustomer, ms);
@@ -428,6 +421,37 @@ int runWorkstation(const LoadOptions& options) {
                 client->retour_liste();
                 settle();
             }
+        } else if (dice < 97) {
+            // A new customer under the code the program proposes: several
+            // workstations may be given the same proposal at once.
+            client->retour_liste();
+            settle();
+            auto* add = client->findChild<QPushButton*>(QStringLiteral("cmdajout"));
+            auto* codeBox = recordPanel->findChild<QLineEdit*>(QStringLiteral("Txtcod"));
+            auto* nameBox = recordPanel->findChild<QLineEdit*>(QStringLiteral("Txtnom"));
+            auto* save = recordPanel->findChild<QPushButton*>(QStringLiteral("cmdvalide"));
+            if (!add || !codeBox || !nameBox || !save)
+                return 2;
+            record.time(NewCustomer, timed([&] { QTest::mouseClick(add, Qt::LeftButton); }));
+            if (recordPanel->isHidden()) {
+                record.line({QStringLiteral("X"), QStringLiteral("saisie d'un nouveau client")});
+                continue;
+            }
+            const QString value = token(QStringLiteral("NOUVEAU P"));
+            nameBox->setText(value);
+            pause(between(300, 900));
+            boxes.begin(QStringLiteral("nouveau client"));
+            const qint64 start = nowMs();
+            record.time(SaveNewCustomer, timed([&] { QTest::mouseClick(save, Qt::LeftButton); }));
+            const qint64 ack = nowMs();
+            if (!recordPanel->isHidden()) {
+                record.line({QStringLiteral("X"), QStringLiteral("nouveau client non enregistré")});
+                client->retour_liste();
+                settle();
+                continue;
+            }
+            record.write({JournalEntry::Kind::NewCustomer, options.workstation, start, ack,
+                          codeBox->text(), QString(), value});
         } else {
             // The ball list printed to a PDF.
             const QString code = pickCustomer(false);
@@ -696,6 +720,8 @@ int runLoad(const LoadOptions& options, const LoadHooks& hooks) {
     {
         QSqlQuery customer((*check)->db());
         customer.prepare(QStringLiteral("SELECT clt_ad3 FROM strclient WHERE clt_cod = ?"));
+        QSqlQuery name((*check)->db());
+        name.prepare(QStringLiteral("SELECT clt_nom FROM strclient WHERE clt_cod = ?"));
         QSqlQuery ball((*check)->db());
         ball.prepare(
             QStringLiteral("SELECT mat_boule FROM strmateriel WHERE MAT_CODE = ? AND MAT_LG = ?"));
@@ -704,6 +730,11 @@ int runLoad(const LoadOptions& options, const LoadHooks& hooks) {
                 customer.addBindValue(e.key);
                 if (customer.exec() && customer.next())
                     stored.customerAddress.insert(e.key, customer.value(0).toString());
+            } else if (e.kind == JournalEntry::Kind::NewCustomer &&
+                       !stored.customerName.contains(e.key)) {
+                name.addBindValue(e.key);
+                if (name.exec() && name.next())
+                    stored.customerName.insert(e.key, name.value(0).toString());
             } else if (e.kind == JournalEntry::Kind::Ball) {
                 ball.addBindValue(e.key);
                 ball.addBindValue(e.line);
@@ -790,11 +821,15 @@ int runLoad(const LoadOptions& options, const LoadHooks& hooks) {
     std::printf("\nMessages montrés à un utilisateur : %lld\n", qlonglong(userMessages.size()));
     for (const QString& m : userMessages.mid(0, 10))
         std::printf("- %s\n", qPrintable(m));
-    std::printf("\nInvariant écritures perdues : %d sur %d clients et %d boules écrits — %s\n",
-                result.lostWrites, result.customerWrites, result.ballWrites,
+    std::printf("\nInvariant écritures perdues : %d sur %d clients, %d nouveaux clients et %d "
+                "boules écrits — %s\n",
+                result.lostWrites, result.customerWrites, result.newCustomers, result.ballWrites,
                 result.lostWrites == 0 ? "tenu" : "NON TENU");
     std::printf("Invariant lignes de boule données deux fois : %d — %s\n", result.duplicateLines,
                 result.duplicateLines == 0 ? "tenu" : "NON TENU");
+    std::printf("Invariant codes client donnés deux fois : %d sur %d nouveaux clients — %s\n",
+                result.duplicateCodes, result.newCustomers,
+                result.duplicateCodes == 0 ? "tenu" : "NON TENU");
     std::printf("Invariant une version par validation de fiche : %d écarts sur %d validations — "
                 "%s\n",
                 result.versionMismatches, result.sheetValidations,

@@ -22,6 +22,7 @@
 // the median of the passes with their minimum and maximum; a ratio is taken
 // against the floor measured in the same pass, and its median is given.
 
+#include "customer_click.h"
 #include "floors.h"
 #include "generate.h"
 #include "import_measure.h"
@@ -589,14 +590,15 @@ int runPass(const Options& options, const QString& dataFolder) {
 
     // The customer window's load: every customer by name.
     VdnClient* client = nullptr;
-    const double load = timeIt([&] { client = menu->openClient(); });
+    ActionTally loadTally;
+    const double load = timeIt([&] { client = menu->openClient(); }, &loadTally);
     QElapsedTimer ft;
     ft.start();
     raw.firstRows("SELECT clt_cod, clt_nom, clt_ad1, clt_cp, clt_vil, clt_tel, clt_gsm, clt_etat "
                   "FROM strclient ORDER BY clt_nom_k1, clt_nom_k2, clt_cod",
                   {}, 50);
     addRow(QStringLiteral("Chargement de la fenêtre clients, première ouverture"), load,
-           elapsedMs(ft), 50, 0, QStringLiteral("< 50 ms"));
+           elapsedMs(ft), 50, 0, QStringLiteral("< 50 ms"), &loadTally);
 
     auto* selnom = client->findChild<QLineEdit*>(QStringLiteral("selnom"));
     auto* grid = client->findChild<QTableView*>(QStringLiteral("DBGrid1"));
@@ -740,7 +742,7 @@ int runPass(const Options& options, const QString& dataFolder) {
     settle();
 
     // Opens a customer as the user does: the name typed in the search, then
-    // a click on its row. Returns false when the row is not in the first page.
+    // a click on its row. Returns false when the row is not listed.
     const auto openCustomer = [&](const QString& wanted) {
         client->retour_liste();
         QSqlQuery q = forwardQuery(**conn,
@@ -751,27 +753,7 @@ int runPass(const Options& options, const QString& dataFolder) {
             return false;
         selnom->setText(q.value(0).toString());
         settle();
-        CustomerListModel* model = listModel;
-        // A large shop has many customers of that name: the user scrolls.
-        const auto listed = [&] {
-            for (int r = 0; r < model->rowCount(); ++r)
-                if (model->code(r) == wanted)
-                    return true;
-            return false;
-        };
-        while (!listed() && model->canFetchMore({}))
-            model->fetchMore({});
-        for (int r = 0; r < model->rowCount(); ++r)
-            if (model->code(r) == wanted) {
-                grid->scrollTo(model->index(r, 0));
-                settle();
-                QTest::mouseClick(
-                    grid->viewport(), Qt::LeftButton, {},
-                    grid->visualRect(model->index(r, int(CustomerColumn::Name))).center());
-                settle();
-                return client->currentCode() == wanted && !ballPanel->isHidden();
-            }
-        return false;
+        return clickCustomerRow(*client, *grid, *ballPanel, wanted, true);
     };
 
     // A ball added and validated through the ball panel.
@@ -1040,15 +1022,16 @@ int runPass(const Options& options, const QString& dataFolder) {
     // The customer window opened again, as the user does after the printout.
     {
         QList<double> reopen;
+        ActionTally reopenTally;
         for (int k = 0; k < 5; ++k) {
-            reopen << timeIt([&] { client = menu->openClient(); });
+            reopen << timeIt([&] { client = menu->openClient(); }, &reopenTally);
             client->ferme_fenetre();
             settle();
             // The closed window goes, so the next opening builds a new one.
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
         addRow(QStringLiteral("Chargement de la fenêtre clients, réouvertures (médiane de 5)"),
-               median(reopen), std::nullopt, 50, 0, QStringLiteral("< 50 ms"));
+               median(reopen), std::nullopt, 50, 0, QStringLiteral("< 50 ms"), &reopenTally);
         client = nullptr;
     }
 

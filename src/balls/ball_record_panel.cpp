@@ -321,12 +321,10 @@ void BallRecordPanel::clearEntry() {
 
 Status BallRecordPanel::fillPickLists(const ParamStore& params) {
     const std::array<QComboBox*, 8> all = combos();
+    QList<PickListFill> fills;
     for (const BallCode& code : ballCodes())
-        if (Status s = vdn::fillPickLists(params, code.code, code.pickOrder,
-                                          {all.at(std::size_t(code.code))});
-            !s)
-            return s;
-    return {};
+        fills.append({code.code, {all.at(std::size_t(code.code))}, code.pickOrder});
+    return vdn::fillPickLists(params, fills);
 }
 
 void BallRecordPanel::clearPickTexts() {

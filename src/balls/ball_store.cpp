@@ -1,6 +1,5 @@
 #include "balls/ball_store.h"
 
-#include "data/drilling_store.h"
 #include "data/schema.h"
 #include "data/statement.h"
 #include "session/query_rows.h"
@@ -61,8 +60,12 @@ const RecordText* recordText(const QString& field) {
     return nullptr;
 }
 
+// The highest line of the customer's balls, and of the drillings kept for
+// its balls (a deleted ball's drillings keep its line), in one statement.
 const QString SelectHighestLine =
-    QStringLiteral("SELECT max(val(MAT_LG)) FROM strmateriel WHERE MAT_CODE = ?");
+    QStringLiteral("SELECT (SELECT max(val(MAT_LG)) FROM strmateriel WHERE MAT_CODE = ?), "
+                   "(SELECT max(val(MAT_LG)) FROM %1 WHERE MAT_CODE = ?)")
+        .arg(ballDrillingTable());
 const QString DeleteOfCustomer = QStringLiteral("DELETE FROM strmateriel WHERE MAT_CODE = ?");
 const QString SelectList = selectText(Table, ballFields()) + QStringLiteral(" WHERE MAT_CODE = ?");
 const QString CurrentOnly = QStringLiteral(" AND val(MAT_SAC) < 101");
@@ -145,17 +148,17 @@ QString formatBallLine(int line) {
 }
 
 Result<int> BallStore::highestLine(const QString& code) const {
-    Result<QVariant> highest = scalar(db_, SelectHighestLine, {code});
-    if (!highest)
-        return highest.error();
+    Statement q(db_, SelectHighestLine);
+    Result<bool> found = q.bind(code).bind(code).execFirst();
+    if (!found)
+        return found.error();
     // The whole part of the highest number; a text too large for a line
-    // number cannot overflow the result.
-    const int balls = int(std::clamp(std::floor(highest->toDouble()), 0.0, 1e9));
-    // A deleted ball's drillings keep its line: a new ball never takes it.
-    Result<int> drilled = DrillingStore(db_).highestLine(code);
-    if (!drilled)
-        return drilled.error();
-    return std::max(balls, *drilled);
+    // number cannot overflow the result. A deleted ball's drillings keep its
+    // line: a new ball never takes it.
+    const auto whole = [&](int column) {
+        return *found ? int(std::clamp(std::floor(q.value(column).toDouble()), 0.0, 1e9)) : 0;
+    };
+    return std::max(whole(0), whole(1));
 }
 
 Status BallStore::removeAllOf(const QString& code) {

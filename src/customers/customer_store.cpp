@@ -539,9 +539,9 @@ Result<QString> CustomerStore::insertUnderFreeCode(CustomerRecord customer,
 }
 
 Result<int> CustomerStore::fillMissingKeys(Progress* progress, int batchSize) {
-    Result<qint64> total = progress ? countWithoutKeys() : Result<qint64>(qint64(-1));
-    if (!total)
-        return total.error();
+    // Counted only once a whole batch was found: the usual opening, with
+    // every key there, runs one statement.
+    std::optional<qint64> total;
     int written = 0;
     qint64 done = 0;
     std::optional<QString> after;
@@ -551,6 +551,12 @@ Result<int> CustomerStore::fillMissingKeys(Progress* progress, int batchSize) {
             return batch.error();
         if (batch->isEmpty())
             break;
+        if (progress && !total && batch->size() >= batchSize) {
+            Result<qint64> left = countWithoutKeys();
+            if (!left)
+                return left.error();
+            total = *left;
+        }
         // Each batch commits on its own: what is written stays written.
         Result<int> w = writeMissingKeys(*batch);
         if (!w)
@@ -562,7 +568,7 @@ Result<int> CustomerStore::fillMissingKeys(Progress* progress, int batchSize) {
         after = batch->last().code;
         if (batch->size() < batchSize)
             break;
-        if (progress && !progress->step(done, *total))
+        if (progress && !progress->step(done, total.value_or(done)))
             break;
     }
     return written;

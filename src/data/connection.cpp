@@ -114,11 +114,36 @@ Status Connection::execute(const QString& sql) {
 
 namespace {
 
+// The session's settings. A server takes them in one round trip; should
+// that fail, each is run on its own, so that the failure is reported as
+// any statement's. SQLite runs each.
 Status applySettings(QSqlDatabase& db) {
-    for (const QString& setting : Dialect::of(db).sessionSettings())
+    const QStringList settings = Dialect::of(db).sessionSettings();
+    if (Dialect::of(db).runAsOne(db, settings))
+        return {};
+    for (const QString& setting : settings)
         if (Status s = run(db, setting); !s)
             return s;
     return {};
+}
+
+// The server databases found with every table, at this program's schema,
+// since the program started (by address).
+QSet<QString>& checkedAddresses() {
+    static QSet<QString> checked;
+    return checked;
+}
+
+// A database checked before in this session, opened again (each window
+// opens its own connection): the settings, the mark of an open session and
+// the schema's version in one round trip. Whether the version is this
+// program's; anything else (another version, a failure) leaves the whole
+// check to the caller, which applies the settings again first.
+bool reopenedAtSchema(QSqlDatabase& db) {
+    const Dialect& d = Dialect::of(db);
+    const std::optional<QVariant> version = d.runAsOne(
+        db, d.sessionSettings() + d.openSessionMarks() + QStringList{d.readSchemaVersion()});
+    return version && version->toInt() == SchemaVersion;
 }
 
 } // namespace
@@ -220,17 +245,26 @@ Result<std::unique_ptr<Connection>> Connection::openServer(const QString& addres
     c->db_.setConnectOptions(connectOptions(*a));
     if (!openWithNotice(c->db_))
         return DataError::fromDatabase(c->db_, address);
+    // A server tells its version when the session starts: no statement.
+    QVariant version = dialect.sessionVersion(c->db_);
+    if (!version.isValid()) {
+        Result<QVariant> asked = scalar(c->db_, dialect.versionQuery());
+        if (!asked)
+            return asked.error();
+        version = *asked;
+    }
+    if (std::optional<DataError> refused = dialect.refusedVersion(version))
+        return *refused;
+    if (mode == Mode::ExistingOnly && checkedAddresses().contains(address) &&
+        reopenedAtSchema(c->db_))
+        return c;
     if (Status s = applySettings(c->db_); !s)
         return s.error();
-    Result<QVariant> version = scalar(c->db_, dialect.versionQuery());
-    if (!version)
-        return version.error();
-    if (std::optional<DataError> refused = dialect.refusedVersion(*version))
-        return *refused;
     switch (mode) {
     case Mode::ExistingOnly:
         if (Status s = checkAndMigrate(*c, progress); !s)
             return s.error();
+        checkedAddresses().insert(address);
         break;
     case Mode::CreateNew:
     case Mode::Blank: {

@@ -3,6 +3,7 @@
 #include "data/connection.h"
 #include "data/server_address.h"
 #include "data/server_link.h"
+#include "data/statement.h"
 #include "data/val.h"
 
 #include <QSqlDatabase>
@@ -386,6 +387,34 @@ public:
     QString versionQuery() const override {
         return QStringLiteral("SELECT current_setting('server_version_num')::integer");
     }
+    QVariant sessionVersion(const QSqlDatabase& db) const override {
+        const PGconn* conn = serverHandle(db);
+        return conn ? QVariant(PQserverVersion(conn)) : QVariant();
+    }
+    std::optional<QVariant> runAsOne(const QSqlDatabase& db,
+                                     const QStringList& statements) const override {
+        PGconn* conn = serverHandle(db);
+        if (!conn || PQstatus(conn) != CONNECTION_OK)
+            return std::nullopt;
+        settleSession(db.driver());
+        countStatementRun();
+        PGresult* r = PQexec(conn, statements.join(QStringLiteral("; ")).toUtf8().constData());
+        std::optional<QVariant> out;
+        switch (PQresultStatus(r)) {
+        case PGRES_COMMAND_OK:
+            out = QVariant();
+            break;
+        case PGRES_TUPLES_OK:
+            out = PQntuples(r) > 0 && PQnfields(r) > 0 && !PQgetisnull(r, 0, 0)
+                      ? QVariant(QString::fromUtf8(PQgetvalue(r, 0, 0)))
+                      : QVariant();
+            break;
+        default:
+            break;
+        }
+        PQclear(r);
+        return out;
+    }
     std::optional<DataError> refusedVersion(const QVariant& version) const override {
         if (version.toInt() >= OldestServer)
             return std::nullopt;
@@ -704,6 +733,14 @@ bool Dialect::sessionIdle(const QSqlDriver*) const {
 }
 
 void Dialect::settleSession(const QSqlDriver*) const {}
+
+QVariant Dialect::sessionVersion(const QSqlDatabase&) const {
+    return {};
+}
+
+std::optional<QVariant> Dialect::runAsOne(const QSqlDatabase&, const QStringList&) const {
+    return std::nullopt;
+}
 
 bool Dialect::preparationForgotten(const QSqlError&) const {
     return false;

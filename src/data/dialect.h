@@ -136,6 +136,17 @@ public:
     // connection opens; SQLite's is the library's the program runs with.
     virtual QString versionQuery() const = 0;
     virtual std::optional<DataError> refusedVersion(const QVariant& version) const = 0;
+    // The version the engine told when the session started, as the version
+    // query reads it, so that no statement asks it; invalid where the
+    // engine tells none.
+    virtual QVariant sessionVersion(const QSqlDatabase& db) const;
+    // Runs the statements as one text, in one round trip, stopping at the
+    // first failure: the last one's first value (null when it returns no
+    // row), or nothing when one failed or where the engine takes one
+    // statement at a time (the caller then runs each). The session is idle
+    // again either way.
+    virtual std::optional<QVariant> runAsOne(const QSqlDatabase& db,
+                                             const QStringList& statements) const;
 
     // Error causes. The engine's table has one row per code a shop meets:
     // the code as the engine gives it (SQLite's primary result code in

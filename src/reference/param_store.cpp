@@ -79,15 +79,20 @@ QString codesIn(qsizetype count) {
     return QStringLiteral("par_table IN (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
-// Reads (code, value) rows of the codes in order of addition.
+// Reads (code, value) rows of the codes in order of addition, or in the
+// order given (its values bound after the codes).
 template <typename Each>
-Status readCodes(const QSqlDatabase& db, const QString& value, const QList<int>& codes, Each each) {
+Status readCodes(const QSqlDatabase& db, const QString& value, const QList<int>& codes, Each each,
+                 const QString& order = {}, const QList<int>& orderCodes = {}) {
     if (codes.isEmpty())
         return {};
     Statement q(db, QStringLiteral("SELECT par_table, ") + value +
                         QStringLiteral(" FROM strparam WHERE ") + codesIn(codes.size()) +
-                        QStringLiteral(" ORDER BY ") + Dialect::of(db).additionOrder());
+                        QStringLiteral(" ORDER BY ") +
+                        (order.isEmpty() ? Dialect::of(db).additionOrder() : order));
     for (int code : codes)
+        q.bind(QString::number(code));
+    for (int code : orderCodes)
         q.bind(QString::number(code));
     if (Status s = q.exec(); !s)
         return s;
@@ -108,6 +113,40 @@ Result<QHash<int, QStringList>> ParamStore::textValues(const QList<int>& codes) 
     for (QStringList& values : lists)
         sortFrench(values);
     return lists;
+}
+
+Result<QHash<int, QStringList>>
+ParamStore::listValues(const QList<std::pair<int, ListOrder>>& lists) const {
+    QList<int> codes, numeric, text;
+    for (const auto& [code, order] : lists) {
+        codes << code;
+        (order == ListOrder::Numeric ? numeric : text) << code;
+    }
+    if (numeric.isEmpty())
+        return textValues(codes);
+    // The rows of a numeric list by number, then by text, then by addition,
+    // as values() orders them; those of a text list by addition alone (the
+    // first key null, the second unique), then put in French order. Each
+    // list keeps its own order inside the one reading.
+    const QString byAddition = Dialect::of(db_).additionOrder();
+    const QString order = text.isEmpty()
+                              ? QStringLiteral("val(par_lib), par_lib, ") + byAddition
+                              : QStringLiteral("CASE WHEN ") + codesIn(numeric.size()) +
+                                    QStringLiteral(" THEN val(par_lib) END, CASE WHEN ") +
+                                    codesIn(text.size()) + QStringLiteral(" THEN ") + byAddition +
+                                    QStringLiteral(" END, par_lib, ") + byAddition;
+    QHash<int, QStringList> out;
+    for (int code : codes)
+        out[code];
+    if (Status s = readCodes(
+            db_, QStringLiteral("par_lib"), codes,
+            [&](int code, const QString& v) { out[code] << v; }, order,
+            text.isEmpty() ? QList<int>{} : numeric + text);
+        !s)
+        return s.error();
+    for (int code : text)
+        sortFrench(out[code]);
+    return out;
 }
 
 Result<QHash<int, QSet<QString>>> ParamStore::knownValues(const QList<int>& codes) const {

@@ -7,6 +7,8 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
+#include <utility>
+
 namespace vdn {
 
 // Order in which the values of one reference table are listed.
@@ -25,6 +27,9 @@ public:
     // values(code, ListOrder::Text) gives it (a code without values: an
     // empty list).
     Result<QHash<int, QStringList>> textValues(const QList<int>& codes) const;
+    // The lists of several codes, each in its own order as values() gives
+    // it, read in one statement (a code without values: an empty list).
+    Result<QHash<int, QStringList>> listValues(const QList<std::pair<int, ListOrder>>& lists) const;
     // The values of several codes in capitals as contains() compares them,
     // read in one statement: a window checks all its pick lists at once.
     Result<QHash<int, QSet<QString>>> knownValues(const QList<int>& codes) const;

@@ -56,6 +56,19 @@ Status fillTextPickLists(const ParamStore& store, const QList<PickListFill>& fil
     return {};
 }
 
+Status fillPickLists(const ParamStore& store, const QList<PickListFill>& fills) {
+    QList<std::pair<int, ListOrder>> lists;
+    for (const PickListFill& f : fills)
+        lists.append({f.code, f.order});
+    Result<QHash<int, QStringList>> values = store.listValues(lists);
+    if (!values)
+        return values.error();
+    for (const PickListFill& f : fills)
+        if (Status s = fillWith(values->value(f.code), f.code, f.combos); !s)
+            return s;
+    return {};
+}
+
 CheckOutcome checkReferenceValues(ParamStore& store, const QList<CheckedPickList>& lists,
                                   const Services& services, QWidget* parent, DataError* error) {
     QList<int> codes;

@@ -27,8 +27,12 @@ Status fillPickLists(const ParamStore& store, int code, ListOrder order,
 struct PickListFill {
     int code;
     QList<QComboBox*> combos;
+    ListOrder order = ListOrder::Text;
 };
 Status fillTextPickLists(const ParamStore& store, const QList<PickListFill>& fills);
+// Pick lists of several codes, each in its own order, their values read in
+// one statement; each as fillPickLists(store, code, order, combos).
+Status fillPickLists(const ParamStore& store, const QList<PickListFill>& fills);
 
 // One pick list examined by the reference value check.
 struct CheckedPickList {

@@ -17,6 +17,8 @@ class LoadJournalTest : public QObject {
 private slots:
     void check_data();
     void check();
+    void newCustomers_data();
+    void newCustomers();
     void lineRoundTrip();
 };
 
@@ -26,6 +28,9 @@ JournalEntry customer(int ws, qint64 start, qint64 ack, const QString& value) {
 }
 JournalEntry ball(int ws, const QString& line, const QString& value) {
     return {Kind::Ball, ws, 0, 1, QStringLiteral("000003"), line, value};
+}
+JournalEntry created(int ws, const QString& code, const QString& name) {
+    return {Kind::NewCustomer, ws, 0, 1, code, QString(), name};
 }
 JournalEntry sheet(int ws) {
     return {Kind::Sheet, ws, 0, 1, QStringLiteral("000005"), QString(), QString()};
@@ -93,6 +98,31 @@ void LoadJournalTest::check() {
     QCOMPARE(r.faults.size(), r.lostWrites + r.duplicateLines + r.versionMismatches);
 }
 
+void LoadJournalTest::newCustomers_data() {
+    QTest::addColumn<QList<JournalEntry>>("entries");
+    QTest::addColumn<QString>("name"); // stored name of 000009, null: no such customer
+    QTest::addColumn<int>("lost");
+    QTest::addColumn<int>("duplicates");
+    const QString code = QStringLiteral("000009"), a = QStringLiteral("N1-1");
+    QTest::newRow("created") << QList{created(1, code, a)} << a << 0 << 0;
+    QTest::newRow("another name") << QList{created(1, code, a)} << QStringLiteral("X") << 1 << 0;
+    QTest::newRow("absent") << QList{created(1, code, a)} << QString() << 1 << 0;
+    QTest::newRow("code given twice")
+        << QList{created(1, code, a), created(2, code, QStringLiteral("N2-1"))} << a << 0 << 1;
+}
+
+void LoadJournalTest::newCustomers() {
+    QFETCH(QList<JournalEntry>, entries);
+    QFETCH(QString, name);
+    StoredState stored;
+    if (!name.isNull())
+        stored.customerName.insert(QStringLiteral("000009"), name);
+    const CheckResult r = bench::checkJournal(entries, stored);
+    QTEST(r.lostWrites, "lost");
+    QTEST(r.duplicateCodes, "duplicates");
+    QCOMPARE(r.ok(), r.lostWrites + r.duplicateCodes == 0);
+}
+
 void LoadJournalTest::lineRoundTrip() {
     const JournalEntry e{Kind::Ball,
                          7,
@@ -110,6 +140,9 @@ void LoadJournalTest::lineRoundTrip() {
     QCOMPARE(back.line, QStringLiteral("006"));
     QCOMPARE(back.value, QStringLiteral("B7-12"));
     QVERIFY(!bench::parseJournalLine(QStringLiteral("T\tFrappe\t1.5"), &back));
+    QVERIFY(bench::parseJournalLine(
+        bench::journalLine({Kind::NewCustomer, 2, 1, 2, QStringLiteral("000009"), {}, {}}), &back));
+    QCOMPARE(back.kind, Kind::NewCustomer);
 }
 
 QTEST_GUILESS_MAIN(LoadJournalTest)

@@ -182,6 +182,7 @@ private slots:
     void upgrade_waits_for_the_first_workstation();
     void upgrade_refused_while_another_workstation_is_open();
     void reopened_session_reports_its_failed_set_up();
+    void database_checked_before_opens_in_one_round_trip();
 };
 
 namespace {
@@ -330,6 +331,33 @@ void TestServer::reopened_session_reports_its_failed_set_up() {
     Result<QVariant> after = scalar(c->db(), QStringLiteral("SELECT 1"));
     QVERIFY2(after.ok(), after.ok() ? "" : qPrintable(after.error().text));
     QCOMPARE(after->toInt(), 1);
+}
+
+void TestServer::database_checked_before_opens_in_one_round_trip() {
+    VDN_NEED_SERVER(cluster);
+    QString address;
+    auto first = createdDatabase(cluster, &address);
+    QVERIFY(first && open(address));
+    const StatementTally before = statementTally();
+    auto again = open(address);
+    QVERIFY(again);
+    QCOMPARE(statementTally().run - before.run, quint64(1));
+    // Set up as at a first opening: its settings, the mark of an open session.
+    QCOMPARE(test::scalar(*again, QStringLiteral("SELECT current_setting('application_name') || "
+                                                 "' ' || current_setting('client_min_messages')"))
+                 .toString(),
+             QStringLiteral("VORDAN %1 warning").arg(QSysInfo::machineHostName()));
+    QCOMPARE(test::scalar(*again, QStringLiteral("SELECT count(*) FROM pg_locks WHERE locktype = "
+                                                 "'advisory' AND pid = pg_backend_pid()"))
+                 .toInt(),
+             1);
+    // Changed by a newer program since: refused as at a first opening.
+    QVERIFY(
+        cluster.psql(test::PgCluster::databaseOf(address),
+                     QStringLiteral("UPDATE vdn_version SET version = %1").arg(SchemaVersion + 1)));
+    Result<std::unique_ptr<Connection>> refused = Connection::open(address);
+    QVERIFY(!refused.ok());
+    QCOMPARE(refused.error().number, errnum::SchemaTooNew);
 }
 
 void TestServer::val_and_upper_on_the_server_match_the_program() {

@@ -176,6 +176,17 @@ void TestCatalogue::pick_list_orders_from_the_database() {
         QVERIFY(!known.value(code).contains(QStringLiteral("INCONNUE")));
     }
     QVERIFY(together.value(999).isEmpty());
+    // The ball's pick lists, of both orders, read in one statement: each as
+    // read alone (equal numbers ordered by text: "09" and "9").
+    QVERIFY(store.add(6, QStringLiteral("09")).ok());
+    QList<std::pair<int, ListOrder>> mixed{{999, ListOrder::Text}};
+    for (const BallCode& b : ballCodes())
+        mixed.append({b.code, b.pickOrder});
+    const QHash<int, QStringList> both = *store.listValues(mixed);
+    for (const auto& [code, order] : mixed)
+        QCOMPARE(both.value(code), *store.values(code, order));
+    QCOMPARE(both.value(6).mid(both.value(6).indexOf(QStringLiteral("09")), 2),
+             QStringList({QStringLiteral("09"), QStringLiteral("9")}));
 }
 
 void TestCatalogue::fill_fails_on_a_list_without_values() {
