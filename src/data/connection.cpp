@@ -7,6 +7,7 @@
 #include "data/statement.h"
 
 #include <QAtomicInteger>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -14,6 +15,7 @@
 #include <QUrl>
 
 #include <optional>
+#include <utility>
 
 #include <sqlite3.h>
 
@@ -91,13 +93,76 @@ int Connection::busyTimeoutMs() {
 Connection::Connection(QString name, QString path)
     : name_(std::move(name)), path_(std::move(path)) {}
 
+namespace {
+
+// A server session kept open when its connection is closed, so that the
+// next connection to the same database (the next window opened) starts
+// without the round trips of a new session: the log-in and Qt's and our
+// settings. One per address; its settings, its mark of an open session and
+// its prepared statements stay with it.
+struct ParkedSession {
+    QString address;
+    QString name;
+};
+
+QList<ParkedSession>& parkedSessions() {
+    static QList<ParkedSession> parked;
+    return parked;
+}
+
+void closeSession(const QString& name) {
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isValid()) {
+            forgetPreparations(db.driver());
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// The parked sessions end with the program (before Qt's drivers go).
+void closeParkedSessions() {
+    const QList<ParkedSession> parked = std::exchange(parkedSessions(), {});
+    for (const ParkedSession& p : parked)
+        closeSession(p.name);
+}
+
+// Takes the session parked for `address`, if any.
+std::optional<QString> unpark(const QString& address) {
+    QList<ParkedSession>& parked = parkedSessions();
+    for (qsizetype i = 0; i < parked.size(); ++i)
+        if (parked.at(i).address == address)
+            return parked.takeAt(i).name;
+    return std::nullopt;
+}
+
+// The server databases found with every table, at this program's schema,
+// since the program started (by address).
+QSet<QString>& checkedAddresses() {
+    static QSet<QString> checked;
+    return checked;
+}
+
+} // namespace
+
 Connection::~Connection() {
-    if (db_.isValid()) {
-        forgetPreparations(db_.driver());
-        db_.close();
+    // A checked server database's session outside any transaction is kept
+    // for the next connection; any other is closed.
+    if (QCoreApplication::instance() && db_.isValid() && db_.isOpen() &&
+        Dialect::of(db_).isServer() && checkedAddresses().contains(path_) &&
+        Dialect::of(db_).sessionIdle(db_.driver()) &&
+        !Dialect::of(db_).connectionLost(db_.driver(), false)) {
+        db_ = QSqlDatabase();
+        static const bool closedAtExit = (qAddPostRoutine(closeParkedSessions), true);
+        Q_UNUSED(closedAtExit);
+        if (std::optional<QString> older = unpark(path_))
+            closeSession(*older);
+        parkedSessions().append({path_, name_});
+        return;
     }
     db_ = QSqlDatabase();
-    QSqlDatabase::removeDatabase(name_);
+    closeSession(name_);
 }
 
 sqlite3* Connection::handle() const {
@@ -125,13 +190,6 @@ Status applySettings(QSqlDatabase& db) {
         if (Status s = run(db, setting); !s)
             return s;
     return {};
-}
-
-// The server databases found with every table, at this program's schema,
-// since the program started (by address).
-QSet<QString>& checkedAddresses() {
-    static QSet<QString> checked;
-    return checked;
 }
 
 // A database checked before in this session, opened again (each window
@@ -229,6 +287,22 @@ Result<std::unique_ptr<Connection>> Connection::openServer(const QString& addres
     Result<ServerAddress> a = parseServerAddress(address);
     if (!a)
         return a.error();
+    // A session kept from a connection closed before: one round trip tells
+    // that it is alive (a lost one is opened again by the statement) and that
+    // the schema is still this program's; otherwise it ends, and a new
+    // session is opened and checked as usual.
+    if (mode == Mode::ExistingOnly && checkedAddresses().contains(address))
+        if (std::optional<QString> parked = unpark(address)) {
+            QSqlDatabase db = QSqlDatabase::database(*parked, false);
+            const Result<QVariant> version = scalar(db, postgresDialect().readSchemaVersion());
+            if (version && version->toInt() == SchemaVersion) {
+                std::unique_ptr<Connection> c(new Connection(*parked, address));
+                c->db_ = db;
+                return c;
+            }
+            db = QSqlDatabase();
+            closeSession(*parked);
+        }
     const QString name =
         QStringLiteral("vordan_%1").arg(connectionCounter.fetchAndAddRelaxed(1) + 1);
     std::unique_ptr<Connection> c(new Connection(name, address));

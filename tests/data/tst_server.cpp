@@ -183,6 +183,7 @@ private slots:
     void upgrade_refused_while_another_workstation_is_open();
     void reopened_session_reports_its_failed_set_up();
     void database_checked_before_opens_in_one_round_trip();
+    void closed_connection_leaves_its_session_to_the_next();
 };
 
 namespace {
@@ -358,6 +359,40 @@ void TestServer::database_checked_before_opens_in_one_round_trip() {
     Result<std::unique_ptr<Connection>> refused = Connection::open(address);
     QVERIFY(!refused.ok());
     QCOMPARE(refused.error().number, errnum::SchemaTooNew);
+}
+
+void TestServer::closed_connection_leaves_its_session_to_the_next() {
+    VDN_NEED_SERVER(cluster);
+    QString address;
+    auto created = createdDatabase(cluster, &address);
+    QVERIFY(created);
+    const auto pidOf = [](Connection& c) {
+        return test::scalar(c, QStringLiteral("SELECT pg_backend_pid()")).toInt();
+    };
+    auto first = open(address);
+    QVERIFY(first);
+    const int pid = pidOf(*first);
+    first.reset();
+    // No log-in: the closed connection's session, asked one statement.
+    const StatementTally before = statementTally();
+    auto again = open(address);
+    QVERIFY(again);
+    QCOMPARE(statementTally().run - before.run, quint64(1));
+    QCOMPARE(pidOf(*again), pid);
+    // Ended by the server meanwhile: the next connection works on a new one.
+    again.reset();
+    QVERIFY(cluster.psql(test::PgCluster::databaseOf(address),
+                         QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid)));
+    auto third = open(address);
+    QVERIFY(third);
+    QVERIFY(pidOf(*third) != pid);
+    // Closed inside a transaction: never kept.
+    const int thirdPid = pidOf(*third);
+    QVERIFY(third->execute(QStringLiteral("BEGIN")).ok());
+    third.reset();
+    auto fourth = open(address);
+    QVERIFY(fourth);
+    QVERIFY(pidOf(*fourth) != thirdPid);
 }
 
 void TestServer::val_and_upper_on_the_server_match_the_program() {
