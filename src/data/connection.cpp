@@ -105,6 +105,8 @@ struct ParkedSession {
     QString name;
 };
 
+constexpr qsizetype MostParked = 2;
+
 QList<ParkedSession>& parkedSessions() {
     static QList<ParkedSession> parked;
     return parked;
@@ -158,6 +160,10 @@ Connection::~Connection() {
         Q_UNUSED(closedAtExit);
         if (std::optional<QString> older = unpark(path_))
             closeSession(*older);
+        // A program works on one database, seldom two: a few sessions kept at
+        // most, the oldest ended first.
+        while (parkedSessions().size() >= MostParked)
+            closeSession(parkedSessions().takeFirst().name);
         parkedSessions().append({path_, name_});
         return;
     }
@@ -170,7 +176,7 @@ sqlite3* Connection::handle() const {
 }
 
 bool Connection::onServer() const {
-    return db_.isValid() && db_.driver()->dbmsType() == QSqlDriver::PostgreSQL;
+    return db_.isValid() && Dialect::of(db_).isServer();
 }
 
 Status Connection::execute(const QString& sql) {

@@ -15,6 +15,7 @@
 #include <QVariant>
 
 #include <array>
+#include <cerrno>
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -145,12 +146,83 @@ private:
     bool stepping_ = false; // the statement stands on a row stepped here
 };
 
+// The SQLSTATE of a server failure. A failure to connect, or a connection
+// lost, comes from the client library without one: its text tells the
+// missing database and the refused role from the server out of reach.
+QString serverState(const QSqlError& err) {
+    const QString state = err.nativeErrorCode().trimmed();
+    if (state.size() == 5)
+        return state;
+    const QString text = err.databaseText();
+    if (text.contains(QLatin1String("database \"")) &&
+        text.contains(QLatin1String("does not exist")))
+        return QStringLiteral("3D000");
+    if (text.contains(QLatin1String("authentication failed")) ||
+        text.contains(QLatin1String("no password supplied")) ||
+        text.contains(QLatin1String("pg_hba.conf")) ||
+        (text.contains(QLatin1String("role \"")) && text.contains(QLatin1String("does not exist"))))
+        return QStringLiteral("28000");
+    if (text.contains(QLatin1String("shutting down")) ||
+        text.contains(QLatin1String("starting up")))
+        return QStringLiteral("57P03");
+    return QStringLiteral("08006");
+}
+
 class SqliteDialect final : public Dialect {
 public:
     QString engine() const override { return QStringLiteral("QSQLITE"); }
     bool isServer() const override { return false; }
 
     QString versionQuery() const override { return QStringLiteral("SELECT sqlite_version()"); }
+
+    DataError failure(const QSqlError& err, const QSqlDriver* driver,
+                      const QString& statement) const override {
+        sqlite3* handle = sqliteHandle(driver);
+        EngineError entry;
+        bool ok = false;
+        entry.code = err.nativeErrorCode().toInt(&ok);
+        if (ok && entry.code > 0xff) {
+            // The driver reports extended codes; the report's number is the primary one.
+            entry.extendedCode = entry.code;
+            entry.code &= 0xff;
+        } else if (handle) {
+            const int ext = sqlite3_extended_errcode(handle);
+            if (!ok || entry.code == 0)
+                entry.code = ext & 0xff;
+            // The handle keeps the last failure; trust its extended code only when
+            // it belongs to the same primary code the driver reported.
+            entry.extendedCode = (ext & 0xff) == entry.code ? ext : entry.code;
+        }
+        if (entry.code == 0)
+            entry.code = SQLITE_ERROR;
+        if (entry.extendedCode == 0)
+            entry.extendedCode = entry.code;
+        entry.message = err.databaseText().isEmpty() ? err.text() : err.databaseText();
+        entry.statement = statement;
+
+        DataError result;
+        result.number = entry.code;
+        // The user reads the cause in French; the engine's own text stays in the
+        // engine list. A write that failed for want of space says so, whatever
+        // code the engine gave it.
+        if (driver && driver->dbmsType() == QSqlDriver::SQLite) {
+            int code = entry.code;
+            if (handle && code == SQLITE_IOERR && sqlite3_system_errno(handle) == ENOSPC)
+                code = SQLITE_FULL;
+            result.text = errorCause(QString::number(code));
+        } else {
+            // No driver, or one of no engine of ours: the driver's own words.
+            QString text = err.databaseText();
+            const QString driverText = err.driverText();
+            if (text.isEmpty())
+                text = driverText;
+            else if (!driverText.isEmpty() && driverText != text)
+                text = driverText + QStringLiteral(" : ") + text;
+            result.text = text.isEmpty() ? QStringLiteral("Erreur de la base de données") : text;
+        }
+        result.engineErrors.append(entry);
+        return result;
+    }
     std::optional<DataError> refusedVersion(const QVariant&) const override { return std::nullopt; }
 
     std::span<const Cause> causes() const override {
@@ -386,6 +458,30 @@ public:
 
     QString versionQuery() const override {
         return QStringLiteral("SELECT current_setting('server_version_num')::integer");
+    }
+    DataError failure(const QSqlError& err, const QSqlDriver* driver,
+                      const QString& statement) const override {
+        EngineError entry;
+        entry.state = serverState(err);
+        entry.code = errorNumber(entry.state);
+        entry.extendedCode = entry.code;
+        entry.message =
+            err.databaseText().trimmed().isEmpty() ? err.text() : err.databaseText().trimmed();
+        // Qt's driver appends the SQLSTATE in brackets, empty when the client
+        // library gave none: the report shows the state on its own.
+        const QString appended = QStringLiteral("(%1)").arg(err.nativeErrorCode().trimmed());
+        if (entry.message.endsWith(appended))
+            entry.message = entry.message.chopped(appended.size()).trimmed();
+        entry.statement = statement;
+        // The session is gone, or going: the next statement opens a new one.
+        if (entry.state.startsWith(QLatin1String("08")) || entry.state == QLatin1String("57P01") ||
+            entry.state == QLatin1String("57P02"))
+            markConnectionLost(driver);
+        DataError result;
+        result.number = entry.code;
+        result.text = errorCause(entry.state);
+        result.engineErrors.append(entry);
+        return result;
     }
     QVariant sessionVersion(const QSqlDatabase& db) const override {
         const PGconn* conn = serverHandle(db);

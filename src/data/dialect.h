@@ -168,6 +168,12 @@ public:
     // server's SQLSTATE): its row's, or OtherErrorNumber.
     int errorNumber(const QString& code) const;
     static constexpr int OtherErrorNumber = 8000;
+    // A failure as the program reports it (DataError): the engine's code
+    // read from Qt's error (and from the engine where Qt's error lacks it),
+    // the French cause, the report's number. A server failure that lost the
+    // session marks it lost, so that the next statement opens a new one.
+    virtual DataError failure(const QSqlError& error, const QSqlDriver* driver,
+                              const QString& statement) const = 0;
 
     // Schema: the declaration of a text column. Keys are never null and
     // compare exactly unless said caseless; other texts compare without regard
