@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/data_error.h"
+#include "data/row_reader.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -44,6 +45,11 @@ public:
     // then says it.
     virtual std::optional<QByteArrayView> utf8(int column) const = 0;
     virtual bool isNull(int column) const = 0;
+    // The fields at `columns` (-1: a field the query does not have, Absent)
+    // as bytes, one per column in `out`, in one call for the row: the
+    // engine's UTF-8 for a text as utf8() gives it, Absent for a null, Other
+    // for the rest (value() says it).
+    virtual void utf8Fields(std::span<const int> columns, FieldBytes* out) const;
 
 protected:
     Status status_;

@@ -42,6 +42,10 @@ bool RowReader::next() {
     return source_->next();
 }
 
+void RowReader::bytes(std::span<const int> places, FieldBytes* out) const {
+    source_->utf8Fields(places, out);
+}
+
 const Status& RowReader::status() const {
     return source_->status();
 }

@@ -14,6 +14,18 @@ namespace vdn {
 
 class RowSource;
 
+// One field of a row as a writer of bytes takes it, read with the other
+// fields of the row in one call: the UTF-8 bytes the engine holds for a text
+// (not checked, valid until the next row), nothing for a null or a field the
+// query does not have, or (Other) a field to be read through
+// RowText::toString().
+struct FieldBytes {
+    enum class Kind : unsigned char { Utf8, Absent, Other };
+    const char* data = nullptr;
+    int size = 0;
+    Kind kind = Kind::Other;
+};
+
 // One field of the row a RowReader stands on. It names the field, not a copy
 // of its value: it reads the reader's current row, whichever that is.
 class RowText {
@@ -55,6 +67,10 @@ public:
     // A query that did not run is a failure from the start.
     const Status& status() const;
     RowText field(std::size_t i) const { return RowText(source_.get(), places_[i]); }
+    // The fields at `places` (place() of each, -1 for one the query does not
+    // have) of the current row as bytes, one per place in `out`.
+    void bytes(std::span<const int> places, FieldBytes* out) const;
+    int place(std::size_t i) const { return places_[i]; }
     std::size_t fieldCount() const { return places_.size(); }
 
 private:

@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <array>
+
 namespace vdn {
 
 namespace {
@@ -41,15 +43,17 @@ DataError fileError(const QFile& file, const QString& path) {
 constexpr qsizetype BlockSize = 64 * 1024;
 
 // One field as the driver gives it to csvField: text as UTF-8 where it is
-// well-formed, otherwise through the driver's own decoding.
-void appendField(const RowText& field, QByteArray& out) {
-    const char* data = nullptr;
-    int size = 0;
-    if (field.utf8(data, size)) {
-        if (appendCsvFieldUtf8(data, size, out))
+// well-formed, otherwise through the driver's own decoding (`field`).
+inline void appendField(const FieldBytes& bytes, const RowText& field, QByteArray& out) {
+    switch (bytes.kind) {
+    case FieldBytes::Kind::Utf8:
+        if (appendCsvFieldUtf8(bytes.data, bytes.size, out))
             return;
-    } else if (field.isAbsent()) {
+        break;
+    case FieldBytes::Kind::Absent:
         return;
+    case FieldBytes::Kind::Other:
+        break;
     }
     appendWindows1252(csvField(field.toString()), out);
 }
@@ -92,11 +96,13 @@ Written writeExport(CustomerRows& rows, const QString& path, Progress* progress,
 
     ProgressTicker ticker(progress, rows.count());
     CustomerReportRow row;
-    while (rows.next(row)) {
-        appendField(row[ExportFields[0]], block);
+    // Each row's fields come as the engine's bytes, all in one call.
+    std::array<FieldBytes, std::size(ExportFields)> fields;
+    while (rows.nextBytes(ExportFields, fields.data(), row)) {
+        appendField(fields[0], row[ExportFields[0]], block);
         for (std::size_t i = 1; i < std::size(ExportFields); ++i) {
             block.append(',');
-            appendField(row[ExportFields[i]], block);
+            appendField(fields[i], row[ExportFields[i]], block);
         }
         if (!endLine())
             return failFile();

@@ -5,8 +5,10 @@
 
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace vdn {
 
@@ -14,6 +16,8 @@ namespace vdn {
 // gives, for each field of `Row` in order, the name of its column.
 template <class Row> class QueryRows final : public RowCursor<Row> {
 public:
+    using Field = typename RowCursor<Row>::Field;
+
     // Reads a query the caller keeps.
     QueryRows(QSqlQuery& rows, std::span<const char* const> columns, qint64 count = -1)
         : reader_(rows, columns), count_(count) {}
@@ -28,6 +32,27 @@ public:
             row.fields[i] = reader_.field(i);
         return true;
     }
+    bool nextBytes(std::span<const Field> wanted, FieldBytes* out, Row& row) override {
+        if (!reader_.next())
+            return false;
+        if (!std::ranges::equal(wanted, wanted_)) {
+            // The fields' places, found once for the whole list.
+            wanted_.assign(wanted.begin(), wanted.end());
+            places_.clear();
+            for (const Field f : wanted)
+                places_.push_back(reader_.place(std::size_t(f)));
+            named_ = nullptr;
+        }
+        if (&row != named_) {
+            // A field names its place, not a value: named once, it reads
+            // every row after.
+            for (const Field f : wanted)
+                row.fields[std::size_t(f)] = reader_.field(std::size_t(f));
+            named_ = &row;
+        }
+        reader_.bytes(places_, out);
+        return true;
+    }
     Status status() const override { return reader_.status(); }
     qint64 count() const override { return count_; }
 
@@ -35,6 +60,9 @@ private:
     std::optional<QSqlQuery> owned_;
     RowReader reader_;
     qint64 count_;
+    std::vector<Field> wanted_;
+    std::vector<int> places_;
+    const Row* named_ = nullptr;
 };
 
 } // namespace vdn

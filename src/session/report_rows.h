@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 
 namespace vdn {
 
@@ -45,6 +46,7 @@ enum class BallReportField {
 
 // One row of a report, its fields named by `Field`.
 template <class Field> struct ReportRow {
+    using FieldName = Field;
     std::array<RowText, std::size_t(Field::Count)> fields{};
 
     const RowText& operator[](Field f) const { return fields[std::size_t(f)]; }
@@ -61,6 +63,25 @@ public:
     // Fills `row` with the next row (the first on the first call); false at
     // the end and after a failure, which status() then carries.
     virtual bool next(Row& row) = 0;
+    // The next row for a writer of bytes, as next(): its fields `wanted`, in
+    // that order, as bytes in `out` (one per field), and in `row` the same
+    // fields for the reading of those that are not bytes as text
+    // (row[f].toString()). Asked with the same `wanted` on each row, a
+    // cursor may find its fields once.
+    using Field = typename Row::FieldName;
+    virtual bool nextBytes(std::span<const Field> wanted, FieldBytes* out, Row& row) {
+        if (!next(row))
+            return false;
+        for (const Field f : wanted) {
+            const RowText& field = row[f];
+            FieldBytes& bytes = *out++;
+            if (field.utf8(bytes.data, bytes.size))
+                bytes.kind = FieldBytes::Kind::Utf8;
+            else
+                bytes.kind = field.isAbsent() ? FieldBytes::Kind::Absent : FieldBytes::Kind::Other;
+        }
+        return true;
+    }
     // A list that could not be read is a failure before the first row.
     virtual Status status() const = 0;
     // How many rows the list holds, or -1 when that is not known.

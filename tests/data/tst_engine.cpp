@@ -62,8 +62,18 @@ private slots:
         const std::unique_ptr<RowSource> read = bulkRead(q);
         for (const RowSource& f = *read; read->next();) {
             QStringList fields;
+            // The row read in one call gives what the field-by-field reads give.
+            const int places[] = {1, -1};
+            FieldBytes row[2];
+            f.utf8Fields(places, row);
             const std::optional<QByteArray> bytes =
                 f.utf8(1) ? std::optional(f.utf8(1)->toByteArray()) : std::nullopt;
+            const FieldBytes::Kind kind = bytes         ? FieldBytes::Kind::Utf8
+                                          : f.isNull(1) ? FieldBytes::Kind::Absent
+                                                        : FieldBytes::Kind::Other;
+            if (row[0].kind != kind || row[1].kind != FieldBytes::Kind::Absent ||
+                (bytes && QByteArray(row[0].data, row[0].size) != *bytes))
+                fields << QStringLiteral("<ligne>");
             for (int c = 0; c < 3; ++c) {
                 fields << QString::fromLatin1(f.value(c).typeName()) + QLatin1Char('=') +
                               f.value(c).toString();
