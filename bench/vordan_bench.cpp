@@ -655,6 +655,7 @@ int runPass(const Options& options, const QString& dataFolder) {
     // Search by phone digits: the first digits of customers' mobile numbers,
     // typed as a shop does ("06 12 3"), each keystroke until the first rows.
     QList<double> digitKeys, digitFloors;
+    ActionTally digitTally, lettersTally;
     for (int k = 0; k < std::max(1, words / 4); ++k) {
         QSqlQuery q = forwardQuery(**conn,
                                    QStringLiteral("SELECT clt_gsm FROM strclient WHERE "
@@ -667,7 +668,8 @@ int runPass(const Options& options, const QString& dataFolder) {
         for (QChar ch : number) {
             typed += ch;
             const bool isNumber = !searchDigits(typed).isEmpty();
-            const double t = timeIt([&] { typeChar(selnom, ch); });
+            const double t =
+                timeIt([&] { typeChar(selnom, ch); }, isNumber ? &digitTally : &lettersTally);
             if (!isNumber)
                 continue;
             digitKeys << t;
@@ -684,7 +686,7 @@ int runPass(const Options& options, const QString& dataFolder) {
     const QString digitOp = QStringLiteral("Frappe d'un numéro de téléphone dans selnom (%1 "
                                            "frappes), ");
     addRow(digitOp.arg(digitKeys.size()) + QStringLiteral("médiane"), median(digitKeys),
-           median(digitFloors), 0, 0, QString());
+           median(digitFloors), 0, 0, QString(), &digitTally);
     addRow(digitOp.arg(digitKeys.size()) + QStringLiteral("95e centile"),
            percentile(digitKeys, 0.95), percentile(digitFloors, 0.95), 16, 0,
            QStringLiteral("< 16 ms"));
