@@ -436,7 +436,7 @@ Result<std::optional<CustomerRecord>> CustomerStore::byCode(const QString& code)
 }
 
 Result<int> CustomerStore::highestCode() const {
-    Result<QVariant> highest = scalar(db_, highestNumberText(Dialect::of(db_), Table, Key));
+    Result<QVariant> highest = scalar(db_, highestCodeText(Dialect::of(db_), Table, Key));
     if (!highest)
         return highest.error();
     return highest->toInt();

@@ -149,7 +149,7 @@ Result<BallDrilling> DrillingStore::record(BallDrilling d, qint64 revision) {
 
 Result<int> DrillingStore::highestCode() const {
     Result<QVariant> highest = scalar(
-        db_, highestNumberText(Dialect::of(db_), ballDrillingTable(), QStringLiteral("MAT_CODE")));
+        db_, highestCodeText(Dialect::of(db_), ballDrillingTable(), QStringLiteral("MAT_CODE")));
     if (!highest)
         return highest.error();
     return highest->toInt();

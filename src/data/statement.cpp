@@ -451,6 +451,19 @@ QString highestNumberText(const Dialect& d, const QString& table, const QString&
         .arg(column, table, d.onlyDigits(column));
 }
 
+QString highestCodeText(const Dialect& d, const QString& table, const QString& column) {
+    // A number of 100000 or more has six digits, the first not 0: among
+    // those, the order of the texts is the order of the numbers, so the
+    // highest is the first met walking the column's index down from
+    // "999999". Only when there is none (fewer than 100000 codes) are the
+    // shorter and zero-led numbers read, every row.
+    return QStringLiteral(
+               "SELECT COALESCE((SELECT CAST(%1 AS INTEGER) FROM %2 WHERE %1 >= '100000' "
+               "AND %1 <= '999999' AND length(%1) = 6 AND %3 ORDER BY %1 DESC "
+               "LIMIT 1), (%4))")
+        .arg(column, table, d.onlyDigits(column), highestNumberText(d, table, column));
+}
+
 QString updateText(const QString& table, const QStringList& fields, const QStringList& keys) {
     QStringList sets, where;
     for (const QString& f : fields)

@@ -174,5 +174,9 @@ QString insertIfNewText(const QString& table, const QStringList& fields);
 // One row, one number: the highest whole number of one to six digits held in
 // the text column (customer numbers), null when there is none.
 QString highestNumberText(const Dialect& d, const QString& table, const QString& column);
+// The same over a whole table, read through the column's index where the
+// column leads one (a key): a table of more than 99999 codes is not read
+// row by row.
+QString highestCodeText(const Dialect& d, const QString& table, const QString& column);
 
 } // namespace vdn

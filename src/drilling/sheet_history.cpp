@@ -95,7 +95,7 @@ Status SheetHistoryStore::append(const SheetRecord& sheet, const SheetStamp& sta
 
 Result<int> SheetHistoryStore::highestCode() const {
     Result<QVariant> highest = scalar(
-        db_, highestNumberText(Dialect::of(db_), sheetHistoryTable(), QStringLiteral("per_code")));
+        db_, highestCodeText(Dialect::of(db_), sheetHistoryTable(), QStringLiteral("per_code")));
     if (!highest)
         return highest.error();
     return highest->toInt();

@@ -187,7 +187,7 @@ Status SheetStore::save(const SheetRecord& sheet, const SheetStamp& stamp, Overw
 }
 
 Result<int> SheetStore::highestCode() const {
-    Result<QVariant> highest = scalar(db_, highestNumberText(Dialect::of(db_), Table, Key));
+    Result<QVariant> highest = scalar(db_, highestCodeText(Dialect::of(db_), Table, Key));
     if (!highest)
         return highest.error();
     Result<int> history = SheetHistoryStore(db_).highestCode();

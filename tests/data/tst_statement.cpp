@@ -5,6 +5,9 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <utility>
+#include <vector>
+
 using namespace vdn;
 
 // The statement helper every store runs its SQL through: what it writes,
@@ -20,6 +23,7 @@ private slots:
     void preparedStatementRunsAgainWithNewValues();
     void derivedTextsWriteAndReadTheirFields();
     void highestNumberSkipsWhatIsNoCustomerNumber();
+    void highestCodeThroughTheIndexIsTheHighestNumber();
     void releasedQueryReadsItsRows();
 
 private:
@@ -187,6 +191,33 @@ void TestStatement::highestNumberSkipsWhatIsNoCustomerNumber() {
             run(c->db(), QStringLiteral("INSERT INTO t (k) VALUES (?)"), {QString::fromLatin1(k)})
                 .ok());
     QCOMPARE(scalar(c->db(), highest)->toInt(), 41);
+}
+
+void TestStatement::highestCodeThroughTheIndexIsTheHighestNumber() {
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = scratch(folder);
+    QVERIFY(c);
+    const Dialect& d = Dialect::of(c->db());
+    const QString code = highestCodeText(d, QStringLiteral("t"), QStringLiteral("k"));
+    QVERIFY(scalar(c->db(), code)->isNull());
+    // Codes held, and the highest number of one to six digits among them.
+    const std::pair<std::vector<const char*>, int> cases[] = {
+        {{"000041", "7", "1234567", "12A", "", " 99", "-5"}, 41},
+        {{"123456", "99", "654321", "999999A", "9999999"}, 654321},
+        {{"099999", "99998"}, 99999},
+        {{"100000", "99999", "1000000"}, 100000},
+        {{"0", "000000"}, 0},
+        {{"A00001", "200000", "20000", "2000000"}, 200000},
+    };
+    for (const auto& [codes, highest] : cases) {
+        QVERIFY(run(c->db(), QStringLiteral("DELETE FROM t")).ok());
+        for (const char* k : codes)
+            QVERIFY(run(c->db(), QStringLiteral("INSERT INTO t (k) VALUES (?)"),
+                        {QString::fromLatin1(k)})
+                        .ok());
+        QCOMPARE(scalar(c->db(), code)->toInt(), highest);
+    }
 }
 
 void TestStatement::releasedQueryReadsItsRows() {
