@@ -3,16 +3,20 @@
 #include "customers/customer_store.h"
 #include "data/french_text.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFont>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QProcess>
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -338,6 +342,35 @@ bool paintFloor(const QList<vdn::RecordingPageWriter::Op>& ops, const QString& p
         }
     }
     return p.end();
+}
+
+double dumpFloor(const QString& address, QString* error) {
+    QString program = QStringLiteral("pg_dump");
+    QDir lib(QStringLiteral("/usr/lib/postgresql"));
+    QStringList versions = lib.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    std::sort(versions.begin(), versions.end(),
+              [](const QString& a, const QString& b) { return a.toInt() > b.toInt(); });
+    for (const QString& v : versions) {
+        const QString candidate = lib.filePath(v + QStringLiteral("/bin/pg_dump"));
+        if (QFile::exists(candidate)) {
+            program = candidate;
+            break;
+        }
+    }
+    QProcess dump;
+    dump.setProcessChannelMode(QProcess::SeparateChannels);
+    dump.setStandardOutputFile(QStringLiteral("/dev/null"));
+    QElapsedTimer t;
+    t.start();
+    dump.start(program, {QStringLiteral("--no-password"), QStringLiteral("--dbname"), address});
+    const bool finished = dump.waitForStarted() && dump.waitForFinished(-1);
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    if (!finished || dump.exitStatus() != QProcess::NormalExit || dump.exitCode() != 0) {
+        *error = program + QStringLiteral(" : ") +
+                 QString::fromLocal8Bit(dump.readAllStandardError()).trimmed();
+        return -1;
+    }
+    return ms;
 }
 
 } // namespace bench

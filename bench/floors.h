@@ -94,6 +94,12 @@ bool syncFile(const QString& path);
 // A plain copy of a file (read, write, fsync). False on failure.
 bool copyFloor(const QString& from, const QString& to);
 
+// The server's own dump of a database: pg_dump (the newest installed under
+// /usr/lib/postgresql, else the one on the PATH) writing the whole base in
+// its plain format to /dev/null. Its time in ms, or a negative value with
+// `error` set when it could not run.
+double dumpFloor(const QString& address, QString* error);
+
 // Draws the recorded operations with a bare QPainter on a QPdfWriter: the
 // same texts, boxes, lines and pages, A4 landscape, in twips.
 bool paintFloor(const QList<vdn::RecordingPageWriter::Op>& ops, const QString& pdf);
