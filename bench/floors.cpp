@@ -2,8 +2,8 @@
 
 #include "customers/customer_store.h"
 #include "data/french_text.h"
+#include "support/pg_cluster.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFont>
@@ -16,7 +16,6 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -345,18 +344,10 @@ bool paintFloor(const QList<vdn::RecordingPageWriter::Op>& ops, const QString& p
 }
 
 double dumpFloor(const QString& address, QString* error) {
-    QString program = QStringLiteral("pg_dump");
-    QDir lib(QStringLiteral("/usr/lib/postgresql"));
-    QStringList versions = lib.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    std::sort(versions.begin(), versions.end(),
-              [](const QString& a, const QString& b) { return a.toInt() > b.toInt(); });
-    for (const QString& v : versions) {
-        const QString candidate = lib.filePath(v + QStringLiteral("/bin/pg_dump"));
-        if (QFile::exists(candidate)) {
-            program = candidate;
-            break;
-        }
-    }
+    // The dump of the server that runs the base, else the one on the PATH.
+    const QString bin = vdn::test::PgCluster::binaries();
+    const QString program =
+        bin.isEmpty() ? QStringLiteral("pg_dump") : bin + QStringLiteral("/pg_dump");
     QProcess dump;
     dump.setProcessChannelMode(QProcess::SeparateChannels);
     dump.setStandardOutputFile(QStringLiteral("/dev/null"));

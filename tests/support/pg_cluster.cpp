@@ -24,8 +24,9 @@ namespace {
 // The role the tests connect as: the cluster's superuser.
 const QString Role = QStringLiteral("vordan_test");
 
-// The newest server installed under /usr/lib/postgresql/VERSION/bin.
-QString serverBinaries() {
+} // namespace
+
+QString PgCluster::binaries() {
     QDir lib(QStringLiteral("/usr/lib/postgresql"));
     QStringList versions = lib.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     QCollator numeric;
@@ -40,6 +41,8 @@ QString serverBinaries() {
     }
     return {};
 }
+
+namespace {
 
 int freePort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -93,7 +96,7 @@ bool PgCluster::runAsOwner(const QString& program, const QStringList& args, QStr
 }
 
 PgCluster::PgCluster(bool durable) : durable_(durable) {
-    bin_ = serverBinaries();
+    bin_ = binaries();
     if (bin_.isEmpty()) {
         error_ = QStringLiteral("no server under /usr/lib/postgresql/*/bin (Debian postgresql)");
         return;

@@ -41,6 +41,9 @@ public:
     // when it connects through TCP, as on a shop's network; other roles and
     // the socket stay without a password. False on failure.
     bool addPasswordRole(const QString& role, const QString& password);
+    // The newest server's programs: /usr/lib/postgresql/VERSION/bin holding
+    // initdb and pg_ctl; empty when none is installed.
+    static QString binaries();
     // The database name of an address made by newDatabase().
     static QString databaseOf(const QString& address);
 
