@@ -5,6 +5,7 @@
 #include "platform/clickable_label.h"
 #include "platform/twips.h"
 #include "widgets/pictures.h"
+#include "widgets/text_cell_delegate.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -230,6 +231,7 @@ void BallPanel::buildBalls(QVBoxLayout* ballsLayout) {
     DBGrid2->setAccessibleName(QStringLiteral("LE MATERIEL "));
     DBGrid2->setToolTip(QStringLiteral("LE MATERIEL "));
     DBGrid2->setModel(model_);
+    DBGrid2->setItemDelegate(new TextCellDelegate(DBGrid2));
     DBGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
     // Only the bag number accepts editing (the model refuses the others).

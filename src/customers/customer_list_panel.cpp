@@ -3,6 +3,7 @@
 #include "platform/whole_characters.h"
 
 #include "customers/customer_list_model.h"
+#include "widgets/text_cell_delegate.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -48,6 +49,7 @@ CustomerListPanel::CustomerListPanel(CustomerStore& store, QWidget* parent)
     model_->setObjectName(QStringLiteral("Data1"));
     DBGrid1 = named(new QTableView(gridGroup), "DBGrid1");
     DBGrid1->setModel(model_);
+    DBGrid1->setItemDelegate(new TextCellDelegate(DBGrid1));
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);

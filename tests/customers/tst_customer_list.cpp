@@ -6,6 +6,7 @@
 #include "customers/customer_record_panel.h"
 #include "data/globals.h"
 #include "drilling/drilling_sheet_panel.h"
+#include "widgets/text_cell_delegate.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -76,6 +77,8 @@ void TestCustomerList::opens_on_every_customer_by_name() {
     QVERIFY(!f.w->recordMode().entering());
     QCOMPARE(f.box("selnom")->text(), QString());
     QCOMPARE(f.gridCodes(), ByName);
+    for (const char* grid : {"DBGrid1", "DBGrid2"}) // cells drawn from kept shapes
+        QVERIFY(dynamic_cast<TextCellDelegate*>(f.find<QTableView>(grid)->itemDelegate()));
     QCOMPARE(f.gridColumn(CustomerColumn::State), (QStringList{"", "", "SUPPRIME", "", "", ""}));
     // The printout and the export follow the list: every customer, by name.
     QCOMPARE(f.exportedCodes(), ByName);
