@@ -399,15 +399,20 @@ int runWorkstation(const LoadOptions& options) {
             if (!openCustomer(code))
                 continue;
             auto* entry = client->findChild<QWidget*>(QStringLiteral("cmdmodif_fiche"));
-            auto* save = sheetPanel->findChild<QPushButton*>(QStringLiteral("cmdvalide_fiche"));
-            auto* comment = sheetPanel->findChild<QPlainTextEdit*>(QStringLiteral("txtcomm_doigt"));
-            if (!entry || !save || !comment || entry->isHidden()) {
+            if (!entry || entry->isHidden()) {
                 record.line({QStringLiteral("X"), QStringLiteral("fiche de %1").arg(code)});
                 continue;
             }
             record.time(OpenSheet, timed([&] { QTest::mouseClick(entry, Qt::LeftButton); }));
             if (sheetPanel->isHidden())
                 continue;
+            // The sheet's fields exist once a sheet has been opened.
+            auto* save = sheetPanel->findChild<QPushButton*>(QStringLiteral("cmdvalide_fiche"));
+            auto* comment = sheetPanel->findChild<QPlainTextEdit*>(QStringLiteral("txtcomm_doigt"));
+            if (!save || !comment) {
+                record.line({QStringLiteral("X"), QStringLiteral("fiche de %1").arg(code)});
+                continue;
+            }
             comment->setPlainText(token(QStringLiteral("Fiche P")));
             pause(between(300, 900));
             boxes.begin(QStringLiteral("fiche"));

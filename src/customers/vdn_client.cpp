@@ -103,8 +103,8 @@ VdnClient::~VdnClient() {
 }
 
 void VdnClient::installSheetPanel(QSqlDatabase db) {
-    // Built once: a panel of some thirty pick lists costs more to build than
-    // the rest of the window's load.
+    // Built once, its fields when a sheet is first opened: a panel of some
+    // thirty pick lists costs more to build than the rest of the window's load.
     if (Frame400) {
         Frame400->setDatabase(std::move(db));
         return;

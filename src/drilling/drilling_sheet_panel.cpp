@@ -39,19 +39,33 @@ DrillingSheetPanel::DrillingSheetPanel(const Services& services, QSqlDatabase db
     QFont f = font();
     f.setPointSize(8);
     setFont(f);
+}
 
-    form_ = std::make_unique<SheetForm>(this);
-    connect(form_->validateButton(), &QPushButton::clicked, this, &DrillingSheetPanel::validate);
-    connect(form_->printButton(), &ClickableLabel::clicked, this, &DrillingSheetPanel::print);
+SheetForm& DrillingSheetPanel::form() const {
+    if (form_)
+        return *form_;
+    // Some thirty pick lists cost more to build than the rest of the customer
+    // window: the form is built when a sheet is first opened, or looked at.
+    auto* self = const_cast<DrillingSheetPanel*>(this);
+    form_ = std::make_unique<SheetForm>(self);
+    connect(form_->validateButton(), &QPushButton::clicked, self, &DrillingSheetPanel::validate);
+    connect(form_->printButton(), &ClickableLabel::clicked, self, &DrillingSheetPanel::print);
     for (const auto& [a, b] : sheetExclusivePairs())
         for (int n : {a, b}) {
-            form_->combo(n)->installEventFilter(this);
-            form_->combo(n)->lineEdit()->installEventFilter(this);
+            form_->combo(n)->installEventFilter(self);
+            form_->combo(n)->lineEdit()->installEventFilter(self);
         }
-    connect(form_->versionList(), &QListWidget::currentRowChanged, this,
-            [this](int row) { row <= 0 ? showCurrentSheet() : showVersion(row - 1); });
-    connect(form_->currentSheetButton(), &QPushButton::clicked, this,
+    connect(form_->versionList(), &QListWidget::currentRowChanged, self,
+            [self](int row) { row <= 0 ? self->showCurrentSheet() : self->showVersion(row - 1); });
+    connect(form_->currentSheetButton(), &QPushButton::clicked, self,
             &DrillingSheetPanel::showCurrentSheet);
+    form_->setCustomerName(customerName_);
+    // Built on a panel already shown, the new fields are shown with it.
+    if (isVisible())
+        for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->testAttribute(Qt::WA_WState_ExplicitShowHide))
+                child->show();
+    return *form_;
 }
 
 DrillingSheetPanel::~DrillingSheetPanel() = default;
@@ -123,7 +137,9 @@ bool DrillingSheetPanel::startModify(const CurrentCustomer& customer) {
 }
 
 void DrillingSheetPanel::showCustomerName(const QString& name) {
-    form_->setCustomerName(name.trimmed());
+    customerName_ = name.trimmed();
+    if (form_)
+        form_->setCustomerName(customerName_);
 }
 
 Status DrillingSheetPanel::open(const CurrentCustomer& customer, Mode mode) {
@@ -134,19 +150,19 @@ Status DrillingSheetPanel::open(const CurrentCustomer& customer, Mode mode) {
         return driller.error();
     // Whatever version was shown, the sheet opens on its current state.
     shown_ = -1;
-    form_->setReadOnly(false);
-    form_->clearMarks();
-    form_->showVersionBanner(QString());
-    form_->setDrillerLine(drillerLine(*driller, services_.clock->today()));
+    form().setReadOnly(false);
+    form().clearMarks();
+    form().showVersionBanner(QString());
+    form().setDrillerLine(drillerLine(*driller, services_.clock->today()));
     showCustomerName(customer.displayName);
 
     // The 24 lists in one statement.
     QList<PickListFill> fills;
     for (const SheetFillStep& step : sheetFillSteps())
-        fills.append({step.code, form_->combos(step.fields)});
+        fills.append({step.code, form().combos(step.fields)});
     if (Status s = fillTextPickLists(params_, fills); !s)
         return s;
-    form_->clearForNewSheet();
+    form().clearForNewSheet();
 
     if (mode == Mode::Modify) {
         Result<std::optional<SheetRecord>> sheet = sheets_.load(customer.code);
@@ -157,10 +173,10 @@ Status DrillingSheetPanel::open(const CurrentCustomer& customer, Mode mode) {
                                     QStringLiteral("Aucun enregistrement en cours : le client %1 "
                                                    "n'a pas de fiche de perçage")
                                         .arg(customer.code));
-        form_->show(**sheet);
+        form().show(**sheet);
         basis_ = **sheet;
     } else {
-        basis_ = form_->read(customer.code);
+        basis_ = form().read(customer.code);
         basis_.revision.reset();
     }
     customer_ = customer;
@@ -178,7 +194,7 @@ Status DrillingSheetPanel::loadVersions() {
     if (!versions)
         return versions.error();
     versions_ = std::move(*versions);
-    QListWidget* list = form_->versionList();
+    QListWidget* list = form().versionList();
     const QSignalBlocker quiet(list);
     list->clear();
     list->addItem(currentSheetEntry());
@@ -189,8 +205,8 @@ Status DrillingSheetPanel::loadVersions() {
 }
 
 void DrillingSheetPanel::chooseListRow(int row) {
-    const QSignalBlocker quiet(form_->versionList());
-    form_->versionList()->setCurrentRow(row);
+    const QSignalBlocker quiet(form().versionList());
+    form().versionList()->setCurrentRow(row);
 }
 
 void DrillingSheetPanel::showVersion(int index) {
@@ -216,19 +232,19 @@ void DrillingSheetPanel::showVersion(int index) {
         return;
     }
     if (shown_ < 0) {
-        current_ = form_->shown(customer_.code);
-        currentDrillerLine_ = form_->drillerLineText();
+        current_ = form().shown(customer_.code);
+        currentDrillerLine_ = form().drillerLineText();
     }
     shown_ = index;
-    form_->clearForNewSheet();
-    form_->show(**sheet);
+    form().clearForNewSheet();
+    form().show(**sheet);
     if (before->has_value())
-        form_->markChanges(**sheet, **before);
+        form().markChanges(**sheet, **before);
     else
-        form_->clearMarks();
-    form_->setReadOnly(true);
-    form_->setDrillerLine(SheetForm::drillerLine(version.driller));
-    form_->showVersionBanner(versionBanner(version, index == 0));
+        form().clearMarks();
+    form().setReadOnly(true);
+    form().setDrillerLine(SheetForm::drillerLine(version.driller));
+    form().showVersionBanner(versionBanner(version, index == 0));
     chooseListRow(index + 1);
 }
 
@@ -237,17 +253,17 @@ void DrillingSheetPanel::showCurrentSheet() {
     if (shown_ < 0)
         return;
     shown_ = -1;
-    form_->clearMarks();
-    form_->clearForNewSheet();
-    form_->show(current_);
-    form_->setReadOnly(false);
-    form_->setDrillerLine(currentDrillerLine_);
-    form_->showVersionBanner(QString());
+    form().clearMarks();
+    form().clearForNewSheet();
+    form().show(current_);
+    form().setReadOnly(false);
+    form().setDrillerLine(currentDrillerLine_);
+    form().showVersionBanner(QString());
 }
 
 void DrillingSheetPanel::focusFirstField() {
     if (isVisible()) {
-        form_->combo(8)->setFocus(Qt::OtherFocusReason);
+        form().combo(8)->setFocus(Qt::OtherFocusReason);
         focusPending_ = false;
     } else {
         // A hidden widget takes no focus: it goes to field 8 when the window shows the panel.
@@ -256,7 +272,7 @@ void DrillingSheetPanel::focusFirstField() {
 }
 
 void DrillingSheetPanel::showEvent(QShowEvent* event) {
-    form_->drawDiagram();
+    form().drawDiagram();
     QFrame::showEvent(event);
     if (focusPending_)
         focusFirstField();
@@ -274,7 +290,7 @@ void DrillingSheetPanel::validate() {
         return;
     }
     SheetValidation validation(services_, params_, sheets_);
-    switch (validation.run(*form_, customer_, *driller, basis_.revision, this)) {
+    switch (validation.run(form(), customer_, *driller, basis_.revision, this)) {
     case SheetValidation::Outcome::Refused:
         emit cancelRequested();
         break;
@@ -302,7 +318,7 @@ void DrillingSheetPanel::afterSave(const SheetRecord& written) {
 bool DrillingSheetPanel::hasUnsavedEntry() const {
     if (!ready_ || shown_ >= 0)
         return false;
-    for (const FieldReadings& f : sheetReadings(basis_, form_->read(customer_.code), basis_))
+    for (const FieldReadings& f : sheetReadings(basis_, form().read(customer_.code), basis_))
         if (f.typed != f.shown)
             return true;
     return false;
@@ -312,7 +328,7 @@ void DrillingSheetPanel::resolveChangedElsewhere(const QString& driller) {
     const QString saving = QStringLiteral("Enregistrement de la fiche de perçage");
     // What the entry began from, then the version it was last merged with.
     SheetRecord shown = basis_;
-    SheetRecord entry = form_->read(customer_.code);
+    SheetRecord entry = form().read(customer_.code);
     QStringList keptFromOther;
     for (;;) {
         Result<std::optional<SheetRecord>> now = sheets_.load(customer_.code);
@@ -344,7 +360,7 @@ void DrillingSheetPanel::resolveChangedElsewhere(const QString& driller) {
                                 &version);
         if (s) {
             // The form shows what was written, the other workstation's fields included.
-            form_->show(entry);
+            form().show(entry);
             entry.revision = version;
             afterSave(entry);
             if (!keptFromOther.isEmpty())
@@ -362,7 +378,7 @@ void DrillingSheetPanel::print() {
     if (!printer_)
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     // Named before the dialog shows, which offers a PDF file named after the job.
-    printer_->setDocName(sheetTitle(form_->customerName()));
+    printer_->setDocName(sheetTitle(form().customerName()));
     Result<bool> chosen = chooser_(*printer_, this);
     if (!chosen || !*chosen) {
         // Cancel ends the print without a message; any other failure is reported.
@@ -372,7 +388,7 @@ void DrillingSheetPanel::print() {
         return;
     }
     BusyPointer busy(*services_.pointer);
-    form_->drawDiagram();
+    form().drawDiagram();
     if (Status s = printSheet(*this, *printer_); !s) {
         erreur_donnees(s.error(), services_, this);
         printer_->setPageOrientation(QPageLayout::Portrait);
@@ -389,7 +405,7 @@ bool DrillingSheetPanel::eventFilter(QObject* watched, QEvent* event) {
             const int number = combo->objectName().mid(QStringLiteral("Combo").size()).toInt();
             const std::optional<int> partner = sheetExclusivePartner(number);
             if (partner && !combo->currentText().isEmpty())
-                form_->combo(*partner)->setEditText(QString());
+                form().combo(*partner)->setEditText(QString());
         }
     }
     return QFrame::eventFilter(watched, event);

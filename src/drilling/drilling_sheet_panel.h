@@ -82,8 +82,8 @@ public:
     // Replaces the print dialog (the program's print set-up, or a script in tests).
     void setPrinterChooser(PrinterChooser chooser) { chooser_ = std::move(chooser); }
 
-    SheetForm& form() { return *form_; }
-    const SheetForm& form() const { return *form_; }
+    // The sheet's fields, built on first use.
+    SheetForm& form() const;
     bool isReady() const { return ready_; }
     // Whether the current sheet shows an entry differing from the sheet as
     // opened or last saved (a version of the past is never an entry).
@@ -140,7 +140,8 @@ private:
     ParamStore params_;
     SheetStore sheets_;
     SheetHistoryStore history_;
-    std::unique_ptr<SheetForm> form_;
+    mutable std::unique_ptr<SheetForm> form_;
+    QString customerName_;
     PrinterChooser chooser_;
     std::unique_ptr<QPrinter> printer_;
     // The customer the open sheet belongs to, fixed when it was opened.

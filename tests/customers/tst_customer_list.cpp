@@ -203,6 +203,9 @@ void TestCustomerList::row_click_opens_the_customer_on_the_ball_panel() {
     for (int i = 0; i < 8; ++i)
         QCOMPARE(f.find<QLabel>(qPrintable(QStringLiteral("lbl_%1").arg(i + 1)))->text(),
                  summary.at(i));
+    // The sheet's fields are built when first looked at, with the name already there.
+    QVERIFY(!f.w->findChild<QLabel*>("Label25"));
+    f.find<DrillingSheetPanel>("Frame400")->form();
     QCOMPARE(f.find<QLabel>("Label25")->text(), QStringLiteral("M. DUPONT JEAN"));
     // The history ball counts: a new ball comes after it.
     QCOMPARE(f.addBallLine(), QStringLiteral("005"));

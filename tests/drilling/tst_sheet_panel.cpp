@@ -58,6 +58,8 @@ void TestSheetPanel::numbered_lists_before_opening() {
     DrillingSheetPanel panel(f.services(), c->db());
     QCOMPARE(panel.objectName(), QStringLiteral("Frame400"));
     QCOMPARE(panel.palette().color(QPalette::Window), QColor(192, 192, 255));
+    QCOMPARE(panel.findChildren<QComboBox*>().size(), 0); // built when first looked at
+    panel.form();
     QCOMPARE(panel.findChildren<QComboBox*>().size(), 28);
     for (const SheetField& field : sheetFieldList()) {
         QComboBox* combo = comboOf(&panel, field.number);
