@@ -13,7 +13,7 @@ class Progress;
 
 // The schema version this program writes, kept in PRAGMA user_version (in
 // the table vdn_version on a server).
-constexpr int SchemaVersion = 7;
+constexpr int SchemaVersion = 8;
 
 // Field names of the five tables, in their stored order.
 QStringList specifFields();

@@ -424,7 +424,8 @@ void TestListOrder::older_file_gets_the_list_indexes() {
     QCOMPARE(
         test::column(*c, QStringLiteral("SELECT name FROM pragma_index_info('strclient_nom')")),
         (QStringList{"clt_nom_k1", "clt_nom_k2", "clt_cod", "clt_nom", "clt_ad1", "clt_cp",
-                     "clt_vil", "clt_tel", "clt_gsm", "clt_etat", "clt_vil_k1", "clt_vil_k2"}));
+                     "clt_vil", "clt_tel", "clt_gsm", "clt_etat", "clt_vil_k1", "clt_vil_k2",
+                     "clt_tel_k", "clt_gsm_k", "clt_fax_k"}));
     QCOMPARE(
         test::column(*c, QStringLiteral("SELECT name FROM pragma_index_info('strclient_vil')")),
         (QStringList{"clt_vil_k1", "clt_vil_k2", "clt_cod"}));
