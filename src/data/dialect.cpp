@@ -176,6 +176,64 @@ private:
     bool stepping_ = false; // the statement stands on a row stepped here
 };
 
+// The server's result behind a query's current row, or null on another driver.
+const PGresult* resultOf(const QSqlQuery& query) {
+    const QSqlResult* result = query.result();
+    if (!result)
+        return nullptr;
+    const QVariant handle = result->handle();
+    if (handle.isValid() && (qstrcmp(handle.typeName(), "pg_result*") == 0 ||
+                             qstrcmp(handle.typeName(), "PGresult*") == 0))
+        return *static_cast<PGresult* const*>(handle.constData());
+    return nullptr;
+}
+
+// The rows of a server query, their texts taken as UTF-8 (the connection's
+// encoding) from the result the driver holds rather than converted to UTF-16
+// and wrapped in variants by it. The driver reads each row; a forward-only
+// query's result holds that row alone. The column types the driver gives as
+// text (text, varchar, char) are given as bytes; the others through value().
+class ResultRowSource final : public QueryRowSource {
+public:
+    explicit ResultRowSource(QSqlQuery& query) : QueryRowSource(query) {}
+
+    bool next() override {
+        result_ = nullptr;
+        if (!QueryRowSource::next())
+            return false;
+        result_ = resultOf(query_);
+        row_ = query_.isForwardOnly() ? 0 : query_.at();
+        if (result_ && (row_ < 0 || row_ >= PQntuples(result_)))
+            result_ = nullptr;
+        return true;
+    }
+
+    std::optional<QByteArrayView> utf8(int column) const override {
+        if (!isText(column) || PQgetisnull(result_, row_, column))
+            return std::nullopt;
+        return QByteArrayView(PQgetvalue(result_, row_, column),
+                              PQgetlength(result_, row_, column));
+    }
+
+    bool isNull(int column) const override {
+        if (!result_ || column < 0 || column >= PQnfields(result_))
+            return QueryRowSource::isNull(column);
+        return PQgetisnull(result_, row_, column);
+    }
+
+private:
+    bool isText(int column) const {
+        if (!result_ || column < 0 || column >= PQnfields(result_))
+            return false;
+        // text, char(n), varchar(n)
+        const Oid type = PQftype(result_, column);
+        return type == 25 || type == 1042 || type == 1043;
+    }
+
+    const PGresult* result_ = nullptr;
+    int row_ = 0;
+};
+
 // The SQLSTATE of a server failure. A failure to connect, or a connection
 // lost, comes from the client library without one: its text tells the
 // missing database and the refused role from the server out of reach.
@@ -461,6 +519,10 @@ class PostgresDialect final : public Dialect {
 public:
     QString engine() const override { return QStringLiteral("QPSQL"); }
     bool isServer() const override { return true; }
+
+    std::unique_ptr<RowSource> bulkRead(QSqlQuery& query) const override {
+        return std::make_unique<ResultRowSource>(query);
+    }
 
     bool connectionLost(const QSqlDriver* driver, bool marked) const override {
         if (!driver)
