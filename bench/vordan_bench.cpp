@@ -152,8 +152,15 @@ void onSignal(int) {
         ::kill(passUnderWay, SIGTERM);
 }
 
+long peakResidentKiB();
+
 void addRow(const QString& operation, double value, std::optional<double> floor, double limitMs,
             double maxRatio, const QString& targetText, const ActionTally* tally = nullptr) {
+    // With VORDAN_BENCH_MEMOIRE set, the process's peak so far after each
+    // row: which action raised it.
+    if (qEnvironmentVariableIsSet("VORDAN_BENCH_MEMOIRE"))
+        std::fprintf(stderr, "mémoire après « %s » : %ld Kio\n", operation.toUtf8().constData(),
+                     peakResidentKiB());
     measures.append({operation, value, floor, limitMs, maxRatio, targetText});
     if (tally && !tally->run.isEmpty()) {
         measures.last().run = tally->medianRun();
@@ -234,7 +241,10 @@ const char* const Usage =
     "  --latence MS          mesure aussi par TCP à travers un relais qui ajoute\n"
     "                        MS millisecondes d'aller-retour\n"
     "  --relais-seul H:P     ne lance que le relais vers H:P (avec --latence)\n"
-    "  --aide                affiche cette aide\n";
+    "  --aide                affiche cette aide\n"
+    "\n"
+    "Avec la variable VORDAN_BENCH_MEMOIRE définie, chaque passe écrit sur la\n"
+    "sortie d'erreur sa mémoire résidente maximale après chaque mesure.\n";
 
 Options parse(const QStringList& args) {
     Options o;
