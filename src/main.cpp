@@ -13,6 +13,7 @@
 #include "data/server_address.h"
 #include "data/transfer.h"
 #include "platform/clock.h"
+#include "platform/console.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
 #include "platform/print_dialog.h"
@@ -34,8 +35,11 @@
 namespace {
 
 void printErr(const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stderr);
-    std::fputs("\n", stderr);
+    vdn::console::write(stderr, text + QLatin1Char('\n'));
+}
+
+void printOut(const QString& text) {
+    vdn::console::write(stdout, text + QLatin1Char('\n'));
 }
 
 int runCreate(const vdn::CreateOptions& options) {
@@ -49,7 +53,7 @@ int runCreate(const vdn::CreateOptions& options) {
     const QString where = vdn::Dialect::at(options.folder).isServer()
                               ? vdn::shownAddress(options.folder)
                               : QDir(options.folder).absoluteFilePath(QStringLiteral("vordan.mdb"));
-    std::printf("%s\n", QStringLiteral("Base créée : %1").arg(where).toLocal8Bit().constData());
+    printOut(QStringLiteral("Base créée : %1").arg(where));
     return 0;
 }
 
@@ -71,27 +75,23 @@ int runTransfer(const QString& from, const QString& to) {
         printErr(QStringLiteral("Rien n'a été écrit dans la base de destination."));
         return 1;
     }
-    std::printf("%s\n", QStringLiteral("Base copiée de %1 vers %2 :")
-                            .arg(vdn::shownAddress(vdn::databaseAt(from)),
-                                 vdn::shownAddress(vdn::databaseAt(to)))
-                            .toLocal8Bit()
-                            .constData());
+    printOut(
+        QStringLiteral("Base copiée de %1 vers %2 :")
+            .arg(vdn::shownAddress(vdn::databaseAt(from)), vdn::shownAddress(vdn::databaseAt(to))));
     for (const vdn::TableCount& c : *counts)
-        std::printf("  %-12s %lld lignes\n", c.table.toLocal8Bit().constData(),
-                    static_cast<long long>(c.rows));
+        printOut(QStringLiteral("  %1 %2 lignes").arg(c.table, -12).arg(c.rows));
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+    vdn::console::useParentConsole();
+    const QStringList args = vdn::console::arguments(argc, argv);
     const vdn::CommandLine cl = vdn::parseCommandLine(args);
     switch (cl.action) {
     case vdn::CommandLine::Action::Help:
-        std::fputs(vdn::usageText().toLocal8Bit().constData(), stdout);
+        vdn::console::write(stdout, vdn::usageText());
         return 0;
     case vdn::CommandLine::Action::Error:
         printErr(cl.error);
@@ -145,6 +145,11 @@ int main(int argc, char* argv[]) {
     // (its "Quitter" leaves the start-up to say what is missing).
     if (vdn::firstStartWanted(QCoreApplication::applicationDirPath(), vdn::userConfigFolder()))
         vdn::runFirstStart(boxes, vdn::userConfigFolder());
+    // SQLite on another computer's share is safe for one workstation only.
+    if (const QString risky = vdn::networkBaseQuestion(QCoreApplication::applicationDirPath(),
+                                                       vdn::userConfigFolder());
+        !risky.isEmpty() && !boxes.question(nullptr, risky))
+        return 0;
     // A database of an older version is brought up to date at opening: a
     // long upgrade shows its progress, without "Annuler".
     vdn::Result<vdn::StartupInfo> info = vdn::DataError();

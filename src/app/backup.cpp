@@ -6,6 +6,7 @@
 #include "data/server_address.h"
 #include "data/sqlite_copy.h"
 #include "data/transfer.h"
+#include "platform/file_system.h"
 #include "platform/progress.h"
 
 #include <QDir>
@@ -15,12 +16,7 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
-#include <cstdio>
 #include <memory>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace vdn {
 
@@ -49,8 +45,10 @@ QString systemReason(int err) {
         return QStringLiteral("plus de place sur le disque");
     case EFBIG:
         return QStringLiteral("fichier trop gros pour ce disque");
+#ifdef EDQUOT
     case EDQUOT:
         return QStringLiteral("quota du disque dépassé");
+#endif
     case EACCES:
     case EPERM:
         return QStringLiteral("accès refusé");
@@ -96,25 +94,7 @@ QFileInfo patternInfo(const QString& base) {
 // listing's own failure is returned as the system's error number, so that a
 // folder that cannot be read is never taken for one without data files.
 int listFolder(const QString& folder, QStringList* names) {
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return errno;
-    int err = 0;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (!entry) {
-            err = errno;
-            break;
-        }
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name == QLatin1String(".") || name == QLatin1String(".."))
-            continue;
-        if (QFileInfo(QDir(folder).filePath(name)).isFile())
-            names->append(name);
-    }
-    ::closedir(dir);
-    return err;
+    return files::listFiles(folder, names);
 }
 
 FolderLister& folderLister() {
@@ -125,19 +105,16 @@ FolderLister& folderLister() {
 // Renames over an existing file in one step (the previous backup stays whole
 // until the new one replaces it).
 bool replaceFile(const QString& from, const QString& to, QString* error) {
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return true;
-    *error = systemReason(errno);
-    return false;
+    if (const int err = files::replace(from, to); err != 0) {
+        *error = systemReason(err);
+        return false;
+    }
+    return true;
 }
 
 // Makes the renames themselves durable before the user pulls the drive out.
 void syncFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
+    files::flushFolder(folder);
 }
 
 // Copies what is left of `in` into the open file `out` and puts it on the
@@ -153,17 +130,11 @@ QString copyBytes(QFile& in, int out) {
             break;
         // Straight to the file, so that the system's reason for a failure
         // (a full drive) is the one reported.
-        for (qint64 done = 0; done < n;) {
-            const ssize_t w = ::write(out, buffer.constData() + done, size_t(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                return cannotWrite(systemReason(w < 0 ? errno : ENOSPC));
-            done += w;
-        }
+        if (const int err = files::writeAll(out, buffer.constData(), n); err != 0)
+            return cannotWrite(systemReason(err));
     }
-    if (::fsync(out) != 0)
-        return cannotWrite(systemReason(errno));
+    if (const int err = files::flushDescriptor(out); err != 0)
+        return cannotWrite(systemReason(err));
     return {};
 }
 
@@ -263,6 +234,8 @@ QString copyFile(const QString& from, const QString& to) {
         return error;
     // The temporary file is private; the backup gets the original's rights.
     out.setPermissions(in.permissions());
+    // Closed first: an open file cannot be renamed on every system.
+    out.close();
     QString error;
     if (!replaceFile(out.fileName(), to, &error))
         return cannotWrite(error);

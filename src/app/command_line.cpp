@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "data/server_address.h"
+#include "platform/places.h"
 
 namespace vdn {
 
@@ -9,7 +10,7 @@ QString usageText() {
         "Utilisation :\n"
         "  vordan\n"
         "      démarre VORDAN sur la base désignée par CHEMIN.QZ (dossier du programme,\n"
-        "      puis $XDG_CONFIG_HOME/vordan/, par défaut ~/.config/vordan/).\n"
+        "      puis %1).\n"
         "  vordan --creer-base DOSSIER [--magasin NOM] [--licence NUMERO] [--demo]\n"
         "      crée la base DOSSIER/vordan.mdb avec ses listes de valeurs de départ ;\n"
         "      --magasin : nom du magasin (titre et impressions),\n"
@@ -18,7 +19,7 @@ QString usageText() {
         "      Une base existante n'est jamais remplacée.\n"
         "  vordan --creer-base postgresql://[ROLE@]SERVEUR[:PORT]/BASE [--magasin NOM] ...\n"
         "      crée les tables de VORDAN dans une base vide d'un serveur PostgreSQL (13 ou\n"
-        "      plus récent) ; le mot de passe se met dans ~/.pgpass, jamais dans l'adresse.\n"
+        "      plus récent) ; le mot de passe se met dans %2, jamais dans l'adresse.\n"
         "  vordan --transferer SOURCE DESTINATION\n"
         "      copie toute une base (un dossier écrit comme la première ligne de CHEMIN.QZ,\n"
         "      ou une adresse postgresql://) dans une base vide : un dossier sans\n"
@@ -34,7 +35,8 @@ QString usageText() {
         "      CHEMIN.QZ : tout ou rien, doublons ignorés ; --essai donne le rapport sans\n"
         "      rien écrire ; le rapport s'affiche sur la sortie d'erreur.\n"
         "  vordan --aide | --help\n"
-        "      affiche cette aide.\n");
+        "      affiche cette aide.\n")
+        .arg(places::userSettingsFolderHint(), places::passwordFileHint());
 }
 
 CommandLine parseCommandLine(const QStringList& arguments) {

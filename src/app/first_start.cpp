@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "data/connection.h"
 #include "data/database_creator.h"
+#include "platform/places.h"
 #include "data/globals.h"
 #include "data/schema.h"
 #include "data/server_address.h"
@@ -55,12 +56,7 @@ bool firstStartWanted(const QString& programFolder, const QString& configFolder)
            platform != QLatin1String("minimal");
 }
 
-QString defaultDataFolder() {
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    return base + QStringLiteral("/vordan");
-}
+QString defaultDataFolder() { return places::userDataFolder(); }
 
 FirstStartDialog::FirstStartDialog(MessageBoxes& boxes, const QString& configFolder,
                                    QWidget* parent)

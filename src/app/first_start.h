@@ -19,7 +19,7 @@ class MessageBoxes;
 // VORDAN_PREMIER_DEMARRAGE=1.
 bool firstStartWanted(const QString& programFolder, const QString& configFolder);
 
-// $XDG_DATA_HOME/vordan, or ~/.local/share/vordan: where a new database goes
+// The user's data folder for VORDAN (see places::userDataFolder): where a new database goes
 // unless the user chooses another folder.
 QString defaultDataFolder();
 

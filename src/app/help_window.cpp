@@ -58,7 +58,7 @@ QString guideFolder() {
     if (const QString env = qEnvironmentVariable("VORDAN_GUIDE"); !env.isEmpty())
         candidates << env;
     const QString app = QCoreApplication::applicationDirPath();
-    candidates << app + QStringLiteral("/../share/vordan/guide")
+    candidates << app + QStringLiteral("/guide") << app + QStringLiteral("/../share/vordan/guide")
                << app + QStringLiteral("/../docs/guide")
                << app + QStringLiteral("/../../docs/guide");
     for (const QString& c : candidates)

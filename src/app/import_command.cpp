@@ -1,4 +1,5 @@
 #include "app/import_command.h"
+#include "platform/console.h"
 
 #include "app/path_file.h"
 #include "data/connection.h"
@@ -19,8 +20,7 @@ namespace vdn {
 namespace {
 
 void say(const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stderr);
-    std::fputs("\n", stderr);
+    console::write(stderr, text + QLatin1Char('\n'));
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "app/path_file.h"
 
 #include "data/server_address.h"
+#include "import/import_text.h"
+#include "platform/places.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,10 +17,7 @@ constexpr qsizetype MaxLineBytes = 4096;
 } // namespace
 
 QString userConfigFolder() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/vordan");
+    return places::userSettingsFolder();
 }
 
 QString findPathFile(const QString& programFolder, const QString& configFolder) {
@@ -58,9 +57,13 @@ Result<QString> parsePathFile(const QByteArray& content, const QString& fileName
     }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(line);
-    // A file written by an older Windows installation is not UTF-8.
-    if (utf8.hasError())
-        text = QString::fromLatin1(line);
+    // A file written by a Windows editor or an older installation is in the
+    // Windows code page, not UTF-8.
+    if (utf8.hasError()) {
+        TextEncoding windows = TextEncoding::Windows1252;
+        QString unused;
+        text = decodeText(line, windows, unused).value_or(QString::fromLatin1(line));
+    }
     text = text.trimmed();
     // "http://…" or a misspelt server address is no folder: read as one, it
     // would make a local base under "./http:/…".

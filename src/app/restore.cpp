@@ -1,5 +1,7 @@
 #include "app/restore.h"
 #include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/file_system.h"
 #include "platform/progress.h"
 #include "platform/terminal_progress.h"
 
@@ -22,8 +24,6 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
-
-#include <unistd.h>
 
 namespace vdn {
 
@@ -74,17 +74,16 @@ bool removeIfThere(const QString& path) {
     return !QFileInfo::exists(path) || QFile::remove(path);
 }
 
-// rename(2): replaces the target in one step. Empty, or the system's reason.
+// Replaces the target in one step. Empty, or the system's reason.
 QString renameOver(const QString& from, const QString& to) {
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return {};
-    return QString::fromLocal8Bit(std::strerror(errno));
+    const int err = files::replace(from, to);
+    return err == 0 ? QString() : files::systemReason(err);
 }
 
 // A second name for `file` that leaves it in place: a hard link, or a copy
 // where the drive has none. Empty, or the reason.
 QString keepAside(const QString& file, const QString& copy) {
-    if (::link(QFile::encodeName(file).constData(), QFile::encodeName(copy).constData()) == 0)
+    if (files::link(file, copy) == 0)
         return {};
     QFile in(file);
     if (in.copy(copy))
@@ -481,10 +480,10 @@ int runRestoreCommand(const QString& backupFolder) {
                                       backupFolder, QDateTime::currentDateTime(), &progress);
     }
     if (!outcome) {
-        std::fprintf(stderr, "%s\n", outcome.error().text.toLocal8Bit().constData());
+        console::write(stderr, outcome.error().text + QLatin1Char('\n'));
         return 1;
     }
-    std::printf("%s\n", restoreEndMessage(*outcome).toLocal8Bit().constData());
+    console::write(stdout, restoreEndMessage(*outcome) + QLatin1Char('\n'));
     return 0;
 }
 

@@ -1,4 +1,5 @@
 #include "app/startup.h"
+#include "platform/network_folder.h"
 
 #include "app/path_file.h"
 #include "data/connection.h"
@@ -53,6 +54,25 @@ DataError withPathHint(DataError error, const QString& base, const QString& path
 QString upgradeProgressText() {
     return QStringLiteral("Mise à jour de la base de données pour cette version de VORDAN.\n"
                           "La mise à jour ne peut pas être interrompue.");
+}
+
+QString networkBaseQuestion(const QString& programFolder, const QString& configFolder) {
+    const QString pathFile = findPathFile(programFolder.trimmed(), configFolder);
+    if (pathFile.isEmpty())
+        return {};
+    const Result<QString> base = readPathFile(pathFile);
+    if (!base || Dialect::at(*base).isServer())
+        return {};
+    const QString folder = QFileInfo(databasePath(*base)).absolutePath();
+    if (!isNetworkFolder(folder))
+        return {};
+    return QStringLiteral(
+               "La base de données est dans un dossier réseau (%1).\r\n\r\n"
+               "Une base SQLite sur un partage réseau peut être abîmée quand deux postes "
+               "l'utilisent en même temps. Pour plusieurs postes, installez le serveur de la "
+               "boutique et choisissez « Se connecter au serveur de la boutique » au premier "
+               "démarrage.\r\n\r\nUtiliser quand même cette base, sur ce seul poste ?")
+        .arg(QDir::toNativeSeparators(folder));
 }
 
 Result<StartupInfo> startUp(const QString& programFolder, const QString& configFolder,

@@ -35,6 +35,11 @@ QString mainTitle(const QString& shopName, const QString& licence);
 Result<StartupInfo> startUp(const QString& programFolder, const QString& configFolder,
                             Progress* upgrade = nullptr);
 
+// The question to ask before opening an SQLite base kept on a network share
+// (a mapped drive, \\server\share, an NFS or SMB mount), or an empty text when
+// the path file names no such base.
+QString networkBaseQuestion(const QString& programFolder, const QString& configFolder);
+
 // What the progress window says while a database is brought up to date:
 // it cannot be stopped once it writes.
 QString upgradeProgressText();

@@ -7,6 +7,7 @@
 #include "data/server_address.h"
 #include "data/shop_store.h"
 #include "data/starter_data.h"
+#include "platform/file_system.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -16,9 +17,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace vdn {
 
@@ -54,23 +52,14 @@ DataError alreadyThere(const QString& path) {
 
 // Renames `from` to `to` unless `to` exists, in one step.
 Status placeWithoutReplacing(const QString& from, const QString& to) {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0)
+    const int err = files::placeWithoutReplacing(from, to);
+    if (err == 0)
         return {};
-    // A file system without that rename: a second name, which fails as
-    // well on an existing file, then the first one goes.
-    if ((errno == EINVAL || errno == ENOSYS) &&
-        ::link(source.constData(), target.constData()) == 0) {
-        ::unlink(source.constData());
-        return {};
-    }
-    if (errno == EEXIST)
+    if (err == EEXIST)
         return alreadyThere(to);
-    return DataError::other(errnum::FileAccess,
-                            QStringLiteral("Impossible de nommer la base %1 : %2")
-                                .arg(to, QString::fromLocal8Bit(std::strerror(errno))));
+    return DataError::other(
+        errnum::FileAccess,
+        QStringLiteral("Impossible de nommer la base %1 : %2").arg(to, files::systemReason(err)));
 }
 
 } // namespace

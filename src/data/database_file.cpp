@@ -25,7 +25,7 @@ struct Handle {
 };
 
 bool openRaw(Handle& h, const QString& path, int flags) {
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &h.db, flags, nullptr);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h.db, flags, nullptr);
     if (rc == SQLITE_OK)
         sqlite3_busy_timeout(h.db, Connection::busyTimeoutMs());
     return rc == SQLITE_OK;

@@ -1,5 +1,7 @@
 #include "data/server_address.h"
 
+#include "platform/places.h"
+
 #include <QList>
 
 #include <libpq-fe.h>
@@ -144,10 +146,11 @@ DataError refusal(Secret kind) {
     return DataError::other(
         BadAddress, QStringLiteral("L'adresse du serveur de base de données contient un mot de "
                                    "passe : VORDAN ne le lit pas là. Retirez-le de l'adresse et "
-                                   "écrivez-le dans le fichier ~/.pgpass (droits 0600, une ligne "
+                                   "écrivez-le dans le fichier %1 (droits 0600, une ligne "
                                    "serveur:port:base:utilisateur:mot_de_passe), dans le fichier "
                                    "nommé par la variable PGPASSFILE, ou dans la variable "
-                                   "PGPASSWORD."));
+                                   "PGPASSWORD.")
+                        .arg(places::passwordFileHint()));
 }
 
 // libpq reads its scheme in lower case only.

@@ -3,6 +3,8 @@
 #include "data/server_address.h"
 #include "data/shop_store.h"
 
+#include "platform/places.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -198,13 +200,7 @@ bool passwordFileCanHold(const QString& value) {
 }
 
 QString passwordFilePath() {
-    const QString named = qEnvironmentVariable("PGPASSFILE");
-    if (!named.isEmpty())
-        return named;
-    QString home = qEnvironmentVariable("HOME");
-    if (home.isEmpty())
-        home = QDir::homePath();
-    return QDir(home).filePath(QStringLiteral(".pgpass"));
+    return places::passwordFile();
 }
 
 Status savePassword(const ServerLogin& login, const QString& password) {

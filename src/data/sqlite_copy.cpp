@@ -1,6 +1,7 @@
 #include "data/sqlite_copy.h"
 
 #include "data/connection.h"
+#include "platform/file_system.h"
 #include "platform/progress.h"
 
 #include <QFile>
@@ -11,9 +12,6 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace vdn {
 
@@ -80,7 +78,8 @@ struct SourceRead {
 DatabaseCopy copyDatabase(sqlite3* source, const QString& target, Progress* progress) {
     if (!source)
         return failure(DatabaseCopy::Outcome::WriteFailed, nullptr, SQLITE_MISUSE);
-    const QByteArray targetName = QFile::encodeName(target);
+    // SQLite takes its file names in UTF-8 on every system.
+    const QByteArray targetName = target.toUtf8();
     sqlite3* raw = nullptr;
     const int opened = sqlite3_open_v2(targetName.constData(), &raw,
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -144,16 +143,13 @@ DatabaseCopy copyDatabase(sqlite3* source, const QString& target, Progress* prog
         return failure(DatabaseCopy::Outcome::WriteFailed, dest.get(), closed);
     dest.release();
     // The copy is ours alone, so a descriptor on it is safe.
-    const int fd = ::open(targetName.constData(), O_RDWR);
     DatabaseCopy c;
-    if (fd < 0 || ::fsync(fd) != 0) {
+    if (const int err = files::flushFile(target); err != 0) {
         c.outcome = DatabaseCopy::Outcome::WriteFailed;
         c.code = SQLITE_IOERR;
-        c.systemError = errno;
-        c.detail = QString::fromLocal8Bit(std::strerror(errno));
+        c.systemError = err;
+        c.detail = files::systemReason(err);
     }
-    if (fd >= 0)
-        ::close(fd);
     return c;
 }
 

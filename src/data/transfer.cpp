@@ -9,6 +9,7 @@
 #include "data/statement.h"
 #include "data/text.h"
 #include "data/upgrade_lock.h"
+#include "platform/file_system.h"
 #include "platform/progress.h"
 
 #include <QFile>
@@ -24,9 +25,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace vdn {
 
@@ -480,13 +478,10 @@ Status snapshotToFile(Connection& from, const QString& file, Progress* progress)
     if (status) {
         // Written with synchronous commits; the whole file once more, so that
         // the caller's rename moves a file that is on the disk.
-        const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR);
-        if (fd < 0 || ::fsync(fd) != 0)
+        if (const int err = files::flushFile(file); err != 0)
             status = DataError::other(errnum::FileAccess,
                                       QStringLiteral("Impossible d'écrire le fichier %1 : %2")
-                                          .arg(file, QString::fromLocal8Bit(std::strerror(errno))));
-        if (fd >= 0)
-            ::close(fd);
+                                          .arg(file, files::systemReason(err)));
     }
     if (!status) {
         QFile::remove(file);

@@ -106,11 +106,7 @@ QList<DriveLetter> SystemRemovableDrives::drives() const {
     const QString map = qEnvironmentVariable(EnvironmentVariable);
     if (!map.trimmed().isEmpty())
         return parseDriveMap(map);
-    QFile mounts(QStringLiteral("/proc/self/mounts"));
-    if (!mounts.open(QIODevice::ReadOnly))
-        return {};
-    // A procfs file reports no size: read it to its end.
-    return lettersForMounts(mounts.readAll());
+    return systemRemovableDrives();
 }
 
 } // namespace vdn

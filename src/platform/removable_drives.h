@@ -28,15 +28,19 @@ public:
 };
 
 // Letters come from the environment variable VORDAN_LECTEURS
-// ("E=/media/jean/CLE;F=/mnt/sauvegarde"). Without it, the volumes mounted
-// below /media, /run/media and /mnt take the letters E, F, G ... in the order
-// of their mount paths, read from /proc/self/mounts on every call so that a
-// key plugged in later is seen.
+// ("E=/media/jean/CLE;F=/mnt/sauvegarde"). Without it, from the system
+// (systemRemovableDrives), asked on every call so that a key plugged in later
+// is seen.
 class SystemRemovableDrives : public RemovableDrives {
 public:
     static constexpr const char* EnvironmentVariable = "VORDAN_LECTEURS";
     QList<DriveLetter> drives() const override;
 };
+
+// The removable drives the system has now: on Linux the volumes mounted below
+// /media, /run/media and /mnt (read from /proc/self/mounts, lettered from E);
+// on Windows the drive letters whose drive is removable (a USB key, a card).
+QList<DriveLetter> systemRemovableDrives();
 
 // A fixed list of letters, for tests.
 class ScriptedRemovableDrives : public RemovableDrives {

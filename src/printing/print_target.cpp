@@ -1,6 +1,6 @@
 #include "printing/print_target.h"
 
-#include "printing/cups_queue.h"
+#include "platform/print_queue.h"
 #include "printing/pdf_check.h"
 
 #include <QPrinter>
@@ -27,7 +27,19 @@ QString sides(const QPrinter& printer) {
     return {};
 }
 
+DataError refused(const PrintAnswer& answer, const QString& queue) {
+    return printServiceError(answer.status, answer.text, answer.serviceMessage, queue);
+}
+
 } // namespace
+
+DataError printServiceError(int status, const QString& text, const QString& serviceMessage,
+                            const QString& queue) {
+    DataError e = DataError::other(status, text);
+    e.engineErrors.append(
+        EngineError{status, status, serviceMessage, QStringLiteral("Imprimante : ") + queue});
+    return e;
+}
 
 PrintTarget::PrintTarget(QPrinter& chosen, const QString& title) : chosen_(chosen), title_(title) {}
 
@@ -37,9 +49,12 @@ Result<QPrinter*> PrintTarget::open() {
     chosen_.setDocName(title_);
     if (chosen_.outputFormat() != QPrinter::NativeFormat)
         return &chosen_;
-    const CupsQueue queue(chosen_.printerName());
-    if (Status ready = queue.checkReady(); !ready)
-        return ready.error();
+    const PrintQueue queue(chosen_.printerName());
+    if (const PrintAnswer ready = queue.checkReady(); !ready.accepted)
+        return refused(ready, queue.name());
+    // Where the spooler takes painted pages, the printer itself is the target.
+    if (!PrintQueue::takesPdfFiles())
+        return &chosen_;
     folder_ = std::make_unique<QTemporaryDir>();
     if (!folder_->isValid())
         return DataError::other(errnum::PrintFailure,
@@ -67,7 +82,7 @@ Status PrintTarget::send() {
                    : Status();
     if (Status whole = checkWrittenPdf(file_->outputFileName()); !whole)
         return whole;
-    CupsQueue::JobOptions job;
+    PrintQueue::JobOptions job;
     job.title = title_;
     job.copies = chosen_.copyCount();
     job.collate = chosen_.collateCopies();
@@ -75,11 +90,14 @@ Status PrintTarget::send() {
     const QPageSize paper = chosen_.pageLayout().pageSize();
     if (paper.id() != QPageSize::Custom)
         job.media = paper.key();
-    const Result<int> sent = CupsQueue(chosen_.printerName()).submit(file_->outputFileName(), job);
+    const PrintQueue queue(chosen_.printerName());
+    const PrintAnswer sent = queue.submit(file_->outputFileName(), job);
     // The queue keeps its own copy of the file.
     file_.reset();
     folder_.reset();
-    return sent.status();
+    if (!sent.accepted)
+        return refused(sent, queue.name());
+    return {};
 }
 
 } // namespace vdn

@@ -15,8 +15,10 @@ namespace vdn {
 // print dialog is painted straight onto the chosen printer. A print queue is
 // checked first (it exists, takes jobs, is not stopped); the document is then
 // painted into a temporary PDF file with the queue's paper and margins, and
-// that file is submitted to the queue through libcups once complete, so that
-// a refused job is reported instead of lost without a word.
+// that file is submitted to the queue through the print service once
+// complete, so that a refused job is reported instead of lost without a word.
+// Where the system's queues take painted pages instead (Windows), the checked
+// printer is painted on directly.
 class PrintTarget {
 public:
     PrintTarget(QPrinter& chosen, const QString& title);
@@ -36,5 +38,11 @@ private:
     std::unique_ptr<QTemporaryDir> folder_;
     std::unique_ptr<QPrinter> file_;
 };
+
+// The failure of a request to the print service, as the data-access error
+// report shows it: `text` in the message, the service's status as the
+// error's number and its own message in the error list.
+DataError printServiceError(int status, const QString& text, const QString& serviceMessage,
+                            const QString& queue);
 
 } // namespace vdn

@@ -1,3 +1,4 @@
+// ctest-systems: linux
 #include "app/backup.h"
 #include "app/startup.h"
 #include "app/vdn_menu.h"

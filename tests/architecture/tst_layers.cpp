@@ -173,6 +173,22 @@ QList<std::pair<QString, QString>> engineLeaks(const QString& root) {
     return out;
 }
 
+// What a line knows of the operating system: a test of its macros, or a
+// system header. Empty for a line that knows nothing.
+QString systemKnowledge(const QString& line) {
+    static const QRegularExpression test(QStringLiteral(
+        "^\\s*#\\s*(?:if|ifdef|ifndef|elif)\\b.*\\b(_WIN32|_WIN64|WIN32|Q_OS_[A-Z0-9]+|__linux__|"
+        "__unix__|__APPLE__|__MINGW32__|__MINGW64__)\\b"));
+    static const QRegularExpression header(QStringLiteral(
+        "(?:#\\s*include\\s*|__has_include\\s*\\(\\s*)<((?:sys/)?(?:windows|winsock2|ws2tcpip|io|"
+        "unistd|fcntl|dirent|pwd|socket|stat|mman|resource|winspool|shellapi)\\.h)>"));
+    if (const QRegularExpressionMatch m = test.match(line); m.hasMatch())
+        return QStringLiteral("tests %1").arg(m.captured(1));
+    if (const QRegularExpressionMatch m = header.match(line); m.hasMatch())
+        return QStringLiteral("includes %1").arg(m.captured(1));
+    return {};
+}
+
 } // namespace
 
 class TestLayers : public QObject {
@@ -268,6 +284,54 @@ private slots:
         for (const QString& file : EngineExceptions)
             if (!excepted.contains(file))
                 qWarning("%s knows no engine: remove it from EngineExceptions", qPrintable(file));
+    }
+
+    // Only platform/ knows which system it runs on: one file per system
+    // there, chosen by the build.
+    void systemKnowledgeIsFound_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("ifdef") << "#ifdef _WIN32"
+                               << "tests _WIN32";
+        QTest::newRow("qt macro") << "#if defined(Q_OS_WIN) && x"
+                                  << "tests Q_OS_WIN";
+        QTest::newRow("elif") << "# elif __linux__"
+                              << "tests __linux__";
+        QTest::newRow("header") << "#include <unistd.h>"
+                                << "includes unistd.h";
+        QTest::newRow("sys header") << "#include <sys/socket.h>"
+                                    << "includes sys/socket.h";
+        QTest::newRow("has_include") << "#if __has_include(<winsock2.h>)"
+                                     << "includes winsock2.h";
+        QTest::newRow("errno macro") << "#ifdef EDQUOT"
+                                     << "";
+        QTest::newRow("comment") << "// on _WIN32, the spooler"
+                                 << "";
+        QTest::newRow("qt header") << "#include <QDir>"
+                                   << "";
+    }
+    void systemKnowledgeIsFound() {
+        QFETCH(QString, line);
+        QFETCH(QString, why);
+        QCOMPARE(systemKnowledge(line), why);
+    }
+
+    void systemKnowledgeStaysInPlatform() {
+        const QString root = QStringLiteral(VORDAN_SOURCE_DIR);
+        QStringList wrong;
+        QDirIterator it(root, {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const QString file = QDir(root).relativeFilePath(path);
+            QFile f(path);
+            if (folderOf(file) == QLatin1String("platform") || !f.open(QIODevice::ReadOnly))
+                continue;
+            for (const QByteArray& line : f.readAll().split('\n'))
+                if (const QString why = systemKnowledge(QString::fromUtf8(line)); !why.isEmpty())
+                    wrong << file + QStringLiteral(": ") + why;
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
     }
 };
 

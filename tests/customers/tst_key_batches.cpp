@@ -1,3 +1,4 @@
+// ctest-systems: linux
 // ctest-engines: postgresql
 // The keys of customers written by another program are filled in short
 // batches: a stop or a kill between them keeps what was written, and the next

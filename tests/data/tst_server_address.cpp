@@ -1,3 +1,4 @@
+// ctest-systems: linux
 #include "data/connection.h"
 #include "data/dialect.h"
 #include "data/globals.h"

@@ -1,3 +1,4 @@
+// ctest-systems: linux
 #include "data/server_address.h"
 #include "data/server_login.h"
 

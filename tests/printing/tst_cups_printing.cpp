@@ -5,7 +5,7 @@
 // through CUPS_SERVER) with a queue that writes each job to a PDF file, and
 // never touches the system's print service.
 #include "data/error_report.h"
-#include "printing/cups_queue.h"
+#include "printing/print_target.h"
 #include "printing/customer_list_printout.h"
 #include "report_data.h"
 #include "support/files.h"

@@ -1,3 +1,4 @@
+// ctest-systems: linux
 // Faults met while the customer window is open: a lock held by another
 // process, a read-only file or folder, a full disk, the file deleted or
 // replaced. Each time the data-access error report is shown, the entry stays

@@ -1,3 +1,4 @@
+// ctest-systems: linux
 // The program killed at random moments while it validates customers, sheets
 // and balls: after each kill the database opens, passes SQLite's integrity
 // check and holds every row whose validation had returned.

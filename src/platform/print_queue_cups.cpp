@@ -1,4 +1,4 @@
-#include "printing/cups_queue.h"
+#include "platform/print_queue.h"
 
 #include <cups/cups.h>
 
@@ -21,59 +21,59 @@ QString lastMessage() {
     return QString::fromUtf8(cupsLastErrorString());
 }
 
-} // namespace
-
-DataError printServiceError(int ippStatus, const QString& text, const QString& serviceMessage,
-                            const QString& queue) {
-    DataError e = DataError::other(ippStatus, text);
-    e.engineErrors.append(
-        EngineError{ippStatus, ippStatus, serviceMessage, QStringLiteral("Imprimante : ") + queue});
-    return e;
+PrintAnswer refusal(int status, const QString& text, const QString& serviceMessage) {
+    return PrintAnswer{false, 0, status, text, serviceMessage};
 }
 
-CupsQueue::CupsQueue(const QString& name) : name_(name) {
+} // namespace
+
+bool PrintQueue::takesPdfFiles() {
+    return true;
+}
+
+PrintQueue::PrintQueue(const QString& name) : name_(name) {
     const qsizetype slash = name.indexOf(QLatin1Char('/'));
     queue_ = name.left(slash < 0 ? name.size() : slash).toUtf8();
     if (slash >= 0)
         instance_ = name.mid(slash + 1).toUtf8();
 }
 
-Status CupsQueue::checkReady() const {
+PrintAnswer PrintQueue::checkReady() const {
     DestPtr dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue_.constData(),
                                   instance_.isEmpty() ? nullptr : instance_.constData()));
     if (!dest) {
         const int status = cupsLastError() == IPP_STATUS_OK ? int(IPP_STATUS_ERROR_NOT_FOUND)
                                                             : int(cupsLastError());
-        return printServiceError(
+        return refusal(
             status,
             QStringLiteral("L'imprimante « %1 » est introuvable ou le service d'impression ne "
                            "répond pas. Rien n'a été imprimé.")
                 .arg(name_),
-            lastMessage(), name_);
+            lastMessage());
     }
     const QString reasons = option(dest.get(), "printer-state-reasons");
     const QString accepting = option(dest.get(), "printer-is-accepting-jobs");
     if (accepting.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 ||
         accepting == QLatin1String("0")) {
-        return printServiceError(
+        return refusal(
             IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS,
             QStringLiteral("L'imprimante « %1 » refuse les travaux d'impression. Rien n'a été "
                            "imprimé.")
                 .arg(name_),
-            QStringLiteral("printer-is-accepting-jobs = false; printer-state-reasons = ") + reasons,
-            name_);
+            QStringLiteral("printer-is-accepting-jobs = false; printer-state-reasons = ") +
+                reasons);
     }
     // A stopped queue keeps its jobs without printing them.
     if (option(dest.get(), "printer-state").toInt() == IPP_PSTATE_STOPPED) {
-        return printServiceError(
+        return refusal(
             IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS,
             QStringLiteral("L'imprimante « %1 » est arrêtée. Rien n'a été imprimé.").arg(name_),
-            QStringLiteral("printer-state = stopped; printer-state-reasons = ") + reasons, name_);
+            QStringLiteral("printer-state = stopped; printer-state-reasons = ") + reasons);
     }
     return {};
 }
 
-Result<int> CupsQueue::submit(const QString& pdfFile, const JobOptions& job) const {
+PrintAnswer PrintQueue::submit(const QString& pdfFile, const JobOptions& job) const {
     int count = 0;
     cups_option_t* options = nullptr;
     const auto add = [&](const char* name, const QString& value) {
@@ -103,15 +103,15 @@ Result<int> CupsQueue::submit(const QString& pdfFile, const JobOptions& job) con
                        job.title.toUtf8().constData(), count, options);
     cupsFreeOptions(count, options);
     if (id > 0)
-        return id;
+        return PrintAnswer{true, id, 0, {}, {}};
     const int status =
         cupsLastError() == IPP_STATUS_OK ? int(IPP_STATUS_ERROR_INTERNAL) : int(cupsLastError());
-    return printServiceError(
+    return refusal(
         status,
         QStringLiteral("L'imprimante « %1 » n'a pas accepté le travail d'impression. Rien n'a été "
                        "imprimé.")
             .arg(name_),
-        lastMessage(), name_);
+        lastMessage());
 }
 
 } // namespace vdn

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the cross build under Wine: CTest's emulator for
+# the test programs, and the way to try vordan.exe by hand.
+# The tool chain's DLLs and the MinGW run-time are found through WINEPATH;
+# Wine's own prefix is a throw-away one under the build folder unless
+# WINEPREFIX is set. Qt plugins come from the tool chain unless
+# QT_PLUGIN_PATH is set.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+prefix=${VORDAN_WINDOWS_PREFIX:-$("$here/toolchain.sh" --chemin)}
+runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
+to_windows() { winepath -w "$1" 2>/dev/null; }
+export WINEPATH="$(to_windows "$prefix/bin");$(to_windows "$runtime");$(to_windows /usr/x86_64-w64-mingw32/lib)${WINEPATH:+;$WINEPATH}"
+export WINEPREFIX=${WINEPREFIX:-${VORDAN_WINEPREFIX:-$HOME/.cache/vordan-windows/wine}}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export QT_PLUGIN_PATH=${QT_PLUGIN_PATH:-$prefix/plugins}
+if [ ! -d "$WINEPREFIX" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot --init >/dev/null 2>&1 || true
+    wineserver -w || true
+fi
+exec wine "$@"
