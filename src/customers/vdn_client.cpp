@@ -18,6 +18,7 @@
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
 #include "printing/session_printer.h"
+#include "widgets/long_task.h"
 #include "widgets/screen_fit.h"
 
 #include <QCloseEvent>
@@ -157,6 +158,8 @@ void VdnClient::setUsualHeight() {
 }
 
 void VdnClient::load() {
+    // A close asked while the keys are computed waits for the window's load.
+    const LongTask task;
     Frame200->release();
     customers_ = CustomerStore(QSqlDatabase());
     balls_ = BallStore(QSqlDatabase());
