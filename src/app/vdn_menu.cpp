@@ -422,10 +422,15 @@ bool VdnMenu::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool VdnMenu::settleEntries() {
-    if (!client_)
+    if (!client_ && !param_)
         return true;
     services_.pointer->setDefault();
-    return client_->settleEntry() != VdnClient::EntryOutcome::Kept;
+    if (param_ && !param_->settleEntry())
+        return false;
+    if (!client_)
+        return true;
+    // The window goes: every entry it holds, shown or under another panel.
+    return client_->settleEntry(VdnClient::Reach::Everything) != VdnClient::EntryOutcome::Kept;
 }
 
 void VdnMenu::closeEvent(QCloseEvent* event) {
