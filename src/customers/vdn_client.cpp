@@ -237,6 +237,10 @@ void VdnClient::cancel() {
 }
 
 VdnClient::EntryOutcome VdnClient::settleEntry(Reach reach) {
+    // The layout window of the open ball goes with this window.
+    if (reach == Reach::Everything)
+        if (auto* layout = findChild<LayoutWindow*>(); layout && !layout->settleEntry())
+            return EntryOutcome::Kept;
     if (!Frame400->isHidden()) {
         const EntryOutcome sheet = settle(
             QStringLiteral("fiche"), [this] { return Frame400->hasUnsavedEntry(); },
