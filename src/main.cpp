@@ -11,6 +11,7 @@
 #include "data/error_report.h"
 #include "data/globals.h"
 #include "data/server_address.h"
+#include "data/server_watch.h"
 #include "data/transfer.h"
 #include "platform/clock.h"
 #include "platform/console.h"
@@ -132,6 +133,9 @@ int main(int argc, char* argv[]) {
 
     // A server that is slow to accept a connection: the wait is shown.
     vdn::setServerWaitNotice(&vdn::showServerWait);
+    // A server that stops answering a statement: the wait ends after a time
+    // limit, with a message, instead of freezing the windows.
+    vdn::startServerWatch();
     vdn::QtMessageBoxes boxes;
     vdn::SystemClock clock;
     vdn::QtPointer pointer;

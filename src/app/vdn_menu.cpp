@@ -20,6 +20,7 @@
 #include "platform/removable_drives.h"
 #include "reference/vdn_param.h"
 #include "widgets/guide_page.h"
+#include "widgets/long_task.h"
 #include "widgets/pictures.h"
 
 #include <QApplication>
@@ -310,6 +311,8 @@ std::optional<QString> VdnMenu::chosenDriveFolder() {
 }
 
 void VdnMenu::startRestore() {
+    // "&Quitter" during the restore waits for its end and its message.
+    const LongTask task;
     MessageBoxes& boxes = *services_.boxes;
     const std::optional<QString> folder = chosenDriveFolder();
     if (!folder)
@@ -385,6 +388,8 @@ void VdnMenu::startBackup() {
                                                "un autre lecteur pour la sauvegarde"));
         return;
     }
+    // "&Quitter" during the backup waits for its end and its message.
+    const LongTask task;
     BackupResult result;
     {
         BusyPointer busy(*services_.pointer);
@@ -417,10 +422,15 @@ bool VdnMenu::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool VdnMenu::settleEntries() {
-    if (!client_)
+    if (!client_ && !param_)
         return true;
     services_.pointer->setDefault();
-    return client_->settleEntry() != VdnClient::EntryOutcome::Kept;
+    if (param_ && !param_->settleEntry())
+        return false;
+    if (!client_)
+        return true;
+    // The window goes: every entry it holds, shown or under another panel.
+    return client_->settleEntry(VdnClient::Reach::Everything) != VdnClient::EntryOutcome::Kept;
 }
 
 void VdnMenu::closeEvent(QCloseEvent* event) {

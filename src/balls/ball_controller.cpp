@@ -12,6 +12,7 @@
 #include "printing/ball_list_printout.h"
 #include "reference/param_store.h"
 #include "widgets/changed_elsewhere.h"
+#include "widgets/long_task.h"
 
 namespace vdn {
 
@@ -452,6 +453,8 @@ CheckOutcome BallController::checkPickLists() {
 void BallController::printBalls() {
     if (customer_.code.isEmpty())
         return;
+    // Closes asked during the task, or its end message, wait for its end.
+    const LongTask task;
     PrintOutcome outcome = PrintOutcome::Done;
     {
         Result<std::unique_ptr<BallRows>> rows = balls_.printoutCursor(customer_.code);

@@ -6,6 +6,7 @@
 #include "platform/message_boxes.h"
 #include "printing/customer_export.h"
 #include "printing/customer_list_printout.h"
+#include "widgets/long_task.h"
 
 #include <QSqlQuery>
 
@@ -103,6 +104,8 @@ void CustomerListController::deleteCustomer() {
 
 void CustomerListController::printList() {
     {
+        // Closes asked during the printout wait for its end.
+        const LongTask task;
         // Read and released before the window goes.
         Result<std::unique_ptr<CustomerRows>> rows = customers_.reportRows(req_edition);
         if (rows)
@@ -115,6 +118,8 @@ void CustomerListController::printList() {
 }
 
 void CustomerListController::exportList() {
+    // Closes asked during the task, or its end message, wait for its end.
+    const LongTask task;
     Result<std::unique_ptr<CustomerRows>> rows = customers_.reportRows(req_edition);
     if (!rows) {
         report(rows.error());

@@ -159,8 +159,8 @@ void CustomerRecordController::validate() {
         return;
     }
     if (!existing->has_value() && mode_.en_modif) {
-        refuse(QStringLiteral("Ce code n'existe pas"), nullptr);
-        emit entryEnded();
+        if (keepAsNewCustomer(panel_.ecrit_client()))
+            emit entryEnded();
         return;
     }
     const CustomerRecord row = panel_.ecrit_client();
@@ -201,6 +201,40 @@ bool CustomerRecordController::insertNew(const CustomerRecord& row) {
     return true;
 }
 
+bool CustomerRecordController::keepAsNewCustomer(CustomerRecord row) {
+    services_.pointer->setDefault();
+    const QString code = row.text(CustomerField::Cod);
+    if (!services_.boxes->question(
+            panel_.window(),
+            QStringLiteral("Le client %1 a été supprimé sur un autre poste pendant sa "
+                           "modification.\nEnregistrer ce que vous avez saisi comme un nouveau "
+                           "client ?")
+                .arg(code)))
+        return true;
+    // A new number, as for any new customer: the old one may still name
+    // sheets and drillings of the customer deleted.
+    Result<QString> next = customers_.nextCode(sheets_);
+    if (!next) {
+        erreur_donnees(next.error(), services_, panel_.window(), SavingCustomer);
+        return false;
+    }
+    row.set(CustomerField::Cod, *next);
+    row.revision = 0;
+    Result<QString> used = customers_.insertUnderFreeCode(row, sheets_);
+    if (!used) {
+        erreur_donnees(used.error(), services_, panel_.window(), SavingCustomer);
+        return false;
+    }
+    if (used->isEmpty()) {
+        refuse(QStringLiteral("Plus aucun numéro de client libre"), nullptr);
+        return false;
+    }
+    panel_.setCode(*used);
+    services_.boxes->message(panel_.window(),
+                             QStringLiteral("Client enregistré sous le code %1").arg(*used));
+    return true;
+}
+
 bool CustomerRecordController::updateChecked(CustomerRecord row) {
     Status written = customers_.update(row);
     QStringList keptFromOther;
@@ -208,8 +242,7 @@ bool CustomerRecordController::updateChecked(CustomerRecord row) {
     CustomerRecord shown = panel_.loaded();
     if (!written && written.error().number == errnum::NoCurrentRecord) {
         // Deleted for good elsewhere since it was shown.
-        refuse(QStringLiteral("Ce code n'existe pas"), nullptr);
-        return true;
+        return keepAsNewCustomer(row);
     }
     while (!written && written.error().isChangedElsewhere()) {
         Result<std::optional<CustomerRecord>> now = customers_.byCode(row.text(CustomerField::Cod));
@@ -219,8 +252,7 @@ bool CustomerRecordController::updateChecked(CustomerRecord row) {
         }
         if (!now->has_value()) {
             // Deleted for good elsewhere: as when the code is gone before.
-            refuse(QStringLiteral("Ce code n'existe pas"), nullptr);
-            return true;
+            return keepAsNewCustomer(row);
         }
         services_.pointer->setDefault();
         const QString headline =

@@ -68,6 +68,11 @@ private:
     // another workstation changed it since, the user chooses. False when
     // nothing was written (the entry stays on screen).
     bool updateChecked(CustomerRecord row);
+    // The customer being modified is gone, deleted for good on another
+    // workstation: says so and offers to save what was typed as a new
+    // customer. True when the entry is over (saved so, or dropped as the
+    // user chose); false when it stays on screen after a failure.
+    bool keepAsNewCustomer(CustomerRecord row);
 
     Services services_;
     CustomerStore& customers_;

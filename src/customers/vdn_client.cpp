@@ -18,6 +18,7 @@
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
 #include "printing/session_printer.h"
+#include "widgets/long_task.h"
 #include "widgets/screen_fit.h"
 
 #include <QCloseEvent>
@@ -157,6 +158,8 @@ void VdnClient::setUsualHeight() {
 }
 
 void VdnClient::load() {
+    // A close asked while the keys are computed waits for the window's load.
+    const LongTask task;
     Frame200->release();
     customers_ = CustomerStore(QSqlDatabase());
     balls_ = BallStore(QSqlDatabase());
@@ -203,6 +206,16 @@ void VdnClient::showPanel(Panel panel) {
     setUsualHeight();
 }
 
+VdnClient::Panel VdnClient::shownPanel() const {
+    if (!Frame400->isHidden())
+        return Panel::Sheet;
+    if (!Frame100->isHidden())
+        return Panel::Record;
+    if (!Frame300->isHidden())
+        return Panel::Balls;
+    return Panel::List;
+}
+
 void VdnClient::retour_liste() {
     services_.pointer->setDefault();
     listController_->showEveryoneAfresh();
@@ -223,27 +236,39 @@ void VdnClient::cancel() {
     showPanel(Panel::List);
 }
 
-VdnClient::EntryOutcome VdnClient::settleEntry() {
-    QString what;
-    std::function<void()> validate;
-    std::function<bool()> unsaved;
+VdnClient::EntryOutcome VdnClient::settleEntry(Reach reach) {
+    // The layout window of the open ball goes with this window.
+    if (reach == Reach::Everything)
+        if (auto* layout = findChild<LayoutWindow*>(); layout && !layout->settleEntry())
+            return EntryOutcome::Kept;
     if (!Frame400->isHidden()) {
-        what = QStringLiteral("fiche");
-        unsaved = [this] { return Frame400->hasUnsavedEntry(); };
-        validate = [this] { Frame400->validate(); };
-    } else if (!Frame100->isHidden()) {
-        what = QStringLiteral("client");
-        unsaved = [this] {
-            return !Frame100->isHidden() && mode_.entering() && Frame100->hasChanges();
-        };
-        validate = [this] { recordController_->validate(); };
-    } else if (!Frame300->isHidden()) {
-        what = QStringLiteral("boule");
-        unsaved = [this] { return !Frame300->isHidden() && ballController_->hasUnsavedEntry(); };
-        validate = [this] { ballController_->validate(); };
-    } else {
-        return EntryOutcome::None;
+        const EntryOutcome sheet = settle(
+            QStringLiteral("fiche"), [this] { return Frame400->hasUnsavedEntry(); },
+            [this] { Frame400->validate(); });
+        if (sheet == EntryOutcome::Kept || reach == Reach::Shown)
+            return sheet;
+        // The sheet lies over the ball panel, whose entry goes with the window.
+        const EntryOutcome ball = settleBallEntry();
+        return ball == EntryOutcome::None ? sheet : ball;
     }
+    if (!Frame100->isHidden())
+        return settle(
+            QStringLiteral("client"),
+            [this] { return !Frame100->isHidden() && mode_.entering() && Frame100->hasChanges(); },
+            [this] { recordController_->validate(); });
+    if (!Frame300->isHidden())
+        return settleBallEntry();
+    return EntryOutcome::None;
+}
+
+VdnClient::EntryOutcome VdnClient::settleBallEntry() {
+    return settle(
+        QStringLiteral("boule"), [this] { return ballController_->hasUnsavedEntry(); },
+        [this] { ballController_->validate(); });
+}
+
+VdnClient::EntryOutcome VdnClient::settle(const QString& what, const std::function<bool()>& unsaved,
+                                          const std::function<void()>& validate) {
     if (!unsaved())
         return EntryOutcome::None;
     services_.pointer->setDefault();
@@ -266,8 +291,13 @@ void VdnClient::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    // The entry saved steps back by itself; kept, the window stays as it is.
-    if (settleEntry() != EntryOutcome::None) {
+    // Kept, the window stays as it is. A save that moved to another panel
+    // (the record and the sheet step back by themselves) is the step; one
+    // that stayed (a ball) steps back as the close box does.
+    const Panel before = shownPanel();
+    const EntryOutcome outcome = settleEntry();
+    if (outcome == EntryOutcome::Kept ||
+        (outcome == EntryOutcome::Saved && shownPanel() != before)) {
         event->ignore();
         return;
     }
@@ -356,6 +386,11 @@ void VdnClient::newCustomer() {
 void VdnClient::modifie_client() {
     if (current_.code.isEmpty())
         return;
+    // The record takes the ball panel's place: a ball being typed there is
+    // saved or dropped first, or the user goes back to it.
+    if (settleBallEntry() == EntryOutcome::Kept)
+        return;
+    Frame300->closeRecord();
     // Read again: the entry starts from the row as stored now, with its row
     // version.
     const std::optional<CustomerRecord> customer = fetchCustomer(current_.code);

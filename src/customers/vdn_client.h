@@ -10,6 +10,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -57,11 +58,19 @@ public:
         Saved, // validated through the panel's own button
         Kept,  // Annuler, or a validation that refused: the entry stays
     };
-    // On the panel shown, an entry differing from what is stored asks
-    // "Enregistrer les modifications de ... ?" (Oui / Non / Annuler).
-    EntryOutcome settleEntry();
+    // Which entries settleEntry() asks about: the panel shown only (the
+    // close box steps back one panel), or every entry the window holds (the
+    // window goes: quit, restore), such as a ball being typed under the
+    // drilling sheet.
+    enum class Reach { Shown, Everything };
+    // An entry differing from what is stored asks "Enregistrer les
+    // modifications de ... ?" (Oui / Non / Annuler), the sheet's before the
+    // ball's under it.
+    EntryOutcome settleEntry(Reach reach = Reach::Shown);
     // Shows one panel and hides the others, at the window's usual height.
     void showPanel(Panel panel);
+    // The panel the window shows.
+    Panel shownPanel() const;
 
     // The customer the window works on: the one Txtcod shows.
     const CurrentCustomer& currentCustomer() const { return current_; }
@@ -86,6 +95,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The question about one entry, when `unsaved`; Oui validates it.
+    EntryOutcome settle(const QString& what, const std::function<bool()>& unsaved,
+                        const std::function<void()>& validate);
+    // The ball being typed in the ball panel's record, shown or not.
+    EntryOutcome settleBallEntry();
     // Makes a customer the current one and tells whoever acts on it.
     void setCurrent(const CurrentCustomer& customer);
     // Txtcod shows another code (typed, formatted, moved by a save): the

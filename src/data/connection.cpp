@@ -4,6 +4,7 @@
 #include "data/schema.h"
 #include "data/server_address.h"
 #include "data/server_link.h"
+#include "data/server_watch.h"
 #include "data/statement.h"
 
 #include <QAtomicInteger>
@@ -260,8 +261,14 @@ Status reconnectIfLost(const QSqlDatabase& db) {
     // The server forgot the old session's preparations.
     forgetPreparations(again.driver());
     again.close();
-    if (!openWithNotice(again))
-        return {}; // the statement that follows fails on the closed connection
+    if (!openWithNotice(again)) {
+        // The reopening's own cause is the action's failure; the next action
+        // tries again.
+        const DataError failed = DataError::fromDatabase(again, again.hostName());
+        markConnectionLost(again.driver());
+        return failed;
+    }
+    watchServerSession(serverHandle(again), again.driver());
     lostDrivers().remove(again.driver());
     // A session without its settings (a statement that would wait for ever
     // on a lock) is not used: the failure is the action's, and the next one
@@ -325,6 +332,7 @@ Result<std::unique_ptr<Connection>> Connection::openServer(const QString& addres
     c->db_.setConnectOptions(connectOptions(*a));
     if (!openWithNotice(c->db_))
         return DataError::fromDatabase(c->db_, address);
+    watchServerSession(serverHandle(c->db_), c->db_.driver());
     // A server tells its version when the session starts: no statement.
     QVariant version = dialect.sessionVersion(c->db_);
     if (!version.isValid()) {
@@ -439,7 +447,7 @@ Transaction::Transaction(QSqlDatabase& db) : db_(db) {
     // A session lost while the workstation sat idle: the transaction never
     // began, so it begins on a new session.
     Status reopened;
-    if (idle && reopenedAfterLoss(db_.driver(), &reopened))
+    if (idle && !started_.error().unanswered && reopenedAfterLoss(db_.driver(), &reopened))
         started_ = (countStatementRun(), db_.transaction())
                        ? Status()
                        : Status(DataError::fromDatabase(db_, QStringLiteral("BEGIN")));
@@ -469,7 +477,10 @@ Status Transaction::commit() {
 }
 
 LockedTransaction::LockedTransaction(QSqlDatabase& db) : db_(db) {
-    reconnectIfLost(db_);
+    if (Status s = reconnectIfLost(db_); !s) {
+        started_ = s;
+        return;
+    }
     const QStringList begin = Dialect::of(db_).beginLocked();
     for (const QString& sql : begin) {
         started_ = run(db_, sql);

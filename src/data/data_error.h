@@ -30,6 +30,9 @@ struct DataError {
     int number = 0;
     QString text;
     QList<EngineError> engineErrors;
+    // The statement was cut after the server left it unanswered past the
+    // time limit (data/server_watch.h): it is not tried again at once.
+    bool unanswered = false;
 
     static DataError fromQuery(const QSqlQuery& query);
     static DataError fromDatabase(const QSqlDatabase& db, const QString& statement = {});

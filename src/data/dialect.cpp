@@ -3,6 +3,7 @@
 #include "data/connection.h"
 #include "data/server_address.h"
 #include "data/server_link.h"
+#include "data/server_watch.h"
 #include "data/statement.h"
 #include "data/val.h"
 
@@ -572,6 +573,14 @@ public:
         DataError result;
         result.number = entry.code;
         result.text = errorCause(entry.state);
+        // Cut by the time limit on the server's answer: said so, and the
+        // session, cancelled or shut down, is not used again.
+        if (std::optional<QString> unanswered = takeUnansweredServer(driver)) {
+            result.number = errorNumber(QStringLiteral("08006"));
+            result.text = *unanswered;
+            result.unanswered = true;
+            markConnectionLost(driver);
+        }
         result.engineErrors.append(entry);
         return result;
     }

@@ -273,7 +273,10 @@ QString connectOptions(const ServerAddress& address) {
         {QLatin1String("keepalives"), QStringLiteral("1")},
         {QLatin1String("keepalives_idle"), QStringLiteral("60")},
         {QLatin1String("keepalives_interval"), QStringLiteral("10")},
-        {QLatin1String("keepalives_count"), QStringLiteral("3")}};
+        {QLatin1String("keepalives_count"), QStringLiteral("3")},
+        // Data the server leaves unacknowledged (a cable pulled mid-statement)
+        // ends the connection after as long as the wait for an answer may last.
+        {QLatin1String("tcp_user_timeout"), QString::number(DefaultConnectTimeoutS * 1000)}};
     for (const auto& [key, value] : defaults)
         if (!has(key))
             options << key + QLatin1Char('=') + value;

@@ -57,8 +57,10 @@ inline constexpr int DefaultConnectTimeoutS = 10;
 // The driver's connection options of an address with the settings VORDAN
 // adds where the address is silent: a connection time-out (a server that
 // accepts and never answers gives a French error within seconds instead of
-// a silent wait of minutes) and TCP keepalives (a workstation left idle
-// finds out that the server went away). What the address sets is kept.
+// a silent wait of minutes), TCP keepalives (a workstation left idle
+// finds out that the server went away) and a TCP user time-out (data sent
+// and never acknowledged ends the connection). What the address sets is
+// kept.
 QString connectOptions(const ServerAddress& address);
 
 } // namespace vdn

@@ -165,7 +165,7 @@ bool Statement::prepare(const QString& sql) {
     // workstation sat idle is met here first, and the preparation is made
     // again on a new session.
     Status reopened;
-    if (idle && reopenedAfterLoss(query_->driver(), &reopened)) {
+    if (idle && !status_.error().unanswered && reopenedAfterLoss(query_->driver(), &reopened)) {
         prepareCount.fetch_add(1, std::memory_order_relaxed);
         status_ = query_->prepare(sql) ? Status() : Status(DataError::fromQuery(*query_));
     } else if (!reopened) {
@@ -298,8 +298,9 @@ Status Statement::exec() {
     const DataError failure = DataError::fromQuery(*query_);
     // The connection was lost while the workstation sat idle (a server
     // restart): the statement belonged to no transaction, so it is run once
-    // more on a new session before anything is reported.
-    if (idle && reopenedAfterLoss(query_->driver(), &reopened)) {
+    // more on a new session before anything is reported. A server that did
+    // not answer in time is not waited for again.
+    if (idle && !failure.unanswered && reopenedAfterLoss(query_->driver(), &reopened)) {
         if (!prepareAgain())
             return DataError::fromQuery(*query_);
         if (countedExec(*query_))
@@ -352,7 +353,7 @@ Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& value
         // As in Statement::exec: once more on a new session after a loss
         // met outside any transaction.
         Status reopened;
-        if (idle && reopenedAfterLoss(db.driver(), &reopened)) {
+        if (idle && !failure.unanswered && reopenedAfterLoss(db.driver(), &reopened)) {
             QSqlQuery again(db);
             countStatementRun();
             if (again.exec(sql))

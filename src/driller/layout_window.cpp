@@ -215,6 +215,43 @@ LayoutWindow::LayoutWindow(const Services& services, const LayoutRequest& reques
     if (request_.db.isValid() && loadDrillings())
         showLastDrilling();
     recompute();
+    entryAtStart_ = drillingEntry();
+}
+
+QStringList LayoutWindow::drillingEntry() const {
+    BallDrilling d = currentHoles_;
+    QString comment = currentHoles_.comment;
+    // While a past drilling is shown, the current one waits in currentHoles_.
+    if (!shown_) {
+        frmtrous->store(d);
+        comment = txtcommentaire->text();
+    }
+    return {d.grippingHoles, d.thumbless,    d.thumbHole, d.ventHoles,      d.ventDiameter,
+            d.millHole,      d.millDiameter, d.millDepth, d.balanceHole,    d.topBottom,
+            d.side,          d.fingerThumb,  d.pounds,    comment.trimmed()};
+}
+
+bool LayoutWindow::settleEntry() {
+    if (!request_.db.isValid() || drillingEntry() == entryAtStart_)
+        return true;
+    switch (services_.boxes->questionWithCancel(
+        this, QStringLiteral("Enregistrer le perçage de cette boule ?"))) {
+    case Answer::No:
+        return true;
+    case Answer::Cancel:
+        return false;
+    case Answer::Yes:
+        break;
+    }
+    // Back to the current drilling, which is the one recorded.
+    if (shown_)
+        lstpercages->setCurrentRow(0);
+    return writeDrilling(false);
+}
+
+void LayoutWindow::reject() {
+    if (settleEntry())
+        QDialog::reject();
 }
 
 void LayoutWindow::build() {
@@ -471,31 +508,37 @@ std::optional<BallDrilling> LayoutWindow::drilling() const {
 void LayoutWindow::recordDrilling() {
     if (!request_.db.isValid() || shown_)
         return;
+    writeDrilling(true);
+}
+
+bool LayoutWindow::writeDrilling(bool confirm) {
     if (!request_.savedRevision) {
         services_.boxes->message(this, QStringLiteral("Validez d'abord la boule : son perçage "
                                                       "s'enregistre sur la boule enregistrée, "
                                                       "sans modification en cours."));
-        return;
+        return false;
     }
     const std::optional<BallDrilling> d = drilling();
     if (!d) {
         services_.boxes->message(this, QStringLiteral("Corrigez d'abord les valeurs signalées : "
                                                       "rien n'est enregistré."));
-        return;
+        return false;
     }
-    if (!services_.boxes->question(this, QStringLiteral("Enregistrer le perçage de cette boule "
-                                                        "?\n%1")
-                                             .arg(d->verdict)))
-        return;
+    if (confirm && !services_.boxes->question(this, QStringLiteral("Enregistrer le perçage de "
+                                                                   "cette boule ?\n%1")
+                                                        .arg(d->verdict)))
+        return false;
     Result<BallDrilling> written = DrillingStore(request_.db).record(*d, *request_.savedRevision);
     if (!written) {
         erreur_donnees(written.error(), services_, this,
                        QStringLiteral("Enregistrement du perçage"));
-        return;
+        return false;
     }
+    entryAtStart_ = drillingEntry();
     if (loadDrillings())
         showLastDrilling();
     emit drillingRecorded();
+    return true;
 }
 
 void LayoutWindow::addFields(QGridLayout* grid, std::initializer_list<Field> fields) {

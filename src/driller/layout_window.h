@@ -83,6 +83,14 @@ public:
     std::optional<BallDrilling> drilling() const;
     // cmdenregistrer_percage: asks, then records the drilling.
     void recordDrilling();
+    // Holes, weights or a comment typed for the current drilling and not
+    // recorded ask "Enregistrer le perçage de cette boule ?" (Oui / Non /
+    // Annuler) before the window goes: false when the user goes back to
+    // them (Annuler, or a recording refused). Nothing is asked when the
+    // window records nothing.
+    bool settleEntry();
+    // The close box and Escape ask settleEntry() first.
+    void reject() override;
     // Shows the ball's drilling at that place in the list (0: the current one).
     void showDrilling(int index);
 
@@ -114,6 +122,11 @@ private:
     bool loadDrillings();
     void showLastDrilling();
     void setEditable(bool editable);
+    // The holes, weights and comment of the current drilling as they stand.
+    QStringList drillingEntry() const;
+    // Writes the drilling after `confirm`'s question, when given; whether
+    // it was written.
+    bool writeDrilling(bool confirm);
 
     Services services_;
     LayoutRequest request_;
@@ -148,6 +161,8 @@ private:
     std::optional<int> shown_;
     QStringList currentTexts_;
     BallDrilling currentHoles_;
+    // drillingEntry() when the window opened or last recorded.
+    QStringList entryAtStart_;
 
     // The answers of the last VLS conversion, and the one taken.
     QList<layout::DualAngle> vlsAnswers_;

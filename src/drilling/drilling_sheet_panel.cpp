@@ -180,6 +180,7 @@ Status DrillingSheetPanel::open(const CurrentCustomer& customer, Mode mode) {
         basis_.revision.reset();
     }
     customer_ = customer;
+    shownAtStart_ = form().read(customer.code);
     if (Status s = loadVersions(); !s)
         return s;
 
@@ -310,6 +311,7 @@ void DrillingSheetPanel::afterSave(const SheetRecord& written) {
     // The row exists now: a later validation of this panel changes it.
     mode_ = Mode::Modify;
     basis_ = written;
+    shownAtStart_ = form().read(customer_.code);
     if (Status st = loadVersions(); !st)
         erreur_donnees(st.error(), services_, this);
     emit saved();
@@ -318,7 +320,8 @@ void DrillingSheetPanel::afterSave(const SheetRecord& written) {
 bool DrillingSheetPanel::hasUnsavedEntry() const {
     if (!ready_ || shown_ >= 0)
         return false;
-    for (const FieldReadings& f : sheetReadings(basis_, form().read(customer_.code), basis_))
+    for (const FieldReadings& f :
+         sheetReadings(shownAtStart_, form().read(customer_.code), shownAtStart_))
         if (f.typed != f.shown)
             return true;
     return false;

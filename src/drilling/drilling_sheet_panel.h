@@ -159,6 +159,10 @@ private:
     // What the entry started from: the sheet as read, with its row version,
     // or a new sheet's first values without one.
     SheetRecord basis_;
+    // The same as the form showed it then: line ends as the comment boxes
+    // keep them, an option letter the buttons cannot show read as the
+    // button checked. An untouched sheet never differs from it.
+    SheetRecord shownAtStart_;
 };
 
 } // namespace vdn

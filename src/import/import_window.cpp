@@ -5,6 +5,7 @@
 #include "drilling/sheet_store.h"
 #include "import/import_writer.h"
 #include "platform/message_boxes.h"
+#include "widgets/long_task.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -271,6 +272,8 @@ std::function<bool(int, int)> ImportWindow::progressStep(QProgressDialog& dialog
 }
 
 void ImportWindow::openFile(const QString& path) {
+    // A close asked while the file is read waits for the reading's end.
+    const LongTask task;
     txtfichier->setText(QDir::toNativeSeparators(path));
     QProgressDialog dialog(QStringLiteral("Lecture du fichier…"), QStringLiteral("Annuler"), 0, 0,
                            this);
@@ -453,6 +456,8 @@ void ImportWindow::dryRun() {
 void ImportWindow::runImport() {
     if (check_.rows.isEmpty() || !connection_)
         return;
+    // A close asked while the rows are written waits for the import's end.
+    const LongTask task;
     const ImportMapping mapping = chosenMapping();
     // Held while writing: a restore meanwhile refuses, and none is under way.
     std::shared_ptr<void> lock = takeLock_ ? takeLock_() : std::make_shared<int>(0);

@@ -230,6 +230,28 @@ void VdnParam::openEntry() {
     box->setFocus(Qt::OtherFocusReason);
 }
 
+bool VdnParam::settleEntry() {
+    const BallCode* code = currentCode();
+    if (!code || Frame3->isHidden())
+        return true;
+    // What the entry opened with (0 for a number) is nothing typed.
+    const QString typed = entryBox(code->entryBox)->text();
+    if (typed.trimmed().isEmpty() || (code->numeric && typed == QLatin1String("0")))
+        return true;
+    switch (services_.boxes->questionWithCancel(
+        this, QStringLiteral("Enregistrer la valeur saisie « %1 » ?").arg(typed))) {
+    case Answer::No:
+        return true;
+    case Answer::Cancel:
+        return false;
+    case Answer::Yes:
+        break;
+    }
+    storeValue();
+    // A refused value leaves the entry open, to be mended.
+    return Frame3->isHidden();
+}
+
 void VdnParam::closeEntry() {
     Frame3->hide();
 }

@@ -34,6 +34,12 @@ public:
     // Runs the window's load: opens its own connection and offers the groups.
     void load();
 
+    // Before the window goes (quit, restore): a value typed in the entry
+    // and not yet added asks "Enregistrer la valeur saisie ... ?" (Oui /
+    // Non / Annuler). False when the user goes back to it (Annuler, or an
+    // addition refused).
+    bool settleEntry();
+
     // The chosen table code, "0" to "7"; empty until a table is chosen.
     const QString& tableCode() const { return txtpar_table; }
 

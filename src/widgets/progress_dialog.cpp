@@ -29,7 +29,9 @@ void ProgressDialog::show() {
     auto* d = new QProgressDialog(owner_);
     d->setObjectName(QStringLiteral("progression"));
     d->setWindowTitle(QStringLiteral("VORDAN"));
-    d->setWindowModality(Qt::WindowModal);
+    // A task takes no other input than its own "Annuler": a click elsewhere
+    // would run another handler in the middle of this one.
+    d->setWindowModality(Qt::ApplicationModal);
     d->setAutoClose(false);
     d->setAutoReset(false);
     d->setMinimumDuration(0);

@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/progress.h"
+#include "widgets/long_task.h"
 
 #include <QDateTime>
 #include <QPointer>
@@ -17,8 +18,10 @@ namespace vdn {
 // second by `clock` since its first report of progress (the clock is read
 // from then on only, so a short task that never reports leaves the clock
 // alone), so that short tasks show nothing; while it shows, the
-// windows are kept responsive (events handled at most every 50 ms). With
-// `cancellable`, "Annuler" asks the task to stop: step() returns false.
+// windows are kept painted (events handled at most every 50 ms) but take no
+// input: the window is modal to the whole program, and a close asked
+// meanwhile waits for the task's end (LongTask). With `cancellable`,
+// "Annuler" asks the task to stop: step() returns false.
 class ProgressDialog final : public Progress {
 public:
     static constexpr qint64 ShowAfterMs = 500;
@@ -50,6 +53,7 @@ private:
     QDateTime start_;
     QDateTime lastRefresh_;
     QPointer<QProgressDialog> dialog_;
+    LongTask task_;
 };
 
 } // namespace vdn

@@ -5,9 +5,11 @@
 #include "platform/clickable_label.h"
 #include "reference/vdn_param.h"
 #include "support/fixture.h"
+#include "support/widget_lookup.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +17,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTest>
+#include <QToolButton>
 
 using namespace vdn;
 
@@ -28,6 +31,8 @@ private slots:
     void closing_ends_every_window();
     void unsaved_entry_asks_data();
     void unsaved_entry_asks();
+    void typed_parameter_asks_before_quitting_data();
+    void typed_parameter_asks_before_quitting();
     void centring_data();
     void centring();
     void centring_takes_the_frame_data();
@@ -233,6 +238,44 @@ void TestMainWindow::unsaved_entry_asks() {
         QCOMPARE(record->isVisible(), recordShown);
     auto c = folder.connect();
     QCOMPARE(test::scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt(), stored);
+    delete menu;
+}
+
+void TestMainWindow::typed_parameter_asks_before_quitting_data() {
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<bool>("menuOpen");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("Annuler: back to the entry") << Answer::Cancel << true << 0;
+    QTest::newRow("Non: dropped") << Answer::No << false << 0;
+    QTest::newRow("Oui: added") << Answer::Yes << false << 1;
+}
+
+void TestMainWindow::typed_parameter_asks_before_quitting() {
+    QFETCH(Answer, answer);
+    QFETCH(bool, menuOpen);
+    QFETCH(int, stored);
+    test::DataFolder folder;
+    auto* menu = new VdnMenu(folder.services(), folder.startupInfo());
+    menu->show();
+    QPointer<VdnParam> param = menu->openParam();
+    QVERIFY(test::pickItem(param->findChild<QComboBox*>(QStringLiteral("Combo1")), 2));
+    QVERIFY(test::pickItem(param->findChild<QComboBox*>(QStringLiteral("Combo3")), 1));
+    QTest::mouseClick(param->findChild<QToolButton*>(QStringLiteral("cmdajout3")), Qt::LeftButton);
+    auto* entry = param->findChild<QLineEdit*>(QStringLiteral("Txt0"));
+    QVERIFY(entry->isVisible());
+    entry->setText(QStringLiteral("ZEPHYR"));
+    folder.boxes.expectQuestionWithCancel(
+        QStringLiteral("Enregistrer la valeur saisie « ZEPHYR » ?"), answer);
+    menu->findChild<QAction*>(QStringLiteral("mnu_abd"))->trigger();
+    VDN_CHECK_BOXES(folder);
+    QCOMPARE(menu->isVisible(), menuOpen);
+    if (menuOpen)
+        QCOMPARE(entry->text(), QStringLiteral("ZEPHYR"));
+    auto c = folder.connect();
+    QCOMPARE(test::scalar(*c, QStringLiteral("SELECT count(*) FROM strparam WHERE par_lib = "
+                                             "'ZEPHYR'"))
+                 .toInt(),
+             stored);
     delete menu;
 }
 

@@ -61,6 +61,8 @@ private slots:
     void text_boxes_select_on_entry_and_capitalise_on_leaving();
     void customer_click_closes_the_record();
     void failed_validation_writes_nothing_and_keeps_the_record();
+    void ball_being_typed_is_asked_before_it_goes_data();
+    void ball_being_typed_is_asked_before_it_goes();
 
 private:
     std::unique_ptr<BallFixture> fixture_;
@@ -435,6 +437,69 @@ void TestBallRecord::failed_validation_writes_nothing_and_keeps_the_record() {
     QVERIFY(f.record()->isVisible());
     QVERIFY(q.exec("ALTER TABLE strmateriel_old RENAME TO strmateriel"));
     QCOMPARE(f.ballCount(Dupont), 0);
+}
+
+namespace {
+// What takes the ball panel's place, or ends it, while a ball is typed.
+enum class Over { Pencil, SheetThenWindowGoes, CloseBox };
+} // namespace
+Q_DECLARE_METATYPE(Over)
+Q_DECLARE_METATYPE(Answer)
+
+void TestBallRecord::ball_being_typed_is_asked_before_it_goes_data() {
+    QTest::addColumn<Over>("over");
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<QString>("panel"); // shown afterwards
+    QTest::newRow("pencil, Annuler: back to the ball")
+        << Over::Pencil << Answer::Cancel << 0 << "Frame300";
+    QTest::newRow("pencil, Non: dropped") << Over::Pencil << Answer::No << 0 << "Frame100";
+    QTest::newRow("pencil, Oui: saved") << Over::Pencil << Answer::Yes << 1 << "Frame100";
+    QTest::newRow("under the sheet, Annuler")
+        << Over::SheetThenWindowGoes << Answer::Cancel << 0 << "Frame400";
+    QTest::newRow("under the sheet, Oui") << Over::SheetThenWindowGoes << Answer::Yes << 1 << "";
+    QTest::newRow("close box, Oui: saved, back to the list")
+        << Over::CloseBox << Answer::Yes << 1 << "Frame200";
+    QTest::newRow("close box, Non: back to the list")
+        << Over::CloseBox << Answer::No << 0 << "Frame200";
+}
+
+void TestBallRecord::ball_being_typed_is_asked_before_it_goes() {
+    QFETCH(Over, over);
+    QFETCH(Answer, answer);
+    QFETCH(int, stored);
+    QFETCH(QString, panel);
+    BallFixture& f = *fixture_;
+    QVERIFY(f.openCustomer(Dupont));
+    f.click("cmdajout_mat");
+    f.fillKnownBall();
+    const QString question = QStringLiteral("Enregistrer les modifications de boule ?");
+    switch (over) {
+    case Over::Pencil:
+        f.folder.boxes.expectQuestionWithCancel(question, answer);
+        QTest::mouseClick(f.panel()->findChild<QWidget*>(QStringLiteral("Image2")), Qt::LeftButton);
+        break;
+    case Over::SheetThenWindowGoes:
+        f.click("cmdajout_fiche");
+        QVERIFY(f.find("Frame400")->isVisible());
+        VDN_CHECK_BOXES(f.folder);
+        // As the main window asks before quitting or restoring.
+        f.folder.boxes.expectQuestionWithCancel(question, answer);
+        QCOMPARE(f.w->settleEntry(VdnClient::Reach::Everything),
+                 answer == Answer::Yes ? VdnClient::EntryOutcome::Saved
+                                       : VdnClient::EntryOutcome::Kept);
+        break;
+    case Over::CloseBox:
+        f.folder.boxes.expectQuestionWithCancel(question, answer);
+        f.w->close();
+        break;
+    }
+    VDN_CHECK_BOXES(f.folder);
+    QCOMPARE(f.ballCount(Dupont), stored);
+    if (!panel.isEmpty())
+        QVERIFY2(f.find(qPrintable(panel))->isVisible(), qPrintable(panel));
+    if (over == Over::Pencil && answer == Answer::Cancel)
+        QVERIFY(f.record()->isVisible());
 }
 
 QTEST_MAIN(TestBallRecord)

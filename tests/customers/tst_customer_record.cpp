@@ -499,15 +499,35 @@ void TestCustomerRecord::deleted_or_vanished_customer_is_not_saved() {
     QCOMPARE(field(*f.db, "000001", "clt_nom"), QStringLiteral("ANCIEN"));
     QCOMPARE(field(*f.db, "000001", "clt_etat"), QStringLiteral("SUPPRIME"));
 
-    f.clickRowOf(QStringLiteral("000002"));
-    QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
-    QVERIFY(f.db->execute("DELETE FROM strclient WHERE clt_cod = '000002'").ok());
-    f.folder.boxes.expectMessage(QStringLiteral("Ce code n'existe pas"));
-    f.click("cmdvalide");
-    VDN_CHECK_BOXES(f.folder);
-    QVERIFY(f.find("Frame200")->isVisible());
-    QCOMPARE(customerCount(*f.db), 1);
-    QVERIFY(!f.folder.pointer.isBusy());
+    // Deleted for good on another workstation during the entry: said so;
+    // Non drops the entry, Oui keeps it as a new customer under a new code.
+    for (bool keep : {false, true}) {
+        if (keep)
+            QVERIFY(test::addCustomer(*f.db, "000002", "PARTI"));
+        f.w->retour_liste();
+        f.clickRowOf(QStringLiteral("000002"));
+        QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
+        f.retype("txtvil", QStringLiteral("NANTES"));
+        QVERIFY(f.db->execute("DELETE FROM strclient WHERE clt_cod = '000002'").ok());
+        f.folder.boxes.expectQuestion(
+            QStringLiteral("Le client 000002 a été supprimé sur un autre poste pendant sa "
+                           "modification.\nEnregistrer ce que vous avez saisi comme un "
+                           "nouveau client ?"),
+            keep);
+        if (keep)
+            f.folder.boxes.expectMessage(QStringLiteral("Client enregistré sous le code 000002"));
+        f.click("cmdvalide");
+        VDN_CHECK_BOXES(f.folder);
+        QVERIFY(f.find("Frame200")->isVisible());
+        QCOMPARE(customerCount(*f.db), keep ? 2 : 1);
+        if (keep) {
+            QCOMPARE(field(*f.db, "000002", "clt_nom"), QStringLiteral("PARTI"));
+            QCOMPARE(field(*f.db, "000002", "clt_vil"), QStringLiteral("NANTES"));
+        }
+        QVERIFY(!f.folder.pointer.isBusy());
+        if (keep)
+            QVERIFY(f.db->execute("DELETE FROM strclient WHERE clt_cod = '000002'").ok());
+    }
 }
 
 void TestCustomerRecord::cancel_returns_without_saving_and_keeps_search() {

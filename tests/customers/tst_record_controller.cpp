@@ -99,9 +99,13 @@ void TestRecordController::writesOnlyTheCustomerShown() {
     QCOMPARE(backToList_->count(), 1);
 
     // The code shown is the one written: a customer that is no longer there
-    // is refused, and no other row takes the entry.
+    // is refused unless kept as a new one, and no other row takes the entry.
     panel_->setCode(QStringLiteral("000009"));
-    folder_->boxes.expectMessage(QStringLiteral("Ce code n'existe pas"));
+    folder_->boxes.expectQuestion(
+        QStringLiteral("Le client 000009 a été supprimé sur un autre poste pendant sa "
+                       "modification.\nEnregistrer ce que vous avez saisi comme un nouveau "
+                       "client ?"),
+        false);
     QTest::mouseClick(test::control(panel_.get(), "cmdvalide"), Qt::LeftButton);
     VDN_CHECK_BOXES(*folder_);
     QCOMPARE(test::column(*db_, "SELECT clt_cod FROM strclient ORDER BY clt_cod"),

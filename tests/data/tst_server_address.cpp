@@ -242,15 +242,20 @@ void TestServerAddress::connection_settings_fill_what_the_address_leaves_data() 
     QTest::addColumn<QString>("options");
     const QString keepalives =
         "keepalives=1;keepalives_count=3;keepalives_idle=60;keepalives_interval=10";
+    const QString userTimeout = ";tcp_user_timeout=10000";
     QTest::newRow("nothing set") << "postgresql://serveur/boutique"
-                                 << "connect_timeout=10;" + keepalives;
+                                 << "connect_timeout=10;" + keepalives + userTimeout;
     QTest::newRow("own time-out kept")
         << "postgresql://serveur/boutique?connect_timeout=3&sslmode=require"
-        << "connect_timeout=3;" + keepalives + ";sslmode=require";
+        << "connect_timeout=3;" + keepalives + ";sslmode=require" + userTimeout;
     QTest::newRow("keepalives off kept")
         << "postgresql://serveur/boutique?keepalives=0&keepalives_idle=5"
         << "connect_timeout=10;keepalives=0;keepalives_count=3;keepalives_idle=5;"
-           "keepalives_interval=10";
+           "keepalives_interval=10" +
+               userTimeout;
+    QTest::newRow("own user time-out kept")
+        << "postgresql://serveur/boutique?tcp_user_timeout=0"
+        << "connect_timeout=10;" + keepalives + ";tcp_user_timeout=0";
 }
 
 void TestServerAddress::connection_settings_fill_what_the_address_leaves() {

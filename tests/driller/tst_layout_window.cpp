@@ -78,6 +78,8 @@ private slots:
     void fromTheBallAndBack_data();
     void fromTheBallAndBack();
     void drillingRecordedCheckedAndShownAgain();
+    void typedDrillingAskedBeforeItGoes_data();
+    void typedDrillingAskedBeforeItGoes();
 };
 
 void TestLayoutWindow::fromTheBallAndBack_data() {
@@ -334,6 +336,60 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     VDN_CHECK_BOXES(f.folder);
     QCOMPARE(test::scalar(*f.db, "SELECT count(*) FROM strperc_boule").toInt(), 1);
     w->close();
+}
+
+Q_DECLARE_METATYPE(Answer)
+
+void TestLayoutWindow::typedDrillingAskedBeforeItGoes_data() {
+    QTest::addColumn<bool>("windowGoes"); // the customer window goes (quit), or the close box
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<int>("recorded");
+    QTest::newRow("close box, Annuler: back to it") << false << Answer::Cancel << 0;
+    QTest::newRow("close box, Non: dropped") << false << Answer::No << 0;
+    QTest::newRow("close box, Oui: recorded") << false << Answer::Yes << 1;
+    QTest::newRow("quit, Annuler: back to it") << true << Answer::Cancel << 0;
+    QTest::newRow("quit, Oui: recorded") << true << Answer::Yes << 1;
+}
+
+void TestLayoutWindow::typedDrillingAskedBeforeItGoes() {
+    QFETCH(bool, windowGoes);
+    QFETCH(Answer, answer);
+    QFETCH(int, recorded);
+    test::BallFixture f;
+    QVERIFY(f.ready());
+    QVERIFY(addLaidOutCustomer(*f.db, "000001", "D", true));
+    QVERIFY(f.openCustomer("000001"));
+    f.clickBallLine("001");
+    f.click("cmdimplantation");
+    QPointer<LayoutWindow> w = f.w->findChild<LayoutWindow*>();
+    QVERIFY(w);
+    // Nothing typed: the close box asks nothing.
+    if (!windowGoes) {
+        QTest::keyClick(test::control<QLineEdit>(w, "txtcommentaire"), Qt::Key_Escape);
+        VDN_CHECK_BOXES(f.folder);
+        QTRY_VERIFY(!w);
+        f.click("cmdimplantation");
+        w = f.w->findChild<LayoutWindow*>();
+        QVERIFY(w);
+    }
+    test::control<QSpinBox>(w, "txtnb_trous")->setValue(3);
+    retype(test::control<QLineEdit>(w, "txtlbs"), QStringLiteral("15"));
+    retype(test::control<QLineEdit>(w, "txtcommentaire"), QStringLiteral("pouce ovalisé"));
+    f.folder.boxes.expectQuestionWithCancel(
+        QStringLiteral("Enregistrer le perçage de cette boule ?"), answer);
+    if (windowGoes)
+        QCOMPARE(f.w->settleEntry(VdnClient::Reach::Everything) == VdnClient::EntryOutcome::Kept,
+                 answer == Answer::Cancel);
+    else
+        w->close();
+    VDN_CHECK_BOXES(f.folder);
+    QCOMPARE(test::column(*f.db, "SELECT pb_comment FROM strperc_boule"),
+             recorded ? QStringList{QStringLiteral("pouce ovalisé")} : QStringList{});
+    if (!windowGoes)
+        QTRY_COMPARE(w.isNull(), answer != Answer::Cancel);
+    if (answer == Answer::Cancel)
+        QCOMPARE(test::control<QLineEdit>(w, "txtcommentaire")->text(),
+                 QStringLiteral("pouce ovalisé"));
 }
 
 QTEST_MAIN(TestLayoutWindow)

@@ -49,6 +49,7 @@ private slots:
     void modify_without_a_sheet_opens_nothing();
     void deleted_customer_sheet_can_be_viewed();
     void open_fails_on_a_list_without_values();
+    void untouched_sheet_is_not_modified();
 };
 
 void TestSheetPanel::numbered_lists_before_opening() {
@@ -361,6 +362,24 @@ void TestSheetPanel::open_fails_on_a_list_without_values() {
     QVERIFY(!host.panel->isReady());
     QVERIFY(!f.pointer.isBusy());
     QVERIFY(host.Frame300->isVisible() || !host.window.isVisible());
+}
+
+void TestSheetPanel::untouched_sheet_is_not_modified() {
+    test::DataFolder f;
+    QVERIFY(f.ok());
+    auto c = f.connect();
+    // Written by another tool: a comment with Windows line ends, option
+    // letters the buttons cannot show.
+    QVERIFY(test::insertSheetRow(
+        c->db(), "000007",
+        {{"PER_COM_D", "ligne 1\r\nligne 2"}, {"PER_TYP_POUCE", "i"}, {"PER_OVAL_CON", "x"}}));
+    DrillingSheetPanel panel(f.services(), c->db());
+    QVERIFY(panel.startModify({"000007", "M. MARTIN LUC", ""}));
+    VDN_CHECK_BOXES(f);
+    QVERIFY(!panel.hasUnsavedEntry());
+    // A change typed is one.
+    panel.findChild<QPlainTextEdit*>("txtcomm_pouce")->setPlainText(QStringLiteral("large"));
+    QVERIFY(panel.hasUnsavedEntry());
 }
 
 QTEST_MAIN(TestSheetPanel)
