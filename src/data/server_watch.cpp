@@ -1,6 +1,6 @@
 #include "data/server_watch.h"
 
-#include "data/socket_shutdown.h"
+#include "platform/socket_shutdown.h"
 #include "widgets/long_task.h"
 
 #include <QCoreApplication>
