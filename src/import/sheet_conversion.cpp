@@ -1,4 +1,5 @@
 #include "import/sheet_conversion.h"
+#include "platform/spreadsheet.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -52,14 +53,7 @@ bool isSpreadsheetFile(const QString& path) {
            suffix == QLatin1String("xls") || suffix == QLatin1String("fods");
 }
 
-QString libreOfficeProgram() {
-    for (const char* name : {"soffice", "libreoffice", "localc"}) {
-        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
-        if (!found.isEmpty())
-            return found;
-    }
-    return {};
-}
+QString libreOfficeProgram() { return installedLibreOffice(); }
 
 QString csvExportFilter() {
     // Field separator ',', text delimiter '"', character set 76 (UTF-8),

@@ -5,7 +5,6 @@
 #include <QEventLoop>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QStandardPaths>
 
 namespace vdn {
 
@@ -48,20 +47,6 @@ protected:
     }
 };
 
-struct KnownProgram {
-    const char* program;
-    const char* option;
-    bool libreOffice; // takes the CSV import options on its command line
-};
-
-// Looked for in this order when no command is set.
-constexpr KnownProgram KnownPrograms[] = {
-    {"localc", nullptr, true},
-    {"libreoffice", "--calc", true},
-    {"soffice", "--calc", true},
-    {"gnumeric", nullptr, false},
-};
-
 } // namespace
 
 QString ProcessSpreadsheet::libreOfficeCsvFilter() {
@@ -85,18 +70,14 @@ QStringList ProcessSpreadsheet::command() {
         QProcessEnvironment::systemEnvironment().value(QString::fromLatin1(CommandVariable));
     if (!set.trimmed().isEmpty())
         return QProcess::splitCommand(set);
-    for (const KnownProgram& k : KnownPrograms) {
-        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(k.program));
-        if (found.isEmpty())
-            continue;
-        QStringList c{found};
-        if (k.option)
-            c << QString::fromLatin1(k.option);
-        if (k.libreOffice)
-            c << QStringLiteral("--infilter=") + libreOfficeCsvFilter();
-        return c;
-    }
-    return {};
+    const SpreadsheetProgram found = systemSpreadsheet();
+    if (found.program.isEmpty())
+        return {};
+    QStringList c{found.program};
+    c << found.options;
+    if (found.libreOffice)
+        c << QStringLiteral("--infilter=") + libreOfficeCsvFilter();
+    return c;
 }
 
 bool ProcessSpreadsheet::openAndWait(const QString& file, QWidget*, QString& reason) {

@@ -8,6 +8,21 @@ class QWidget;
 
 namespace vdn {
 
+// The spreadsheet program of this computer for a CSV file: on Linux the
+// first of LibreOffice Calc and Gnumeric found on the path; on Windows the
+// program Windows opens a .csv with (Excel or LibreOffice). Empty when none.
+struct SpreadsheetProgram {
+    QString program;
+    QStringList options;
+    bool libreOffice = false; // takes the CSV import options on its command line
+};
+SpreadsheetProgram systemSpreadsheet();
+
+// LibreOffice's program, which converts workbooks for the import: found on
+// the path, and on Windows also in its usual folders under Program Files.
+// Empty when it is not installed.
+QString installedLibreOffice();
+
 // The desktop's spreadsheet program, to which an exported file is handed over.
 class Spreadsheet {
 public:

@@ -72,6 +72,10 @@ void TestStartup::path_file_first_line_data() {
     QTest::newRow("accents in Windows-1252") << QByteArray("C:\\DONN\xC9"
                                                            "ES\\\r\n")
                                              << "C:\\DONNÉES\\";
+    // Bytes where Windows-1252 and Latin-1 differ, as a Windows editor saves
+    // "Œuvres" and "Bœuf".
+    QTest::newRow("Windows-1252 beyond Latin-1")
+        << QByteArray("C:\\\x8C" "UVRES\\B\x9C" "UF\\\r\n") << "C:\\ŒUVRES\\BœUF\\";
     QTest::newRow("tab kept inside") << QByteArray("\t/a\tb/ \n") << "/a\tb/";
 }
 

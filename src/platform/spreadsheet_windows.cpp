@@ -1,0 +1,46 @@
+#include "platform/spreadsheet.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <windows.h>
+
+#include <shlwapi.h>
+
+namespace vdn {
+
+SpreadsheetProgram systemSpreadsheet() {
+    // The program Windows associates with .csv files, as a double click in
+    // the Explorer would open it.
+    wchar_t path[MAX_PATH * 2];
+    DWORD size = DWORD(std::size(path));
+    if (AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_EXECUTABLE, L".csv", L"open", path, &size) != S_OK)
+        return {};
+    const QString program = QString::fromWCharArray(path);
+    if (!QFileInfo(program).isFile())
+        return {};
+    const QString name = QFileInfo(program).baseName().toLower();
+    const bool libreOffice = name == QLatin1String("scalc") || name == QLatin1String("soffice");
+    SpreadsheetProgram p{program, {}, libreOffice};
+    if (name == QLatin1String("soffice"))
+        p.options << QStringLiteral("--calc");
+    return p;
+}
+
+QString installedLibreOffice() {
+    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (!onPath.isEmpty())
+        return onPath;
+    for (const char* variable : {"ProgramFiles", "ProgramW6432", "ProgramFiles(x86)"}) {
+        const QString folder = QDir::fromNativeSeparators(qEnvironmentVariable(variable));
+        if (folder.isEmpty())
+            continue;
+        const QString program = folder + QStringLiteral("/LibreOffice/program/soffice.exe");
+        if (QFileInfo(program).isFile())
+            return program;
+    }
+    return {};
+}
+
+} // namespace vdn
