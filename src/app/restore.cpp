@@ -524,7 +524,7 @@ BackupSummary summarizeBackup(const QString& backupFolder) {
     return r;
 }
 
-QString restoreQuestion(const QString& letter, const BackupSummary& backup) {
+QString restoreQuestion(const QString& letter, const BackupSummary& backup, bool onServer) {
     QString what = QStringLiteral("Restaurer la sauvegarde du lecteur %1:").arg(letter);
     if (backup.readable)
         what += QStringLiteral(" du %1 à %2 (%3 client%4)")
@@ -532,8 +532,12 @@ QString restoreQuestion(const QString& letter, const BackupSummary& backup) {
                          backup.written.toString(QStringLiteral("HH:mm")))
                     .arg(backup.customers)
                     .arg(backup.customers > 1 ? QStringLiteral("s") : QString());
-    return what + QStringLiteral(" ?\nLes données actuelles seront remplacées par celles de la "
-                                 "sauvegarde ; elles sont d'abord enregistrées à côté de la base.");
+    what += QStringLiteral(" ?\nLes données actuelles seront remplacées par celles de la "
+                           "sauvegarde ; elles sont d'abord enregistrées ");
+    // A server's current content is saved as a file beside the backup.
+    if (onServer)
+        return what + QStringLiteral("à côté de la sauvegarde, sur le lecteur %1:.").arg(letter);
+    return what + QStringLiteral("à côté de la base.");
 }
 
 QString restoreEndMessage(const RestoreOutcome& o) {

@@ -126,8 +126,9 @@ struct BackupSummary {
 BackupSummary summarizeBackup(const QString& backupFolder);
 
 // The restore's question for the backup of drive `letter`: its date and
-// customers when known.
-QString restoreQuestion(const QString& letter, const BackupSummary& backup);
+// customers when known, and where the current data are saved (beside a
+// database file; beside the backup for a server database).
+QString restoreQuestion(const QString& letter, const BackupSummary& backup, bool onServer = false);
 
 // The French message closing a restore.
 QString restoreEndMessage(const RestoreOutcome& outcome);

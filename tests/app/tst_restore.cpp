@@ -492,6 +492,10 @@ void TestRestore::from_the_menu() {
     const QString tail = QStringLiteral(
         " ?\nLes données actuelles seront remplacées par "
         "celles de la sauvegarde ; elles sont d'abord enregistrées à côté de la base.");
+    // On a server, the current data go beside the backup: the question says so.
+    QVERIFY(restoreQuestion("E", BackupSummary{}, true)
+                .endsWith(QStringLiteral("elles sont d'abord enregistrées à côté de la "
+                                         "sauvegarde, sur le lecteur E:.")));
     const QString question =
         QStringLiteral("Restaurer la sauvegarde du lecteur E: du %1 (%2 client%3)")
             .arg(QLocale::c().toString(written, "dd/MM/yyyy à HH:mm"))
