@@ -93,6 +93,9 @@ int main(int argc, char* argv[]) {
     case vdn::CommandLine::Action::Help:
         std::fputs(vdn::usageText().toLocal8Bit().constData(), stdout);
         return 0;
+    case vdn::CommandLine::Action::Version:
+        std::printf("%s\n", vdn::VdnMenu::versionText().toLocal8Bit().constData());
+        return 0;
     case vdn::CommandLine::Action::Error:
         printErr(cl.error);
         printErr(vdn::usageText());
