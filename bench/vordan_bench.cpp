@@ -804,7 +804,7 @@ int runPass(const Options& options, const QString& dataFolder) {
                 fail(QStringLiteral("client %1 non ouvert").arg(customer));
             const int before = ballPanel->ballModel()->rowCount();
             adds << timeIt([&] { QTest::mouseClick(add, Qt::LeftButton); }, &addTally);
-            // A described ball: the first value of each pick list, a name.
+            // A ball typed in full: the first value of each pick list, a name.
             for (QComboBox* combo : ballPanel->record().combos())
                 if (combo->count() > 0)
                     combo->setEditText(combo->itemText(0));

@@ -94,6 +94,9 @@ int main(int argc, char* argv[]) {
     case vdn::CommandLine::Action::Help:
         vdn::console::write(stdout, vdn::usageText());
         return 0;
+    case vdn::CommandLine::Action::Version:
+        printOut(vdn::VdnMenu::versionText());
+        return 0;
     case vdn::CommandLine::Action::Error:
         printErr(cl.error);
         printErr(vdn::usageText());

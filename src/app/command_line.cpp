@@ -35,7 +35,9 @@ QString usageText() {
         "      CHEMIN.QZ : tout ou rien, doublons ignorés ; --essai donne le rapport sans\n"
         "      rien écrire ; le rapport s'affiche sur la sortie d'erreur.\n"
         "  vordan --aide | --help\n"
-        "      affiche cette aide.\n")
+        "      affiche cette aide.\n"
+        "  vordan --version | -v\n"
+        "      affiche la version de VORDAN.\n")
         .arg(places::userSettingsFolderHint(), places::passwordFileHint());
 }
 
@@ -59,6 +61,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         if (a == QLatin1String("--aide") || a == QLatin1String("--help") ||
             a == QLatin1String("-h")) {
             cl.action = CommandLine::Action::Help;
+            return cl;
+        } else if (a == QLatin1String("--version") || a == QLatin1String("-v")) {
+            cl.action = CommandLine::Action::Version;
             return cl;
         } else if (a == QLatin1String("--creer-base")) {
             if (!next(&cl.create.folder) || cl.create.folder.isEmpty())

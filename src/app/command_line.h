@@ -7,7 +7,7 @@
 namespace vdn {
 
 struct CommandLine {
-    enum class Action { Run, Create, Restore, Transfer, Import, Help, Error };
+    enum class Action { Run, Create, Restore, Transfer, Import, Help, Version, Error };
     Action action = Action::Run;
     CreateOptions create;
     QString restoreFolder;            // --restaurer DOSSIER
@@ -19,7 +19,7 @@ struct CommandLine {
 
 // Reads: (nothing) | --creer-base DOSSIER|ADRESSE [--magasin NOM] [--licence NUMERO]
 // [--demo] | --restaurer DOSSIER | --transferer SOURCE DESTINATION | --importer FICHIER
-// [--correspondance FICHIER.ini] [--essai] | --aide | --help.
+// [--correspondance FICHIER.ini] [--essai] | --aide | --help | --version | -v.
 // The first argument is the program's name.
 CommandLine parseCommandLine(const QStringList& arguments);
 QString usageText();

@@ -84,6 +84,16 @@ int runImportCommand(const QString& file, const QString& mappingFile, bool dryRu
         return 1;
     }
 
+    // A real import checks and writes under the restore's lock: a restore
+    // in between would put back customers the check never saw.
+    std::shared_ptr<void> lock;
+    if (!dryRun) {
+        lock = takeRestoreLock(*base);
+        if (!lock) {
+            say(restoreUnderWayText());
+            return 1;
+        }
+    }
     Result<std::unique_ptr<Connection>> c = Connection::open(databasePath(*base));
     if (!c) {
         say(errorReportText(c.error()));
@@ -98,11 +108,6 @@ int runImportCommand(const QString& file, const QString& mappingFile, bool dryRu
     if (dryRun) {
         say(reportText(*check, true));
         return 0;
-    }
-    const std::shared_ptr<void> lock = takeRestoreLock(*base);
-    if (!lock) {
-        say(restoreUnderWayText());
-        return 1;
     }
     Result<WriteOutcome> written = writeImport(db, SheetStore(db), *check);
     if (!written) {

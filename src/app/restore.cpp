@@ -191,10 +191,18 @@ Result<std::unique_ptr<PreparedRestore>> prepareServerRestore(const QString& bas
 
 namespace {
 
+// Where the current data files are kept before the backup's replace them:
+// beside the saved database, under its suffix.
+struct KeptFiles {
+    QDir folder;
+    QString suffix; // ".avant-restauration-AAAAMMJJ-HHMMSS"
+};
+
 // One data file of the backup into `folder`, under a temporary name until
-// complete; a failure is named in `out`.
+// complete; the current one is first copied as `kept` says. A failure is
+// named in `out`, and leaves the current file as it was.
 void restoreDataFile(const QString& from, const QString& name, const QDir& folder,
-                     RestoreOutcome& out) {
+                     const KeptFiles& kept, RestoreOutcome& out) {
     const QString target = folder.absoluteFilePath(name);
     const QString temporary =
         folder.absoluteFilePath(QLatin1Char('.') + name + QStringLiteral(".restauration"));
@@ -204,6 +212,20 @@ void restoreDataFile(const QString& from, const QString& name, const QDir& folde
         out.failures.append({name, in.errorString()});
         QFile::remove(temporary);
         return;
+    }
+    if (QFileInfo(target).isFile()) {
+        QString copy = kept.folder.absoluteFilePath(name + kept.suffix);
+        for (int n = 2; QFileInfo::exists(copy); ++n)
+            copy = kept.folder.absoluteFilePath(name + kept.suffix + QStringLiteral("-%1").arg(n));
+        QFile current(target);
+        if (!current.copy(copy)) {
+            out.failures.append(
+                {name, QStringLiteral("le fichier actuel n'a pas pu être conservé sous %1 (%2)")
+                           .arg(where(copy), current.errorString())});
+            QFile::remove(temporary);
+            return;
+        }
+        out.keptFiles << copy;
     }
     if (const QString why = renameOver(temporary, target); !why.isEmpty()) {
         out.failures.append({name, QStringLiteral("remplacement impossible (%1)").arg(why)});
@@ -217,7 +239,7 @@ void restoreDataFile(const QString& from, const QString& name, const QDir& folde
 // database, into `folder`. The bytes dealt with are reported to `progress`
 // after each file.
 void restoreDataFiles(const QString& from, const QString& prefix, const QDir& folder,
-                      RestoreOutcome& out, Progress* progress) {
+                      const KeptFiles& kept, RestoreOutcome& out, Progress* progress) {
     int listingError = 0;
     const QStringList names = backupFileNames(from + QLatin1Char('/') + prefix, &listingError);
     if (listingError != 0)
@@ -231,7 +253,7 @@ void restoreDataFiles(const QString& from, const QString& prefix, const QDir& fo
     if (progress)
         (void)progress->step(done, total);
     for (qsizetype i = 0; i < names.size(); ++i) {
-        restoreDataFile(from, names.at(i), folder, out);
+        restoreDataFile(from, names.at(i), folder, kept, out);
         done += sizes.at(i);
         if (progress)
             (void)progress->step(done, total);
@@ -244,35 +266,36 @@ Result<RestoreOutcome> completeServerRestore(PreparedRestore& p, Progress* progr
     ProgressShare saving(progress, 0, 450), writing(progress, 450, 900),
         files(progress, 900, ProgressShare::Whole);
     RestoreOutcome out = p.out_;
-    // Saved first, beside the backup: a failure here changes nothing.
+    // Saved beside the backup and replaced in one transaction that holds
+    // the tables: a row another session commits is in one or the other.
     QString previous =
         p.from_ + QLatin1Char('/') + databasePath(QString()) + QLatin1Char('.') + p.suffix_;
     for (int n = 2; QFileInfo::exists(previous); ++n)
         previous = p.from_ + QLatin1Char('/') + databasePath(QString()) + QLatin1Char('.') +
                    p.suffix_ + QStringLiteral("-%1").arg(n);
-    if (Status s = snapshotToFile(*p.server_, previous, saving.get()); !s)
-        return refusal(QStringLiteral("la base actuelle n'a pas pu être enregistrée sous %1 "
-                                      "(%2). Rien n'a été changé.")
-                           .arg(where(previous), s.error().text));
-    out.previousSavedAs = previous;
     {
         Result<std::unique_ptr<Connection>> backup = Connection::open(p.work_);
         if (!backup)
             return refusal(QStringLiteral("la sauvegarde vérifiée ne peut plus être lue (%1). "
-                                          "Rien n'a été changé ; une copie de la base est "
-                                          "conservée sous %2.")
-                               .arg(backup.error().text, where(previous)));
-        Result<QList<TableCount>> copied =
-            replaceServerContent(**backup, *p.server_, writing.get());
+                                          "Rien n'a été changé.")
+                               .arg(backup.error().text));
+        bool saved = false;
+        Result<QList<TableCount>> copied = restoreServerContent(
+            **backup, *p.server_, previous, &saved, saving.get(), writing.get());
+        if (!copied && !saved)
+            return refusal(QStringLiteral("la base actuelle n'a pas pu être enregistrée sous %1 "
+                                          "(%2). Rien n'a été changé.")
+                               .arg(where(previous), copied.error().text));
         if (!copied)
             return refusal(QStringLiteral("la base n'a pas pu être remplacée (%1). Elle est "
                                           "restée telle qu'elle était ; une copie est conservée "
                                           "sous %2.")
                                .arg(copied.error().text, where(previous)));
     }
+    out.previousSavedAs = previous;
     out.restored << databasePath(QString());
-    restoreDataFiles(p.from_, QString(), QFileInfo(filesBase(p.base_)).absoluteDir(), out,
-                     files.get());
+    restoreDataFiles(p.from_, QString(), QFileInfo(filesBase(p.base_)).absoluteDir(),
+                     {QDir(p.from_), QLatin1Char('.') + p.suffix_}, out, files.get());
     return out;
 }
 
@@ -379,20 +402,19 @@ Result<RestoreOutcome> completeRestore(PreparedRestore& p, Progress* progress) {
     ProgressShare saving(progress, 0, 450), writing(progress, 450, 900),
         files(progress, 900, ProgressShare::Whole);
     if (present && !p.damaged_) {
-        // Saved first: a failure here leaves everything as it was.
-        if (const QString why = copyDatabaseFile(live, previous, true, saving.get());
-            !why.isEmpty()) {
-            QFile::remove(previous);
+        // Saved and replaced under one hold of the base: a write another
+        // program commits meanwhile is in one or the other, never lost.
+        const ContentReplacement r =
+            replaceDatabaseContent(live, work, previous, saving.get(), writing.get());
+        if (!r.ok() && r.saving)
             return refusal(QStringLiteral("la base actuelle n'a pas pu être enregistrée sous %1 "
                                           "(%2). Rien n'a été changé.")
-                               .arg(where(previous), why));
-        }
-        out.previousSavedAs = previous;
-        if (const QString why = copyDatabaseFile(work, live, false, writing.get()); !why.isEmpty())
+                               .arg(where(previous), r.text));
+        if (!r.ok())
             return refusal(QStringLiteral("la base n'a pas pu être remplacée (%1). Elle est "
-                                          "restée telle qu'elle était ; une copie est conservée "
-                                          "sous %2.")
-                               .arg(why, where(previous)));
+                                          "restée telle qu'elle était.")
+                               .arg(r.text));
+        out.previousSavedAs = previous;
     } else {
         // Nothing sound to write into. The damaged file keeps its place
         // under its own name until the restored one replaces it in one step;
@@ -434,7 +456,8 @@ Result<RestoreOutcome> completeRestore(PreparedRestore& p, Progress* progress) {
     }
     out.restored << QFileInfo(live).fileName();
 
-    restoreDataFiles(p.from_, p.prefix_, folder, out, files.get());
+    restoreDataFiles(p.from_, p.prefix_, folder, {folder, QLatin1Char('.') + p.suffix_}, out,
+                     files.get());
     p.lock_.release();
     return out;
 }
@@ -500,7 +523,7 @@ BackupSummary summarizeBackup(const QString& backupFolder) {
     return r;
 }
 
-QString restoreQuestion(const QString& letter, const BackupSummary& backup) {
+QString restoreQuestion(const QString& letter, const BackupSummary& backup, bool onServer) {
     QString what = QStringLiteral("Restaurer la sauvegarde du lecteur %1:").arg(letter);
     if (backup.readable)
         what += QStringLiteral(" du %1 à %2 (%3 client%4)")
@@ -508,8 +531,12 @@ QString restoreQuestion(const QString& letter, const BackupSummary& backup) {
                          backup.written.toString(QStringLiteral("HH:mm")))
                     .arg(backup.customers)
                     .arg(backup.customers > 1 ? QStringLiteral("s") : QString());
-    return what + QStringLiteral(" ?\nLes données actuelles seront remplacées par celles de la "
-                                 "sauvegarde ; elles sont d'abord enregistrées à côté de la base.");
+    what += QStringLiteral(" ?\nLes données actuelles seront remplacées par celles de la "
+                           "sauvegarde ; elles sont d'abord enregistrées ");
+    // A server's current content is saved as a file beside the backup.
+    if (onServer)
+        return what + QStringLiteral("à côté de la sauvegarde, sur le lecteur %1:.").arg(letter);
+    return what + QStringLiteral("à côté de la base.");
 }
 
 QString restoreEndMessage(const RestoreOutcome& o) {
@@ -532,6 +559,14 @@ QString restoreEndMessage(const RestoreOutcome& o) {
     if (o.restored.size() > 1)
         text +=
             QStringLiteral("\nFichiers restaurés : %1.").arg(o.restored.join(QStringLiteral(", ")));
+    if (!o.keptFiles.isEmpty()) {
+        QStringList names;
+        for (const QString& kept : o.keptFiles)
+            names << QFileInfo(kept).fileName();
+        text += QStringLiteral("\nFichiers précédents conservés dans le dossier %1 : %2.")
+                    .arg(where(QFileInfo(o.keptFiles.first()).absolutePath()),
+                         names.join(QStringLiteral(", ")));
+    }
     if (!o.failures.isEmpty()) {
         text += QStringLiteral("\nFichiers non restaurés :");
         for (const BackupFailure& f : o.failures)

@@ -25,6 +25,7 @@ struct RestoreOutcome {
     QString previousSavedAs;
     bool previousDamaged = false;
     QStringList restored;          // file names, database first
+    QStringList keptFiles;         // the data files replaced, kept beside the saved database
     QList<BackupFailure> failures; // data files that could not be restored
     int customers = 0;             // customers in the restored database
 };
@@ -86,15 +87,18 @@ prepareRestore(const QString& base, const QString& backupFolder, const QDateTime
                const QString& ownLockFile = {}, Progress* progress = nullptr);
 
 // Puts the prepared backup in place. A sound current database is saved
-// with SQLite's backup API, then the checked copy is written into it with
-// the same API in one write transaction: the database file is never renamed
-// or replaced under a program that may hold it open. A missing or damaged
-// current database (one the engine calls corrupt or not a database, or whose
-// integrity check fails) is kept aside under a second name while it stays in
-// place, its journal moved aside, and the checked copy renamed over it in one
-// step: at every moment the folder holds the old database or the restored
-// one. The data files come back under a temporary name, then renamed over
-// the old ones; a file that fails is named in the outcome.
+// into a new file beside it and the checked copy written into it under one
+// exclusive transaction of one connection (replaceDatabaseContent()): a
+// write another program commits is in the saved file or in the restored
+// base, and the database file is never renamed or replaced under a program
+// that may hold it open. A missing or damaged current database (one the
+// engine calls corrupt or not a database, or whose integrity check fails)
+// is kept aside under a second name while it stays in place, its journal
+// moved aside, and the checked copy renamed over it in one step: at every
+// moment the folder holds the old database or the restored one. The data
+// files come back under a temporary name, then renamed over the old ones,
+// each current one first copied beside the saved database under the same
+// suffix; a file that fails is named in the outcome.
 // With `progress`, the writing and the copies of the data files report how
 // far they have gone; they are never stopped half-way (the progress's answer
 // is not asked).
@@ -122,8 +126,9 @@ struct BackupSummary {
 BackupSummary summarizeBackup(const QString& backupFolder);
 
 // The restore's question for the backup of drive `letter`: its date and
-// customers when known.
-QString restoreQuestion(const QString& letter, const BackupSummary& backup);
+// customers when known, and where the current data are saved (beside a
+// database file; beside the backup for a server database).
+QString restoreQuestion(const QString& letter, const BackupSummary& backup, bool onServer = false);
 
 // The French message closing a restore.
 QString restoreEndMessage(const RestoreOutcome& outcome);

@@ -10,6 +10,7 @@
 #include "app/window_placement.h"
 #include "customers/vdn_client.h"
 #include "data/connection.h"
+#include "data/dialect.h"
 #include "data/globals.h"
 #include "data/shop_store.h"
 #include "import/import_window.h"
@@ -155,11 +156,15 @@ void VdnMenu::buildMenu() {
             [this] { services_.boxes->message(this, aboutText(info_.licence)); });
 }
 
+QString VdnMenu::versionText() {
+    return QStringLiteral("VORDAN version %1").arg(QStringLiteral(VORDAN_VERSION_TEXT));
+}
+
 QString VdnMenu::aboutText(const QString& licence) {
-    return QStringLiteral("VORDAN version %1\nGestion des clients, des boules et des fiches de "
-                          "perçage du pro shop.\nN° de licence : %2")
-        .arg(QStringLiteral(VORDAN_VERSION_TEXT),
-             licence.isEmpty() ? QStringLiteral("(non renseigné)") : licence);
+    return versionText() +
+           QStringLiteral("\nGestion des clients, des boules et des fiches de perçage du pro "
+                          "shop.\nN° de licence : %1")
+               .arg(licence.isEmpty() ? QStringLiteral("(non renseigné)") : licence);
 }
 
 void VdnMenu::buildBody() {
@@ -318,7 +323,8 @@ void VdnMenu::startRestore() {
     if (!folder)
         return;
     const QString letter = txtdisk->text().trimmed().toUpper();
-    if (!boxes.question(this, restoreQuestion(letter, summarizeBackup(*folder))))
+    if (!boxes.question(this, restoreQuestion(letter, summarizeBackup(*folder),
+                                              Dialect::at(chemin_base).isServer())))
         return;
     // Everything is checked before anything goes: a refused restore leaves
     // the open windows, and what is being typed in them, as they were.

@@ -51,6 +51,8 @@ public:
     // The text of "À &propos de VORDAN": the program's version and the
     // shop's licence number.
     static QString aboutText(const QString& licence);
+    // "VORDAN version X.Y", as "À propos de VORDAN" and `vordan --version` say it.
+    static QString versionText();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -133,7 +133,7 @@ public:
     // took that line meanwhile, under the next free one; returns the line used.
     Result<QString> insertUnderFreeLine(BallRecord ball, NewBag bag = NewBag::Empty);
     enum class Overwrite { No, Yes };
-    // Writes every described field of the existing ball, keeping its bag
+    // Writes every field of the ball's record to the existing ball, keeping its bag
     // number, and its lane condition when the record has none, in one
     // statement. Unless told to overwrite, only over the row version it was
     // read at; a ball changed or deleted since (or never there) is left as it

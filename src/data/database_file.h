@@ -35,6 +35,30 @@ FileCheck checkDatabaseFile(const QString& path, Progress* progress = nullptr);
 QString copyDatabaseFile(const QString& from, const QString& to, bool createTarget,
                          Progress* progress = nullptr);
 
+// What replaceDatabaseContent() did when it failed: nothing is changed
+// either way, `saving` tells whether the current content could not be read
+// and saved, or the new content could not be written.
+struct ContentReplacement {
+    bool saving = false;
+    QString text; // empty when the content was replaced
+    bool ok() const { return text.isEmpty(); }
+};
+
+// Saves the content of the database file `live` into the new file `previous`
+// and puts the content of the database file `from` in its place, under one
+// exclusive transaction of one connection on `live`, held from before its
+// content is read until the new content is committed: a write another
+// program commits is either in the saved content or waits for the
+// replacement and lands in the restored database (or, past its own wait, is
+// refused to it). Tables, rows, indexes, triggers, views and the schema
+// version are copied; the pages are the engine's to arrange. Every change,
+// the saved file's included, is committed at once or not at all (`previous`
+// is then removed). The rows copied are reported to `saving`, then to
+// `writing`, table by table.
+ContentReplacement replaceDatabaseContent(const QString& live, const QString& from,
+                                          const QString& previous, Progress* saving = nullptr,
+                                          Progress* writing = nullptr);
+
 // The number of customers of a VORDAN database file, or nothing when it
 // cannot be read.
 std::optional<int> customersInFile(const QString& path);

@@ -450,6 +450,7 @@ public:
         // The indexes' sorts may use a second core.
         return {QStringLiteral("PRAGMA threads = 2")};
     }
+    QStringList holdTables(const QStringList&, int) const override { return {}; }
     QStringList emptyTables(const QStringList& tables) const override {
         QStringList out;
         for (const QString& table : tables)
@@ -817,6 +818,11 @@ public:
     }
     QString deferredSchemaObjects() const override { return {}; }
     QStringList deferredObjectSettings() const override { return {}; }
+    QStringList holdTables(const QStringList& tables, int waitMs) const override {
+        return {QStringLiteral("SET LOCAL lock_timeout = %1").arg(waitMs),
+                QStringLiteral("LOCK TABLE %1 IN ACCESS EXCLUSIVE MODE")
+                    .arg(tables.join(QStringLiteral(", ")))};
+    }
     QStringList emptyTables(const QStringList& tables) const override {
         return {
             QStringLiteral("TRUNCATE %1 RESTART IDENTITY").arg(tables.join(QStringLiteral(", ")))};

@@ -261,6 +261,12 @@ public:
     // The statements that empty the named tables at once (counters of the
     // order of addition started again).
     virtual QStringList emptyTables(const QStringList& tables) const = 0;
+    // The statements that, inside a transaction, keep every other session
+    // from reading or writing the named tables until it ends, waiting at
+    // most `waitMs` for the sessions using them now: ACCESS EXCLUSIVE locks
+    // on a server; nothing on SQLite, whose whole file is held by the
+    // transaction's own lock.
+    virtual QStringList holdTables(const QStringList& tables, int waitMs) const = 0;
     // One row, one number: how many of the named tables exist.
     virtual QString countTables(const QStringList& names) const = 0;
 

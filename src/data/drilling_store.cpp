@@ -147,6 +147,17 @@ Result<BallDrilling> DrillingStore::record(BallDrilling d, qint64 revision) {
                                 .arg(d.line, d.code));
 }
 
+Result<bool> DrillingStore::exists(const QString& code) const {
+    Result<QVariant> found = scalar(
+        db_,
+        QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 WHERE MAT_CODE = ? LIMIT 1) f")
+            .arg(ballDrillingTable()),
+        {code});
+    if (!found)
+        return found.error();
+    return found->toInt() > 0;
+}
+
 Result<int> DrillingStore::highestCode() const {
     Result<QVariant> highest = scalar(
         db_, highestCodeText(Dialect::of(db_), ballDrillingTable(), QStringLiteral("MAT_CODE")));

@@ -52,6 +52,9 @@ public:
     // drilling as written.
     Result<BallDrilling> record(BallDrilling drilling, qint64 revision);
 
+    // Whether drillings are stored under the customer code (a customer
+    // deleted for good leaves them).
+    Result<bool> exists(const QString& code) const;
     // The highest customer code that has drillings (0 for none).
     Result<int> highestCode() const;
     // The highest line of the customer's balls that have drillings.

@@ -411,16 +411,8 @@ Result<QList<TableCount>> copyTables(Connection& from, Connection& to, Progress*
     return counts;
 }
 
-Result<QList<TableCount>> copyInto(Connection& from, Connection& to, Progress* progress) {
-    // One consistent state of the source for every table.
-    Transaction read(from.db());
-    if (!read.started())
-        return read.started().error();
-    if (from.onServer())
-        if (Status s = from.execute(
-                QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
-            !s)
-            return s.error();
+// The copy, `from` already in the transaction that reads it.
+Result<QList<TableCount>> copyRead(Connection& from, Connection& to, Progress* progress) {
     if (from.handle() && !to.handle())
         if (Status s = checkServerTexts(from); !s)
             return s.error();
@@ -464,15 +456,30 @@ Result<QList<TableCount>> copyInto(Connection& from, Connection& to, Progress* p
     return counts;
 }
 
-} // namespace
+Result<QList<TableCount>> copyInto(Connection& from, Connection& to, Progress* progress) {
+    // One consistent state of the source for every table.
+    Transaction read(from.db());
+    if (!read.started())
+        return read.started().error();
+    if (from.onServer())
+        if (Status s = from.execute(
+                QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
+            !s)
+            return s.error();
+    return copyRead(from, to, progress);
+}
 
-Status snapshotToFile(Connection& from, const QString& file, Progress* progress) {
+// The snapshot into `file`, read by `from` in its own read transaction or,
+// `inTransaction`, in the one its caller holds.
+Status writeSnapshot(Connection& from, const QString& file, bool inTransaction,
+                     Progress* progress) {
     Status status;
     {
         Result<std::unique_ptr<Connection>> to = Connection::open(file, Connection::Mode::Blank);
         if (!to)
             return to.error();
-        Result<QList<TableCount>> copied = copyInto(from, **to, progress);
+        Result<QList<TableCount>> copied =
+            inTransaction ? copyRead(from, **to, progress) : copyInto(from, **to, progress);
         status = copied.status();
     }
     if (status) {
@@ -488,6 +495,12 @@ Status snapshotToFile(Connection& from, const QString& file, Progress* progress)
         QFile::remove(file + QStringLiteral("-journal"));
     }
     return status;
+}
+
+} // namespace
+
+Status snapshotToFile(Connection& from, const QString& file, Progress* progress) {
+    return writeSnapshot(from, file, false, progress);
 }
 
 QString databaseAt(const QString& location) {
@@ -523,8 +536,11 @@ Result<QList<TableCount>> transferDatabase(const QString& source, const QString&
     return result;
 }
 
-Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to,
-                                               Progress* progress) {
+Result<QList<TableCount>> restoreServerContent(Connection& from, Connection& to,
+                                               const QString& previous, bool* saved,
+                                               Progress* saving, Progress* writing) {
+    if (saved)
+        *saved = false;
     if (!to.onServer() || !from.handle())
         return DataError::other(errnum::FileAccess,
                                 QStringLiteral("Seule une base de fichier peut être copiée dans "
@@ -539,6 +555,18 @@ Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to,
     UpgradeLock tx(to);
     if (!tx.started())
         return tx.started().error();
+    // Every other session, whoever it is, now waits for the end to read or
+    // write VORDAN's tables: what one of them committed before is in the
+    // saved content, what it commits after lands in the restored base.
+    for (const QString& sql :
+         Dialect::of(to.db()).holdTables(schemaTables(), Connection::busyTimeoutMs()))
+        if (Status s = to.execute(sql); !s)
+            return DataError::other(
+                errnum::InUse,
+                QStringLiteral("Les tables de la base sont utilisées par une autre session au-delà "
+                               "de l'attente (%1). Rien n'a été changé ; réessayez dans un "
+                               "instant.")
+                    .arg(s.error().text));
     Result<QStringList> others = otherSessions(to, OwnSessions::ThisProgram);
     if (!others)
         return others.error();
@@ -548,10 +576,14 @@ Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to,
             QStringLiteral("VORDAN est ouvert sur cette base sur un autre poste (%1). Fermez-le, "
                            "puis recommencez. Rien n'a été changé.")
                 .arg(others->join(QStringLiteral(", "))));
+    if (Status s = writeSnapshot(to, previous, true, saving); !s)
+        return s.error();
+    if (saved)
+        *saved = true;
     for (const QString& sql : Dialect::of(to.db()).emptyTables(schemaTables()))
         if (Status s = to.execute(sql); !s)
             return s.error();
-    Result<QList<TableCount>> counts = copyTables(from, to, progress);
+    Result<QList<TableCount>> counts = copyTables(from, to, writing);
     if (!counts)
         return counts.error();
     if (Status s = tx.commit(); !s)

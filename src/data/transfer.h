@@ -50,12 +50,18 @@ class Connection;
 // it through `progress`, removes the file.
 Status snapshotToFile(Connection& from, const QString& file, Progress* progress = nullptr);
 
-// Replaces every row of VORDAN's tables in the server database `to` by the
-// rows of the VORDAN file `from` (at the current schema), in one
-// transaction: a failure leaves the server database as it was. Refused,
-// with nothing written, while another workstation has the database open.
-// The copied rows are reported to `progress`.
-Result<QList<TableCount>> replaceServerContent(Connection& from, Connection& to,
-                                               Progress* progress = nullptr);
+// The restore of the VORDAN file `from` over the server database `to`: its
+// current content saved into the new SQLite file `previous` (`saved` says
+// it was), then every row of VORDAN's tables replaced by the file's, all in
+// one transaction that holds the tables ACCESS EXCLUSIVE from before the
+// saved content is read until the new content is committed. A write another
+// session commits is in the saved file or in the restored base; a session
+// waiting past its own time limit gets an error. Refused, with nothing
+// written, while another VORDAN has the database open or while the tables
+// stay in use past the connection's busy wait.
+Result<QList<TableCount>> restoreServerContent(Connection& from, Connection& to,
+                                               const QString& previous, bool* saved = nullptr,
+                                               Progress* saving = nullptr,
+                                               Progress* writing = nullptr);
 
 } // namespace vdn

@@ -89,7 +89,7 @@ HolesFrame::HolesFrame(QWidget* parent) : QGroupBox(QStringLiteral("Trous et poi
     chksans_pouce = check("chksans_pouce", QStringLiteral("Prise sans pouce"));
     chktrou_pouce = check("chktrou_pouce", QStringLiteral("Trou de pouce percé"));
     txtnb_events = spin("txtnb_events");
-    chkmill = check("chkmill", QStringLiteral("Mill hole"));
+    chkmill = check("chkmill", QStringLiteral("Trou de fraisage"));
     chkequilibrage = check("chkequilibrage", QStringLiteral("Trou d'équilibrage"));
     cboregles = new QComboBox(this);
     cboregles->setObjectName(QStringLiteral("cboregles"));

@@ -51,9 +51,9 @@ const FieldRule Rules[LayoutWindow::FieldCount] = {
     {"txtangle_val", "Angle VAL", "Angle VAL", Quantity::Angle, 0, 180, false, "de 0 à 180°"},
     {"txtpin_mb", "Distance pin-MB", "Distance pin-MB", Quantity::Distance, 0, Quarter, true,
      "plus de 0 et au plus 6 3/4 po"},
-    {"txtpap_h", "Horizontal (over)", "PAP horizontal", Quantity::Distance, 0, Quarter, false,
+    {"txtpap_h", "Horizontal", "PAP horizontal", Quantity::Distance, 0, Quarter, false,
      "de 0 à 6 3/4 po"},
-    {"txtpap_v", "Vertical (up)", "PAP vertical", Quantity::Height, -Quarter, Quarter, false,
+    {"txtpap_v", "Vertical", "PAP vertical", Quantity::Height, -Quarter, Quarter, false,
      "de 6 3/4 po en bas à 6 3/4 po en haut"},
     {"txtvls_psa", "Distance PSA-PAP", "Distance PSA-PAP", Quantity::Distance, 0, layout::HalfTurn,
      false, "de 0 à 13 1/2 po"},
@@ -130,7 +130,7 @@ QList<LayoutSection> recordedSections(const BallDrilling& d) {
             .arg(d.grippingHoles, yes(d.thumbless), yes(d.thumbHole)),
         QStringLiteral("Trous d'aération : %1, le plus large : %2")
             .arg(d.ventHoles, orNone(d.ventDiameter, QStringLiteral(" po"))),
-        QStringLiteral("Mill hole : %1").arg(yes(d.millHole)) +
+        QStringLiteral("Trou de fraisage : %1").arg(yes(d.millHole)) +
             (d.millHole == QLatin1String("O")
                  ? QStringLiteral(" (%1 de diamètre, %2 de profondeur)")
                        .arg(orNone(d.millDiameter, QStringLiteral(" po")),
@@ -780,8 +780,8 @@ std::optional<LayoutPage> LayoutWindow::page() const {
           QStringLiteral("Distance %1-PAP : ").arg(mbName) + layout::inchesText(vls.psaToPap),
           QStringLiteral("Tampon du pin : ") + layout::inchesText(vls.pinBuffer)}},
         {QStringLiteral("PAP et centre de prise"),
-         {QStringLiteral("PAP horizontal (over) : ") + layout::inchesText(pap.over),
-          QStringLiteral("PAP vertical (up) : ") + layout::inchesText(std::fabs(pap.up)) +
+         {QStringLiteral("PAP horizontal : ") + layout::inchesText(pap.over),
+          QStringLiteral("PAP vertical : ") + layout::inchesText(std::fabs(pap.up)) +
               (pap.up >= 0 ? QStringLiteral(" en haut") : QStringLiteral(" en bas")),
           QStringLiteral("Hauteur du pin : ") + heightText(height),
           QStringLiteral("Pin - centre de prise : ") +

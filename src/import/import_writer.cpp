@@ -1,5 +1,7 @@
 #include "import/import_writer.h"
 
+#include "data/drilling_store.h"
+
 #include "customers/customer_store.h"
 #include "data/connection.h"
 #include "data/dialect.h"
@@ -146,6 +148,7 @@ Result<ImportCheck> checkAgainst(QSqlDatabase db, const TextTable& table,
     if (!check.keepCodes)
         return check;
     const SheetStore sheets(db);
+    const DrillingStore drillings(db);
     for (CheckedRow& row : check.rows) {
         const QString code = row.record.text(CustomerField::Cod);
         if (row.outcome != RowOutcome::New || code.isEmpty())
@@ -156,6 +159,16 @@ Result<ImportCheck> checkAgainst(QSqlDatabase db, const TextTable& table,
         if (*taken) {
             row.outcome = RowOutcome::Refused;
             row.problems << QStringLiteral("code %1 déjà pris (fiche de perçage)").arg(code);
+            continue;
+        }
+        // A customer deleted for good leaves its balls' drillings: a new
+        // customer under that code would receive them.
+        Result<bool> drilled = drillings.exists(code);
+        if (!drilled)
+            return drilled.error();
+        if (*drilled) {
+            row.outcome = RowOutcome::Refused;
+            row.problems << QStringLiteral("code %1 déjà pris (perçages de boules)").arg(code);
         }
     }
     return check;

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <array>
 
@@ -28,7 +29,7 @@ constexpr F ExportFields[] = {F::Code,     F::Name,     F::Address1, F::Address2
 
 const QString CrLf = QStringLiteral("\r\n");
 
-DataError fileError(const QFile& file, const QString& path) {
+DataError fileError(const QFileDevice& file, const QString& path) {
     const QFileInfo info(path);
     if (!info.absoluteDir().exists())
         return DataError::other(errnum::PathNotFound,
@@ -70,9 +71,12 @@ namespace {
 enum class Written { Done, Failed, Cancelled };
 
 Written writeExport(CustomerRows& rows, const QString& path, Progress* progress, Status& status) {
-    QFile file(path);
+    // Written under a temporary name and put in place when complete: a
+    // cancel leaves the file that was there (the day's earlier export) as
+    // it was.
+    QSaveFile file(path);
     // Lines are gathered into blocks of their own: no second buffer.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         status = fileError(file, path);
         return Written::Failed;
     }
@@ -88,6 +92,7 @@ Written writeExport(CustomerRows& rows, const QString& path, Progress* progress,
     };
     const auto failFile = [&]() {
         status = fileError(file, path);
+        file.cancelWriting();
         return Written::Failed;
     };
     appendWindows1252(CustomerExportHeader, block);
@@ -108,8 +113,7 @@ Written writeExport(CustomerRows& rows, const QString& path, Progress* progress,
             return failFile();
         if (!ticker.tick()) {
             // Stopped by the user: no half file is left behind.
-            file.close();
-            file.remove();
+            file.cancelWriting();
             return Written::Cancelled;
         }
     }
@@ -117,6 +121,7 @@ Written writeExport(CustomerRows& rows, const QString& path, Progress* progress,
         // A failed read leaves in the file the lines read before it.
         if (!block.isEmpty())
             file.write(block);
+        (void)file.commit();
         status = read;
         return Written::Failed;
     }
@@ -125,9 +130,10 @@ Written writeExport(CustomerRows& rows, const QString& path, Progress* progress,
     // Written data reaches the disk here; a full disk shows now.
     if (!file.flush())
         return failFile();
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return failFile();
+    if (!file.commit()) {
+        status = fileError(file, path);
+        return Written::Failed;
+    }
     return Written::Done;
 }
 

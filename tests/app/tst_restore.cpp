@@ -7,6 +7,7 @@
 #include "data/database_lock.h"
 #include "data/globals.h"
 #include "platform/removable_drives.h"
+#include "support/concurrent_writer.h"
 #include "support/files.h"
 #include "support/fixture.h"
 
@@ -102,6 +103,7 @@ class TestRestore : public QObject {
 private slots:
     void initTestCase() { qputenv("VORDAN_BUSY_TIMEOUT_MS", "300"); }
     void good_backup_comes_back_and_previous_is_saved();
+    void writes_of_another_program_are_never_lost();
     void busy_or_newer_current_database_is_kept_data();
     void busy_or_newer_current_database_is_kept();
     void data_files_under_the_name_prefix_data();
@@ -134,9 +136,15 @@ void TestRestore::good_backup_comes_back_and_previous_is_saved() {
     QCOMPARE(r->restored, (QStringList{"vordan.mdb", "VDN_STOCK.MDB"}));
     QVERIFY(r->failures.isEmpty());
     QCOMPARE(digest(shop.data("VDN_STOCK.MDB")), digest(shop.backup("VDN_STOCK.MDB")));
+    // The replaced data file is kept beside the saved base, as the question says.
+    const QString keptStock = "VDN_STOCK.MDB.avant-restauration-20261208-143005";
+    QCOMPARE(r->keptFiles, QStringList{shop.data(keptStock)});
+    QFile kept(shop.data(keptStock));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("stock du jour"));
     // Nothing of the work is left behind.
     QCOMPARE(filesIn(shop.base()),
-             (QStringList{"CHEMIN.QZ", "VDN_STOCK.MDB", "vordan.mdb", Saved}));
+             (QStringList{"CHEMIN.QZ", "VDN_STOCK.MDB", keptStock, "vordan.mdb", Saved}));
     QCOMPARE(test::scalar(*open, "PRAGMA integrity_check").toString(), QStringLiteral("ok"));
     const QString message = restoreEndMessage(*r);
     QVERIFY2(message.startsWith("Restauration terminée depuis "), qPrintable(message));
@@ -148,6 +156,44 @@ void TestRestore::good_backup_comes_back_and_previous_is_saved() {
     QVERIFY(again.ok());
     QCOMPARE(again->previousSavedAs, shop.data(Saved + "-2"));
     QCOMPARE(customerNames(shop.data(Saved)), before);
+}
+
+// Restores one after the other while another program commits rows: each
+// row it saw committed is in the restored base or in a saved one.
+void TestRestore::writes_of_another_program_are_never_lost() {
+    Shop shop;
+    QVERIFY(shop.ok());
+    test::ConcurrentWriter writer(VORDAN_OUTSIDE_WRITER, shop.folder.databaseFile(), "W");
+    QVERIFY(writer.started());
+    QStringList saved;
+    QStringList refusals;
+    for (int i = 0; i < 20; ++i) {
+        QTest::qWait(30);
+        Result<RestoreOutcome> r = restoreBackup(shop.base(), shop.drive.path(), Now.addSecs(i));
+        if (r)
+            saved << r->previousSavedAs;
+        else
+            refusals << r.error().text;
+    }
+    const QStringList acknowledged = writer.stop();
+    QVERIFY2(saved.size() >= 15, qPrintable(refusals.join('\n')));
+    QVERIFY2(acknowledged.size() >= 40, qPrintable(writer.errors()));
+    QSet<QString> found;
+    for (const QString& file : QStringList{shop.folder.databaseFile()} + saved) {
+        auto c = Connection::open(file);
+        QVERIFY2(c, qPrintable(file));
+        for (const QString& code :
+             test::column(**c, "SELECT clt_cod FROM strclient WHERE clt_cod LIKE 'W%'"))
+            found.insert(code);
+    }
+    QStringList lost;
+    for (const QString& code : acknowledged)
+        if (!found.contains(code))
+            lost << code;
+    QVERIFY2(lost.isEmpty(), qPrintable(QStringLiteral("%1 of %2 acknowledged rows lost: %3")
+                                            .arg(lost.size())
+                                            .arg(acknowledged.size())
+                                            .arg(lost.join(' '))));
 }
 
 void TestRestore::bad_backups_change_nothing_data() {
@@ -446,6 +492,10 @@ void TestRestore::from_the_menu() {
     const QString tail = QStringLiteral(
         " ?\nLes données actuelles seront remplacées par "
         "celles de la sauvegarde ; elles sont d'abord enregistrées à côté de la base.");
+    // On a server, the current data go beside the backup: the question says so.
+    QVERIFY(restoreQuestion("E", BackupSummary{}, true)
+                .endsWith(QStringLiteral("elles sont d'abord enregistrées à côté de la "
+                                         "sauvegarde, sur le lecteur E:.")));
     const QString question =
         QStringLiteral("Restaurer la sauvegarde du lecteur E: du %1 (%2 client%3)")
             .arg(QLocale::c().toString(written, "dd/MM/yyyy à HH:mm"))

@@ -266,6 +266,10 @@ void TestStartup::command_line_data() {
                           << "MON PRO SHOP" << false;
     QTest::newRow("help") << QStringList{"vordan", "--help"} << help << ""
                           << "MON PRO SHOP" << false;
+    for (const char* option : {"--version", "-v"})
+        QTest::newRow(option) << QStringList{"vordan", option} << int(CommandLine::Action::Version)
+                              << ""
+                              << "MON PRO SHOP" << false;
     QTest::newRow("missing folder") << QStringList{"vordan", "--creer-base"} << error << ""
                                     << "MON PRO SHOP" << false;
     QTest::newRow("unknown") << QStringList{"vordan", "--vite"} << error << ""

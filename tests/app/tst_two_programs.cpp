@@ -3,6 +3,7 @@
 // base open.
 #include "app/backup.h"
 #include "app/restore.h"
+#include "app/vdn_menu.h"
 #include "data/database_lock.h"
 #include "data/schema.h"
 #include "support/files.h"
@@ -126,7 +127,21 @@ private slots:
     void start_during_a_restore();
     void older_base_data();
     void older_base();
+    void version_is_printed();
 };
+
+// `vordan --version` and `-v` print the version "À propos de VORDAN" shows,
+// and start nothing.
+void TestTwoPrograms::version_is_printed() {
+    for (const char* option : {"--version", "-v"}) {
+        QProcess p;
+        p.start(QStringLiteral(VORDAN_PROGRAM), {QString::fromLatin1(option)});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(QString::fromLocal8Bit(p.readAllStandardOutput()),
+                 VdnMenu::aboutText(QString()).section(QLatin1Char('\n'), 0, 0) + "\n");
+    }
+}
 
 void TestTwoPrograms::initTestCase() {
     qputenv("VORDAN_BUSY_TIMEOUT_MS", "300");

@@ -11,6 +11,7 @@
 #include "data/statement.h"
 #include "data/transfer.h"
 #include "data/val.h"
+#include "support/concurrent_writer.h"
 #include "support/fixture.h"
 #include "support/outside_program.h"
 #include "support/pg_cluster.h"
@@ -176,6 +177,7 @@ private slots:
     void idle_window_works_again_once_the_server_is_back();
     void restart_while_idle_goes_unnoticed();
     void backup_restored_into_the_server_database();
+    void restores_keep_every_write_of_other_sessions();
     void backup_of_a_server_database_opens_without_server();
     void snapshot_keeps_every_text_null_and_order();
     void transfer_of_bytes_the_server_cannot_hold_writes_nothing();
@@ -860,6 +862,12 @@ void TestServer::backup_restored_into_the_server_database() {
     QFile restoredTariffs(tariffs);
     QVERIFY(restoredTariffs.open(QIODevice::ReadOnly));
     QCOMPARE(restoredTariffs.readAll(), QByteArray("tarifs de la sauvegarde"));
+    // The replaced data file is kept beside the saved base.
+    QFile keptTariffs(
+        drive.filePath(QStringLiteral("VDN_TARIFS.MDB.avant-restauration-20260314-092653")));
+    QVERIFY(keptTariffs.open(QIODevice::ReadOnly));
+    QCOMPARE(keptTariffs.readAll(), QByteArray("tarifs changés"));
+    QCOMPARE(done->keptFiles, QStringList{keptTariffs.fileName()});
     const QString previous =
         drive.filePath(QStringLiteral("vordan.mdb.avant-restauration-20260314-092653"));
     QCOMPARE(done->previousSavedAs, previous);
@@ -870,6 +878,49 @@ void TestServer::backup_restored_into_the_server_database() {
                  .toString(),
              QStringLiteral("APRES"));
     QCOMPARE(test::scalar(**before, QStringLiteral("SELECT count(*) FROM strmateriel")).toInt(), 0);
+}
+
+// Restores one after the other while a session of another program (no
+// VORDAN mark) commits rows: each row it saw committed is in the restored
+// base or in a saved one.
+void TestServer::restores_keep_every_write_of_other_sessions() {
+    VDN_NEED_SERVER(cluster);
+    QString address;
+    auto server = createdDatabase(cluster, &address, DemoOptions{});
+    QVERIFY(server);
+    QTemporaryDir drive;
+    QVERIFY(backUp(address, drive.path()).complete());
+    test::ConcurrentWriter writer(VORDAN_OUTSIDE_WRITER, address, QStringLiteral("W"));
+    QVERIFY(writer.started());
+    const QDateTime now(QDate(2026, 3, 14), QTime(9, 26, 53));
+    QStringList saved, refusals;
+    for (int i = 0; i < 20; ++i) {
+        QTest::qWait(30);
+        Result<RestoreOutcome> r = restoreBackup(address, drive.path(), now.addSecs(i));
+        if (r)
+            saved << r->previousSavedAs;
+        else
+            refusals << r.error().text;
+    }
+    const QStringList acknowledged = writer.stop();
+    QVERIFY2(saved.size() >= 15, qPrintable(refusals.join('\n')));
+    QVERIFY2(acknowledged.size() >= 40,
+             qPrintable(QString::number(acknowledged.size()) + writer.errors()));
+    const QString ours = QStringLiteral("SELECT clt_cod FROM strclient WHERE clt_cod LIKE 'W%'");
+    QStringList codes = test::column(*server, ours);
+    for (const QString& file : std::as_const(saved)) {
+        auto c = open(file);
+        QVERIFY(c);
+        codes += test::column(*c, ours);
+    }
+    QStringList lost;
+    for (const QString& code : acknowledged)
+        if (!codes.contains(code))
+            lost << code;
+    QVERIFY2(lost.isEmpty(), qPrintable(QStringLiteral("%1 of %2 acknowledged rows lost: %3")
+                                            .arg(lost.size())
+                                            .arg(acknowledged.size())
+                                            .arg(lost.join(' '))));
 }
 
 void TestServer::backup_of_a_server_database_opens_without_server() {

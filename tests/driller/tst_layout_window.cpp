@@ -11,8 +11,10 @@
 #include "drilling/sheet_version_window.h"
 #include "support/widget_lookup.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -105,6 +107,16 @@ void TestLayoutWindow::fromTheBallAndBack() {
     QCOMPARE(w->objectName(), QStringLiteral("VDN_implantation"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Implantation de la boule"));
     QCOMPARE(w->windowModality(), Qt::WindowModal);
+    // Every caption is French.
+    for (QWidget* shown : w->findChildren<QWidget*>()) {
+        QString caption;
+        if (auto* label = qobject_cast<QLabel*>(shown))
+            caption = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(shown))
+            caption = button->text();
+        for (const char* english : {"Mill hole", "(over)", "(up)"})
+            QVERIFY2(!caption.contains(QLatin1String(english)), qPrintable(caption));
+    }
     const auto box = [&](const char* name) { return test::control<QLineEdit>(w, name); };
     const auto text = [&](const char* name) { return test::control<QLabel>(w, name)->text(); };
     const QStringList opened{box("txtangle_perc")->text(), box("txtdist_pap")->text(),

@@ -8,8 +8,11 @@
 #include "support/fixture.h"
 
 #include <QDir>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <thread>
 
 using namespace vdn;
 using namespace vdn::test;
@@ -96,6 +99,27 @@ void TestImportCommand::run() {
     QCOMPARE(runImportCommand(more, ini, false), 0);
     QCOMPARE(count(), before + 3);
     QCOMPARE(runImportCommand(config.filePath("absent.csv"), ini, false), 1);
+
+    // An import started during a restore checks the restored base, not the
+    // one it found: the restore (here, the test holding its lock) puts back
+    // a customer the file also holds, and the import then leaves it alone.
+    const QString again = config.filePath("again.csv");
+    QVERIFY(writeFile(again, "Client;Num\xc3\xa9ro\nBernard;0622222222\n"));
+    {
+        RestoreLock restore(folder.folder());
+        QCOMPARE(restore.acquire(0), RestoreLock::Outcome::Held);
+        int status = -1;
+        std::thread import([&] { status = runImportCommand(again, ini, false); });
+        QTest::qWait(300);
+        QSqlQuery q(c->db());
+        QVERIFY(q.exec("INSERT INTO strclient (clt_cod, clt_nom, clt_gsm) VALUES ('777777', "
+                       "'BERNARD', '0622222222')"));
+        restore.release();
+        import.join();
+        QCOMPARE(status, 0);
+    }
+    QCOMPARE(column(*c, QStringLiteral("SELECT clt_cod FROM strclient WHERE clt_nom = 'BERNARD'")),
+             QStringList{"777777"});
 }
 
 QTEST_GUILESS_MAIN(TestImportCommand)

@@ -76,6 +76,7 @@ private slots:
     void allOrNothing();
     void completeAndKeepCodes();
     void lookupFindsWhatEveryCustomerFinds();
+    void keptCodesLeftByDeletedCustomersAreRefused();
 };
 
 void TestImportRows::rowChecks_data() {
@@ -332,6 +333,39 @@ void TestImportRows::lookupFindsWhatEveryCustomerFinds() {
         // Every row met its customer (the last added of the two ROUX ANNE).
         QCOMPARE(wanted.filter(QRegularExpression("^[23] 000")).size(), rows.size());
         QVERIFY(wanted.contains(QStringLiteral("2 000305 ")));
+    }
+}
+
+// A code kept from the file that a customer deleted for good left behind,
+// with its drilling sheet or its balls' drillings, would hand them to the
+// new customer: refused; a free code is taken.
+void TestImportRows::keptCodesLeftByDeletedCustomersAreRefused() {
+    DataFolder folder;
+    auto c = folder.connect();
+    QVERIFY(c);
+    QVERIFY(c->execute("INSERT INTO strpercage (per_code) VALUES ('000500')"));
+    QVERIFY(c->execute("INSERT INTO strperc_boule (MAT_CODE, MAT_LG, pb_num) VALUES ('000501', "
+                       "'1', '000001')"));
+    const struct {
+        const char* code;
+        RowOutcome outcome;
+        const char* problem;
+    } cases[] = {
+        {"000500", RowOutcome::Refused, "code 000500 déjà pris (fiche de perçage)"},
+        {"000501", RowOutcome::Refused, "code 000501 déjà pris (perçages de boules)"},
+        {"000502", RowOutcome::New, ""},
+    };
+    QList<QStringList> rows;
+    for (const auto& k : cases)
+        rows << QStringList{
+            k.code, QStringLiteral("CLIENT %1").arg(k.code), "", "", "", "", "", "", "", ""};
+    Result<ImportCheck> check =
+        checkAgainst(c->db(), tableOf(rows), {Columns, DuplicateChoice::Add, true});
+    QVERIFY(check);
+    QCOMPARE(check->rows.size(), qsizetype(std::size(cases)));
+    for (qsizetype i = 0; i < check->rows.size(); ++i) {
+        QCOMPARE(check->rows.at(i).outcome, cases[i].outcome);
+        QCOMPARE(check->rows.at(i).problems.join(';'), QString::fromUtf8(cases[i].problem));
     }
 }
 

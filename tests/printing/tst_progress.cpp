@@ -6,10 +6,12 @@
 #include "printing/customer_export.h"
 #include "printing/customer_list_printout.h"
 #include "report_data.h"
+#include "support/files.h"
 #include "support/fixture.h"
 #include "widgets/progress_dialog.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
@@ -142,6 +144,8 @@ void TestProgress::cancel_leaves_no_file() {
     QString file;
     if (task == Task::Export) {
         file = customerExportPath(folder.folder(), Start.date());
+        // The day's earlier export: a cancel keeps it, a finished one replaces it.
+        QVERIFY(test::writeFile(file, "export du matin"));
         if (!cancel)
             folder.boxes.expectMessage(QStringLiteral("FICHIER ") + file +
                                        QStringLiteral("TERMINE"));
@@ -172,8 +176,19 @@ void TestProgress::cancel_leaves_no_file() {
         QVERIFY2(shownPermille > 0 && shownPermille < 1000,
                  qPrintable(QString::number(shownPermille)));
     }
-    // Run to the end, the file is there; stopped, nothing is left.
-    QCOMPARE(QFile::exists(file), !cancel);
+    // Run to the end, the file is there; stopped, nothing is left but what
+    // was there before.
+    if (task == Task::Export) {
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QCOMPARE(bytes == "export du matin", cancel);
+        // No temporary file of the export is left beside it.
+        QCOMPARE(QDir(folder.folder()).entryList({"Client_*"}, QDir::Files | QDir::Hidden).size(),
+                 1);
+    } else {
+        QCOMPARE(QFile::exists(file), !cancel);
+    }
     QVERIFY(!shownProgress());
 }
 
