@@ -53,7 +53,9 @@ bool isSpreadsheetFile(const QString& path) {
            suffix == QLatin1String("xls") || suffix == QLatin1String("fods");
 }
 
-QString libreOfficeProgram() { return installedLibreOffice(); }
+QString libreOfficeProgram() {
+    return installedLibreOffice();
+}
 
 QString csvExportFilter() {
     // Field separator ',', text delimiter '"', character set 76 (UTF-8),
@@ -69,9 +71,9 @@ SheetConversion convertSpreadsheet(const QString& path, const std::function<bool
     SheetConversion out;
     const QString program = libreOfficeProgram();
     if (program.isEmpty()) {
-        out.error = QStringLiteral("LibreOffice n'est pas installé : installez le paquet "
-                                   "libreoffice-calc pour importer un classeur ODS ou XLSX. Les "
-                                   "fichiers CSV s'importent sans lui.");
+        out.error = QStringLiteral("LibreOffice n'est pas installé : %1 Les fichiers CSV "
+                                   "s'importent sans lui.")
+                        .arg(libreOfficeMissingHint());
         return out;
     }
     if (!QFileInfo(path).isFile()) {

@@ -22,6 +22,8 @@ SpreadsheetProgram systemSpreadsheet();
 // the path, and on Windows also in its usual folders under Program Files.
 // Empty when it is not installed.
 QString installedLibreOffice();
+// What to do when it is not, in one French sentence.
+QString libreOfficeMissingHint();
 
 // The desktop's spreadsheet program, to which an exported file is handed over.
 class Spreadsheet {

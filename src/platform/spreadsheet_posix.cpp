@@ -38,4 +38,9 @@ QString installedLibreOffice() {
     return {};
 }
 
+QString libreOfficeMissingHint() {
+    return QStringLiteral("installez le paquet libreoffice-calc pour importer un classeur ODS ou "
+                          "XLSX.");
+}
+
 } // namespace vdn

@@ -43,4 +43,10 @@ QString installedLibreOffice() {
     return {};
 }
 
+QString libreOfficeMissingHint() {
+    return QStringLiteral("pour importer un classeur, ouvrez-le dans Excel et enregistrez la "
+                          "feuille des clients au format « CSV (séparateur : point-virgule) » "
+                          "(Fichier > Enregistrer sous), ou installez LibreOffice.");
+}
+
 } // namespace vdn
