@@ -2,6 +2,7 @@
 
 #include "widgets/guide_page.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -9,7 +10,11 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vdn {
@@ -94,13 +99,32 @@ HelpWindow::HelpWindow(const QString& folder, QWidget* parent)
 void HelpWindow::showPage(const QString& page) {
     if (folder_.isEmpty())
         return;
-    QString file = QDir(folder_).filePath(page.isEmpty() ? GuideFile : page);
+    // "index.md#Les clients": the page, then the heading to show at the top.
+    const QString name = page.section(QLatin1Char('#'), 0, 0);
+    const QString heading = page.section(QLatin1Char('#'), 1);
+    QString file = QDir(folder_).filePath(name.isEmpty() ? GuideFile : name);
     // A page left out of the guide shows its first page.
     if (!QFileInfo(file).isFile())
         file = QDir(folder_).filePath(GuideFile);
     if (!QFileInfo(file).isFile())
         return;
     txtAide->setSource(QUrl::fromLocalFile(file), QTextDocument::MarkdownResource);
+    if (heading.isEmpty())
+        return;
+    QTextDocument* doc = txtAide->document();
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().headingLevel() == 0 || block.text() != heading)
+            continue;
+        txtAide->setTextCursor(QTextCursor(block));
+        // Once the window is laid out: the heading at the top of the view.
+        const QPointer<QTextBrowser> view = txtAide;
+        QTimer::singleShot(0, txtAide, [view, block] {
+            if (view && view->document() == block.document())
+                view->verticalScrollBar()->setValue(
+                    int(view->document()->documentLayout()->blockBoundingRect(block).top()));
+        });
+        return;
+    }
 }
 
 HelpWindow* showHelp(const QString& page) {

@@ -26,7 +26,8 @@ class HelpWindow : public QWidget {
 public:
     explicit HelpWindow(const QString& folder, QWidget* parent = nullptr);
     // Shows a page of the guide's folder ("implantation.md"); empty or
-    // missing, the first page.
+    // missing, the first page. "index.md#Les clients" shows the page from
+    // its heading "Les clients".
     void showPage(const QString& page);
     QTextBrowser* txtAide = nullptr;
 

@@ -1,4 +1,5 @@
 #include "customers/vdn_client.h"
+#include "widgets/guide_page.h"
 #include "widgets/progress_dialog.h"
 
 #include "balls/ball_controller.h"
@@ -43,6 +44,9 @@ VdnClient::VdnClient(const Services& services, QWidget* parent)
     Frame200 = new CustomerListPanel(customers_, this);
     Frame100 = new CustomerRecordPanel(services_, this);
     Frame300 = new BallPanel(this);
+    // F1 opens the guide where it speaks of the panel shown.
+    setGuidePage(this, QStringLiteral("index.md#Les clients"));
+    setGuidePage(Frame300, QStringLiteral("index.md#Les boules"));
     // The four panels lie in the same place; one shows at a time.
     // On a small screen they scroll inside the window.
     auto* layout = new QGridLayout(screen_fit::install(this));

@@ -2,7 +2,9 @@
 #include "app/help_window.h"
 #include "app/startup.h"
 #include "app/vdn_menu.h"
+#include "customers/vdn_client.h"
 #include "support/fixture.h"
+#include "widgets/guide_page.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,7 +14,9 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
 
@@ -40,6 +44,7 @@ private slots:
     void contents_link_to_pages_data();
     void contents_link_to_pages();
     void manual_page_lists_every_option();
+    void f1_in_the_customer_window_opens_its_part();
     void closing_the_main_window_ends_everything_data();
     void closing_the_main_window_ends_everything();
 };
@@ -172,6 +177,33 @@ void TestHelp::contents_link_to_pages() {
     QVERIFY(!help.txtAide->toPlainText().contains(QDir::homePath()));
     // Back to the contents from the page.
     QVERIFY(readText(Source + "/docs/guide/" + page).contains("[Retour au guide](index.md)"));
+}
+
+// F1 in the customer window shows the guide from its part on customers, on
+// the ball panel from its part on balls.
+void TestHelp::f1_in_the_customer_window_opens_its_part() {
+    qputenv("VORDAN_GUIDE", QFile::encodeName(Source + "/docs/guide"));
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    VdnMenu menu(folder.services(), folder.startupInfo());
+    menu.show();
+    QPointer<VdnClient> client = menu.openClient();
+    QVERIFY(client);
+    client->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(client));
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : client.data(),
+                    Qt::Key_F1);
+    QPointer<HelpWindow> help = showHelp();
+    QVERIFY(help && help->isVisible());
+    QCOMPARE(help->txtAide->textCursor().block().text(), QStringLiteral("Les clients"));
+    QTRY_VERIFY(help->txtAide->verticalScrollBar()->value() > 0);
+    QCOMPARE(guidePageOf(client->findChild<QWidget*>("Frame300")),
+             QStringLiteral("index.md#Les boules"));
+    help->showPage(guidePageOf(client->findChild<QWidget*>("Frame300")));
+    QCOMPARE(help->txtAide->textCursor().block().text(), QStringLiteral("Les boules"));
+    help->close();
+    client->close();
+    qunsetenv("VORDAN_GUIDE");
 }
 
 void TestHelp::manual_page_lists_every_option() {
