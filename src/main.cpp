@@ -49,6 +49,9 @@ int runCreate(const vdn::CreateOptions& options) {
         printErr(QStringLiteral("Erreur : %1 (numéro d'erreur %2)")
                      .arg(s.error().text)
                      .arg(s.error().number));
+        // The engine's own words, as the transfer gives them.
+        for (const vdn::EngineError& e : s.error().engineErrors)
+            printErr(e.message);
         return 1;
     }
     const QString where = vdn::Dialect::at(options.folder).isServer()

@@ -5,7 +5,9 @@
 ; "Applications et fonctionnalités". /S installs without a question. Data
 ; folders are never touched by the uninstaller.
 
-Unicode true
+; A 64-bit installer for a 64-bit program (it also runs where only 64-bit
+; programs do).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 

@@ -5,6 +5,7 @@
 // through CUPS_SERVER) with a queue that writes each job to a PDF file, and
 // never touches the system's print service.
 #include "data/error_report.h"
+#include "platform/print_queue.h"
 #include "printing/print_target.h"
 #include "printing/customer_list_printout.h"
 #include "report_data.h"
@@ -223,7 +224,7 @@ void TestCupsPrinting::initTestCase() {
     const QString added = run(
         lpadmin, {"-p", Queue, "-E", "-v", "file://" + output_, "-P", root + "/pdf.ppd"}, &code);
     QVERIFY2(code == 0, qPrintable(added));
-    QVERIFY(CupsQueue(Queue).checkReady().ok());
+    QVERIFY(PrintQueue(Queue).checkReady().accepted);
 }
 
 void TestCupsPrinting::customer_list_reaches_the_queue_landscape_and_within_its_columns() {
