@@ -2,6 +2,7 @@
 
 #include "platform/places.h"
 
+#include <QDir>
 #include <QList>
 
 #include <libpq-fe.h>
@@ -217,7 +218,7 @@ Result<ServerAddress> parseServerAddress(const QString& uri) {
         if (!o->val)
             continue;
         const QString key = QString::fromUtf8(o->keyword);
-        const QString value = QString::fromUtf8(o->val);
+        QString value = QString::fromUtf8(o->val);
         if (key == QLatin1String("password"))
             return refusal(Secret::Password);
         if (key == QLatin1String("sslpassword"))
@@ -242,6 +243,14 @@ Result<ServerAddress> parseServerAddress(const QString& uri) {
         } else if (key == QLatin1String("user")) {
             address.user = value;
         } else {
+            // A file named with the system's own separators (C:\VORDAN\ca.crt
+            // on Windows) is passed with '/', which libpq reads there too.
+            static const QStringList FileKeys{
+                QStringLiteral("sslrootcert"), QStringLiteral("sslcert"),
+                QStringLiteral("sslkey"),      QStringLiteral("sslcrl"),
+                QStringLiteral("sslcrldir"),   QStringLiteral("passfile")};
+            if (FileKeys.contains(key))
+                value = QDir::fromNativeSeparators(value);
             // The driver writes each option into libpq's key=value string as
             // it is: a value with a blank, a quote or a ';' would change it.
             for (const QChar c : value)
