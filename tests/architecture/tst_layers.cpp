@@ -154,8 +154,10 @@ QString engineKnowledge(const QString& line) {
     return {};
 }
 
-// Every (file, what it knows) of the files outside data/ under `root`.
-QList<std::pair<QString, QString>> engineLeaks(const QString& root) {
+// Every (file, what it knows) of the files outside `folder` under `root`,
+// as `knows` reads each line.
+QList<std::pair<QString, QString>> leaksOutside(const QString& root, const QString& folder,
+                                                QString (*knows)(const QString&)) {
     QList<std::pair<QString, QString>> out;
     QDirIterator it(root, {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
                     QDirIterator::Subdirectories);
@@ -163,14 +165,18 @@ QList<std::pair<QString, QString>> engineLeaks(const QString& root) {
         const QString path = it.next();
         const QString file = QDir(root).relativeFilePath(path);
         QFile f(path);
-        if (folderOf(file) == QLatin1String("data") || !f.open(QIODevice::ReadOnly))
+        if (folderOf(file) == folder || !f.open(QIODevice::ReadOnly))
             continue;
         for (const QByteArray& line : f.readAll().split('\n'))
-            if (const QString why = engineKnowledge(QString::fromUtf8(line)); !why.isEmpty())
+            if (const QString why = knows(QString::fromUtf8(line)); !why.isEmpty())
                 if (!out.contains(std::make_pair(file, why)))
                     out.append({file, why});
     }
     return out;
+}
+
+QList<std::pair<QString, QString>> engineLeaks(const QString& root) {
+    return leaksOutside(root, QStringLiteral("data"), engineKnowledge);
 }
 
 // What a line knows of the operating system: a test of its macros, or a
@@ -317,20 +323,10 @@ private slots:
     }
 
     void systemKnowledgeStaysInPlatform() {
-        const QString root = QStringLiteral(VORDAN_SOURCE_DIR);
         QStringList wrong;
-        QDirIterator it(root, {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            const QString file = QDir(root).relativeFilePath(path);
-            QFile f(path);
-            if (folderOf(file) == QLatin1String("platform") || !f.open(QIODevice::ReadOnly))
-                continue;
-            for (const QByteArray& line : f.readAll().split('\n'))
-                if (const QString why = systemKnowledge(QString::fromUtf8(line)); !why.isEmpty())
-                    wrong << file + QStringLiteral(": ") + why;
-        }
+        for (const auto& [file, why] : leaksOutside(QStringLiteral(VORDAN_SOURCE_DIR),
+                                                    QStringLiteral("platform"), systemKnowledge))
+            wrong << file + QStringLiteral(": ") + why;
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
     }
 };
