@@ -178,22 +178,14 @@ void TestRestore::writes_of_another_program_are_never_lost() {
     const QStringList acknowledged = writer.stop();
     QVERIFY2(saved.size() >= 15, qPrintable(refusals.join('\n')));
     QVERIFY2(acknowledged.size() >= 40, qPrintable(writer.errors()));
-    QSet<QString> found;
+    QStringList found;
     for (const QString& file : QStringList{shop.folder.databaseFile()} + saved) {
         auto c = Connection::open(file);
         QVERIFY2(c, qPrintable(file));
-        for (const QString& code :
-             test::column(**c, "SELECT clt_cod FROM strclient WHERE clt_cod LIKE 'W%'"))
-            found.insert(code);
+        found += test::column(**c, "SELECT clt_cod FROM strclient WHERE clt_cod LIKE 'W%'");
     }
-    QStringList lost;
-    for (const QString& code : acknowledged)
-        if (!found.contains(code))
-            lost << code;
-    QVERIFY2(lost.isEmpty(), qPrintable(QStringLiteral("%1 of %2 acknowledged rows lost: %3")
-                                            .arg(lost.size())
-                                            .arg(acknowledged.size())
-                                            .arg(lost.join(' '))));
+    const QString lost = test::lostWrites(acknowledged, found);
+    QVERIFY2(lost.isEmpty(), qPrintable(lost));
 }
 
 void TestRestore::bad_backups_change_nothing_data() {

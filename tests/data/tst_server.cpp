@@ -913,14 +913,8 @@ void TestServer::restores_keep_every_write_of_other_sessions() {
         QVERIFY(c);
         codes += test::column(*c, ours);
     }
-    QStringList lost;
-    for (const QString& code : acknowledged)
-        if (!codes.contains(code))
-            lost << code;
-    QVERIFY2(lost.isEmpty(), qPrintable(QStringLiteral("%1 of %2 acknowledged rows lost: %3")
-                                            .arg(lost.size())
-                                            .arg(acknowledged.size())
-                                            .arg(lost.join(' '))));
+    const QString lost = test::lostWrites(acknowledged, codes);
+    QVERIFY2(lost.isEmpty(), qPrintable(lost));
 }
 
 void TestServer::backup_of_a_server_database_opens_without_server() {

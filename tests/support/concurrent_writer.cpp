@@ -35,4 +35,17 @@ QStringList ConcurrentWriter::stop() {
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+QString lostWrites(const QStringList& acknowledged, const QStringList& found) {
+    QStringList lost;
+    for (const QString& code : acknowledged)
+        if (!found.contains(code))
+            lost << code;
+    if (lost.isEmpty())
+        return {};
+    return QStringLiteral("%1 of %2 acknowledged rows lost: %3")
+        .arg(lost.size())
+        .arg(acknowledged.size())
+        .arg(lost.join(QLatin1Char(' ')));
+}
+
 } // namespace vdn::test

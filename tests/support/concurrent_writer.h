@@ -31,4 +31,8 @@ private:
     QString errors_;
 };
 
+// The acknowledged codes found in none of `found`, told as a failure
+// message; empty when every acknowledged write is there.
+QString lostWrites(const QStringList& acknowledged, const QStringList& found);
+
 } // namespace vdn::test
