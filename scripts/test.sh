@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 # Beyond the build: real LibreOffice Calc for the export test, a CUPS
 # scheduler with the PDF printer driver for the print queue test,
 # poppler's PDF tools to read their output.
-scripts/install-deps.sh libreoffice-calc cups printer-driver-cups-pdf poppler-utils
+scripts/install-deps.sh libreoffice-calc cups printer-driver-cups-pdf poppler-utils unzip
 sanitize=${VORDAN_SANITIZE:-}
 if [ -z "$sanitize" ]; then
   if [ -n "${CI:-}" ]; then sanitize=1; else sanitize=0; fi

@@ -80,6 +80,13 @@ QStringList ProcessSpreadsheet::command() {
     return c;
 }
 
+Spreadsheet::HandOver ProcessSpreadsheet::handOver() const {
+    // A command set by hand is given the CSV file, as it always was.
+    if (!qEnvironmentVariable(CommandVariable).trimmed().isEmpty())
+        return HandOver::Csv;
+    return systemSpreadsheet().workbook ? HandOver::Workbook : HandOver::Csv;
+}
+
 bool ProcessSpreadsheet::openAndWait(const QString& file, QWidget*, QString& reason) {
     QStringList c = command();
     if (c.isEmpty()) {

@@ -15,6 +15,10 @@ struct SpreadsheetProgram {
     QString program;
     QStringList options;
     bool libreOffice = false; // takes the CSV import options on its command line
+    // Handed a workbook rather than the CSV file: a program that reads a CSV's
+    // codes, postcodes and telephone numbers as numbers and cannot be told
+    // otherwise (Excel). `program` is then the one that opens workbooks.
+    bool workbook = false;
 };
 SpreadsheetProgram systemSpreadsheet();
 
@@ -30,6 +34,11 @@ class Spreadsheet {
 public:
     virtual ~Spreadsheet() = default;
 
+    // What the program is to be handed: the CSV file itself, or a workbook
+    // written beside it whose every cell is text.
+    enum class HandOver { Csv, Workbook };
+    virtual HandOver handOver() const { return HandOver::Csv; }
+
     // Opens the file in the spreadsheet program and returns once the user has
     // closed it. Returns false, with the reason in `reason`, when no program
     // could be started.
@@ -39,8 +48,10 @@ public:
 // Runs the spreadsheet program as a child process: the command held in the
 // environment variable VORDAN_TABLEUR exactly as given (the file's path
 // appended as its last argument), or else the first one found of LibreOffice
-// Calc and Gnumeric. LibreOffice found that way is given its CSV import
-// options, so that it opens the file without asking and every column as text.
+// Calc and Gnumeric (on Windows, the program Windows opens the file with).
+// LibreOffice found that way is given its CSV import options, so that it
+// opens the file without asking and every column as text; a program that
+// takes no such options is handed a workbook instead.
 // While it runs the program keeps repainting its windows but takes no input
 // from the user, and no window can be closed.
 class ProcessSpreadsheet : public Spreadsheet {
@@ -58,6 +69,7 @@ public:
     // command is set and no known program is installed.
     static QStringList command();
 
+    HandOver handOver() const override;
     bool openAndWait(const QString& file, QWidget* owner, QString& reason) override;
 };
 
@@ -66,12 +78,15 @@ public:
 class ScriptedSpreadsheet : public Spreadsheet {
 public:
     void failWith(const QString& reason) { failure_ = reason; }
+    void takeWorkbooks() { handOver_ = HandOver::Workbook; }
+    HandOver handOver() const override { return handOver_; }
     bool openAndWait(const QString& file, QWidget* owner, QString& reason) override;
     const QStringList& opened() const { return opened_; }
 
 private:
     QString failure_;
     QStringList opened_;
+    HandOver handOver_ = HandOver::Csv;
 };
 
 } // namespace vdn

@@ -10,21 +10,40 @@
 
 namespace vdn {
 
-SpreadsheetProgram systemSpreadsheet() {
-    // The program Windows associates with .csv files, as a double click in
-    // the Explorer would open it.
+namespace {
+
+// The program Windows opens files of this extension with, as a double click
+// in the Explorer would; empty when there is none.
+QString associatedProgram(const wchar_t* extension) {
     wchar_t path[MAX_PATH * 2];
     DWORD size = DWORD(std::size(path));
-    if (AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_EXECUTABLE, L".csv", L"open", path, &size) != S_OK)
+    if (AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_EXECUTABLE, extension, L"open", path, &size) !=
+        S_OK)
         return {};
     const QString program = QString::fromWCharArray(path);
-    if (!QFileInfo(program).isFile())
+    return QFileInfo(program).isFile() ? program : QString();
+}
+
+} // namespace
+
+SpreadsheetProgram systemSpreadsheet() {
+    const QString program = associatedProgram(L".csv");
+    if (program.isEmpty())
         return {};
     const QString name = QFileInfo(program).baseName().toLower();
     const bool libreOffice = name == QLatin1String("scalc") || name == QLatin1String("soffice");
     SpreadsheetProgram p{program, {}, libreOffice};
     if (name == QLatin1String("soffice"))
         p.options << QStringLiteral("--calc");
+    if (!libreOffice) {
+        // Excel, or another program that cannot be told to read the CSV's
+        // columns as text, is given a workbook, opened by whatever Windows
+        // opens workbooks with.
+        p.workbook = true;
+        const QString books = associatedProgram(L".xlsx");
+        if (!books.isEmpty())
+            p.program = books;
+    }
     return p;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/pointer.h"
 #include "platform/services.h"
 #include "platform/spreadsheet.h"
+#include "printing/workbook.h"
 
 #include "platform/progress.h"
 #include "widgets/progress_dialog.h"
@@ -16,6 +17,7 @@
 #include <QSaveFile>
 
 #include <array>
+#include <optional>
 
 namespace vdn {
 
@@ -59,6 +61,24 @@ inline void appendField(const FieldBytes& bytes, const RowText& field, QByteArra
     appendWindows1252(csvField(field.toString()), out);
 }
 
+// The same field as a workbook's cell: the whole text, in every alphabet.
+inline bool addCell(const FieldBytes& bytes, const RowText& field, WorkbookWriter& book) {
+    switch (bytes.kind) {
+    case FieldBytes::Kind::Utf8: {
+        const QString text = QString::fromUtf8(bytes.data, bytes.size);
+        // Ill-formed UTF-8 goes through the driver's decoding, as for the file.
+        if (!text.contains(QChar::ReplacementCharacter))
+            return book.cell(text);
+        break;
+    }
+    case FieldBytes::Kind::Absent:
+        return book.cell({});
+    case FieldBytes::Kind::Other:
+        break;
+    }
+    return book.cell(field.toString());
+}
+
 } // namespace
 
 QString customerExportPath(const QString& base, const QDate& day) {
@@ -70,7 +90,16 @@ namespace {
 
 enum class Written { Done, Failed, Cancelled };
 
-Written writeExport(CustomerRows& rows, const QString& path, Progress* progress, Status& status) {
+DataError workbookError(const WorkbookWriter& book, const QString& path) {
+    return DataError::other(errnum::FileAccess, QStringLiteral("Erreur d'accès au fichier ") +
+                                                    QDir::toNativeSeparators(path) +
+                                                    QStringLiteral(" : ") + book.errorString());
+}
+
+// Writes the export file and, when `book` is given, the same rows as a
+// workbook (`bookPath`), in one pass over the rows.
+Written writeExport(CustomerRows& rows, const QString& path, Progress* progress, Status& status,
+                    WorkbookWriter* book = nullptr, const QString& bookPath = {}) {
     // Written under a temporary name and put in place when complete: a
     // cancel leaves the file that was there (the day's earlier export) as
     // it was.
@@ -93,11 +122,26 @@ Written writeExport(CustomerRows& rows, const QString& path, Progress* progress,
     const auto failFile = [&]() {
         status = fileError(file, path);
         file.cancelWriting();
+        if (book)
+            book->cancel();
+        return Written::Failed;
+    };
+    const auto failBook = [&]() {
+        status = workbookError(*book, bookPath);
+        book->cancel();
+        file.cancelWriting();
         return Written::Failed;
     };
     appendWindows1252(CustomerExportHeader, block);
     if (!endLine())
         return failFile();
+    if (book) {
+        if (!book->open() || !book->row())
+            return failBook();
+        for (const QString& title : CustomerExportHeader.split(QLatin1Char(',')))
+            if (!book->cell(title))
+                return failBook();
+    }
 
     ProgressTicker ticker(progress, rows.count());
     CustomerReportRow row;
@@ -111,9 +155,18 @@ Written writeExport(CustomerRows& rows, const QString& path, Progress* progress,
         }
         if (!endLine())
             return failFile();
+        if (book) {
+            bool written = book->row();
+            for (std::size_t i = 0; written && i < std::size(ExportFields); ++i)
+                written = addCell(fields[i], row[ExportFields[i]], *book);
+            if (!written)
+                return failBook();
+        }
         if (!ticker.tick()) {
             // Stopped by the user: no half file is left behind.
             file.cancelWriting();
+            if (book)
+                book->cancel();
             return Written::Cancelled;
         }
     }
@@ -122,6 +175,8 @@ Written writeExport(CustomerRows& rows, const QString& path, Progress* progress,
         if (!block.isEmpty())
             file.write(block);
         (void)file.commit();
+        if (book)
+            book->cancel();
         status = read;
         return Written::Failed;
     }
@@ -132,12 +187,26 @@ Written writeExport(CustomerRows& rows, const QString& path, Progress* progress,
         return failFile();
     if (!file.commit()) {
         status = fileError(file, path);
+        if (book)
+            book->cancel();
+        return Written::Failed;
+    }
+    if (book && !book->commit()) {
+        status = workbookError(*book, bookPath);
+        book->cancel();
         return Written::Failed;
     }
     return Written::Done;
 }
 
 } // namespace
+
+QString customerWorkbookPath(const QString& exportPath) {
+    QString p = exportPath;
+    if (p.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        p.chop(4);
+    return p + QStringLiteral(".xlsx");
+}
 
 Status writeCustomerExport(CustomerRows& rows, const QString& path) {
     Status status;
@@ -152,11 +221,20 @@ ExportOutcome exportCustomerList(CustomerRows& rows, const Services& services, Q
         return ExportOutcome::Failed;
     }
     const QString path = customerExportPath(filesBase(), services.clock->today());
+    // A spreadsheet program that would read the file's codes, postcodes and
+    // telephone numbers as numbers is handed the same rows as a workbook of
+    // text cells, written beside the file.
+    Q_ASSERT(services.spreadsheet);
+    const bool workbook = services.spreadsheet->handOver() == Spreadsheet::HandOver::Workbook;
+    const QString handed = workbook ? customerWorkbookPath(path) : path;
     {
         ProgressDialog progress(*services.clock, owner,
                                 QStringLiteral("Exportation des clients vers ") + path);
         Status s;
-        switch (writeExport(rows, path, &progress, s)) {
+        std::optional<WorkbookWriter> book;
+        if (workbook)
+            book.emplace(handed, QStringLiteral("Clients"), int(std::size(ExportFields)));
+        switch (writeExport(rows, path, &progress, s, book ? &*book : nullptr, handed)) {
         case Written::Cancelled:
             return ExportOutcome::Cancelled;
         case Written::Failed:
@@ -170,9 +248,8 @@ ExportOutcome exportCustomerList(CustomerRows& rows, const Services& services, Q
     services.boxes->message(owner, QStringLiteral("FICHIER ") + path + QStringLiteral("TERMINE"));
 
     // The pointer stays normal: the spreadsheet is the user's to work in.
-    Q_ASSERT(services.spreadsheet);
     QString reason;
-    if (!services.spreadsheet->openAndWait(path, owner, reason)) {
+    if (!services.spreadsheet->openAndWait(handed, owner, reason)) {
         services.boxes->message(owner, QStringLiteral("Acces Excel impossible ") + CrLf + reason);
         return ExportOutcome::NoSpreadsheet;
     }

@@ -22,6 +22,10 @@ QString customerExportPath(const QString& base, const QDate& day);
 inline const QString CustomerExportHeader =
     QStringLiteral("Code,Nom,Adresse1,Adresse2,Adresse3,CP,Ville,Pays,Tel,Gsm,NIC");
 
+// The workbook handed to a spreadsheet program in place of the export file
+// `exportPath`: the same name, ending in ".xlsx".
+QString customerWorkbookPath(const QString& exportPath);
+
 // Writes the header line and one line per customer of `rows` (code, name,
 // three address lines, postal code, town, country, telephone, mobile, NIC),
 // in Windows-1252 with CR LF line ends. A file of that name is replaced. The
@@ -39,7 +43,8 @@ enum class ExportOutcome {
 // The customer export (the list panel's export button): writes the file of
 // the day beside the database (vdn::chemin_base), shows "FICHIER " + path +
 // "TERMINE", then hands the file to the spreadsheet program and waits until
-// the user closes it; "Acces Excel impossible " and the reason when none can
+// the user closes it (a program that would read the codes as numbers is
+// handed a workbook of the same rows, every cell text, written beside it); "Acces Excel impossible " and the reason when none can
 // be started. A failure shows the data-access error report. A long export
 // shows its progress; "Annuler" there stops it and removes the file.
 ExportOutcome exportCustomerList(CustomerRows& rows, const Services& services, QWidget* owner);

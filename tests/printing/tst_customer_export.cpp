@@ -63,6 +63,7 @@ private slots:
     void file_byte_for_byte();
     void export_writes_tells_and_hands_over();
     void export_replaces_the_file_of_the_day();
+    void workbook_handed_to_a_program_without_import_options();
     void empty_list_gives_the_header_alone();
     void no_spreadsheet_leaves_the_file_written();
     void missing_folder_is_reported();
@@ -285,6 +286,31 @@ void TestCustomerExport::export_writes_tells_and_hands_over() {
     QCOMPARE(readFile(path), Header + "000001,AUBERT,,,,,NICE,,,,\r\n");
     QVERIFY(!folder.pointer.isBusy());
     QVERIFY(folder.pointer.busyCount() > 0);
+}
+
+void TestCustomerExport::workbook_handed_to_a_program_without_import_options() {
+    auto [folder, c] = fresh_.get();
+    QVERIFY(
+        insertCustomer(*c, "000001", "ÉLODIE", {{"clt_cp", "01000"}, {"clt_ad1", "a_x0041_b"}}));
+    folder.spreadsheet.takeWorkbooks();
+    const QString path = folder.folder() + QStringLiteral("Client_20261208.csv");
+    const QString book = folder.folder() + QStringLiteral("Client_20261208.xlsx");
+    folder.boxes.expectMessage(QStringLiteral("FICHIER ") + path + QStringLiteral("TERMINE"));
+    QSqlQuery rows = customerQuery(*c);
+    QCOMPARE(exportCustomerList(rows, folder.services(), nullptr), ExportOutcome::Opened);
+    VDN_CHECK_BOXES(folder);
+    // The export file is the same as for any other program; the workbook
+    // beside it is what is opened.
+    QCOMPARE(readFile(path), Header + "000001,\xC9LODIE,a_x0041_b,,,01000,,,,,\r\n");
+    QCOMPARE(folder.spreadsheet.opened(), QStringList{book});
+    const QByteArray bytes = readFile(book);
+    QVERIFY(bytes.startsWith("PK\x03\x04"));
+    // Its cells are text, postcode with its leading zero, accents in UTF-8,
+    // an underscore that would read as an escape written as one.
+    QVERIFY(bytes.contains("<c r=\"F2\" s=\"1\" t=\"inlineStr\"><is><t "
+                           "xml:space=\"preserve\">01000</t>"));
+    QVERIFY(bytes.contains("\xC3\x89LODIE"));
+    QVERIFY(bytes.contains(">a_x005F_x0041_b<"));
 }
 
 void TestCustomerExport::export_replaces_the_file_of_the_day() {

@@ -1,7 +1,8 @@
 // ctest-labels: libreoffice
 //
 // The customer export opened by real LibreOffice Calc with exactly the import
-// options the program hands it: converted headless into a flat OpenDocument
+// options the program hands it, and the workbook handed to a program that
+// takes no such options: each converted headless into a flat OpenDocument
 // file and read back cell by cell.
 #include "platform/spreadsheet.h"
 #include "printing/customer_export.h"
@@ -84,8 +85,15 @@ QList<Row> readFods(const QString& path, QString& error) {
 class TestExportLibreOffice : public QObject {
     Q_OBJECT
 private slots:
+    void calc_reads_every_value_as_typed_data();
     void calc_reads_every_value_as_typed();
 };
+
+void TestExportLibreOffice::calc_reads_every_value_as_typed_data() {
+    QTest::addColumn<bool>("workbook");
+    QTest::newRow("csv with import options") << false;
+    QTest::newRow("workbook") << true;
+}
 
 void TestExportLibreOffice::calc_reads_every_value_as_typed() {
     VDN_NEED_PROGRAM(soffice, (QStringList{"soffice", "libreoffice"}),
@@ -110,9 +118,30 @@ void TestExportLibreOffice::calc_reads_every_value_as_typed() {
             more.insert(fields[i], values[i]);
         QVERIFY(insertCustomer(*c, values[0], values[1], more));
     }
+    QFETCH(bool, workbook);
     const QString csv = folder.folder() + QStringLiteral("Client_20261208.csv");
     QSqlQuery rows = customerQuery(*c, QStringLiteral("SELECT * FROM strclient ORDER BY clt_cod"));
-    QVERIFY(writeCustomerExport(rows, csv).ok());
+    QString handed = csv;
+    if (workbook) {
+        // The export as the program makes it for a spreadsheet that takes
+        // no import options.
+        folder.spreadsheet.takeWorkbooks();
+        folder.boxes.expectMessage(QStringLiteral("FICHIER ") + csv + QStringLiteral("TERMINE"));
+        QCOMPARE(exportCustomerList(rows, folder.services(), nullptr), ExportOutcome::Opened);
+        handed = folder.folder() + QStringLiteral("Client_20261208.xlsx");
+        QCOMPARE(folder.spreadsheet.opened(), QStringList{handed});
+        // Its container checked by Info-ZIP, every part's check sum with it.
+        VDN_NEED_PROGRAM(unzip, QStringList{"unzip"}, "Info-ZIP is not installed (package unzip)");
+        QProcess test;
+        test.setProcessChannelMode(QProcess::MergedChannels);
+        test.start(unzip, {QStringLiteral("-t"), handed});
+        QVERIFY(test.waitForFinished(30000));
+        const QString said = QString::fromLocal8Bit(test.readAll());
+        QVERIFY2(test.exitCode() == 0 && said.contains(QLatin1String("No errors detected")),
+                 qPrintable(said));
+    } else {
+        QVERIFY(writeCustomerExport(rows, csv).ok());
+    }
 
     // A profile of its own, so that no running LibreOffice and no user
     // setting takes part.
@@ -120,12 +149,15 @@ void TestExportLibreOffice::calc_reads_every_value_as_typed() {
     QVERIFY(work.isValid());
     QProcess lo;
     lo.setProcessChannelMode(QProcess::MergedChannels);
-    lo.start(soffice, {QStringLiteral("-env:UserInstallation=") +
-                           QUrl::fromLocalFile(work.filePath(QStringLiteral("profile"))).toString(),
-                       QStringLiteral("--headless"), QStringLiteral("--norestore"),
-                       QStringLiteral("--infilter=") + ProcessSpreadsheet::libreOfficeCsvFilter(),
-                       QStringLiteral("--convert-to"), QStringLiteral("fods"),
-                       QStringLiteral("--outdir"), work.path(), csv});
+    QStringList arguments{
+        QStringLiteral("-env:UserInstallation=") +
+            QUrl::fromLocalFile(work.filePath(QStringLiteral("profile"))).toString(),
+        QStringLiteral("--headless"), QStringLiteral("--norestore")};
+    if (!workbook)
+        arguments << QStringLiteral("--infilter=") + ProcessSpreadsheet::libreOfficeCsvFilter();
+    arguments << QStringLiteral("--convert-to") << QStringLiteral("fods")
+              << QStringLiteral("--outdir") << work.path() << handed;
+    lo.start(soffice, arguments);
     QVERIFY2(lo.waitForFinished(150000), "LibreOffice did not finish within 150 s");
     const QString output = QString::fromLocal8Bit(lo.readAll());
     QVERIFY2(lo.exitStatus() == QProcess::NormalExit && lo.exitCode() == 0, qPrintable(output));
