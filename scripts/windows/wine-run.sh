@@ -9,15 +9,20 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 prefix=${VORDAN_WINDOWS_PREFIX:-$("$here/toolchain.sh" --chemin)}
 runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
-to_windows() { winepath -w "$1" 2>/dev/null; }
-export WINEPATH="$(to_windows "$prefix/bin");$(to_windows "$runtime");$(to_windows /usr/x86_64-w64-mingw32/lib)${WINEPATH:+;$WINEPATH}"
 export WINEPREFIX=${WINEPREFIX:-${VORDAN_WINEPREFIX:-$HOME/.cache/vordan-windows/wine}}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-export QT_PLUGIN_PATH=${QT_PLUGIN_PATH:-$prefix/plugins}
 if [ ! -d "$WINEPREFIX" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot --init >/dev/null 2>&1 || true
     wineserver -w || true
 fi
+to_windows() { winepath -w "$1" 2>/dev/null; }
+export WINEPATH="$(to_windows "$prefix/bin");$(to_windows "$runtime");$(to_windows /usr/x86_64-w64-mingw32/lib)${WINEPATH:+;$WINEPATH}"
+export QT_PLUGIN_PATH=${QT_PLUGIN_PATH:-$(to_windows "$prefix/plugins")}
+# Wine keeps Qt's variables (QT_*) from Windows programs unless they are
+# given as WINEQT_*, as it does PATH as WINEPATH.
+while IFS='=' read -r name _; do
+    case $name in QT_*) export "WINE$name=${!name}" ;; esac
+done < <(env | grep -E '^QT_[A-Za-z0-9_]*=')
 exec wine "$@"

@@ -225,22 +225,31 @@ QString copyFile(const QString& from, const QString& to) {
     if (!in.open(QIODevice::ReadOnly))
         return cannotRead(openFailure(in, errno));
     // Written beside the target under a unique name, renamed over it once
-    // complete and on the disk; removed on any failure.
-    QTemporaryFile out(to + QStringLiteral(".XXXXXX"));
-    errno = 0;
-    if (!out.open())
-        return cannotWrite(openFailure(out, errno));
-    if (QString error = copyBytes(in, out.handle()); !error.isEmpty())
-        return error;
-    // The temporary file is private; the backup gets the original's rights.
-    out.setPermissions(in.permissions());
-    // Closed first: an open file cannot be renamed on every system.
-    out.close();
+    // complete and on the disk; removed on any failure. A QFile, not the
+    // QTemporaryFile that made the name: that one keeps its file open until
+    // it is destroyed, and Windows renames no open file.
     QString error;
-    if (!replaceFile(out.fileName(), to, &error))
+    const QString tempName = temporaryBeside(to, &error);
+    if (tempName.isEmpty())
         return cannotWrite(error);
-    out.setAutoRemove(false); // its name is the backup's now
-    return {};
+    QFile out(tempName);
+    errno = 0;
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        error = cannotWrite(openFailure(out, errno));
+        QFile::remove(tempName);
+        return error;
+    }
+    error = copyBytes(in, out.handle());
+    out.close();
+    if (error.isEmpty()) {
+        // The backup gets the original's rights.
+        QFile::setPermissions(tempName, in.permissions());
+        if (!replaceFile(tempName, to, &error))
+            error = cannotWrite(error);
+    }
+    if (!error.isEmpty())
+        QFile::remove(tempName);
+    return error;
 }
 
 } // namespace

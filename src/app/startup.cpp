@@ -24,7 +24,7 @@ namespace {
 // (in French for the engine's failures); the engine's code and list stay. A
 // server address is named without its passwords.
 DataError onDatabase(DataError error, const QString& file) {
-    const QString shown = QDir::toNativeSeparators(shownAddress(file));
+    const QString shown = shownLocation(file);
     if (!error.engineErrors.isEmpty() && !error.text.isEmpty())
         error.text = QStringLiteral("Impossible d'ouvrir la base de données %1 : %2")
                          .arg(shown, error.text.at(0).toLower() + error.text.mid(1));

@@ -8,6 +8,7 @@
 #include "data/upgrade_lock.h"
 
 #include <QDateTime>
+#include <QDir>
 
 namespace vdn {
 
@@ -406,7 +407,8 @@ Status upgrade(Connection& c, Progress* progress) {
                 QStringLiteral("La base %1 doit être mise à jour pour cette version de VORDAN, "
                                "mais elle est ouverte ailleurs : %2. Fermez VORDAN sur ces postes, "
                                "puis relancez-le.")
-                    .arg(c.path(), others->join(QStringLiteral(", "))));
+                    .arg(c.onServer() ? c.path() : QDir::toNativeSeparators(c.path()),
+                         others->join(QStringLiteral(", "))));
         const QList<QStringList> steps = migrations(d);
         // How far: the statements run of those to run, each version's own
         // mark included. An index made on every customer takes seconds: the

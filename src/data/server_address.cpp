@@ -179,6 +179,10 @@ std::optional<DataError> unknownScheme(const QString& location) {
             .arg(shownAddress(location), location.left(n)));
 }
 
+QString shownLocation(const QString& location) {
+    return isServerAddress(location) ? shownAddress(location) : QDir::toNativeSeparators(location);
+}
+
 QString shownAddress(const QString& location) {
     if (const qsizetype n = schemeLength(location); n > 0 && hasControlCharacter(location))
         return location.left(n) + Mask;

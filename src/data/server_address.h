@@ -31,6 +31,9 @@ std::optional<DataError> unknownScheme(const QString& location);
 // (which would end what libpq reads early) shows its scheme only. Any other
 // location is returned as is.
 QString shownAddress(const QString& location);
+// A location as messages name it: an address as shownAddress() shows it, a
+// file's path as the system writes paths (backslashes on Windows).
+QString shownLocation(const QString& location);
 
 // The fields of a server address, as Qt's PostgreSQL driver takes them.
 struct ServerAddress {

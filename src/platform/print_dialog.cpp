@@ -1,6 +1,10 @@
 #include "platform/print_dialog.h"
 
+#include "platform/print_queue.h"
+
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QStandardPaths>
 
@@ -72,6 +76,22 @@ bool QtPrintDialog::choose(QWidget* owner) {
         (printer.outputFileName().isEmpty() || printer.outputFileName() == offered_)) {
         offered_ = defaultPdfFile(printer.docName());
         printer.setOutputFileName(offered_);
+    }
+    if (printer.outputFormat() == QPrinter::PdfFormat && !PrintQueue::dialogShowsPdfPrinter()) {
+        // No printer installed, and a print dialog that would show none: the
+        // PDF file is asked for instead.
+        QFileDialog files(owner, QStringLiteral("Imprimer dans un fichier (PDF)"),
+                          QFileInfo(printer.outputFileName()).absolutePath(),
+                          QStringLiteral("Documents PDF (*.pdf)"));
+        files.setAcceptMode(QFileDialog::AcceptSave);
+        files.setDefaultSuffix(QStringLiteral("pdf"));
+        files.selectFile(printer.outputFileName());
+        if (files.exec() == QDialog::Accepted && !files.selectedFiles().isEmpty()) {
+            printer.setOutputFileName(files.selectedFiles().constFirst());
+            return true;
+        }
+        before.restore(printer);
+        return false;
     }
     QPrintDialog dialog(&printer, owner);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);

@@ -30,6 +30,10 @@ public:
 
     // Whether this system's queues take a finished PDF file as a job.
     static bool takesPdfFiles();
+    // Whether this system's print dialog can show Qt's PDF printer, as it
+    // does when no printer is installed (Linux); Windows' own dialog shows
+    // only the spooler's printers.
+    static bool dialogShowsPdfPrinter();
 
     // What is asked of the job besides its file.
     struct JobOptions {

@@ -27,6 +27,10 @@ PrintAnswer refusal(int status, const QString& text, const QString& serviceMessa
 
 } // namespace
 
+bool PrintQueue::dialogShowsPdfPrinter() {
+    return true;
+}
+
 bool PrintQueue::takesPdfFiles() {
     return true;
 }

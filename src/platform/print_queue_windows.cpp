@@ -29,6 +29,10 @@ constexpr StatusBit Stopping[] = {
 
 PrintQueue::PrintQueue(const QString& name) : name_(name), queue_(name.toUtf8()) {}
 
+bool PrintQueue::dialogShowsPdfPrinter() {
+    return false;
+}
+
 bool PrintQueue::takesPdfFiles() {
     return false;
 }

@@ -176,9 +176,12 @@ void TestBackupSnapshot::stopped_copy_leaves_the_destination_as_it_was() {
     if (!transfer)
         QCOMPARE(stop.lastTotal, qint64(count(*c, QStringLiteral("PRAGMA page_count"))));
     QCOMPARE(QDir(drive.path()).entryList(QDir::Files | QDir::Hidden), before);
-    QFile previous(target);
-    QCOMPARE(previous.open(QIODevice::ReadOnly) ? previous.readAll() : QByteArray(),
-             transfer ? QByteArray() : QByteArray("SAUVEGARDE PRÉCÉDENTE"));
+    {
+        // Closed before the next copy: Windows replaces no open file.
+        QFile previous(target);
+        QCOMPARE(previous.open(QIODevice::ReadOnly) ? previous.readAll() : QByteArray(),
+                 transfer ? QByteArray() : QByteArray("SAUVEGARDE PRÉCÉDENTE"));
+    }
     // Unstopped, the same copy goes through.
     StoppingProgress all;
     QVERIFY(transfer ? transferDatabase(folder.folder(), to, &all).ok()

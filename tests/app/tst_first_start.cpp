@@ -174,7 +174,7 @@ void TestFirstStart::refusals_write_nothing() {
     QVERIFY(garbage.open(QIODevice::WriteOnly));
     garbage.write("pas une base");
     garbage.close();
-    const QString existingFolder = QDir::cleanPath(existing.folder());
+    const QString existingFolder = QDir::toNativeSeparators(QDir::cleanPath(existing.folder()));
 
     // A new base where one is already: refused, the old one kept.
     w.fill(w.dialog.txtDossierNouveau, existing.folder());
@@ -198,15 +198,15 @@ void TestFirstStart::refusals_write_nothing() {
     w.fill(w.dialog.txtDossierExistant, empty.path());
     w.boxes.expectMessage(QStringLiteral("Le dossier %1 ne contient pas de base VORDAN (fichier "
                                          "vordan.mdb absent).")
-                              .arg(empty.path()));
+                              .arg(QDir::toNativeSeparators(empty.path())));
     w.proceed();
     QVERIFY(w.checkBoxes());
     w.fill(w.dialog.txtDossierExistant, empty.filePath("dossier"));
     w.proceed();
     QCOMPARE(w.boxes.shown().size(), 1);
     QVERIFY2(w.boxes.shown().first().text.startsWith(
-                 QStringLiteral("La base %1/vordan.mdb ne peut pas être ouverte : ")
-                     .arg(empty.filePath("dossier"))),
+                 QStringLiteral("La base %1 ne peut pas être ouverte : ")
+                     .arg(QDir::toNativeSeparators(empty.filePath("dossier/vordan.mdb")))),
              qPrintable(w.boxes.shown().first().text));
     w.boxes.clear();
     w.fill(w.dialog.txtDossierExistant, "");

@@ -10,6 +10,7 @@
 #include "data/globals.h"
 #include "drilling/drilling_sheet_panel.h"
 #include "printing/customer_export.h"
+#include "support/files.h"
 #include "support/widget_lookup.h"
 
 #include <QComboBox>
@@ -407,9 +408,7 @@ void TestClientWiring::export_writes_the_list_and_opens_it() {
     const QByteArray bytes = file.readAll();
     // Windows-1252: Î and â are one byte each.
     QVERIFY(bytes.contains("\xCEle Verte, b\xE2t. 2"));
-    QStringDecoder cp1252("windows-1252");
-    QVERIFY(cp1252.isValid());
-    const QString text = cp1252(bytes);
+    const QString text = test::fromWindows1252(bytes);
     QVERIFY(text.endsWith(QStringLiteral("\r\n")));
     QStringList lines = text.split(QStringLiteral("\r\n"));
     lines.removeLast();

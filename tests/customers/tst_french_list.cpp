@@ -7,6 +7,8 @@
 #include "data/globals.h"
 #include "printing/customer_export.h"
 
+#include "support/files.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -112,8 +114,7 @@ void TestFrenchList::heading_sorts_printout_and_export_in_french_order() {
     VDN_CHECK_BOXES(f.folder);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QStringDecoder cp1252("windows-1252");
-    const QString text = cp1252(file.readAll());
+    const QString text = test::fromWindows1252(file.readAll());
     QStringList lines = text.split(QStringLiteral("\r\n"));
     QCOMPARE(lines.takeFirst(), CustomerExportHeader);
     QStringList exported;

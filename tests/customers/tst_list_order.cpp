@@ -1,3 +1,6 @@
+// ctest-systems: linux
+// (Its reference order is ICU's French collation, which the Windows build of Qt lacks:
+// there QCollator is the system's own, whose French order differs.)
 // The customer list, its sorts and the ball printout's order on a generated
 // shop of a few thousand customers, each against a reference written plainly
 // (a full scan without any index, or a sort in C++), so that work on speed

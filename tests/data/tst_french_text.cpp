@@ -494,6 +494,9 @@ void TestFrenchText::keys_order_and_search_the_same_in_sqlite() {
 // Ł with O and L, blanks and hyphens before letters, 10 before 9, case and
 // exact ties by code) is the same.
 void TestFrenchText::key_order_matches_french_collator() {
+#ifdef Q_OS_WIN
+    QSKIP("the Windows build of Qt has no ICU: its QCollator is the system's own French order");
+#endif
     QCollator collator(QLocale(QStringLiteral("fr_FR")));
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setIgnorePunctuation(false);

@@ -60,9 +60,8 @@ void TestImportCommand::run() {
     DataFolder folder;
     QVERIFY(folder.ok());
     QTemporaryDir config;
-    QVERIFY(QDir().mkpath(config.filePath("vordan")));
-    QVERIFY(writeFile(config.filePath("vordan/CHEMIN.QZ"), folder.folder().toUtf8() + "\r\n"));
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const QString settings = useSettingsRoot(config.path());
+    QVERIFY(writeFile(settings + "/CHEMIN.QZ", folder.folder().toUtf8() + "\r\n"));
     auto c = folder.connect();
     const auto count = [&] {
         return scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt();

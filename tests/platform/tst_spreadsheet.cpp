@@ -1,3 +1,6 @@
+// ctest-systems: linux
+// (The stand-in spreadsheets are shell scripts; the Windows side has its own
+// test, tst_windows_desktop.)
 #include "platform/spreadsheet.h"
 
 #include <QFile>

@@ -31,7 +31,9 @@ QStringList ConcurrentWriter::stop() {
         process_.kill();
     process_.waitForFinished();
     errors_ += QString::fromLocal8Bit(process_.readAllStandardError());
+    // Lines end in CR LF where the writer is a Windows program.
     return QString::fromLatin1(process_.readAllStandardOutput())
+        .remove(QLatin1Char('\r'))
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 

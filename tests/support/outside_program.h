@@ -10,7 +10,8 @@ namespace vdn::test {
 QString findOutsideProgram(const QStringList& names);
 
 // True when the tests run under continuous integration (CI set), where a
-// missing outside program is a failure instead of a reason to skip.
+// missing outside program is a failure instead of a reason to skip; never in
+// the Windows test programs, run under Wine.
 bool underCi();
 
 } // namespace vdn::test
