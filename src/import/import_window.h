@@ -92,6 +92,7 @@ private:
     QTableWidget* grdColonnes = nullptr;
     QComboBox* cboDoublons = nullptr;
     QCheckBox* chkGarderCodes = nullptr;
+    QLabel* lblCodage = nullptr; // a file of two encodings, said before writing
     QTableWidget* grdApercu = nullptr;
     QPlainTextEdit* txtrapport = nullptr;
     QPushButton* cmdessai = nullptr;

@@ -25,6 +25,7 @@ class TestImportWindow : public QObject {
     Q_OBJECT
 private slots:
     void importThroughTheWindow();
+    void mixedEncodingsShownBeforeWriting();
     void menuEntry();
 };
 
@@ -118,6 +119,56 @@ void TestImportWindow::importThroughTheWindow() {
     QCOMPARE(column(*c, QStringLiteral("SELECT clt_mail FROM strclient ORDER BY clt_mail")),
              (QStringList{"", "e@d.fr"}));
     delete again;
+}
+
+// Rows pasted from a UTF-8 file into a Windows-1252 one: each line read in
+// its own encoding, the lines named above the preview and on their rows,
+// and the import asks before writing.
+void TestImportWindow::mixedEncodingsShownBeforeWriting() {
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    QTemporaryDir config;
+    const QString csv = config.filePath(QStringLiteral("melange.csv"));
+    QVERIFY(writeFile(csv, "Nom;Pr\xe9nom\r\n"
+                           "Gu\xc3\xa9rin;Zo\xc3\xa9\r\n"
+                           "Dupr\xe9;\xc9lodie\r\n"
+                           "Martin;Paul\r\n"));
+    auto* w = new ImportWindow(folder.services(), config.path(), {});
+    QVERIFY(w->load());
+    w->show();
+    w->openFile(csv);
+    const QString warning = QStringLiteral(
+        "Le fichier mélange deux codages : UTF-8 (ligne 2) et Windows-1252 (lignes 1, 3). "
+        "Chaque ligne est lue dans le sien : vérifiez les accents des lignes signalées dans "
+        "l'aperçu avant d'importer.");
+    auto* said = control<QLabel>(w, "lblCodage");
+    QVERIFY(said && said->isVisible());
+    QCOMPARE(said->text(), warning);
+    QCOMPARE(control<QLabel>(w, "lblLecture")->text(),
+             QStringLiteral("Lu en UTF-8 et Windows-1252, ligne par ligne, séparateur « ; »"));
+    auto* preview = control<QTableWidget>(w, "grdApercu");
+    const int reason = preview->columnCount() - 1;
+    QCOMPARE(preview->rowCount(), 3);
+    QStringList rows;
+    for (int r = 0; r < 3; ++r)
+        rows << preview->item(r, 4)->text() + QLatin1Char('|') + preview->item(r, reason)->text();
+    QCOMPARE(rows, (QStringList{"GUÉRIN ZOÉ|lue en UTF-8", "DUPRÉ ÉLODIE|lue en Windows-1252",
+                                "MARTIN PAUL|"}));
+
+    auto c = folder.connect();
+    const QString written = QStringLiteral("SELECT clt_nom FROM strclient WHERE clt_nom LIKE "
+                                           "'GU%' OR clt_nom LIKE 'DUPR%' ORDER BY clt_nom");
+    folder.boxes.expectQuestion(warning + QStringLiteral("\n\nImporter quand même ?"), false);
+    QTest::mouseClick(control<QPushButton>(w, "cmdimporter"), Qt::LeftButton);
+    VDN_CHECK_BOXES(folder);
+    QCOMPARE(column(*c, written), QStringList());
+    folder.boxes.expectQuestion(warning + QStringLiteral("\n\nImporter quand même ?"), true);
+    folder.boxes.expectMessage(
+        QStringLiteral("3 clients importés, 0 ignorés (doublons), 0 refusés"));
+    QTest::mouseClick(control<QPushButton>(w, "cmdimporter"), Qt::LeftButton);
+    VDN_CHECK_BOXES(folder);
+    QCOMPARE(column(*c, written), (QStringList{"DUPRÉ ÉLODIE", "GUÉRIN ZOÉ"}));
+    delete w;
 }
 
 void TestImportWindow::menuEntry() {
