@@ -536,4 +536,15 @@ bool isWritten(const ImportCheck& check, const CheckedRow& row) {
     return written(check, row);
 }
 
+QString firstWrittenCode(const ImportCheck& check) {
+    for (const CheckedRow& row : check.rows) {
+        if (!written(check, row))
+            continue;
+        if (row.outcome == RowOutcome::DuplicateExisting && row.choice == DuplicateChoice::Complete)
+            return check.existing.at(row.existing).text(CF::Cod);
+        return row.record.text(CF::Cod);
+    }
+    return {};
+}
+
 } // namespace vdn

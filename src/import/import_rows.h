@@ -88,6 +88,11 @@ ImportCounts countOutcomes(const ImportCheck& check);
 // completion that changes something.
 bool isWritten(const ImportCheck& check, const CheckedRow& row);
 
+// The code of the first customer the import writes, in the file's order
+// (new or completed); empty when it writes none. Codes of new customers are
+// known once written.
+QString firstWrittenCode(const ImportCheck& check);
+
 // "N clients importés, M ignorés (doublons), K refusés"
 QString countsLine(const ImportCounts& counts);
 // The full report: the counts, then one line per row not imported.

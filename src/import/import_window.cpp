@@ -512,7 +512,7 @@ void ImportWindow::runImport() {
     txtrapport->setPlainText(reportText(check_, false));
     cmdimporter->setEnabled(false);
     services_.boxes->message(this, countsLine(written->counts));
-    emit imported();
+    emit imported(firstWrittenCode(check_));
 }
 
 bool ImportWindow::saveReport(const QString& path) {

@@ -51,8 +51,9 @@ public:
     QString reportShown() const;
 
 signals:
-    // Customers were written: lists showing customers read them again.
-    void imported();
+    // Customers were written, the first of them (in the file's order) under
+    // this code: lists showing customers read them again.
+    void imported(const QString& firstCode);
 
 private:
     void build();

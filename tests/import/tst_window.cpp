@@ -3,6 +3,9 @@
 // import, the same file a second time, the rejected rows saved; and its entry
 // in the main window's menu.
 #include "app/vdn_menu.h"
+#include "customers/customer_list_model.h"
+#include "customers/customer_store.h"
+#include "customers/vdn_client.h"
 #include "import/import_window.h"
 #include "support/files.h"
 #include "support/fixture.h"
@@ -11,9 +14,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +31,7 @@ class TestImportWindow : public QObject {
 private slots:
     void importThroughTheWindow();
     void mixedEncodingsShownBeforeWriting();
+    void listKeepsItsSearchAndShowsTheImport();
     void menuEntry();
 };
 
@@ -169,6 +175,71 @@ void TestImportWindow::mixedEncodingsShownBeforeWriting() {
     VDN_CHECK_BOXES(folder);
     QCOMPARE(column(*c, written), (QStringList{"DUPRÉ ÉLODIE", "GUÉRIN ZOÉ"}));
     delete w;
+}
+
+// An import made while the customer list shows a search: the search stays
+// as typed and is read again, and the first customer imported is the list's
+// current row, on top of the list when the search would not show it.
+void TestImportWindow::listKeepsItsSearchAndShowsTheImport() {
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    {
+        auto c = folder.connect();
+        CustomerStore store(c->db());
+        for (const char* name : {"DUPONT A", "DUPONT B"}) {
+            CustomerRecord r;
+            r.set(CustomerField::Cod, QStringLiteral("00090%1").arg(name[7]));
+            r.set(CustomerField::Nom, QString::fromUtf8(name));
+            QVERIFY(store.insert(r).ok());
+        }
+    }
+    VdnMenu menu(folder.services(), folder.startupInfo());
+    menu.findChild<QAction*>(QStringLiteral("mnu_fic_clt"))->trigger();
+    QPointer<VdnClient> client = menu.client();
+    QVERIFY(client);
+    auto* search = control<QLineEdit>(client, "selnom");
+    QTest::keyClicks(search, QStringLiteral("dup"));
+    auto* grid = control<QTableView>(client, "DBGrid1");
+    const auto list = [grid] {
+        QStringList names;
+        const QAbstractItemModel* m = grid->model();
+        for (int r = 0; r < m->rowCount(); ++r)
+            names << m->index(r, int(CustomerColumn::Name)).data().toString();
+        const QModelIndex current = grid->currentIndex();
+        return names.join('|') + QStringLiteral(" @%1").arg(current.isValid() ? current.row() : -1);
+    };
+    QCOMPARE(list(), QStringLiteral("DUPONT A|DUPONT B @0"));
+
+    const auto import = [&](const QByteArray& rows, const QString& done) {
+        const QString csv = config.filePath(QStringLiteral("clients.csv"));
+        QVERIFY(writeFile(csv, "Nom;Pr\xe9nom\r\n" + rows));
+        menu.findChild<QAction*>(QStringLiteral("mnu_fic_import"))->trigger();
+        ImportWindow* w = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == QLatin1String("VDN_import") && top->isVisible())
+                w = qobject_cast<ImportWindow*>(top);
+        QVERIFY(w);
+        w->openFile(csv);
+        folder.boxes.expectMessage(done);
+        QTest::mouseClick(control<QPushButton>(w, "cmdimporter"), Qt::LeftButton);
+        VDN_CHECK_BOXES(folder);
+        delete w;
+    };
+    // The first one imported is not found by the search: on top, current.
+    import("Zola;\xc9mile\r\nDupuis;Jean\r\n",
+           QStringLiteral("2 clients importés, 0 ignorés (doublons), 0 refusés"));
+    QCOMPARE(search->text(), QStringLiteral("dup"));
+    QCOMPARE(list(), QStringLiteral("ZOLA ÉMILE|DUPONT A|DUPONT B|DUPUIS JEAN @0"));
+    // Found by the search: current where the search puts it, listed once.
+    import("Dupont;C\r\n", QStringLiteral("1 clients importés, 0 ignorés (doublons), 0 refusés"));
+    QCOMPARE(search->text(), QStringLiteral("dup"));
+    QCOMPARE(list(), QStringLiteral("DUPONT A|DUPONT B|DUPONT C|DUPUIS JEAN @2"));
+    // The next keystroke shows the search alone again.
+    QTest::keyClicks(search, QStringLiteral("o"));
+    QCOMPARE(list(), QStringLiteral("DUPONT A|DUPONT B|DUPONT C @0"));
+    client->close();
 }
 
 void TestImportWindow::menuEntry() {
