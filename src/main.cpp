@@ -11,6 +11,7 @@
 #include "data/error_report.h"
 #include "data/globals.h"
 #include "data/server_address.h"
+#include "data/server_call.h"
 #include "data/server_watch.h"
 #include "data/transfer.h"
 #include "platform/clock.h"
@@ -23,6 +24,7 @@
 #include "platform/spreadsheet.h"
 #include "platform/terminal_progress.h"
 #include "widgets/progress_dialog.h"
+#include "widgets/server_notice.h"
 
 #include <QApplication>
 #include <QDir>
@@ -142,6 +144,8 @@ int main(int argc, char* argv[]) {
     // A server that stops answering a statement: the wait ends after a time
     // limit, with a message, instead of freezing the windows.
     vdn::startServerWatch();
+    // Past a few seconds of such a wait, the window says so.
+    vdn::setStatementWaitNotice(&vdn::showStatementWait);
     vdn::QtMessageBoxes boxes;
     vdn::SystemClock clock;
     vdn::QtPointer pointer;

@@ -67,6 +67,14 @@ int runImportCommand(const QString& file, const QString& mappingFile, bool dryRu
         say(table.error);
         return 1;
     }
+    // Nobody looks at the rows here: a file of two encodings is refused
+    // rather than stored with accents read wrong (a dry run says the same).
+    if (const QString mixed = mixedEncodingText(table); !mixed.isEmpty()) {
+        say(mixed + QStringLiteral(" Rien n'a été importé : enregistrez-le dans un seul codage "
+                                   "(UTF-8 de préférence), ou importez-le par la fenêtre "
+                                   "« Importer des clients », qui montre ces lignes."));
+        return 1;
+    }
     ImportMapping mapping;
     if (given) {
         mapping = *given;

@@ -110,15 +110,16 @@ void VdnMenu::buildMenu() {
                     delete w;
                     return;
                 }
-                // The customer list shows the new customers at once, unless
-                // a customer is being entered there.
-                connect(w, &ImportWindow::imported, this, [this] {
-                    auto* list = client_ ? client_->findChild<QWidget*>(QStringLiteral("Frame200"))
-                                         : nullptr;
+                // The customer list shows the new customers at once, its
+                // search kept and the first one imported current, unless a
+                // customer is being entered there.
+                connect(w, &ImportWindow::imported, this, [this](const QString& first) {
                     if (!client_)
                         openClient();
-                    else if (list && list->isVisible())
-                        client_->retour_liste();
+                    auto* list = client_ ? client_->findChild<QWidget*>(QStringLiteral("Frame200"))
+                                         : nullptr;
+                    if (list && list->isVisible())
+                        client_->showImported(first);
                 });
                 w->setWindowModality(Qt::ApplicationModal);
                 w->show();

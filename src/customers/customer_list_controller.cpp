@@ -57,6 +57,12 @@ void CustomerListController::showEveryone() {
     pointList(CustomerQuery::all());
 }
 
+void CustomerListController::showAdded(const QString& code) {
+    const CustomerQuery shown = panel_.shownQuery();
+    if (const Status s = panel_.runQueryShowing(shown, code); !s)
+        report(s.error());
+}
+
 bool CustomerListController::showOnly(const QString& code) {
     return pointList(CustomerQuery::one(code));
 }

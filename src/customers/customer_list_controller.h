@@ -28,6 +28,11 @@ public:
     // Only this customer, as while a delete asks whether to keep the
     // customer. False when the list could not be read (reported).
     bool showOnly(const QString& code);
+    // After customers were added or completed elsewhere (an import): the
+    // list read again as it stands (search text, search and order kept),
+    // with this customer shown and current even where the search would not
+    // find it.
+    void showAdded(const QString& code);
 
     // The customer query the list grid runs now.
     const CustomerQuery& lastQuery() const { return req_sql; }

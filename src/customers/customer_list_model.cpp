@@ -3,6 +3,7 @@
 #include <QScopedValueRollback>
 
 #include <array>
+#include <optional>
 
 namespace vdn {
 
@@ -27,15 +28,55 @@ Status CustomerListModel::setQuery(const CustomerQuery& query) {
     beginResetModel();
     query_ = query;
     rows_ = std::move(*first);
+    read_ = int(rows_.size());
+    front_.clear();
     complete_ = rows_.size() < PageSize;
     headComplete_ = true;
     endResetModel();
     return {};
 }
 
+Result<int> CustomerListModel::setQueryShowing(const CustomerQuery& query, const QString& code) {
+    Result<QList<CustomerListRow>> first = store_.page(query, 0, PageSize);
+    if (!first)
+        return first.error();
+    const auto codeOf = [](const CustomerListRow& r) {
+        return r[static_cast<std::size_t>(CustomerColumn::Code)].toString();
+    };
+    int row = -1;
+    for (int i = 0; i < first->size() && row < 0; ++i)
+        if (codeOf(first->at(i)) == code)
+            row = i;
+    std::optional<CustomerListRow> front;
+    if (row < 0 && !code.isEmpty()) {
+        Result<QList<CustomerListRow>> own = store_.page(CustomerQuery::one(code), 0, 1);
+        if (!own)
+            return own.error();
+        if (!own->isEmpty()) {
+            front = own->first();
+            row = 0;
+        }
+    }
+    beginResetModel();
+    query_ = query;
+    read_ = int(first->size());
+    complete_ = first->size() < PageSize;
+    headComplete_ = true;
+    rows_ = std::move(*first);
+    front_.clear();
+    if (front) {
+        rows_.prepend(*front);
+        front_ = code;
+    }
+    endResetModel();
+    return row;
+}
+
 void CustomerListModel::clear() {
     beginResetModel();
     rows_.clear();
+    read_ = 0;
+    front_.clear();
     complete_ = true;
     headComplete_ = true;
     endResetModel();
@@ -51,6 +92,8 @@ void CustomerListModel::showEnd() {
     }
     beginResetModel();
     rows_ = std::move(*last);
+    read_ = int(rows_.size());
+    front_.clear();
     complete_ = true;
     headComplete_ = rows_.size() < PageSize;
     endResetModel();
@@ -115,13 +158,19 @@ void CustomerListModel::fetchMore(const QModelIndex& parent) {
     if (parent.isValid() || complete_ || fetching_)
         return;
     const QScopedValueRollback<bool> busy(fetching_, true);
-    Result<QList<CustomerListRow>> next = store_.page(query_, int(rows_.size()), PageSize);
+    Result<QList<CustomerListRow>> next = store_.page(query_, read_, PageSize);
     if (!next) {
         complete_ = true;
         emit fetchFailed(next.error());
         return;
     }
     complete_ = next->size() < PageSize;
+    read_ += int(next->size());
+    // The customer shown in front is not listed twice.
+    if (!front_.isEmpty())
+        next->removeIf([this](const CustomerListRow& r) {
+            return r[static_cast<std::size_t>(CustomerColumn::Code)].toString() == front_;
+        });
     if (next->isEmpty())
         return;
     const int first = int(rows_.size());

@@ -22,6 +22,11 @@ public:
 
     // Shows the first page of a query. On failure the rows shown stay.
     Status setQuery(const CustomerQuery& query);
+    // The same, with one customer shown whatever the query: in its place
+    // when the first page holds it, else in front of the query's rows (and
+    // not again where the query puts it). Returns its row, -1 when there is
+    // no such customer.
+    Result<int> setQueryShowing(const CustomerQuery& query, const QString& code);
     const CustomerQuery& query() const { return query_; }
     // Drops every row.
     void clear();
@@ -57,6 +62,8 @@ private:
     const CustomerStore& store_;
     CustomerQuery query_;
     QList<CustomerListRow> rows_;
+    int read_ = 0;             // rows of the query read (the customer in front is not one)
+    QString front_;            // the code of the customer shown in front of the query's rows
     bool complete_ = true;     // no row after the last one shown
     bool headComplete_ = true; // no row before the first one shown
     bool fetching_ = false;

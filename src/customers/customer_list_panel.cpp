@@ -159,6 +159,18 @@ Status CustomerListPanel::runQuery(const CustomerQuery& query) {
     return {};
 }
 
+Status CustomerListPanel::runQueryShowing(const CustomerQuery& query, const QString& code) {
+    Result<int> row = model_->setQueryShowing(query, code);
+    if (!row)
+        return row.error();
+    if (model_->rowCount() > 0) {
+        const QModelIndex current = model_->index(std::max(0, *row), 0);
+        DBGrid1->setCurrentIndex(current);
+        DBGrid1->scrollTo(current);
+    }
+    return {};
+}
+
 const CustomerQuery& CustomerListPanel::shownQuery() const {
     return model_->query();
 }

@@ -27,6 +27,9 @@ public:
     // Points the grid at a query; on failure the grid keeps what it showed.
     // The first row, if any, becomes the current row.
     Status runQuery(const CustomerQuery& query);
+    // The same with one customer shown whatever the query (see
+    // CustomerListModel::setQueryShowing), as the current row.
+    Status runQueryShowing(const CustomerQuery& query, const QString& code);
     // The query the grid shows.
     const CustomerQuery& shownQuery() const;
     // Column Code of the grid's current row; nothing when there is none.

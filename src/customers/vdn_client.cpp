@@ -227,6 +227,10 @@ void VdnClient::retour_liste() {
     mode_.clear();
 }
 
+void VdnClient::showImported(const QString& code) {
+    listController_->showAdded(code);
+}
+
 void VdnClient::ferme_fenetre() {
     closing_ = true;
     close();

@@ -47,6 +47,9 @@ public:
     void load();
     // Back to the full customer list (search cleared), leaving any entry.
     void retour_liste();
+    // Customers were imported: the list is read again with its search as it
+    // stands, the first one imported (this code) shown and current.
+    void showImported(const QString& code);
     // Closes the window, whatever panel it shows.
     void ferme_fenetre();
     // The record's cancel: every customer by name, back to the list panel;

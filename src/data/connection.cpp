@@ -3,6 +3,7 @@
 #include "data/dialect.h"
 #include "data/schema.h"
 #include "data/server_address.h"
+#include "data/server_call.h"
 #include "data/server_link.h"
 #include "data/server_watch.h"
 #include "data/statement.h"
@@ -434,43 +435,52 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
     return c;
 }
 
+namespace {
+bool begin(QSqlDatabase& db) {
+    countStatementRun();
+    return awaitServer(db.driver(), [&db] { return db.transaction(); });
+}
+bool commitOf(QSqlDatabase& db) {
+    countStatementRun();
+    return awaitServer(db.driver(), [&db] { return db.commit(); });
+}
+void rollbackOf(QSqlDatabase& db) {
+    countStatementRun();
+    awaitServer(db.driver(), [&db] { return db.rollback(); });
+}
+} // namespace
+
 Transaction::Transaction(QSqlDatabase& db) : db_(db) {
     if (Status s = reconnectIfLost(db_); !s) {
         started_ = s;
         return;
     }
     const bool idle = Dialect::of(db_).sessionIdle(db_.driver());
-    countStatementRun();
-    if (db_.transaction())
+    if (begin(db_))
         return;
     started_ = DataError::fromDatabase(db_, QStringLiteral("BEGIN"));
     // A session lost while the workstation sat idle: the transaction never
     // began, so it begins on a new session.
     Status reopened;
     if (idle && !started_.error().unanswered && reopenedAfterLoss(db_.driver(), &reopened))
-        started_ = (countStatementRun(), db_.transaction())
-                       ? Status()
-                       : Status(DataError::fromDatabase(db_, QStringLiteral("BEGIN")));
+        started_ =
+            begin(db_) ? Status() : Status(DataError::fromDatabase(db_, QStringLiteral("BEGIN")));
     else if (!reopened)
         started_ = reopened;
 }
 
 Transaction::~Transaction() {
-    if (started_.ok() && !done_) {
-        countStatementRun();
-        db_.rollback();
-    }
+    if (started_.ok() && !done_)
+        rollbackOf(db_);
 }
 
 Status Transaction::commit() {
     if (!started_.ok())
         return started_;
     done_ = true;
-    countStatementRun();
-    if (!db_.commit()) {
+    if (!commitOf(db_)) {
         const DataError err = DataError::fromDatabase(db_, QStringLiteral("COMMIT"));
-        countStatementRun();
-        db_.rollback();
+        rollbackOf(db_);
         return err;
     }
     return {};

@@ -545,6 +545,14 @@ public:
             while (PGresult* rest = PQgetResult(conn))
                 PQclear(rest);
     }
+    bool readingWaits(const QSqlDriver* driver) const override {
+        // What has come is taken in without waiting; a row not yet whole
+        // keeps the library busy.
+        PGconn* conn = pgConnOf(driver);
+        if (!conn || PQtransactionStatus(conn) != PQTRANS_ACTIVE)
+            return false;
+        return !PQconsumeInput(conn) || PQisBusy(conn);
+    }
     bool preparationForgotten(const QSqlError& error) const override {
         // invalid_sql_statement_name: no prepared statement of that name.
         return error.nativeErrorCode() == QLatin1String("26000");
@@ -936,6 +944,10 @@ bool Dialect::sessionIdle(const QSqlDriver*) const {
 }
 
 void Dialect::settleSession(const QSqlDriver*) const {}
+
+bool Dialect::readingWaits(const QSqlDriver*) const {
+    return false;
+}
 
 QVariant Dialect::sessionVersion(const QSqlDatabase&) const {
     return {};

@@ -132,6 +132,10 @@ public:
     // last statement (the rows of a reading left unfinished), so that the
     // session is idle again.
     virtual void settleSession(const QSqlDriver* driver) const;
+    // Whether reading the next row of the query running on the session
+    // behind `driver` waits for the server (its rows come one by one); a
+    // file engine never does.
+    virtual bool readingWaits(const QSqlDriver* driver) const;
     // True when `error` says the session forgot a statement it had prepared,
     // which is then prepared again.
     virtual bool preparationForgotten(const QSqlError& error) const;

@@ -1,6 +1,7 @@
 #include "data/statement.h"
 
 #include "data/connection.h"
+#include "data/server_call.h"
 #include "data/server_link.h"
 
 #include <QSqlDriver>
@@ -31,6 +32,11 @@ namespace {
 
 std::atomic<quint64> runCount{0};
 std::atomic<quint64> prepareCount{0};
+
+// The query's preparation, made as any call that waits for the server.
+bool prepareQuery(QSqlQuery& q, const QString& sql) {
+    return awaitServer(q.driver(), [&q, &sql] { return q.prepare(sql); });
+}
 
 // More distinct texts than any window runs; a connection that meets more
 // (generated texts) starts its collection again.
@@ -158,7 +164,7 @@ bool Statement::prepare(const QString& sql) {
     query_->setForwardOnly(true);
     const bool idle = dialect_->sessionIdle(query_->driver());
     prepareCount.fetch_add(1, std::memory_order_relaxed);
-    if (query_->prepare(sql))
+    if (prepareQuery(*query_, sql))
         return true;
     status_ = DataError::fromQuery(*query_);
     // A server prepares the statement itself: a connection lost while the
@@ -167,7 +173,7 @@ bool Statement::prepare(const QString& sql) {
     Status reopened;
     if (idle && !status_.error().unanswered && reopenedAfterLoss(query_->driver(), &reopened)) {
         prepareCount.fetch_add(1, std::memory_order_relaxed);
-        status_ = query_->prepare(sql) ? Status() : Status(DataError::fromQuery(*query_));
+        status_ = prepareQuery(*query_, sql) ? Status() : Status(DataError::fromQuery(*query_));
     } else if (!reopened) {
         status_ = reopened;
     }
@@ -259,9 +265,17 @@ Statement& Statement::bindAll(const QVariantList& values) {
 namespace {
 bool countedExec(QSqlQuery& q) {
     runCount.fetch_add(1, std::memory_order_relaxed);
-    return q.exec();
+    return awaitServer(q.driver(), [&q] { return q.exec(); });
+}
+bool countedExec(QSqlQuery& q, const QString& sql) {
+    runCount.fetch_add(1, std::memory_order_relaxed);
+    return awaitServer(q.driver(), [&q, &sql] { return q.exec(sql); });
 }
 } // namespace
+
+bool Statement::next() {
+    return awaitServerRow(query_->driver(), [this] { return query_->next(); });
+}
 
 Status Statement::exec() {
     if (!status_.ok())
@@ -275,7 +289,7 @@ Status Statement::exec() {
         const QString sql = query_->lastQuery();
         const QVariantList values = query_->boundValues();
         prepareCount.fetch_add(1, std::memory_order_relaxed);
-        if (!query_->prepare(sql))
+        if (!prepareQuery(*query_, sql))
             return false;
         for (int i = 0; i < values.size(); ++i)
             query_->bindValue(i, values.at(i));
@@ -346,8 +360,7 @@ Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& value
         // queries and writes of rows, never the schema or settings.
         QSqlQuery q(db);
         const bool idle = Dialect::of(db).sessionIdle(db.driver());
-        countStatementRun();
-        if (q.exec(sql))
+        if (countedExec(q, sql))
             return {};
         const DataError failure = DataError::fromQuery(q);
         // As in Statement::exec: once more on a new session after a loss
@@ -355,8 +368,7 @@ Status run(const QSqlDatabase& db, const QString& sql, const QVariantList& value
         Status reopened;
         if (idle && !failure.unanswered && reopenedAfterLoss(db.driver(), &reopened)) {
             QSqlQuery again(db);
-            countStatementRun();
-            if (again.exec(sql))
+            if (countedExec(again, sql))
                 return {};
             return DataError::fromQuery(again);
         }

@@ -80,7 +80,7 @@ public:
     Result<bool> execFirst();
 
     // Rows of a query, by position.
-    bool next() { return query_->next(); }
+    bool next();
     QVariant value(int column) const { return query_->value(column); }
     QString text(int column) const { return readText(query_->value(column)); }
     bool isNull(int column) const { return query_->isNull(column); }

@@ -287,6 +287,7 @@ Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& map
     const bool codes = mapping.columns.contains(IF::Code);
     QHash<QString, int> fileByKey, fileByCode; // to the line of the first row
     QHash<QString, int> met;                   // an existing code to its place in check.existing
+    QHash<QString, int> metOnLine;             // an existing code to the line that met it first
 
     check.rows.reserve(table.rows.size());
     for (qsizetype first = 0; first < table.rows.size(); first += std::max(1, batchSize)) {
@@ -362,6 +363,18 @@ Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& map
                     place = met.insert(e.text(CF::Cod), int(check.existing.size()));
                     check.existing << e;
                 }
+                // Two rows that are the same customer of VORDAN are the same
+                // customer: the second is a duplicate of the first (two
+                // completions of one customer would also clash on its row
+                // version).
+                if (const int first = metOnLine.value(e.text(CF::Cod), -1); first >= 0) {
+                    row.outcome = RowOutcome::DuplicateInFile;
+                    row.duplicateOf = QStringLiteral("ligne %1").arg(first);
+                    row.existing = *place;
+                    check.rows << row;
+                    continue;
+                }
+                metOnLine.insert(e.text(CF::Cod), row.line);
                 row.outcome = RowOutcome::DuplicateExisting;
                 row.existing = *place;
                 row.duplicateOf = e.text(CF::Cod);
@@ -418,6 +431,9 @@ QString reasonOf(const ImportCheck& check, const CheckedRow& row) {
     case RowOutcome::Refused:
         return row.problems.join(QStringLiteral(" ; "));
     case RowOutcome::DuplicateInFile:
+        if (row.existing >= 0)
+            return QStringLiteral("doublon de la %1 du fichier (même client %2)")
+                .arg(row.duplicateOf, check.existing.at(row.existing).text(CF::Cod));
         return QStringLiteral("doublon de la %1 du fichier").arg(row.duplicateOf);
     case RowOutcome::DuplicateExisting:
         if (row.choice == DuplicateChoice::Complete && row.existing >= 0 &&
@@ -518,6 +534,17 @@ QByteArray rejectedRowsCsv(const ImportCheck& check, const QStringList& columns)
 
 bool isWritten(const ImportCheck& check, const CheckedRow& row) {
     return written(check, row);
+}
+
+QString firstWrittenCode(const ImportCheck& check) {
+    for (const CheckedRow& row : check.rows) {
+        if (!written(check, row))
+            continue;
+        if (row.outcome == RowOutcome::DuplicateExisting && row.choice == DuplicateChoice::Complete)
+            return check.existing.at(row.existing).text(CF::Cod);
+        return row.record.text(CF::Cod);
+    }
+    return {};
 }
 
 } // namespace vdn

@@ -33,7 +33,8 @@ struct CheckedRow {
     QStringList problems;                  // French, one per fault
     RowOutcome outcome = RowOutcome::New;
     QString duplicateOf; // the existing customer's code, or the earlier line
-    int existing = -1;   // its place in ImportCheck::existing
+    int existing = -1;   // the existing customer's place in ImportCheck::existing
+                         // (also for a duplicate of a row that met it)
     DuplicateChoice choice = DuplicateChoice::Skip;
 };
 
@@ -44,7 +45,8 @@ struct CheckedRow {
 CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping);
 
 // Every row of the table checked: values, duplicates inside the file (same
-// folded name and the same phone, mobile or e-mail; or the same code), and
+// folded name and the same phone, mobile or e-mail; or the same code; or the
+// same customer already in VORDAN as an earlier row), and
 // customers already in VORDAN (likewise, or the same code when the file's
 // code is a customer number). Duplicates of an existing customer take the
 // mapping's choice; keeping the file's codes refuses a code that is not a
@@ -85,6 +87,11 @@ ImportCounts countOutcomes(const ImportCheck& check);
 // Whether the row is written: a new customer, one added anyway, or a
 // completion that changes something.
 bool isWritten(const ImportCheck& check, const CheckedRow& row);
+
+// The code of the first customer the import writes, in the file's order
+// (new or completed); empty when it writes none. Codes of new customers are
+// known once written.
+QString firstWrittenCode(const ImportCheck& check);
 
 // "N clients importés, M ignorés (doublons), K refusés"
 QString countsLine(const ImportCounts& counts);

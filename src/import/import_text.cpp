@@ -2,7 +2,9 @@
 
 #include "import/import_fields.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
 
 namespace vdn {
 
@@ -57,10 +59,11 @@ QString nulError(const QByteArray& bytes, qsizetype at) {
         .arg(placeOf(bytes, at));
 }
 
-// Where the bytes stop being UTF-8, -1 when they are UTF-8 throughout.
-qsizetype firstBadUtf8(const QByteArray& b, qsizetype from) {
+// Where the bytes from `from` to `to` (the end when -1) stop being UTF-8, -1
+// when they are UTF-8 throughout.
+qsizetype firstBadUtf8(const QByteArray& b, qsizetype from, qsizetype to = -1) {
     const auto* p = reinterpret_cast<const unsigned char*>(b.constData());
-    const qsizetype n = b.size();
+    const qsizetype n = to < 0 ? b.size() : to;
     qsizetype i = from;
     while (i < n) {
         const unsigned char c = p[i];
@@ -161,17 +164,18 @@ std::optional<QString> decodeUtf16(const QByteArray& bytes, QString& error) {
     return out;
 }
 
-std::optional<QString> decodeSingleByte(const QByteArray& bytes, TextEncoding encoding,
-                                        QString& error) {
-    QString out;
-    out.resize(bytes.size());
-    QChar* d = out.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
+// The bytes from `from` to `to` in a one-byte encoding, added to `out`.
+bool decodeSingleByte(const QByteArray& bytes, qsizetype from, qsizetype to, TextEncoding encoding,
+                      QString& out, QString& error) {
+    const qsizetype start = out.size();
+    out.resize(start + to - from);
+    QChar* d = out.data() + start - from;
+    for (qsizetype i = from; i < to; ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         char16_t u = b;
         if (b == 0) {
             error = nulError(bytes, i);
-            return std::nullopt;
+            return false;
         }
         if (encoding == TextEncoding::Windows1252 && b >= 0x80 && b <= 0x9F) {
             u = Cp1252High[b - 0x80];
@@ -180,18 +184,140 @@ std::optional<QString> decodeSingleByte(const QByteArray& bytes, TextEncoding en
                 error = QStringLiteral("L'octet 0x%1 n'a pas de sens en Windows-1252 (%2) : "
                                        "choisissez le codage du fichier.")
                             .arg(hex, placeOf(bytes, i));
-                return std::nullopt;
+                return false;
             }
         } else if (encoding == TextEncoding::Iso885915) {
             u = iso885915(b);
         }
         d[i] = QChar(u);
     }
+    return true;
+}
+
+std::optional<QString> decodeSingleByte(const QByteArray& bytes, TextEncoding encoding,
+                                        QString& error) {
+    QString out;
+    if (!decodeSingleByte(bytes, 0, bytes.size(), encoding, out, error))
+        return std::nullopt;
     return out;
 }
 
+qsizetype utf8BomSize(const QByteArray& b) {
+    return startsWith(b, {0xEF, 0xBB, 0xBF}) ? 3 : 0;
+}
+
+// Calls `line(number, from, to, end)` for each line of the bytes: its
+// number (from 1), its bytes without the line break, and where the next one
+// starts. A line ends at LF, CR LF or CR, as the CSV reading counts lines.
+template <class F> void forEachLine(const QByteArray& bytes, F line) {
+    const qsizetype n = bytes.size();
+    int number = 1;
+    qsizetype from = 0;
+    while (from < n) {
+        qsizetype to = from;
+        while (to < n && bytes[to] != '\n' && bytes[to] != '\r')
+            ++to;
+        qsizetype end = to;
+        if (end < n)
+            end += (bytes[end] == '\r' && end + 1 < n && bytes[end + 1] == '\n') ? 2 : 1;
+        line(number++, from, to, end);
+        from = end;
+    }
+}
+
+bool hasHighByte(const QByteArray& b, qsizetype from, qsizetype to) {
+    for (qsizetype i = from; i < to; ++i)
+        if (static_cast<unsigned char>(b[i]) >= 0x80)
+            return true;
+    return false;
+}
+
+// The lines with accents in UTF-8, and the lines that are not UTF-8.
+struct LineKinds {
+    QList<int> utf8;
+    QList<int> other;
+};
+LineKinds lineKinds(const QByteArray& bytes) {
+    LineKinds kinds;
+    const qsizetype bom = utf8BomSize(bytes);
+    forEachLine(bytes, [&](int number, qsizetype from, qsizetype to, qsizetype) {
+        from = std::max(from, bom);
+        if (!hasHighByte(bytes, from, to))
+            return;
+        (firstBadUtf8(bytes, from, to) < 0 ? kinds.utf8 : kinds.other) << number;
+    });
+    return kinds;
+}
+
+// Each line in UTF-8 when it is valid UTF-8, else in Windows-1252.
+std::optional<QString> decodePerLine(const QByteArray& bytes, QString& error) {
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0) {
+        error = nulError(bytes, nul);
+        return std::nullopt;
+    }
+    QString out;
+    out.reserve(bytes.size());
+    bool ok = true;
+    const qsizetype bom = utf8BomSize(bytes);
+    forEachLine(bytes, [&](int, qsizetype from, qsizetype to, qsizetype end) {
+        if (!ok)
+            return;
+        from = std::max(from, bom);
+        if (firstBadUtf8(bytes, from, to) < 0) {
+            out += QString::fromUtf8(bytes.constData() + from, to - from);
+            out += QString::fromLatin1(bytes.constData() + to, end - to);
+        } else {
+            ok = decodeSingleByte(bytes, from, end, TextEncoding::Windows1252, out, error);
+        }
+    });
+    if (!ok)
+        return std::nullopt;
+    return out;
+}
+
+// "ligne 3", "lignes 2, 5", "lignes 2, 3, … (40 lignes)".
+QString lineList(const QList<int>& lines) {
+    constexpr int Named = 10;
+    QStringList numbers;
+    for (qsizetype i = 0; i < lines.size() && i < Named; ++i)
+        numbers << QString::number(lines.at(i));
+    if (lines.size() == 1)
+        return QStringLiteral("ligne %1").arg(numbers.first());
+    QString text = QStringLiteral("lignes ") + numbers.join(QStringLiteral(", "));
+    if (lines.size() > Named)
+        text += QStringLiteral(", … (%1 lignes)").arg(lines.size());
+    return text;
+}
+
+QString mixedText(const QList<int>& utf8, const QList<int>& other) {
+    return QStringLiteral("Le fichier mélange deux codages : UTF-8 (%1) et Windows-1252 (%2).")
+        .arg(lineList(utf8), lineList(other));
+}
+
+// What the user is told of a file that mixes encodings, read as `encoding`.
+QString mixedWarning(const LineKinds& kinds, TextEncoding encoding) {
+    if (encoding == TextEncoding::PerLine)
+        return mixedText(kinds.utf8, kinds.other) +
+               QStringLiteral(" Chaque ligne est lue dans le sien : vérifiez les accents des "
+                              "lignes signalées dans l'aperçu avant d'importer.");
+    const QString lines = lineList(kinds.utf8);
+    return QStringLiteral("%1 %2 écrite%3 en UTF-8 : lue%3 en %4, %5 accents seront faux "
+                          "(« Ã© » pour « é »). Choisissez le codage « Automatique » pour lire "
+                          "chaque ligne dans son codage.")
+        .arg(kinds.utf8.size() == 1 ? QStringLiteral("La") : QStringLiteral("Les"),
+             kinds.utf8.size() == 1 ? lines + QStringLiteral(" semble")
+                                    : lines + QStringLiteral(" semblent"),
+             kinds.utf8.size() == 1 ? QString() : QStringLiteral("s"), encodingName(encoding),
+             kinds.utf8.size() == 1 ? QStringLiteral("ses") : QStringLiteral("leurs"));
+}
+
+bool containsIn(const QList<int>& sorted, int first, int last) {
+    const auto it = std::lower_bound(sorted.begin(), sorted.end(), first);
+    return it != sorted.end() && *it <= last;
+}
+
 std::optional<QString> decodeUtf8(const QByteArray& bytes, QString& error) {
-    const qsizetype from = startsWith(bytes, {0xEF, 0xBB, 0xBF}) ? 3 : 0;
+    const qsizetype from = utf8BomSize(bytes);
     if (const qsizetype bad = firstBadUtf8(bytes, from); bad >= 0) {
         error = QStringLiteral("Le fichier n'est pas en UTF-8 (%1) : choisissez son codage.")
                     .arg(placeOf(bytes, bad));
@@ -255,6 +381,8 @@ QString encodingName(TextEncoding encoding) {
         return QStringLiteral("Windows-1252");
     case TextEncoding::Iso885915:
         return QStringLiteral("ISO-8859-15");
+    case TextEncoding::PerLine:
+        return QStringLiteral("UTF-8 et Windows-1252, ligne par ligne");
     }
     return {};
 }
@@ -266,6 +394,8 @@ std::optional<QString> decodeText(const QByteArray& bytes, TextEncoding& encodin
             encoding = TextEncoding::Utf8;
         else if (utf16Bom)
             encoding = TextEncoding::Utf16;
+        else if (!lineKinds(bytes).utf8.isEmpty())
+            encoding = TextEncoding::PerLine;
         else
             encoding = TextEncoding::Windows1252;
     }
@@ -280,6 +410,8 @@ std::optional<QString> decodeText(const QByteArray& bytes, TextEncoding& encodin
     case TextEncoding::Windows1252:
     case TextEncoding::Iso885915:
         return decodeSingleByte(bytes, encoding, error);
+    case TextEncoding::PerLine:
+        return decodePerLine(bytes, error);
     case TextEncoding::Guess:
     case TextEncoding::Utf8:
         break;
@@ -398,6 +530,16 @@ TextTable readTextTable(const QByteArray& bytes, const TextOptions& options) {
     t.encoding = encoding;
     if (!text)
         return t;
+    // Lines of two encodings: said, whichever way the file is read.
+    if (encoding == TextEncoding::PerLine || encoding == TextEncoding::Windows1252 ||
+        encoding == TextEncoding::Iso885915) {
+        LineKinds kinds = lineKinds(bytes);
+        if (!kinds.utf8.isEmpty() && !kinds.other.isEmpty()) {
+            t.warning = mixedWarning(kinds, encoding);
+            t.utf8Lines = std::move(kinds.utf8);
+            t.otherLines = std::move(kinds.other);
+        }
+    }
     t.separator = options.separator.isNull() ? guessSeparator(*text) : options.separator;
     QList<int> lines;
     std::optional<QList<QStringList>> rows = parseDelimited(*text, t.separator, &lines, t.error);
@@ -435,6 +577,28 @@ TextTable readTextTable(const QByteArray& bytes, const TextOptions& options) {
     t.rows = std::move(*rows);
     t.lines = std::move(lines);
     return t;
+}
+
+QString mixedEncodingText(const TextTable& table) {
+    if (table.utf8Lines.isEmpty() || table.otherLines.isEmpty())
+        return {};
+    return mixedText(table.utf8Lines, table.otherLines);
+}
+
+QString encodingNote(const TextTable& table, qsizetype row) {
+    if (table.utf8Lines.isEmpty() || row < 0 || row >= table.lines.size())
+        return {};
+    const int first = table.lines.at(row);
+    const int last = row + 1 < table.lines.size() ? table.lines.at(row + 1) - 1 : INT_MAX;
+    const bool utf8 = containsIn(table.utf8Lines, first, last);
+    if (table.encoding != TextEncoding::PerLine)
+        return utf8 ? QStringLiteral("semble en UTF-8") : QString();
+    const bool other = containsIn(table.otherLines, first, last);
+    if (utf8 && other)
+        return QStringLiteral("lue en UTF-8 et en Windows-1252");
+    if (utf8)
+        return QStringLiteral("lue en UTF-8");
+    return other ? QStringLiteral("lue en Windows-1252") : QString();
 }
 
 } // namespace vdn

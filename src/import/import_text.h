@@ -12,7 +12,9 @@ namespace vdn {
 // Reading a customer file written as text (CSV, a spreadsheet's "Unicode
 // text", or a spreadsheet converted to CSV) into a table of cells.
 
-enum class TextEncoding { Guess, Utf8, Utf16, Windows1252, Iso885915 };
+// PerLine: each line in the encoding it is valid in, UTF-8 or else
+// Windows-1252 (a file whose lines were pasted from files of both kinds).
+enum class TextEncoding { Guess, Utf8, Utf16, Windows1252, Iso885915, PerLine };
 
 // How a file is read; each part may be left to the guess.
 struct TextOptions {
@@ -31,6 +33,12 @@ struct TextTable {
     QList<int> lines;        // the file line each data row starts on (1 = first)
     QString headerLine;      // the header row as read (the key of a kept mapping)
     QString error;           // French; the file was not read when set
+    // A file that mixes encodings: the file lines with accents written in
+    // UTF-8, and those that are not UTF-8 (both empty otherwise), and what
+    // the user is told before anything is written (empty when all is well).
+    QList<int> utf8Lines;
+    QList<int> otherLines;
+    QString warning;
 };
 
 // The encoding's name as offered to the user ("UTF-8", "Windows-1252"…).
@@ -38,7 +46,8 @@ QString encodingName(TextEncoding encoding);
 
 // The text of the bytes in that encoding (Guess: UTF-8 when the bytes are
 // valid UTF-8, with or without a byte order mark; UTF-16 when they begin with
-// its byte order mark; else Windows-1252). On a NUL character, a byte
+// its byte order mark; PerLine when some lines with accents are UTF-8 and
+// others are not; else Windows-1252). On a NUL character, a byte
 // Windows-1252 leaves undefined or bytes that are not the chosen encoding,
 // nothing is returned and `error` says which line and byte.
 std::optional<QString> decodeText(const QByteArray& bytes, TextEncoding& encoding, QString& error);
@@ -59,6 +68,16 @@ QChar guessSeparator(const QString& text);
 // guessing the others. The header is guessed present when one of the first
 // row's cells names a customer field (isKnownHeader).
 TextTable readTextTable(const QByteArray& bytes, const TextOptions& options);
+
+// "Le fichier mélange deux codages : UTF-8 (lignes …) et Windows-1252
+// (lignes …)." for a file that mixes encodings, empty for any other.
+QString mixedEncodingText(const TextTable& table);
+
+// What a row of a file that mixes encodings was read as, for the preview:
+// "lue en UTF-8", "lue en Windows-1252", "lue en UTF-8 et en Windows-1252",
+// or, read in one encoding the user chose, "semble en UTF-8" for a row whose
+// accents are UTF-8. Empty for any other row or file.
+QString encodingNote(const TextTable& table, qsizetype row);
 
 // Whether a header cell names a field the column guess knows. Set by the
 // field guess, so that reading needs no knowledge of fields.

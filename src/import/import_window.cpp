@@ -193,6 +193,12 @@ void ImportWindow::build() {
     top->addWidget(new QLabel(QStringLiteral("Aperçu des clients tels qu'ils seront "
                                              "enregistrés :"),
                               this));
+    lblCodage = new QLabel(this);
+    lblCodage->setObjectName(QStringLiteral("lblCodage"));
+    lblCodage->setWordWrap(true);
+    lblCodage->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    lblCodage->hide();
+    top->addWidget(lblCodage);
     grdApercu = new QTableWidget(0, 2 + int(std::size(PreviewFields)) + 1, this);
     grdApercu->setObjectName(QStringLiteral("grdApercu"));
     QStringList titles{QStringLiteral("Ligne"), QStringLiteral("État")};
@@ -403,11 +409,18 @@ void ImportWindow::showCounts() {
 }
 
 void ImportWindow::showPreview() {
+    lblCodage->setText(table_.error.isEmpty() ? table_.warning : QString());
+    lblCodage->setVisible(!lblCodage->text().isEmpty());
     grdApercu->setRowCount(0);
+    // Rows of the check are the table's rows, in order.
+    const auto note = [this](int i) {
+        return check_.rows.size() == table_.rows.size() ? encodingNote(table_, i) : QString();
+    };
     QList<int> shown;
     for (int i = 0; i < check_.rows.size(); ++i)
         if (i < FirstRowsShown ||
-            (check_.rows.at(i).outcome != RowOutcome::New && shown.size() < FlaggedRowsShown))
+            ((check_.rows.at(i).outcome != RowOutcome::New || !note(i).isEmpty()) &&
+             shown.size() < FlaggedRowsShown))
             shown << i;
     grdApercu->setRowCount(int(shown.size()));
     for (int r = 0; r < shown.size(); ++r) {
@@ -421,7 +434,10 @@ void ImportWindow::showPreview() {
                 text = QStringLiteral("(nouveau)");
             grdApercu->setItem(r, c++, new QTableWidgetItem(text));
         }
-        grdApercu->setItem(r, c, new QTableWidgetItem(row.problems.join(QStringLiteral(" ; "))));
+        QStringList reasons = row.problems;
+        if (const QString n = note(shown.at(r)); !n.isEmpty())
+            reasons << n;
+        grdApercu->setItem(r, c, new QTableWidgetItem(reasons.join(QStringLiteral(" ; "))));
         if (row.outcome == RowOutcome::DuplicateExisting) {
             QComboBox* box = choiceBox(grdApercu, row.choice);
             box->setObjectName(QStringLiteral("cboChoix_%1").arg(row.line));
@@ -450,11 +466,18 @@ QString ImportWindow::reportShown() const {
 
 void ImportWindow::dryRun() {
     recheck();
-    txtrapport->setPlainText(reportText(check_, true));
+    QString report = reportText(check_, true);
+    if (!table_.warning.isEmpty())
+        report = table_.warning + QLatin1Char('\n') + report;
+    txtrapport->setPlainText(report);
 }
 
 void ImportWindow::runImport() {
     if (check_.rows.isEmpty() || !connection_)
+        return;
+    if (!table_.warning.isEmpty() &&
+        !services_.boxes->question(this,
+                                   table_.warning + QStringLiteral("\n\nImporter quand même ?")))
         return;
     // A close asked while the rows are written waits for the import's end.
     const LongTask task;
@@ -489,7 +512,7 @@ void ImportWindow::runImport() {
     txtrapport->setPlainText(reportText(check_, false));
     cmdimporter->setEnabled(false);
     services_.boxes->message(this, countsLine(written->counts));
-    emit imported();
+    emit imported(firstWrittenCode(check_));
 }
 
 bool ImportWindow::saveReport(const QString& path) {

@@ -51,8 +51,9 @@ public:
     QString reportShown() const;
 
 signals:
-    // Customers were written: lists showing customers read them again.
-    void imported();
+    // Customers were written, the first of them (in the file's order) under
+    // this code: lists showing customers read them again.
+    void imported(const QString& firstCode);
 
 private:
     void build();
@@ -92,6 +93,7 @@ private:
     QTableWidget* grdColonnes = nullptr;
     QComboBox* cboDoublons = nullptr;
     QCheckBox* chkGarderCodes = nullptr;
+    QLabel* lblCodage = nullptr; // a file of two encodings, said before writing
     QTableWidget* grdApercu = nullptr;
     QPlainTextEdit* txtrapport = nullptr;
     QPushButton* cmdessai = nullptr;

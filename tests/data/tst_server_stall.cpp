@@ -2,17 +2,25 @@
 // A server that stops answering in the middle of a session: the statement
 // waiting for it ends after the time limit with a message naming the
 // server, the actions that follow report why the server cannot be reached,
-// and the first action once it answers again works.
+// and the first action once it answers again works. Past a shorter delay,
+// the window shows that it waits for the server, until the statement ends.
 
 #include "data/connection.h"
 #include "data/database_creator.h"
+#include "data/server_call.h"
 #include "data/server_watch.h"
 #include "data/statement.h"
 #include "support/outside_program.h"
 #include "support/pg_cluster.h"
+#include "widgets/server_notice.h"
 
 #include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -124,6 +132,35 @@ private:
 };
 
 constexpr int LimitMs = 1500;
+constexpr int NoticeMs = 400;
+
+// What the notice was told, with the time since the statement began, and
+// whether the window's own pixels showed the notice at that moment (read
+// from the window's back buffer, as painted without the event loop).
+struct NoticeRecord {
+    QElapsedTimer since;
+    QWidget* window = nullptr;
+    QImage before;
+    QStringList told; // "shown", "hidden"
+    QList<qint64> at;
+    bool painted = false;
+};
+NoticeRecord record;
+
+QImage windowPixels() {
+    return QGuiApplication::primaryScreen()->grabWindow(record.window->winId()).toImage();
+}
+
+void recordNotice(bool waiting) {
+    showStatementWait(waiting);
+    record.told << QString::fromLatin1(waiting ? "shown" : "hidden");
+    record.at << record.since.elapsed();
+    if (waiting) {
+        auto* label = record.window->findChild<QLabel*>(QStringLiteral("serverNotice"));
+        const QRect r = label && label->isVisible() ? label->geometry() : QRect();
+        record.painted = !r.isEmpty() && windowPixels().copy(r) != record.before.copy(r);
+    }
+}
 
 } // namespace
 
@@ -133,6 +170,7 @@ private slots:
     void initTestCase() { startServerWatch(LimitMs); }
     void unanswered_statement_ends_with_its_cause_data();
     void unanswered_statement_ends_with_its_cause();
+    void wait_is_shown_until_the_statement_ends();
 };
 
 void TestServerStall::unanswered_statement_ends_with_its_cause_data() {
@@ -202,6 +240,70 @@ void TestServerStall::unanswered_statement_ends_with_its_cause() {
     Result<QVariant> after = scalar(db, count);
     QVERIFY2(after.ok(), after.ok() ? "" : qPrintable(after.error().text));
     QCOMPARE(after->toInt(), 0);
+}
+
+void TestServerStall::wait_is_shown_until_the_statement_ends() {
+    VDN_NEED_SERVER(cluster);
+    CreateOptions options;
+    options.folder = cluster.newDatabase();
+    QVERIFY(createDatabase(options).ok());
+    Relay relay(cluster.port());
+    QVERIFY(relay.port() > 0);
+    QString address = cluster.address(test::PgCluster::databaseOf(options.folder), true);
+    address.replace(QStringLiteral(":%1/").arg(cluster.port()),
+                    QStringLiteral(":%1/").arg(relay.port()));
+    address += QStringLiteral("?connect_timeout=2");
+    Result<std::unique_ptr<Connection>> c = Connection::open(address);
+    QVERIFY2(c.ok(), c.ok() ? "" : qPrintable(c.error().text));
+    QSqlDatabase& db = (*c)->db();
+    const QString count = QStringLiteral("SELECT COUNT(*) FROM strclient");
+
+    // A window with typed work in it.
+    QWidget window;
+    auto* typed = new QLineEdit(&window);
+    typed->setText(QStringLiteral("DUPRÉ ÉLODIE"));
+    (new QVBoxLayout(&window))->addWidget(typed);
+    window.resize(400, 200);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    record = NoticeRecord();
+    record.window = &window;
+    record.before = windowPixels();
+    setStatementWaitNotice(&recordNotice, NoticeMs);
+
+    // Answered at once: nothing shown.
+    record.since.start();
+    QVERIFY(scalar(db, count).ok());
+    QCOMPARE(record.told, QStringList());
+
+    // Unanswered: shown past the delay, painted while the statement waits,
+    // hidden when it ends (here, cut by the time limit).
+    relay.stall();
+    record.since.start();
+    const Result<QVariant> met = scalar(db, count);
+    const qint64 ended = record.since.elapsed();
+    QVERIFY(!met.ok());
+    QCOMPARE(record.told, (QStringList{"shown", "hidden"}));
+    QVERIFY2(record.at.at(0) >= NoticeMs && record.at.at(0) < LimitMs,
+             qPrintable(QString::number(record.at.at(0))));
+    QVERIFY2(record.at.at(1) >= LimitMs && record.at.at(1) <= ended,
+             qPrintable(QString::number(record.at.at(1))));
+    QVERIFY(record.painted);
+    auto* notice = window.findChild<QLabel*>(QStringLiteral("serverNotice"));
+    QVERIFY(notice);
+    QCOMPARE(notice->text(), QStringLiteral("Connexion au serveur…"));
+    QVERIFY(!notice->isVisible());
+    QCOMPARE(typed->text(), QStringLiteral("DUPRÉ ÉLODIE"));
+    QVERIFY(window.isVisible());
+
+    // Answering again: the next statement works, and nothing is shown.
+    relay.resume();
+    record.told.clear();
+    Result<QVariant> after = scalar(db, count);
+    QVERIFY2(after.ok(), after.ok() ? "" : qPrintable(after.error().text));
+    QCOMPARE(record.told, QStringList());
+    setStatementWaitNotice(nullptr);
 }
 
 QTEST_MAIN(TestServerStall)

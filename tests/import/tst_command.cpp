@@ -98,6 +98,12 @@ void TestImportCommand::run() {
     QCOMPARE(runImportCommand(more, ini, false), 0);
     QCOMPARE(count(), before + 3);
     QCOMPARE(runImportCommand(config.filePath("absent.csv"), ini, false), 1);
+    // Lines of two encodings: refused, by the dry run as by the import.
+    const QString mixed = config.filePath("melange.csv");
+    QVERIFY(writeFile(mixed, "Client;Num\xe9ro\nGu\xc3\xa9rin;0633333333\nDupr\xe9;0644444444\n"));
+    QCOMPARE(runImportCommand(mixed, ini, true), 1);
+    QCOMPARE(runImportCommand(mixed, ini, false), 1);
+    QCOMPARE(count(), before + 3);
 
     // An import started during a restore checks the restored base, not the
     // one it found: the restore (here, the test holding its lock) puts back

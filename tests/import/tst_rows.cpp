@@ -17,6 +17,7 @@ using namespace vdn::test;
 using CF = CustomerField;
 
 Q_DECLARE_METATYPE(vdn::RowOutcome)
+Q_DECLARE_METATYPE(vdn::DuplicateChoice)
 
 namespace {
 
@@ -77,6 +78,8 @@ private slots:
     void completeAndKeepCodes();
     void lookupFindsWhatEveryCustomerFinds();
     void keptCodesLeftByDeletedCustomersAreRefused();
+    void dryRunPredictsTheImport_data();
+    void dryRunPredictsTheImport();
 };
 
 void TestImportRows::rowChecks_data() {
@@ -330,8 +333,12 @@ void TestImportRows::lookupFindsWhatEveryCustomerFinds() {
                             .arg(int(r.outcome))
                             .arg(r.duplicateOf, r.problems.join(';'));
         QCOMPARE(seen, wanted);
-        // Every row met its customer (the last added of the two ROUX ANNE).
-        QCOMPARE(wanted.filter(QRegularExpression("^[23] 000")).size(), rows.size());
+        // Every row met its customer (the last added of the two ROUX ANNE),
+        // or is a duplicate of the row that met the same one first (the
+        // last five rows meet by their phone the customers five rows before
+        // them met by their code).
+        QCOMPARE(wanted.filter(QRegularExpression("^[23] 000")).size(), rows.size() - 5);
+        QCOMPARE(wanted.filter(QRegularExpression("^1 ligne 25[2-6] $")).size(), 5);
         QVERIFY(wanted.contains(QStringLiteral("2 000305 ")));
     }
 }
@@ -367,6 +374,71 @@ void TestImportRows::keptCodesLeftByDeletedCustomersAreRefused() {
         QCOMPARE(check->rows.at(i).outcome, cases[i].outcome);
         QCOMPARE(check->rows.at(i).problems.join(';'), QString::fromUtf8(cases[i].problem));
     }
+}
+
+// Two rows of the file that meet the same customer of VORDAN (one by its
+// phone, the other by its e-mail) are the same customer: the second is a
+// duplicate of the first, whatever the choice for customers already there.
+// The dry run's counts and lines are those of the import that follows.
+void TestImportRows::dryRunPredictsTheImport_data() {
+    QTest::addColumn<DuplicateChoice>("choice");
+    QTest::addColumn<QString>("counts");   // imported|completed|ignored|refused
+    QTest::addColumn<int>("added");        // customers more in the table afterwards
+    QTest::addColumn<QString>("postcode"); // of customer 000010 afterwards
+    QTest::newRow("complete") << DuplicateChoice::Complete << "3|2|1|1" << 1 << "01000";
+    QTest::newRow("skip") << DuplicateChoice::Skip << "1|0|3|1" << 1 << "";
+    QTest::newRow("add") << DuplicateChoice::Add << "3|0|1|1" << 3 << "";
+}
+
+void TestImportRows::dryRunPredictsTheImport() {
+    QFETCH(DuplicateChoice, choice);
+    QFETCH(QString, counts);
+    QFETCH(int, added);
+    QFETCH(QString, postcode);
+    DataFolder folder;
+    auto c = folder.connect();
+    QVERIFY(c);
+    CustomerStore store(c->db());
+    QVERIFY(store.insert(customer("000010", "DUPRÉ ÉLODIE", "0612345678", "x@y.fr")).ok());
+    QVERIFY(store.insert(customer("000011", "MARTIN JEAN", "", "j@m.fr")).ok());
+    const QList<QStringList> rows{
+        {"", "Dupré", "Élodie", "06 12 34 56 78", "", "", "", "", "", "01000"},
+        {"", "Dupré", "Élodie", "", "X@Y.FR", "", "", "", "", "02000"},
+        {"", "Vert", "", "", "", "", "", "", "", ""},
+        {"", "", "Paul", "", "", "", "", "", "", ""},
+        {"", "Martin", "Jean", "", "j@m.fr", "", "", "", "", "74000"},
+    };
+    const auto customers = [&] {
+        return scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt();
+    };
+    const int before = customers();
+    const ImportMapping mapping{Columns, choice, false};
+
+    Result<ImportCheck> dry = checkAgainst(c->db(), tableOf(rows), mapping);
+    QVERIFY(dry);
+    QStringList predicted = reportText(*dry, true).split('\n');
+    QCOMPARE(predicted.takeFirst(), QStringLiteral("Essai : rien n'a été écrit. L'import "
+                                                   "donnerait :"));
+    QCOMPARE(customers(), before);
+
+    Result<ImportCheck> real = checkAgainst(c->db(), tableOf(rows), mapping);
+    QVERIFY(real);
+    Result<WriteOutcome> done = writeImport(c->db(), SheetStore(c->db()), *real);
+    QVERIFY2(done, done ? "" : qPrintable(done.error().text));
+    QCOMPARE(reportText(*real, false).split('\n'), predicted);
+    QVERIFY2(predicted.contains(QStringLiteral("Ligne 3 (DUPRÉ ÉLODIE) : doublon de la ligne 2 "
+                                               "du fichier (même client 000010)")),
+             qPrintable(predicted.join('\n')));
+    const ImportCounts& n = done->counts;
+    QCOMPARE(QStringLiteral("%1|%2|%3|%4")
+                 .arg(n.imported)
+                 .arg(n.completed)
+                 .arg(n.ignored)
+                 .arg(n.refused),
+             counts);
+    QCOMPARE(customers(), before + added);
+    QCOMPARE(column(*c, QStringLiteral("SELECT clt_cp FROM strclient WHERE clt_cod = '000010'")),
+             QStringList{postcode});
 }
 
 QTEST_MAIN(TestImportRows)

@@ -36,6 +36,8 @@ class TestImportText : public QObject {
 private slots:
     void reading_data();
     void reading();
+    void mixedEncodings_data();
+    void mixedEncodings();
     void columnGuess_data();
     void columnGuess();
     void mappingFile();
@@ -119,6 +121,101 @@ void TestImportText::reading() {
     // Each line is one cell now: the first line is a row, or the header.
     const QString firstLine = header ? t.headerLine : t.rows.first().join(t.separator);
     QCOMPARE(header ? overridden.rows.first().first() : overridden.columns.first(), firstLine);
+}
+
+// A file whose lines were written in two encodings (rows pasted from a
+// UTF-8 file into a Windows-1252 one) is read line by line, each in the
+// encoding it is valid in, and says which lines are which; read in one
+// encoding the user chose, the lines that look like the other are named.
+void TestImportText::mixedEncodings_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<TextEncoding>("forced");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<QString>("lines"); // UTF-8 lines|other lines
+    QTest::addColumn<QString>("notes"); // each row's note, joined by '/'
+    QTest::addColumn<QString>("said");  // a part of the warning, or of the error
+
+    const auto E = TextEncoding::Guess;
+    const QByteArray mixed("Nom;Pr\xc3\xa9nom\r\nGU\xc3\x89RIN;Zo\xc3\xa9\r\nDupr\xe9;\xc9lodie\r\n"
+                           "Martin;Paul\r\n");
+    QTest::newRow("each line in its own encoding")
+        << mixed << E << TextEncoding::PerLine
+        << QStringLiteral("GUÉRIN|Zoé/Dupré|Élodie/Martin|Paul") << "1,2|3"
+        << "lue en UTF-8/lue en Windows-1252/"
+        << "mélange deux codages : UTF-8 (lignes 1, 2) et Windows-1252 (ligne 3)";
+    QTest::newRow("Windows-1252 chosen: the UTF-8 lines named")
+        << mixed << TextEncoding::Windows1252 << TextEncoding::Windows1252
+        << QStringLiteral("GUÃ‰RIN|ZoÃ©/Dupré|Élodie/Martin|Paul") << "1,2|3"
+        << "semble en UTF-8//"
+        << "Les lignes 1, 2 semblent écrites en UTF-8";
+    QTest::newRow("a quoted cell over a UTF-8 line and a Windows-1252 line")
+        << QByteArray("Nom;Memo\n\"A\";\"caf\xc3\xa9\n\xe9t\xe9\"\nB;x\n") << E
+        << TextEncoding::PerLine << QStringLiteral("A|café\nété/B|x") << "2|3"
+        << "lue en UTF-8 et en Windows-1252/"
+        << "UTF-8 (ligne 2) et Windows-1252 (ligne 3)";
+    QTest::newRow("byte order mark of UTF-8, then a Windows-1252 line")
+        << QByteArray("\xEF\xBB\xBFNom;Ville\nZo\xc3\xa9;Paris\nDupr\xe9;Nice\n") << E
+        << TextEncoding::PerLine << QStringLiteral("Zoé|Paris/Dupré|Nice") << "2|3"
+        << "lue en UTF-8/lue en Windows-1252"
+        << "UTF-8 (ligne 2) et Windows-1252 (ligne 3)";
+    QTest::newRow("Windows-1252 alone: nothing said")
+        << QByteArray("Nom\nDupr\xe9\n") << E << TextEncoding::Windows1252
+        << QStringLiteral("Dupré") << "|"
+        << ""
+        << "";
+    QTest::newRow("UTF-8 alone: nothing said")
+        << QByteArray("Nom\nDupr\xc3\xa9\n") << E << TextEncoding::Utf8 << QStringLiteral("Dupré")
+        << "|"
+        << ""
+        << "";
+    QTest::newRow("a byte undefined on a Windows-1252 line")
+        << QByteArray("Nom\nZo\xc3\xa9\nA\x81\n") << E << TextEncoding::PerLine << ""
+        << ""
+        << ""
+        << "0x81 n'a pas de sens en Windows-1252 (ligne 3, octet 2)";
+}
+
+void TestImportText::mixedEncodings() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(TextEncoding, forced);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QString, rows);
+    QFETCH(QString, lines);
+    QFETCH(QString, notes);
+    QFETCH(QString, said);
+    TextOptions options;
+    options.encoding = forced;
+    options.header = true;
+    const TextTable t = readTextTable(bytes, options);
+    QCOMPARE(t.encoding, encoding);
+    if (rows.isEmpty()) {
+        QVERIFY2(t.error.contains(said), qPrintable(t.error));
+        return;
+    }
+    QCOMPARE(t.error, QString());
+    QCOMPARE(t.columns.first(), QStringLiteral("Nom"));
+    QCOMPARE(flat(t), rows);
+    const auto joined = [](const QList<int>& l) {
+        QStringList out;
+        for (int n : l)
+            out << QString::number(n);
+        return out.join(QLatin1Char(','));
+    };
+    QCOMPARE(joined(t.utf8Lines) + QLatin1Char('|') + joined(t.otherLines), lines);
+    QStringList rowNotes;
+    for (qsizetype i = 0; i < t.rows.size(); ++i)
+        rowNotes << encodingNote(t, i);
+    QCOMPARE(rowNotes.join(QLatin1Char('/')), notes);
+    if (said.isEmpty())
+        QCOMPARE(t.warning, QString());
+    else
+        QVERIFY2(t.warning.contains(said), qPrintable(t.warning));
+    // Read again in the encoding it was read in: the same table.
+    options.encoding = t.encoding;
+    const TextTable again = readTextTable(bytes, options);
+    QCOMPARE(flat(again), rows);
+    QCOMPARE(again.warning, t.warning);
 }
 
 void TestImportText::columnGuess_data() {

@@ -3,6 +3,9 @@
 // import, the same file a second time, the rejected rows saved; and its entry
 // in the main window's menu.
 #include "app/vdn_menu.h"
+#include "customers/customer_list_model.h"
+#include "customers/customer_store.h"
+#include "customers/vdn_client.h"
 #include "import/import_window.h"
 #include "support/files.h"
 #include "support/fixture.h"
@@ -11,9 +14,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +30,8 @@ class TestImportWindow : public QObject {
     Q_OBJECT
 private slots:
     void importThroughTheWindow();
+    void mixedEncodingsShownBeforeWriting();
+    void listKeepsItsSearchAndShowsTheImport();
     void menuEntry();
 };
 
@@ -118,6 +125,121 @@ void TestImportWindow::importThroughTheWindow() {
     QCOMPARE(column(*c, QStringLiteral("SELECT clt_mail FROM strclient ORDER BY clt_mail")),
              (QStringList{"", "e@d.fr"}));
     delete again;
+}
+
+// Rows pasted from a UTF-8 file into a Windows-1252 one: each line read in
+// its own encoding, the lines named above the preview and on their rows,
+// and the import asks before writing.
+void TestImportWindow::mixedEncodingsShownBeforeWriting() {
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    QTemporaryDir config;
+    const QString csv = config.filePath(QStringLiteral("melange.csv"));
+    QVERIFY(writeFile(csv, "Nom;Pr\xe9nom\r\n"
+                           "Gu\xc3\xa9rin;Zo\xc3\xa9\r\n"
+                           "Dupr\xe9;\xc9lodie\r\n"
+                           "Martin;Paul\r\n"));
+    auto* w = new ImportWindow(folder.services(), config.path(), {});
+    QVERIFY(w->load());
+    w->show();
+    w->openFile(csv);
+    const QString warning = QStringLiteral(
+        "Le fichier mélange deux codages : UTF-8 (ligne 2) et Windows-1252 (lignes 1, 3). "
+        "Chaque ligne est lue dans le sien : vérifiez les accents des lignes signalées dans "
+        "l'aperçu avant d'importer.");
+    auto* said = control<QLabel>(w, "lblCodage");
+    QVERIFY(said && said->isVisible());
+    QCOMPARE(said->text(), warning);
+    QCOMPARE(control<QLabel>(w, "lblLecture")->text(),
+             QStringLiteral("Lu en UTF-8 et Windows-1252, ligne par ligne, séparateur « ; »"));
+    auto* preview = control<QTableWidget>(w, "grdApercu");
+    const int reason = preview->columnCount() - 1;
+    QCOMPARE(preview->rowCount(), 3);
+    QStringList rows;
+    for (int r = 0; r < 3; ++r)
+        rows << preview->item(r, 4)->text() + QLatin1Char('|') + preview->item(r, reason)->text();
+    QCOMPARE(rows, (QStringList{"GUÉRIN ZOÉ|lue en UTF-8", "DUPRÉ ÉLODIE|lue en Windows-1252",
+                                "MARTIN PAUL|"}));
+
+    auto c = folder.connect();
+    const QString written = QStringLiteral("SELECT clt_nom FROM strclient WHERE clt_nom LIKE "
+                                           "'GU%' OR clt_nom LIKE 'DUPR%' ORDER BY clt_nom");
+    folder.boxes.expectQuestion(warning + QStringLiteral("\n\nImporter quand même ?"), false);
+    QTest::mouseClick(control<QPushButton>(w, "cmdimporter"), Qt::LeftButton);
+    VDN_CHECK_BOXES(folder);
+    QCOMPARE(column(*c, written), QStringList());
+    folder.boxes.expectQuestion(warning + QStringLiteral("\n\nImporter quand même ?"), true);
+    folder.boxes.expectMessage(
+        QStringLiteral("3 clients importés, 0 ignorés (doublons), 0 refusés"));
+    QTest::mouseClick(control<QPushButton>(w, "cmdimporter"), Qt::LeftButton);
+    VDN_CHECK_BOXES(folder);
+    QCOMPARE(column(*c, written), (QStringList{"DUPRÉ ÉLODIE", "GUÉRIN ZOÉ"}));
+    delete w;
+}
+
+// An import made while the customer list shows a search: the search stays
+// as typed and is read again, and the first customer imported is the list's
+// current row, on top of the list when the search would not show it.
+void TestImportWindow::listKeepsItsSearchAndShowsTheImport() {
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    {
+        auto c = folder.connect();
+        CustomerStore store(c->db());
+        for (const char* name : {"DUPONT A", "DUPONT B"}) {
+            CustomerRecord r;
+            r.set(CustomerField::Cod, QStringLiteral("00090%1").arg(name[7]));
+            r.set(CustomerField::Nom, QString::fromUtf8(name));
+            QVERIFY(store.insert(r).ok());
+        }
+    }
+    VdnMenu menu(folder.services(), folder.startupInfo());
+    menu.findChild<QAction*>(QStringLiteral("mnu_fic_clt"))->trigger();
+    QPointer<VdnClient> client = menu.client();
+    QVERIFY(client);
+    auto* search = control<QLineEdit>(client, "selnom");
+    QTest::keyClicks(search, QStringLiteral("dup"));
+    auto* grid = control<QTableView>(client, "DBGrid1");
+    const auto list = [grid] {
+        QStringList names;
+        const QAbstractItemModel* m = grid->model();
+        for (int r = 0; r < m->rowCount(); ++r)
+            names << m->index(r, int(CustomerColumn::Name)).data().toString();
+        const QModelIndex current = grid->currentIndex();
+        return names.join('|') + QStringLiteral(" @%1").arg(current.isValid() ? current.row() : -1);
+    };
+    QCOMPARE(list(), QStringLiteral("DUPONT A|DUPONT B @0"));
+
+    const auto import = [&](const QByteArray& rows, const QString& done) {
+        const QString csv = config.filePath(QStringLiteral("clients.csv"));
+        QVERIFY(writeFile(csv, "Nom;Pr\xe9nom\r\n" + rows));
+        menu.findChild<QAction*>(QStringLiteral("mnu_fic_import"))->trigger();
+        ImportWindow* w = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == QLatin1String("VDN_import") && top->isVisible())
+                w = qobject_cast<ImportWindow*>(top);
+        QVERIFY(w);
+        w->openFile(csv);
+        folder.boxes.expectMessage(done);
+        QTest::mouseClick(control<QPushButton>(w, "cmdimporter"), Qt::LeftButton);
+        VDN_CHECK_BOXES(folder);
+        delete w;
+    };
+    // The first one imported is not found by the search: on top, current.
+    import("Zola;\xc9mile\r\nDupuis;Jean\r\n",
+           QStringLiteral("2 clients importés, 0 ignorés (doublons), 0 refusés"));
+    QCOMPARE(search->text(), QStringLiteral("dup"));
+    QCOMPARE(list(), QStringLiteral("ZOLA ÉMILE|DUPONT A|DUPONT B|DUPUIS JEAN @0"));
+    // Found by the search: current where the search puts it, listed once.
+    import("Dupont;C\r\n", QStringLiteral("1 clients importés, 0 ignorés (doublons), 0 refusés"));
+    QCOMPARE(search->text(), QStringLiteral("dup"));
+    QCOMPARE(list(), QStringLiteral("DUPONT A|DUPONT B|DUPONT C|DUPUIS JEAN @2"));
+    // The next keystroke shows the search alone again.
+    QTest::keyClicks(search, QStringLiteral("o"));
+    QCOMPARE(list(), QStringLiteral("DUPONT A|DUPONT B|DUPONT C @0"));
+    client->close();
 }
 
 void TestImportWindow::menuEntry() {
