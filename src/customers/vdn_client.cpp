@@ -276,8 +276,9 @@ VdnClient::EntryOutcome VdnClient::settle(const QString& what, const std::functi
     if (!unsaved())
         return EntryOutcome::None;
     services_.pointer->setDefault();
+    // Enter keeps what the close does without a question: nothing saved.
     switch (services_.boxes->questionWithCancel(
-        this, QStringLiteral("Enregistrer les modifications de %1 ?").arg(what))) {
+        this, QStringLiteral("Enregistrer les modifications de %1 ?").arg(what), Answer::No)) {
     case Answer::No:
         return EntryOutcome::None;
     case Answer::Cancel:

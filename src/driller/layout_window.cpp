@@ -235,7 +235,7 @@ bool LayoutWindow::settleEntry() {
     if (!request_.db.isValid() || drillingEntry() == entryAtStart_)
         return true;
     switch (services_.boxes->questionWithCancel(
-        this, QStringLiteral("Enregistrer le perçage de cette boule ?"))) {
+        this, QStringLiteral("Enregistrer le perçage de cette boule ?"), Answer::Yes)) {
     case Answer::No:
         return true;
     case Answer::Cancel:

@@ -388,7 +388,7 @@ void TestLayoutWindow::typedDrillingAskedBeforeItGoes() {
     retype(test::control<QLineEdit>(w, "txtlbs"), QStringLiteral("15"));
     retype(test::control<QLineEdit>(w, "txtcommentaire"), QStringLiteral("pouce ovalisé"));
     f.folder.boxes.expectQuestionWithCancel(
-        QStringLiteral("Enregistrer le perçage de cette boule ?"), answer);
+        QStringLiteral("Enregistrer le perçage de cette boule ?"), answer, Answer::Yes);
     if (windowGoes)
         QCOMPARE(f.w->settleEntry(VdnClient::Reach::Everything) == VdnClient::EntryOutcome::Kept,
                  answer == Answer::Cancel);
