@@ -315,7 +315,9 @@ void VdnClient::closeEvent(QCloseEvent* event) {
         cancel();
         event->ignore();
     } else if (!Frame300->isHidden()) {
-        retour_liste();
+        // A bag number kept on screen after a question keeps the panel.
+        if (Frame300->commitBag())
+            retour_liste();
         event->ignore();
     } else {
         event->accept();
@@ -389,7 +391,7 @@ void VdnClient::newCustomer() {
 }
 
 void VdnClient::modifie_client() {
-    if (current_.code.isEmpty())
+    if (current_.code.isEmpty() || !Frame300->commitBag())
         return;
     // The record takes the ball panel's place: a ball being typed there is
     // saved or dropped first, or the user goes back to it.
@@ -411,12 +413,12 @@ void VdnClient::modifie_client() {
 
 void VdnClient::createSheet() {
     // The panel refuses a deleted customer itself and asks for the cancel.
-    if (Frame400->startCreate(current_))
+    if (Frame300->commitBag() && Frame400->startCreate(current_))
         showSheetPanel();
 }
 
 void VdnClient::openSheet() {
-    if (Frame400->startModify(current_))
+    if (Frame300->commitBag() && Frame400->startModify(current_))
         showSheetPanel();
 }
 
