@@ -275,7 +275,8 @@ void TestWorkstations::sheet_written_over_the_version_read_only() {
     QCOMPARE(historyCount(*there, entry.code), 2);
     QCOMPARE((*theirs.load(entry.code))->measures.value(8), QString());
     QCOMPARE(changedSheetFields(created, **theirs.load(entry.code)),
-             QStringList({QStringLiteral("n° 8"), QStringLiteral("Commentaire pouce")}));
+             QStringList({QStringLiteral("Case au-dessus du doigt gauche"),
+                          QStringLiteral("Commentaire pouce")}));
     // Written over whatever the row holds.
     QVERIFY(theirs.save(created, stamp(), SheetStore::Overwrite::Yes));
     QCOMPARE((*mine.load(entry.code))->measures.value(8), QStringLiteral("4 1/2"));
