@@ -313,15 +313,14 @@ void BallController::showLastDrilling() {
     }
     const BallDrilling& d = drillings->first();
     const QString sheet = d.sheetVersion.isEmpty() ? QStringLiteral("sans fiche")
-                          : d.sheetDate.isEmpty()
-                              ? QStringLiteral("fiche n° %1").arg(d.sheetVersion.toInt())
-                              : QStringLiteral("fiche du ") + d.sheetDayText();
+                                                   : QStringLiteral("fiche ") + d.sheetText();
     r.setDrillingText(QStringLiteral("Percée le %1 par %2 (%3)").arg(d.dayText(), d.driller, sheet),
                       d.code, d.sheetVersion);
 }
 
 void BallController::deleteBall() {
-    panel_.commitBag();
+    if (!panel_.commitBag())
+        return;
     const std::optional<int> row = panel_.currentRow();
     const std::optional<int> line = row ? lineOf(*row) : std::nullopt;
     if (!line)

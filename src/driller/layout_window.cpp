@@ -144,10 +144,8 @@ QList<LayoutSection> recordedSections(const BallDrilling& d) {
     };
     QStringList record{
         QStringLiteral("Perçage n° %1 du %2").arg(d.number.toInt()).arg(d.dayText()),
-        d.sheetVersion.isEmpty()
-            ? QStringLiteral("Fiche de perçage : aucune")
-            : QStringLiteral("Fiche de perçage du %1")
-                  .arg(d.sheetDate.isEmpty() ? d.sheetVersion : d.sheetDayText()),
+        d.sheetVersion.isEmpty() ? QStringLiteral("Fiche de perçage : aucune")
+                                 : QStringLiteral("Fiche de perçage ") + d.sheetText(),
         QStringLiteral("Règles : ") + d.verdict,
     };
     if (!d.comment.isEmpty())

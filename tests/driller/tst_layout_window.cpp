@@ -232,8 +232,9 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     test::BallFixture f;
     QVERIFY(f.ready());
     QVERIFY(addLaidOutCustomer(*f.db, "000001", "D", true));
-    // The sheet validated twice: the drilling names the second version.
-    for (const auto& [number, date, over] : {std::tuple{"000001", "2026-11-02 10:00:00", "5"},
+    // The sheet validated twice the same day: the drilling names the second
+    // version by its number and time.
+    for (const auto& [number, date, over] : {std::tuple{"000001", "2026-12-01 10:00:00", "5"},
                                              std::tuple{"000002", "2026-12-01 16:45:00", "5 1/4"}})
         QVERIFY(test::insertRow(*f.db, "strpercage_hist",
                                 {{"per_code", "000001"},
@@ -309,7 +310,7 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     for (const LayoutSection& s : page->sections)
         printed << s.lines;
     for (const QString& line : {QStringLiteral("Règles : Non conforme USBC : trou d'équilibrage"),
-                                QStringLiteral("Fiche de perçage du 01/12/2026"),
+                                QStringLiteral("Fiche de perçage n° 2 du 01/12/2026 à 16:45"),
                                 QStringLiteral("Trou d'équilibrage : oui"),
                                 QStringLiteral("Poids statiques : haut/bas non noté, côté -1 1/2 "
                                                "oz, doigts/pouce non noté")})
@@ -321,8 +322,8 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     QTRY_VERIFY(!w);
 
     // The ball panel names it; its click shows that sheet version, marked.
-    QCOMPARE(label(f.w, "lblpercage"),
-             QStringLiteral("Percée le 08/12/2026 par Tibor Vallasse (fiche du 01/12/2026)"));
+    QCOMPARE(label(f.w, "lblpercage"), QStringLiteral("Percée le 08/12/2026 par Tibor Vallasse "
+                                                      "(fiche n° 2 du 01/12/2026 à 16:45)"));
     QTest::mouseClick(test::control<QLabel>(f.w, "lblpercage"), Qt::LeftButton);
     QPointer<SheetVersionWindow> sheet = f.w->findChild<SheetVersionWindow*>();
     QVERIFY(sheet && sheet->isVisible());
