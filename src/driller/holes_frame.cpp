@@ -201,7 +201,9 @@ std::optional<drilling::Holes> HolesFrame::holes() const {
     h.topBottom = *v[TopBottom];
     h.side = *v[Side];
     h.fingerThumb = *v[FingerThumb];
-    h.ballPounds = *v[Pounds];
+    // An empty weight is not noted, never 0 lb.
+    if (!boxes_[Pounds]->text().trimmed().isEmpty())
+        h.ballPounds = *v[Pounds];
     return h;
 }
 
@@ -276,7 +278,9 @@ void HolesFrame::store(BallDrilling& d) const {
 }
 
 void HolesFrame::setPounds(const QString& pounds) {
-    boxes_[Pounds]->setText(pounds.trimmed());
+    // A customer record keeps 0 for a weight nobody noted: proposed blank.
+    const std::optional<double> v = layout::readQuantity(pounds, Quantity::Distance);
+    boxes_[Pounds]->setText(v && *v == 0 ? QString() : pounds.trimmed());
 }
 
 void HolesFrame::setReadOnly(bool readOnly) {

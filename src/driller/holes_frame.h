@@ -1,7 +1,7 @@
 #pragma once
 
-#include "driller/drilling_rules.h"
 #include "data/drilling_store.h"
+#include "driller/drilling_rules.h"
 
 #include <QGroupBox>
 
@@ -38,7 +38,8 @@ public:
     };
 
     // The holes and weights as they read, or none while a box cannot be
-    // read (its message says why). A weight left empty counts as none.
+    // read (its message says why). A size or static weight left empty
+    // counts as none; the ball's weight left empty is not noted.
     std::optional<drilling::Holes> holes() const;
     drilling::Profile profile() const;
     void setProfile(drilling::Profile p);
@@ -50,6 +51,7 @@ public:
     void fill(const BallDrilling& d);
     // The texts as the drilling stores them.
     void store(BallDrilling& d) const;
+    // The customer's weight of ball, proposed; 0 (not noted) leaves it blank.
     void setPounds(const QString& pounds);
     // A past drilling is shown, never edited.
     void setReadOnly(bool readOnly);
