@@ -13,6 +13,7 @@ class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
+class QScrollArea;
 class QSpinBox;
 
 namespace vdn {
@@ -73,6 +74,7 @@ private:
     QCheckBox* chkequilibrage = nullptr;
     QComboBox* cboregles = nullptr;
     QLabel* lblregles = nullptr;
+    QScrollArea* scrregles = nullptr; // holds lblregles
     QLabel* lblrappels = nullptr;
     std::array<QLineEdit*, BoxCount> boxes_{};
     std::array<QLabel*, BoxCount> messages_{};
