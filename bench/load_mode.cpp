@@ -136,7 +136,7 @@ public:
         return true;
     }
     // Settling an entry left on screen: not saved.
-    Answer questionWithCancel(QWidget*, const QString& text) override {
+    Answer questionWithCancel(QWidget*, const QString& text, Answer) override {
         record_.line({QStringLiteral("Q"), QString(text).replace(QLatin1Char('\n'), ' '),
                       QStringLiteral("non")});
         return Answer::No;

@@ -15,6 +15,7 @@
 #include "data/globals.h"
 #include "driller/layout_window.h"
 #include "drilling/drilling_sheet_panel.h"
+#include "drilling/sheet_store.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
@@ -24,14 +25,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSpinBox>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
@@ -50,6 +54,19 @@ void save(QWidget* w, const QString& name) {
         return;
     }
     std::printf("%s\n", qPrintable(path));
+}
+
+// Saves the next modal window once it shows, then closes it.
+void saveModal(const QString& name) {
+    QTimer::singleShot(0, [name] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            saveModal(name);
+            return;
+        }
+        save(modal, name);
+        modal->close();
+    });
 }
 
 } // namespace
@@ -151,6 +168,19 @@ int main(int argc, char* argv[]) {
     emit balls->record().implantationClicked();
     if (auto* layout = client->findChild<vdn::LayoutWindow*>()) {
         save(layout, QStringLiteral("implantation.png"));
+        // Two drillings of the ball recorded, with their holes and weights.
+        layout->findChild<QSpinBox*>(QStringLiteral("txtnb_trous"))->setValue(3);
+        layout->findChild<QCheckBox*>(QStringLiteral("chktrou_pouce"))->setChecked(true);
+        layout->findChild<QLineEdit*>(QStringLiteral("txtlbs"))->setText(QStringLiteral("15"));
+        layout->findChild<QLineEdit*>(QStringLiteral("txtpoids_cote"))
+            ->setText(QStringLiteral("1/2"));
+        boxes.setAnswerAll(true);
+        layout->recordDrilling();
+        layout->findChild<QLineEdit*>(QStringLiteral("txtcommentaire"))
+            ->setText(QStringLiteral("Pouce agrandi de 1/64"));
+        layout->recordDrilling();
+        boxes.setAnswerAll(false);
+        save(layout, QStringLiteral("implantation-percages.png"));
         layout->close();
     } else {
         std::fprintf(stderr, "implantation.png : fenêtre absente\n");
@@ -159,6 +189,18 @@ int main(int argc, char* argv[]) {
     emit balls->record().cancelClicked();
     emit balls->openSheetClicked();
     save(client, QStringLiteral("fiche-percage.png"));
+
+    // The side-by-side box of a sheet changed on two workstations, as the
+    // sheet's validation shows it.
+    saveModal(QStringLiteral("postes-conflit.png"));
+    vdn::QtMessageBoxes().chooseValues(
+        client,
+        QStringLiteral("La fiche de perçage de ce client a été modifiée sur un autre poste "
+                       "depuis son affichage."),
+        {{vdn::sheetMeasureName(30), QStringLiteral("5 1/2"), QStringLiteral("5 3/4")},
+         {vdn::sheetMeasureName(22), QStringLiteral("Noir"), QStringLiteral("Bleu")},
+         {QStringLiteral("Commentaire pouce"), QStringLiteral("Pouce ovalisé"),
+          QStringLiteral("Slug interchangeable")}});
     client->close();
 
     {

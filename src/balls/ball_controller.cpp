@@ -14,6 +14,8 @@
 #include "widgets/changed_elsewhere.h"
 #include "widgets/long_task.h"
 
+#include <QScopedValueRollback>
+
 namespace vdn {
 
 namespace {
@@ -214,7 +216,9 @@ void BallController::loadBallList() {
 }
 
 void BallController::addBall() {
-    panel_.commitBag();
+    // A bag number kept on screen stays there: nothing reads the grid again.
+    if (!panel_.commitBag())
+        return;
     if (customer_.deleted()) {
         services_.boxes->message(panel_.window(),
                                  QStringLiteral("Ce client est supprimé--Impossible de créer du "
@@ -254,7 +258,8 @@ bool BallController::emptyEntry() {
 }
 
 void BallController::openBall(int row) {
-    panel_.commitBag();
+    if (!panel_.commitBag())
+        return;
     const std::optional<int> line = lineOf(row);
     if (!line)
         return;
@@ -308,15 +313,14 @@ void BallController::showLastDrilling() {
     }
     const BallDrilling& d = drillings->first();
     const QString sheet = d.sheetVersion.isEmpty() ? QStringLiteral("sans fiche")
-                          : d.sheetDate.isEmpty()
-                              ? QStringLiteral("fiche n° %1").arg(d.sheetVersion.toInt())
-                              : QStringLiteral("fiche du ") + d.sheetDayText();
+                                                   : QStringLiteral("fiche ") + d.sheetText();
     r.setDrillingText(QStringLiteral("Percée le %1 par %2 (%3)").arg(d.dayText(), d.driller, sheet),
                       d.code, d.sheetVersion);
 }
 
 void BallController::deleteBall() {
-    panel_.commitBag();
+    if (!panel_.commitBag())
+        return;
     const std::optional<int> row = panel_.currentRow();
     const std::optional<int> line = row ? lineOf(*row) : std::nullopt;
     if (!line)
@@ -333,7 +337,8 @@ void BallController::deleteBall() {
 }
 
 void BallController::validate() {
-    panel_.commitBag();
+    if (!panel_.commitBag())
+        return;
     if (checkPickLists() != CheckOutcome::Completed)
         return;
     const BallRecord ball = record().enteredBall(customer_.code, txtmat_lg);
@@ -415,14 +420,16 @@ bool BallController::hasUnsavedEntry() const {
 }
 
 void BallController::cmdannule3() {
-    panel_.commitBag();
+    if (!panel_.commitBag())
+        return;
     loadBallList();
     emit ballPanelRequested();
     panel_.closeRecord();
 }
 
 void BallController::sortBy(BallColumn column) {
-    panel_.commitBag();
+    if (!panel_.commitBag())
+        return;
     // The date sorts by its yyyymmdd form, so in time order.
     if (column == BallColumn::Date)
         column = BallColumn::DateKey;
@@ -451,7 +458,7 @@ CheckOutcome BallController::checkPickLists() {
 }
 
 void BallController::printBalls() {
-    if (customer_.code.isEmpty())
+    if (customer_.code.isEmpty() || !panel_.commitBag())
         return;
     // Closes asked during the task, or its end message, wait for its end.
     const LongTask task;
@@ -489,6 +496,11 @@ QString BallController::bagOnScreen(const QString& line) const {
 }
 
 void BallController::writeBag(int row) {
+    // The focus moves while the user is asked: a cell editor that closes
+    // then hands its text over, and the row waits for this write to end.
+    if (writingBag_)
+        return;
+    const QScopedValueRollback writing(writingBag_, true);
     BallListModel* model = panel_.ballModel();
     if (row < 0 || row >= model->rowCount()) {
         model->clearPending();
@@ -526,8 +538,19 @@ void BallController::writeBag(int row) {
         const std::optional<MergeDecision> merge = mergeChangedElsewhere(
             *services_.boxes, panel_.window(), changedHeadline(line),
             {{bagName, shown.cell(BallColumn::Bag), typed, stored.cell(BallColumn::Bag)}});
-        // A grid cell keeps no entry: not written over, it shows the stored ball.
-        if (!merge || merge->takeStored.value(0)) {
+        if (!merge) {
+            // Kept on screen: the number typed waits in its cell, current
+            // and editable, and leaving the row writes it or asks again. A
+            // panel already going away keeps nothing.
+            if (!panel_.isVisible()) {
+                model->replaceRow(row, stored);
+                return;
+            }
+            model->keepPending(row, typed);
+            panel_.focusBag(row);
+            return;
+        }
+        if (merge->takeStored.value(0)) {
             model->replaceRow(row, stored);
             return;
         }

@@ -125,6 +125,7 @@ private:
     // The record as it was opened (or started empty), to tell a typed entry.
     BallRecord entryAtStart_;
     bool checking_ = false;
+    bool writingBag_ = false;
 };
 
 } // namespace vdn

@@ -41,6 +41,12 @@ void BallListModel::revertPending() {
     emit dataChanged(i, i);
 }
 
+void BallListModel::keepPending(int r, const QString& typed) {
+    if (r < 0 || r >= rows_.size())
+        return;
+    setData(index(r, int(BallColumn::Bag)), typed);
+}
+
 void BallListModel::bagWritten() {
     if (pending_ && *pending_ >= 0 && *pending_ < rows_.size())
         ++rows_[*pending_].revision;

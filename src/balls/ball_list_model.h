@@ -34,6 +34,9 @@ public:
     void replaceRow(int r, BallRow row);
     // The bag number could not be written: the row shows its stored value.
     void revertPending();
+    // The bag number typed waits again in its row, over the row as shown:
+    // the user keeps it on screen after a question.
+    void keepPending(int r, const QString& typed);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

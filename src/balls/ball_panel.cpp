@@ -374,9 +374,18 @@ std::optional<int> BallPanel::currentRow() const {
     return current.isValid() ? current.row() : 0;
 }
 
-void BallPanel::commitBag() {
+bool BallPanel::commitBag() {
     if (const std::optional<int> row = model_->pendingRow())
         emit bagLeft(*row);
+    return !model_->pendingRow();
+}
+
+void BallPanel::focusBag(int row) {
+    const QModelIndex bag = model_->index(row, int(BallColumn::Bag));
+    if (!bag.isValid())
+        return;
+    DBGrid2->setCurrentIndex(bag);
+    DBGrid2->setFocus(Qt::OtherFocusReason);
 }
 
 void BallPanel::closeRecord() {

@@ -57,7 +57,12 @@ public:
     // The grid's current row; the first row when none was chosen.
     std::optional<int> currentRow() const;
     // Hands over an edited bag number that waits to be written (bagLeft).
-    void commitBag();
+    // False when it still waits, kept on screen by the user: what would
+    // read the grid again waits too.
+    bool commitBag();
+    // Puts the row's bag number current, the focus on the grid, ready to
+    // be edited again.
+    void focusBag(int row);
 
     // The ball record Frame8, which this panel holds.
     BallRecordPanel& record() const { return *Frame8; }

@@ -280,8 +280,9 @@ VdnClient::EntryOutcome VdnClient::settle(const QString& what, const std::functi
     if (!unsaved())
         return EntryOutcome::None;
     services_.pointer->setDefault();
+    // Enter keeps what the close does without a question: nothing saved.
     switch (services_.boxes->questionWithCancel(
-        this, QStringLiteral("Enregistrer les modifications de %1 ?").arg(what))) {
+        this, QStringLiteral("Enregistrer les modifications de %1 ?").arg(what), Answer::No)) {
     case Answer::No:
         return EntryOutcome::None;
     case Answer::Cancel:
@@ -318,7 +319,9 @@ void VdnClient::closeEvent(QCloseEvent* event) {
         cancel();
         event->ignore();
     } else if (!Frame300->isHidden()) {
-        retour_liste();
+        // A bag number kept on screen after a question keeps the panel.
+        if (Frame300->commitBag())
+            retour_liste();
         event->ignore();
     } else {
         event->accept();
@@ -392,7 +395,7 @@ void VdnClient::newCustomer() {
 }
 
 void VdnClient::modifie_client() {
-    if (current_.code.isEmpty())
+    if (current_.code.isEmpty() || !Frame300->commitBag())
         return;
     // The record takes the ball panel's place: a ball being typed there is
     // saved or dropped first, or the user goes back to it.
@@ -414,12 +417,12 @@ void VdnClient::modifie_client() {
 
 void VdnClient::createSheet() {
     // The panel refuses a deleted customer itself and asks for the cancel.
-    if (Frame400->startCreate(current_))
+    if (Frame300->commitBag() && Frame400->startCreate(current_))
         showSheetPanel();
 }
 
 void VdnClient::openSheet() {
-    if (Frame400->startModify(current_))
+    if (Frame300->commitBag() && Frame400->startModify(current_))
         showSheetPanel();
 }
 

@@ -68,7 +68,9 @@ public:
     enum class Reach { Shown, Everything };
     // An entry differing from what is stored asks "Enregistrer les
     // modifications de ... ?" (Oui / Non / Annuler), the sheet's before the
-    // ball's under it.
+    // ball's under it. Every way this window's entries go (the close box of
+    // the record, the sheet or the ball panel, the program's end) leaves
+    // them unsaved, so Enter answers Non and Escape Annuler.
     EntryOutcome settleEntry(Reach reach = Reach::Shown);
     // Shows one panel and hides the others, at the window's usual height.
     void showPanel(Panel panel);

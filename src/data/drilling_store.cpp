@@ -54,8 +54,17 @@ QString BallDrilling::dayText() const {
     return dayOf(date);
 }
 
-QString BallDrilling::sheetDayText() const {
-    return dayOf(sheetDate);
+QString BallDrilling::sheetText() const {
+    if (sheetVersion.isEmpty())
+        return {};
+    bool isNumber = false;
+    const int n = sheetVersion.toInt(&isNumber);
+    const QString number = QStringLiteral("n° ") + (isNumber ? QString::number(n) : sheetVersion);
+    if (sheetDate.isEmpty())
+        return number;
+    const QDateTime when = QDateTime::fromString(sheetDate, DateFormat);
+    return number + (when.isValid() ? when.toString(QStringLiteral("' du 'dd/MM/yyyy' à 'HH:mm"))
+                                    : QStringLiteral(" du ") + sheetDate);
 }
 
 Result<QList<BallDrilling>> DrillingStore::list(const QString& code, const QString& line) const {

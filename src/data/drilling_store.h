@@ -31,10 +31,12 @@ struct BallDrilling {
     // HH:mm:ss"), empty without one.
     QString sheetDate;
 
-    // "dd/MM/yyyy" of the stored date (the stored text when it is not one),
-    // and of the sheet version's date.
+    // "dd/MM/yyyy" of the stored date (the stored text when it is not one).
     QString dayText() const;
-    QString sheetDayText() const;
+    // The sheet version by its number and the moment it was validated, since
+    // a sheet may be validated twice a day: "n° 2 du 01/12/2026 à 16:45"
+    // ("n° 2" when its date is gone); empty without a sheet.
+    QString sheetText() const;
 };
 
 // All SQL of table strperc_boule.

@@ -20,8 +20,10 @@ bool over(double value, double limit) {
     return std::fabs(value) > limit + Slack;
 }
 
+// A ball whose weight is not noted is not taken for a light one: its
+// static weights are not checked at all, and the verdict says so.
 bool heavy(const Holes& h) {
-    return h.ballPounds > LightBall;
+    return h.ballPounds && *h.ballPounds > LightBall;
 }
 
 // USBC: equipment and certification manual, its ball drilling
@@ -124,14 +126,23 @@ Check check(const Holes& holes, Profile profile) {
             c.reminders << QStringLiteral("Rappel USBC : marquer un « + » au centre de la paume "
                                           "sur la boule (joueur sans pouce).");
     }
-    if (!heavy(holes))
+    const bool weighed = holes.ballPounds.has_value();
+    if (!weighed)
+        c.reminders << QStringLiteral("Poids statiques non vérifiés : poids de la boule non "
+                                      "noté.");
+    else if (!heavy(holes))
         c.reminders << QStringLiteral("Poids statiques : limites non vérifiées pour une boule de "
                                       "10 lb ou moins.");
     const QString who = profileCode(profile);
-    c.verdict =
-        names.isEmpty()
-            ? QStringLiteral("Conforme ") + who
-            : QStringLiteral("Non conforme %1 : %2").arg(who, names.join(QStringLiteral(", ")));
+    if (!names.isEmpty())
+        c.verdict =
+            QStringLiteral("Non conforme %1 : %2").arg(who, names.join(QStringLiteral(", ")));
+    else if (weighed)
+        c.verdict = QStringLiteral("Conforme ") + who;
+    else
+        c.verdict = QStringLiteral("Poids non vérifiés (%1) : poids de la boule non noté").arg(who);
+    if (!names.isEmpty() && !weighed)
+        c.verdict += QStringLiteral(" ; poids non vérifiés");
     return c;
 }
 

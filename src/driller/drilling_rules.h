@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace vdn::drilling {
@@ -19,7 +20,8 @@ QString profileCode(Profile p);
 Profile profileOf(const QString& code);
 
 // What was drilled beyond the layout: holes in inches, static weights in
-// ounces after drilling (the sign names the heavy side), the ball in pounds.
+// ounces after drilling (the sign names the heavy side), the ball in pounds
+// (none when not noted: the static weight limits depend on it).
 struct Holes {
     int grippingHoles = 0;
     bool thumbless = false;
@@ -33,7 +35,7 @@ struct Holes {
     double topBottom = 0;
     double side = 0;
     double fingerThumb = 0;
-    double ballPounds = 0;
+    std::optional<double> ballPounds;
 };
 
 // One rule: the profiles it binds, its short name for the verdict, the
@@ -55,7 +57,10 @@ struct Check {
     QStringList failures;
     // Lines that remind what cannot be checked from the numbers.
     QStringList reminders;
-    // "Conforme USBC" / "Non conforme USBC : trou d'équilibrage, ..."
+    // "Conforme USBC" / "Non conforme USBC : trou d'équilibrage, ..."; never
+    // "Conforme" without the ball's weight: "Poids non vérifiés (USBC) :
+    // poids de la boule non noté", or "Non conforme USBC : ... ; poids non
+    // vérifiés".
     QString verdict;
 };
 

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSpinBox>
 
@@ -136,16 +137,26 @@ HolesFrame::HolesFrame(QWidget* parent) : QGroupBox(QStringLiteral("Trous et poi
         grid->addWidget(m, row++, 0, 1, 4);
         m->hide();
     }
-    lblregles = new QLabel(this);
+    lblregles = new QLabel;
     lblregles->setObjectName(QStringLiteral("lblregles"));
     lblregles->setWordWrap(true);
     lblregles->setStyleSheet(Red);
     lblregles->setTextFormat(Qt::PlainText);
-    // Room for a few broken rules from the start: the drawing above keeps
-    // its size as lines come and go.
-    lblregles->setMinimumHeight(4 * lblregles->fontMetrics().lineSpacing());
     lblregles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    grid->addWidget(lblregles, row++, 0, 1, 4);
+    // Room for a few broken rules from the start, so that the drawing above
+    // keeps its size as lines come and go; more scroll, every one readable.
+    scrregles = new QScrollArea(this);
+    scrregles->setObjectName(QStringLiteral("scrregles"));
+    scrregles->setFrameShape(QFrame::NoFrame);
+    scrregles->setWidgetResizable(true);
+    scrregles->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrregles->setWidget(lblregles);
+    // On the frame's own background, as a plain label would be.
+    lblregles->setAutoFillBackground(false);
+    scrregles->viewport()->setAutoFillBackground(false);
+    scrregles->setMinimumHeight(4 * lblregles->fontMetrics().lineSpacing());
+    // The frame's whole width, the free column included: fewer lines.
+    grid->addWidget(scrregles, row++, 0, 1, 5);
     lblrappels = new QLabel(this);
     lblrappels->setObjectName(QStringLiteral("lblrappels"));
     lblrappels->setWordWrap(true);
@@ -201,7 +212,9 @@ std::optional<drilling::Holes> HolesFrame::holes() const {
     h.topBottom = *v[TopBottom];
     h.side = *v[Side];
     h.fingerThumb = *v[FingerThumb];
-    h.ballPounds = *v[Pounds];
+    // An empty weight is not noted, never 0 lb.
+    if (!boxes_[Pounds]->text().trimmed().isEmpty())
+        h.ballPounds = *v[Pounds];
     return h;
 }
 
@@ -276,7 +289,9 @@ void HolesFrame::store(BallDrilling& d) const {
 }
 
 void HolesFrame::setPounds(const QString& pounds) {
-    boxes_[Pounds]->setText(pounds.trimmed());
+    // A customer record keeps 0 for a weight nobody noted: proposed blank.
+    const std::optional<double> v = layout::readQuantity(pounds, Quantity::Distance);
+    boxes_[Pounds]->setText(v && *v == 0 ? QString() : pounds.trimmed());
 }
 
 void HolesFrame::setReadOnly(bool readOnly) {

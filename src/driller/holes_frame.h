@@ -1,7 +1,7 @@
 #pragma once
 
-#include "driller/drilling_rules.h"
 #include "data/drilling_store.h"
+#include "driller/drilling_rules.h"
 
 #include <QGroupBox>
 
@@ -13,6 +13,7 @@ class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
+class QScrollArea;
 class QSpinBox;
 
 namespace vdn {
@@ -38,7 +39,8 @@ public:
     };
 
     // The holes and weights as they read, or none while a box cannot be
-    // read (its message says why). A weight left empty counts as none.
+    // read (its message says why). A size or static weight left empty
+    // counts as none; the ball's weight left empty is not noted.
     std::optional<drilling::Holes> holes() const;
     drilling::Profile profile() const;
     void setProfile(drilling::Profile p);
@@ -50,6 +52,7 @@ public:
     void fill(const BallDrilling& d);
     // The texts as the drilling stores them.
     void store(BallDrilling& d) const;
+    // The customer's weight of ball, proposed; 0 (not noted) leaves it blank.
     void setPounds(const QString& pounds);
     // A past drilling is shown, never edited.
     void setReadOnly(bool readOnly);
@@ -71,6 +74,7 @@ private:
     QCheckBox* chkequilibrage = nullptr;
     QComboBox* cboregles = nullptr;
     QLabel* lblregles = nullptr;
+    QScrollArea* scrregles = nullptr; // holds lblregles
     QLabel* lblrappels = nullptr;
     std::array<QLineEdit*, BoxCount> boxes_{};
     std::array<QLabel*, BoxCount> messages_{};

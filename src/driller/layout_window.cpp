@@ -144,16 +144,23 @@ QList<LayoutSection> recordedSections(const BallDrilling& d) {
     };
     QStringList record{
         QStringLiteral("Perçage n° %1 du %2").arg(d.number.toInt()).arg(d.dayText()),
-        d.sheetVersion.isEmpty()
-            ? QStringLiteral("Fiche de perçage : aucune")
-            : QStringLiteral("Fiche de perçage du %1")
-                  .arg(d.sheetDate.isEmpty() ? d.sheetVersion : d.sheetDayText()),
+        d.sheetVersion.isEmpty() ? QStringLiteral("Fiche de perçage : aucune")
+                                 : QStringLiteral("Fiche de perçage ") + d.sheetText(),
         QStringLiteral("Règles : ") + d.verdict,
     };
     if (!d.comment.isEmpty())
         record << QStringLiteral("Commentaire : ") + d.comment;
     return {{QStringLiteral("Perçage enregistré"), record},
             {QStringLiteral("Trous et poids"), holes}};
+}
+
+// What a drilling says, without when it was recorded and under what number.
+QStringList drilledContent(const BallDrilling& d) {
+    return {
+        d.drillingAngle, d.pinToPap,    d.valAngle,      d.pinToMb,   d.over,        d.up,
+        d.hand,          d.pounds,      d.grippingHoles, d.thumbless, d.thumbHole,   d.ventHoles,
+        d.ventDiameter,  d.millHole,    d.millDiameter,  d.millDepth, d.balanceHole, d.topBottom,
+        d.side,          d.fingerThumb, d.profile,       d.comment};
 }
 
 } // namespace
@@ -235,7 +242,7 @@ bool LayoutWindow::settleEntry() {
     if (!request_.db.isValid() || drillingEntry() == entryAtStart_)
         return true;
     switch (services_.boxes->questionWithCancel(
-        this, QStringLiteral("Enregistrer le perçage de cette boule ?"))) {
+        this, QStringLiteral("Enregistrer le perçage de cette boule ?"), Answer::Yes)) {
     case Answer::No:
         return true;
     case Answer::Cancel:
@@ -390,6 +397,7 @@ void LayoutWindow::buildDrillings(QBoxLayout* beside, QBoxLayout* below) {
     lstpercages->setCurrentRow(0);
     connect(lstpercages, &QListWidget::currentRowChanged, this, &LayoutWindow::showDrilling);
     connect(cmdenregistrer_percage, &QPushButton::clicked, this, &LayoutWindow::recordDrilling);
+    connect(txtcommentaire, &QLineEdit::textChanged, this, &LayoutWindow::updateRecordButton);
 }
 
 bool LayoutWindow::loadDrillings() {
@@ -518,6 +526,9 @@ bool LayoutWindow::writeDrilling(bool confirm) {
                                                       "sans modification en cours."));
         return false;
     }
+    // Recorded already, as it stands: nothing new to write.
+    if (sameAsRecorded())
+        return true;
     const std::optional<BallDrilling> d = drilling();
     if (!d) {
         services_.boxes->message(this, QStringLiteral("Corrigez d'abord les valeurs signalées : "
@@ -535,8 +546,10 @@ bool LayoutWindow::writeDrilling(bool confirm) {
         return false;
     }
     entryAtStart_ = drillingEntry();
+    recorded_ = drilledContent(*written);
     if (loadDrillings())
         showLastDrilling();
+    updateRecordButton();
     emit drillingRecorded();
     return true;
 }
@@ -649,7 +662,25 @@ void LayoutWindow::recompute() {
     // A past drilling is only looked at.
     if (shown_)
         cmdreporter->setEnabled(false);
-    cmdenregistrer_percage->setEnabled(request_.db.isValid() && !shown_);
+    updateRecordButton();
+}
+
+bool LayoutWindow::sameAsRecorded() const {
+    if (!recorded_ || shown_)
+        return false;
+    const std::optional<BallDrilling> d = drilling();
+    return d && drilledContent(*d) == *recorded_;
+}
+
+void LayoutWindow::updateRecordButton() {
+    // Once recorded, the same drilling waits for a change before it can be
+    // recorded again: a second click makes no second row.
+    const bool recorded = sameAsRecorded();
+    cmdenregistrer_percage->setEnabled(request_.db.isValid() && !shown_ && !recorded);
+    cmdenregistrer_percage->setToolTip(
+        recorded ? QStringLiteral("Ce perçage est enregistré : modifiez-le pour en enregistrer un "
+                                  "autre.")
+                 : QString());
 }
 
 std::optional<LayoutWindow::Reported> LayoutWindow::reported() const {

@@ -163,6 +163,13 @@ private:
     BallDrilling currentHoles_;
     // drillingEntry() when the window opened or last recorded.
     QStringList entryAtStart_;
+    // What the window last recorded (drilledContent()), none before: the
+    // same drilling is not recorded twice.
+    std::optional<QStringList> recorded_;
+    // Whether the drilling as it stands now is the one last recorded.
+    bool sameAsRecorded() const;
+    // Enables the record button while there is something new to record.
+    void updateRecordButton();
 
     // The answers of the last VLS conversion, and the one taken.
     QList<layout::DualAngle> vlsAnswers_;

@@ -121,11 +121,46 @@ Result<std::optional<SheetRecord>> SheetStore::load(const QString& code) const {
     return std::optional<SheetRecord>(sheet);
 }
 
+QString sheetMeasureName(int number) {
+    // By number; the notice after a merge lists names between commas.
+    static const QMap<int, QString> names{
+        {8, QStringLiteral("Case au-dessus du doigt gauche")},
+        {9, QStringLiteral("Case à gauche du doigt gauche (flèche en haut)")},
+        {10, QStringLiteral("Case à gauche du doigt gauche (flèche en bas)")},
+        {11, QStringLiteral("Ligne du pouce au doigt gauche")},
+        {12, QStringLiteral("Case au-dessus du doigt droit")},
+        {13, QStringLiteral("Case à droite du doigt droit (flèche en haut)")},
+        {14, QStringLiteral("Case à droite du doigt droit (flèche en bas)")},
+        {15, QStringLiteral("Case au-dessus du pouce")},
+        {16, QStringLiteral("Case à gauche du pouce")},
+        {17, QStringLiteral("Case à droite du pouce")},
+        {18, QStringLiteral("Case au-dessous du pouce")},
+        {19, QStringLiteral("CUT SPAN gauche")},
+        {20, QStringLiteral("CUT SPAN droit")},
+        {21, QStringLiteral("Taille de l'insert de pouce")},
+        {22, QStringLiteral("Couleur des inserts de doigts")},
+        {23, QStringLiteral("Marque des inserts de doigts")},
+        {24, QStringLiteral("Forme des inserts de doigts")},
+        {25, QStringLiteral("Couleur de l'insert de pouce")},
+        {26, QStringLiteral("Marque de l'insert de pouce")},
+        {27, QStringLiteral("Forme de l'insert de pouce")},
+        {28, QStringLiteral("Ovalisation horizontale")},
+        {29, QStringLiteral("Ovalisation verticale")},
+        {30, QStringLiteral("PAP (case de gauche)")},
+        {31, QStringLiteral("PAP (case de droite)")},
+        {32, QStringLiteral("Dans le trou du doigt gauche")},
+        {33, QStringLiteral("Ligne du pouce au doigt droit")},
+        {34, QStringLiteral("Dans le trou du doigt droit")},
+        {36, QStringLiteral("Dans le trou du pouce")},
+    };
+    return names.value(number, QStringLiteral("Case %1").arg(number));
+}
+
 QStringList changedSheetFields(const SheetRecord& before, const SheetRecord& now) {
     QStringList names;
     for (int n : sheetMeasureNumbers())
         if (before.measures.value(n) != now.measures.value(n))
-            names << QStringLiteral("n° %1").arg(n);
+            names << sheetMeasureName(n);
     const QList<std::pair<QString, QString SheetRecord::*>> others{
         {QStringLiteral("Commentaire doigts"), &SheetRecord::fingerComment},
         {QStringLiteral("Commentaire pouce"), &SheetRecord::thumbComment},
@@ -156,8 +191,8 @@ QList<FieldReadings> sheetReadings(const SheetRecord& shown, const SheetRecord& 
                                    const SheetRecord& stored) {
     QList<FieldReadings> fields;
     for (int n : sheetMeasureNumbers())
-        fields.append({QStringLiteral("n° %1").arg(n), shown.measures.value(n),
-                       typed.measures.value(n), stored.measures.value(n)});
+        fields.append({sheetMeasureName(n), shown.measures.value(n), typed.measures.value(n),
+                       stored.measures.value(n)});
     for (const auto& [name, member] : sheetTexts())
         fields.append({name, shown.*member, typed.*member, stored.*member});
     return fields;

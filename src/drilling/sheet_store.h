@@ -15,11 +15,15 @@ namespace vdn {
 
 struct SheetStamp;
 
+// A measure of the sheet as the user finds it there: the caption beside its
+// box ("Couleur des inserts de doigts", "PAP (case de gauche)"), or its
+// place on the diagram ("Case au-dessus du doigt gauche").
+QString sheetMeasureName(int number);
 // The names of the fields that differ between two readings of a sheet: the
-// measures by their number, then the comments and options.
+// measures (sheetMeasureName), then the comments and options.
 QStringList changedSheetFields(const SheetRecord& before, const SheetRecord& now);
-// Every field of a sheet as shown, typed and stored: the measures by their
-// number, then the comments and options.
+// Every field of a sheet as shown, typed and stored: the measures
+// (sheetMeasureName), then the comments and options.
 QList<FieldReadings> sheetReadings(const SheetRecord& shown, const SheetRecord& typed,
                                    const SheetRecord& stored);
 // Copies into `typed` the stored value of each field (in sheetReadings'

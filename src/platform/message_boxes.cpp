@@ -47,13 +47,16 @@ bool QtMessageBoxes::question(QWidget* parent, const QString& text) {
     return box.clickedButton() == yes;
 }
 
-Answer QtMessageBoxes::questionWithCancel(QWidget* parent, const QString& text) {
+Answer QtMessageBoxes::questionWithCancel(QWidget* parent, const QString& text,
+                                          Answer defaultAnswer) {
     QMessageBox box(QMessageBox::Question, Caption, text, QMessageBox::NoButton, parent);
     plainText(box);
     QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
     QPushButton* cancel = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(defaultAnswer == Answer::Yes  ? yes
+                         : defaultAnswer == Answer::No ? no
+                                                       : cancel);
     box.setEscapeButton(cancel);
     box.exec();
     if (box.clickedButton() == yes)
@@ -138,8 +141,9 @@ void ScriptedMessageBoxes::expectQuestion(const QString& text, bool answerYes) {
     script_.append({Kind::Question, text, answerYes, Answer::No, {}});
 }
 
-void ScriptedMessageBoxes::expectQuestionWithCancel(const QString& text, Answer answer) {
-    script_.append({Kind::ThreeWay, text, answer == Answer::Yes, answer, {}});
+void ScriptedMessageBoxes::expectQuestionWithCancel(const QString& text, Answer answer,
+                                                    Answer defaultAnswer) {
+    script_.append({Kind::ThreeWay, text, answer == Answer::Yes, answer, {}, defaultAnswer});
 }
 
 void ScriptedMessageBoxes::expectChoice(const QString& text, std::optional<QList<bool>> keepTyped) {
@@ -170,9 +174,23 @@ QLatin1String kindName(ScriptedMessageBoxes::Kind kind) {
 }
 } // namespace
 
-std::optional<ScriptedMessageBoxes::Expected> ScriptedMessageBoxes::take(Kind kind,
-                                                                         const QString& text) {
-    shown_.append({kind, text});
+namespace {
+QLatin1String answerName(Answer answer) {
+    switch (answer) {
+    case Answer::Yes:
+        return QLatin1String("Oui");
+    case Answer::No:
+        return QLatin1String("Non");
+    case Answer::Cancel:
+        return QLatin1String("Annuler");
+    }
+    return QLatin1String("?");
+}
+} // namespace
+
+std::optional<ScriptedMessageBoxes::Expected>
+ScriptedMessageBoxes::take(Kind kind, const QString& text, std::optional<Answer> defaultAnswer) {
+    shown_.append({kind, text, defaultAnswer});
     if (answerAll_) {
         Expected all{kind, text, answerAllYes_, answerAllYes_ ? Answer::Yes : Answer::No, {}};
         if (answerAllYes_)
@@ -189,6 +207,11 @@ std::optional<ScriptedMessageBoxes::Expected> ScriptedMessageBoxes::take(Kind ki
                          .arg(kindName(e.kind), e.text, kindName(kind), text);
         return std::nullopt;
     }
+    if (defaultAnswer && *defaultAnswer != e.defaultAnswer) {
+        failures_ << QStringLiteral("\"%1\": Enter answers %2, expected %3")
+                         .arg(text, answerName(*defaultAnswer), answerName(e.defaultAnswer));
+        return std::nullopt;
+    }
     return e;
 }
 
@@ -201,9 +224,10 @@ bool ScriptedMessageBoxes::question(QWidget*, const QString& text) {
     return e && e->yes;
 }
 
-Answer ScriptedMessageBoxes::questionWithCancel(QWidget*, const QString& text) {
+Answer ScriptedMessageBoxes::questionWithCancel(QWidget*, const QString& text,
+                                                Answer defaultAnswer) {
     // An unexpected box goes back to the entry: nothing is dropped.
-    const std::optional<Expected> e = take(Kind::ThreeWay, text);
+    const std::optional<Expected> e = take(Kind::ThreeWay, text, defaultAnswer);
     return e ? e->answer : Answer::Cancel;
 }
 

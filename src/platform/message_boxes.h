@@ -30,8 +30,10 @@ public:
     virtual void message(QWidget* parent, const QString& text) = 0;
     // Returns true on Yes.
     virtual bool question(QWidget* parent, const QString& text) = 0;
-    // Oui / Non / Annuler; Annuler is the answer of the escape key.
-    virtual Answer questionWithCancel(QWidget* parent, const QString& text) = 0;
+    // Oui / Non / Annuler; Annuler is the answer of the escape key, and
+    // `defaultAnswer` the one of Enter (the button with the focus frame).
+    virtual Answer questionWithCancel(QWidget* parent, const QString& text,
+                                      Answer defaultAnswer) = 0;
     // Shows the fields side by side, stored and typed value, for a choice
     // per field. Returns, for each field, whether the typed value is kept;
     // nothing when the user keeps the entry on screen (the default button).
@@ -46,7 +48,7 @@ class QtMessageBoxes : public MessageBoxes {
 public:
     void message(QWidget* parent, const QString& text) override;
     bool question(QWidget* parent, const QString& text) override;
-    Answer questionWithCancel(QWidget* parent, const QString& text) override;
+    Answer questionWithCancel(QWidget* parent, const QString& text, Answer defaultAnswer) override;
     std::optional<QList<bool>> chooseValues(QWidget* parent, const QString& headline,
                                             const QList<FieldChoice>& fields) override;
     void beep() override;
@@ -61,12 +63,15 @@ public:
     struct Shown {
         Kind kind;
         QString text;
+        // The answer of Enter, for a three-way question.
+        std::optional<Answer> defaultAnswer;
     };
 
     // Expects the next box to show this exact text.
     void expectMessage(const QString& text);
     void expectQuestion(const QString& text, bool answerYes);
-    void expectQuestionWithCancel(const QString& text, Answer answer);
+    // Expects a three-way question whose Enter answers `defaultAnswer`.
+    void expectQuestionWithCancel(const QString& text, Answer answer, Answer defaultAnswer);
     // Expects the side-by-side box: its headline, then for each field
     // "name: stored | typed"; answers with the choice given (nothing: the
     // entry stays on screen).
@@ -81,7 +86,7 @@ public:
 
     void message(QWidget* parent, const QString& text) override;
     bool question(QWidget* parent, const QString& text) override;
-    Answer questionWithCancel(QWidget* parent, const QString& text) override;
+    Answer questionWithCancel(QWidget* parent, const QString& text, Answer defaultAnswer) override;
     std::optional<QList<bool>> chooseValues(QWidget* parent, const QString& headline,
                                             const QList<FieldChoice>& fields) override;
     void beep() override { ++beeps_; }
@@ -99,9 +104,11 @@ private:
         bool yes;
         Answer answer = Answer::No;
         std::optional<QList<bool>> keepTyped;
+        Answer defaultAnswer = Answer::Yes;
     };
     // The expectation met, or none when the box was not the one expected.
-    std::optional<Expected> take(Kind kind, const QString& text);
+    std::optional<Expected> take(Kind kind, const QString& text,
+                                 std::optional<Answer> defaultAnswer = std::nullopt);
 
     QList<Expected> script_;
     QList<Shown> shown_;

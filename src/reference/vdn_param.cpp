@@ -238,8 +238,9 @@ bool VdnParam::settleEntry() {
     const QString typed = entryBox(code->entryBox)->text();
     if (typed.trimmed().isEmpty() || (code->numeric && typed == QLatin1String("0")))
         return true;
+    // Closing the window drops a value not added: Enter keeps it so.
     switch (services_.boxes->questionWithCancel(
-        this, QStringLiteral("Enregistrer la valeur saisie « %1 » ?").arg(typed))) {
+        this, QStringLiteral("Enregistrer la valeur saisie « %1 » ?").arg(typed), Answer::No)) {
     case Answer::No:
         return true;
     case Answer::Cancel:

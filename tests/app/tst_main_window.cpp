@@ -221,7 +221,7 @@ void TestMainWindow::unsaved_entry_asks() {
             client->findChild<QLineEdit*>(QStringLiteral("Txtnom"))
                 ->setText(QStringLiteral("Martin"));
         folder.boxes.expectQuestionWithCancel(
-            QStringLiteral("Enregistrer les modifications de client ?"), answer);
+            QStringLiteral("Enregistrer les modifications de client ?"), answer, Answer::No);
         if (!withName)
             folder.boxes.expectMessage(QStringLiteral(" Nom obligatoire"));
     }
@@ -265,7 +265,7 @@ void TestMainWindow::typed_parameter_asks_before_quitting() {
     QVERIFY(entry->isVisible());
     entry->setText(QStringLiteral("ZEPHYR"));
     folder.boxes.expectQuestionWithCancel(
-        QStringLiteral("Enregistrer la valeur saisie « ZEPHYR » ?"), answer);
+        QStringLiteral("Enregistrer la valeur saisie « ZEPHYR » ?"), answer, Answer::No);
     menu->findChild<QAction*>(QStringLiteral("mnu_abd"))->trigger();
     VDN_CHECK_BOXES(folder);
     QCOMPARE(menu->isVisible(), menuOpen);

@@ -473,10 +473,11 @@ void TestBallRecord::ball_being_typed_is_asked_before_it_goes() {
     QVERIFY(f.openCustomer(Dupont));
     f.click("cmdajout_mat");
     f.fillKnownBall();
+    // Enter answers Non: the ball panel's close drops a ball not validated.
     const QString question = QStringLiteral("Enregistrer les modifications de boule ?");
     switch (over) {
     case Over::Pencil:
-        f.folder.boxes.expectQuestionWithCancel(question, answer);
+        f.folder.boxes.expectQuestionWithCancel(question, answer, Answer::No);
         QTest::mouseClick(f.panel()->findChild<QWidget*>(QStringLiteral("Image2")), Qt::LeftButton);
         break;
     case Over::SheetThenWindowGoes:
@@ -484,13 +485,13 @@ void TestBallRecord::ball_being_typed_is_asked_before_it_goes() {
         QVERIFY(f.find("Frame400")->isVisible());
         VDN_CHECK_BOXES(f.folder);
         // As the main window asks before quitting or restoring.
-        f.folder.boxes.expectQuestionWithCancel(question, answer);
+        f.folder.boxes.expectQuestionWithCancel(question, answer, Answer::No);
         QCOMPARE(f.w->settleEntry(VdnClient::Reach::Everything),
                  answer == Answer::Yes ? VdnClient::EntryOutcome::Saved
                                        : VdnClient::EntryOutcome::Kept);
         break;
     case Over::CloseBox:
-        f.folder.boxes.expectQuestionWithCancel(question, answer);
+        f.folder.boxes.expectQuestionWithCancel(question, answer, Answer::No);
         f.w->close();
         break;
     }

@@ -199,9 +199,9 @@ void TestClientWiring::close_box_leaves_the_sheet_unsaved() {
     QVERIFY(onlyPanel(f, "Frame400"));
     retypeCombo(f, 8, QStringLiteral("PAS GARDÉ"));
 
-    // Asked first; Non drops the entry.
+    // Asked first; Non (also Enter's answer) drops the entry.
     f.folder.boxes.expectQuestionWithCancel(
-        QStringLiteral("Enregistrer les modifications de fiche ?"), Answer::No);
+        QStringLiteral("Enregistrer les modifications de fiche ?"), Answer::No, Answer::No);
     QVERIFY(!f.w->close());
     VDN_CHECK_BOXES(f.folder);
     QVERIFY(onlyPanel(f, "Frame300"));

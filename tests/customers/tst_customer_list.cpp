@@ -337,9 +337,10 @@ void TestCustomerList::close_box_steps_back_one_panel() {
     QTest::mouseClick(f.find("Image2"), Qt::LeftButton);
     QVERIFY(f.find("Frame100")->isVisible());
     f.retype("Txtnom", QStringLiteral("CHANGÉ"));
-    // Asked first; Non drops the entry.
+    // Asked first; Non drops the entry, and Enter answers Non: the close
+    // box saves nothing unless told to.
     f.folder.boxes.expectQuestionWithCancel(
-        QStringLiteral("Enregistrer les modifications de client ?"), Answer::No);
+        QStringLiteral("Enregistrer les modifications de client ?"), Answer::No, Answer::No);
     QVERIFY(!f.w->close());
     VDN_CHECK_BOXES(f.folder);
     QVERIFY(f.find("Frame200")->isVisible());

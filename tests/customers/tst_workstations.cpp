@@ -275,7 +275,8 @@ void TestWorkstations::sheet_written_over_the_version_read_only() {
     QCOMPARE(historyCount(*there, entry.code), 2);
     QCOMPARE((*theirs.load(entry.code))->measures.value(8), QString());
     QCOMPARE(changedSheetFields(created, **theirs.load(entry.code)),
-             QStringList({QStringLiteral("n° 8"), QStringLiteral("Commentaire pouce")}));
+             QStringList({QStringLiteral("Case au-dessus du doigt gauche"),
+                          QStringLiteral("Commentaire pouce")}));
     // Written over whatever the row holds.
     QVERIFY(theirs.save(created, stamp(), SheetStore::Overwrite::Yes));
     QCOMPARE((*mine.load(entry.code))->measures.value(8), QStringLiteral("4 1/2"));
@@ -635,13 +636,15 @@ void TestWorkstations::ball_line_taken_elsewhere_moves() {
 
 // A bag number typed in the grid over a ball another workstation changed
 // since the grid read it: the rest of the ball is no conflict; the bag number
-// changed on both sides is chosen side by side, and a grid cell keeps no entry.
+// changed on both sides is chosen side by side, and kept on screen it stays
+// in its cell, waiting to be written.
 void TestWorkstations::bag_edit_changed_elsewhere_merges_data() {
     QTest::addColumn<bool>("theirBag");
     QTest::addColumn<SideBySide>("answer");
     QTest::addColumn<QString>("stored");
     QTest::newRow("other field: written unasked") << false << SideBySide::NotShown << "150";
-    QTest::newRow("same field: default writes nothing") << true << SideBySide::KeepEntry << "007";
+    QTest::newRow("same field: default keeps it on screen")
+        << true << SideBySide::KeepEntry << "007";
     QTest::newRow("same field: stored value chosen") << true << SideBySide::Stored << "007";
     QTest::newRow("same field: typed value chosen") << true << SideBySide::Typed << "150";
 }
@@ -666,15 +669,36 @@ void TestWorkstations::bag_edit_changed_elsewhere_merges() {
     }
 
     QVERIFY(f.editBag(0, QStringLiteral("150")));
-    expectSideBySide(f.folder.boxes, answer,
-                     QStringLiteral("La boule n° 001 a été modifiée sur un autre poste depuis "
-                                    "son affichage."),
-                     {{QStringLiteral("Sac"), QStringLiteral("007"), QStringLiteral("150")}});
+    const QString headline = QStringLiteral("La boule n° 001 a été modifiée sur un autre poste "
+                                            "depuis son affichage.");
+    const QList<FieldChoice> bag{{QStringLiteral("Sac"), QStringLiteral("007"), "150"}};
+    expectSideBySide(f.folder.boxes, answer, headline, bag);
     QTest::keyClick(f.ballGrid(), Qt::Key_Down);
     VDN_CHECK_BOXES(f.folder);
     const BallRecord now = **theirs.byKey(Dupont, QStringLiteral("001"));
     QCOMPARE(now.bag, stored);
     QCOMPARE(now.serial, theirBag ? QString() : QStringLiteral("SN-77"));
+    if (answer == SideBySide::KeepEntry) {
+        // Kept on screen: the number typed stays in its cell, the cell
+        // current and editable, until the row is left once more.
+        QCOMPARE(f.ballColumn(BallColumn::Bag), (QStringList{"150", "006"}));
+        QCOMPARE(f.ballGrid()->currentIndex(), f.ballModel()->index(0, int(BallColumn::Bag)));
+        QVERIFY(f.ballModel()->flags(f.ballGrid()->currentIndex()) & Qt::ItemIsEditable);
+        // What would read the grid again asks again, and stays put.
+        expectSideBySide(f.folder.boxes, answer, headline, bag);
+        f.click("cmdajout_mat");
+        VDN_CHECK_BOXES(f.folder);
+        QVERIFY(!f.record()->isVisible());
+        QCOMPARE(f.ballColumn(BallColumn::Bag).at(0), QStringLiteral("150"));
+        // Mended in its cell, then chosen over the other's: written.
+        QVERIFY(f.editBag(0, QStringLiteral("152")));
+        expectSideBySide(f.folder.boxes, SideBySide::Typed, headline,
+                         {{QStringLiteral("Sac"), QStringLiteral("007"), "152"}});
+        QTest::keyClick(f.ballGrid(), Qt::Key_Down);
+        VDN_CHECK_BOXES(f.folder);
+        QCOMPARE((*theirs.byKey(Dupont, QStringLiteral("001")))->bag, QStringLiteral("152"));
+        stored = QStringLiteral("152");
+    }
     // The grid shows what is stored, and a second edit is no conflict with itself.
     QCOMPARE(f.ballColumn(BallColumn::Bag).at(0), stored);
     QVERIFY(!f.ballModel()->pendingRow());

@@ -142,6 +142,19 @@ void TestDrillingRules::verdictAndReminders_data() {
     QTest::newRow("light ball, two faults")
         << light << 1 << "Non conforme IBF : trou d'équilibrage, plus de cinq trous de prise"
         << QStringList{unchecked};
+    // A weight not noted is no light ball: 3 1/2 oz of side weight is past
+    // the limit of a 15 lb ball, so nothing may read as conforming.
+    Holes unweighed = usual();
+    unweighed.ballPounds.reset();
+    unweighed.side = 3.5;
+    const QString notNoted = "Poids statiques non vérifiés : poids de la boule non noté.";
+    QTest::newRow("weight not noted, USBC")
+        << unweighed << 0 << "Poids non vérifiés (USBC) : poids de la boule non noté"
+        << QStringList{allUsed, notNoted};
+    unweighed.balanceHole = true;
+    QTest::newRow("weight not noted, a fault")
+        << unweighed << 1 << "Non conforme IBF : trou d'équilibrage ; poids non vérifiés"
+        << QStringList{notNoted};
 }
 
 void TestDrillingRules::verdictAndReminders() {

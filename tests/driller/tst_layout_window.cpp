@@ -5,6 +5,7 @@
 
 #include "app/help_window.h"
 #include "balls/ball_fixture.h"
+#include "driller/drilling_rules.h"
 #include "driller/layout_numbers.h"
 #include "driller/layout_picture.h"
 #include "driller/layout_window.h"
@@ -19,6 +20,8 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTextBrowser>
@@ -82,6 +85,8 @@ private slots:
     void drillingRecordedCheckedAndShownAgain();
     void typedDrillingAskedBeforeItGoes_data();
     void typedDrillingAskedBeforeItGoes();
+    void blankWeightNeverConformsAndRecordsOnce();
+    void everyBrokenRuleCanBeRead();
 };
 
 void TestLayoutWindow::fromTheBallAndBack_data() {
@@ -232,8 +237,9 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     test::BallFixture f;
     QVERIFY(f.ready());
     QVERIFY(addLaidOutCustomer(*f.db, "000001", "D", true));
-    // The sheet validated twice: the drilling names the second version.
-    for (const auto& [number, date, over] : {std::tuple{"000001", "2026-11-02 10:00:00", "5"},
+    // The sheet validated twice the same day: the drilling names the second
+    // version by its number and time.
+    for (const auto& [number, date, over] : {std::tuple{"000001", "2026-12-01 10:00:00", "5"},
                                              std::tuple{"000002", "2026-12-01 16:45:00", "5 1/4"}})
         QVERIFY(test::insertRow(*f.db, "strpercage_hist",
                                 {{"per_code", "000001"},
@@ -309,7 +315,7 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     for (const LayoutSection& s : page->sections)
         printed << s.lines;
     for (const QString& line : {QStringLiteral("Règles : Non conforme USBC : trou d'équilibrage"),
-                                QStringLiteral("Fiche de perçage du 01/12/2026"),
+                                QStringLiteral("Fiche de perçage n° 2 du 01/12/2026 à 16:45"),
                                 QStringLiteral("Trou d'équilibrage : oui"),
                                 QStringLiteral("Poids statiques : haut/bas non noté, côté -1 1/2 "
                                                "oz, doigts/pouce non noté")})
@@ -321,8 +327,8 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     QTRY_VERIFY(!w);
 
     // The ball panel names it; its click shows that sheet version, marked.
-    QCOMPARE(label(f.w, "lblpercage"),
-             QStringLiteral("Percée le 08/12/2026 par Tibor Vallasse (fiche du 01/12/2026)"));
+    QCOMPARE(label(f.w, "lblpercage"), QStringLiteral("Percée le 08/12/2026 par Tibor Vallasse "
+                                                      "(fiche n° 2 du 01/12/2026 à 16:45)"));
     QTest::mouseClick(test::control<QLabel>(f.w, "lblpercage"), Qt::LeftButton);
     QPointer<SheetVersionWindow> sheet = f.w->findChild<SheetVersionWindow*>();
     QVERIFY(sheet && sheet->isVisible());
@@ -388,7 +394,7 @@ void TestLayoutWindow::typedDrillingAskedBeforeItGoes() {
     retype(test::control<QLineEdit>(w, "txtlbs"), QStringLiteral("15"));
     retype(test::control<QLineEdit>(w, "txtcommentaire"), QStringLiteral("pouce ovalisé"));
     f.folder.boxes.expectQuestionWithCancel(
-        QStringLiteral("Enregistrer le perçage de cette boule ?"), answer);
+        QStringLiteral("Enregistrer le perçage de cette boule ?"), answer, Answer::Yes);
     if (windowGoes)
         QCOMPARE(f.w->settleEntry(VdnClient::Reach::Everything) == VdnClient::EntryOutcome::Kept,
                  answer == Answer::Cancel);
@@ -402,6 +408,130 @@ void TestLayoutWindow::typedDrillingAskedBeforeItGoes() {
     if (answer == Answer::Cancel)
         QCOMPARE(test::control<QLineEdit>(w, "txtcommentaire")->text(),
                  QStringLiteral("pouce ovalisé"));
+}
+
+namespace {
+// The layout window of the first ball of a right-handed customer with a
+// sheet, under the USBC rules chosen as a user does.
+QPointer<LayoutWindow> openUsbcWindow(test::BallFixture& f) {
+    if (!f.ready() || !addLaidOutCustomer(*f.db, "000001", "D", true) || !f.openCustomer("000001"))
+        return nullptr;
+    f.clickBallLine("001");
+    f.click("cmdimplantation");
+    QPointer<LayoutWindow> w = f.w->findChild<LayoutWindow*>();
+    if (!w)
+        return nullptr;
+    auto* profile = test::control<QComboBox>(w, "cboregles");
+    profile->setFocus();
+    QTest::keyClick(profile, Qt::Key_Up);
+    return profile->currentText() == QLatin1String("USBC") ? w : nullptr;
+}
+} // namespace
+
+void TestLayoutWindow::blankWeightNeverConformsAndRecordsOnce() {
+    test::BallFixture f;
+    QPointer<LayoutWindow> w = openUsbcWindow(f);
+    QVERIFY(w);
+    const auto box = [&](const char* name) { return test::control<QLineEdit>(w, name); };
+    auto* record = test::control<QPushButton>(w, "cmdenregistrer_percage");
+    test::control<QSpinBox>(w, "txtnb_trous")->setValue(3);
+    retype(box("txtpoids_cote"), "3 1/2");
+    // The weight of the ball left blank is no 0 lb ball: 3 1/2 oz of side
+    // weight would break the rule of a 15 lb ball, so the verdict says the
+    // weights were not checked.
+    retype(box("txtlbs"), "");
+    QVERIFY(test::control<QLabel>(w, "lblrappels")
+                ->text()
+                .contains("Poids statiques non vérifiés : poids de la boule non noté."));
+    f.folder.boxes.expectQuestion(QStringLiteral("Enregistrer le perçage de cette boule ?\n"
+                                                 "Poids non vérifiés (USBC) : poids de la boule "
+                                                 "non noté"),
+                                  true);
+    QTest::mouseClick(record, Qt::LeftButton);
+    VDN_CHECK_BOXES(f.folder);
+
+    // Recorded: the same drilling waits for a change before a second one.
+    QVERIFY(!record->isEnabled());
+    QTest::mouseClick(record, Qt::LeftButton);
+    QVERIFY(w->settleEntry());
+    VDN_CHECK_BOXES(f.folder);
+    QCOMPARE(test::scalar(*f.db, "SELECT count(*) FROM strperc_boule").toInt(), 1);
+    // The comment is a change; taken back, it is the same drilling again.
+    retype(box("txtcommentaire"), "x");
+    QVERIFY(record->isEnabled());
+    retype(box("txtcommentaire"), "");
+    QVERIFY(!record->isEnabled());
+
+    // The weight noted, the rule applies.
+    retype(box("txtlbs"), "15");
+    QVERIFY(record->isEnabled());
+    QVERIFY(test::control<QLabel>(w, "lblregles")
+                ->text()
+                .startsWith("Poids statique latéral de plus de 3 oz"));
+    f.folder.boxes.expectQuestion(QStringLiteral("Enregistrer le perçage de cette boule ?\n"
+                                                 "Non conforme USBC : poids latéral"),
+                                  true);
+    QTest::mouseClick(record, Qt::LeftButton);
+    VDN_CHECK_BOXES(f.folder);
+    QCOMPARE(test::column(*f.db, "SELECT pb_lbs || '|' || pb_verdict FROM strperc_boule ORDER BY "
+                                 "pb_num"),
+             (QStringList{"|Poids non vérifiés (USBC) : poids de la boule non noté",
+                          "15|Non conforme USBC : poids latéral"}));
+    w->close();
+    QTRY_VERIFY(!w);
+
+    // The customer record's weight of 0 (not noted) is proposed blank; a
+    // weight noted there is proposed as it is.
+    const auto proposed = [&](const char* pounds) -> QString {
+        if (!f.db->execute(QStringLiteral("UPDATE strclient SET clt_lbs = '%1'").arg(pounds)))
+            return QStringLiteral("(not written)");
+        f.click("cmdimplantation");
+        if (!(w = f.w->findChild<LayoutWindow*>()))
+            return QStringLiteral("(no window)");
+        const QString text = box("txtlbs")->text();
+        w->close();
+        return text;
+    };
+    QCOMPARE(proposed("0"), QString());
+    QTRY_VERIFY(!w);
+    QCOMPARE(proposed("14"), QStringLiteral("14"));
+}
+
+void TestLayoutWindow::everyBrokenRuleCanBeRead() {
+    test::BallFixture f;
+    QPointer<LayoutWindow> w = openUsbcWindow(f);
+    QVERIFY(w);
+    const auto box = [&](const char* name) { return test::control<QLineEdit>(w, name); };
+    const auto check = [&](const char* name) {
+        QTest::mouseClick(test::control<QCheckBox>(w, name), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(4, 4));
+    };
+    // Every rule of the book broken at once.
+    test::control<QSpinBox>(w, "txtnb_trous")->setValue(6);
+    test::control<QSpinBox>(w, "txtnb_events")->setValue(7);
+    check("chksans_pouce");
+    check("chktrou_pouce");
+    check("chkmill");
+    check("chkequilibrage");
+    retype(box("txtdiam_event"), "3/8");
+    retype(box("txtprof_mill"), "1/4");
+    retype(box("txtlbs"), "15");
+    for (const char* weight : {"txtpoids_haut", "txtpoids_cote", "txtpoids_doigts"})
+        retype(box(weight), "4");
+    auto* rules = test::control<QLabel>(w, "lblregles");
+    QCOMPARE(rules->text().split('\n').size(), int(drilling::rules().size()));
+
+    // At the window's own size, each line is laid out in full and the part
+    // out of sight scrolls into view, inside the window.
+    QTest::qWait(50);
+    QVERIFY(rules->height() >= rules->heightForWidth(rules->width()));
+    auto* area = test::control<QScrollArea>(w, "scrregles");
+    QVERIFY(area->isAncestorOf(rules));
+    QVERIFY(area->viewport()->height() + area->verticalScrollBar()->maximum() >= rules->height());
+    const QRect shown(area->mapTo(w, QPoint(0, 0)), area->size());
+    QVERIFY(w->rect().contains(shown));
+    QVERIFY(area->viewport()->height() >= 3 * rules->fontMetrics().lineSpacing());
+    w->close();
 }
 
 QTEST_MAIN(TestLayoutWindow)

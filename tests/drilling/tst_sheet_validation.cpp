@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
@@ -319,25 +320,46 @@ void TestSheetValidation::create_over_a_sheet_written_meanwhile_asks_first() {
     DrillingSheetPanel panel(f.services(), c->db());
     // The create entry was shown while another window wrote the sheet.
     QVERIFY(panel.startCreate({"000020", "A", ""}));
-    QVERIFY(test::insertSheetRow(c->db(), "000020", {{"PER_08", "1/8"}, {"PER_COM_D", "ancien"}}));
-    comboOf(&panel, 8)->setEditText("1/4");
+    QVERIFY(test::insertSheetRow(
+        c->db(), "000020",
+        {{"PER_30", "5 1/2"}, {"PER_22", "Noir"}, {"PER_09", "1/8"}, {"PER_COM_D", "ancien"}}));
+    comboOf(&panel, 30)->setEditText("5 3/4");
+    comboOf(&panel, 9)->setEditText("1/4");
     QSignalSpy saved(&panel, &DrillingSheetPanel::saved);
-    // Only the field both wrote is asked; the other window's comment and
-    // options, which the entry left as they were, are kept.
+    // The registration question names the list by its number, as ever.
+    f.boxes.expectQuestion(QStringLiteral("30 : 5 3/4 est inconnu, voulez-vous l'enregistrer ? "),
+                           true);
+    // Only the fields both wrote are asked; the other window's colour,
+    // comment and options, which the entry left as they were, are kept.
+    // Measures are named as the sheet shows them: by their caption, or by
+    // their place on the diagram.
     f.boxes.expectChoice(ScriptedMessageBoxes::choiceText(
                              QStringLiteral("La fiche de perçage de ce client a été modifiée "
                                             "sur un autre poste depuis son affichage."),
-                             {{"n° 8", "1/8", "1/4"}}),
-                         QList<bool>{true});
-    f.boxes.expectMessage(QStringLiteral(
-        "Gardé de l'autre poste : Commentaire doigts, Slug, Vinyl / Uréthane, Conique"));
+                             {{"Case à gauche du doigt gauche (flèche en haut)", "1/8", "1/4"},
+                              {"PAP (case de gauche)", "5 1/2", "5 3/4"}}),
+                         QList<bool>{false, true});
+    f.boxes.expectMessage(
+        QStringLiteral("Gardé de l'autre poste : Case à gauche du doigt gauche (flèche en haut), "
+                       "Couleur des inserts de doigts, Commentaire doigts, Slug, Vinyl / "
+                       "Uréthane, Conique"));
     panel.validate();
     VDN_CHECK_BOXES(f);
     QCOMPARE(saved.count(), 1);
     QCOMPARE(sheetCount(*c), 1);
     const QVariantMap row = test::sheetRow(c->db(), "000020");
-    QCOMPARE(row.value("PER_08").toString(), QStringLiteral("1/4"));
+    QCOMPARE(row.value("PER_30").toString(), QStringLiteral("5 3/4"));
+    QCOMPARE(row.value("PER_09").toString(), QStringLiteral("1/8"));
+    QCOMPARE(row.value("PER_22").toString(), QStringLiteral("Noir"));
     QCOMPARE(row.value("PER_COM_D").toString(), QStringLiteral("ancien"));
+    // Every measure has a name of its own, never its bare number.
+    QSet<QString> names;
+    for (int n : sheetMeasureNumbers()) {
+        const QString name = sheetMeasureName(n);
+        QVERIFY2(!name.contains(QString::number(n)), qPrintable(name));
+        names.insert(name);
+    }
+    QCOMPARE(names.size(), sheetMeasureNumbers().size());
 }
 
 void TestSheetValidation::failed_save_leaves_the_row_data() {

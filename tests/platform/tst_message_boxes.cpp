@@ -36,13 +36,32 @@ void answerWhenShown(const QString& answer, Seen* seen) {
     });
 }
 
+// Once the three-way box is up, notes the captions of its buttons and
+// presses `key` on it as a user does.
+void pressWhenShown(Qt::Key key, QStringList* captions) {
+    QTimer::singleShot(0, [key, captions] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            pressWhenShown(key, captions);
+            return;
+        }
+        for (QAbstractButton* b : box->buttons())
+            *captions << b->text();
+        QTest::keyClick(box, key);
+    });
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Answer)
 
 class TestMessageBoxes : public QObject {
     Q_OBJECT
 private slots:
     void typed_markup_shows_as_typed_data();
     void typed_markup_shows_as_typed();
+    void keys_of_the_three_way_question_data();
+    void keys_of_the_three_way_question();
 };
 
 void TestMessageBoxes::typed_markup_shows_as_typed_data() {
@@ -68,6 +87,31 @@ void TestMessageBoxes::typed_markup_shows_as_typed() {
     QVERIFY2(asked.plainShown, "the question box reads its text as markup");
     answerWhenShown(QStringLiteral("Non"), &asked);
     QVERIFY(!boxes.question(nullptr, text));
+}
+
+void TestMessageBoxes::keys_of_the_three_way_question_data() {
+    QTest::addColumn<Answer>("defaultAnswer");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Answer>("answer");
+    QTest::newRow("Enter, Non by default") << Answer::No << Qt::Key_Return << Answer::No;
+    QTest::newRow("Escape, Non by default") << Answer::No << Qt::Key_Escape << Answer::Cancel;
+    QTest::newRow("Enter, Oui by default") << Answer::Yes << Qt::Key_Return << Answer::Yes;
+    QTest::newRow("Escape, Oui by default") << Answer::Yes << Qt::Key_Escape << Answer::Cancel;
+}
+
+// Enter gives the answer the caller chose as default; Escape always goes
+// back to the entry.
+void TestMessageBoxes::keys_of_the_three_way_question() {
+    QFETCH(Answer, defaultAnswer);
+    QFETCH(Qt::Key, key);
+    QFETCH(Answer, answer);
+    QtMessageBoxes boxes;
+    QStringList captions;
+    pressWhenShown(key, &captions);
+    QCOMPARE(boxes.questionWithCancel(nullptr, QStringLiteral("Enregistrer ?"), defaultAnswer),
+             answer);
+    captions.sort();
+    QCOMPARE(captions, (QStringList{"Annuler", "Non", "Oui"}));
 }
 
 QTEST_MAIN(TestMessageBoxes)

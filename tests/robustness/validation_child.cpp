@@ -42,7 +42,7 @@ public:
         ++shown;
     }
     bool question(QWidget*, const QString&) override { return true; }
-    Answer questionWithCancel(QWidget*, const QString&) override { return Answer::Yes; }
+    Answer questionWithCancel(QWidget*, const QString&, Answer) override { return Answer::Yes; }
     std::optional<QList<bool>> chooseValues(QWidget*, const QString&,
                                             const QList<FieldChoice>& fields) override {
         return QList<bool>(fields.size(), true);

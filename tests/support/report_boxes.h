@@ -16,8 +16,8 @@ public:
     explicit ReportBoxes(ScriptedMessageBoxes& scripted) : scripted_(scripted) {}
     void message(QWidget* parent, const QString& text) override;
     bool question(QWidget* parent, const QString& text) override;
-    Answer questionWithCancel(QWidget* parent, const QString& text) override {
-        return scripted_.questionWithCancel(parent, text);
+    Answer questionWithCancel(QWidget* parent, const QString& text, Answer defaultAnswer) override {
+        return scripted_.questionWithCancel(parent, text, defaultAnswer);
     }
     std::optional<QList<bool>> chooseValues(QWidget* parent, const QString& headline,
                                             const QList<FieldChoice>& fields) override {
