@@ -91,13 +91,15 @@ std::unique_ptr<QProcess> start(const OldShop& shop, const QStringList& argument
 // Waits for the program's end; a program that shows a refusal box never
 // ends by itself and is ended here once its message is out.
 QString endOf(QProcess& p, const QString& expected, int* exitCode) {
-    QString err;
+    // The program writes its messages in UTF-8 to a pipe, on both systems;
+    // the bytes are gathered whole before being read as text.
+    QByteArray err;
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < 40000 && p.state() != QProcess::NotRunning) {
         p.waitForFinished(100);
-        err += QString::fromLocal8Bit(p.readAllStandardError());
-        if (!expected.isEmpty() && err.contains(expected))
+        err += p.readAllStandardError();
+        if (!expected.isEmpty() && QString::fromUtf8(err).contains(expected))
             break;
     }
     *exitCode = p.state() == QProcess::NotRunning ? p.exitCode() : -1;
@@ -105,7 +107,7 @@ QString endOf(QProcess& p, const QString& expected, int* exitCode) {
         p.kill();
         p.waitForFinished();
     }
-    return err + QString::fromLocal8Bit(p.readAllStandardError());
+    return QString::fromUtf8(err + p.readAllStandardError());
 }
 
 // Another program in the middle of a write: the write lock held.
@@ -142,7 +144,7 @@ void TestTwoPrograms::version_is_printed() {
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitCode(), 0);
         // A console's line end: CR LF on Windows.
-        QCOMPARE(QString::fromLocal8Bit(p.readAllStandardOutput()).remove(QLatin1Char('\r')),
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()).remove(QLatin1Char('\r')),
                  VdnMenu::aboutText(QString()).section(QLatin1Char('\n'), 0, 0) + "\n");
     }
 }
