@@ -90,10 +90,7 @@ Spreadsheet::HandOver ProcessSpreadsheet::handOver() const {
 bool ProcessSpreadsheet::openAndWait(const QString& file, QWidget*, QString& reason) {
     QStringList c = command();
     if (c.isEmpty()) {
-        reason = QStringLiteral("Aucun tableur n'est installé (LibreOffice Calc ou Gnumeric). "
-                                "La variable d'environnement %1 peut indiquer la commande "
-                                "à utiliser.")
-                     .arg(QString::fromLatin1(CommandVariable));
+        reason = noSpreadsheetReason(QString::fromLatin1(CommandVariable));
         return false;
     }
     QProcess process;

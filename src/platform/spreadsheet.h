@@ -22,6 +22,10 @@ struct SpreadsheetProgram {
 };
 SpreadsheetProgram systemSpreadsheet();
 
+// Why no spreadsheet program could be found, in French, naming the
+// environment variable that can give one.
+QString noSpreadsheetReason(const QString& variable);
+
 // LibreOffice's program, which converts workbooks for the import: found on
 // the path, and on Windows also in its usual folders under Program Files.
 // Empty when it is not installed.

@@ -29,6 +29,13 @@ SpreadsheetProgram systemSpreadsheet() {
     return {};
 }
 
+QString noSpreadsheetReason(const QString& variable) {
+    return QStringLiteral("Aucun tableur n'est installé (LibreOffice Calc ou Gnumeric). "
+                          "La variable d'environnement %1 peut indiquer la commande "
+                          "à utiliser.")
+        .arg(variable);
+}
+
 QString installedLibreOffice() {
     for (const char* name : {"soffice", "libreoffice", "localc"}) {
         const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));

@@ -47,6 +47,13 @@ SpreadsheetProgram systemSpreadsheet() {
     return p;
 }
 
+QString noSpreadsheetReason(const QString& variable) {
+    return QStringLiteral("Aucun programme de ce poste n'ouvre les fichiers .csv (Excel ou "
+                          "LibreOffice). Installez un tableur, ou indiquez la commande à "
+                          "utiliser dans la variable d'environnement %1.")
+        .arg(variable);
+}
+
 QString installedLibreOffice() {
     const QString onPath = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (!onPath.isEmpty())
