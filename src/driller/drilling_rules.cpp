@@ -64,7 +64,7 @@ const std::vector<Rule> Rules = {
      [](const Holes& h) { return h.ventHoles > h.grippingHoles; }},
     // USBC ball drilling rules; World Bowling 11.12.5: one mill hole
     // for inspection, at most 5/8 in (15.9 mm) across and 1/8 in (3.2 mm) deep.
-    {true, true, "mill hole trop grand",
+    {true, true, "trou de fraisage trop grand",
      "Trou de fraisage de plus de 5/8 po (15,9 mm) de diamètre ou de 1/8 po (3,2 mm) de profondeur",
      "USBC, règles de perçage (2020) ; World Bowling, règles de jeu 11.12.5 (2020)",
      [](const Holes& h) {

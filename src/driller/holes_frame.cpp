@@ -38,9 +38,9 @@ struct BoxRule {
 const BoxRule BoxRules[HolesFrame::BoxCount] = {
     {"txtdiam_event", "Diamètre du plus large (po)", "Diamètre d'aération", 0, BallDiameter, false,
      "de 0 à 8,595 po (la boule)"},
-    {"txtdiam_mill", "Diamètre (po)", "Diamètre du mill hole", 0, BallDiameter, false,
+    {"txtdiam_mill", "Diamètre (po)", "Diamètre du trou de fraisage", 0, BallDiameter, false,
      "de 0 à 8,595 po (la boule)"},
-    {"txtprof_mill", "Profondeur (po)", "Profondeur du mill hole", 0, BallDiameter, false,
+    {"txtprof_mill", "Profondeur (po)", "Profondeur du trou de fraisage", 0, BallDiameter, false,
      "de 0 à 8,595 po (la boule)"},
     {"txtpoids_haut", "Haut/bas (oz, + haut)", "Poids haut/bas", -MaxOunces, MaxOunces, true,
      "de -16 à 16 oz"},

@@ -58,7 +58,7 @@ const std::map<std::string, Limit> Limits = {
       }}},
     {"trop de trous d'aération",
      {[](Holes& h) { h.ventHoles = 3; }, [](Holes& h) { h.ventHoles = 4; }}},
-    {"mill hole trop grand",
+    {"trou de fraisage trop grand",
      {[](Holes& h) {
           h.millHole = true;
           h.millDiameter = 0.625;

@@ -280,6 +280,11 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     retype(box("txtpoids_cote"), "17");
     QCOMPARE(label(w, "lblmsg_txtpoids_cote"),
              QStringLiteral("Poids latéral de 17 hors limites : de -16 à 16 oz"));
+    retype(box("txtprof_mill"), "9");
+    QCOMPARE(label(w, "lblmsg_txtprof_mill"),
+             QStringLiteral("Profondeur du trou de fraisage de 9 hors limites : de 0 à 8,595 po "
+                            "(la boule)"));
+    retype(box("txtprof_mill"), "");
     f.folder.boxes.expectMessage(
         QStringLiteral("Corrigez d'abord les valeurs signalées : rien n'est enregistré."));
     f.click("cmdenregistrer_percage");
