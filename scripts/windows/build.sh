@@ -54,7 +54,8 @@ cp "$prefix/translations/qtbase_fr.qm" "$stage/translations/"
 # Qt finds its plugins and translations beside the program.
 printf '[Paths]\nPlugins = plugins\nTranslations = translations\n' >"$stage/qt.conf"
 cp packaging/windows/vordan.ico "$stage/"
-cp packaging/copyright "$stage/LICENCE.txt"
+# The licence page shows plain French text (Windows line ends).
+sed 's/$/\r/' packaging/windows/LICENCE.txt >"$stage/LICENCE.txt"
 
 # Every DLL the program and its plugins import is either Windows' own or
 # shipped: a missing one would stop the program before its first window.
