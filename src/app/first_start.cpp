@@ -4,7 +4,6 @@
 #include "app/startup.h"
 #include "data/connection.h"
 #include "data/database_creator.h"
-#include "platform/places.h"
 #include "data/globals.h"
 #include "data/schema.h"
 #include "data/server_address.h"
@@ -12,6 +11,7 @@
 #include "data/shop_store.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
+#include "platform/places.h"
 #include "widgets/progress_dialog.h"
 
 #include <QCheckBox>
@@ -56,7 +56,9 @@ bool firstStartWanted(const QString& programFolder, const QString& configFolder)
            platform != QLatin1String("minimal");
 }
 
-QString defaultDataFolder() { return places::userDataFolder(); }
+QString defaultDataFolder() {
+    return places::userDataFolder();
+}
 
 FirstStartDialog::FirstStartDialog(MessageBoxes& boxes, const QString& configFolder,
                                    QWidget* parent)
@@ -76,7 +78,7 @@ FirstStartDialog::FirstStartDialog(MessageBoxes& boxes, const QString& configFol
     fraCreer = new QGroupBox(this);
     fraCreer->setObjectName(QStringLiteral("fraCreer"));
     auto* create = new QFormLayout(fraCreer);
-    txtDossierNouveau = new QLineEdit(defaultDataFolder(), fraCreer);
+    txtDossierNouveau = new QLineEdit(native(defaultDataFolder()), fraCreer);
     txtDossierNouveau->setObjectName(QStringLiteral("txtDossierNouveau"));
     cmdParcourirNouveau = new QPushButton(QStringLiteral("Parcourir..."), fraCreer);
     cmdParcourirNouveau->setObjectName(QStringLiteral("cmdParcourirNouveau"));
@@ -315,8 +317,10 @@ bool FirstStartDialog::joinServer() {
     return writePathLine(address);
 }
 
+// The folder as the system writes paths (C:\...\VORDAN\ on Windows), as a
+// user opening the file would expect to read it.
 bool FirstStartDialog::writePathFile(const QString& folder) {
-    return writePathLine(folder + QLatin1Char('/'));
+    return writePathLine(native(folder) + QDir::separator());
 }
 
 bool FirstStartDialog::writePathLine(const QString& base) {

@@ -42,10 +42,11 @@ DataError withPathHint(DataError error, const QString& base, const QString& path
                                      "cherchée dans le dossier courant (%2).")
                           .arg(QDir::toNativeSeparators(pathFile),
                                QDir::toNativeSeparators(QDir::currentPath()));
-    else if (!base.endsWith(QLatin1Char('/')) && QFileInfo(base).isDir())
+    else if (!QDir::fromNativeSeparators(base).endsWith(QLatin1Char('/')) &&
+             QFileInfo(base).isDir())
         error.text += QStringLiteral("\r\nLa première ligne de %1 nomme le dossier %2 : le "
-                                     "chemin doit se terminer par /.")
-                          .arg(QDir::toNativeSeparators(pathFile), base);
+                                     "chemin doit se terminer par %3.")
+                          .arg(QDir::toNativeSeparators(pathFile), base, QDir::separator());
     return error;
 }
 
