@@ -26,6 +26,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -282,7 +283,10 @@ void VdnMenu::showDriveLetters() {
     QStringList lines, full;
     const QFontMetrics fm(driveLetters->font());
     for (const DriveLetter& d : drives) {
-        const QString line = QStringLiteral("%1: = %2").arg(d.letter, d.folder);
+        const QString line =
+            QStringLiteral("%1: = %2")
+                .arg(d.letter,
+                     d.shownName.isEmpty() ? QDir::toNativeSeparators(d.folder) : d.shownName);
         full << line;
         lines << fm.elidedText(line, Qt::ElideMiddle, driveLetters->width());
     }

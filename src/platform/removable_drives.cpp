@@ -25,7 +25,7 @@ void addLetter(QList<DriveLetter>& drives, QChar letter, const QString& folder) 
     for (const DriveLetter& d : drives)
         if (d.letter == letter)
             return;
-    drives.append({letter, folder});
+    drives.append({letter, folder, {}});
     std::sort(drives.begin(), drives.end(),
               [](const DriveLetter& a, const DriveLetter& b) { return a.letter < b.letter; });
 }
@@ -97,7 +97,7 @@ QList<DriveLetter> lettersForMounts(const QByteArray& mountsTable) {
     for (const QString& point : points) {
         if (letter > 'Z')
             break;
-        drives.append({QLatin1Char(letter++), point});
+        drives.append({QLatin1Char(letter++), point, {}});
     }
     return drives;
 }

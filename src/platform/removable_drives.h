@@ -12,6 +12,9 @@ namespace vdn {
 struct DriveLetter {
     QChar letter; // 'A' .. 'Z'
     QString folder;
+    // What the backup panel shows after the letter, when not the folder: the
+    // volume's name on Windows, where the folder is the letter itself.
+    QString shownName = {};
 
     bool operator==(const DriveLetter&) const = default;
 };

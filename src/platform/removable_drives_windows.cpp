@@ -12,8 +12,19 @@ QList<DriveLetter> systemRemovableDrives() {
             continue;
         const QChar letter(QLatin1Char(char('A' + i)));
         const QString root = QString(letter) + QStringLiteral(":\\");
-        if (GetDriveTypeW(reinterpret_cast<LPCWSTR>(root.utf16())) == DRIVE_REMOVABLE)
-            out.append(DriveLetter{letter, QString(letter) + QStringLiteral(":/")});
+        const auto* rootName = reinterpret_cast<LPCWSTR>(root.utf16());
+        if (GetDriveTypeW(rootName) != DRIVE_REMOVABLE)
+            continue;
+        // The volume's name as the Explorer shows it; none for an empty
+        // card reader or a key without a name.
+        wchar_t label[MAX_PATH + 1] = {};
+        QString name;
+        if (GetVolumeInformationW(rootName, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr,
+                                  0))
+            name = QString::fromWCharArray(label);
+        if (name.isEmpty())
+            name = QStringLiteral("disque amovible");
+        out.append(DriveLetter{letter, QString(letter) + QStringLiteral(":/"), name});
     }
     return out;
 }

@@ -28,8 +28,16 @@ QString associatedProgram(const wchar_t* extension) {
 
 SpreadsheetProgram systemSpreadsheet() {
     const QString program = associatedProgram(L".csv");
-    if (program.isEmpty())
-        return {};
+    if (program.isEmpty()) {
+        // Nothing opens CSV files but something opens workbooks: it is
+        // handed the workbook.
+        const QString books = associatedProgram(L".xlsx");
+        if (books.isEmpty())
+            return {};
+        SpreadsheetProgram p{books, {}, false};
+        p.workbook = true;
+        return p;
+    }
     const QString name = QFileInfo(program).baseName().toLower();
     const bool libreOffice = name == QLatin1String("scalc") || name == QLatin1String("soffice");
     SpreadsheetProgram p{program, {}, libreOffice};
@@ -48,9 +56,10 @@ SpreadsheetProgram systemSpreadsheet() {
 }
 
 QString noSpreadsheetReason(const QString& variable) {
-    return QStringLiteral("Aucun programme de ce poste n'ouvre les fichiers .csv (Excel ou "
-                          "LibreOffice). Installez un tableur, ou indiquez la commande à "
-                          "utiliser dans la variable d'environnement %1.")
+    return QStringLiteral(
+               "Aucun programme de ce poste n'ouvre les fichiers .csv ni .xlsx (Excel ou "
+               "LibreOffice). Installez un tableur, ou indiquez la commande à "
+               "utiliser dans la variable d'environnement %1.")
         .arg(variable);
 }
 

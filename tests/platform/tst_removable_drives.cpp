@@ -11,7 +11,7 @@ namespace {
 QList<DriveLetter> drives(std::initializer_list<std::pair<char, const char*>> list) {
     QList<DriveLetter> out;
     for (const auto& [letter, folder] : list)
-        out.append({QLatin1Char(letter), QString::fromUtf8(folder)});
+        out.append({QLatin1Char(letter), QString::fromUtf8(folder), {}});
     return out;
 }
 

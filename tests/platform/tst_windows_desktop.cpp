@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 using namespace vdn;
 
 namespace {
@@ -68,6 +70,8 @@ void TestWindowsDesktop::associated_programs_data() {
     QTest::newRow("excel") << QStringLiteral("EXCEL.EXE") << true << QStringList{};
     QTest::newRow("libreoffice") << QStringLiteral("soffice.exe") << false
                                  << QStringList{QStringLiteral("--calc")};
+    // Nothing opens CSV files, something opens workbooks: it is given one.
+    QTest::newRow("workbooks only") << QString() << true << QStringList{};
 }
 
 void TestWindowsDesktop::associated_programs() {
@@ -77,11 +81,13 @@ void TestWindowsDesktop::associated_programs() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     // Copies of the stand-in under each program's name.
-    const QString csv = dir.filePath(csvProgram);
+    const QString csv = dir.filePath(csvProgram.isEmpty() ? "none.exe" : csvProgram);
     const QString books = dir.filePath(QStringLiteral("books.exe"));
     QVERIFY(QFile::copy(QStringLiteral(VORDAN_STAND_IN), csv));
     QVERIFY(QFile::copy(QStringLiteral(VORDAN_STAND_IN), books));
-    Association forCsv(QStringLiteral(".csv"), csv);
+    std::optional<Association> forCsv;
+    if (!csvProgram.isEmpty())
+        forCsv.emplace(QStringLiteral(".csv"), csv);
     Association forBooks(QStringLiteral(".xlsx"), books);
 
     const SpreadsheetProgram found = systemSpreadsheet();
