@@ -1,6 +1,7 @@
 #include "app/help_window.h"
 
 #include "widgets/guide_page.h"
+#include "widgets/screen_fit.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -83,7 +84,8 @@ HelpWindow::HelpWindow(const QString& folder, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(txtAide);
-    resize(900, 640);
+    // Within the screen: the page scrolls.
+    screen_fit::resize(this, QSize(900, 640));
     const QString index = QDir(folder).filePath(GuideFile);
     if (folder.isEmpty() || !QFileInfo(index).isFile()) {
         txtAide->setPlainText(

@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "widgets/guide_page.h"
+#include "widgets/screen_fit.h"
 
 #include <QDateTime>
 #include <QGridLayout>
@@ -362,10 +363,12 @@ void LayoutWindow::build() {
     drawn->addWidget(picimplantation, 1);
     right->addLayout(drawn, 1);
     buildDrillings(drawn, right);
-    auto* all = new QHBoxLayout(this);
+    // On a small screen (or a large scaling) the window is cut down to the
+    // screen and its content scrolls.
+    auto* all = new QHBoxLayout(screen_fit::install(this));
     all->addLayout(left, 0);
     all->addLayout(right, 1);
-    resize(1340, 740);
+    screen_fit::resize(this, QSize(1340, 740).expandedTo(all->minimumSize()));
 
     connect(cmdconvertir, &QPushButton::clicked, this, &LayoutWindow::convertVls);
     connect(cmdvls_autre, &QPushButton::clicked, this,

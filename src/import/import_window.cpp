@@ -6,6 +6,7 @@
 #include "import/import_writer.h"
 #include "platform/message_boxes.h"
 #include "widgets/long_task.h"
+#include "widgets/screen_fit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -108,7 +109,8 @@ ImportWindow::ImportWindow(const Services& services, QString configFolder, Impor
     setWindowTitle(QStringLiteral("Importer des clients"));
     setAttribute(Qt::WA_DeleteOnClose);
     build();
-    resize(1000, 680);
+    // Within the screen: the preview and the report have their own scroll bars.
+    screen_fit::resize(this, QSize(1000, 680));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }

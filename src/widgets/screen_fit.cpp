@@ -77,6 +77,16 @@ public:
     }
 };
 
+// The content widget: it takes the window's designed size, or the viewport's
+// when larger. Its layout's preferred height for a width (labels that wrap
+// ask for many lines) does not make it taller, as it would not make a window
+// without the scroll area taller than designed.
+class Content final : public QWidget {
+public:
+    using QWidget::QWidget;
+    int heightForWidth(int) const override { return -1; }
+};
+
 } // namespace
 
 QWidget* install(QWidget* window) {
@@ -90,7 +100,7 @@ QWidget* install(QWidget* window) {
     // A click on a control that takes no focus must not hand it to the
     // scroll area: the box being left would run its checks.
     area->setFocusPolicy(Qt::NoFocus);
-    auto* content = new QWidget;
+    auto* content = new Content;
     content->setObjectName(QStringLiteral("contenu"));
     area->setWidget(content);
     layout->addWidget(area);

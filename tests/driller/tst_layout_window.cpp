@@ -11,6 +11,7 @@
 #include "driller/layout_window.h"
 #include "drilling/sheet_version_window.h"
 #include "support/widget_lookup.h"
+#include "widgets/screen_fit.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -87,6 +88,7 @@ private slots:
     void typedDrillingAskedBeforeItGoes();
     void blankWeightNeverConformsAndRecordsOnce();
     void everyBrokenRuleCanBeRead();
+    void smallScreenScrollsToEveryControl();
 };
 
 void TestLayoutWindow::fromTheBallAndBack_data() {
@@ -537,6 +539,29 @@ void TestLayoutWindow::everyBrokenRuleCanBeRead() {
     QVERIFY(w->rect().contains(shown));
     QVERIFY(area->viewport()->height() >= 3 * rules->fontMetrics().lineSpacing());
     w->close();
+}
+
+void TestLayoutWindow::smallScreenScrollsToEveryControl() {
+    // A 1366 x 768 screen at 150 % leaves 910 x 512 to the windows.
+    const QRect screen(0, 0, 910, 512);
+    struct VirtualScreen {
+        explicit VirtualScreen(const QRect& r) { screen_fit::setVirtualArea(r); }
+        ~VirtualScreen() { screen_fit::setVirtualArea({}); }
+    } virtualScreen(screen);
+    test::BallFixture f;
+    QPointer<LayoutWindow> w = openUsbcWindow(f);
+    QVERIFY(w);
+    QVERIFY(w->width() <= screen.width() && w->height() <= screen.height());
+    QScrollArea* area = screen_fit::scrollArea(w);
+    QVERIFY(area);
+    // The controls in the window's corners are each brought into view.
+    for (const char* name :
+         {"txtangle_perc", "cmdenregistrer_percage", "cboregles", "cmdimp_implantation"}) {
+        auto* control = test::control<QWidget>(w, name);
+        area->ensureWidgetVisible(control, 0, 0);
+        const QRect at(control->mapTo(area->viewport(), QPoint()), control->size());
+        QVERIFY2(area->viewport()->rect().contains(at), name);
+    }
 }
 
 QTEST_MAIN(TestLayoutWindow)
