@@ -131,6 +131,19 @@ private:
     std::vector<std::thread> threads_;
 };
 
+// A new base on the test server, its address through the relay (empty when
+// either could not be made).
+QString relayedBase(test::PgCluster& cluster, const Relay& relay) {
+    CreateOptions options;
+    options.folder = cluster.newDatabase();
+    if (relay.port() <= 0 || !createDatabase(options).ok())
+        return {};
+    QString address = cluster.address(test::PgCluster::databaseOf(options.folder), true);
+    address.replace(QStringLiteral(":%1/").arg(cluster.port()),
+                    QStringLiteral(":%1/").arg(relay.port()));
+    return address + QStringLiteral("?connect_timeout=2");
+}
+
 constexpr int LimitMs = 1500;
 constexpr int NoticeMs = 400;
 
@@ -183,16 +196,10 @@ void TestServerStall::unanswered_statement_ends_with_its_cause_data() {
 void TestServerStall::unanswered_statement_ends_with_its_cause() {
     QFETCH(bool, networkStalls);
     VDN_NEED_SERVER(cluster);
-    CreateOptions options;
-    options.folder = cluster.newDatabase();
-    QVERIFY(createDatabase(options).ok());
     Relay relay(cluster.port());
-    QVERIFY(relay.port() > 0);
+    const QString address = relayedBase(cluster, relay);
+    QVERIFY(!address.isEmpty());
     const QString server = QStringLiteral("127.0.0.1:%1").arg(relay.port());
-    QString address = cluster.address(test::PgCluster::databaseOf(options.folder), true);
-    address.replace(QStringLiteral(":%1/").arg(cluster.port()),
-                    QStringLiteral(":%1/").arg(relay.port()));
-    address += QStringLiteral("?connect_timeout=2");
     Result<std::unique_ptr<Connection>> c = Connection::open(address);
     QVERIFY2(c.ok(), c.ok() ? "" : qPrintable(c.error().text));
     QSqlDatabase& db = (*c)->db();
@@ -244,15 +251,9 @@ void TestServerStall::unanswered_statement_ends_with_its_cause() {
 
 void TestServerStall::wait_is_shown_until_the_statement_ends() {
     VDN_NEED_SERVER(cluster);
-    CreateOptions options;
-    options.folder = cluster.newDatabase();
-    QVERIFY(createDatabase(options).ok());
     Relay relay(cluster.port());
-    QVERIFY(relay.port() > 0);
-    QString address = cluster.address(test::PgCluster::databaseOf(options.folder), true);
-    address.replace(QStringLiteral(":%1/").arg(cluster.port()),
-                    QStringLiteral(":%1/").arg(relay.port()));
-    address += QStringLiteral("?connect_timeout=2");
+    const QString address = relayedBase(cluster, relay);
+    QVERIFY(!address.isEmpty());
     Result<std::unique_ptr<Connection>> c = Connection::open(address);
     QVERIFY2(c.ok(), c.ok() ? "" : qPrintable(c.error().text));
     QSqlDatabase& db = (*c)->db();
