@@ -13,6 +13,7 @@
 #include "platform/progress.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 
@@ -506,7 +507,10 @@ Status snapshotToFile(Connection& from, const QString& file, Progress* progress)
 QString databaseAt(const QString& location) {
     if (isServerAddress(location))
         return location;
-    if (!location.isEmpty() && !location.endsWith(QLatin1Char('/')) && QFileInfo(location).isDir())
+    // A folder named with or without its final separator (a backslash on
+    // Windows).
+    if (!location.isEmpty() && !QDir::fromNativeSeparators(location).endsWith(QLatin1Char('/')) &&
+        QFileInfo(location).isDir())
         return databasePath(location + QLatin1Char('/'));
     return databasePath(location);
 }
