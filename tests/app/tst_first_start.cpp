@@ -144,7 +144,7 @@ void TestFirstStart::opens_an_existing_database() {
     w.proceed();
     QVERIFY(w.checkBoxes());
     QCOMPARE(w.dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(readAll(w.pathFile()), existing.folder().toUtf8() + "\n");
+    QCOMPARE(readAll(w.pathFile()), QDir::toNativeSeparators(existing.folder()).toUtf8() + "\n");
     QCOMPARE(readAll(existing.databaseFile()), before);
     Result<StartupInfo> info = startUp(w.program.path(), w.config());
     QVERIFY(info.ok());
