@@ -13,53 +13,6 @@ namespace {
 
 const QString SavingCustomer = QStringLiteral("Enregistrement du client");
 
-// The names of the fields, as the record's captions give them.
-QString fieldName(CustomerField f) {
-    switch (f) {
-    case CustomerField::Cod:
-        return QStringLiteral("N° client");
-    case CustomerField::Int:
-        return QStringLiteral("Sigle");
-    case CustomerField::Nom:
-        return QStringLiteral("Nom");
-    case CustomerField::Ad1:
-        return QStringLiteral("Adresse (ligne 1)");
-    case CustomerField::Ad2:
-        return QStringLiteral("Adresse (ligne 2)");
-    case CustomerField::Ad3:
-        return QStringLiteral("Adresse (ligne 3)");
-    case CustomerField::Cp:
-        return QStringLiteral("Code postal");
-    case CustomerField::Vil:
-        return QStringLiteral("Ville");
-    case CustomerField::Pays:
-        return QStringLiteral("Pays");
-    case CustomerField::Tel:
-        return QStringLiteral("Téléphone");
-    case CustomerField::Gsm:
-        return QStringLiteral("Portable");
-    case CustomerField::Fax:
-        return QStringLiteral("Fax");
-    case CustomerField::Mail:
-        return QStringLiteral("Mail");
-    case CustomerField::Memo:
-        return QStringLiteral("Observations");
-    case CustomerField::Nic:
-        return QStringLiteral("N° TVA Intracommunautaire");
-    case CustomerField::Tar:
-        return QStringLiteral("Particulier / Entreprise");
-    case CustomerField::Dg:
-        return QStringLiteral("Droitier / Gaucher");
-    case CustomerField::Poig:
-        return QStringLiteral("Poignet");
-    case CustomerField::Lbs:
-        return QStringLiteral("Poids Boule");
-    case CustomerField::Etat:
-        return QStringLiteral("État");
-    }
-    return QString();
-}
-
 } // namespace
 
 QStringList changedCustomerFields(const CustomerRecord& before, const CustomerRecord& now) {
@@ -67,7 +20,7 @@ QStringList changedCustomerFields(const CustomerRecord& before, const CustomerRe
     for (int i = 0; i < CustomerFieldCount; ++i) {
         const auto f = static_cast<CustomerField>(i);
         if (before.text(f) != now.text(f))
-            names << fieldName(f);
+            names << fieldCaption(f);
     }
     return names;
 }
@@ -77,7 +30,7 @@ QList<FieldReadings> customerReadings(const CustomerRecord& shown, const Custome
     QList<FieldReadings> fields;
     for (int i = 0; i < CustomerFieldCount; ++i) {
         const auto f = static_cast<CustomerField>(i);
-        fields.append({fieldName(f), shown.text(f), typed.text(f), stored.text(f)});
+        fields.append({fieldCaption(f), shown.text(f), typed.text(f), stored.text(f)});
     }
     return fields;
 }

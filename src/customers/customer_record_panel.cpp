@@ -14,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QScopedValueRollback>
 #include <QTimer>
 
@@ -28,44 +27,45 @@ using F = CustomerField;
 enum class Kind {
     Frame,   // a frame (QGroupBox), titled by its caption when there is one
     Caption, // a label; it names the last box made before it
-    Box,     // a text box; `number` is the most characters typed (0: no limit)
+    Box,     // a field's text box (its limit is the field's)
     Option,  // an option button of its frame's group (id in `number`)
     Memo,    // the observations box
-    Hidden,  // a text box loaded from the row and never shown
+    Hidden,  // a field's text box loaded from the row and never shown
     Button,
 };
 
 using Placed = LayoutRow<Kind>;
 
-// In creation order, which is also the order Tab visits the controls.
+// In creation order, which is also the order Tab visits the controls. A
+// field's control is named by its row of CustomerFields.
 const Placed Layout[] = {
     // Identity and telephones.
-    {"Txtcod", Kind::Box, nullptr, 1200, 135, 1350, 330, nullptr, 6},
+    {controlName(F::Cod), Kind::Box, nullptr, 1200, 135, 1350, 330, nullptr, 0},
     {nullptr, Kind::Caption, nullptr, 135, 135, 975, 330, "N° client", 0},
-    {"txtint", Kind::Box, nullptr, 3420, 135, 1050, 330, nullptr, 5},
+    {controlName(F::Int), Kind::Box, nullptr, 3420, 135, 1050, 330, nullptr, 0},
     {nullptr, Kind::Caption, nullptr, 2880, 135, 450, 330, "Sigle", 0},
-    {"Txtnom", Kind::Box, nullptr, 5310, 135, 4950, 330, nullptr, 30},
+    {controlName(F::Nom), Kind::Box, nullptr, 5310, 135, 4950, 330, nullptr, 0},
     {nullptr, Kind::Caption, nullptr, 4800, 135, 420, 330, "Nom", 0},
-    {"txttel", Kind::Box, nullptr, 1200, 555, 2250, 330, nullptr, 15},
+    {controlName(F::Tel), Kind::Box, nullptr, 1200, 555, 2250, 330, nullptr, 0},
     {nullptr, Kind::Caption, nullptr, 135, 555, 975, 330, "Téléphone ", 0},
-    {"txtgsm", Kind::Box, nullptr, 4680, 555, 2250, 330, nullptr, 15},
+    {controlName(F::Gsm), Kind::Box, nullptr, 4680, 555, 2250, 330, nullptr, 0},
     {nullptr, Kind::Caption, nullptr, 3780, 555, 810, 330, "Portable ", 0},
-    {"txtfax", Kind::Box, nullptr, 7665, 555, 2250, 330, nullptr, 15},
+    {controlName(F::Fax), Kind::Box, nullptr, 7665, 555, 2250, 330, nullptr, 0},
     {nullptr, Kind::Caption, nullptr, 7260, 555, 315, 330, "Fax", 0},
-    {"txtmail", Kind::Box, nullptr, 1200, 975, 6900, 330, nullptr, 50},
+    {controlName(F::Mail), Kind::Box, nullptr, 1200, 975, 6900, 330, nullptr, 0},
     {nullptr, Kind::Caption, nullptr, 135, 975, 975, 330, "Mail", 0},
     // Address and tariff.
     {"addressGroup", Kind::Frame, nullptr, 135, 1395, 13905, 3015, "Adresse du Client", 0},
-    {"txtad1", Kind::Box, "addressGroup", 180, 435, 13545, 330, nullptr, 50},
-    {"txtad2", Kind::Box, "addressGroup", 180, 855, 13545, 330, nullptr, 50},
-    {"txtad3", Kind::Box, "addressGroup", 180, 1275, 13545, 330, nullptr, 50},
-    {"txtcp", Kind::Box, "addressGroup", 180, 1695, 1050, 330, nullptr, 5},
-    {"txtvil", Kind::Box, "addressGroup", 1320, 1695, 12405, 330, nullptr, 50},
-    {"txtpays", Kind::Box, "addressGroup", 1320, 2115, 12405, 330, nullptr, 50},
+    {controlName(F::Ad1), Kind::Box, "addressGroup", 180, 435, 13545, 330, nullptr, 0},
+    {controlName(F::Ad2), Kind::Box, "addressGroup", 180, 855, 13545, 330, nullptr, 0},
+    {controlName(F::Ad3), Kind::Box, "addressGroup", 180, 1275, 13545, 330, nullptr, 0},
+    {controlName(F::Cp), Kind::Box, "addressGroup", 180, 1695, 1050, 330, nullptr, 0},
+    {controlName(F::Vil), Kind::Box, "addressGroup", 1320, 1695, 12405, 330, nullptr, 0},
+    {controlName(F::Pays), Kind::Box, "addressGroup", 1320, 2115, 12405, 330, nullptr, 0},
     {nullptr, Kind::Caption, "addressGroup", 180, 2115, 1050, 330, "Pays", 0},
     {"Option1_0", Kind::Option, "addressGroup", 180, 2535, 7305, 300, "Particulier (TTC)", 0},
     {"Option1_1", Kind::Option, "addressGroup", 7575, 2535, 6150, 300, "Entreprise (HT)", 1},
-    {"txtnic", Kind::Box, "addressGroup", 7575, 2925, 6150, 330, nullptr, 20},
+    {controlName(F::Nic), Kind::Box, "addressGroup", 7575, 2925, 6150, 330, nullptr, 0},
     {"Label4", Kind::Caption, "addressGroup", 180, 2925, 7305, 330, "N° TVA Intracommunautaire", 0},
     // Hand, wrist support, weight.
     {"handGroup", Kind::Frame, nullptr, 14130, 1395, 4635, 1095, nullptr, 0},
@@ -74,17 +74,17 @@ const Placed Layout[] = {
     {"wristGroup", Kind::Frame, nullptr, 14130, 2580, 4635, 1095, nullptr, 0},
     {"Option3_0", Kind::Option, "wristGroup", 180, 225, 4275, 300, "Sans poignet", 0},
     {"Option3_1", Kind::Option, "wristGroup", 180, 615, 4275, 300, "Avec poignet", 1},
-    {"txtlbs", Kind::Box, nullptr, 15255, 3765, 1050, 330, nullptr, 0},
+    {controlName(F::Lbs), Kind::Box, nullptr, 15255, 3765, 1050, 330, nullptr, 0},
     {nullptr, Kind::Caption, nullptr, 14130, 3765, 1035, 330, "Poids Boule", 0},
     {nullptr, Kind::Caption, nullptr, 16395, 3765, 345, 330, "LBS", 0},
     // Observations.
     {"memoGroup", Kind::Frame, nullptr, 135, 4500, 18630, 4845, "Observations sur ce client", 0},
-    {"txtmemo", Kind::Memo, "memoGroup", 180, 435, 18270, 4230, nullptr, 0},
+    {controlName(F::Memo), Kind::Memo, "memoGroup", 180, 435, 18270, 4230, nullptr, 0},
     // Codes loaded from the row, not shown.
-    {"txtdg", Kind::Hidden, nullptr, 0, 0, 0, 0, nullptr, 0},
-    {"txtpoig", Kind::Hidden, nullptr, 0, 0, 0, 0, nullptr, 0},
-    {"txttar", Kind::Hidden, nullptr, 0, 0, 0, 0, nullptr, 0},
-    {"txtetat", Kind::Hidden, nullptr, 0, 0, 0, 0, nullptr, 0},
+    {controlName(F::Dg), Kind::Hidden, nullptr, 0, 0, 0, 0, nullptr, 0},
+    {controlName(F::Poig), Kind::Hidden, nullptr, 0, 0, 0, 0, nullptr, 0},
+    {controlName(F::Tar), Kind::Hidden, nullptr, 0, 0, 0, 0, nullptr, 0},
+    {controlName(F::Etat), Kind::Hidden, nullptr, 0, 0, 0, 0, nullptr, 0},
     // Validation.
     {"validationGroup", Kind::Frame, nullptr, 135, 9435, 18630, 1125,
      "Validation des modifications ", 0},
@@ -106,58 +106,9 @@ QRect rectOf(const Placed& p, int growth = 0) {
     return twipsRect(p.left, p.top, p.width, p.height + growth);
 }
 
-// The text boxes of the record, the field each carries and whether entering
-// the box selects its text so that typing replaces it.
-struct BoxRule {
-    CustomerField field;
-    QLineEdit* CustomerRecordPanel::*member;
-    const char* name;
-    bool selectOnEntry;
-};
-
-} // namespace
-
-using P = CustomerRecordPanel;
-struct CustomerRecordTables {
-    static const BoxRule boxes[19];
-};
-const BoxRule CustomerRecordTables::boxes[19] = {
-    {F::Cod, &P::Txtcod, "Txtcod", false},    {F::Int, &P::txtint, "txtint", true},
-    {F::Nom, &P::Txtnom, "Txtnom", true},     {F::Ad1, &P::txtad1, "txtad1", true},
-    {F::Ad2, &P::txtad2, "txtad2", true},     {F::Ad3, &P::txtad3, "txtad3", true},
-    {F::Cp, &P::txtcp, "txtcp", true},        {F::Vil, &P::txtvil, "txtvil", true},
-    {F::Pays, &P::txtpays, "txtpays", false}, {F::Tel, &P::txttel, "txttel", true},
-    {F::Gsm, &P::txtgsm, "txtgsm", true},     {F::Fax, &P::txtfax, "txtfax", true},
-    {F::Mail, &P::txtmail, "txtmail", true},  {F::Nic, &P::txtnic, "txtnic", true},
-    {F::Lbs, &P::txtlbs, "txtlbs", true},     {F::Tar, &P::txttar, "txttar", false},
-    {F::Dg, &P::txtdg, "txtdg", false},       {F::Poig, &P::txtpoig, "txtpoig", false},
-    {F::Etat, &P::txtetat, "txtetat", false},
-};
-
-namespace {
-
-const auto& Boxes = CustomerRecordTables::boxes;
-
-// The most characters the user may type in a box (0: no limit).
-int limitOf(const BoxRule& rule) {
-    return row(rule.name).number;
-}
-
-// Fields copied as they are from the row into their box when a customer is
-// shown (the code, hand and wrist support have their own steps).
-const CustomerField Shown[] = {F::Int, F::Nom, F::Ad1, F::Ad2,  F::Ad3, F::Cp,  F::Vil, F::Pays,
-                               F::Tel, F::Gsm, F::Fax, F::Mail, F::Nic, F::Lbs, F::Tar, F::Etat};
-
-// Written as typed.
-const CustomerField AsTyped[] = {F::Int,  F::Ad1, F::Ad2, F::Ad3, F::Cp,   F::Vil,
-                                 F::Pays, F::Tel, F::Gsm, F::Fax, F::Mail, F::Lbs};
-
-// A number as the weight box accepts it: digits with an optional sign and
-// one decimal separator, blanks around.
-bool isNumber(const QString& text) {
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*[+-]?([0-9]+([.,][0-9]*)?|[.,][0-9]+)\\s*$"));
-    return re.match(text).hasMatch();
+// The fields that have a text box (every one but the observations).
+bool hasBox(const CustomerFieldInfo& f) {
+    return f.kind != FieldControl::Memo;
 }
 
 } // namespace
@@ -167,15 +118,17 @@ CustomerRecordPanel::CustomerRecordPanel(const Services& services, QWidget* pare
     setObjectName(QStringLiteral("Frame100"));
     setAutoFillBackground(true);
     build();
-    for (const BoxRule& rule : Boxes) {
-        QLineEdit* edit = this->*rule.member;
-        if (limitOf(rule) > 0)
-            edit->setMaxLength(limitOf(rule));
+    for (const CustomerFieldInfo& f : CustomerFields) {
+        if (!hasBox(f))
+            continue;
+        QLineEdit* edit = box(f.field);
+        if (f.limit > 0)
+            edit->setMaxLength(f.limit);
         keepWholeCharacters(edit);
-        if (rule.selectOnEntry)
+        // The code box has its own steps when it is left.
+        if (f.selectsOnEntry || f.rule == FieldRule::Code)
             edit->installEventFilter(this);
     }
-    Txtcod->installEventFilter(this);
 
     connect(Option1, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked)
@@ -183,7 +136,7 @@ CustomerRecordPanel::CustomerRecordPanel(const Services& services, QWidget* pare
     });
     connect(cmdvalide, &QPushButton::clicked, this, &CustomerRecordPanel::validateClicked);
     connect(cmdannule, &QPushButton::clicked, this, &CustomerRecordPanel::cancelRequested);
-    connect(Txtcod, &QLineEdit::textChanged, this, [this](const QString& code) {
+    connect(box(F::Cod), &QLineEdit::textChanged, this, [this](const QString& code) {
         if (!filling_)
             emit codeChanged(code);
     });
@@ -238,8 +191,9 @@ void CustomerRecordPanel::build() {
         made->setGeometry(rectOf(p));
     }
 
-    for (const BoxRule& rule : Boxes)
-        this->*rule.member = findChild<QLineEdit*>(QLatin1String(rule.name));
+    for (const CustomerFieldInfo& f : CustomerFields)
+        if (hasBox(f))
+            boxes_[std::size_t(f.field)] = findChild<QLineEdit*>(QLatin1String(f.control));
     auto named = [this]<class W>(W*& member, const char* name) {
         member = findChild<W*>(QLatin1String(name));
     };
@@ -247,7 +201,7 @@ void CustomerRecordPanel::build() {
     named(memoGroup, "memoGroup");
     named(validationGroup, "validationGroup");
     named(Label4, "Label4");
-    named(txtmemo, "txtmemo");
+    named(txtmemo, controlName(F::Memo));
     named(Option1_0, "Option1_0");
     named(Option1_1, "Option1_1");
     named(Option2_0, "Option2_0");
@@ -266,7 +220,7 @@ void CustomerRecordPanel::build() {
 
 void CustomerRecordPanel::showVatNumber(bool shown) {
     Label4->setVisible(shown);
-    txtnic->setVisible(shown);
+    box(F::Nic)->setVisible(shown);
     const int room = shown ? VatLineHeight : 0;
     addressGroup->setGeometry(rectOf(row("addressGroup"), room));
     const Placed& memo = row("memoGroup");
@@ -275,32 +229,30 @@ void CustomerRecordPanel::showVatNumber(bool shown) {
 }
 
 QLineEdit* CustomerRecordPanel::box(CustomerField field) const {
-    for (const BoxRule& rule : Boxes)
-        if (rule.field == field)
-            return this->*rule.member;
-    return nullptr;
+    return boxes_[std::size_t(field)];
 }
 
 void CustomerRecordPanel::efface_client() {
     const QScopedValueRollback<bool> filling(filling_, true);
     loaded_ = CustomerRecord();
-    for (const BoxRule& rule : Boxes) {
-        QLineEdit* edit = this->*rule.member;
-        if (rule.field != F::Cod)
+    for (const CustomerFieldInfo& f : CustomerFields) {
+        if (!hasBox(f))
+            continue;
+        QLineEdit* edit = box(f.field);
+        // A new customer's value; the code stays.
+        if (f.newValue)
+            edit->setText(newCustomerValue(f.field));
+        else if (f.rule != FieldRule::Code)
             edit->clear();
         // A longer stored value may have widened the box; typing keeps to
         // the limit again.
-        if (limitOf(rule) > 0 && edit->maxLength() != limitOf(rule))
-            edit->setMaxLength(limitOf(rule));
+        if (f.limit > 0 && edit->maxLength() != f.limit)
+            edit->setMaxLength(f.limit);
     }
     txtmemo->clear();
-    txtdg->setText(QStringLiteral("D"));
-    txtpoig->setText(QStringLiteral("S"));
-    txtlbs->setText(QStringLiteral("0"));
     Option1_0->setChecked(true);
     Option2_0->setChecked(true);
     Option3_0->setChecked(true);
-    txttar->setText(QStringLiteral("T"));
     showVatNumber(false);
 }
 
@@ -315,59 +267,73 @@ void CustomerRecordPanel::display(const CustomerRecord& customer) {
             edit->setMaxLength(int(value.size()));
         edit->setText(value);
     };
-    put(Txtcod, customer.text(F::Cod));
-    for (CustomerField f : Shown)
-        if (customer[f])
-            put(box(f), *customer[f]);
+    put(box(F::Cod), customer.text(F::Cod));
+    // Every other field as stored; a null one keeps its cleared value.
+    for (const CustomerFieldInfo& f : CustomerFields)
+        if (hasBox(f) && f.rule != FieldRule::Code && customer[f.field])
+            put(box(f.field), *customer[f.field]);
     if (customer[F::Memo])
         txtmemo->setPlainText(*customer[F::Memo]);
 
-    if (txttar->text() == QLatin1String("H")) {
+    // The option of a letter the record knows; another letter is kept as it
+    // is, with the options left as they were.
+    const auto choose = [this](CustomerField f, QRadioButton* first, QRadioButton* second) {
+        const QStringList choices = letters(f);
+        if (box(f)->text() == choices.value(1))
+            second->setChecked(true);
+        else if (box(f)->text() == choices.value(0))
+            first->setChecked(true);
+    };
+    if (box(F::Tar)->text() == letters(F::Tar).value(1)) {
         Option1_1->setChecked(true);
         showVatNumber(true);
-    } else if (txttar->text() == QLatin1String("T")) {
+    } else if (box(F::Tar)->text() == letters(F::Tar).value(0)) {
         Option1_0->setChecked(true);
         showVatNumber(false);
     }
-    if (customer[F::Dg]) {
-        txtdg->setText(*customer[F::Dg]);
-        if (txtdg->text() == QLatin1String("D"))
-            Option2_0->setChecked(true);
-        else if (txtdg->text() == QLatin1String("G"))
-            Option2_1->setChecked(true);
-    }
-    if (customer[F::Poig]) {
-        txtpoig->setText(*customer[F::Poig]);
-        if (txtpoig->text() == QLatin1String("S"))
-            Option3_0->setChecked(true);
-        else if (txtpoig->text() == QLatin1String("A"))
-            Option3_1->setChecked(true);
-    }
+    choose(F::Dg, Option2_0, Option2_1);
+    choose(F::Poig, Option3_0, Option3_1);
 }
 
 CustomerRecord CustomerRecordPanel::shown() const {
     CustomerRecord r;
-    for (const BoxRule& rule : Boxes)
-        r.set(rule.field, (this->*rule.member)->text());
-    r.set(F::Memo, txtmemo->toPlainText());
+    for (const CustomerFieldInfo& f : CustomerFields)
+        r.set(f.field, hasBox(f) ? box(f.field)->text() : txtmemo->toPlainText());
     return r;
 }
 
 CustomerRecord CustomerRecordPanel::ecrit_client() {
     if (Option1_0->isChecked())
-        txtnic->clear();
+        box(F::Nic)->clear();
     CustomerRecord r;
     r.revision = loaded_.revision;
-    r.set(F::Cod, formatCustomerCode(Txtcod->text()));
-    r.set(F::Nom, Txtnom->text().toUpper());
-    for (CustomerField f : AsTyped)
-        r.set(f, box(f)->text());
-    r.set(F::Memo, txtmemo->toPlainText());
-    r.set(F::Nic, txtnic->text());
-    r.set(F::Tar, Option1_1->isChecked() ? QStringLiteral("H") : QStringLiteral("T"));
-    r.set(F::Dg, Option2_1->isChecked() ? QStringLiteral("G") : QStringLiteral("D"));
-    r.set(F::Poig, Option3_1->isChecked() ? QStringLiteral("A") : QStringLiteral("S"));
-    r.set(F::Etat, txtetat->text());
+    // A letter is its group's option: the first or the second letter.
+    const auto chosen = [](CustomerField f, const QRadioButton* second) {
+        return letters(f).value(second->isChecked() ? 1 : 0);
+    };
+    for (const CustomerFieldInfo& f : CustomerFields) {
+        switch (f.rule) {
+        case FieldRule::Code:
+            r.set(f.field, formatCustomerCode(box(f.field)->text()));
+            break;
+        case FieldRule::Name:
+            r.set(f.field, box(f.field)->text().toUpper());
+            break;
+        case FieldRule::Memo:
+            r.set(f.field, txtmemo->toPlainText());
+            break;
+        case FieldRule::Letter:
+            break;
+        case FieldRule::Text:
+        case FieldRule::Phone:
+        case FieldRule::Weight:
+            r.set(f.field, box(f.field)->text());
+            break;
+        }
+    }
+    r.set(F::Tar, chosen(F::Tar, Option1_1));
+    r.set(F::Dg, chosen(F::Dg, Option2_1));
+    r.set(F::Poig, chosen(F::Poig, Option3_1));
     return r;
 }
 
@@ -380,53 +346,54 @@ bool CustomerRecordPanel::hasChanges() const {
 }
 
 QString CustomerRecordPanel::code() const {
-    return Txtcod->text();
+    return box(F::Cod)->text();
 }
 
 void CustomerRecordPanel::setCode(const QString& code) {
-    if (Txtcod->maxLength() < code.size())
-        Txtcod->setMaxLength(int(code.size()));
-    Txtcod->setText(code);
+    QLineEdit* edit = box(F::Cod);
+    if (edit->maxLength() < code.size())
+        edit->setMaxLength(int(code.size()));
+    edit->setText(code);
 }
 
 void CustomerRecordPanel::setCodeEditable(bool editable) {
-    Txtcod->setReadOnly(!editable);
+    box(F::Cod)->setReadOnly(!editable);
 }
 
 QString CustomerRecordPanel::name() const {
-    return Txtnom->text();
+    return box(F::Nom)->text();
 }
 
 void CustomerRecordPanel::focusFirstField() {
-    txtint->setFocus(Qt::OtherFocusReason);
+    box(F::Int)->setFocus(Qt::OtherFocusReason);
 }
 
 void CustomerRecordPanel::focusCode() {
-    Txtcod->setFocus(Qt::OtherFocusReason);
+    box(F::Cod)->setFocus(Qt::OtherFocusReason);
 }
 
 void CustomerRecordPanel::focusName() {
-    Txtnom->setFocus(Qt::OtherFocusReason);
+    box(F::Nom)->setFocus(Qt::OtherFocusReason);
 }
 
 void CustomerRecordPanel::tariffChoice(int index) {
     const bool business = index == 1;
-    txttar->setText(business ? QStringLiteral("H") : QStringLiteral("T"));
+    box(F::Tar)->setText(letters(F::Tar).value(business ? 1 : 0));
     showVatNumber(business);
 }
 
 void CustomerRecordPanel::weightCheck() {
-    if (isNumber(txtlbs->text()))
+    if (isWeight(box(F::Lbs)->text()))
         return;
     services_.boxes->message(window(), QStringLiteral("poids non conforme"));
-    txtlbs->setText(QStringLiteral("0"));
+    box(F::Lbs)->setText(newCustomerValue(F::Lbs));
 }
 
 bool CustomerRecordPanel::eventFilter(QObject* watched, QEvent* event) {
     auto* edit = qobject_cast<QLineEdit*>(watched);
     if (!edit)
         return QWidget::eventFilter(watched, event);
-    if (event->type() == QEvent::FocusIn && edit != Txtcod) {
+    if (event->type() == QEvent::FocusIn && edit != box(F::Cod)) {
         edit->selectAll();
         // A click places the cursor after the focus arrives: select again
         // once the click is done.
@@ -434,9 +401,9 @@ bool CustomerRecordPanel::eventFilter(QObject* watched, QEvent* event) {
             QTimer::singleShot(0, edit, &QLineEdit::selectAll);
     } else if (event->type() == QEvent::FocusOut) {
         const bool left = focusLeftForGood(*edit, *static_cast<QFocusEvent*>(event));
-        if (left && edit == Txtcod)
+        if (left && edit == box(F::Cod))
             emit codeLeft();
-        else if (left && edit == txtlbs)
+        else if (left && edit == box(F::Lbs))
             weightCheck();
     }
     return QWidget::eventFilter(watched, event);

@@ -78,42 +78,24 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend struct CustomerRecordTables;
-
     CustomerRecord loaded_;
     CustomerRecord baseline_;
     // Set while efface_client() or display() fill the boxes.
     bool filling_ = false;
 
-    QLineEdit* Txtcod = nullptr;
-    QLineEdit* txtint = nullptr;
-    QLineEdit* Txtnom = nullptr;
-    QLineEdit* txttel = nullptr;
-    QLineEdit* txtgsm = nullptr;
-    QLineEdit* txtfax = nullptr;
-    QLineEdit* txtmail = nullptr;
+    // The text box of each field (none for the observations), named by
+    // CustomerFields.
+    std::array<QLineEdit*, CustomerFieldCount> boxes_{};
     QGroupBox* addressGroup = nullptr; // "Adresse du Client"
-    QLineEdit* txtad1 = nullptr;
-    QLineEdit* txtad2 = nullptr;
-    QLineEdit* txtad3 = nullptr;
-    QLineEdit* txtcp = nullptr;
-    QLineEdit* txtvil = nullptr;
-    QLineEdit* txtpays = nullptr;
     QRadioButton* Option1_0 = nullptr;
     QRadioButton* Option1_1 = nullptr;
     QLabel* Label4 = nullptr;
-    QLineEdit* txtnic = nullptr;
     QRadioButton* Option2_0 = nullptr;
     QRadioButton* Option2_1 = nullptr;
     QRadioButton* Option3_0 = nullptr;
     QRadioButton* Option3_1 = nullptr;
-    QLineEdit* txtlbs = nullptr;
     QGroupBox* memoGroup = nullptr; // "Observations sur ce client"
     QPlainTextEdit* txtmemo = nullptr;
-    QLineEdit* txtdg = nullptr;
-    QLineEdit* txtpoig = nullptr;
-    QLineEdit* txttar = nullptr;
-    QLineEdit* txtetat = nullptr;
     QGroupBox* validationGroup = nullptr; // "Validation des modifications "
     QPushButton* cmdvalide = nullptr;
     QPushButton* cmdannule = nullptr;

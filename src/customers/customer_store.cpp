@@ -32,12 +32,7 @@ const QStringList& listFields() {
 // What the list printout and the export read: each row of a large shop's list
 // costs less without the fields they never print (the memo above all).
 const QStringList& reportFields() {
-    static const QStringList fields{
-        QStringLiteral("clt_cod"), QStringLiteral("clt_nom"),  QStringLiteral("clt_ad1"),
-        QStringLiteral("clt_ad2"), QStringLiteral("clt_ad3"),  QStringLiteral("clt_cp"),
-        QStringLiteral("clt_vil"), QStringLiteral("clt_pays"), QStringLiteral("clt_tel"),
-        QStringLiteral("clt_gsm"), QStringLiteral("clt_fax"),  QStringLiteral("clt_mail"),
-        QStringLiteral("clt_nic")};
+    static const QStringList fields = reportedCustomerColumns();
     return fields;
 }
 
@@ -131,11 +126,6 @@ const QString SelectWithoutKeysAfter =
 const QString CountWithoutKeys =
     QStringLiteral("SELECT COUNT(*) FROM strclient WHERE clt_nom_k2 IS NULL");
 
-// The columns of the report fields, in CustomerReportField order.
-constexpr const char* ReportColumns[] = {"clt_cod", "clt_nom", "clt_ad1",  "clt_ad2", "clt_ad3",
-                                         "clt_cp",  "clt_vil", "clt_pays", "clt_tel", "clt_gsm",
-                                         "clt_nic", "clt_fax", "clt_mail"};
-static_assert(std::size(ReportColumns) == std::size_t(CustomerReportField::Count));
 // The keys of a customer read without them, written only while it still has
 // none and holds the texts read; bound: the keys, the code, then the texts
 // in SelectWithoutKeys order.
@@ -605,11 +595,11 @@ Result<std::unique_ptr<CustomerRows>> CustomerStore::reportRows(const CustomerQu
     if (Status s = q.exec(); !s)
         return s.error();
     return std::unique_ptr<CustomerRows>(std::make_unique<QueryRows<CustomerReportRow>>(
-        std::move(q).release(), ReportColumns, count));
+        std::move(q).release(), CustomerColumns, count));
 }
 
 std::unique_ptr<CustomerRows> CustomerStore::reportRowsOf(QSqlQuery& rows) {
-    return std::make_unique<QueryRows<CustomerReportRow>>(rows, ReportColumns);
+    return std::make_unique<QueryRows<CustomerReportRow>>(rows, CustomerColumns);
 }
 
 Result<QList<CustomerStore::WithoutKeys>>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/customer_fields.h"
 #include "data/data_error.h"
 #include "data/statement.h"
 #include "platform/progress.h"
@@ -18,31 +19,6 @@ namespace vdn {
 
 class BallStore;
 class SheetStore;
-
-// The fields of a strclient row, in their stored order.
-enum class CustomerField {
-    Cod,
-    Int,
-    Nom,
-    Ad1,
-    Ad2,
-    Ad3,
-    Cp,
-    Vil,
-    Pays,
-    Tel,
-    Gsm,
-    Fax,
-    Mail,
-    Memo,
-    Nic,
-    Tar,
-    Dg,
-    Poig,
-    Lbs,
-    Etat,
-};
-constexpr int CustomerFieldCount = 20;
 
 // One customer. A field that is null in the database has no value; every
 // field written back has one (an empty text at the least).

@@ -375,6 +375,9 @@ QVariantList demoCustomerValues(int i, const DemoOptions& options, std::mt19937&
         i % 4 == 0 ? QStringLiteral("A") : QStringLiteral("S"),
         QString::number(12 + rng() % 5),
         deleted ? QStringLiteral("SUPPRIME") : QString(QLatin1String(""))};
+    // A field the demonstration does not fill gets a new customer's value.
+    for (auto f = values.size(); f < CustomerFieldCount; ++f)
+        values << newCustomerValue(CustomerField(f));
     values << clientKeyValues(values.at(2).toString(), values.at(7).toString(),
                               values.at(9).toString(), values.at(10).toString(),
                               values.at(11).toString(), values.at(3).toString());

@@ -17,13 +17,7 @@ QStringList specifFields() {
 }
 
 QStringList clientFields() {
-    return {QStringLiteral("clt_cod"),  QStringLiteral("clt_int"),  QStringLiteral("clt_nom"),
-            QStringLiteral("clt_ad1"),  QStringLiteral("clt_ad2"),  QStringLiteral("clt_ad3"),
-            QStringLiteral("clt_cp"),   QStringLiteral("clt_vil"),  QStringLiteral("clt_pays"),
-            QStringLiteral("clt_tel"),  QStringLiteral("clt_gsm"),  QStringLiteral("clt_fax"),
-            QStringLiteral("clt_mail"), QStringLiteral("clt_memo"), QStringLiteral("clt_nic"),
-            QStringLiteral("clt_tar"),  QStringLiteral("clt_dg"),   QStringLiteral("clt_poig"),
-            QStringLiteral("clt_lbs"),  QStringLiteral("clt_etat")};
+    return customerColumnNames();
 }
 
 QStringList ballFields() {
@@ -144,7 +138,7 @@ QStringList schemaV1(const Dialect& d) {
     QStringList statements{
         QStringLiteral("CREATE TABLE strspecif (%1%2)").arg(columns(d, specifFields(), {}), extras),
         QStringLiteral("CREATE TABLE strclient (%1%2, PRIMARY KEY (clt_cod))")
-            .arg(columns(d, clientFields(), {QStringLiteral("clt_cod")}), extras),
+            .arg(columns(d, customerColumnsSince(1), {QStringLiteral("clt_cod")}), extras),
         QStringLiteral("CREATE TABLE strmateriel (%1%2, PRIMARY KEY (MAT_CODE, MAT_LG))")
             .arg(columns(d, ballFields(), {QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")}),
                  extras),
@@ -296,8 +290,10 @@ QStringList numbersInNameIndex() {
 }
 
 // Forward migrations: entry i brings a file from version i + 1 to i + 2.
+// A version also adds the customer columns that came with it
+// (CustomerFieldInfo::since), after its own steps.
 QList<QStringList> migrations(const Dialect& d) {
-    return {
+    QList<QStringList> steps{
         // 1 to 2: the customer list reads its rows from the name index alone
         // (every column the list shows is in it, so a keystroke in the search
         // never visits the table), and the town sort takes its order, ties
@@ -316,6 +312,13 @@ QList<QStringList> migrations(const Dialect& d) {
         ballDrillings(d),
         numbersInNameIndex(),
     };
+    while (steps.size() < SchemaVersion - 1)
+        steps.append(QStringList());
+    for (int i = 0; i < steps.size(); ++i)
+        for (const QString& column : customerColumnsSince(i + 2))
+            steps[i] << QStringLiteral("ALTER TABLE strclient ADD COLUMN ") +
+                            d.textColumn(column, Dialect::Column::Text);
+    return steps;
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "data/customer_fields.h"
 #include "data/data_error.h"
 
 #include <QStringList>
 #include <QVariantList>
+
+#include <algorithm>
 
 namespace vdn {
 
@@ -12,10 +15,13 @@ class Dialect;
 class Progress;
 
 // The schema version this program writes, kept in PRAGMA user_version (in
-// the table vdn_version on a server).
-constexpr int SchemaVersion = 8;
+// the table vdn_version on a server). A customer field added to
+// CustomerFields with a newer `since` brings its own version: its column is
+// added by that version's upgrade.
+constexpr int SchemaVersion = std::max(8, newestCustomerColumn());
 
-// Field names of the five tables, in their stored order.
+// Field names of the five tables, in their stored order (the customer's from
+// CustomerFields).
 QStringList specifFields();
 QStringList clientFields();
 QStringList ballFields();

@@ -11,8 +11,9 @@ namespace vdn {
 
 namespace {
 
+// What the column choice says of a choice; the customer fields' come from
+// CustomerFields.
 struct FieldInfo {
-    ImportField field;
     const char* label; // UTF-8
     const char* key;
     // Header names, folded (capitals, no accents, words separated by one
@@ -20,59 +21,21 @@ struct FieldInfo {
     const char* headers;
 };
 
-using F = ImportField;
-// In ImportField order.
-constexpr FieldInfo Fields[] = {
-    {F::Ignored, "(ne pas importer)", "ignorer", ""},
-    {F::Code, "Code client", "code",
-     "CODE|CODE CLIENT|N CLIENT|NO CLIENT|NUM CLIENT|NUMERO CLIENT|NUMERO|ID|CLIENT ID|"
-     "CUSTOMER ID|CUSTOMER NUMBER|CUSTOMER CODE|REFERENCE CLIENT|REF CLIENT"},
-    {F::Name, "Nom", "nom",
-     "NOM|NOM CLIENT|NOM DU CLIENT|NOM DE FAMILLE|LAST NAME|LASTNAME|SURNAME|NAME|FAMILY NAME|"
-     "CUSTOMER NAME|CLIENT|RAISON SOCIALE|NOM PATRONYMIQUE"},
-    {F::FirstName, "Prénom", "prenom",
-     "PRENOM|PRENOM CLIENT|PRENOM DU CLIENT|FIRST NAME|FIRSTNAME|GIVEN NAME|FORENAME"},
-    {F::Civility, "Sigle (civilité)", "sigle",
-     "SIGLE|CIVILITE|TITRE|TITLE|SALUTATION|CIV|MR MME|M MME"},
-    {F::Address1, "Adresse ligne 1", "adresse1",
-     "ADRESSE|ADRESSE 1|ADRESSE1|ADR|ADR1|ADR 1|ADDRESS|ADDRESS 1|ADDRESS1|ADDRESS LINE 1|RUE|"
-     "STREET|VOIE"},
-    {F::Address2, "Adresse ligne 2", "adresse2",
-     "ADRESSE 2|ADRESSE2|ADR2|ADR 2|ADDRESS 2|ADDRESS2|ADDRESS LINE 2|COMPLEMENT|"
-     "COMPLEMENT ADRESSE|COMPLEMENT D ADRESSE"},
-    {F::Address3, "Adresse ligne 3", "adresse3",
-     "ADRESSE 3|ADRESSE3|ADR3|ADR 3|ADDRESS 3|ADDRESS3|ADDRESS LINE 3|LIEU DIT|BOITE POSTALE|BP"},
-    {F::Postcode, "Code postal", "cp",
-     "CP|CODE POSTAL|CODEPOSTAL|C P|POSTCODE|POST CODE|POSTAL CODE|ZIP|ZIP CODE|ZIPCODE"},
-    {F::Town, "Ville", "ville", "VILLE|COMMUNE|LOCALITE|CITY|TOWN"},
-    {F::Country, "Pays", "pays", "PAYS|COUNTRY"},
-    {F::Phone, "Téléphone", "telephone",
-     "TEL|TELEPHONE|TEL FIXE|TELEPHONE FIXE|FIXE|TEL DOMICILE|TELEPHONE DOMICILE|PHONE|"
-     "PHONE NUMBER|TELEPHONE NUMBER|HOME PHONE|TEL 1|TELEPHONE 1"},
-    {F::Mobile, "Portable", "portable",
-     "PORTABLE|MOBILE|GSM|TEL PORTABLE|TELEPHONE PORTABLE|TEL MOBILE|TELEPHONE MOBILE|CELL|"
-     "CELLULAR|CELL PHONE|MOBILE PHONE|TEL 2|TELEPHONE 2"},
-    {F::Fax, "Fax", "fax", "FAX|TELECOPIE|N FAX|FAX NUMBER"},
-    {F::Mail, "E-mail", "mail",
-     "MAIL|E MAIL|EMAIL|COURRIEL|MEL|ADRESSE MAIL|ADRESSE E MAIL|ADRESSE EMAIL|"
-     "ADRESSE ELECTRONIQUE|EMAIL ADDRESS|E MAIL ADDRESS"},
-    {F::Memo, "Observations", "memo",
-     "MEMO|OBSERVATIONS|OBSERVATION|OBS|REMARQUES|REMARQUE|NOTES|NOTE|COMMENTAIRE|COMMENTAIRES|"
-     "COMMENT|COMMENTS|INFO|INFOS"},
-    {F::Hand, "Main (D/G)", "main",
-     "MAIN|DG|D G|DROITIER GAUCHER|LATERALITE|HAND|HANDEDNESS|BOWLING HAND"},
-    {F::Tariff, "Tarif (T/H)", "tarif",
-     "TARIF|TARIFICATION|TYPE CLIENT|TYPE DE CLIENT|TYPE|CATEGORIE|PRICING|PRICE TYPE"},
-    {F::Vat, "N° TVA intracommunautaire", "tva",
-     "TVA|N TVA|NO TVA|NUMERO TVA|NUMERO DE TVA|TVA INTRACOMMUNAUTAIRE|N TVA INTRACOMMUNAUTAIRE|"
-     "NUMERO TVA INTRACOMMUNAUTAIRE|NIC|VAT|VAT NUMBER|VAT ID|VAT NO"},
-    {F::Weight, "Poids boule", "poids",
-     "POIDS|POIDS BOULE|POIDS DE BOULE|POIDS DE LA BOULE|LBS|WEIGHT|BALL WEIGHT"},
-};
-static_assert(std::size(Fields) == ImportFieldCount);
+constexpr FieldInfo IgnoredInfo{"(ne pas importer)", "ignorer", ""};
+// The first name's place among the choices, after the name.
+constexpr int FirstNameChoice = 3;
+constexpr FieldInfo FirstNameInfo{
+    "Prénom", "prenom",
+    "PRENOM|PRENOM CLIENT|PRENOM DU CLIENT|FIRST NAME|FIRSTNAME|GIVEN NAME|FORENAME"};
 
-const FieldInfo& infoOf(ImportField f) {
-    return Fields[static_cast<int>(f)];
+FieldInfo infoOf(ImportField f) {
+    if (f == ImportField::FirstName)
+        return FirstNameInfo;
+    if (const std::optional<CustomerField> field = f.field()) {
+        const CustomerFieldInfo& c = vdn::infoOf(*field);
+        return {c.importLabel, c.importKey, c.importHeaders};
+    }
+    return IgnoredInfo;
 }
 
 // Capitals without accents, every run of other characters one blank.
@@ -97,10 +60,10 @@ const QStringList& fillerWords() {
 std::optional<ImportField> exactField(const QString& folded) {
     if (folded.isEmpty())
         return std::nullopt;
-    for (const FieldInfo& info : Fields) {
-        const QStringList names = QString::fromUtf8(info.headers).split(QLatin1Char('|'));
+    for (const ImportField f : ImportField::choices()) {
+        const QStringList names = QString::fromUtf8(infoOf(f).headers).split(QLatin1Char('|'));
         if (names.contains(folded))
-            return info.field;
+            return f;
     }
     return std::nullopt;
 }
@@ -197,6 +160,21 @@ QString headerGroup(const QString& headerLine) {
 
 } // namespace
 
+const QList<ImportField>& ImportField::choices() {
+    static const QList<ImportField> list = [] {
+        QList<ImportField> out{Ignored};
+        for (int place = 1; place <= CustomerFieldCount + 1; ++place) {
+            if (place == FirstNameChoice)
+                out << FirstName;
+            for (const CustomerFieldInfo& f : CustomerFields)
+                if (f.importChoice == place)
+                    out << ImportField(f.field);
+        }
+        return out;
+    }();
+    return list;
+}
+
 QString fieldLabel(ImportField field) {
     return QString::fromUtf8(infoOf(field).label);
 }
@@ -206,9 +184,9 @@ QString fieldKey(ImportField field) {
 }
 
 std::optional<ImportField> fieldOfKey(const QString& key) {
-    for (const FieldInfo& info : Fields)
-        if (key.compare(QLatin1String(info.key), Qt::CaseInsensitive) == 0)
-            return info.field;
+    for (const ImportField f : ImportField::choices())
+        if (key.compare(QLatin1String(infoOf(f).key), Qt::CaseInsensitive) == 0)
+            return f;
     return std::nullopt;
 }
 

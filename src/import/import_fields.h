@@ -1,37 +1,84 @@
 #pragma once
 
+#include "data/customer_fields.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <optional>
 
 namespace vdn {
 
-// What a column of an imported file brings to the customer record.
-enum class ImportField {
-    Ignored,
-    Code,
-    Name,
-    FirstName,
-    Civility,
-    Address1,
-    Address2,
-    Address3,
-    Postcode,
-    Town,
-    Country,
-    Phone,
-    Mobile,
-    Fax,
-    Mail,
-    Memo,
-    Hand,
-    Tariff,
-    Vat,
-    Weight,
+// What a column of an imported file brings to the customer record: nothing,
+// the first name (joined to the name), or one of the customer fields that
+// CustomerFields gives an import choice.
+class ImportField {
+public:
+    // Not imported.
+    constexpr ImportField() = default;
+    constexpr explicit ImportField(CustomerField field) : code_(int(field)) {}
+
+    // The field written, if any.
+    constexpr std::optional<CustomerField> field() const {
+        return code_ >= 0 ? std::optional<CustomerField>(CustomerField(code_)) : std::nullopt;
+    }
+    // A place from 0 for every choice, for tables of one value per choice.
+    constexpr std::size_t index() const { return std::size_t(code_ + 2); }
+    static constexpr std::size_t Count = std::size_t(CustomerFieldCount) + 2;
+
+    friend constexpr bool operator==(const ImportField&, const ImportField&) = default;
+
+    // Every choice, in the order the column choice lists them.
+    static const QList<ImportField>& choices();
+
+    static const ImportField Ignored;
+    static const ImportField FirstName;
+    static const ImportField Code;
+    static const ImportField Name;
+    static const ImportField Civility;
+    static const ImportField Address1;
+    static const ImportField Address2;
+    static const ImportField Address3;
+    static const ImportField Postcode;
+    static const ImportField Town;
+    static const ImportField Country;
+    static const ImportField Phone;
+    static const ImportField Mobile;
+    static const ImportField Fax;
+    static const ImportField Mail;
+    static const ImportField Memo;
+    static const ImportField Hand;
+    static const ImportField Tariff;
+    static const ImportField Vat;
+    static const ImportField Weight;
+
+private:
+    constexpr explicit ImportField(int code) : code_(code) {}
+    int code_ = -2; // -2 not imported, -1 the first name, else a CustomerField
 };
-constexpr int ImportFieldCount = 20;
+
+inline constexpr ImportField ImportField::Ignored{};
+inline constexpr ImportField ImportField::FirstName{-1};
+inline constexpr ImportField ImportField::Code{CustomerField::Cod};
+inline constexpr ImportField ImportField::Name{CustomerField::Nom};
+inline constexpr ImportField ImportField::Civility{CustomerField::Int};
+inline constexpr ImportField ImportField::Address1{CustomerField::Ad1};
+inline constexpr ImportField ImportField::Address2{CustomerField::Ad2};
+inline constexpr ImportField ImportField::Address3{CustomerField::Ad3};
+inline constexpr ImportField ImportField::Postcode{CustomerField::Cp};
+inline constexpr ImportField ImportField::Town{CustomerField::Vil};
+inline constexpr ImportField ImportField::Country{CustomerField::Pays};
+inline constexpr ImportField ImportField::Phone{CustomerField::Tel};
+inline constexpr ImportField ImportField::Mobile{CustomerField::Gsm};
+inline constexpr ImportField ImportField::Fax{CustomerField::Fax};
+inline constexpr ImportField ImportField::Mail{CustomerField::Mail};
+inline constexpr ImportField ImportField::Memo{CustomerField::Memo};
+inline constexpr ImportField ImportField::Hand{CustomerField::Dg};
+inline constexpr ImportField ImportField::Tariff{CustomerField::Tar};
+inline constexpr ImportField ImportField::Vat{CustomerField::Nic};
+inline constexpr ImportField ImportField::Weight{CustomerField::Lbs};
 
 // The French label shown in the column choice ("Nom", "Prénom"…).
 QString fieldLabel(ImportField field);

@@ -15,51 +15,9 @@ namespace {
 using CF = CustomerField;
 using IF = ImportField;
 
-// The import fields written straight into a customer field.
-struct Direct {
-    IF from;
-    CF to;
-    bool multiLine;
-};
-constexpr Direct Directs[] = {
-    {IF::Civility, CF::Int, false}, {IF::Address1, CF::Ad1, false}, {IF::Address2, CF::Ad2, false},
-    {IF::Address3, CF::Ad3, false}, {IF::Postcode, CF::Cp, false},  {IF::Town, CF::Vil, false},
-    {IF::Country, CF::Pays, false}, {IF::Phone, CF::Tel, false},    {IF::Mobile, CF::Gsm, false},
-    {IF::Fax, CF::Fax, false},      {IF::Mail, CF::Mail, false},    {IF::Memo, CF::Memo, true},
-    {IF::Vat, CF::Nic, false},
-};
-
+// A field's name in the import's messages.
 QString fieldName(CF f) {
-    switch (f) {
-    case CF::Int:
-        return QStringLiteral("sigle");
-    case CF::Nom:
-        return QStringLiteral("nom");
-    case CF::Ad1:
-        return QStringLiteral("adresse ligne 1");
-    case CF::Ad2:
-        return QStringLiteral("adresse ligne 2");
-    case CF::Ad3:
-        return QStringLiteral("adresse ligne 3");
-    case CF::Cp:
-        return QStringLiteral("code postal");
-    case CF::Vil:
-        return QStringLiteral("ville");
-    case CF::Pays:
-        return QStringLiteral("pays");
-    case CF::Tel:
-        return QStringLiteral("téléphone");
-    case CF::Gsm:
-        return QStringLiteral("portable");
-    case CF::Fax:
-        return QStringLiteral("fax");
-    case CF::Mail:
-        return QStringLiteral("e-mail");
-    case CF::Nic:
-        return QStringLiteral("n° TVA");
-    default:
-        return QStringLiteral("champ");
-    }
+    return QString::fromUtf8(infoOf(f).importName);
 }
 
 int characters(const QString& s) {
@@ -79,13 +37,6 @@ QString oneLine(const QString& cell) {
     return v.trimmed();
 }
 
-// A number as the weight box accepts it.
-bool isWeight(const QString& text) {
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*[+-]?([0-9]+([.,][0-9]*)?|[.,][0-9]+)\\s*$"));
-    return re.match(text).hasMatch();
-}
-
 // A telephone number that a spreadsheet kept as a number: nine digits
 // without the leading zero, or written in scientific notation.
 bool lostLeadingZero(const QString& phone) {
@@ -95,32 +46,16 @@ bool lostLeadingZero(const QString& phone) {
     return nine.match(phone).hasMatch() || scientific.match(phone).hasMatch();
 }
 
-std::optional<QString> handOf(const QString& v) {
-    const QString f = foldForSearch(v).trimmed();
-    if (f.isEmpty())
-        return QStringLiteral("D");
-    for (const char* right :
-         {"D", "R", "DROITIER", "DROITIERE", "DROITE", "RIGHT", "RIGHT HANDED", "DROIT"})
-        if (f == QLatin1String(right))
-            return QStringLiteral("D");
-    for (const char* left : {"G", "L", "GAUCHER", "GAUCHERE", "GAUCHE", "LEFT", "LEFT HANDED"})
-        if (f == QLatin1String(left))
-            return QStringLiteral("G");
-    return std::nullopt;
-}
-
-std::optional<QString> tariffOf(const QString& v) {
-    const QString f = foldForSearch(v).trimmed();
-    if (f.isEmpty())
-        return QStringLiteral("T");
-    for (const char* privat : {"T", "TTC", "PARTICULIER", "PARTICULIER (TTC)", "PRIVATE"})
-        if (f == QLatin1String(privat))
-            return QStringLiteral("T");
-    for (const char* firm : {"H", "HT", "ENTREPRISE", "ENTREPRISE (HT)", "PRO", "PROFESSIONNEL",
-                             "SOCIETE", "BUSINESS"})
-        if (f == QLatin1String(firm))
-            return QStringLiteral("H");
-    return std::nullopt;
+// The customer fields in the order of their import choices.
+const QList<CF>& importedFields() {
+    static const QList<CF> fields = [] {
+        QList<CF> out;
+        for (const ImportField f : ImportField::choices())
+            if (f.field())
+                out << *f.field();
+        return out;
+    }();
+    return fields;
 }
 
 QString foldedName(const CustomerRecord& r) {
@@ -158,44 +93,17 @@ QString fileCode(const CheckedRow& row) {
 
 } // namespace
 
-int fieldLimit(CustomerField field) {
-    switch (field) {
-    case CF::Cod:
-        return 6;
-    case CF::Int:
-    case CF::Cp:
-        return 5;
-    case CF::Nom:
-        return 30;
-    case CF::Tel:
-    case CF::Gsm:
-    case CF::Fax:
-        return 15;
-    case CF::Nic:
-        return 20;
-    case CF::Ad1:
-    case CF::Ad2:
-    case CF::Ad3:
-    case CF::Vil:
-    case CF::Pays:
-    case CF::Mail:
-        return 50;
-    default:
-        return 0;
-    }
-}
-
 CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
     CheckedRow row;
     row.cells = cells;
     // The values of each import field (several columns of one field: the first).
-    std::array<std::optional<QString>, ImportFieldCount> of;
+    std::array<std::optional<QString>, ImportField::Count> of;
     for (qsizetype i = 0; i < mapping.columns.size() && i < cells.size(); ++i) {
-        auto& slot = of[std::size_t(mapping.columns.at(i))];
+        auto& slot = of[mapping.columns.at(i).index()];
         if (!slot)
             slot = cells.at(i);
     }
-    const auto value = [&](IF f) { return of[std::size_t(f)]; };
+    const auto value = [&](ImportField f) { return of[f.index()]; };
     CustomerRecord& r = row.record;
     const auto give = [&](CF f, const QString& v) {
         r.set(f, v);
@@ -205,11 +113,7 @@ CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
 
     // A new customer's record, then what the file gives.
     for (int i = 0; i < CustomerFieldCount; ++i)
-        r.set(CF(i), QString(QLatin1String("")));
-    r.set(CF::Dg, QStringLiteral("D"));
-    r.set(CF::Poig, QStringLiteral("S"));
-    r.set(CF::Tar, QStringLiteral("T"));
-    r.set(CF::Lbs, QStringLiteral("0"));
+        r.set(CF(i), newCustomerValue(CF(i)));
 
     if (value(IF::Code))
         r.set(CF::Cod, oneLine(*value(IF::Code)));
@@ -218,27 +122,39 @@ CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
                              .simplified()
                              .toUpper();
     give(CF::Nom, name);
-    for (const Direct& d : Directs)
-        if (value(d.from))
-            give(d.to, d.multiLine ? value(d.from)->trimmed() : oneLine(*value(d.from)));
-
-    if (const auto h = value(IF::Hand)) {
-        if (const auto code = handOf(*h))
-            give(CF::Dg, *code);
-        else
-            row.problems << QStringLiteral("main illisible : « %1 » (D ou G)").arg(oneLine(*h));
-    }
-    if (const auto t = value(IF::Tariff)) {
-        if (const auto code = tariffOf(*t))
-            give(CF::Tar, *code);
-        else
-            row.problems << QStringLiteral("tarif illisible : « %1 » (T ou H)").arg(oneLine(*t));
-    }
-    if (const auto w = value(IF::Weight); w && !oneLine(*w).isEmpty()) {
-        if (isWeight(*w))
-            give(CF::Lbs, oneLine(*w));
-        else
-            row.problems << QStringLiteral("poids non conforme : « %1 »").arg(oneLine(*w));
+    for (const CF f : importedFields()) {
+        const std::optional<QString> v = value(ImportField(f));
+        if (!v)
+            continue;
+        switch (infoOf(f).rule) {
+        case FieldRule::Code:
+        case FieldRule::Name:
+            break;
+        case FieldRule::Text:
+        case FieldRule::Phone:
+            give(f, oneLine(*v));
+            break;
+        case FieldRule::Memo:
+            give(f, v->trimmed());
+            break;
+        case FieldRule::Letter:
+            if (const QString letter = letterOf(f, *v); !letter.isEmpty())
+                give(f, letter);
+            else
+                row.problems << QStringLiteral("%1 illisible : « %2 » (%3)")
+                                    .arg(fieldName(f), oneLine(*v),
+                                         letters(f).join(QStringLiteral(" ou ")));
+            break;
+        case FieldRule::Weight:
+            if (oneLine(*v).isEmpty())
+                break;
+            if (isWeight(*v))
+                give(f, oneLine(*v));
+            else
+                row.problems
+                    << QStringLiteral("%1 non conforme : « %2 »").arg(fieldName(f), oneLine(*v));
+            break;
+        }
     }
 
     // A first name alone is no name.
@@ -246,7 +162,7 @@ CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
         row.problems << QStringLiteral("nom vide");
     for (int i = 0; i < CustomerFieldCount; ++i) {
         const CF f = CF(i);
-        const int limit = fieldLimit(f);
+        const int limit = infoOf(f).limit;
         if (f == CF::Cod || limit == 0)
             continue;
         if (const int n = characters(r.text(f)); n > limit)
@@ -255,11 +171,11 @@ CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
                                 .arg(n)
                                 .arg(limit);
     }
-    for (const CF f : {CF::Tel, CF::Gsm, CF::Fax})
-        if (lostLeadingZero(r.text(f)))
+    for (const CustomerFieldInfo& f : CustomerFields)
+        if (f.rule == FieldRule::Phone && lostLeadingZero(r.text(f.field)))
             row.problems << QStringLiteral("%1 « %2 » enregistré comme un nombre : le zéro du "
                                            "début est perdu")
-                                .arg(fieldName(f), r.text(f));
+                                .arg(fieldName(f.field), r.text(f.field));
     if (!r.text(CF::Nic).isEmpty() && r.text(CF::Tar) == QLatin1String("T"))
         row.problems << QStringLiteral("n° TVA sur un client particulier (tarif T)");
     // An empty code takes the next free one.

@@ -13,9 +13,6 @@
 
 namespace vdn {
 
-// The limits of the customer record, in characters (0: none).
-int fieldLimit(CustomerField field);
-
 // What becomes of a row of the file.
 enum class RowOutcome {
     New,               // a new customer

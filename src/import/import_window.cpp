@@ -33,19 +33,19 @@ namespace {
 
 using CF = CustomerField;
 
-// The preview's columns after "Ligne" and "État": the stored fields.
-struct PreviewColumn {
-    const char* title;
-    CF field;
-};
-constexpr PreviewColumn PreviewFields[] = {
-    {"Code", CF::Cod},      {"Sigle", CF::Int},     {"Nom", CF::Nom},
-    {"Adresse 1", CF::Ad1}, {"Adresse 2", CF::Ad2}, {"Adresse 3", CF::Ad3},
-    {"CP", CF::Cp},         {"Ville", CF::Vil},     {"Pays", CF::Pays},
-    {"Téléphone", CF::Tel}, {"Portable", CF::Gsm},  {"Fax", CF::Fax},
-    {"E-mail", CF::Mail},   {"Main", CF::Dg},       {"Tarif", CF::Tar},
-    {"Poids", CF::Lbs},     {"N° TVA", CF::Nic},    {"Observations", CF::Memo},
-};
+// The preview's columns after "Ligne" and "État": the stored fields, in the
+// order of their preview columns.
+const QList<CF>& previewFields() {
+    static const QList<CF> fields = [] {
+        QList<CF> out;
+        for (int column = 1; column <= CustomerFieldCount; ++column)
+            for (const CustomerFieldInfo& f : CustomerFields)
+                if (f.previewColumn == column)
+                    out << f.field;
+        return out;
+    }();
+    return fields;
+}
 // Rows of the preview: the first ones, then the rows flagged further on.
 constexpr int FirstRowsShown = 100;
 constexpr int FlaggedRowsShown = 1000;
@@ -201,11 +201,11 @@ void ImportWindow::build() {
     lblCodage->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     lblCodage->hide();
     top->addWidget(lblCodage);
-    grdApercu = new QTableWidget(0, 2 + int(std::size(PreviewFields)) + 1, this);
+    grdApercu = new QTableWidget(0, 2 + int(previewFields().size()) + 1, this);
     grdApercu->setObjectName(QStringLiteral("grdApercu"));
     QStringList titles{QStringLiteral("Ligne"), QStringLiteral("État")};
-    for (const PreviewColumn& c : PreviewFields)
-        titles << QString::fromUtf8(c.title);
+    for (const CF f : previewFields())
+        titles << QString::fromUtf8(infoOf(f).previewTitle);
     titles << QStringLiteral("Motif");
     grdApercu->setHorizontalHeaderLabels(titles);
     grdApercu->verticalHeader()->hide();
@@ -352,9 +352,10 @@ void ImportWindow::showMapping(const ImportMapping& mapping) {
         grdColonnes->setItem(i, 1, new QTableWidgetItem(example));
         auto* box = new QComboBox(grdColonnes);
         box->setObjectName(QStringLiteral("cboChamp_%1").arg(i));
-        for (int f = 0; f < ImportFieldCount; ++f)
-            box->addItem(fieldLabel(ImportField(f)), f);
-        box->setCurrentIndex(int(mapping.columns.value(i, ImportField::Ignored)));
+        const QList<ImportField>& choices = ImportField::choices();
+        for (int f = 0; f < choices.size(); ++f)
+            box->addItem(fieldLabel(choices.at(f)), f);
+        box->setCurrentIndex(int(choices.indexOf(mapping.columns.value(i, ImportField::Ignored))));
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
             if (!filling_)
                 recheck();
@@ -373,7 +374,8 @@ ImportMapping ImportWindow::chosenMapping() const {
     ImportMapping m;
     for (int i = 0; i < grdColonnes->rowCount(); ++i) {
         const auto* box = qobject_cast<QComboBox*>(grdColonnes->cellWidget(i, 2));
-        m.columns << (box ? ImportField(box->currentData().toInt()) : ImportField::Ignored);
+        m.columns << (box ? ImportField::choices().value(box->currentData().toInt())
+                          : ImportField::Ignored);
     }
     m.duplicates = DuplicateChoice(cboDoublons->currentData().toInt());
     m.keepCodes = chkGarderCodes->isChecked();
@@ -430,9 +432,9 @@ void ImportWindow::showPreview() {
         int c = 0;
         grdApercu->setItem(r, c++, new QTableWidgetItem(QString::number(row.line)));
         grdApercu->setItem(r, c++, new QTableWidgetItem(stateOf(row)));
-        for (const PreviewColumn& p : PreviewFields) {
-            QString text = row.record.text(p.field);
-            if (p.field == CF::Cod && text.isEmpty() && row.outcome == RowOutcome::New)
+        for (const CF f : previewFields()) {
+            QString text = row.record.text(f);
+            if (f == CF::Cod && text.isEmpty() && row.outcome == RowOutcome::New)
                 text = QStringLiteral("(nouveau)");
             grdApercu->setItem(r, c++, new QTableWidgetItem(text));
         }

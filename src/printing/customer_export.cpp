@@ -23,11 +23,8 @@ namespace vdn {
 
 namespace {
 
-using F = CustomerReportField;
 // The columns of the file, in order.
-constexpr F ExportFields[] = {F::Code,     F::Name,     F::Address1, F::Address2,
-                              F::Address3, F::PostCode, F::City,     F::Country,
-                              F::Phone,    F::Mobile,   F::Nic};
+constexpr const auto& ExportFields = ExportedFields;
 
 const QString CrLf = QStringLiteral("\r\n");
 

@@ -19,8 +19,7 @@ struct Services;
 QString customerExportPath(const QString& base, const QDate& day);
 
 // The first line of the export file.
-inline const QString CustomerExportHeader =
-    QStringLiteral("Code,Nom,Adresse1,Adresse2,Adresse3,CP,Ville,Pays,Tel,Gsm,NIC");
+inline const QString CustomerExportHeader = exportTitles();
 
 // The workbook handed to a spreadsheet program in place of the export file
 // `exportPath`: the same name, ending in ".xlsx".
@@ -44,9 +43,9 @@ enum class ExportOutcome {
 // the day beside the database (vdn::chemin_base), shows "FICHIER " + path +
 // "TERMINE", then hands the file to the spreadsheet program and waits until
 // the user closes it (a program that would read the codes as numbers is
-// handed a workbook of the same rows, every cell text, written beside it); "Acces Excel impossible " and the reason when none can
-// be started. A failure shows the data-access error report. A long export
-// shows its progress; "Annuler" there stops it and removes the file.
+// handed a workbook of the same rows, every cell text, written beside it); "Acces Excel impossible
+// " and the reason when none can be started. A failure shows the data-access error report. A long
+// export shows its progress; "Annuler" there stops it and removes the file.
 ExportOutcome exportCustomerList(CustomerRows& rows, const Services& services, QWidget* owner);
 
 } // namespace vdn

@@ -16,7 +16,7 @@ namespace {
 // Where each item of a customer block goes: x, the line (0 or 1) of the
 // block's two text lines, 300 twips apart, and where its text must stop: 100
 // twips before the next item of its line, or before the block's right edge.
-using F = CustomerReportField;
+using F = CustomerField;
 
 struct BlockItem {
     F field;
@@ -32,12 +32,12 @@ constexpr double ItemGap = 100;
 constexpr double NameX = 300;
 
 constexpr BlockItem BlockItems[] = {
-    {F::Address1, "", 4000, 0, 7000 - ItemGap},
-    {F::Address3, "", 4000, 1, 7000 - ItemGap},
-    {F::Address2, "", 7000, 0, 10000 - ItemGap},
-    {F::PostCode, "", 7000, 1, 7500 - ItemGap},
-    {F::City, "", 7500, 1, 10000 - ItemGap},
-    {F::Phone, "Tel  ", 10000, 0, 12000 - ItemGap},
+    {F::Ad1, "", 4000, 0, 7000 - ItemGap},
+    {F::Ad3, "", 4000, 1, 7000 - ItemGap},
+    {F::Ad2, "", 7000, 0, 10000 - ItemGap},
+    {F::Cp, "", 7000, 1, 7500 - ItemGap},
+    {F::Vil, "", 7500, 1, 10000 - ItemGap},
+    {F::Tel, "Tel  ", 10000, 0, 12000 - ItemGap},
     {F::Fax, "Fax  ", 10000, 1, BlockRight - ItemGap},
     {F::Mail, "Mail  ", 12000, 0, BlockRight - ItemGap},
 };
@@ -53,7 +53,7 @@ void drawBlock(PageWriter& out, const CustomerReportRow& row, double& y) {
     out.setFontSize(8);
     out.box(BlockLeft, y, BlockRight, y + BlockHeight);
     y += 100;
-    out.printUpToAt(NameX, y, row[F::Code].toString() + QLatin1Char(' ') + row[F::Name].toString(),
+    out.printUpToAt(NameX, y, row[F::Cod].toString() + QLatin1Char(' ') + row[F::Nom].toString(),
                     NameRight);
     for (const BlockItem& item : BlockItems) {
         const QString value = row[item.field].toString();

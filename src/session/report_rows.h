@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/customer_fields.h"
 #include "data/data_error.h"
 #include "data/row_reader.h"
 
@@ -10,23 +11,8 @@
 namespace vdn {
 
 // The fields of a customer that the customer list printout and the export
-// read. One list for both: each report picks its fields from it by name.
-enum class CustomerReportField {
-    Code,
-    Name,
-    Address1,
-    Address2,
-    Address3,
-    PostCode,
-    City,
-    Country,
-    Phone,
-    Mobile,
-    Nic,
-    Fax,
-    Mail,
-    Count
-};
+// read are those of CustomerFields marked `reported`; their rows are named
+// by CustomerField.
 
 // The fields of a ball that the ball list printout reads.
 enum class BallReportField {
@@ -44,15 +30,20 @@ enum class BallReportField {
     Count
 };
 
+// How many fields a report row of `Field` has.
+template <class Field> constexpr std::size_t ReportFieldCount = std::size_t(Field::Count);
+template <>
+inline constexpr std::size_t ReportFieldCount<CustomerField> = std::size_t(CustomerFieldCount);
+
 // One row of a report, its fields named by `Field`.
 template <class Field> struct ReportRow {
     using FieldName = Field;
-    std::array<RowText, std::size_t(Field::Count)> fields{};
+    std::array<RowText, ReportFieldCount<Field>> fields{};
 
     const RowText& operator[](Field f) const { return fields[std::size_t(f)]; }
 };
 
-using CustomerReportRow = ReportRow<CustomerReportField>;
+using CustomerReportRow = ReportRow<CustomerField>;
 using BallReportRow = ReportRow<BallReportField>;
 
 // The rows of a report, handed over one at a time by the store that read

@@ -6,6 +6,10 @@ namespace vdn::test {
 
 bool backToVersion3(Connection& c) {
     QStringList sql;
+    // The customer columns that came after version 3.
+    for (int v = 4; v <= SchemaVersion; ++v)
+        for (const QString& column : customerColumnsSince(v))
+            sql << QStringLiteral("ALTER TABLE strclient DROP COLUMN ") + column;
     for (const QString& table : revisedTables())
         sql << QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(table, revisionField());
     sql << QStringList{QStringLiteral("DROP TABLE ") + ballDrillingTable(),
