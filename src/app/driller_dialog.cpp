@@ -1,11 +1,11 @@
 #include "app/driller_dialog.h"
 
 #include "data/connection.h"
-#include "data/error_report.h"
 #include "data/globals.h"
 #include "data/schema.h"
 #include "data/shop_store.h"
 #include "platform/message_boxes.h"
+#include "session/error_box.h"
 #include "widgets/guide_page.h"
 
 #include <QHBoxLayout>

@@ -12,13 +12,13 @@
 #include "data/globals.h"
 #include "data/schema.h"
 #include "data/server_address.h"
+#include "data/statement.h"
 #include "data/transfer.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlQuery>
 
 #include <cerrno>
 #include <cstdio>
@@ -58,15 +58,24 @@ Checked checkDatabase(const QString& path, Progress* checking, Progress* upgradi
         r.problem = c.error().text;
         return r;
     }
-    QSqlQuery q((*c)->db());
-    if (!q.exec(QStringLiteral("SELECT count(*) FROM strspecif")) || !q.next() ||
-        q.value(0).toInt() == 0) {
+    // A base that cannot be read is refused with the engine's own cause.
+    const Result<QVariant> shops =
+        scalar((*c)->db(), QStringLiteral("SELECT count(*) FROM strspecif"));
+    if (!shops) {
+        r.problem = shops.error().text;
+        return r;
+    }
+    if (shops->toInt() == 0) {
         r.problem = QStringLiteral("l'identité du magasin (strspecif) est vide");
         return r;
     }
-    q.finish();
-    if (q.exec(QStringLiteral("SELECT count(*) FROM strclient")) && q.next())
-        r.customers = q.value(0).toInt();
+    const Result<QVariant> customers =
+        scalar((*c)->db(), QStringLiteral("SELECT count(*) FROM strclient"));
+    if (!customers) {
+        r.problem = customers.error().text;
+        return r;
+    }
+    r.customers = customers->toInt();
     return r;
 }
 

@@ -5,16 +5,18 @@
 #include "balls/ball_list_model.h"
 #include "balls/ball_panel.h"
 #include "balls/ball_record_panel.h"
-#include "data/error_report.h"
 #include "data/val.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
 #include "printing/ball_list_printout.h"
 #include "reference/param_store.h"
+#include "session/error_box.h"
 #include "widgets/changed_elsewhere.h"
 #include "widgets/long_task.h"
 
 #include <QScopedValueRollback>
+
+#include <algorithm>
 
 namespace vdn {
 
@@ -30,96 +32,87 @@ QString changedHeadline(const QString& line) {
 }
 } // namespace
 
-QStringList changedBallFields(const BallRecord& before, const BallRecord& now) {
-    const QList<std::pair<QString, QString BallRecord::*>> texts{
-        {QStringLiteral("Marque"), &BallRecord::brand},
-        {QStringLiteral("Boule"), &BallRecord::ball},
-        {QStringLiteral("N° Série"), &BallRecord::serial},
-        {QStringLiteral("Noyau"), &BallRecord::core},
-        {QStringLiteral("RG"), &BallRecord::rg},
-        {QStringLiteral("Différentiel"), &BallRecord::diff},
-        {QStringLiteral("Length"), &BallRecord::length},
-        {QStringLiteral("Hook"), &BallRecord::hook},
-        {QStringLiteral("Date de l'achat"), &BallRecord::date},
-        {QStringLiteral("Layout"), &BallRecord::layout},
-        {QStringLiteral("Surface"), &BallRecord::surface},
-    };
-    QStringList names;
-    for (const auto& [name, member] : texts)
-        if (before.*member != now.*member)
-            names << name;
-    if (before.type != now.type)
-        names << QStringLiteral("Huilée / Sec / Spare");
-    return names;
-}
-
 namespace {
-// A field of the ball record: the members its caption covers, the first ones
-// (`shownCount`) being what the user types, the others derived from them.
-struct BallField {
+// A field of the changed-elsewhere question: the fields its caption covers,
+// in stored order, the first `shownCount` being what the user types, the
+// others derived from them.
+struct BallQuestion {
     QString name;
-    QList<QString BallRecord::*> members;
-    int shownCount = 1;
+    QList<BallField> fields;
+    int shownCount = 0;
 };
 
-const QList<BallField>& ballFields() {
-    static const QList<BallField> fields{
-        {QStringLiteral("Marque"), {&BallRecord::brand}},
-        {QStringLiteral("Boule"), {&BallRecord::ball}},
-        {QStringLiteral("N° Série"), {&BallRecord::serial}},
-        {QStringLiteral("Noyau"), {&BallRecord::core}},
-        {QStringLiteral("RG"), {&BallRecord::rg}},
-        {QStringLiteral("Différentiel"), {&BallRecord::diff}},
-        {QStringLiteral("Length"), {&BallRecord::length}},
-        {QStringLiteral("Hook"), {&BallRecord::hook}},
-        {QStringLiteral("Date de l'achat"), {&BallRecord::date, &BallRecord::dateKey}},
-        {QStringLiteral("Layout"),
-         {&BallRecord::layout1, &BallRecord::layout2, &BallRecord::layout3, &BallRecord::layout},
-         3},
-        {QStringLiteral("Surface"), {&BallRecord::surface, &BallRecord::surface1}},
-    };
-    return fields;
+// The questions in their order, from the ball field table.
+const QList<BallQuestion>& ballQuestions() {
+    static const QList<BallQuestion> questions = [] {
+        QList<BallQuestion> out(BallQuestionCount);
+        for (const BallFieldInfo& f : BallFields)
+            if (f.question > 0)
+                out[f.question - 1].name = QString::fromUtf8(f.caption);
+        for (const BallFieldInfo& f : BallFields) {
+            const int question = f.question > 0 ? f.question : infoOf(f.follows).question;
+            if (question == 0)
+                continue;
+            BallQuestion& q = out[question - 1];
+            q.fields << f.field;
+            q.shownCount += f.shownInQuestion;
+        }
+        return out;
+    }();
+    return questions;
 }
 
-QString ballFieldText(const BallRecord& ball, const BallField& field) {
+QString questionText(const BallRecord& ball, const BallQuestion& question) {
     QStringList parts;
-    for (int i = 0; i < field.shownCount; ++i)
-        parts << ball.*(field.members[i]);
+    for (int i = 0; i < question.shownCount; ++i)
+        parts << ballText(ball, question.fields[i]);
     return parts.join(QStringLiteral(" / "));
 }
-
-const QString BallTypeName = QStringLiteral("Huilée / Sec / Spare");
 } // namespace
+
+QStringList changedBallFields(const BallRecord& before, const BallRecord& now) {
+    QStringList names;
+    for (const BallQuestion& q : ballQuestions()) {
+        const bool differs = std::any_of(q.fields.begin(), q.fields.end(), [&](BallField f) {
+            return infoOf(f).member ? ballText(before, f) != ballText(now, f)
+                                    : before.type != now.type;
+        });
+        if (differs)
+            names << q.name;
+    }
+    return names;
+}
 
 QList<FieldReadings> ballReadings(const BallRecord& shown, const BallRecord& typed,
                                   const BallRecord& stored) {
     QList<FieldReadings> fields;
-    for (const BallField& f : ballFields())
+    for (const BallQuestion& q : ballQuestions())
         fields.append(
-            {f.name, ballFieldText(shown, f), ballFieldText(typed, f), ballFieldText(stored, f)});
-    fields.append({BallTypeName, shown.type.value_or(QString()), typed.type.value_or(QString()),
-                   stored.type.value_or(QString())});
+            {q.name, questionText(shown, q), questionText(typed, q), questionText(stored, q)});
     return fields;
 }
 
 void takeStoredBallFields(BallRecord& typed, const BallRecord& stored,
                           const QList<bool>& takeStored) {
-    const QList<BallField>& fields = ballFields();
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        if (takeStored.value(i))
-            for (QString BallRecord::*member : fields[i].members)
+    const QList<BallQuestion>& questions = ballQuestions();
+    for (qsizetype i = 0; i < questions.size(); ++i) {
+        if (!takeStored.value(i))
+            continue;
+        for (const BallField f : questions[i].fields) {
+            if (const auto member = infoOf(f).member)
                 typed.*member = stored.*member;
-    if (takeStored.value(fields.size()))
-        typed.type = stored.type;
+            else
+                typed.type = stored.type;
+        }
+    }
 }
 
 BallRow ballRowOf(const BallRecord& ball) {
     BallRow row;
     row.code = ball.code;
     row.revision = ball.revision;
-    row.cells = QStringList{ball.line,     ball.bag,    ball.brand, ball.ball,   ball.layout,
-                            ball.rg,       ball.core,   ball.diff,  ball.length, ball.hook,
-                            ball.surface1, ball.serial, ball.date,  ball.dateKey};
+    for (int c = 0; c < BallColumnCount; ++c)
+        row.cells << ballText(ball, ballGridField(c));
     return row;
 }
 

@@ -4,19 +4,8 @@
 
 namespace vdn {
 
-namespace {
-const std::array<QString, BallColumnCount> Headings{
-    QStringLiteral("N° ordre"), QStringLiteral("Sac"),
-    QStringLiteral("Marque"),   QStringLiteral("BOULE"),
-    QStringLiteral("LAYOUT"),   QStringLiteral("RG "),
-    QStringLiteral("NOYAU"),    QStringLiteral("DIFF"),
-    QStringLiteral("LENGTH"),   QStringLiteral("HOOK"),
-    QStringLiteral("SURFACE"),  QStringLiteral("N° SERIE"),
-    QStringLiteral("Date"),     QString()};
-} // namespace
-
 QString BallListModel::heading(BallColumn column) {
-    return Headings.at(std::size_t(column));
+    return QString::fromUtf8(infoOf(ballGridField(int(column))).gridHeading);
 }
 
 void BallListModel::setRows(QList<BallRow> rows) {
@@ -110,7 +99,7 @@ QVariant BallListModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= BallColumnCount)
         return {};
-    return Headings.at(std::size_t(section));
+    return heading(BallColumn(section));
 }
 
 } // namespace vdn

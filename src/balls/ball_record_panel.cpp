@@ -170,6 +170,7 @@ BallRecordPanel::BallRecordPanel(QWidget* parent)
 void BallRecordPanel::build() {
     setFixedHeight(px(FrameHeight));
     Option4 = new QButtonGroup(this);
+    Option4->setObjectName(QLatin1String(infoOf(BallField::Type).control));
     for (const Placed& p : Layout) {
         const QString text = QString::fromUtf8(p.caption ? p.caption : "");
         QWidget* made = nullptr;
@@ -332,21 +333,25 @@ void BallRecordPanel::clearPickTexts() {
         c->setEditText(QString());
 }
 
+QWidget* BallRecordPanel::plainControl(const BallFieldInfo& f) const {
+    // The date box and the lane condition's options have rules of their own.
+    if (!f.control || !f.member || f.field == BallField::Date)
+        return nullptr;
+    return findChild<QWidget*>(QLatin1String(f.control));
+}
+
 void BallRecordPanel::showBall(const BallRecord& b) {
     // Every pick list shows the stored text, an empty one included: the
     // first value of the list, left there by the fill, was never chosen.
-    Combo0->setEditText(b.brand);
-    txtboule->setText(b.ball);
-    txtserie->setText(b.serial);
-    Combo1->setEditText(b.core);
-    txtrg->setText(b.rg);
-    Combo2->setEditText(b.diff);
-    Combo3->setEditText(b.length);
-    Combo4->setEditText(b.hook);
-    txtsurface->setPlainText(b.surface);
-    Combo5->setEditText(b.layout1);
-    Combo6->setEditText(b.layout2);
-    Combo7->setEditText(b.layout3);
+    for (const BallFieldInfo& f : BallFields)
+        if (QWidget* w = plainControl(f)) {
+            if (auto* pick = qobject_cast<QComboBox*>(w))
+                pick->setEditText(b.*(f.member));
+            else if (auto* box = qobject_cast<QLineEdit*>(w))
+                box->setText(b.*(f.member));
+            else if (auto* text = qobject_cast<QPlainTextEdit*>(w))
+                text->setPlainText(b.*(f.member));
+        }
     if (b.date.isEmpty() || b.date == emptyDate())
         Mskfdat->clear();
     else
@@ -366,19 +371,16 @@ BallRecord BallRecordPanel::enteredBall(const QString& code, int line) const {
     b.code = code;
     b.line = formatBallLine(line);
     b.bag = QStringLiteral("000");
-    b.brand = Combo0->currentText();
-    b.ball = txtboule->text();
-    b.serial = txtserie->text();
-    b.core = Combo1->currentText();
-    b.rg = txtrg->text();
-    b.diff = Combo2->currentText();
-    b.length = Combo3->currentText();
-    b.hook = Combo4->currentText();
-    b.surface = txtsurface->toPlainText();
+    for (const BallFieldInfo& f : BallFields)
+        if (QWidget* w = plainControl(f)) {
+            if (auto* pick = qobject_cast<QComboBox*>(w))
+                b.*(f.member) = pick->currentText();
+            else if (auto* box = qobject_cast<QLineEdit*>(w))
+                b.*(f.member) = box->text();
+            else if (auto* text = qobject_cast<QPlainTextEdit*>(w))
+                b.*(f.member) = text->toPlainText();
+        }
     b.surface1 = leftChars(b.surface, SurfaceSummaryLength);
-    b.layout1 = Combo5->currentText();
-    b.layout2 = Combo6->currentText();
-    b.layout3 = Combo7->currentText();
     b.layout = layoutText(b.layout1, b.layout2, b.layout3);
     b.date = dateText();
     b.dateKey = dateKey(b.date);

@@ -91,6 +91,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The control of a field that shows its text as it is: a pick list, a
+    // box or the surface's text (nullptr for the others).
+    QWidget* plainControl(const BallFieldInfo& f) const;
+
     QRadioButton* Option4_0 = nullptr;
     QRadioButton* Option4_1 = nullptr;
     QRadioButton* Option4_2 = nullptr;

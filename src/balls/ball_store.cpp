@@ -16,34 +16,14 @@ namespace {
 
 const QString Table = QStringLiteral("strmateriel");
 
-// The fields of the grid columns, in column order; the column sort puts one
-// of these, never a typed text, into its ORDER BY.
-const std::array<QString, BallColumnCount> ColumnFields{
-    QStringLiteral("MAT_LG"),    QStringLiteral("MAT_SAC"),      QStringLiteral("MAT_MARQUE"),
-    QStringLiteral("MAT_BOULE"), QStringLiteral("MAT_LAYOUT"),   QStringLiteral("MAT_RG"),
-    QStringLiteral("MAT_NOYAU"), QStringLiteral("MAT_DIFF"),     QStringLiteral("MAT_LENGTH"),
-    QStringLiteral("MAT_HOOK"),  QStringLiteral("MAT_SURFACE1"), QStringLiteral("MAT_SERIE"),
-    QStringLiteral("MAT_DATE"),  QStringLiteral("MAT_DATE_TRI")};
+// The field a grid column shows (the column sort puts one of these, never a
+// typed text, into its ORDER BY).
+QString gridColumnField(int column) {
+    return QLatin1String(infoOf(ballGridField(column)).column);
+}
+static_assert(BallColumnCount == BallGridColumnCount);
 
-// Where each field of a ball lives in BallRecord; the lane condition
-// (MAT_TYPE) may stay unknown and is handled on its own.
-struct RecordText {
-    const char* field;
-    QString BallRecord::*member;
-};
-const std::array<RecordText, 19> RecordTexts{{
-    {"MAT_CODE", &BallRecord::code},         {"MAT_LG", &BallRecord::line},
-    {"MAT_SAC", &BallRecord::bag},           {"mat_marque", &BallRecord::brand},
-    {"mat_boule", &BallRecord::ball},        {"mat_serie", &BallRecord::serial},
-    {"mat_noyau", &BallRecord::core},        {"mat_rg", &BallRecord::rg},
-    {"mat_diff", &BallRecord::diff},         {"mat_length", &BallRecord::length},
-    {"mat_hook", &BallRecord::hook},         {"MAT_SURFACE", &BallRecord::surface},
-    {"mat_surface1", &BallRecord::surface1}, {"MAT_LAYOUT1", &BallRecord::layout1},
-    {"MAT_LAYOUT2", &BallRecord::layout2},   {"MAT_LAYOUT3", &BallRecord::layout3},
-    {"mat_layout", &BallRecord::layout},     {"MAT_DATE", &BallRecord::date},
-    {"MAT_DATE_TRI", &BallRecord::dateKey},
-}};
-const QString LaneCondition = QStringLiteral("MAT_TYPE");
+const QString LaneCondition = QLatin1String(infoOf(BallField::Type).column);
 const QString Bag = QStringLiteral("MAT_SAC");
 
 Status changedElsewhere(const BallRecord& b) {
@@ -51,13 +31,6 @@ Status changedElsewhere(const BallRecord& b) {
                             QStringLiteral("La boule %1 du client %2 a été modifiée ou supprimée "
                                            "sur un autre poste")
                                 .arg(b.line, b.code));
-}
-
-const RecordText* recordText(const QString& field) {
-    for (const RecordText& t : RecordTexts)
-        if (field.compare(QLatin1String(t.field), Qt::CaseInsensitive) == 0)
-            return &t;
-    return nullptr;
 }
 
 // The highest line of the customer's balls, and of the drillings kept for
@@ -140,7 +113,7 @@ const QString SelectExists =
 const QString BallPrintoutStatement = SelectList + DefaultOrder;
 
 QString ballColumnField(BallColumn column) {
-    return ColumnFields.at(std::size_t(column));
+    return gridColumnField(int(column));
 }
 
 QString formatBallLine(int line) {
@@ -174,7 +147,7 @@ Result<QList<BallRow>> BallStore::rows(const QString& sql, const QVariantList& v
         return s.error();
     std::array<int, BallColumnCount> at{};
     for (int c = 0; c < BallColumnCount; ++c)
-        at[std::size_t(c)] = q.indexOf(ColumnFields[std::size_t(c)]);
+        at[std::size_t(c)] = q.indexOf(gridColumnField(c));
     const int codeAt = q.indexOf(QStringLiteral("MAT_CODE"));
     const int revisionAt = q.indexOf(revisionField());
     while (q.next()) {
@@ -212,9 +185,13 @@ Result<QSqlQuery> BallStore::printoutRows(const QString& code) const {
 namespace {
 
 // The columns of the printout fields, in BallReportField order.
-constexpr const char* PrintoutColumns[] = {"MAT_SAC",    "mat_marque", "mat_boule",   "mat_serie",
-                                           "mat_layout", "mat_rg",     "mat_diff",    "mat_noyau",
-                                           "mat_length", "mat_hook",   "mat_surface1"};
+constexpr auto PrintoutColumns = [] {
+    std::array<const char*, BallReportFieldCount> columns{};
+    for (const BallFieldInfo& f : BallFields)
+        if (f.reported > 0)
+            columns[std::size_t(f.reported - 1)] = f.column;
+    return columns;
+}();
 static_assert(std::size(PrintoutColumns) == std::size_t(BallReportField::Count));
 
 } // namespace
@@ -243,14 +220,13 @@ Result<std::optional<BallRecord>> BallStore::byKey(const QString& code, const QS
     if (!*found)
         return std::optional<BallRecord>();
     BallRecord b;
-    const QStringList fields = ballFields();
-    for (int i = 0; i < fields.size(); ++i) {
-        if (const RecordText* t = recordText(fields.at(i)))
-            b.*(t->member) = q.value(i).toString();
-        else if (fields.at(i) == LaneCondition && !q.isNull(i))
+    for (int i = 0; i < BallFieldCount; ++i) {
+        if (const auto member = BallFields[i].member)
+            b.*member = q.value(i).toString();
+        else if (!q.isNull(i))
             b.type = q.value(i).toString();
     }
-    b.revision = q.value(int(fields.size())).toLongLong();
+    b.revision = q.value(BallFieldCount).toLongLong();
     return std::optional<BallRecord>(b);
 }
 
@@ -258,12 +234,13 @@ namespace {
 // Binds the fields of a ball in field order, but those in `skip` and, unless
 // asked for, the bag.
 void bindBall(Statement& q, const BallRecord& b, const QStringList& skip, bool withBag = false) {
-    for (const QString& field : ballFields()) {
+    for (const BallFieldInfo& f : BallFields) {
+        const QString field = QLatin1String(f.column);
         if ((field == Bag && !withBag) || skip.contains(field))
             continue;
-        if (const RecordText* t = recordText(field))
-            q.bind(b.*(t->member));
-        else if (field == LaneCondition)
+        if (f.member)
+            q.bind(b.*(f.member));
+        else
             b.type ? q.bind(*b.type) : q.bind(NullText{});
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/ball_fields.h"
 #include "data/data_error.h"
 #include "session/report_rows.h"
 
@@ -28,7 +29,7 @@ struct BallListQuery {
     bool operator==(const BallListQuery&) const = default;
 };
 
-// The columns of the ball grid, in their order.
+// The columns of the ball grid, in their order (BallFieldInfo::gridColumn).
 enum class BallColumn {
     Line,    // MAT_LG "N° ordre"
     Bag,     // MAT_SAC "Sac"
@@ -57,32 +58,6 @@ struct BallRow {
     QStringList cells;   // BallColumnCount texts, by BallColumn
     qint64 revision = 0; // the row version it was read at
     QString cell(BallColumn c) const { return cells.value(int(c)); }
-};
-
-// A ball as the ball record shows and writes it. Null fields read as empty
-// texts, except the lane condition, which stays unknown when never written.
-struct BallRecord {
-    QString code;  // MAT_CODE
-    QString line;  // MAT_LG, "000"
-    QString bag;   // MAT_SAC
-    QString brand; // mat_marque
-    QString ball;  // mat_boule
-    QString serial;
-    QString core;
-    QString rg;
-    QString diff;
-    QString length;
-    QString hook;
-    QString surface;  // MAT_SURFACE, the whole text
-    QString surface1; // mat_surface1, its first 50 characters
-    QString layout1;
-    QString layout2;
-    QString layout3;
-    QString layout; // mat_layout, the three joined
-    QString date;   // MAT_DATE as the date box shows it
-    QString dateKey;
-    std::optional<QString> type; // MAT_TYPE
-    qint64 revision = 0;         // the row version it was read at
 };
 
 // The statement of the ball list printout: every ball of one customer (bind

@@ -2,10 +2,10 @@
 
 #include "customers/customer_list_model.h"
 #include "customers/customer_list_panel.h"
-#include "data/error_report.h"
 #include "platform/message_boxes.h"
 #include "printing/customer_export.h"
 #include "printing/customer_list_printout.h"
+#include "session/error_box.h"
 #include "widgets/long_task.h"
 
 #include <QSqlQuery>

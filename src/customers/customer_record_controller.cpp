@@ -1,9 +1,9 @@
 #include "customers/customer_record_controller.h"
 
 #include "customers/customer_record_panel.h"
-#include "data/error_report.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
+#include "session/error_box.h"
 #include "session/record_mode.h"
 #include "widgets/changed_elsewhere.h"
 

@@ -1,5 +1,7 @@
 #include "customers/record_summary.h"
 
+#include "data/hand.h"
+
 namespace vdn {
 
 CustomerSummary summarize(const CustomerRecord& shown) {
@@ -12,11 +14,9 @@ CustomerSummary summarize(const CustomerRecord& shown) {
     s.townLine = (shown.text(F::Cp) + QLatin1Char(' ') + shown.text(F::Vil)).trimmed();
     s.country = shown.text(F::Pays);
 
-    const QString hand = shown.text(F::Dg);
-    if (hand == QLatin1String("D"))
-        s.handLine = QStringLiteral("DROITIER - ");
-    else if (hand == QLatin1String("G"))
-        s.handLine = QStringLiteral("GAUCHER - ");
+    if (const auto hand = handOfCode(shown.text(F::Dg)))
+        s.handLine =
+            *hand == Hand::Right ? QStringLiteral("DROITIER - ") : QStringLiteral("GAUCHER - ");
     const QString wrist = shown.text(F::Poig);
     if (wrist == QLatin1String("A"))
         s.handLine += QStringLiteral("AVEC POIGNET");

@@ -10,8 +10,8 @@
 #include "customers/customer_record_controller.h"
 #include "customers/customer_record_panel.h"
 #include "customers/record_summary.h"
-#include "data/error_report.h"
 #include "data/globals.h"
+#include "data/hand.h"
 #include "data/shop_store.h"
 #include "driller/layout_window.h"
 #include "drilling/drilling_sheet_panel.h"
@@ -19,6 +19,7 @@
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
 #include "printing/session_printer.h"
+#include "session/error_box.h"
 #include "widgets/long_task.h"
 #include "widgets/screen_fit.h"
 
@@ -458,11 +459,8 @@ void VdnClient::openLayout() {
     }
     if (*customer) {
         request.pounds = (**customer).text(CustomerField::Lbs);
-        const QString hand = (**customer).text(CustomerField::Dg).trimmed().toUpper();
-        if (hand == QLatin1String("D"))
-            request.hand = layout::Hand::Right;
-        else if (hand == QLatin1String("G"))
-            request.hand = layout::Hand::Left;
+        if (const auto hand = handOfCode((**customer).text(CustomerField::Dg)))
+            request.hand = *hand;
     }
     Result<std::optional<SheetRecord>> sheet = sheets_.load(current_.code);
     if (!sheet) {

@@ -1,9 +1,12 @@
 #include "data/demo_data.h"
 
 #include "data/connection.h"
+#include "data/hand.h"
 #include "data/schema.h"
 #include "data/starter_data.h"
 #include "data/statement.h"
+#include "data/stored_moment.h"
+#include "data/stored_moment.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -371,7 +374,7 @@ QVariantList demoCustomerValues(int i, const DemoOptions& options, std::mt19937&
         business ? QStringLiteral("FR%1").arg(10000000000ULL + rng() % 89999999999ULL)
                  : QString(QLatin1String("")),
         business ? QStringLiteral("H") : QStringLiteral("T"),
-        i % 6 == 0 ? QStringLiteral("G") : QStringLiteral("D"),
+        handCode(i % 6 == 0 ? Hand::Left : Hand::Right),
         i % 4 == 0 ? QStringLiteral("A") : QStringLiteral("S"),
         QString::number(12 + rng() % 5),
         deleted ? QStringLiteral("SUPPRIME") : QString(QLatin1String(""))};
@@ -418,8 +421,7 @@ Status insertDemoData(Connection& c, const DemoOptions& options) {
                                "FROM strpercage")
                     .arg(sheetHistoryTable(), sheetHistoryFields().join(QStringLiteral(", ")),
                          copied.join(QStringLiteral(", "))),
-                {QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                 defaultDriller()});
+                {storedMoment(QDateTime::currentDateTime()), defaultDriller()});
         !s)
         return s;
     return t.commit();

@@ -4,6 +4,7 @@
 #include "data/dialect.h"
 #include "data/schema.h"
 #include "data/statement.h"
+#include "data/stored_moment.h"
 
 #include <QDateTime>
 
@@ -13,30 +14,6 @@ namespace vdn {
 
 namespace {
 
-using Member = QString BallDrilling::*;
-
-// The members in the order of ballDrillingFields().
-const Member Members[] = {
-    &BallDrilling::code,          &BallDrilling::line,
-    &BallDrilling::number,        &BallDrilling::date,
-    &BallDrilling::driller,       &BallDrilling::sheetVersion,
-    &BallDrilling::drillingAngle, &BallDrilling::pinToPap,
-    &BallDrilling::valAngle,      &BallDrilling::pinToMb,
-    &BallDrilling::psaToPap,      &BallDrilling::pinBuffer,
-    &BallDrilling::over,          &BallDrilling::up,
-    &BallDrilling::hand,          &BallDrilling::pounds,
-    &BallDrilling::grippingHoles, &BallDrilling::thumbless,
-    &BallDrilling::thumbHole,     &BallDrilling::ventHoles,
-    &BallDrilling::ventDiameter,  &BallDrilling::millHole,
-    &BallDrilling::millDiameter,  &BallDrilling::millDepth,
-    &BallDrilling::balanceHole,   &BallDrilling::topBottom,
-    &BallDrilling::side,          &BallDrilling::fingerThumb,
-    &BallDrilling::profile,       &BallDrilling::verdict,
-    &BallDrilling::comment,
-};
-
-const QString DateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-
 // The number of a drilling: six digits. A number another program wrote as
 // anything else is passed over.
 int numberOf(const QVariant& v) {
@@ -44,7 +21,7 @@ int numberOf(const QVariant& v) {
 }
 
 QString dayOf(const QString& stored) {
-    const QDateTime when = QDateTime::fromString(stored, DateFormat);
+    const QDateTime when = readStoredMoment(stored);
     return when.isValid() ? when.toString(QStringLiteral("dd/MM/yyyy")) : stored;
 }
 
@@ -62,13 +39,12 @@ QString BallDrilling::sheetText() const {
     const QString number = QStringLiteral("n° ") + (isNumber ? QString::number(n) : sheetVersion);
     if (sheetDate.isEmpty())
         return number;
-    const QDateTime when = QDateTime::fromString(sheetDate, DateFormat);
+    const QDateTime when = readStoredMoment(sheetDate);
     return number + (when.isValid() ? when.toString(QStringLiteral("' du 'dd/MM/yyyy' à 'HH:mm"))
                                     : QStringLiteral(" du ") + sheetDate);
 }
 
 Result<QList<BallDrilling>> DrillingStore::list(const QString& code, const QString& line) const {
-    static_assert(std::size(Members) == 31);
     QStringList fields;
     for (const QString& f : ballDrillingFields())
         fields << QStringLiteral("d.") + f;
@@ -84,9 +60,9 @@ Result<QList<BallDrilling>> DrillingStore::list(const QString& code, const QStri
     QList<BallDrilling> out;
     while (q.next()) {
         BallDrilling d;
-        for (int i = 0; i < int(std::size(Members)); ++i)
-            d.*Members[i] = q.text(i);
-        d.sheetDate = q.text(int(std::size(Members)));
+        for (int i = 0; i < DrillingFieldCount; ++i)
+            d.*(DrillingFields[i].member) = q.text(i);
+        d.sheetDate = q.text(DrillingFieldCount);
         out.append(std::move(d));
     }
     if (Status s = q.finished(); !s)
@@ -140,8 +116,8 @@ Result<BallDrilling> DrillingStore::record(BallDrilling d, qint64 revision) {
         const QString insert = insertText(ballDrillingTable(), ballDrillingFields()) +
                                QStringLiteral(" ON CONFLICT DO NOTHING");
         Statement q(db_, insert);
-        for (const Member m : Members)
-            q.bind(d.*m);
+        for (const DrillingFieldInfo& f : DrillingFields)
+            q.bind(d.*(f.member));
         if (Status s = q.exec(); !s)
             return s.error();
         if (q.rowsAffected() < 1)

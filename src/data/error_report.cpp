@@ -1,9 +1,5 @@
 #include "data/error_report.h"
 
-#include "platform/message_boxes.h"
-#include "platform/pointer.h"
-#include "platform/services.h"
-
 namespace vdn {
 
 namespace {
@@ -39,21 +35,6 @@ QString engineErrorListText(const DataError& error) {
             lines << QStringLiteral("Instruction : ") + e.statement;
     }
     return lines.join(CrLf);
-}
-
-void erreur_donnees(const DataError& error, const Services& services, QWidget* parent,
-                    const QString& operation) {
-    if (services.pointer)
-        services.pointer->setDefault();
-    QString text = errorReportText(error, operation);
-    services.boxes->beep();
-    if (error.engineErrors.isEmpty() || error.engineErrors.first().code != error.number) {
-        services.boxes->message(parent, text);
-        return;
-    }
-    text += CrLf + CrLf + QStringLiteral("Afficher la liste des erreurs d'accès aux données?");
-    if (services.boxes->question(parent, text))
-        services.boxes->message(parent, engineErrorListText(error));
 }
 
 } // namespace vdn

@@ -5,6 +5,7 @@
 #include "data/dialect.h"
 #include "data/french_text.h"
 #include "data/statement.h"
+#include "data/stored_moment.h"
 #include "data/upgrade_lock.h"
 
 #include <QDateTime>
@@ -21,16 +22,7 @@ QStringList clientFields() {
 }
 
 QStringList ballFields() {
-    return {QStringLiteral("MAT_CODE"),     QStringLiteral("MAT_LG"),
-            QStringLiteral("MAT_SAC"),      QStringLiteral("mat_marque"),
-            QStringLiteral("mat_boule"),    QStringLiteral("mat_serie"),
-            QStringLiteral("mat_noyau"),    QStringLiteral("mat_rg"),
-            QStringLiteral("mat_diff"),     QStringLiteral("mat_length"),
-            QStringLiteral("mat_hook"),     QStringLiteral("MAT_SURFACE"),
-            QStringLiteral("mat_surface1"), QStringLiteral("MAT_LAYOUT1"),
-            QStringLiteral("MAT_LAYOUT2"),  QStringLiteral("MAT_LAYOUT3"),
-            QStringLiteral("mat_layout"),   QStringLiteral("MAT_DATE"),
-            QStringLiteral("MAT_DATE_TRI"), QStringLiteral("MAT_TYPE")};
+    return ballColumnNames();
 }
 
 QStringList clientKeyFields() {
@@ -99,22 +91,7 @@ QString ballDrillingTable() {
 }
 
 QStringList ballDrillingFields() {
-    return {QStringLiteral("MAT_CODE"),       QStringLiteral("MAT_LG"),
-            QStringLiteral("pb_num"),         QStringLiteral("pb_date"),
-            QStringLiteral("pb_perceur"),     QStringLiteral("his_num"),
-            QStringLiteral("pb_angle_perc"),  QStringLiteral("pb_dist_pap"),
-            QStringLiteral("pb_angle_val"),   QStringLiteral("pb_pin_mb"),
-            QStringLiteral("pb_psa_pap"),     QStringLiteral("pb_tampon"),
-            QStringLiteral("pb_pap_h"),       QStringLiteral("pb_pap_v"),
-            QStringLiteral("pb_main"),        QStringLiteral("pb_lbs"),
-            QStringLiteral("pb_trous"),       QStringLiteral("pb_sans_pouce"),
-            QStringLiteral("pb_trou_pouce"),  QStringLiteral("pb_events"),
-            QStringLiteral("pb_event_diam"),  QStringLiteral("pb_mill"),
-            QStringLiteral("pb_mill_diam"),   QStringLiteral("pb_mill_prof"),
-            QStringLiteral("pb_equilibrage"), QStringLiteral("pb_poids_haut"),
-            QStringLiteral("pb_poids_cote"),  QStringLiteral("pb_poids_doigts"),
-            QStringLiteral("pb_regles"),      QStringLiteral("pb_verdict"),
-            QStringLiteral("pb_comment")};
+    return drillingColumnNames();
 }
 
 QStringList paramFields() {
@@ -140,7 +117,8 @@ QStringList schemaV1(const Dialect& d) {
         QStringLiteral("CREATE TABLE strclient (%1%2, PRIMARY KEY (clt_cod))")
             .arg(columns(d, customerColumnsSince(1), {QStringLiteral("clt_cod")}), extras),
         QStringLiteral("CREATE TABLE strmateriel (%1%2, PRIMARY KEY (MAT_CODE, MAT_LG))")
-            .arg(columns(d, ballFields(), {QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")}),
+            .arg(columns(d, ballColumnsSince(1),
+                         {QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")}),
                  extras),
         QStringLiteral("CREATE TABLE strpercage (%1%2, PRIMARY KEY (per_code))")
             .arg(columns(d, sheetFields(), {QStringLiteral("per_code")}), extras),
@@ -221,8 +199,7 @@ QStringList sheetHistory(const Dialect& d) {
     const QString table = sheetHistoryTable();
     const QStringList keys{QStringLiteral("per_code"), QStringLiteral("his_num")};
     // The upgrade's own date and time, written by the program: no typed text.
-    const QString now =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QString now = storedMoment(QDateTime::currentDateTime());
     QStringList copied;
     for (const QString& f : sheetFields().mid(1))
         copied << QStringLiteral("coalesce(%1, '')").arg(f);
@@ -273,7 +250,8 @@ QStringList ballDrillings(const Dialect& d) {
                QStringLiteral("ALTER TABLE strspecif ADD COLUMN %1 DEFAULT 'IBF'")
                    .arg(d.textColumn(ruleProfileField(), Column::Text)),
                QStringLiteral("CREATE TABLE %1 (%2%3, PRIMARY KEY (MAT_CODE, MAT_LG, pb_num))")
-                   .arg(table, columns(d, ballDrillingFields(), keys), d.tableExtras()),
+                   .arg(table, columns(d, drillingColumnsSince(DrillingTableVersion), keys),
+                        d.tableExtras()),
            } +
            d.additionOrderIndex(table);
 }
@@ -290,8 +268,9 @@ QStringList numbersInNameIndex() {
 }
 
 // Forward migrations: entry i brings a file from version i + 1 to i + 2.
-// A version also adds the customer columns that came with it
-// (CustomerFieldInfo::since), after its own steps.
+// A version also adds the customer and ball columns that came with it
+// (the `since` of CustomerFields, BallFields and DrillingFields), after its
+// own steps.
 QList<QStringList> migrations(const Dialect& d) {
     QList<QStringList> steps{
         // 1 to 2: the customer list reads its rows from the name index alone
@@ -314,10 +293,18 @@ QList<QStringList> migrations(const Dialect& d) {
     };
     while (steps.size() < SchemaVersion - 1)
         steps.append(QStringList());
-    for (int i = 0; i < steps.size(); ++i)
+    for (int i = 0; i < steps.size(); ++i) {
         for (const QString& column : customerColumnsSince(i + 2))
             steps[i] << QStringLiteral("ALTER TABLE strclient ADD COLUMN ") +
                             d.textColumn(column, Dialect::Column::Text);
+        for (const QString& column : ballColumnsSince(i + 2))
+            steps[i] << QStringLiteral("ALTER TABLE strmateriel ADD COLUMN ") +
+                            d.textColumn(column, Dialect::Column::Text);
+        if (i + 2 > DrillingTableVersion)
+            for (const QString& column : drillingColumnsSince(i + 2))
+                steps[i] << QStringLiteral("ALTER TABLE %1 ADD COLUMN ").arg(ballDrillingTable()) +
+                                d.textColumn(column, Dialect::Column::Text);
+    }
     return steps;
 }
 

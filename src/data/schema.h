@@ -1,7 +1,9 @@
 #pragma once
 
+#include "data/ball_fields.h"
 #include "data/customer_fields.h"
 #include "data/data_error.h"
+#include "data/drilling_fields.h"
 
 #include <QStringList>
 #include <QVariantList>
@@ -15,10 +17,11 @@ class Dialect;
 class Progress;
 
 // The schema version this program writes, kept in PRAGMA user_version (in
-// the table vdn_version on a server). A customer field added to
-// CustomerFields with a newer `since` brings its own version: its column is
-// added by that version's upgrade.
-constexpr int SchemaVersion = std::max(8, newestCustomerColumn());
+// the table vdn_version on a server). A field added to CustomerFields,
+// BallFields or DrillingFields with a newer `since` brings its own version: its column is added
+// by that version's upgrade.
+constexpr int SchemaVersion =
+    std::max({8, newestCustomerColumn(), newestBallColumn(), newestDrillingColumn()});
 
 // Field names of the five tables, in their stored order (the customer's from
 // CustomerFields).

@@ -12,8 +12,8 @@
 #include "platform/file_system.h"
 #include "platform/progress.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 

@@ -22,6 +22,8 @@
 // layouts. A left-hander's layout is the mirror image, at the same
 // distances.
 
+#include "data/hand.h"
+
 #include <QList>
 
 namespace vdn::layout {
@@ -34,7 +36,8 @@ inline constexpr double DefaultPinToMb = QuarterTurn;
 // The radius of the ball, in inches.
 double ballRadius();
 
-enum class Hand { Right, Left };
+// The hand the layout is drilled for (its stored letter: data/hand.h).
+using Hand = vdn::Hand;
 
 // A Dual Angle layout: the drilling angle at the pin (between the pin-CG and
 // pin-PAP lines), the pin-PAP distance, the VAL angle at the PAP (between the

@@ -1,12 +1,12 @@
 #include "driller/layout_window.h"
 
-#include "data/error_report.h"
 #include "data/shop_store.h"
 #include "driller/holes_frame.h"
 #include "driller/layout_numbers.h"
 #include "driller/layout_picture.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
+#include "session/error_box.h"
 #include "widgets/guide_page.h"
 #include "widgets/screen_fit.h"
 

@@ -1,6 +1,5 @@
 #include "drilling/drilling_sheet_panel.h"
 
-#include "data/error_report.h"
 #include "data/shop_store.h"
 #include "drilling/sheet_form.h"
 #include "drilling/sheet_validation.h"
@@ -10,6 +9,7 @@
 #include "platform/pointer.h"
 #include "reference/catalogue.h"
 #include "reference/pick_lists.h"
+#include "session/error_box.h"
 #include "widgets/changed_elsewhere.h"
 #include "widgets/focus_left.h"
 #include "widgets/guide_page.h"

@@ -2,13 +2,12 @@
 
 #include "data/schema.h"
 #include "data/statement.h"
+#include "data/stored_moment.h"
 #include "drilling/sheet_row.h"
 
 namespace vdn {
 
 namespace {
-
-const QString DateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 const QString& selectVersions() {
     static const QString sql = QStringLiteral("SELECT his_num, his_date, his_perceur FROM %1 "
@@ -53,7 +52,7 @@ QString SheetVersion::numberText() const {
 }
 
 QString SheetHistoryStore::storedDate(const QDateTime& when) {
-    return when.toString(DateFormat);
+    return storedMoment(when);
 }
 
 Result<QList<SheetVersion>> SheetHistoryStore::versions(const QString& code) const {
@@ -65,7 +64,7 @@ Result<QList<SheetVersion>> SheetHistoryStore::versions(const QString& code) con
         SheetVersion v;
         v.number = q.text(0);
         v.storedDate = q.text(1);
-        v.when = QDateTime::fromString(v.storedDate, DateFormat);
+        v.when = readStoredMoment(v.storedDate);
         v.driller = q.text(2);
         out.append(std::move(v));
     }

@@ -1,6 +1,5 @@
 #include "drilling/sheet_validation.h"
 
-#include "data/error_report.h"
 #include "drilling/sheet_form.h"
 #include "drilling/sheet_history.h"
 #include "drilling/sheet_store.h"
@@ -8,6 +7,7 @@
 #include "platform/message_boxes.h"
 #include "reference/catalogue.h"
 #include "reference/pick_lists.h"
+#include "session/error_box.h"
 
 namespace vdn {
 

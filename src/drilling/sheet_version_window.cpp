@@ -1,9 +1,9 @@
 #include "drilling/sheet_version_window.h"
 
-#include "data/error_report.h"
 #include "drilling/drilling_sheet_panel.h"
 #include "drilling/sheet_form.h"
 #include "drilling/sheet_history.h"
+#include "session/error_box.h"
 
 #include <QFrame>
 #include <QListWidget>

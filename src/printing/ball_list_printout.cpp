@@ -7,7 +7,7 @@
 #include "printing/page_headers.h"
 #include "printing/page_writer.h"
 #include "printing/printer_page_writer.h"
-#include "printing/report_rows.h"
+#include "printing/first_row.h"
 
 namespace vdn {
 

@@ -1,6 +1,5 @@
 #include "printing/customer_export.h"
 
-#include "data/error_report.h"
 #include "data/globals.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
@@ -8,6 +7,7 @@
 #include "platform/services.h"
 #include "platform/spreadsheet.h"
 #include "printing/workbook.h"
+#include "session/error_box.h"
 
 #include "platform/progress.h"
 #include "widgets/progress_dialog.h"

@@ -1,10 +1,10 @@
 #include "printing/print_job.h"
 
-#include "data/error_report.h"
 #include "platform/pointer.h"
 #include "platform/print_dialog.h"
 #include "platform/services.h"
 #include "printing/page_writer.h"
+#include "session/error_box.h"
 #include "widgets/progress_dialog.h"
 
 namespace vdn {

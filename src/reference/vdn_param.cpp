@@ -1,13 +1,13 @@
 #include "reference/vdn_param.h"
 
 #include "data/connection.h"
-#include "data/error_report.h"
 #include "data/globals.h"
 #include "platform/message_boxes.h"
 #include "platform/twips.h"
 #include "platform/whole_characters.h"
 #include "reference/param_store.h"
 #include "reference/param_values_model.h"
+#include "session/error_box.h"
 #include "widgets/focus_left.h"
 #include "widgets/pictures.h"
 

@@ -1,12 +1,12 @@
 #include "data/connection.h"
 #include "data/database_creator.h"
 #include "data/dialect.h"
-#include "data/error_report.h"
 #include "data/schema.h"
 #include "data/shop_store.h"
 #include "data/starter_data.h"
 #include "reference/catalogue.h"
 #include "reference/param_store.h"
+#include "session/error_box.h"
 #include "support/fixture.h"
 
 #include <QFile>

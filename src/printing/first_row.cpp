@@ -1,4 +1,4 @@
-#include "printing/report_rows.h"
+#include "printing/first_row.h"
 
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
