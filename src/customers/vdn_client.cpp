@@ -486,17 +486,16 @@ void VdnClient::openLayout() {
     }
     request.profile = *profile;
     // Drillings are recorded on a saved ball whose record holds no change.
-    request.db = database();
     if (const std::optional<BallRecord>& opened = ballController_->openedBall()) {
         request.code = opened->code;
         request.line = opened->line;
         if (ballController_->openBallUnchanged())
             request.savedRevision = opened->revision;
     }
-    auto* window = new LayoutWindow(services_, request, this);
+    auto* window = new LayoutWindow(services_, request, database(), this);
     connect(window, &LayoutWindow::drillingRecorded, ballController_,
             &BallController::showLastDrilling);
-    connect(window, &LayoutWindow::layoutReported, this,
+    connect(window, &LayoutWindow::valuesForBall, this,
             [this](const QString& angle1, const QString& distance, const QString& angle2) {
                 Frame300->record().writeLayout(angle1, distance, angle2);
             });

@@ -187,6 +187,18 @@ QString inchesText(double inches) {
            QLatin1Char(')');
 }
 
+QString tapeText(double inches) {
+    if (std::fabs(inches * 16 - std::round(inches * 16)) < 0.002)
+        return nearestSixteenth(inches) + QStringLiteral(" po");
+    return inchesText(inches);
+}
+
+QString heightText(double height) {
+    return inchesText(std::fabs(height)) +
+           (height >= 0 ? QStringLiteral(" au-dessus de la ligne médiane")
+                        : QStringLiteral(" au-dessous de la ligne médiane"));
+}
+
 QString plainNumber(double value, int decimals) {
     QString fixed = QString::number(value, 'f', decimals);
     if (fixed.contains(QLatin1Char('.'))) {

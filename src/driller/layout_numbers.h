@@ -33,6 +33,12 @@ QString nearestSixteenth(double inches);
 // "2,592 po (≈ 2 9/16)": three decimals with a decimal comma, then the
 // nearest sixteenth.
 QString inchesText(double inches);
+// A distance for the tape: "2 9/16 po" when it is a sixteenth, else
+// inchesText().
+QString tapeText(double inches);
+// "4,007 po (≈ 4) au-dessus de la ligne médiane": a height above (positive)
+// or below the midline.
+QString heightText(double height);
 // "44,62°": at most two decimals, no trailing zeros.
 QString degreesText(double degrees);
 // The same number without its unit, as an entry box takes it: "44,62".

@@ -1,11 +1,14 @@
 #include "driller/layout_printout.h"
 
+#include "data/stored_moment.h"
+#include "driller/layout_numbers.h"
 #include "platform/print_dialog.h"
 #include "platform/services.h"
 #include "printing/page_headers.h"
 #include "printing/page_writer.h"
 #include "printing/printer_page_writer.h"
 
+#include <QDateTime>
 #include <QFontMetricsF>
 
 #include <algorithm>
@@ -175,7 +178,143 @@ Status drawLayout(PageWriter& out, const LayoutPage& page) {
     return out.status();
 }
 
+QString yes(const QString& stored) {
+    return stored == QLatin1String("O") ? QStringLiteral("oui") : QStringLiteral("non");
+}
+
+QString orNone(const QString& text, const QString& unit) {
+    return text.isEmpty() ? QStringLiteral("non noté") : text + unit;
+}
+
+// What a recorded drilling adds to the page: its number, the sheet it was
+// drilled with, its holes and weights, its verdict.
+QList<LayoutSection> recordedSections(const BallDrilling& d) {
+    QStringList holes{
+        QStringLiteral("Trous de prise : %1 (sans pouce : %2, trou de pouce : %3)")
+            .arg(d.grippingHoles, yes(d.thumbless), yes(d.thumbHole)),
+        QStringLiteral("Trous d'aération : %1, le plus large : %2")
+            .arg(d.ventHoles, orNone(d.ventDiameter, QStringLiteral(" po"))),
+        QStringLiteral("Trou de fraisage : %1").arg(yes(d.millHole)) +
+            (d.millHole == QLatin1String("O")
+                 ? QStringLiteral(" (%1 de diamètre, %2 de profondeur)")
+                       .arg(orNone(d.millDiameter, QStringLiteral(" po")),
+                            orNone(d.millDepth, QStringLiteral(" po")))
+                 : QString()),
+        QStringLiteral("Trou d'équilibrage : %1").arg(yes(d.balanceHole)),
+        QStringLiteral("Poids de la boule : %1").arg(orNone(d.pounds, QStringLiteral(" lb"))),
+        QStringLiteral("Poids statiques : haut/bas %1, côté %2, doigts/pouce %3")
+            .arg(orNone(d.topBottom, QStringLiteral(" oz")), orNone(d.side, QStringLiteral(" oz")),
+                 orNone(d.fingerThumb, QStringLiteral(" oz"))),
+    };
+    QStringList record{
+        QStringLiteral("Perçage n° %1 du %2").arg(d.number.toInt()).arg(d.dayText()),
+        d.sheetVersion.isEmpty() ? QStringLiteral("Fiche de perçage : aucune")
+                                 : QStringLiteral("Fiche de perçage ") + d.sheetText(),
+        QStringLiteral("Règles : ") + d.verdict,
+    };
+    if (!d.comment.isEmpty())
+        record << QStringLiteral("Commentaire : ") + d.comment;
+    return {{QStringLiteral("Perçage enregistré"), record},
+            {QStringLiteral("Trous et poids"), holes}};
+}
+
+// The numbers of the layout in both systems, and the PAP with what it gives.
+QList<LayoutSection> layoutSections(const LayoutSheet& s, const QString& mbName) {
+    const layout::DualAngle& da = s.layout;
+    const layout::Vls vls = layout::toVls(da, s.pinToMb);
+    return {
+        {QStringLiteral("Layout Dual Angle"),
+         {QStringLiteral("Angle de perçage : ") + layout::degreesText(da.drillingAngle),
+          QStringLiteral("Distance pin-PAP : ") + layout::inchesText(da.pinToPap),
+          QStringLiteral("Angle VAL : ") + layout::degreesText(da.valAngle),
+          QStringLiteral("Distance pin-%1 : ").arg(mbName) + layout::inchesText(s.pinToMb)}},
+        {QStringLiteral("Layout VLS"),
+         {QStringLiteral("Distance pin-PAP : ") + layout::inchesText(vls.pinToPap),
+          QStringLiteral("Distance %1-PAP : ").arg(mbName) + layout::inchesText(vls.psaToPap),
+          QStringLiteral("Tampon du pin : ") + layout::inchesText(vls.pinBuffer)}},
+        {QStringLiteral("PAP et centre de prise"),
+         {QStringLiteral("PAP horizontal : ") + layout::inchesText(s.pap.over),
+          QStringLiteral("PAP vertical : ") + layout::inchesText(std::fabs(s.pap.up)) +
+              (s.pap.up >= 0 ? QStringLiteral(" en haut") : QStringLiteral(" en bas")),
+          QStringLiteral("Hauteur du pin : ") + layout::heightText(layout::pinHeight(da, s.pap)),
+          QStringLiteral("Pin - centre de prise : ") +
+              layout::inchesText(layout::pinToGrip(da, s.pap))}},
+    };
+}
+
+// The marking of the ball, step by step, for the hand.
+QStringList markingSteps(const LayoutSheet& s, const QString& mbName) {
+    using layout::tapeText;
+    const layout::DualAngle& da = s.layout;
+    const layout::Pap& pap = s.pap;
+    const bool right = s.hand == layout::Hand::Right;
+    const layout::Vls vls = layout::toVls(da, s.pinToMb);
+    const double height = layout::pinHeight(da, pap);
+    const QString turnAtPin =
+        right ? QStringLiteral("dans le sens inverse des aiguilles d'une montre")
+              : QStringLiteral("dans le sens des aiguilles d'une montre");
+    const QString turnAtPap =
+        right ? QStringLiteral("dans le sens des aiguilles d'une montre")
+              : QStringLiteral("dans le sens inverse des aiguilles d'une montre");
+    return {
+        QStringLiteral("Boule vue de l'extérieur, le CG sous le pin : tracer la ligne qui part du "
+                       "pin vers le CG, et y marquer le %1 à %2 du pin.")
+            .arg(mbName, tapeText(s.pinToMb)),
+        QStringLiteral("Au pin, tourner de %1 à partir de la ligne pin-CG, %2, et mesurer %3 : "
+                       "c'est le PAP.")
+            .arg(layout::degreesText(da.drillingAngle), turnAtPin, tapeText(da.pinToPap)),
+        QStringLiteral("Au PAP, tourner de %1 à partir de la ligne PAP-pin, %2 : c'est la moitié "
+                       "haute de la VAL ; la tracer. Contrôle : le pin est à %3 de la VAL "
+                       "(tampon du pin) et le %4 à %5 du PAP.")
+            .arg(layout::degreesText(da.valAngle), turnAtPap, tapeText(vls.pinBuffer), mbName,
+                 tapeText(vls.psaToPap)),
+        QStringLiteral("Sur la VAL, mesurer %1 %2 depuis le PAP et y tracer la ligne médiane, "
+                       "perpendiculaire à la VAL.")
+            .arg(tapeText(std::fabs(pap.up)),
+                 pap.up >= 0 ? QStringLiteral("vers le bas") : QStringLiteral("vers le haut")),
+        QStringLiteral("Sur la ligne médiane, mesurer %1 vers la %2 de la VAL : c'est le centre de "
+                       "prise. Contrôle : le pin est à %3 du centre de prise, %4.")
+            .arg(tapeText(pap.over), right ? QStringLiteral("gauche") : QStringLiteral("droite"),
+                 tapeText(layout::pinToGrip(da, pap)),
+                 tapeText(std::fabs(height)) +
+                     (height >= 0 ? QStringLiteral(" au-dessus de la ligne médiane")
+                                  : QStringLiteral(" au-dessous de la ligne médiane"))),
+    };
+}
+
 } // namespace
+
+LayoutPage layoutPage(const LayoutSheet& sheet) {
+    const QString mbName =
+        sheet.pinToMb == layout::DefaultPinToMb ? QStringLiteral("PSA") : QStringLiteral("MB");
+    // A recorded drilling prints its own date and driller.
+    const BallDrilling* recorded = sheet.recorded ? &*sheet.recorded : nullptr;
+    LayoutPage p;
+    p.shopName = sheet.shopName;
+    p.customer = sheet.customer;
+    p.date =
+        recorded
+            ? readStoredMoment(recorded->date).date()
+            : sheet.today;
+    if (!p.date.isValid())
+        p.date = sheet.today;
+    p.scene = layout::layoutScene(sheet.layout, sheet.pinToMb, sheet.pap, sheet.hand);
+    p.sections = {{QStringLiteral("Client et boule"),
+                   {QStringLiteral("Client : ") + sheet.customer,
+                    QStringLiteral("Main : ") + (sheet.hand == layout::Hand::Right
+                                                     ? QStringLiteral("Droitier")
+                                                     : QStringLiteral("Gaucher")),
+                    QStringLiteral("Boule : ") + sheet.ball,
+                    QStringLiteral("Perceur : ") + (recorded ? recorded->driller : sheet.driller),
+                    QStringLiteral("Date : ") + p.date.toString(QStringLiteral("dd/MM/yyyy"))}}};
+    p.sections << layoutSections(sheet, mbName);
+    if (recorded)
+        p.sections << recordedSections(*recorded);
+    else if (sheet.verdict)
+        p.sections << LayoutSection{QStringLiteral("Règles"), {*sheet.verdict}};
+    p.steps = markingSteps(sheet, mbName);
+    return p;
+}
 
 PrintOutcome printLayout(const LayoutPage& page, PageWriter& out, const Services& services,
                          QWidget* owner) {

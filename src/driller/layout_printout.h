@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/drilling_store.h"
+#include "driller/layout_geometry.h"
 #include "driller/layout_scene.h"
 #include "printing/print_job.h"
 
@@ -7,6 +9,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace vdn {
 
@@ -21,8 +25,7 @@ struct LayoutSection {
     QStringList lines;
 };
 
-// What the layout page shows. The window fills it; a printout made from a
-// stored drilling adds its own sections after the window's.
+// What the layout page shows, made by layoutPage().
 struct LayoutPage {
     QString shopName;
     QString customer;
@@ -33,6 +36,27 @@ struct LayoutPage {
     // The marking steps, numbered on the page in this order.
     QStringList steps;
 };
+
+// What the page is made from: the layout window's values, or a recorded
+// drilling's.
+struct LayoutSheet {
+    QString shopName;
+    QString customer;
+    QString ball;
+    QString driller;
+    layout::Hand hand = layout::Hand::Right;
+    QDate today;
+    layout::DualAngle layout;
+    double pinToMb = layout::DefaultPinToMb;
+    layout::Pap pap;
+    // The recorded drilling shown: its own date, driller and sections.
+    std::optional<BallDrilling> recorded;
+    // Else the rules' verdict on the drilling as it stands, when checked.
+    std::optional<QString> verdict;
+};
+
+// The page's drawing, sections and marking steps, in French.
+LayoutPage layoutPage(const LayoutSheet& sheet);
 
 // The layout page: header, the drawing on the left, the sections on the
 // right, the numbered marking steps under the drawing, on one landscape

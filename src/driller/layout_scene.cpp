@@ -1,5 +1,7 @@
 #include "driller/layout_scene.h"
 
+#include "driller/layout_numbers.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -187,6 +189,18 @@ QPointF labelCorner(QPointF point, QPointF away, double width, double height, do
                      : towards.y() < -0.3 ? anchor.y() - height
                                           : anchor.y() - height / 2;
     return {x, y};
+}
+
+Scene layoutScene(const DualAngle& layout, double pinToMb, const Pap& pap, Hand hand) {
+    const LayoutMarks marks = layoutMarks(layout, pinToMb, pap, hand);
+    SceneTexts texts;
+    texts.pinToPap = nearestSixteenth(layout.pinToPap);
+    texts.pinBuffer = nearestSixteenth(pinBuffer(layout));
+    texts.mbToPap = nearestSixteenth(mbToPap(layout, pinToMb));
+    texts.drillingAngle = degreesText(layout.drillingAngle);
+    texts.valAngle = degreesText(layout.valAngle);
+    texts.mbName = pinToMb == DefaultPinToMb ? QStringLiteral("PSA") : QStringLiteral("MB");
+    return layoutScene(marks, texts);
 }
 
 } // namespace vdn::layout

@@ -51,6 +51,9 @@ struct SceneTexts {
 };
 
 Scene layoutScene(const LayoutMarks& marks, const SceneTexts& texts);
+// The drawing of a layout, its MB at `pinToMb` from the pin (a PSA at the
+// default distance), for the PAP and hand given, with its measures written.
+Scene layoutScene(const DualAngle& layout, double pinToMb, const Pap& pap, Hand hand);
 
 // Where a label's text goes, given its size, so that it lies beside the
 // point on the side `away` points to: the top-left corner, in a target

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "data/drilling_store.h"
-#include "driller/layout_geometry.h"
-#include "driller/layout_printout.h"
-#include "platform/services.h"
+#include "driller/layout_controller.h"
 
 #include <QDialog>
 #include <QSqlDatabase>
@@ -23,64 +20,25 @@ namespace vdn {
 class HolesFrame;
 class LayoutPicture;
 
-// What the layout window is opened with: values only, taken by the customer
-// window from the open ball record, the customer and the customer's sheet.
-struct LayoutRequest {
-    QString customer; // sigle and name
-    // Known only when the customer's hand is "D" or "G".
-    std::optional<layout::Hand> hand;
-    QString ball; // brand and name
-    // The ball record's Combo5, Combo6 and Combo7 as they stand.
-    QString drillingAngle;
-    QString pinToPap;
-    QString valAngle;
-    // The customer's sheet: fields 30 ("over") and 31 ("up"); none when the
-    // customer has no sheet.
-    bool hasSheet = false;
-    QString over;
-    QString up;
-    QString driller;
-    QString shopName;
-
-    // Drillings: where they are read and written (none: the window records
-    // nothing), the ball's key, and the row version of the saved ball when
-    // its record holds no unsaved change (none: "validate the ball first").
-    QSqlDatabase db;
-    QString code;
-    QString line;
-    std::optional<qint64> savedRevision;
-    // The customer's weight of ball (clt_lbs), proposed for a new drilling.
-    QString pounds;
-    // The shop's rule profile, "USBC" or "IBF".
-    QString profile;
-};
-
 // The window "Implantation de la boule" (VDN_implantation): the layout of
 // the open ball turned into the marks on the ball and what they mean,
 // recomputed and drawn on every change, printed on one page, with the
-// conversion from VLS numbers. It writes nothing itself: "Reporter dans la
-// boule" hands the three Dual Angle values back (layoutReported) and closes.
+// conversion from VLS numbers. It writes nothing into the ball itself:
+// "Reporter dans la boule" hands the three Dual Angle values back
+// (valuesForBall) and closes. The window holds the widgets and their
+// wiring; its LayoutController does the work and reaches the stores.
 class LayoutWindow : public QDialog {
     Q_OBJECT
 public:
-    LayoutWindow(const Services& services, const LayoutRequest& request, QWidget* parent);
+    // `db`: where the ball's drillings are read and recorded and the rule
+    // profile kept; an invalid one records nothing.
+    LayoutWindow(const Services& services, const LayoutRequest& request, QSqlDatabase db,
+                 QWidget* parent);
 
-    // The three texts "Reporter dans la boule" writes, when the layout can
-    // be read.
-    struct Reported {
-        QString drillingAngle;
-        QString pinToPap;
-        QString valAngle;
-    };
-    std::optional<Reported> reported() const;
+    using Field = LayoutController::Field;
+
     // The page the print button prints, when everything can be drawn.
     std::optional<LayoutPage> page() const;
-
-    // The entry boxes, in the order of their rules.
-    enum Field { AnglePerc, DistPap, AngleVal, PinMb, PapH, PapV, VlsPsa, VlsTampon, FieldCount };
-
-    // The drilling as it would be recorded now, when it can be.
-    std::optional<BallDrilling> drilling() const;
     // cmdenregistrer_percage: asks, then records the drilling.
     void recordDrilling();
     // Holes, weights or a comment typed for the current drilling and not
@@ -95,48 +53,58 @@ public:
     void showDrilling(int index);
 
 signals:
-    void layoutReported(const QString& drillingAngle, const QString& pinToPap,
-                        const QString& valAngle);
+    void valuesForBall(const QString& drillingAngle, const QString& pinToPap,
+                       const QString& valAngle);
     // A drilling of the ball was recorded.
     void drillingRecorded();
 
 private:
-    // The fields' values as they read now: none for a field that cannot be
-    // read (its message says why).
-    using Values = std::array<std::optional<double>, FieldCount>;
+    using Values = LayoutController::Values;
 
     void build();
+    void buildCustomer(QBoxLayout* left);
+    void buildFields();
+    void buildResults(QBoxLayout* left);
+    void buildVls(QBoxLayout* left);
+    void buildActions(QBoxLayout* left);
+    void buildDrillings(QBoxLayout* beside, QBoxLayout* below);
+    void connectControls();
+    void showRequest();
     void addFields(QGridLayout* grid, std::initializer_list<Field> fields);
     // Reads the field; puts its message beside it when `say`.
     std::optional<double> value(Field f, bool say) const;
     Values values(bool sayVls) const;
+    LayoutController::Texts texts() const;
+    // The drilling as the boxes, the holes frame and the comment show it.
+    LayoutController::Entry entry() const;
+    // The holes, weights and comment of the current drilling, kept aside
+    // while a past one is shown.
+    BallDrilling currentHoles() const;
     // Reads every field, shows the messages, the results and the drawing.
     void recompute();
+    void showResults(const Values& v);
     void convertVls();
     void takeVlsAnswer(int index);
-    void report();
+    void writeValuesToBall();
     void print();
-    std::optional<layout::Scene> sceneOf(const Values& v) const;
-    void buildDrillings(QBoxLayout* beside, QBoxLayout* below);
-    // Reads the ball's drillings; false after reporting a failure.
-    bool loadDrillings();
-    void showLastDrilling();
+    // The ball's drillings listed and the last one told.
+    void showDrillings();
+    void afterRecording();
     void setEditable(bool editable);
-    // The holes, weights and comment of the current drilling as they stand.
-    QStringList drillingEntry() const;
     // Writes the drilling after `confirm`'s question, when given; whether
-    // it was written.
+    // it stands recorded.
     bool writeDrilling(bool confirm);
+    // Enables the record button while there is something new to record.
+    void updateRecordButton();
 
-    Services services_;
-    LayoutRequest request_;
+    LayoutController* controller_ = nullptr;
 
     QLabel* lblclient = nullptr;
     QLabel* lblmain = nullptr;
     QLabel* lblboule = nullptr;
     QLabel* lblmanque = nullptr;
-    std::array<QLineEdit*, FieldCount> boxes_{};
-    std::array<QLabel*, FieldCount> messages_{};
+    std::array<QLineEdit*, LayoutController::FieldCount> boxes_{};
+    std::array<QLabel*, LayoutController::FieldCount> messages_{};
     QLabel* lbltampon = nullptr;
     QLabel* lblpsa_pap_caption = nullptr;
     QLabel* lblpsa_pap = nullptr;
@@ -155,21 +123,11 @@ private:
     QLabel* lbldernier = nullptr;
     QPushButton* cmdenregistrer_percage = nullptr;
 
-    // The ball's drillings, newest first; the one shown (none: the current
-    // one, whose texts are kept while a past one is shown).
-    QList<BallDrilling> drillings_;
+    // The past drilling shown (none: the current one, whose texts are kept
+    // while a past one is shown).
     std::optional<int> shown_;
     QStringList currentTexts_;
     BallDrilling currentHoles_;
-    // drillingEntry() when the window opened or last recorded.
-    QStringList entryAtStart_;
-    // What the window last recorded (drilledContent()), none before: the
-    // same drilling is not recorded twice.
-    std::optional<QStringList> recorded_;
-    // Whether the drilling as it stands now is the one last recorded.
-    bool sameAsRecorded() const;
-    // Enables the record button while there is something new to record.
-    void updateRecordButton();
 
     // The answers of the last VLS conversion, and the one taken.
     QList<layout::DualAngle> vlsAnswers_;
