@@ -1,11 +1,13 @@
 #include "app/command_line.h"
 
+#include "data/dialect.h"
 #include "data/server_address.h"
 #include "platform/places.h"
 
 namespace vdn {
 
 QString usageText() {
+    const QString loginFile = Dialect::server().loginFileHint();
     return QStringLiteral(
         "Utilisation :\n"
         "  vordan\n"
@@ -38,7 +40,7 @@ QString usageText() {
         "      affiche cette aide.\n"
         "  vordan --version | -v\n"
         "      affiche la version de VORDAN.\n")
-        .arg(places::userSettingsFolderHint(), places::passwordFileHint());
+        .arg(places::userSettingsFolderHint(), loginFile);
 }
 
 CommandLine parseCommandLine(const QStringList& arguments) {

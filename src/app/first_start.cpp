@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "data/connection.h"
 #include "data/database_creator.h"
+#include "data/dialect.h"
 #include "data/globals.h"
 #include "data/schema.h"
 #include "data/server_address.h"
@@ -128,7 +129,7 @@ FirstStartDialog::FirstStartDialog(MessageBoxes& boxes, const QString& configFol
     txtPort = new QSpinBox(fraServeur);
     txtPort->setObjectName(QStringLiteral("txtPort"));
     txtPort->setRange(1, 65535);
-    txtPort->setValue(5432);
+    txtPort->setValue(Dialect::server().defaultPort());
     auto* row3 = new QHBoxLayout;
     row3->addWidget(txtServeur, 1);
     row3->addWidget(new QLabel(QStringLiteral("Port :"), fraServeur));

@@ -57,24 +57,23 @@ const QString SelectOne = SelectRows + QStringLiteral(" AND MAT_LG = ?");
 const QString SelectRecord = selectText(Table, ballFields() + QStringList{revisionField()}) +
                              QStringLiteral(" WHERE MAT_CODE = ? AND MAT_LG = ?");
 // A new ball takes bag "000"; its line must be free (the key refuses a taken one).
-const QString& insertStatement() {
-    static const QString sql = [] {
+QString insertStatement(const Dialect& d) {
+    static const QString insert = [] {
         QString text = insertText(Table, ballFields());
         // The bag's place holds the literal: bound values skip it.
         QStringList marks;
         for (const QString& f : ballFields())
             marks << (f == Bag ? QStringLiteral("'000'") : QStringLiteral("?"));
-        // A taken line writes nothing and fails nothing (see insert()).
         return text.left(text.indexOf(QStringLiteral(" VALUES ("))) +
-               QStringLiteral(" VALUES (%1) ON CONFLICT DO NOTHING")
-                   .arg(marks.join(QStringLiteral(", ")));
+               QStringLiteral(" VALUES (%1)").arg(marks.join(QStringLiteral(", ")));
     }();
-    return sql;
+    // A taken line writes nothing and fails nothing (see insert()).
+    return d.insertIgnoringDuplicate(insert);
 }
 // A ball created again with the bag number it had: every field bound.
-const QString& insertWithBagStatement() {
-    static const QString sql = insertIfNewText(Table, ballFields());
-    return sql;
+QString insertWithBagStatement(const Dialect& d) {
+    static const QString insert = insertText(Table, ballFields());
+    return d.insertIgnoringDuplicate(insert);
 }
 // A changed ball keeps its bag number (changed in the grid only), and its
 // lane condition when the record has none; its row version goes one up.
@@ -248,7 +247,8 @@ void bindBall(Statement& q, const BallRecord& b, const QStringList& skip, bool w
 
 Status BallStore::insert(const BallRecord& b, NewBag bag) {
     const bool withBag = bag == NewBag::AsGiven;
-    Statement q(db_, withBag ? insertWithBagStatement() : insertStatement());
+    const Dialect& d = Dialect::of(db_);
+    Statement q(db_, withBag ? insertWithBagStatement(d) : insertStatement(d));
     bindBall(q, b, {}, withBag);
     if (Status s = q.exec(); !s)
         return s;

@@ -68,41 +68,41 @@ void addRange(QStringList& terms, QVariantList& values, const QString& column,
 // The first column of an order. A number search finds its rows through
 // several indexes, one per number: read in the order of the name index
 // instead, it would go through every row to fill a page when few match.
-// `|| ''` keeps the engine from ordering by an index; the rows found are
-// sorted. When many match ("06" finds every mobile), reading the name index
-// in order fills a page at once and sorting them would not: see
+// The engine's unindexed order keeps it from ordering by an index; the rows
+// found are sorted. When many match ("06" finds every mobile), reading the
+// name index in order fills a page at once and sorting them would not: see
 // ManyMatches. Both plans give the same rows in the same order.
-QString firstOrderColumn(const QString& column, bool fewRows) {
-    return fewRows ? column + QStringLiteral(" || ''") : column;
+QString firstOrderColumn(const Dialect& d, const QString& column, bool fewRows) {
+    return fewRows ? d.unindexedOrder(column) : column;
 }
 
 // French order: key 1, then key 2, then the code, all in one direction, so
 // that one index serves the order read either way.
-QString orderByName(bool fewRows) {
+QString orderByName(const Dialect& d, bool fewRows) {
     return QStringLiteral(" ORDER BY %1, clt_nom_k2, clt_cod")
-        .arg(firstOrderColumn(QStringLiteral("clt_nom_k1"), fewRows));
+        .arg(firstOrderColumn(d, QStringLiteral("clt_nom_k1"), fewRows));
 }
 const QString Page = QStringLiteral(" LIMIT ? OFFSET ?");
 // Descending order of a column; the code breaks ties the same way. Names,
 // addresses and towns are read in French order, through their keys.
-QString orderDescending(CustomerColumn column, bool fewRows) {
+QString orderDescending(const Dialect& d, CustomerColumn column, bool fewRows) {
     switch (column) {
     case CustomerColumn::Code:
-        return QStringLiteral(" ORDER BY %1 DESC").arg(firstOrderColumn(Key, fewRows));
+        return QStringLiteral(" ORDER BY %1 DESC").arg(firstOrderColumn(d, Key, fewRows));
     case CustomerColumn::Name:
         return QStringLiteral(" ORDER BY %1 DESC, clt_nom_k2 DESC, clt_cod DESC")
-            .arg(firstOrderColumn(QStringLiteral("clt_nom_k1"), fewRows));
+            .arg(firstOrderColumn(d, QStringLiteral("clt_nom_k1"), fewRows));
     case CustomerColumn::Town:
         return QStringLiteral(" ORDER BY %1 DESC, clt_vil_k2 DESC, clt_cod DESC")
-            .arg(firstOrderColumn(QStringLiteral("clt_vil_k1"), fewRows));
+            .arg(firstOrderColumn(d, QStringLiteral("clt_vil_k1"), fewRows));
     case CustomerColumn::Address:
         return QStringLiteral(" ORDER BY %1 DESC, clt_ad1_k2 DESC, clt_cod DESC")
-            .arg(firstOrderColumn(QStringLiteral("clt_ad1_k1"), fewRows));
+            .arg(firstOrderColumn(d, QStringLiteral("clt_ad1_k1"), fewRows));
     default:
         break;
     }
     return QStringLiteral(" ORDER BY %1 DESC, clt_cod DESC")
-        .arg(firstOrderColumn(listFields().at(int(column)), fewRows));
+        .arg(firstOrderColumn(d, listFields().at(int(column)), fewRows));
 }
 
 // The keys of one customer, bound in clientKeyFields() order, then its code.
@@ -141,9 +141,9 @@ const QString& fillKeysStatement() {
 
 // A taken code writes nothing and fails nothing: a failed statement would
 // end a server transaction, and the code is looked for again.
-const QString& insertStatement() {
-    static const QString sql = insertIfNewText(Table, clientFields());
-    return sql;
+QString insertStatement(const Dialect& d) {
+    static const QString insert = insertText(Table, clientFields());
+    return d.insertIgnoringDuplicate(insert);
 }
 // Every field, the row version one more; bound: the fields, then the code.
 const QString& updateStatement() {
@@ -295,10 +295,10 @@ Result<Bound> boundFor(const QSqlDatabase& db, const CustomerQuery& query) {
     case CustomerQuery::Order::None:
         break;
     case CustomerQuery::Order::Name:
-        b.order = orderByName(numbers);
+        b.order = orderByName(Dialect::of(db), numbers);
         break;
     case CustomerQuery::Order::Descending:
-        b.order = orderDescending(query.sortColumn, numbers);
+        b.order = orderDescending(Dialect::of(db), query.sortColumn, numbers);
         break;
     }
     return b;
@@ -471,7 +471,7 @@ Status CustomerStore::insert(const CustomerRecord& customer) {
     Transaction t(db_);
     if (!t.started())
         return t.started();
-    if (Status s = write(insertStatement(), customer, {}); !s) {
+    if (Status s = write(insertStatement(Dialect::of(db_)), customer, {}); !s) {
         if (s.error().number != errnum::NoCurrentRecord)
             return s;
         return DataError::other(
@@ -672,9 +672,9 @@ Status CustomerStore::removeWithBalls(const QString& code, BallStore& balls) {
 
 namespace {
 
-const QString& insertWithKeysStatement() {
-    static const QString sql = insertIfNewText(Table, clientFields() + clientKeyFields());
-    return sql;
+QString insertWithKeysStatement(const Dialect& d) {
+    static const QString insert = insertText(Table, clientFields() + clientKeyFields());
+    return d.insertIgnoringDuplicate(insert);
 }
 
 QVariantList keysOf(const CustomerRecord& c) {
@@ -686,7 +686,7 @@ QVariantList keysOf(const CustomerRecord& c) {
 } // namespace
 
 CustomerBatch::CustomerBatch(const QSqlDatabase& db)
-    : insert_(db, insertWithKeysStatement()), update_(db, checkedUpdateStatement()),
+    : insert_(db, insertWithKeysStatement(Dialect::of(db))), update_(db, checkedUpdateStatement()),
       keys_(db, updateKeysStatement()) {}
 
 Status CustomerBatch::add(const CustomerRecord& customer) {

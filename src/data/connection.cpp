@@ -301,6 +301,7 @@ Result<std::unique_ptr<Connection>> Connection::openServer(const QString& addres
     Result<ServerAddress> a = parseServerAddress(address);
     if (!a)
         return a.error();
+    const Dialect& dialect = Dialect::at(address);
     // A session kept from a connection closed before: one round trip tells
     // that it is alive (a lost one is opened again by the statement) and that
     // the schema is still this program's; otherwise it ends, and a new
@@ -308,7 +309,7 @@ Result<std::unique_ptr<Connection>> Connection::openServer(const QString& addres
     if (mode == Mode::ExistingOnly && checkedAddresses().contains(address))
         if (std::optional<QString> parked = unpark(address)) {
             QSqlDatabase db = QSqlDatabase::database(*parked, false);
-            const Result<QVariant> version = scalar(db, postgresDialect().readSchemaVersion());
+            const Result<QVariant> version = scalar(db, dialect.readSchemaVersion());
             if (version && version->toInt() == SchemaVersion) {
                 std::unique_ptr<Connection> c(new Connection(*parked, address));
                 c->db_ = db;
@@ -320,12 +321,9 @@ Result<std::unique_ptr<Connection>> Connection::openServer(const QString& addres
     const QString name =
         QStringLiteral("vordan_%1").arg(connectionCounter.fetchAndAddRelaxed(1) + 1);
     std::unique_ptr<Connection> c(new Connection(name, address));
-    const Dialect& dialect = postgresDialect();
     c->db_ = QSqlDatabase::addDatabase(dialect.engine(), name);
     if (!c->db_.isValid())
-        return DataError::other(errnum::UnrecognizedFormat,
-                                QStringLiteral("Le pilote PostgreSQL de Qt est absent (paquet "
-                                               "libqt6sql6-psql)"));
+        return DataError::other(errnum::UnrecognizedFormat, dialect.driverMissing());
     c->db_.setHostName(a->host);
     c->db_.setPort(a->port);
     c->db_.setDatabaseName(a->database);
@@ -397,10 +395,10 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
     const QString name =
         QStringLiteral("vordan_%1").arg(connectionCounter.fetchAndAddRelaxed(1) + 1);
     std::unique_ptr<Connection> c(new Connection(name, path));
-    c->db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    const Dialect& dialect = Dialect::at(path);
+    c->db_ = QSqlDatabase::addDatabase(dialect.engine(), name);
     if (!c->db_.isValid())
-        return DataError::other(errnum::UnrecognizedFormat,
-                                QStringLiteral("Le pilote SQLite de Qt est absent"));
+        return DataError::other(errnum::UnrecognizedFormat, dialect.driverMissing());
     c->db_.setDatabaseName(uriFor(path, mode == Mode::ExistingOnly ? "rw" : "rwc"));
     c->db_.setConnectOptions(
         QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs()));
@@ -416,7 +414,6 @@ Result<std::unique_ptr<Connection>> Connection::open(const QString& path, Mode m
     };
     if (!c->db_.open())
         return refused(DataError::fromDatabase(c->db_, path));
-    const Dialect& dialect = Dialect::of(c->db_);
     if (!dialect.registerFunctions(c->db_))
         return DataError::other(
             errnum::UnrecognizedFormat,

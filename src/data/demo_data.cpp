@@ -221,7 +221,8 @@ const LaidOut LaidOutBalls[] = {
 // drawing on a generator of its own so that every other row stays as the
 // main generator made it.
 Status writeLaidOutBalls(Writer& w, const QSqlDatabase& db, const DemoOptions& options) {
-    Statement known(db, insertIfNewText(QStringLiteral("strparam"), paramFields()));
+    Statement known(db,
+                    insertIfNewText(Dialect::of(db), QStringLiteral("strparam"), paramFields()));
     if (Status s = known.bind(QStringLiteral("6")).bind(QStringLiteral("4 1/2")).exec(); !s)
         return s;
     for (const LaidOut& l : LaidOutBalls) {

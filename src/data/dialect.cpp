@@ -7,6 +7,8 @@
 #include "data/statement.h"
 #include "data/val.h"
 
+#include "platform/places.h"
+
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -260,7 +262,38 @@ QString serverState(const QSqlError& err) {
 class SqliteDialect final : public Dialect {
 public:
     QString engine() const override { return QStringLiteral("QSQLITE"); }
+    QString driverMissing() const override {
+        return QStringLiteral("Le pilote SQLite de Qt est absent");
+    }
     bool isServer() const override { return false; }
+
+    // A file needs no login.
+    int defaultPort() const override { return 0; }
+    QString loginFile() const override { return {}; }
+    QString loginFileHint() const override { return {}; }
+
+    QString insertIgnoringDuplicate(const QString& insert) const override {
+        return insert + QStringLiteral(" ON CONFLICT DO NOTHING");
+    }
+    QString upsert(const QString& insert, const QStringList& keys,
+                   const QStringList& updates) const override {
+        return insert +
+               QStringLiteral(" ON CONFLICT (%1) DO UPDATE SET %2")
+                   .arg(keys.join(QStringLiteral(", ")), updates.join(QStringLiteral(", ")));
+    }
+    QString proposedValue(const QString& field) const override {
+        return QStringLiteral("excluded.") + field;
+    }
+    QString asText(const QString& expression) const override {
+        return QStringLiteral("CAST(%1 AS TEXT)").arg(expression);
+    }
+    QString concatenation(const QStringList& parts) const override {
+        return parts.join(QStringLiteral(" || "));
+    }
+    // An expression, not the column: the planner uses no index for it.
+    QString unindexedOrder(const QString& column) const override {
+        return column + QStringLiteral(" || ''");
+    }
 
     QString versionQuery() const override { return QStringLiteral("SELECT sqlite_version()"); }
 
@@ -505,6 +538,11 @@ constexpr int WriteLockKey = 86232601;
 // The oldest server version VORDAN runs on (server_version_num).
 constexpr int OldestServer = 130000;
 
+// libpq's password file by each system's custom (platform/places.h): a dot
+// file in the home folder, or a file under the roaming application data.
+const QString LoginDotFile = QStringLiteral(".pgpass");
+const QString LoginAppDataFile = QStringLiteral("postgresql/pgpass.conf");
+
 // The client library's connection a driver's handle holds. Qt names its type
 // after the library's structure ("pg_conn*"), not after its typedef.
 PGconn* pgConnOf(const QSqlDriver* driver) {
@@ -520,7 +558,45 @@ PGconn* pgConnOf(const QSqlDriver* driver) {
 class PostgresDialect final : public Dialect {
 public:
     QString engine() const override { return QStringLiteral("QPSQL"); }
+    QString driverMissing() const override {
+        return QStringLiteral("Le pilote PostgreSQL de Qt est absent (paquet libqt6sql6-psql)");
+    }
     bool isServer() const override { return true; }
+
+    int defaultPort() const override { return 5432; }
+    // libpq's password file: the one PGPASSFILE names, else the user's own
+    // where the system keeps such files (platform/places.h).
+    QString loginFile() const override {
+        const QString named = qEnvironmentVariable("PGPASSFILE");
+        return named.isEmpty() ? places::userFile(LoginDotFile, LoginAppDataFile) : named;
+    }
+    QString loginFileHint() const override {
+        return places::userFileHint(LoginDotFile, LoginAppDataFile);
+    }
+
+    QString insertIgnoringDuplicate(const QString& insert) const override {
+        return insert + QStringLiteral(" ON CONFLICT DO NOTHING");
+    }
+    QString upsert(const QString& insert, const QStringList& keys,
+                   const QStringList& updates) const override {
+        return insert +
+               QStringLiteral(" ON CONFLICT (%1) DO UPDATE SET %2")
+                   .arg(keys.join(QStringLiteral(", ")), updates.join(QStringLiteral(", ")));
+    }
+    QString proposedValue(const QString& field) const override {
+        return QStringLiteral("excluded.") + field;
+    }
+    // The server must know a bound value's type where its place does not
+    // tell it (a value of a SELECT list).
+    QString asText(const QString& expression) const override {
+        return QStringLiteral("CAST(%1 AS TEXT)").arg(expression);
+    }
+    QString concatenation(const QStringList& parts) const override {
+        return parts.join(QStringLiteral(" || "));
+    }
+    QString unindexedOrder(const QString& column) const override {
+        return column + QStringLiteral(" || ''");
+    }
 
     std::unique_ptr<RowSource> bulkRead(QSqlQuery& query) const override {
         return std::make_unique<ResultRowSource>(query);
@@ -933,6 +1009,10 @@ const Dialect& Dialect::of(const QSqlDriver* driver) {
 
 const Dialect& Dialect::at(const QString& location) {
     return isServerAddress(location) ? postgresDialect() : sqliteDialect();
+}
+
+const Dialect& Dialect::server() {
+    return postgresDialect();
 }
 
 bool Dialect::connectionLost(const QSqlDriver*, bool) const {

@@ -61,12 +61,18 @@ std::unique_ptr<RowSource> bulkRead(QSqlQuery& query);
 // The SQL that differs between database engines, and nothing else.
 //
 // The stores write their statements in the SQL both engines share: bound
-// values (`?`), INSERT … ON CONFLICT (…) DO UPDATE / DO NOTHING, LIMIT ?
-// OFFSET ?, CAST, substr(), length(), max(), and the functions val() and
-// vdn_upper() called by name. What one engine spells its own way comes from
-// the dialect of the connection (Dialect::of), never from a store:
+// values (`?`), LIMIT ? OFFSET ?, CAST to a number, substr(), length(),
+// max(), coalesce(), and the functions val() and vdn_upper() called by name.
+// What one engine spells its own way comes from the dialect of the
+// connection (Dialect::of), never from a store:
 //
 //   need                        SQLite                      PostgreSQL (QPSQL)
+//   insert skipping a taken key … ON CONFLICT DO NOTHING    the same
+//   insert or update (upsert)   … ON CONFLICT (k) DO UPDATE the same
+//   value an upsert proposed    excluded.f                  the same
+//   a value as text             CAST(x AS TEXT)             the same
+//   texts joined                a || b                      the same
+//   order no index gives        column || ''                the same
 //   text column of the schema   TEXT COLLATE NOCASE         TEXT COLLATE "C"
 //   ordering key column         TEXT (BINARY)               TEXT COLLATE "C"
 //   provisional keys on change  AFTER INSERT/UPDATE trigger a trigger function
@@ -81,13 +87,16 @@ std::unique_ptr<RowSource> bulkRead(QSqlQuery& query);
 //   per-connection settings     synchronous, cache size     none
 //   write lock taken at BEGIN   BEGIN IMMEDIATE             BEGIN + transaction advisory lock
 //   engine version              sqlite_version()            server_version_num
+//   driver of Qt                QSQLITE                     QPSQL
+//   usual port, password file   none                        5432, ~/.pgpass (PGPASSFILE)
 //
 // Beside the SQL, the dialect holds what else the engine does its own way:
 // file or server, the bulk read, the sessions, how a lost connection is
 // seen and reopened, the version check and the French causes of its error
 // codes. Each engine is one subclass here and a branch in Dialect::of();
 // besides, only data/ learns how it opens, how its failures read and how
-// its tables are copied. No store changes. Last-insert ids are not used by
+// its tables are copied (docs/architecture.md, "Adding an engine"). No
+// store changes. Last-insert ids are not used by
 // any store (every key is given by the program), so the dialect has nothing
 // to say about them.
 class Dialect {
@@ -101,6 +110,9 @@ public:
     // The engine of a database location: a server address names the
     // server's engine, anything else (a folder prefix, a file) SQLite.
     static const Dialect& at(const QString& location);
+    // The engine of a shop's server: the one the first start joins and the
+    // help names.
+    static const Dialect& server();
 
     // File or server: true when the engine's databases live on a server,
     // named by an address, rather than in a file of a folder (then lock
@@ -110,8 +122,18 @@ public:
     // Bulk read: see RowSource. By default, through the query's values.
     virtual std::unique_ptr<RowSource> bulkRead(QSqlQuery& query) const;
 
-    // Qt's name of the engine's driver ("QSQLITE").
+    // Qt's name of the engine's driver ("QSQLITE"), and the French message
+    // when Qt has no such driver.
     virtual QString engine() const = 0;
+    virtual QString driverMissing() const = 0;
+
+    // Server login: the port the engine's servers listen on unless told
+    // otherwise (0 for an engine of files); the file its client library
+    // reads the passwords from (empty where there is none), and that file
+    // as the help and the messages name it before it is known.
+    virtual int defaultPort() const = 0;
+    virtual QString loginFile() const = 0;
+    virtual QString loginFileHint() const = 0;
 
     // Reconnection. A server's session can be lost under the program (the
     // server restarted, the network cut); the next statement then opens the
@@ -234,6 +256,26 @@ public:
     virtual QStringList additionOrderIndex(const QString& table) const = 0;
     // A condition: the expression holds only the digits 0 to 9 (or nothing).
     virtual QString onlyDigits(const QString& expression) const = 0;
+
+    // Statement forms. `insert` (INSERT INTO t (…) VALUES (…), or … SELECT …)
+    // made to write nothing, and fail nothing, when the row's key is taken
+    // (a failed statement would end a server transaction).
+    virtual QString insertIgnoringDuplicate(const QString& insert) const = 0;
+    // `insert` (INSERT INTO t (…) VALUES (…)) made to change the row whose
+    // `keys` are taken instead: `updates` are "field = value", the value
+    // the insert proposed for a field written proposedValue(field).
+    virtual QString upsert(const QString& insert, const QStringList& keys,
+                           const QStringList& updates) const = 0;
+    virtual QString proposedValue(const QString& field) const = 0;
+    // `expression` as a text: a bound value (`?`) where the engine cannot
+    // tell its type from its place (a value of a SELECT list), a number
+    // written in digits.
+    virtual QString asText(const QString& expression) const = 0;
+    // The texts one after the other, as one text.
+    virtual QString concatenation(const QStringList& parts) const = 0;
+    // An order term that sorts by the text `column` but that the engine
+    // does not read through an index of it: the rows found are sorted.
+    virtual QString unindexedOrder(const QString& column) const = 0;
 
     // The statement that reads the schema version (one row, one number) and
     // the one that writes it.

@@ -113,8 +113,7 @@ Result<BallDrilling> DrillingStore::record(BallDrilling d, qint64 revision) {
             return highest.error();
         d.number = QStringLiteral("%1").arg(numberOf(*highest) + 1, 6, 10, QLatin1Char('0'));
 
-        const QString insert = insertText(ballDrillingTable(), ballDrillingFields()) +
-                               QStringLiteral(" ON CONFLICT DO NOTHING");
+        const QString insert = insertIfNewText(dialect, ballDrillingTable(), ballDrillingFields());
         Statement q(db_, insert);
         for (const DrillingFieldInfo& f : DrillingFields)
             q.bind(d.*(f.member));

@@ -1,6 +1,6 @@
 #include "data/server_address.h"
 
-#include "platform/places.h"
+#include "data/dialect.h"
 
 #include <QDir>
 #include <QList>
@@ -151,7 +151,7 @@ DataError refusal(Secret kind) {
                                    "serveur:port:base:utilisateur:mot_de_passe), dans le fichier "
                                    "nommé par la variable PGPASSFILE, ou dans la variable "
                                    "PGPASSWORD.")
-                        .arg(places::passwordFileHint()));
+                        .arg(postgresDialect().loginFileHint()));
 }
 
 // libpq reads its scheme in lower case only.

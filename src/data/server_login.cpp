@@ -1,9 +1,8 @@
 #include "data/server_login.h"
 
+#include "data/dialect.h"
 #include "data/server_address.h"
 #include "data/shop_store.h"
-
-#include "platform/places.h"
 
 #include <QDir>
 #include <QFile>
@@ -200,7 +199,7 @@ bool passwordFileCanHold(const QString& value) {
 }
 
 QString passwordFilePath() {
-    return places::passwordFile();
+    return Dialect::server().loginFile();
 }
 
 Status savePassword(const ServerLogin& login, const QString& password) {

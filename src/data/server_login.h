@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/data_error.h"
+#include "data/dialect.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,7 +16,7 @@ namespace vdn {
 // database, and as which role.
 struct ServerLogin {
     QString host; // a name, an IPv4 or IPv6 address, or a Unix socket folder (/…)
-    int port = 5432;
+    int port = Dialect::server().defaultPort();
     QString database;
     QString role;
 };
@@ -48,8 +49,8 @@ QByteArray passwordFileWithEntry(const QByteArray& existing, const ServerLogin& 
 // line of its own), so such a value is refused.
 bool passwordFileCanHold(const QString& value);
 
-// The password file libpq reads: the file named by PGPASSFILE, or .pgpass in
-// the home folder ($HOME).
+// The password file libpq reads: the file named by PGPASSFILE, or the
+// user's own (~/.pgpass on Linux), as the server's engine says.
 QString passwordFilePath();
 
 // Writes the entry into the password file (made when absent), which is left

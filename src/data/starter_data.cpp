@@ -95,7 +95,7 @@ const QList<StarterList>& starterLists() {
 }
 
 Status insertStarterLists(const QSqlDatabase& db) {
-    Statement q(db, insertIfNewText(QStringLiteral("strparam"), paramFields()));
+    Statement q(db, insertIfNewText(Dialect::of(db), QStringLiteral("strparam"), paramFields()));
     for (const StarterList& list : starterLists())
         for (const QString& value : list.values)
             if (Status s = q.bind(QString::number(list.code)).bind(value).exec(); !s)

@@ -453,8 +453,8 @@ QString insertText(const QString& table, const QStringList& fields) {
         .arg(table, fields.join(QStringLiteral(", ")), marks(fields.size()));
 }
 
-QString insertIfNewText(const QString& table, const QStringList& fields) {
-    return insertText(table, fields) + QStringLiteral(" ON CONFLICT DO NOTHING");
+QString insertIfNewText(const Dialect& d, const QString& table, const QStringList& fields) {
+    return d.insertIgnoringDuplicate(insertText(table, fields));
 }
 
 QString highestNumberText(const Dialect& d, const QString& table, const QString& column) {
@@ -487,8 +487,8 @@ QString updateText(const QString& table, const QStringList& fields, const QStrin
         .arg(table, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" AND ")));
 }
 
-QString upsertText(const QString& table, const QStringList& fields, const QStringList& keys,
-                   const QList<UpsertRule>& rules) {
+QString upsertText(const Dialect& d, const QString& table, const QStringList& fields,
+                   const QStringList& keys, const QList<UpsertRule>& rules) {
     QStringList values, updates;
     for (const QString& f : fields) {
         const UpsertRule* rule = nullptr;
@@ -498,13 +498,14 @@ QString upsertText(const QString& table, const QStringList& fields, const QStrin
         values << (rule && !rule->inserted.isEmpty() ? rule->inserted : QStringLiteral("?"));
         if (keys.contains(f))
             continue;
-        const QString updated = rule ? rule->updated : QStringLiteral("excluded.") + f;
+        const QString updated = rule ? rule->updated : d.proposedValue(f);
         if (!updated.isEmpty())
             updates << f + QStringLiteral(" = ") + updated;
     }
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO UPDATE SET %5")
-        .arg(table, fields.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")),
-             keys.join(QStringLiteral(", ")), updates.join(QStringLiteral(", ")));
+    return d.upsert(
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(table, fields.join(QStringLiteral(", ")), values.join(QStringLiteral(", "))),
+        keys, updates);
 }
 
 } // namespace vdn

@@ -161,16 +161,18 @@ QString updateText(const QString& table, const QStringList& fields, const QStrin
 struct UpsertRule {
     QString field;
     QString inserted; // the inserted value's SQL; empty: a bound value
-    QString updated;  // the value kept on conflict; empty: the field is left alone
+    QString updated;  // the value kept on conflict (Dialect::proposedValue() for
+                      // the new one); empty: the field is left alone
 };
-// "INSERT INTO t (…) VALUES (…) ON CONFLICT (keys) DO UPDATE SET f = excluded.f, …":
-// a new row, or every non-key field of the existing one, in one statement.
-// Values are bound in field order, skipping fields whose rule gives an
-// inserted value.
-QString upsertText(const QString& table, const QStringList& fields, const QStringList& keys,
-                   const QList<UpsertRule>& rules = {});
-// "INSERT INTO t (a, b) VALUES (?, ?) ON CONFLICT DO NOTHING"
-QString insertIfNewText(const QString& table, const QStringList& fields);
+// "INSERT INTO t (…) VALUES (…)", made by the engine to change every non-key
+// field of the existing row when the keys are taken (Dialect::upsert): a
+// new row or the existing one changed, in one statement. Values are bound
+// in field order, skipping fields whose rule gives an inserted value.
+QString upsertText(const Dialect& d, const QString& table, const QStringList& fields,
+                   const QStringList& keys, const QList<UpsertRule>& rules = {});
+// "INSERT INTO t (a, b) VALUES (?, ?)" made by the engine to write nothing
+// when the key is taken (Dialect::insertIgnoringDuplicate).
+QString insertIfNewText(const Dialect& d, const QString& table, const QStringList& fields);
 // One row, one number: the highest whole number of one to six digits held in
 // the text column (customer numbers), null when there is none.
 QString highestNumberText(const Dialect& d, const QString& table, const QString& column);

@@ -27,11 +27,13 @@ const QString& selectVersion() {
 // program wrote as anything but digits is passed over), on six digits.
 // Bound: the code, date, driller, the sheet's values, then the code again.
 QString appendVersion(const Dialect& d) {
-    QStringList values{QStringLiteral("CAST(? AS TEXT)"),
-                       QStringLiteral("substr('00000' || CAST(n AS TEXT), "
-                                      "length(CAST(n AS TEXT)), 6)")};
+    const QString bound = d.asText(QStringLiteral("?"));
+    const QString number = d.asText(QStringLiteral("n"));
+    QStringList values{bound,
+                       QStringLiteral("substr(%1, length(%2), 6)")
+                           .arg(d.concatenation({QStringLiteral("'00000'"), number}), number)};
     for (qsizetype i = 2; i < sheetHistoryFields().size(); ++i)
-        values << QStringLiteral("CAST(? AS TEXT)");
+        values << bound;
     return QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM (SELECT coalesce((%4 AND per_code = "
                           "?), 0) + 1 AS n) next_number")
         .arg(sheetHistoryTable(), sheetHistoryFields().join(QStringLiteral(", ")),

@@ -23,9 +23,9 @@ const QString& selectSheet() {
 
 // A sheet another workstation created meanwhile writes nothing and fails
 // nothing (a failed statement would end a server transaction).
-const QString& insertSheet() {
-    static const QString sql = insertIfNewText(Table, sheetFields());
-    return sql;
+QString insertSheet(const Dialect& d) {
+    static const QString insert = insertText(Table, sheetFields());
+    return d.insertIgnoringDuplicate(insert);
 }
 // Every field but the code, the row version one more; bound: the fields,
 // then the code (and, checked, the version read).
@@ -92,7 +92,7 @@ Status writeRow(const QSqlDatabase& db, const SheetRecord& sheet, SheetStore::Ov
             return changedElsewhere(sheet.code);
     }
     // A new sheet, or one written over a row that is gone.
-    Statement q(db, insertSheet());
+    Statement q(db, insertSheet(Dialect::of(db)));
     q.bind(sheet.code);
     bindSheetValues(q, sheet);
     if (Status s = q.exec(); !s)

@@ -16,11 +16,14 @@ QString userDataFolder();
 // How the settings folder is written in the help text, before it is known.
 QString userSettingsFolderHint();
 
-// The file libpq reads the server's passwords from: the one named by
-// PGPASSFILE, else ~/.pgpass on Linux, %APPDATA%\postgresql\pgpass.conf on
-// Windows.
-QString passwordFile();
-// The same, as the help and the messages name it.
-QString passwordFileHint();
+// A file of the user's own that a program from Unix reads (a database
+// client's password file), where the system's custom keeps it: `dotFile`
+// in the home folder ($HOME) on Linux, `appDataFile` (a path written with
+// '/') under the roaming application data (%APPDATA%) on Windows. The
+// program names the file; this says where it lives.
+QString userFile(const QString& dotFile, const QString& appDataFile);
+// The same, as the help and the messages name it: ~/dotFile, or
+// %APPDATA%\appDataFile.
+QString userFileHint(const QString& dotFile, const QString& appDataFile);
 
 } // namespace vdn::places

@@ -29,18 +29,15 @@ QString userSettingsFolderHint() {
     return QStringLiteral("$XDG_CONFIG_HOME/vordan/, par défaut ~/.config/vordan/");
 }
 
-QString passwordFile() {
-    const QString named = qEnvironmentVariable("PGPASSFILE");
-    if (!named.isEmpty())
-        return named;
+QString userFile(const QString& dotFile, const QString&) {
     QString home = qEnvironmentVariable("HOME");
     if (home.isEmpty())
         home = QDir::homePath();
-    return QDir(home).filePath(QStringLiteral(".pgpass"));
+    return QDir(home).filePath(dotFile);
 }
 
-QString passwordFileHint() {
-    return QStringLiteral("~/.pgpass");
+QString userFileHint(const QString& dotFile, const QString&) {
+    return QStringLiteral("~/") + dotFile;
 }
 
 } // namespace vdn::places

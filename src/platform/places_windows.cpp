@@ -29,18 +29,15 @@ QString userSettingsFolderHint() {
     return QStringLiteral("%APPDATA%\\VORDAN\\");
 }
 
-QString passwordFile() {
-    const QString named = qEnvironmentVariable("PGPASSFILE");
-    if (!named.isEmpty())
-        return named;
+QString userFile(const QString&, const QString& appDataFile) {
     QString appData = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
     if (appData.isEmpty())
         appData = QDir::homePath() + QStringLiteral("/AppData/Roaming");
-    return appData + QStringLiteral("/postgresql/pgpass.conf");
+    return appData + QLatin1Char('/') + appDataFile;
 }
 
-QString passwordFileHint() {
-    return QStringLiteral("%APPDATA%\\postgresql\\pgpass.conf");
+QString userFileHint(const QString&, const QString& appDataFile) {
+    return QStringLiteral("%APPDATA%\\") + QDir::toNativeSeparators(appDataFile);
 }
 
 } // namespace vdn::places

@@ -50,10 +50,13 @@ const QString SelectOne =
 // The look-up and the insert in one statement, so that nothing slips in
 // between: a value another workstation adds at the same moment is simply
 // there (the insert waits for its transaction, then does nothing).
-const QString InsertIfUnknown = QStringLiteral(
-    "INSERT INTO strparam (par_table, par_lib) SELECT CAST(? AS TEXT), CAST(? AS TEXT) WHERE NOT "
-    "EXISTS (SELECT 1 FROM strparam WHERE par_table = ? AND vdn_upper(par_lib) = ?) "
-    "ON CONFLICT DO NOTHING");
+QString insertIfUnknown(const Dialect& d) {
+    const QString value = d.asText(QStringLiteral("?"));
+    return d.insertIgnoringDuplicate(
+        QStringLiteral("INSERT INTO strparam (par_table, par_lib) SELECT %1, %1 WHERE NOT EXISTS "
+                       "(SELECT 1 FROM strparam WHERE par_table = ? AND vdn_upper(par_lib) = ?)")
+            .arg(value));
+}
 const QString Delete = QStringLiteral("DELETE FROM strparam WHERE par_table = ? AND par_lib = ?");
 } // namespace
 
@@ -166,7 +169,7 @@ Result<bool> ParamStore::contains(int code, const QString& value) const {
 }
 
 Status ParamStore::add(int code, const QString& value) {
-    Statement q(db_, insertIfNewText(Table, paramFields()));
+    Statement q(db_, insertIfNewText(Dialect::of(db_), Table, paramFields()));
     q.bind(QString::number(code)).bind(value);
     return q.exec();
 }
@@ -175,7 +178,7 @@ Result<bool> ParamStore::addIfNew(int code, const QString& value) {
     const QString text = boundText(value);
     const QString table = QString::number(code);
     // Compared in capitals, as contains() does.
-    Statement q(db_, InsertIfUnknown);
+    Statement q(db_, insertIfUnknown(Dialect::of(db_)));
     q.bind(table).bind(text).bind(table).bind(text.toUpper());
     if (Status s = q.exec(); !s)
         return s.error();

@@ -130,9 +130,74 @@ QList<Include> includesOf(const QString& root) {
 // remove a line once its file is clean.
 const QStringList EngineExceptions{};
 
+// A line of C++ read as its code (each string or character literal left
+// empty, a trailing comment dropped) and the contents of its string
+// literals.
+struct LineParts {
+    QString code;
+    QStringList literals;
+};
+
+LineParts partsOf(const QString& line) {
+    LineParts out;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        const QChar after = i + 1 < line.size() ? line.at(i + 1) : QChar();
+        if (c == QLatin1Char('/') && (after == QLatin1Char('/') || after == QLatin1Char('*')))
+            break;
+        if (c != QLatin1Char('"') && c != QLatin1Char('\'')) {
+            out.code += c;
+            continue;
+        }
+        QString text;
+        qsizetype j = i + 1;
+        for (; j < line.size() && line.at(j) != c; ++j) {
+            if (line.at(j) == QLatin1Char('\\') && j + 1 < line.size())
+                ++j;
+            text += line.at(j);
+        }
+        if (c == QLatin1Char('"'))
+            out.literals << text;
+        out.code += QString(2, c);
+        i = j;
+    }
+    return out;
+}
+
+// The SQL and the server conventions that one engine spells its own way,
+// which the engine object of data/ spells for the others: each rule reads
+// the string literals of a line, the port its code.
+QString engineSpelling(const QString& line) {
+    using Rule = std::pair<QRegularExpression, QString>;
+    static const QRegularExpression::PatternOptions anyCase =
+        QRegularExpression::CaseInsensitiveOption;
+    static const QList<Rule> literalRules{
+        {QRegularExpression(QStringLiteral("\\b(ON\\s+CONFLICT)\\b"), anyCase),
+         QStringLiteral("spells %1")},
+        {QRegularExpression(QStringLiteral("\\b(CAST\\s*\\(.*?\\bAS\\s+TEXT\\s*\\))"), anyCase),
+         QStringLiteral("spells %1")},
+        {QRegularExpression(QStringLiteral("(\\|\\|)")), QStringLiteral("spells %1")},
+        {QRegularExpression(QStringLiteral("\\b(COLLATE|GLOB|PRAGMA)\\b"), anyCase),
+         QStringLiteral("spells %1")},
+        {QRegularExpression(QStringLiteral("(pgpass)"), anyCase), QStringLiteral("names %1")},
+        {QRegularExpression(QStringLiteral("\\b(QPSQL|QSQLITE)")),
+         QStringLiteral("names the driver %1")},
+    };
+    static const QRegularExpression port(QStringLiteral("\\b(5432)\\b"));
+    const LineParts parts = partsOf(line);
+    for (const auto& [rule, why] : literalRules)
+        for (const QString& literal : parts.literals)
+            if (const QRegularExpressionMatch m = rule.match(literal); m.hasMatch())
+                return why.arg(m.captured(1));
+    if (const QRegularExpressionMatch m = port.match(parts.code); m.hasMatch())
+        return QStringLiteral("knows the port %1").arg(m.captured(1));
+    return {};
+}
+
 // What a line of a file outside data/ knows of an engine: an engine's
-// header, a call into an engine's library, the file-or-server test, or a
-// test of an address's scheme. Empty for a line that knows nothing.
+// header, a call into an engine's library, the file-or-server test, a test
+// of an address's scheme, or a form an engine spells its own way
+// (engineSpelling). Empty for a line that knows nothing.
 QString engineKnowledge(const QString& line) {
     static const QList<std::pair<QRegularExpression, QString>> rules{
         {QRegularExpression(QStringLiteral("^\\s*#\\s*include\\s*[<\"](?:[a-z]+/)?"
@@ -151,7 +216,7 @@ QString engineKnowledge(const QString& line) {
     for (const auto& [rule, why] : rules)
         if (const QRegularExpressionMatch m = rule.match(code); m.hasMatch())
             return why.arg(m.captured(1));
-    return {};
+    return engineSpelling(code);
 }
 
 // Every (file, what it knows) of the files outside `folder` under `root`,
@@ -270,6 +335,29 @@ private slots:
         row("// the driver reads sqlite3_step() itself", "");
         row("#include \"data/dialect.h\"", "");
         row("if (Dialect::at(base).isServer())", "");
+        // The forms of one engine, in a statement's text.
+        row("QStringLiteral(\" VALUES (%1) ON CONFLICT DO NOTHING\")", "spells ON CONFLICT");
+        row("\"ON  conflict (k) DO UPDATE SET a = excluded.a\"", "spells ON  conflict");
+        row("\"SELECT CAST(? AS TEXT), CAST(? AS TEXT) WHERE NOT \"", "spells CAST(? AS TEXT)");
+        row("QStringLiteral(\"substr('00000' || CAST(n AS TEXT), \"", "spells CAST(n AS TEXT)");
+        row("return column + QStringLiteral(\" || ''\");", "spells ||");
+        row("\"name TEXT COLLATE NOCASE\"", "spells COLLATE");
+        row("\"x NOT GLOB '*[^0-9]*'\"", "spells GLOB");
+        row("q.exec(\"pragma user_version\")", "spells pragma");
+        row("return QDir(home).filePath(QStringLiteral(\".pgpass\"));", "names pgpass");
+        row("qEnvironmentVariable(\"PGPASSFILE\")", "names PGPASS");
+        row("QSqlDatabase::addDatabase(QStringLiteral(\"QPSQL\"), name)", "names the driver QPSQL");
+        row("\"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1\"", "names the driver QSQLITE");
+        row("    txtPort->setValue(5432);", "knows the port 5432");
+        // What is no engine's form: the program's own ||, numbers that hold
+        // 5432, casts to numbers, characters, comments, words in French.
+        row("if (name == QLatin1String(\"a\") || name == QLatin1String(\"b\"))", "");
+        row("if (c == '\"' || c == '\\\\') return \"x\";", "");
+        row("\"SELECT max(CAST(k AS INTEGER)) FROM t\"", "");
+        row("const int limit = 54321; // port 5432, ON CONFLICT", "");
+        row("x = f(); /* \"ON CONFLICT\" */", "");
+        row("// `|| ''` keeps the engine from ordering by an index", "");
+        row("QStringLiteral(\"Le serveur refuse la connexion sur le port %2\")", "");
     }
     void engineKnowledgeIsFound() {
         QFETCH(QString, line);

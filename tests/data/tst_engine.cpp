@@ -192,6 +192,139 @@ private slots:
             QCOMPARE(d.errorNumber(code), number);
     }
 
+    // Each engine spells the statement forms the stores ask of it, and its
+    // server's login: the texts the stores have always run.
+    void formsOfEachEngine_data() {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("expected");
+        const QString insert = QStringLiteral("INSERT INTO t (k, a) VALUES (?, ?)");
+        for (const char* location : {"/data/vdn/", "postgresql://hote/base"}) {
+            const Dialect& d = Dialect::at(QString::fromLatin1(location));
+            const char* engine = d.isServer() ? "serveur" : "fichier";
+            const auto row = [&](const char* name, const QString& form, const QString& expected) {
+                QTest::addRow("%s, %s", engine, name) << form << expected;
+            };
+            row("doublon ignoré", d.insertIgnoringDuplicate(insert),
+                insert + QStringLiteral(" ON CONFLICT DO NOTHING"));
+            row("insertion ou mise à jour",
+                d.upsert(insert, {QStringLiteral("k")},
+                         {QStringLiteral("a = ") + d.proposedValue(QStringLiteral("a"))}),
+                insert + QStringLiteral(" ON CONFLICT (k) DO UPDATE SET a = excluded.a"));
+            row("upsert de la table",
+                upsertText(d, QStringLiteral("t"), {QStringLiteral("k"), QStringLiteral("a")},
+                           {QStringLiteral("k")}),
+                insert + QStringLiteral(" ON CONFLICT (k) DO UPDATE SET a = excluded.a"));
+            row("valeur liée en texte", d.asText(QStringLiteral("?")),
+                QStringLiteral("CAST(? AS TEXT)"));
+            row("textes joints", d.concatenation({QStringLiteral("'00000'"), QStringLiteral("x")}),
+                QStringLiteral("'00000' || x"));
+            row("ordre sans index", d.unindexedOrder(QStringLiteral("clt_nom_k1")),
+                QStringLiteral("clt_nom_k1 || ''"));
+            row("pilote", d.engine(),
+                d.isServer() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"));
+            row("port", QString::number(d.defaultPort()),
+                d.isServer() ? QStringLiteral("5432") : QStringLiteral("0"));
+#ifdef Q_OS_WIN
+            const QString hint = QStringLiteral("%APPDATA%\\postgresql\\pgpass.conf");
+#else
+            const QString hint = QStringLiteral("~/.pgpass");
+#endif
+            row("fichier des mots de passe", d.loginFileHint(), d.isServer() ? hint : QString());
+        }
+        QTest::addRow("moteur du serveur") << Dialect::server().engine() << "QPSQL";
+    }
+    void formsOfEachEngine() {
+        QFETCH(QString, form);
+        QFETCH(QString, expected);
+        QCOMPARE(form, expected);
+    }
+
+    // On the engine the test runs on, the forms do what the stores count on:
+    // a taken key skipped without a failure, an upsert that changes the row,
+    // bound values and numbers as texts and joined, and an order the engine
+    // sorts instead of reading it through the column's index.
+    void formsRunOnTheTestEngine() {
+        test::DataFolder folder;
+        QVERIFY(folder.ok());
+        std::unique_ptr<Connection> c = folder.connect();
+        QVERIFY(c);
+        QSqlDatabase db = c->db();
+        const Dialect& d = Dialect::of(db);
+        const QString table = QStringLiteral("vdn_forms");
+        const QStringList fields{QStringLiteral("k"), QStringLiteral("a"), QStringLiteral("n")};
+        QVERIFY(run(db, QStringLiteral("CREATE TABLE vdn_forms (k TEXT PRIMARY KEY, a TEXT, "
+                                       "n INTEGER)"))
+                    .ok());
+        QVERIFY(run(db, QStringLiteral("CREATE INDEX vdn_forms_a ON vdn_forms (a)")).ok());
+        const auto rows = [&] {
+            return test::column(*c, QStringLiteral("SELECT k || ':' || a || ':' || n FROM "
+                                                   "vdn_forms ORDER BY k"));
+        };
+
+        // A taken key: nothing written, no failure (a server transaction
+        // goes on).
+        Transaction t(db);
+        QVERIFY(t.started().ok());
+        const QString skip = insertIfNewText(d, table, fields);
+        for (const char* a : {"B2", "autre"}) {
+            Statement q(db, skip);
+            QVERIFY(q.bindAll({QStringLiteral("K1"), QString::fromLatin1(a), 7}).exec().ok());
+            QCOMPARE(q.rowsAffected(), a[0] == 'B' ? 1 : 0);
+        }
+        QVERIFY(t.commit().ok());
+        QCOMPARE(rows(), QStringList{QStringLiteral("K1:B2:7")});
+
+        // The upsert: a new row, or the row of the taken key changed.
+        const QString upsert = upsertText(d, table, fields, {QStringLiteral("k")});
+        QVERIFY(run(db, upsert, {QStringLiteral("K1"), QStringLiteral("C3"), 42}).ok());
+        QVERIFY(run(db, upsert, {QStringLiteral("K2"), QStringLiteral("A1"), 123456}).ok());
+        QVERIFY(run(db, upsert, {QStringLiteral("K3"), QStringLiteral("B2"), 5}).ok());
+        QCOMPARE(rows(), QStringList({QStringLiteral("K1:C3:42"), QStringLiteral("K2:A1:123456"),
+                                      QStringLiteral("K3:B2:5")}));
+
+        // Bound values as texts, joined (the server cannot tell their types
+        // from their places without the casts).
+        const Result<QVariant> joined =
+            scalar(db,
+                   QStringLiteral("SELECT ") + d.concatenation({d.asText(QStringLiteral("?")),
+                                                                d.asText(QStringLiteral("?"))}),
+                   {QStringLiteral("ab"), QStringLiteral("é")});
+        QVERIFY(joined);
+        QCOMPARE(joined->toString(), QStringLiteral("abé"));
+
+        // A number on six digits, as a sheet's version is numbered.
+        const QString number = d.asText(QStringLiteral("n"));
+        const QStringList numbered = test::column(
+            *c, QStringLiteral("SELECT substr(%1, length(%2), 6) FROM vdn_forms ORDER BY k")
+                    .arg(d.concatenation({QStringLiteral("'00000'"), number}), number));
+        QStringList sixDigits;
+        for (const int n : {42, 123456, 5})
+            sixDigits << QStringLiteral("%1").arg(n, 6, 10, QLatin1Char('0'));
+        QCOMPARE(numbered, sixDigits);
+
+        // The order without the index: the same rows in the same order,
+        // sorted by the engine.
+        const QString byIndex = QStringLiteral("SELECT k FROM vdn_forms ORDER BY a, k");
+        const QString sorted = QStringLiteral("SELECT k FROM vdn_forms ORDER BY %1, k")
+                                   .arg(d.unindexedOrder(QStringLiteral("a")));
+        QCOMPARE(test::column(*c, sorted),
+                 QStringList({QStringLiteral("K2"), QStringLiteral("K3"), QStringLiteral("K1")}));
+        QCOMPARE(test::column(*c, sorted), test::column(*c, byIndex));
+        const Result<QStringList> plan = queryPlan(db, sorted, {});
+        QVERIFY(plan);
+        const QString steps = plan->join(QLatin1Char('\n'));
+        QVERIFY2(
+            steps.contains(d.isServer() ? QStringLiteral("Sort") : QStringLiteral("TEMP B-TREE")),
+            qPrintable(steps));
+        if (!d.isServer()) {
+            const Result<QStringList> indexed =
+                queryPlan(db, QStringLiteral("SELECT k FROM vdn_forms ORDER BY a"), {});
+            QVERIFY(indexed);
+            QVERIFY2(!indexed->join(QLatin1Char('\n')).contains(QStringLiteral("TEMP B-TREE")),
+                     qPrintable(indexed->join(QLatin1Char('\n'))));
+        }
+    }
+
     // The oldest server the program runs on is PostgreSQL 13.
     void serverVersions_data() {
         QTest::addColumn<int>("version");

@@ -135,10 +135,12 @@ void TestStatement::derivedTextsWriteAndReadTheirFields() {
     const QStringList key{QStringLiteral("k")};
     // a: inserted as a fixed text and never changed afterwards; n: kept when
     // the new value is null.
-    const QString upsert =
-        upsertText(QStringLiteral("t"), fields, key,
-                   {{QStringLiteral("a"), QStringLiteral("'fixed'"), QString()},
-                    {QStringLiteral("n"), QString(), QStringLiteral("coalesce(excluded.n, t.n)")}});
+    const Dialect& d = Dialect::of(c->db());
+    const QString upsert = upsertText(
+        d, QStringLiteral("t"), fields, key,
+        {{QStringLiteral("a"), QStringLiteral("'fixed'"), QString()},
+         {QStringLiteral("n"), QString(),
+          QStringLiteral("coalesce(%1, t.n)").arg(d.proposedValue(QStringLiteral("n")))}});
     const auto save = [&](const QString& b, std::optional<QString> n) {
         Statement q(c->db(), upsert);
         q.bind(QStringLiteral("K")).bind(b);
@@ -163,7 +165,7 @@ void TestStatement::derivedTextsWriteAndReadTheirFields() {
 
     // Insert if new: a known key changes nothing and is no failure.
     QVERIFY(
-        run(c->db(), insertIfNewText(QStringLiteral("t"), fields),
+        run(c->db(), insertIfNewText(d, QStringLiteral("t"), fields),
             {QStringLiteral("L"), QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("x")})
             .ok());
     QCOMPARE(row(*c, QStringLiteral("L")), QStringList{QStringLiteral("a|b|n")});
