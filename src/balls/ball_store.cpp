@@ -25,6 +25,7 @@ static_assert(BallColumnCount == BallGridColumnCount);
 
 const QString LaneCondition = QLatin1String(infoOf(BallField::Type).column);
 const QString Bag = QStringLiteral("MAT_SAC");
+const QStringList Keys{QStringLiteral("MAT_CODE"), QStringLiteral("MAT_LG")};
 
 Status changedElsewhere(const BallRecord& b) {
     return DataError::other(errnum::ChangedElsewhere,
@@ -77,33 +78,28 @@ QString insertWithBagStatement(const Dialect& d) {
 }
 // A changed ball keeps its bag number (changed in the grid only), and its
 // lane condition when the record has none; its row version goes one up.
-// Bound: the fields but the keys and the bag, then the code and line.
-const QString& updateStatement() {
-    static const QString sql = [] {
-        QStringList sets;
-        for (const QString& f : ballFields()) {
-            if (f == Bag || f == QLatin1String("MAT_CODE") || f == QLatin1String("MAT_LG"))
-                continue;
-            sets << (f == LaneCondition ? QStringLiteral("%1 = coalesce(?, %1)").arg(f)
-                                        : f + QStringLiteral(" = ?"));
-        }
-        sets << QStringLiteral("%1 = %1 + 1").arg(revisionField());
-        return QStringLiteral("UPDATE %1 SET %2 WHERE MAT_CODE = ? AND MAT_LG = ?")
-            .arg(Table, sets.join(QStringLiteral(", ")));
+// Bound: the fields but the keys and the bag, then the code and line (and,
+// checked, the version read).
+const RevisedUpdate& updateStatements() {
+    static const RevisedUpdate sql = [] {
+        QStringList fields;
+        for (const QString& f : ballFields())
+            if (f != Bag && f != QLatin1String("MAT_CODE") && f != QLatin1String("MAT_LG"))
+                fields << f;
+        return revisedUpdateText(Table, fields, Keys, {LaneCondition});
     }();
     return sql;
 }
+const QString& updateStatement() {
+    return updateStatements().any;
+}
 const QString& checkedUpdateStatement() {
-    static const QString sql =
-        updateStatement() + QStringLiteral(" AND %1 = ?").arg(revisionField());
-    return sql;
+    return updateStatements().checked;
 }
 const QString DeleteOne =
     QStringLiteral("DELETE FROM strmateriel WHERE MAT_CODE = ? AND MAT_LG = ?");
 // Bound: the bag, the code and line, then the version read.
-const QString UpdateBag = QStringLiteral("UPDATE strmateriel SET MAT_SAC = ?, %1 = %1 + 1 "
-                                         "WHERE MAT_CODE = ? AND MAT_LG = ? AND %1 = ?")
-                              .arg(revisionField());
+const QString UpdateBag = revisedUpdateText(Table, {Bag}, Keys).checked;
 const QString SelectExists =
     QStringLiteral("SELECT 1 FROM strmateriel WHERE MAT_CODE = ? AND MAT_LG = ?");
 

@@ -145,19 +145,17 @@ QString insertStatement(const Dialect& d) {
     static const QString insert = insertText(Table, clientFields());
     return d.insertIgnoringDuplicate(insert);
 }
-// Every field, the row version one more; bound: the fields, then the code.
-const QString& updateStatement() {
-    static const QString sql =
-        updateText(Table, clientFields(), {Key})
-            .replace(QStringLiteral(" WHERE "),
-                     QStringLiteral(", %1 = %1 + 1 WHERE ").arg(revisionField()));
+// Every field, the row version one more; bound: the fields, then the code
+// (and, checked, the version read).
+const RevisedUpdate& updateStatements() {
+    static const RevisedUpdate sql = revisedUpdateText(Table, clientFields(), {Key});
     return sql;
 }
-// The same, written only over the version that was read (bound last).
+const QString& updateStatement() {
+    return updateStatements().any;
+}
 const QString& checkedUpdateStatement() {
-    static const QString sql =
-        updateStatement() + QStringLiteral(" AND %1 = ?").arg(revisionField());
-    return sql;
+    return updateStatements().checked;
 }
 const QString MarkDeleted = QStringLiteral(
     "UPDATE strclient SET clt_etat = 'SUPPRIME', vdn_rev = vdn_rev + 1 WHERE clt_cod = ?");

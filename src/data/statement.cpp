@@ -1,6 +1,7 @@
 #include "data/statement.h"
 
 #include "data/connection.h"
+#include "data/schema.h"
 #include "data/server_call.h"
 #include "data/server_link.h"
 
@@ -485,6 +486,21 @@ QString updateText(const QString& table, const QStringList& fields, const QStrin
         where << k + QStringLiteral(" = ?");
     return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
         .arg(table, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" AND ")));
+}
+
+RevisedUpdate revisedUpdateText(const QString& table, const QStringList& fields,
+                                const QStringList& keys, const QStringList& keptWhenNull) {
+    QStringList sets, where;
+    for (const QString& f : fields)
+        sets << (keptWhenNull.contains(f) ? QStringLiteral("%1 = coalesce(?, %1)").arg(f)
+                                          : f + QStringLiteral(" = ?"));
+    sets << QStringLiteral("%1 = %1 + 1").arg(revisionField());
+    for (const QString& k : keys)
+        where << k + QStringLiteral(" = ?");
+    const QString any =
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+            .arg(table, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" AND ")));
+    return {any, any + QStringLiteral(" AND %1 = ?").arg(revisionField())};
 }
 
 QString upsertText(const Dialect& d, const QString& table, const QStringList& fields,

@@ -155,6 +155,16 @@ QString selectText(const QString& table, const QStringList& fields);
 QString insertText(const QString& table, const QStringList& fields);
 // "UPDATE t SET a = ?, b = ? WHERE k = ?": every field, then the keys.
 QString updateText(const QString& table, const QStringList& fields, const QStringList& keys);
+// The update of a row that carries a row version, the version one up:
+// "UPDATE t SET a = ?, b = ?, vdn_rev = vdn_rev + 1 WHERE k = ?", and the
+// same written only over the version that was read ("… AND vdn_rev = ?",
+// bound last). A field of `keptWhenNull` keeps its value when bound null.
+struct RevisedUpdate {
+    QString any;     // whatever the row's version
+    QString checked; // only over the version read
+};
+RevisedUpdate revisedUpdateText(const QString& table, const QStringList& fields,
+                                const QStringList& keys, const QStringList& keptWhenNull = {});
 
 // A field of an upsert that does not take the usual course (a bound value
 // on insert, the new value on conflict).

@@ -292,10 +292,7 @@ LayoutPage layoutPage(const LayoutSheet& sheet) {
     LayoutPage p;
     p.shopName = sheet.shopName;
     p.customer = sheet.customer;
-    p.date =
-        recorded
-            ? readStoredMoment(recorded->date).date()
-            : sheet.today;
+    p.date = recorded ? readStoredMoment(recorded->date).date() : sheet.today;
     if (!p.date.isValid())
         p.date = sheet.today;
     p.scene = layout::layoutScene(sheet.layout, sheet.pinToMb, sheet.pap, sheet.hand);

@@ -29,16 +29,15 @@ QString insertSheet(const Dialect& d) {
 }
 // Every field but the code, the row version one more; bound: the fields,
 // then the code (and, checked, the version read).
-const QString& updateSheet() {
-    static const QString sql =
-        updateText(Table, sheetFields().mid(1), {Key})
-            .replace(QStringLiteral(" WHERE "),
-                     QStringLiteral(", %1 = %1 + 1 WHERE ").arg(revisionField()));
+const RevisedUpdate& updateSheets() {
+    static const RevisedUpdate sql = revisedUpdateText(Table, sheetFields().mid(1), {Key});
     return sql;
 }
+const QString& updateSheet() {
+    return updateSheets().any;
+}
 const QString& checkedUpdateSheet() {
-    static const QString sql = updateSheet() + QStringLiteral(" AND %1 = ?").arg(revisionField());
-    return sql;
+    return updateSheets().checked;
 }
 
 const QString& selectRevision() {
