@@ -18,7 +18,7 @@ class Progress;
 // the table vdn_version on a server). A customer field added to
 // CustomerFields with a newer `since` brings its own version: its column is
 // added by that version's upgrade.
-constexpr int SchemaVersion = std::max(8, newestCustomerColumn());
+constexpr int SchemaVersion = std::max(9, newestCustomerColumn());
 
 // Field names of the five tables, in their stored order (the customer's from
 // CustomerFields).
