@@ -3,7 +3,7 @@
 // bare libraries), and prints one Markdown table.
 //
 //   vordan_bench [--clients N] [--dossier DIR] [--keystrokes K] [--passes P]
-//                [--moteur sqlite|postgresql|tous] [--latence MS]
+//                [--moteur sqlite|postgresql|tous] [--latence MS] [--charge N]
 //   vordan_bench --relais-seul HOTE:PORT --latence MS
 //
 // --latence adds, on a server, a third way: TCP through a relay of the
@@ -21,7 +21,12 @@
 // boxes, print dialog (to a PDF) and spreadsheet. Every row of the table is
 // the median of the passes with their minimum and maximum; a ratio is taken
 // against the floor measured in the same pass, and its median is given.
+//
+// --charge N runs N busy processes of the bench's own during each pass (a
+// workstation where other programs take the processor): started before the
+// pass, ended after it, never left behind (bench/busy_load.h).
 
+#include "busy_load.h"
 #include "customer_click.h"
 #include "floors.h"
 #include "generate.h"
@@ -116,6 +121,7 @@ struct Options {
     double latency = 0;         // a round trip added through the relay, in ms
     bool withoutImport = false; // the import rows left out (always through the relay)
     QString relayOnly;          // HOST:PORT: only the relay runs
+    int busy = 0;               // busy processes of the bench's own during each pass
 };
 
 // One measure of one pass. limit: an absolute target (value below it);
@@ -241,6 +247,11 @@ const char* const Usage =
     "  --latence MS          mesure aussi par TCP à travers un relais qui ajoute\n"
     "                        MS millisecondes d'aller-retour\n"
     "  --relais-seul H:P     ne lance que le relais vers H:P (avec --latence)\n"
+    "  --charge N            pendant chaque passe, N processus de calcul du banc\n"
+    "                        occupent le processeur (boucles à la priorité\n"
+    "                        normale, lancées avant la passe et arrêtées après\n"
+    "                        elle) : le poste d'un magasin où d'autres programmes\n"
+    "                        tournent ; de 0 (par défaut) à 16\n"
     "  --aide                affiche cette aide\n"
     "\n"
     "Avec la variable VORDAN_BENCH_MEMOIRE définie, chaque passe écrit sur la\n"
@@ -288,7 +299,12 @@ Options parse(const QStringList& args) {
             o.withoutImport = true;
         else if (a == QLatin1String("--relais-seul"))
             o.relayOnly = next();
-        else if (a == QLatin1String("--moteur")) {
+        else if (a == QLatin1String("--charge")) {
+            bool ok = false;
+            o.busy = next().toInt(&ok);
+            if (!ok)
+                o.busy = -1;
+        } else if (a == QLatin1String("--moteur")) {
             o.engineChosen = true;
             const QString engine = next();
             if (engine == QLatin1String("sqlite"))
@@ -308,6 +324,10 @@ Options parse(const QStringList& args) {
         fail(QStringLiteral("--passes : de 1 à 99"));
     if (o.latency < 0 || o.latency > 1000)
         fail(QStringLiteral("--latence : de 0 à 1000 ms"));
+    if (o.busy < 0 || o.busy > 16)
+        fail(QStringLiteral("--charge : de 0 à 16 processus"));
+    if (o.busy > 0 && o.workstations > 0)
+        fail(QStringLiteral("--charge ne s'emploie pas avec le mode charge (--postes)"));
     return o;
 }
 
@@ -1245,6 +1265,11 @@ void runPasses(const Options& options, const QString& folder, const Engine& engi
             args << QStringLiteral("--adresse") << engine.address;
         if (engine.relayed || options.withoutImport)
             args << QStringLiteral("--sans-import");
+        // The busy processes start before the pass and end with it; the
+        // load average above is read before they start, as without them.
+        BusyLoad busy;
+        if (!busy.start(options.busy))
+            fail(QStringLiteral("--charge : processus de calcul non lancés"));
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(), args);
@@ -1254,6 +1279,7 @@ void runPasses(const Options& options, const QString& folder, const Engine& engi
             ::kill(passUnderWay, SIGTERM);
         const bool finished = started && child.waitForFinished(-1);
         passUnderWay = 0;
+        busy.stop();
         if (interrupted)
             fail(QStringLiteral("interrompu"));
         if (!finished || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
@@ -1291,13 +1317,23 @@ void runPasses(const Options& options, const QString& folder, const Engine& engi
     }
     const QString loadAfter = loadAverage();
 
-    std::printf("\n### %s\n\n", qPrintable(engine.title));
+    const QString underLoad =
+        options.busy > 0
+            ? QStringLiteral(" — sous charge : %1 processus de calcul").arg(options.busy)
+            : QString();
+    std::printf("\n### %s%s\n\n", qPrintable(engine.title), qPrintable(underLoad));
     std::printf("%s\n\n",
-                qPrintable(QStringLiteral("%1 passes, chacune un processus ; charge moyenne sur "
+                qPrintable(QStringLiteral("%1 passes, chacune un processus%4 ; charge moyenne sur "
                                           "1 min avant chaque passe : %2 ; après la dernière : %3")
                                .arg(options.passes)
                                .arg(loads.join(QStringLiteral(", ")))
-                               .arg(loadAfter)));
+                               .arg(loadAfter)
+                               .arg(options.busy > 0
+                                        ? QStringLiteral(" ; sous charge : %1 processus de calcul "
+                                                         "du banc pendant chaque passe (lancés "
+                                                         "après la lecture de la charge moyenne)")
+                                              .arg(options.busy)
+                                        : QString())));
     std::printf("| Opération | VORDAN, médiane (min – max) | Plancher, médiane (min – max) | "
                 "Rapport, médiane (min – max) | Instructions SQL (préparations) | Cible | "
                 "Atteinte |\n");

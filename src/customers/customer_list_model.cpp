@@ -25,6 +25,11 @@ Status CustomerListModel::setQuery(const CustomerQuery& query) {
     Result<QList<CustomerListRow>> first = store_.page(query, 0, PageSize);
     if (!first)
         return first.error();
+    if (*first == rows_ && front_.isEmpty() && headComplete_ && read_ == rows_.size() &&
+        complete_ == (first->size() < PageSize)) {
+        query_ = query;
+        return {};
+    }
     beginResetModel();
     query_ = query;
     rows_ = std::move(*first);

@@ -20,7 +20,10 @@ public:
 
     explicit CustomerListModel(const CustomerStore& store, QObject* parent = nullptr);
 
-    // Shows the first page of a query. On failure the rows shown stay.
+    // Shows the first page of a query. On failure the rows shown stay. When
+    // the page is the very rows shown (a blank typed after a number, a
+    // letter that finds the same customers), they stay without a reset:
+    // the grid has nothing to repaint.
     Status setQuery(const CustomerQuery& query);
     // The same, with one customer shown whatever the query: in its place
     // when the first page holds it, else in front of the query's rows (and

@@ -153,9 +153,16 @@ int CustomerListPanel::currentColumn() const {
 Status CustomerListPanel::runQuery(const CustomerQuery& query) {
     if (Status s = model_->setQuery(query); !s)
         return s;
-    // Like a data control, the list stands on its first row.
-    if (model_->rowCount() > 0)
-        DBGrid1->setCurrentIndex(model_->index(0, 0));
+    // Like a data control, the list stands on its first row. Rows the model
+    // kept were not reset: the grid goes back to the first row as a reset
+    // and a new current row would take it there.
+    if (model_->rowCount() > 0) {
+        const QModelIndex first = model_->index(0, 0);
+        const bool kept = DBGrid1->currentIndex() == first;
+        DBGrid1->setCurrentIndex(first);
+        if (kept && DBGrid1->isVisible() && DBGrid1->hasAutoScroll())
+            DBGrid1->scrollTo(first);
+    }
     return {};
 }
 

@@ -123,8 +123,11 @@ const QString SelectWithoutKeysFirst =
     SelectWithoutKeys + QStringLiteral(" ORDER BY clt_cod LIMIT ?");
 const QString SelectWithoutKeysAfter =
     SelectWithoutKeys + QStringLiteral(" AND clt_cod > ? ORDER BY clt_cod LIMIT ?");
+// `clt_cod >= ''` holds for every code (no text sorts before the empty one):
+// it has SQLite count through the index of the rows without keys, not along
+// a number's index, which holds clt_nom_k2 too and would be read whole.
 const QString CountWithoutKeys =
-    QStringLiteral("SELECT COUNT(*) FROM strclient WHERE clt_nom_k2 IS NULL");
+    QStringLiteral("SELECT COUNT(*) FROM strclient WHERE clt_nom_k2 IS NULL AND clt_cod >= ''");
 
 // The keys of a customer read without them, written only while it still has
 // none and holds the texts read; bound: the keys, the code, then the texts
@@ -212,6 +215,11 @@ struct Bound {
     QString where;
     QVariantList values;
     QString order;
+    // A search by number finding few customers, listed by name: the
+    // customers found, as their name keys and code (searchCandidates()),
+    // and the values they bind. A page of the list is sorted from these.
+    QString candidates;
+    QVariantList candidateValues;
 };
 
 // From this many rows found on, a number search reads the list's index in
@@ -257,6 +265,31 @@ Result<bool> fewMatches(const QSqlDatabase& db, const QStringList& terms,
     return !*row || all.value(0).toInt() < ManyMatches;
 }
 
+// The customers a search finds, each once, as their name keys and code: one
+// SELECT per range, each leaving out the rows an earlier range found (IS NOT
+// TRUE: a null key is in no range), so that UNION ALL needs no removal of
+// duplicates. What each SELECT reads is in the index of its range: the name
+// index holds the numbers' keys, each number's index the name keys and the
+// keys of the numbers before it (schema 9). So the few hundred customers a
+// number finds are sorted from the indexes alone, and only the page shown is
+// read from the table, where the OR of the ranges read every customer found
+// from the table to sort it.
+QString searchCandidates(const QStringList& terms, const QList<QVariantList>& termValues,
+                         QVariantList& values) {
+    QStringList selects;
+    for (qsizetype i = 0; i < terms.size(); ++i) {
+        QString where = terms.at(i);
+        values += termValues.at(i);
+        for (qsizetype j = 0; j < i; ++j) {
+            where += QStringLiteral(" AND (%1) IS NOT TRUE").arg(terms.at(j));
+            values += termValues.at(j);
+        }
+        selects << QStringLiteral("SELECT clt_nom_k1, clt_nom_k2, clt_cod FROM strclient WHERE ") +
+                       where;
+    }
+    return selects.join(QStringLiteral(" UNION ALL "));
+}
+
 Result<Bound> boundFor(const QSqlDatabase& db, const CustomerQuery& query) {
     Bound b;
     bool numbers = false;
@@ -287,6 +320,8 @@ Result<Bound> boundFor(const QSqlDatabase& db, const CustomerQuery& query) {
             if (!few)
                 return few.error();
             numbers = *few;
+            if (numbers && query.order == CustomerQuery::Order::Name)
+                b.candidates = searchCandidates(terms, termValues, b.candidateValues);
         }
     }
     switch (query.order) {
@@ -322,6 +357,19 @@ QString reversedListStatement(const Dialect& d, const QString& select, const Bou
     return statement.left(at) + orderBy + terms.join(QStringLiteral(", "));
 }
 
+// A page of the list from the customers found (Bound::candidates): their
+// keys sorted and cut to the page, then the page's rows read by code, in the
+// same order. Bound: the candidates' values, then how many and from where.
+// The order is the list's by name (orderByName()), read backwards for a page
+// counted from the end.
+QString candidatePage(const QString& select, const Bound& b, bool backwards) {
+    const QString order = backwards ? QStringLiteral(" ORDER BY clt_nom_k1 DESC, clt_nom_k2 DESC, "
+                                                     "clt_cod DESC")
+                                    : QStringLiteral(" ORDER BY clt_nom_k1, clt_nom_k2, clt_cod");
+    return select + QStringLiteral(" WHERE clt_cod IN (SELECT clt_cod FROM (") + b.candidates +
+           QStringLiteral(") AS found") + order + Page + QLatin1Char(')') + order;
+}
+
 } // namespace
 
 Result<QList<CustomerListRow>> CustomerStore::pageFromEnd(const CustomerQuery& query, int fromEnd,
@@ -329,6 +377,14 @@ Result<QList<CustomerListRow>> CustomerStore::pageFromEnd(const CustomerQuery& q
     const Result<Bound> b = boundFor(db_, query);
     if (!b)
         return b.error();
+    if (!b->candidates.isEmpty()) {
+        Statement q(db_, candidatePage(selectList(), *b, true));
+        q.bindAll(b->candidateValues).bind(limit).bind(fromEnd);
+        Result<QList<CustomerListRow>> rows = listRows(q);
+        if (rows)
+            std::reverse(rows->begin(), rows->end());
+        return rows;
+    }
     Statement q(db_, reversedListStatement(Dialect::of(db_), selectList(), *b) + Page);
     q.bindAll(b->values).bind(limit).bind(fromEnd);
     Result<QList<CustomerListRow>> rows = listRows(q);
@@ -343,6 +399,11 @@ Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, i
     const Result<Bound> b = boundFor(db_, query);
     if (!b)
         return b.error();
+    if (!b->candidates.isEmpty()) {
+        Statement q(db_, candidatePage(selectList(), *b, false));
+        q.bindAll(b->candidateValues).bind(limit).bind(offset);
+        return listRows(q);
+    }
     Statement q(db_, listStatement(d, selectList(), *b) + Page);
     q.bindAll(b->values).bind(limit).bind(offset);
     return listRows(q);
@@ -410,6 +471,9 @@ Result<QStringList> CustomerStore::queryPlan(const CustomerQuery& query) const {
     const Result<Bound> b = boundFor(db_, query);
     if (!b)
         return b.error();
+    if (!b->candidates.isEmpty())
+        return vdn::queryPlan(db_, candidatePage(selectList(), *b, false),
+                              b->candidateValues + QVariantList{256, 0});
     return vdn::queryPlan(db_, listStatement(d, selectList(), *b) + Page,
                           b->values + QVariantList{256, 0});
 }

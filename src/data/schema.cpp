@@ -267,6 +267,23 @@ QStringList numbersInNameIndex() {
                            "clt_etat, clt_vil_k1, clt_vil_k2, clt_tel_k, clt_gsm_k, clt_fax_k)")};
 }
 
+// 8 to 9: each number's index holds the list's order after the number, and
+// the keys of the numbers looked for before it (see searchCandidates() in
+// customers/customer_store.cpp). A number found in a few hundred customers
+// is sorted from these indexes alone: only the page shown is read from the
+// table, where each customer found was read before.
+QStringList numbersWithTheirOrder() {
+    return {QStringLiteral("DROP INDEX IF EXISTS strclient_tel"),
+            QStringLiteral("CREATE INDEX strclient_tel ON strclient (clt_tel_k, clt_nom_k1, "
+                           "clt_nom_k2, clt_cod)"),
+            QStringLiteral("DROP INDEX IF EXISTS strclient_gsm"),
+            QStringLiteral("CREATE INDEX strclient_gsm ON strclient (clt_gsm_k, clt_nom_k1, "
+                           "clt_nom_k2, clt_cod, clt_tel_k)"),
+            QStringLiteral("DROP INDEX IF EXISTS strclient_fax"),
+            QStringLiteral("CREATE INDEX strclient_fax ON strclient (clt_fax_k, clt_nom_k1, "
+                           "clt_nom_k2, clt_cod, clt_tel_k, clt_gsm_k)")};
+}
+
 // Forward migrations: entry i brings a file from version i + 1 to i + 2.
 // A version also adds the customer and ball columns that came with it
 // (the `since` of CustomerFields, BallFields and DrillingFields), after its
@@ -290,6 +307,7 @@ QList<QStringList> migrations(const Dialect& d) {
         additionOrderIndexes(d),
         ballDrillings(d),
         numbersInNameIndex(),
+        numbersWithTheirOrder(),
     };
     while (steps.size() < SchemaVersion - 1)
         steps.append(QStringList());

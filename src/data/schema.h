@@ -18,10 +18,10 @@ class Progress;
 
 // The schema version this program writes, kept in PRAGMA user_version (in
 // the table vdn_version on a server). A field added to CustomerFields,
-// BallFields or DrillingFields with a newer `since` brings its own version: its column is added
-// by that version's upgrade.
+// BallFields or DrillingFields with a newer `since` brings its own version:
+// its column is added by that version's upgrade.
 constexpr int SchemaVersion =
-    std::max({8, newestCustomerColumn(), newestBallColumn(), newestDrillingColumn()});
+    std::max({9, newestCustomerColumn(), newestBallColumn(), newestDrillingColumn()});
 
 // Field names of the five tables, in their stored order (the customer's from
 // CustomerFields).

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QToolButton>
 
@@ -55,6 +57,7 @@ private slots:
     void failed_load_still_opens_the_window();
     void long_list_reads_a_page_at_a_time();
     void failed_page_is_reported_and_list_stops();
+    void same_rows_found_again_stay_as_drawn();
     void ctrl_end_reaches_the_last_customer_data();
     void ctrl_end_reaches_the_last_customer();
 };
@@ -494,6 +497,54 @@ void TestCustomerList::long_list_reads_a_page_at_a_time() {
         QCOMPARE(codes.at(r), QStringLiteral("%1").arg(count - r, 6, 10, QLatin1Char('0')));
     QCOMPARE(f.model()->index(count - 1, int(CustomerColumn::Town)).data().toString(),
              QStringLiteral("Brest"));
+    VDN_CHECK_BOXES(f.folder);
+}
+
+void TestCustomerList::same_rows_found_again_stay_as_drawn() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    {
+        Transaction t(f.db->db());
+        for (int i = 1; i <= 40; ++i)
+            QVERIFY(test::addCustomer(*f.db, QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')),
+                                      QStringLiteral("CLIENT %1").arg(i, 2, 10, QLatin1Char('0')),
+                                      QString(),
+                                      {{"clt_gsm", QStringLiteral("06 12 00 00 %1").arg(i)}}));
+        QVERIFY(t.commit());
+    }
+    QVERIFY(f.open());
+    QTableView* grid = f.grid();
+    f.box("selnom")->setFocus();
+    QTest::keyClicks(f.box("selnom"), "06 12");
+    QCoreApplication::processEvents();
+    QCOMPARE(f.model()->rowCount(), 40);
+    const QImage fresh = grid->grab().toImage();
+    QSignalSpy resets(f.model(), &QAbstractItemModel::modelReset);
+    // Moved down the list, by the arrow keys or by the scroll bar alone: a
+    // blank typed after the number finds the same customers, which stay
+    // without a reset, and the grid is back on its first row as after a new
+    // search.
+    for (const bool moved : {true, false}) {
+        grid->scrollToBottom();
+        if (moved)
+            grid->setCurrentIndex(f.model()->index(35, 2));
+        QCoreApplication::processEvents();
+        QVERIFY(grid->verticalScrollBar()->value() > 0);
+        QTest::keyClick(f.box("selnom"), Qt::Key_Space);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.box("selnom")->text(), QStringLiteral("06 12 "));
+        QCOMPARE(resets.count(), 0);
+        QCOMPARE(grid->currentIndex(), f.model()->index(0, 0));
+        QCOMPARE(grid->verticalScrollBar()->value(), 0);
+        QCOMPARE(grid->grab().toImage(), fresh);
+        QTest::keyClick(f.box("selnom"), Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+    }
+    // Other customers: other rows, by a reset.
+    f.box("selnom")->setText(QStringLiteral("CLIENT 03"));
+    QCoreApplication::processEvents();
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(f.gridCodes(), QStringList{"000003"});
     VDN_CHECK_BOXES(f.folder);
 }
 
