@@ -17,7 +17,8 @@ using namespace vdn;
 
 namespace {
 
-// The columns of a table as the engine created them, in capitals.
+// The columns of a table as the engine created them, in capitals, without
+// the server's own addition order (an engine's extra, not a field).
 QStringList createdColumns(Connection& c, const QString& table) {
     QSqlQuery q(c.db());
     if (!q.exec(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(table)))
@@ -25,7 +26,8 @@ QStringList createdColumns(Connection& c, const QString& table) {
     QStringList names;
     const QSqlRecord r = q.record();
     for (int i = 0; i < r.count(); ++i)
-        names << r.fieldName(i).toUpper();
+        if (r.fieldName(i).compare(QLatin1String("vdn_ordre"), Qt::CaseInsensitive) != 0)
+            names << r.fieldName(i).toUpper();
     return names;
 }
 
