@@ -47,8 +47,12 @@ void TestBackupLocks::locks_survive_data() {
 void TestBackupLocks::locks_survive() {
     QFETCH(bool, backUpDatabase);
     if (QStandardPaths::findExecutable(QStringLiteral("sqlite3")).isEmpty()) {
+        // The Linux run installs the shell; the Windows build's tests run
+        // under Wine, which has none.
+#ifndef Q_OS_WIN
         if (qEnvironmentVariableIsSet("CI"))
             QFAIL("the sqlite3 shell is needed in CI (apt-get install sqlite3)");
+#endif
         QSKIP("the sqlite3 shell is needed to try a write from another program");
     }
     test::DataFolder::Options options;
