@@ -22,6 +22,8 @@
 #
 # FOLDER (default: a new temporary folder) keeps the worktrees, the database
 # and each pass's table. Both commits must read the same schema version.
+# BENCH_ARGS is added to every pass's arguments (e.g. "--clients 20000" for a
+# smaller database, so that a counted pass ends sooner).
 set -euo pipefail
 instructions=
 if [ "${1:-}" = --instructions ]; then
@@ -53,9 +55,9 @@ pass() { # bench output [database folder] [command before the bench…]
     local bench=$1 output=$2 db=${3:-$work/db}
     shift $(($# < 3 ? $# : 3))
     if grep -q '"--passes"' "$(dirname "$bench")/../../bench/vordan_bench.cpp"; then
-        "$@" "$bench" --passes 1 --dossier "$db" > "$output" 2>&1
+        "$@" "$bench" --passes 1 --dossier "$db" ${BENCH_ARGS:-} > "$output" 2>&1
     else
-        "$@" "$bench" --dossier "$db" > "$output" 2>&1
+        "$@" "$bench" --dossier "$db" ${BENCH_ARGS:-} > "$output" 2>&1
     fi
 }
 

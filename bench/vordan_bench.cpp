@@ -992,7 +992,7 @@ int runPass(const Options& options, const QString& dataFolder) {
         RecordingPageWriter recorder;
         printDialog.expectAccept({pdf});
         Result<std::unique_ptr<BallRows>> again =
-            BallStore((*conn)->db()).printoutCursor(manyBallsCode);
+            BallStore((*conn)->db()).printoutRows(manyBallsCode);
         if (!again)
             fail(again.error().text);
         printBallList(**again, QStringLiteral("M. ZYLBERSTEIN MARC"), recorder, services, nullptr);
@@ -1061,7 +1061,7 @@ int runPass(const Options& options, const QString& dataFolder) {
         RecordingPageWriter recorder;
         printDialog.expectAccept({pdf});
         Result<std::unique_ptr<CustomerRows>> again =
-            CustomerStore((*conn)->db()).reportRows(edition);
+            CustomerStore((*conn)->db()).printoutRows(edition);
         if (!again)
             fail(again.error().text);
         printCustomerList(**again, recorder, services, nullptr);

@@ -457,7 +457,7 @@ void BallController::printBalls() {
     const LongTask task;
     PrintOutcome outcome = PrintOutcome::Done;
     {
-        Result<std::unique_ptr<BallRows>> rows = balls_.printoutCursor(customer_.code);
+        Result<std::unique_ptr<BallRows>> rows = balls_.printoutRows(customer_.code);
         if (!rows) {
             report(rows.error());
             return;

@@ -169,38 +169,13 @@ Result<QList<BallRow>> BallStore::list(const BallListQuery& query,
     return rows(sql, {query.code});
 }
 
-Result<QSqlQuery> BallStore::printoutRows(const QString& code) const {
+Result<std::unique_ptr<BallRows>> BallStore::printoutRows(const QString& code) const {
     Statement q(db_, BallPrintoutStatement);
     q.bind(code);
     if (Status s = q.exec(); !s)
         return s.error();
-    return std::move(q).release();
-}
-
-namespace {
-
-// The columns of the printout fields, in BallReportField order.
-constexpr auto PrintoutColumns = [] {
-    std::array<const char*, BallReportFieldCount> columns{};
-    for (const BallFieldInfo& f : BallFields)
-        if (f.reported > 0)
-            columns[std::size_t(f.reported - 1)] = f.column;
-    return columns;
-}();
-static_assert(std::size(PrintoutColumns) == std::size_t(BallReportField::Count));
-
-} // namespace
-
-Result<std::unique_ptr<BallRows>> BallStore::printoutCursor(const QString& code) const {
-    Result<QSqlQuery> q = printoutRows(code);
-    if (!q)
-        return q.error();
     return std::unique_ptr<BallRows>(
-        std::make_unique<QueryRows<BallReportRow>>(std::move(*q), PrintoutColumns));
-}
-
-std::unique_ptr<BallRows> BallStore::printoutRowsOf(QSqlQuery& rows) {
-    return std::make_unique<QueryRows<BallReportRow>>(rows, PrintoutColumns);
+        std::make_unique<QueryRows<BallReportRow>>(std::move(q).release(), BallPrintoutColumns));
 }
 
 Result<QList<BallRow>> BallStore::listOne(const QString& code, const QString& line) const {

@@ -89,13 +89,9 @@ public:
                                 std::optional<BallColumn> sortBy = std::nullopt) const;
     // One ball as a list row (for the grid while the ball is open).
     Result<QList<BallRow>> listOne(const QString& code, const QString& line) const;
-    // Every ball of the customer for the ball list printout, as an executed
-    // forward-only query read field by field, in the printout's order.
-    Result<QSqlQuery> printoutRows(const QString& code) const;
-    // The same rows as the printout reads them, one at a time.
-    Result<std::unique_ptr<BallRows>> printoutCursor(const QString& code) const;
-    // Any executed query of ball rows the caller keeps, read as those rows.
-    static std::unique_ptr<BallRows> printoutRowsOf(QSqlQuery& rows);
+    // Every ball of the customer for the ball list printout, in the
+    // printout's order, handed over one at a time.
+    Result<std::unique_ptr<BallRows>> printoutRows(const QString& code) const;
     // One ball with its row version, or nothing when there is none.
     Result<std::optional<BallRecord>> byKey(const QString& code, const QString& line) const;
     // The bag number of a new ball: "000", or the one the record holds (a

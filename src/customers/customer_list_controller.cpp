@@ -113,7 +113,7 @@ void CustomerListController::printList() {
         // Closes asked during the printout wait for its end.
         const LongTask task;
         // Read and released before the window goes.
-        Result<std::unique_ptr<CustomerRows>> rows = customers_.reportRows(req_edition);
+        Result<std::unique_ptr<CustomerRows>> rows = customers_.printoutRows(req_edition);
         if (rows)
             printCustomerList(**rows, services_, panel_.window());
         else
@@ -126,7 +126,7 @@ void CustomerListController::printList() {
 void CustomerListController::exportList() {
     // Closes asked during the task, or its end message, wait for its end.
     const LongTask task;
-    Result<std::unique_ptr<CustomerRows>> rows = customers_.reportRows(req_edition);
+    Result<std::unique_ptr<CustomerRows>> rows = customers_.printoutRows(req_edition);
     if (!rows) {
         report(rows.error());
         return;

@@ -426,15 +426,6 @@ Result<QList<CustomerListRow>> CustomerStore::listRows(Statement& q) const {
     return rows;
 }
 
-Result<QSqlQuery> CustomerStore::rows(const CustomerQuery& query) const {
-    Result<Statement> q = select(selectReport(), query);
-    if (!q)
-        return q.error();
-    if (Status s = q->exec(); !s)
-        return s.error();
-    return std::move(*q).release();
-}
-
 Result<Statement> CustomerStore::select(const QString& fields, const CustomerQuery& query) const {
     const Dialect& d = Dialect::of(db_);
     const Result<Bound> b = boundFor(db_, query);
@@ -636,7 +627,8 @@ Result<qint64> CustomerStore::countWithoutKeys() const {
     return count;
 }
 
-Result<std::unique_ptr<CustomerRows>> CustomerStore::reportRows(const CustomerQuery& query) const {
+Result<std::unique_ptr<CustomerRows>>
+CustomerStore::printoutRows(const CustomerQuery& query) const {
     const Result<Bound> b = boundFor(db_, query);
     if (!b)
         return b.error();
@@ -658,10 +650,6 @@ Result<std::unique_ptr<CustomerRows>> CustomerStore::reportRows(const CustomerQu
         return s.error();
     return std::unique_ptr<CustomerRows>(std::make_unique<QueryRows<CustomerReportRow>>(
         std::move(q).release(), CustomerColumns, count));
-}
-
-std::unique_ptr<CustomerRows> CustomerStore::reportRowsOf(QSqlQuery& rows) {
-    return std::make_unique<QueryRows<CustomerReportRow>>(rows, CustomerColumns);
 }
 
 Result<QList<CustomerStore::WithoutKeys>>

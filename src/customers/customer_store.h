@@ -121,16 +121,9 @@ public:
     // an order asked for, the order they were added in).
     Result<QList<CustomerRecord>> records(const CustomerQuery& query) const;
     // The customers of a list query, in its order (without an order asked
-    // for, the order they were added in): an executed forward-only query for
-    // the printout and the export, which read it row by row, with the fields
-    // they print by name (clt_cod, clt_nom, clt_ad1 to clt_ad3, clt_cp,
-    // clt_vil, clt_pays, clt_tel, clt_gsm, clt_fax, clt_mail, clt_nic).
-    Result<QSqlQuery> rows(const CustomerQuery& query) const;
-    // The same rows for the customer list printout and the export, handed
-    // over one at a time.
-    Result<std::unique_ptr<CustomerRows>> reportRows(const CustomerQuery& query) const;
-    // Any executed customer query the caller keeps, read as those rows.
-    static std::unique_ptr<CustomerRows> reportRowsOf(QSqlQuery& rows);
+    // for, the order they were added in), for the customer list printout
+    // and the export, handed over one at a time with their count.
+    Result<std::unique_ptr<CustomerRows>> printoutRows(const CustomerQuery& query) const;
     // How the engine runs a page of a list query (one line per step), to
     // check that a search stays on an index.
     Result<QStringList> queryPlan(const CustomerQuery& query) const;

@@ -302,6 +302,15 @@ static_assert(ball_fields_check::numbered([](const BallFieldInfo& f) { return f.
                                           BallQuestionCount));
 static_assert(ball_fields_check::grouped());
 
+// The columns of the printout's fields, in BallReportField order.
+inline constexpr auto BallPrintoutColumns = [] {
+    std::array<const char*, BallReportFieldCount> columns{};
+    for (const BallFieldInfo& f : BallFields)
+        if (f.reported > 0)
+            columns[std::size_t(f.reported - 1)] = f.column;
+    return columns;
+}();
+
 constexpr const BallFieldInfo& infoOf(BallField f) {
     return BallFields[std::size_t(f)];
 }

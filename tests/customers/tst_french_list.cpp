@@ -37,11 +37,14 @@ const QStringList ByName{"000003", "000002", "000001", "000006", "000004",
 // The codes of the rows the printout and the export read.
 QStringList editionCodes(ClientFixture& f) {
     QStringList codes;
-    Result<QSqlQuery> rows = f.w->customers().rows(f.w->editionQuery());
+    Result<std::unique_ptr<CustomerRows>> rows = f.w->customers().printoutRows(f.w->editionQuery());
     if (!rows)
         return {QStringLiteral("failed")};
-    while (rows->next())
-        codes << rows->value(QStringLiteral("clt_cod")).toString();
+    CustomerReportRow row;
+    while ((*rows)->next(row))
+        codes << row[CustomerField::Cod].toString();
+    if (!(*rows)->status())
+        codes << QStringLiteral("failed");
     return codes;
 }
 

@@ -1,6 +1,7 @@
 // Long tasks show a progress window after half a second; "Annuler" there
 // stops the export and the printouts with nothing left behind.
 
+#include "customers/customer_store.h"
 #include "platform/terminal_progress.h"
 #include "printing/ball_list_printout.h"
 #include "printing/customer_export.h"
@@ -149,7 +150,7 @@ void TestProgress::cancel_leaves_no_file() {
         if (!cancel)
             folder.boxes.expectMessage(QStringLiteral("FICHIER ") + file +
                                        QStringLiteral("TERMINE"));
-        const auto rows = CustomerStore(c->db()).reportRows(CustomerQuery{});
+        const auto rows = CustomerStore(c->db()).printoutRows(CustomerQuery{});
         QVERIFY(rows);
         const ExportOutcome outcome = exportCustomerList(**rows, services, nullptr);
         QCOMPARE(outcome, cancel ? ExportOutcome::Cancelled : ExportOutcome::Opened);
@@ -159,7 +160,7 @@ void TestProgress::cancel_leaves_no_file() {
         folder.printDialog.expectAccept({file});
         PrintOutcome outcome;
         if (task == Task::CustomerList) {
-            const auto rows = CustomerStore(c->db()).reportRows(CustomerQuery{});
+            const auto rows = CustomerStore(c->db()).printoutRows(CustomerQuery{});
             QVERIFY(rows);
             outcome = printCustomerList(**rows, services, nullptr);
         } else {
