@@ -272,29 +272,6 @@ public:
     QString loginFile() const override { return {}; }
     QString loginFileHint() const override { return {}; }
 
-    QString insertIgnoringDuplicate(const QString& insert) const override {
-        return insert + QStringLiteral(" ON CONFLICT DO NOTHING");
-    }
-    QString upsert(const QString& insert, const QStringList& keys,
-                   const QStringList& updates) const override {
-        return insert +
-               QStringLiteral(" ON CONFLICT (%1) DO UPDATE SET %2")
-                   .arg(keys.join(QStringLiteral(", ")), updates.join(QStringLiteral(", ")));
-    }
-    QString proposedValue(const QString& field) const override {
-        return QStringLiteral("excluded.") + field;
-    }
-    QString asText(const QString& expression) const override {
-        return QStringLiteral("CAST(%1 AS TEXT)").arg(expression);
-    }
-    QString concatenation(const QStringList& parts) const override {
-        return parts.join(QStringLiteral(" || "));
-    }
-    // An expression, not the column: the planner uses no index for it.
-    QString unindexedOrder(const QString& column) const override {
-        return column + QStringLiteral(" || ''");
-    }
-
     QString versionQuery() const override { return QStringLiteral("SELECT sqlite_version()"); }
 
     DataError failure(const QSqlError& err, const QSqlDriver* driver,
@@ -572,30 +549,6 @@ public:
     }
     QString loginFileHint() const override {
         return places::userFileHint(LoginDotFile, LoginAppDataFile);
-    }
-
-    QString insertIgnoringDuplicate(const QString& insert) const override {
-        return insert + QStringLiteral(" ON CONFLICT DO NOTHING");
-    }
-    QString upsert(const QString& insert, const QStringList& keys,
-                   const QStringList& updates) const override {
-        return insert +
-               QStringLiteral(" ON CONFLICT (%1) DO UPDATE SET %2")
-                   .arg(keys.join(QStringLiteral(", ")), updates.join(QStringLiteral(", ")));
-    }
-    QString proposedValue(const QString& field) const override {
-        return QStringLiteral("excluded.") + field;
-    }
-    // The server must know a bound value's type where its place does not
-    // tell it (a value of a SELECT list).
-    QString asText(const QString& expression) const override {
-        return QStringLiteral("CAST(%1 AS TEXT)").arg(expression);
-    }
-    QString concatenation(const QStringList& parts) const override {
-        return parts.join(QStringLiteral(" || "));
-    }
-    QString unindexedOrder(const QString& column) const override {
-        return column + QStringLiteral(" || ''");
     }
 
     std::unique_ptr<RowSource> bulkRead(QSqlQuery& query) const override {
@@ -1013,6 +966,32 @@ const Dialect& Dialect::at(const QString& location) {
 
 const Dialect& Dialect::server() {
     return postgresDialect();
+}
+
+QString Dialect::insertIgnoringDuplicate(const QString& insert) const {
+    return insert + QStringLiteral(" ON CONFLICT DO NOTHING");
+}
+
+QString Dialect::upsert(const QString& insert, const QStringList& keys,
+                        const QStringList& updates) const {
+    return insert + QStringLiteral(" ON CONFLICT (%1) DO UPDATE SET %2")
+                        .arg(keys.join(QStringLiteral(", ")), updates.join(QStringLiteral(", ")));
+}
+
+QString Dialect::proposedValue(const QString& field) const {
+    return QStringLiteral("excluded.") + field;
+}
+
+QString Dialect::asText(const QString& expression) const {
+    return QStringLiteral("CAST(%1 AS TEXT)").arg(expression);
+}
+
+QString Dialect::concatenation(const QStringList& parts) const {
+    return parts.join(QStringLiteral(" || "));
+}
+
+QString Dialect::unindexedOrder(const QString& column) const {
+    return column + QStringLiteral(" || ''");
 }
 
 bool Dialect::connectionLost(const QSqlDriver*, bool) const {

@@ -257,25 +257,30 @@ public:
     // A condition: the expression holds only the digits 0 to 9 (or nothing).
     virtual QString onlyDigits(const QString& expression) const = 0;
 
-    // Statement forms. `insert` (INSERT INTO t (…) VALUES (…), or … SELECT …)
-    // made to write nothing, and fail nothing, when the row's key is taken
-    // (a failed statement would end a server transaction).
-    virtual QString insertIgnoringDuplicate(const QString& insert) const = 0;
+    // Statement forms. SQLite and PostgreSQL spell them alike, as written
+    // here; an engine that speaks another SQL (no ON CONFLICT, `||` read as
+    // OR) overrides each of them.
+    //
+    // `insert` (INSERT INTO t (…) VALUES (…), or … SELECT …) made to write
+    // nothing, and fail nothing, when the row's key is taken (a failed
+    // statement would end a server transaction).
+    virtual QString insertIgnoringDuplicate(const QString& insert) const;
     // `insert` (INSERT INTO t (…) VALUES (…)) made to change the row whose
     // `keys` are taken instead: `updates` are "field = value", the value
     // the insert proposed for a field written proposedValue(field).
     virtual QString upsert(const QString& insert, const QStringList& keys,
-                           const QStringList& updates) const = 0;
-    virtual QString proposedValue(const QString& field) const = 0;
+                           const QStringList& updates) const;
+    virtual QString proposedValue(const QString& field) const;
     // `expression` as a text: a bound value (`?`) where the engine cannot
-    // tell its type from its place (a value of a SELECT list), a number
-    // written in digits.
-    virtual QString asText(const QString& expression) const = 0;
+    // tell its type from its place (a value of a SELECT list; the server
+    // must know it), a number written in digits.
+    virtual QString asText(const QString& expression) const;
     // The texts one after the other, as one text.
-    virtual QString concatenation(const QStringList& parts) const = 0;
+    virtual QString concatenation(const QStringList& parts) const;
     // An order term that sorts by the text `column` but that the engine
-    // does not read through an index of it: the rows found are sorted.
-    virtual QString unindexedOrder(const QString& column) const = 0;
+    // does not read through an index of it (an expression, not the column):
+    // the rows found are sorted.
+    virtual QString unindexedOrder(const QString& column) const;
 
     // The statement that reads the schema version (one row, one number) and
     // the one that writes it.
