@@ -143,6 +143,11 @@ Check check(const Holes& holes, Profile profile) {
         c.verdict = QStringLiteral("Poids non vérifiés (%1) : poids de la boule non noté").arg(who);
     if (!names.isEmpty() && !weighed)
         c.verdict += QStringLiteral(" ; poids non vérifiés");
+    // Neither rule book read here gives static limits of its own for a ball
+    // of 10 lb or less: the verdict, which is what is printed and kept, says
+    // they were not checked rather than let "Conforme" cover them.
+    if (weighed && !heavy(holes))
+        c.verdict += QStringLiteral(" ; poids statiques non vérifiés (boule de 10 lb ou moins)");
     return c;
 }
 

@@ -140,8 +140,17 @@ void TestDrillingRules::verdictAndReminders_data() {
         << thumbless << 0 << "Conforme USBC" << QStringList{allUsed, plus};
     QTest::newRow("thumbless, IBF") << thumbless << 1 << "Conforme IBF" << QStringList{};
     QTest::newRow("light ball, two faults")
-        << light << 1 << "Non conforme IBF : trou d'équilibrage, plus de cinq trous de prise"
+        << light << 1
+        << "Non conforme IBF : trou d'équilibrage, plus de cinq trous de prise ; poids "
+           "statiques non vérifiés (boule de 10 lb ou moins)"
         << QStringList{unchecked};
+    Holes lightOnly = usual();
+    lightOnly.ballPounds = 8;
+    lightOnly.side = 5;
+    QTest::newRow("light ball, nothing else")
+        << lightOnly << 0
+        << "Conforme USBC ; poids statiques non vérifiés (boule de 10 lb ou moins)"
+        << QStringList{allUsed, unchecked};
     // A weight not noted is no light ball: 3 1/2 oz of side weight is past
     // the limit of a 15 lb ball, so nothing may read as conforming.
     Holes unweighed = usual();
