@@ -15,6 +15,7 @@
 #include "data/shop_store.h"
 #include "driller/layout_window.h"
 #include "drilling/drilling_sheet_panel.h"
+#include "drilling/sheet_history.h"
 #include "drilling/sheet_version_window.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
@@ -448,6 +449,7 @@ void VdnClient::openLayout() {
     LayoutRequest request;
     request.customer = current_.displayName;
     request.ball = (ball.brand + QLatin1Char(' ') + ball.ball).trimmed();
+    request.serial = ball.serial;
     request.drillingAngle = ball.layout1;
     request.pinToPap = ball.layout2;
     request.valAngle = ball.layout3;
@@ -471,6 +473,15 @@ void VdnClient::openLayout() {
         request.hasSheet = true;
         request.over = (**sheet).measures.value(30);
         request.up = (**sheet).measures.value(31);
+        // The version a drilling recorded now is linked to: the newest.
+        Result<QList<SheetVersion>> versions =
+            SheetHistoryStore(database()).versions(current_.code);
+        if (!versions) {
+            report(versions.error());
+            return;
+        }
+        if (!versions->isEmpty())
+            request.sheetVersion = versions->first().numberText();
     }
     Result<QString> driller = ShopStore(database()).driller();
     if (!driller) {

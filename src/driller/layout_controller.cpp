@@ -138,6 +138,52 @@ QStringList LayoutController::missing() const {
     return missing;
 }
 
+QString LayoutController::ballName(const QString& pounds) const {
+    QStringList parts;
+    if (!request_.line.isEmpty())
+        parts << QStringLiteral("Boule ") + request_.line;
+    else
+        parts << QStringLiteral("Boule :");
+    QString ball = request_.ball.trimmed();
+    if (!request_.serial.trimmed().isEmpty())
+        ball += (ball.isEmpty() ? QString() : QStringLiteral(" ")) + QStringLiteral("n° ") +
+                request_.serial.trimmed();
+    if (!ball.isEmpty())
+        parts << ball;
+    // A weight of 0 is the new customer's "not noted".
+    bool isNumber = false;
+    const double weight =
+        QString(pounds.trimmed()).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&isNumber);
+    if (isNumber && weight > 0)
+        parts << pounds.trimmed() + QStringLiteral(" lb");
+    // Without its number the ball reads as before: "Boule : STORM PHAZE II".
+    QString name = parts.join(QStringLiteral(" – "));
+    return name.replace(QStringLiteral("Boule : – "), QStringLiteral("Boule : "));
+}
+
+std::optional<QString> LayoutController::papQuestion(const Texts& texts) const {
+    if (!request_.hasSheet)
+        return std::nullopt;
+    const std::optional<double> sheetOver = read(PapH, request_.over).value;
+    const std::optional<double> sheetUp = read(PapV, request_.up).value;
+    const std::optional<double> over = read(PapH, texts[PapH]).value;
+    const std::optional<double> up = read(PapV, texts[PapV]).value;
+    if (!sheetOver || !sheetUp || !over || !up)
+        return std::nullopt;
+    // Typed to the sixteenth at best: a smaller gap is the same PAP written
+    // another way ("4,5" and "4 1/2").
+    constexpr double Same = 1.0 / 64;
+    if (std::fabs(*sheetOver - *over) < Same && std::fabs(*sheetUp - *up) < Same)
+        return std::nullopt;
+    const QString sheet = request_.sheetVersion.isEmpty()
+                              ? QStringLiteral("de la fiche")
+                              : QStringLiteral("de la fiche version ") + request_.sheetVersion;
+    return QStringLiteral("Le PAP %1 est %2 – %3 ; celui de l'implantation est %4 – %5. "
+                          "Enregistrer quand même ?")
+        .arg(sheet, request_.over.trimmed(), request_.up.trimmed(), texts[PapH].trimmed(),
+             texts[PapV].trimmed());
+}
+
 std::optional<layout::Scene> LayoutController::scene(const Values& v) const {
     if (!drawable(v) || !request_.hand)
         return std::nullopt;
@@ -280,6 +326,11 @@ bool LayoutController::record(const Entry& entry, bool confirm) {
                                                                      "cette boule ?\n%1")
                                                           .arg(d->verdict)))
         return false;
+    // A PAP other than the sheet's is most often a typing slip; asked even
+    // when leaving the window records without the first question.
+    if (const std::optional<QString> pap = papQuestion(entry.texts);
+        pap && !services_.boxes->question(owner_, *pap))
+        return false;
     Result<BallDrilling> written = DrillingStore(db_).record(*d, *request_.savedRevision);
     if (!written) {
         erreur_donnees(written.error(), services_, owner_,
@@ -300,7 +351,7 @@ std::optional<LayoutPage> LayoutController::page(const Entry& entry,
     LayoutSheet s;
     s.shopName = request_.shopName;
     s.customer = request_.customer;
-    s.ball = request_.ball;
+    s.ball = ballName(shown ? shown->pounds : entry.holes.pounds);
     s.driller = request_.driller;
     s.hand = *request_.hand;
     s.today = services_.clock->today();

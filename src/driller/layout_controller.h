@@ -27,7 +27,8 @@ struct LayoutRequest {
     QString customer; // sigle and name
     // Known only when the customer's hand is "D" or "G".
     std::optional<layout::Hand> hand;
-    QString ball; // brand and name
+    QString ball;   // brand and name
+    QString serial; // the ball's serial number, as its record holds it
     // The ball record's Combo5, Combo6 and Combo7 as they stand.
     QString drillingAngle;
     QString pinToPap;
@@ -37,6 +38,9 @@ struct LayoutRequest {
     bool hasSheet = false;
     QString over;
     QString up;
+    // The number of the sheet version in force ("3"), which a drilling
+    // recorded now is linked to; empty when the sheet has no version yet.
+    QString sheetVersion;
     QString driller;
     QString shopName;
 
@@ -117,6 +121,16 @@ public:
     Texts openingTexts() const;
     // The lines that say what the window misses (no sheet, no hand).
     QStringList missing() const;
+    // The ball as the title, the window and the page name it, so that two
+    // like balls of one bowler are told apart: "Boule 002 – BRUNSWICK
+    // HY-ROAD n° 2B41187 – 15 lb" ("Boule : STORM PHAZE II" for a ball not
+    // yet saved); a part not known is left out. `pounds` is the weight
+    // drilled (the customer's when none is typed).
+    QString ballName(const QString& pounds) const;
+    // "Le PAP de la fiche version 3 est 5 1/4 – 1/2 ; celui de
+    // l'implantation est 5 1/2 – 1/2. Enregistrer quand même ?" when the
+    // PAP typed differs from the sheet's, both read; none otherwise.
+    std::optional<QString> papQuestion(const Texts& texts) const;
 
     // The drawing, when the layout, the PAP and the hand are known.
     std::optional<layout::Scene> scene(const Values& v) const;
@@ -154,8 +168,9 @@ public:
     Answer askToRecord();
     // Takes the holes as they stand as the start of the entry.
     void startEntry(const BallDrilling& holes);
-    // Writes the drilling after `confirm`'s question, when given; whether it
-    // stands recorded (written now, or recorded already as it is). Emits
+    // Writes the drilling after `confirm`'s question, when given, and after
+    // papQuestion()'s when the PAP is not the sheet's; whether it stands
+    // recorded (written now, or recorded already as it is). Emits
     // drillingRecorded when written.
     bool record(const Entry& entry, bool confirm);
 

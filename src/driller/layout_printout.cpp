@@ -296,14 +296,14 @@ LayoutPage layoutPage(const LayoutSheet& sheet) {
     if (!p.date.isValid())
         p.date = sheet.today;
     p.scene = layout::layoutScene(sheet.layout, sheet.pinToMb, sheet.pap, sheet.hand);
-    p.sections = {{QStringLiteral("Client et boule"),
-                   {QStringLiteral("Client : ") + sheet.customer,
-                    QStringLiteral("Main : ") + (sheet.hand == layout::Hand::Right
-                                                     ? QStringLiteral("Droitier")
-                                                     : QStringLiteral("Gaucher")),
-                    QStringLiteral("Boule : ") + sheet.ball,
-                    QStringLiteral("Perceur : ") + (recorded ? recorded->driller : sheet.driller),
-                    QStringLiteral("Date : ") + p.date.toString(QStringLiteral("dd/MM/yyyy"))}}};
+    p.sections = {
+        {QStringLiteral("Client et boule"),
+         {QStringLiteral("Client : ") + sheet.customer,
+          QStringLiteral("Main : ") + (sheet.hand == layout::Hand::Right
+                                           ? QStringLiteral("Droitier")
+                                           : QStringLiteral("Gaucher")),
+          sheet.ball, QStringLiteral("Perceur : ") + (recorded ? recorded->driller : sheet.driller),
+          QStringLiteral("Date : ") + p.date.toString(QStringLiteral("dd/MM/yyyy"))}}};
     p.sections << layoutSections(sheet, mbName);
     if (recorded)
         p.sections << recordedSections(*recorded);

@@ -42,7 +42,7 @@ struct LayoutPage {
 struct LayoutSheet {
     QString shopName;
     QString customer;
-    QString ball;
+    QString ball; // as the page names it: "Boule 002 – BRUNSWICK HY-ROAD n° 2B41187 – 15 lb"
     QString driller;
     layout::Hand hand = layout::Hand::Right;
     QDate today;

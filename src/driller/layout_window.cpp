@@ -1,5 +1,7 @@
 #include "driller/layout_window.h"
 
+#include "data/stored_moment.h"
+
 #include "driller/holes_frame.h"
 #include "driller/layout_numbers.h"
 #include "driller/layout_picture.h"
@@ -67,7 +69,7 @@ void LayoutWindow::showRequest() {
                                                   : *request.hand == layout::Hand::Right
                                                       ? QStringLiteral("Droitier")
                                                       : QStringLiteral("Gaucher")));
-    lblboule->setText(QStringLiteral("Boule : ") + request.ball);
+    showBallName(request.pounds);
     const QStringList missing = controller_->missing();
     lblmanque->setText(missing.join(QLatin1Char('\n')));
     lblmanque->setVisible(!missing.isEmpty());
@@ -179,6 +181,31 @@ void LayoutWindow::build() {
     all->addLayout(left, 0);
     all->addLayout(right, 1);
     screen_fit::resize(this, QSize(1340, 740).expandedTo(all->minimumSize()));
+}
+
+void LayoutWindow::showBallName(const QString& pounds) {
+    const QString name = controller_->ballName(pounds);
+    lblboule->setText(name);
+    setWindowTitle(controller_->request().line.isEmpty()
+                       ? QStringLiteral("Implantation de la boule")
+                       : QStringLiteral("Implantation – ") + name);
+}
+
+void LayoutWindow::showDrillingBanner() {
+    if (!shown_) {
+        lbldernier->setStyleSheet(QString());
+        lbldernier->setText(controller_->lastDrillingText());
+        return;
+    }
+    // A past drilling cannot be changed: said where the eye is, in the
+    // place of the newest drilling's line, so that nothing below moves.
+    const BallDrilling& d = controller_->drillings().at(*shown_);
+    const QDateTime when = readStoredMoment(d.date);
+    lbldernier->setStyleSheet(QStringLiteral("font-weight: bold; background: #fff3c4;"));
+    lbldernier->setText(
+        QStringLiteral("Perçage n° %1 du %2 (lecture seule)")
+            .arg(d.number.toInt())
+            .arg(when.isValid() ? when.toString(QStringLiteral("dd/MM/yyyy' à 'HH:mm")) : d.date));
 }
 
 void LayoutWindow::buildCustomer(QBoxLayout* left) {
@@ -311,7 +338,7 @@ void LayoutWindow::showDrillings() {
                                      .arg(d.number.toInt())
                                      .arg(d.dayText(), d.driller));
     }
-    lbldernier->setText(controller_->lastDrillingText());
+    showDrillingBanner();
 }
 
 void LayoutWindow::setEditable(bool editable) {
@@ -333,6 +360,8 @@ void LayoutWindow::showDrilling(int index) {
         frmtrous->fill(currentHoles_);
         txtcommentaire->setText(currentHoles_.comment);
         setEditable(true);
+        showBallName(controller_->request().pounds);
+        showDrillingBanner();
         recompute();
         return;
     }
@@ -353,6 +382,8 @@ void LayoutWindow::showDrilling(int index) {
     frmtrous->fill(d);
     txtcommentaire->setText(d.comment);
     setEditable(false);
+    showBallName(d.pounds);
+    showDrillingBanner();
     recompute();
 }
 

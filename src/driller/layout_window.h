@@ -70,6 +70,11 @@ private:
     void buildDrillings(QBoxLayout* beside, QBoxLayout* below);
     void connectControls();
     void showRequest();
+    // The ball named in the title and beside the customer, with the weight
+    // drilled.
+    void showBallName(const QString& pounds);
+    // Above the drawing: the newest drilling, or the one shown read-only.
+    void showDrillingBanner();
     void addFields(QGridLayout* grid, std::initializer_list<Field> fields);
     // Reads the field; puts its message beside it when `say`.
     std::optional<double> value(Field f, bool say) const;

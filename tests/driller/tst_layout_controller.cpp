@@ -27,6 +27,7 @@ LayoutRequest rightHander() {
     r.hasSheet = true;
     r.over = QStringLiteral("5 1/4");
     r.up = QStringLiteral("1/2");
+    r.sheetVersion = QStringLiteral("3");
     r.driller = QStringLiteral("Zoé");
     r.shopName = QStringLiteral("LE STRIKE");
     r.code = QStringLiteral("000001");
@@ -68,6 +69,8 @@ private slots:
     void recordingRefused();
     void valuesForTheBall_data();
     void valuesForTheBall();
+    void ballNamedAndPapAgainstTheSheet_data();
+    void ballNamedAndPapAgainstTheSheet();
     void pageMadeFromValues();
 };
 
@@ -141,6 +144,8 @@ void TestLayoutController::recordingRefused_data() {
     QTest::newRow("weights unreadable") << "holes" << correct;
     QTest::newRow("question answered Non") << "no"
                                            << "";
+    QTest::newRow("PAP not the sheet's, answered Non") << "pap"
+                                                       << "";
     QTest::newRow("no connection") << "no db"
                                    << "";
 }
@@ -168,10 +173,17 @@ void TestLayoutController::recordingRefused() {
         entry.read.reset();
     if (!message.isEmpty())
         folder.boxes.expectMessage(message);
-    if (why == "no")
+    if (why == "no" || why == "pap")
         folder.boxes.expectQuestion(QStringLiteral("Enregistrer le perçage de cette boule ?\n"
                                                    "Non conforme USBC : trou d'équilibrage"),
+                                    why == "pap");
+    if (why == "pap") {
+        entry.texts[Field::PapH] = QStringLiteral("5 1/2");
+        folder.boxes.expectQuestion(QStringLiteral("Le PAP de la fiche version 3 est 5 1/4 – 1/2 ; "
+                                                   "celui de l'implantation est 5 1/2 – 1/2. "
+                                                   "Enregistrer quand même ?"),
                                     false);
+    }
     QVERIFY(!controller.record(entry, true));
     VDN_CHECK_BOXES(folder);
     QCOMPARE(recorded.count(), 0);
@@ -213,11 +225,86 @@ void TestLayoutController::valuesForTheBall() {
                  written);
 }
 
+void TestLayoutController::ballNamedAndPapAgainstTheSheet_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("pounds");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("pap");      // over and up typed in the window
+    QTest::addColumn<QString>("sheetVersion"); // empty: the sheet has no version yet
+    QTest::addColumn<QString>("question");     // empty: none asked
+    const QString asked = QStringLiteral("Le PAP de la fiche version 3 est 5 1/4 – 1/2 ; celui de "
+                                         "l'implantation est %1 – %2. Enregistrer quand même ?");
+    QTest::newRow("saved ball, the sheet's PAP written otherwise")
+        << "002"
+        << "2B41187"
+        << "15"
+        << "Boule 002 – STORM PHAZE II n° 2B41187 – 15 lb" << QStringList{"5,25", "+1/2"} << "3"
+        << "";
+    QTest::newRow("another over") << "002"
+                                  << ""
+                                  << "15"
+                                  << "Boule 002 – STORM PHAZE II – 15 lb"
+                                  << QStringList{"5 1/2", "1/2"} << "3"
+                                  << asked.arg("5 1/2", "1/2");
+    QTest::newRow("the PAP below the midline")
+        << "002"
+        << "2B41187"
+        << ""
+        << "Boule 002 – STORM PHAZE II n° 2B41187" << QStringList{"5 1/4", "1/2 bas"} << "3"
+        << asked.arg("5 1/4", "1/2 bas");
+    QTest::newRow("a sixty-fourth apart is the same PAP")
+        << ""
+        << ""
+        << "14"
+        << "Boule : STORM PHAZE II – 14 lb" << QStringList{"5,26", "0,5"} << "3"
+        << "";
+    QTest::newRow("sheet without a version")
+        << ""
+        << ""
+        << "0"
+        << "Boule : STORM PHAZE II" << QStringList{"5", "1/2"} << ""
+        << "Le PAP de la fiche est 5 1/4 – 1/2 ; celui de l'implantation est 5 – 1/2. "
+           "Enregistrer quand même ?";
+    QTest::newRow("typed PAP unreadable: the boxes say so, not a question")
+        << "002"
+        << ""
+        << ""
+        << "Boule 002 – STORM PHAZE II" << QStringList{"cinq", "1/2"} << "3"
+        << "";
+}
+
+void TestLayoutController::ballNamedAndPapAgainstTheSheet() {
+    QFETCH(QString, line);
+    QFETCH(QString, serial);
+    QFETCH(QString, pounds);
+    QFETCH(QString, name);
+    QFETCH(QStringList, pap);
+    QFETCH(QString, sheetVersion);
+    QFETCH(QString, question);
+    test::DataFolder folder;
+    LayoutRequest request = rightHander();
+    request.line = line;
+    request.serial = serial;
+    request.sheetVersion = sheetVersion;
+    LayoutController controller(folder.services(), request, QSqlDatabase(), nullptr);
+    QCOMPARE(controller.ballName(pounds), name);
+    LayoutController::Texts texts = controller.openingTexts();
+    QCOMPARE(controller.papQuestion(texts), std::nullopt);
+    texts[Field::PapH] = pap.at(0);
+    texts[Field::PapV] = pap.at(1);
+    QCOMPARE(controller.papQuestion(texts).value_or(QString()), question);
+    // A customer without a sheet has no PAP to compare with.
+    request.hasSheet = false;
+    LayoutController withoutSheet(folder.services(), request, QSqlDatabase(), nullptr);
+    QCOMPARE(withoutSheet.papQuestion(texts), std::nullopt);
+}
+
 void TestLayoutController::pageMadeFromValues() {
     LayoutSheet sheet;
     sheet.shopName = QStringLiteral("LE STRIKE");
     sheet.customer = QStringLiteral("M. DUPONT JEAN");
-    sheet.ball = QStringLiteral("STORM PHAZE II");
+    sheet.ball = QStringLiteral("Boule 001 – STORM PHAZE II n° 2B41187 – 15 lb");
     sheet.driller = QStringLiteral("Zoé");
     sheet.hand = layout::Hand::Left;
     sheet.today = QDate(2026, 12, 8);
@@ -249,7 +336,7 @@ void TestLayoutController::pageMadeFromValues() {
     QCOMPARE(lines(page), (QStringList{"# Client et boule",
                                        "Client : M. DUPONT JEAN",
                                        "Main : Gaucher",
-                                       "Boule : STORM PHAZE II",
+                                       "Boule 001 – STORM PHAZE II n° 2B41187 – 15 lb",
                                        "Perceur : Zoé",
                                        "Date : 08/12/2026",
                                        "# Layout Dual Angle",

@@ -112,7 +112,7 @@ void TestLayoutWindow::fromTheBallAndBack() {
     QPointer<LayoutWindow> w = f.w->findChild<LayoutWindow*>();
     QVERIFY(w && w->isVisible());
     QCOMPARE(w->objectName(), QStringLiteral("VDN_implantation"));
-    QCOMPARE(w->windowTitle(), QStringLiteral("Implantation de la boule"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("Implantation – Boule 001 – STORM PHAZE II"));
     QCOMPARE(w->windowModality(), Qt::WindowModal);
     // Every caption is French.
     for (QWidget* shown : w->findChildren<QWidget*>()) {
@@ -131,7 +131,7 @@ void TestLayoutWindow::fromTheBallAndBack() {
                              box("txtpap_v")->text(),      box("txtpin_mb")->text()};
     QCOMPARE(opened, (QStringList{"45", "4 1/2", "30", "5 1/4", "1/2", "6 3/4"}));
     QCOMPARE(text("lblmain"), right ? QStringLiteral("Main : Droitier") : "Main : Gaucher");
-    QCOMPARE(text("lblboule"), QStringLiteral("Boule : STORM PHAZE II"));
+    QCOMPARE(text("lblboule"), QStringLiteral("Boule 001 – STORM PHAZE II"));
 
     // 45 x 4 1/2 x 30 by hand: buffer R asin(sin(4.5/R) sin 30), PSA-PAP
     // R acos(sin(4.5/R) cos 45), R = 27 / 2 pi.
@@ -316,6 +316,8 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     list->setCurrentRow(1);
     QVERIFY(box("txtangle_perc")->isReadOnly() && box("txtangle_perc")->text() == "60");
     QVERIFY(!test::control<QPushButton>(w, "cmdenregistrer_percage")->isEnabled());
+    QCOMPARE(label(w, "lbldernier"),
+             QStringLiteral("Perçage n° 1 du 08/12/2026 à 14:30 (lecture seule)"));
     const std::optional<LayoutPage> page = w->page();
     QVERIFY(page);
     QStringList printed;
@@ -330,6 +332,7 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     list->setCurrentRow(0);
     QCOMPARE(box("txtangle_perc")->text(), QStringLiteral("50"));
     QVERIFY(!box("txtangle_perc")->isReadOnly());
+    QVERIFY(label(w, "lbldernier").startsWith("Dernier perçage n° 1 du 08/12/2026"));
     QTest::keyClick(box("txtangle_perc"), Qt::Key_Escape);
     QTRY_VERIFY(!w);
 
