@@ -34,6 +34,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -89,12 +90,9 @@ int runTransfer(const QString& from, const QString& to) {
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
-    vdn::console::useParentConsole();
-    const QStringList args = vdn::console::arguments(argc, argv);
-    const vdn::CommandLine cl = vdn::parseCommandLine(args);
+// The actions of the command line that open no window, run to their end:
+// their exit status. None when the program is to start as usual.
+std::optional<int> runCommandLine(const vdn::CommandLine& cl, int& argc, char* argv[]) {
     switch (cl.action) {
     case vdn::CommandLine::Action::Help:
         vdn::console::write(stdout, vdn::usageText());
@@ -129,16 +127,22 @@ int main(int argc, char* argv[]) {
     case vdn::CommandLine::Action::Run:
         break;
     }
+    return std::nullopt;
+}
 
-    QApplication app(argc, argv);
+// The program's name, its place on the desktop and French in Qt's own
+// dialogs, with `qtFrench` as their translator.
+void setUpApplication(QTranslator& qtFrench) {
     QApplication::setApplicationName(QStringLiteral("VORDAN"));
     vdn::setUpDesktopIntegration();
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-    QTranslator qtFrench;
     if (qtFrench.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtFrench);
+}
 
+// How the windows show a database server's waits.
+void showServerWaits() {
     // A server that is slow to accept a connection: the wait is shown.
     vdn::setServerWaitNotice(&vdn::showServerWait);
     // A server that stops answering a statement: the wait ends after a time
@@ -146,6 +150,55 @@ int main(int argc, char* argv[]) {
     vdn::startServerWatch();
     // Past a few seconds of such a wait, the window says so.
     vdn::setStatementWaitNotice(&vdn::showStatementWait);
+}
+
+// Before the database opens: the first-start window when no CHEMIN.QZ is
+// found yet, then the question about a shared SQLite file. False when the
+// user chose not to go on.
+bool readyToOpen(vdn::MessageBoxes& boxes) {
+    // No CHEMIN.QZ yet: the first-start window makes or finds a database
+    // (its "Quitter" leaves the start-up to say what is missing).
+    if (vdn::firstStartWanted(QCoreApplication::applicationDirPath(), vdn::userConfigFolder()))
+        vdn::runFirstStart(boxes, vdn::userConfigFolder());
+    // SQLite on another computer's share is safe for one workstation only.
+    if (const QString risky = vdn::networkBaseQuestion(QCoreApplication::applicationDirPath(),
+                                                       vdn::userConfigFolder());
+        !risky.isEmpty() && !boxes.question(nullptr, risky))
+        return false;
+    return true;
+}
+
+// Opens the database named by CHEMIN.QZ. A database of an older version is
+// brought up to date at opening: a long upgrade shows its progress, without
+// "Annuler".
+vdn::Result<vdn::StartupInfo> openDatabase(const vdn::Clock& clock) {
+    vdn::ProgressDialog upgrading(clock, nullptr, vdn::upgradeProgressText(), false);
+    return vdn::startUp(QCoreApplication::applicationDirPath(), vdn::userConfigFolder(),
+                        &upgrading);
+}
+
+// For checks of a whole start-up and shutdown (memory checkers): the
+// program ends by itself after VORDAN_QUIT_AFTER_MS milliseconds, when set.
+void quitAfterSetDelay(QApplication& app) {
+    bool quitSet = false;
+    const int quitAfter = qEnvironmentVariableIntValue("VORDAN_QUIT_AFTER_MS", &quitSet);
+    if (quitSet && quitAfter >= 0)
+        QTimer::singleShot(quitAfter, &app, &QCoreApplication::quit);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    vdn::console::useParentConsole();
+    const QStringList args = vdn::console::arguments(argc, argv);
+    const vdn::CommandLine cl = vdn::parseCommandLine(args);
+    if (const std::optional<int> status = runCommandLine(cl, argc, argv))
+        return *status;
+
+    QApplication app(argc, argv);
+    QTranslator qtFrench;
+    setUpApplication(qtFrench);
+    showServerWaits();
     vdn::QtMessageBoxes boxes;
     vdn::SystemClock clock;
     vdn::QtPointer pointer;
@@ -155,23 +208,9 @@ int main(int argc, char* argv[]) {
     vdn::Services services{&boxes, &clock, &pointer, &printDialog, &spreadsheet};
     services.drives = &drives;
 
-    // No CHEMIN.QZ yet: the first-start window makes or finds a database
-    // (its "Quitter" leaves the start-up to say what is missing).
-    if (vdn::firstStartWanted(QCoreApplication::applicationDirPath(), vdn::userConfigFolder()))
-        vdn::runFirstStart(boxes, vdn::userConfigFolder());
-    // SQLite on another computer's share is safe for one workstation only.
-    if (const QString risky = vdn::networkBaseQuestion(QCoreApplication::applicationDirPath(),
-                                                       vdn::userConfigFolder());
-        !risky.isEmpty() && !boxes.question(nullptr, risky))
+    if (!readyToOpen(boxes))
         return 0;
-    // A database of an older version is brought up to date at opening: a
-    // long upgrade shows its progress, without "Annuler".
-    vdn::Result<vdn::StartupInfo> info = vdn::DataError();
-    {
-        vdn::ProgressDialog upgrading(clock, nullptr, vdn::upgradeProgressText(), false);
-        info = vdn::startUp(QCoreApplication::applicationDirPath(), vdn::userConfigFolder(),
-                            &upgrading);
-    }
+    vdn::Result<vdn::StartupInfo> info = openDatabase(clock);
     if (!info) {
         const QString text = vdn::errorReportText(info.error());
         printErr(text);
@@ -187,11 +226,6 @@ int main(int argc, char* argv[]) {
     vdn::VdnMenu menu(services, *info);
     menu.setOwnLockFile(info->lock->fileName());
     menu.show();
-    // For checks of a whole start-up and shutdown (memory checkers): the
-    // program ends by itself after this many milliseconds.
-    bool quitSet = false;
-    const int quitAfter = qEnvironmentVariableIntValue("VORDAN_QUIT_AFTER_MS", &quitSet);
-    if (quitSet && quitAfter >= 0)
-        QTimer::singleShot(quitAfter, &app, &QCoreApplication::quit);
+    quitAfterSetDelay(app);
     return app.exec();
 }

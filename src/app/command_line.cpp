@@ -43,95 +43,139 @@ QString usageText() {
         .arg(places::userSettingsFolderHint(), loginFile);
 }
 
+namespace {
+
+// The options seen on the command line.
+struct Seen {
+    bool create = false, shop = false, licence = false, demo = false;
+    bool restore = false, transfer = false, import = false, importOption = false;
+};
+
+// An option followed by one value: where the value goes, what the option
+// counts as, whether an empty value is refused, and the message when the
+// value is missing.
+struct ValueOption {
+    const char* name;
+    QString& (*value)(CommandLine&);
+    bool Seen::*seen;
+    bool refusesEmpty;
+    const char* missing;
+};
+
+const ValueOption ValueOptions[] = {
+    {"--creer-base", [](CommandLine& c) -> QString& { return c.create.folder; }, &Seen::create,
+     true, "--creer-base attend le dossier de la base."},
+    {"--restaurer", [](CommandLine& c) -> QString& { return c.restoreFolder; }, &Seen::restore,
+     true, "--restaurer attend le dossier de la sauvegarde."},
+    {"--importer", [](CommandLine& c) -> QString& { return c.importFile; }, &Seen::import, true,
+     "--importer attend le fichier des clients."},
+    {"--correspondance", [](CommandLine& c) -> QString& { return c.mappingFile; },
+     &Seen::importOption, true, "--correspondance attend le fichier de correspondance."},
+    {"--magasin", [](CommandLine& c) -> QString& { return c.create.shopName; }, &Seen::shop, false,
+     "--magasin attend le nom du magasin."},
+    {"--licence", [](CommandLine& c) -> QString& { return c.create.licence; }, &Seen::licence,
+     false, "--licence attend un numéro de licence."},
+};
+
+// Makes `cl` the error `message`; false, for the caller to stop reading.
+bool fail(CommandLine& cl, const QString& message) {
+    cl.action = CommandLine::Action::Error;
+    cl.error = message;
+    return false;
+}
+
+// Reads the option at `i` and its values, `i` left on the last one read.
+// False, with `cl` an error, when the option is unknown or misses a value.
+bool readOption(const QStringList& arguments, int& i, CommandLine& cl, Seen& seen) {
+    const QString& a = arguments.at(i);
+    auto next = [&](QString* out) {
+        if (i + 1 >= arguments.size())
+            return false;
+        *out = arguments.at(++i);
+        return true;
+    };
+    for (const ValueOption& o : ValueOptions)
+        if (a == QLatin1String(o.name)) {
+            QString& value = o.value(cl);
+            if (!next(&value) || (o.refusesEmpty && value.isEmpty()))
+                return fail(cl, QString::fromUtf8(o.missing));
+            seen.*o.seen = true;
+            return true;
+        }
+    if (a == QLatin1String("--transferer")) {
+        if (!next(&cl.transferFrom) || !next(&cl.transferTo) || cl.transferFrom.isEmpty() ||
+            cl.transferTo.isEmpty())
+            return fail(
+                cl, QStringLiteral("--transferer attend la base source puis la base destination."));
+        seen.transfer = true;
+    } else if (a == QLatin1String("--essai")) {
+        cl.dryRun = true;
+        seen.importOption = true;
+    } else if (a == QLatin1String("--demo")) {
+        cl.create.demo = DemoOptions{};
+        seen.demo = true;
+    } else {
+        return fail(cl, QStringLiteral("Option inconnue : %1").arg(shownAddress(a)));
+    }
+    return true;
+}
+
+// Why options seen together do not go together; empty when they do.
+QString refusedCombination(const Seen& seen) {
+    const bool creation = seen.create || seen.shop || seen.licence || seen.demo;
+    if (seen.restore && creation)
+        return QStringLiteral("--restaurer ne va pas avec --creer-base.");
+    if (seen.transfer && (seen.restore || creation))
+        return QStringLiteral("--transferer ne va avec aucune autre option.");
+    if (seen.importOption && !seen.import)
+        return QStringLiteral("--correspondance et --essai vont avec --importer.");
+    if (seen.import && (seen.transfer || seen.restore || creation))
+        return QStringLiteral("--importer ne va qu'avec --correspondance et --essai.");
+    // Reached with none of the three above: the creation's options alone.
+    if (!seen.create && creation)
+        return QStringLiteral("--magasin, --licence et --demo vont avec --creer-base.");
+    return {};
+}
+
+} // namespace
+
 CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine cl;
-    bool sawRestore = false, sawTransfer = false, sawImport = false, sawImportOption = false;
-    bool sawCreate = false, sawShop = false, sawLicence = false, sawDemo = false;
-    auto fail = [&cl](const QString& message) {
-        cl.action = CommandLine::Action::Error;
-        cl.error = message;
-        return cl;
-    };
+    Seen seen;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments.at(i);
-        auto next = [&](QString* out) {
-            if (i + 1 >= arguments.size())
-                return false;
-            *out = arguments.at(++i);
-            return true;
-        };
         if (a == QLatin1String("--aide") || a == QLatin1String("--help") ||
             a == QLatin1String("-h")) {
             cl.action = CommandLine::Action::Help;
             return cl;
-        } else if (a == QLatin1String("--version") || a == QLatin1String("-v")) {
+        }
+        if (a == QLatin1String("--version") || a == QLatin1String("-v")) {
             cl.action = CommandLine::Action::Version;
             return cl;
-        } else if (a == QLatin1String("--creer-base")) {
-            if (!next(&cl.create.folder) || cl.create.folder.isEmpty())
-                return fail(QStringLiteral("--creer-base attend le dossier de la base."));
-            sawCreate = true;
-        } else if (a == QLatin1String("--restaurer")) {
-            if (!next(&cl.restoreFolder) || cl.restoreFolder.isEmpty())
-                return fail(QStringLiteral("--restaurer attend le dossier de la sauvegarde."));
-            sawRestore = true;
-        } else if (a == QLatin1String("--transferer")) {
-            if (!next(&cl.transferFrom) || !next(&cl.transferTo) || cl.transferFrom.isEmpty() ||
-                cl.transferTo.isEmpty())
-                return fail(
-                    QStringLiteral("--transferer attend la base source puis la base destination."));
-            sawTransfer = true;
-        } else if (a == QLatin1String("--importer")) {
-            if (!next(&cl.importFile) || cl.importFile.isEmpty())
-                return fail(QStringLiteral("--importer attend le fichier des clients."));
-            sawImport = true;
-        } else if (a == QLatin1String("--correspondance")) {
-            if (!next(&cl.mappingFile) || cl.mappingFile.isEmpty())
-                return fail(
-                    QStringLiteral("--correspondance attend le fichier de correspondance."));
-            sawImportOption = true;
-        } else if (a == QLatin1String("--essai")) {
-            cl.dryRun = true;
-            sawImportOption = true;
-        } else if (a == QLatin1String("--magasin")) {
-            if (!next(&cl.create.shopName))
-                return fail(QStringLiteral("--magasin attend le nom du magasin."));
-            sawShop = true;
-        } else if (a == QLatin1String("--licence")) {
-            if (!next(&cl.create.licence))
-                return fail(QStringLiteral("--licence attend un numéro de licence."));
-            sawLicence = true;
-        } else if (a == QLatin1String("--demo")) {
-            cl.create.demo = DemoOptions{};
-            sawDemo = true;
-        } else {
-            return fail(QStringLiteral("Option inconnue : %1").arg(shownAddress(a)));
         }
+        if (!readOption(arguments, i, cl, seen))
+            return cl;
     }
     // A folder or a server address: "http://…" is neither, and would
     // otherwise be made into a local folder "http:".
     for (const QString* location :
          {&cl.create.folder, &cl.restoreFolder, &cl.transferFrom, &cl.transferTo})
-        if (std::optional<DataError> refused = unknownScheme(*location))
-            return fail(refused->text);
-    if (sawRestore && (sawCreate || sawShop || sawLicence || sawDemo))
-        return fail(QStringLiteral("--restaurer ne va pas avec --creer-base."));
-    if (sawTransfer && (sawRestore || sawCreate || sawShop || sawLicence || sawDemo))
-        return fail(QStringLiteral("--transferer ne va avec aucune autre option."));
-    if (sawImportOption && !sawImport)
-        return fail(QStringLiteral("--correspondance et --essai vont avec --importer."));
-    if (sawImport && (sawTransfer || sawRestore || sawCreate || sawShop || sawLicence || sawDemo))
-        return fail(QStringLiteral("--importer ne va qu'avec --correspondance et --essai."));
-    if (sawImport)
+        if (std::optional<DataError> refused = unknownScheme(*location)) {
+            fail(cl, refused->text);
+            return cl;
+        }
+    if (const QString refused = refusedCombination(seen); !refused.isEmpty()) {
+        fail(cl, refused);
+        return cl;
+    }
+    if (seen.import)
         cl.action = CommandLine::Action::Import;
-    else if (sawTransfer)
+    else if (seen.transfer)
         cl.action = CommandLine::Action::Transfer;
-    else if (sawRestore)
+    else if (seen.restore)
         cl.action = CommandLine::Action::Restore;
-    else if (sawCreate)
+    else if (seen.create)
         cl.action = CommandLine::Action::Create;
-    else if (sawShop || sawLicence || sawDemo)
-        return fail(QStringLiteral("--magasin, --licence et --demo vont avec --creer-base."));
     return cl;
 }
 

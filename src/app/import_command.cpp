@@ -14,6 +14,7 @@
 #include <QDir>
 
 #include <cstdio>
+#include <optional>
 
 namespace vdn {
 
@@ -23,49 +24,36 @@ void say(const QString& text) {
     console::write(stderr, text + QLatin1Char('\n'));
 }
 
-} // namespace
-
-std::shared_ptr<void> takeRestoreLock(const QString& base) {
-    auto lock = std::make_shared<RestoreLock>(base);
-    if (lock->acquire(RestoreLock::startWaitMs()) == RestoreLock::Outcome::Busy)
-        return nullptr;
-    return lock;
-}
-
-int runImportCommand(const QString& file, const QString& mappingFile, bool dryRun) {
-    const QString configFolder = userConfigFolder();
+// The database that CHEMIN.QZ names; none when it cannot be read (said).
+std::optional<QString> importBase(const QString& configFolder) {
     const QString pathFile = findPathFile(QCoreApplication::applicationDirPath(), configFolder);
     if (pathFile.isEmpty()) {
         say(QStringLiteral("Fichier introuvable : %1 (cherché dans %2 et dans %3) ; la base où "
                            "importer n'est pas connue.")
                 .arg(PathFileName, QDir::toNativeSeparators(QCoreApplication::applicationDirPath()),
                      QDir::toNativeSeparators(configFolder)));
-        return 1;
+        return std::nullopt;
     }
     Result<QString> base = readPathFile(pathFile);
     if (!base) {
         say(errorReportText(base.error()));
-        return 1;
+        return std::nullopt;
     }
+    return *base;
+}
 
-    std::optional<ImportMapping> given;
-    if (!mappingFile.isEmpty()) {
-        QString error;
-        given = readMappingFile(mappingFile, error);
-        if (!given) {
-            say(error);
-            return 1;
-        }
-    }
+// The first sheet of the file as a table; none when it cannot be read or
+// mixes two encodings (said).
+std::optional<TextTable> importTable(const QString& file) {
     const ImportSource source = loadImportSource(file);
     if (!source.error.isEmpty()) {
         say(source.error);
-        return 1;
+        return std::nullopt;
     }
-    const TextTable table = source.table(0, TextOptions());
+    TextTable table = source.table(0, TextOptions());
     if (!table.error.isEmpty()) {
         say(table.error);
-        return 1;
+        return std::nullopt;
     }
     // Nobody looks at the rows here: a file of two encodings is refused
     // rather than stored with accents read wrong (a dry run says the same).
@@ -73,8 +61,16 @@ int runImportCommand(const QString& file, const QString& mappingFile, bool dryRu
         say(mixed + QStringLiteral(" Rien n'a été importé : enregistrez-le dans un seul codage "
                                    "(UTF-8 de préférence), ou importez-le par la fenêtre "
                                    "« Importer des clients », qui montre ces lignes."));
-        return 1;
+        return std::nullopt;
     }
+    return table;
+}
+
+// The mapping given, its missing columns ignored; else the one kept for the
+// table's header line; else the guess. None when no column gives the
+// customers' name (said).
+std::optional<ImportMapping> importMapping(const std::optional<ImportMapping>& given,
+                                           const TextTable& table, const QString& configFolder) {
     ImportMapping mapping;
     if (given) {
         mapping = *given;
@@ -89,20 +85,26 @@ int runImportCommand(const QString& file, const QString& mappingFile, bool dryRu
     if (!mapping.columns.contains(ImportField::Name)) {
         say(QStringLiteral("Aucune colonne ne donne le nom des clients : indiquez-la dans un "
                            "fichier de correspondance (--correspondance)."));
-        return 1;
+        return std::nullopt;
     }
+    return mapping;
+}
 
+// Checks the rows against the database and, unless `dryRun`, writes them;
+// says the report. The exit status.
+int checkAndWrite(const QString& base, const TextTable& table, const ImportMapping& mapping,
+                  bool dryRun) {
     // A real import checks and writes under the restore's lock: a restore
     // in between would put back customers the check never saw.
     std::shared_ptr<void> lock;
     if (!dryRun) {
-        lock = takeRestoreLock(*base);
+        lock = takeRestoreLock(base);
         if (!lock) {
             say(restoreUnderWayText());
             return 1;
         }
     }
-    Result<std::unique_ptr<Connection>> c = Connection::open(databasePath(*base));
+    Result<std::unique_ptr<Connection>> c = Connection::open(databasePath(base));
     if (!c) {
         say(errorReportText(c.error()));
         return 1;
@@ -124,6 +126,38 @@ int runImportCommand(const QString& file, const QString& mappingFile, bool dryRu
     }
     say(reportText(*check, false));
     return 0;
+}
+
+} // namespace
+
+std::shared_ptr<void> takeRestoreLock(const QString& base) {
+    auto lock = std::make_shared<RestoreLock>(base);
+    if (lock->acquire(RestoreLock::startWaitMs()) == RestoreLock::Outcome::Busy)
+        return nullptr;
+    return lock;
+}
+
+int runImportCommand(const QString& file, const QString& mappingFile, bool dryRun) {
+    const QString configFolder = userConfigFolder();
+    const std::optional<QString> base = importBase(configFolder);
+    if (!base)
+        return 1;
+    std::optional<ImportMapping> given;
+    if (!mappingFile.isEmpty()) {
+        QString error;
+        given = readMappingFile(mappingFile, error);
+        if (!given) {
+            say(error);
+            return 1;
+        }
+    }
+    const std::optional<TextTable> table = importTable(file);
+    if (!table)
+        return 1;
+    const std::optional<ImportMapping> mapping = importMapping(given, *table, configFolder);
+    if (!mapping)
+        return 1;
+    return checkAndWrite(*base, *table, *mapping, dryRun);
 }
 
 } // namespace vdn

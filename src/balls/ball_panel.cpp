@@ -136,7 +136,32 @@ BallPanel::BallPanel(QWidget* parent) : QGroupBox(QStringLiteral("Suivi du Maté
     setObjectName(QStringLiteral("Frame300"));
     setAutoFillBackground(true);
 
-    // Summary of the current customer.
+    QWidget* summary = buildSummary();
+    buildEditButton();
+    buildSheetFrame();
+
+    // The balls of the customer: the list, then the filter and the
+    // buttons, which the ball record covers while a ball is open.
+    groupBoules = new QGroupBox(QStringLiteral("Boules"), this);
+    groupBoules->setObjectName(QStringLiteral("groupBoules"));
+    buildBalls(new QVBoxLayout(groupBoules));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(summary, 1);
+    top->addWidget(Image2, 0, Qt::AlignTop);
+    top->addSpacing(20);
+    top->addWidget(Frame9, 0, Qt::AlignTop);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(groupBoules, 1);
+}
+
+BallPanel::~BallPanel() {
+    // The grid's focus moves while the children go; the model may be gone.
+    disconnect(focusWatch_);
+}
+
+QWidget* BallPanel::buildSummary() {
     auto* summary = new QWidget(this);
     summary->setObjectName(QStringLiteral("summary"));
     auto* summaryLayout = new QGridLayout(summary);
@@ -160,15 +185,20 @@ BallPanel::BallPanel(QWidget* parent) : QGroupBox(QStringLiteral("Suivi du Maté
     summaryLayout->addWidget(lbl[5], 2, 1);
     summaryLayout->addWidget(lbl[6], 4, 0, 1, 2);
     summaryLayout->addWidget(lbl[7], 5, 0, 1, 2);
+    return summary;
+}
 
+void BallPanel::buildEditButton() {
     Image2 = new ClickableLabel(this);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setPixmap(editCard(56));
     Image2->setFixedSize(60, 60);
     Image2->setCursor(Qt::PointingHandCursor);
     Image2->setToolTip(QStringLiteral("Modifier la fiche du client"));
+    connect(Image2, &ClickableLabel::clicked, this, &BallPanel::modifyCustomerClicked);
+}
 
-    // The way into the drilling sheet.
+void BallPanel::buildSheetFrame() {
     Frame9 = new QGroupBox(QStringLiteral("FICHE DE PERCAGE"), this);
     Frame9->setObjectName(QStringLiteral("Frame9"));
     Frame9->setFixedSize(px(5175), px(2055));
@@ -200,32 +230,24 @@ BallPanel::BallPanel(QWidget* parent) : QGroupBox(QStringLiteral("Suivi du Maté
     connect(Label32, &ClickableLabel::clicked, this, &BallPanel::createSheetClicked);
     connect(cmdmodif_fiche, &ClickableLabel::clicked, this, &BallPanel::openSheetClicked);
     connect(Label31, &ClickableLabel::clicked, this, &BallPanel::openSheetClicked);
-
-    // The balls of the customer: the list, then the filter and the
-    // buttons, which the ball record covers while a ball is open.
-    groupBoules = new QGroupBox(QStringLiteral("Boules"), this);
-    groupBoules->setObjectName(QStringLiteral("groupBoules"));
-    buildBalls(new QVBoxLayout(groupBoules));
-
-    connect(Image2, &ClickableLabel::clicked, this, &BallPanel::modifyCustomerClicked);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(summary, 1);
-    top->addWidget(Image2, 0, Qt::AlignTop);
-    top->addSpacing(20);
-    top->addWidget(Frame9, 0, Qt::AlignTop);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(groupBoules, 1);
-}
-
-BallPanel::~BallPanel() {
-    // The grid's focus moves while the children go; the model may be gone.
-    disconnect(focusWatch_);
 }
 
 void BallPanel::buildBalls(QVBoxLayout* ballsLayout) {
     model_ = new BallListModel(this);
+    QLabel* gridCaption = buildGrid();
+    connectGrid();
+    buildListControls();
+    Frame8 = new BallRecordPanel(groupBoules);
+    Frame8->hide();
+    Frame8->installEventFilter(this);
+
+    ballsLayout->addWidget(gridCaption);
+    ballsLayout->addWidget(DBGrid2, 1);
+    ballsLayout->addWidget(listControls);
+    ballsLayout->addWidget(Frame8);
+}
+
+QLabel* BallPanel::buildGrid() {
     DBGrid2 = new BallGrid(groupBoules);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
     DBGrid2->setAccessibleName(QStringLiteral("LE MATERIEL "));
@@ -253,6 +275,10 @@ void BallPanel::buildBalls(QVBoxLayout* ballsLayout) {
     QFont bold = gridCaption->font();
     bold.setBold(true);
     gridCaption->setFont(bold);
+    return gridCaption;
+}
+
+void BallPanel::connectGrid() {
     connect(DBGrid2, &QTableView::clicked, this, [this](const QModelIndex& index) {
         // The release that ends a double-click opening the editor is no row click.
         if (!index.isValid() || DBGrid2->isEditing())
@@ -278,10 +304,25 @@ void BallPanel::buildBalls(QVBoxLayout* ballsLayout) {
         if (model_->pendingRow() && !(now && (now == DBGrid2 || DBGrid2->isAncestorOf(now))))
             commitBag();
     });
+}
 
-    // Filter.
+void BallPanel::buildListControls() {
     listControls = new QWidget(groupBoules);
     listControls->setObjectName(QStringLiteral("listControls"));
+    QLayout* filterColumn = buildFilter();
+    buildBallButtons();
+    buildPrintButton();
+    auto* controlsLayout = new QHBoxLayout(listControls);
+    controlsLayout->setContentsMargins(0, 0, 0, 0);
+    controlsLayout->addLayout(filterColumn);
+    controlsLayout->addSpacing(30);
+    controlsLayout->addWidget(Frame7);
+    controlsLayout->addStretch(1);
+    controlsLayout->addWidget(cmdimp_mat);
+    controlsLayout->addWidget(Label45);
+}
+
+QLayout* BallPanel::buildFilter() {
     Option6 = new QButtonGroup(this);
     const QString captions[] = {QStringLiteral("Toutes les boules"),
                                 QStringLiteral("Les boules en cours"),
@@ -298,8 +339,10 @@ void BallPanel::buildBalls(QVBoxLayout* ballsLayout) {
         if (checked)
             emit filterChanged();
     });
+    return filterColumn;
+}
 
-    // Add and delete.
+void BallPanel::buildBallButtons() {
     Frame7 = new QGroupBox(QStringLiteral("Boules"), listControls);
     Frame7->setObjectName(QStringLiteral("Frame7"));
     cmdajout_mat = pictureButton("cmdajout_mat", ballButton(36, 0),
@@ -311,8 +354,9 @@ void BallPanel::buildBalls(QVBoxLayout* ballsLayout) {
     frame7Layout->addWidget(cmdsupp_mat);
     connect(cmdajout_mat, &QToolButton::clicked, this, &BallPanel::addBallClicked);
     connect(cmdsupp_mat, &QToolButton::clicked, this, &BallPanel::deleteBallClicked);
+}
 
-    // Print.
+void BallPanel::buildPrintButton() {
     cmdimp_mat = pictureButton("cmdimp_mat", ballButton(36, 2),
                                QStringLiteral("Edition du matériel du joueur"), listControls);
     Label45 = new ClickableLabel(QStringLiteral("Edition du matériel du joueur"), listControls);
@@ -320,24 +364,6 @@ void BallPanel::buildBalls(QVBoxLayout* ballsLayout) {
     Label45->setCursor(Qt::PointingHandCursor);
     connect(cmdimp_mat, &QToolButton::clicked, this, &BallPanel::printBallsClicked);
     connect(Label45, &ClickableLabel::clicked, this, &BallPanel::printBallsClicked);
-
-    auto* controlsLayout = new QHBoxLayout(listControls);
-    controlsLayout->setContentsMargins(0, 0, 0, 0);
-    controlsLayout->addLayout(filterColumn);
-    controlsLayout->addSpacing(30);
-    controlsLayout->addWidget(Frame7);
-    controlsLayout->addStretch(1);
-    controlsLayout->addWidget(cmdimp_mat);
-    controlsLayout->addWidget(Label45);
-
-    Frame8 = new BallRecordPanel(groupBoules);
-    Frame8->hide();
-    Frame8->installEventFilter(this);
-
-    ballsLayout->addWidget(gridCaption);
-    ballsLayout->addWidget(DBGrid2, 1);
-    ballsLayout->addWidget(listControls);
-    ballsLayout->addWidget(Frame8);
 }
 
 bool BallPanel::eventFilter(QObject* watched, QEvent* event) {

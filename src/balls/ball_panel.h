@@ -10,6 +10,7 @@
 
 class QButtonGroup;
 class QLabel;
+class QLayout;
 class QRadioButton;
 class QToolButton;
 class QVBoxLayout;
@@ -117,7 +118,23 @@ private:
     ClickableLabel* Label45 = nullptr;
     BallRecordPanel* Frame8 = nullptr;
 
+    // The summary of the current customer, lbl_1 to lbl_8.
+    QWidget* buildSummary();
+    // Image2, which opens the customer's record.
+    void buildEditButton();
+    // Frame9, the way into the drilling sheet.
+    void buildSheetFrame();
+    // The group "Boules": the grid, the controls below it and the record.
     void buildBalls(QVBoxLayout* layout);
+    // DBGrid2; returns its caption.
+    QLabel* buildGrid();
+    void connectGrid();
+    // The filter, the add and delete buttons and the print button, which
+    // the ball record covers.
+    void buildListControls();
+    QLayout* buildFilter();
+    void buildBallButtons();
+    void buildPrintButton();
 
     QButtonGroup* Option6 = nullptr;
     BallListModel* model_ = nullptr;

@@ -159,6 +159,42 @@ const Placed Layout[] = {
 // The frame's height in twips; its width is the ball panel's.
 constexpr int FrameHeight = 2895;
 
+// Makes the control of a row of the layout table in `parent`; an option
+// button joins `options`.
+QWidget* makeControl(const Placed& p, QWidget* parent, QButtonGroup* options) {
+    const QString text = QString::fromUtf8(p.caption ? p.caption : "");
+    switch (p.kind) {
+    case Kind::Option: {
+        auto* b = new QRadioButton(text, parent);
+        options->addButton(b, p.number);
+        return b;
+    }
+    case Kind::PickList: {
+        auto* c = new QComboBox(parent);
+        configurePickList(c);
+        return c;
+    }
+    case Kind::Pictures:
+        return new QWidget(parent);
+    case Kind::Box: {
+        auto* e = new QLineEdit(parent);
+        if (p.number > 0)
+            e->setMaxLength(p.number);
+        return e;
+    }
+    case Kind::Caption:
+        return new QLabel(text, parent);
+    case Kind::Surface: {
+        auto* t = new QPlainTextEdit(parent);
+        t->setTabChangesFocus(true);
+        return t;
+    }
+    case Kind::Button:
+        return new QPushButton(text, parent);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 BallRecordPanel::BallRecordPanel(QWidget* parent)
@@ -169,51 +205,24 @@ BallRecordPanel::BallRecordPanel(QWidget* parent)
 
 void BallRecordPanel::build() {
     setFixedHeight(px(FrameHeight));
+    placeControls();
+    findControls();
+    buildBrandPictures();
+    setUpControls();
+    connectControls();
+}
+
+void BallRecordPanel::placeControls() {
     Option4 = new QButtonGroup(this);
     Option4->setObjectName(QLatin1String(infoOf(BallField::Type).control));
     for (const Placed& p : Layout) {
-        const QString text = QString::fromUtf8(p.caption ? p.caption : "");
-        QWidget* made = nullptr;
-        switch (p.kind) {
-        case Kind::Option: {
-            auto* b = new QRadioButton(text, this);
-            Option4->addButton(b, p.number);
-            made = b;
-            break;
-        }
-        case Kind::PickList: {
-            auto* c = new QComboBox(this);
-            configurePickList(c);
-            made = c;
-            break;
-        }
-        case Kind::Pictures:
-            made = new QWidget(this);
-            break;
-        case Kind::Box: {
-            auto* e = new QLineEdit(this);
-            if (p.number > 0)
-                e->setMaxLength(p.number);
-            made = e;
-            break;
-        }
-        case Kind::Caption:
-            made = new QLabel(text, this);
-            break;
-        case Kind::Surface: {
-            auto* t = new QPlainTextEdit(this);
-            t->setTabChangesFocus(true);
-            made = t;
-            break;
-        }
-        case Kind::Button:
-            made = new QPushButton(text, this);
-            break;
-        }
+        QWidget* made = makeControl(p, this, Option4);
         made->setObjectName(QLatin1String(p.name));
         made->setGeometry(twipsRect(p.left, p.top, p.width, p.height));
     }
+}
 
+void BallRecordPanel::findControls() {
     auto named = [this]<class W>(W*& member, const char* name) {
         member = findChild<W*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
     };
@@ -233,9 +242,9 @@ void BallRecordPanel::build() {
     named(cmdannule3, "cmdannule3");
     named(cmdimplantation, "cmdimplantation");
     named(lblpercage, "lblpercage");
-    lblpercage->setTextFormat(Qt::PlainText);
-    lblpercage->installEventFilter(this);
+}
 
+void BallRecordPanel::buildBrandPictures() {
     // The brand pictures lie in one place beside the brand, each centred
     // in its height.
     auto* pictures = findChild<QWidget*>(QStringLiteral("brandPictures"));
@@ -248,7 +257,10 @@ void BallRecordPanel::build() {
         label->setGeometry(QRect(QPoint(0, (pictures->height() - b.size.height()) / 2), b.size));
         label->hide();
     }
+}
 
+void BallRecordPanel::setUpControls() {
+    lblpercage->setTextFormat(Qt::PlainText);
     txtboule->setToolTip(QStringLiteral("Nom de la boule"));
     // Boxes with a limit never keep half of a character cut at the limit.
     keepWholeCharacters(txtboule);
@@ -262,12 +274,16 @@ void BallRecordPanel::build() {
         button->setIconSize(QSize(28, 28));
         button->setToolTip(tip);
     }
-
-    connect(cmdvalide3, &QPushButton::clicked, this, &BallRecordPanel::validateClicked);
-    connect(cmdannule3, &QPushButton::clicked, this, &BallRecordPanel::cancelClicked);
     // Reached by Tab; a click leaves the focus where it was, so that opening
     // the layout window asks nothing about the pick list being typed in.
     cmdimplantation->setFocusPolicy(Qt::TabFocus);
+}
+
+void BallRecordPanel::connectControls() {
+    // A click on the drilling label asks for the sheet it was drilled with.
+    lblpercage->installEventFilter(this);
+    connect(cmdvalide3, &QPushButton::clicked, this, &BallRecordPanel::validateClicked);
+    connect(cmdannule3, &QPushButton::clicked, this, &BallRecordPanel::cancelClicked);
     connect(cmdimplantation, &QPushButton::clicked, this, &BallRecordPanel::implantationClicked);
     // The picture follows the brand however its text changes.
     connect(Combo0, &QComboBox::editTextChanged, this, &BallRecordPanel::updateBrandPictures);

@@ -122,6 +122,15 @@ private:
     QString drilledSheet_;
 
     void build();
+    // The controls of the layout table, in creation (and Tab) order.
+    void placeControls();
+    // The members that name the controls the table made.
+    void findControls();
+    // The brand pictures, hidden, in their place beside the brand.
+    void buildBrandPictures();
+    // Text format, tips, entry limits, button pictures and focus policy.
+    void setUpControls();
+    void connectControls();
     bool leftForGood(QWidget* field, QEvent* event) const;
     // Shows a brand picture, drawn the first time it is needed: drawing all
     // of them as the window opens would make the opening slower.

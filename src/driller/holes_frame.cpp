@@ -62,19 +62,30 @@ QString yesNo(bool b) {
 HolesFrame::HolesFrame(QWidget* parent) : QGroupBox(QStringLiteral("Trous et poids"), parent) {
     setObjectName(QStringLiteral("frmtrous"));
     auto* grid = new QGridLayout(this);
-    auto spin = [this](const char* name) {
-        auto* s = new QSpinBox(this);
-        s->setObjectName(QLatin1String(name));
-        s->setRange(0, 9);
-        connect(s, &QSpinBox::valueChanged, this, &HolesFrame::recheck);
-        return s;
-    };
-    auto check = [this](const char* name, const QString& text) {
-        auto* c = new QCheckBox(text, this);
-        c->setObjectName(QLatin1String(name));
-        connect(c, &QCheckBox::toggled, this, &HolesFrame::recheck);
-        return c;
-    };
+    buildBoxes();
+    buildHoleControls();
+    const int row = placeControls(grid);
+    buildRuleTexts(grid, row);
+    grid->setColumnStretch(4, 1);
+    recheck();
+}
+
+QSpinBox* HolesFrame::countBox(const char* name) {
+    auto* s = new QSpinBox(this);
+    s->setObjectName(QLatin1String(name));
+    s->setRange(0, 9);
+    connect(s, &QSpinBox::valueChanged, this, &HolesFrame::recheck);
+    return s;
+}
+
+QCheckBox* HolesFrame::checkBox(const char* name, const QString& text) {
+    auto* c = new QCheckBox(text, this);
+    c->setObjectName(QLatin1String(name));
+    connect(c, &QCheckBox::toggled, this, &HolesFrame::recheck);
+    return c;
+}
+
+void HolesFrame::buildBoxes() {
     for (int b = 0; b < BoxCount; ++b) {
         boxes_[b] = new QLineEdit(this);
         boxes_[b]->setObjectName(QLatin1String(BoxRules[b].name));
@@ -86,12 +97,15 @@ HolesFrame::HolesFrame(QWidget* parent) : QGroupBox(QStringLiteral("Trous et poi
         messages_[b]->setWordWrap(true);
         connect(boxes_[b], &QLineEdit::textChanged, this, &HolesFrame::recheck);
     }
-    txtnb_trous = spin("txtnb_trous");
-    chksans_pouce = check("chksans_pouce", QStringLiteral("Prise sans pouce"));
-    chktrou_pouce = check("chktrou_pouce", QStringLiteral("Trou de pouce percé"));
-    txtnb_events = spin("txtnb_events");
-    chkmill = check("chkmill", QStringLiteral("Trou de fraisage"));
-    chkequilibrage = check("chkequilibrage", QStringLiteral("Trou d'équilibrage"));
+}
+
+void HolesFrame::buildHoleControls() {
+    txtnb_trous = countBox("txtnb_trous");
+    chksans_pouce = checkBox("chksans_pouce", QStringLiteral("Prise sans pouce"));
+    chktrou_pouce = checkBox("chktrou_pouce", QStringLiteral("Trou de pouce percé"));
+    txtnb_events = countBox("txtnb_events");
+    chkmill = checkBox("chkmill", QStringLiteral("Trou de fraisage"));
+    chkequilibrage = checkBox("chkequilibrage", QStringLiteral("Trou d'équilibrage"));
     cboregles = new QComboBox(this);
     cboregles->setObjectName(QStringLiteral("cboregles"));
     cboregles->addItem(drilling::profileName(drilling::Profile::Usbc));
@@ -101,7 +115,9 @@ HolesFrame::HolesFrame(QWidget* parent) : QGroupBox(QStringLiteral("Trous et poi
         recheck();
         emit profileChosen(profile());
     });
+}
 
+int HolesFrame::placeControls(QGridLayout* grid) {
     auto caption = [this](const QString& text) { return new QLabel(text, this); };
     auto boxRow = [&](int row, int column, Box b) {
         grid->addWidget(caption(QString::fromUtf8(BoxRules[b].caption)), row, column);
@@ -137,6 +153,10 @@ HolesFrame::HolesFrame(QWidget* parent) : QGroupBox(QStringLiteral("Trous et poi
         grid->addWidget(m, row++, 0, 1, 4);
         m->hide();
     }
+    return row;
+}
+
+void HolesFrame::buildRuleTexts(QGridLayout* grid, int row) {
     lblregles = new QLabel;
     lblregles->setObjectName(QStringLiteral("lblregles"));
     lblregles->setWordWrap(true);
@@ -161,9 +181,7 @@ HolesFrame::HolesFrame(QWidget* parent) : QGroupBox(QStringLiteral("Trous et poi
     lblrappels->setObjectName(QStringLiteral("lblrappels"));
     lblrappels->setWordWrap(true);
     lblrappels->setTextFormat(Qt::PlainText);
-    grid->addWidget(lblrappels, row++, 0, 1, 4);
-    grid->setColumnStretch(4, 1);
-    recheck();
+    grid->addWidget(lblrappels, row, 0, 1, 4);
 }
 
 std::optional<double> HolesFrame::value(Box b, bool say) const {

@@ -63,6 +63,18 @@ signals:
     void profileChosen(drilling::Profile p);
 
 private:
+    // A hole count or a check box; a change checks the rules again.
+    QSpinBox* countBox(const char* name);
+    QCheckBox* checkBox(const char* name, const QString& text);
+    // The size and weight boxes, each with its message below.
+    void buildBoxes();
+    // The hole counts, the kinds of holes and the rule profile.
+    void buildHoleControls();
+    // Places the controls and the boxes' messages in the grid, with their
+    // captions; returns the first free row.
+    int placeControls(QGridLayout* grid);
+    // The broken rules and the reminders, below everything else.
+    void buildRuleTexts(QGridLayout* grid, int row);
     std::optional<double> value(Box b, bool say) const;
     void recheck();
 

@@ -132,6 +132,82 @@ QFont sized(QFont f, int points, bool bold) {
     return f;
 }
 
+// Makes the control of a row of the layout table in `in`, at its place;
+// an option button joins the group of its frame in `groups`. The pick lists
+// are the form's own (SheetForm::addCombo): none for them.
+QWidget* placedControl(const Placed& p, QWidget* in, QMap<QString, QButtonGroup*>& groups) {
+    const QString text = QString::fromUtf8(p.caption ? p.caption : "");
+    const QRect rect = twipsRect(p.left, p.top, p.width, p.height);
+    QWidget* made = nullptr;
+    switch (p.kind) {
+    case Kind::Frame:
+        made = new QGroupBox(text, in);
+        made->setGeometry(rect);
+        // Opaque, in the panel's colour, over the right-hand edge of the diagram.
+        made->setAutoFillBackground(true);
+        break;
+    case Kind::Plain: {
+        auto* f = new QFrame(in);
+        f->setFrameShape(QFrame::NoFrame);
+        f->setGeometry(rect);
+        f->setAutoFillBackground(true);
+        made = f;
+        break;
+    }
+    case Kind::Caption:
+        made = new QLabel(text, in);
+        if (p.width > 0) {
+            made->setGeometry(rect);
+        } else {
+            made->adjustSize();
+            made->move(rect.topLeft());
+        }
+        break;
+    case Kind::Comment: {
+        auto* t = new QPlainTextEdit(in);
+        t->setGeometry(rect);
+        // Tab moves on to the next control, as on every other field of the sheet.
+        t->setTabChangesFocus(true);
+        made = t;
+        break;
+    }
+    case Kind::Option: {
+        auto* b = new QRadioButton(text, in);
+        b->adjustSize();
+        b->move(rect.topLeft());
+        QButtonGroup*& group = groups[QLatin1String(p.in)];
+        if (!group)
+            group = new QButtonGroup(in);
+        group->addButton(b, p.number);
+        made = b;
+        break;
+    }
+    case Kind::Line:
+        made = new GuideLine(QPoint(px(p.left), px(p.top)), QPoint(px(p.width), px(p.height)), in);
+        break;
+    case Kind::Picture:
+        made = new QLabel(in);
+        made->setGeometry(QRect(rect.topLeft(), QSize(DiagramWidth, DiagramHeight)));
+        break;
+    case Kind::Clickable:
+        made = new ClickableLabel(in);
+        made->setGeometry(rect);
+        break;
+    case Kind::Button:
+        made = new QPushButton(in);
+        made->setGeometry(rect);
+        break;
+    case Kind::List:
+        made = new QListWidget(in);
+        made->setGeometry(rect);
+        break;
+    case Kind::Combo:
+    case Kind::Lists:
+        break;
+    }
+    return made;
+}
+
 } // namespace
 
 // Keeps the user's hands off the controls it watches while it is on: no
@@ -194,84 +270,18 @@ void SheetForm::drawDiagram() {
 }
 
 void SheetForm::build(QFrame* panel) {
+    // The option groups, by the name of their frame.
     QMap<QString, QButtonGroup*> groups;
     for (const Placed& p : Layout) {
         QWidget* in = p.in ? find<QWidget>(p.in) : panel;
-        const QString text = QString::fromUtf8(p.caption ? p.caption : "");
-        const QRect rect = twipsRect(p.left, p.top, p.width, p.height);
-        QWidget* made = nullptr;
-        switch (p.kind) {
-        case Kind::Frame:
-            made = new QGroupBox(text, in);
-            made->setGeometry(rect);
-            // Opaque, in the panel's colour, over the right-hand edge of the diagram.
-            made->setAutoFillBackground(true);
-            break;
-        case Kind::Plain: {
-            auto* f = new QFrame(in);
-            f->setFrameShape(QFrame::NoFrame);
-            f->setGeometry(rect);
-            f->setAutoFillBackground(true);
-            made = f;
-            break;
-        }
-        case Kind::Caption:
-            made = new QLabel(text, in);
-            if (p.width > 0) {
-                made->setGeometry(rect);
-            } else {
-                made->adjustSize();
-                made->move(rect.topLeft());
-            }
-            break;
-        case Kind::Comment: {
-            auto* t = new QPlainTextEdit(in);
-            t->setGeometry(rect);
-            // Tab moves on to the next control, as on every other field of the sheet.
-            t->setTabChangesFocus(true);
-            made = t;
-            break;
-        }
-        case Kind::Option: {
-            auto* b = new QRadioButton(text, in);
-            b->adjustSize();
-            b->move(rect.topLeft());
-            QButtonGroup*& group = groups[QLatin1String(p.in)];
-            if (!group)
-                group = new QButtonGroup(in);
-            group->addButton(b, p.number);
-            made = b;
-            break;
-        }
-        case Kind::Combo:
+        if (p.kind == Kind::Combo) {
             addCombo(p.number, in, p.left, p.top, p.width);
-            continue;
-        case Kind::Lists:
+        } else if (p.kind == Kind::Lists) {
             for (const DiagramBox& b : diagramBoxes())
                 addCombo(b.number, in, b.left, b.top, b.width);
-            continue;
-        case Kind::Line:
-            made =
-                new GuideLine(QPoint(px(p.left), px(p.top)), QPoint(px(p.width), px(p.height)), in);
-            break;
-        case Kind::Picture:
-            made = new QLabel(in);
-            made->setGeometry(QRect(rect.topLeft(), QSize(DiagramWidth, DiagramHeight)));
-            break;
-        case Kind::Clickable:
-            made = new ClickableLabel(in);
-            made->setGeometry(rect);
-            break;
-        case Kind::Button:
-            made = new QPushButton(in);
-            made->setGeometry(rect);
-            break;
-        case Kind::List:
-            made = new QListWidget(in);
-            made->setGeometry(rect);
-            break;
+        } else {
+            placedControl(p, in, groups)->setObjectName(QLatin1String(p.name));
         }
-        made->setObjectName(QLatin1String(p.name));
     }
     option5_ = groups.value(QStringLiteral("Frame12"));
     option8_ = groups.value(QStringLiteral("Frame13"));

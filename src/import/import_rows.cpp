@@ -6,7 +6,9 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <optional>
 
 namespace vdn {
 
@@ -91,74 +93,70 @@ QString fileCode(const CheckedRow& row) {
     return isCustomerNumber(code) ? formatCustomerCode(code) : QString();
 }
 
-} // namespace
-
-CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
-    CheckedRow row;
-    row.cells = cells;
-    // The values of each import field (several columns of one field: the first).
-    std::array<std::optional<QString>, ImportField::Count> of;
+// The text of each import field in a row of cells (of several columns
+// mapped to one field: the first).
+using FieldValues = std::array<std::optional<QString>, ImportField::Count>;
+FieldValues fieldValues(const QStringList& cells, const ImportMapping& mapping) {
+    FieldValues of;
     for (qsizetype i = 0; i < mapping.columns.size() && i < cells.size(); ++i) {
         auto& slot = of[mapping.columns.at(i).index()];
         if (!slot)
             slot = cells.at(i);
     }
-    const auto value = [&](ImportField f) { return of[f.index()]; };
-    CustomerRecord& r = row.record;
-    const auto give = [&](CF f, const QString& v) {
-        r.set(f, v);
-        if (!v.isEmpty())
-            row.given.set(std::size_t(f));
-    };
+    return of;
+}
 
-    // A new customer's record, then what the file gives.
-    for (int i = 0; i < CustomerFieldCount; ++i)
-        r.set(CF(i), newCustomerValue(CF(i)));
+// Puts a value the file gives into the record; a value that is not empty
+// counts as given.
+void give(CheckedRow& row, CF f, const QString& v) {
+    row.record.set(f, v);
+    if (!v.isEmpty())
+        row.given.set(std::size_t(f));
+}
 
-    if (value(IF::Code))
-        r.set(CF::Cod, oneLine(*value(IF::Code)));
-    const QString name = (oneLine(value(IF::Name).value_or(QString())) + QLatin1Char(' ') +
-                          oneLine(value(IF::FirstName).value_or(QString())))
-                             .simplified()
-                             .toUpper();
-    give(CF::Nom, name);
-    for (const CF f : importedFields()) {
-        const std::optional<QString> v = value(ImportField(f));
-        if (!v)
-            continue;
-        switch (infoOf(f).rule) {
-        case FieldRule::Code:
-        case FieldRule::Name:
+// The file's value of a field read as its rule says: a value the rule
+// cannot read is a problem of the row. The code and the name have rules of
+// their own.
+void readValue(CheckedRow& row, CF f, const QString& v) {
+    switch (infoOf(f).rule) {
+    case FieldRule::Code:
+    case FieldRule::Name:
+        break;
+    case FieldRule::Text:
+    case FieldRule::Phone:
+        give(row, f, oneLine(v));
+        break;
+    case FieldRule::Memo:
+        give(row, f, v.trimmed());
+        break;
+    case FieldRule::Letter:
+        if (const QString letter = letterOf(f, v); !letter.isEmpty())
+            give(row, f, letter);
+        else
+            row.problems << QStringLiteral("%1 illisible : « %2 » (%3)")
+                                .arg(fieldName(f), oneLine(v),
+                                     letters(f).join(QStringLiteral(" ou ")));
+        break;
+    case FieldRule::Weight:
+        if (oneLine(v).isEmpty())
             break;
-        case FieldRule::Text:
-        case FieldRule::Phone:
-            give(f, oneLine(*v));
-            break;
-        case FieldRule::Memo:
-            give(f, v->trimmed());
-            break;
-        case FieldRule::Letter:
-            if (const QString letter = letterOf(f, *v); !letter.isEmpty())
-                give(f, letter);
-            else
-                row.problems << QStringLiteral("%1 illisible : « %2 » (%3)")
-                                    .arg(fieldName(f), oneLine(*v),
-                                         letters(f).join(QStringLiteral(" ou ")));
-            break;
-        case FieldRule::Weight:
-            if (oneLine(*v).isEmpty())
-                break;
-            if (isWeight(*v))
-                give(f, oneLine(*v));
-            else
-                row.problems
-                    << QStringLiteral("%1 non conforme : « %2 »").arg(fieldName(f), oneLine(*v));
-            break;
-        }
+        if (isWeight(v))
+            give(row, f, oneLine(v));
+        else
+            row.problems
+                << QStringLiteral("%1 non conforme : « %2 »").arg(fieldName(f), oneLine(v));
+        break;
     }
+}
 
+// The faults of the record as a whole: an empty name, values too long,
+// phone numbers a spreadsheet made into numbers, a VAT number on a private
+// customer and, when the file's codes are kept, a code that is no customer
+// number.
+void checkRecord(CheckedRow& row, const QString& lastName, bool keepCodes) {
+    const CustomerRecord& r = row.record;
     // A first name alone is no name.
-    if (oneLine(value(IF::Name).value_or(QString())).isEmpty())
+    if (lastName.isEmpty())
         row.problems << QStringLiteral("nom vide");
     for (int i = 0; i < CustomerFieldCount; ++i) {
         const CF f = CF(i);
@@ -179,9 +177,37 @@ CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
     if (!r.text(CF::Nic).isEmpty() && r.text(CF::Tar) == QLatin1String("T"))
         row.problems << QStringLiteral("n° TVA sur un client particulier (tarif T)");
     // An empty code takes the next free one.
-    if (mapping.keepCodes && !r.text(CF::Cod).isEmpty() && !isCustomerNumber(r.text(CF::Cod)))
+    if (keepCodes && !r.text(CF::Cod).isEmpty() && !isCustomerNumber(r.text(CF::Cod)))
         row.problems << QStringLiteral("code « %1 » non conforme (un nombre de 1 à 6 chiffres)")
                             .arg(r.text(CF::Cod));
+}
+
+} // namespace
+
+CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
+    CheckedRow row;
+    row.cells = cells;
+    const FieldValues of = fieldValues(cells, mapping);
+    const auto value = [&](ImportField f) { return of[f.index()]; };
+    CustomerRecord& r = row.record;
+
+    // A new customer's record, then what the file gives.
+    for (int i = 0; i < CustomerFieldCount; ++i)
+        r.set(CF(i), newCustomerValue(CF(i)));
+
+    if (value(IF::Code))
+        r.set(CF::Cod, oneLine(*value(IF::Code)));
+    const QString lastName = oneLine(value(IF::Name).value_or(QString()));
+    const QString name =
+        (lastName + QLatin1Char(' ') + oneLine(value(IF::FirstName).value_or(QString())))
+            .simplified()
+            .toUpper();
+    give(row, CF::Nom, name);
+    for (const CF f : importedFields())
+        if (const std::optional<QString> v = value(ImportField(f)))
+            readValue(row, f, *v);
+
+    checkRecord(row, lastName, mapping.keepCodes);
     if (!row.problems.isEmpty())
         row.outcome = RowOutcome::Refused;
     return row;

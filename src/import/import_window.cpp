@@ -119,6 +119,16 @@ ImportWindow::~ImportWindow() = default;
 
 void ImportWindow::build() {
     auto* top = new QVBoxLayout(this);
+    top->addLayout(buildFileRow());
+    top->addLayout(buildReadingRow());
+    top->addLayout(buildMappingRow(), 2);
+    buildPreview(top);
+    for (QPushButton* b : {cmdessai, cmdimporter, cmdrapport})
+        b->setEnabled(false);
+    connectControls();
+}
+
+QLayout* ImportWindow::buildFileRow() {
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(new QLabel(QStringLiteral("Fichier :"), this));
     txtfichier = new QLineEdit(this);
@@ -128,8 +138,10 @@ void ImportWindow::build() {
     cmdparcourir = new QPushButton(QStringLiteral("Parcourir…"), this);
     cmdparcourir->setObjectName(QStringLiteral("cmdparcourir"));
     fileRow->addWidget(cmdparcourir);
-    top->addLayout(fileRow);
+    return fileRow;
+}
 
+QLayout* ImportWindow::buildReadingRow() {
     auto* readRow = new QHBoxLayout;
     readRow->addWidget(new QLabel(QStringLiteral("Codage :"), this));
     cboCodage = new QComboBox(this);
@@ -156,8 +168,10 @@ void ImportWindow::build() {
     lblLecture->setObjectName(QStringLiteral("lblLecture"));
     readRow->addWidget(lblLecture);
     readRow->addStretch(1);
-    top->addLayout(readRow);
+    return readRow;
+}
 
+QLayout* ImportWindow::buildMappingRow() {
     auto* middle = new QHBoxLayout;
     grdColonnes = new QTableWidget(0, 3, this);
     grdColonnes->setObjectName(QStringLiteral("grdColonnes"));
@@ -168,6 +182,11 @@ void ImportWindow::build() {
     grdColonnes->verticalHeader()->hide();
     grdColonnes->setEditTriggers(QAbstractItemView::NoEditTriggers);
     middle->addWidget(grdColonnes, 1);
+    middle->addLayout(buildActionColumn());
+    return middle;
+}
+
+QLayout* ImportWindow::buildActionColumn() {
     auto* options = new QVBoxLayout;
     options->addWidget(new QLabel(QStringLiteral("Clients déjà dans VORDAN :"), this));
     cboDoublons = choiceBox(this, DuplicateChoice::Skip);
@@ -177,21 +196,20 @@ void ImportWindow::build() {
     chkGarderCodes->setObjectName(QStringLiteral("chkGarderCodes"));
     options->addWidget(chkGarderCodes);
     options->addStretch(1);
-    cmdessai = new QPushButton(QStringLiteral("Essai"), this);
-    cmdessai->setObjectName(QStringLiteral("cmdessai"));
-    options->addWidget(cmdessai);
-    cmdimporter = new QPushButton(QStringLiteral("Importer"), this);
-    cmdimporter->setObjectName(QStringLiteral("cmdimporter"));
-    options->addWidget(cmdimporter);
-    cmdrapport = new QPushButton(QStringLiteral("Enregistrer le rapport…"), this);
-    cmdrapport->setObjectName(QStringLiteral("cmdrapport"));
-    options->addWidget(cmdrapport);
-    cmdfermer = new QPushButton(QStringLiteral("Fermer"), this);
-    cmdfermer->setObjectName(QStringLiteral("cmdfermer"));
-    options->addWidget(cmdfermer);
-    middle->addLayout(options);
-    top->addLayout(middle, 2);
+    const auto button = [this, options](const QString& text, const char* name) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        options->addWidget(b);
+        return b;
+    };
+    cmdessai = button(QStringLiteral("Essai"), "cmdessai");
+    cmdimporter = button(QStringLiteral("Importer"), "cmdimporter");
+    cmdrapport = button(QStringLiteral("Enregistrer le rapport…"), "cmdrapport");
+    cmdfermer = button(QStringLiteral("Fermer"), "cmdfermer");
+    return options;
+}
 
+void ImportWindow::buildPreview(QVBoxLayout* top) {
     top->addWidget(new QLabel(QStringLiteral("Aperçu des clients tels qu'ils seront "
                                              "enregistrés :"),
                               this));
@@ -216,14 +234,17 @@ void ImportWindow::build() {
     txtrapport->setReadOnly(true);
     txtrapport->setMaximumHeight(110);
     top->addWidget(txtrapport);
+}
 
-    for (QPushButton* b : {cmdessai, cmdimporter, cmdrapport})
-        b->setEnabled(false);
+void ImportWindow::connectControls() {
     connect(cmdparcourir, &QPushButton::clicked, this, &ImportWindow::browse);
     connect(cmdessai, &QPushButton::clicked, this, &ImportWindow::dryRun);
     connect(cmdimporter, &QPushButton::clicked, this, &ImportWindow::runImport);
     connect(cmdrapport, &QPushButton::clicked, this, &ImportWindow::chooseSaveReport);
     connect(cmdfermer, &QPushButton::clicked, this, &QWidget::close);
+    // The reading options read the file again; the duplicate and code
+    // options only check its rows again. None reacts while the window
+    // fills them itself.
     for (QComboBox* box : {cboCodage, cboSeparateur, cboFeuille})
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
             if (!filling_)

@@ -14,11 +14,13 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressDialog;
 class QPushButton;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace vdn {
 
@@ -57,6 +59,14 @@ signals:
 
 private:
     void build();
+    // The window's parts, top to bottom, in the order Tab visits them.
+    QLayout* buildFileRow();
+    QLayout* buildReadingRow();
+    // The column table, with the options and buttons on its right.
+    QLayout* buildMappingRow();
+    QLayout* buildActionColumn();
+    void buildPreview(QVBoxLayout* top);
+    void connectControls();
     void browse();
     // Reads the table again with the chosen options, then the mapping.
     void reread();
