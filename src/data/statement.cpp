@@ -11,6 +11,7 @@
 #include <QSqlRecord>
 
 #include <atomic>
+#include <mutex>
 #include <unordered_map>
 
 namespace vdn {
@@ -52,27 +53,23 @@ struct Kept {
 using KeptByDriver = std::unordered_map<const QSqlDriver*, Kept>;
 
 // The kept preparations of each connection, by its driver. Qt's SQL classes
-// belong to the thread that opened the connection: so does this. A plain
-// pointer, so that a driver destroyed after the thread's end (at the
-// program's exit) finds nothing rather than a destroyed collection.
-thread_local KeptByDriver* keptMap = nullptr;
-struct KeptReaper {
-    ~KeptReaper() {
-        delete keptMap;
-        keptMap = nullptr;
-    }
-};
-thread_local KeptReaper keptReaper;
+// belong to the thread that opened the connection, and only that thread
+// reads or changes its driver's entry; the map itself is shared by every
+// thread, under a lock (entries stay where they are while others come and
+// go). It is never freed: a driver destroyed at the program's exit, after
+// static objects, still finds it. Nothing here is kept per thread with a
+// destructor: MinGW runs such destructors at a thread's end after freeing
+// the thread's storage, and the program then crashes now and then.
+std::mutex keptMutex;
 
 KeptByDriver& keptByDriver() {
-    if (!keptMap) {
-        (void)&keptReaper; // its destructor runs at the thread's end
-        keptMap = new KeptByDriver;
-    }
-    return *keptMap;
+    static auto* const all = new KeptByDriver;
+    return *all;
 }
 
+// The entry of a driver, made on its first use.
 Kept& keptFor(const QSqlDriver* driver) {
+    const std::lock_guard lock(keptMutex);
     auto& all = keptByDriver();
     auto it = all.find(driver);
     if (it != all.end())
@@ -81,10 +78,18 @@ Kept& keptFor(const QSqlDriver* driver) {
     // removed by other code) leaves nothing behind for a later driver at the
     // same address.
     QObject::connect(const_cast<QSqlDriver*>(driver), &QObject::destroyed, [driver] {
-        if (keptMap)
-            keptMap->erase(driver);
+        const std::lock_guard lock(keptMutex);
+        keptByDriver().erase(driver);
     });
     return all[driver];
+}
+
+// The entry of a driver if it has one, or null.
+Kept* keptIfAny(const QSqlDriver* driver) {
+    const std::lock_guard lock(keptMutex);
+    auto& all = keptByDriver();
+    const auto it = all.find(driver);
+    return it == all.end() ? nullptr : &it->second;
 }
 
 } // namespace
@@ -98,18 +103,13 @@ void countStatementRun() {
 }
 
 int keptPreparations(const QSqlDriver* driver) {
-    if (!keptMap)
-        return 0;
-    const auto it = keptMap->find(driver);
-    return it == keptMap->end() ? 0 : int(it->second.bySql.size());
+    const Kept* kept = keptIfAny(driver);
+    return kept ? int(kept->bySql.size()) : 0;
 }
 
 void forgetPreparations(const QSqlDriver* driver) {
-    if (!keptMap)
-        return;
-    const auto it = keptMap->find(driver);
-    if (it != keptMap->end())
-        it->second.bySql.clear();
+    if (Kept* kept = keptIfAny(driver))
+        kept->bySql.clear();
 }
 
 Statement::Statement(const QSqlDatabase& db, const QString& sql) : dialect_(&Dialect::of(db)) {
@@ -203,12 +203,8 @@ Statement::~Statement() {
 void Statement::keepOnNewSession(const QSqlDriver* driver) {
     // Prepared again on a new session: kept for that session, unless it was
     // kept already or another preparation of its text took its place.
-    if (!keptMap)
-        return;
-    const auto it = keptMap->find(driver);
-    if (it == keptMap->end())
-        return;
-    if (!it->second.bySql.contains(query_->lastQuery()))
+    const Kept* kept = keptIfAny(driver);
+    if (kept && !kept->bySql.contains(query_->lastQuery()))
         keep(query_->lastQuery());
 }
 
@@ -216,9 +212,8 @@ QSqlQuery Statement::release() && {
     if (kept_) {
         // The caller reads on after this Statement is gone: the preparation
         // becomes the caller's alone.
-        auto& all = keptByDriver();
-        if (const auto it = all.find(query_->driver()); it != all.end())
-            std::erase_if(it->second.bySql, [this](const auto& e) { return e.second == entry_; });
+        if (Kept* kept = keptIfAny(query_->driver()))
+            std::erase_if(kept->bySql, [this](const auto& e) { return e.second == entry_; });
         kept_ = false;
     }
     return std::move(*query_);

@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -25,6 +26,7 @@ private slots:
     void highestNumberSkipsWhatIsNoCustomerNumber();
     void highestCodeThroughTheIndexIsTheHighestNumber();
     void releasedQueryReadsItsRows();
+    void threadsEndAfterKeepingPreparations();
 
 private:
     std::unique_ptr<Connection> scratch(test::DataFolder& folder) {
@@ -239,6 +241,48 @@ void TestStatement::releasedQueryReadsItsRows() {
     while (rows.next())
         read << rows.value(0).toString();
     QCOMPARE(read, QStringList({QStringLiteral("a"), QStringLiteral("b")}));
+}
+
+// Threads that prepared statements on their own connections end one after
+// another; each reads what it wrote, and a closed connection leaves no kept
+// preparation behind. (On Windows, a thread's end once freed these
+// preparations after the thread's storage, and crashed now and then.)
+void TestStatement::threadsEndAfterKeepingPreparations() {
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    auto main = scratch(folder);
+    QVERIFY(main);
+    const QString insert = QStringLiteral("INSERT INTO t (k, a) VALUES (?, ?)");
+    const QString count = QStringLiteral("SELECT count(*) FROM t WHERE a = ?");
+    constexpr int Threads = 24;
+    QStringList failures;
+    std::vector<const QSqlDriver*> drivers;
+    for (int i = 0; i < Threads; ++i) {
+        std::thread([&] {
+            Result<std::unique_ptr<Connection>> c = Connection::open(folder.databaseFile());
+            if (!c || !run((*c)->db(), insert, {QString::number(i), QStringLiteral("x")}).ok()) {
+                failures << QStringLiteral("thread %1").arg(i);
+                return;
+            }
+            const QSqlDriver* driver = (*c)->db().driver();
+            const int kept = keptPreparations(driver); // the opening's and the insert's
+            {
+                Statement q((*c)->db(), count);
+                if (!q.bind(QStringLiteral("x")).exec().ok() || !q.next() ||
+                    q.value(0).toInt() != i + 1 || kept < 1 || keptPreparations(driver) != kept + 1)
+                    failures << QStringLiteral("thread %1 read").arg(i);
+            }
+            drivers.push_back(driver);
+            c->reset();
+        }).join();
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(", ")));
+    QCOMPARE(int(drivers.size()), Threads);
+    for (const QSqlDriver* driver : drivers)
+        QCOMPARE(keptPreparations(driver), 0);
+    // The main thread's own connection prepares and reads as before.
+    QCOMPARE(test::column(*main, QStringLiteral("SELECT count(*) FROM t")),
+             QStringList{QString::number(Threads)});
 }
 
 QTEST_GUILESS_MAIN(TestStatement)
