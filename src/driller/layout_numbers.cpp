@@ -118,6 +118,21 @@ QString fractionText(long long parts, long long denominator) {
     return out;
 }
 
+// The French way of writing inches puts the mark between the whole inches
+// and the fraction: "4"1/2", "4''1/2", "4’’ ½", "4 po 1/2". The mark is
+// taken out ("4 1/2"); only a fraction may follow it, never a decimal
+// ("4"5" says nothing certain).
+void takeInnerInchMark(QString& text) {
+    static const QRegularExpression inner(
+        QStringLiteral(
+            "^([+\\-\\x{2212}]? *\\d{1,6}) *(?:\"|\\x{2033}|''|\\x{2019}\\x{2019}|po\\.?) *"
+            "(\\d{1,6}[/\\x{2044}]\\d{1,6}|[\\x{00BC}-\\x{00BE}\\x{215B}-\\x{215E}])"
+            "(?![\\d/])(.*)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = inner.match(text); m.hasMatch())
+        text = m.captured(1) + QLatin1Char(' ') + m.captured(2) + m.captured(3);
+}
+
 } // namespace
 
 std::optional<double> readQuantity(QStringView raw, Quantity quantity) {
@@ -129,6 +144,8 @@ std::optional<double> readQuantity(QStringView raw, Quantity quantity) {
         if (c.isSpace() || c == QChar(0x00A0) || c == QChar(0x202F) || c == QChar(0x2009))
             c = QLatin1Char(' ');
     text = text.trimmed();
+    if (quantity != Quantity::Angle)
+        takeInnerInchMark(text);
 
     int direction = 0; // +1 up, -1 down, 0 not said
     const auto takeDirection = [&] {
@@ -143,7 +160,8 @@ std::optional<double> readQuantity(QStringView raw, Quantity quantity) {
     if (quantity == Quantity::Angle)
         takeSuffix(text, {"\u00B0", "\u00BA", "degrés", "degres", "deg"});
     else
-        takeSuffix(text, {"\"", "\u2033", "''", "pouces", "pouce", "po.", "po", "in"});
+        takeSuffix(text,
+                   {"\"", "\u2033", "''", "\u2019\u2019", "pouces", "pouce", "po.", "po", "in"});
     takeDirection();
 
     int sign = 1;

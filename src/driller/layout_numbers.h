@@ -3,7 +3,8 @@
 // Layout numbers as the shop writes them, read and written back.
 //
 // Pick-list texts are the shop's own: "45", "45°", "4 1/2", "4½", "4-1/2",
-// "4,5", "4.5", "4 1/2\"", "4 1/2 po", "3 3/8". A height may carry its
+// "4,5", "4.5", "4 1/2\"", "4 1/2 po", "3 3/8", and with the inch mark
+// before the fraction: "4\"1/2", "4''1/2", "4’’ ½", "4 po 1/2". A height may carry its
 // direction: "1/2 ↑", "1/2 haut", "1/2 up", "+1/2" (up; a bare number is
 // up) or "1/2 ↓", "1/2 bas", "1/2 down", "-1/2" (down). A text that cannot be
 // read is never guessed at.

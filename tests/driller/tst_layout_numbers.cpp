@@ -54,6 +54,15 @@ void TestLayoutNumbers::reading_data() {
         {"3 ⅝ in", D, 3.625},
         {"¾", D, 0.75},
         {"6 3/4", D, 6.75},
+        // The inch mark between the inches and the fraction, as written in France.
+        {"4\"1/2", D, 4.5},
+        {"4''1/2", D, 4.5},
+        {"4’’ ½", D, 4.5},
+        {"4 po 1/2", D, 4.5},
+        {"4 PO ½", D, 4.5},
+        {"3″ 3/8", D, 3.375},
+        {"4 1/2’’", D, 4.5},
+        {"1 po 1/2 bas", H, -1.5},
         {"-4", D, -4},
         {"1/2", H, 0.5},
         {"1/2 ↑", H, 0.5},
@@ -88,6 +97,9 @@ void TestLayoutNumbers::reading_data() {
         {"--4", D, Unreadable},
         {"4typo", D, Unreadable},
         {"1234567", A, Unreadable},
+        {"4\"5", D, Unreadable},
+        {"45\"1/2", A, Unreadable},
+        {"4 po 1/2 3", D, Unreadable},
     };
     for (const auto& r : rows)
         QTest::newRow(r.text) << QString::fromUtf8(r.text) << r.q << r.value;
