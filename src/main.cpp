@@ -226,6 +226,10 @@ int main(int argc, char* argv[]) {
     vdn::VdnMenu menu(services, *info);
     menu.setOwnLockFile(info->lock->fileName());
     menu.show();
+    if (!info->upgradeNotice.isEmpty()) {
+        printErr(info->upgradeNotice);
+        boxes.message(&menu, info->upgradeNotice);
+    }
     quitAfterSetDelay(app);
     return app.exec();
 }

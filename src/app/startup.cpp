@@ -5,6 +5,7 @@
 #include "data/connection.h"
 #include "data/dialect.h"
 #include "data/globals.h"
+#include "data/schema.h"
 #include "data/server_address.h"
 #include "data/shop_store.h"
 
@@ -76,6 +77,23 @@ QString networkBaseQuestion(const QString& programFolder, const QString& configF
         .arg(QDir::toNativeSeparators(folder));
 }
 
+namespace {
+
+// The lines an upgrade kept as they were, the first ones in full.
+QString upgradeNoticeText(const QStringList& kept) {
+    constexpr int Shown = 15;
+    if (kept.isEmpty())
+        return {};
+    QString text = QStringLiteral("La mise à jour de la base a gardé telles quelles ces valeurs, "
+                                  "qu'elle n'a pas su lire ; corrigez-les si besoin :\n") +
+                   kept.mid(0, Shown).join(QLatin1Char('\n'));
+    if (kept.size() > Shown)
+        text += QStringLiteral("\n… et %1 autres.").arg(kept.size() - Shown);
+    return text;
+}
+
+} // namespace
+
 Result<StartupInfo> startUp(const QString& programFolder, const QString& configFolder,
                             Progress* upgrade) {
     StartupInfo info;
@@ -118,6 +136,7 @@ Result<StartupInfo> startUp(const QString& programFolder, const QString& configF
         info.shopCode = shop->code;
         info.shopName = shop->name;
         info.licence = shop->licence;
+        info.upgradeNotice = upgradeNoticeText(takeUpgradeReport());
     }
     info.lock->acquire();
     info.title = mainTitle(info.shopName, info.licence);

@@ -18,6 +18,9 @@ struct StartupInfo {
     QString chemin_fichiers; // with a server database, its second line
     QString shopCode, shopName, licence;
     QString title;
+    // What an upgrade of the database at this start left as it was, for the
+    // user; empty when nothing was.
+    QString upgradeNotice;
     // This program's lock beside the database, taken before the restore
     // lock was let go; held as long as a copy of the information lives.
     std::shared_ptr<DatabaseLock> lock;

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <optional>
 
 namespace vdn {
 
@@ -237,5 +238,15 @@ QStringList drillingColumnsSince(int since);
 // The texts of the fields marked `content`, or `typedEntry`, in stored order.
 QStringList drillingContent(const BallDrilling& d);
 QStringList drillingTypedEntry(const BallDrilling& d);
+
+// A measure the layout window computes (PSA-PAP, pin buffer), as stored: a
+// plain decimal number of inches with a point, at most three decimals and
+// no trailing zeros ("3.918", "4.5", "-0.25"), which any SQL tool reads as
+// a number. The window makes its own text when it shows one.
+QString storedInches(double inches);
+// The stored number of a measure written as the layout window once showed
+// it ("3,918 po (≈ 3 15/16)"), or already a number ("3.918"): nothing when
+// the text is neither. An empty text stays empty.
+std::optional<QString> inchesFromShown(const QString& text);
 
 } // namespace vdn

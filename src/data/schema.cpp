@@ -11,6 +11,9 @@
 #include <QDateTime>
 #include <QDir>
 
+#include <mutex>
+#include <utility>
+
 namespace vdn {
 
 QStringList specifFields() {
@@ -284,6 +287,57 @@ QStringList numbersWithTheirOrder() {
                            "clt_nom_k2, clt_cod, clt_tel_k, clt_gsm_k)")};
 }
 
+// 9 to 10: the measures the layout window computed were stored as it showed
+// them ("3,918 po (≈ 3 15/16)"); they become plain numbers ("3.918"). A text
+// that is no such measure (typed by another program) is kept as it was and
+// reported. Done row by row by the program: the texts are read as the
+// window wrote them, on either engine alike.
+Status measuresAsNumbers(Connection& c, QStringList& report) {
+    const QString table = ballDrillingTable();
+    const struct {
+        DrillingField field;
+        const char* caption;
+    } measures[] = {{DrillingField::PsaToPap, "distance PSA-PAP"},
+                    {DrillingField::PinBuffer, "tampon du pin"}};
+    const QString keys = QStringLiteral("MAT_CODE, MAT_LG, pb_num");
+    for (const auto& m : measures) {
+        const QString column = QLatin1String(infoOf(m.field).column);
+        Statement read(
+            c.db(),
+            QStringLiteral("SELECT %1, %2 FROM %3 WHERE %2 <> ''").arg(keys, column, table));
+        if (Status s = read.exec(); !s)
+            return s;
+        QList<QStringList> changes; // keys, then the number
+        while (read.next()) {
+            const QString shown = read.text(3);
+            if (const std::optional<QString> number = inchesFromShown(shown)) {
+                if (*number != shown)
+                    changes << QStringList{read.text(0), read.text(1), read.text(2), *number};
+            } else {
+                report << QStringLiteral("Boule %1 du client %2, perçage n° %3 : « %4 » (%5) gardé "
+                                         "tel quel, ce n'est pas une mesure en pouces.")
+                              .arg(read.text(1), read.text(0), read.text(2), shown,
+                                   QString::fromUtf8(m.caption));
+            }
+        }
+        if (Status s = read.finished(); !s)
+            return s;
+        Statement write(c.db(), QStringLiteral("UPDATE %1 SET %2 = ? WHERE MAT_CODE = ? AND "
+                                               "MAT_LG = ? AND pb_num = ?")
+                                    .arg(table, column));
+        for (const QStringList& k : changes)
+            if (Status s = write.bind(k.at(3)).bind(k.at(0)).bind(k.at(1)).bind(k.at(2)).exec(); !s)
+                return s;
+    }
+    return {};
+}
+
+std::mutex reportMutex;
+QStringList& reportKept() {
+    static QStringList lines;
+    return lines;
+}
+
 // Forward migrations: entry i brings a file from version i + 1 to i + 2.
 // A version also adds the customer and ball columns that came with it
 // (the `since` of CustomerFields, BallFields and DrillingFields), after its
@@ -327,6 +381,11 @@ QList<QStringList> migrations(const Dialect& d) {
 }
 
 } // namespace
+
+QStringList takeUpgradeReport() {
+    const std::lock_guard lock(reportMutex);
+    return std::exchange(reportKept(), QStringList());
+}
 
 QString revisionField() {
     return QStringLiteral("vdn_rev");
@@ -425,6 +484,7 @@ Status upgrade(Connection& c, Progress* progress) {
         for (int v = *version; v < SchemaVersion; ++v)
             total += steps.at(v - 1).size() + 1;
         StatementProgress report(c, progress, total);
+        QStringList kept;
         qint64 done = 0;
         report.at(done);
         for (int v = *version; v < SchemaVersion; ++v) {
@@ -433,10 +493,18 @@ Status upgrade(Connection& c, Progress* progress) {
                     return s;
                 report.at(++done);
             }
+            if (v + 1 == MeasuresAsNumbersVersion)
+                if (Status s = measuresAsNumbers(c, kept); !s)
+                    return s;
             if (Status s = c.execute(d.writeSchemaVersion(v + 1)); !s)
                 return s;
             report.at(++done);
         }
+        if (Status s = tx.commit(); !s)
+            return s;
+        const std::lock_guard lock(reportMutex);
+        reportKept() << kept;
+        return {};
     }
     return tx.commit();
 }

@@ -21,7 +21,14 @@ class Progress;
 // BallFields or DrillingFields with a newer `since` brings its own version:
 // its column is added by that version's upgrade.
 constexpr int SchemaVersion =
-    std::max({9, newestCustomerColumn(), newestBallColumn(), newestDrillingColumn()});
+    std::max({10, newestCustomerColumn(), newestBallColumn(), newestDrillingColumn()});
+// The version whose upgrade turns the computed layout measures kept as shown
+// text into numbers (storedInches()).
+constexpr int MeasuresAsNumbersVersion = 10;
+
+// What the upgrades this program made left as they were, one line each for
+// the user (a stored text that could not be read), since the last call.
+QStringList takeUpgradeReport();
 
 // Field names of the five tables, in their stored order (the customer's from
 // CustomerFields).

@@ -269,13 +269,14 @@ std::optional<BallDrilling> LayoutController::drilling(const Entry& entry) const
     d.line = request_.line;
     d.date = storedMoment(services_.clock->now());
     d.driller = request_.driller;
-    // The entries as typed, the results as the window shows them.
+    // The entries as typed, the results as numbers (the window makes their
+    // text when it shows them).
     d.drillingAngle = entry.texts[AnglePerc].trimmed();
     d.pinToPap = entry.texts[DistPap].trimmed();
     d.valAngle = entry.texts[AngleVal].trimmed();
     d.pinToMb = entry.texts[PinMb].trimmed();
-    d.psaToPap = layout::inchesText(vls.psaToPap);
-    d.pinBuffer = layout::inchesText(vls.pinBuffer);
+    d.psaToPap = storedInches(vls.psaToPap);
+    d.pinBuffer = storedInches(vls.pinBuffer);
     d.over = entry.texts[PapH].trimmed();
     d.up = entry.texts[PapV].trimmed();
     d.hand = handCode(*request_.hand);

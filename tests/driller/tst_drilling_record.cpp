@@ -8,9 +8,9 @@
 #include "balls/ball_store.h"
 #include "customers/customer_store.h"
 #include "data/dialect.h"
+#include "data/drilling_store.h"
 #include "data/schema.h"
 #include "data/shop_store.h"
-#include "data/drilling_store.h"
 #include "drilling/sheet_store.h"
 
 #include <thread>
@@ -43,6 +43,7 @@ private slots:
     void initTestCase() { test::useFrenchLocale(); }
     void recordedOnTheSavedBallAndKept();
     void olderFileGainsTheDrillings();
+    void shownMeasuresBecomeNumbers();
 };
 
 void TestDrillingRecord::recordedOnTheSavedBallAndKept() {
@@ -135,6 +136,53 @@ void TestDrillingRecord::olderFileGainsTheDrillings() {
     QCOMPARE(test::column(*c, "SELECT pb_perceur || '/' || pb_verdict || '/' || "
                               "coalesce(his_num, 'aucune') FROM strperc_boule"),
              QStringList{"Zoé/Conforme IBF/"});
+}
+
+// Drillings recorded before measures were stored as numbers hold the text the
+// window showed: the upgrade makes each a number of inches that any SQL tool
+// reads, keeps a text it cannot read, and says which.
+void TestDrillingRecord::shownMeasuresBecomeNumbers() {
+    test::DataFolder folder;
+    QVERIFY(folder.ok());
+    auto c = folder.connect();
+    QVERIFY(test::addCustomer(*c, "000001", "DUPONT", "Annecy"));
+    QVERIFY(test::addBallRow(*c, "000001", "001"));
+    const struct {
+        const char* psaToPap;
+        const char* pinBuffer;
+        const char* stored; // both after the upgrade, or "kept"
+    } rows[] = {
+        {"3,918 po (≈ 3 15/16)", "1,924 po (≈ 1 15/16)", "3.918|1.924"},
+        {"4,500 po (≈ 4 1/2)", "-0,500 po (≈ -1/2)", "4.5|-0.5"},
+        {"0,000 po (≈ 0)", "2 po", "0|2"},
+        {"5.25", "", "5.25|"},
+        {"trois pouces", "1,000 po (≈ 1)", "trois pouces|1"},
+    };
+    QStringList expected;
+    for (const auto& r : rows) {
+        BallDrilling d = drillingOf("000001", "001");
+        d.psaToPap = QString::fromUtf8(r.psaToPap);
+        d.pinBuffer = QString::fromUtf8(r.pinBuffer);
+        QVERIFY(DrillingStore(c->db()).record(d, 0));
+        expected << QString::fromUtf8(r.stored);
+    }
+    const Dialect& dialect = Dialect::of(c->db());
+    QVERIFY(c->execute(dialect.writeSchemaVersion(MeasuresAsNumbersVersion - 1)));
+    takeUpgradeReport();
+    QVERIFY(checkAndMigrate(*c));
+    QCOMPARE(test::scalar(*c, dialect.readSchemaVersion()).toInt(), SchemaVersion);
+    QCOMPARE(test::column(*c, "SELECT pb_psa_pap || '|' || pb_tampon FROM strperc_boule "
+                              "ORDER BY pb_num"),
+             expected);
+    // Read as numbers by the engine itself.
+    QCOMPARE(test::scalar(*c, "SELECT sum(CAST(pb_tampon AS REAL)) FROM strperc_boule "
+                              "WHERE pb_tampon <> ''")
+                 .toDouble(),
+             1.924 - 0.5 + 2 + 1);
+    QCOMPARE(takeUpgradeReport(),
+             QStringList{"Boule 001 du client 000001, perçage n° 000005 : « trois pouces » "
+                         "(distance PSA-PAP) gardé tel quel, ce n'est pas une mesure en pouces."});
+    QVERIFY(takeUpgradeReport().isEmpty());
 }
 
 QTEST_MAIN(TestDrillingRecord)

@@ -106,11 +106,12 @@ void TestLayoutController::recordedWithoutWidgetsAndReadBack() {
                      d.pinToMb, d.over, d.up, d.comment, d.verdict}),
         QStringList({"000001", "2026-12-08 14:30:00", "Zoé", "D", "45", "4 1/2", "30", "6 3/4",
                      "5 1/4", "1/2", "pouce ovalisé", "Non conforme USBC : trou d'équilibrage"}));
-    QCOMPARE(d.pinBuffer,
-             layout::inchesText(R * std::asin(std::sin(4.5 / R) * std::sin(30 * Degree))));
-    QCOMPARE(d.psaToPap,
-             layout::inchesText(R * std::acos(std::sin(4.5 / R) * std::cos(45 * Degree))));
-    QCOMPARE(d.pinBuffer, QStringLiteral("1,924 po (≈ 1 15/16)"));
+    // Stored as plain numbers of inches, to the thousandth.
+    QVERIFY(std::fabs(d.pinBuffer.toDouble() -
+                      R * std::asin(std::sin(4.5 / R) * std::sin(30 * Degree))) <= 0.0005);
+    QVERIFY(std::fabs(d.psaToPap.toDouble() -
+                      R * std::acos(std::sin(4.5 / R) * std::cos(45 * Degree))) <= 0.0005);
+    QCOMPARE(d.pinBuffer, QStringLiteral("1.924"));
     QCOMPARE(controller.lastDrillingText(),
              QStringLiteral("Dernier perçage n° 1 du 08/12/2026 par Zoé : même layout que la "
                             "boule."));
