@@ -211,6 +211,12 @@ QString tapeText(double inches) {
     return inchesText(inches);
 }
 
+QString typedInchesText(double inches) {
+    if (std::fabs(inches * 16 - std::round(inches * 16)) < 1e-6)
+        return nearestSixteenth(inches) + QStringLiteral(" po");
+    return plainNumber(inches, 6) + QStringLiteral(" po");
+}
+
 QString heightText(double height) {
     return inchesText(std::fabs(height)) +
            (height >= 0 ? QStringLiteral(" au-dessus de la ligne médiane")

@@ -37,6 +37,10 @@ QString inchesText(double inches);
 // A distance for the tape: "2 9/16 po" when it is a sixteenth, else
 // inchesText().
 QString tapeText(double inches);
+// A distance the user typed, which is exact, for the page: "4 1/2 po" when
+// it is a sixteenth, else its decimals ("4,56 po"); never "≈", which marks
+// a computed value rounded.
+QString typedInchesText(double inches);
 // "4,007 po (≈ 4) au-dessus de la ligne médiane": a height above (positive)
 // or below the midline.
 QString heightText(double height);

@@ -218,23 +218,25 @@ QList<LayoutSection> recordedSections(const BallDrilling& d) {
             {QStringLiteral("Trous et poids"), holes}};
 }
 
-// The numbers of the layout in both systems, and the PAP with what it gives.
+// The numbers of the layout in both systems, and the PAP with what it gives:
+// the values typed in the window as typed, the computed ones with "≈" where
+// rounded.
 QList<LayoutSection> layoutSections(const LayoutSheet& s, const QString& mbName) {
     const layout::DualAngle& da = s.layout;
     const layout::Vls vls = layout::toVls(da, s.pinToMb);
     return {
         {QStringLiteral("Layout Dual Angle"),
          {QStringLiteral("Angle de perçage : ") + layout::degreesText(da.drillingAngle),
-          QStringLiteral("Distance pin-PAP : ") + layout::inchesText(da.pinToPap),
+          QStringLiteral("Distance pin-PAP : ") + layout::typedInchesText(da.pinToPap),
           QStringLiteral("Angle VAL : ") + layout::degreesText(da.valAngle),
-          QStringLiteral("Distance pin-%1 : ").arg(mbName) + layout::inchesText(s.pinToMb)}},
+          QStringLiteral("Distance pin-%1 : ").arg(mbName) + layout::typedInchesText(s.pinToMb)}},
         {QStringLiteral("Layout VLS"),
-         {QStringLiteral("Distance pin-PAP : ") + layout::inchesText(vls.pinToPap),
+         {QStringLiteral("Distance pin-PAP : ") + layout::typedInchesText(vls.pinToPap),
           QStringLiteral("Distance %1-PAP : ").arg(mbName) + layout::inchesText(vls.psaToPap),
           QStringLiteral("Tampon du pin : ") + layout::inchesText(vls.pinBuffer)}},
         {QStringLiteral("PAP et centre de prise"),
-         {QStringLiteral("PAP horizontal : ") + layout::inchesText(s.pap.over),
-          QStringLiteral("PAP vertical : ") + layout::inchesText(std::fabs(s.pap.up)) +
+         {QStringLiteral("PAP horizontal : ") + layout::typedInchesText(s.pap.over),
+          QStringLiteral("PAP vertical : ") + layout::typedInchesText(std::fabs(s.pap.up)) +
               (s.pap.up >= 0 ? QStringLiteral(" en haut") : QStringLiteral(" en bas")),
           QStringLiteral("Hauteur du pin : ") + layout::heightText(layout::pinHeight(da, s.pap)),
           QStringLiteral("Pin - centre de prise : ") +
@@ -245,6 +247,7 @@ QList<LayoutSection> layoutSections(const LayoutSheet& s, const QString& mbName)
 // The marking of the ball, step by step, for the hand.
 QStringList markingSteps(const LayoutSheet& s, const QString& mbName) {
     using layout::tapeText;
+    using layout::typedInchesText;
     const layout::DualAngle& da = s.layout;
     const layout::Pap& pap = s.pap;
     const bool right = s.hand == layout::Hand::Right;
@@ -259,10 +262,10 @@ QStringList markingSteps(const LayoutSheet& s, const QString& mbName) {
     return {
         QStringLiteral("Boule vue de l'extérieur, le CG sous le pin : tracer la ligne qui part du "
                        "pin vers le CG, et y marquer le %1 à %2 du pin.")
-            .arg(mbName, tapeText(s.pinToMb)),
+            .arg(mbName, typedInchesText(s.pinToMb)),
         QStringLiteral("Au pin, tourner de %1 à partir de la ligne pin-CG, %2, et mesurer %3 : "
                        "c'est le PAP.")
-            .arg(layout::degreesText(da.drillingAngle), turnAtPin, tapeText(da.pinToPap)),
+            .arg(layout::degreesText(da.drillingAngle), turnAtPin, typedInchesText(da.pinToPap)),
         QStringLiteral("Au PAP, tourner de %1 à partir de la ligne PAP-pin, %2 : c'est la moitié "
                        "haute de la VAL ; la tracer. Contrôle : le pin est à %3 de la VAL "
                        "(tampon du pin) et le %4 à %5 du PAP.")
@@ -270,11 +273,12 @@ QStringList markingSteps(const LayoutSheet& s, const QString& mbName) {
                  tapeText(vls.psaToPap)),
         QStringLiteral("Sur la VAL, mesurer %1 %2 depuis le PAP et y tracer la ligne médiane, "
                        "perpendiculaire à la VAL.")
-            .arg(tapeText(std::fabs(pap.up)),
+            .arg(typedInchesText(std::fabs(pap.up)),
                  pap.up >= 0 ? QStringLiteral("vers le bas") : QStringLiteral("vers le haut")),
         QStringLiteral("Sur la ligne médiane, mesurer %1 vers la %2 de la VAL : c'est le centre de "
                        "prise. Contrôle : le pin est à %3 du centre de prise, %4.")
-            .arg(tapeText(pap.over), right ? QStringLiteral("gauche") : QStringLiteral("droite"),
+            .arg(typedInchesText(pap.over),
+                 right ? QStringLiteral("gauche") : QStringLiteral("droite"),
                  tapeText(layout::pinToGrip(da, pap)),
                  tapeText(std::fabs(height)) +
                      (height >= 0 ? QStringLiteral(" au-dessus de la ligne médiane")

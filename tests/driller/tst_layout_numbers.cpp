@@ -124,36 +124,47 @@ void TestLayoutNumbers::writing_data() {
     QTest::addColumn<QString>("distance");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("angle");
+    QTest::addColumn<QString>("typed"); // the value typed by the user, on the page
     QTest::newRow("half") << 4.5 << "4 1/2"
                           << "4,500 po (≈ 4 1/2)"
-                          << "5";
+                          << "5"
+                          << "4 1/2 po";
     QTest::newRow("eighth") << 4.625 << "4 5/8"
                             << "4,625 po (≈ 4 5/8)"
-                            << "5";
+                            << "5"
+                            << "4 5/8 po";
     QTest::newRow("sixteenth") << 4.563 << "4,56"
                                << "4,563 po (≈ 4 9/16)"
-                               << "5";
+                               << "5"
+                               << "4,563 po";
     QTest::newRow("near an eighth") << 4.50031 << "4 1/2"
                                     << "4,500 po (≈ 4 1/2)"
-                                    << "5";
+                                    << "5"
+                                    << "4,50031 po";
     QTest::newRow("whole") << 3.0 << "3"
                            << "3,000 po (≈ 3)"
-                           << "3";
+                           << "3"
+                           << "3 po";
     QTest::newRow("odd") << 2.592 << "2,59"
                          << "2,592 po (≈ 2 9/16)"
-                         << "3";
+                         << "3"
+                         << "2,592 po";
     QTest::newRow("below one") << 0.375 << "3/8"
                                << "0,375 po (≈ 3/8)"
-                               << "0";
+                               << "0"
+                               << "3/8 po";
     QTest::newRow("negative") << -0.5 << "-1/2"
                               << "-0,500 po (≈ -1/2)"
-                              << "-1";
+                              << "-1"
+                              << "-1/2 po";
     QTest::newRow("about nought") << -0.0002 << "0"
                                   << "0,000 po (≈ 0)"
-                                  << "0";
+                                  << "0"
+                                  << "-0,0002 po";
     QTest::newRow("angle halfway") << 44.5 << "44 1/2"
                                    << "44,500 po (≈ 44 1/2)"
-                                   << "45";
+                                   << "45"
+                                   << "44 1/2 po";
 }
 
 void TestLayoutNumbers::writing() {
@@ -161,7 +172,9 @@ void TestLayoutNumbers::writing() {
     QFETCH(QString, distance);
     QFETCH(QString, shown);
     QFETCH(QString, angle);
+    QFETCH(QString, typed);
     QCOMPARE(storedDistance(value), distance);
+    QCOMPARE(typedInchesText(value), typed);
     QVERIFY(storedDistance(value).size() <= 5 || std::fabs(value) >= 10);
     QCOMPARE(inchesText(value), shown);
     QCOMPARE(storedAngle(value), angle);
