@@ -66,7 +66,7 @@ HolesFrame::HolesFrame(QWidget* parent) : QGroupBox(QStringLiteral("Trous et poi
     buildHoleControls();
     const int row = placeControls(grid);
     buildRuleTexts(grid, row);
-    grid->setColumnStretch(4, 1);
+    grid->setColumnStretch(6, 1);
     recheck();
 }
 
@@ -133,11 +133,12 @@ int HolesFrame::placeControls(QGridLayout* grid) {
     grid->addWidget(txtnb_events, row, 1);
     boxRow(row, 2, VentDiameter);
     ++row;
+    // The mill hole's size on its own row: diameter, then depth.
     grid->addWidget(chkmill, row, 0);
     boxRow(row, 2, MillDiameter);
+    boxRow(row, 4, MillDepth);
     ++row;
     grid->addWidget(chkequilibrage, row, 0);
-    boxRow(row, 2, MillDepth);
     ++row;
     grid->addWidget(caption(QStringLiteral("Poids statiques après perçage")), row, 0, 1, 2);
     boxRow(row, 2, Pounds);
@@ -150,13 +151,20 @@ int HolesFrame::placeControls(QGridLayout* grid) {
     grid->addWidget(cboregles, row, 3);
     ++row;
     for (QLabel* m : messages_) {
-        grid->addWidget(m, row++, 0, 1, 4);
+        grid->addWidget(m, row++, 0, 1, 6);
         m->hide();
     }
     return row;
 }
 
 void HolesFrame::buildRuleTexts(QGridLayout* grid, int row) {
+    // How many rules the drilling breaks, above their list: seen even when
+    // the list scrolls. Its line is kept when empty, so nothing moves.
+    lblnb_regles = new QLabel(this);
+    lblnb_regles->setObjectName(QStringLiteral("lblnb_regles"));
+    lblnb_regles->setStyleSheet(Red + QStringLiteral(" font-weight: bold;"));
+    lblnb_regles->setMinimumHeight(lblnb_regles->fontMetrics().lineSpacing());
+    grid->addWidget(lblnb_regles, row++, 0, 1, 7);
     lblregles = new QLabel;
     lblregles->setObjectName(QStringLiteral("lblregles"));
     lblregles->setWordWrap(true);
@@ -176,12 +184,12 @@ void HolesFrame::buildRuleTexts(QGridLayout* grid, int row) {
     scrregles->viewport()->setAutoFillBackground(false);
     scrregles->setMinimumHeight(4 * lblregles->fontMetrics().lineSpacing());
     // The frame's whole width, the free column included: fewer lines.
-    grid->addWidget(scrregles, row++, 0, 1, 5);
+    grid->addWidget(scrregles, row++, 0, 1, 7);
     lblrappels = new QLabel(this);
     lblrappels->setObjectName(QStringLiteral("lblrappels"));
     lblrappels->setWordWrap(true);
     lblrappels->setTextFormat(Qt::PlainText);
-    grid->addWidget(lblrappels, row, 0, 1, 4);
+    grid->addWidget(lblrappels, row, 0, 1, 6);
 }
 
 std::optional<double> HolesFrame::value(Box b, bool say) const {
@@ -258,10 +266,16 @@ void HolesFrame::recheck() {
     if (const std::optional<drilling::Check> c = check()) {
         lblregles->setText(c->failures.join(QLatin1Char('\n')));
         lblrappels->setText(c->reminders.join(QLatin1Char('\n')));
+        const qsizetype broken = c->failures.size();
+        lblnb_regles->setText(broken == 0 ? QString()
+                              : broken == 1
+                                  ? QStringLiteral("1 règle non respectée")
+                                  : QStringLiteral("%1 règles non respectées").arg(broken));
     } else {
         lblregles->setText(
             QStringLiteral("Règles non vérifiées : corrigez les valeurs signalées."));
         lblrappels->clear();
+        lblnb_regles->clear();
     }
     emit changed();
 }

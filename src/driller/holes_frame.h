@@ -85,6 +85,7 @@ private:
     QCheckBox* chkmill = nullptr;
     QCheckBox* chkequilibrage = nullptr;
     QComboBox* cboregles = nullptr;
+    QLabel* lblnb_regles = nullptr; // "3 règles non respectées"
     QLabel* lblregles = nullptr;
     QScrollArea* scrregles = nullptr; // holds lblregles
     QLabel* lblrappels = nullptr;

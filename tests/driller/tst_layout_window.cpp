@@ -277,11 +277,13 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     QVERIFY(label(w, "lblregles")
                 .startsWith("Trou d'équilibrage interdit depuis le 1er août 2020 (USBC"));
     QCOMPARE(label(w, "lblregles").count('\n'), 0);
+    QCOMPARE(label(w, "lblnb_regles"), QStringLiteral("1 règle non respectée"));
 
     // A weight out of any sensible range: said beside it, nothing recorded.
     retype(box("txtpoids_cote"), "17");
     QCOMPARE(label(w, "lblmsg_txtpoids_cote"),
              QStringLiteral("Poids latéral de 17 hors limites : de -16 à 16 oz"));
+    QCOMPARE(label(w, "lblnb_regles"), QString()); // not checked: nothing counted
     retype(box("txtprof_mill"), "9");
     QCOMPARE(label(w, "lblmsg_txtprof_mill"),
              QStringLiteral("Profondeur du trou de fraisage de 9 hors limites : de 0 à 8,595 po "
@@ -530,6 +532,17 @@ void TestLayoutWindow::everyBrokenRuleCanBeRead() {
         retype(box(weight), "4");
     auto* rules = test::control<QLabel>(w, "lblregles");
     QCOMPARE(rules->text().split('\n').size(), int(drilling::rules().size()));
+    // Counted above the list, which may scroll.
+    QCOMPARE(test::control<QLabel>(w, "lblnb_regles")->text(),
+             QStringLiteral("%1 règles non respectées").arg(drilling::rules().size()));
+    // The mill hole's depth sits on the mill hole's row, beside its diameter.
+    const auto middle = [&](const char* name) {
+        QWidget* c = test::control<QWidget>(w, name);
+        return c->mapTo(w, c->rect().center()).y();
+    };
+    QVERIFY(std::abs(middle("txtprof_mill") - middle("chkmill")) <= 2);
+    QVERIFY(std::abs(middle("txtdiam_mill") - middle("chkmill")) <= 2);
+    QVERIFY(std::abs(middle("chkequilibrage") - middle("chkmill")) > 10);
 
     // At the window's own size, each line is laid out in full and the part
     // out of sight scrolls into view, inside the window.
