@@ -117,20 +117,42 @@ void mark(PageWriter& out, layout::Label::Kind kind, QPointF view) {
     }
 }
 
+// The square a label's mark covers on the page as mark() draws it, pen
+// included; empty for no mark.
+QRectF markBox(layout::Label::Kind kind, QPointF at) {
+    using Kind = layout::Label::Kind;
+    const double r = kind == Kind::Grip                                           ? 1.6 * MarkSize
+                     : kind == Kind::Pap || kind == Kind::Pin || kind == Kind::Mb ? MarkSize
+                                                                                  : -1;
+    const double half = r + PageWriter::PenWidth / 2;
+    return r < 0 ? QRectF() : QRectF(at, at).adjusted(-half, -half, half, half);
+}
+
+// Where the labels' texts go: beside their points, none over another or
+// over a mark, on the page's left part between the header and the marking
+// steps, clear of the text column.
+QList<QRectF> labelBoxes(const layout::Scene& scene, const QFontMetricsF& metrics) {
+    QList<layout::TextToPlace> texts;
+    for (const layout::Label& l : scene.labels) {
+        const QPointF p = onPage(l.at);
+        texts << layout::TextToPlace{p, l.away,
+                                     QSizeF(metrics.horizontalAdvance(l.text), metrics.height()),
+                                     markBox(l.kind, p)};
+    }
+    const QRectF room(QPointF(FrameLeft + 50, HeaderBottom + 50),
+                      QPointF(ColumnLeft - 200, StepsTop - 50));
+    return layout::placeLabels(texts, LabelGap, room);
+}
+
 void drawScene(PageWriter& out, const layout::Scene& scene) {
     for (const layout::Stroke& s : scene.strokes)
         polyline(out, s.points);
     out.setFontSize(8);
-    const QFontMetricsF metrics(out.font());
-    for (const layout::Label& l : scene.labels) {
+    const QList<QRectF> boxes = labelBoxes(scene, QFontMetricsF(out.font()));
+    for (qsizetype i = 0; i < boxes.size(); ++i) {
+        const layout::Label& l = scene.labels.at(i);
         mark(out, l.kind, l.at);
-        const double width = metrics.horizontalAdvance(l.text);
-        const QPointF corner =
-            layout::labelCorner(onPage(l.at), l.away, width, metrics.height(), LabelGap);
-        // Kept on the page's left part, clear of the text column.
-        const double x = std::clamp(corner.x(), FrameLeft + 50,
-                                    std::max(FrameLeft + 50, ColumnLeft - 200 - width));
-        out.printUpToAt(x, corner.y(), l.text, ColumnLeft - 200);
+        out.printUpToAt(boxes.at(i).x(), boxes.at(i).y(), l.text, ColumnLeft - 200);
     }
 }
 
