@@ -68,12 +68,62 @@ double paragraph(PageWriter& out, double x, double y, const QString& text, doubl
     return y;
 }
 
-void polyline(PageWriter& out, const QList<QPointF>& points) {
+// How a kind of line prints in black and white: its pen and, when dashed,
+// its dashes and the spaces between them, in twips. The pen's square ends
+// lengthen each dash by its width and shorten each space as much.
+struct LineLook {
+    double pen = PageWriter::PenWidth;
+    double dash = 0;
+    double space = 0;
+};
+
+LineLook lineLook(layout::Stroke::Kind kind) {
+    using Kind = layout::Stroke::Kind;
+    switch (kind) {
+    case Kind::Val:
+        return {32, 260, 140}; // heavy, long dashes: the line everything hangs on
+    case Kind::Midline:
+        return {PageWriter::PenWidth, 120, 100};
+    case Kind::Outline:
+        return {16};
+    case Kind::Measure:
+    case Kind::Angle:
+        return {5};
+    case Kind::Cg:
+        break;
+    }
+    return {};
+}
+
+// The line through the points, solid or dashed; the dashes run on across
+// its corners.
+void polyline(PageWriter& out, const QList<QPointF>& points, const LineLook& look) {
+    out.setPenWidth(look.pen);
+    bool inDash = true;
+    double left = look.dash; // of the dash or the space being drawn
     for (qsizetype i = 1; i < points.size(); ++i) {
         const QPointF a = onPage(points.at(i - 1));
         const QPointF b = onPage(points.at(i));
-        out.line(a.x(), a.y(), b.x(), b.y());
+        const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+        if (look.dash <= 0 || length <= 0) {
+            if (look.dash <= 0)
+                out.line(a.x(), a.y(), b.x(), b.y());
+            continue;
+        }
+        const auto at = [&](double t) { return a + (b - a) * (t / length); };
+        for (double t = 0; length - t > 1e-9;) {
+            const double step = std::min(left, length - t);
+            if (inDash)
+                out.line(at(t).x(), at(t).y(), at(t + step).x(), at(t + step).y());
+            t += step;
+            left -= step;
+            if (left <= 1e-9) {
+                inDash = !inDash;
+                left = inDash ? look.dash : look.space;
+            }
+        }
     }
+    out.setPenWidth(PageWriter::PenWidth);
 }
 
 // A mark as black strokes: a cross for the grip centre, a ring for the PAP,
@@ -146,7 +196,7 @@ QList<QRectF> labelBoxes(const layout::Scene& scene, const QFontMetricsF& metric
 
 void drawScene(PageWriter& out, const layout::Scene& scene) {
     for (const layout::Stroke& s : scene.strokes)
-        polyline(out, s.points);
+        polyline(out, s.points, lineLook(s.kind));
     out.setFontSize(8);
     const QList<QRectF> boxes = labelBoxes(scene, QFontMetricsF(out.font()));
     for (qsizetype i = 0; i < boxes.size(); ++i) {

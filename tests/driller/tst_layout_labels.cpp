@@ -1,6 +1,7 @@
 // The names and numbers written on a layout's drawing, on screen and on the
 // printed page, over a grid of layouts: no text lies over another, and each
-// stays beside what it names.
+// stays beside what it names. On paper, each kind of line can be told from
+// the others in black and white.
 //
 // The rectangles are checked by the test's own arithmetic. On the page they
 // are taken from what was printed (each text where it was written, as wide
@@ -201,6 +202,7 @@ class TestLayoutLabels : public QObject {
 private slots:
     void textsKeepApartBesideTheirPoints_data();
     void textsKeepApartBesideTheirPoints();
+    void lineKindsPrintApart();
 };
 
 void TestLayoutLabels::textsKeepApartBesideTheirPoints_data() {
@@ -267,6 +269,93 @@ void TestLayoutLabels::textsKeepApartBesideTheirPoints() {
                 ++layouts;
             }
     QCOMPARE(layouts, 6 * 9 * 9);
+}
+
+namespace {
+
+// How a line printed: its pen, the breaks between its dashes (the pen's
+// square ends taken off: what the eye sees blank) and how much of it is ink.
+struct Look {
+    double pen = 0;
+    bool onePen = true;
+    int breaks = 0;
+    double narrowestBreak = 1e9;
+    double inked = 0;
+    double spanned = 0;
+};
+
+// A page whose drawing is one line of `kind` across the ball, in 40 steps.
+Look printedLook(layout::Stroke::Kind kind) {
+    LayoutPage page;
+    page.date = QDate(2026, 12, 8);
+    layout::Stroke stroke{kind, {}};
+    for (int i = 0; i <= 40; ++i)
+        stroke.points << QPointF(-0.8 + 1.6 * i / 40, 0.3);
+    page.scene.strokes << stroke;
+    QList<Op> lines;
+    for (const Op& op : print(page))
+        if (op.kind == RecordingPageWriter::Kind::Line)
+            lines << op;
+    Look look;
+    if (lines.isEmpty())
+        return look;
+    look.pen = lines.first().penWidth;
+    look.spanned = std::hypot(lines.last().x2 - lines.first().x, lines.last().y2 - lines.first().y);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Op& l = lines.at(i);
+        look.onePen = look.onePen && l.penWidth == look.pen;
+        look.inked += std::hypot(l.x2 - l.x, l.y2 - l.y);
+        if (i == 0)
+            continue;
+        const Op& before = lines.at(i - 1);
+        const double gap = std::hypot(l.x - before.x2, l.y - before.y2);
+        if (gap > 1e-6) {
+            ++look.breaks;
+            look.narrowestBreak = std::min(look.narrowestBreak, gap - look.pen);
+        }
+    }
+    return look;
+}
+
+} // namespace
+
+void TestLayoutLabels::lineKindsPrintApart() {
+    using Kind = layout::Stroke::Kind;
+    const struct {
+        Kind kind;
+        const char* name;
+        bool dashed;
+    } kinds[] = {
+        {Kind::Val, "VAL", true},
+        {Kind::Midline, "ligne médiane", true},
+        {Kind::Measure, "arc de mesure", false},
+        {Kind::Outline, "contour", false},
+    };
+    QList<Look> looks;
+    for (const auto& k : kinds) {
+        const Look look = printedLook(k.kind);
+        looks << look;
+        QVERIFY2(look.pen > 0 && look.onePen, k.name);
+        // A dashed line shows at least one blank every inch, each blank at
+        // least as wide as the line is thick; a solid one none.
+        QVERIFY2(k.dashed ? look.breaks >= look.spanned / 1440 && look.narrowestBreak >= look.pen
+                          : look.breaks == 0 && std::fabs(look.inked - look.spanned) < 1,
+                 k.name);
+        if (k.dashed)
+            QVERIFY2(look.inked > 0.4 * look.spanned && look.inked < 0.85 * look.spanned, k.name);
+    }
+    // The VAL is the heaviest line by far, the measures thinner than the
+    // outline; two lines dashed alike or solid alike differ by half again
+    // in weight.
+    for (qsizetype i = 1; i < looks.size(); ++i)
+        QVERIFY2(looks.first().pen >= 2 * looks.at(i).pen, kinds[i].name);
+    QVERIFY(looks.at(2).pen * 2 <= looks.at(3).pen);
+    for (qsizetype i = 0; i < looks.size(); ++i)
+        for (qsizetype j = i + 1; j < looks.size(); ++j)
+            if (kinds[i].dashed == kinds[j].dashed)
+                QVERIFY2(std::max(looks.at(i).pen, looks.at(j).pen) >=
+                             1.5 * std::min(looks.at(i).pen, looks.at(j).pen),
+                         kinds[j].name);
 }
 
 QTEST_MAIN(TestLayoutLabels)
