@@ -21,6 +21,11 @@ public:
 
     QSize sizeHint() const override { return {520, 520}; }
 
+    // Where the scene's label texts go in a picture of `size` written in
+    // `font`: one rectangle per label, in the scene's order, none over
+    // another.
+    static QList<QRectF> labelBoxes(const layout::Scene& scene, QSizeF size, const QFont& font);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -68,12 +68,62 @@ double paragraph(PageWriter& out, double x, double y, const QString& text, doubl
     return y;
 }
 
-void polyline(PageWriter& out, const QList<QPointF>& points) {
+// How a kind of line prints in black and white: its pen and, when dashed,
+// its dashes and the spaces between them, in twips. The pen's square ends
+// lengthen each dash by its width and shorten each space as much.
+struct LineLook {
+    double pen = PageWriter::PenWidth;
+    double dash = 0;
+    double space = 0;
+};
+
+LineLook lineLook(layout::Stroke::Kind kind) {
+    using Kind = layout::Stroke::Kind;
+    switch (kind) {
+    case Kind::Val:
+        return {32, 260, 140}; // heavy, long dashes: the line everything hangs on
+    case Kind::Midline:
+        return {PageWriter::PenWidth, 120, 100};
+    case Kind::Outline:
+        return {16};
+    case Kind::Measure:
+    case Kind::Angle:
+        return {5};
+    case Kind::Cg:
+        break;
+    }
+    return {};
+}
+
+// The line through the points, solid or dashed; the dashes run on across
+// its corners.
+void polyline(PageWriter& out, const QList<QPointF>& points, const LineLook& look) {
+    out.setPenWidth(look.pen);
+    bool inDash = true;
+    double left = look.dash; // of the dash or the space being drawn
     for (qsizetype i = 1; i < points.size(); ++i) {
         const QPointF a = onPage(points.at(i - 1));
         const QPointF b = onPage(points.at(i));
-        out.line(a.x(), a.y(), b.x(), b.y());
+        const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+        if (look.dash <= 0 || length <= 0) {
+            if (look.dash <= 0)
+                out.line(a.x(), a.y(), b.x(), b.y());
+            continue;
+        }
+        const auto at = [&](double t) { return a + (b - a) * (t / length); };
+        for (double t = 0; length - t > 1e-9;) {
+            const double step = std::min(left, length - t);
+            if (inDash)
+                out.line(at(t).x(), at(t).y(), at(t + step).x(), at(t + step).y());
+            t += step;
+            left -= step;
+            if (left <= 1e-9) {
+                inDash = !inDash;
+                left = inDash ? look.dash : look.space;
+            }
+        }
     }
+    out.setPenWidth(PageWriter::PenWidth);
 }
 
 // A mark as black strokes: a cross for the grip centre, a ring for the PAP,
@@ -117,20 +167,42 @@ void mark(PageWriter& out, layout::Label::Kind kind, QPointF view) {
     }
 }
 
+// The square a label's mark covers on the page as mark() draws it, pen
+// included; empty for no mark.
+QRectF markBox(layout::Label::Kind kind, QPointF at) {
+    using Kind = layout::Label::Kind;
+    const double r = kind == Kind::Grip                                           ? 1.6 * MarkSize
+                     : kind == Kind::Pap || kind == Kind::Pin || kind == Kind::Mb ? MarkSize
+                                                                                  : -1;
+    const double half = r + PageWriter::PenWidth / 2;
+    return r < 0 ? QRectF() : QRectF(at, at).adjusted(-half, -half, half, half);
+}
+
+// Where the labels' texts go: beside their points, none over another or
+// over a mark, on the page's left part between the header and the marking
+// steps, clear of the text column.
+QList<QRectF> labelBoxes(const layout::Scene& scene, const QFontMetricsF& metrics) {
+    QList<layout::TextToPlace> texts;
+    for (const layout::Label& l : scene.labels) {
+        const QPointF p = onPage(l.at);
+        texts << layout::TextToPlace{p, l.away,
+                                     QSizeF(metrics.horizontalAdvance(l.text), metrics.height()),
+                                     markBox(l.kind, p)};
+    }
+    const QRectF room(QPointF(FrameLeft + 50, HeaderBottom + 50),
+                      QPointF(ColumnLeft - 200, StepsTop - 50));
+    return layout::placeLabels(texts, LabelGap, room);
+}
+
 void drawScene(PageWriter& out, const layout::Scene& scene) {
     for (const layout::Stroke& s : scene.strokes)
-        polyline(out, s.points);
+        polyline(out, s.points, lineLook(s.kind));
     out.setFontSize(8);
-    const QFontMetricsF metrics(out.font());
-    for (const layout::Label& l : scene.labels) {
+    const QList<QRectF> boxes = labelBoxes(scene, QFontMetricsF(out.font()));
+    for (qsizetype i = 0; i < boxes.size(); ++i) {
+        const layout::Label& l = scene.labels.at(i);
         mark(out, l.kind, l.at);
-        const double width = metrics.horizontalAdvance(l.text);
-        const QPointF corner =
-            layout::labelCorner(onPage(l.at), l.away, width, metrics.height(), LabelGap);
-        // Kept on the page's left part, clear of the text column.
-        const double x = std::clamp(corner.x(), FrameLeft + 50,
-                                    std::max(FrameLeft + 50, ColumnLeft - 200 - width));
-        out.printUpToAt(x, corner.y(), l.text, ColumnLeft - 200);
+        out.printUpToAt(boxes.at(i).x(), boxes.at(i).y(), l.text, ColumnLeft - 200);
     }
 }
 

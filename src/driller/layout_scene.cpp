@@ -112,7 +112,70 @@ void angle(Scene& scene, Vec3 at, Vec3 from, Vec3 to, const QString& text) {
                               text};
 }
 
+// The rectangle moved inside `bounds`, as far as it fits there.
+QRectF within(QRectF r, const QRectF& bounds) {
+    if (bounds.isEmpty())
+        return r;
+    r.moveLeft(
+        std::clamp(r.left(), bounds.left(), std::max(bounds.left(), bounds.right() - r.width())));
+    r.moveTop(
+        std::clamp(r.top(), bounds.top(), std::max(bounds.top(), bounds.bottom() - r.height())));
+    return r;
+}
+
+// The places a text may take round its point, best first: the side `away`,
+// then the sides next to it, both ways round, then the same further out.
+QList<QRectF> placesFor(const TextToPlace& t, double gap, const QRectF& bounds) {
+    constexpr int Turns[] = {0, 45, -45, 90, -90, 135, -135, 180};
+    constexpr int Rings = 3;
+    QList<QRectF> places;
+    for (int ring = 0; ring < Rings; ++ring)
+        for (const int turn : Turns) {
+            const double a = turn * Pi / 180;
+            const QPointF way(t.away.x() * std::cos(a) - t.away.y() * std::sin(a),
+                              t.away.x() * std::sin(a) + t.away.y() * std::cos(a));
+            const QPointF corner = labelCorner(t.point, way, t.size.width(), t.size.height(),
+                                               gap + ring * t.size.height());
+            const QRectF place = within(QRectF(corner, t.size), bounds);
+            // Two turns may give the same place; a text over its own point
+            // hides the mark it names.
+            if (!places.contains(place) && !place.contains(t.point))
+                places << place;
+        }
+    return places;
+}
+
+bool overlapsAny(const QRectF& place, const QList<QRectF>& taken) {
+    return std::any_of(taken.begin(), taken.end(),
+                       [&](const QRectF& other) { return place.intersects(other); });
+}
+
 } // namespace
+
+QList<QRectF> placeLabels(const QList<TextToPlace>& texts, double gap, const QRectF& bounds) {
+    QList<QRectF> taken;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const TextToPlace& t = texts.at(i);
+        // The marks of the other labels' points; a text never covers its own.
+        const auto clear = [&](const QRectF& place) {
+            for (qsizetype j = 0; j < texts.size(); ++j)
+                if (j != i && !texts.at(j).mark.isEmpty() && place.intersects(texts.at(j).mark))
+                    return false;
+            return !overlapsAny(place, taken);
+        };
+        const QList<QRectF> places = placesFor(t, gap, bounds);
+        const auto free = std::find_if(places.begin(), places.end(), clear);
+        if (free != places.end())
+            taken << *free;
+        else if (!places.isEmpty())
+            taken << places.first();
+        else
+            taken << within(
+                QRectF(labelCorner(t.point, t.away, t.size.width(), t.size.height(), gap), t.size),
+                bounds);
+    }
+    return taken;
+}
 
 Scene layoutScene(const LayoutMarks& k, const SceneTexts& texts) {
     Scene scene;
@@ -176,6 +239,15 @@ Scene layoutScene(const LayoutMarks& k, const SceneTexts& texts) {
                 p.kind == Label::Kind::Grip ? QPointF(-sideOfPap.x(), -1) : unitFlat(flat(p.at));
             scene.labels << Label{p.kind, flat(p.at), unitFlat(away), p.text};
         }
+    // The order the texts are placed in: a point's name keeps its place
+    // before a number, a number before a line's name.
+    const auto rank = [](const Label& l) {
+        return l.kind == Label::Kind::Line                                      ? 2
+               : l.kind == Label::Kind::Measure || l.kind == Label::Kind::Angle ? 1
+                                                                                : 0;
+    };
+    std::stable_sort(scene.labels.begin(), scene.labels.end(),
+                     [&](const Label& a, const Label& b) { return rank(a) < rank(b); });
     return scene;
 }
 

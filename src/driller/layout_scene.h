@@ -10,6 +10,8 @@
 
 #include <QList>
 #include <QPointF>
+#include <QRectF>
+#include <QSizeF>
 #include <QString>
 
 namespace vdn::layout {
@@ -37,6 +39,8 @@ struct Label {
 
 struct Scene {
     QList<Stroke> strokes;
+    // In the order their texts are placed (placeLabels()): the points'
+    // names, the numbers, the lines' names.
     QList<Label> labels;
 };
 
@@ -59,5 +63,25 @@ Scene layoutScene(const DualAngle& layout, double pinToMb, const Pap& pap, Hand 
 // point on the side `away` points to: the top-left corner, in a target
 // whose y axis points down. `point` is the labelled point in the target.
 QPointF labelCorner(QPointF point, QPointF away, double width, double height, double gap);
+
+// A label's text to be placed in a target whose y axis points down: the
+// labelled point there, the label's `away`, the text's size measured with
+// the target's font, and the mark drawn at the point (empty for none).
+struct TextToPlace {
+    QPointF point;
+    QPointF away;
+    QSizeF size;
+    QRectF mark;
+};
+
+// Where each text goes, in order, so that no text lies over another or over
+// another label's mark: each in turn takes the first of the places round its
+// point that is clear of the texts placed before it and of the marks: on its
+// side `away` first, then on the sides next to it, turning both ways round
+// the point, then the same a line's height further out, and once more. A
+// place is first moved inside `bounds`; one that then covers its own point
+// is passed over. When no place is clear, the text keeps its first place.
+// The answer holds one rectangle per text, in the target.
+QList<QRectF> placeLabels(const QList<TextToPlace>& texts, double gap, const QRectF& bounds);
 
 } // namespace vdn::layout

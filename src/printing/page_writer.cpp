@@ -105,7 +105,7 @@ void PageWriter::cover(const QRectF& area) {
 }
 
 void PageWriter::coverStroke(double x1, double y1, double x2, double y2) {
-    const double half = PenWidth / 2;
+    const double half = penWidth_ / 2;
     cover(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-half, -half, half, half));
 }
 

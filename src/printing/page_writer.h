@@ -27,6 +27,11 @@ public:
     // Pen width of boxes and lines, in twips (half a point).
     static constexpr double PenWidth = 10;
 
+    // The pen of the boxes and lines drawn next, in twips: a drawing tells
+    // its kinds of line apart by their weight, in black and white.
+    void setPenWidth(double twips) { penWidth_ = twips; }
+    double penWidth() const { return penWidth_; }
+
     virtual ~PageWriter() = default;
 
     void setFontName(const QString& name) {
@@ -130,6 +135,7 @@ private:
     QString fontName_ = QStringLiteral("Times New Roman");
     double fontSize_ = 10;
     bool bold_ = false;
+    double penWidth_ = PenWidth;
     double x_ = 0;
     double y_ = 0;
     int page_ = 1;

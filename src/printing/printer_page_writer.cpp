@@ -59,12 +59,12 @@ void PrinterPageWriter::drawText(double x, double y, const QString& text) {
 
 void PrinterPageWriter::drawBox(double x1, double y1, double x2, double y2) {
     if (begin())
-        page_.append(Item{Item::Kind::Box, QPointF(x1, y1), QPointF(x2, y2), {}, {}});
+        page_.append(Item{Item::Kind::Box, QPointF(x1, y1), QPointF(x2, y2), {}, {}, penWidth()});
 }
 
 void PrinterPageWriter::drawLine(double x1, double y1, double x2, double y2) {
     if (begin())
-        page_.append(Item{Item::Kind::Line, QPointF(x1, y1), QPointF(x2, y2), {}, {}});
+        page_.append(Item{Item::Kind::Line, QPointF(x1, y1), QPointF(x2, y2), {}, {}, penWidth()});
 }
 
 void PrinterPageWriter::paintPage() {
@@ -77,6 +77,8 @@ void PrinterPageWriter::paintPage() {
     painter_.scale(scale, scale);
     painter_.setPen(QPen(Qt::black, PenWidth));
     for (const Item& item : std::as_const(page_)) {
+        if (item.kind != Item::Kind::Text && painter_.pen().widthF() != item.pen)
+            painter_.setPen(QPen(Qt::black, item.pen));
         switch (item.kind) {
         case Item::Kind::Text:
             if (painter_.font() != item.font)

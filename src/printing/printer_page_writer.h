@@ -49,6 +49,7 @@ private:
         QPointF b;
         QString text;
         QFont font;
+        double pen = PenWidth; // Box, Line
     };
 
     bool begin();

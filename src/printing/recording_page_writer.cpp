@@ -35,6 +35,7 @@ void RecordingPageWriter::recordShape(Kind kind, double x1, double y1, double x2
     op.y = y1;
     op.x2 = x2;
     op.y2 = y2;
+    op.penWidth = penWidth();
     ops_.append(op);
     drawn_ = true;
 }

@@ -19,6 +19,7 @@ public:
         double y = 0;
         double x2 = 0; // Box, Line: second corner
         double y2 = 0;
+        double penWidth = 0; // Box, Line: in twips
         QString text;
         QString fontName; // Text only
         double fontSize = 0;
