@@ -58,8 +58,8 @@ using KeptByDriver = std::unordered_map<const QSqlDriver*, Kept>;
 // thread, under a lock (entries stay where they are while others come and
 // go). It is never freed: a driver destroyed at the program's exit, after
 // static objects, still finds it. Nothing here is kept per thread with a
-// destructor: MinGW runs such destructors at a thread's end after freeing
-// the thread's storage, and the program then crashes now and then.
+// destructor: MinGW may run such a destructor at a thread's end after
+// freeing the thread's storage, which it then reads.
 std::mutex keptMutex;
 
 KeptByDriver& keptByDriver() {

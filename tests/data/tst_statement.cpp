@@ -245,8 +245,8 @@ void TestStatement::releasedQueryReadsItsRows() {
 
 // Threads that prepared statements on their own connections end one after
 // another; each reads what it wrote, and a closed connection leaves no kept
-// preparation behind. (On Windows, a thread's end once freed these
-// preparations after the thread's storage, and crashed now and then.)
+// preparation behind; the preparations are not freed by the thread's end
+// (under MinGW, a destructor run there may read storage already freed).
 void TestStatement::threadsEndAfterKeepingPreparations() {
     test::DataFolder folder;
     QVERIFY(folder.ok());
