@@ -26,6 +26,9 @@ struct BallDrilling {
     QString millHole, millDiameter, millDepth;
     QString balanceHole;
     QString topBottom, side, fingerThumb; // ounces, signed
+    // As printed on the ball's box: the top weight (ounces) and the pin-out
+    // (inches from the pin to the CG).
+    QString boxTopWeight, boxPinOut;
     QString profile, verdict, comment;
     // Read, not stored: the date of that sheet version ("yyyy-MM-dd
     // HH:mm:ss"), empty without one.
@@ -69,6 +72,8 @@ enum class DrillingField {
     TopBottom,
     Side,
     FingerThumb,
+    BoxTopWeight,
+    BoxPinOut,
     Profile,
     Verdict,
     Comment,
@@ -195,6 +200,18 @@ inline constexpr DrillingFieldInfo DrillingFields[] = {
      .member = &BallDrilling::fingerThumb,
      .content = true,
      .typedEntry = true},
+    {.field = DrillingField::BoxTopWeight,
+     .column = "pb_boite_poids_haut",
+     .member = &BallDrilling::boxTopWeight,
+     .content = true,
+     .typedEntry = true,
+     .since = 10},
+    {.field = DrillingField::BoxPinOut,
+     .column = "pb_boite_pin_out",
+     .member = &BallDrilling::boxPinOut,
+     .content = true,
+     .typedEntry = true,
+     .since = 10},
     {.field = DrillingField::Profile,
      .column = "pb_regles",
      .member = &BallDrilling::profile,

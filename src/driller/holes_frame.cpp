@@ -23,6 +23,8 @@ using layout::Quantity;
 constexpr double BallDiameter = 8.595;
 // No static weight makes sense past a pound.
 constexpr double MaxOunces = 16;
+// The pin is never further from the CG than half the way round the ball.
+constexpr double HalfRound = 13.5;
 
 struct BoxRule {
     const char* name;
@@ -49,7 +51,17 @@ const BoxRule BoxRules[HolesFrame::BoxCount] = {
     {"txtpoids_doigts", "Doigts/pouce (oz, + doigts)", "Poids doigts/pouce", -MaxOunces, MaxOunces,
      true, "de -16 à 16 oz"},
     {"txtlbs", "Poids de la boule (lb)", "Poids de la boule", 1, 16, false, "de 1 à 16 lb"},
+    {"txtboite_poids_haut", "Poids haut, boîte (oz)", "Poids haut de la boîte", 0, MaxOunces, false,
+     "de 0 à 16 oz"},
+    {"txtboite_pin_out", "Pin-out, boîte (po)", "Pin-out de la boîte", 0, HalfRound, false,
+     "de 0 à 13,5 po (la moitié du tour de la boule)"},
 };
+
+// The drilling's text of each box, in the order of HolesFrame::Box.
+constexpr QString BallDrilling::*BoxTexts[HolesFrame::BoxCount] = {
+    &BallDrilling::ventDiameter, &BallDrilling::millDiameter, &BallDrilling::millDepth,
+    &BallDrilling::topBottom,    &BallDrilling::side,         &BallDrilling::fingerThumb,
+    &BallDrilling::pounds,       &BallDrilling::boxTopWeight, &BallDrilling::boxPinOut};
 
 const QString Red = QStringLiteral("color: #b41e1e;");
 
@@ -142,9 +154,11 @@ int HolesFrame::placeControls(QGridLayout* grid) {
     ++row;
     grid->addWidget(caption(QStringLiteral("Poids statiques après perçage")), row, 0, 1, 2);
     boxRow(row, 2, Pounds);
+    boxRow(row, 4, BoxTopWeight);
     ++row;
     boxRow(row, 0, TopBottom);
     boxRow(row, 2, Side);
+    boxRow(row, 4, BoxPinOut);
     ++row;
     boxRow(row, 0, FingerThumb);
     grid->addWidget(caption(QStringLiteral("Règles")), row, 2);
@@ -290,12 +304,9 @@ void HolesFrame::fill(const BallDrilling& d) {
         txtnb_events->setValue(d.ventHoles.toInt());
         chkmill->setChecked(d.millHole == QLatin1String("O"));
         chkequilibrage->setChecked(d.balanceHole == QLatin1String("O"));
-        const QString* texts[BoxCount] = {&d.ventDiameter, &d.millDiameter, &d.millDepth,
-                                          &d.topBottom,    &d.side,         &d.fingerThumb,
-                                          &d.pounds};
         for (int b = 0; b < BoxCount; ++b) {
             const QSignalBlocker box(boxes_[b]);
-            boxes_[b]->setText(*texts[b]);
+            boxes_[b]->setText(d.*BoxTexts[b]);
         }
         const QSignalBlocker combo(cboregles);
         cboregles->setCurrentIndex(drilling::profileOf(d.profile) == drilling::Profile::Usbc ? 0
@@ -311,10 +322,8 @@ void HolesFrame::store(BallDrilling& d) const {
     d.ventHoles = QString::number(txtnb_events->value());
     d.millHole = yesNo(chkmill->isChecked());
     d.balanceHole = yesNo(chkequilibrage->isChecked());
-    QString* texts[BoxCount] = {&d.ventDiameter, &d.millDiameter, &d.millDepth, &d.topBottom,
-                                &d.side,         &d.fingerThumb,  &d.pounds};
     for (int b = 0; b < BoxCount; ++b)
-        *texts[b] = boxes_[b]->text().trimmed();
+        d.*BoxTexts[b] = boxes_[b]->text().trimmed();
     d.profile = drilling::profileCode(profile());
     if (const std::optional<drilling::Check> c = check())
         d.verdict = c->verdict;

@@ -35,6 +35,8 @@ public:
         Side,
         FingerThumb,
         Pounds,
+        BoxTopWeight, // as printed on the ball's box
+        BoxPinOut,
         BoxCount
     };
 

@@ -258,6 +258,14 @@ QString orNone(const QString& text, const QString& unit) {
     return text.isEmpty() ? QStringLiteral("non noté") : text + unit;
 }
 
+// A size typed in inches, written the page's way whatever way it was typed
+// ("4"1/2" gives "4 1/2 po").
+QString inchesOrNone(const QString& typed) {
+    if (const std::optional<double> v = layout::readQuantity(typed, layout::Quantity::Distance))
+        return layout::typedInchesText(*v);
+    return orNone(typed, QStringLiteral(" po"));
+}
+
 // What a recorded drilling adds to the page: its number, the sheet it was
 // drilled with, its holes and weights, its verdict.
 QList<LayoutSection> recordedSections(const BallDrilling& d) {
@@ -265,15 +273,16 @@ QList<LayoutSection> recordedSections(const BallDrilling& d) {
         QStringLiteral("Trous de prise : %1 (sans pouce : %2, trou de pouce : %3)")
             .arg(d.grippingHoles, yes(d.thumbless), yes(d.thumbHole)),
         QStringLiteral("Trous d'aération : %1, le plus large : %2")
-            .arg(d.ventHoles, orNone(d.ventDiameter, QStringLiteral(" po"))),
+            .arg(d.ventHoles, inchesOrNone(d.ventDiameter)),
         QStringLiteral("Trou de fraisage : %1").arg(yes(d.millHole)) +
             (d.millHole == QLatin1String("O")
                  ? QStringLiteral(" (%1 de diamètre, %2 de profondeur)")
-                       .arg(orNone(d.millDiameter, QStringLiteral(" po")),
-                            orNone(d.millDepth, QStringLiteral(" po")))
+                       .arg(inchesOrNone(d.millDiameter), inchesOrNone(d.millDepth))
                  : QString()),
         QStringLiteral("Trou d'équilibrage : %1").arg(yes(d.balanceHole)),
         QStringLiteral("Poids de la boule : %1").arg(orNone(d.pounds, QStringLiteral(" lb"))),
+        QStringLiteral("Sur la boîte : poids haut %1, pin-out %2")
+            .arg(orNone(d.boxTopWeight, QStringLiteral(" oz")), inchesOrNone(d.boxPinOut)),
         QStringLiteral("Poids statiques : haut/bas %1, côté %2, doigts/pouce %3")
             .arg(orNone(d.topBottom, QStringLiteral(" oz")), orNone(d.side, QStringLiteral(" oz")),
                  orNone(d.fingerThumb, QStringLiteral(" oz"))),

@@ -294,6 +294,13 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     f.click("cmdenregistrer_percage");
     VDN_CHECK_BOXES(f.folder);
     retype(box("txtpoids_cote"), "-1 1/2");
+    // The figures printed on the ball's box, kept with the drilling.
+    retype(box("txtboite_pin_out"), "14");
+    QCOMPARE(label(w, "lblmsg_txtboite_pin_out"),
+             QStringLiteral("Pin-out de la boîte de 14 hors limites : de 0 à 13,5 po (la moitié "
+                            "du tour de la boule)"));
+    retype(box("txtboite_pin_out"), "4\"1/2");
+    retype(box("txtboite_poids_haut"), "3 1/2");
     f.folder.boxes.expectQuestion(QStringLiteral("Enregistrer le perçage de cette boule ?\n"
                                                  "Non conforme USBC : trou d'équilibrage"),
                                   true);
@@ -304,6 +311,9 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
                                  "FROM strperc_boule"),
              QStringList{"000001 000002 Tibor Vallasse O -1 1/2 Non conforme USBC : trou "
                          "d'équilibrage"});
+    QCOMPARE(test::column(*f.db, "SELECT pb_boite_poids_haut || ' / ' || pb_boite_pin_out FROM "
+                                 "strperc_boule"),
+             QStringList{"3 1/2 / 4\"1/2"});
     QCOMPARE(test::scalar(*f.db, "SELECT spe_regles FROM strspecif").toString(),
              QStringLiteral("USBC"));
     QCOMPARE(label(w, "lbldernier"), QStringLiteral("Dernier perçage n° 1 du 08/12/2026 par "
@@ -325,11 +335,13 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     QStringList printed;
     for (const LayoutSection& s : page->sections)
         printed << s.lines;
-    for (const QString& line : {QStringLiteral("Règles : Non conforme USBC : trou d'équilibrage"),
-                                QStringLiteral("Fiche de perçage n° 2 du 01/12/2026 à 16:45"),
-                                QStringLiteral("Trou d'équilibrage : oui"),
-                                QStringLiteral("Poids statiques : haut/bas non noté, côté -1 1/2 "
-                                               "oz, doigts/pouce non noté")})
+    for (const QString& line :
+         {QStringLiteral("Règles : Non conforme USBC : trou d'équilibrage"),
+          QStringLiteral("Fiche de perçage n° 2 du 01/12/2026 à 16:45"),
+          QStringLiteral("Trou d'équilibrage : oui"),
+          QStringLiteral("Sur la boîte : poids haut 3 1/2 oz, pin-out 4 1/2 po"),
+          QStringLiteral("Poids statiques : haut/bas non noté, côté -1 1/2 "
+                         "oz, doigts/pouce non noté")})
         QVERIFY2(printed.contains(line), qPrintable(line));
     list->setCurrentRow(0);
     QCOMPARE(box("txtangle_perc")->text(), QStringLiteral("50"));
