@@ -51,9 +51,9 @@ const BoxRule BoxRules[HolesFrame::BoxCount] = {
     {"txtpoids_doigts", "Doigts/pouce (oz, + doigts)", "Poids doigts/pouce", -MaxOunces, MaxOunces,
      true, "de -16 à 16 oz"},
     {"txtlbs", "Poids de la boule (lb)", "Poids de la boule", 1, 16, false, "de 1 à 16 lb"},
-    {"txtboite_poids_haut", "Poids haut, boîte (oz)", "Poids haut de la boîte", 0, MaxOunces, false,
+    {"txtboite_poids_haut", "Poids haut (oz)", "Poids haut de la boîte", 0, MaxOunces, false,
      "de 0 à 16 oz"},
-    {"txtboite_pin_out", "Pin-out, boîte (po)", "Pin-out de la boîte", 0, HalfRound, false,
+    {"txtboite_pin_out", "Pin-out (po)", "Pin-out de la boîte", 0, HalfRound, false,
      "de 0 à 13,5 po (la moitié du tour de la boule)"},
 };
 
@@ -151,6 +151,8 @@ int HolesFrame::placeControls(QGridLayout* grid) {
     boxRow(row, 4, MillDepth);
     ++row;
     grid->addWidget(chkequilibrage, row, 0);
+    // Below it, the figures printed on the ball's box.
+    grid->addWidget(caption(QStringLiteral("Sur la boîte :")), row, 4);
     ++row;
     grid->addWidget(caption(QStringLiteral("Poids statiques après perçage")), row, 0, 1, 2);
     boxRow(row, 2, Pounds);
