@@ -1,8 +1,10 @@
 // The reader of layout numbers (pick-list texts, sheet fields, typed
 // entries): any text gives a value or a refusal, never a crash; a value read
 // is finite, and the program's own writings of it read back as the same
-// value.
+// value. The stored measures' reader (a number, or the text the window once
+// showed) gives a number whose shown text converts back to it.
 #include "driller/layout_numbers.h"
+#include "data/drilling_fields.h"
 
 #include <cmath>
 #include <cstdint>
@@ -21,7 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!std::isfinite(*v))
             std::abort();
         const double magnitude = std::fabs(*v);
-        if (magnitude > 1e6)
+        // At most six whole digits are read: a value that rounds up to a
+        // seventh (999999,99…) is written as no reader takes it.
+        if (magnitude >= 999999)
             continue;
         // Three decimals, and the nearest sixteenth, read back as distances.
         const std::optional<double> decimal =
@@ -37,6 +41,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!stored || std::fabs(*stored - magnitude) > 0.005 + 1e-9)
             std::abort();
         if (inchesText(*v).isEmpty() || storedAngle(*v).isEmpty())
+            std::abort();
+        // A typed value is written exactly, and read back as itself.
+        const std::optional<double> typedBack =
+            readQuantity(typedInchesText(magnitude), Quantity::Distance);
+        if (!typedBack || std::fabs(*typedBack - magnitude) > 1e-6 * (1 + magnitude))
+            std::abort();
+    }
+    if (const std::optional<QString> stored = vdn::inchesFromShown(typed);
+        stored && !stored->isEmpty()) {
+        bool number = false;
+        const double inches = stored->toDouble(&number);
+        if (!number || !std::isfinite(inches))
+            std::abort();
+        if (std::fabs(inches) < 999999 && vdn::inchesFromShown(inchesText(inches)) != *stored)
             std::abort();
     }
     return 0;
