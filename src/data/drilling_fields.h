@@ -72,11 +72,12 @@ enum class DrillingField {
     TopBottom,
     Side,
     FingerThumb,
-    BoxTopWeight,
-    BoxPinOut,
     Profile,
     Verdict,
     Comment,
+    // Added later: at the end, where a newer version adds its columns.
+    BoxTopWeight,
+    BoxPinOut,
 };
 
 // What the program knows of one drilling field. One row per field, in
@@ -200,6 +201,16 @@ inline constexpr DrillingFieldInfo DrillingFields[] = {
      .member = &BallDrilling::fingerThumb,
      .content = true,
      .typedEntry = true},
+    {.field = DrillingField::Profile,
+     .column = "pb_regles",
+     .member = &BallDrilling::profile,
+     .content = true},
+    {.field = DrillingField::Verdict, .column = "pb_verdict", .member = &BallDrilling::verdict},
+    {.field = DrillingField::Comment,
+     .column = "pb_comment",
+     .member = &BallDrilling::comment,
+     .content = true,
+     .typedEntry = true},
     {.field = DrillingField::BoxTopWeight,
      .column = "pb_boite_poids_haut",
      .member = &BallDrilling::boxTopWeight,
@@ -212,20 +223,10 @@ inline constexpr DrillingFieldInfo DrillingFields[] = {
      .content = true,
      .typedEntry = true,
      .since = 10},
-    {.field = DrillingField::Profile,
-     .column = "pb_regles",
-     .member = &BallDrilling::profile,
-     .content = true},
-    {.field = DrillingField::Verdict, .column = "pb_verdict", .member = &BallDrilling::verdict},
-    {.field = DrillingField::Comment,
-     .column = "pb_comment",
-     .member = &BallDrilling::comment,
-     .content = true,
-     .typedEntry = true},
 };
 
 inline constexpr int DrillingFieldCount = int(std::size(DrillingFields));
-static_assert(DrillingFieldCount == int(DrillingField::Comment) + 1, "one row per drilling field");
+static_assert(DrillingFieldCount == int(DrillingField::BoxPinOut) + 1, "one row per drilling field");
 static_assert(
     [] {
         for (int i = 0; i < DrillingFieldCount; ++i)
