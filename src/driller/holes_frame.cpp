@@ -139,7 +139,9 @@ int HolesFrame::placeControls(QGridLayout* grid) {
     grid->addWidget(caption(QStringLiteral("Trous de prise")), row, 0);
     grid->addWidget(txtnb_trous, row, 1);
     grid->addWidget(chksans_pouce, row, 2);
-    grid->addWidget(chktrou_pouce, row, 3);
+    // Over the free columns, as the rule profile below: the column of the
+    // boxes keeps their width, and the frame its own.
+    grid->addWidget(chktrou_pouce, row, 3, 1, 3);
     ++row;
     grid->addWidget(caption(QStringLiteral("Trous d'aération")), row, 0);
     grid->addWidget(txtnb_events, row, 1);
@@ -164,7 +166,7 @@ int HolesFrame::placeControls(QGridLayout* grid) {
     ++row;
     boxRow(row, 0, FingerThumb);
     grid->addWidget(caption(QStringLiteral("Règles")), row, 2);
-    grid->addWidget(cboregles, row, 3);
+    grid->addWidget(cboregles, row, 3, 1, 3, Qt::AlignLeft);
     ++row;
     for (QLabel* m : messages_) {
         grid->addWidget(m, row++, 0, 1, 6);
