@@ -10,6 +10,7 @@
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -168,46 +169,52 @@ int HolesFrame::placeControls(QGridLayout* grid) {
     grid->addWidget(caption(QStringLiteral("Règles")), row, 2);
     grid->addWidget(cboregles, row, 3, 1, 3, Qt::AlignLeft);
     ++row;
-    for (QLabel* m : messages_) {
-        grid->addWidget(m, row++, 0, 1, 6);
-        m->hide();
-    }
     return row;
 }
 
 void HolesFrame::buildRuleTexts(QGridLayout* grid, int row) {
     // How many rules the drilling breaks, above their list: seen even when
-    // the list scrolls. Its line is kept when empty, so nothing moves.
+    // the list scrolls. Its line is kept when empty.
     lblnb_regles = new QLabel(this);
     lblnb_regles->setObjectName(QStringLiteral("lblnb_regles"));
     lblnb_regles->setStyleSheet(Red + QStringLiteral(" font-weight: bold;"));
-    lblnb_regles->setMinimumHeight(lblnb_regles->fontMetrics().lineSpacing());
+    lblnb_regles->setFixedHeight(lblnb_regles->fontMetrics().lineSpacing() + 2);
     grid->addWidget(lblnb_regles, row++, 0, 1, 7);
+    // The boxes' messages, the broken rules and the reminders share one
+    // area of a fixed height, which scrolls: the frame keeps its size as
+    // lines come and go, and nothing moves under the mouse while one types.
+    auto* texts = new QWidget;
+    auto* column = new QVBoxLayout(texts);
+    column->setContentsMargins(0, 0, 0, 0);
+    for (QLabel* m : messages_) {
+        column->addWidget(m);
+        m->hide();
+    }
     lblregles = new QLabel;
     lblregles->setObjectName(QStringLiteral("lblregles"));
     lblregles->setWordWrap(true);
     lblregles->setStyleSheet(Red);
     lblregles->setTextFormat(Qt::PlainText);
     lblregles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Room for a few broken rules from the start, so that the drawing above
-    // keeps its size as lines come and go; more scroll, every one readable.
+    column->addWidget(lblregles);
+    lblrappels = new QLabel;
+    lblrappels->setObjectName(QStringLiteral("lblrappels"));
+    lblrappels->setWordWrap(true);
+    lblrappels->setTextFormat(Qt::PlainText);
+    column->addWidget(lblrappels);
+    column->addStretch(1);
     scrregles = new QScrollArea(this);
     scrregles->setObjectName(QStringLiteral("scrregles"));
     scrregles->setFrameShape(QFrame::NoFrame);
     scrregles->setWidgetResizable(true);
     scrregles->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scrregles->setWidget(lblregles);
-    // On the frame's own background, as a plain label would be.
-    lblregles->setAutoFillBackground(false);
+    scrregles->setWidget(texts);
+    // On the frame's own background, as plain labels would be.
+    texts->setAutoFillBackground(false);
     scrregles->viewport()->setAutoFillBackground(false);
-    scrregles->setMinimumHeight(4 * lblregles->fontMetrics().lineSpacing());
+    scrregles->setFixedHeight(5 * lblregles->fontMetrics().lineSpacing());
     // The frame's whole width, the free column included: fewer lines.
-    grid->addWidget(scrregles, row++, 0, 1, 7);
-    lblrappels = new QLabel(this);
-    lblrappels->setObjectName(QStringLiteral("lblrappels"));
-    lblrappels->setWordWrap(true);
-    lblrappels->setTextFormat(Qt::PlainText);
-    grid->addWidget(lblrappels, row, 0, 1, 6);
+    grid->addWidget(scrregles, row, 0, 1, 7);
 }
 
 std::optional<double> HolesFrame::value(Box b, bool say) const {

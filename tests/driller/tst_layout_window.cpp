@@ -262,6 +262,15 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     const auto box = [&](const char* name) { return test::control<QLineEdit>(w, name); };
     QCOMPARE(label(w, "lbldernier"), QStringLiteral("Pas de perçage enregistré pour cette boule."));
 
+    // Nothing moves under the mouse while messages and rules come and go.
+    const auto placeOf = [&](const char* name) {
+        QTest::qWait(20); // the layout's pending requests
+        QWidget* c = test::control<QWidget>(w, name);
+        return QRect(c->mapTo(w, QPoint(0, 0)), c->size());
+    };
+    const QRect holesAtStart = placeOf("frmtrous");
+    const QRect pinOutAtStart = placeOf("txtboite_pin_out");
+
     // The USBC profile, chosen as a user does, and a balance hole: the red line.
     auto* profile = test::control<QComboBox>(w, "cboregles");
     QCOMPARE(profile->currentText(), QStringLiteral("IBF (ex-World Bowling)"));
@@ -283,6 +292,8 @@ void TestLayoutWindow::drillingRecordedCheckedAndShownAgain() {
     retype(box("txtpoids_cote"), "17");
     QCOMPARE(label(w, "lblmsg_txtpoids_cote"),
              QStringLiteral("Poids latéral de 17 hors limites : de -16 à 16 oz"));
+    QCOMPARE(placeOf("frmtrous"), holesAtStart);
+    QCOMPARE(placeOf("txtboite_pin_out"), pinOutAtStart);
     QCOMPARE(label(w, "lblnb_regles"), QString()); // not checked: nothing counted
     retype(box("txtprof_mill"), "9");
     QCOMPARE(label(w, "lblmsg_txtprof_mill"),
