@@ -450,6 +450,7 @@ void VdnClient::openLayout() {
     request.customer = current_.displayName;
     request.ball = (ball.brand + QLatin1Char(' ') + ball.ball).trimmed();
     request.serial = ball.serial;
+    request.core = ball.core;
     request.drillingAngle = ball.layout1;
     request.pinToPap = ball.layout2;
     request.valAngle = ball.layout3;

@@ -1,5 +1,6 @@
 #include "driller/layout_controller.h"
 
+#include "data/french_text.h"
 #include "data/stored_moment.h"
 #include "platform/clock.h"
 #include "session/error_box.h"
@@ -184,11 +185,17 @@ std::optional<QString> LayoutController::papQuestion(const Texts& texts) const {
              texts[PapV].trimmed());
 }
 
-std::optional<layout::Scene> LayoutController::scene(const Values& v) const {
+layout::Core LayoutController::core() const {
+    return foldForSearch(request_.core.trimmed()).startsWith(QLatin1String("ASYM"))
+               ? layout::Core::Asymmetric
+               : layout::Core::Symmetric;
+}
+
+std::optional<layout::Scene> LayoutController::scene(const Values& v, layout::Core core) const {
     if (!drawable(v) || !request_.hand)
         return std::nullopt;
     return layout::layoutScene({*v[AnglePerc], *v[DistPap], *v[AngleVal]}, *v[PinMb],
-                               {*v[PapH], *v[PapV]}, *request_.hand);
+                               {*v[PapH], *v[PapV]}, *request_.hand, core);
 }
 
 std::optional<BallLayoutTexts> LayoutController::ballTexts(const Texts& texts) const {
@@ -359,6 +366,7 @@ std::optional<LayoutPage> LayoutController::page(const Entry& entry,
     s.layout = {*v[AnglePerc], *v[DistPap], *v[AngleVal]};
     s.pinToMb = *v[PinMb];
     s.pap = {*v[PapH], *v[PapV]};
+    s.core = entry.core;
     if (shown)
         s.recorded = *shown;
     else if (const std::optional<drilling::Check> c = check(entry))

@@ -29,6 +29,7 @@ struct LayoutRequest {
     std::optional<layout::Hand> hand;
     QString ball;   // brand and name
     QString serial; // the ball's serial number, as its record holds it
+    QString core;   // the ball record's core, as its pick list wrote it
     // The ball record's Combo5, Combo6 and Combo7 as they stand.
     QString drillingAngle;
     QString pinToPap;
@@ -104,6 +105,7 @@ public:
         Texts texts;
         BallDrilling holes;
         std::optional<drilling::Holes> read;
+        layout::Core core = layout::Core::Symmetric;
     };
 
     // `db`: where drillings are read and written and the rule profile kept;
@@ -119,6 +121,11 @@ public:
     // What the boxes open with: the ball's layout, the pin-to-MB distance of
     // a PSA, the PAP of the customer's sheet; nothing to convert.
     Texts openingTexts() const;
+    // The ball's core as its record names it: asymmetric when the name
+    // says so ("Asymétrique", "ASYM."), symmetric otherwise (a pancake or a
+    // light-bulb core is symmetric, and so is a ball whose core is not
+    // given until the user says otherwise).
+    layout::Core core() const;
     // The lines that say what the window misses (no sheet, no hand).
     QStringList missing() const;
     // The ball as the title, the window and the page name it, so that two
@@ -133,7 +140,7 @@ public:
     std::optional<QString> papQuestion(const Texts& texts) const;
 
     // The drawing, when the layout, the PAP and the hand are known.
-    std::optional<layout::Scene> scene(const Values& v) const;
+    std::optional<layout::Scene> scene(const Values& v, layout::Core core) const;
     // The texts "Reporter dans la boule" writes, when the layout reads.
     std::optional<BallLayoutTexts> ballTexts(const Texts& texts) const;
     // Hands the layout to the ball record (valuesForBall); false when it

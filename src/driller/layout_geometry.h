@@ -39,10 +39,19 @@ double ballRadius();
 // The hand the layout is drilled for (its stored letter: data/hand.h).
 using Hand = vdn::Hand;
 
+// The line the drilling angle is turned from at the pin: towards the CG on a
+// symmetric ball, towards the mass bias (MB) the maker marks on an
+// asymmetric one. Both are drawn and measured alike.
+enum class Core { Symmetric, Asymmetric };
+
+// The name of that line's far end on the drawing and in the marking steps.
+inline const char* referenceName(Core core) {
+    return core == Core::Asymmetric ? "MB" : "CG";
+}
+
 // A Dual Angle layout: the drilling angle at the pin (between the pin-CG and
-// pin-PAP lines), the pin-PAP distance, the VAL angle at the PAP (between the
-// PAP-pin line and the upper half of the VAL). Angles in degrees, distances
-// in inches.
+// pin-PAP lines, pin-MB on an asymmetric ball), the pin-PAP distance, the VAL angle at the PAP
+// (between the PAP-pin line and the upper half of the VAL). Angles in degrees, distances in inches.
 struct DualAngle {
     double drillingAngle = 0;
     double pinToPap = 0;

@@ -334,6 +334,7 @@ QStringList markingSteps(const LayoutSheet& s, const QString& mbName) {
     const bool right = s.hand == layout::Hand::Right;
     const layout::Vls vls = layout::toVls(da, s.pinToMb);
     const double height = layout::pinHeight(da, pap);
+    const QString reference = QString::fromLatin1(layout::referenceName(s.core));
     const QString turnAtPin =
         right ? QStringLiteral("dans le sens inverse des aiguilles d'une montre")
               : QStringLiteral("dans le sens des aiguilles d'une montre");
@@ -341,12 +342,13 @@ QStringList markingSteps(const LayoutSheet& s, const QString& mbName) {
         right ? QStringLiteral("dans le sens des aiguilles d'une montre")
               : QStringLiteral("dans le sens inverse des aiguilles d'une montre");
     return {
-        QStringLiteral("Boule vue de l'extérieur, le CG sous le pin : tracer la ligne qui part du "
-                       "pin vers le CG, et y marquer le %1 à %2 du pin.")
-            .arg(mbName, typedInchesText(s.pinToMb)),
-        QStringLiteral("Au pin, tourner de %1 à partir de la ligne pin-CG, %2, et mesurer %3 : "
+        QStringLiteral("Boule vue de l'extérieur, le %3 sous le pin : tracer la ligne qui part du "
+                       "pin vers le %3, et y marquer le %1 à %2 du pin.")
+            .arg(mbName, typedInchesText(s.pinToMb), reference),
+        QStringLiteral("Au pin, tourner de %1 à partir de la ligne pin-%4, %2, et mesurer %3 : "
                        "c'est le PAP.")
-            .arg(layout::degreesText(da.drillingAngle), turnAtPin, typedInchesText(da.pinToPap)),
+            .arg(layout::degreesText(da.drillingAngle), turnAtPin, typedInchesText(da.pinToPap),
+                 reference),
         QStringLiteral("Au PAP, tourner de %1 à partir de la ligne PAP-pin, %2 : c'est la moitié "
                        "haute de la VAL ; la tracer. Contrôle : le pin est à %3 de la VAL "
                        "(tampon du pin) et le %4 à %5 du PAP.")
@@ -380,14 +382,18 @@ LayoutPage layoutPage(const LayoutSheet& sheet) {
     p.date = recorded ? readStoredMoment(recorded->date).date() : sheet.today;
     if (!p.date.isValid())
         p.date = sheet.today;
-    p.scene = layout::layoutScene(sheet.layout, sheet.pinToMb, sheet.pap, sheet.hand);
+    p.scene = layout::layoutScene(sheet.layout, sheet.pinToMb, sheet.pap, sheet.hand, sheet.core);
     p.sections = {
         {QStringLiteral("Client et boule"),
          {QStringLiteral("Client : ") + sheet.customer,
           QStringLiteral("Main : ") + (sheet.hand == layout::Hand::Right
                                            ? QStringLiteral("Droitier")
                                            : QStringLiteral("Gaucher")),
-          sheet.ball, QStringLiteral("Perceur : ") + (recorded ? recorded->driller : sheet.driller),
+          sheet.ball,
+          sheet.core == layout::Core::Asymmetric
+              ? QStringLiteral("Noyau asymétrique : angle de perçage depuis la ligne pin-MB")
+              : QStringLiteral("Noyau symétrique : angle de perçage depuis la ligne pin-CG"),
+          QStringLiteral("Perceur : ") + (recorded ? recorded->driller : sheet.driller),
           QStringLiteral("Date : ") + p.date.toString(QStringLiteral("dd/MM/yyyy"))}}};
     p.sections << layoutSections(sheet, mbName);
     if (recorded)

@@ -49,6 +49,7 @@ struct LayoutSheet {
     layout::DualAngle layout;
     double pinToMb = layout::DefaultPinToMb;
     layout::Pap pap;
+    layout::Core core = layout::Core::Symmetric;
     // The recorded drilling shown: its own date, driller and sections.
     std::optional<BallDrilling> recorded;
     // Else the rules' verdict on the drilling as it stands, when checked.

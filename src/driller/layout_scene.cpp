@@ -204,7 +204,7 @@ Scene layoutScene(const LayoutMarks& k, const SceneTexts& texts) {
     measure(scene, k.pin, k.bufferFoot, texts.pinBuffer, unitFlat(flat(k.valUp)));
     measure(scene, k.mb, k.pap, texts.mbToPap, sideOfPap);
 
-    // The way to the CG, with its arrow head on the page.
+    // The way to the CG (or the MB), with its arrow head on the page.
     constexpr double CgLength = 0.3;
     QList<Vec3> cg;
     for (int i = 0; i <= 12; ++i)
@@ -215,8 +215,7 @@ Scene layoutScene(const LayoutMarks& k, const SceneTexts& texts) {
         const QPointF back = unitFlat(flat(cg.at(cg.size() - 2)) - tip) * 0.05;
         const QPointF across(-back.y() * 0.5, back.x() * 0.5);
         scene.strokes << Stroke{Stroke::Kind::Cg, {tip + back + across, tip, tip + back - across}};
-        scene.labels << Label{Label::Kind::Line, tip, unitFlat(tip - flat(k.pin)),
-                              QStringLiteral("CG")};
+        scene.labels << Label{Label::Kind::Line, tip, unitFlat(tip - flat(k.pin)), texts.reference};
     }
 
     angle(scene, k.pin, k.pinToCg, k.pinToPap, texts.drillingAngle);
@@ -263,7 +262,7 @@ QPointF labelCorner(QPointF point, QPointF away, double width, double height, do
     return {x, y};
 }
 
-Scene layoutScene(const DualAngle& layout, double pinToMb, const Pap& pap, Hand hand) {
+Scene layoutScene(const DualAngle& layout, double pinToMb, const Pap& pap, Hand hand, Core core) {
     const LayoutMarks marks = layoutMarks(layout, pinToMb, pap, hand);
     SceneTexts texts;
     texts.pinToPap = nearestSixteenth(layout.pinToPap);
@@ -272,6 +271,7 @@ Scene layoutScene(const DualAngle& layout, double pinToMb, const Pap& pap, Hand 
     texts.drillingAngle = degreesText(layout.drillingAngle);
     texts.valAngle = degreesText(layout.valAngle);
     texts.mbName = pinToMb == DefaultPinToMb ? QStringLiteral("PSA") : QStringLiteral("MB");
+    texts.reference = QString::fromLatin1(referenceName(core));
     return layoutScene(marks, texts);
 }
 

@@ -51,13 +51,16 @@ struct SceneTexts {
     QString mbToPap;
     QString drillingAngle;
     QString valAngle;
-    QString mbName; // "PSA" or "MB"
+    QString mbName;    // "PSA" or "MB"
+    QString reference; // the line from the pin: "CG", or "MB" on an asymmetric ball
 };
 
 Scene layoutScene(const LayoutMarks& marks, const SceneTexts& texts);
 // The drawing of a layout, its MB at `pinToMb` from the pin (a PSA at the
-// default distance), for the PAP and hand given, with its measures written.
-Scene layoutScene(const DualAngle& layout, double pinToMb, const Pap& pap, Hand hand);
+// default distance), for the PAP and hand given, with its measures written
+// and the line from the pin named after the ball's core.
+Scene layoutScene(const DualAngle& layout, double pinToMb, const Pap& pap, Hand hand,
+                  Core core = Core::Symmetric);
 
 // Where a label's text goes, given its size, so that it lies beside the
 // point on the side `away` points to: the top-left corner, in a target

@@ -8,6 +8,7 @@
 #include "widgets/guide_page.h"
 #include "widgets/screen_fit.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -76,6 +77,7 @@ void LayoutWindow::showRequest() {
     const LayoutController::Texts opening = controller_->openingTexts();
     for (Field f : Drawn)
         boxes_[f]->setText(opening[f]);
+    cbonoyau->setCurrentIndex(controller_->core() == layout::Core::Asymmetric ? 1 : 0);
     frmtrous->setPounds(request.pounds);
     frmtrous->setProfile(drilling::profileOf(request.profile));
 }
@@ -94,6 +96,7 @@ void LayoutWindow::connectControls() {
             recompute();
         });
     connect(frmtrous, &HolesFrame::changed, this, &LayoutWindow::recompute);
+    connect(cbonoyau, &QComboBox::currentIndexChanged, this, &LayoutWindow::recompute);
     connect(frmtrous, &HolesFrame::profileChosen, controller_, &LayoutController::storeProfile);
     connect(controller_, &LayoutController::valuesForBall, this, &LayoutWindow::valuesForBall);
     connect(controller_, &LayoutController::drillingRecorded, this, &LayoutWindow::afterRecording);
@@ -109,6 +112,10 @@ BallDrilling LayoutWindow::currentHoles() const {
     return d;
 }
 
+layout::Core LayoutWindow::core() const {
+    return cbonoyau->currentIndex() == 1 ? layout::Core::Asymmetric : layout::Core::Symmetric;
+}
+
 LayoutController::Texts LayoutWindow::texts() const {
     LayoutController::Texts t;
     for (int f = 0; f < LayoutController::FieldCount; ++f)
@@ -117,7 +124,7 @@ LayoutController::Texts LayoutWindow::texts() const {
 }
 
 LayoutController::Entry LayoutWindow::entry() const {
-    LayoutController::Entry e{texts(), {}, frmtrous->holes()};
+    LayoutController::Entry e{texts(), {}, frmtrous->holes(), core()};
     frmtrous->store(e.holes);
     e.holes.comment = txtcommentaire->text();
     return e;
@@ -154,6 +161,13 @@ void LayoutWindow::build() {
     dual->setObjectName(QStringLiteral("frmdual"));
     auto* dualGrid = new QGridLayout(dual);
     addFields(dualGrid, {AnglePerc, DistPap, AngleVal, PinMb});
+    cbonoyau = new QComboBox(dual);
+    cbonoyau->setObjectName(QStringLiteral("cbonoyau"));
+    cbonoyau->addItem(QStringLiteral("Symétrique : depuis le CG"));
+    cbonoyau->addItem(QStringLiteral("Asymétrique : depuis le MB"));
+    const int coreRow = dualGrid->rowCount();
+    dualGrid->addWidget(named("", dual, QStringLiteral("Noyau :")), coreRow, 0);
+    dualGrid->addWidget(cbonoyau, coreRow, 1, 1, 2, Qt::AlignLeft);
     left->addWidget(dual);
 
     auto* pap = new QGroupBox(QStringLiteral("PAP du client (depuis le centre de prise)"), this);
@@ -437,7 +451,7 @@ void LayoutWindow::recompute() {
     const Values v = values(false);
     showResults(v);
 
-    const std::optional<layout::Scene> scene = controller_->scene(v);
+    const std::optional<layout::Scene> scene = controller_->scene(v, core());
     if (scene)
         picimplantation->setScene(*scene);
     picimplantation->setEnabled(scene.has_value());

@@ -9,6 +9,7 @@
 #include <optional>
 
 class QBoxLayout;
+class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -80,6 +81,8 @@ private:
     std::optional<double> value(Field f, bool say) const;
     Values values(bool sayVls) const;
     LayoutController::Texts texts() const;
+    // The core chosen in cbonoyau.
+    layout::Core core() const;
     // The drilling as the boxes, the holes frame and the comment show it.
     LayoutController::Entry entry() const;
     // The holes, weights and comment of the current drilling, kept aside
@@ -110,6 +113,9 @@ private:
     QLabel* lblmanque = nullptr;
     std::array<QLineEdit*, LayoutController::FieldCount> boxes_{};
     std::array<QLabel*, LayoutController::FieldCount> messages_{};
+    // The line the drilling angle is turned from: pin-CG (symmetric core)
+    // or pin-MB (asymmetric), as the ball's core says until changed here.
+    QComboBox* cbonoyau = nullptr;
     QLabel* lbltampon = nullptr;
     QLabel* lblpsa_pap_caption = nullptr;
     QLabel* lblpsa_pap = nullptr;

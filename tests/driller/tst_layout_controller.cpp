@@ -72,6 +72,7 @@ private slots:
     void ballNamedAndPapAgainstTheSheet_data();
     void ballNamedAndPapAgainstTheSheet();
     void pageMadeFromValues();
+    void coreFromTheBallRecord();
 };
 
 void TestLayoutController::recordedWithoutWidgetsAndReadBack() {
@@ -338,6 +339,7 @@ void TestLayoutController::pageMadeFromValues() {
                                        "Client : M. DUPONT JEAN",
                                        "Main : Gaucher",
                                        "Boule 001 – STORM PHAZE II n° 2B41187 – 15 lb",
+                                       "Noyau symétrique : angle de perçage depuis la ligne pin-CG",
                                        "Perceur : Zoé",
                                        "Date : 08/12/2026",
                                        "# Layout Dual Angle",
@@ -364,6 +366,26 @@ void TestLayoutController::pageMadeFromValues() {
                                       "d'une montre, et mesurer 4 1/2 po"));
     QVERIFY(page.steps.at(3).contains("mesurer 1/2 po vers le haut"));
     QVERIFY(page.steps.at(4).contains("mesurer 5 1/4 po vers la droite"));
+    // An asymmetric ball turns from the pin-MB line, and the drawing's
+    // line from the pin is named MB; nothing else moves.
+    sheet.core = layout::Core::Asymmetric;
+    const LayoutPage asymmetric = layoutPage(sheet);
+    QVERIFY(
+        lines(asymmetric).contains("Noyau asymétrique : angle de perçage depuis la ligne pin-MB"));
+    QVERIFY(asymmetric.steps.at(0).contains("le MB sous le pin : tracer la ligne qui part du pin "
+                                            "vers le MB, et y marquer le PSA à 6 3/4 po du pin"));
+    QVERIFY(asymmetric.steps.at(1).contains("45° à partir de la ligne pin-MB,"));
+    const auto lineNames = [](const LayoutPage& p) {
+        QStringList names;
+        for (const layout::Label& l : p.scene.labels)
+            if (l.kind == layout::Label::Kind::Line)
+                names << l.text;
+        return names;
+    };
+    QVERIFY(lineNames(page).contains("CG") && !lineNames(page).contains("MB"));
+    QVERIFY(lineNames(asymmetric).contains("MB") && !lineNames(asymmetric).contains("CG"));
+    QCOMPARE(asymmetric.scene.strokes.size(), page.scene.strokes.size());
+    sheet.core = layout::Core::Symmetric;
 
     // A recorded drilling prints its own date, driller and sections, not
     // the verdict of the entry; a date that cannot be read prints today's.
@@ -384,6 +406,24 @@ void TestLayoutController::pageMadeFromValues() {
         QVERIFY2(lines(page).contains(QString::fromUtf8(line)), line);
     sheet.recorded->date = QStringLiteral("hier");
     QCOMPARE(layoutPage(sheet).date, QDate(2026, 12, 8));
+}
+
+void TestLayoutController::coreFromTheBallRecord() {
+    // The core pick list's texts as a shop types them; only an asymmetric
+    // core turns the drilling angle from the MB.
+    const struct {
+        const char* core;
+        bool asymmetric;
+    } rows[] = {{"Asymétrique", true}, {"  asymetrique", true}, {"ASYM.", true},
+                {"Symétrique", false}, {"Pancake", false},      {"Ampoule", false},
+                {"", false},           {"Sym/asym ?", false}};
+    test::DataFolder folder;
+    for (const auto& row : rows) {
+        LayoutRequest request = rightHander();
+        request.core = QString::fromUtf8(row.core);
+        const LayoutController controller(folder.services(), request, QSqlDatabase(), nullptr);
+        QVERIFY2((controller.core() == layout::Core::Asymmetric) == row.asymmetric, row.core);
+    }
 }
 
 QTEST_MAIN(TestLayoutController)

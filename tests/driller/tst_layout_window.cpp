@@ -104,6 +104,9 @@ void TestLayoutWindow::fromTheBallAndBack() {
     QVERIFY(f.ready());
     QVERIFY(addLaidOutCustomer(*f.db, "000001", hand, true));
     QVERIFY(addLaidOutCustomer(*f.db, "000002", "", false));
+    if (right) // an asymmetric core rather than the stored pancake
+        QVERIFY(f.db->execute(QStringLiteral("UPDATE strmateriel SET mat_noyau = 'Asymétrique' "
+                                             "WHERE MAT_CODE = '000001'")));
     QVERIFY(f.openCustomer("000001"));
     f.clickBallLine("001");
     // A change not yet validated is what the window starts from.
@@ -149,6 +152,19 @@ void TestLayoutWindow::fromTheBallAndBack() {
     };
     QVERIFY(picture->isEnabled() && picture->scene());
     QVERIFY(right ? papX() > 0.5 : papX() < -0.5);
+    // The ball's core names the line from the pin, until chosen otherwise.
+    const auto lineFromPin = [&] {
+        for (const layout::Label& l : picture->scene()->labels)
+            if (l.kind == layout::Label::Kind::Line && (l.text == "CG" || l.text == "MB"))
+                return l.text;
+        return QString();
+    };
+    auto* core = test::control<QComboBox>(w, "cbonoyau");
+    QCOMPARE(core->currentIndex(), right ? 1 : 0);
+    QCOMPARE(lineFromPin(), right ? "MB" : "CG");
+    core->setCurrentIndex(right ? 0 : 1);
+    QCOMPARE(lineFromPin(), right ? "CG" : "MB");
+    core->setCurrentIndex(right ? 1 : 0);
 
     // Bad input: said beside the field, the drawing greyed, nothing to write.
     retype(box("txtdist_pap"), "quatre");
