@@ -122,7 +122,7 @@ std::optional<int> runCommandLine(const vdn::CommandLine& cl, int& argc, char* a
     case vdn::CommandLine::Action::Import: {
         QCoreApplication app(argc, argv);
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        return vdn::runImportCommand(cl.importFile, cl.mappingFile, cl.dryRun);
+        return vdn::runImportCommand(cl.importFile, cl.mappingFile, cl.duplicates, cl.dryRun);
     }
     case vdn::CommandLine::Action::Run:
         break;

@@ -9,37 +9,41 @@ namespace vdn {
 QString usageText() {
     const QString loginFile = Dialect::server().loginFileHint();
     return QStringLiteral(
-        "Utilisation :\n"
-        "  vordan\n"
-        "      démarre VORDAN sur la base désignée par CHEMIN.QZ (dossier du programme,\n"
-        "      puis %1).\n"
-        "  vordan --creer-base DOSSIER [--magasin NOM] [--licence NUMERO] [--demo]\n"
-        "      crée la base DOSSIER/vordan.mdb avec ses listes de valeurs de départ ;\n"
-        "      --magasin : nom du magasin (titre et impressions),\n"
-        "      --licence : numéro de licence affiché dans le titre,\n"
-        "      --demo    : ajoute des clients, boules et fiches de perçage d'exemple.\n"
-        "      Une base existante n'est jamais remplacée.\n"
-        "  vordan --creer-base postgresql://[ROLE@]SERVEUR[:PORT]/BASE [--magasin NOM] ...\n"
-        "      crée les tables de VORDAN dans une base vide d'un serveur PostgreSQL (13 ou\n"
-        "      plus récent) ; le mot de passe se met dans %2, jamais dans l'adresse.\n"
-        "  vordan --transferer SOURCE DESTINATION\n"
-        "      copie toute une base (un dossier écrit comme la première ligne de CHEMIN.QZ,\n"
-        "      ou une adresse postgresql://) dans une base vide : un dossier sans\n"
-        "      vordan.mdb, ou une base du serveur sans les tables de VORDAN. Rien n'est\n"
-        "      écrit si la destination n'est pas vide ; affiche le nombre de lignes de\n"
-        "      chaque table.\n"
-        "  vordan --restaurer DOSSIER\n"
-        "      restaure la sauvegarde DOSSIER/vordan.mdb (et les fichiers VDN_*.MDB) sur la\n"
-        "      base désignée par CHEMIN.QZ ; la base actuelle est d'abord enregistrée sous\n"
-        "      vordan.mdb.avant-restauration-AAAAMMJJ-HHMMSS à côté d'elle.\n"
-        "  vordan --importer FICHIER [--correspondance FICHIER.ini] [--essai]\n"
-        "      importe les clients de FICHIER (CSV, ODS ou XLSX) dans la base désignée par\n"
-        "      CHEMIN.QZ : tout ou rien, doublons ignorés ; --essai donne le rapport sans\n"
-        "      rien écrire ; le rapport s'affiche sur la sortie d'erreur.\n"
-        "  vordan --aide | --help\n"
-        "      affiche cette aide.\n"
-        "  vordan --version | -v\n"
-        "      affiche la version de VORDAN.\n")
+               "Utilisation :\n"
+               "  vordan\n"
+               "      démarre VORDAN sur la base désignée par CHEMIN.QZ (dossier du programme,\n"
+               "      puis %1).\n"
+               "  vordan --creer-base DOSSIER [--magasin NOM] [--licence NUMERO] [--demo]\n"
+               "      crée la base DOSSIER/vordan.mdb avec ses listes de valeurs de départ ;\n"
+               "      --magasin : nom du magasin (titre et impressions),\n"
+               "      --licence : numéro de licence affiché dans le titre,\n"
+               "      --demo    : ajoute des clients, boules et fiches de perçage d'exemple.\n"
+               "      Une base existante n'est jamais remplacée.\n"
+               "  vordan --creer-base postgresql://[ROLE@]SERVEUR[:PORT]/BASE [--magasin NOM] ...\n"
+               "      crée les tables de VORDAN dans une base vide d'un serveur PostgreSQL (13 ou\n"
+               "      plus récent) ; le mot de passe se met dans %2, jamais dans l'adresse.\n"
+               "  vordan --transferer SOURCE DESTINATION\n"
+               "      copie toute une base (un dossier écrit comme la première ligne de "
+               "CHEMIN.QZ,\n"
+               "      ou une adresse postgresql://) dans une base vide : un dossier sans\n"
+               "      vordan.mdb, ou une base du serveur sans les tables de VORDAN. Rien n'est\n"
+               "      écrit si la destination n'est pas vide ; affiche le nombre de lignes de\n"
+               "      chaque table.\n"
+               "  vordan --restaurer DOSSIER\n"
+               "      restaure la sauvegarde DOSSIER/vordan.mdb (et les fichiers VDN_*.MDB) sur "
+               "la\n"
+               "      base désignée par CHEMIN.QZ ; la base actuelle est d'abord enregistrée sous\n"
+               "      vordan.mdb.avant-restauration-AAAAMMJJ-HHMMSS à côté d'elle.\n"
+               "  vordan --importer FICHIER [--correspondance FICHIER.ini] [--doublons CHOIX]\n"
+               "         [--essai]\n"
+               "      importe les clients de FICHIER (CSV, ODS ou XLSX) dans la base désignée par\n"
+               "      CHEMIN.QZ, tout ou rien ; --doublons : ignorer (par défaut), completer ou\n"
+               "      ajouter les clients déjà dans la base ; --essai donne le rapport sans rien\n"
+               "      écrire ; le rapport s'affiche sur la sortie d'erreur.\n"
+               "  vordan --aide | --help\n"
+               "      affiche cette aide.\n"
+               "  vordan --version | -v\n"
+               "      affiche la version de VORDAN.\n")
         .arg(places::userSettingsFolderHint(), loginFile);
 }
 
@@ -71,6 +75,8 @@ const ValueOption ValueOptions[] = {
      "--importer attend le fichier des clients."},
     {"--correspondance", [](CommandLine& c) -> QString& { return c.mappingFile; },
      &Seen::importOption, true, "--correspondance attend le fichier de correspondance."},
+    {"--doublons", [](CommandLine& c) -> QString& { return c.duplicates; }, &Seen::importOption,
+     true, "--doublons attend ignorer, completer ou ajouter."},
     {"--magasin", [](CommandLine& c) -> QString& { return c.create.shopName; }, &Seen::shop, false,
      "--magasin attend le nom du magasin."},
     {"--licence", [](CommandLine& c) -> QString& { return c.create.licence; }, &Seen::licence,
@@ -128,9 +134,9 @@ QString refusedCombination(const Seen& seen) {
     if (seen.transfer && (seen.restore || creation))
         return QStringLiteral("--transferer ne va avec aucune autre option.");
     if (seen.importOption && !seen.import)
-        return QStringLiteral("--correspondance et --essai vont avec --importer.");
+        return QStringLiteral("--correspondance, --doublons et --essai vont avec --importer.");
     if (seen.import && (seen.transfer || seen.restore || creation))
-        return QStringLiteral("--importer ne va qu'avec --correspondance et --essai.");
+        return QStringLiteral("--importer ne va qu'avec --correspondance, --doublons et --essai.");
     // Reached with none of the three above: the creation's options alone.
     if (!seen.create && creation)
         return QStringLiteral("--magasin, --licence et --demo vont avec --creer-base.");

@@ -13,13 +13,14 @@ struct CommandLine {
     QString restoreFolder;            // --restaurer DOSSIER
     QString transferFrom, transferTo; // --transferer SOURCE DESTINATION
     QString importFile, mappingFile;  // --importer FICHIER [--correspondance FICHIER.ini]
+    QString duplicates;               // --doublons ignorer|completer|ajouter
     bool dryRun = false;              // --essai
     QString error;                    // French message when action is Error
 };
 
 // Reads: (nothing) | --creer-base DOSSIER|ADRESSE [--magasin NOM] [--licence NUMERO]
 // [--demo] | --restaurer DOSSIER | --transferer SOURCE DESTINATION | --importer FICHIER
-// [--correspondance FICHIER.ini] [--essai] | --aide | --help | --version | -v.
+// [--correspondance FICHIER.ini] [--doublons CHOIX] [--essai] | --aide | --help | --version | -v.
 // The first argument is the program's name.
 CommandLine parseCommandLine(const QStringList& arguments);
 QString usageText();

@@ -66,22 +66,35 @@ std::optional<TextTable> importTable(const QString& file) {
     return table;
 }
 
-// The mapping given, its missing columns ignored; else the one kept for the
-// table's header line; else the guess. None when no column gives the
-// customers' name (said).
+// The mapping given, its missing columns ignored; else the columns kept for
+// the table's header line; else the guess. Says which, column by column.
+// None when no column gives the customers' name (said).
 std::optional<ImportMapping> importMapping(const std::optional<ImportMapping>& given,
-                                           const TextTable& table, const QString& configFolder) {
+                                           const QString& mappingFile, const TextTable& table,
+                                           const QString& configFolder) {
     ImportMapping mapping;
+    QString from;
     if (given) {
         mapping = *given;
         while (mapping.columns.size() < table.columns.size())
             mapping.columns << ImportField::Ignored;
+        from = QStringLiteral("le fichier %1").arg(QDir::toNativeSeparators(mappingFile));
     } else if (auto kept = keptMapping(configFolder, table.headerLine);
                kept && kept->columns.size() == table.columns.size()) {
         mapping = *kept;
+        from = QStringLiteral("celle gardée pour cette ligne d'en-tête");
     } else {
         mapping.columns = guessMapping(table.columns, table.header);
+        from = QStringLiteral("devinée d'après la ligne d'en-tête");
     }
+    QStringList columns;
+    for (qsizetype i = 0; i < mapping.columns.size() && i < table.columns.size(); ++i)
+        if (mapping.columns.at(i) != ImportField::Ignored)
+            columns << QStringLiteral("%1 (%2) → %3")
+                           .arg(i + 1)
+                           .arg(table.columns.at(i), fieldLabel(mapping.columns.at(i)));
+    say(QStringLiteral("Correspondance : %1 ; colonnes : %2.")
+            .arg(from, columns.isEmpty() ? QStringLiteral("aucune") : columns.join(", ")));
     if (!mapping.columns.contains(ImportField::Name)) {
         say(QStringLiteral("Aucune colonne ne donne le nom des clients : indiquez-la dans un "
                            "fichier de correspondance (--correspondance)."));
@@ -137,7 +150,14 @@ std::shared_ptr<void> takeRestoreLock(const QString& base) {
     return lock;
 }
 
-int runImportCommand(const QString& file, const QString& mappingFile, bool dryRun) {
+int runImportCommand(const QString& file, const QString& mappingFile, const QString& duplicates,
+                     bool dryRun) {
+    std::optional<DuplicateChoice> choice;
+    if (!duplicates.isEmpty() && !(choice = duplicateChoiceOfKey(duplicates))) {
+        say(QStringLiteral("--doublons attend ignorer, completer ou ajouter, pas « %1 ».")
+                .arg(duplicates));
+        return 1;
+    }
     const QString configFolder = userConfigFolder();
     const std::optional<QString> base = importBase(configFolder);
     if (!base)
@@ -154,9 +174,16 @@ int runImportCommand(const QString& file, const QString& mappingFile, bool dryRu
     const std::optional<TextTable> table = importTable(file);
     if (!table)
         return 1;
-    const std::optional<ImportMapping> mapping = importMapping(given, *table, configFolder);
+    std::optional<ImportMapping> mapping = importMapping(given, mappingFile, *table, configFolder);
     if (!mapping)
         return 1;
+    if (choice)
+        mapping->duplicates = *choice;
+    say(QStringLiteral("Doublons : %1 ; codes du fichier : %2.")
+            .arg(mapping->duplicates == DuplicateChoice::Add        ? QStringLiteral("ajoutés")
+                 : mapping->duplicates == DuplicateChoice::Complete ? QStringLiteral("complétés")
+                                                                    : QStringLiteral("ignorés"),
+                 mapping->keepCodes ? QStringLiteral("gardés") : QStringLiteral("non gardés")));
     return checkAndWrite(*base, *table, *mapping, dryRun);
 }
 

@@ -13,11 +13,14 @@ namespace vdn {
 // the lock cannot be made (read-only) gives a lock that holds nothing.
 std::shared_ptr<void> takeRestoreLock(const QString& base);
 
-// `vordan --importer FICHIER [--correspondance FICHIER.ini] [--essai]`: the
-// customers of FICHIER imported into the database named by CHEMIN.QZ, with
-// the mapping of the file (else the one kept for its header line, else the
-// guess). Prints the report on stderr; returns the exit status (0 done, 1
-// nothing imported because of a failure).
-int runImportCommand(const QString& file, const QString& mappingFile, bool dryRun);
+// `vordan --importer FICHIER [--correspondance FICHIER.ini] [--doublons
+// CHOIX] [--essai]`: the customers of FICHIER imported into the database
+// named by CHEMIN.QZ, with the columns of the mapping file (else those kept
+// for its header line, else the guess). Duplicates are as `duplicates` says
+// ("ignorer", "completer", "ajouter"), else as the mapping file says, else
+// skipped. Prints the mapping used and the report on stderr; returns the
+// exit status (0 done, 1 nothing imported because of a failure).
+int runImportCommand(const QString& file, const QString& mappingFile, const QString& duplicates,
+                     bool dryRun);
 
 } // namespace vdn

@@ -74,26 +74,18 @@ const QString DuplicatesKey = QStringLiteral("doublons");
 const QString KeepCodesKey = QStringLiteral("garder_codes");
 const QString HeaderKey = QStringLiteral("entete");
 
-QString choiceKey(DuplicateChoice c) {
-    switch (c) {
-    case DuplicateChoice::Add:
-        return QStringLiteral("ajouter");
-    case DuplicateChoice::Complete:
-        return QStringLiteral("completer");
-    case DuplicateChoice::Skip:
-        break;
-    }
-    return QStringLiteral("ignorer");
-}
-
-void writeMapping(QSettings& s, const ImportMapping& m) {
+void writeColumns(QSettings& s, const ImportMapping& m) {
     s.beginGroup(ColumnsGroup);
     s.remove(QString());
     for (int i = 0; i < m.columns.size(); ++i)
         s.setValue(QString::number(i + 1), fieldKey(m.columns.at(i)));
     s.endGroup();
+}
+
+void writeMapping(QSettings& s, const ImportMapping& m) {
+    writeColumns(s, m);
     s.beginGroup(ChoicesGroup);
-    s.setValue(DuplicatesKey, choiceKey(m.duplicates));
+    s.setValue(DuplicatesKey, duplicateChoiceKey(m.duplicates));
     s.setValue(KeepCodesKey, m.keepCodes ? QStringLiteral("oui") : QStringLiteral("non"));
     s.endGroup();
 }
@@ -124,15 +116,11 @@ std::optional<ImportMapping> readMapping(QSettings& s, QString& error) {
     }
     s.endGroup();
     s.beginGroup(ChoicesGroup);
-    const QString dup = s.value(DuplicatesKey, choiceKey(DuplicateChoice::Skip)).toString();
-    bool known = false;
-    for (DuplicateChoice c :
-         {DuplicateChoice::Skip, DuplicateChoice::Add, DuplicateChoice::Complete})
-        if (dup.trimmed().compare(choiceKey(c), Qt::CaseInsensitive) == 0) {
-            m.duplicates = c;
-            known = true;
-        }
-    if (!known) {
+    const QString dup =
+        s.value(DuplicatesKey, duplicateChoiceKey(DuplicateChoice::Skip)).toString();
+    if (const std::optional<DuplicateChoice> c = duplicateChoiceOfKey(dup)) {
+        m.duplicates = *c;
+    } else {
         error = QStringLiteral("Choix inconnu pour les doublons : %1 (ignorer, ajouter ou "
                                "completer)")
                     .arg(dup);
@@ -159,6 +147,26 @@ QString headerGroup(const QString& headerLine) {
 }
 
 } // namespace
+
+QString duplicateChoiceKey(DuplicateChoice choice) {
+    switch (choice) {
+    case DuplicateChoice::Add:
+        return QStringLiteral("ajouter");
+    case DuplicateChoice::Complete:
+        return QStringLiteral("completer");
+    case DuplicateChoice::Skip:
+        break;
+    }
+    return QStringLiteral("ignorer");
+}
+
+std::optional<DuplicateChoice> duplicateChoiceOfKey(const QString& key) {
+    for (DuplicateChoice c :
+         {DuplicateChoice::Skip, DuplicateChoice::Add, DuplicateChoice::Complete})
+        if (key.trimmed().compare(duplicateChoiceKey(c), Qt::CaseInsensitive) == 0)
+            return c;
+    return std::nullopt;
+}
 
 const QList<ImportField>& ImportField::choices() {
     static const QList<ImportField> list = [] {
@@ -244,7 +252,12 @@ std::optional<ImportMapping> keptMapping(const QString& configFolder, const QStr
         return std::nullopt;
     s.beginGroup(group);
     QString error;
-    return readMapping(s, error);
+    std::optional<ImportMapping> kept = readMapping(s, error);
+    // Only the columns are kept: what becomes of duplicates and codes is
+    // chosen for each import (an older file may still hold choices).
+    if (kept)
+        *kept = ImportMapping{kept->columns, DuplicateChoice::Skip, false};
+    return kept;
 }
 
 void keepMapping(const QString& configFolder, const QString& headerLine,
@@ -255,7 +268,8 @@ void keepMapping(const QString& configFolder, const QString& headerLine,
     QSettings s(keptFile(configFolder), QSettings::IniFormat);
     s.beginGroup(headerGroup(headerLine));
     s.setValue(HeaderKey, headerLine);
-    writeMapping(s, mapping);
+    writeColumns(s, mapping);
+    s.remove(ChoicesGroup);
     s.endGroup();
 }
 

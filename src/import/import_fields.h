@@ -98,6 +98,11 @@ QList<ImportField> guessMapping(const QStringList& headers, bool hasHeader);
 // What a user chooses for a file beyond the columns.
 enum class DuplicateChoice { Skip, Add, Complete };
 
+// The word of a choice in a mapping file and on the command line
+// ("ignorer", "ajouter", "completer"), and the choice of a word (any case).
+QString duplicateChoiceKey(DuplicateChoice choice);
+std::optional<DuplicateChoice> duplicateChoiceOfKey(const QString& key);
+
 // A mapping kept for next time or written for the command line.
 struct ImportMapping {
     QList<ImportField> columns;
@@ -112,8 +117,9 @@ struct ImportMapping {
 bool writeMappingFile(const QString& path, const ImportMapping& mapping);
 std::optional<ImportMapping> readMappingFile(const QString& path, QString& error);
 
-// The mapping kept for files of this header line, in the user's
-// configuration folder (its file "correspondances-import.ini").
+// The columns kept for files of this header line, in the user's
+// configuration folder (its file "correspondances-import.ini"); the
+// mapping's other choices are not kept (duplicates skipped, codes not kept).
 std::optional<ImportMapping> keptMapping(const QString& configFolder, const QString& headerLine);
 void keepMapping(const QString& configFolder, const QString& headerLine,
                  const ImportMapping& mapping);

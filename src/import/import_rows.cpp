@@ -247,7 +247,9 @@ Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& map
             Built b{buildRow(table.rows.at(i), mapping), {}, {}};
             b.row.line = i < table.lines.size() ? table.lines.at(i) : int(i) + 1;
             if (b.row.outcome != RowOutcome::Refused) {
-                b.code = codes ? fileCode(b.row) : QString();
+                // The file's numbers are another program's: they say who a
+                // row is only when they are kept as VORDAN's codes.
+                b.code = codes && mapping.keepCodes ? fileCode(b.row) : QString();
                 b.row.record.set(CF::Cod, mapping.keepCodes ? b.code : QString(QLatin1String("")));
                 b.keys = matchKeys(b.row.record);
                 if (!b.code.isEmpty())
@@ -295,6 +297,15 @@ Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& map
                 fileByKey.insert(k, row.line);
 
             int same = code.isEmpty() ? -1 : existingByCode.value(code, -1);
+            // A kept code that is another person's is not that person:
+            // shown to the user, never merged.
+            if (same >= 0 && foldedName(existing.at(same)) != foldedName(row.record)) {
+                row.outcome = RowOutcome::Refused;
+                row.problems << QStringLiteral("code %1 déjà pris par %2 : un autre nom")
+                                    .arg(code, existing.at(same).text(CF::Nom));
+                check.rows << row;
+                continue;
+            }
             for (const QString& k : std::as_const(b.keys))
                 if (same < 0)
                     same = existingByKey.value(k, -1);
@@ -383,6 +394,9 @@ QString reasonOf(const ImportCheck& check, const CheckedRow& row) {
             return QStringLiteral("client %1 supprimé : non complété").arg(row.duplicateOf);
         if (row.choice == DuplicateChoice::Complete)
             return QStringLiteral("client %1 déjà complet").arg(row.duplicateOf);
+        if (row.existing >= 0)
+            return QStringLiteral("déjà dans VORDAN (client %1 : %2)")
+                .arg(row.duplicateOf, check.existing.at(row.existing).text(CF::Nom));
         return QStringLiteral("déjà dans VORDAN (client %1)").arg(row.duplicateOf);
     case RowOutcome::New:
         break;

@@ -85,7 +85,7 @@ QComboBox* choiceBox(QWidget* parent, DuplicateChoice current) {
     return box;
 }
 
-QString stateOf(const CheckedRow& row) {
+QString stateOf(const ImportCheck& check, const CheckedRow& row) {
     switch (row.outcome) {
     case RowOutcome::New:
         return QStringLiteral("Nouveau");
@@ -94,6 +94,10 @@ QString stateOf(const CheckedRow& row) {
     case RowOutcome::DuplicateInFile:
         return QStringLiteral("Doublon (%1)").arg(row.duplicateOf);
     case RowOutcome::DuplicateExisting:
+        // Named, so that the user sees who the row would be taken for.
+        if (row.existing >= 0 && row.existing < check.existing.size())
+            return QStringLiteral("Déjà client %1 : %2")
+                .arg(row.duplicateOf, check.existing.at(row.existing).text(CF::Nom));
         return QStringLiteral("Déjà client %1").arg(row.duplicateOf);
     }
     return {};
@@ -316,6 +320,8 @@ void ImportWindow::openFile(const QString& path) {
     cboFeuille->setEnabled(source_.sheets.size() > 1);
     cboCodage->setEnabled(!source_.spreadsheet);
     cboSeparateur->setEnabled(!source_.spreadsheet);
+    // What becomes of duplicates is chosen anew for each file.
+    cboDoublons->setCurrentIndex(cboDoublons->findData(int(DuplicateChoice::Skip)));
     filling_ = false;
     choices_.clear();
     headerChosen_ = false;
@@ -354,13 +360,11 @@ void ImportWindow::reread() {
 
     std::optional<ImportMapping> kept = keptMapping(configFolder_, table_.headerLine);
     ImportMapping mapping;
-    if (kept && kept->columns.size() == table_.columns.size()) {
-        mapping = *kept;
-    } else {
-        mapping.columns = guessMapping(table_.columns, table_.header);
-        mapping.duplicates = DuplicateChoice(cboDoublons->currentData().toInt());
-        mapping.keepCodes = chkGarderCodes->isChecked();
-    }
+    mapping.columns = kept && kept->columns.size() == table_.columns.size()
+                          ? kept->columns
+                          : guessMapping(table_.columns, table_.header);
+    mapping.duplicates = DuplicateChoice(cboDoublons->currentData().toInt());
+    mapping.keepCodes = chkGarderCodes->isChecked();
     showMapping(mapping);
 }
 
@@ -452,7 +456,7 @@ void ImportWindow::showPreview() {
         const CheckedRow& row = check_.rows.at(shown.at(r));
         int c = 0;
         grdApercu->setItem(r, c++, new QTableWidgetItem(QString::number(row.line)));
-        grdApercu->setItem(r, c++, new QTableWidgetItem(stateOf(row)));
+        grdApercu->setItem(r, c++, new QTableWidgetItem(stateOf(check_, row)));
         for (const CF f : previewFields()) {
             QString text = row.record.text(f);
             if (f == CF::Cod && text.isEmpty() && row.outcome == RowOutcome::New)

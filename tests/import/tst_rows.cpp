@@ -87,60 +87,69 @@ void TestImportRows::rowChecks_data() {
     QTest::addColumn<RowOutcome>("outcome");
     QTest::addColumn<QString>("stored"); // Nom|Dg|Tar|Lbs|Nic|Cp, or the code duplicated
     QTest::addColumn<QString>("problem");
+    QTest::addColumn<bool>("keepCodes"); // the file's codes kept as the customers' codes
 
     using O = RowOutcome;
     QTest::newRow("defaults of a new customer, name in capitals")
         << QStringList{"", "Zoé", "ève", "0450000001", "", "", "", "", "", "01000"} << O::New
         << "ZOÉ ÈVE|D|T|0||01000"
-        << "";
+        << "" << false;
     QTest::newRow("hand and tariff read from words, VAT kept on a business")
         << QStringList{"", "Brun", "", "", "", "gaucher", "Entreprise", "FR1", "15,5", ""} << O::New
         << "BRUN|G|H|15,5|FR1|"
-        << "";
+        << "" << false;
     QTest::newRow("English hand letter L is left")
         << QStringList{"", "Noir", "", "", "", "L", "ttc", "", "", ""} << O::New << "NOIR|G|T|0||"
-        << "";
+        << "" << false;
     QTest::newRow("empty name, first name alone")
         << QStringList{"", "", "Paul", "", "", "", "", "", "", ""} << O::Refused << ""
-        << "nom vide";
+        << "nom vide" << false;
     QTest::newRow("name and first name over 30 characters")
         << QStringList{"", "Dupont-Lajoie de la Tour", "Marie-Hélène", "", "", "", "", "", "", ""}
         << O::Refused << ""
-        << "nom trop long : 37 caractères pour 30 au plus";
+        << "nom trop long : 37 caractères pour 30 au plus" << false;
     QTest::newRow("postcode too long, not cut")
         << QStringList{"", "A", "", "", "", "", "", "", "", "123456"} << O::Refused << ""
-        << "code postal trop long : 6 caractères pour 5 au plus";
+        << "code postal trop long : 6 caractères pour 5 au plus" << false;
     QTest::newRow("unreadable hand")
         << QStringList{"", "A", "", "", "", "X", "", "", "", ""} << O::Refused << ""
-        << "main illisible : « X »";
+        << "main illisible : « X »" << false;
     QTest::newRow("unreadable tariff")
         << QStringList{"", "A", "", "", "", "", "Z", "", "", ""} << O::Refused << ""
-        << "tarif illisible";
+        << "tarif illisible" << false;
     QTest::newRow("weight not a number")
         << QStringList{"", "A", "", "", "", "", "", "", "16a", ""} << O::Refused << ""
-        << "poids non conforme";
+        << "poids non conforme" << false;
     QTest::newRow("VAT number on a private customer")
         << QStringList{"", "A", "", "", "", "", "T", "FR1", "", ""} << O::Refused << ""
-        << "n° TVA sur un client particulier";
+        << "n° TVA sur un client particulier" << false;
     QTest::newRow("phone kept as a number by a spreadsheet")
         << QStringList{"", "A", "", "612345678", "", "", "", "", "", ""} << O::Refused << ""
-        << "le zéro du début est perdu";
+        << "le zéro du début est perdu" << false;
     QTest::newRow("existing: same folded name and same phone digits")
         << QStringList{"", "dupre", "elodie", "+33 612345678", "", "", "", "", "", ""}
         << O::DuplicateExisting << "000010"
-        << "";
+        << "" << false;
     QTest::newRow("existing: same name and e-mail in other capitals")
         << QStringList{"", "Martin", "Jean", "", "J@M.FR", "", "", "", "", ""}
         << O::DuplicateExisting << "000011"
-        << "";
-    QTest::newRow("existing: same code column")
-        << QStringList{"11", "Autre", "", "", "", "", "", "", "", ""} << O::DuplicateExisting
-        << "000011"
-        << "";
+        << "" << false;
     QTest::newRow("same name, other phone: not a duplicate")
         << QStringList{"", "Dupré", "Élodie", "0699999999", "", "", "", "", "", ""} << O::New
         << "DUPRÉ ÉLODIE|D|T|0||"
-        << "";
+        << "" << false;
+    // Another program's customer numbers say who a row is only when kept,
+    // and a kept number that is another person's is not that person.
+    QTest::newRow("file code not kept: never matched")
+        << QStringList{"11", "Autre", "", "", "", "", "", "", "", ""} << O::New << "AUTRE|D|T|0||"
+        << "" << false;
+    QTest::newRow("kept code, same name: that customer")
+        << QStringList{"11", "Martin", "Jean", "", "", "", "", "", "", ""} << O::DuplicateExisting
+        << "000011"
+        << "" << true;
+    QTest::newRow("kept code, another name: refused, never merged")
+        << QStringList{"11", "Autre", "", "", "", "", "", "", "", ""} << O::Refused << ""
+        << "code 000011 déjà pris par MARTIN JEAN : un autre nom" << true;
 }
 
 void TestImportRows::rowChecks() {
@@ -148,7 +157,8 @@ void TestImportRows::rowChecks() {
     QFETCH(RowOutcome, outcome);
     QFETCH(QString, stored);
     QFETCH(QString, problem);
-    const ImportMapping mapping{Columns, DuplicateChoice::Skip, false};
+    QFETCH(bool, keepCodes);
+    const ImportMapping mapping{Columns, DuplicateChoice::Skip, keepCodes};
     // The row alone, then the same row again after it: a duplicate in the file.
     const ImportCheck check = checkImport(tableOf({cells, cells}), mapping, Existing);
     QCOMPARE(check.rows.size(), 2);
@@ -333,12 +343,15 @@ void TestImportRows::lookupFindsWhatEveryCustomerFinds() {
                             .arg(int(r.outcome))
                             .arg(r.duplicateOf, r.problems.join(';'));
         QCOMPARE(seen, wanted);
-        // Every row met its customer (the last added of the two ROUX ANNE),
-        // or is a duplicate of the row that met the same one first (the
-        // last five rows meet by their phone the customers five rows before
-        // them met by their code).
-        QCOMPARE(wanted.filter(QRegularExpression("^[23] 000")).size(), rows.size() - 5);
-        QCOMPARE(wanted.filter(QRegularExpression("^1 ligne 25[2-6] $")).size(), 5);
+        // Not kept, the file's codes say nothing: every row meets its own
+        // customer (the last added of the two ROUX ANNE). Kept, the codes 6
+        // to 260 of the first 255 rows are other customers': those rows are
+        // refused, never merged, and the others meet theirs.
+        QCOMPARE(wanted.filter(QRegularExpression("^2 000")).size(),
+                 keepCodes ? rows.size() - 255 : rows.size());
+        QCOMPARE(
+            wanted.filter(QRegularExpression("^3 .*déjà pris par CLIENT .* un autre nom$")).size(),
+            keepCodes ? 255 : 0);
         QVERIFY(wanted.contains(QStringLiteral("2 000305 ")));
     }
 }
