@@ -24,8 +24,10 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace vdn {
 
@@ -84,6 +86,22 @@ QComboBox* choiceBox(QWidget* parent, DuplicateChoice current) {
     box->setCurrentIndex(box->findData(int(current)));
     return box;
 }
+
+// A column's field: the wheel turns it only once clicked, so that scrolling
+// the grid changes no mapping. `shown` is the field it stands at.
+class FieldBox : public QComboBox {
+public:
+    explicit FieldBox(QWidget* parent) : QComboBox(parent) { setFocusPolicy(Qt::StrongFocus); }
+    int shown = 0;
+
+protected:
+    void wheelEvent(QWheelEvent* e) override {
+        if (hasFocus())
+            QComboBox::wheelEvent(e);
+        else
+            e->ignore();
+    }
+};
 
 QString stateOf(const ImportCheck& check, const CheckedRow& row) {
     switch (row.outcome) {
@@ -375,15 +393,30 @@ void ImportWindow::showMapping(const ImportMapping& mapping) {
         grdColonnes->setItem(i, 0, new QTableWidgetItem(table_.columns.at(i)));
         const QString example = table_.rows.isEmpty() ? QString() : table_.rows.first().value(i);
         grdColonnes->setItem(i, 1, new QTableWidgetItem(example));
-        auto* box = new QComboBox(grdColonnes);
+        auto* box = new FieldBox(grdColonnes);
         box->setObjectName(QStringLiteral("cboChamp_%1").arg(i));
         const QList<ImportField>& choices = ImportField::choices();
         for (int f = 0; f < choices.size(); ++f)
             box->addItem(fieldLabel(choices.at(f)), f);
         box->setCurrentIndex(int(choices.indexOf(mapping.columns.value(i, ImportField::Ignored))));
-        connect(box, &QComboBox::currentIndexChanged, this, [this] {
-            if (!filling_)
-                recheck();
+        box->shown = box->currentIndex();
+        connect(box, &QComboBox::currentIndexChanged, this, [this, box, i](int index) {
+            if (filling_)
+                return;
+            // One column per field: a second one is refused, the box put back.
+            if (const int other = columnOf(ImportField::choices().value(index), i); other >= 0) {
+                const QSignalBlocker quiet(box);
+                box->setCurrentIndex(box->shown);
+                services_.boxes->message(
+                    this, QStringLiteral("Le champ « %1 » est déjà donné par la colonne %2 "
+                                         "(« %3 ») : choisissez d'abord « %4 » pour elle.")
+                              .arg(fieldLabel(ImportField::choices().value(index)))
+                              .arg(other + 1)
+                              .arg(table_.columns.value(other), fieldLabel(ImportField::Ignored)));
+                return;
+            }
+            box->shown = index;
+            recheck();
         });
         grdColonnes->setCellWidget(i, 2, box);
     }
@@ -393,6 +426,17 @@ void ImportWindow::showMapping(const ImportMapping& mapping) {
     chkGarderCodes->setChecked(mapping.keepCodes);
     filling_ = false;
     recheck();
+}
+
+int ImportWindow::columnOf(ImportField field, int except) const {
+    if (field == ImportField::Ignored)
+        return -1;
+    for (int i = 0; i < grdColonnes->rowCount(); ++i) {
+        const auto* box = qobject_cast<QComboBox*>(grdColonnes->cellWidget(i, 2));
+        if (i != except && box && ImportField::choices().value(box->currentData().toInt()) == field)
+            return i;
+    }
+    return -1;
 }
 
 ImportMapping ImportWindow::chosenMapping() const {

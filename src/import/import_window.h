@@ -72,6 +72,9 @@ private:
     void reread();
     // The mapping's controls from a mapping; then the check.
     void showMapping(const ImportMapping& mapping);
+    // The column other than `except` whose box gives `field`; -1 when none
+    // (and for Ignored, which any number of columns may be).
+    int columnOf(ImportField field, int except) const;
     ImportMapping chosenMapping() const;
     void recheck();
     void showPreview();

@@ -12,6 +12,7 @@
 #include "support/widget_lookup.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace vdn;
 using namespace vdn::test;
@@ -99,10 +101,34 @@ void TestImportWindow::importThroughTheWindow() {
     QCOMPARE(lines.at(2), QStringLiteral("5;;Paul;;;;nom vide"));
     w->close();
 
-    // The same file again: its mapping kept, every row a duplicate.
+    // The same file again: its mapping kept, every row a duplicate of the
+    // customer it names.
     auto* again = new ImportWindow(folder.services(), config.path(), {});
     QVERIFY(again->load());
+    again->show();
     again->openFile(csv);
+    const QString met = control<QTableWidget>(again, "grdApercu")->item(0, 1)->text();
+    QVERIFY2(met.startsWith("Déjà client 0") && met.endsWith(" : DUPRÉ ÉLODIE"), qPrintable(met));
+    // The wheel over a column's box scrolls, it does not change the field;
+    // a field given by a column is refused to a second one.
+    auto* first = control<QComboBox>(again, "cboChamp_0");
+    QWheelEvent wheel(QPointF(5, 5), first->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(first, &wheel);
+    QCOMPARE(first->currentText(), QStringLiteral("Nom"));
+    auto* second = control<QComboBox>(again, "cboChamp_1");
+    folder.boxes.expectMessage(
+        QStringLiteral("Le champ « Nom » est déjà donné par la colonne 1 "
+                       "(« Nom ») : choisissez d'abord « (ne pas importer) » pour "
+                       "elle."));
+    second->setCurrentIndex(first->currentIndex());
+    VDN_CHECK_BOXES(folder);
+    QCOMPARE(second->currentText(), QStringLiteral("Prénom"));
+    // What becomes of duplicates is chosen anew for each file.
+    auto* duplicates = control<QComboBox>(again, "cboDoublons");
+    duplicates->setCurrentIndex(duplicates->findText(QStringLiteral("Ajouter quand même")));
+    again->openFile(csv);
+    QCOMPARE(duplicates->currentText(), QStringLiteral("Ignorer"));
     QTest::mouseClick(control<QPushButton>(again, "cmdessai"), Qt::LeftButton);
     QVERIFY2(again->reportShown().contains(
                  QStringLiteral("0 clients importés, 3 ignorés (doublons), 1 refusés")),
