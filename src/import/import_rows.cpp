@@ -65,7 +65,8 @@ QString foldedName(const CustomerRecord& r) {
 }
 
 // The keys that make two customers the same: the folded name with each of
-// its numbers and its e-mail address (or with nothing, when it has none).
+// its numbers and its e-mail address; with its town when it has none (two
+// people of one name in two towns are two customers).
 QStringList matchKeys(const CustomerRecord& r) {
     const QString name = foldedName(r);
     if (name.isEmpty())
@@ -83,8 +84,13 @@ QStringList matchKeys(const CustomerRecord& r) {
     // any either.
     if (keys.isEmpty() && phoneDigits(r.text(CF::Tel)).isEmpty() &&
         phoneDigits(r.text(CF::Gsm)).isEmpty())
-        keys << name + QStringLiteral("\x1F-");
+        keys << name + QStringLiteral("\x1F-") + foldForSearch(r.text(CF::Vil)).simplified();
     return keys;
+}
+
+// Whether `key` is the one of a customer with neither number nor address.
+bool byNameAndTown(const QString& key) {
+    return key.contains(QStringLiteral("\x1F-"));
 }
 
 // The file's code as a customer code, or empty when it is not a number.
@@ -307,8 +313,8 @@ Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& map
                 continue;
             }
             for (const QString& k : std::as_const(b.keys))
-                if (same < 0)
-                    same = existingByKey.value(k, -1);
+                if (same < 0 && (same = existingByKey.value(k, -1)) >= 0)
+                    row.possible = byNameAndTown(k);
             if (same >= 0) {
                 const CustomerRecord& e = existing.at(same);
                 auto place = met.constFind(e.text(CF::Cod));
@@ -395,8 +401,10 @@ QString reasonOf(const ImportCheck& check, const CheckedRow& row) {
         if (row.choice == DuplicateChoice::Complete)
             return QStringLiteral("client %1 déjà complet").arg(row.duplicateOf);
         if (row.existing >= 0)
-            return QStringLiteral("déjà dans VORDAN (client %1 : %2)")
-                .arg(row.duplicateOf, check.existing.at(row.existing).text(CF::Nom));
+            return QStringLiteral("%1 (client %2 : %3)")
+                .arg(row.possible ? QStringLiteral("doublon possible, même nom et même ville")
+                                  : QStringLiteral("déjà dans VORDAN"),
+                     row.duplicateOf, check.existing.at(row.existing).text(CF::Nom));
         return QStringLiteral("déjà dans VORDAN (client %1)").arg(row.duplicateOf);
     case RowOutcome::New:
         break;

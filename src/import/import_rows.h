@@ -33,6 +33,9 @@ struct CheckedRow {
     int existing = -1;   // the existing customer's place in ImportCheck::existing
                          // (also for a duplicate of a row that met it)
     DuplicateChoice choice = DuplicateChoice::Skip;
+    // Met only by the same name and town, neither having a phone number or
+    // an e-mail address: a possible duplicate, for the user to look at.
+    bool possible = false;
 };
 
 // One row made into a customer as the record panel writes one: capitals where
@@ -42,12 +45,12 @@ struct CheckedRow {
 CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping);
 
 // Every row of the table checked: values, duplicates inside the file (same
-// folded name and the same phone, mobile or e-mail; or the same code; or the
-// same customer already in VORDAN as an earlier row), and
-// customers already in VORDAN (likewise, or the same code when the file's
-// code is a customer number). Duplicates of an existing customer take the
-// mapping's choice; keeping the file's codes refuses a code that is not a
-// customer number or that is already taken.
+// folded name and the same phone, mobile or e-mail, or the same name and
+// town when neither has any; or the same code; or the same customer already
+// in VORDAN as an earlier row), and customers already in VORDAN (likewise,
+// or the same code and name when the file's codes are kept). Duplicates of an existing customer
+// take the mapping's choice; keeping the file's codes refuses a code that is not a customer number
+// or that is already taken.
 struct ImportCheck {
     QList<CheckedRow> rows;
     QList<CustomerRecord> existing; // the customers compared with

@@ -114,8 +114,10 @@ QString stateOf(const ImportCheck& check, const CheckedRow& row) {
     case RowOutcome::DuplicateExisting:
         // Named, so that the user sees who the row would be taken for.
         if (row.existing >= 0 && row.existing < check.existing.size())
-            return QStringLiteral("Déjà client %1 : %2")
-                .arg(row.duplicateOf, check.existing.at(row.existing).text(CF::Nom));
+            return QStringLiteral("%1 %2 : %3")
+                .arg(row.possible ? QStringLiteral("Même nom et même ville que")
+                                  : QStringLiteral("Déjà client"),
+                     row.duplicateOf, check.existing.at(row.existing).text(CF::Nom));
         return QStringLiteral("Déjà client %1").arg(row.duplicateOf);
     }
     return {};

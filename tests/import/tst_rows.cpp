@@ -22,10 +22,10 @@ Q_DECLARE_METATYPE(vdn::DuplicateChoice)
 namespace {
 
 // The file's columns, in this order.
-const QList<ImportField> Columns{ImportField::Code,    ImportField::Name, ImportField::FirstName,
-                                 ImportField::Phone,   ImportField::Mail, ImportField::Hand,
-                                 ImportField::Tariff,  ImportField::Vat,  ImportField::Weight,
-                                 ImportField::Postcode};
+const QList<ImportField> Columns{ImportField::Code,     ImportField::Name, ImportField::FirstName,
+                                 ImportField::Phone,    ImportField::Mail, ImportField::Hand,
+                                 ImportField::Tariff,   ImportField::Vat,  ImportField::Weight,
+                                 ImportField::Postcode, ImportField::Town};
 
 CustomerRecord customer(const QString& code, const QString& name, const QString& tel,
                         const QString& mail, const QString& state = {}) {
@@ -47,6 +47,11 @@ CustomerRecord customer(const QString& code, const QString& name, const QString&
 const QList<CustomerRecord> Existing{
     customer("000010", "DUPRÉ ÉLODIE", "06 12 34 56 78", ""),
     customer("000011", "MARTIN JEAN", "", "j@m.fr"),
+    [] { // neither number nor address
+        CustomerRecord r = customer("000012", "ROUX ANNE", "", "");
+        r.set(CF::Vil, QStringLiteral("ANNECY"));
+        return r;
+    }(),
 };
 
 TextTable tableOf(const QList<QStringList>& rows) {
@@ -85,7 +90,9 @@ private slots:
 void TestImportRows::rowChecks_data() {
     QTest::addColumn<QStringList>("cells");
     QTest::addColumn<RowOutcome>("outcome");
-    QTest::addColumn<QString>("stored"); // Nom|Dg|Tar|Lbs|Nic|Cp, or the code duplicated
+    // Nom|Dg|Tar|Lbs|Nic|Cp, or the code duplicated ("possible" when met only
+    // by the same name and town)
+    QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("problem");
     QTest::addColumn<bool>("keepCodes"); // the file's codes kept as the customers' codes
 
@@ -138,6 +145,14 @@ void TestImportRows::rowChecks_data() {
         << QStringList{"", "Dupré", "Élodie", "0699999999", "", "", "", "", "", ""} << O::New
         << "DUPRÉ ÉLODIE|D|T|0||"
         << "" << false;
+    QTest::newRow("no number nor address, same name and town: a possible duplicate")
+        << QStringList{"", "roux", "anne", "", "", "", "", "", "", "", "Annecy"}
+        << O::DuplicateExisting << "000012 possible"
+        << "" << false;
+    QTest::newRow("no number nor address, same name, another town: new")
+        << QStringList{"", "Roux", "Anne", "", "", "", "", "", "", "", "Lyon"} << O::New
+        << "ROUX ANNE|D|T|0||"
+        << "" << false;
     // Another program's customer numbers say who a row is only when kept,
     // and a kept number that is another person's is not that person.
     QTest::newRow("file code not kept: never matched")
@@ -178,7 +193,7 @@ void TestImportRows::rowChecks() {
         QCOMPARE(check.rows.last().outcome, RowOutcome::DuplicateInFile);
         QCOMPARE(check.rows.last().duplicateOf, QStringLiteral("ligne 2"));
     } else if (outcome == RowOutcome::DuplicateExisting) {
-        QCOMPARE(row.duplicateOf, stored);
+        QCOMPARE(row.duplicateOf + (row.possible ? " possible" : ""), stored);
         QCOMPARE(row.choice, DuplicateChoice::Skip);
     }
     const ImportCounts c = countOutcomes(check);
