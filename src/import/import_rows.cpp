@@ -232,6 +232,7 @@ Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& map
                                 const ExistingLookup& lookup, int batchSize) {
     ImportCheck check;
     check.keepCodes = mapping.keepCodes;
+    check.skipped = table.skipped;
     const bool codes = mapping.columns.contains(IF::Code);
     QHash<QString, int> fileByKey, fileByCode; // to the line of the first row
     QHash<QString, int> met;                   // an existing code to its place in check.existing
@@ -440,6 +441,7 @@ QByteArray csvCell(const QString& text) {
 
 ImportCounts countOutcomes(const ImportCheck& check) {
     ImportCounts c;
+    c.skipped = int(check.skipped.size());
     for (const CheckedRow& row : check.rows) {
         if (row.outcome == RowOutcome::Refused) {
             ++c.refused;
@@ -456,10 +458,13 @@ ImportCounts countOutcomes(const ImportCheck& check) {
 }
 
 QString countsLine(const ImportCounts& c) {
-    return QStringLiteral("%1 clients importés, %2 ignorés (doublons), %3 refusés")
-        .arg(c.imported)
-        .arg(c.ignored)
-        .arg(c.refused);
+    const QString line = QStringLiteral("%1 clients importés, %2 ignorés (doublons), %3 refusés")
+                             .arg(c.imported)
+                             .arg(c.ignored)
+                             .arg(c.refused);
+    if (c.skipped == 0)
+        return line;
+    return line + QStringLiteral(" ; %1 lignes écartées (titres, totaux…)").arg(c.skipped);
 }
 
 QString reportText(const ImportCheck& check, bool dryRun) {
@@ -470,6 +475,8 @@ QString reportText(const ImportCheck& check, bool dryRun) {
     lines << countsLine(c);
     if (c.completed > 0)
         lines << QStringLiteral("dont %1 clients existants complétés").arg(c.completed);
+    for (const SkippedRow& s : check.skipped)
+        lines << QStringLiteral("Ligne %1 écartée : %2").arg(s.line).arg(s.reason);
     for (const CheckedRow& row : check.rows)
         if (row.outcome == RowOutcome::Refused || !written(check, row))
             lines << QStringLiteral("Ligne %1 (%2) : %3")
@@ -488,11 +495,19 @@ QByteArray rejectedRowsCsv(const ImportCheck& check, const QStringList& columns)
             parts << csvCell(c);
         out += parts.join(';') + "\r\n";
     };
-    line(QStringList{QStringLiteral("Ligne")} + columns + QStringList{QStringLiteral("Motif")});
+    // The reason first: it is what the reader looks for.
+    line(QStringList{QStringLiteral("Motif"), QStringLiteral("Ligne")} + columns);
+    QList<std::pair<int, QStringList>> rows;
+    for (const SkippedRow& s : check.skipped)
+        rows.append({s.line, QStringList{s.reason, QString::number(s.line)} + s.cells});
     for (const CheckedRow& row : check.rows)
         if (row.outcome == RowOutcome::Refused || !written(check, row))
-            line(QStringList{QString::number(row.line)} + row.cells +
-                 QStringList{reasonOf(check, row)});
+            rows.append({row.line,
+                         QStringList{reasonOf(check, row), QString::number(row.line)} + row.cells});
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& r : rows)
+        line(r.second);
     return out;
 }
 

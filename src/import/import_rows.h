@@ -55,6 +55,7 @@ struct ImportCheck {
     QList<CheckedRow> rows;
     QList<CustomerRecord> existing; // the customers compared with
     bool keepCodes = false;
+    QList<SkippedRow> skipped; // the table's rows that are no customers
 };
 ImportCheck checkImport(const TextTable& table, const ImportMapping& mapping,
                         QList<CustomerRecord> existing);
@@ -82,6 +83,7 @@ struct ImportCounts {
     int completed = 0; // of which completed
     int ignored = 0;   // duplicates not written
     int refused = 0;
+    int skipped = 0; // rows of the file that are no customers (totals…)
 };
 ImportCounts countOutcomes(const ImportCheck& check);
 // Whether the row is written: a new customer, one added anyway, or a
@@ -93,12 +95,15 @@ bool isWritten(const ImportCheck& check, const CheckedRow& row);
 // known once written.
 QString firstWrittenCode(const ImportCheck& check);
 
-// "N clients importés, M ignorés (doublons), K refusés"
+// "N clients importés, M ignorés (doublons), K refusés", and " ; L lignes
+// écartées (titres, totaux…)" when rows were left out.
 QString countsLine(const ImportCounts& counts);
-// The full report: the counts, then one line per row not imported.
+// The full report: the counts, then one line per row left out or not
+// imported.
 QString reportText(const ImportCheck& check, bool dryRun);
-// The rows not imported as a CSV (UTF-8 with its byte order mark, ';'), the
-// file's own columns then the reason.
+// The rows left out or not imported as a CSV (UTF-8 with its byte order
+// mark, ';'), in the file's order: the reason, the file line, then the
+// file's own columns.
 QByteArray rejectedRowsCsv(const ImportCheck& check, const QStringList& columns);
 
 } // namespace vdn

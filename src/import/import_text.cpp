@@ -1,6 +1,9 @@
 #include "import/import_text.h"
 
+#include "data/french_text.h"
 #include "import/import_fields.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
@@ -523,6 +526,77 @@ QChar guessSeparator(const QString& text) {
     return best;
 }
 
+namespace {
+
+// Rows whose cells are all blank (";;;" lines) hold nothing to import.
+void dropBlankRows(QList<QStringList>& rows, QList<int>& lines) {
+    for (qsizetype i = rows.size() - 1; i >= 0; --i)
+        if (std::all_of(rows.at(i).cbegin(), rows.at(i).cend(),
+                        [](const QString& c) { return c.trimmed().isEmpty(); })) {
+            rows.removeAt(i);
+            lines.removeAt(i);
+        }
+}
+
+int knownCells(const QStringList& row) {
+    return int(std::count_if(row.cbegin(), row.cend(), [](const QString& c) {
+        return guessField(c) != ImportField::Ignored;
+    }));
+}
+
+// The header among the first rows: the first naming the most fields, two
+// at least when a row names two.
+std::optional<qsizetype> headerRow(const QList<QStringList>& rows) {
+    constexpr qsizetype Looked = 20;
+    int most = 0;
+    for (qsizetype i = 0; i < rows.size() && i < Looked; ++i)
+        most = std::max(most, knownCells(rows.at(i)));
+    if (most == 0)
+        return std::nullopt;
+    for (qsizetype i = 0; i < rows.size() && i < Looked; ++i)
+        if (knownCells(rows.at(i)) >= std::min(most, 2))
+            return i;
+    return std::nullopt;
+}
+
+// A total a spreadsheet adds below the data: "TOTAL", "Total : 6",
+// "Sous-total 12", "Total général" as the row's first cell that is not blank.
+bool isTotal(const QStringList& row) {
+    static const QRegularExpression total(
+        QStringLiteral("^(SOUS[- ]?)?TOTAL( GENERAL)?\\s*:?\\s*[0-9 ]*$"));
+    for (const QString& c : row)
+        if (!c.trimmed().isEmpty())
+            return total.match(foldForSearch(c).simplified()).hasMatch();
+    return false;
+}
+
+void skipTotalsAndHeaders(QList<QStringList>& rows, QList<int>& lines, TextTable& t) {
+    const auto folded = [](const QStringList& row) {
+        QStringList out;
+        for (const QString& c : row)
+            out << foldForSearch(c).simplified();
+        while (!out.isEmpty() && out.last().isEmpty())
+            out.removeLast();
+        return out;
+    };
+    const QStringList header = t.header ? folded(t.columns) : QStringList();
+    for (qsizetype i = 0; i < rows.size();) {
+        QString reason;
+        if (isTotal(rows.at(i)))
+            reason = QStringLiteral("ligne de total");
+        else if (!header.isEmpty() && folded(rows.at(i)) == header)
+            reason = QStringLiteral("en-tête répété");
+        if (reason.isEmpty()) {
+            ++i;
+            continue;
+        }
+        t.skipped << SkippedRow{lines.at(i), rows.takeAt(i), reason};
+        lines.removeAt(i);
+    }
+}
+
+} // namespace
+
 TextTable readTextTable(const QByteArray& bytes, const TextOptions& options) {
     TextTable t;
     TextEncoding encoding = options.encoding;
@@ -549,23 +623,39 @@ TextTable readTextTable(const QByteArray& bytes, const TextOptions& options) {
         t.error = QStringLiteral("Le fichier ne contient aucune ligne.");
         return t;
     }
+    dropBlankRows(*rows, lines);
+    if (rows->isEmpty()) {
+        t.error = QStringLiteral("Le fichier ne contient aucune ligne.");
+        return t;
+    }
     qsizetype width = 0;
     for (const QStringList& r : *rows)
         width = std::max(width, r.size());
-    if (options.header) {
-        t.header = *options.header;
-    } else {
-        t.header = false;
-        for (const QString& cell : rows->first())
-            if (guessField(cell) != ImportField::Ignored)
-                t.header = true;
+    // Where the data begin, and the header row above them.
+    qsizetype data = 0;
+    if (options.firstDataLine) {
+        while (data < rows->size() && lines.at(data) < *options.firstDataLine)
+            ++data;
+        t.header = data > 0 && options.header.value_or(knownCells(rows->at(data - 1)) > 0);
+    } else if (options.header.value_or(true)) {
+        const std::optional<qsizetype> found = headerRow(*rows);
+        t.header = found || options.header.value_or(false);
+        data = t.header ? found.value_or(0) + 1 : 0;
     }
+    const qsizetype headerAt = t.header ? data - 1 : data;
+    for (qsizetype i = 0; i < headerAt; ++i)
+        t.skipped << SkippedRow{lines.at(i), rows->at(i),
+                                t.header ? QStringLiteral("au-dessus de l'en-tête")
+                                         : QStringLiteral("au-dessus des données")};
     if (t.header) {
-        const QStringList first = rows->takeFirst();
-        lines.removeFirst();
-        t.headerLine = first.join(t.separator);
-        t.columns = first;
+        t.headerLine = rows->at(headerAt).join(t.separator);
+        t.headerFileLine = lines.at(headerAt);
+        t.columns = rows->at(headerAt);
     }
+    rows->remove(0, data);
+    lines.remove(0, data);
+    skipTotalsAndHeaders(*rows, lines, t);
+    t.firstDataLine = lines.isEmpty() ? 0 : lines.first();
     for (qsizetype i = t.columns.size(); i < width; ++i)
         t.columns << QStringLiteral("Colonne %1").arg(i + 1);
     for (int i = 0; i < t.columns.size(); ++i)

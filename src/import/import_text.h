@@ -20,7 +20,18 @@ enum class TextEncoding { Guess, Utf8, Utf16, Windows1252, Iso885915, PerLine };
 struct TextOptions {
     TextEncoding encoding = TextEncoding::Guess;
     QChar separator;            // ';', ',' or '\t'; null: guessed
-    std::optional<bool> header; // whether the first row names the columns
+    std::optional<bool> header; // whether a row names the columns
+    // The file line the data begin on (1 = the first); the row just above
+    // it names the columns when there is a header. None: guessed.
+    std::optional<int> firstDataLine;
+};
+
+// A row of the file that is no customer: above the header, a total, the
+// header repeated.
+struct SkippedRow {
+    int line = 0;
+    QStringList cells;
+    QString reason; // French: "au-dessus de l'en-tête", "ligne de total"…
 };
 
 // A file read into rows of cells, with what was guessed or chosen.
@@ -32,7 +43,10 @@ struct TextTable {
     QList<QStringList> rows; // data rows, each padded to the columns' count
     QList<int> lines;        // the file line each data row starts on (1 = first)
     QString headerLine;      // the header row as read (the key of a kept mapping)
-    QString error;           // French; the file was not read when set
+    int headerFileLine = 0;  // the file line of the header row (0: none)
+    int firstDataLine = 0;   // the file line of the first data row (0: none)
+    QList<SkippedRow> skipped;
+    QString error; // French; the file was not read when set
     // A file that mixes encodings: the file lines with accents written in
     // UTF-8, and those that are not UTF-8 (both empty otherwise), and what
     // the user is told before anything is written (empty when all is well).
@@ -65,8 +79,11 @@ std::optional<QList<QStringList>> parseDelimited(const QString& text, QChar sepa
 QChar guessSeparator(const QString& text);
 
 // The whole reading: bytes to a table, following each given option and
-// guessing the others. The header is guessed present when one of the first
-// row's cells names a customer field (isKnownHeader).
+// guessing the others. Rows whose cells are all blank are left out. The
+// header is the first of the first rows whose cells name the most customer
+// fields (two at least, or one when no row names more), so that title rows
+// above it are skipped; no row naming any, there is no header. Below it,
+// totals ("TOTAL 6", "Sous-total :") and the header repeated are skipped.
 TextTable readTextTable(const QByteArray& bytes, const TextOptions& options);
 
 // "Le fichier mélange deux codages : UTF-8 (lignes …) et Windows-1252

@@ -9,6 +9,7 @@
 #include "widgets/screen_fit.h"
 
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -25,6 +26,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -179,7 +182,12 @@ QLayout* ImportWindow::buildReadingRow() {
     for (const auto& [sep, label] : separators())
         cboSeparateur->addItem(label, sep.isNull() ? QString() : QString(sep));
     readRow->addWidget(cboSeparateur);
-    chkEntete = new QCheckBox(QStringLiteral("Première ligne = noms des colonnes"), this);
+    readRow->addWidget(new QLabel(QStringLiteral("Données à partir de la ligne :"), this));
+    spnPremiereLigne = new QSpinBox(this);
+    spnPremiereLigne->setObjectName(QStringLiteral("spnPremiereLigne"));
+    spnPremiereLigne->setRange(1, 9999999);
+    readRow->addWidget(spnPremiereLigne);
+    chkEntete = new QCheckBox(QStringLiteral("Noms des colonnes sur la ligne au-dessus"), this);
     chkEntete->setObjectName(QStringLiteral("chkEntete"));
     chkEntete->setTristate(false);
     readRow->addWidget(chkEntete);
@@ -252,7 +260,15 @@ void ImportWindow::buildPreview(QVBoxLayout* top) {
     grdApercu->setHorizontalHeaderLabels(titles);
     grdApercu->verticalHeader()->hide();
     grdApercu->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    top->addWidget(grdApercu, 3);
+    grdLignes = new QTableWidget(this);
+    grdLignes->setObjectName(QStringLiteral("grdLignes"));
+    grdLignes->verticalHeader()->hide();
+    grdLignes->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("tabApercu"));
+    tabs->addTab(grdApercu, QStringLiteral("Clients"));
+    tabs->addTab(grdLignes, QStringLiteral("Lignes du fichier"));
+    top->addWidget(tabs, 3);
     txtrapport = new QPlainTextEdit(this);
     txtrapport->setObjectName(QStringLiteral("txtrapport"));
     txtrapport->setReadOnly(true);
@@ -278,6 +294,12 @@ void ImportWindow::connectControls() {
         if (filling_)
             return;
         headerChosen_ = true;
+        reread();
+    });
+    connect(spnPremiereLigne, &QSpinBox::valueChanged, this, [this] {
+        if (filling_)
+            return;
+        firstLineChosen_ = true;
         reread();
     });
     connect(cboDoublons, &QComboBox::currentIndexChanged, this, [this] {
@@ -345,6 +367,7 @@ void ImportWindow::openFile(const QString& path) {
     filling_ = false;
     choices_.clear();
     headerChosen_ = false;
+    firstLineChosen_ = false;
     if (source_.cancelled) {
         source_ = ImportSource();
         table_ = TextTable();
@@ -363,12 +386,16 @@ void ImportWindow::reread() {
         options.separator = sep.at(0);
     if (headerChosen_)
         options.header = chkEntete->isChecked();
+    if (firstLineChosen_)
+        options.firstDataLine = spnPremiereLigne->value();
     if (source_.error.isEmpty() && (source_.spreadsheet || !source_.bytes.isEmpty()))
         table_ = source_.table(std::max(0, cboFeuille->currentIndex()), options);
     else if (table_.error.isEmpty())
         table_.error = source_.error;
     filling_ = true;
     chkEntete->setChecked(table_.header);
+    if (table_.firstDataLine > 0)
+        spnPremiereLigne->setValue(table_.firstDataLine);
     filling_ = false;
     lblLecture->setText(table_.error.isEmpty() && !source_.spreadsheet
                             ? QStringLiteral("Lu en %1, séparateur %2")
@@ -476,14 +503,61 @@ void ImportWindow::recheck() {
 
 void ImportWindow::showCounts() {
     const ImportCounts c = countOutcomes(check_);
-    txtrapport->setPlainText(QStringLiteral("Contrôle du fichier : %1 clients à importer, %2 "
-                                            "ignorés (doublons), %3 refusés")
-                                 .arg(c.imported)
-                                 .arg(c.ignored)
-                                 .arg(c.refused));
+    QString text = QStringLiteral("Contrôle du fichier : %1 clients à importer, %2 ignorés "
+                                  "(doublons), %3 refusés")
+                       .arg(c.imported)
+                       .arg(c.ignored)
+                       .arg(c.refused);
+    if (c.skipped > 0)
+        text += QStringLiteral(" ; %1 lignes écartées (voir « Lignes du fichier »)").arg(c.skipped);
+    txtrapport->setPlainText(text);
+}
+
+void ImportWindow::showLines() {
+    // The file's lines in their order, each with what became of it: the
+    // header, a data row, or a row left out and why.
+    struct Line {
+        int line;
+        QString what;
+        QStringList cells;
+    };
+    QList<Line> lines;
+    if (table_.error.isEmpty()) {
+        if (table_.header)
+            lines << Line{table_.headerFileLine, QStringLiteral("Noms des colonnes"),
+                          table_.columns};
+        for (const SkippedRow& s : table_.skipped)
+            lines << Line{s.line, QStringLiteral("Écartée : ") + s.reason, s.cells};
+        for (qsizetype i = 0; i < table_.rows.size() && i < FirstRowsShown; ++i)
+            lines << Line{table_.lines.value(i), QStringLiteral("Client"), table_.rows.at(i)};
+    }
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const Line& a, const Line& b) { return a.line < b.line; });
+    qsizetype width = 0;
+    for (const Line& l : lines)
+        width = std::max(width, l.cells.size());
+    QStringList titles{QStringLiteral("Ligne"), QStringLiteral("Lecture")};
+    for (qsizetype i = 0; i < width; ++i)
+        titles << table_.columns.value(i, QStringLiteral("Colonne %1").arg(i + 1));
+    grdLignes->clear();
+    grdLignes->setColumnCount(int(titles.size()));
+    grdLignes->setHorizontalHeaderLabels(titles);
+    grdLignes->setRowCount(int(lines.size()));
+    for (int r = 0; r < lines.size(); ++r) {
+        const Line& l = lines.at(r);
+        grdLignes->setItem(r, 0, new QTableWidgetItem(QString::number(l.line)));
+        grdLignes->setItem(r, 1, new QTableWidgetItem(l.what));
+        for (int c = 0; c < l.cells.size(); ++c)
+            grdLignes->setItem(r, 2 + c, new QTableWidgetItem(l.cells.at(c)));
+        if (l.what != QLatin1String("Client"))
+            for (int c = 0; c < grdLignes->columnCount(); ++c)
+                if (QTableWidgetItem* item = grdLignes->item(r, c))
+                    item->setForeground(QColor(0x70, 0x70, 0x70));
+    }
 }
 
 void ImportWindow::showPreview() {
+    showLines();
     lblCodage->setText(table_.error.isEmpty() ? table_.warning : QString());
     lblCodage->setVisible(!lblCodage->text().isEmpty());
     grdApercu->setRowCount(0);

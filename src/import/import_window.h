@@ -19,6 +19,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressDialog;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 class QVBoxLayout;
 
@@ -78,6 +79,7 @@ private:
     ImportMapping chosenMapping() const;
     void recheck();
     void showPreview();
+    void showLines();
     // The counts of the check as it stands, before any writing.
     void showCounts();
     void chooseSaveReport();
@@ -94,13 +96,15 @@ private:
     // The user's choice for one duplicate, by file line.
     QHash<int, DuplicateChoice> choices_;
     bool filling_ = false;
-    bool headerChosen_ = false; // the user set the header box for this file
+    bool headerChosen_ = false;    // the user set the header box for this file
+    bool firstLineChosen_ = false; // the user set the first data line
 
     QLineEdit* txtfichier = nullptr;
     QPushButton* cmdparcourir = nullptr;
     QComboBox* cboCodage = nullptr;
     QComboBox* cboSeparateur = nullptr;
     QCheckBox* chkEntete = nullptr;
+    QSpinBox* spnPremiereLigne = nullptr; // the file line the data begin on
     QComboBox* cboFeuille = nullptr;
     QLabel* lblLecture = nullptr; // the encoding and separator in force
     QTableWidget* grdColonnes = nullptr;
@@ -108,6 +112,8 @@ private:
     QCheckBox* chkGarderCodes = nullptr;
     QLabel* lblCodage = nullptr; // a file of two encodings, said before writing
     QTableWidget* grdApercu = nullptr;
+    // The file's lines as read, every column, each with what became of it.
+    QTableWidget* grdLignes = nullptr;
     QPlainTextEdit* txtrapport = nullptr;
     QPushButton* cmdessai = nullptr;
     QPushButton* cmdimporter = nullptr;

@@ -41,6 +41,8 @@ private slots:
     void columnGuess_data();
     void columnGuess();
     void mappingFile();
+    void workbookRows_data();
+    void workbookRows();
 };
 
 void TestImportText::reading_data() {
@@ -59,9 +61,9 @@ void TestImportText::reading_data() {
     QTest::newRow("UTF-8 with BOM, commas, quotes doubled, break inside quotes")
         << QByteArray("\xEF\xBB\xBFNom,Adresse\n\"Dupr\xC3\xA9, fils\",\"1 \"\"rue\"\"\nB\"\n") << E
         << TextEncoding::Utf8 << "," << true << QStringLiteral("Dupré, fils|1 \"rue\"\nB") << "";
-    QTest::newRow("UTF-8 without BOM, no header, blank lines skipped, last line open")
+    QTest::newRow("UTF-8 without BOM, no header, blank and separator-only lines left, last open")
         << QByteArray("DUPONT;0612\n\n;\nMARTIN;0450") << E << TextEncoding::Utf8 << ";" << false
-        << "DUPONT|0612/|/MARTIN|0450"
+        << "DUPONT|0612/MARTIN|0450"
         << "";
     QTest::newRow("UTF-16 text of a spreadsheet: tabs")
         << utf16le(QStringLiteral("Nom\tT\u00e9l\r\nZo\u00e9\t06\r\n")) << E << TextEncoding::Utf16
@@ -275,6 +277,64 @@ void TestImportText::mappingFile() {
     QVERIFY(kept && kept->columns == m.columns);
     QVERIFY(kept->duplicates == DuplicateChoice::Skip && !kept->keepCodes);
     QVERIFY(!keptMapping(dir.path(), QStringLiteral("Nom;Y;Mail")));
+}
+
+// A sheet as a shop's workbook holds it: a title above the header, totals
+// and the header again below, or a first data line chosen by the user.
+void TestImportText::workbookRows_data() {
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<int>("firstDataLine"); // 0: guessed
+    QTest::addColumn<QString>("columns");
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<QString>("skipped"); // line:reason,…
+    const QByteArray book("Clients du magasin;;\n"
+                          ";;\n"
+                          "Nom;Pr\xc3\xa9nom;T\xc3\xa9l\n"
+                          "Dupont;Jean;0612\n"
+                          "TOTAL 1;;\n"
+                          "Nom;Pr\xc3\xa9nom;T\xc3\xa9l\n"
+                          "Martin;Zo\xc3\xa9;0450\n"
+                          "Sous-total : 2;;\n"
+                          "Total SA;;0451\n");
+    QTest::newRow("title above the header, totals and the header again below")
+        << book << 0 << "Nom|Prénom|Tél"
+        << "Dupont|Jean|0612/Martin|Zoé|0450/Total SA||0451"
+        << "1:au-dessus de l'en-tête,5:ligne de total,6:en-tête répété,8:ligne de total";
+    QTest::newRow("the user's first data line: the line above it names the columns")
+        << book << 7 << "Nom|Prénom|Tél"
+        << "Martin|Zoé|0450/Total SA||0451"
+        << "1:au-dessus de l'en-tête,3:au-dessus de l'en-tête,4:au-dessus de l'en-tête,"
+           "5:au-dessus de l'en-tête,8:ligne de total";
+    QTest::newRow("no row names a field: no header, nothing above")
+        << QByteArray("Dupont;0612\nTotal;1\n") << 0 << "Colonne 1|Colonne 2"
+        << "Dupont|0612"
+        << "2:ligne de total";
+    QTest::newRow("one field named: the first row naming it")
+        << QByteArray("Liste;\nClient;\nDupont;0612\n") << 0 << "Client|Colonne 2"
+        << "Dupont|0612"
+        << "1:au-dessus de l'en-tête";
+}
+
+void TestImportText::workbookRows() {
+    QFETCH(QByteArray, csv);
+    QFETCH(int, firstDataLine);
+    QFETCH(QString, columns);
+    QFETCH(QString, rows);
+    QFETCH(QString, skipped);
+    TextOptions options;
+    if (firstDataLine > 0)
+        options.firstDataLine = firstDataLine;
+    const TextTable t = readTextTable(csv, options);
+    QCOMPARE(t.error, QString());
+    QCOMPARE(t.columns.join('|'), columns);
+    QCOMPARE(flat(t), rows);
+    QStringList left;
+    for (const SkippedRow& s : t.skipped)
+        left << QStringLiteral("%1:%2").arg(s.line).arg(s.reason);
+    QCOMPARE(left.join(','), skipped);
+    // Each data row keeps its file line.
+    QCOMPARE(t.lines.size(), t.rows.size());
+    QCOMPARE(t.firstDataLine, t.lines.value(0));
 }
 
 QTEST_GUILESS_MAIN(TestImportText)

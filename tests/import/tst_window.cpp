@@ -13,12 +13,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -33,6 +36,7 @@ class TestImportWindow : public QObject {
 private slots:
     void importThroughTheWindow();
     void mixedEncodingsShownBeforeWriting();
+    void workbookWithTitleAndTotals();
     void listKeepsItsSearchAndShowsTheImport();
     void menuEntry();
 };
@@ -89,7 +93,7 @@ void TestImportWindow::importThroughTheWindow() {
                                        "strclient WHERE clt_nom LIKE 'DUPR%'")),
              QStringList{"DUPRÉ ÉLODIE|G|15"});
 
-    // The rejected rows with their reason in a last column.
+    // The rejected rows with their reason in the first column.
     const QString saved = config.filePath(QStringLiteral("refus.csv"));
     QVERIFY(w->saveReport(saved));
     QFile f(saved);
@@ -97,8 +101,8 @@ void TestImportWindow::importThroughTheWindow() {
     const QByteArray bytes = f.readAll();
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF")); // a spreadsheet reads it as UTF-8
     const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.at(0), QStringLiteral("Ligne;Nom;Prénom;Tél;Main;Poids;Motif"));
-    QCOMPARE(lines.at(2), QStringLiteral("5;;Paul;;;;nom vide"));
+    QCOMPARE(lines.at(0), QStringLiteral("Motif;Ligne;Nom;Prénom;Tél;Main;Poids"));
+    QCOMPARE(lines.at(2), QStringLiteral("nom vide;5;;Paul;;;"));
     w->close();
 
     // The same file again: its mapping kept, every row a duplicate of the
@@ -151,6 +155,49 @@ void TestImportWindow::importThroughTheWindow() {
     QCOMPARE(column(*c, QStringLiteral("SELECT clt_mail FROM strclient ORDER BY clt_mail")),
              (QStringList{"", "e@d.fr"}));
     delete again;
+}
+
+// A sheet with a title above the header and a total below: the header
+// found, both left out and shown among the file's lines; the first data
+// line chosen by the user.
+void TestImportWindow::workbookWithTitleAndTotals() {
+    DataFolder folder;
+    QVERIFY(folder.ok());
+    QTemporaryDir config;
+    const QString csv = config.filePath(QStringLiteral("classeur.csv"));
+    QVERIFY(writeFile(csv, "Clients 2026;;\r\n"
+                           "Nom;Ville;Divers\r\n"
+                           "Dupont;Annecy;x\r\n"
+                           "Martin;Lyon;y\r\n"
+                           "TOTAL 2;;\r\n"));
+    ImportWindow w(folder.services(), config.path(), {});
+    QVERIFY(w.load());
+    w.openFile(csv);
+    QCOMPARE(control<QSpinBox>(&w, "spnPremiereLigne")->value(), 3);
+    QVERIFY(control<QCheckBox>(&w, "chkEntete")->isChecked());
+    QCOMPARE(control<QTableWidget>(&w, "grdApercu")->rowCount(), 2);
+    QVERIFY(control<QPlainTextEdit>(&w, "txtrapport")
+                ->toPlainText()
+                .endsWith("2 lignes écartées "
+                          "(voir « Lignes du "
+                          "fichier »)"));
+    // Every line with what became of it, the unmapped column too.
+    auto* lines = control<QTableWidget>(&w, "grdLignes");
+    const auto row = [lines](int r) {
+        QStringList cells;
+        for (int c = 0; c < lines->columnCount(); ++c)
+            cells << (lines->item(r, c) ? lines->item(r, c)->text() : QString());
+        return cells.join('|');
+    };
+    QCOMPARE(lines->rowCount(), 5);
+    QCOMPARE(row(0), QStringLiteral("1|Écartée : au-dessus de l'en-tête|Clients 2026||"));
+    QCOMPARE(row(1), QStringLiteral("2|Noms des colonnes|Nom|Ville|Divers"));
+    QCOMPARE(row(3), QStringLiteral("4|Client|Martin|Lyon|y"));
+    QCOMPARE(row(4), QStringLiteral("5|Écartée : ligne de total|TOTAL 2||"));
+    // The data from line 4: the line above names the columns.
+    control<QSpinBox>(&w, "spnPremiereLigne")->setValue(4);
+    QCOMPARE(control<QTableWidget>(&w, "grdApercu")->rowCount(), 1);
+    QCOMPARE(control<QTableWidget>(&w, "grdApercu")->item(0, 0)->text(), QStringLiteral("4"));
 }
 
 // Rows pasted from a UTF-8 file into a Windows-1252 one: each line read in
