@@ -48,6 +48,53 @@ bool lostLeadingZero(const QString& phone) {
     return nine.match(phone).hasMatch() || scientific.match(phone).hasMatch();
 }
 
+// A French number written the international way, "+33 6 12 34 56 78" or
+// "0033 (0)6 12 34 56 78", written the French way ("06 12 34 56 78"); any
+// other number as it is.
+QString frenchPhone(const QString& phone) {
+    static const QRegularExpression international(
+        QStringLiteral("^(\\+|00)\\s*33\\s*(\\(0\\)\\s*)?(?=[1-9])"));
+    const QRegularExpressionMatch m = international.match(phone);
+    return m.hasMatch() ? QLatin1Char('0') + phone.mid(m.capturedEnd(0)) : phone;
+}
+
+// A weight followed by its unit, "15 lbs", "15 lb", "15 livres": the number.
+QString withoutPoundUnit(const QString& weight) {
+    static const QRegularExpression unit(QStringLiteral("^(.*?)\\s*(lbs?|livres?)\\.?$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = unit.match(weight);
+    return m.hasMatch() && isWeight(m.captured(1)) ? m.captured(1) : weight;
+}
+
+// A title too long for the sigle's five characters written as the shop
+// writes it ("Monsieur" as "M.", "M. et Mme" as "M/Mme"); any other as it is.
+QString shortTitle(const QString& title) {
+    if (characters(title) <= infoOf(CF::Int).limit)
+        return title;
+    static const QHash<QString, QString> titles{
+        {QStringLiteral("MONSIEUR"), QStringLiteral("M.")},
+        {QStringLiteral("MADAME"), QStringLiteral("Mme")},
+        {QStringLiteral("MADEMOISELLE"), QStringLiteral("Mlle")},
+        {QStringLiteral("M ET MME"), QStringLiteral("M/Mme")},
+        {QStringLiteral("MR ET MME"), QStringLiteral("M/Mme")},
+        {QStringLiteral("MONSIEUR ET MADAME"), QStringLiteral("M/Mme")},
+        {QStringLiteral("MR AND MRS"), QStringLiteral("M/Mme")},
+        {QStringLiteral("MR & MRS"), QStringLiteral("M/Mme")},
+        {QStringLiteral("DOCTEUR"), QStringLiteral("Dr")},
+        {QStringLiteral("MAITRE"), QStringLiteral("Me")},
+    };
+    return titles.value(foldForSearch(title).remove(QLatin1Char('.')).simplified(), title);
+}
+
+// A postcode a spreadsheet kept as a number: four digits, in France (or no
+// country given), where every postcode has five.
+bool postcodeLostZero(const CustomerRecord& r) {
+    static const QRegularExpression four(QStringLiteral("^[0-9]{4}$"));
+    const QString country = foldForSearch(r.text(CF::Pays)).simplified();
+    return four.match(r.text(CF::Cp)).hasMatch() &&
+           (country.isEmpty() || country == QLatin1String("FRANCE"));
+}
+
 // The customer fields in the order of their import choices.
 const QList<CF>& importedFields() {
     static const QList<CF> fields = [] {
@@ -129,8 +176,10 @@ void readValue(CheckedRow& row, CF f, const QString& v) {
     case FieldRule::Name:
         break;
     case FieldRule::Text:
+        give(row, f, f == CF::Int ? shortTitle(oneLine(v)) : oneLine(v));
+        break;
     case FieldRule::Phone:
-        give(row, f, oneLine(v));
+        give(row, f, frenchPhone(oneLine(v)));
         break;
     case FieldRule::Memo:
         give(row, f, v.trimmed());
@@ -146,8 +195,8 @@ void readValue(CheckedRow& row, CF f, const QString& v) {
     case FieldRule::Weight:
         if (oneLine(v).isEmpty())
             break;
-        if (isWeight(v))
-            give(row, f, oneLine(v));
+        if (const QString w = withoutPoundUnit(oneLine(v)); isWeight(w))
+            give(row, f, w);
         else
             row.problems
                 << QStringLiteral("%1 non conforme : « %2 »").arg(fieldName(f), oneLine(v));
@@ -180,6 +229,10 @@ void checkRecord(CheckedRow& row, const QString& lastName, bool keepCodes) {
             row.problems << QStringLiteral("%1 « %2 » enregistré comme un nombre : le zéro du "
                                            "début est perdu")
                                 .arg(fieldName(f.field), r.text(f.field));
+    if (postcodeLostZero(r))
+        row.problems << QStringLiteral("code postal « %1 » enregistré comme un nombre : le zéro "
+                                       "du début est perdu (0%1 ?)")
+                            .arg(r.text(CF::Cp));
     if (!r.text(CF::Nic).isEmpty() && r.text(CF::Tar) == QLatin1String("T"))
         row.problems << QStringLiteral("n° TVA sur un client particulier (tarif T)");
     // An empty code takes the next free one.
@@ -189,6 +242,32 @@ void checkRecord(CheckedRow& row, const QString& lastName, bool keepCodes) {
 }
 
 } // namespace
+
+int restoreLostZeros(TextTable& table, const ImportMapping& mapping) {
+    static const QRegularExpression nine(QStringLiteral("^[1-9][0-9]{8}$"));
+    int changed = 0;
+    for (QStringList& cells : table.rows) {
+        const FieldValues of = fieldValues(cells, mapping);
+        CustomerRecord place;
+        place.set(CF::Cp, oneLine(of[ImportField::Postcode.index()].value_or(QString())));
+        place.set(CF::Pays, oneLine(of[ImportField::Country.index()].value_or(QString())));
+        for (qsizetype c = 0; c < cells.size() && c < mapping.columns.size(); ++c) {
+            const std::optional<CF> f = mapping.columns.at(c).field();
+            const QString cell = oneLine(cells.at(c));
+            const bool phone =
+                f && infoOf(*f).rule == FieldRule::Phone && nine.match(cell).hasMatch();
+            // The postcode's first column only: the one the row is read from.
+            const bool postcode = f == CF::Cp &&
+                                  mapping.columns.indexOf(ImportField::Postcode) == c &&
+                                  postcodeLostZero(place);
+            if (phone || postcode) {
+                cells[c] = QLatin1Char('0') + cell;
+                ++changed;
+            }
+        }
+    }
+    return changed;
+}
 
 CheckedRow buildRow(const QStringList& cells, const ImportMapping& mapping) {
     CheckedRow row;

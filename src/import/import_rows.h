@@ -38,6 +38,11 @@ struct CheckedRow {
     bool possible = false;
 };
 
+// Puts back the leading zero a spreadsheet took from the file's phone
+// numbers (nine digits) and French postcodes (four digits), in the cells of
+// the columns `mapping` reads them from; the number of cells changed.
+int restoreLostZeros(TextTable& table, const ImportMapping& mapping);
+
 // One row made into a customer as the record panel writes one: capitals where
 // it puts capitals, the values a new customer starts with where the file says
 // nothing, each value checked against its field. Only the Code column keeps

@@ -150,7 +150,7 @@ void ImportWindow::build() {
     top->addLayout(buildReadingRow());
     top->addLayout(buildMappingRow(), 2);
     buildPreview(top);
-    for (QPushButton* b : {cmdessai, cmdimporter, cmdrapport})
+    for (QPushButton* b : {cmdzeros, cmdessai, cmdimporter, cmdrapport})
         b->setEnabled(false);
     connectControls();
 }
@@ -234,6 +234,10 @@ QLayout* ImportWindow::buildActionColumn() {
         options->addWidget(b);
         return b;
     };
+    cmdzeros = button(QStringLiteral("Remettre les zéros perdus"), "cmdzeros");
+    cmdzeros->setToolTip(QStringLiteral("Remet le 0 du début aux numéros de téléphone de neuf "
+                                        "chiffres et aux codes postaux de quatre chiffres que le "
+                                        "tableur a pris pour des nombres."));
     cmdessai = button(QStringLiteral("Essai"), "cmdessai");
     cmdimporter = button(QStringLiteral("Importer"), "cmdimporter");
     cmdrapport = button(QStringLiteral("Enregistrer le rapport…"), "cmdrapport");
@@ -290,6 +294,10 @@ void ImportWindow::connectControls() {
             if (!filling_)
                 reread();
         });
+    connect(cmdzeros, &QPushButton::clicked, this, [this] {
+        if (restoreLostZeros(table_, chosenMapping()) > 0)
+            recheck();
+    });
     connect(chkEntete, &QCheckBox::toggled, this, [this] {
         if (filling_)
             return;
@@ -483,6 +491,7 @@ ImportMapping ImportWindow::chosenMapping() const {
 void ImportWindow::recheck() {
     check_ = ImportCheck();
     if (!table_.error.isEmpty() || !connection_) {
+        cmdzeros->setEnabled(false);
         txtrapport->setPlainText(table_.error);
         showPreview();
         return;
@@ -511,6 +520,9 @@ void ImportWindow::showCounts() {
     if (c.skipped > 0)
         text += QStringLiteral(" ; %1 lignes écartées (voir « Lignes du fichier »)").arg(c.skipped);
     txtrapport->setPlainText(text);
+    // Offered when there is a zero to put back (tried on a copy).
+    TextTable tried = table_;
+    cmdzeros->setEnabled(restoreLostZeros(tried, chosenMapping()) > 0);
 }
 
 void ImportWindow::showLines() {

@@ -115,6 +115,8 @@ private:
     // The file's lines as read, every column, each with what became of it.
     QTableWidget* grdLignes = nullptr;
     QPlainTextEdit* txtrapport = nullptr;
+    // Puts back the zeros a spreadsheet took from phone numbers and postcodes.
+    QPushButton* cmdzeros = nullptr;
     QPushButton* cmdessai = nullptr;
     QPushButton* cmdimporter = nullptr;
     QPushButton* cmdrapport = nullptr;

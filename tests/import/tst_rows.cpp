@@ -79,6 +79,8 @@ class TestImportRows : public QObject {
 private slots:
     void rowChecks_data();
     void rowChecks();
+    void realValues_data();
+    void realValues();
     void allOrNothing();
     void completeAndKeepCodes();
     void lookupFindsWhatEveryCustomerFinds();
@@ -198,6 +200,67 @@ void TestImportRows::rowChecks() {
     }
     const ImportCounts c = countOutcomes(check);
     QCOMPARE(c.imported + c.ignored + c.refused, 2);
+}
+
+// Values as real files hold them: read where they have one clear meaning,
+// refused otherwise; the zeros a spreadsheet took put back on request.
+void TestImportRows::realValues_data() {
+    QTest::addColumn<QStringList>("cells"); // name, title, phone, weight, postcode, country
+    // title|phone|weight|postcode (a weight not given is 0), or a problem
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("restored"); // the cells once the zeros are put back
+    const auto row = [](const char* tag, QStringList cells, const char* stored,
+                        const char* restored = nullptr) {
+        QTest::newRow(tag) << cells << QString::fromUtf8(stored)
+                           << (restored ? QString::fromUtf8(restored) : cells.join('|'));
+    };
+    row("French number written the international way", {"A", "", "+33 6 12 34 56 78", "", "", ""},
+        "|06 12 34 56 78|0|");
+    row("with the zero in brackets", {"A", "", "0033 (0)4 50 00 00 01", "", "", ""},
+        "|04 50 00 00 01|0|");
+    row("another country's number kept", {"A", "", "+32 2 123 45 67", "", "", ""},
+        "|+32 2 123 45 67|0|");
+    row("Monsieur", {"A", "Monsieur", "", "", "", ""}, "M.||0|");
+    row("Madame", {"A", "madame", "", "", "", ""}, "Mme||0|");
+    row("M. et Mme", {"A", "M. et Mme", "", "", "", ""}, "M/Mme||0|");
+    row("a title that fits kept as typed", {"A", "MME", "", "", "", ""}, "MME||0|");
+    row("a title too long and unknown", {"A", "Sa Majesté", "", "", "", ""},
+        "sigle trop long : 10 caractères pour 5 au plus");
+    row("weight with its unit", {"A", "", "", "15 lbs", "", ""}, "||15|");
+    row("weight with a decimal and LB", {"A", "", "", "15,5 LB", "", ""}, "||15,5|");
+    row("weight in words", {"A", "", "", "quinze lbs", "", ""}, "poids non conforme");
+    row("postcode that lost its zero", {"A", "", "", "", "2100", ""},
+        "code postal « 2100 » enregistré comme un nombre : le zéro du début est perdu (02100 ?)",
+        "A||||02100|");
+    row("phone that lost its zero", {"A", "", "612345678", "", "", "France"},
+        "le zéro du début est perdu", "A||0612345678|||France");
+    row("four digits in Belgium", {"A", "", "", "", "2100", "Belgique"}, "||0|2100");
+}
+
+void TestImportRows::realValues() {
+    QFETCH(QStringList, cells);
+    QFETCH(QString, stored);
+    QFETCH(QString, restored);
+    const ImportMapping mapping{{ImportField::Name, ImportField::Civility, ImportField::Phone,
+                                 ImportField::Weight, ImportField::Postcode, ImportField::Country},
+                                DuplicateChoice::Skip,
+                                false};
+    TextTable table;
+    table.columns = QStringList{"nom", "sigle", "tel", "poids", "cp", "pays"};
+    table.rows = {cells};
+    table.lines = {2};
+    const CheckedRow row = checkImport(table, mapping, {}).rows.value(0);
+    const CustomerRecord& r = row.record;
+    if (row.outcome == RowOutcome::Refused)
+        QVERIFY2(row.problems.join(';').contains(stored), qPrintable(row.problems.join(';')));
+    else
+        QCOMPARE(QStringList({r.text(CF::Int), r.text(CF::Tel), r.text(CF::Lbs), r.text(CF::Cp)})
+                     .join('|'),
+                 stored);
+    QCOMPARE(restoreLostZeros(table, mapping) > 0, restored != cells.join('|'));
+    QCOMPARE(table.rows.value(0).join('|'), restored);
+    if (restored != cells.join('|'))
+        QCOMPARE(checkImport(table, mapping, {}).rows.value(0).outcome, RowOutcome::New);
 }
 
 void TestImportRows::allOrNothing() {
