@@ -122,7 +122,8 @@ std::optional<int> runCommandLine(const vdn::CommandLine& cl, int& argc, char* a
     case vdn::CommandLine::Action::Import: {
         QCoreApplication app(argc, argv);
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        return vdn::runImportCommand(cl.importFile, cl.mappingFile, cl.duplicates, cl.dryRun);
+        return vdn::runImportCommand(
+            {cl.importFile, cl.mappingFile, cl.duplicates, cl.sheet, cl.dryRun});
     }
     case vdn::CommandLine::Action::Run:
         break;

@@ -35,11 +35,13 @@ QString usageText() {
                "      base désignée par CHEMIN.QZ ; la base actuelle est d'abord enregistrée sous\n"
                "      vordan.mdb.avant-restauration-AAAAMMJJ-HHMMSS à côté d'elle.\n"
                "  vordan --importer FICHIER [--correspondance FICHIER.ini] [--doublons CHOIX]\n"
-               "         [--essai]\n"
+               "         [--feuille N|NOM] [--essai]\n"
                "      importe les clients de FICHIER (CSV, ODS ou XLSX) dans la base désignée par\n"
                "      CHEMIN.QZ, tout ou rien ; --doublons : ignorer (par défaut), completer ou\n"
-               "      ajouter les clients déjà dans la base ; --essai donne le rapport sans rien\n"
-               "      écrire ; le rapport s'affiche sur la sortie d'erreur.\n"
+               "      ajouter les clients déjà dans la base ; --feuille : la feuille d'un "
+               "classeur\n"
+               "      (numéro à partir de 1, ou nom ; la première par défaut) ; --essai donne le\n"
+               "      rapport sans rien écrire ; le rapport s'affiche sur la sortie d'erreur.\n"
                "  vordan --aide | --help\n"
                "      affiche cette aide.\n"
                "  vordan --version | -v\n"
@@ -77,6 +79,8 @@ const ValueOption ValueOptions[] = {
      &Seen::importOption, true, "--correspondance attend le fichier de correspondance."},
     {"--doublons", [](CommandLine& c) -> QString& { return c.duplicates; }, &Seen::importOption,
      true, "--doublons attend ignorer, completer ou ajouter."},
+    {"--feuille", [](CommandLine& c) -> QString& { return c.sheet; }, &Seen::importOption, true,
+     "--feuille attend le numéro ou le nom d'une feuille."},
     {"--magasin", [](CommandLine& c) -> QString& { return c.create.shopName; }, &Seen::shop, false,
      "--magasin attend le nom du magasin."},
     {"--licence", [](CommandLine& c) -> QString& { return c.create.licence; }, &Seen::licence,
@@ -134,9 +138,11 @@ QString refusedCombination(const Seen& seen) {
     if (seen.transfer && (seen.restore || creation))
         return QStringLiteral("--transferer ne va avec aucune autre option.");
     if (seen.importOption && !seen.import)
-        return QStringLiteral("--correspondance, --doublons et --essai vont avec --importer.");
+        return QStringLiteral(
+            "--correspondance, --doublons, --feuille et --essai vont avec --importer.");
     if (seen.import && (seen.transfer || seen.restore || creation))
-        return QStringLiteral("--importer ne va qu'avec --correspondance, --doublons et --essai.");
+        return QStringLiteral(
+            "--importer ne va qu'avec --correspondance, --doublons, --feuille et --essai.");
     // Reached with none of the three above: the creation's options alone.
     if (!seen.create && creation)
         return QStringLiteral("--magasin, --licence et --demo vont avec --creer-base.");

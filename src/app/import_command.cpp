@@ -42,15 +42,25 @@ std::optional<QString> importBase(const QString& configFolder) {
     return *base;
 }
 
-// The first sheet of the file as a table; none when it cannot be read or
-// mixes two encodings (said).
-std::optional<TextTable> importTable(const QString& file) {
+// The sheet named (else the first) of the file as a table; none when it
+// cannot be read or mixes two encodings (said).
+std::optional<TextTable> importTable(const QString& file, const QString& sheetWanted) {
     const ImportSource source = loadImportSource(file);
     if (!source.error.isEmpty()) {
         say(source.error);
         return std::nullopt;
     }
-    TextTable table = source.table(0, TextOptions());
+    int sheet = 0;
+    if (!sheetWanted.isEmpty()) {
+        QString error;
+        const std::optional<int> named = source.sheetNamed(sheetWanted, error);
+        if (!named) {
+            say(error);
+            return std::nullopt;
+        }
+        sheet = *named;
+    }
+    TextTable table = source.table(sheet, TextOptions());
     if (!table.error.isEmpty()) {
         say(table.error);
         return std::nullopt;
@@ -150,8 +160,11 @@ std::shared_ptr<void> takeRestoreLock(const QString& base) {
     return lock;
 }
 
-int runImportCommand(const QString& file, const QString& mappingFile, const QString& duplicates,
-                     bool dryRun) {
+int runImportCommand(const ImportCommand& command) {
+    const QString& file = command.file;
+    const QString& mappingFile = command.mappingFile;
+    const QString& duplicates = command.duplicates;
+    const bool dryRun = command.dryRun;
     std::optional<DuplicateChoice> choice;
     if (!duplicates.isEmpty() && !(choice = duplicateChoiceOfKey(duplicates))) {
         say(QStringLiteral("--doublons attend ignorer, completer ou ajouter, pas « %1 ».")
@@ -171,7 +184,7 @@ int runImportCommand(const QString& file, const QString& mappingFile, const QStr
             return 1;
         }
     }
-    const std::optional<TextTable> table = importTable(file);
+    const std::optional<TextTable> table = importTable(file, command.sheet);
     if (!table)
         return 1;
     std::optional<ImportMapping> mapping = importMapping(given, mappingFile, *table, configFolder);

@@ -14,13 +14,20 @@ namespace vdn {
 std::shared_ptr<void> takeRestoreLock(const QString& base);
 
 // `vordan --importer FICHIER [--correspondance FICHIER.ini] [--doublons
-// CHOIX] [--essai]`: the customers of FICHIER imported into the database
-// named by CHEMIN.QZ, with the columns of the mapping file (else those kept
-// for its header line, else the guess). Duplicates are as `duplicates` says
+// CHOIX] [--feuille N|NOM] [--essai]`: the customers of FICHIER (of the sheet
+// named, else the first) imported into the database named by CHEMIN.QZ, with the columns of the
+// mapping file (else those kept for its header line, else the guess). Duplicates are as
+// `duplicates` says
 // ("ignorer", "completer", "ajouter"), else as the mapping file says, else
 // skipped. Prints the mapping used and the report on stderr; returns the
 // exit status (0 done, 1 nothing imported because of a failure).
-int runImportCommand(const QString& file, const QString& mappingFile, const QString& duplicates,
-                     bool dryRun);
+struct ImportCommand {
+    QString file;
+    QString mappingFile;
+    QString duplicates;
+    QString sheet;
+    bool dryRun = false;
+};
+int runImportCommand(const ImportCommand& command);
 
 } // namespace vdn

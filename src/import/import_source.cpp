@@ -12,6 +12,24 @@ QStringList ImportSource::sheetNames() const {
     return names;
 }
 
+std::optional<int> ImportSource::sheetNamed(const QString& wanted, QString& error) const {
+    if (!spreadsheet) {
+        error = QStringLiteral("--feuille ne vaut que pour un classeur (ODS, XLSX, XLS).");
+        return std::nullopt;
+    }
+    const QStringList names = sheetNames();
+    bool number = false;
+    const int n = wanted.trimmed().toInt(&number);
+    if (number && n >= 1 && n <= names.size())
+        return n - 1;
+    for (int i = 0; i < names.size(); ++i)
+        if (names.at(i).compare(wanted.trimmed(), Qt::CaseInsensitive) == 0)
+            return i;
+    error = QStringLiteral("Le classeur n'a pas de feuille « %1 » ; ses feuilles : %2.")
+                .arg(wanted, names.join(QStringLiteral(", ")));
+    return std::nullopt;
+}
+
 TextTable ImportSource::table(int sheet, TextOptions options) const {
     if (!spreadsheet)
         return readTextTable(bytes, options);

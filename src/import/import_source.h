@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace vdn {
 
@@ -23,6 +24,10 @@ struct ImportSource {
 
     // The sheets' names (empty for a text file).
     QStringList sheetNames() const;
+    // The sheet a user names by its number from 1 or by its name (any
+    // case); none, with `error` in French, when the workbook has no such
+    // sheet or the file is no workbook.
+    std::optional<int> sheetNamed(const QString& wanted, QString& error) const;
     // The table of a sheet (0 = the first; ignored for a text file), read
     // with the options: a converted sheet is always UTF-8 with commas.
     TextTable table(int sheet, TextOptions options) const;

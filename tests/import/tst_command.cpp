@@ -29,22 +29,22 @@ private slots:
 void TestImportCommand::options_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("action");
-    QTest::addColumn<QString>("read"); // file|mapping|duplicates|dry run, or the error
+    QTest::addColumn<QString>("read"); // file|mapping|duplicates|sheet|dry run, or the error
     using A = CommandLine::Action;
     QTest::newRow("file alone") << QStringList{"--importer", "c.csv"} << int(A::Import)
-                                << "c.csv|||0";
+                                << "c.csv||||0";
     QTest::newRow("mapping and dry run")
-        << QStringList{"--essai", "--importer", "c.ods",    "--correspondance",
-                       "m.ini",   "--doublons", "completer"}
-        << int(A::Import) << "c.ods|m.ini|completer|1";
+        << QStringList{"--essai",    "--importer", "c.ods",     "--correspondance", "m.ini",
+                       "--doublons", "completer",  "--feuille", "Clients"}
+        << int(A::Import) << "c.ods|m.ini|completer|Clients|1";
     QTest::newRow("no file") << QStringList{"--importer"} << int(A::Error)
                              << "--importer attend le fichier des clients.";
     QTest::newRow("dry run alone")
         << QStringList{"--essai"} << int(A::Error)
-        << "--correspondance, --doublons et --essai vont avec --importer.";
+        << "--correspondance, --doublons, --feuille et --essai vont avec --importer.";
     QTest::newRow("with a restore")
         << QStringList{"--importer", "c.csv", "--restaurer", "/x"} << int(A::Error)
-        << "--importer ne va qu'avec --correspondance, --doublons et --essai.";
+        << "--importer ne va qu'avec --correspondance, --doublons, --feuille et --essai.";
 }
 
 void TestImportCommand::options() {
@@ -55,8 +55,8 @@ void TestImportCommand::options() {
     QCOMPARE(int(cl.action), action);
     QCOMPARE(cl.action == CommandLine::Action::Error
                  ? cl.error
-                 : QStringLiteral("%1|%2|%3|%4")
-                       .arg(cl.importFile, cl.mappingFile, cl.duplicates)
+                 : QStringLiteral("%1|%2|%3|%4|%5")
+                       .arg(cl.importFile, cl.mappingFile, cl.duplicates, cl.sheet)
                        .arg(cl.dryRun),
              read);
 }
@@ -75,26 +75,27 @@ void TestImportCommand::run() {
     // No column gives the name: nothing is imported.
     const QString unknown = config.filePath("x.csv");
     QVERIFY(writeFile(unknown, "X;Y\n1;2\n"));
-    QCOMPARE(runImportCommand(unknown, {}, {}, false), 1);
+    QCOMPARE(runImportCommand({unknown, {}, {}, {}, false}), 1);
     // "Numéro" would be guessed the customer code: the mapping file says mobile.
     const QString csv = config.filePath("c.csv");
     QVERIFY(writeFile(csv, "Client;Num\xc3\xa9ro\nDupont;0612345678\nDurand;0450000000\n"));
     const QString ini = config.filePath("m.ini");
     QVERIFY(writeMappingFile(ini, {{ImportField::Name, ImportField::Mobile}, {}, false}));
-    QCOMPARE(runImportCommand(csv, ini, {}, true), 0);
+    QCOMPARE(runImportCommand({csv, ini, {}, QStringLiteral("2"), true}), 1); // no workbook
+    QCOMPARE(runImportCommand({csv, ini, {}, {}, true}), 0);
     QCOMPARE(count(), before); // a dry run writes nothing
-    QCOMPARE(runImportCommand(csv, ini, {}, false), 0);
+    QCOMPARE(runImportCommand({csv, ini, {}, {}, false}), 0);
     QCOMPARE(count(), before + 2);
     QCOMPARE(column(*c, QStringLiteral("SELECT clt_gsm FROM strclient WHERE clt_nom = 'DUPONT'")),
              QStringList{"0612345678"});
-    QCOMPARE(runImportCommand(csv, ini, {}, false), 0); // duplicates: ignored
+    QCOMPARE(runImportCommand({csv, ini, {}, {}, false}), 0); // duplicates: ignored
     QCOMPARE(count(), before + 2);
     // Duplicates added only when the command line says so; an unknown
     // choice imports nothing.
-    QCOMPARE(runImportCommand(csv, ini, QStringLiteral("fusionner"), false), 1);
-    QCOMPARE(runImportCommand(csv, ini, QStringLiteral("Ajouter"), true), 0);
+    QCOMPARE(runImportCommand({csv, ini, QStringLiteral("fusionner"), {}, false}), 1);
+    QCOMPARE(runImportCommand({csv, ini, QStringLiteral("Ajouter"), {}, true}), 0);
     QCOMPARE(count(), before + 2);
-    QCOMPARE(runImportCommand(csv, ini, QStringLiteral("ajouter"), false), 0);
+    QCOMPARE(runImportCommand({csv, ini, QStringLiteral("ajouter"), {}, false}), 0);
     QCOMPARE(count(), before + 4);
     QVERIFY(c->execute(QStringLiteral("DELETE FROM strclient WHERE clt_cod IN (SELECT "
                                       "max(clt_cod) FROM strclient GROUP BY clt_nom HAVING "
@@ -107,18 +108,18 @@ void TestImportCommand::run() {
         qputenv("VORDAN_BUSY_TIMEOUT_MS", "20");
         RestoreLock restore(folder.folder());
         QCOMPARE(restore.acquire(0), RestoreLock::Outcome::Held);
-        QCOMPARE(runImportCommand(more, ini, {}, false), 1);
+        QCOMPARE(runImportCommand({more, ini, {}, {}, false}), 1);
         qunsetenv("VORDAN_BUSY_TIMEOUT_MS");
     }
     QCOMPARE(count(), before + 2);
-    QCOMPARE(runImportCommand(more, ini, {}, false), 0);
+    QCOMPARE(runImportCommand({more, ini, {}, {}, false}), 0);
     QCOMPARE(count(), before + 3);
-    QCOMPARE(runImportCommand(config.filePath("absent.csv"), ini, {}, false), 1);
+    QCOMPARE(runImportCommand({config.filePath("absent.csv"), ini, {}, {}, false}), 1);
     // Lines of two encodings: refused, by the dry run as by the import.
     const QString mixed = config.filePath("melange.csv");
     QVERIFY(writeFile(mixed, "Client;Num\xe9ro\nGu\xc3\xa9rin;0633333333\nDupr\xe9;0644444444\n"));
-    QCOMPARE(runImportCommand(mixed, ini, {}, true), 1);
-    QCOMPARE(runImportCommand(mixed, ini, {}, false), 1);
+    QCOMPARE(runImportCommand({mixed, ini, {}, {}, true}), 1);
+    QCOMPARE(runImportCommand({mixed, ini, {}, {}, false}), 1);
     QCOMPARE(count(), before + 3);
 
     // An import started during a restore checks the restored base, not the
@@ -134,8 +135,9 @@ void TestImportCommand::run() {
         // after it in the thread itself. A plain thread Qt merely adopts is
         // cleaned up on Windows from another thread, which crashed under
         // Wine in freeing the regular expressions' per-thread stack.
-        const std::unique_ptr<QThread> import(
-            QThread::create([&] { status = runImportCommand(again, ini, {}, false); }));
+        const std::unique_ptr<QThread> import(QThread::create([&] {
+            status = runImportCommand({again, ini, {}, {}, false});
+        }));
         import->start();
         QTest::qWait(300);
         QSqlQuery q(c->db());

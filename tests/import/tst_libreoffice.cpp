@@ -90,11 +90,20 @@ void TestImportLibreOffice::workbooksMadeByLibreOffice() {
                                             "Bourg, \"centre\""}));
         const ImportCheck check =
             checkImport(t, {guessMapping(t.columns, true), DuplicateChoice::Skip, false}, {});
-        // "+33 6 12 34 56 78" is 17 characters, for 15 at most.
-        QCOMPARE(check.rows.at(0).outcome, RowOutcome::Refused);
+        // "+33 6 12 34 56 78" read the French way; the number the sheet
+        // stored as a number lost its zero.
+        QCOMPARE(check.rows.at(0).outcome, RowOutcome::New);
+        QCOMPARE(check.rows.at(0).record.text(CustomerField::Tel), "06 12 34 56 78");
         QCOMPARE(check.rows.at(1).outcome, RowOutcome::Refused);
         QVERIFY(check.rows.at(1).problems.join(';').contains("le zéro du début est perdu"));
         QCOMPARE(s.table(1, TextOptions()).rows, QList<QStringList>{{"rien"}});
+        // The sheet a command line names: by number or by name.
+        QString error;
+        QCOMPARE(s.sheetNamed("2", error), 1);
+        QCOMPARE(s.sheetNamed(" clients", error), 0);
+        QVERIFY(!s.sheetNamed("3", error));
+        QCOMPARE(error, QStringLiteral("Le classeur n'a pas de feuille « 3 » ; ses feuilles : "
+                                       "Clients, Notes."));
     }
     // Without LibreOffice: what to install, and nothing read.
     const QByteArray path = qgetenv("PATH");
