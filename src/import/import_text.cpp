@@ -19,6 +19,40 @@ constexpr std::array<char16_t, 32> Cp1252High{
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+// Mac Roman from 0x80 to 0xFF.
+constexpr std::array<char16_t, 128> MacRomanHigh{
+    0x00C4, 0x00C5, 0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00DC, 0x00E1, 0x00E0, 0x00E2, 0x00E4, 0x00E3,
+    0x00E5, 0x00E7, 0x00E9, 0x00E8, 0x00EA, 0x00EB, 0x00ED, 0x00EC, 0x00EE, 0x00EF, 0x00F1, 0x00F3,
+    0x00F2, 0x00F4, 0x00F6, 0x00F5, 0x00FA, 0x00F9, 0x00FB, 0x00FC, 0x2020, 0x00B0, 0x00A2, 0x00A3,
+    0x00A7, 0x2022, 0x00B6, 0x00DF, 0x00AE, 0x00A9, 0x2122, 0x00B4, 0x00A8, 0x2260, 0x00C6, 0x00D8,
+    0x221E, 0x00B1, 0x2264, 0x2265, 0x00A5, 0x00B5, 0x2202, 0x2211, 0x220F, 0x03C0, 0x222B, 0x00AA,
+    0x00BA, 0x03A9, 0x00E6, 0x00F8, 0x00BF, 0x00A1, 0x00AC, 0x221A, 0x0192, 0x2248, 0x2206, 0x00AB,
+    0x00BB, 0x2026, 0x00A0, 0x00C0, 0x00C3, 0x00D5, 0x0152, 0x0153, 0x2013, 0x2014, 0x201C, 0x201D,
+    0x2018, 0x2019, 0x00F7, 0x25CA, 0x00FF, 0x0178, 0x2044, 0x20AC, 0x2039, 0x203A, 0xFB01, 0xFB02,
+    0x2021, 0x00B7, 0x201A, 0x201E, 0x2030, 0x00C2, 0x00CA, 0x00C1, 0x00CB, 0x00C8, 0x00CD, 0x00CE,
+    0x00CF, 0x00CC, 0x00D3, 0x00D4, 0xF8FF, 0x00D2, 0x00DA, 0x00DB, 0x00D9, 0x0131, 0x02C6, 0x02DC,
+    0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,
+};
+
+// Whether the bytes read better as Mac Roman than as Windows-1252: more of
+// them are French letters in Mac Roman (é 8E, è 8F, à 88, ç 8D, ê 90, ô 99,
+// ù 9D, É 83…, all in 0x80-0x9F) than are letters in Windows-1252 (0xC0 to
+// 0xFF, where Mac Roman has punctuation).
+bool looksMacRoman(const QByteArray& bytes) {
+    static constexpr std::array<unsigned char, 16> macLetters{0x82, 0x83, 0x88, 0x89, 0x8B, 0x8D,
+                                                              0x8E, 0x8F, 0x90, 0x91, 0x94, 0x95,
+                                                              0x99, 0x9D, 0x9E, 0x9F};
+    qsizetype mac = 0, windows = 0;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (std::find(macLetters.begin(), macLetters.end(), b) != macLetters.end())
+            ++mac;
+        else if (b >= 0xC0 && b != 0xD7 && b != 0xF7)
+            ++windows;
+    }
+    return mac > windows;
+}
+
 // ISO-8859-15 where it differs from ISO-8859-1.
 char16_t iso885915(unsigned char b) {
     switch (b) {
@@ -191,6 +225,8 @@ bool decodeSingleByte(const QByteArray& bytes, qsizetype from, qsizetype to, Tex
             }
         } else if (encoding == TextEncoding::Iso885915) {
             u = iso885915(b);
+        } else if (encoding == TextEncoding::MacRoman && b >= 0x80) {
+            u = MacRomanHigh[b - 0x80];
         }
         d[i] = QChar(u);
     }
@@ -386,6 +422,8 @@ QString encodingName(TextEncoding encoding) {
         return QStringLiteral("ISO-8859-15");
     case TextEncoding::PerLine:
         return QStringLiteral("UTF-8 et Windows-1252, ligne par ligne");
+    case TextEncoding::MacRoman:
+        return QStringLiteral("Mac Roman");
     }
     return {};
 }
@@ -399,6 +437,8 @@ std::optional<QString> decodeText(const QByteArray& bytes, TextEncoding& encodin
             encoding = TextEncoding::Utf16;
         else if (!lineKinds(bytes).utf8.isEmpty())
             encoding = TextEncoding::PerLine;
+        else if (looksMacRoman(bytes))
+            encoding = TextEncoding::MacRoman;
         else
             encoding = TextEncoding::Windows1252;
     }
@@ -412,6 +452,7 @@ std::optional<QString> decodeText(const QByteArray& bytes, TextEncoding& encodin
         return decodeUtf16(bytes, error);
     case TextEncoding::Windows1252:
     case TextEncoding::Iso885915:
+    case TextEncoding::MacRoman:
         return decodeSingleByte(bytes, encoding, error);
     case TextEncoding::PerLine:
         return decodePerLine(bytes, error);
@@ -606,7 +647,7 @@ TextTable readTextTable(const QByteArray& bytes, const TextOptions& options) {
         return t;
     // Lines of two encodings: said, whichever way the file is read.
     if (encoding == TextEncoding::PerLine || encoding == TextEncoding::Windows1252 ||
-        encoding == TextEncoding::Iso885915) {
+        encoding == TextEncoding::Iso885915 || encoding == TextEncoding::MacRoman) {
         LineKinds kinds = lineKinds(bytes);
         if (!kinds.utf8.isEmpty() && !kinds.other.isEmpty()) {
             t.warning = mixedWarning(kinds, encoding);
@@ -654,8 +695,10 @@ TextTable readTextTable(const QByteArray& bytes, const TextOptions& options) {
     }
     rows->remove(0, data);
     lines.remove(0, data);
-    skipTotalsAndHeaders(*rows, lines, t);
+    // The line just below the header, even when it is a total: chosen
+    // again, it gives the same reading.
     t.firstDataLine = lines.isEmpty() ? 0 : lines.first();
+    skipTotalsAndHeaders(*rows, lines, t);
     for (qsizetype i = t.columns.size(); i < width; ++i)
         t.columns << QStringLiteral("Colonne %1").arg(i + 1);
     for (int i = 0; i < t.columns.size(); ++i)

@@ -14,7 +14,8 @@ namespace vdn {
 
 // PerLine: each line in the encoding it is valid in, UTF-8 or else
 // Windows-1252 (a file whose lines were pasted from files of both kinds).
-enum class TextEncoding { Guess, Utf8, Utf16, Windows1252, Iso885915, PerLine };
+// MacRoman: the old Macintosh files' encoding.
+enum class TextEncoding { Guess, Utf8, Utf16, Windows1252, Iso885915, PerLine, MacRoman };
 
 // How a file is read; each part may be left to the guess.
 struct TextOptions {
@@ -61,7 +62,8 @@ QString encodingName(TextEncoding encoding);
 // The text of the bytes in that encoding (Guess: UTF-8 when the bytes are
 // valid UTF-8, with or without a byte order mark; UTF-16 when they begin with
 // its byte order mark; PerLine when some lines with accents are UTF-8 and
-// others are not; else Windows-1252). On a NUL character, a byte
+// others are not; MacRoman when more of its bytes are French letters in Mac
+// Roman than in Windows-1252; else Windows-1252). On a NUL character, a byte
 // Windows-1252 leaves undefined or bytes that are not the chosen encoding,
 // nothing is returned and `error` says which line and byte.
 std::optional<QString> decodeText(const QByteArray& bytes, TextEncoding& encoding, QString& error);

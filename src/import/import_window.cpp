@@ -61,7 +61,8 @@ const QList<std::pair<TextEncoding, QString>>& encodings() {
         {TextEncoding::Utf8, encodingName(TextEncoding::Utf8)},
         {TextEncoding::Utf16, encodingName(TextEncoding::Utf16)},
         {TextEncoding::Windows1252, encodingName(TextEncoding::Windows1252)},
-        {TextEncoding::Iso885915, encodingName(TextEncoding::Iso885915)}};
+        {TextEncoding::Iso885915, encodingName(TextEncoding::Iso885915)},
+        {TextEncoding::MacRoman, encodingName(TextEncoding::MacRoman)}};
     return list;
 }
 

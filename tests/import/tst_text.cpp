@@ -72,6 +72,12 @@ void TestImportText::reading_data() {
         << QByteArray("Nom;CP;Ville\rA;01000\rB;2;C") << E << TextEncoding::Utf8 << ";" << true
         << "A|01000|/B|2|C"
         << "";
+    QTest::newRow("Mac Roman guessed from its accents")
+        << QByteArray("Nom;Ville\nDupr\x8E;\x83vian\n") << E << TextEncoding::MacRoman << ";"
+        << true << QStringLiteral("Dupré|Évian") << "";
+    QTest::newRow("Windows-1252 with a curly apostrophe stays Windows-1252")
+        << QByteArray("Nom;Ville\nL\x92\xe9t\xe9;\xc9vian\n") << E << TextEncoding::Windows1252
+        << ";" << true << QStringLiteral("L’été|Évian") << "";
     QTest::newRow("ISO-8859-15 chosen: the euro sign at A4")
         << QByteArray("Nom;Memo\nA;\xa4 5\n") << TextEncoding::Iso885915 << TextEncoding::Iso885915
         << ";" << true << QStringLiteral("A|€ 5") << "";
