@@ -672,26 +672,36 @@ TextTable readTextTable(const QByteArray& bytes, const TextOptions& options) {
     qsizetype width = 0;
     for (const QStringList& r : *rows)
         width = std::max(width, r.size());
-    // Where the data begin, and the header row above them.
+    // Where the data begin, and the header row above them: the row found
+    // naming fields; else, asked for a header, the row just above the data.
     qsizetype data = 0;
+    std::optional<qsizetype> headerAt;
     if (options.firstDataLine) {
         while (data < rows->size() && lines.at(data) < *options.firstDataLine)
             ++data;
-        t.header = data > 0 && options.header.value_or(knownCells(rows->at(data - 1)) > 0);
+        if (options.header.value_or(true))
+            headerAt = headerRow(rows->mid(0, data));
+        if (!headerAt && options.header.value_or(false) && data > 0)
+            headerAt = data - 1;
     } else if (options.header.value_or(true)) {
-        const std::optional<qsizetype> found = headerRow(*rows);
-        t.header = found || options.header.value_or(false);
-        data = t.header ? found.value_or(0) + 1 : 0;
+        headerAt = headerRow(*rows);
+        if (!headerAt && options.header.value_or(false))
+            headerAt = 0;
+        data = headerAt ? *headerAt + 1 : 0;
     }
-    const qsizetype headerAt = t.header ? data - 1 : data;
-    for (qsizetype i = 0; i < headerAt; ++i)
+    t.header = headerAt.has_value();
+    for (qsizetype i = 0; i < data; ++i) {
+        if (headerAt && i == *headerAt)
+            continue;
         t.skipped << SkippedRow{lines.at(i), rows->at(i),
-                                t.header ? QStringLiteral("au-dessus de l'en-tête")
-                                         : QStringLiteral("au-dessus des données")};
-    if (t.header) {
-        t.headerLine = rows->at(headerAt).join(t.separator);
-        t.headerFileLine = lines.at(headerAt);
-        t.columns = rows->at(headerAt);
+                                headerAt && i < *headerAt
+                                    ? QStringLiteral("au-dessus de l'en-tête")
+                                    : QStringLiteral("au-dessus des données")};
+    }
+    if (headerAt) {
+        t.headerLine = rows->at(*headerAt).join(t.separator);
+        t.headerFileLine = lines.at(*headerAt);
+        t.columns = rows->at(*headerAt);
     }
     rows->remove(0, data);
     lines.remove(0, data);

@@ -268,7 +268,11 @@ void ImportWindow::buildPreview(QVBoxLayout* top) {
     grdLignes = new QTableWidget(this);
     grdLignes->setObjectName(QStringLiteral("grdLignes"));
     grdLignes->verticalHeader()->hide();
-    grdLignes->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdLignes->setEditTriggers(QAbstractItemView::DoubleClicked |
+                               QAbstractItemView::EditKeyPressed |
+                               QAbstractItemView::AnyKeyPressed);
+    grdLignes->setToolTip(QStringLiteral("Double-cliquez une case d'un client pour la corriger "
+                                         "avant l'import (le fichier ne change pas)."));
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("tabApercu"));
     tabs->addTab(grdApercu, QStringLiteral("Clients"));
@@ -295,6 +299,7 @@ void ImportWindow::connectControls() {
             if (!filling_)
                 reread();
         });
+    connect(grdLignes, &QTableWidget::itemChanged, this, &ImportWindow::correctCell);
     connect(cmdzeros, &QPushButton::clicked, this, [this] {
         if (restoreLostZeros(table_, chosenMapping()) > 0)
             recheck();
@@ -528,11 +533,14 @@ void ImportWindow::showCounts() {
 
 void ImportWindow::showLines() {
     // The file's lines in their order, each with what became of it: the
-    // header, a data row, or a row left out and why.
+    // header, a data row, or a row left out and why. The first data rows
+    // and the refused ones are shown; a data row's cells can be corrected
+    // here rather than in the file.
     struct Line {
         int line;
         QString what;
         QStringList cells;
+        int row = -1; // the data row's place in the table
     };
     QList<Line> lines;
     if (table_.error.isEmpty()) {
@@ -541,8 +549,18 @@ void ImportWindow::showLines() {
                           table_.columns};
         for (const SkippedRow& s : table_.skipped)
             lines << Line{s.line, QStringLiteral("Écartée : ") + s.reason, s.cells};
-        for (qsizetype i = 0; i < table_.rows.size() && i < FirstRowsShown; ++i)
-            lines << Line{table_.lines.value(i), QStringLiteral("Client"), table_.rows.at(i)};
+        int refused = 0;
+        for (int i = 0; i < table_.rows.size(); ++i) {
+            const bool isRefused = i < check_.rows.size() &&
+                                   check_.rows.at(i).outcome == RowOutcome::Refused &&
+                                   refused++ < FlaggedRowsShown;
+            if (i < FirstRowsShown || isRefused)
+                lines << Line{table_.lines.value(i),
+                              isRefused ? QStringLiteral("Refusée : ") +
+                                              check_.rows.at(i).problems.join(QStringLiteral(" ; "))
+                                        : QStringLiteral("Client"),
+                              table_.rows.at(i), i};
+        }
     }
     std::stable_sort(lines.begin(), lines.end(),
                      [](const Line& a, const Line& b) { return a.line < b.line; });
@@ -552,21 +570,43 @@ void ImportWindow::showLines() {
     QStringList titles{QStringLiteral("Ligne"), QStringLiteral("Lecture")};
     for (qsizetype i = 0; i < width; ++i)
         titles << table_.columns.value(i, QStringLiteral("Colonne %1").arg(i + 1));
+    const bool filling = std::exchange(filling_, true);
     grdLignes->clear();
     grdLignes->setColumnCount(int(titles.size()));
     grdLignes->setHorizontalHeaderLabels(titles);
     grdLignes->setRowCount(int(lines.size()));
+    const auto item = [](const QString& text, bool editable) {
+        auto* i = new QTableWidgetItem(text);
+        if (!editable)
+            i->setFlags(i->flags() & ~Qt::ItemIsEditable);
+        return i;
+    };
     for (int r = 0; r < lines.size(); ++r) {
         const Line& l = lines.at(r);
-        grdLignes->setItem(r, 0, new QTableWidgetItem(QString::number(l.line)));
-        grdLignes->setItem(r, 1, new QTableWidgetItem(l.what));
-        for (int c = 0; c < l.cells.size(); ++c)
-            grdLignes->setItem(r, 2 + c, new QTableWidgetItem(l.cells.at(c)));
-        if (l.what != QLatin1String("Client"))
+        grdLignes->setItem(r, 0, item(QString::number(l.line), false));
+        grdLignes->item(r, 0)->setData(Qt::UserRole, l.row);
+        grdLignes->setItem(r, 1, item(l.what, false));
+        for (int c = 0; c < width; ++c)
+            grdLignes->setItem(r, 2 + c, item(l.cells.value(c), l.row >= 0));
+        if (l.row < 0)
             for (int c = 0; c < grdLignes->columnCount(); ++c)
-                if (QTableWidgetItem* item = grdLignes->item(r, c))
-                    item->setForeground(QColor(0x70, 0x70, 0x70));
+                grdLignes->item(r, c)->setForeground(QColor(0x70, 0x70, 0x70));
+        else if (l.what != QLatin1String("Client"))
+            grdLignes->item(r, 1)->setForeground(QColor(0xB0, 0x00, 0x00));
     }
+    filling_ = filling;
+}
+
+void ImportWindow::correctCell(QTableWidgetItem* cell) {
+    const QTableWidgetItem* place = grdLignes->item(cell->row(), 0);
+    const int row = place ? place->data(Qt::UserRole).toInt() : -1;
+    const int column = cell->column() - 2;
+    if (filling_ || row < 0 || row >= table_.rows.size() || column < 0 ||
+        column >= table_.rows.at(row).size())
+        return;
+    table_.rows[row][column] = cell->text();
+    // Checked again after the edit has ended: the grid is made anew.
+    QMetaObject::invokeMethod(this, &ImportWindow::recheck, Qt::QueuedConnection);
 }
 
 void ImportWindow::showPreview() {

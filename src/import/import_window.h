@@ -20,6 +20,7 @@ class QPlainTextEdit;
 class QProgressDialog;
 class QPushButton;
 class QSpinBox;
+class QTableWidgetItem;
 class QTableWidget;
 class QVBoxLayout;
 
@@ -80,6 +81,8 @@ private:
     void recheck();
     void showPreview();
     void showLines();
+    // A cell of the file corrected in the window's list of its lines.
+    void correctCell(QTableWidgetItem* cell);
     // The counts of the check as it stands, before any writing.
     void showCounts();
     void chooseSaveReport();

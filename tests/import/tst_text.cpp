@@ -306,11 +306,15 @@ void TestImportText::workbookRows_data() {
         << book << 0 << "Nom|Prénom|Tél"
         << "Dupont|Jean|0612/Martin|Zoé|0450/Total SA||0451"
         << "1:au-dessus de l'en-tête,5:ligne de total,6:en-tête répété,8:ligne de total";
-    QTest::newRow("the user's first data line: the line above it names the columns")
+    QTest::newRow("the user's first data line: the header found above it kept")
         << book << 7 << "Nom|Prénom|Tél"
         << "Martin|Zoé|0450/Total SA||0451"
-        << "1:au-dessus de l'en-tête,3:au-dessus de l'en-tête,4:au-dessus de l'en-tête,"
-           "5:au-dessus de l'en-tête,8:ligne de total";
+        << "1:au-dessus de l'en-tête,4:au-dessus des données,5:au-dessus des données,"
+           "6:au-dessus des données,8:ligne de total";
+    QTest::newRow("the user's first data line, no header above it")
+        << book << 2 << "Colonne 1|Colonne 2|Colonne 3"
+        << "Nom|Prénom|Tél/Dupont|Jean|0612/Nom|Prénom|Tél/Martin|Zoé|0450/Total SA||0451"
+        << "1:au-dessus des données,5:ligne de total,8:ligne de total";
     QTest::newRow("no row names a field: no header, nothing above")
         << QByteArray("Dupont;0612\nTotal;1\n") << 0 << "Colonne 1|Colonne 2"
         << "Dupont|0612"

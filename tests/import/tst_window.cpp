@@ -169,13 +169,14 @@ void TestImportWindow::workbookWithTitleAndTotals() {
                            "Nom;Ville;Divers\r\n"
                            "Dupont;Annecy;x\r\n"
                            "Martin;Lyon;y\r\n"
+                           ";Paris;z\r\n"
                            "TOTAL 2;;\r\n"));
     ImportWindow w(folder.services(), config.path(), {});
     QVERIFY(w.load());
     w.openFile(csv);
     QCOMPARE(control<QSpinBox>(&w, "spnPremiereLigne")->value(), 3);
     QVERIFY(control<QCheckBox>(&w, "chkEntete")->isChecked());
-    QCOMPARE(control<QTableWidget>(&w, "grdApercu")->rowCount(), 2);
+    QCOMPARE(control<QTableWidget>(&w, "grdApercu")->rowCount(), 3);
     QVERIFY(control<QPlainTextEdit>(&w, "txtrapport")
                 ->toPlainText()
                 .endsWith("2 lignes écartées "
@@ -189,15 +190,26 @@ void TestImportWindow::workbookWithTitleAndTotals() {
             cells << (lines->item(r, c) ? lines->item(r, c)->text() : QString());
         return cells.join('|');
     };
-    QCOMPARE(lines->rowCount(), 5);
+    QCOMPARE(lines->rowCount(), 6);
     QCOMPARE(row(0), QStringLiteral("1|Écartée : au-dessus de l'en-tête|Clients 2026||"));
     QCOMPARE(row(1), QStringLiteral("2|Noms des colonnes|Nom|Ville|Divers"));
     QCOMPARE(row(3), QStringLiteral("4|Client|Martin|Lyon|y"));
-    QCOMPARE(row(4), QStringLiteral("5|Écartée : ligne de total|TOTAL 2||"));
+    QCOMPARE(row(4), QStringLiteral("5|Refusée : nom vide||Paris|z"));
+    QCOMPARE(row(5), QStringLiteral("6|Écartée : ligne de total|TOTAL 2||"));
     // The data from line 4: the line above names the columns.
     control<QSpinBox>(&w, "spnPremiereLigne")->setValue(4);
-    QCOMPARE(control<QTableWidget>(&w, "grdApercu")->rowCount(), 1);
-    QCOMPARE(control<QTableWidget>(&w, "grdApercu")->item(0, 0)->text(), QStringLiteral("4"));
+    auto* preview = control<QTableWidget>(&w, "grdApercu");
+    QCOMPARE(preview->rowCount(), 2);
+    QCOMPARE(preview->item(0, 0)->text(), QStringLiteral("4"));
+    // A refused cell corrected in the list of lines: the row is checked again.
+    QCOMPARE(preview->item(1, 1)->text(), QStringLiteral("Refusé"));
+    QVERIFY(!(lines->item(0, 2)->flags() & Qt::ItemIsEditable)); // the header is no customer
+    const int refused =
+        int(lines->findItems(QStringLiteral("5"), Qt::MatchExactly).value(0)->row());
+    QVERIFY(lines->item(refused, 2)->flags() & Qt::ItemIsEditable);
+    lines->item(refused, 2)->setText(QStringLiteral("Bernard"));
+    QTRY_COMPARE(preview->item(1, 1)->text(), QStringLiteral("Nouveau"));
+    QCOMPARE(preview->item(1, 4)->text(), QStringLiteral("BERNARD"));
 }
 
 // Rows pasted from a UTF-8 file into a Windows-1252 one: each line read in
