@@ -1165,6 +1165,10 @@ int runPass(const Options& options, const QString& dataFolder) {
                m.floorMs, 0, 3, QStringLiteral("≤ 3× l'insertion préparée"));
         addRow(QStringLiteral("Import de 10 000 clients : verrou d'écriture tenu (médiane de 5)"),
                m.heldMs, std::nullopt, 0, 0, QStringLiteral("mesure"));
+        addRow(QStringLiteral("Nouveau contrôle de 100 000 lignes déjà importées (médiane de 3)"),
+               m.recheckMs, std::nullopt, 10000, 0, QStringLiteral("< 10 s"));
+        addRow(QStringLiteral("Contrôle de 100 000 lignes de 34 noms de famille (médiane de 3)"),
+               m.surnamesMs, m.recheckMs, 0, 2, QStringLiteral("≤ 2× le nouveau contrôle"));
     }
 
     for (const Measure& m : measures) {

@@ -328,7 +328,7 @@ Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& map
             QStringList keys;
         };
         QList<Built> batch;
-        QStringList askCodes, askWords;
+        QStringList askCodes, askNames;
         for (qsizetype i = first; i < end; ++i) {
             Built b{buildRow(table.rows.at(i), mapping), {}, {}};
             b.row.line = i < table.lines.size() ? table.lines.at(i) : int(i) + 1;
@@ -341,13 +341,13 @@ Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& map
                 if (!b.code.isEmpty())
                     askCodes << b.code;
                 if (!b.keys.isEmpty())
-                    askWords << foldedName(b.row.record).section(QLatin1Char(' '), 0, 0);
+                    askNames << foldedName(b.row.record);
             }
             batch << b;
         }
         askCodes.removeDuplicates();
-        askWords.removeDuplicates();
-        Result<QList<CustomerRecord>> found = lookup(askCodes, askWords);
+        askNames.removeDuplicates();
+        Result<QList<CustomerRecord>> found = lookup(askCodes, askNames);
         if (!found)
             return found.error();
         const QList<CustomerRecord>& existing = *found;

@@ -67,12 +67,12 @@ ImportCheck checkImport(const TextTable& table, const ImportMapping& mapping,
 
 // The customers already in VORDAN that a batch of rows may meet, in their
 // order of addition: every customer of one of `codes`, every one whose
-// folded name begins with one of `firstWords` (the first word of a row's
-// folded name), and any other it likes. A customer the same as a row is
-// always one of them, so that the rows can be checked a batch at a time
-// without reading every customer.
+// folded name (foldForSearch, blanks simplified) is one of `names`, and any
+// other it likes. A customer the same as a row is always one of them, so
+// that the rows can be checked a batch at a time without reading every
+// customer.
 using ExistingLookup = std::function<Result<QList<CustomerRecord>>(const QStringList& codes,
-                                                                   const QStringList& firstWords)>;
+                                                                   const QStringList& names)>;
 // The same check, the customers in VORDAN asked of `lookup` for each batch
 // of `batchSize` rows; `existing` holds only the customers met.
 Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& mapping,

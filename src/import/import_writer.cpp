@@ -11,6 +11,7 @@
 #include "drilling/sheet_store.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -62,30 +63,38 @@ Result<QList<Placed>> readPlaced(Statement& q) {
 }
 
 // The customers in the database an import's rows may meet, read through the
-// indexes a batch of rows at a time rather than all at once. Those whose
-// name key begins with a blank or a sign (a name that does not begin with
-// its first word), or whose keys another program left to compute, may meet
-// any row: read once and offered to every batch.
+// indexes rather than all at once, each name's range once for the whole
+// file: what is read is kept by folded name, and a batch gets only the
+// customers of its rows' names and codes. Those whose name key begins with a
+// blank or a sign (a name that does not begin with its first word), or whose
+// keys another program left to compute, are read once at the start.
 class ExistingCustomers {
 public:
     explicit ExistingCustomers(QSqlDatabase db) : db_(std::move(db)) {}
 
-    Result<QList<CustomerRecord>> operator()(const QStringList& codes, const QStringList& words) {
+    Result<QList<CustomerRecord>> operator()(const QStringList& codes, const QStringList& names) {
         const Dialect& d = Dialect::of(db_);
         const QString select =
             QStringLiteral("SELECT %1, %2, %3 FROM strclient WHERE ")
                 .arg(clientFields().join(QStringLiteral(", ")), revisionField(), d.additionOrder());
-        if (!anyRow_) {
+        if (!started_) {
             // Two statements: each one an index serves.
-            anyRow_.emplace();
             for (const char* where : {"clt_nom_k1 < '0'", "clt_nom_k2 IS NULL"}) {
                 Statement q(db_, select + QLatin1String(where));
                 Result<QList<Placed>> read = readPlaced(q);
-                if (!read) {
-                    anyRow_.reset();
+                if (!read)
                     return read.error();
-                }
-                *anyRow_ += *read;
+                keep(*read);
+            }
+            started_ = true;
+        }
+        // The ranges of first words not read yet, and the codes.
+        QStringList words;
+        for (const QString& name : names) {
+            const QString word = name.section(QLatin1Char(' '), 0, 0);
+            if (!word.isEmpty() && !askedWords_.contains(word)) {
+                askedWords_.insert(word);
+                words << word;
             }
         }
         // A statement of one size for every batch: the places left over
@@ -96,9 +105,8 @@ public:
         for (int i = 0; i < LookupBatch; ++i)
             terms << QStringLiteral("(clt_nom_k1 >= ? AND clt_nom_k1 < ?)");
         const QString sql = select + terms.join(QStringLiteral(" OR "));
-        QList<Placed> all;
-        for (qsizetype from = 0; from == 0 || from < std::max(codes.size(), words.size());
-             from += LookupBatch) {
+        QList<Placed> byCode;
+        for (qsizetype from = 0; from < std::max(codes.size(), words.size()); from += LookupBatch) {
             Statement q(db_, sql);
             for (qsizetype i = from; i < from + LookupBatch; ++i)
                 q.bind(i < codes.size() ? QVariant(codes.at(i))
@@ -110,30 +118,49 @@ public:
             Result<QList<Placed>> read = readPlaced(q);
             if (!read)
                 return read.error();
-            all += *read;
+            keep(*read);
+            byCode += *read;
         }
-        // Each customer once, those read for any row with them.
-        QSet<QString> seen;
-        QList<Placed> unique;
-        for (const QList<Placed>* from : {&all, &*anyRow_})
-            for (const Placed& p : *from)
-                if (!seen.contains(p.record.text(CustomerField::Cod))) {
-                    seen.insert(p.record.text(CustomerField::Cod));
-                    unique.append(p);
-                }
-        all = std::move(unique);
-        std::sort(all.begin(), all.end(),
-                  [](const Placed& a, const Placed& b) { return a.order < b.order; });
+        // The batch's customers: those of its codes and of its names, each
+        // once, in their order of addition.
+        const QSet<QString> wantedCodes(codes.cbegin(), codes.cend());
+        QList<const Placed*> batch;
+        for (const Placed& p : std::as_const(byCode))
+            if (wantedCodes.contains(p.record.text(CustomerField::Cod)))
+                batch << &placed_.at(placeOf_.value(p.record.text(CustomerField::Cod)));
+        for (const QString& name : names)
+            for (const qsizetype i : byName_.value(name))
+                batch << &placed_.at(i);
+        std::sort(batch.begin(), batch.end(),
+                  [](const Placed* a, const Placed* b) { return a->order < b->order; });
+        batch.erase(std::unique(batch.begin(), batch.end()), batch.end());
         QList<CustomerRecord> out;
-        out.reserve(all.size());
-        for (const Placed& p : std::as_const(all))
-            out.append(p.record);
+        out.reserve(batch.size());
+        for (const Placed* p : std::as_const(batch))
+            out.append(p->record);
         return out;
     }
 
 private:
+    // Keeps the customers read, each once, by folded name.
+    void keep(const QList<Placed>& read) {
+        for (const Placed& p : read) {
+            const QString code = p.record.text(CustomerField::Cod);
+            if (placeOf_.contains(code))
+                continue;
+            placeOf_.insert(code, placed_.size());
+            byName_[foldForSearch(p.record.text(CustomerField::Nom)).simplified()]
+                << placed_.size();
+            placed_.append(p);
+        }
+    }
+
     QSqlDatabase db_;
-    std::optional<QList<Placed>> anyRow_;
+    bool started_ = false;
+    QSet<QString> askedWords_;
+    QList<Placed> placed_;              // every customer read
+    QHash<QString, qsizetype> placeOf_; // a code to its place in placed_
+    QHash<QString, QList<qsizetype>> byName_;
 };
 
 } // namespace
