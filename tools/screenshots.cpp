@@ -16,6 +16,7 @@
 #include "driller/layout_window.h"
 #include "drilling/drilling_sheet_panel.h"
 #include "drilling/sheet_store.h"
+#include "import/import_window.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
@@ -27,6 +28,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -34,6 +36,7 @@
 #include <QPrinter>
 #include <QSpinBox>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
@@ -202,6 +205,52 @@ int main(int argc, char* argv[]) {
          {QStringLiteral("Commentaire pouce"), QStringLiteral("Pouce ovalisé"),
           QStringLiteral("Slug interchangeable")}});
     client->close();
+
+    // The import of a workbook saved as CSV: a title above the header, a
+    // customer already in the base, a row without a name, a total.
+    {
+        QString tel;
+        {
+            auto c = vdn::Connection::open(vdn::databasePath());
+            QSqlQuery q((*c)->db());
+            if (q.exec(QStringLiteral("SELECT clt_tel FROM strclient WHERE clt_nom = "
+                                      "'DUPONT JEAN'")) &&
+                q.next())
+                tel = q.value(0).toString();
+        }
+        QTemporaryDir files;
+        const QString csv = files.filePath(QStringLiteral("clients-ancien-logiciel.csv"));
+        QFile f(csv);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(QStringLiteral("Clients au 30/11/2026;;;;;\r\n"
+                                   "N° client;Civilité;Nom;Prénom;Téléphone;CP\r\n"
+                                   "1;Monsieur;Dupont;Jean;%1;74000\r\n"
+                                   "2;Madame;Lefort;Annie;+33 6 11 22 33 44;1000\r\n"
+                                   "3;;;Paul;04 50 11 22 33;74000\r\n"
+                                   "4;M. et Mme;Roux;Luc;04 50 99 88 77;74100\r\n"
+                                   "TOTAL 4;;;;;\r\n")
+                        .arg(tel)
+                        .toUtf8());
+        f.close();
+        QTemporaryDir config;
+        vdn::ImportWindow import(services, config.path(), {});
+        if (import.load()) {
+            import.resize(1100, 700);
+            import.show();
+            import.openFile(csv);
+            // The file's place as a shop's machine would show it.
+            if (auto* file = import.findChild<QLineEdit*>(QStringLiteral("txtfichier")))
+                file->setText(
+                    QStringLiteral("/home/boutique/Documents/clients-ancien-logiciel.csv"));
+            save(&import, QStringLiteral("import.png"));
+            if (auto* tabs = import.findChild<QTabWidget*>(QStringLiteral("tabApercu")))
+                tabs->setCurrentIndex(1);
+            save(&import, QStringLiteral("import-lignes.png"));
+        } else {
+            std::fprintf(stderr, "import.png : base illisible\n");
+            ++failures;
+        }
+    }
 
     {
         QPrinter printer;

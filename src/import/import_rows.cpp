@@ -332,6 +332,9 @@ Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& map
         for (qsizetype i = first; i < end; ++i) {
             Built b{buildRow(table.rows.at(i), mapping), {}, {}};
             b.row.line = i < table.lines.size() ? table.lines.at(i) : int(i) + 1;
+            // Another program's number is no code of VORDAN's unless kept.
+            if (!mapping.keepCodes)
+                b.row.record.set(CF::Cod, QString(QLatin1String("")));
             if (b.row.outcome != RowOutcome::Refused) {
                 // The file's numbers are another program's: they say who a
                 // row is only when they are kept as VORDAN's codes.

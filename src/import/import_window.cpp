@@ -1,4 +1,5 @@
 #include "import/import_window.h"
+#include "widgets/guide_page.h"
 
 #include "data/error_report.h"
 #include "data/globals.h"
@@ -135,6 +136,7 @@ ImportWindow::ImportWindow(const Services& services, QString configFolder, Impor
       takeLock_(std::move(takeLock)) {
     setObjectName(QStringLiteral("VDN_import"));
     setWindowTitle(QStringLiteral("Importer des clients"));
+    setGuidePage(this, QStringLiteral("import.md"));
     setAttribute(Qt::WA_DeleteOnClose);
     build();
     // Within the screen: the preview and the report have their own scroll bars.
@@ -586,6 +588,7 @@ void ImportWindow::showLines() {
         grdLignes->setItem(r, 0, item(QString::number(l.line), false));
         grdLignes->item(r, 0)->setData(Qt::UserRole, l.row);
         grdLignes->setItem(r, 1, item(l.what, false));
+        grdLignes->item(r, 1)->setToolTip(l.what);
         for (int c = 0; c < width; ++c)
             grdLignes->setItem(r, 2 + c, item(l.cells.value(c), l.row >= 0));
         if (l.row < 0)
@@ -594,6 +597,8 @@ void ImportWindow::showLines() {
         else if (l.what != QLatin1String("Client"))
             grdLignes->item(r, 1)->setForeground(QColor(0xB0, 0x00, 0x00));
     }
+    grdLignes->resizeColumnsToContents();
+    grdLignes->setColumnWidth(1, std::min(grdLignes->columnWidth(1), 260));
     filling_ = filling;
 }
 

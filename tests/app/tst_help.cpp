@@ -162,6 +162,8 @@ void TestHelp::contents_link_to_pages_data() {
                              << "à côté de la sauvegarde";
     QTest::newRow("workstations") << "postes.md"
                                   << "Connexion au serveur…";
+    QTest::newRow("import") << "import.md"
+                            << "Remettre les zéros perdus";
 }
 
 void TestHelp::contents_link_to_pages() {
