@@ -172,6 +172,8 @@ QLayout* ImportWindow::buildFileRow() {
 }
 
 QLayout* ImportWindow::buildReadingRow() {
+    // Two lines: how the file is read, then where its data begin; each
+    // keeps within the window's width whatever the reading says.
     auto* readRow = new QHBoxLayout;
     readRow->addWidget(new QLabel(QStringLiteral("Codage :"), this));
     cboCodage = new QComboBox(this);
@@ -185,15 +187,6 @@ QLayout* ImportWindow::buildReadingRow() {
     for (const auto& [sep, label] : separators())
         cboSeparateur->addItem(label, sep.isNull() ? QString() : QString(sep));
     readRow->addWidget(cboSeparateur);
-    readRow->addWidget(new QLabel(QStringLiteral("Données à partir de la ligne :"), this));
-    spnPremiereLigne = new QSpinBox(this);
-    spnPremiereLigne->setObjectName(QStringLiteral("spnPremiereLigne"));
-    spnPremiereLigne->setRange(1, 9999999);
-    readRow->addWidget(spnPremiereLigne);
-    chkEntete = new QCheckBox(QStringLiteral("Noms des colonnes sur la ligne au-dessus"), this);
-    chkEntete->setObjectName(QStringLiteral("chkEntete"));
-    chkEntete->setTristate(false);
-    readRow->addWidget(chkEntete);
     readRow->addWidget(new QLabel(QStringLiteral("Feuille :"), this));
     cboFeuille = new QComboBox(this);
     cboFeuille->setObjectName(QStringLiteral("cboFeuille"));
@@ -201,9 +194,25 @@ QLayout* ImportWindow::buildReadingRow() {
     readRow->addWidget(cboFeuille);
     lblLecture = new QLabel(this);
     lblLecture->setObjectName(QStringLiteral("lblLecture"));
-    readRow->addWidget(lblLecture);
-    readRow->addStretch(1);
-    return readRow;
+    lblLecture->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    readRow->addWidget(lblLecture, 1);
+
+    auto* dataRow = new QHBoxLayout;
+    dataRow->addWidget(new QLabel(QStringLiteral("Données à partir de la ligne :"), this));
+    spnPremiereLigne = new QSpinBox(this);
+    spnPremiereLigne->setObjectName(QStringLiteral("spnPremiereLigne"));
+    spnPremiereLigne->setRange(1, 9999999);
+    dataRow->addWidget(spnPremiereLigne);
+    chkEntete = new QCheckBox(QStringLiteral("Noms des colonnes sur la ligne au-dessus"), this);
+    chkEntete->setObjectName(QStringLiteral("chkEntete"));
+    chkEntete->setTristate(false);
+    dataRow->addWidget(chkEntete);
+    dataRow->addStretch(1);
+
+    auto* rows = new QVBoxLayout;
+    rows->addLayout(readRow);
+    rows->addLayout(dataRow);
+    return rows;
 }
 
 QLayout* ImportWindow::buildMappingRow() {
