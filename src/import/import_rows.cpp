@@ -308,7 +308,8 @@ ImportCheck checkImport(const TextTable& table, const ImportMapping& mapping,
 }
 
 Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& mapping,
-                                const ExistingLookup& lookup, int batchSize) {
+                                const ExistingLookup& lookup, int batchSize,
+                                const CheckProgress& progress) {
     ImportCheck check;
     check.keepCodes = mapping.keepCodes;
     check.skipped = table.skipped;
@@ -319,6 +320,10 @@ Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& map
 
     check.rows.reserve(table.rows.size());
     for (qsizetype first = 0; first < table.rows.size(); first += std::max(1, batchSize)) {
+        if (progress && !progress(first, table.rows.size())) {
+            check.cancelled = true;
+            return check;
+        }
         const qsizetype end = std::min(table.rows.size(), first + std::max(1, batchSize));
         // The batch's rows built, with their code and keys, and what the
         // database is asked for them.

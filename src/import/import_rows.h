@@ -61,6 +61,7 @@ struct ImportCheck {
     QList<CustomerRecord> existing; // the customers compared with
     bool keepCodes = false;
     QList<SkippedRow> skipped; // the table's rows that are no customers
+    bool cancelled = false;    // stopped by its progress: `rows` is not whole
 };
 ImportCheck checkImport(const TextTable& table, const ImportMapping& mapping,
                         QList<CustomerRecord> existing);
@@ -73,10 +74,14 @@ ImportCheck checkImport(const TextTable& table, const ImportMapping& mapping,
 // customer.
 using ExistingLookup = std::function<Result<QList<CustomerRecord>>(const QStringList& codes,
                                                                    const QStringList& names)>;
+// Told the rows checked and their number after each batch; false stops the
+// check, whose result is then `cancelled`.
+using CheckProgress = std::function<bool(qsizetype done, qsizetype total)>;
 // The same check, the customers in VORDAN asked of `lookup` for each batch
 // of `batchSize` rows; `existing` holds only the customers met.
 Result<ImportCheck> checkImport(const TextTable& table, const ImportMapping& mapping,
-                                const ExistingLookup& lookup, int batchSize);
+                                const ExistingLookup& lookup, int batchSize,
+                                const CheckProgress& progress = {});
 
 // An existing customer with the empty fields the row fills: never a filled
 // field, never a field the file does not give. Unchanged when nothing fills.

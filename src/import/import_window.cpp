@@ -33,6 +33,9 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <climits>
+#include <utility>
+
 namespace vdn {
 
 namespace {
@@ -506,6 +509,12 @@ ImportMapping ImportWindow::chosenMapping() const {
 }
 
 void ImportWindow::recheck() {
+    // A change made while a check runs (its progress lets events through)
+    // checks again once it has ended.
+    if (checking_) {
+        recheckWanted_ = true;
+        return;
+    }
     check_ = ImportCheck();
     if (!table_.error.isEmpty() || !connection_) {
         cmdzeros->setEnabled(false);
@@ -513,9 +522,35 @@ void ImportWindow::recheck() {
         showPreview();
         return;
     }
-    Result<ImportCheck> checked = checkAgainst(connection_->db(), table_, chosenMapping());
+    // A long check shows its progress and can be stopped; a short one shows
+    // nothing. It reads copies: the window's own table may change meanwhile.
+    const LongTask task;
+    checking_ = true;
+    const TextTable table = table_;
+    QProgressDialog dialog(QStringLiteral("Contrôle des lignes…"), QStringLiteral("Annuler"), 0,
+                           int(std::min<qsizetype>(table.rows.size(), INT_MAX)), this);
+    const auto step = progressStep(dialog);
+    Result<ImportCheck> checked = checkAgainst(
+        connection_->db(), table, chosenMapping(), [&](qsizetype done, qsizetype total) {
+            return step(int(std::min<qsizetype>(done, INT_MAX)),
+                        int(std::min<qsizetype>(total, INT_MAX)));
+        });
+    dialog.close();
+    checking_ = false;
+    if (std::exchange(recheckWanted_, false)) {
+        recheck();
+        return;
+    }
     if (!checked) {
         services_.boxes->message(this, errorReportText(checked.error()));
+        showPreview();
+        return;
+    }
+    if (checked->cancelled) {
+        cmdzeros->setEnabled(false);
+        txtrapport->setPlainText(QStringLiteral("Contrôle annulé : rien ne peut être importé avant "
+                                                "un contrôle complet. Changez une option pour le "
+                                                "relancer."));
         showPreview();
         return;
     }

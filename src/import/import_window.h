@@ -101,6 +101,8 @@ private:
     bool filling_ = false;
     bool headerChosen_ = false;    // the user set the header box for this file
     bool firstLineChosen_ = false; // the user set the first data line
+    bool checking_ = false;        // a check is under way
+    bool recheckWanted_ = false;   // and another was asked meanwhile
 
     QLineEdit* txtfichier = nullptr;
     QPushButton* cmdparcourir = nullptr;

@@ -166,13 +166,14 @@ private:
 } // namespace
 
 Result<ImportCheck> checkAgainst(QSqlDatabase db, const TextTable& table,
-                                 const ImportMapping& mapping) {
+                                 const ImportMapping& mapping, const CheckProgress& progress) {
     ExistingCustomers existing(db);
-    Result<ImportCheck> checked = checkImport(table, mapping, std::ref(existing), LookupBatch);
+    Result<ImportCheck> checked =
+        checkImport(table, mapping, std::ref(existing), LookupBatch, progress);
     if (!checked)
         return checked.error();
     ImportCheck check = std::move(*checked);
-    if (!check.keepCodes)
+    if (!check.keepCodes || check.cancelled)
         return check;
     const SheetStore sheets(db);
     const DrillingStore drillings(db);

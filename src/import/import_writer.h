@@ -14,8 +14,9 @@ class SheetStore;
 // The check of a table against the customers of the database; a code kept
 // from the file that holds the drilling sheet of a customer deleted for good
 // is refused too.
+// `progress` as for checkImport.
 Result<ImportCheck> checkAgainst(QSqlDatabase db, const TextTable& table,
-                                 const ImportMapping& mapping);
+                                 const ImportMapping& mapping, const CheckProgress& progress = {});
 
 // The refusal of an import while a restore of the database is under way.
 inline QString restoreUnderWayText() {

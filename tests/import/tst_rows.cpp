@@ -431,6 +431,16 @@ void TestImportRows::lookupFindsWhatEveryCustomerFinds() {
             wanted.filter(QRegularExpression("^3 .*déjà pris par CLIENT .* un autre nom$")).size(),
             keepCodes ? 255 : 0);
         QVERIFY(wanted.contains(QStringLiteral("2 000305 ")));
+        // Stopped by its progress after the first batch: said, and not whole.
+        QList<qsizetype> told;
+        Result<ImportCheck> stopped =
+            checkAgainst(c->db(), tableOf(rows), mapping, [&](qsizetype done, qsizetype total) {
+                told << done << total;
+                return told.size() < 4;
+            });
+        QVERIFY(stopped && stopped->cancelled);
+        QCOMPARE(told, (QList<qsizetype>{0, rows.size(), 200, rows.size()}));
+        QCOMPARE(stopped->rows.size(), 200);
     }
 }
 
