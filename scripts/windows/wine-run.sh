@@ -17,7 +17,14 @@ if [ ! -d "$WINEPREFIX" ]; then
     wineboot --init >/dev/null 2>&1 || true
     wineserver -w || true
 fi
-to_windows() { winepath -w "$1" 2>/dev/null; }
+# A Unix path as Wine sees it on its Z: drive (the whole file system in a
+# prefix wineboot made). Written out here rather than asked of winepath,
+# which under load has answered nothing.
+to_windows() {
+    local p
+    p=$(readlink -m "$1")
+    printf 'Z:%s' "${p//\//\\}"
+}
 export WINEPATH="$(to_windows "$prefix/bin");$(to_windows "$runtime");$(to_windows /usr/x86_64-w64-mingw32/lib)${WINEPATH:+;$WINEPATH}"
 export QT_PLUGIN_PATH=${QT_PLUGIN_PATH:-$(to_windows "$prefix/plugins")}
 # Wine keeps Qt's variables (QT_*) from Windows programs unless they are

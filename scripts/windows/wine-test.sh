@@ -9,7 +9,12 @@ log=$(mktemp --suffix=.txt)
 trap 'rm -f "$log"' EXIT
 program=$1
 shift
-prefix=${WINEPREFIX:-${VORDAN_WINEPREFIX:-$HOME/.cache/vordan-windows/wine}}
+# A Unix path as Wine sees it on its Z: drive (see wine-run.sh).
+to_windows() {
+    local p
+    p=$(readlink -m "$1")
+    printf 'Z:%s' "${p//\//\\}"
+}
 # Qt's offscreen platform reads its fonts from one folder: Debian's DejaVu
 # (the Linux tests' default face) and Liberation (Arial's and Times' metrics),
 # gathered by links.
@@ -20,11 +25,11 @@ if [ -z "${QT_QPA_FONTDIR:-}" ]; then
         /usr/share/fonts/truetype/liberation2/*.ttf; do
         [ -e "$f" ] && ln -sf "$f" "$fonts/"
     done
-    export QT_QPA_FONTDIR=$(WINEPREFIX=$prefix winepath -w "$fonts" 2>/dev/null)
+    export QT_QPA_FONTDIR=$(to_windows "$fonts")
 fi
 # Arguments of ctest or of a person (-o, -functions, a test name) are passed
 # through; the plain-text log goes to the file unless one was asked for.
-"$here/wine-run.sh" "$program" -o "$(WINEPREFIX=$prefix winepath -w "$log" 2>/dev/null),txt" "$@"
+"$here/wine-run.sh" "$program" -o "$(to_windows "$log"),txt" "$@"
 status=$?
 cat "$log"
 exit $status
