@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <optional>
@@ -115,8 +116,8 @@ std::optional<ImportMapping> importMapping(const std::optional<ImportMapping>& g
 
 // Checks the rows against the database and, unless `dryRun`, writes them;
 // says the report. The exit status.
-int checkAndWrite(const QString& base, const TextTable& table, const ImportMapping& mapping,
-                  bool dryRun) {
+int checkAndWrite(const QString& base, const QString& file, const TextTable& table,
+                  const ImportMapping& mapping, bool dryRun) {
     // A real import checks and writes under the restore's lock: a restore
     // in between would put back customers the check never saw.
     std::shared_ptr<void> lock;
@@ -142,7 +143,8 @@ int checkAndWrite(const QString& base, const TextTable& table, const ImportMappi
         say(reportText(*check, true));
         return 0;
     }
-    Result<WriteOutcome> written = writeImport(db, SheetStore(db), *check);
+    Result<WriteOutcome> written =
+        writeImport(db, SheetStore(db), *check, QFileInfo(file).fileName());
     if (!written) {
         say(errorReportText(written.error()));
         return 1;
@@ -197,7 +199,7 @@ int runImportCommand(const ImportCommand& command) {
                  : mapping->duplicates == DuplicateChoice::Complete ? QStringLiteral("complétés")
                                                                     : QStringLiteral("ignorés"),
                  mapping->keepCodes ? QStringLiteral("gardés") : QStringLiteral("non gardés")));
-    return checkAndWrite(*base, *table, *mapping, dryRun);
+    return checkAndWrite(*base, file, *table, *mapping, dryRun);
 }
 
 } // namespace vdn

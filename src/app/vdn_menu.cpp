@@ -122,6 +122,12 @@ void VdnMenu::buildMenu() {
                     if (list && list->isVisible())
                         client_->showImported(first);
                 });
+                connect(w, &ImportWindow::removed, this, [this] {
+                    auto* list = client_ ? client_->findChild<QWidget*>(QStringLiteral("Frame200"))
+                                         : nullptr;
+                    if (list && list->isVisible())
+                        client_->showImported(QString());
+                });
                 w->setWindowModality(Qt::ApplicationModal);
                 w->show();
             });

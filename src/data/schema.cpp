@@ -97,6 +97,37 @@ QStringList ballDrillingFields() {
     return drillingColumnNames();
 }
 
+QString importTable() {
+    return QStringLiteral("strimport");
+}
+
+QStringList importFields() {
+    return {QStringLiteral("imp_num"),       QStringLiteral("imp_date"),
+            QStringLiteral("imp_fichier"),   QStringLiteral("imp_poste"),
+            QStringLiteral("imp_lignes"),    QStringLiteral("imp_crees"),
+            QStringLiteral("imp_completes"), QStringLiteral("imp_ignores"),
+            QStringLiteral("imp_refuses"),   QStringLiteral("imp_etat"),
+            QStringLiteral("imp_annulee")};
+}
+
+QString importCodeTable() {
+    return QStringLiteral("strimport_client");
+}
+
+QStringList importCodeFields() {
+    return {QStringLiteral("imp_num"), QStringLiteral("clt_cod")};
+}
+
+QString importStagingTable() {
+    return QStringLiteral("strimport_attente");
+}
+
+QStringList importStagingFields() {
+    return QStringList{QStringLiteral("imp_num"), QStringLiteral("att_ordre"),
+                       QStringLiteral("att_numerote")} +
+           clientFields() + clientKeyFields();
+}
+
 QStringList paramFields() {
     return {QStringLiteral("par_table"), QStringLiteral("par_lib")};
 }
@@ -332,6 +363,27 @@ Status measuresAsNumbers(Connection& c, QStringList& report) {
     return {};
 }
 
+// 10 to 11: the history of imports, the codes each one created (so that it
+// can be undone), and the rows an import writes before switching them in.
+QStringList importHistory(const Dialect& d) {
+    const QString num = QStringLiteral("imp_num");
+    return QStringList{
+               QStringLiteral("CREATE TABLE %1 (%2%3, PRIMARY KEY (imp_num))")
+                   .arg(importTable(), columns(d, importFields(), {num}), d.tableExtras()),
+               QStringLiteral("CREATE TABLE %1 (%2%3, PRIMARY KEY (imp_num, clt_cod))")
+                   .arg(importCodeTable(),
+                        columns(d, importCodeFields(), {num, QStringLiteral("clt_cod")}),
+                        d.tableExtras()),
+               // Who created a customer, when it is deleted or undone.
+               QStringLiteral("CREATE INDEX %1_code ON %1 (clt_cod)").arg(importCodeTable()),
+               QStringLiteral("CREATE TABLE %1 (%2%3, PRIMARY KEY (imp_num, att_ordre))")
+                   .arg(importStagingTable(),
+                        columns(d, importStagingFields(), {num, QStringLiteral("att_ordre")}),
+                        d.tableExtras()),
+           } +
+           d.additionOrderIndex(importTable()) + d.additionOrderIndex(importCodeTable());
+}
+
 std::mutex reportMutex;
 QStringList& reportKept() {
     static QStringList lines;
@@ -362,6 +414,8 @@ QList<QStringList> migrations(const Dialect& d) {
         ballDrillings(d),
         numbersInNameIndex(),
         numbersWithTheirOrder(),
+        {}, // 9 to 10: measuresAsNumbers(), row by row
+        importHistory(d),
     };
     while (steps.size() < SchemaVersion - 1)
         steps.append(QStringList());
@@ -423,7 +477,8 @@ Status createSchema(Connection& c) {
 }
 
 QStringList schemaTables() {
-    return tableNames() + QStringList{sheetHistoryTable(), ballDrillingTable()};
+    return tableNames() +
+           QStringList{sheetHistoryTable(), ballDrillingTable(), importTable(), importCodeTable()};
 }
 
 Result<bool> holdsNoTables(Connection& c) {

@@ -21,7 +21,7 @@ class Progress;
 // BallFields or DrillingFields with a newer `since` brings its own version:
 // its column is added by that version's upgrade.
 constexpr int SchemaVersion =
-    std::max({10, newestCustomerColumn(), newestBallColumn(), newestDrillingColumn()});
+    std::max({11, newestCustomerColumn(), newestBallColumn(), newestDrillingColumn()});
 // The version whose upgrade turns the computed layout measures kept as shown
 // text into numbers (storedInches()).
 constexpr int MeasuresAsNumbersVersion = 10;
@@ -84,6 +84,22 @@ QString ballDrillingTable(); // "strperc_boule"
 // within that ball (six digits, 000001 for the first), then what was drilled.
 QStringList ballDrillingFields();
 
+// Every import of customers from a file, one row each: its number (six
+// digits), when it began ("yyyy-MM-dd HH:mm:ss"), the file, the workstation,
+// its counts (rows read, created, completed, skipped, refused), its state
+// (importStates()) and when it was undone.
+QString importTable(); // "strimport"
+QStringList importFields();
+// The codes of the customers each import created, one row each.
+QString importCodeTable(); // "strimport_client"
+QStringList importCodeFields();
+// The rows an import is writing, kept apart until they are switched into
+// strclient in one short transaction: the import's number, the row's place
+// in the file's order, whether its code was numbered by the program ('1')
+// or kept from the file, then every customer field and its keys.
+QString importStagingTable(); // "strimport_attente"
+QStringList importStagingFields();
+
 // The row version the program keeps in each table whose rows a user edits
 // (strclient, strmateriel, strpercage): 0 for a new row, one more at each
 // change the program writes. A write made against the version that was read
@@ -98,8 +114,9 @@ QStringList schemaStatements(const Dialect& d);
 Status writeSchema(Connection& c);
 // Runs them in one transaction of their own.
 Status createSchema(Connection& c);
-// Every table of the current version (the five tables, then the sheet
-// history), in the order a copy fills them.
+// Every table of the current version (the five tables, the sheet history,
+// the balls' drillings, then the import history), in the order a copy fills
+// them. The rows an import is still writing are not among them.
 QStringList schemaTables();
 // True when the database holds none of these tables.
 Result<bool> holdsNoTables(Connection& c);

@@ -63,6 +63,10 @@ QStringList transferredFields(const QString& table) {
         return sheetHistoryFields();
     if (table == ballDrillingTable())
         return ballDrillingFields();
+    if (table == importTable())
+        return importFields();
+    if (table == importCodeTable())
+        return importCodeFields();
     return paramFields();
 }
 

@@ -1,4 +1,6 @@
 #include "import/import_window.h"
+
+#include "import/import_history_window.h"
 #include "widgets/guide_page.h"
 
 #include "data/error_report.h"
@@ -256,6 +258,9 @@ QLayout* ImportWindow::buildActionColumn() {
     cmdessai = button(QStringLiteral("Essai"), "cmdessai");
     cmdimporter = button(QStringLiteral("Importer"), "cmdimporter");
     cmdrapport = button(QStringLiteral("Enregistrer le rapport…"), "cmdrapport");
+    cmdhistorique = button(QStringLiteral("Historique…"), "cmdhistorique");
+    cmdhistorique->setToolTip(QStringLiteral("Les importations déjà faites, et l'annulation "
+                                             "de l'une d'elles."));
     cmdfermer = button(QStringLiteral("Fermer"), "cmdfermer");
     return options;
 }
@@ -304,6 +309,7 @@ void ImportWindow::connectControls() {
     connect(cmdessai, &QPushButton::clicked, this, &ImportWindow::dryRun);
     connect(cmdimporter, &QPushButton::clicked, this, &ImportWindow::runImport);
     connect(cmdrapport, &QPushButton::clicked, this, &ImportWindow::chooseSaveReport);
+    connect(cmdhistorique, &QPushButton::clicked, this, &ImportWindow::showHistory);
     connect(cmdfermer, &QPushButton::clicked, this, &QWidget::close);
     // The reading options read the file again; the duplicate and code
     // options only check its rows again. None reacts while the window
@@ -742,7 +748,8 @@ void ImportWindow::runImport() {
     QProgressDialog dialog(QStringLiteral("Import des clients…"), QStringLiteral("Annuler"), 0,
                            int(check_.rows.size()), this);
     Result<WriteOutcome> written =
-        writeImport(connection_->db(), SheetStore(connection_->db()), check_, progressStep(dialog));
+        writeImport(connection_->db(), SheetStore(connection_->db()), check_,
+                    QFileInfo(txtfichier->text()).fileName(), progressStep(dialog));
     dialog.close();
     lock.reset();
     if (!written) {
@@ -764,6 +771,21 @@ void ImportWindow::runImport() {
     cmdimporter->setEnabled(false);
     services_.boxes->message(this, countsLine(written->counts));
     emit imported(firstWrittenCode(check_));
+}
+
+void ImportWindow::showHistory() {
+    if (!connection_)
+        return;
+    ImportHistoryWindow history(services_, connection_->db(), this);
+    if (!history.reload())
+        return;
+    connect(&history, &ImportHistoryWindow::customersRemoved, this, [this] {
+        emit removed();
+        // The rows checked against the customers removed are checked again.
+        if (!check_.rows.isEmpty())
+            recheck();
+    });
+    history.exec();
 }
 
 bool ImportWindow::saveReport(const QString& path) {

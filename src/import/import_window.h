@@ -48,6 +48,8 @@ public:
     // "Essai": the report without writing. "Importer": the import.
     void dryRun();
     void runImport();
+    // "Historique…": the imports made, one of them undone on demand.
+    void showHistory();
     // Writes the rows not imported, with their reason, to a CSV file.
     bool saveReport(const QString& path);
 
@@ -58,6 +60,8 @@ signals:
     // Customers were written, the first of them (in the file's order) under
     // this code: lists showing customers read them again.
     void imported(const QString& firstCode);
+    // An import was undone: lists showing customers read them again.
+    void removed();
 
 private:
     void build();
@@ -125,6 +129,7 @@ private:
     QPushButton* cmdessai = nullptr;
     QPushButton* cmdimporter = nullptr;
     QPushButton* cmdrapport = nullptr;
+    QPushButton* cmdhistorique = nullptr;
     QPushButton* cmdfermer = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "import/import_writer.h"
 
+#include "import/import_history.h"
+
 #include "data/drilling_store.h"
 
 #include "customers/customer_store.h"
@@ -202,71 +204,202 @@ Result<ImportCheck> checkAgainst(QSqlDatabase db, const TextTable& table,
     return check;
 }
 
-Result<WriteOutcome> writeImport(QSqlDatabase db, const SheetStore& sheets, ImportCheck& check,
-                                 const ImportProgress& progress) {
-    WriteOutcome outcome;
-    QList<int> toWrite;
+namespace {
+
+// Rows written apart per transaction: each holds the write lock well under a
+// second, so that another workstation's wait (5 s) never runs out.
+constexpr int StageBatch = 1000;
+
+QString codeText(int n) {
+    return QStringLiteral("%1").arg(n, 6, 10, QLatin1Char('0'));
+}
+
+// The first code at or after `next` that is free of the codes kept from the
+// file; HighestNumber + 1 when none is.
+int freeCode(int next, const QSet<QString>& kept) {
+    while (next <= HighestNumber && kept.contains(codeText(next)))
+        ++next;
+    return next;
+}
+
+DataError allCodesTaken(int line) {
+    return atLine(line,
+                  DataError::other(errnum::KeyTaken, QStringLiteral("Tous les numéros de client "
+                                                                    "sont pris (999999).")));
+}
+
+// The rows of one import on their way in.
+struct Plan {
+    QList<int> staged;      // rows written apart, in the file's order
+    QList<bool> numbered;   // whether the program numbers it, per staged row
+    QList<int> completions; // rows completing an existing customer
     QSet<QString> keptCodes;
+};
+
+// The file line of the row that made the switch fail: the new rows written
+// one by one, in a transaction never committed, until one fails. The switch's
+// own failure when none does.
+DataError failedRow(QSqlDatabase db, const ImportCheck& check, const Plan& plan,
+                    const DataError& failed) {
+    LockedTransaction t(db);
+    if (!t.started())
+        return failed;
+    CustomerBatch batch(db);
+    for (const int i : plan.staged)
+        if (Status s = batch.add(check.rows.at(i).record); !s)
+            return atLine(check.rows.at(i).line, s.error());
+    return failed;
+}
+
+// Writes the plan's new rows apart and switches them in with the
+// completions; a cancel or a failure leaves the customers as they were.
+Result<WriteOutcome> stageAndSwitch(QSqlDatabase db, const SheetStore& sheets, ImportCheck& check,
+                                    const Plan& plan, const QString& number,
+                                    const ImportProgress& progress) {
+    WriteOutcome outcome;
+    ImportHistory history(db);
+    CustomerStore customers(db);
+    const auto firstCode = [&]() -> Result<int> {
+        Result<QString> first = customers.nextCode(sheets);
+        if (!first)
+            return first.error();
+        return first->isEmpty() ? HighestNumber + 1 : first->toInt();
+    };
+    // The codes the program gives, from the next free one as it is now.
+    const auto numberRows = [&](int next, bool written) -> Status {
+        for (qsizetype k = 0; k < plan.staged.size(); ++k) {
+            if (!plan.numbered.at(k))
+                continue;
+            CheckedRow& row = check.rows[plan.staged.at(k)];
+            next = freeCode(next, plan.keptCodes);
+            if (next > HighestNumber)
+                return allCodesTaken(row.line);
+            const QString code = codeText(next++);
+            if (written && row.record.text(CustomerField::Cod) != code)
+                if (Status s = history.renumber(number, int(k), code); !s)
+                    return atLine(row.line, s.error());
+            row.record.set(CustomerField::Cod, code);
+        }
+        return {};
+    };
+    Result<int> first = firstCode();
+    if (!first)
+        return first.error();
+    if (Status s = numberRows(*first, false); !s)
+        return s.error();
+
+    const int total = int(plan.staged.size() + plan.completions.size());
+    std::optional<Transaction> t;
+    QElapsedTimer held;
+    for (qsizetype k = 0; k < plan.staged.size(); ++k) {
+        if (!t) {
+            t.emplace(db);
+            if (!t->started())
+                return t->started().error();
+            held.start();
+        }
+        const CheckedRow& row = check.rows.at(plan.staged.at(k));
+        if (Status s = history.stage(number, int(k), plan.numbered.at(k), row.record); !s)
+            return atLine(row.line, s.error());
+        const int done = int(k) + 1;
+        if (done % StageBatch == 0 || done == plan.staged.size()) {
+            if (Status s = t->commit(); !s)
+                return s.error();
+            t.reset();
+            outcome.lockHeldMs = std::max(outcome.lockHeldMs, int(held.elapsed()));
+        }
+        if (progress && done % ProgressStep == 0 && !progress(done, total))
+            return WriteOutcome{true, {}, {}, 0};
+    }
+    if (progress && !progress(int(plan.staged.size()), total))
+        return WriteOutcome{true, {}, {}, 0};
+
+    held.start();
+    std::optional<LockedTransaction> lock(std::in_place, db);
+    if (!lock->started())
+        return lock->started().error();
+    // A customer added elsewhere meanwhile moves the import's numbers on.
+    Result<int> now = firstCode();
+    if (!now)
+        return now.error();
+    if (*now != *first)
+        if (Status s = numberRows(*now, true); !s)
+            return s.error();
+    Result<QStringList> taken = history.codesTaken(number);
+    if (!taken)
+        return taken.error();
+    for (const int i : plan.staged) {
+        const CheckedRow& row = check.rows.at(i);
+        const QString code = row.record.text(CustomerField::Cod);
+        if (taken->contains(code))
+            return atLine(row.line,
+                          DataError::other(errnum::KeyTaken,
+                                           QStringLiteral("Le code %1 existe déjà").arg(code)));
+    }
+    CustomerBatch batch(db);
+    for (const int i : plan.completions) {
+        const CheckedRow& row = check.rows.at(i);
+        if (Status s = batch.replace(completed(check.existing.at(row.existing), row)); !s)
+            return atLine(row.line, s.error());
+    }
+    outcome.counts = countOutcomes(check);
+    ImportEntry entry;
+    entry.rows = int(check.rows.size());
+    entry.created = outcome.counts.imported - outcome.counts.completed;
+    entry.completed = outcome.counts.completed;
+    entry.ignored = outcome.counts.ignored;
+    entry.refused = outcome.counts.refused;
+    if (Status s = history.switchIn(number, entry); !s) {
+        lock.reset();
+        return failedRow(db, check, plan, s.error());
+    }
+    if (progress && !progress(total, total))
+        return WriteOutcome{true, {}, {}, 0};
+    if (Status s = lock->commit(); !s)
+        return s.error();
+    outcome.lockHeldMs = std::max(outcome.lockHeldMs, int(held.elapsed()));
+    outcome.number = number;
+    return outcome;
+}
+
+} // namespace
+
+Result<WriteOutcome> writeImport(QSqlDatabase db, const SheetStore& sheets, ImportCheck& check,
+                                 const QString& file, const ImportProgress& progress) {
+    Plan plan;
     for (int i = 0; i < check.rows.size(); ++i) {
         const CheckedRow& row = check.rows.at(i);
         if (!isWritten(check, row))
             continue;
-        toWrite << i;
-        const bool adds = row.outcome == RowOutcome::New || row.choice == DuplicateChoice::Add;
-        if (adds && check.keepCodes && !row.record.text(CustomerField::Cod).isEmpty())
-            keptCodes.insert(row.record.text(CustomerField::Cod));
-    }
-    const int total = int(toWrite.size());
-    if (progress && !progress(0, total))
-        return WriteOutcome{true, {}, 0};
-
-    QElapsedTimer held;
-    held.start();
-    LockedTransaction t(db);
-    if (!t.started())
-        return t.started().error();
-    CustomerStore customers(db);
-    Result<QString> first = customers.nextCode(sheets);
-    if (!first)
-        return first.error();
-    int next = first->isEmpty() ? HighestNumber + 1 : first->toInt();
-
-    CustomerBatch batch(db);
-    int done = 0;
-    for (const int i : toWrite) {
-        CheckedRow& row = check.rows[i];
-        const bool completes =
-            row.outcome == RowOutcome::DuplicateExisting && row.choice == DuplicateChoice::Complete;
-        Status s;
-        if (completes) {
-            s = batch.replace(completed(check.existing.at(row.existing), row));
-        } else {
-            if (!check.keepCodes || row.record.text(CustomerField::Cod).isEmpty()) {
-                while (next <= HighestNumber &&
-                       keptCodes.contains(QStringLiteral("%1").arg(next, 6, 10, QLatin1Char('0'))))
-                    ++next;
-                if (next > HighestNumber)
-                    return atLine(row.line,
-                                  DataError::other(errnum::KeyTaken,
-                                                   QStringLiteral("Tous les numéros de client "
-                                                                  "sont pris (999999).")));
-                row.record.set(CustomerField::Cod,
-                               QStringLiteral("%1").arg(next++, 6, 10, QLatin1Char('0')));
-            }
-            s = batch.add(row.record);
+        if (row.outcome == RowOutcome::DuplicateExisting &&
+            row.choice == DuplicateChoice::Complete) {
+            plan.completions << i;
+            continue;
         }
-        if (!s)
-            return atLine(row.line, s.error());
-        ++done;
-        if (progress && done % ProgressStep == 0 && !progress(done, total))
-            return WriteOutcome{true, {}, 0};
+        const QString code = row.record.text(CustomerField::Cod);
+        const bool numbered = !check.keepCodes || code.isEmpty();
+        if (!numbered)
+            plan.keptCodes.insert(code);
+        plan.staged << i;
+        plan.numbered << numbered;
     }
-    if (progress && !progress(total, total))
-        return WriteOutcome{true, {}, 0};
-    if (Status s = t.commit(); !s)
-        return s.error();
-    outcome.lockHeldMs = int(held.elapsed());
-    outcome.counts = countOutcomes(check);
+    const int total = int(plan.staged.size() + plan.completions.size());
+    if (progress && !progress(0, total))
+        return WriteOutcome{true, {}, {}, 0};
+    ImportHistory history(db);
+    Result<QString> number = history.begin(file);
+    if (!number)
+        return number.error();
+    Result<WriteOutcome> outcome = stageAndSwitch(db, sheets, check, plan, *number, progress);
+    if (!outcome || outcome->cancelled) {
+        // Nothing of it reached the customers: the import leaves no trace.
+        // Should this fail too, the rows kept apart are dropped with the
+        // next import an hour on.
+        (void)history.drop(*number);
+        for (qsizetype k = 0; k < plan.staged.size(); ++k)
+            if (plan.numbered.at(k))
+                check.rows[plan.staged.at(k)].record.set(CustomerField::Cod, QString());
+    }
     return outcome;
 }
 

@@ -31,17 +31,23 @@ using ImportProgress = std::function<bool(int done, int total)>;
 struct WriteOutcome {
     bool cancelled = false;
     ImportCounts counts;
-    int lockHeldMs = 0; // how long other writers were kept waiting
+    QString number;     // the import's number in the history
+    int lockHeldMs = 0; // the longest other writers were kept waiting at once
 };
 
-// Writes the rows of the check that are to be written, all or nothing, in one
-// transaction that takes the database's write lock first: the next free code
-// is read once under it and the new customers numbered from it (past any code
-// kept from the file). Completions go through the row-version check. A failure
-// leaves the database as it was and names the file line; so does a code that
-// another workstation took meanwhile. The codes given are written back into
-// the check's rows.
+// Writes the rows of the check that are to be written, all or nothing, and
+// keeps the import in the history under the name `file`. The new customers
+// are first written apart (strimport_attente), a batch per transaction, each
+// holding the database's write lock well under a second; then one short
+// transaction that takes the write lock switches them into the customer
+// table with the completions (through the row-version check). They are
+// numbered from the next free code (past any code kept from the file), read
+// again at the switch: a customer another workstation added meanwhile moves
+// the import's numbers on. A failure leaves the customers as they were and
+// names the file line; so does a code kept from the file that another
+// workstation took meanwhile. The codes given are written back into the
+// check's rows.
 Result<WriteOutcome> writeImport(QSqlDatabase db, const SheetStore& sheets, ImportCheck& check,
-                                 const ImportProgress& progress = {});
+                                 const QString& file, const ImportProgress& progress = {});
 
 } // namespace vdn

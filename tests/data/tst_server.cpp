@@ -72,7 +72,9 @@ QStringList contentOf(Connection& c) {
         {QStringLiteral("strpercage"), sheetFields()},
         {QStringLiteral("strparam"), paramFields()},
         {sheetHistoryTable(), sheetHistoryFields()},
-        {ballDrillingTable(), ballDrillingFields()}};
+        {ballDrillingTable(), ballDrillingFields()},
+        {importTable(), importFields()},
+        {importCodeTable(), importCodeFields()}};
     for (const auto& [table, fields] : tables) {
         Statement q(c.db(), selectText(table, fields));
         if (!q.exec().ok())
@@ -198,9 +200,10 @@ bool backToVersion5(test::PgCluster& cluster, const QString& address) {
         drops << table + QStringLiteral("_ordre");
     return cluster.psql(
         test::PgCluster::databaseOf(address),
-        QStringLiteral("DROP TABLE %1; ALTER TABLE strspecif DROP COLUMN %2; "
+        QStringLiteral("DROP TABLE %1, %4, %5, %6; ALTER TABLE strspecif DROP COLUMN %2; "
                        "DROP INDEX IF EXISTS %3; UPDATE vdn_version SET version = 5")
-            .arg(ballDrillingTable(), ruleProfileField(), drops.join(QStringLiteral(", "))));
+            .arg(ballDrillingTable(), ruleProfileField(), drops.join(QStringLiteral(", ")),
+                 importStagingTable(), importCodeTable(), importTable()));
 }
 
 int serverVersion(test::PgCluster& cluster, const QString& address) {
@@ -478,7 +481,9 @@ void TestServer::creation_fills_an_empty_database_once() {
     for (const QString& table : schemaTables())
         QVERIFY(server->execute(QStringLiteral("DROP INDEX %1_ordre").arg(table)).ok());
     // Nor what came after version 5.
-    QVERIFY(server->execute(QStringLiteral("DROP TABLE ") + ballDrillingTable()).ok());
+    for (const QString& table :
+         {ballDrillingTable(), importStagingTable(), importCodeTable(), importTable()})
+        QVERIFY(server->execute(QStringLiteral("DROP TABLE ") + table).ok());
     QVERIFY(
         server->execute(QStringLiteral("ALTER TABLE strspecif DROP COLUMN ") + ruleProfileField())
             .ok());
@@ -545,6 +550,14 @@ void TestServer::transfer_copies_every_row_both_ways() {
                                           "pb_perceur, his_num, pb_verdict) VALUES ('900001', "
                                           "'001', '000001', 'Zoé', '000002', 'Non conforme "
                                           "USBC : trou d''équilibrage')"))
+                    .ok());
+        // And the import history, with the codes an import created.
+        QVERIFY(c->execute(QStringLiteral("INSERT INTO strimport (imp_num, imp_date, imp_fichier, "
+                                          "imp_crees, imp_etat) VALUES ('000001', '2026-05-06 "
+                                          "09:00:00', 'ancien fichier.csv', '1', 'faite')"))
+                    .ok());
+        QVERIFY(c->execute(QStringLiteral("INSERT INTO strimport_client (imp_num, clt_cod) VALUES "
+                                          "('000001', '900001')"))
                     .ok());
     }
     const QString address = cluster.newDatabase();

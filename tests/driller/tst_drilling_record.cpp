@@ -12,6 +12,7 @@
 #include "data/schema.h"
 #include "data/shop_store.h"
 #include "drilling/sheet_store.h"
+#include "support/older_schema.h"
 
 #include <thread>
 
@@ -117,8 +118,10 @@ void TestDrillingRecord::olderFileGainsTheDrillings() {
     QVERIFY(test::addCustomer(*c, "000001", "DUPONT", "Annecy"));
     QVERIFY(c->execute(QStringLiteral("UPDATE strspecif SET spe_perceur = 'Zoé'")));
     for (const QString& sql :
-         {"DROP TABLE " + ballDrillingTable(),
-          "ALTER TABLE strspecif DROP COLUMN " + ruleProfileField(), d.writeSchemaVersion(6)})
+         test::importHistoryDrops() +
+             QStringList{"DROP TABLE " + ballDrillingTable(),
+                         "ALTER TABLE strspecif DROP COLUMN " + ruleProfileField(),
+                         d.writeSchemaVersion(6)})
         QVERIFY2(c->execute(sql), qPrintable(sql));
     QVERIFY(checkAndMigrate(*c));
     QCOMPARE(test::scalar(*c, d.readSchemaVersion()).toInt(), SchemaVersion);
@@ -170,6 +173,8 @@ void TestDrillingRecord::shownMeasuresBecomeNumbers() {
     const Dialect& dialect = Dialect::of(c->db());
     for (const QString& column : drillingColumnsSince(MeasuresAsNumbersVersion))
         QVERIFY(c->execute("ALTER TABLE strperc_boule DROP COLUMN " + column));
+    for (const QString& sql : test::importHistoryDrops())
+        QVERIFY(c->execute(sql));
     QVERIFY(c->execute(dialect.writeSchemaVersion(MeasuresAsNumbersVersion - 1)));
     takeUpgradeReport();
     QVERIFY(checkAndMigrate(*c));

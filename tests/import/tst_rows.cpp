@@ -5,6 +5,7 @@
 // next free code, completions over the row version.
 #include "customers/customer_store.h"
 #include "drilling/sheet_store.h"
+#include "import/import_history.h"
 #include "import/import_rows.h"
 #include "import/import_writer.h"
 #include "support/fixture.h"
@@ -83,6 +84,7 @@ private slots:
     void realValues();
     void allOrNothing();
     void completeAndKeepCodes();
+    void historyAndUndo();
     void lookupFindsWhatEveryCustomerFinds();
     void keptCodesLeftByDeletedCustomersAreRefused();
     void dryRunPredictsTheImport_data();
@@ -289,7 +291,8 @@ void TestImportRows::allOrNothing() {
                     .ok());
     Result<ImportCheck> check = checkAgainst(c->db(), tableOf(writtenRows()), mapping);
     QVERIFY(check);
-    Result<WriteOutcome> failed = writeImport(c->db(), SheetStore(c->db()), *check);
+    Result<WriteOutcome> failed =
+        writeImport(c->db(), SheetStore(c->db()), *check, QStringLiteral("clients.csv"));
     QVERIFY(!failed);
     QVERIFY2(failed.error().text.startsWith(QStringLiteral("Ligne 4 du fichier")),
              qPrintable(failed.error().text));
@@ -300,22 +303,40 @@ void TestImportRows::allOrNothing() {
                                      : QStringLiteral("DROP TRIGGER vdn_no"))
                 .ok());
     check = checkAgainst(c->db(), tableOf(writtenRows()), mapping);
-    Result<WriteOutcome> cancelled = writeImport(c->db(), SheetStore(c->db()), *check,
-                                                 [](int done, int total) { return done < total; });
+    Result<WriteOutcome> cancelled =
+        writeImport(c->db(), SheetStore(c->db()), *check, QStringLiteral("clients.csv"),
+                    [](int done, int total) { return done < total; });
     QVERIFY(cancelled && cancelled->cancelled);
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt(), before);
+    // Neither leaves a trace in the history or rows kept apart.
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT (SELECT count(*) FROM strimport) + (SELECT "
+                                       "count(*) FROM strimport_attente)"))
+                 .toInt(),
+             0);
 
     // Written: numbered from the next free code, keys computed as for a
-    // typed customer (found by an accent-blind search).
-    Result<WriteOutcome> done = writeImport(c->db(), SheetStore(c->db()), *check);
+    // typed customer (found by an accent-blind search). A customer added
+    // on another workstation while the rows were written apart took the
+    // first of those numbers: the import's move on past it.
+    bool addedElsewhere = false;
+    Result<WriteOutcome> done =
+        writeImport(c->db(), SheetStore(c->db()), *check, QStringLiteral("clients.csv"),
+                    [&](int written, int total) {
+                        if (written == total && !std::exchange(addedElsewhere, true))
+                            return store.insert(customer("000042", "AILLEURS", "", "")).ok();
+                        return true;
+                    });
     QVERIFY2(done, done ? "" : qPrintable(done.error().text));
+    QVERIFY(addedElsewhere);
     QCOMPARE(done->counts.imported, 4);
-    QCOMPARE(column(*c, QStringLiteral("SELECT clt_cod FROM strclient WHERE clt_cod > '000041' "
-                                       "ORDER BY clt_cod")),
-             (QStringList{"000042", "000043", "000044", "000045"}));
+    QCOMPARE(column(*c, QStringLiteral("SELECT clt_cod || ' ' || clt_nom FROM strclient WHERE "
+                                       "clt_cod > '000041' ORDER BY clt_cod")),
+             (QStringList{"000042 AILLEURS", "000043 ZOÉ", "000044 BRUN", "000045 REFUSÉ",
+                          "000046 NOIR"}));
+    QCOMPARE(check->rows.at(0).record.text(CF::Cod), QStringLiteral("000043"));
     Result<QList<CustomerListRow>> found = store.page(CustomerQuery::search("zoe"), 0, 10);
     QVERIFY(found && found->size() == 1);
-    QCOMPARE(found->first()[0].toString(), QStringLiteral("000042"));
+    QCOMPARE(found->first()[0].toString(), QStringLiteral("000043"));
 
     // The same file again: every row a duplicate, nothing written.
     check = checkAgainst(c->db(), tableOf(writtenRows()), mapping);
@@ -351,12 +372,14 @@ void TestImportRows::completeAndKeepCodes() {
     CustomerRecord other = *store.byCode(QStringLiteral("000010")).value();
     other.set(CF::Ad1, QStringLiteral("changé ailleurs"));
     QVERIFY(store.update(other).ok());
-    Result<WriteOutcome> conflict = writeImport(c->db(), SheetStore(c->db()), *check);
+    Result<WriteOutcome> conflict =
+        writeImport(c->db(), SheetStore(c->db()), *check, QStringLiteral("clients.csv"));
     QVERIFY(!conflict && conflict.error().isChangedElsewhere());
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt(), 2);
 
     check = checkAgainst(c->db(), tableOf(rows), {Columns, DuplicateChoice::Complete, true});
-    Result<WriteOutcome> done = writeImport(c->db(), SheetStore(c->db()), *check);
+    Result<WriteOutcome> done =
+        writeImport(c->db(), SheetStore(c->db()), *check, QStringLiteral("clients.csv"));
     QVERIFY2(done, done ? "" : qPrintable(done.error().text));
     QCOMPARE(done->counts.imported, 3);
     QCOMPARE(done->counts.completed, 1);
@@ -370,6 +393,73 @@ void TestImportRows::completeAndKeepCodes() {
     QCOMPARE(column(*c, QStringLiteral("SELECT clt_cod || ' ' || clt_nom FROM strclient WHERE "
                                        "clt_cod >= '000012' ORDER BY clt_cod")),
              (QStringList{"000012 VERT", "000013 BLEU"}));
+}
+
+void TestImportRows::historyAndUndo() {
+    DataFolder folder;
+    auto c = folder.connect();
+    QVERIFY(c);
+    CustomerStore store(c->db());
+    QVERIFY(store.insert(customer("000001", "DUPRÉ ÉLODIE", "0612345678", "")).ok());
+    const ImportMapping mapping{Columns, DuplicateChoice::Complete, false};
+    const auto import = [&](const QList<QStringList>& rows, const QString& file) {
+        Result<ImportCheck> check = checkAgainst(c->db(), tableOf(rows), mapping);
+        Result<WriteOutcome> done = check ? writeImport(c->db(), SheetStore(c->db()), *check, file)
+                                          : Result<WriteOutcome>(check.error());
+        return done ? done->number : done.error().text;
+    };
+    // The first completes the existing customer and creates three; the
+    // second creates two.
+    const QString first = import({{"", "Dupré", "Élodie", "0612345678", "e@d.fr"},
+                                  {"", "Vert", "", "", ""},
+                                  {"", "Bleu", "", "", ""},
+                                  {"", "Gris", "", "", ""}},
+                                 QStringLiteral("ancien.csv"));
+    const QString second =
+        import({{"", "Rose", "", "", ""}, {"", "Jaune", "", "", ""}}, QStringLiteral("salon.xlsx"));
+    QCOMPARE(first, QStringLiteral("000001"));
+    QCOMPARE(second, QStringLiteral("000002"));
+    ImportHistory history(c->db());
+    Result<QList<ImportEntry>> list = history.list();
+    QVERIFY(list && list->size() == 2);
+    const ImportEntry& older = list->at(1);
+    QCOMPARE(QStringList({older.number, older.file, older.workstation, older.state}),
+             QStringList({first, "ancien.csv", importWorkstation(), "faite"}));
+    QCOMPARE(QList<int>({older.rows, older.created, older.completed, older.ignored}),
+             QList<int>({4, 3, 1, 0}));
+    QCOMPARE(column(*c,
+                    QStringLiteral("SELECT clt_cod FROM strimport_client WHERE imp_num = ? "
+                                   "ORDER BY clt_cod"),
+                    {first}),
+             (QStringList{"000002", "000003", "000004"}));
+
+    // A customer of the first import changed since, another given a ball:
+    // the undo names them and removes nothing.
+    CustomerRecord changed = *store.byCode(QStringLiteral("000003")).value();
+    changed.set(CF::Ad1, QStringLiteral("1 rue Neuve"));
+    QVERIFY(store.update(changed).ok());
+    QVERIFY(c->execute(QStringLiteral("INSERT INTO strmateriel (MAT_CODE, MAT_LG) VALUES "
+                                      "('000004', '001')"))
+                .ok());
+    Result<UndoOutcome> refused = history.undo(first);
+    QVERIFY(refused);
+    QCOMPARE(refused->blockers,
+             (QStringList{"000003 BLEU : modifié depuis", "000004 GRIS : a des boules"}));
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt(), 6);
+
+    // The second is undone: its two customers go, nobody else; it stays in
+    // the history as undone and cannot be undone twice.
+    Result<UndoOutcome> undone = history.undo(second);
+    QVERIFY(undone && undone->blockers.isEmpty());
+    QCOMPARE(undone->removed, 2);
+    QCOMPARE(column(*c, QStringLiteral("SELECT clt_cod || ' ' || clt_nom FROM strclient ORDER BY "
+                                       "clt_cod")),
+             (QStringList{"000001 DUPRÉ ÉLODIE", "000002 VERT", "000003 BLEU", "000004 GRIS"}));
+    list = history.list();
+    QVERIFY(list);
+    QCOMPARE(list->at(0).state, QStringLiteral("annulée"));
+    QVERIFY(!list->at(0).undone.isEmpty());
+    QCOMPARE(history.undo(second).value().removed, 0);
 }
 
 void TestImportRows::lookupFindsWhatEveryCustomerFinds() {
@@ -524,7 +614,8 @@ void TestImportRows::dryRunPredictsTheImport() {
 
     Result<ImportCheck> real = checkAgainst(c->db(), tableOf(rows), mapping);
     QVERIFY(real);
-    Result<WriteOutcome> done = writeImport(c->db(), SheetStore(c->db()), *real);
+    Result<WriteOutcome> done =
+        writeImport(c->db(), SheetStore(c->db()), *real, QStringLiteral("clients.csv"));
     QVERIFY2(done, done ? "" : qPrintable(done.error().text));
     QCOMPARE(reportText(*real, false).split('\n'), predicted);
     QVERIFY2(predicted.contains(QStringLiteral("Ligne 3 (DUPRÉ ÉLODIE) : doublon de la ligne 2 "

@@ -4,6 +4,12 @@
 
 namespace vdn::test {
 
+QStringList importHistoryDrops() {
+    return {QStringLiteral("DROP TABLE ") + importStagingTable(),
+            QStringLiteral("DROP TABLE ") + importCodeTable(),
+            QStringLiteral("DROP TABLE ") + importTable()};
+}
+
 bool backToVersion3(Connection& c) {
     QStringList sql;
     // The customer columns that came after version 3.
@@ -12,6 +18,7 @@ bool backToVersion3(Connection& c) {
             sql << QStringLiteral("ALTER TABLE strclient DROP COLUMN ") + column;
     for (const QString& table : revisedTables())
         sql << QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(table, revisionField());
+    sql << importHistoryDrops();
     sql << QStringList{QStringLiteral("DROP TABLE ") + ballDrillingTable(),
                        QStringLiteral("ALTER TABLE strspecif DROP COLUMN ") + ruleProfileField(),
                        QStringLiteral("DROP TABLE ") + sheetHistoryTable(),
