@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +27,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 using namespace vdn;
@@ -154,6 +156,47 @@ void TestImportWindow::importThroughTheWindow() {
     VDN_CHECK_BOXES(folder);
     QCOMPARE(column(*c, QStringLiteral("SELECT clt_mail FROM strclient ORDER BY clt_mail")),
              (QStringList{"", "e@d.fr"}));
+
+    // The history lists both imports, newest first; the first cannot be
+    // undone, one of its customers completed since by the second.
+    const QString when =
+        QDateTime::fromString(scalar(*c, QStringLiteral("SELECT imp_date FROM strimport WHERE "
+                                                        "imp_num = '000001'"))
+                                  .toString(),
+                              QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+            .toString(QStringLiteral("dd/MM/yyyy HH:mm"));
+    QStringList shown;
+    bool undoableAtFirst = true;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        auto* grid = dialog ? control<QTableWidget>(dialog, "grdimports") : nullptr;
+        if (!grid)
+            return;
+        for (int r = 0; r < grid->rowCount(); ++r) {
+            QStringList cells;
+            for (int col : {0, 2, 5, 6, 9})
+                cells << grid->item(r, col)->text();
+            shown << cells.join('|');
+        }
+        auto* undo = control<QPushButton>(dialog, "cmdannuler_import");
+        undoableAtFirst = undo->isEnabled();
+        grid->selectRow(1);
+        folder.boxes.expectQuestion(
+            QStringLiteral("Supprimer les 2 clients créés par l'importation n° 000001 du %1 "
+                           "(clients.csv) ?")
+                .arg(when),
+            true);
+        folder.boxes.expectMessage(
+            QStringLiteral("L'importation n° 000001 n'est pas annulée : ces clients ont changé "
+                           "depuis.\n000001 DUPRÉ ÉLODIE : modifié depuis"));
+        QTest::mouseClick(undo, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(dialog, "cmdfermer"), Qt::LeftButton);
+    });
+    QTest::mouseClick(control<QPushButton>(again, "cmdhistorique"), Qt::LeftButton);
+    VDN_CHECK_BOXES(folder);
+    QCOMPARE(shown, (QStringList{"000002|courriels.csv|0|1|faite", "000001|clients.csv|2|0|faite"}));
+    QVERIFY(!undoableAtFirst);
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt(), 2);
     delete again;
 }
 
