@@ -355,6 +355,7 @@ bool ImportWindow::load() {
         return false;
     }
     connection_ = std::move(*opened);
+    existing_ = std::make_unique<ExistingCustomers>(connection_->db());
     return true;
 }
 
@@ -384,6 +385,7 @@ void ImportWindow::openFile(const QString& path) {
     // A close asked while the file is read waits for the reading's end.
     const LongTask task;
     txtfichier->setText(QDir::toNativeSeparators(path));
+    forgetCustomersRead();
     QProgressDialog dialog(QStringLiteral("Lecture du fichier…"), QStringLiteral("Annuler"), 0, 0,
                            this);
     const auto step = progressStep(dialog);
@@ -537,10 +539,12 @@ void ImportWindow::recheck() {
                            int(std::min<qsizetype>(table.rows.size(), INT_MAX)), this);
     const auto step = progressStep(dialog);
     Result<ImportCheck> checked = checkAgainst(
-        connection_->db(), table, chosenMapping(), [&](qsizetype done, qsizetype total) {
+        connection_->db(), table, chosenMapping(),
+        [&](qsizetype done, qsizetype total) {
             return step(int(std::min<qsizetype>(done, INT_MAX)),
                         int(std::min<qsizetype>(total, INT_MAX)));
-        });
+        },
+        existing_.get());
     dialog.close();
     checking_ = false;
     if (std::exchange(recheckWanted_, false)) {
@@ -721,7 +725,14 @@ QString ImportWindow::reportShown() const {
     return txtrapport->toPlainText();
 }
 
+void ImportWindow::forgetCustomersRead() {
+    if (existing_)
+        existing_->clear();
+}
+
 void ImportWindow::dryRun() {
+    // The customers read anew: another workstation may have added some.
+    forgetCustomersRead();
     recheck();
     QString report = reportText(check_, true);
     if (!table_.warning.isEmpty())
@@ -754,6 +765,7 @@ void ImportWindow::runImport() {
     lock.reset();
     if (!written) {
         services_.boxes->message(this, errorReportText(written.error()));
+        forgetCustomersRead();
         recheck();
         return;
     }
@@ -763,6 +775,7 @@ void ImportWindow::runImport() {
         recheck();
         return;
     }
+    forgetCustomersRead();
     keepMapping(configFolder_, table_.headerLine, mapping);
     // The preview shows the codes given; importing the rows again needs a
     // new check.
@@ -780,6 +793,7 @@ void ImportWindow::showHistory() {
     if (!history.reload())
         return;
     connect(&history, &ImportHistoryWindow::customersRemoved, this, [this] {
+        forgetCustomersRead();
         emit removed();
         // The rows checked against the customers removed are checked again.
         if (!check_.rows.isEmpty())

@@ -3,6 +3,7 @@
 #include "data/connection.h"
 #include "import/import_rows.h"
 #include "import/import_source.h"
+#include "import/import_writer.h"
 #include "platform/services.h"
 
 #include <QHash>
@@ -50,6 +51,7 @@ public:
     void runImport();
     // "Historique…": the imports made, one of them undone on demand.
     void showHistory();
+    void forgetCustomersRead();
     // Writes the rows not imported, with their reason, to a CSV file.
     bool saveReport(const QString& path);
 
@@ -100,6 +102,10 @@ private:
     ImportSource source_;
     TextTable table_;
     ImportCheck check_;
+    // The customers the checks of this file read: a change of the columns'
+    // fields reads only what it brings anew. Forgotten when the database
+    // may have changed (a file opened, Essai, an import, an undo).
+    std::unique_ptr<ExistingCustomers> existing_;
     // The user's choice for one duplicate, by file line.
     QHash<int, DuplicateChoice> choices_;
     bool filling_ = false;

@@ -37,12 +37,7 @@ DataError atLine(int line, const DataError& e) {
 // File rows checked at a time: one look-up of the customers they may meet.
 constexpr int LookupBatch = 200;
 
-// A customer as ExistingCustomers reads it, with its place in the order of
-// addition.
-struct Placed {
-    qint64 order;
-    CustomerRecord record;
-};
+using Placed = ExistingCustomers::Placed;
 
 // The customers the statement reads: every field, the row version, then the
 // place in the order of addition.
@@ -64,112 +59,104 @@ Result<QList<Placed>> readPlaced(Statement& q) {
     return out;
 }
 
-// The customers in the database an import's rows may meet, read through the
-// indexes rather than all at once, each name's range once for the whole
-// file: what is read is kept by folded name, and a batch gets only the
-// customers of its rows' names and codes. Those whose name key begins with a
-// blank or a sign (a name that does not begin with its first word), or whose
-// keys another program left to compute, are read once at the start.
-class ExistingCustomers {
-public:
-    explicit ExistingCustomers(QSqlDatabase db) : db_(std::move(db)) {}
+} // namespace
 
-    Result<QList<CustomerRecord>> operator()(const QStringList& codes, const QStringList& names) {
-        const Dialect& d = Dialect::of(db_);
-        const QString select =
-            QStringLiteral("SELECT %1, %2, %3 FROM strclient WHERE ")
-                .arg(clientFields().join(QStringLiteral(", ")), revisionField(), d.additionOrder());
-        if (!started_) {
-            // Two statements: each one an index serves.
-            for (const char* where : {"clt_nom_k1 < '0'", "clt_nom_k2 IS NULL"}) {
-                Statement q(db_, select + QLatin1String(where));
-                Result<QList<Placed>> read = readPlaced(q);
-                if (!read)
-                    return read.error();
-                keep(*read);
-            }
-            started_ = true;
-        }
-        // The ranges of first words not read yet, and the codes.
-        QStringList words;
-        for (const QString& name : names) {
-            const QString word = name.section(QLatin1Char(' '), 0, 0);
-            if (!word.isEmpty() && !askedWords_.contains(word)) {
-                askedWords_.insert(word);
-                words << word;
-            }
-        }
-        // A statement of one size for every batch: the places left over
-        // hold a code no customer has and an empty range.
-        QStringList terms{
-            QStringLiteral("clt_cod IN (%1)")
-                .arg(QStringList(LookupBatch, QStringLiteral("?")).join(QStringLiteral(", ")))};
-        for (int i = 0; i < LookupBatch; ++i)
-            terms << QStringLiteral("(clt_nom_k1 >= ? AND clt_nom_k1 < ?)");
-        const QString sql = select + terms.join(QStringLiteral(" OR "));
-        QList<Placed> byCode;
-        for (qsizetype from = 0; from < std::max(codes.size(), words.size()); from += LookupBatch) {
-            Statement q(db_, sql);
-            for (qsizetype i = from; i < from + LookupBatch; ++i)
-                q.bind(i < codes.size() ? QVariant(codes.at(i))
-                                        : QVariant(QMetaType::fromType<QString>()));
-            for (qsizetype i = from; i < from + LookupBatch; ++i) {
-                const KeyRange r = i < words.size() ? searchRange(words.at(i)) : KeyRange{};
-                q.bind(r.low).bind(r.high);
-            }
+ExistingCustomers::ExistingCustomers(QSqlDatabase db) : db_(std::move(db)) {}
+
+Result<QList<CustomerRecord>> ExistingCustomers::operator()(const QStringList& codes,
+                                                            const QStringList& names) {
+    const Dialect& d = Dialect::of(db_);
+    const QString select =
+        QStringLiteral("SELECT %1, %2, %3 FROM strclient WHERE ")
+            .arg(clientFields().join(QStringLiteral(", ")), revisionField(), d.additionOrder());
+    if (!started_) {
+        // Two statements: each one an index serves.
+        for (const char* where : {"clt_nom_k1 < '0'", "clt_nom_k2 IS NULL"}) {
+            Statement q(db_, select + QLatin1String(where));
             Result<QList<Placed>> read = readPlaced(q);
             if (!read)
                 return read.error();
             keep(*read);
-            byCode += *read;
         }
-        // The batch's customers: those of its codes and of its names, each
-        // once, in their order of addition.
-        const QSet<QString> wantedCodes(codes.cbegin(), codes.cend());
-        QList<const Placed*> batch;
-        for (const Placed& p : std::as_const(byCode))
-            if (wantedCodes.contains(p.record.text(CustomerField::Cod)))
-                batch << &placed_.at(placeOf_.value(p.record.text(CustomerField::Cod)));
-        for (const QString& name : names)
-            for (const qsizetype i : byName_.value(name))
-                batch << &placed_.at(i);
-        std::sort(batch.begin(), batch.end(),
-                  [](const Placed* a, const Placed* b) { return a->order < b->order; });
-        batch.erase(std::unique(batch.begin(), batch.end()), batch.end());
-        QList<CustomerRecord> out;
-        out.reserve(batch.size());
-        for (const Placed* p : std::as_const(batch))
-            out.append(p->record);
-        return out;
+        started_ = true;
     }
-
-private:
-    // Keeps the customers read, each once, by folded name.
-    void keep(const QList<Placed>& read) {
-        for (const Placed& p : read) {
-            const QString code = p.record.text(CustomerField::Cod);
-            if (placeOf_.contains(code))
-                continue;
-            placeOf_.insert(code, placed_.size());
-            byName_[foldForSearch(p.record.text(CustomerField::Nom)).simplified()]
-                << placed_.size();
-            placed_.append(p);
+    // The ranges of first words not read yet, and the codes.
+    QStringList words;
+    for (const QString& name : names) {
+        const QString word = name.section(QLatin1Char(' '), 0, 0);
+        if (!word.isEmpty() && !askedWords_.contains(word)) {
+            askedWords_.insert(word);
+            words << word;
         }
     }
+    // A statement of one size for every batch: the places left over
+    // hold a code no customer has and an empty range.
+    QStringList terms{
+        QStringLiteral("clt_cod IN (%1)")
+            .arg(QStringList(LookupBatch, QStringLiteral("?")).join(QStringLiteral(", ")))};
+    for (int i = 0; i < LookupBatch; ++i)
+        terms << QStringLiteral("(clt_nom_k1 >= ? AND clt_nom_k1 < ?)");
+    const QString sql = select + terms.join(QStringLiteral(" OR "));
+    QList<Placed> byCode;
+    for (qsizetype from = 0; from < std::max(codes.size(), words.size()); from += LookupBatch) {
+        Statement q(db_, sql);
+        for (qsizetype i = from; i < from + LookupBatch; ++i)
+            q.bind(i < codes.size() ? QVariant(codes.at(i))
+                                    : QVariant(QMetaType::fromType<QString>()));
+        for (qsizetype i = from; i < from + LookupBatch; ++i) {
+            const KeyRange r = i < words.size() ? searchRange(words.at(i)) : KeyRange{};
+            q.bind(r.low).bind(r.high);
+        }
+        Result<QList<Placed>> read = readPlaced(q);
+        if (!read)
+            return read.error();
+        keep(*read);
+        byCode += *read;
+    }
+    // The batch's customers: those of its codes and of its names, each
+    // once, in their order of addition.
+    const QSet<QString> wantedCodes(codes.cbegin(), codes.cend());
+    QList<const Placed*> batch;
+    for (const Placed& p : std::as_const(byCode))
+        if (wantedCodes.contains(p.record.text(CustomerField::Cod)))
+            batch << &placed_.at(placeOf_.value(p.record.text(CustomerField::Cod)));
+    for (const QString& name : names)
+        for (const qsizetype i : byName_.value(name))
+            batch << &placed_.at(i);
+    std::sort(batch.begin(), batch.end(),
+              [](const Placed* a, const Placed* b) { return a->order < b->order; });
+    batch.erase(std::unique(batch.begin(), batch.end()), batch.end());
+    QList<CustomerRecord> out;
+    out.reserve(batch.size());
+    for (const Placed* p : std::as_const(batch))
+        out.append(p->record);
+    return out;
+}
 
-    QSqlDatabase db_;
-    bool started_ = false;
-    QSet<QString> askedWords_;
-    QList<Placed> placed_;              // every customer read
-    QHash<QString, qsizetype> placeOf_; // a code to its place in placed_
-    QHash<QString, QList<qsizetype>> byName_;
-};
+void ExistingCustomers::keep(const QList<Placed>& read) {
+    for (const Placed& p : read) {
+        const QString code = p.record.text(CustomerField::Cod);
+        if (placeOf_.contains(code))
+            continue;
+        placeOf_.insert(code, placed_.size());
+        byName_[foldForSearch(p.record.text(CustomerField::Nom)).simplified()] << placed_.size();
+        placed_.append(p);
+    }
+}
 
-} // namespace
+void ExistingCustomers::clear() {
+    started_ = false;
+    askedWords_.clear();
+    placed_.clear();
+    placeOf_.clear();
+    byName_.clear();
+}
 
 Result<ImportCheck> checkAgainst(QSqlDatabase db, const TextTable& table,
-                                 const ImportMapping& mapping, const CheckProgress& progress) {
-    ExistingCustomers existing(db);
+                                 const ImportMapping& mapping, const CheckProgress& progress,
+                                 ExistingCustomers* read) {
+    ExistingCustomers own(db);
+    ExistingCustomers& existing = read ? *read : own;
     Result<ImportCheck> checked =
         checkImport(table, mapping, std::ref(existing), LookupBatch, progress);
     if (!checked)

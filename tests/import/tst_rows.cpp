@@ -4,6 +4,7 @@
 // the file and in VORDAN, and the writing: all or nothing, numbered from the
 // next free code, completions over the row version.
 #include "customers/customer_store.h"
+#include "data/statement.h"
 #include "drilling/sheet_store.h"
 #include "import/import_history.h"
 #include "import/import_rows.h"
@@ -511,6 +512,26 @@ void TestImportRows::lookupFindsWhatEveryCustomerFinds() {
                             .arg(int(r.outcome))
                             .arg(r.duplicateOf, r.problems.join(';'));
         QCOMPARE(seen, wanted);
+        // What one check read serves the next one of the file (a change of
+        // a column's field): the same rows checked again read no name anew,
+        // and find the same.
+        ExistingCustomers read(c->db());
+        const quint64 first = statementTally().run;
+        QVERIFY(checkAgainst(c->db(), tableOf(rows), mapping, {}, &read));
+        const quint64 second = statementTally().run;
+        Result<ImportCheck> again = checkAgainst(c->db(), tableOf(rows), mapping, {}, &read);
+        const quint64 statementsAgain = statementTally().run - second;
+        QVERIFY(again);
+        QStringList seenAgain;
+        for (const CheckedRow& r : again->rows)
+            seenAgain << QStringLiteral("%1 %2 %3")
+                             .arg(int(r.outcome))
+                             .arg(r.duplicateOf, r.problems.join(';'));
+        QCOMPARE(seenAgain, wanted);
+        // Only the codes kept from the file are looked up again, once per
+        // batch of rows (two here), as they cannot be known by name.
+        QVERIFY(second - first > 2);
+        QCOMPARE(statementsAgain, quint64(keepCodes ? 2 : 0));
         // Not kept, the file's codes say nothing: every row meets its own
         // customer (the last added of the two ROUX ANNE). Kept, the codes 6
         // to 260 of the first 255 rows are other customers': those rows are

@@ -14,8 +14,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDateTime>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -194,7 +194,8 @@ void TestImportWindow::importThroughTheWindow() {
     });
     QTest::mouseClick(control<QPushButton>(again, "cmdhistorique"), Qt::LeftButton);
     VDN_CHECK_BOXES(folder);
-    QCOMPARE(shown, (QStringList{"000002|courriels.csv|0|1|faite", "000001|clients.csv|2|0|faite"}));
+    QCOMPARE(shown,
+             (QStringList{"000002|courriels.csv|0|1|faite", "000001|clients.csv|2|0|faite"}));
     QVERIFY(!undoableAtFirst);
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM strclient")).toInt(), 2);
     delete again;
