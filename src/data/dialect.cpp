@@ -9,6 +9,11 @@
 
 #include "platform/places.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -24,6 +29,10 @@
 #include <sqlite3.h>
 
 namespace vdn {
+
+// Whether an import of another program is writing to the file of `handle`'s
+// database (ImportMark).
+bool importMarked(sqlite3* handle);
 
 namespace {
 
@@ -308,7 +317,9 @@ public:
             int code = entry.code;
             if (handle && code == SQLITE_IOERR && sqlite3_system_errno(handle) == ENOSPC)
                 code = SQLITE_FULL;
-            result.text = errorCause(QString::number(code));
+            result.text = code == SQLITE_BUSY && handle && importMarked(handle)
+                              ? importUnderWayText()
+                              : errorCause(QString::number(code));
         } else {
             // No driver, or one of no engine of ours: the driver's own words.
             QString text = err.databaseText();
@@ -928,6 +939,62 @@ public:
 
 PGconn* serverHandle(const QSqlDatabase& db) {
     return db.isValid() ? pgConnOf(db.driver()) : nullptr;
+}
+
+namespace {
+
+// The database file of `handle`, empty for a database in memory.
+QString databaseFileOf(sqlite3* handle) {
+    const char* file = handle ? sqlite3_db_filename(handle, "main") : nullptr;
+    return file && *file ? QString::fromUtf8(file) : QString();
+}
+
+// The marks of imports begin with the database file's name; each program's
+// own ends with its machine and process.
+QString importMarkPrefix(const QString& databaseFile) {
+    return QFileInfo(databaseFile).fileName() + QStringLiteral(".import-");
+}
+
+QString ownImportMark(const QString& databaseFile) {
+    return databaseFile.isEmpty() ? QString()
+                                  : databaseFile + QStringLiteral(".import-%1-%2")
+                                                       .arg(QSysInfo::machineHostName())
+                                                       .arg(QCoreApplication::applicationPid());
+}
+
+constexpr int ImportMarkLifeSecs = 3600;
+
+} // namespace
+
+bool importMarked(sqlite3* handle) {
+    const QString database = databaseFileOf(handle);
+    if (database.isEmpty())
+        return false;
+    const QFileInfo file(database);
+    const QString own = QFileInfo(ownImportMark(database)).fileName();
+    const QFileInfoList marks = file.dir().entryInfoList(
+        {importMarkPrefix(database) + QLatin1Char('*')}, QDir::Files | QDir::Hidden);
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const QFileInfo& mark : marks)
+        if (mark.fileName() != own && mark.lastModified().secsTo(now) < ImportMarkLifeSecs)
+            return true;
+    return false;
+}
+
+QString importUnderWayText() {
+    return QStringLiteral("Importation en cours sur un autre poste… Réessayez dans un instant.");
+}
+
+ImportMark::ImportMark(const QSqlDatabase& db)
+    : file_(ownImportMark(databaseFileOf(sqliteHandle(db.driver())))) {
+    QFile f(file_);
+    if (!file_.isEmpty() && !f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file_.clear(); // a folder one cannot write to: nothing to say
+}
+
+ImportMark::~ImportMark() {
+    if (!file_.isEmpty())
+        QFile::remove(file_);
 }
 
 sqlite3* sqliteHandle(const QSqlDriver* driver) {

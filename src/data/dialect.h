@@ -4,6 +4,7 @@
 #include "data/row_reader.h"
 
 #include <QByteArrayView>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -347,5 +348,24 @@ const Dialect& postgresDialect();
 
 // The SQLite handle behind a Qt driver; null for any other driver.
 sqlite3* sqliteHandle(const QSqlDriver* driver);
+
+// While it lives, the file beside a database file that tells the other
+// programs on it that an import is writing: their wait for the write lock,
+// should it run out, is then said to be that import's. Nothing on a server,
+// where the import keeps the lock too briefly for a wait to run out. A mark
+// left by a program that stopped is ignored after an hour.
+class ImportMark {
+public:
+    explicit ImportMark(const QSqlDatabase& db);
+    ~ImportMark();
+    ImportMark(const ImportMark&) = delete;
+    ImportMark& operator=(const ImportMark&) = delete;
+
+private:
+    QString file_;
+};
+
+// What another program's import under way makes of a wait run out.
+QString importUnderWayText();
 
 } // namespace vdn

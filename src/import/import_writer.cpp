@@ -373,6 +373,9 @@ Result<WriteOutcome> writeImport(QSqlDatabase db, const SheetStore& sheets, Impo
     const int total = int(plan.staged.size() + plan.completions.size());
     if (progress && !progress(0, total))
         return WriteOutcome{true, {}, {}, 0};
+    // Other programs on the same file, should their wait run out, are told
+    // an import is writing.
+    const ImportMark mark(db);
     ImportHistory history(db);
     Result<QString> number = history.begin(file);
     if (!number)

@@ -9,6 +9,7 @@
 #include "import/import_history.h"
 #include "import/import_rows.h"
 #include "import/import_writer.h"
+#include "support/files.h"
 #include "support/fixture.h"
 
 #include <QRegularExpression>
@@ -86,6 +87,7 @@ private slots:
     void allOrNothing();
     void completeAndKeepCodes();
     void historyAndUndo();
+    void waitOnAnImportIsSaidSo();
     void lookupFindsWhatEveryCustomerFinds();
     void keptCodesLeftByDeletedCustomersAreRefused();
     void dryRunPredictsTheImport_data();
@@ -461,6 +463,37 @@ void TestImportRows::historyAndUndo() {
     QCOMPARE(list->at(0).state, QStringLiteral("annulée"));
     QVERIFY(!list->at(0).undone.isEmpty());
     QCOMPARE(history.undo(second).value().removed, 0);
+}
+
+void TestImportRows::waitOnAnImportIsSaidSo() {
+    DataFolder folder;
+    auto holder = folder.connect();
+    QVERIFY(holder);
+    if (holder->onServer())
+        QSKIP("a file's wait only");
+    qputenv("VORDAN_BUSY_TIMEOUT_MS", "100");
+    auto other = folder.connect();
+    qunsetenv("VORDAN_BUSY_TIMEOUT_MS");
+    QVERIFY(other);
+    const QString otherMark = folder.databaseFile() + QStringLiteral(".import-caisse-4242");
+    const auto waitRunsOut = [&] {
+        Status s = other->execute(QStringLiteral("UPDATE strspecif SET spe_perceur = 'X'"));
+        return s ? QStringLiteral("<écrit>") : s.error().text;
+    };
+    QVERIFY(holder->execute(QStringLiteral("BEGIN IMMEDIATE")).ok());
+    // No import: the usual words. This program's own import: the same.
+    const QString usual = waitRunsOut();
+    QVERIFY2(usual.startsWith(QStringLiteral("La base de données est utilisée")),
+             qPrintable(usual));
+    {
+        const ImportMark own(other->db());
+        QCOMPARE(waitRunsOut(), usual);
+    }
+    // Another workstation's import under way.
+    QVERIFY(writeFile(otherMark, "caisse"));
+    QCOMPARE(waitRunsOut(), importUnderWayText());
+    QVERIFY(holder->execute(QStringLiteral("ROLLBACK")).ok());
+    QVERIFY(QFile::remove(otherMark));
 }
 
 void TestImportRows::lookupFindsWhatEveryCustomerFinds() {
