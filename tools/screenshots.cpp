@@ -18,6 +18,7 @@
 #include "drilling/sheet_store.h"
 #include "import/import_window.h"
 #include "platform/clock.h"
+#include "import/import_history_window.h"
 #include "platform/message_boxes.h"
 #include "platform/pointer.h"
 #include "platform/print_dialog.h"
@@ -246,6 +247,16 @@ int main(int argc, char* argv[]) {
             if (auto* tabs = import.findChild<QTabWidget*>(QStringLiteral("tabApercu")))
                 tabs->setCurrentIndex(1);
             save(&import, QStringLiteral("import-lignes.png"));
+            // The import made, then its history.
+            boxes.setAnswerAll(true);
+            import.runImport();
+            boxes.setAnswerAll(false);
+            if (auto c = vdn::Connection::open(vdn::databasePath())) {
+                vdn::ImportHistoryWindow history(services, (*c)->db());
+                history.reload();
+                history.show();
+                save(&history, QStringLiteral("import-historique.png"));
+            }
         } else {
             std::fprintf(stderr, "import.png : base illisible\n");
             ++failures;
