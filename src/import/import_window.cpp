@@ -277,10 +277,10 @@ void ImportWindow::buildPreview(QVBoxLayout* top) {
     top->addWidget(lblCodage);
     grdApercu = new QTableWidget(0, 2 + int(previewFields().size()) + 1, this);
     grdApercu->setObjectName(QStringLiteral("grdApercu"));
-    QStringList titles{QStringLiteral("Ligne"), QStringLiteral("État")};
+    // The reason beside the state: a refused row says why without scrolling.
+    QStringList titles{QStringLiteral("Ligne"), QStringLiteral("État"), QStringLiteral("Motif")};
     for (const CF f : previewFields())
         titles << QString::fromUtf8(infoOf(f).previewTitle);
-    titles << QStringLiteral("Motif");
     grdApercu->setHorizontalHeaderLabels(titles);
     grdApercu->verticalHeader()->hide();
     grdApercu->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -689,16 +689,18 @@ void ImportWindow::showPreview() {
         int c = 0;
         grdApercu->setItem(r, c++, new QTableWidgetItem(QString::number(row.line)));
         grdApercu->setItem(r, c++, new QTableWidgetItem(stateOf(check_, row)));
+        const int reasonColumn = c++;
+        QStringList reasons = row.problems;
+        if (const QString n = note(shown.at(r)); !n.isEmpty())
+            reasons << n;
+        grdApercu->setItem(r, reasonColumn,
+                           new QTableWidgetItem(reasons.join(QStringLiteral(" ; "))));
         for (const CF f : previewFields()) {
             QString text = row.record.text(f);
             if (f == CF::Cod && text.isEmpty() && row.outcome == RowOutcome::New)
                 text = QStringLiteral("(nouveau)");
             grdApercu->setItem(r, c++, new QTableWidgetItem(text));
         }
-        QStringList reasons = row.problems;
-        if (const QString n = note(shown.at(r)); !n.isEmpty())
-            reasons << n;
-        grdApercu->setItem(r, c, new QTableWidgetItem(reasons.join(QStringLiteral(" ; "))));
         if (row.outcome == RowOutcome::DuplicateExisting) {
             QComboBox* box = choiceBox(grdApercu, row.choice);
             box->setObjectName(QStringLiteral("cboChoix_%1").arg(row.line));
@@ -711,7 +713,7 @@ void ImportWindow::showPreview() {
                     check_.rows[index].choice = choice;
                 showCounts();
             });
-            grdApercu->setCellWidget(r, c, box);
+            grdApercu->setCellWidget(r, reasonColumn, box);
         }
     }
     grdApercu->resizeColumnsToContents();

@@ -70,11 +70,12 @@ void TestImportWindow::importThroughTheWindow() {
     for (int i = 0; i < guessed.size(); ++i)
         QCOMPARE(control<QComboBox>(w, QStringLiteral("cboChamp_%1").arg(i))->currentText(),
                  guessed.at(i));
-    // The preview shows the rows as stored: line, state, code, sigle, name…
+    // The preview shows the rows as stored: line, state, reason, code,
+    // sigle, name…
     auto* preview = control<QTableWidget>(w, "grdApercu");
     QCOMPARE(preview->rowCount(), 4);
-    QCOMPARE(preview->item(0, 4)->text(), QStringLiteral("DUPRÉ ÉLODIE"));
-    QCOMPARE(preview->item(1, 4)->text(), QStringLiteral("MARTIN; FILS JEAN"));
+    QCOMPARE(preview->item(0, 5)->text(), QStringLiteral("DUPRÉ ÉLODIE"));
+    QCOMPARE(preview->item(1, 5)->text(), QStringLiteral("MARTIN; FILS JEAN"));
     QCOMPARE(preview->item(2, 1)->text(), QStringLiteral("Doublon (ligne 2)"));
     QCOMPARE(preview->item(3, 1)->text(), QStringLiteral("Refusé"));
 
@@ -253,7 +254,7 @@ void TestImportWindow::workbookWithTitleAndTotals() {
     QVERIFY(lines->item(refused, 2)->flags() & Qt::ItemIsEditable);
     lines->item(refused, 2)->setText(QStringLiteral("Bernard"));
     QTRY_COMPARE(preview->item(1, 1)->text(), QStringLiteral("Nouveau"));
-    QCOMPARE(preview->item(1, 4)->text(), QStringLiteral("BERNARD"));
+    QCOMPARE(preview->item(1, 5)->text(), QStringLiteral("BERNARD"));
 }
 
 // Rows pasted from a UTF-8 file into a Windows-1252 one: each line read in
@@ -282,11 +283,11 @@ void TestImportWindow::mixedEncodingsShownBeforeWriting() {
     QCOMPARE(control<QLabel>(w, "lblLecture")->text(),
              QStringLiteral("Lu en UTF-8 et Windows-1252, ligne par ligne, séparateur « ; »"));
     auto* preview = control<QTableWidget>(w, "grdApercu");
-    const int reason = preview->columnCount() - 1;
+    const int reason = 2;
     QCOMPARE(preview->rowCount(), 3);
     QStringList rows;
     for (int r = 0; r < 3; ++r)
-        rows << preview->item(r, 4)->text() + QLatin1Char('|') + preview->item(r, reason)->text();
+        rows << preview->item(r, 5)->text() + QLatin1Char('|') + preview->item(r, reason)->text();
     QCOMPARE(rows, (QStringList{"GUÉRIN ZOÉ|lue en UTF-8", "DUPRÉ ÉLODIE|lue en Windows-1252",
                                 "MARTIN PAUL|"}));
 
