@@ -11,6 +11,7 @@
 // applies the rules as written there; only the name keys are taken as stored
 // (the list's order is by them, byte by byte).
 
+#include "customer_data.h"
 #include "customers/customer_list_model.h"
 #include "customers/customer_store.h"
 #include "data/connection.h"
@@ -173,6 +174,7 @@ private slots:
     void typing_shows_the_first_page_at_each_keystroke_data();
     void typing_shows_the_first_page_at_each_keystroke();
     void searches_reach_every_plan();
+    void customers_without_keys_are_listed_too();
 
 private:
     QList<Customer> expected(const QString& typed, bool byCode = false) const;
@@ -382,6 +384,46 @@ void TestNumberSearchScan::searches_reach_every_plan() {
     QVERIFY(hundreds >= 10);
     QVERIFY(onePage >= 10);
     QVERIFY(none >= 3);
+}
+
+// Customers written by another program have no name key 2 and no digits
+// until the customer window computes them: a number search finds them by
+// their code or their name (key 1 their name in capitals), and lists them
+// in their place. Runs last: it adds them to the base.
+void TestNumberSearchScan::customers_without_keys_are_listed_too() {
+    QStringList added;
+    for (int n = 99; n >= 0 && added.size() < 3; --n) {
+        const QString code = QStringLiteral("0612%1").arg(n, 2, 10, QLatin1Char('0'));
+        if (!test::scalar(*c_, QStringLiteral("SELECT count(*) FROM strclient WHERE clt_cod = ?"),
+                          {code})
+                 .toInt())
+            added << code;
+    }
+    QCOMPARE(added.size(), 3);
+    const QStringList names{"0612 AUTRE PROGRAMME", "AUTRE PROGRAMME", "ZZ AUTRE PROGRAMME"};
+    for (qsizetype i = 0; i < added.size(); ++i)
+        QVERIFY(test::insertRow(*c_, QStringLiteral("strclient"),
+                                {{"clt_cod", added.at(i)}, {"clt_nom", names.at(i)}}));
+    QCOMPARE(test::scalar(*c_, QStringLiteral("SELECT count(*) FROM strclient WHERE clt_nom_k2 "
+                                              "IS NULL"))
+                 .toInt(),
+             3);
+    for (qsizetype i = 0; i < added.size(); ++i)
+        all_.append({added.at(i), names.at(i), {}, names.at(i).toUtf8(), QByteArray()});
+    const CustomerStore store(c_->db());
+    for (const QString& typed : QStringList{"0612", "06 12", "061", "0612 ", "0612 A", "06 12 9"}) {
+        const QList<Customer> want = expected(typed);
+        const CustomerQuery query = CustomerQuery::search(typed);
+        QStringList found;
+        for (qsizetype offset = 0; offset < want.size(); offset += Page)
+            found += codesOf(store.page(query, int(offset), Page));
+        QCOMPARE(found, codesOf(want, 0, want.size()));
+        QCOMPARE(codesOf(store.pageFromEnd(query, 0, Page)),
+                 codesOf(want, std::max<qsizetype>(0, want.size() - Page), Page));
+        QVERIFY2(std::any_of(added.begin(), added.end(),
+                             [&](const QString& c) { return found.contains(c); }),
+                 qPrintable(typed));
+    }
 }
 
 QTEST_MAIN(TestNumberSearchScan)
