@@ -94,6 +94,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <numeric>
 #include <optional>
 
 using namespace vdn;
@@ -204,15 +205,30 @@ void settle() {
     QCoreApplication::processEvents();
 }
 
+// The read system calls that reading the count itself makes, taken off each
+// action's count.
+long long readCallsOwnCost() {
+    static const long long cost = [] {
+        const long long first = readCalls();
+        const long long second = readCalls();
+        return first >= 0 && second >= first ? second - first : 0;
+    }();
+    return cost;
+}
+
 double timeIt(const std::function<void()>& action, ActionTally* tally = nullptr) {
+    const long long readsBefore = tally ? readCalls() : -1;
     const StatementTally before = statementTally();
     QElapsedTimer t;
     t.start();
     action();
     settle();
     const double ms = elapsedMs(t);
-    if (tally)
+    if (tally) {
         tally->add(before, statementTally());
+        const long long readsAfter = readCalls();
+        tally->addReads(readsBefore, readsAfter - readCallsOwnCost());
+    }
     return ms;
 }
 
@@ -725,6 +741,13 @@ int runPass(const Options& options, const QString& dataFolder) {
             if (!isNumber)
                 continue;
             digitKeys << t;
+            // With VORDAN_BENCH_FRAPPES set, each keystroke of a number, to
+            // tell which texts cost (its read calls are a count).
+            if (qEnvironmentVariableIsSet("VORDAN_BENCH_FRAPPES"))
+                note(QStringLiteral("frappe « %1 » : %2 lignes, %3 appels de lecture")
+                         .arg(typed)
+                         .arg(listModel->rowCount())
+                         .arg(digitTally.reads.isEmpty() ? -1 : digitTally.reads.last()));
             double floor = 0;
             for (bool sorted : {true, false}) {
                 QElapsedTimer f;
@@ -742,6 +765,20 @@ int runPass(const Options& options, const QString& dataFolder) {
     addRow(digitOp.arg(digitKeys.size()) + QStringLiteral("95e centile"),
            percentile(digitKeys, 0.95), percentile(digitFloors, 0.95), 16, 0,
            QStringLiteral("< 16 ms"));
+    // Read system calls per keystroke (an SQLite page missing from its cache
+    // is one pread()), on the error output: a count, not a time.
+    if (!keyTally.reads.isEmpty() && !digitTally.reads.isEmpty())
+        note(QStringLiteral("appels de lecture (read, pread) par frappe : nom, médiane %1, "
+                            "95e centile %2, maximum %3 ; numéro, médiane %4, 95e centile %5, "
+                            "maximum %6, total %7 sur %8 frappes")
+                 .arg(percentile(keyTally.reads, 0.5))
+                 .arg(percentile(keyTally.reads, 0.95))
+                 .arg(percentile(keyTally.reads, 1.0))
+                 .arg(percentile(digitTally.reads, 0.5))
+                 .arg(percentile(digitTally.reads, 0.95))
+                 .arg(percentile(digitTally.reads, 1.0))
+                 .arg(std::accumulate(digitTally.reads.begin(), digitTally.reads.end(), 0.0))
+                 .arg(digitTally.reads.size()));
 
     // Heading click on "Ville", on the whole list.
     selnom->clear();

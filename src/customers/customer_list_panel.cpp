@@ -54,6 +54,20 @@ CustomerListPanel::CustomerListPanel(CustomerStore& store, QWidget* parent)
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setAlternatingRowColors(true);
+    // The scroll bar stays, enabled or not, so that the grid keeps its width
+    // whatever a search finds. Were it to come and go, each keystroke from
+    // a screenful of rows to a few (or back) would resize the grid after its
+    // first drawing and have every cell drawn again.
+    DBGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // New rows are laid out at once, so that the grid draws them once: left
+    // to itself, the view lays them out on a later turn of the event loop
+    // and then draws every cell again. The headings first: their own layout
+    // would ask the grid's again.
+    connect(model_, &QAbstractItemModel::modelReset, DBGrid1, [this] {
+        DBGrid1->horizontalHeader()->doItemsLayout();
+        DBGrid1->verticalHeader()->doItemsLayout();
+        DBGrid1->doItemsLayout();
+    });
     DBGrid1->setSortingEnabled(false); // the heading click asks the database
     DBGrid1->verticalHeader()->setDefaultSectionSize(22);
     DBGrid1->verticalHeader()->hide();

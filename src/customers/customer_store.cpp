@@ -8,10 +8,12 @@
 #include "drilling/sheet_store.h"
 #include "session/query_rows.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QVariant>
 
 #include <algorithm>
+#include <optional>
 
 namespace vdn {
 
@@ -226,40 +228,123 @@ struct Bound {
 // its order rather than sorting what it found.
 constexpr int ManyMatches = 4000;
 
+// One range of a search: a key column and the keys it keeps.
+struct SearchTerm {
+    QString column;
+    KeyRange range;
+};
+
+// Whether every key `inner` keeps, `outer` keeps too (compared as UTF-8
+// bytes, as the engines compare the keys).
+bool within(const KeyRange& inner, const KeyRange& outer) {
+    if (inner.low.toUtf8() < outer.low.toUtf8())
+        return false;
+    if (outer.high.isEmpty())
+        return true;
+    return !inner.high.isEmpty() && inner.high.toUtf8() <= outer.high.toUtf8();
+}
+
+} // namespace
+
+// How many rows the ranges of recent number searches found, each counted up
+// to ManyMatches. A keystroke usually narrows the search before it ("06 12"
+// then "06 12 " then "06 12 3"): a range within one that found few finds
+// fewer, a range around one that found ManyMatches finds as many, and such a
+// range is not counted again. The counts only choose between two plans that
+// give the same rows in the same order, so one made stale by another
+// workstation costs time, never a wrong list; they are kept a short while.
+struct CustomerStore::RangeCounts {
+    struct Counted {
+        QString column;
+        KeyRange range;
+        int rows; // up to ManyMatches
+        qint64 at;
+    };
+    static constexpr qint64 KeptMs = 30000;
+    static constexpr qsizetype Kept = 32;
+    QList<Counted> counted;
+    QElapsedTimer clock;
+
+    void forgetOld() {
+        if (!clock.isValid())
+            clock.start();
+        const qint64 now = clock.elapsed();
+        counted.removeIf([now](const Counted& c) { return now - c.at > KeptMs; });
+    }
+    // At least ManyMatches rows, known from a range within this one.
+    bool knownMany(const SearchTerm& t) const {
+        return std::any_of(counted.begin(), counted.end(), [&](const Counted& c) {
+            return c.rows >= ManyMatches && c.column == t.column && within(c.range, t.range);
+        });
+    }
+    // At most this many rows, known from a range around this one.
+    std::optional<int> atMost(const SearchTerm& t) const {
+        std::optional<int> best;
+        for (const Counted& c : counted)
+            if (c.rows < ManyMatches && c.column == t.column && within(t.range, c.range))
+                best = std::min(best.value_or(c.rows), c.rows);
+        return best;
+    }
+    void add(const SearchTerm& t, int rows) {
+        counted.prepend({t.column, t.range, std::min(rows, ManyMatches), clock.elapsed()});
+        if (counted.size() > Kept)
+            counted.removeLast();
+    }
+};
+
+namespace {
+
 // Whether a number search finds few enough rows to sort them. Each range
 // is first counted alone through the index that holds its key, up to
 // ManyMatches rows (cheap: the key is all it reads): one range reaching it
 // decides "many", all of them together below it decide "few". Only in
 // between are the rows found by any range counted, through the search's own
-// indexes. Derived tables are named: the server requires it.
-Result<bool> fewMatches(const QSqlDatabase& db, const QStringList& terms,
-                        const QList<QVariantList>& termValues, const Bound& b) {
+// indexes. A range whose count the recent searches tell (RangeCounts) is
+// not counted. Derived tables are named: the server requires it.
+Result<bool> fewMatches(const QSqlDatabase& db, const QList<SearchTerm>& search,
+                        const QStringList& terms, const QList<QVariantList>& termValues,
+                        const Bound& b, CustomerStore::RangeCounts& known) {
+    known.forgetOld();
     const QString limited = QStringLiteral(" LIMIT %1) AS found").arg(ManyMatches);
-    QStringList counts;
-    QVariantList values;
-    for (qsizetype i = 0; i < terms.size(); ++i) {
-        counts << QStringLiteral("(SELECT count(*) FROM (SELECT 1 FROM strclient WHERE ") +
-                      terms.at(i) + limited + QLatin1Char(')');
-        values += termValues.at(i);
-    }
-    Statement each(db, QStringLiteral("SELECT ") + counts.join(QStringLiteral(", ")));
-    each.bindAll(values);
-    Result<bool> row = each.execFirst();
-    if (!row)
-        return row.error();
     int sum = 0;
-    for (qsizetype i = 0; *row && i < terms.size(); ++i) {
-        const int n = each.value(int(i)).toInt();
-        if (n >= ManyMatches)
+    QList<qsizetype> unknown;
+    for (qsizetype i = 0; i < search.size(); ++i) {
+        if (known.knownMany(search.at(i)))
             return false;
-        sum += n;
+        if (const std::optional<int> n = known.atMost(search.at(i)))
+            sum += *n;
+        else
+            unknown << i;
+    }
+    if (!unknown.isEmpty()) {
+        QStringList counts;
+        QVariantList values;
+        for (qsizetype i : std::as_const(unknown)) {
+            counts << QStringLiteral("(SELECT count(*) FROM (SELECT 1 FROM strclient WHERE ") +
+                          terms.at(i) + limited + QLatin1Char(')');
+            values += termValues.at(i);
+        }
+        Statement each(db, QStringLiteral("SELECT ") + counts.join(QStringLiteral(", ")));
+        each.bindAll(values);
+        Result<bool> row = each.execFirst();
+        if (!row)
+            return row.error();
+        bool many = false;
+        for (qsizetype k = 0; *row && k < unknown.size(); ++k) {
+            const int n = each.value(int(k)).toInt();
+            known.add(search.at(unknown.at(k)), n);
+            many = many || n >= ManyMatches;
+            sum += n;
+        }
+        if (many)
+            return false;
     }
     if (sum < ManyMatches)
         return true;
     Statement all(db, QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM strclient") + b.where +
                           limited);
     all.bindAll(b.values);
-    row = all.execFirst();
+    Result<bool> row = all.execFirst();
     if (!row)
         return row.error();
     return !*row || all.value(0).toInt() < ManyMatches;
@@ -290,7 +375,8 @@ QString searchCandidates(const QStringList& terms, const QList<QVariantList>& te
     return selects.join(QStringLiteral(" UNION ALL "));
 }
 
-Result<Bound> boundFor(const QSqlDatabase& db, const CustomerQuery& query) {
+Result<Bound> boundFor(const QSqlDatabase& db, const CustomerQuery& query,
+                       CustomerStore::RangeCounts& known) {
     Bound b;
     bool numbers = false;
     if (query.code) {
@@ -299,9 +385,11 @@ Result<Bound> boundFor(const QSqlDatabase& db, const CustomerQuery& query) {
     } else if (!query.namePrefix.isEmpty()) {
         // The name's first characters, compared folded (accents and case
         // aside), then the numbers when the text is one: each an index range.
+        QList<SearchTerm> search;
         QStringList terms;
         QList<QVariantList> termValues;
         const auto add = [&](const QString& column, const KeyRange& range) {
+            search.append({column, range});
             termValues.append(QVariantList());
             addRange(terms, termValues.last(), column, range);
             b.values += termValues.last();
@@ -316,7 +404,7 @@ Result<Bound> boundFor(const QSqlDatabase& db, const CustomerQuery& query) {
             add(Key, prefixRange(digits));
         b.where = QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" OR "));
         if (terms.size() > 1) {
-            Result<bool> few = fewMatches(db, terms, termValues, b);
+            Result<bool> few = fewMatches(db, search, terms, termValues, b, known);
             if (!few)
                 return few.error();
             numbers = *few;
@@ -357,28 +445,54 @@ QString reversedListStatement(const Dialect& d, const QString& select, const Bou
     return statement.left(at) + orderBy + terms.join(QStringLiteral(", "));
 }
 
+// The list's fields, then the name keys that order a page of candidates.
+const QString& selectListWithNameKeys() {
+    static const QString sql =
+        selectText(Table, listFields() + QStringList{QStringLiteral("clt_nom_k1"),
+                                                     QStringLiteral("clt_nom_k2")});
+    return sql;
+}
+
 // A page of the list from the customers found (Bound::candidates): their
-// keys sorted and cut to the page, then the page's rows read by code, in the
-// same order. Bound: the candidates' values, then how many and from where.
-// The order is the list's by name (orderByName()), read backwards for a page
-// counted from the end.
-QString candidatePage(const QString& select, const Bound& b, bool backwards) {
+// keys sorted and cut to the page, then the page's rows read by those keys
+// through the name index, which holds every column the list shows (schema
+// 8). So no row of the table is read for a page: read by code, most of its
+// rows were each a page of the file missing from the cache, one read from
+// the disk apiece. A customer whose name keys another program left null
+// cannot be found by them; it is read by code, in the same order. Bound:
+// the candidates' values, then how many and from where. The order is the
+// list's by name (orderByName()), read backwards for a page counted from
+// the end.
+QString candidatePage(const Bound& b, bool backwards) {
     const QString order = backwards ? QStringLiteral(" ORDER BY clt_nom_k1 DESC, clt_nom_k2 DESC, "
                                                      "clt_cod DESC")
                                     : QStringLiteral(" ORDER BY clt_nom_k1, clt_nom_k2, clt_cod");
-    return select + QStringLiteral(" WHERE clt_cod IN (SELECT clt_cod FROM (") + b.candidates +
-           QStringLiteral(") AS found") + order + Page + QLatin1Char(')') + order;
+    return QStringLiteral("WITH shown AS (SELECT clt_nom_k1, clt_nom_k2, clt_cod FROM (") +
+           b.candidates + QStringLiteral(") AS found") + order + Page + QStringLiteral(") ") +
+           selectListWithNameKeys() +
+           QStringLiteral(" WHERE (clt_nom_k1, clt_nom_k2, clt_cod) IN (SELECT clt_nom_k1, "
+                          "clt_nom_k2, clt_cod FROM shown) UNION ALL ") +
+           selectListWithNameKeys() +
+           QStringLiteral(" WHERE clt_cod IN (SELECT clt_cod FROM shown WHERE clt_nom_k1 IS NULL "
+                          "OR clt_nom_k2 IS NULL)") +
+           order;
 }
 
 } // namespace
 
+CustomerStore::RangeCounts& CustomerStore::rangeCounts() const {
+    if (!rangeCounts_)
+        rangeCounts_ = std::make_shared<RangeCounts>();
+    return *rangeCounts_;
+}
+
 Result<QList<CustomerListRow>> CustomerStore::pageFromEnd(const CustomerQuery& query, int fromEnd,
                                                           int limit) const {
-    const Result<Bound> b = boundFor(db_, query);
+    const Result<Bound> b = boundFor(db_, query, rangeCounts());
     if (!b)
         return b.error();
     if (!b->candidates.isEmpty()) {
-        Statement q(db_, candidatePage(selectList(), *b, true));
+        Statement q(db_, candidatePage(*b, true));
         q.bindAll(b->candidateValues).bind(limit).bind(fromEnd);
         Result<QList<CustomerListRow>> rows = listRows(q);
         if (rows)
@@ -396,11 +510,11 @@ Result<QList<CustomerListRow>> CustomerStore::pageFromEnd(const CustomerQuery& q
 Result<QList<CustomerListRow>> CustomerStore::page(const CustomerQuery& query, int offset,
                                                    int limit) const {
     const Dialect& d = Dialect::of(db_);
-    const Result<Bound> b = boundFor(db_, query);
+    const Result<Bound> b = boundFor(db_, query, rangeCounts());
     if (!b)
         return b.error();
     if (!b->candidates.isEmpty()) {
-        Statement q(db_, candidatePage(selectList(), *b, false));
+        Statement q(db_, candidatePage(*b, false));
         q.bindAll(b->candidateValues).bind(limit).bind(offset);
         return listRows(q);
     }
@@ -428,7 +542,7 @@ Result<QList<CustomerListRow>> CustomerStore::listRows(Statement& q) const {
 
 Result<Statement> CustomerStore::select(const QString& fields, const CustomerQuery& query) const {
     const Dialect& d = Dialect::of(db_);
-    const Result<Bound> b = boundFor(db_, query);
+    const Result<Bound> b = boundFor(db_, query, rangeCounts());
     if (!b)
         return b.error();
     Statement q(db_, listStatement(d, fields, *b));
@@ -459,11 +573,11 @@ Result<QList<CustomerRecord>> CustomerStore::records(const CustomerQuery& query)
 
 Result<QStringList> CustomerStore::queryPlan(const CustomerQuery& query) const {
     const Dialect& d = Dialect::of(db_);
-    const Result<Bound> b = boundFor(db_, query);
+    const Result<Bound> b = boundFor(db_, query, rangeCounts());
     if (!b)
         return b.error();
     if (!b->candidates.isEmpty())
-        return vdn::queryPlan(db_, candidatePage(selectList(), *b, false),
+        return vdn::queryPlan(db_, candidatePage(*b, false),
                               b->candidateValues + QVariantList{256, 0});
     return vdn::queryPlan(db_, listStatement(d, selectList(), *b) + Page,
                           b->values + QVariantList{256, 0});
@@ -629,7 +743,7 @@ Result<qint64> CustomerStore::countWithoutKeys() const {
 
 Result<std::unique_ptr<CustomerRows>>
 CustomerStore::printoutRows(const CustomerQuery& query) const {
-    const Result<Bound> b = boundFor(db_, query);
+    const Result<Bound> b = boundFor(db_, query, rangeCounts());
     if (!b)
         return b.error();
     // How many rows come, counted first so that the printout and the export

@@ -183,7 +183,13 @@ public:
     // sheet stays.
     Status removeWithBalls(const QString& code, BallStore& balls);
 
+    // What recent number searches counted, to choose their plans without
+    // counting again (in customer_store.cpp). Shared by the copies of a
+    // store.
+    struct RangeCounts;
+
 private:
+    RangeCounts& rangeCounts() const;
     // Reads the rows of a bound list statement through.
     Result<QList<CustomerListRow>> listRows(Statement& q) const;
     // A list query with these fields selected, prepared and bound.
@@ -193,6 +199,7 @@ private:
                  const QVariantList& extra);
 
     QSqlDatabase db_;
+    mutable std::shared_ptr<RangeCounts> rangeCounts_;
 };
 
 // Writes many customers inside the caller's transaction (an import), each

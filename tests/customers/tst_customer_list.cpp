@@ -36,6 +36,21 @@ bool addCustomers(Connection& c) {
 
 const QStringList ByName{"000003", "000005", "000006", "000001", "000002", "000004"};
 
+// Adds up the area of every paint event a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* w) : QObject(w) { w->installEventFilter(this); }
+    qint64 area = 0; // of every paint, added
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            for (const QRect& r : static_cast<QPaintEvent*>(e)->region())
+                area += qint64(r.width()) * r.height();
+        return false;
+    }
+};
+
 } // namespace
 
 class TestCustomerList : public QObject {
@@ -58,6 +73,7 @@ private slots:
     void long_list_reads_a_page_at_a_time();
     void failed_page_is_reported_and_list_stops();
     void same_rows_found_again_stay_as_drawn();
+    void each_keystroke_draws_the_grid_once();
     void ctrl_end_reaches_the_last_customer_data();
     void ctrl_end_reaches_the_last_customer();
 };
@@ -546,6 +562,60 @@ void TestCustomerList::same_rows_found_again_stay_as_drawn() {
     QCOMPARE(resets.count(), 1);
     QCOMPARE(f.gridCodes(), QStringList{"000003"});
     VDN_CHECK_BOXES(f.folder);
+}
+
+// Each keystroke of a search has the grid drawn once at most, what the view
+// defers included: in full when other rows are found (many, a few, none),
+// only the current row when the same rows are found again.
+void TestCustomerList::each_keystroke_draws_the_grid_once() {
+    ClientFixture f;
+    QVERIFY(f.ready());
+    {
+        Transaction t(f.db->db());
+        for (int i = 1; i <= 400; ++i)
+            QVERIFY(test::addCustomer(
+                *f.db, QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')),
+                QStringLiteral("CLIENT %1").arg(i, 3, 10, QLatin1Char('0')), QString(),
+                {{"clt_gsm",
+                  QStringLiteral("06 %1 %2 00 00").arg(10 + i % 4).arg(10 + i / 4 % 90)}}));
+        QVERIFY(t.commit());
+    }
+    QVERIFY(f.open());
+    QTableView* grid = f.grid();
+    QLineEdit* box = f.box("selnom");
+    box->setFocus();
+    QTest::qWait(50);
+    PaintCounter paints(grid->viewport());
+    const qint64 whole = qint64(grid->viewport()->width()) * grid->viewport()->height();
+    const qint64 row = qint64(grid->viewport()->width()) * grid->rowHeight(0);
+    // Typed after the text before, and the rows found then: "0" finds none,
+    // "06" and "06 1" every customer, "06 12" a hundred, "06 12 3" ten.
+    const QList<std::pair<char, int>> keystrokes{{'0', 0},  {'6', 64}, {' ', 64}, {'1', 64},
+                                                 {'2', 64}, {' ', 64}, {'3', 10}, {'\b', 64},
+                                                 {'1', 20}, {'\b', 64}};
+    for (int round = 0; round < 2; ++round) {
+        box->clear();
+        QTest::qWait(50);
+        QStringList before = f.gridCodes();
+        for (const auto& [key, rows] : keystrokes) {
+            paints.area = 0;
+            if (key == '\b')
+                QTest::keyClick(box, Qt::Key_Backspace);
+            else
+                QTest::keyClick(box, key);
+            // The event loop left to do all the view deferred.
+            QTest::qWait(50);
+            QCOMPARE(f.model()->rowCount(), rows);
+            const QStringList now = f.gridCodes();
+            const QString drawn =
+                QStringLiteral("« %1 » : %2 pixels").arg(box->text()).arg(paints.area);
+            if (now != before)
+                QVERIFY2(paints.area == whole, qPrintable(drawn));
+            else
+                QVERIFY2(paints.area <= row, qPrintable(drawn));
+            before = now;
+        }
+    }
 }
 
 void TestCustomerList::failed_page_is_reported_and_list_stops() {

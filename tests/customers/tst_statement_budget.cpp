@@ -92,6 +92,16 @@ void TestStatementBudget::each_action_keeps_its_budget() {
              return test::scalar(*f.db, "SELECT clt_vil FROM strclient WHERE clt_cod = '000001'")
                         .toString() == QStringLiteral("Lyon");
          }},
+        // A digit typed after a number that found few customers finds fewer:
+        // they are not counted again, only the page is read.
+        {"digit narrowing a number search",
+         [&] {
+             f.w->retour_liste();
+             f.box("selnom")->setFocus();
+             f.box("selnom")->setText(QStringLiteral("06 1"));
+         },
+         [&] { QTest::keyClick(f.box("selnom"), Qt::Key_2); }, 1,
+         [&] { return f.box("selnom")->text() == QStringLiteral("06 12"); }},
     };
     for (int round = 1; round <= 2; ++round)
         for (const Action& a : actions) {
