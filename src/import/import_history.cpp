@@ -79,9 +79,19 @@ Result<QString> ImportHistory::begin(const QString& file) {
     const QString abandoned =
         QStringLiteral("SELECT imp_num FROM %1 WHERE imp_etat = ? AND imp_date < ?")
             .arg(importTable());
+    // The rows kept apart of an import written since (left by a program
+    // that stopped after its switch) or abandoned, and the codes of the
+    // abandoned one, which never reached the customers.
+    if (Status s = execute(db_,
+                           QStringLiteral("DELETE FROM %1 WHERE imp_num NOT IN (SELECT imp_num "
+                                          "FROM %2 WHERE imp_etat = ?) OR imp_num IN (%3)")
+                               .arg(importStagingTable(), importTable(), abandoned),
+                           {import_state::Writing, import_state::Writing, stale});
+        !s)
+        return s.error();
     if (Status s = execute(db_,
                            QStringLiteral("DELETE FROM %1 WHERE imp_num IN (%2)")
-                               .arg(importStagingTable(), abandoned),
+                               .arg(importCodeTable(), abandoned),
                            {import_state::Writing, stale});
         !s)
         return s.error();
@@ -151,6 +161,19 @@ Result<QStringList> ImportHistory::codesTaken(const QString& number) const {
     return codes;
 }
 
+Status ImportHistory::recordCodes(const QString& number) {
+    if (Status s =
+            execute(db_, QStringLiteral("DELETE FROM %1 WHERE imp_num = ?").arg(importCodeTable()),
+                    {number});
+        !s)
+        return s;
+    return execute(db_,
+                   QStringLiteral("INSERT INTO %1 (imp_num, clt_cod) SELECT imp_num, clt_cod "
+                                  "FROM %2 WHERE imp_num = ? ORDER BY att_ordre")
+                       .arg(importCodeTable(), importStagingTable()),
+                   {number});
+}
+
 Status ImportHistory::switchIn(const QString& number, const ImportEntry& counts) {
     const QString fields = (clientFields() + clientKeyFields()).join(QStringLiteral(", "));
     if (Status s = execute(db_,
@@ -158,18 +181,6 @@ Status ImportHistory::switchIn(const QString& number, const ImportEntry& counts)
                                           "imp_num = ? ORDER BY att_ordre")
                                .arg(fields, importStagingTable()),
                            {number});
-        !s)
-        return s;
-    if (Status s = execute(db_,
-                           QStringLiteral("INSERT INTO %1 (imp_num, clt_cod) SELECT imp_num, "
-                                          "clt_cod FROM %2 WHERE imp_num = ? ORDER BY att_ordre")
-                               .arg(importCodeTable(), importStagingTable()),
-                           {number});
-        !s)
-        return s;
-    if (Status s = execute(
-            db_, QStringLiteral("DELETE FROM %1 WHERE imp_num = ?").arg(importStagingTable()),
-            {number});
         !s)
         return s;
     return execute(db_,
@@ -182,11 +193,23 @@ Status ImportHistory::switchIn(const QString& number, const ImportEntry& counts)
                     QString::number(counts.refused), import_state::Done, number});
 }
 
+Status ImportHistory::clearStaged(const QString& number) {
+    Transaction t(db_);
+    if (!t.started())
+        return t.started();
+    if (Status s = execute(
+            db_, QStringLiteral("DELETE FROM %1 WHERE imp_num = ?").arg(importStagingTable()),
+            {number});
+        !s)
+        return s;
+    return t.commit();
+}
+
 Status ImportHistory::drop(const QString& number) {
     Transaction t(db_);
     if (!t.started())
         return t.started();
-    for (const QString& table : {importStagingTable(), importTable()})
+    for (const QString& table : {importStagingTable(), importCodeTable(), importTable()})
         if (Status s = execute(db_, QStringLiteral("DELETE FROM %1 WHERE imp_num = ?").arg(table),
                                {number});
             !s)
@@ -198,6 +221,15 @@ Result<UndoOutcome> ImportHistory::undo(const QString& number) {
     LockedTransaction t(db_);
     if (!t.started())
         return t.started().error();
+    // Only an import that was written: one being written, interrupted or
+    // undone has no customers of its own to remove.
+    Result<QVariant> state =
+        scalar(db_, QStringLiteral("SELECT imp_etat FROM %1 WHERE imp_num = ?").arg(importTable()),
+               {number});
+    if (!state)
+        return state.error();
+    if (state->toString() != import_state::Done)
+        return UndoOutcome{};
     // Each created customer still there, and what was done to it since.
     Statement q(
         db_,

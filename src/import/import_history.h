@@ -65,10 +65,16 @@ public:
     Status renumber(const QString& number, int order, const QString& code);
     // The import's staged codes that a customer already holds.
     Result<QStringList> codesTaken(const QString& number) const;
-    // Moves the import's staged rows into strclient in the file's order and
-    // keeps their codes as the ones it created; then records its counts and
-    // marks it written (inside the caller's transaction).
+    // Keeps the codes of the import's staged rows as the ones it creates
+    // (inside the caller's transaction; again after a renumbering).
+    Status recordCodes(const QString& number);
+    // Moves the import's staged rows into strclient in the file's order,
+    // then records its counts and marks it written (inside the caller's
+    // transaction).
     Status switchIn(const QString& number, const ImportEntry& counts);
+    // Drops the staged rows of an import written, in a transaction of its
+    // own; should it fail, the next import drops them.
+    Status clearStaged(const QString& number);
     // Forgets an import that wrote nothing (cancelled or failed), in a
     // transaction of its own.
     Status drop(const QString& number);

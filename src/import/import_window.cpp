@@ -693,8 +693,9 @@ void ImportWindow::showPreview() {
         QStringList reasons = row.problems;
         if (const QString n = note(shown.at(r)); !n.isEmpty())
             reasons << n;
-        grdApercu->setItem(r, reasonColumn,
-                           new QTableWidgetItem(reasons.join(QStringLiteral(" ; "))));
+        auto* reason = new QTableWidgetItem(reasons.join(QStringLiteral(" ; ")));
+        reason->setToolTip(reason->text());
+        grdApercu->setItem(r, reasonColumn, reason);
         for (const CF f : previewFields()) {
             QString text = row.record.text(f);
             if (f == CF::Cod && text.isEmpty() && row.outcome == RowOutcome::New)
@@ -717,6 +718,12 @@ void ImportWindow::showPreview() {
         }
     }
     grdApercu->resizeColumnsToContents();
+    // A long reason is read whole in its tooltip: the row's fields stay in
+    // sight.
+    constexpr int ReasonColumn = 2;
+    constexpr int WidestReason = 320;
+    if (grdApercu->columnWidth(ReasonColumn) > WidestReason)
+        grdApercu->setColumnWidth(ReasonColumn, WidestReason);
     const bool ready = !check_.rows.isEmpty();
     cmdessai->setEnabled(ready);
     cmdimporter->setEnabled(ready);

@@ -300,6 +300,18 @@ Result<WriteOutcome> stageAndSwitch(QSqlDatabase db, const SheetStore& sheets, I
     }
     if (progress && !progress(int(plan.staged.size()), total))
         return WriteOutcome{true, {}, {}, 0};
+    // The codes kept for an undo, before the switch: it stays short.
+    {
+        Transaction codes(db);
+        if (!codes.started())
+            return codes.started().error();
+        held.start();
+        if (Status s = history.recordCodes(number); !s)
+            return s.error();
+        if (Status s = codes.commit(); !s)
+            return s.error();
+        outcome.lockHeldMs = std::max(outcome.lockHeldMs, int(held.elapsed()));
+    }
 
     held.start();
     std::optional<LockedTransaction> lock(std::in_place, db);
@@ -309,9 +321,12 @@ Result<WriteOutcome> stageAndSwitch(QSqlDatabase db, const SheetStore& sheets, I
     Result<int> now = firstCode();
     if (!now)
         return now.error();
-    if (*now != *first)
+    if (*now != *first) {
         if (Status s = numberRows(*now, true); !s)
             return s.error();
+        if (Status s = history.recordCodes(number); !s)
+            return s.error();
+    }
     Result<QStringList> taken = history.codesTaken(number);
     if (!taken)
         return taken.error();
@@ -346,6 +361,9 @@ Result<WriteOutcome> stageAndSwitch(QSqlDatabase db, const SheetStore& sheets, I
         return s.error();
     outcome.lockHeldMs = std::max(outcome.lockHeldMs, int(held.elapsed()));
     outcome.number = number;
+    held.start();
+    (void)history.clearStaged(number);
+    outcome.lockHeldMs = std::max(outcome.lockHeldMs, int(held.elapsed()));
     return outcome;
 }
 
