@@ -29,6 +29,9 @@ struct BallDrilling {
     // As printed on the ball's box: the top weight (ounces) and the pin-out
     // (inches from the pin to the CG).
     QString boxTopWeight, boxPinOut;
+    // The gripping holes as drilled, in inches: the thumb hole's diameter
+    // and depth, the widest and the deepest finger hole.
+    QString thumbDiameter, thumbDepth, fingerDiameter, fingerDepth;
     QString profile, verdict, comment;
     // Read, not stored: the date of that sheet version ("yyyy-MM-dd
     // HH:mm:ss"), empty without one.
@@ -78,6 +81,10 @@ enum class DrillingField {
     // Added later: at the end, where a newer version adds its columns.
     BoxTopWeight,
     BoxPinOut,
+    ThumbDiameter,
+    ThumbDepth,
+    FingerDiameter,
+    FingerDepth,
 };
 
 // What the program knows of one drilling field. One row per field, in
@@ -223,10 +230,35 @@ inline constexpr DrillingFieldInfo DrillingFields[] = {
      .content = true,
      .typedEntry = true,
      .since = 10},
+    {.field = DrillingField::ThumbDiameter,
+     .column = "pb_pouce_diam",
+     .member = &BallDrilling::thumbDiameter,
+     .content = true,
+     .typedEntry = true,
+     .since = 12},
+    {.field = DrillingField::ThumbDepth,
+     .column = "pb_pouce_prof",
+     .member = &BallDrilling::thumbDepth,
+     .content = true,
+     .typedEntry = true,
+     .since = 12},
+    {.field = DrillingField::FingerDiameter,
+     .column = "pb_doigts_diam",
+     .member = &BallDrilling::fingerDiameter,
+     .content = true,
+     .typedEntry = true,
+     .since = 12},
+    {.field = DrillingField::FingerDepth,
+     .column = "pb_doigts_prof",
+     .member = &BallDrilling::fingerDepth,
+     .content = true,
+     .typedEntry = true,
+     .since = 12},
 };
 
 inline constexpr int DrillingFieldCount = int(std::size(DrillingFields));
-static_assert(DrillingFieldCount == int(DrillingField::BoxPinOut) + 1, "one row per drilling field");
+static_assert(DrillingFieldCount == int(DrillingField::FingerDepth) + 1,
+              "one row per drilling field");
 static_assert(
     [] {
         for (int i = 0; i < DrillingFieldCount; ++i)

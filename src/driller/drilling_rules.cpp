@@ -10,6 +10,8 @@ namespace {
 constexpr double MaxVent = 0.25;
 constexpr double MaxMillDiameter = 0.625;
 constexpr double MaxMillDepth = 0.125;
+constexpr double MaxGripDiameter = 1.5625; // 1 9/16 in
+constexpr double MaxGripDepth = 4.5;
 constexpr double MaxStatic = 3.0;
 constexpr double LightBall = 10.0;
 // Measured figures are typed to a sixteenth or a tenth: a hair over a
@@ -52,6 +54,17 @@ const std::vector<Rule> Rules = {
      "Trou de pouce percé pour un joueur sans pouce : c'est un trou d'équilibrage",
      "USBC, règles de perçage (2020) ; World Bowling, règles de jeu 11.12.2 (2020)",
      [](const Holes& h) { return h.thumbless && h.thumbHole; }},
+    // USBC ball drilling specifications, "Holes" 1 (text of January 2021): no
+    // gripping hole over 1 9/16 in across or 4 1/2 in deep, the holes
+    // drilled for a removable thumb included. The World Bowling rules this
+    // table follows set no such figure: checked under USBC only.
+    {true, false, "trou de prise trop grand",
+     "Trou de prise de plus de 1 9/16 po (39,7 mm) de diamètre ou de 4 1/2 po (114,3 mm) de "
+     "profondeur, pouce amovible compris",
+     "USBC, spécifications de perçage, les trous (2021)",
+     [](const Holes& h) {
+         return over(h.widestGrip, MaxGripDiameter) || over(h.deepestGrip, MaxGripDepth);
+     }},
     // USBC ball drilling rules; World Bowling 11.12.4: a vent hole
     // at most 1/4 in (6.4 mm) across, opening included.
     {true, true, "trou d'aération trop large", "Trou d'aération de plus de 1/4 po (6,4 mm)",

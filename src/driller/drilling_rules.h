@@ -32,6 +32,10 @@ struct Holes {
     double millDiameter = 0;
     double millDepth = 0;
     bool balanceHole = false;
+    // The widest and the deepest gripping hole, thumb and fingers together
+    // (a removable thumb's hole included).
+    double widestGrip = 0;
+    double deepestGrip = 0;
     double topBottom = 0;
     double side = 0;
     double fingerThumb = 0;

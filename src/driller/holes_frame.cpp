@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vdn {
@@ -39,6 +40,14 @@ struct BoxRule {
 
 // In the order of HolesFrame::Box.
 const BoxRule BoxRules[HolesFrame::BoxCount] = {
+    {"txtdiam_pouce", "Pouce : diamètre (po)", "Diamètre du trou de pouce", 0, BallDiameter, false,
+     "de 0 à 8,595 po (la boule)"},
+    {"txtprof_pouce", "Profondeur (po)", "Profondeur du trou de pouce", 0, BallDiameter, false,
+     "de 0 à 8,595 po (la boule)"},
+    {"txtdiam_doigts", "Doigts : le plus large (po)", "Diamètre des trous de doigts", 0,
+     BallDiameter, false, "de 0 à 8,595 po (la boule)"},
+    {"txtprof_doigts", "Le plus profond (po)", "Profondeur des trous de doigts", 0, BallDiameter,
+     false, "de 0 à 8,595 po (la boule)"},
     {"txtdiam_event", "Diamètre du plus large (po)", "Diamètre d'aération", 0, BallDiameter, false,
      "de 0 à 8,595 po (la boule)"},
     {"txtdiam_mill", "Diamètre (po)", "Diamètre du trou de fraisage", 0, BallDiameter, false,
@@ -60,9 +69,11 @@ const BoxRule BoxRules[HolesFrame::BoxCount] = {
 
 // The drilling's text of each box, in the order of HolesFrame::Box.
 constexpr QString BallDrilling::*BoxTexts[HolesFrame::BoxCount] = {
-    &BallDrilling::ventDiameter, &BallDrilling::millDiameter, &BallDrilling::millDepth,
-    &BallDrilling::topBottom,    &BallDrilling::side,         &BallDrilling::fingerThumb,
-    &BallDrilling::pounds,       &BallDrilling::boxTopWeight, &BallDrilling::boxPinOut};
+    &BallDrilling::thumbDiameter, &BallDrilling::thumbDepth,   &BallDrilling::fingerDiameter,
+    &BallDrilling::fingerDepth,   &BallDrilling::ventDiameter, &BallDrilling::millDiameter,
+    &BallDrilling::millDepth,     &BallDrilling::topBottom,    &BallDrilling::side,
+    &BallDrilling::fingerThumb,   &BallDrilling::pounds,       &BallDrilling::boxTopWeight,
+    &BallDrilling::boxPinOut};
 
 const QString Red = QStringLiteral("color: #b41e1e;");
 
@@ -143,6 +154,14 @@ int HolesFrame::placeControls(QGridLayout* grid) {
     // Over the free columns, as the rule profile below: the column of the
     // boxes keeps their width, and the frame its own.
     grid->addWidget(chktrou_pouce, row, 3, 1, 3);
+    ++row;
+    // The gripping holes as drilled: the thumb's, then the widest and the
+    // deepest finger hole.
+    boxRow(row, 0, ThumbDiameter);
+    boxRow(row, 2, ThumbDepth);
+    ++row;
+    boxRow(row, 0, FingerDiameter);
+    boxRow(row, 2, FingerDepth);
     ++row;
     grid->addWidget(caption(QStringLiteral("Trous d'aération")), row, 0);
     grid->addWidget(txtnb_events, row, 1);
@@ -260,6 +279,8 @@ std::optional<drilling::Holes> HolesFrame::holes() const {
     h.millDiameter = *v[MillDiameter];
     h.millDepth = *v[MillDepth];
     h.balanceHole = chkequilibrage->isChecked();
+    h.widestGrip = std::max(*v[ThumbDiameter], *v[FingerDiameter]);
+    h.deepestGrip = std::max(*v[ThumbDepth], *v[FingerDepth]);
     h.topBottom = *v[TopBottom];
     h.side = *v[Side];
     h.fingerThumb = *v[FingerThumb];

@@ -28,6 +28,10 @@ public:
 
     // The boxes that hold a size or a weight, in the order of their rules.
     enum Box {
+        ThumbDiameter,
+        ThumbDepth,
+        FingerDiameter, // the widest finger hole
+        FingerDepth,    // the deepest
         VentDiameter,
         MillDiameter,
         MillDepth,

@@ -272,6 +272,10 @@ QList<LayoutSection> recordedSections(const BallDrilling& d) {
     QStringList holes{
         QStringLiteral("Trous de prise : %1 (sans pouce : %2, trou de pouce : %3)")
             .arg(d.grippingHoles, yes(d.thumbless), yes(d.thumbHole)),
+        QStringLiteral("Pouce : %1 de diamètre, %2 de profondeur ; doigts : %3 de diamètre, %4 "
+                       "de profondeur au plus")
+            .arg(inchesOrNone(d.thumbDiameter), inchesOrNone(d.thumbDepth),
+                 inchesOrNone(d.fingerDiameter), inchesOrNone(d.fingerDepth)),
         QStringLiteral("Trous d'aération : %1, le plus large : %2")
             .arg(d.ventHoles, inchesOrNone(d.ventDiameter)),
         QStringLiteral("Trou de fraisage : %1").arg(yes(d.millHole)) +

@@ -171,8 +171,9 @@ void TestDrillingRecord::shownMeasuresBecomeNumbers() {
     }
     // Back to the version before: without that version's columns.
     const Dialect& dialect = Dialect::of(c->db());
-    for (const QString& column : drillingColumnsSince(MeasuresAsNumbersVersion))
-        QVERIFY(c->execute("ALTER TABLE strperc_boule DROP COLUMN " + column));
+    for (int v = MeasuresAsNumbersVersion; v <= SchemaVersion; ++v)
+        for (const QString& column : drillingColumnsSince(v))
+            QVERIFY(c->execute("ALTER TABLE strperc_boule DROP COLUMN " + column));
     for (const QString& sql : test::importHistoryDrops())
         QVERIFY(c->execute(sql));
     QVERIFY(c->execute(dialect.writeSchemaVersion(MeasuresAsNumbersVersion - 1)));

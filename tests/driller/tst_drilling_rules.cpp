@@ -33,9 +33,9 @@ struct Limit {
 };
 
 // Every rule by its short name, with the figures of the rule books:
-// 5 gripping holes; vents 1/4 in, one per gripping hole; mill hole 5/8 in
-// across, 1/8 in deep; 3 oz each way over 10 lb; no balance hole; no thumb
-// hole for a thumbless grip.
+// 5 gripping holes, none over 1 9/16 in across or 4 1/2 in deep (USBC);
+// vents 1/4 in, one per gripping hole; mill hole 5/8 in across, 1/8 in deep; 3 oz each way over 10
+// lb; no balance hole; no thumb hole for a thumbless grip.
 const std::map<std::string, Limit> Limits = {
     {"trou d'équilibrage", {[](Holes&) {}, [](Holes& h) { h.balanceHole = true; }}},
     {"plus de cinq trous de prise",
@@ -68,6 +68,15 @@ const std::map<std::string, Limit> Limits = {
           h.millHole = true;
           h.millDiameter = 0.625;
           h.millDepth = 0.13;
+      }}},
+    {"trou de prise trop grand",
+     {[](Holes& h) {
+          h.widestGrip = 1 + 9 / 16.0;
+          h.deepestGrip = 4.5;
+      },
+      [](Holes& h) {
+          h.widestGrip = 1 + 10 / 16.0;
+          h.deepestGrip = 3;
       }}},
     {"poids haut/bas", {[](Holes& h) { h.topBottom = -3; }, [](Holes& h) { h.topBottom = -3.1; }}},
     {"poids latéral", {[](Holes& h) { h.side = 3; }, [](Holes& h) { h.side = 3.1; }}},
@@ -160,6 +169,13 @@ void TestDrillingRules::verdictAndReminders_data() {
     QTest::newRow("weight not noted, USBC")
         << unweighed << 0 << "Poids non vérifiés (USBC) : poids de la boule non noté"
         << QStringList{allUsed, notNoted};
+    // A thumb hole 1/16 in past 4 1/2 in deep: USBC only sets that limit.
+    Holes deep = usual();
+    deep.widestGrip = 1.25;
+    deep.deepestGrip = 4.5625;
+    QTest::newRow("deep thumb hole, USBC")
+        << deep << 0 << "Non conforme USBC : trou de prise trop grand" << QStringList{allUsed};
+    QTest::newRow("deep thumb hole, IBF") << deep << 1 << "Conforme IBF" << QStringList{};
     unweighed.balanceHole = true;
     QTest::newRow("weight not noted, a fault")
         << unweighed << 1 << "Non conforme IBF : trou d'équilibrage ; poids non vérifiés"

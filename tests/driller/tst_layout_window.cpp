@@ -566,6 +566,7 @@ void TestLayoutWindow::everyBrokenRuleCanBeRead() {
     check("chkequilibrage");
     retype(box("txtdiam_event"), "3/8");
     retype(box("txtprof_mill"), "1/4");
+    retype(box("txtprof_pouce"), "4 5/8");
     retype(box("txtlbs"), "15");
     for (const char* weight : {"txtpoids_haut", "txtpoids_cote", "txtpoids_doigts"})
         retype(box(weight), "4");
@@ -582,6 +583,10 @@ void TestLayoutWindow::everyBrokenRuleCanBeRead() {
     QVERIFY(std::abs(middle("txtprof_mill") - middle("chkmill")) <= 2);
     QVERIFY(std::abs(middle("txtdiam_mill") - middle("chkmill")) <= 2);
     QVERIFY(std::abs(middle("chkequilibrage") - middle("chkmill")) > 10);
+    // So does each gripping hole's depth, beside its diameter.
+    QVERIFY(std::abs(middle("txtprof_pouce") - middle("txtdiam_pouce")) <= 2);
+    QVERIFY(std::abs(middle("txtprof_doigts") - middle("txtdiam_doigts")) <= 2);
+    QVERIFY(std::abs(middle("txtprof_doigts") - middle("txtprof_pouce")) > 10);
 
     // At the window's own size, each line is laid out in full and the part
     // out of sight scrolls into view, inside the window.
