@@ -165,7 +165,8 @@ void TestRecordFields::drillingFieldsGoToTheBaseAndBack() {
     QVERIFY(drillingContent(back).contains(textFor("pb_angle_perc")));
     QVERIFY(!drillingContent(back).contains(back.number));
     QVERIFY(!drillingContent(back).contains(textFor("pb_verdict")));
-    QCOMPARE(drillingTypedEntry(back).size(), 16);
+    QCOMPARE(drillingTypedEntry(back).size(), 20);
+    QVERIFY(drillingTypedEntry(back).contains(textFor("pb_doigts_prof")));
     QVERIFY(drillingTypedEntry(back).contains(textFor("pb_boite_pin_out")));
     QVERIFY(drillingTypedEntry(back).contains(textFor("pb_mill_prof")));
     QVERIFY(!drillingTypedEntry(back).contains(textFor("pb_angle_perc")));
