@@ -54,14 +54,14 @@ const std::vector<Rule> Rules = {
      "Trou de pouce percé pour un joueur sans pouce : c'est un trou d'équilibrage",
      "USBC, règles de perçage (2020) ; World Bowling, règles de jeu 11.12.2 (2020)",
      [](const Holes& h) { return h.thumbless && h.thumbHole; }},
-    // USBC ball drilling specifications, "Holes" 1 (text of January 2021): no
+    // USBC ball drilling rules, "Holes" 1 (text of January 2021): no
     // gripping hole over 1 9/16 in across or 4 1/2 in deep, the holes
     // drilled for a removable thumb included. The World Bowling rules this
     // table follows set no such figure: checked under USBC only.
     {true, false, "trou de prise trop grand",
      "Trou de prise de plus de 1 9/16 po (39,7 mm) de diamètre ou de 4 1/2 po (114,3 mm) de "
      "profondeur, pouce amovible compris",
-     "USBC, spécifications de perçage, les trous (2021)",
+     "USBC, règles de perçage, les trous (2021)",
      [](const Holes& h) {
          return over(h.widestGrip, MaxGripDiameter) || over(h.deepestGrip, MaxGripDepth);
      }},
